@@ -1,0 +1,1 @@
+// Placeholder for a subsystem whose folder holds no source yet.

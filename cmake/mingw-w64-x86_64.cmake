@@ -1,0 +1,17 @@
+# Cross-compiling for 64-bit Windows with Debian's mingw-w64 (posix threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Test executables run under Wine's 64-bit loader (not on PATH in Debian).
+find_program(WINE64_LOADER NAMES wine64 PATHS /usr/lib/wine /usr/lib/wine64 /usr/bin NO_DEFAULT_PATH)
+if(WINE64_LOADER)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE64_LOADER})
+endif()
