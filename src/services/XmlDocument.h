@@ -1,0 +1,74 @@
+// The XML layer over MSXML 3 (Msxml2.DOMDocument.3.0): documents, nodes and
+// the one text reader GetXMLText. Paths are element names separated by "/",
+// an optional final "@attribute", and "."; names compare exactly, prefixes as
+// written in the document ("rdf:RDF/rdf:Description/dc:title").
+#pragma once
+#include <windows.h>
+#include <ole2.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct IXMLDOMNode;
+struct IXMLDOMDocument;
+
+class XmlNode {
+ public:
+  XmlNode() = default;
+  explicit XmlNode(IXMLDOMNode* node);  // takes a reference of its own
+  XmlNode(const XmlNode& other);
+  XmlNode& operator=(const XmlNode& other);
+  ~XmlNode();
+
+  explicit operator bool() const { return node_ != nullptr; }
+  std::wstring Text() const;       // text content; "" for no node
+  std::wstring NodeValue() const;  // an attribute's value
+  std::wstring NodeName() const;
+  std::vector<XmlNode> ChildNodes() const;
+  XmlNode LastChild() const;
+  std::wstring Attribute(const std::wstring& name) const;  // "" when missing
+  XmlNode SelectSingleNode(const std::wstring& path) const;
+  std::vector<XmlNode> SelectNodes(const std::wstring& path) const;
+  IXMLDOMNode* Raw() const { return node_; }
+
+ private:
+  IXMLDOMNode* node_ = nullptr;
+};
+
+struct XmlParseError {
+  std::wstring reason;
+  long line = 0;
+  long linepos = 0;
+  std::wstring srcText;
+};
+
+class XmlDocument {
+ public:
+  XmlDocument();  // an empty document; answers every selection with no node
+  ~XmlDocument();
+  XmlDocument(const XmlDocument&) = delete;
+  XmlDocument& operator=(const XmlDocument&) = delete;
+
+  bool Load(const std::wstring& path);     // false for a missing or malformed file; stays empty then
+  bool LoadXML(const std::wstring& text);  // as Load, for text in memory
+  bool Save(const std::wstring& path);
+  const XmlParseError& ParseError() const { return error_; }
+  XmlNode Node() const;  // the document as a node (for GetXMLText and selections)
+  XmlNode Root() const;  // the root element
+  XmlNode SelectSingleNode(const std::wstring& path) const { return Node().SelectSingleNode(path); }
+  std::vector<XmlNode> SelectNodes(const std::wstring& path) const { return Node().SelectNodes(path); }
+  bool Empty() const;
+
+ private:
+  IXMLDOMDocument* doc_ = nullptr;
+  XmlParseError error_;
+};
+
+// The text that Path selects under Node, with "!" references resolved against
+// the document's root element; Default when nothing (or an invalid path) is found.
+std::wstring GetXMLText(const XmlNode& node, const std::wstring& path, const std::wstring& def);
+std::wstring GetXMLText(const XmlDocument& doc, const std::wstring& path, const std::wstring& def);
+
+// Makes sure COM is initialised on this thread (apartment-threaded); idempotent.
+void EnsureCom();
