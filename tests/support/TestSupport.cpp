@@ -1,0 +1,91 @@
+#include "TestSupport.h"
+
+#include <atomic>
+
+namespace testing_support {
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  wchar_t base[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH, base);
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::wstring candidate = std::wstring(base) + L"swfzel-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(counter++) + L"\\";
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+      path_ = candidate;
+      return;
+    }
+  }
+}
+
+TempDir::~TempDir() {
+  if (!path_.empty()) RemoveTree(path_);
+}
+
+void RemoveTree(const std::wstring& path) {
+  std::wstring dir = path;
+  if (!dir.empty() && dir.back() != L'\\') dir += L'\\';
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = dir + name;
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveTree(full);
+      } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveDirectoryW(full.c_str());
+      } else {
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(full.c_str());
+      }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return bytes;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31)) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+    bytes.resize(read);
+  }
+  CloseHandle(h);
+  return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = bytes.empty() ||
+            (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
+  CloseHandle(h);
+  return ok;
+}
+
+bool WriteText(const std::wstring& path, const std::string& utf8) {
+  return WriteBytes(path, std::vector<uint8_t>(utf8.begin(), utf8.end()));
+}
+
+std::wstring SourceDir() {
+  wchar_t buf[4096] = {};
+  DWORD n = GetEnvironmentVariableW(L"SWFZEL_SOURCE_DIR", buf, 4096);
+  std::wstring dir(buf, n < 4096 ? n : 0);
+  if (!dir.empty() && dir[0] == L'/') {
+    for (auto& c : dir) if (c == L'/') c = L'\\';
+    dir = L"Z:" + dir;
+  }
+  if (!dir.empty() && dir.back() != L'\\') dir += L'\\';
+  return dir;
+}
+
+}  // namespace testing_support
