@@ -20,7 +20,7 @@ extern HWND MainForm;          // the main window: owner of dialogs and shell op
 extern std::wstring LastError; // last error text of the movie-file routines
 extern std::wstring WinVersionName, WinVersionExtra;
 extern bool WinVersionUnknown;
-extern float StopWatchTimes[2];  // lap mark, overall mark (seconds on the monotonic clock)
+extern double StopWatchTimes[2];  // lap mark, overall mark (seconds on the monotonic clock); 0 until started
 
 // The "current error" that error handlers report (number, source, description).
 struct AppError {
@@ -41,6 +41,8 @@ void WriteLog(const std::wstring& text, bool newLine = true);
 
 void ReportError(const std::wstring& procName, const std::wstring& extra = L"");
 void StopWatch(const std::wstring& label, bool total);
+// The stopwatch's clock in seconds (monotonic by default); an empty function restores it.
+void SetStopWatchClock(std::function<double()> clock);
 
 std::wstring GetAppVersion();
 bool IsCompiled();

@@ -40,5 +40,7 @@ struct ShellSeam {
   std::function<intptr_t(const std::wstring& file, const std::wstring& verb)> open;
   std::function<void(LONG eventId, UINT flags, const void* item1, const void* item2)> changeNotify;
 };
-ShellSeam& Shell();        // the current seam (the real shell by default)
+// The current seam (the real shell by default). Not named "Shell": shldisp.h
+// (pulled in by shlobj.h) declares a class of that name.
+ShellSeam& CurrentShell();
 void ResetShellSeam();     // back to the real shell

@@ -1,0 +1,122 @@
+#include "services/RegistryModule.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <variant>
+
+#include "services/AppIdentity.h"
+#include "services/TextConv.h"
+
+namespace {
+
+// Owns one open registry key.
+class RegKey {
+ public:
+  RegKey() = default;
+  ~RegKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  HKEY* Put() { return &key_; }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+std::wstring KeyPath(const std::wstring& section, bool useAppKey) {
+  if (!useAppKey) return section;
+  return std::wstring(app::kRegistryKey) + L"\\" + section;
+}
+
+using RegValue = std::variant<std::wstring, long>;
+
+// Reads a REG_SZ (as text) or REG_DWORD (as number) value; nothing for a
+// missing key or value and for any other type.
+std::optional<RegValue> RegReadValue(HKEY key, const std::wstring& name) {
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+  if (type == REG_SZ) {
+    std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    if (size > 0 &&
+        RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) !=
+            ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    if (type != REG_SZ) return std::nullopt;
+    buffer.resize(std::min<size_t>(buffer.size(), bytes / sizeof(wchar_t)));
+    size_t nul = buffer.find(L'\0');
+    if (nul != std::wstring::npos) buffer.resize(nul);
+    return RegValue(buffer);
+  }
+  if (type == REG_DWORD && size == sizeof(DWORD)) {
+    DWORD value = 0, bytes = sizeof(value);
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD) {
+      return std::nullopt;
+    }
+    return RegValue(static_cast<long>(static_cast<int32_t>(value)));
+  }
+  return std::nullopt;
+}
+
+std::optional<RegValue> ReadValue(const std::wstring& section, const std::wstring& name, bool useAppKey,
+                                  HKEY root) {
+  RegKey key;
+  // Read access only: full access fails on keys an ordinary user may only read.
+  if (RegOpenKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return RegReadValue(key.Get(), name);
+}
+
+void RegWriteValue(const std::wstring& section, const std::wstring& name, DWORD type, const BYTE* data,
+                   DWORD size, bool useAppKey, HKEY root) {
+  RegKey key;
+  if (RegCreateKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                      nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  RegSetValueExW(key.Get(), name.c_str(), 0, type, data, size);
+}
+
+}  // namespace
+
+std::wstring GetRegString(const std::wstring& section, const std::wstring& name, const std::wstring& def,
+                          bool useAppKey, HKEY root) {
+  auto value = ReadValue(section, name, useAppKey, root);
+  if (!value) return def;
+  if (auto* text = std::get_if<std::wstring>(&*value)) return *text;
+  return std::to_wstring(std::get<long>(*value));
+}
+
+void SaveRegString(const std::wstring& section, const std::wstring& name, const std::wstring& value,
+                   bool useAppKey, HKEY root) {
+  RegWriteValue(section, name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), useAppKey, root);
+}
+
+long GetRegLong(const std::wstring& section, const std::wstring& name, long def, bool useAppKey, HKEY root) {
+  auto value = ReadValue(section, name, useAppKey, root);
+  if (!value) return def;
+  if (auto* number = std::get_if<long>(&*value)) return *number;
+  // Text that holds a number too large for 32 bits reads as the default.
+  return TextToLongChecked(std::get<std::wstring>(*value)).value_or(def);
+}
+
+void SaveRegLong(const std::wstring& section, const std::wstring& name, long value, bool useAppKey, HKEY root) {
+  DWORD data = static_cast<DWORD>(value);
+  RegWriteValue(section, name, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data), useAppKey, root);
+}
+
+bool GetRegBool(const std::wstring& section, const std::wstring& name, bool def, bool useAppKey, HKEY root) {
+  return TextToBool(GetRegString(section, name, BoolToText(def), useAppKey, root), def);
+}
+
+void SaveRegBool(const std::wstring& section, const std::wstring& name, bool value, bool useAppKey, HKEY root) {
+  SaveRegString(section, name, BoolToText(value), useAppKey, root);
+}

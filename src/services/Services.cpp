@@ -1,0 +1,216 @@
+#include "services/Services.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "services/AppIdentity.h"
+#include "services/RegistryModule.h"
+#include "services/ShellMod.h"
+
+std::wstring AppFolder, MediaFolder, BinaryFolder, FlashFolder, ImagesFolder, MenusFolder, GadgetsFolder,
+    SkinFolder, LanguagesFolder, UserDataFolder, UserSkinFolder, CacheFolder, LogFile;
+std::wstring LastPlayedFile, ScreenShotsFolder;
+
+bool RunningCompiled = false;
+bool PlayerReady = false;
+bool OneInstance = false;
+HWND MainForm = nullptr;
+std::wstring LastError;
+std::wstring WinVersionName, WinVersionExtra;
+bool WinVersionUnknown = false;
+double StopWatchTimes[2] = {0, 0};
+
+namespace {
+
+LogSink& Sink() {
+  static LogSink sink;
+  return sink;
+}
+
+double MonotonicSeconds() {
+  static const LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::function<double()>& Clock() {
+  static std::function<double()> clock = MonotonicSeconds;
+  return clock;
+}
+
+std::wstring NowText() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t date[128] = {}, time[128] = {};
+  GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128, nullptr);
+  GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, time, 128);
+  return std::wstring(date) + L" " + time;
+}
+
+// Recreates the log file holding the log head only (ANSI, CR LF line ends).
+void WriteLogHead(const std::wstring& path) {
+  if (FileExists(path)) DeleteFileW(path.c_str());
+  std::wstring head = std::wstring(L"<html>\r\n<head>\r\n<title>") + app::kTitle +
+                      L" | Execution Log</title>\r\n</head>\r\n<body>\r\n";
+  std::string bytes = StrToMultiByte(head, -1);
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+void MakeDirWhenMissing(const std::wstring& path) {
+  if (!PathIsDirectoryW(path.c_str())) MakeDir(path);
+}
+
+}  // namespace
+
+AppError& CurrentError() {
+  static AppError error;
+  return error;
+}
+
+void SetError(long number, const std::wstring& source, const std::wstring& description) {
+  CurrentError() = AppError{number, source, description};
+}
+
+void ClearError() { CurrentError() = AppError{}; }
+
+void InitServices(const std::wstring& appPath, const std::wstring& logName) {
+  const std::wstring title = app::kTitle;
+  AppFolder = AddBackslash(appPath);
+  MediaFolder = AppFolder + L"Media\\";
+  BinaryFolder = MediaFolder + L"Binary\\";
+  FlashFolder = MediaFolder + L"Flash\\";
+  ImagesFolder = MediaFolder + L"Images\\";
+  MenusFolder = MediaFolder + L"Menus\\";
+  GadgetsFolder = MediaFolder + L"Gadgets\\";
+  LanguagesFolder = AppFolder + L"Languages\\";
+
+  UserDataFolder = GetSpecialFolder(CSIDL_APPDATA) + title + L"\\";
+  MakeDirWhenMissing(UserDataFolder);
+  SkinFolder = MediaFolder + L"Skin\\";
+  UserSkinFolder = UserDataFolder + L"Skin\\";
+  MakeDirWhenMissing(UserSkinFolder);
+
+  CacheFolder = GetTempDir() + title + L" Cache\\";
+  MakeDir(CacheFolder);
+
+  LogFile = UserDataFolder + logName + L".Log.html";
+  WriteLogHead(LogFile);
+
+  WriteLog(L"<b>" + title + L"</b>");
+  WriteLog(L"");
+  WriteLog(GetAppVersion() + L" :: " + NowText());
+  if (GetWindowsVersion()) {
+    WriteLog(L"Windows " + WinVersionName + L" Build #" + WinVersionExtra);
+  } else {
+    WriteLog(L"Windows version is n/a");
+  }
+  WriteLog(L"");
+}
+
+void SetLogSink(LogSink sink) { Sink() = std::move(sink); }
+
+void WriteLog(const std::wstring& text, bool newLine) {
+  // The log file keeps its head only; lines go to the attached sink.
+  if (Sink()) Sink()(text, newLine);
+}
+
+void ReportError(const std::wstring& procName, const std::wstring& extra) {
+  const AppError error = CurrentError();
+  WriteLog(L"");
+  WriteLog(L"<B><FONT color=\"#000000\">" + std::to_wstring(error.Number));
+  WriteLog(procName);
+  WriteLog(error.Source);
+  WriteLog(error.Description);
+  if (!extra.empty()) WriteLog(L"</B><I><FONT color=\"#333333\">" + HTMLEncode(extra) + L"</FONT></I><B>");
+  WriteLog(L"</FONT></B>");
+  WriteLog(L"<B>ALERT:</B> " + procName + L"<BR>" + error.Description + L"<BR>" + error.Source);
+  ClearError();
+}
+
+void StopWatch(const std::wstring& label, bool total) {
+  double now = Clock()();
+  if (total && StopWatchTimes[1] == 0) {
+    StopWatchTimes[0] = StopWatchTimes[1] = now;
+    return;
+  }
+  if (!label.empty()) {
+    double elapsed = now - (total ? StopWatchTimes[1] : StopWatchTimes[0]);
+    long long ms = std::llrint(elapsed * 1000.0);  // to nearest, halves to even
+    WriteLog(label + L" in " + std::to_wstring(ms) + L" ms");
+  }
+  StopWatchTimes[0] = now;
+}
+
+void SetStopWatchClock(std::function<double()> clock) {
+  Clock() = clock ? std::move(clock) : std::function<double()>(MonotonicSeconds);
+}
+
+std::wstring GetAppVersion() {
+  return std::wstring(app::kTitle) + L" " + std::to_wstring(app::kVersionMajor) + L"." +
+         std::to_wstring(app::kVersionMinor) + L"." + std::to_wstring(app::kVersionRevision);
+}
+
+bool IsCompiled() { return true; }
+
+HWND FindAppWindow(const std::wstring& titlePrefix) {
+  std::wstring saved = GetRegString(L"Window", L"hWnd", L"0", true, HKEY_CURRENT_USER);
+  // The handle is saved in decimal; anything else (or 0) names no window.
+  size_t i = 0;
+  while (i < saved.size() && saved[i] == L' ') ++i;
+  bool negative = i < saved.size() && saved[i] == L'-';
+  if (negative) ++i;
+  unsigned long long value = 0;
+  size_t digits = 0;
+  for (; i < saved.size() && saved[i] >= L'0' && saved[i] <= L'9' && digits < 20; ++i, ++digits) {
+    value = value * 10 + (saved[i] - L'0');
+  }
+  if (digits == 0 || value == 0) return nullptr;
+  if (negative) value = static_cast<unsigned long long>(-static_cast<long long>(value));
+  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+  if (!IsWindow(window)) return nullptr;
+  std::wstring caption(titlePrefix.size() + 1, L'\0');
+  int n = GetWindowTextW(window, caption.data(), static_cast<int>(caption.size()));
+  caption.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return caption == titlePrefix ? window : nullptr;
+}
+
+bool GetWindowsVersion() {
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  bool ok = false;
+  if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
+    auto fn = reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+    ok = fn && fn(&info) == 0;
+  }
+  if (!ok) {
+    WinVersionName.clear();
+    WinVersionExtra.clear();
+    WinVersionUnknown = true;
+    return false;
+  }
+  WinVersionName = std::to_wstring(info.dwMajorVersion) + L"." + std::to_wstring(info.dwMinorVersion);
+  WinVersionExtra = std::to_wstring(info.dwBuildNumber);
+  WinVersionUnknown = false;
+  return true;
+}
+
+std::wstring GetTempDir() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  if (n == 0 || n > MAX_PATH) return L"";
+  return std::wstring(buffer, n);
+}

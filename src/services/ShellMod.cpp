@@ -1,0 +1,346 @@
+#include "services/ShellMod.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <stdexcept>
+
+#include "services/Services.h"
+#include "services/XmlDocument.h"
+
+namespace {
+
+ShellSeam RealShell() {
+  ShellSeam seam;
+  seam.open = [](const std::wstring& file, const std::wstring& verb) -> intptr_t {
+    return reinterpret_cast<intptr_t>(
+        ShellExecuteW(nullptr, verb.empty() ? nullptr : verb.c_str(), file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  };
+  seam.changeNotify = [](LONG eventId, UINT flags, const void* item1, const void* item2) {
+    SHChangeNotify(eventId, flags, item1, item2);
+  };
+  return seam;
+}
+
+// A double-NUL-terminated list of paths for SHFileOperation.
+std::wstring PathList(const std::vector<std::wstring>& paths) {
+  std::wstring list;
+  for (const auto& p : paths) {
+    list += p;
+    list += L'\0';
+  }
+  list += L'\0';
+  return list;
+}
+
+// Runs one shell file operation; true only when it succeeded and nothing was cancelled.
+bool RunFileOperation(HWND owner, UINT func, const std::vector<std::wstring>& from, const std::wstring* to,
+                      FILEOP_FLAGS flags) {
+  if (from.empty()) return false;
+  for (const auto& p : from) {
+    if (p.empty()) return false;  // an empty entry would end the list early
+  }
+  std::wstring fromList = PathList(from);
+  std::wstring toList = to ? PathList({*to}) : std::wstring();
+  SHFILEOPSTRUCTW op = {};
+  op.hwnd = owner;
+  op.wFunc = func;
+  op.pFrom = fromList.c_str();
+  op.pTo = to ? toList.c_str() : nullptr;
+  op.fFlags = flags;
+  int rc = SHFileOperationW(&op);
+  return rc == 0 && !op.fAnyOperationsAborted;
+}
+
+void SetLastWin32Error(DWORD code) {
+  wchar_t* buffer = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = buffer ? buffer : L"System error " + std::to_wstring(code);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  SetError(static_cast<long>(code), L"SWF.zel", text);
+}
+
+// Owns a file handle.
+struct FileHandle {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  explicit FileHandle(HANDLE handle) : h(handle) {}
+  ~FileHandle() {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool ok() const { return h != INVALID_HANDLE_VALUE; }
+};
+
+// Writes bytes to a new file beside Path and then puts it in Path's place, so
+// that a failed write leaves an existing file as it was.
+bool ReplaceFileWith(const std::wstring& path, const void* data, size_t size) {
+  std::wstring temp = path + L".~new";
+  {
+    FileHandle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.ok()) return false;
+    DWORD written = 0;
+    if (size > 0 && (!WriteFile(f.h, data, static_cast<DWORD>(size), &written, nullptr) || written != size)) {
+      CloseHandle(f.h);
+      f.h = INVALID_HANDLE_VALUE;
+      DeleteFileW(temp.c_str());
+      return false;
+    }
+  }
+  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ShellSeam& CurrentShell() {
+  static ShellSeam seam = RealShell();
+  return seam;
+}
+
+void ResetShellSeam() { CurrentShell() = RealShell(); }
+
+std::wstring AddBackslash(const std::wstring& path) {
+  // A leading "\\" (UNC and "\\?\" paths) is kept; every other doubled
+  // separator is collapsed once, left to right.
+  size_t keep = path.compare(0, 2, L"\\\\") == 0 ? 2 : 0;
+  std::wstring rest = path.substr(keep) + L"\\";
+  std::wstring out = path.substr(0, keep);
+  out.reserve(rest.size() + keep);
+  for (size_t i = 0; i < rest.size(); ++i) {
+    out += rest[i];
+    if (rest[i] == L'\\' && i + 1 < rest.size() && rest[i + 1] == L'\\') ++i;
+  }
+  return out;
+}
+
+std::wstring GetFileTitle(const std::wstring& path, bool noExtension) {
+  size_t slash = path.rfind(L'\\');
+  std::wstring title = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  if (noExtension) {
+    size_t dot = title.rfind(L'.');
+    if (dot != std::wstring::npos) title.resize(dot);
+  }
+  return title;
+}
+
+std::wstring GetFileExt(const std::wstring& path) {
+  size_t dot = path.rfind(L'.');
+  if (dot == std::wstring::npos) return L"";
+  size_t slash = path.rfind(L'\\');
+  if (slash != std::wstring::npos && slash > dot) return L"";
+  return path.substr(dot);
+}
+
+std::wstring GetFolderPart(const std::wstring& path) {
+  size_t slash = path.rfind(L'\\');
+  return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
+}
+
+std::wstring TrimNull(const std::wstring& text) {
+  size_t nul = text.find(L'\0');
+  return nul == std::wstring::npos ? text : text.substr(0, nul);
+}
+
+bool StrEqualNoCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                        static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+long CheckUShort(long value) {
+  if (value < 0 || value > 65535) throw std::overflow_error("Overflow");
+  return value;
+}
+
+std::wstring HTMLEncode(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    switch (text[i]) {
+      case L'<': out += L"&#60;"; break;
+      case L'>': out += L"&#62;"; break;
+      case L'"': out += L"&#34;"; break;
+      case L'&':
+        if (i + 1 < text.size() && text[i + 1] == L'#') {
+          out += L'&';
+        } else {
+          out += L"&#38;";
+        }
+        break;
+      default: out += text[i];
+    }
+  }
+  return out;
+}
+
+std::wstring CompactPath(const std::wstring& path, long width, HDC dc) {
+  // PathCompactPathW works in a MAX_PATH buffer; a longer path keeps its end.
+  std::wstring source = TrimNull(path);
+  if (source.size() >= MAX_PATH) source = L"..." + source.substr(source.size() - (MAX_PATH - 4));
+  wchar_t buffer[MAX_PATH] = {};
+  source.copy(buffer, MAX_PATH - 1);
+  if (!dc || !PathCompactPathW(dc, buffer, static_cast<UINT>(width < 0 ? 0 : width))) return source;
+  return TrimNull(std::wstring(buffer, MAX_PATH));
+}
+
+std::wstring FormatByteSize(int64_t bytes) {
+  wchar_t buffer[32] = {};
+  if (!StrFormatByteSizeW(bytes, buffer, 32)) return L"";
+  return TrimNull(std::wstring(buffer, 32));
+}
+
+std::wstring GetSpecialFolder(int csidl) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) return L"";
+  std::wstring path = TrimNull(std::wstring(buffer, MAX_PATH + 1));
+  return path.empty() ? path : AddBackslash(path);
+}
+
+bool FileExists(const std::wstring& path) {
+  if (path.empty()) return false;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void MakeDir(const std::wstring& path) {
+  if (!path.empty()) CreateDirectoryW(path.c_str(), nullptr);
+}
+
+intptr_t ShellOpen(const std::wstring& file, const std::wstring& verb) {
+  if (file.empty() || !CurrentShell().open) return 0;
+  return CurrentShell().open(file, verb);
+}
+
+bool ShellDelete(const std::wstring& path, bool confirm) {
+  return RunFileOperation(MainForm, FO_DELETE, {path}, nullptr,
+                          FOF_ALLOWUNDO | (confirm ? 0 : FOF_NOCONFIRMATION));
+}
+
+bool ShellCopyMove(const std::vector<std::wstring>& from, const std::wstring& to, bool move, bool confirm) {
+  if (to.empty()) return false;
+  return RunFileOperation(MainForm, move ? FO_MOVE : FO_COPY, from, &to,
+                          FOF_ALLOWUNDO | (confirm ? 0 : FOF_NOCONFIRMATION));
+}
+
+bool ShellCopyMove(const std::wstring& from, const std::wstring& to, bool move, bool confirm) {
+  return ShellCopyMove(std::vector<std::wstring>{from}, to, move, confirm);
+}
+
+bool ShellMove(const std::wstring& from, const std::wstring& to, bool silent) {
+  if (to.empty()) return false;
+  return RunFileOperation(nullptr, FO_MOVE, {from}, &to, silent ? FOF_NOCONFIRMATION : FOF_ALLOWUNDO);
+}
+
+std::wstring ReadTextFile(const std::wstring& path) {
+  FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string bytes;
+  bool ok = f.ok();
+  if (ok) {
+    LARGE_INTEGER size;
+    ok = GetFileSizeEx(f.h, &size) && size.QuadPart < 0x40000000;
+    if (ok) {
+      bytes.resize(static_cast<size_t>(size.QuadPart));
+      DWORD got = 0;
+      ok = bytes.empty() || (ReadFile(f.h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                             got == bytes.size());
+    }
+  }
+  if (!ok) {
+    SetLastWin32Error(GetLastError() ? GetLastError() : ERROR_READ_FAULT);
+    ReportError(L"Reading File", L"");
+    return L"";
+  }
+  std::wstring text;
+  if (!bytes.empty()) {
+    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    text.resize(n > 0 ? n : 0);
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+  }
+  // Line by line: CR LF, CR or LF end a line; every line gets CR LF.
+  std::wstring out;
+  out.reserve(text.size() + 2);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of(L"\r\n", start);
+    if (end == std::wstring::npos) {
+      out += text.substr(start);
+      out += L"\r\n";
+      break;
+    }
+    out += text.substr(start, end - start);
+    out += L"\r\n";
+    start = end + 1;
+    if (text[end] == L'\r' && start < text.size() && text[start] == L'\n') ++start;
+  }
+  return out;
+}
+
+bool WriteBinaryFile(const std::wstring& path, const std::wstring& text) {
+  std::string bytes = StrToMultiByte(text, -1);
+  return ReplaceFileWith(path, bytes.data(), bytes.size());
+}
+
+bool SaveXML(const std::wstring& path, const std::wstring& xmlText) {
+  XmlDocument doc;
+  if (!doc.LoadXML(xmlText)) {
+    const XmlParseError& e = doc.ParseError();
+    WriteLog(L"SaveXML: " + e.reason + L" (" + std::to_wstring(e.line) + L" - " + std::to_wstring(e.linepos) + L")");
+    WriteLog(e.srcText);
+    return false;
+  }
+  // Saved beside the target first, so a failed save keeps the old file.
+  std::wstring temp = path + L".~new";
+  if (!doc.Save(temp)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::string StrToMultiByte(const std::wstring& text, int codePage, DWORD flags) {
+  if (text.empty()) return {};
+  UINT cp = codePage == -1 ? GetACP() : static_cast<UINT>(codePage);
+  int n = WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(n, '\0');
+  WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring URLEncode(const std::wstring& text) {
+  static const wchar_t kHex[] = L"0123456789ABCDEF";
+  std::wstring out;
+  out.reserve(text.size() * 3);
+  auto escape = [&](unsigned char b) {
+    out += L'%';
+    out += kHex[b >> 4];
+    out += kHex[b & 15];
+  };
+  for (size_t i = 0; i < text.size(); ++i) {
+    wchar_t c = text[i];
+    if (c <= 64) {
+      escape(static_cast<unsigned char>(c));
+    } else if (c <= 127) {
+      out += c;
+    } else {
+      // Any other character as the bytes of its UTF-8 form (a surrogate pair together).
+      size_t len = 1;
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) len = 2;
+      for (unsigned char b : StrToMultiByte(text.substr(i, len), CP_UTF8)) escape(b);
+      i += len - 1;
+    }
+  }
+  return out;
+}

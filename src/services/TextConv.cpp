@@ -1,0 +1,90 @@
+#include "services/TextConv.h"
+
+#include <windows.h>
+
+#include <cwctype>
+
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+
+std::wstring Trim(const std::wstring& text) {
+  size_t b = 0, e = text.size();
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
+
+}  // namespace
+
+std::optional<long> TextToLongChecked(const std::wstring& text) {
+  size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+    negative = text[i] == L'-';
+    ++i;
+  }
+  long long value = 0;
+  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+    value = value * 10 + (text[i] - L'0');
+    if (value > 2147483648LL) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > 2147483647LL) return std::nullopt;
+  return static_cast<long>(value);
+}
+
+long TextToLong(const std::wstring& text) { return TextToLongChecked(text).value_or(0); }
+
+bool TextToBool(const std::wstring& text, bool def) {
+  std::wstring t = Trim(text);
+  if (CompareStringOrdinal(t.c_str(), -1, L"True", -1, TRUE) == CSTR_EQUAL) return true;
+  if (CompareStringOrdinal(t.c_str(), -1, L"False", -1, TRUE) == CSTR_EQUAL) return false;
+  // A number: optional sign, digits, optional fraction; nothing else.
+  size_t i = 0;
+  if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) ++i;
+  bool digits = false, nonZero = false;
+  for (; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i) {
+    digits = true;
+    nonZero |= t[i] != L'0';
+  }
+  if (i < t.size() && t[i] == L'.') {
+    for (++i; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i) {
+      digits = true;
+      nonZero |= t[i] != L'0';
+    }
+  }
+  if (!digits || i != t.size()) return def;
+  return nonZero;
+}
+
+std::wstring BoolToText(bool value) { return value ? L"True" : L"False"; }
+
+std::wstring UpperInvariant(const std::wstring& text) {
+  if (text.empty()) return text;
+  std::wstring out(text);
+  int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()),
+                        out.data(), static_cast<int>(out.size()), nullptr, nullptr, 0);
+  if (n != static_cast<int>(text.size())) {
+    out = text;
+    for (auto& c : out) c = static_cast<wchar_t>(std::towupper(c));
+  }
+  return out;
+}
+
+std::wstring Utf8ToWide(const std::string& bytes) {
+  if (bytes.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring out(n > 0 ? n : 0, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+  return out;
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n : 0, '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}

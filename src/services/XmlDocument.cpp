@@ -1,0 +1,406 @@
+#include "services/XmlDocument.h"
+
+#include <msxml2.h>
+
+#include <utility>
+
+namespace {
+
+// Owns one COM interface pointer.
+template <typename T>
+class Com {
+ public:
+  Com() = default;
+  ~Com() { Reset(); }
+  Com(const Com&) = delete;
+  Com& operator=(const Com&) = delete;
+  T** Put() {
+    Reset();
+    return &p_;
+  }
+  T* Get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  void Reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// Takes over a BSTR and frees it.
+std::wstring TakeBstr(BSTR text) {
+  std::wstring out = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+  if (text) SysFreeString(text);
+  return out;
+}
+
+// A BSTR-holding VARIANT for the duration of one call.
+class BstrVariant {
+ public:
+  explicit BstrVariant(const std::wstring& text) {
+    VariantInit(&v_);
+    v_.vt = VT_BSTR;
+    v_.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  }
+  ~BstrVariant() { VariantClear(&v_); }
+  BstrVariant(const BstrVariant&) = delete;
+  BstrVariant& operator=(const BstrVariant&) = delete;
+  const VARIANT& Get() const { return v_; }
+
+ private:
+  VARIANT v_;
+};
+
+std::wstring NameOf(IXMLDOMNode* node) {
+  BSTR name = nullptr;
+  if (!node || FAILED(node->get_nodeName(&name))) return L"";
+  return TakeBstr(name);
+}
+
+bool IsElement(IXMLDOMNode* node) {
+  DOMNodeType type = NODE_INVALID;
+  return node && SUCCEEDED(node->get_nodeType(&type)) && type == NODE_ELEMENT;
+}
+
+std::vector<XmlNode> ChildrenOf(IXMLDOMNode* node) {
+  std::vector<XmlNode> out;
+  Com<IXMLDOMNodeList> list;
+  if (!node || node->get_childNodes(list.Put()) != S_OK || !list) return out;
+  long length = 0;
+  list->get_length(&length);
+  for (long i = 0; i < length; ++i) {
+    Com<IXMLDOMNode> child;
+    if (list->get_item(i, child.Put()) == S_OK && child) out.emplace_back(child.Get());
+  }
+  return out;
+}
+
+XmlNode AttributeNode(IXMLDOMNode* node, const std::wstring& name) {
+  Com<IXMLDOMNamedNodeMap> attributes;
+  if (!node || node->get_attributes(attributes.Put()) != S_OK || !attributes) return XmlNode();
+  long length = 0;
+  attributes->get_length(&length);
+  for (long i = 0; i < length; ++i) {
+    Com<IXMLDOMNode> attribute;
+    if (attributes->get_item(i, attribute.Put()) == S_OK && attribute && NameOf(attribute.Get()) == name) {
+      return XmlNode(attribute.Get());
+    }
+  }
+  return XmlNode();
+}
+
+// Names of the paths the program uses: letters, digits, "_", "-", ".", ":"
+// and any non-ASCII character.
+bool IsSimpleName(const std::wstring& name) {
+  if (name.empty()) return false;
+  for (wchar_t c : name) {
+    bool ok = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'_' ||
+              c == L'-' || c == L'.' || c == L':' || c >= 0x80;
+    if (!ok) return false;
+  }
+  return true;
+}
+
+struct SimplePath {
+  std::vector<std::wstring> steps;  // element names or "."
+  std::wstring attribute;           // final "@name", without "@"
+};
+
+// Splits a path of the simple form: names separated by "/", "." for the node
+// itself, an optional final "@attribute". False for anything else.
+bool ParseSimplePath(const std::wstring& path, SimplePath& out) {
+  size_t start = 0;
+  while (true) {
+    size_t slash = path.find(L'/', start);
+    std::wstring step = path.substr(start, slash == std::wstring::npos ? std::wstring::npos : slash - start);
+    bool last = slash == std::wstring::npos;
+    if (!step.empty() && step[0] == L'@') {
+      if (!last || !IsSimpleName(step.substr(1))) return false;
+      out.attribute = step.substr(1);
+    } else if (step == L"." || (IsSimpleName(step) && step != L"..")) {
+      out.steps.push_back(step);
+    } else {
+      return false;
+    }
+    if (last) return true;
+    start = slash + 1;
+  }
+}
+
+// Every node the simple path selects under Node, in document order.
+std::vector<XmlNode> WalkPath(const XmlNode& node, const SimplePath& path, bool firstOnly) {
+  std::vector<XmlNode> current{node};
+  for (const auto& step : path.steps) {
+    if (step == L".") continue;
+    std::vector<XmlNode> next;
+    for (const auto& parent : current) {
+      for (auto& child : ChildrenOf(parent.Raw())) {
+        if (IsElement(child.Raw()) && NameOf(child.Raw()) == step) next.push_back(std::move(child));
+      }
+    }
+    current = std::move(next);
+    if (current.empty()) return current;
+  }
+  if (!path.attribute.empty()) {
+    std::vector<XmlNode> attributes;
+    for (const auto& element : current) {
+      XmlNode a = AttributeNode(element.Raw(), path.attribute);
+      if (a) {
+        attributes.push_back(a);
+        if (firstOnly) break;
+      }
+    }
+    current = std::move(attributes);
+  }
+  if (firstOnly && current.size() > 1) current.resize(1);
+  return current;
+}
+
+IXMLDOMDocument* CreateDocument() {
+  EnsureCom();
+  CLSID clsid;
+  if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid))) return nullptr;
+  IXMLDOMDocument* doc = nullptr;
+  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                              reinterpret_cast<void**>(&doc)))) {
+    return nullptr;
+  }
+  doc->put_async(VARIANT_FALSE);
+  doc->put_validateOnParse(VARIANT_FALSE);
+  doc->put_resolveExternals(VARIANT_FALSE);
+  Com<IXMLDOMDocument2> doc2;
+  if (SUCCEEDED(doc->QueryInterface(IID_IXMLDOMDocument2, reinterpret_cast<void**>(doc2.Put())))) {
+    BstrVariant xpath(L"XPath");
+    doc2->setProperty(const_cast<BSTR>(L"SelectionLanguage"), xpath.Get());
+  }
+  return doc;
+}
+
+// The document that holds Node (Node itself when it is a document).
+XmlNode RootElementOf(const XmlNode& node) {
+  if (!node) return XmlNode();
+  Com<IXMLDOMDocument> doc;
+  if (node.Raw()->get_ownerDocument(doc.Put()) != S_OK || !doc) {
+    if (FAILED(node.Raw()->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(doc.Put()))) || !doc) {
+      return XmlNode();
+    }
+  }
+  Com<IXMLDOMElement> root;
+  if (doc->get_documentElement(root.Put()) != S_OK || !root) return XmlNode();
+  return XmlNode(root.Get());
+}
+
+}  // namespace
+
+void EnsureCom() {
+  thread_local bool initialised = false;
+  if (initialised) return;
+  HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  initialised = SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
+}
+
+// ---- XmlNode ----
+
+XmlNode::XmlNode(IXMLDOMNode* node) : node_(node) {
+  if (node_) node_->AddRef();
+}
+
+XmlNode::XmlNode(const XmlNode& other) : node_(other.node_) {
+  if (node_) node_->AddRef();
+}
+
+XmlNode& XmlNode::operator=(const XmlNode& other) {
+  if (this != &other) {
+    if (other.node_) other.node_->AddRef();
+    if (node_) node_->Release();
+    node_ = other.node_;
+  }
+  return *this;
+}
+
+XmlNode::~XmlNode() {
+  if (node_) node_->Release();
+}
+
+std::wstring XmlNode::Text() const {
+  BSTR text = nullptr;
+  if (!node_ || FAILED(node_->get_text(&text))) return L"";
+  return TakeBstr(text);
+}
+
+std::wstring XmlNode::NodeValue() const {
+  if (!node_) return L"";
+  VARIANT v;
+  VariantInit(&v);
+  if (FAILED(node_->get_nodeValue(&v))) return L"";
+  std::wstring out;
+  if (v.vt == VT_BSTR) {
+    out = v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : L"";
+  } else if (v.vt != VT_NULL && v.vt != VT_EMPTY && SUCCEEDED(VariantChangeType(&v, &v, 0, VT_BSTR))) {
+    out = v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : L"";
+  }
+  VariantClear(&v);
+  return out;
+}
+
+std::wstring XmlNode::NodeName() const { return NameOf(node_); }
+
+std::vector<XmlNode> XmlNode::ChildNodes() const { return ChildrenOf(node_); }
+
+XmlNode XmlNode::LastChild() const {
+  Com<IXMLDOMNode> child;
+  if (!node_ || node_->get_lastChild(child.Put()) != S_OK) return XmlNode();
+  return XmlNode(child.Get());
+}
+
+std::wstring XmlNode::Attribute(const std::wstring& name) const { return AttributeNode(node_, name).NodeValue(); }
+
+XmlNode XmlNode::SelectSingleNode(const std::wstring& path) const {
+  if (!node_) return XmlNode();
+  SimplePath simple;
+  if (ParseSimplePath(path, simple)) {
+    auto found = WalkPath(*this, simple, true);
+    return found.empty() ? XmlNode() : found.front();
+  }
+  // Other expressions go to the parser's own XPath; an invalid one selects nothing.
+  BSTR query = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+  Com<IXMLDOMNode> found;
+  HRESULT hr = node_->selectSingleNode(query, found.Put());
+  SysFreeString(query);
+  return hr == S_OK && found ? XmlNode(found.Get()) : XmlNode();
+}
+
+std::vector<XmlNode> XmlNode::SelectNodes(const std::wstring& path) const {
+  if (!node_) return {};
+  SimplePath simple;
+  if (ParseSimplePath(path, simple)) return WalkPath(*this, simple, false);
+  std::vector<XmlNode> out;
+  BSTR query = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+  Com<IXMLDOMNodeList> list;
+  HRESULT hr = node_->selectNodes(query, list.Put());
+  SysFreeString(query);
+  if (hr != S_OK || !list) return out;
+  long length = 0;
+  list->get_length(&length);
+  for (long i = 0; i < length; ++i) {
+    Com<IXMLDOMNode> item;
+    if (list->get_item(i, item.Put()) == S_OK && item) out.emplace_back(item.Get());
+  }
+  return out;
+}
+
+// ---- XmlDocument ----
+
+XmlDocument::XmlDocument() : doc_(CreateDocument()) {}
+
+XmlDocument::~XmlDocument() {
+  if (doc_) doc_->Release();
+}
+
+namespace {
+
+XmlParseError ReadParseError(IXMLDOMDocument* doc) {
+  XmlParseError error;
+  Com<IXMLDOMParseError> parse;
+  if (!doc || doc->get_parseError(parse.Put()) != S_OK || !parse) return error;
+  BSTR text = nullptr;
+  if (SUCCEEDED(parse->get_reason(&text))) error.reason = TakeBstr(text);
+  text = nullptr;
+  if (SUCCEEDED(parse->get_srcText(&text))) error.srcText = TakeBstr(text);
+  parse->get_line(&error.line);
+  parse->get_linepos(&error.linepos);
+  while (!error.reason.empty() && (error.reason.back() == L'\n' || error.reason.back() == L'\r')) {
+    error.reason.pop_back();
+  }
+  return error;
+}
+
+}  // namespace
+
+bool XmlDocument::Load(const std::wstring& path) {
+  error_ = XmlParseError();
+  if (!doc_) {
+    error_.reason = L"The XML parser is not available.";
+    return false;
+  }
+  BstrVariant source(path);
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  HRESULT hr = doc_->load(source.Get(), &ok);
+  if (hr == S_OK && ok == VARIANT_TRUE) return true;
+  error_ = ReadParseError(doc_);
+  if (error_.reason.empty()) error_.reason = L"The file could not be read.";
+  doc_->Release();
+  doc_ = CreateDocument();  // a failed load leaves an empty document
+  return false;
+}
+
+bool XmlDocument::LoadXML(const std::wstring& text) {
+  error_ = XmlParseError();
+  if (!doc_) {
+    error_.reason = L"The XML parser is not available.";
+    return false;
+  }
+  BSTR source = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  HRESULT hr = doc_->loadXML(source, &ok);
+  SysFreeString(source);
+  if (hr == S_OK && ok == VARIANT_TRUE) return true;
+  error_ = ReadParseError(doc_);
+  if (error_.reason.empty()) error_.reason = L"The text is not well-formed XML.";
+  doc_->Release();
+  doc_ = CreateDocument();
+  return false;
+}
+
+bool XmlDocument::Save(const std::wstring& path) {
+  if (!doc_) return false;
+  BstrVariant target(path);
+  return doc_->save(target.Get()) == S_OK;
+}
+
+XmlNode XmlDocument::Node() const {
+  if (!doc_) return XmlNode();
+  Com<IXMLDOMNode> node;
+  if (FAILED(doc_->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(node.Put())))) return XmlNode();
+  return XmlNode(node.Get());
+}
+
+XmlNode XmlDocument::Root() const {
+  if (!doc_) return XmlNode();
+  Com<IXMLDOMElement> root;
+  if (doc_->get_documentElement(root.Put()) != S_OK || !root) return XmlNode();
+  return XmlNode(root.Get());
+}
+
+bool XmlDocument::Empty() const { return !Root(); }
+
+// ---- GetXMLText ----
+
+std::wstring GetXMLText(const XmlNode& node, const std::wstring& path, const std::wstring& def) {
+  std::wstring value = node.SelectSingleNode(path).Text();
+  if (value.empty()) value = def;
+  if (!value.empty() && value[0] == L'!') {
+    // A reference: the "text" attribute of the named element under the root element.
+    XmlNode root = RootElementOf(node);
+    std::wstring target = root.NodeName() + L"/" + value.substr(1) + L"/@text";
+    XmlNode docNode;
+    if (root) {
+      Com<IXMLDOMDocument> doc;
+      if (root.Raw()->get_ownerDocument(doc.Put()) == S_OK && doc) {
+        Com<IXMLDOMNode> asNode;
+        if (SUCCEEDED(doc->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(asNode.Put())))) {
+          docNode = XmlNode(asNode.Get());
+        }
+      }
+    }
+    value = docNode ? docNode.SelectSingleNode(target).NodeValue() : L"";
+  }
+  return value.empty() ? def : value;
+}
+
+std::wstring GetXMLText(const XmlDocument& doc, const std::wstring& path, const std::wstring& def) {
+  return GetXMLText(doc.Node(), path, def);
+}
