@@ -1,0 +1,4 @@
+#include "services/Options.h"
+
+bool GenericProjectors = true;
+std::wstring ProjectorStubPath;

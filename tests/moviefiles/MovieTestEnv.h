@@ -1,0 +1,53 @@
+// A fixture that points the program's folders (cache, user data, Flash) into a
+// fresh temporary folder and restores the projector options afterwards.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "MovieBytes.h"
+#include "support/TestSupport.h"
+#include "moviefiles/SWFModule.h"
+#include "services/Options.h"
+#include "services/Services.h"
+
+class MovieTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::make_unique<testing_support::TempDir>();
+    saved_[0] = CacheFolder, saved_[1] = UserDataFolder, saved_[2] = FlashFolder, saved_[3] = ProjectorStubPath;
+    savedGeneric_ = GenericProjectors;
+    CacheFolder = dir_->File(L"cache\\");
+    UserDataFolder = dir_->File(L"user\\");
+    FlashFolder = L"C:\\Program\\Media\\Flash\\";
+    CreateDirectoryW(CacheFolder.c_str(), nullptr);
+    CreateDirectoryW(UserDataFolder.c_str(), nullptr);
+    LastError.clear();
+  }
+  void TearDown() override {
+    CacheFolder = saved_[0];
+    UserDataFolder = saved_[1];
+    FlashFolder = saved_[2];
+    ProjectorStubPath = saved_[3];
+    GenericProjectors = savedGeneric_;
+    dir_.reset();
+  }
+  std::wstring Write(const std::wstring& name, const moviebytes::Bytes& bytes) {
+    std::wstring path = dir_->File(name);
+    testing_support::WriteBytes(path, bytes);
+    return path;
+  }
+  std::wstring Path(const std::wstring& name) const { return dir_->File(name); }
+  // The stub the build ships beside the test programs.
+  static std::wstring ShippedStub() {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring folder(exe);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + L"Media\\Binary\\projector.dll";
+  }
+
+  std::unique_ptr<testing_support::TempDir> dir_;
+  std::wstring saved_[4];
+  bool savedGeneric_ = true;
+};
