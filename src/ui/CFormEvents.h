@@ -1,0 +1,81 @@
+// Window messages a form cannot otherwise see, delivered as events: one object per
+// hooked form. It takes a slot of the subclass table (HookEvents.h), manages the
+// form's dropped files and global hot keys, and tracks the child control under the
+// mouse. Handlers are optional callbacks; arguments passed by reference may be
+// changed by the handler where the message allows it.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace forms {
+class Form;
+class Control;
+}  // namespace forms
+using forms::Control;
+using forms::Form;
+
+class CFormEvents {
+ public:
+  CFormEvents() = default;
+  ~CFormEvents();
+  CFormEvents(const CFormEvents&) = delete;
+  CFormEvents& operator=(const CFormEvents&) = delete;
+
+  // 1 .. 14, raised in this order of declaration.
+  std::function<void(bool& Active)> ActivateApp;
+  std::function<void()> Move;
+  std::function<void(long& MaxSizeX, long& MaxSizeY, long& MaxPositionX, long& MaxPositionY, long& MinTrackSizeX,
+                     long& MinTrackSizeY, long& MaxTrackSizeX, long& MaxTrackSizeY)>
+      GetMinMaxInfo;
+  std::function<void(Control& control)> MouseEnter;
+  std::function<void(Control& control)> MouseExit;
+  std::function<void()> CompactingMemory;
+  // Colors is 2 to the power of the bits per pixel, saturated at 0xFFFFFFFF.
+  std::function<void(int Width, int Height, unsigned long Colors)> DisplayChanged;
+  std::function<void(long& Left, long& Top, long& Right, long& Bottom, int Edge)> Resizing;
+  std::function<void(long& Left, long& Top, long& Right, long& Bottom, int Edge)> Moving;
+  std::function<void(std::vector<std::wstring>& Files, long& X, long& Y)> FileDropped;
+  std::function<void()> ContextMenu;
+  // A change of KeyData reaches the previous window procedure.
+  std::function<void(long& ID, LPARAM& KeyData)> HotKey;
+  std::function<void(std::wstring& Text, HWND& Sender)> CopyData;
+  // Handled = true keeps the command from the previous window procedure.
+  std::function<void(long Command, long Device, long KeyState, bool& Handled)> AppCommand;
+
+  HWND hWnd() const { return hWnd_; }
+  Form* HookedForm() const { return form_; }
+  // Hooks form (or unhooks with nullptr). Fails with error 999 (CurrentError) when
+  // all slots are taken; the form is then kept, without a slot.
+  bool SetHookedForm(Form* form);
+  // The same for a window that is not a form of ours (no child-control tracking).
+  bool HookWindow(HWND window);
+
+  bool DragDrop() const { return dragDrop_; }
+  void SetDragDrop(bool accept);  // set after hooking
+
+  void AddHotKey(short ID, short Modifiers, short VirtualKey);  // logs a failure
+  void DelHotKey(short ID);
+
+  int Slot() const { return slot_; }
+  bool Inactive() const { return inactive_; }
+  Control* EnteredControl() const { return entered_; }
+
+ private:
+  friend LRESULT SubclassWndProc(int, HWND, UINT, WPARAM, LPARAM);
+  bool Attach(HWND window, Form* form);
+  void BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lParam, bool& handled, LRESULT& result);
+  void AfterMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void TrackMouse(HWND under);
+  bool StillOnForm(Control* control) const;
+  void SlotEnded();  // the hooked window was destroyed
+
+  bool inactive_ = false;
+  int slot_ = 0;
+  Form* form_ = nullptr;
+  HWND hWnd_ = nullptr;
+  bool dragDrop_ = false;
+  Control* entered_ = nullptr;
+};

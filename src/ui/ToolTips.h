@@ -1,0 +1,38 @@
+// Balloon tooltips from the common controls: one tooltip window per control,
+// owned by it, recorded here until DestroyToolTips or until the control goes.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace forms {
+class Control;
+}
+
+// InitCommonControlsEx with the given ICC_* classes; false when it fails.
+bool InitControls(DWORD classes);
+
+// Creates one tooltip window owned by owner (balloon-shaped when asked) and makes
+// it the last one; returns it (null when creation failed).
+HWND CreateToolTipWindow(HWND owner, bool balloon);
+// Configures the last tooltip window and adds control as its tool. back and fore
+// receive the system's tooltip colours, which are the ones used.
+void AddToolTip(HWND control, const std::wstring& text, COLORREF& back, COLORREF& fore, long maxWidth,
+                long initialDelay, long autoPopDelay, bool centered);
+
+// Gives a control its balloon tooltip: 300 pixels wide at most, shown after 1 s,
+// hidden after 5 s. A control that has one already keeps it with the new text.
+void SetToolTip(HWND control, const std::wstring& text);
+// The same for a control of a form: an empty text takes the control's own
+// ToolTipText (text receives it); the control's ToolTipText is then cleared so the
+// plain tooltip does not show as well. A control without a window gets none.
+void SetToolTip(forms::Control& control, std::wstring& text);
+
+// Destroys every recorded tooltip window that still exists, then forgets them all.
+void DestroyToolTips();
+
+// The recorded tooltip windows in creation order; the one of a control (or null).
+std::vector<HWND> ToolTipWindows();
+HWND LastToolTip();
+HWND ToolTipOf(HWND control);

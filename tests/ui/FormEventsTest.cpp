@@ -1,0 +1,316 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "PlainWindow.h"
+#include "services/Services.h"
+#include "ui/CFormEvents.h"
+#include "ui/HookEvents.h"
+
+namespace {
+
+LRESULT SendCopyData(HWND to, const void* data, DWORD bytes) {
+  COPYDATASTRUCT cds{0, bytes, const_cast<void*>(data)};
+  return SendMessageW(to, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+}
+
+// A drop handle as the shell makes it: wide paths, each NUL-terminated, then one more NUL.
+HDROP MakeDrop(const std::vector<std::wstring>& files, POINT pt) {
+  size_t chars = 1;
+  for (const auto& f : files) chars += f.size() + 1;
+  HGLOBAL g = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  auto* df = static_cast<DROPFILES*>(GlobalLock(g));
+  df->pFiles = sizeof(DROPFILES);
+  df->pt = pt;
+  df->fWide = TRUE;
+  auto* p = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(df) + sizeof(DROPFILES));
+  for (const auto& f : files) {
+    memcpy(p, f.c_str(), f.size() * sizeof(wchar_t));
+    p += f.size() + 1;
+  }
+  GlobalUnlock(g);
+  return static_cast<HDROP>(g);
+}
+
+}  // namespace
+
+TEST(SubclassTable, TenSlotsThenError999AndTheOthersKeepWorking) {
+  std::vector<std::unique_ptr<PlainWindow>> windows;
+  std::vector<std::unique_ptr<CFormEvents>> hooks;
+  std::vector<int> compacted(11, 0);
+  for (int i = 0; i < 11; ++i) {
+    windows.push_back(std::make_unique<PlainWindow>());
+    hooks.push_back(std::make_unique<CFormEvents>());
+    hooks[i]->CompactingMemory = [&compacted, i] { compacted[i]++; };
+  }
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(hooks[i]->HookWindow(windows[i]->h));
+    EXPECT_EQ(hooks[i]->Slot(), i + 1);
+  }
+  ClearError();
+  EXPECT_FALSE(hooks[10]->HookWindow(windows[10]->h));
+  EXPECT_EQ(CurrentError().Number, 999);
+  EXPECT_EQ(CurrentError().Source, L"CFormEvents class");
+  EXPECT_EQ(CurrentError().Description, L"Too many subclassed windows");
+  EXPECT_EQ(hooks[10]->Slot(), 0);
+  EXPECT_EQ(hooks[10]->hWnd(), windows[10]->h);  // keeps the window, without a slot
+
+  for (int i = 0; i < 11; ++i) SendMessageW(windows[i]->h, WM_COMPACTING, 0, 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(compacted[i], 1) << i;
+  EXPECT_EQ(compacted[10], 0);
+  for (int i = 0; i < 11; ++i) EXPECT_TRUE(windows[i]->Saw(WM_COMPACTING)) << i;
+
+  // Hooking the same window again keeps the slot; letting go frees it for the 11th.
+  EXPECT_TRUE(hooks[3]->HookWindow(windows[3]->h));
+  EXPECT_EQ(hooks[3]->Slot(), 4);
+  EXPECT_TRUE(hooks[3]->HookWindow(nullptr));
+  EXPECT_EQ(hooks[3]->Slot(), 0);
+  EXPECT_EQ(hooks[3]->hWnd(), nullptr);
+  EXPECT_TRUE(hooks[10]->HookWindow(windows[10]->h));
+  EXPECT_EQ(hooks[10]->Slot(), 4);
+}
+
+TEST(SubclassTable, ReleasedSlotAnswersZeroAndCallsNothing) {
+  PlainWindow w;
+  WNDPROC entry;
+  {
+    CFormEvents events;
+    ASSERT_TRUE(events.HookWindow(w.h));
+    entry = SubclassTable[events.Slot()].NewProc;
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(w.h, GWLP_WNDPROC)), entry);
+  }
+  // The object's end put the old procedure back.
+  EXPECT_NE(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(w.h, GWLP_WNDPROC)), entry);
+  w.seen.clear();
+  EXPECT_EQ(CallWindowProcW(entry, w.h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), 0);
+  EXPECT_TRUE(w.seen.empty());
+}
+
+TEST(SubclassTable, DestroyedWindowGivesItsSlotBack) {
+  CFormEvents events;
+  {
+    PlainWindow w;
+    ASSERT_TRUE(events.HookWindow(w.h));
+    EXPECT_NE(events.Slot(), 0);
+  }
+  EXPECT_EQ(events.Slot(), 0);
+  for (int i = 1; i <= SubclassSlotCount; ++i) EXPECT_EQ(SubclassTable[i].hWnd, nullptr) << i;
+}
+
+TEST(FormEvents, CopyDataIsBoundedByItsByteCount) {
+  PlainWindow w;
+  CFormEvents events;
+  ASSERT_TRUE(events.HookWindow(w.h));
+  std::vector<std::wstring> texts;
+  HWND sender = nullptr;
+  events.CopyData = [&](std::wstring& text, HWND& from) {
+    texts.push_back(text);
+    sender = from;
+  };
+  const wchar_t abcdef[] = {L'a', L'b', L'c', L'd', L'e', L'f'};  // no terminator
+  SendCopyData(w.h, abcdef, 0);
+  SendCopyData(w.h, abcdef, 7);
+  SendCopyData(w.h, abcdef, 12);
+  const wchar_t withNul[] = L"C:\\a.swf\0garbage";
+  SendCopyData(w.h, withNul, sizeof(withNul));
+  SendCopyData(w.h, nullptr, 40);
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts[0], L"");
+  EXPECT_EQ(texts[1], L"abc");
+  EXPECT_EQ(texts[2], L"abcdef");
+  EXPECT_EQ(texts[3], L"C:\\a.swf");
+  EXPECT_EQ(texts[4], L"");
+  EXPECT_EQ(sender, nullptr);
+  EXPECT_TRUE(w.Saw(WM_COPYDATA));  // not consumed
+}
+
+TEST(FormEvents, AppCommandDecodingAndHandled) {
+  PlainWindow w;
+  CFormEvents events;
+  ASSERT_TRUE(events.HookWindow(w.h));
+  long cmd = -1, dev = -1, keys = -1;
+  bool handle = true;
+  events.AppCommand = [&](long c, long d, long k, bool& handled) {
+    cmd = c, dev = d, keys = k;
+    handled = handle;
+  };
+  // Play/pause from a mouse button with Ctrl held.
+  LPARAM l = MAKELPARAM(MK_CONTROL, APPCOMMAND_MEDIA_PLAY_PAUSE | FAPPCOMMAND_MOUSE);
+  EXPECT_EQ(SendMessageW(w.h, WM_APPCOMMAND, 0, l), TRUE);
+  EXPECT_EQ(cmd, APPCOMMAND_MEDIA_PLAY_PAUSE);
+  EXPECT_EQ(dev, 0x8000);
+  EXPECT_EQ(keys, MK_CONTROL);
+  EXPECT_FALSE(w.Saw(WM_APPCOMMAND));
+
+  handle = false;
+  l = MAKELPARAM(0, APPCOMMAND_VOLUME_MUTE | FAPPCOMMAND_OEM);
+  SendMessageW(w.h, WM_APPCOMMAND, 0, l);
+  EXPECT_EQ(cmd, APPCOMMAND_VOLUME_MUTE);
+  EXPECT_EQ(dev, 0x1000);
+  EXPECT_TRUE(w.Saw(WM_APPCOMMAND));
+}
+
+TEST(FormEvents, SizingAndMinMaxInfoWriteBack) {
+  PlainWindow w;
+  CFormEvents events;
+  ASSERT_TRUE(events.HookWindow(w.h));
+  bool change = false;
+  int edge = 0;
+  events.Resizing = [&](long& left, long& top, long& right, long& bottom, int e) {
+    edge = e;
+    if (change) right = left + 300, bottom = top + 200;
+  };
+  RECT rc{10, 20, 110, 220};
+  EXPECT_EQ(SendMessageW(w.h, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&rc)), 0);
+  EXPECT_EQ(edge, WMSZ_BOTTOMRIGHT);
+  EXPECT_EQ(rc.right, 110);
+  w.sizingResult = TRUE;  // the previous procedure's answer stands when nothing changed
+  EXPECT_EQ(SendMessageW(w.h, WM_SIZING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&rc)), TRUE);
+  change = true;
+  w.sizingResult = 0;
+  EXPECT_EQ(SendMessageW(w.h, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&rc)), -1);
+  EXPECT_EQ(rc.left, 10);
+  EXPECT_EQ(rc.right, 310);
+  EXPECT_EQ(rc.bottom, 220);
+
+  events.GetMinMaxInfo = [](long&, long&, long&, long&, long& minX, long& minY, long&, long&) {
+    minX = 333, minY = 222;
+  };
+  MINMAXINFO mmi{};
+  mmi.ptMaxSize = {1, 2};
+  mmi.ptMaxTrackSize = {7, 8};
+  SendMessageW(w.h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  EXPECT_EQ(mmi.ptMinTrackSize.x, 333);
+  EXPECT_EQ(mmi.ptMinTrackSize.y, 222);
+  EXPECT_EQ(mmi.ptMaxTrackSize.y, 8);
+}
+
+TEST(FormEvents, ThreeDroppedFilesInOrderAtFullLength) {
+  PlainWindow w;
+  CFormEvents events;
+  ASSERT_TRUE(events.HookWindow(w.h));
+  events.SetDragDrop(true);
+  EXPECT_TRUE(GetWindowLongPtrW(w.h, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  std::vector<std::wstring> got;
+  long x = -1, y = -1;
+  events.FileDropped = [&](std::vector<std::wstring>& files, long& px, long& py) {
+    got = files;
+    x = px, y = py;
+  };
+  const std::wstring longPath = L"\\\\?\\C:\\" + std::wstring(1500, L'd') + L"\\movie.swf";
+  const std::vector<std::wstring> files = {L"C:\\one.swf", longPath, L"D:\\three.flv"};
+  PostMessageW(w.h, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, {12, 34})), 0);
+  PumpMessages();
+  EXPECT_EQ(got, files);
+  EXPECT_EQ(x, 12);
+  EXPECT_EQ(y, 34);
+}
+
+TEST(FormEvents, HotKeysAndTheirFailure) {
+  PlainWindow w, other;
+  CFormEvents events;
+  ASSERT_TRUE(events.HookWindow(w.h));
+  std::vector<std::wstring> log;
+  SetLogSink([&](const std::wstring& text, bool) { log.push_back(text); });
+  ASSERT_TRUE(RegisterHotKey(other.h, 1, MOD_CONTROL | MOD_ALT, VK_F9));
+  events.AddHotKey(5, MOD_CONTROL | MOD_ALT, VK_F9);  // taken by the other window
+  events.AddHotKey(6, MOD_CONTROL | MOD_ALT, VK_F10);
+  SetLogSink(nullptr);
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0], L"Failed to Register a HotKey, ID 5");
+  EXPECT_FALSE(UnregisterHotKey(w.h, 5));
+  EXPECT_TRUE(RegisterHotKey(w.h, 6, MOD_CONTROL | MOD_ALT, VK_F10) == FALSE);  // still ours
+  events.DelHotKey(6);
+  EXPECT_TRUE(RegisterHotKey(w.h, 6, MOD_CONTROL | MOD_ALT, VK_F10));
+  UnregisterHotKey(w.h, 6);
+  UnregisterHotKey(other.h, 1);
+
+  long seenId = 0;
+  events.HotKey = [&](long& id, LPARAM& keyData) {
+    seenId = id;
+    keyData = 0x00770002;
+  };
+  SendMessageW(w.h, WM_HOTKEY, 3, MAKELPARAM(MOD_ALT, VK_F2));
+  EXPECT_EQ(seenId, 3);
+  ASSERT_TRUE(w.Saw(WM_HOTKEY));
+  EXPECT_EQ(w.Last(WM_HOTKEY)->lParam, 0x00770002);  // the change reached the previous procedure
+}
+
+TEST(FormEvents, ActivationDisplayAndErasing) {
+  PlainWindow w;
+  CFormEvents events;
+  ASSERT_TRUE(events.HookWindow(w.h));
+  std::vector<bool> active;
+  events.ActivateApp = [&](bool& a) {
+    active.push_back(a);
+    a = !a;  // discarded
+  };
+  SendMessageW(w.h, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_TRUE(events.Inactive());
+  SendMessageW(w.h, WM_ACTIVATEAPP, TRUE, 0);
+  EXPECT_FALSE(events.Inactive());
+  EXPECT_EQ(active, (std::vector<bool>{false, true}));
+
+  std::vector<unsigned long> colors;
+  int width = 0, height = 0;
+  events.DisplayChanged = [&](int wd, int ht, unsigned long c) {
+    width = wd, height = ht;
+    colors.push_back(c);
+  };
+  SendMessageW(w.h, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
+  SendMessageW(w.h, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+  EXPECT_EQ(colors, (std::vector<unsigned long>{16777216ul, 0xFFFFFFFFul}));
+  EXPECT_EQ(width, 1920);
+  EXPECT_EQ(height, 1080);
+
+  HDC dc = GetDC(w.h);
+  w.seen.clear();
+  EXPECT_NE(SendMessageW(w.h, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0);
+  EXPECT_FALSE(w.Saw(WM_ERASEBKGND));
+  ReleaseDC(w.h, dc);
+}
+
+TEST(FormEvents, OwnerDrawnItemsAnswerTrueWhenDrawnHere) {
+  PlainWindow w;
+  CFormEvents events;
+  ASSERT_TRUE(events.HookWindow(w.h));
+  DRAWITEMSTRUCT di{};
+  di.CtlType = ODT_MENU;
+  // Without a menu painter the previous procedure gets the item.
+  SendMessageW(w.h, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di));
+  EXPECT_TRUE(w.Saw(WM_DRAWITEM));
+
+  int drawn = 0;
+  OwnerDrawHooks.DrawMenuItem = [&](HWND, DRAWITEMSTRUCT&) { drawn++; };
+  OwnerDrawHooks.MeasureMenuItem = [](HWND, UINT, ULONG_PTR, SIZE& size, bool) { size = {50, 20}; };
+  w.seen.clear();
+  EXPECT_EQ(SendMessageW(w.h, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di)), TRUE);
+  EXPECT_EQ(drawn, 1);
+  EXPECT_FALSE(w.Saw(WM_DRAWITEM));
+
+  MEASUREITEMSTRUCT mi{};
+  mi.CtlType = ODT_MENU;
+  mi.itemData = 2;  // a top-level item with an icon gap
+  EXPECT_EQ(SendMessageW(w.h, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mi)), TRUE);
+  EXPECT_EQ(mi.itemWidth, 66u);
+  EXPECT_EQ(mi.itemHeight, 20u);
+  mi = MEASUREITEMSTRUCT{};
+  mi.CtlType = ODT_LISTBOX;
+  EXPECT_EQ(SendMessageW(w.h, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mi)), TRUE);
+  EXPECT_EQ(mi.itemHeight, 24u);
+  EXPECT_FALSE(w.Saw(WM_MEASUREITEM));
+  OwnerDrawHooks = OwnerDrawHandlers{};
+}
+
+TEST(FormEvents, ThrowingHandlerStaysInsideTheWindowProcedure) {
+  PlainWindow w;
+  CFormEvents events;
+  ASSERT_TRUE(events.HookWindow(w.h));
+  events.Move = [] { throw std::runtime_error("handler failed"); };
+  SetWindowPos(w.h, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_TRUE(w.Saw(WM_MOVE));
+}
