@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "MovieTestEnv.h"
+#include "moviefiles/MovieCache.h"
+#include "moviefiles/Projector.h"
+#include "services/ShellMod.h"
+
+using namespace moviebytes;
+using testing_support::ReadBytes;
+
+class ProjectorTest : public MovieTest {
+ protected:
+  void SetUp() override {
+    MovieTest::SetUp();
+    ProjectorStubPath = ShippedStub();
+    GenericProjectors = true;
+  }
+  Movie Sample() {
+    Movie m;
+    m.rect = Rect(0, 320 * 20, 0, 200 * 20);
+    m.tags = {BackgroundTag(0xAA, 0xBB, 0xCC), ShowFrame(), EndTag()};
+    return m;
+  }
+};
+
+TEST_F(ProjectorTest, ShippedStubIsAGenericProjector) {
+  ASSERT_TRUE(FileExists(ShippedStub()));
+  EXPECT_TRUE(IsGenericProjector(ShippedStub()));
+  EXPECT_TRUE(IsGenericProjector(ShippedStub(), true));
+  EXPECT_FALSE(IsGenericProjector(Write(L"plain.exe", Text("MZ no version"))));
+}
+
+TEST_F(ProjectorTest, RoundTripGivesTheMovieBack) {
+  for (bool compressed : {false, true}) {
+    Bytes movie = compressed ? Sample().Compressed() : Sample().Plain();
+    std::wstring moviePath = Write(compressed ? L"c.swf" : L"p.swf", movie);
+    SWFInfo info;
+    ASSERT_EQ(GetSWFInfo(moviePath, info, false), L"");
+    std::wstring exe = Path(compressed ? L"c.exe" : L"p.exe");
+    ASSERT_EQ(CreateProjector(exe, info), L"");
+    Bytes made = ReadBytes(exe);
+    Bytes stub = ReadBytes(ShippedStub());
+    EXPECT_EQ(made, Projector(stub, movie));
+
+    SWFInfo back;
+    ASSERT_EQ(GetSWFInfo(exe, back, false), L"");
+    std::wstring extracted = GetCacheFileName(exe, L".swf", true, false);
+    EXPECT_TRUE(back.PathChanged);
+    EXPECT_EQ(back.Path, extracted);
+    EXPECT_EQ(back.RequestedPath, exe);
+    EXPECT_EQ(back.FileSize, static_cast<int32_t>(made.size()));
+    EXPECT_EQ(back.Compressed, compressed);
+    EXPECT_EQ(back.Width, 320);
+    EXPECT_EQ(back.BackColor, L"AABBCC");
+    EXPECT_EQ(ReadBytes(extracted), movie);
+
+    // Opened again: the copy taken earlier is used.
+    ASSERT_EQ(GetSWFInfo(exe, back, false), L"");
+    EXPECT_EQ(LastError, L"File Already Cached");
+  }
+}
+
+TEST_F(ProjectorTest, StubCarryingAMovieIsReplacedAndStaleCopiesRenewed) {
+  Bytes stub = ReadBytes(ShippedStub());
+  Bytes old = Sample().Plain();
+  ProjectorStubPath = Write(L"loaded.dll", Projector(stub, old));
+  Movie m = Sample();
+  m.tags = {BackgroundTag(1, 2, 3), ShowFrame(), ShowFrame(), EndTag()};
+  Bytes movie = m.Plain();
+  SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(Write(L"m.swf", movie), info, false), L"");
+  std::wstring exe = Path(L"m.exe");
+  ASSERT_EQ(CreateProjector(exe, info), L"");
+  EXPECT_EQ(ReadBytes(exe), Projector(stub, movie));
+
+  // A cached copy of another size is not taken for this projector's movie.
+  testing_support::WriteBytes(GetCacheFileName(exe, L".swf", true, false), old);
+  SWFInfo back;
+  ASSERT_EQ(GetSWFInfo(exe, back, false), L"");
+  EXPECT_NE(LastError, L"File Already Cached");
+  EXPECT_EQ(back.BackColor, L"010203");
+}
+
+TEST_F(ProjectorTest, DoubtfulOrBrokenProjectorsAreRefused) {
+  Bytes stub = ReadBytes(ShippedStub());
+  Bytes movie = Sample().Plain();
+  SWFInfo info;
+  std::wstring plain = Write(L"plain.exe", Projector(Text("MZ stub without version"), movie));
+  std::wstring err = GetSWFInfo(plain, info, false);
+  EXPECT_EQ(err.rfind(L"Not a Generic Projector. Uncheck", 0), 0u) << err;
+  EXPECT_EQ(LastError, err);
+  GenericProjectors = false;
+  EXPECT_EQ(GetSWFInfo(plain, info, false), L"");
+
+  GenericProjectors = true;
+  auto refused = [&](const Bytes& bytes) {
+    std::wstring path = Write(L"bad.exe", bytes);
+    return GetSWFInfo(path, info, false);
+  };
+  Bytes appendedExe = Projector(stub, stub);
+  EXPECT_EQ(refused(appendedExe), L"Invalid Generic Projector");
+  Bytes zeroVersion = movie;
+  zeroVersion[3] = 0;
+  EXPECT_EQ(refused(Projector(stub, zeroVersion)), L"Invalid Generic Projector");
+  EXPECT_EQ(refused(stub), L"Invalid Generic Projector");  // no movie appended
+  Bytes tooLong = Projector(stub, movie);
+  tooLong[tooLong.size() - 1] = 0x7F;  // L beyond the file
+  EXPECT_EQ(refused(tooLong), L"Invalid Generic Projector");
+  Bytes tooShort = Projector(stub, movie);
+  std::fill(tooShort.end() - 4, tooShort.end(), 0);
+  tooShort[tooShort.size() - 4] = 3;  // L below 4
+  EXPECT_EQ(refused(tooShort), L"Invalid Generic Projector");
+  EXPECT_EQ(info.Path, L"");
+}
+
+TEST_F(ProjectorTest, CreateProjectorReportsFailureAndKeepsExistingFiles) {
+  Bytes movie = Sample().Plain();
+  std::wstring moviePath = Write(L"m.swf", movie);
+  SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(moviePath, info, false), L"");
+  EXPECT_NE(CreateProjector(moviePath, info), L"");
+  EXPECT_EQ(ReadBytes(moviePath), movie);
+  EXPECT_NE(CreateProjector(ProjectorStubPath, info), L"");
+
+  std::wstring exe = Write(L"keep.exe", Text("precious"));
+  ProjectorStubPath = Path(L"missing.dll");
+  EXPECT_EQ(CreateProjector(exe, info), L"Projector Stub Not Found");
+  EXPECT_EQ(LastError, L"Projector Stub Not Found");
+  EXPECT_EQ(ReadBytes(exe), Text("precious"));
+
+  ProjectorStubPath = ShippedStub();
+  EXPECT_NE(CreateProjector(Path(L"no folder\\x.exe"), info), L"");
+}
