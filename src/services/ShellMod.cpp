@@ -39,7 +39,9 @@ bool RunFileOperation(HWND owner, UINT func, const std::vector<std::wstring>& fr
                       FILEOP_FLAGS flags) {
   if (from.empty()) return false;
   for (const auto& p : from) {
-    if (p.empty()) return false;  // an empty entry would end the list early
+    // An empty entry would end the list early; a missing source is a failure
+    // even where the shell quietly does nothing.
+    if (p.empty() || GetFileAttributesW(p.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
   }
   std::wstring fromList = PathList(from);
   std::wstring toList = to ? PathList({*to}) : std::wstring();

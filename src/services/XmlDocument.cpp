@@ -6,6 +6,9 @@
 
 namespace {
 
+// IXMLDOMDocument2, which the import library lacks.
+const IID kIIDXmlDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+
 // Owns one COM interface pointer.
 template <typename T>
 class Com {
@@ -172,7 +175,7 @@ IXMLDOMDocument* CreateDocument() {
   doc->put_validateOnParse(VARIANT_FALSE);
   doc->put_resolveExternals(VARIANT_FALSE);
   Com<IXMLDOMDocument2> doc2;
-  if (SUCCEEDED(doc->QueryInterface(IID_IXMLDOMDocument2, reinterpret_cast<void**>(doc2.Put())))) {
+  if (SUCCEEDED(doc->QueryInterface(kIIDXmlDocument2, reinterpret_cast<void**>(doc2.Put())))) {
     BstrVariant xpath(L"XPath");
     doc2->setProperty(const_cast<BSTR>(L"SelectionLanguage"), xpath.Get());
   }

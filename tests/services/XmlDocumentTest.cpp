@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+#include "services/XmlDocument.h"
+
+using testing_support::TempDir;
+using testing_support::WriteText;
+
+namespace {
+
+const wchar_t* kMetadata =
+    L"<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+    L"<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/1.1\">"
+    L"<dc:title>Night \u05e9 Flight</dc:title><dc:description>A movie</dc:description>"
+    L"</rdf:Description></rdf:RDF>";
+
+const wchar_t* kLanguage =
+    L"<?xml version=\"1.0\"?>"
+    L"<LANG title=\"English\" author=\"me\">"
+    L"<FILE text=\"File\"/><OPEN text=\"!FILE\"/><BROKEN text=\"!NOWHERE\"/><EMPTY text=\"\"/>"
+    L"<MENU><ITEM text=\"!FILE\"/></MENU>"
+    L"</LANG><!-- trailing comment -->";
+
+TEST(XmlDocument, PrefixedPathsAsWrittenInTheDocument) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.LoadXML(kMetadata));
+  EXPECT_EQ(doc.SelectSingleNode(L"rdf:RDF/rdf:Description/dc:title").Text(), L"Night \u05e9 Flight");
+  EXPECT_EQ(GetXMLText(doc, L"rdf:RDF/rdf:Description/dc:description", L"-"), L"A movie");
+  EXPECT_TRUE(doc.SelectSingleNode(L"rdf:RDF/rdf:Description/@rdf:about"));
+  EXPECT_FALSE(doc.SelectSingleNode(L"RDF/Description/title"));  // no prefix: no match
+  EXPECT_FALSE(doc.SelectSingleNode(L"rdf:RDF/rdf:description"));  // names compare with case
+  EXPECT_EQ(doc.Root().NodeName(), L"rdf:RDF");
+}
+
+TEST(XmlDocument, SelectionsInDocumentOrder) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.LoadXML(L"<TIPS><TIP n=\"1\"/><GROUP><TIP n=\"x\"/></GROUP><TIP n=\"2\">two</TIP></TIPS>"));
+  auto tips = doc.SelectNodes(L"TIPS/TIP");
+  ASSERT_EQ(tips.size(), 2u);
+  EXPECT_EQ(tips[0].Attribute(L"n"), L"1");
+  EXPECT_EQ(tips[1].Attribute(L"n"), L"2");
+  EXPECT_EQ(GetXMLText(tips[1], L".", L""), L"two");
+  EXPECT_EQ(GetXMLText(tips[0], L"@n", L""), L"1");
+  EXPECT_EQ(tips[0].Attribute(L"missing"), L"");
+  EXPECT_EQ(doc.SelectNodes(L"TIPS/*/TIP").size(), 1u);  // other expressions go to the parser
+  EXPECT_EQ(doc.Root().ChildNodes().size(), 3u);
+  EXPECT_EQ(doc.Root().LastChild().NodeName(), L"TIP");
+  EXPECT_EQ(doc.SelectNodes(L"TIPS/NONE").size(), 0u);
+}
+
+TEST(GetXMLText, ReferencesResolveUnderTheRootElement) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.LoadXML(kLanguage));
+  EXPECT_EQ(GetXMLText(doc, L"LANG/FILE/@text", L"d"), L"File");
+  EXPECT_EQ(GetXMLText(doc, L"LANG/OPEN/@text", L"d"), L"File");
+  EXPECT_EQ(GetXMLText(doc, L"LANG/BROKEN/@text", L"d"), L"d");
+  EXPECT_EQ(GetXMLText(doc, L"LANG/EMPTY/@text", L"d"), L"d");
+  EXPECT_EQ(GetXMLText(doc, L"LANG/MISSING/@text", L"d"), L"d");
+  EXPECT_EQ(GetXMLText(doc, L"LANG/MISSING/@text", L"!FILE"), L"File");  // a default may refer too
+  EXPECT_EQ(GetXMLText(doc, L"LANG/MISSING/@text", L"!NOWHERE"), L"!NOWHERE");
+  // From a node deep inside the document, the reference still starts at the root.
+  XmlNode menu = doc.SelectSingleNode(L"LANG/MENU");
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(GetXMLText(menu, L"ITEM/@text", L"d"), L"File");
+}
+
+TEST(GetXMLText, InvalidPathsAndEmptyDocumentsGiveTheDefault) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.LoadXML(kLanguage));
+  for (const wchar_t* path : {L"00:00", L"LANG/A B", L"", L"LANG/", L"/", L"LANG[", L"LANG/@", L"@@", L"LANG/'x'",
+                              L"LANG/FILE/@text/more"}) {
+    EXPECT_EQ(GetXMLText(doc, path, L"d"), L"d") << path;
+  }
+  EXPECT_EQ(GetXMLText(doc, L"LANG/OPEN/@text", L"d"), L"File");
+
+  XmlDocument empty;
+  EXPECT_TRUE(empty.Empty());
+  EXPECT_EQ(GetXMLText(empty, L"LANG/FILE/@text", L"dflt"), L"dflt");
+  EXPECT_EQ(GetXMLText(empty, L"LANG/FILE/@text", L"!FILE"), L"!FILE");
+  EXPECT_TRUE(empty.SelectNodes(L"TIPS/TIP").empty());
+  EXPECT_EQ(GetXMLText(XmlNode(), L"A", L"d"), L"d");
+}
+
+TEST(XmlDocument, FailedLoadsLeaveAnEmptyDocument) {
+  TempDir dir;
+  XmlDocument doc;
+  EXPECT_FALSE(doc.Load(dir.File(L"missing.xml")));
+  EXPECT_FALSE(doc.ParseError().reason.empty());
+  EXPECT_TRUE(doc.Empty());
+
+  ASSERT_TRUE(WriteText(dir.File(L"bad.xml"), "<SKIN>\n<ITEM>\n</SKIN>"));
+  ASSERT_TRUE(doc.LoadXML(L"<OLD/>"));
+  EXPECT_FALSE(doc.Load(dir.File(L"bad.xml")));
+  EXPECT_FALSE(doc.ParseError().reason.empty());
+  EXPECT_TRUE(doc.Empty());
+  EXPECT_FALSE(doc.SelectSingleNode(L"OLD"));
+
+  EXPECT_FALSE(doc.LoadXML(L""));
+  EXPECT_TRUE(doc.Empty());
+}
+
+TEST(XmlDocument, LoadsAndSavesFiles) {
+  TempDir dir;
+  ASSERT_TRUE(WriteText(dir.File(L"skin.xml"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                               "<SKIN name=\"Gr\xC3\xBCn\"><VIEW id=\"viewNormal\"/></SKIN>"));
+  XmlDocument doc;
+  ASSERT_TRUE(doc.Load(dir.File(L"skin.xml")));
+  EXPECT_EQ(GetXMLText(doc, L"SKIN/@name", L""), L"Gr\u00fcn");
+  ASSERT_TRUE(doc.Save(dir.File(L"copy.xml")));
+  XmlDocument copy;
+  ASSERT_TRUE(copy.Load(dir.File(L"copy.xml")));
+  EXPECT_EQ(GetXMLText(copy, L"SKIN/VIEW/@id", L""), L"viewNormal");
+  EXPECT_EQ(GetXMLText(copy, L"SKIN/@name", L""), L"Gr\u00fcn");
+}
+
+}  // namespace
