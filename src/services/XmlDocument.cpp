@@ -178,6 +178,13 @@ IXMLDOMDocument* CreateDocument() {
   if (SUCCEEDED(doc->QueryInterface(kIIDXmlDocument2, reinterpret_cast<void**>(doc2.Put())))) {
     BstrVariant xpath(L"XPath");
     doc2->setProperty(const_cast<BSTR>(L"SelectionLanguage"), xpath.Get());
+    // No document of the program carries a DTD; movie metadata comes from
+    // anywhere, so entity declarations are refused where the parser can.
+    VARIANT prohibit;
+    VariantInit(&prohibit);
+    prohibit.vt = VT_BOOL;
+    prohibit.boolVal = VARIANT_TRUE;
+    doc2->setProperty(const_cast<BSTR>(L"ProhibitDTD"), prohibit);
   }
   return doc;
 }

@@ -129,6 +129,31 @@ TEST(Files, ReadTextFileEndsEveryLineWithCrLf) {
   EXPECT_NE(log.lines[1], L"<B><FONT color=\"#000000\">0");
 }
 
+TEST(Files, LockedFilesAndLongPathsLoseNothing) {
+  TempDir dir;
+  std::wstring path = dir.File(L"locked.xml");
+  ASSERT_TRUE(WriteText(path, "<OLD/>"));
+  HANDLE locked = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  {
+    LogCapture log;
+    EXPECT_EQ(ReadTextFile(path), L"");
+    EXPECT_EQ(log.lines.size(), 7u);
+  }
+  EXPECT_FALSE(WriteBinaryFile(path, L"<NEW/>"));
+  EXPECT_FALSE(SaveXML(path, L"<NEW/>"));
+  CloseHandle(locked);
+  EXPECT_EQ(FileText(path), "<OLD/>");
+  EXPECT_FALSE(FileExists(path + L".~new"));
+
+  std::wstring longPath = dir.Path() + std::wstring(300, L'p') + L".txt";
+  LogCapture log;
+  EXPECT_EQ(ReadTextFile(longPath), L"");
+  EXPECT_FALSE(WriteBinaryFile(longPath, L"x"));
+  EXPECT_FALSE(SaveXML(longPath, L"<A/>"));
+  EXPECT_FALSE(ShellDelete(longPath, false));
+}
+
 TEST(Files, WriteBinaryFileReplacesTheFile) {
   TempDir dir;
   std::wstring path = dir.File(L"page.html");

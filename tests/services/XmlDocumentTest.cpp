@@ -97,6 +97,21 @@ TEST(XmlDocument, FailedLoadsLeaveAnEmptyDocument) {
 
   EXPECT_FALSE(doc.LoadXML(L""));
   EXPECT_TRUE(doc.Empty());
+  EXPECT_FALSE(doc.Load(dir.Path() + std::wstring(300, L'x') + L".xml"));
+  EXPECT_TRUE(doc.Empty());
+}
+
+TEST(XmlDocument, EntityExpansionIsNotFollowed) {
+  std::wstring text = L"<!DOCTYPE B [<!ENTITY e0 \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\">";
+  for (int i = 1; i <= 9; ++i) {
+    text += L"<!ENTITY e" + std::to_wstring(i) + L" \"";
+    for (int k = 0; k < 10; ++k) text += L"&e" + std::to_wstring(i - 1) + L";";
+    text += L"\">";
+  }
+  text += L"]><B>&e9;</B>";
+  XmlDocument doc;
+  doc.LoadXML(text);  // refused, or at least not expanded to gigabytes
+  EXPECT_LT(doc.Root().Text().size(), 1000000u);
 }
 
 TEST(XmlDocument, LoadsAndSavesFiles) {
