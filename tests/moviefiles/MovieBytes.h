@@ -13,6 +13,10 @@ namespace moviebytes {
 using Bytes = std::vector<uint8_t>;
 
 inline void Append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
+inline Bytes operator+(Bytes a, const Bytes& b) {
+  Append(a, b);
+  return a;
+}
 inline void PutLE(Bytes& b, uint32_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }

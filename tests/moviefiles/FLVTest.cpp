@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "MovieTestEnv.h"
+#include "moviefiles/FLVReader.h"
+#include "services/ShellMod.h"
+#include "services/XmlDocument.h"
+
+using namespace moviebytes;
+
+class FLVTest : public MovieTest {
+ protected:
+  std::wstring PageText() { return ReadTextFile(UserDataFolder + L"video.xml"); }
+  std::wstring WrapperPrefix() {
+    return FlashFolder + L"video.swf?myXML=" + URLEncode(UserDataFolder + L"video.xml") + L"&time=";
+  }
+  // A Sorenson frame header with the given picture-size code and fields.
+  static Bytes Sorenson(uint32_t sizeCode, uint32_t w = 0, uint32_t h = 0) {
+    // 17 bits start code, 5 version, 8 temporal reference, then 3 bits of size code.
+    uint64_t bits = 0;
+    int n = 0;
+    auto put = [&](uint64_t v, int k) { bits = bits << k | (v & ((1ull << k) - 1)), n += k; };
+    put(1, 17), put(0, 5), put(0, 8), put(sizeCode, 3);
+    if (sizeCode == 0) put(w, 8), put(h, 8);
+    if (sizeCode == 1) put(w, 16), put(h, 16);
+    Bytes b{0x22};  // key frame, codec 2
+    int bytes = (n + 7) / 8;
+    bits <<= bytes * 8 - n;
+    for (int i = bytes - 1; i >= 0; --i) b.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+    return b;
+  }
+};
+
+TEST_F(FLVTest, MetadataGivesSizeRateAndLength) {
+  Bytes flv = FlvHeader();
+  Append(flv, FlvTag(18, MetaData({{"duration", AmfNumber(10)},
+                                   {"width", AmfNumber(640)},
+                                   {"height", AmfNumber(360)},
+                                   {"framerate", AmfNumber(25)},
+                                   {"videocodecid", AmfNumber(4)},
+                                   {"videodatarate", AmfNumber(781.25)},
+                                   {"audiodatarate", AmfNumber(96)}}),
+                    0));
+  Append(flv, FlvTag(9, Sorenson(5), 0));
+  std::wstring path = Write(L"a.flv", flv);
+  SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(path, info, false), L"");
+  EXPECT_TRUE(info.IsFLV);
+  EXPECT_EQ(info.Version, 1);
+  EXPECT_EQ(info.Width, 640);
+  EXPECT_EQ(info.Height, 360);
+  EXPECT_EQ(info.FrameRate, 25.0f);
+  EXPECT_EQ(info.FrameCount, 250);
+  EXPECT_EQ(info.VideoCodecID, 4);  // from the metadata: video tags after it are not walked
+  EXPECT_EQ(info.VideoDataRate, 781);
+  EXPECT_EQ(info.AudioDataRate, 96);
+  EXPECT_EQ(info.MovieLength, static_cast<double>(flv.size()));
+  EXPECT_EQ(info.BackColor, L"000000");
+  EXPECT_EQ(info.RequestedPath, path);
+  EXPECT_EQ(info.Path.rfind(WrapperPrefix(), 0), 0u) << info.Path;
+  EXPECT_NE(PageText().find(L"<VIDEO><SOURCE>" + path + L"</SOURCE><WIDTH>640</WIDTH><HEIGHT>360</HEIGHT>"
+                            L"<TIME>0</TIME></VIDEO>"),
+            std::wstring::npos);
+  EXPECT_EQ(VideoPageText(L"C:\\v\\a&b.flv", 320, 240, 0),
+            L"<?xml version=\"1.0\"?><VIDEO>\r\n<SOURCE>C:\\v\\a&amp;b.flv</SOURCE>\r\n<WIDTH>320</WIDTH>\r\n"
+            L"<HEIGHT>240</HEIGHT>\r\n<TIME>0</TIME>\r\n</VIDEO>");
+}
+
+TEST_F(FLVTest, MetadataValuesOfOtherTypesAreSkippedAndOddNumbersClamped) {
+  Bytes object{3};
+  Append(object, AmfKey("inner")), Append(object, AmfString("x")), Append(object, {0, 0, 9});
+  Bytes strict{10, 0, 0, 0, 2};
+  Append(strict, AmfNumber(1)), Append(strict, AmfString("two"));
+  Bytes date{11};
+  Append(date, Filled(10, 0));
+  Bytes flv = FlvHeader();
+  Append(flv, FlvTag(18, MetaData({{"creator", AmfString("someone")},
+                                   {"keyframes", object},
+                                   {"times", strict},
+                                   {"created", date},
+                                   {"hasVideo", {1, 1}},
+                                   {"Width", AmfNumber(999)},  // keys are exact and lower case
+                                   {"width", AmfNumber(-5)},
+                                   {"height", AmfNumber(std::numeric_limits<double>::quiet_NaN())},
+                                   {"framerate", AmfNumber(29.97)},
+                                   {"videocodecid", AmfNumber(1e9)},
+                                   {"videodatarate", AmfNumber(1e12)}}),
+                    0));
+  SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(Write(L"b.flv", flv), info, false), L"");
+  EXPECT_EQ(info.Width, 320);  // negative -> 0 -> the default
+  EXPECT_EQ(info.Height, 240);
+  EXPECT_FLOAT_EQ(info.FrameRate, 29.97f);
+  EXPECT_EQ(info.FrameCount, 0);
+  EXPECT_EQ(info.VideoCodecID, 255);
+  EXPECT_EQ(info.VideoDataRate, 32767);
+
+  // Without framerate and duration: 24 frames a second and no frames.
+  flv = FlvHeader();
+  Append(flv, FlvTag(18, MetaData({{"width", AmfNumber(100)}}), 0));
+  ASSERT_EQ(GetSWFInfo(Write(L"c.flv", flv), info, false), L"");
+  EXPECT_EQ(info.FrameRate, 24.0f);
+  EXPECT_EQ(info.FrameCount, 0);
+  EXPECT_EQ(info.Width, 100);
+  EXPECT_EQ(info.Height, 240);
+}
+
+TEST_F(FLVTest, WithoutMetadataFramesAreCountedAndTimed) {
+  Bytes flv = FlvHeader();
+  for (int i = 0; i < 100; ++i) {
+    Append(flv, FlvTag(9, i == 0 ? Sorenson(5) : Bytes{0x22, 0, 0}, i * 40));
+    Append(flv, FlvTag(8, {0x2F, 1, 2, 3}, i * 40));
+  }
+  SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(Write(L"d.flv", flv), info, false), L"");
+  EXPECT_EQ(info.FrameCount, 100);
+  EXPECT_FLOAT_EQ(info.FrameRate, 25.0f);
+  EXPECT_EQ(info.Width, 320);
+  EXPECT_EQ(info.Height, 240);
+  EXPECT_EQ(info.VideoCodecID, 2);
+  EXPECT_NE(PageText().find(L"<TIME>3960</TIME>"), std::wstring::npos);
+
+  // One frame at time 0: no rate from the formula, 24 instead.
+  flv = FlvHeader();
+  Append(flv, FlvTag(9, Sorenson(5), 0));
+  ASSERT_EQ(GetSWFInfo(Write(L"e.flv", flv), info, false), L"");
+  EXPECT_EQ(info.FrameCount, 1);
+  EXPECT_EQ(info.FrameRate, 24.0f);
+}
+
+TEST_F(FLVTest, PictureSizeOfEachCodec) {
+  struct Case {
+    Bytes frame;
+    int32_t width, height;
+  } cases[] = {
+      {Sorenson(0, 200, 100), 200, 100}, {Sorenson(1, 1280, 720), 1280, 720}, {Sorenson(2), 352, 288},
+      {Sorenson(3), 176, 144},           {Sorenson(4), 128, 96},              {Sorenson(6), 160, 120},
+      {Sorenson(7), 640, 480},
+      {{0x13, 0x41, 0x90, 0x30, 0xF0}, 400, 240},  // screen video: 4 bits, 12 bits width, 4 bits, 12 bits height
+      {{0x16, 0x01, 0x00, 0x00, 0x80}, 256, 128},  // screen video 2
+      {{0x10, 0x9A}, 9, 10},                       // codec 0: two nibbles
+      {{0x17, 0x01, 0x02}, 320, 240},              // AVC: no size from the tag
+  };
+  for (const Case& c : cases) {
+    Bytes flv = FlvHeader();
+    Append(flv, FlvTag(9, c.frame, 0));
+    SWFInfo info;
+    ASSERT_EQ(GetSWFInfo(Write(L"v.flv", flv), info, false), L"");
+    EXPECT_EQ(info.Width, c.width) << int(c.frame[0]);
+    EXPECT_EQ(info.Height, c.height) << int(c.frame[0]);
+    EXPECT_EQ(info.VideoCodecID, c.frame[0] & 0x0F);
+  }
+  // The size bits are read only inside the tag: a cut Sorenson header gives the default.
+  Bytes cut = Sorenson(1, 1280, 720);
+  cut.resize(6);
+  Bytes flv = FlvHeader();
+  Append(flv, FlvTag(9, cut, 0));
+  Append(flv, FlvTag(9, Filled(20, 0xFF), 40));
+  SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(Write(L"cut.flv", flv), info, false), L"");
+  EXPECT_EQ(info.Width, 320);
+  EXPECT_EQ(info.Height, 240);
+}
+
+TEST_F(FLVTest, TruncatedVideoStillGetsItsPageAndEscapedSource) {
+  Bytes flv = FlvHeader();
+  for (int i = 0; i < 10; ++i) Append(flv, FlvTag(9, i == 0 ? Sorenson(3) : Filled(100, 1), i * 100));
+  flv.resize(flv.size() - 50);
+  std::wstring path = Write(L"R&D #1 'cut'.flv", flv);
+  SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(path, info, false), L"");
+  EXPECT_EQ(info.FrameCount, 10);
+  EXPECT_EQ(info.Width, 176);
+  EXPECT_EQ(info.Path.rfind(WrapperPrefix(), 0), 0u);
+  XmlDocument page;
+  ASSERT_TRUE(page.Load(UserDataFolder + L"video.xml"));
+  EXPECT_EQ(page.SelectSingleNode(L"VIDEO/SOURCE").Text(), path);
+
+  // A file that ends inside the first tag header: no tags, the defaults.
+  Bytes tiny = FlvHeader();
+  Append(tiny, {9, 0, 0});
+  ASSERT_EQ(GetSWFInfo(Write(L"tiny.flv", tiny), info, false), L"");
+  EXPECT_EQ(info.FrameCount, 0);
+  EXPECT_EQ(info.FrameRate, 24.0f);
+  EXPECT_EQ(info.Width, 320);
+}
