@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 
+#include "services/AppIdentity.h"
 #include "services/Services.h"
 #include "services/XmlDocument.h"
 
@@ -62,7 +63,7 @@ void SetLastWin32Error(DWORD code) {
   std::wstring text = buffer ? buffer : L"System error " + std::to_wstring(code);
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-  SetError(static_cast<long>(code), L"SWF.zel", text);
+  SetError(static_cast<long>(code), app::kTitle, text);
 }
 
 // Owns a file handle.
@@ -256,7 +257,8 @@ std::wstring ReadTextFile(const std::wstring& path) {
     }
   }
   if (!ok) {
-    SetLastWin32Error(GetLastError() ? GetLastError() : ERROR_READ_FAULT);
+    DWORD code = GetLastError();
+    SetLastWin32Error(code ? code : ERROR_READ_FAULT);
     ReportError(L"Reading File", L"");
     return L"";
   }

@@ -126,6 +126,12 @@ TEST(XmlDocument, LoadsAndSavesFiles) {
   ASSERT_TRUE(copy.Load(dir.File(L"copy.xml")));
   EXPECT_EQ(GetXMLText(copy, L"SKIN/VIEW/@id", L""), L"viewNormal");
   EXPECT_EQ(GetXMLText(copy, L"SKIN/@name", L""), L"Gr\u00fcn");
+
+  std::wstring hebrew = dir.File(L"\u05e2\u05d5\u05e8.xml");  // a file name beyond ASCII
+  ASSERT_TRUE(copy.Save(hebrew));
+  XmlDocument again;
+  EXPECT_TRUE(again.Load(hebrew));
+  EXPECT_EQ(GetXMLText(again, L"SKIN/VIEW/@id", L""), L"viewNormal");
 }
 
 }  // namespace
