@@ -1,0 +1,82 @@
+#include "moviefiles/images/IntelJPEGLibrary.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "moviefiles/images/DibCommon.h"
+#include "moviefiles/images/cDIBSection.h"
+#include "platform/jpeg/ijl.h"
+#include "services/Services.h"
+
+namespace {
+
+constexpr long kJpegError = 26001;
+
+struct Library {
+  HMODULE module = nullptr;
+  IjlInitFn init = nullptr;
+  IjlWriteFn write = nullptr;
+  IjlFreeFn free = nullptr;
+};
+
+// The library beside the program, loaded once.
+const Library& JpegLibrary() {
+  static const Library lib = [] {
+    Library l;
+    std::vector<wchar_t> path(32768);
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    std::wstring folder(path.data(), n);
+    folder.erase(folder.find_last_of(L"\\/") + 1);
+    l.module = LoadLibraryExW((folder + L"jpegzel.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (l.module) {
+      l.init = reinterpret_cast<IjlInitFn>(reinterpret_cast<void*>(GetProcAddress(l.module, "ijlInit")));
+      l.write = reinterpret_cast<IjlWriteFn>(reinterpret_cast<void*>(GetProcAddress(l.module, "ijlWrite")));
+      l.free = reinterpret_cast<IjlFreeFn>(reinterpret_cast<void*>(GetProcAddress(l.module, "ijlFree")));
+    }
+    return l;
+  }();
+  return lib;
+}
+
+bool Fail(const std::wstring& description) {
+  SetError(kJpegError, dib::ErrorSource(L".mIntelJPEGLibrary"), description);
+  return false;
+}
+
+}  // namespace
+
+bool SaveJPG(const cDIBSection& bitmap, const std::wstring& fileName, long quality) {
+  const Library& lib = JpegLibrary();
+  if (!lib.init || !lib.write || !lib.free) return Fail(L"Failed to initialise the IJL library: jpegzel.dll not found");
+
+  JPEG_CORE_PROPERTIES props{};
+  int32_t rc = lib.init(&props);
+  if (rc != 0) return Fail(L"Failed to initialise the IJL library: " + std::to_wstring(rc));
+
+  // The new picture goes to a temporary file beside the target first.
+  const std::wstring temp = fileName + L".~" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  GdiFlush();
+  props.DIBWidth = bitmap.Width();
+  props.DIBHeight = -bitmap.Height();
+  props.DIBBytes = bitmap.DIBSectionBitsPtr();
+  props.DIBPadBytes = bitmap.BytesPerScanLine() - 3 * bitmap.Width();
+  props.JPGFile = temp.c_str();
+  props.JPGWidth = bitmap.Width();
+  props.JPGHeight = bitmap.Height();
+  props.jquality = static_cast<int32_t>(std::clamp(quality, 0L, 100L));
+  rc = lib.write(&props, IJL_JFILE_WRITEWHOLEIMAGE);
+  lib.free(&props);
+
+  if (rc != 0) {
+    DeleteFileW(temp.c_str());
+    return Fail(L"Failed to save to JPG " + std::to_wstring(rc));
+  }
+  if (!MoveFileExW(temp.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD err = GetLastError();
+    DeleteFileW(temp.c_str());
+    return Fail(L"Failed to save to JPG: the file can't be replaced (system error " + std::to_wstring(err) + L")");
+  }
+  return true;
+}

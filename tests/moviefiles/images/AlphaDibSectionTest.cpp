@@ -1,0 +1,142 @@
+// The 32-bit alpha bitmap class: pixel arithmetic, blending, DrawDib, files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ImageTestSupport.h"
+#include "support/TestSupport.h"
+#include "moviefiles/images/cAlphaDibSection.h"
+#include "services/Services.h"
+
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+namespace {
+void Fill(cAlphaDibSection& dib, uint8_t b, uint8_t g, uint8_t r, uint8_t a) {
+  uint8_t* p = dib.DIBSectionBitsPtr();
+  for (long i = 0; i < dib.Width() * dib.Height(); ++i, p += 4) p[0] = b, p[1] = g, p[2] = r, p[3] = a;
+}
+}  // namespace
+
+TEST(AlphaDibSection, GeometryAndFailedSizes) {
+  cAlphaDibSection dib;
+  ASSERT_TRUE(dib.Create(3, 2));
+  EXPECT_EQ(dib.BytesPerScanLine(), 12);
+  ASSERT_TRUE(dib.Create(5, 2));
+  EXPECT_EQ(dib.BytesPerScanLine(), 20);
+  EXPECT_FALSE(dib.Create(0, 2));
+  EXPECT_FALSE(dib.Create(2, -1));
+  EXPECT_FALSE(dib.Create(40000, 40000));  // 6.4 GB: refused before GDI
+  EXPECT_EQ(dib.hdc(), nullptr);
+  EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
+}
+
+TEST(AlphaDibSection, PreMultiplySetAlphaAndAlphaScan) {
+  cAlphaDibSection dib;
+  ASSERT_TRUE(dib.Create(2, 2));
+  Fill(dib, 200, 100, 50, 128);
+  dib.PreMultiplyAlpha();
+  const uint8_t* p = dib.DIBSectionBitsPtr();
+  EXPECT_EQ(p[0], 100);
+  EXPECT_EQ(p[1], 50);
+  EXPECT_EQ(p[2], 25);
+  EXPECT_EQ(p[3], 128);
+
+  Fill(dib, 200, 100, 50, 7);
+  dib.SetAlpha(255);
+  EXPECT_EQ(p[12], 200);
+  EXPECT_EQ(p[13], 100);
+  EXPECT_EQ(p[14], 50);
+  EXPECT_EQ(p[15], 255);
+  EXPECT_FALSE(dib.AreAllAlphaBytesZero());
+  dib.SetAlpha(0);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(p[i], 0) << i;
+  EXPECT_TRUE(dib.AreAllAlphaBytesZero());
+  dib.SetAlpha(1);
+  EXPECT_FALSE(dib.AreAllAlphaBytesZero());
+}
+
+TEST(AlphaDibSection, RandomiseBitsIsPreMultiplied) {
+  cAlphaDibSection dib;
+  ASSERT_TRUE(dib.Create(40, 10));
+  for (bool gray : {false, true}) {
+    dib.RandomiseBits(gray);
+    const uint8_t* p = dib.DIBSectionBitsPtr();
+    for (int i = 0; i < 400; ++i, p += 4) {
+      EXPECT_LE(p[0], p[3]);
+      EXPECT_LE(p[1], p[3]);
+      EXPECT_LE(p[2], p[3]);
+      if (gray) EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]);
+    }
+  }
+}
+
+TEST(AlphaDibSection, AlphaPaintPictureBlends) {
+  cAlphaDibSection src;
+  ASSERT_TRUE(src.Create(4, 4));
+  Fill(src, 10, 20, 30, 255);
+  imgtest::Canvas canvas(4, 4, RGB(200, 150, 100));
+  src.AlphaPaintPicture(canvas.dc(), 0, 0, -1, -1, 0, 0, 0);
+  EXPECT_EQ(canvas.Pixel(1, 1)[0], 100);
+  EXPECT_EQ(canvas.Pixel(1, 1)[2], 200);
+  src.AlphaPaintPicture(canvas.dc(), 0, 0, -1, -1, 0, 0, 255);
+  EXPECT_EQ(canvas.Pixel(1, 1)[0], 10);
+  EXPECT_EQ(canvas.Pixel(1, 1)[1], 20);
+  EXPECT_EQ(canvas.Pixel(1, 1)[2], 30);
+}
+
+TEST(AlphaDibSection, DrawDibSwitchSurvivesCreateNotClearUp) {
+  cAlphaDibSection dib;
+  EXPECT_FALSE(dib.UseDrawDib());
+  dib.UseDrawDib(true);
+  ASSERT_TRUE(dib.Create(8, 8));
+  EXPECT_TRUE(dib.UseDrawDib());
+  Fill(dib, 1, 2, 3, 255);
+  imgtest::Canvas canvas(8, 8, RGB(0, 0, 0));
+  dib.PaintPicture(canvas.dc());
+  EXPECT_EQ(canvas.Pixel(3, 3)[2], 3);
+  dib.ClearUp();
+  EXPECT_FALSE(dib.UseDrawDib());
+}
+
+TEST(AlphaDibSection, ApiErrorTexts) {
+  EXPECT_EQ(cAlphaDibSection::ApiError(0x20001234), L"");
+  EXPECT_FALSE(cAlphaDibSection::ApiError(ERROR_FILE_NOT_FOUND).empty());
+}
+
+TEST(AlphaDibSection, SavesAndReloadsA32BitFileWithItsAlpha) {
+  TempDir dir;
+  cAlphaDibSection dib;
+  ASSERT_TRUE(dib.Create(3, 2));
+  uint8_t* p = dib.DIBSectionBitsPtr();
+  for (int i = 0; i < 24; ++i) p[i] = static_cast<uint8_t>(i * 10 + 5);
+  const std::wstring path = dir.File(L"alpha.bmp");
+  ASSERT_TRUE(dib.SavePicture(path));
+  auto bytes = ReadBytes(path);
+  ASSERT_EQ(bytes.size(), 58u + 24u);
+  EXPECT_EQ(bytes[28], 32);  // bit count
+  EXPECT_EQ(std::memcmp(bytes.data() + 58, p, 24), 0);
+
+  cAlphaDibSection loaded;
+  loaded.CreateFromFile(path, 0, 0);
+  ASSERT_EQ(loaded.Width(), 3);
+  ASSERT_EQ(loaded.Height(), 2);
+  EXPECT_EQ(std::memcmp(loaded.DIBSectionBitsPtr(), p, 24), 0);
+
+  cAlphaDibSection missing;
+  ASSERT_TRUE(missing.Create(2, 2));
+  missing.CreateFromFile(dir.File(L"nothing.bmp"));
+  EXPECT_EQ(missing.hdc(), nullptr);
+}
+
+TEST(AlphaDibSection, SavePictureOnAnUncreatableFileReportsError17) {
+  TempDir dir;
+  cAlphaDibSection dib;
+  ASSERT_TRUE(dib.Create(2, 2));
+  ClearError();
+  EXPECT_FALSE(dib.SavePicture(dir.File(L"no\\such\\folder.bmp")));
+  EXPECT_EQ(CurrentError().Number, 17);
+  EXPECT_NE(CurrentError().Source.find(L".cDIBSection"), std::wstring::npos);
+  EXPECT_FALSE(CurrentError().Description.empty());
+}

@@ -1,0 +1,175 @@
+// The 24-bit bitmap class: geometry, life cycle, copies, noise and the BMP file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "support/TestSupport.h"
+#include "moviefiles/images/cDIBSection.h"
+
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+
+namespace {
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+  uint32_t v;
+  std::memcpy(&v, b.data() + at, 4);
+  return v;
+}
+}  // namespace
+
+TEST(DibSection, RowLengthsAndSizes) {
+  const long expected[] = {4, 8, 12, 12, 16};
+  for (long w = 1; w <= 5; ++w) {
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(w, 2));
+    EXPECT_EQ(dib.BytesPerScanLine(), expected[w - 1]) << w;
+    EXPECT_EQ(dib.Width(), w);
+    EXPECT_EQ(dib.Height(), 2);
+    EXPECT_NE(dib.hdc(), nullptr);
+    EXPECT_NE(dib.DIBSectionBitsPtr(), nullptr);
+  }
+}
+
+TEST(DibSection, RejectsEmptyNegativeAndOverflowingSizes) {
+  const long sizes[][2] = {{0, 10}, {10, 0}, {-1, 10}, {10, -5}, {0x40000000, 2}, {70000, 70000}};
+  for (const auto& s : sizes) {
+    cDIBSection dib;
+    EXPECT_FALSE(dib.Create(s[0], s[1])) << s[0] << "x" << s[1];
+    EXPECT_EQ(dib.hdc(), nullptr);
+    EXPECT_EQ(dib.hDib(), nullptr);
+    EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
+  }
+  // A failed Create releases what the object held before.
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(4, 4));
+  EXPECT_FALSE(dib.Create(0, 4));
+  EXPECT_EQ(dib.hdc(), nullptr);
+}
+
+TEST(DibSection, ClearUpKeepsTheLastSize) {
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(7, 3));
+  dib.ClearUp();
+  EXPECT_EQ(dib.Width(), 7);
+  EXPECT_EQ(dib.Height(), 3);
+  EXPECT_EQ(dib.BytesPerScanLine(), 24);
+  EXPECT_EQ(dib.hdc(), nullptr);
+  EXPECT_EQ(dib.hDib(), nullptr);
+  EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
+  EXPECT_FALSE(dib.SavePicture(L"unused.bmp"));
+}
+
+TEST(DibSection, CopiesWholeBitmapWithMinusOneAndNothingWithZero) {
+  cDIBSection src, dst;
+  ASSERT_TRUE(src.Create(5, 3));
+  ASSERT_TRUE(dst.Create(5, 3));
+  std::memset(src.DIBSectionBitsPtr(), 0x5A, 3 * src.BytesPerScanLine());
+  src.PaintPicture(dst.hdc(), 0, 0, 0, 0);
+  GdiFlush();
+  EXPECT_EQ(dst.DIBSectionBitsPtr()[0], 0);
+  src.PaintPicture(dst.hdc(), 0, 0, -1, -1);
+  GdiFlush();
+  for (long y = 0; y < 3; ++y)
+    for (long i = 0; i < 15; ++i) ASSERT_EQ(dst.DIBSectionBitsPtr()[y * 16 + i], 0x5A);
+
+  cDIBSection back;
+  ASSERT_TRUE(back.Create(5, 3));
+  back.LoadPictureBlt(src.hdc(), 0, 0, 0, 0);
+  GdiFlush();
+  EXPECT_EQ(back.DIBSectionBitsPtr()[0], 0);
+  back.LoadPictureBlt(src.hdc());
+  GdiFlush();
+  EXPECT_EQ(std::memcmp(back.DIBSectionBitsPtr(), src.DIBSectionBitsPtr(), 15), 0);
+}
+
+TEST(DibSection, CreateFromPictureCopiesTheBitmap) {
+  cDIBSection src;
+  ASSERT_TRUE(src.Create(6, 4));
+  uint8_t* p = src.DIBSectionBitsPtr();
+  p[0] = 10, p[1] = 20, p[2] = 30;  // bottom-left pixel
+  // A device-dependent bitmap of the same picture, as a picture object holds it.
+  HDC screen = GetDC(nullptr);
+  HBITMAP ddb = CreateCompatibleBitmap(screen, 6, 4);
+  ReleaseDC(nullptr, screen);
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, ddb);
+  src.PaintPicture(mem);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+
+  cDIBSection copy;
+  copy.CreateFromPicture(ddb);
+  DeleteObject(ddb);
+  ASSERT_EQ(copy.Width(), 6);
+  ASSERT_EQ(copy.Height(), 4);
+  GdiFlush();
+  EXPECT_EQ(copy.DIBSectionBitsPtr()[0], 10);
+  EXPECT_EQ(copy.DIBSectionBitsPtr()[1], 20);
+  EXPECT_EQ(copy.DIBSectionBitsPtr()[2], 30);
+
+  cDIBSection none;
+  none.CreateFromPicture(nullptr);
+  EXPECT_EQ(none.hdc(), nullptr);
+}
+
+TEST(DibSection, RandomiseBitsColourAndGrey) {
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(33, 9));
+  const long stride = dib.BytesPerScanLine();
+  std::memset(dib.DIBSectionBitsPtr(), 0xEE, stride * 9);
+  dib.RandomiseBits(false);
+  bool anyGreen = false;
+  for (long y = 0; y < 9; ++y) {
+    const uint8_t* row = dib.DIBSectionBitsPtr() + y * stride;
+    for (long x = 0; x < 33; ++x) {
+      EXPECT_EQ(row[3 * x], 0);
+      anyGreen |= row[3 * x + 1] != 0xEE;
+    }
+    EXPECT_EQ(row[99], 0xEE);  // padding untouched
+  }
+  EXPECT_TRUE(anyGreen);
+  dib.RandomiseBits(true);
+  for (long y = 0; y < 9; ++y) {
+    const uint8_t* row = dib.DIBSectionBitsPtr() + y * stride;
+    for (long x = 0; x < 33; ++x) {
+      EXPECT_EQ(row[3 * x], row[3 * x + 1]);
+      EXPECT_EQ(row[3 * x], row[3 * x + 2]);
+    }
+  }
+}
+
+TEST(DibSection, SavesTheBmpLayout) {
+  TempDir dir;
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(1, 1));
+  uint8_t* p = dib.DIBSectionBitsPtr();
+  p[0] = 1, p[1] = 2, p[2] = 3, p[3] = 0;
+  const std::wstring path = dir.File(L"one \u00e9\u4e2d.bmp");
+  ASSERT_TRUE(dib.SavePicture(path));
+  auto b = ReadBytes(path);
+  ASSERT_EQ(b.size(), 62u);
+  EXPECT_EQ(b[0], 'B');
+  EXPECT_EQ(b[1], 'M');
+  EXPECT_EQ(U32(b, 2), 62u);
+  EXPECT_EQ(U32(b, 6), 0u);
+  EXPECT_EQ(U32(b, 10), 58u);
+  EXPECT_EQ(U32(b, 14), 40u);                 // biSize
+  EXPECT_EQ(U32(b, 18), 1u);                  // width
+  EXPECT_EQ(U32(b, 22), 1u);                  // height, bottom-up
+  EXPECT_EQ(U32(b, 26), 1u | (24u << 16));    // planes 1, 24 bits
+  EXPECT_EQ(U32(b, 30), 0u);                  // BI_RGB
+  EXPECT_EQ(U32(b, 34), 4u);                  // image size
+  for (size_t at = 38; at < 58; at += 4) EXPECT_EQ(U32(b, at), 0u) << at;
+  EXPECT_EQ(b[58], 1);
+  EXPECT_EQ(b[59], 2);
+  EXPECT_EQ(b[60], 3);
+  EXPECT_EQ(b[61], 0);
+
+  // A 5 x 2 bitmap: rows of 16 bytes, the file 58 + 32 bytes; saving again replaces it.
+  ASSERT_TRUE(dib.Create(5, 2));
+  ASSERT_TRUE(dib.SavePicture(path));
+  b = ReadBytes(path);
+  EXPECT_EQ(b.size(), 90u);
+  EXPECT_EQ(U32(b, 34), 32u);
+  EXPECT_FALSE(dib.SavePicture(dir.File(L"missing\\folder\\x.bmp")));
+}

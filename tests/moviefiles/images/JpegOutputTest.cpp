@@ -1,0 +1,203 @@
+// JPEG output: decoded by the platform's own decoder and compared with the source.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "ImageTestSupport.h"
+#include "support/TestSupport.h"
+#include "moviefiles/images/IntelJPEGLibrary.h"
+#include "moviefiles/images/cDIBSection.h"
+#include "services/Services.h"
+
+using namespace imgtest;
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+namespace {
+
+// A smooth picture with texture and edges, like a photograph of a lit scene.
+void PaintScene(cDIBSection& dib) {
+  const long w = dib.Width(), h = dib.Height(), stride = dib.BytesPerScanLine();
+  const Bytes noise = NoiseBytes(static_cast<size_t>(w) * h, 77);
+  for (long y = 0; y < h; ++y) {
+    uint8_t* row = dib.DIBSectionBitsPtr() + (h - 1 - y) * stride;  // y from the top
+    for (long x = 0; x < w; ++x) {
+      const double fx = double(x) / w, fy = double(y) / h;
+      const double sky = 1.0 - fy;
+      const double hill = fy > 0.55 + 0.1 * std::sin(fx * 9) ? 1.0 : 0.0;
+      const double tex = (noise[y * w + x] - 128) / 40.0;
+      const double r = hill ? 60 + 50 * fx + tex * 6 : 120 + 100 * sky + 20 * std::sin(fx * 5);
+      const double g = hill ? 110 + 60 * std::sin(fy * 7) + tex * 6 : 160 + 80 * sky;
+      const double b = hill ? 40 + 20 * fy + tex * 5 : 200 + 50 * sky * std::cos(fx * 3);
+      row[3 * x] = static_cast<uint8_t>(std::clamp(b, 0.0, 255.0));
+      row[3 * x + 1] = static_cast<uint8_t>(std::clamp(g, 0.0, 255.0));
+      row[3 * x + 2] = static_cast<uint8_t>(std::clamp(r, 0.0, 255.0));
+    }
+  }
+}
+
+Image FromDib(const cDIBSection& dib) {
+  Image img;
+  img.width = dib.Width();
+  img.height = dib.Height();
+  img.bgra.resize(size_t(img.width) * img.height * 4);
+  for (int y = 0; y < img.height; ++y) {
+    const uint8_t* row = dib.DIBSectionBitsPtr() + (img.height - 1 - y) * dib.BytesPerScanLine();
+    for (int x = 0; x < img.width; ++x) {
+      std::memcpy(&img.bgra[(size_t(y) * img.width + x) * 4], row + 3 * x, 3);
+      img.bgra[(size_t(y) * img.width + x) * 4 + 3] = 255;
+    }
+  }
+  img.ok = true;
+  return img;
+}
+
+}  // namespace
+
+TEST(JpegOutput, DecodesCloseToTheSourceAndQualityOrdersSizes) {
+  TempDir dir;
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(203, 141));  // neither side a multiple of 16
+  PaintScene(dib);
+  const std::wstring q90 = dir.File(L"q90.jpg"), q10 = dir.File(L"q10.jpg"), q95 = dir.File(L"q95.jpg");
+  ASSERT_TRUE(SaveJPG(dib, q90, 90));
+  ASSERT_TRUE(SaveJPG(dib, q10, 10));
+  ASSERT_TRUE(SaveJPG(dib, q95, 95));
+  const Image decoded = WicDecode(q90);
+  ASSERT_TRUE(decoded.ok);
+  ASSERT_EQ(decoded.width, 203);
+  ASSERT_EQ(decoded.height, 141);
+  EXPECT_GT(Psnr(decoded, FromDib(dib)), 30.0);
+  EXPECT_LT(ReadBytes(q10).size(), ReadBytes(q95).size());
+  EXPECT_LT(Psnr(WicDecode(q10), FromDib(dib)), Psnr(decoded, FromDib(dib)));
+}
+
+TEST(JpegOutput, NarrowPaddedImagesAreNotSkewedAndTopStaysTop) {
+  TempDir dir;
+  for (long width : {10L, 4L, 1L, 17L}) {
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(width, 40));
+    PaintScene(dib);
+    for (long y = 0; y < 40; ++y) {  // padding bytes must not show
+      uint8_t* row = dib.DIBSectionBitsPtr() + y * dib.BytesPerScanLine();
+      std::memset(row + 3 * width, 0xFF, dib.BytesPerScanLine() - 3 * width);
+    }
+    const std::wstring path = dir.File(L"narrow" + std::to_wstring(width) + L".jpg");
+    ASSERT_TRUE(SaveJPG(dib, path, 95));
+    const Image img = WicDecode(path);
+    ASSERT_TRUE(img.ok);
+    ASSERT_EQ(img.width, width);
+    ASSERT_EQ(img.height, 40);
+    EXPECT_GT(Psnr(img, FromDib(dib)), 30.0) << width;
+  }
+  // Orientation: the bitmap's top half (its last rows in memory) is red, the bottom blue.
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(10, 32));
+  for (long y = 0; y < 32; ++y) {
+    uint8_t* row = dib.DIBSectionBitsPtr() + y * dib.BytesPerScanLine();  // y = 0: bottom row
+    for (long x = 0; x < 10; ++x) {
+      row[3 * x] = y < 16 ? 255 : 0;
+      row[3 * x + 2] = y < 16 ? 0 : 255;
+    }
+  }
+  const std::wstring path = dir.File(L"halves.jpg");
+  ASSERT_TRUE(SaveJPG(dib, path, 90));
+  const Image img = WicDecode(path);
+  ASSERT_TRUE(img.ok);
+  const uint8_t* top = &img.bgra[(2 * 10 + 5) * 4];
+  const uint8_t* bottom = &img.bgra[(29 * 10 + 5) * 4];
+  EXPECT_GT(top[2], 200);
+  EXPECT_LT(top[0], 60);
+  EXPECT_GT(bottom[0], 200);
+  EXPECT_LT(bottom[2], 60);
+}
+
+TEST(JpegOutput, WritesAValidJfifStream) {
+  TempDir dir;
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(40, 30));
+  PaintScene(dib);
+  const std::wstring path = dir.File(L"m.jpg");
+  ASSERT_TRUE(SaveJPG(dib, path, 75));
+  const Bytes b = ReadBytes(path);
+  ASSERT_GT(b.size(), 200u);
+  EXPECT_EQ(b[0], 0xFF);
+  EXPECT_EQ(b[1], 0xD8);
+  EXPECT_EQ(b[b.size() - 2], 0xFF);
+  EXPECT_EQ(b[b.size() - 1], 0xD9);
+  // Walk the marker segments up to the scan: APP0 "JFIF", two DQT, SOF0, four DHT, SOS.
+  std::vector<int> markers;
+  size_t at = 2;
+  while (at + 4 <= b.size() && b[at] == 0xFF) {
+    const int marker = b[at + 1];
+    const size_t length = (size_t(b[at + 2]) << 8) | b[at + 3];
+    markers.push_back(marker);
+    if (marker == 0xE0) {
+      EXPECT_EQ(std::string(b.begin() + at + 4, b.begin() + at + 9), std::string("JFIF\0", 5));
+    }
+    if (marker == 0xC0) {
+      EXPECT_EQ(b[at + 4], 8);                                    // precision
+      EXPECT_EQ((b[at + 5] << 8) | b[at + 6], 30);                // height
+      EXPECT_EQ((b[at + 7] << 8) | b[at + 8], 40);                // width
+      EXPECT_EQ(b[at + 9], 3);                                    // components
+      EXPECT_EQ(b[at + 11], 0x22);                                // luma 2 x 2: 4:2:0
+    }
+    at += 2 + length;
+    if (marker == 0xDA) break;
+  }
+  EXPECT_EQ(markers, (std::vector<int>{0xE0, 0xDB, 0xDB, 0xC0, 0xC4, 0xC4, 0xC4, 0xC4, 0xDA}));
+  // No marker inside the entropy-coded data: every 0xFF is stuffed.
+  for (size_t i = at; i + 2 < b.size(); ++i)
+    if (b[i] == 0xFF) ASSERT_EQ(b[i + 1], 0x00) << i;
+}
+
+TEST(JpegOutput, QualityIsClampedAndWidePathsWork) {
+  TempDir dir;
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(32, 32));
+  PaintScene(dib);
+  const std::wstring wide = dir.File(L"\u30b5\u30e0\u30cd\u30a4\u30eb \u00e9.jpg");
+  ASSERT_TRUE(SaveJPG(dib, wide, 250));
+  const Bytes high = ReadBytes(wide);
+  ASSERT_TRUE(SaveJPG(dib, dir.File(L"100.jpg"), 100));
+  EXPECT_EQ(high, ReadBytes(dir.File(L"100.jpg")));
+  ASSERT_TRUE(SaveJPG(dib, wide, -7));
+  const Bytes low = ReadBytes(wide);
+  ASSERT_TRUE(SaveJPG(dib, dir.File(L"0.jpg"), 0));
+  EXPECT_EQ(low, ReadBytes(dir.File(L"0.jpg")));
+  EXPECT_LT(low.size(), high.size());
+  EXPECT_TRUE(WicDecode(wide).ok);
+}
+
+TEST(JpegOutput, AFailureKeepsThePreviousFileAndReportsError26001) {
+  TempDir dir;
+  const std::wstring path = dir.File(L"thumb.jpg");
+  WriteBytes(path, {1, 2, 3});
+  cDIBSection empty;  // no bitmap: the library refuses it
+  ClearError();
+  EXPECT_FALSE(SaveJPG(empty, path, 80));
+  EXPECT_EQ(CurrentError().Number, 26001);
+  EXPECT_NE(CurrentError().Source.find(L".mIntelJPEGLibrary"), std::wstring::npos);
+  EXPECT_EQ(CurrentError().Description.rfind(L"Failed to save to JPG ", 0), 0u);
+  EXPECT_EQ(ReadBytes(path), (Bytes{1, 2, 3}));
+
+  // A target that can't be replaced (a folder of that name) keeps what is there.
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(8, 8));
+  const std::wstring folder = dir.File(L"taken.jpg");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  EXPECT_FALSE(SaveJPG(dib, folder, 80));
+  EXPECT_EQ(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  EXPECT_FALSE(SaveJPG(dib, dir.File(L"no\\such\\folder.jpg"), 80));
+
+  // Saving twice replaces the first file; no temporary files are left behind.
+  ASSERT_TRUE(SaveJPG(dib, path, 80));
+  ASSERT_TRUE(SaveJPG(dib, path, 80));
+  EXPECT_EQ(ReadBytes(path)[0], 0xFF);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir.Path() + L"*.tmp").c_str(), &fd);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
