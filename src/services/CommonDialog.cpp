@@ -100,7 +100,6 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     std::vector<wchar_t> fileBuf(length, L'\0');
     std::copy(fileName.begin(), fileName.end(), fileBuf.begin());
     std::vector<wchar_t> titleBuf(length, L'\0');
-    std::vector<wchar_t> customBuf(260, L'\0');
 
     std::wstring dir = initialDir;
     if (dir.empty()) {
@@ -114,8 +113,8 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filterNulls.c_str();
-    ofn.lpstrCustomFilter = customBuf.data();
-    ofn.nMaxCustFilter = static_cast<DWORD>(customBuf.size());
+    // No custom-filter buffer: the chosen entry of our own filter is what callers want
+    // (and an empty custom filter makes some dialogs drop the whole filter list).
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = fileBuf.data();
     ofn.nMaxFile = static_cast<DWORD>(fileBuf.size());
@@ -147,17 +146,7 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     bool several = ofn.nFileOffset > 0 && ofn.nFileOffset < fileBuf.size() && fileBuf[ofn.nFileOffset - 1] == L'\0';
     fileTitle = several ? std::wstring() : UpToNul(titleBuf);
 
-    std::wstring pattern = FilterPattern(filter, ofn.nFilterIndex);
-    if (ofn.nFilterIndex == 0) {
-      // The user's own filter: "description", NUL, "pattern".
-      std::wstring custom(customBuf.begin(), customBuf.end());
-      size_t first = custom.find(L'\0');
-      if (first != std::wstring::npos) {
-        std::wstring rest = custom.substr(first + 1);
-        pattern = rest.substr(0, rest.find(L'\0'));
-      }
-    }
-    filter = pattern;
+    filter = FilterPattern(filter, ofn.nFilterIndex);
     flags = ofn.Flags;
     return true;
   } catch (const std::exception& e) {
