@@ -68,16 +68,30 @@ bool IsElement(IXMLDOMNode* node) {
   return node && SUCCEEDED(node->get_nodeType(&type)) && type == NODE_ELEMENT;
 }
 
+// Calls visit for each child of Node in order (sibling links: the node lists of
+// some parsers find an item by walking from the first) until it returns false.
+template <typename Visit>
+bool ForEachChild(IXMLDOMNode* node, Visit visit) {
+  if (!node) return true;
+  IXMLDOMNode* child = nullptr;
+  if (node->get_firstChild(&child) != S_OK) return true;
+  while (child) {
+    bool go_on = visit(child);
+    IXMLDOMNode* next = nullptr;
+    if (go_on && child->get_nextSibling(&next) != S_OK) next = nullptr;
+    child->Release();
+    if (!go_on) return false;
+    child = next;
+  }
+  return true;
+}
+
 std::vector<XmlNode> ChildrenOf(IXMLDOMNode* node) {
   std::vector<XmlNode> out;
-  Com<IXMLDOMNodeList> list;
-  if (!node || node->get_childNodes(list.Put()) != S_OK || !list) return out;
-  long length = 0;
-  list->get_length(&length);
-  for (long i = 0; i < length; ++i) {
-    Com<IXMLDOMNode> child;
-    if (list->get_item(i, child.Put()) == S_OK && child) out.emplace_back(child.Get());
-  }
+  ForEachChild(node, [&](IXMLDOMNode* child) {
+    out.emplace_back(child);
+    return true;
+  });
   return out;
 }
 
@@ -133,33 +147,31 @@ bool ParseSimplePath(const std::wstring& path, SimplePath& out) {
   }
 }
 
-// Every node the simple path selects under Node, in document order.
-std::vector<XmlNode> WalkPath(const XmlNode& node, const SimplePath& path, bool firstOnly) {
-  std::vector<XmlNode> current{node};
-  for (const auto& step : path.steps) {
-    if (step == L".") continue;
-    std::vector<XmlNode> next;
-    for (const auto& parent : current) {
-      for (auto& child : ChildrenOf(parent.Raw())) {
-        if (IsElement(child.Raw()) && NameOf(child.Raw()) == step) next.push_back(std::move(child));
-      }
-    }
-    current = std::move(next);
-    if (current.empty()) return current;
+// Visits the nodes the simple path selects under Node, in document order,
+// from step Index on; stops when visit returns false.
+template <typename Visit>
+bool WalkPath(IXMLDOMNode* node, const SimplePath& path, size_t index, Visit& visit) {
+  while (index < path.steps.size() && path.steps[index] == L".") ++index;
+  if (index == path.steps.size()) {
+    if (path.attribute.empty()) return visit(XmlNode(node));
+    XmlNode attribute = AttributeNode(node, path.attribute);
+    return attribute ? visit(attribute) : true;
   }
-  if (!path.attribute.empty()) {
-    std::vector<XmlNode> attributes;
-    for (const auto& element : current) {
-      XmlNode a = AttributeNode(element.Raw(), path.attribute);
-      if (a) {
-        attributes.push_back(a);
-        if (firstOnly) break;
-      }
-    }
-    current = std::move(attributes);
-  }
-  if (firstOnly && current.size() > 1) current.resize(1);
-  return current;
+  const std::wstring& name = path.steps[index];
+  return ForEachChild(node, [&](IXMLDOMNode* child) {
+    if (NameOf(child) != name || !IsElement(child)) return true;
+    return WalkPath(child, path, index + 1, visit);
+  });
+}
+
+std::vector<XmlNode> SelectByPath(const XmlNode& node, const SimplePath& path, bool firstOnly) {
+  std::vector<XmlNode> found;
+  auto visit = [&](const XmlNode& n) {
+    found.push_back(n);
+    return !firstOnly;
+  };
+  WalkPath(node.Raw(), path, 0, visit);
+  return found;
 }
 
 IXMLDOMDocument* CreateDocument() {
@@ -272,7 +284,7 @@ XmlNode XmlNode::SelectSingleNode(const std::wstring& path) const {
   if (!node_) return XmlNode();
   SimplePath simple;
   if (ParseSimplePath(path, simple)) {
-    auto found = WalkPath(*this, simple, true);
+    auto found = SelectByPath(*this, simple, true);
     return found.empty() ? XmlNode() : found.front();
   }
   // Other expressions go to the parser's own XPath; an invalid one selects nothing.
@@ -286,7 +298,7 @@ XmlNode XmlNode::SelectSingleNode(const std::wstring& path) const {
 std::vector<XmlNode> XmlNode::SelectNodes(const std::wstring& path) const {
   if (!node_) return {};
   SimplePath simple;
-  if (ParseSimplePath(path, simple)) return WalkPath(*this, simple, false);
+  if (ParseSimplePath(path, simple)) return SelectByPath(*this, simple, false);
   std::vector<XmlNode> out;
   BSTR query = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
   Com<IXMLDOMNodeList> list;

@@ -30,6 +30,11 @@ TEST(XmlDocument, PrefixedPathsAsWrittenInTheDocument) {
   EXPECT_FALSE(doc.SelectSingleNode(L"RDF/Description/title"));  // no prefix: no match
   EXPECT_FALSE(doc.SelectSingleNode(L"rdf:RDF/rdf:description"));  // names compare with case
   EXPECT_EQ(doc.Root().NodeName(), L"rdf:RDF");
+
+  // A default namespace does not hide names written without a prefix.
+  XmlDocument lang;
+  ASSERT_TRUE(lang.LoadXML(L"<LANG xmlns=\"urn:example\"><OPEN text=\"Open\"/></LANG>"));
+  EXPECT_EQ(GetXMLText(lang, L"LANG/OPEN/@text", L"d"), L"Open");
 }
 
 TEST(XmlDocument, SelectionsInDocumentOrder) {
