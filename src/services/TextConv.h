@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-long TextToLong(const std::wstring& text);
+long TextToLong(const std::wstring& text);  // 0 also when the number does not fit 32 bits
 // The value when the text's leading number fits 32 bits, nothing otherwise.
 std::optional<long> TextToLongChecked(const std::wstring& text);
 bool TextToBool(const std::wstring& text, bool def);

@@ -1,7 +1,9 @@
 // The XML layer over MSXML 3 (Msxml2.DOMDocument.3.0): documents, nodes and
 // the one text reader GetXMLText. Paths are element names separated by "/",
 // an optional final "@attribute", and "."; names compare exactly, prefixes as
-// written in the document ("rdf:RDF/rdf:Description/dc:title").
+// written in the document ("rdf:RDF/rdf:Description/dc:title"), whatever
+// namespaces it declares. Other expressions go to the parser's XPath; one it
+// cannot evaluate selects nothing.
 #pragma once
 #include <windows.h>
 #include <ole2.h>
