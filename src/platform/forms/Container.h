@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "platform/forms/Canvas.h"
@@ -70,6 +71,7 @@ class Container {
   Control* mouseTarget_ = nullptr;  // windowless control holding the mouse between down and up
   Control* pressed_ = nullptr;      // where the left button went down (for Click)
   bool pressedSelf_ = false;
+  std::shared_ptr<int> life_ = std::make_shared<int>(0);  // expires with the container
 };
 
 }  // namespace forms

@@ -127,6 +127,7 @@ class Control {
   // Current design properties, for clones.
   ControlArgs BaseArgs() const;
   void InvalidateInContainer() const;  // windowless: repaint the area it covers
+  void JoinContainer();  // windowless: takes its place in front of the container's windowless controls
   void ApplyFont();
 
   // Messages the container routes to the control that owns them; true when handled.

@@ -176,6 +176,7 @@ class Form : public Container {
   friend class Control;
   friend class Menu;
   friend class Timer;
+  friend class PictureBox;
   friend bool detail::UnloadElement(Control&);
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -184,6 +185,9 @@ class Form : public Container {
   void UpdateStyle();
   void ShowMenuBar();  // attaches the bar when it has shown items, detaches it otherwise
   UINT NextMenuId() { return nextMenuId_++; }
+  void UpdateToolTip(Control& control);  // the plain tooltip of a control
+  std::vector<Menu*>& TopMenus() { return topMenus_; }
+  void Teardown();  // objects of a window that is gone
 
   std::wstring name_;
   FormArgs design_;
@@ -195,6 +199,11 @@ class Form : public Container {
   std::vector<Control*> order_;
   std::map<std::wstring, std::unique_ptr<ControlArrayBase>> arrays_;
   UINT nextMenuId_ = 0x1000;
+  std::vector<Menu*> topMenus_;
+  HWND toolTip_ = nullptr;
+  HWND focus_ = nullptr;  // control focused when the form was deactivated
+  bool loadedFully_ = false, shownOnce_ = false;
+  int resizes_ = 0;  // Resize events raised, to raise the first one once
 };
 
 // Loaded forms in load order.

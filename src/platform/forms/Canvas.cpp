@@ -1,0 +1,67 @@
+#include "platform/forms/Canvas.h"
+
+#include <algorithm>
+
+namespace forms {
+
+Canvas::~Canvas() {
+  if (dc_) {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  if (bitmap_) DeleteObject(bitmap_);
+}
+
+void Canvas::EnsureSize(int w, int h, COLORREF back) {
+  w = std::max(w, 1);
+  h = std::max(h, 1);
+  if (dc_ && w <= w_ && h <= h_) return;
+  int nw = std::max(w, w_), nh = std::max(h, h_);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  if (!dc) return;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = nw;
+  bi.bmiHeader.biHeight = -nh;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) {
+    DeleteDC(dc);
+    return;
+  }
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, nw, nh};
+  HBRUSH brush = CreateSolidBrush(back);
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+  if (dc_) {
+    BitBlt(dc, 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  dc_ = dc;
+  bitmap_ = bitmap;
+  old_ = old;
+  w_ = nw;
+  h_ = nh;
+}
+
+void Canvas::Clear(COLORREF back) {
+  if (!dc_) return;
+  RECT all{0, 0, w_, h_};
+  HBRUSH brush = CreateSolidBrush(back);
+  FillRect(dc_, &all, brush);
+  DeleteObject(brush);
+}
+
+void Canvas::CopyTo(HDC dc, int x, int y, int w, int h) const {
+  if (dc_) BitBlt(dc, x, y, w, h, dc_, 0, 0, SRCCOPY);
+}
+
+}  // namespace forms

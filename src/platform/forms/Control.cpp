@@ -1,0 +1,360 @@
+#include "platform/forms/Control.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "platform/forms/Container.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/FormsInternal.h"
+
+namespace forms {
+
+namespace {
+
+int ButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return vbLeftButton;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return vbRightButton;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return vbMiddleButton;
+  }
+  return 0;
+}
+
+int ButtonsHeld(WPARAM wp) {
+  int b = 0;
+  if (wp & MK_LBUTTON) b |= vbLeftButton;
+  if (wp & MK_RBUTTON) b |= vbRightButton;
+  if (wp & MK_MBUTTON) b |= vbMiddleButton;
+  return b;
+}
+
+LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+  auto* c = reinterpret_cast<Control*>(ref);
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, ControlSubclassProc, 1);
+    RemovePropW(hwnd, kControlProp);
+    if (ControlAccess::Window(*c) == hwnd) ControlAccess::Window(*c) = nullptr;
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  LRESULT result = 0;
+  try {
+    if (ControlAccess::Own(*c, msg, wp, lp, result)) return result;
+  } catch (...) {
+    ReportFault(c->Name(), L"exception in the window procedure");
+    return 0;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+Control*& ControlAccess::Creating() {
+  static Control* creating = nullptr;
+  return creating;
+}
+
+int ControlAccess::NextChildId() {
+  static int next = 100;
+  int id = next;
+  next = next >= 0x7FFF ? 100 : next + 1;
+  return id;
+}
+
+void ControlAccess::DestroyWindowOf(Control& c) {
+  HWND hwnd = c.hwnd_;
+  c.hwnd_ = nullptr;
+  if (!hwnd || !IsWindow(hwnd)) return;
+  RemoveWindowSubclass(hwnd, ControlSubclassProc, 1);
+  RemovePropW(hwnd, kControlProp);
+  if (c.kind_ == ControlKind::PictureBox) SetWindowLongPtrW(hwnd, 0, 0);
+  DestroyWindow(hwnd);
+}
+
+bool ControlAccess::RouteKeys(Control& c, UINT msg, WPARAM& wp) {
+  switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      int key = static_cast<int>(wp);
+      bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
+      Raise(L"KeyDown/KeyUp", down ? c.OnKeyDown : c.OnKeyUp, key, ShiftState());
+      if (key == 0) return true;
+      wp = static_cast<WPARAM>(key);
+      return false;
+    }
+    case WM_CHAR: {
+      int ch = static_cast<int>(wp);
+      Raise(L"KeyPress", c.OnKeyPress, ch);
+      if (ch == 0) return true;
+      wp = static_cast<WPARAM>(ch);
+      return false;
+    }
+    case WM_SETFOCUS:
+      Raise(L"GotFocus", c.OnGotFocus);
+      return false;
+    case WM_KILLFOCUS:
+      Raise(L"LostFocus", c.OnLostFocus);
+      return false;
+  }
+  return false;
+}
+
+Control::Control(Form& form, ControlKind kind, const ControlArgs& args)
+    : form_(form),
+      kind_(kind),
+      name_(args.Name),
+      index_(args.Index),
+      left_(args.Left),
+      top_(args.Top),
+      width_(args.Width),
+      height_(args.Height),
+      visible_(args.Visible),
+      enabled_(args.Enabled),
+      tabStop_(args.TabStop),
+      tag_(args.Tag),
+      toolTip_(args.ToolTipText),
+      backColor_(args.BackColor),
+      foreColor_(args.ForeColor),
+      font_(args.UseFormFont ? form.Font() : args.Font) {
+  if (kind != ControlKind::Menu) container_ = args.Container ? args.Container : &form;
+}
+
+Control::~Control() {
+  if (IsWindowless() && container_ && !form_.unloading_) {
+    container_->DropWindowless(this);
+    InvalidateInContainer();
+  }
+  ControlAccess::DestroyWindowOf(*this);
+  if (hfont_) DeleteObject(hfont_);
+  if (backBrush_) DeleteObject(backBrush_);
+}
+
+const wchar_t* Control::TypeName() const {
+  switch (kind_) {
+    case ControlKind::CommandButton: return L"CommandButton";
+    case ControlKind::CheckBox: return L"CheckBox";
+    case ControlKind::TextBox: return L"TextBox";
+    case ControlKind::ListBox: return L"ListBox";
+    case ControlKind::ComboBox: return L"ComboBox";
+    case ControlKind::PictureBox: return L"PictureBox";
+    case ControlKind::Label: return L"Label";
+    case ControlKind::Image: return L"Image";
+    case ControlKind::Timer: return L"Timer";
+    case ControlKind::Menu: return L"Menu";
+  }
+  return L"";
+}
+
+bool Control::IsWindowless() const { return kind_ == ControlKind::Label || kind_ == ControlKind::Image; }
+bool Control::HasGeometry() const { return kind_ != ControlKind::Timer && kind_ != ControlKind::Menu; }
+
+ControlArgs Control::BaseArgs() const {
+  ControlArgs a;
+  a.Name = name_;
+  a.Index = index_;
+  a.Container = container_ == &form_ ? nullptr : container_;
+  a.Left = left_;
+  a.Top = top_;
+  a.Width = width_;
+  a.Height = height_;
+  a.Visible = visible_;
+  a.Enabled = enabled_;
+  a.Tag = tag_;
+  a.ToolTipText = toolTip_;
+  a.BackColor = backColor_;
+  a.ForeColor = foreColor_;
+  a.UseFormFont = false;
+  a.Font = font_;
+  a.TabStop = tabStop_;
+  return a;
+}
+
+HWND Control::CreateChild(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle) {
+  HWND parent = container_ ? container_->hWnd() : form_.hWnd();
+  if (!parent) return nullptr;
+  style |= WS_CHILD | WS_CLIPSIBLINGS;
+  if (visible_) style |= WS_VISIBLE;
+  if (!enabled_) style |= WS_DISABLED;
+  if (tabStop_) style |= WS_TABSTOP;
+  Control*& creating = ControlAccess::Creating();
+  Control* outer = creating;
+  creating = this;
+  HWND hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, left_, top_, width_, height_, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlAccess::NextChildId())),
+                              GetModuleHandleW(nullptr), nullptr);
+  creating = outer;
+  if (!hwnd) return nullptr;
+  hwnd_ = hwnd;
+  SetPropW(hwnd, kControlProp, this);
+  SetWindowSubclass(hwnd, ControlSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  ApplyFont();
+  form_.UpdateToolTip(*this);
+  return hwnd;
+}
+
+bool Control::HandleOwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: case WM_MOUSEMOVE: {
+      int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+      int shift = ShiftState();
+      if (msg == WM_MOUSEMOVE)
+        Raise(L"MouseMove", OnMouseMove, ButtonsHeld(wp), shift, x, y);
+      else if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN)
+        Raise(L"MouseDown", OnMouseDown, ButtonOf(msg), shift, x, y);
+      else
+        Raise(L"MouseUp", OnMouseUp, ButtonOf(msg), shift, x, y);
+      return false;
+    }
+  }
+  WPARAM w = wp;
+  if (ControlAccess::RouteKeys(*this, msg, w)) {
+    result = 0;
+    return true;
+  }
+  if (w != wp && hwnd_) {
+    result = DefSubclassProc(hwnd_, msg, w, lp);
+    return true;
+  }
+  return false;
+}
+
+HBRUSH Control::HandleCtlColor(HDC dc) {
+  SetTextColor(dc, ResolveColor(enabled_ ? foreColor_ : SysColor(COLOR_GRAYTEXT)));
+  SetBkColor(dc, ResolveColor(backColor_));
+  if (!backBrush_) backBrush_ = CreateSolidBrush(ResolveColor(backColor_));
+  return backBrush_;
+}
+
+void Control::SetContainer(forms::Container* container) {
+  if (kind_ == ControlKind::Menu) return;
+  if (!container) container = &form_;
+  if (container == container_ || &container->ParentForm() != &form_) return;
+  // A container cannot move into itself or into one of its contents.
+  for (forms::Container* c = container; c && c->AsControl(); c = c->AsControl()->Container())
+    if (c->AsControl() == this) return;
+  if (IsWindowless()) {
+    InvalidateInContainer();
+    if (container_) container_->DropWindowless(this);
+    container_ = container;
+    container_->windowless_.push_back(this);
+    InvalidateInContainer();
+  } else {
+    container_ = container;
+    if (hwnd_ && container->hWnd()) {
+      ::SetParent(hwnd_, container->hWnd());
+      MoveWindow(hwnd_, left_, top_, width_, height_, TRUE);
+    }
+  }
+  form_.UpdateToolTip(*this);
+}
+
+void Control::Move(int left, int top, int width, int height) {
+  if (!HasGeometry()) return;
+  if (width < 0) width = 0;
+  if (height < 0) height = 0;
+  if (IsWindowless()) InvalidateInContainer();
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  if (hwnd_) MoveWindow(hwnd_, left, top, width, height, TRUE);
+  if (IsWindowless()) {
+    InvalidateInContainer();
+    form_.UpdateToolTip(*this);
+  }
+}
+
+void Control::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  if (IsWindowless()) InvalidateInContainer();
+}
+
+void Control::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  if (hwnd_) EnableWindow(hwnd_, enabled);
+  if (IsWindowless()) InvalidateInContainer();
+}
+
+void Control::ZOrder(int position) {
+  if (hwnd_) {
+    SetWindowPos(hwnd_, position == vbSendToBack ? HWND_BOTTOM : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  } else if (IsWindowless() && container_) {
+    auto& list = container_->windowless_;
+    auto it = std::find(list.begin(), list.end(), this);
+    if (it == list.end()) return;
+    list.erase(it);
+    if (position == vbSendToBack)
+      list.insert(list.begin(), this);
+    else
+      list.push_back(this);
+    InvalidateInContainer();
+  }
+}
+
+void Control::SetToolTipText(const std::wstring& text) {
+  if (text == toolTip_) return;
+  toolTip_ = text;
+  form_.UpdateToolTip(*this);
+}
+
+void Control::SetBackColor(Color color) {
+  backColor_ = color;
+  if (backBrush_) {
+    DeleteObject(backBrush_);
+    backBrush_ = nullptr;
+  }
+  Refresh();
+}
+
+void Control::SetForeColor(Color color) {
+  foreColor_ = color;
+  Refresh();
+}
+
+void Control::SetFont(const FontSpec& font) {
+  font_ = font;
+  ApplyFont();
+}
+
+void Control::ApplyFont() {
+  if (!HasGeometry()) return;
+  HFONT old = hfont_;
+  hfont_ = CreateFontFromSpec(font_);
+  if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(hfont_), TRUE);
+  if (old) DeleteObject(old);
+  if (IsWindowless()) InvalidateInContainer();
+}
+
+void Control::SetFocus() {
+  if (hwnd_) ::SetFocus(hwnd_);
+}
+
+void Control::Refresh() {
+  if (hwnd_) {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    UpdateWindow(hwnd_);
+  } else if (IsWindowless() && container_ && container_->hWnd()) {
+    InvalidateInContainer();
+    UpdateWindow(container_->hWnd());
+  }
+}
+
+void Control::JoinContainer() {
+  if (container_) container_->windowless_.push_back(this);
+}
+
+void Control::InvalidateInContainer() const {
+  if (!container_ || !container_->hWnd()) return;
+  RECT r = Bounds();
+  InvalidateRect(container_->hWnd(), &r, FALSE);
+}
+
+}  // namespace forms

@@ -1,0 +1,707 @@
+#include "platform/forms/Form.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/forms/FormsInternal.h"
+#include "platform/forms/MessageLoop.h"
+#include "platform/forms/PictureBox.h"
+#include "platform/forms/TextBox.h"
+#include "platform/forms/Timer.h"
+
+namespace forms {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"SwfzelForm";
+
+std::vector<Form*>& Loaded() {
+  static std::vector<Form*> forms;
+  return forms;
+}
+
+void RegisterOnce(WNDPROC proc) {
+  static bool done = false;
+  if (done) return;
+  WNDCLASSEXW wc{sizeof(wc)};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = sizeof(void*);
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kClassName;
+  done = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+void StyleOf(const FormArgs& d, bool withCaption, DWORD& style, DWORD& ex) {
+  style = WS_CLIPCHILDREN;
+  ex = WS_EX_CONTROLPARENT | d.ExStyle;
+  DWORD buttons = (d.ControlBox ? WS_SYSMENU : 0);
+  if (d.ControlBox && d.MinButton) buttons |= WS_MINIMIZEBOX;
+  if (d.ControlBox && d.MaxButton) buttons |= WS_MAXIMIZEBOX;
+  DWORD caption = withCaption ? WS_CAPTION : 0;
+  switch (d.BorderStyle) {
+    case vbBSNone: style |= WS_POPUP; break;
+    case vbFixedSingle: style |= WS_POPUP | WS_BORDER | caption | buttons; break;
+    case vbFixedDialog:
+      style |= WS_POPUP | WS_DLGFRAME | caption | (d.ControlBox ? WS_SYSMENU : 0);
+      ex |= WS_EX_DLGMODALFRAME;
+      break;
+    case vbFixedToolWindow: style |= WS_POPUP | WS_BORDER | caption | (d.ControlBox ? WS_SYSMENU : 0); ex |= WS_EX_TOOLWINDOW; break;
+    case vbSizableToolWindow:
+      style |= WS_POPUP | WS_THICKFRAME | caption | (d.ControlBox ? WS_SYSMENU : 0);
+      ex |= WS_EX_TOOLWINDOW;
+      break;
+    default: style |= WS_OVERLAPPED | WS_THICKFRAME | caption | buttons; break;
+  }
+  if (d.ShowInTaskbar && !(ex & WS_EX_TOOLWINDOW)) ex |= WS_EX_APPWINDOW;
+}
+
+bool IsKeyMessage(UINT m) { return m >= WM_KEYFIRST && m <= WM_KEYLAST; }
+
+}  // namespace
+
+namespace detail {
+bool UnloadElement(Control& control) { return control.ParentForm().UnloadControl(control); }
+}  // namespace detail
+
+const std::vector<Form*>& LoadedForms() { return Loaded(); }
+
+Form* FormFromHwnd(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  if (auto* f = static_cast<Form*>(GetPropW(hwnd, kFormProp))) return f;
+  HWND root = GetAncestor(hwnd, GA_ROOT);
+  return root ? static_cast<Form*>(GetPropW(root, kFormProp)) : nullptr;
+}
+
+Control* ControlFromHwnd(HWND hwnd) { return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr; }
+
+Form::Form(std::wstring name, FormArgs design) : name_(std::move(name)), design_(std::move(design)) {
+  if (design_.Caption.empty()) design_.Caption = name_;
+}
+
+Form::~Form() {
+  if (hwnd_) {
+    DestroyAll();
+  }
+}
+
+bool Form::Load() {
+  if (hwnd_) return true;
+  RegisterOnce(&Form::Proc);
+  DWORD style, ex;
+  bool withCaption = !(design_.Caption.empty() && !design_.ControlBox);
+  StyleOf(design_, withCaption, style, ex);
+  int w = design_.Width, h = design_.Height;
+  if (design_.ClientWidth >= 0 || design_.ClientHeight >= 0) {
+    RECT r{0, 0, std::max(design_.ClientWidth, 0), std::max(design_.ClientHeight, 0)};
+    AdjustWindowRectEx(&r, style, FALSE, ex);
+    if (design_.ClientWidth >= 0) w = r.right - r.left;
+    if (design_.ClientHeight >= 0) h = r.bottom - r.top;
+  }
+  loadedFully_ = false;
+  shownOnce_ = false;
+  HWND hwnd = CreateWindowExW(ex, kClassName, design_.Caption.c_str(), style, design_.Left, design_.Top, w, h,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd) {
+    ReportFault(name_, L"the window could not be created");
+    return false;
+  }
+  Loaded().push_back(this);
+  try {
+    CreateControls();
+  } catch (const std::exception& e) {
+    std::string w8 = e.what();
+    ReportFault(name_ + L".CreateControls", std::wstring(w8.begin(), w8.end()));
+  }
+  loadedFully_ = true;
+  Raise(L"Load", OnLoad);
+  return IsLoaded();
+}
+
+bool Form::Unload(int unloadMode) {
+  if (!hwnd_ || unloading_) return false;
+  bool cancel = false;
+  Raise(L"QueryUnload", OnQueryUnload, cancel, unloadMode);
+  if (cancel || !hwnd_) return false;
+  Raise(L"Unload", OnUnload, cancel);
+  if (cancel || !hwnd_) return false;
+  DestroyAll();
+  return true;
+}
+
+void Form::DestroyAll() {
+  unloading_ = true;
+  HWND hwnd = hwnd_;
+  for (auto it = order_.rbegin(); it != order_.rend(); ++it) ControlAccess::DestroyWindowOf(**it);
+  Teardown();
+  if (hwnd) {
+    if (GetMenu(hwnd) == menuBar_) SetMenu(hwnd, nullptr);
+    if (toolTip_ && IsWindow(toolTip_)) DestroyWindow(toolTip_);
+    DestroyWindow(hwnd);
+  }
+  if (menuBar_) DestroyMenu(menuBar_);
+  menuBar_ = nullptr;
+  toolTip_ = nullptr;
+  unloading_ = false;
+}
+
+void Form::Teardown() {
+  bool was = unloading_;
+  unloading_ = true;
+  while (!owned_.empty()) {
+    Control* c = order_.back();
+    order_.pop_back();
+    auto it = std::find_if(owned_.begin(), owned_.end(), [c](auto& p) { return p.get() == c; });
+    std::unique_ptr<Control> doomed = std::move(*it);
+    owned_.erase(it);
+    doomed.reset();
+  }
+  order_.clear();
+  arrays_.clear();
+  topMenus_.clear();
+  windowless_.clear();
+  mouseTarget_ = pressed_ = nullptr;
+  auto& loaded = Loaded();
+  loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
+  if (hwnd_) RemovePropW(hwnd_, kFormProp);
+  hwnd_ = nullptr;
+  focus_ = nullptr;
+  modal_ = false;
+  loadedFully_ = shownOnce_ = false;
+  nextMenuId_ = 0x1000;
+  unloading_ = was;
+}
+
+void Form::Adopt(std::unique_ptr<Control> control) {
+  Control* c = control.get();
+  owned_.push_back(std::move(control));
+  order_.push_back(c);
+  ControlAccess::Create(*c);
+}
+
+bool Form::UnloadControl(Control& control) {
+  if (std::find(order_.begin(), order_.end(), &control) == order_.end()) return false;
+  // The control with everything inside it (contents, submenus), latest first.
+  auto inside = [&control](Control* c) {
+    for (Control* p = c; p;) {
+      if (p == &control) return true;
+      if (auto* m = dynamic_cast<Menu*>(p)) {
+        p = m->Parent();
+      } else {
+        Container* k = p->Container();
+        p = k ? k->AsControl() : nullptr;
+      }
+    }
+    return false;
+  };
+  std::vector<Control*> doomed;
+  for (auto it = order_.rbegin(); it != order_.rend(); ++it)
+    if (inside(*it)) doomed.push_back(*it);
+  for (Control* c : doomed) {
+    if (c->IsArrayElement()) {
+      auto a = arrays_.find(c->Name());
+      if (a != arrays_.end()) a->second->Remove(c);
+    }
+    if (focus_ && focus_ == c->hWnd()) focus_ = nullptr;
+    ControlAccess::DestroyWindowOf(*c);
+    order_.erase(std::find(order_.begin(), order_.end(), c));
+    auto it = std::find_if(owned_.begin(), owned_.end(), [c](auto& p) { return p.get() == c; });
+    std::unique_ptr<Control> gone = std::move(*it);
+    owned_.erase(it);
+    gone.reset();
+  }
+  return true;
+}
+
+Control* Form::FindControl(const std::wstring& name, int index) const {
+  for (Control* c : order_)
+    if (c->Index() == index && _wcsicmp(c->Name().c_str(), name.c_str()) == 0) return c;
+  return nullptr;
+}
+
+ControlArrayBase* Form::FindArray(const std::wstring& name) const {
+  auto it = arrays_.find(name);
+  return it == arrays_.end() ? nullptr : it->second.get();
+}
+
+Control* Form::ActiveControl() const {
+  HWND focus = GetFocus();
+  if (!focus || !hwnd_ || !IsChild(hwnd_, focus)) return nullptr;
+  for (HWND h = focus; h && h != hwnd_; h = GetParent(h))
+    if (Control* c = ControlFromHwnd(h)) return c;
+  return nullptr;
+}
+
+void Form::AddMenus(const std::vector<MenuArgs>& items, Menu* parent) {
+  for (const MenuArgs& item : items) {
+    MenuArgs a = item;
+    a.Parent = parent;
+    a.Items.clear();
+    Menu& m = Add<Menu>(a);
+    AddMenus(item.Items, &m);
+  }
+}
+
+void Form::ShowMenuBar() {
+  if (!hwnd_ || unloading_) return;
+  bool any = std::any_of(topMenus_.begin(), topMenus_.end(), [](Menu* m) { return m->inserted_; });
+  HMENU want = any ? menuBar_ : nullptr;
+  if (GetMenu(hwnd_) != want)
+    SetMenu(hwnd_, want);
+  else if (want)
+    DrawMenuBar(hwnd_);
+}
+
+Menu* Form::MenuAt(HMENU menu, int position) const {
+  if (!menu || position < 0) return nullptr;
+  const std::vector<Menu*>* items = nullptr;
+  if (menu == menuBar_) {
+    items = &topMenus_;
+  } else {
+    for (Control* c : order_)
+      if (auto* m = dynamic_cast<Menu*>(c); m && m->SubMenu() == menu) items = &m->Items();
+  }
+  if (!items) return nullptr;
+  int pos = 0;
+  for (Menu* m : *items) {
+    if (!m->inserted_) continue;
+    if (pos++ == position) return m;
+  }
+  return nullptr;
+}
+
+Menu* Form::MenuFromCommand(UINT id) const {
+  std::vector<HMENU> menus;
+  if (menuBar_) menus.push_back(menuBar_);
+  for (Control* c : order_)
+    if (auto* m = dynamic_cast<Menu*>(c); m && m->SubMenu()) menus.push_back(m->SubMenu());
+  for (HMENU h : menus) {
+    int n = GetMenuItemCount(h);
+    for (int i = 0; i < n; ++i) {
+      MENUITEMINFOW mii{sizeof(mii)};
+      mii.fMask = MIIM_ID | MIIM_SUBMENU;
+      if (!GetMenuItemInfoW(h, static_cast<UINT>(i), TRUE, &mii)) continue;
+      if (mii.wID == id && !mii.hSubMenu) return MenuAt(h, i);
+    }
+  }
+  return nullptr;
+}
+
+bool Form::DispatchMenuCommand(UINT id) {
+  Menu* m = MenuFromCommand(id);
+  if (!m) return false;
+  m->PerformClick();
+  return true;
+}
+
+void Form::PopupMenu(Menu& menu, int x, int y) {
+  if (!hwnd_ || !menu.SubMenu()) return;
+  if (x == INT_MIN || y == INT_MIN) {
+    POINT pt;
+    GetCursorPos(&pt);
+    x = pt.x;
+    y = pt.y;
+  }
+  SetForegroundWindow(hwnd_);
+  UINT id = static_cast<UINT>(TrackPopupMenuEx(menu.SubMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, hwnd_, nullptr));
+  PostMessageW(hwnd_, WM_NULL, 0, 0);
+  if (id) DispatchMenuCommand(id);
+}
+
+CommandButton* Form::DefaultButton() const {
+  for (Control* c : order_)
+    if (auto* b = dynamic_cast<CommandButton*>(c); b && b->Default()) return b;
+  return nullptr;
+}
+
+CommandButton* Form::CancelButton() const {
+  for (Control* c : order_)
+    if (auto* b = dynamic_cast<CommandButton*>(c); b && b->Cancel()) return b;
+  return nullptr;
+}
+
+// ---- showing ----
+
+HWND Form::Owner() const { return hwnd_ ? GetWindow(hwnd_, GW_OWNER) : nullptr; }
+
+void Form::Show(int mode, HWND owner) {
+  if (!Load()) return;
+  if (owner && owner != hwnd_) SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  if (mode == vbModal && (modal_ || Visible())) {
+    ReportFault(name_, L"Form already displayed; can't show modally");
+    return;
+  }
+  if (!shownOnce_) {
+    if (design_.StartUpPosition == vbStartUpOwner || design_.StartUpPosition == vbStartUpScreen) {
+      RECT area;
+      HWND o = Owner();
+      if (design_.StartUpPosition == vbStartUpOwner && o && IsWindowVisible(o) && !IsIconic(o)) {
+        GetWindowRect(o, &area);
+      } else {
+        MONITORINFO mi{sizeof(mi)};
+        GetMonitorInfoW(MonitorFromWindow(o ? o : hwnd_, MONITOR_DEFAULTTONEAREST), &mi);
+        area = mi.rcWork;
+      }
+      int w = Width(), h = Height();
+      SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - w) / 2,
+                   area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  int cmd = design_.WindowState == vbMinimized ? SW_SHOWMINIMIZED
+            : design_.WindowState == vbMaximized ? SW_SHOWMAXIMIZED
+                                                 : SW_SHOW;
+  // The first showing raises Resize once: by the size message it brings, or here.
+  bool first = !shownOnce_;
+  shownOnce_ = true;
+  int resizes = resizes_;
+  auto firstResize = [&] {
+    if (first && resizes == resizes_) Raise(L"Resize", OnResize);
+  };
+  if (mode != vbModal) {
+    if (!Visible()) ShowWindow(hwnd_, cmd);
+    firstResize();
+    return;
+  }
+  // Modal: every other form is disabled until this one is hidden or unloaded.
+  std::vector<HWND> disabled;
+  for (Form* f : Loaded())
+    if (f != this && f->hwnd_ && IsWindowEnabled(f->hwnd_)) {
+      EnableWindow(f->hwnd_, FALSE);
+      disabled.push_back(f->hwnd_);
+    }
+  modal_ = true;
+  ShowWindow(hwnd_, cmd);
+  firstResize();
+  SetForegroundWindow(hwnd_);
+  MSG msg;
+  while (hwnd_ && Visible()) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (got < 0) break;
+    DispatchFormMessage(msg);
+  }
+  modal_ = false;
+  for (HWND h : disabled)
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+  if (owner && IsWindow(owner)) SetActiveWindow(owner);
+}
+
+void Form::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+// ---- properties ----
+
+bool Form::Enabled() const { return hwnd_ ? IsWindowEnabled(hwnd_) != FALSE : true; }
+void Form::SetEnabled(bool enabled) {
+  if (hwnd_) EnableWindow(hwnd_, enabled);
+}
+
+std::wstring Form::Caption() const {
+  if (!hwnd_) return design_.Caption;
+  int n = GetWindowTextLengthW(hwnd_);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(hwnd_, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
+void Form::SetCaption(const std::wstring& caption) {
+  design_.Caption = caption;
+  if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
+}
+
+bool Form::Visible() const { return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+
+void Form::SetVisible(bool visible) {
+  if (visible)
+    Show(vbModeless);
+  else
+    Hide();
+}
+
+int Form::WindowState() const {
+  if (!hwnd_) return design_.WindowState;
+  if (IsIconic(hwnd_)) return vbMinimized;
+  if (IsZoomed(hwnd_)) return vbMaximized;
+  return vbNormal;
+}
+
+void Form::SetWindowState(int state) {
+  design_.WindowState = state;
+  if (!hwnd_ || !Visible()) return;
+  ShowWindow(hwnd_, state == vbMinimized ? SW_MINIMIZE : state == vbMaximized ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+void Form::SetBackColor(Color color) {
+  design_.BackColor = color;
+  Cls();
+}
+
+void Form::UpdateStyle() {
+  if (!hwnd_) return;
+  LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
+  style &= ~(WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+  if (design_.ControlBox) style |= WS_SYSMENU;
+  if (design_.ControlBox && design_.MinButton && design_.BorderStyle != vbFixedDialog) style |= WS_MINIMIZEBOX;
+  if (design_.ControlBox && design_.MaxButton && design_.BorderStyle != vbFixedDialog) style |= WS_MAXIMIZEBOX;
+  SetWindowLongW(hwnd_, GWL_STYLE, style);
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void Form::SetControlBox(bool on) {
+  design_.ControlBox = on;
+  UpdateStyle();
+}
+void Form::SetMinButton(bool on) {
+  design_.MinButton = on;
+  UpdateStyle();
+}
+void Form::SetMaxButton(bool on) {
+  design_.MaxButton = on;
+  UpdateStyle();
+}
+
+void Form::SetFont(const FontSpec& font) { design_.Font = font; }
+
+int Form::Left() const {
+  RECT r{};
+  if (hwnd_) GetWindowRect(hwnd_, &r);
+  return r.left;
+}
+int Form::Top() const {
+  RECT r{};
+  if (hwnd_) GetWindowRect(hwnd_, &r);
+  return r.top;
+}
+int Form::Width() const {
+  RECT r{};
+  if (hwnd_) GetWindowRect(hwnd_, &r);
+  return r.right - r.left;
+}
+int Form::Height() const {
+  RECT r{};
+  if (hwnd_) GetWindowRect(hwnd_, &r);
+  return r.bottom - r.top;
+}
+
+void Form::Move(int left, int top, int width, int height) {
+  if (hwnd_) MoveWindow(hwnd_, left, top, std::max(width, 0), std::max(height, 0), TRUE);
+}
+
+void Form::SetClientSize(int width, int height) {
+  if (!hwnd_) return;
+  RECT r{0, 0, width, height};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), GetMenu(hwnd_) != nullptr,
+                     static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- plain tooltips ----
+
+void Form::UpdateToolTip(Control& control) {
+  if (!hwnd_ || unloading_) return;
+  if (!toolTip_ && control.ToolTipText().empty()) return;
+  if (!toolTip_) {
+    toolTip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+    if (!toolTip_) return;
+    SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, 400);
+  }
+  // Forget the tool wherever it was, then add it where the control is now.
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  for (HWND host : {control.hWnd(), control.Container() ? control.Container()->hWnd() : nullptr, hwnd_}) {
+    if (!host) continue;
+    ti.hwnd = host;
+    ti.uId = host == control.hWnd() ? reinterpret_cast<UINT_PTR>(host) : reinterpret_cast<UINT_PTR>(&control);
+    SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+  if (control.ToolTipText().empty() || !control.HasGeometry()) return;
+  std::wstring text = control.ToolTipText();
+  ti = TTTOOLINFOW{};
+  ti.cbSize = sizeof(ti);
+  ti.lpszText = text.data();
+  if (control.hWnd()) {
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = control.hWnd();
+    ti.uId = reinterpret_cast<UINT_PTR>(control.hWnd());
+  } else if (control.Container() && control.Container()->hWnd()) {
+    ti.uFlags = TTF_SUBCLASS;
+    ti.hwnd = control.Container()->hWnd();
+    ti.uId = reinterpret_cast<UINT_PTR>(&control);
+    ti.rect = control.Bounds();
+  } else {
+    return;
+  }
+  SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+// ---- keyboard ----
+
+bool Form::PreTranslate(MSG& msg) {
+  if (!hwnd_ || !IsKeyMessage(msg.message)) return false;
+  if (design_.KeyPreview && msg.hwnd != hwnd_) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYUP ||
+        msg.message == WM_SYSKEYUP) {
+      int key = static_cast<int>(msg.wParam);
+      bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+      Raise(L"KeyDown/KeyUp", down ? OnKeyDown : OnKeyUp, key, ShiftState());
+      if (key == 0 || !hwnd_) return true;
+      msg.wParam = static_cast<WPARAM>(key);
+    } else if (msg.message == WM_CHAR) {
+      int ch = static_cast<int>(msg.wParam);
+      Raise(L"KeyPress", OnKeyPress, ch);
+      if (ch == 0 || !hwnd_) return true;
+      msg.wParam = static_cast<WPARAM>(ch);
+    }
+  }
+  if (msg.message != WM_KEYDOWN) {
+    if (msg.message == WM_CHAR && msg.wParam == L'\t' && msg.hwnd != hwnd_) return IsDialogMessageW(hwnd_, &msg) != FALSE;
+    return false;
+  }
+  Control* focus = ControlFromHwnd(msg.hwnd);
+  if (!focus && msg.hwnd) focus = ControlFromHwnd(GetParent(msg.hwnd));  // the edit inside a combo box
+  auto usable = [](CommandButton* b) { return b && b->Visible() && b->Enabled() && b->hWnd(); };
+  switch (msg.wParam) {
+    case VK_RETURN: {
+      if (auto* b = dynamic_cast<CommandButton*>(focus)) {
+        b->PerformClick();
+        return true;
+      }
+      if (auto* t = dynamic_cast<TextBox*>(focus); t && (GetWindowLongW(t->hWnd(), GWL_STYLE) & ES_MULTILINE)) return false;
+      if (focus && focus->Kind() == ControlKind::ComboBox &&
+          SendMessageW(focus->hWnd(), CB_GETDROPPEDSTATE, 0, 0))
+        return false;
+      CommandButton* b = DefaultButton();
+      if (!usable(b)) return false;
+      b->PerformClick();
+      return true;
+    }
+    case VK_ESCAPE: {
+      if (focus && focus->Kind() == ControlKind::ComboBox &&
+          SendMessageW(focus->hWnd(), CB_GETDROPPEDSTATE, 0, 0))
+        return false;
+      CommandButton* b = CancelButton();
+      if (!usable(b)) return false;
+      b->PerformClick();
+      return true;
+    }
+    case VK_TAB:
+      if (GetKeyState(VK_CONTROL) < 0 || msg.hwnd == hwnd_) return false;
+      return IsDialogMessageW(hwnd_, &msg) != FALSE;
+  }
+  return false;
+}
+
+// ---- window procedure ----
+
+void Form::RaiseOwnMouse(UINT msg, int button, int shift, int x, int y) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: Raise(L"MouseDown", OnMouseDown, button, shift, x, y); break;
+    case WM_LBUTTONUP: Raise(L"MouseUp", OnMouseUp, button, shift, x, y); break;
+    case WM_MOUSEMOVE: Raise(L"MouseMove", OnMouseMove, button, shift, x, y); break;
+    case WM_LBUTTONDBLCLK: Raise(L"DblClick", OnDblClick); break;
+    default: Raise(L"Click", OnClick); break;
+  }
+}
+
+LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(self));
+    SetPropW(hwnd, kFormProp, self);
+    self->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, 0));
+  if (!self || self->hwnd_ != hwnd) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, 0, 0);
+    RemovePropW(hwnd, kFormProp);
+    if (!self->unloading_) self->Teardown();  // destroyed from outside: no events
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    ReportFault(self->name_, L"exception in the window procedure");
+    return 0;
+  }
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  HWND hwnd = hwnd_;
+  LRESULT result = 0;
+  switch (msg) {
+    case WM_CLOSE:
+      Unload(vbFormControlMenu);
+      return 0;
+    case WM_SIZE:
+      SyncCanvas();
+      if (loadedFully_) {
+        ++resizes_;
+        Raise(L"Resize", OnResize);
+      }
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND f = GetFocus();
+        if (f && IsChild(hwnd, f)) focus_ = f;
+        Raise(L"Deactivate", OnDeactivate);
+        return 0;
+      }
+      if (!HIWORD(wp)) {  // not minimized: give the focus back to the control that had it
+        if (focus_ && IsWindow(focus_) && IsChild(hwnd, focus_))
+          ::SetFocus(focus_);
+        else
+          ::SetFocus(hwnd);
+      }
+      Raise(L"Activate", OnActivate);
+      return 0;
+    case WM_TIMER:
+      for (Control* c : order_)
+        if (auto* t = dynamic_cast<Timer*>(c); t && t->TimerId() == wp) {
+          t->Tick();
+          return 0;
+        }
+      break;
+    case WM_COMMAND:
+      if (lp == 0 && HIWORD(wp) <= 1) {
+        if (DispatchMenuCommand(LOWORD(wp))) return 0;
+      }
+      break;
+    case WM_MENUCOMMAND:
+      if (Menu* m = MenuAt(reinterpret_cast<HMENU>(lp), static_cast<int>(wp))) {
+        m->PerformClick();
+        return 0;
+      }
+      break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      int key = static_cast<int>(wp);
+      bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
+      Raise(L"KeyDown/KeyUp", down ? OnKeyDown : OnKeyUp, key, ShiftState());
+      if (key == 0) return 0;
+      return DefWindowProcW(hwnd, msg, static_cast<WPARAM>(key), lp);
+    }
+    case WM_CHAR: {
+      int ch = static_cast<int>(wp);
+      Raise(L"KeyPress", OnKeyPress, ch);
+      return 0;
+    }
+  }
+  if (RouteMessage(hwnd, msg, wp, lp, result)) return result;
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace forms

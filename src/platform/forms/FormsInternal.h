@@ -1,0 +1,34 @@
+// Inside the forms layer only: the doors through which forms, containers and
+// the message loop reach the protected parts of controls.
+#pragma once
+#include <windows.h>
+
+#include "platform/forms/Control.h"
+
+namespace forms {
+
+constexpr wchar_t kControlProp[] = L"SwfzelForms.Control";
+constexpr wchar_t kFormProp[] = L"SwfzelForms.Form";
+
+struct ControlAccess {
+  static void Create(Control& c) { c.Create(); }
+  static bool Command(Control& c, WORD code) { return c.HandleCommand(code); }
+  static bool DrawItem(Control& c, DRAWITEMSTRUCT& d) { return c.HandleDrawItem(d); }
+  static bool MeasureItem(Control& c, MEASUREITEMSTRUCT& m) { return c.HandleMeasureItem(m); }
+  static HBRUSH CtlColor(Control& c, HDC dc) { return c.HandleCtlColor(dc); }
+  static bool Own(Control& c, UINT m, WPARAM w, LPARAM l, LRESULT& r) { return c.HandleOwnMessage(m, w, l, r); }
+  static bool Windowless(const Control& c) { return c.IsWindowless(); }
+  static void SetContainerRaw(Control& c, Container* container) { c.container_ = container; }
+  static HWND& Window(Control& c) { return c.hwnd_; }
+  // Destroys the control's window without raising events.
+  static void DestroyWindowOf(Control& c);
+  // Keys and focus of a control's own window; true when the message is consumed.
+  // wp may be changed (a key code or character replaced by the handler).
+  static bool RouteKeys(Control& c, UINT msg, WPARAM& wp);
+  // The control whose window is being created (its messages arrive before
+  // CreateWindowEx returns).
+  static Control*& Creating();
+  static int NextChildId();
+};
+
+}  // namespace forms
