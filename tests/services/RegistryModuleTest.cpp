@@ -10,7 +10,10 @@ class RegistryTest : public ::testing::Test {
  protected:
   std::wstring section = L"Test Registry " + std::to_wstring(GetCurrentProcessId());
   std::wstring KeyPath() const { return std::wstring(app::kRegistryKey) + L"\\" + section; }
-  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str()); }
+  void TearDown() override {
+    SetKeyAccess(KEY_ALL_ACCESS);
+    RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str());
+  }
 
   // Writes a value of any type directly.
   void WriteRaw(const std::wstring& name, DWORD type, const void* data, DWORD size) {
@@ -20,6 +23,25 @@ class RegistryTest : public ::testing::Test {
               ERROR_SUCCESS);
     RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
+  }
+  // Lets everyone open the key with Access only (and change its access list).
+  bool SetKeyAccess(REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath().c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    alignas(8) BYTE aclBuffer[256];
+    auto* acl = reinterpret_cast<ACL*>(aclBuffer);
+    InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    AddAccessAllowedAce(acl, ACL_REVISION, access | DELETE | WRITE_DAC | READ_CONTROL, everyone);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    RegCloseKey(key);
+    FreeSid(everyone);
+    return rc == ERROR_SUCCESS;
   }
   void WriteSz(const std::wstring& name, const std::wstring& text) {
     WriteRaw(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -107,26 +129,19 @@ TEST_F(RegistryTest, SectionIsTheWholeKeyWithoutTheProgramKey) {
   EXPECT_EQ(GetRegString(KeyPath() + L"\\Sub", L"v", L"", false), L"direct");
 }
 
-TEST_F(RegistryTest, ReadsNeedOnlyReadAccess) {
+TEST_F(RegistryTest, ReadsNeedOnlyReadAccessAndWritesOnlyWriteAccess) {
   SaveRegString(section, L"Kept", L"value");
-  // Allow everyone reading only, as on a class key of another user.
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath().c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-  SECURITY_DESCRIPTOR sd;
-  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-  BYTE aclBuffer[256];
-  auto* acl = reinterpret_cast<ACL*>(aclBuffer);
-  InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-  AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | DELETE | WRITE_DAC, everyone);
-  SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
-  RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
-  RegCloseKey(key);
-  FreeSid(everyone);
-
+  // As on a class key that an ordinary user may read but not change.
+  ASSERT_TRUE(SetKeyAccess(KEY_READ));
   EXPECT_EQ(GetRegString(section, L"Kept", L"lost"), L"value");
+  EXPECT_EQ(GetRegLong(section, L"Kept", 3), 0);
+
+  ASSERT_TRUE(SetKeyAccess(KEY_WRITE));
+  SaveRegString(section, L"Written", L"new");
+  SaveRegLong(section, L"Number", 12);
+  ASSERT_TRUE(SetKeyAccess(KEY_ALL_ACCESS));
+  EXPECT_EQ(GetRegString(section, L"Written", L"missing"), L"new");
+  EXPECT_EQ(GetRegLong(section, L"Number", 0), 12);
 }
 
 }  // namespace
