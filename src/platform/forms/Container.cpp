@@ -261,7 +261,13 @@ bool Container::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&
         pressed_ = target;
         pressedSelf_ = target == nullptr;
       } else if ((up || dbl) && button == vbLeftButton) {
-        click = up && (target ? pressed_ == target : pressedSelf_);
+        // A click needs the button released over what it was pressed on.
+        POINT pt{x, y};
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        RECT bounds = target ? target->Bounds() : client;
+        click = up && PtInRect(&bounds, pt) &&
+                (target ? pressed_ == target : pressedSelf_ && (!HitTest(x, y) || !HitTest(x, y)->Enabled()));
         pressed_ = nullptr;
         pressedSelf_ = false;
       }

@@ -18,6 +18,8 @@ class PictureBox : public Control, public Container {
   using Args = PictureBoxArgs;
   PictureBox(Form& form, const Args& args);
   ~PictureBox() override;
+  using Control::Container;  // the container it sits in (not the base class)
+  using Control::Move;
 
   HWND hWnd() const override { return hwnd_; }
   Form& ParentForm() const override { return form_; }
