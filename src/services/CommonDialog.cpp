@@ -122,7 +122,8 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     ofn.nMaxFileTitle = static_cast<DWORD>(titleBuf.size());
     ofn.lpstrInitialDir = dir.c_str();
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();  // none: the dialog's own title
-    ofn.Flags = flags;
+    // Several files come back NUL-separated only from the Explorer-style dialog.
+    ofn.Flags = (flags & OFN_ALLOWMULTISELECT) ? flags | OFN_EXPLORER : flags;
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
 
     BOOL ok = isOpen ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);

@@ -8,7 +8,7 @@
 // Open (IsOpen) or save dialog. Filter alternates descriptions and patterns
 // separated by "|" ("Movies|*.swf|All|*.*"). On True: FileName is the chosen
 // path (with OFN_ALLOWMULTISELECT: the folder or single path, NUL, each name,
-// NUL, and a final NUL), FileTitle the name (empty for several files), Filter
+// NUL, and a final NUL; the Explorer-style dialog is used then), FileTitle the name (empty for several files), Filter
 // the pattern of the filter the user chose ("*.exe"), Flags the returned
 // flags. On cancel or failure Flags is 0 and FileName, FileTitle and Filter
 // are empty.

@@ -180,7 +180,7 @@ TEST(CommonDialog, MultiSelectOfManyLongNames) {
     names.push_back(name);
     typed += L"\"" + name + L"\" ";
   }
-  DWORD flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
+  DWORD flags = OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;  // Explorer style follows
   std::wstring fileName, fileTitle, filter = L"Movies|*.swf";
   {
     DialogDriver driver([&](HWND dlg) {

@@ -232,10 +232,6 @@ TEST(LanguageForms, CaptionNumbers) {
   using language_forms::CaptionNumber;
   EXPECT_EQ(CaptionNumber(L"4"), 4);
   EXPECT_EQ(CaptionNumber(L" -2.5x"), -2.5);
-  EXPECT_EQ(CaptionNumber(L".5"), 0.5);
-  EXPECT_EQ(CaptionNumber(L"0"), 0);
   EXPECT_EQ(CaptionNumber(L"Info"), 0);  // not "inf"
-  EXPECT_EQ(CaptionNumber(L"nan"), 0);
-  EXPECT_EQ(CaptionNumber(L""), 0);
   EXPECT_EQ(CaptionNumber(L"?"), 0);
 }
