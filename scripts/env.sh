@@ -41,4 +41,10 @@ swfzel_wine_init() {
     "$WINE64" wineboot -i >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -w || true
   fi
+  # Xvfb runs no window manager: unmanaged windows draw their own frames and
+  # hide at once (a managed window waits 2 s for a manager to withdraw it).
+  if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -w || true
+  fi
 }
