@@ -1,5 +1,6 @@
 #include "moviefiles/images/cPNG.h"
 
+#include <emmintrin.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -37,8 +38,87 @@ class FileHandle {
   HANDLE h_;
 };
 
+// Paeth and Average for 3- and 4-byte pixels, one pixel's channels at a time in
+// 16-bit lanes (the pixel to the left is the one just decoded, so pixels go in order).
+template <size_t Bpp>
+inline __m128i LoadPixel(const uint8_t* p) {
+  uint32_t v;
+  if constexpr (Bpp == 4) {
+    std::memcpy(&v, p, 4);
+  } else {
+    v = uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
+  }
+  return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(v)), _mm_setzero_si128());
+}
+template <size_t Bpp>
+inline void StorePixel(uint8_t* p, __m128i v) {
+  const uint32_t out = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(v, v)));
+  if constexpr (Bpp == 4) {
+    std::memcpy(p, &out, 4);
+  } else {
+    p[0] = static_cast<uint8_t>(out);
+    p[1] = static_cast<uint8_t>(out >> 8);
+    p[2] = static_cast<uint8_t>(out >> 16);
+  }
+}
+inline __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
+  return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+}
+
+template <size_t Bpp>
+void PaethPixels(uint8_t* cur, const uint8_t* prev, size_t n) {
+  const __m128i low = _mm_set1_epi16(0xFF);
+  __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();
+  for (size_t i = 0; i + Bpp <= n; i += Bpp) {
+    const __m128i b = LoadPixel<Bpp>(prev + i);
+    const __m128i x = LoadPixel<Bpp>(cur + i);
+    const __m128i pbSigned = _mm_sub_epi16(a, c), paSigned = _mm_sub_epi16(b, c);
+    const __m128i pa = Abs16(paSigned), pb = Abs16(pbSigned), pc = Abs16(_mm_add_epi16(paSigned, pbSigned));
+    const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
+    __m128i pred = Select(_mm_cmpeq_epi16(smallest, pb), b, c);
+    pred = Select(_mm_cmpeq_epi16(smallest, pa), a, pred);
+    a = _mm_and_si128(_mm_add_epi16(x, pred), low);
+    StorePixel<Bpp>(cur + i, a);
+    c = b;
+  }
+}
+
+template <size_t Bpp>
+void AveragePixels(uint8_t* cur, const uint8_t* prev, size_t n) {
+  const __m128i low = _mm_set1_epi16(0xFF);
+  __m128i a = _mm_setzero_si128();
+  for (size_t i = 0; i + Bpp <= n; i += Bpp) {
+    const __m128i b = LoadPixel<Bpp>(prev + i);
+    const __m128i x = LoadPixel<Bpp>(cur + i);
+    a = _mm_and_si128(_mm_add_epi16(x, _mm_srli_epi16(_mm_add_epi16(a, b), 1)), low);
+    StorePixel<Bpp>(cur + i, a);
+  }
+}
+
+inline uint8_t PaethByte(int x, int a, int b, int c) {
+  const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+  const int bc = pb <= pc ? b : c;  // written to compile without branches
+  return static_cast<uint8_t>(x + ((pa <= pb && pa <= pc) ? a : bc));
+}
+
+// Two consecutive Paeth rows of 1- or 2-byte pixels at once: the second row runs one
+// pixel behind the first, so the two dependency chains overlap.
+template <size_t Bpp>
+void PaethTwoRows(uint8_t* first, uint8_t* second, const uint8_t* prev, size_t n) {
+  for (size_t i = 0; i < n + Bpp; ++i) {
+    if (i < n)
+      first[i] = PaethByte(first[i], i >= Bpp ? first[i - Bpp] : 0, prev[i], i >= Bpp ? prev[i - Bpp] : 0);
+    if (i >= Bpp) {
+      const size_t j = i - Bpp;
+      second[j] = PaethByte(second[j], j >= Bpp ? second[j - Bpp] : 0, first[j], j >= Bpp ? first[j - Bpp] : 0);
+    }
+  }
+}
+
 // Undoes one row's filter in place; prev is the decoded row above (zeros for the first).
 void UnfilterRow(uint8_t filter, uint8_t* cur, const uint8_t* prev, size_t n, size_t bpp) {
+  const bool pixels = (bpp == 3 || bpp == 4) && n % bpp == 0;
   switch (filter) {
     case 1:  // Sub
       for (size_t i = bpp; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + cur[i - bpp]);
@@ -47,20 +127,23 @@ void UnfilterRow(uint8_t filter, uint8_t* cur, const uint8_t* prev, size_t n, si
       for (size_t i = 0; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + prev[i]);
       break;
     case 3: {  // Average
+      if (pixels) {
+        bpp == 3 ? AveragePixels<3>(cur, prev, n) : AveragePixels<4>(cur, prev, n);
+        break;
+      }
       const size_t head = std::min(bpp, n);
       for (size_t i = 0; i < head; ++i) cur[i] = static_cast<uint8_t>(cur[i] + (prev[i] >> 1));
       for (size_t i = bpp; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + ((cur[i - bpp] + prev[i]) >> 1));
       break;
     }
     case 4: {  // Paeth
+      if (pixels) {
+        bpp == 3 ? PaethPixels<3>(cur, prev, n) : PaethPixels<4>(cur, prev, n);
+        break;
+      }
       const size_t head = std::min(bpp, n);
       for (size_t i = 0; i < head; ++i) cur[i] = static_cast<uint8_t>(cur[i] + prev[i]);  // a = c = 0: predictor b
-      for (size_t i = bpp; i < n; ++i) {
-        const int a = cur[i - bpp], b = prev[i], c = prev[i - bpp];
-        const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-        const int pred = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
-        cur[i] = static_cast<uint8_t>(cur[i] + pred);
-      }
+      for (size_t i = bpp; i < n; ++i) cur[i] = PaethByte(cur[i], cur[i - bpp], prev[i], prev[i - bpp]);
       break;
     }
     default:  // 0, and 5 to 255: the row stays as stored
@@ -68,14 +151,14 @@ void UnfilterRow(uint8_t filter, uint8_t* cur, const uint8_t* prev, size_t n, si
   }
 }
 
-// Streams the zlib data into rows: the same outcome as uncompress into a zero-filled
-// buffer of the expected size (short data leaves zeros; more data than expected, a
-// broken stream or a stream that doesn't end is a failure).
+// Streams the zlib data (the IDAT chunks' data in order) into rows: the same outcome
+// as uncompress of the joined data into a zero-filled buffer of the expected size
+// (short data leaves zeros; more data than expected, a broken stream or a stream that
+// doesn't end is a failure).
 class RowInflater {
  public:
-  explicit RowInflater(std::span<const uint8_t> data) : empty_(data.empty()) {
-    stream_.next_in = const_cast<Bytef*>(data.data());
-    stream_.avail_in = static_cast<uInt>(data.size());
+  explicit RowInflater(std::vector<std::span<const uint8_t>> parts) : parts_(std::move(parts)) {
+    empty_ = !Feed();
     ok_ = empty_ || inflateInit(&stream_) == Z_OK;
     open_ = ok_ && !empty_;
   }
@@ -95,7 +178,7 @@ class RowInflater {
     stream_.next_out = out;
     stream_.avail_out = static_cast<uInt>(n);
     while (stream_.avail_out > 0) {
-      const int rc = inflate(&stream_, Z_NO_FLUSH);
+      const int rc = Inflate();
       if (rc == Z_STREAM_END) {
         ended_ = true;
         std::memset(stream_.next_out, 0, stream_.avail_out);
@@ -113,7 +196,7 @@ class RowInflater {
     for (;;) {
       stream_.next_out = &spare;
       stream_.avail_out = 1;
-      const int rc = inflate(&stream_, Z_NO_FLUSH);
+      const int rc = Inflate();
       if (stream_.avail_out == 0) return false;  // more data than the image holds
       if (rc == Z_STREAM_END) return true;
       if (rc != Z_OK) return false;
@@ -121,8 +204,32 @@ class RowInflater {
   }
 
  private:
+  // Points the stream at the next non-empty part; false when there is none.
+  bool Feed() {
+    while (part_ < parts_.size()) {
+      const auto p = parts_[part_++];
+      if (!p.empty()) {
+        stream_.next_in = const_cast<Bytef*>(p.data());
+        stream_.avail_in = static_cast<uInt>(p.size());
+        return true;
+      }
+    }
+    return false;
+  }
+  // One inflate step that moves on to the next part whenever the current one is used up.
+  int Inflate() {
+    for (;;) {
+      if (stream_.avail_in == 0) Feed();
+      const int rc = inflate(&stream_, Z_NO_FLUSH);
+      if (rc == Z_BUF_ERROR && stream_.avail_in == 0 && part_ < parts_.size()) continue;
+      return rc;
+    }
+  }
+
+  std::vector<std::span<const uint8_t>> parts_;
+  size_t part_ = 0;
   z_stream stream_{};
-  bool empty_;
+  bool empty_ = true;
   bool ok_ = false;
   bool open_ = false;
   bool ended_ = false;
@@ -181,33 +288,33 @@ bool cPNG::ValidateHeader(PNGHeader& header) {
 
 long cPNG::LoadPNGFile(const std::wstring& FileName) {
   if (!FileExists(FileName)) return 1;
-  std::vector<uint8_t> file;
+  std::vector<uint8_t> bytes;
   {
-    FileHandle h(CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.ok()) return 2;
+    FileHandle file(CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok()) return 2;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(h.get(), &size)) return 2;
+    if (!GetFileSizeEx(file.get(), &size)) return 2;
     if (size.QuadPart > kMaxFileBytes) return 3;
     try {
-      file.resize(static_cast<size_t>(size.QuadPart));
+      bytes.resize(static_cast<size_t>(size.QuadPart));
     } catch (const std::bad_alloc&) {
       return 3;
     }
     DWORD read = 0;
-    if (!file.empty() && (!ReadFile(h.get(), file.data(), static_cast<DWORD>(file.size()), &read, nullptr) ||
-                          read != file.size()))
+    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
       return 2;
   }
   try {
-    return ParseFile(file);
+    return ParseFile(bytes);
   } catch (const std::bad_alloc&) {
     bitmap_ = PNGBitmap{};
     return 3;
   }
 }
 
-long cPNG::ParseFile(const std::vector<uint8_t>& file) {
+long cPNG::ParseFile(std::span<const uint8_t> file) {
   ByteReader reader(file);
   std::span<const uint8_t> signature;
   if (!reader.ReadSpan(8, signature) || std::memcmp(signature.data(), kSignature, 8) != 0) return 3;
@@ -297,16 +404,12 @@ PNGBitmap cPNG::DecodeImage() {
   if (!index_.count("IHDR1")) return PNGBitmap{};
   const PNGHeader& h = header_;
 
-  // The image data: the IDAT chunks joined in ordinal order.
-  std::vector<uint8_t> joined;
-  std::span<const uint8_t> data = ChunkData(chunks_, index_, "IDAT1");
-  if (index_.count("IDAT2")) {
-    for (int n = 1;; ++n) {
-      auto part = ChunkData(chunks_, index_, "IDAT" + std::to_string(n));
-      if (!index_.count("IDAT" + std::to_string(n))) break;
-      joined.insert(joined.end(), part.begin(), part.end());
-    }
-    data = joined;
+  // The image data: the IDAT chunks in ordinal order, up to the first missing ordinal.
+  std::vector<std::span<const uint8_t>> data;
+  for (int n = 1;; ++n) {
+    const std::string key = "IDAT" + std::to_string(n);
+    if (!index_.count(key)) break;
+    data.push_back(ChunkData(chunks_, index_, key));
   }
 
   // Rows are inflated, unfiltered in place and converted one at a time straight into
@@ -319,15 +422,31 @@ PNGBitmap cPNG::DecodeImage() {
   converter.Begin(h, ChunkData(chunks_, index_, "PLTE1"), trns, bitmap);
   const size_t stride = static_cast<size_t>(png_pixels::RowStride(h.Width, bitmap.Header.biBitCount));
 
-  std::vector<uint8_t> rows(2 * (rowBytes + 1), 0);
-  uint8_t* cur = rows.data();
-  uint8_t* prev = rows.data() + rowBytes + 1;
-  RowInflater inflater(data);
-  for (int32_t y = 0; y < h.Height; ++y) {
-    if (!inflater.Next(cur, rowBytes + 1)) return PNGBitmap{};
-    UnfilterRow(cur[0], cur + 1, prev + 1, rowBytes, bpp);
-    converter.Convert(cur + 1, bitmap.Bits.data() + static_cast<size_t>(h.Height - 1 - y) * stride);
-    std::swap(cur, prev);
+  // Inflation works in batches of rows (fewer, longer zlib calls); the last decoded row
+  // of a batch is kept as the row above the next batch's first.
+  const size_t line = rowBytes + 1;
+  const size_t batchRows = std::clamp<size_t>((32u << 10) / line, 1, static_cast<size_t>(h.Height));
+  std::vector<uint8_t> batch(batchRows * line), above(line, 0);
+  const uint8_t* prev = above.data() + 1;
+  RowInflater inflater(std::move(data));
+  for (int32_t y = 0; y < h.Height;) {
+    const size_t rowsNow = std::min(batchRows, static_cast<size_t>(h.Height - y));
+    if (!inflater.Next(batch.data(), rowsNow * line)) return PNGBitmap{};
+    for (size_t r = 0; r < rowsNow; ++r, ++y) {
+      uint8_t* cur = batch.data() + r * line;
+      if (bpp <= 2 && cur[0] == 4 && r + 1 < rowsNow && cur[line] == 4) {
+        // Two Paeth rows together; the second is converted on the next turn as filter 0.
+        bpp == 1 ? PaethTwoRows<1>(cur + 1, cur + line + 1, prev, rowBytes)
+                 : PaethTwoRows<2>(cur + 1, cur + line + 1, prev, rowBytes);
+        cur[line] = 0;
+      } else {
+        UnfilterRow(cur[0], cur + 1, prev, rowBytes, bpp);
+      }
+      converter.Convert(cur + 1, bitmap.Bits.data() + static_cast<size_t>(h.Height - 1 - y) * stride);
+      prev = cur + 1;
+    }
+    std::memcpy(above.data() + 1, prev, rowBytes);
+    prev = above.data() + 1;
   }
   if (!inflater.Finish()) return PNGBitmap{};
   RaiseProgress(2);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -68,7 +69,7 @@ class cPNG {
  private:
   using ChunkIndex = std::map<std::string, size_t>;
 
-  long ParseFile(const std::vector<uint8_t>& file);
+  long ParseFile(std::span<const uint8_t> file);
   void RaiseProgress(int32_t value);
   PNGBitmap DecodeImage();
   static bool ValidateHeader(PNGHeader& header);
