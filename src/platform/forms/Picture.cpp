@@ -1,6 +1,13 @@
 #include "platform/forms/Picture.h"
 
+#include <wincodec.h>
+
 #include <algorithm>
+#include <cstring>
+#include <cwctype>
+#include <vector>
+
+#include "moviefiles/images/cPNG.h"
 
 namespace forms {
 
@@ -14,7 +21,7 @@ struct Picture::Bitmap {
   }
 };
 
-Picture Picture::FromBitmap(HBITMAP bitmap, bool own) {
+Picture Picture::FromBitmap(HBITMAP bitmap, bool own, bool premultipliedAlpha) {
   Picture picture;
   if (!bitmap) return picture;
   BITMAP info{};
@@ -27,7 +34,7 @@ Picture Picture::FromBitmap(HBITMAP bitmap, bool own) {
   b->own = own;
   b->width = info.bmWidth;
   b->height = std::abs(info.bmHeight);
-  b->alpha = false;
+  b->alpha = premultipliedAlpha && info.bmBitsPixel == 32;
   picture.bitmap_ = std::move(b);
   return picture;
 }
@@ -62,11 +69,123 @@ void Picture::Draw(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, i
   DeleteDC(src);
 }
 
+namespace {
+
+// A top-down 32-bit DIB section; bits receives its pixels.
+HBITMAP CreateDib32(int w, int h, void** bits) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+// Makes a picture of 32-bit top-down pixels with pre-multiplied alpha; it is
+// drawn blended only when some pixel is not opaque.
+Picture FromPremultiplied(HBITMAP dib, const uint8_t* px, size_t count) {
+  bool translucent = false;
+  for (size_t i = 0; i < count && !translucent; ++i) translucent = px[i * 4 + 3] != 255;
+  return Picture::FromBitmap(dib, true, translucent);
+}
+
+Picture LoadPng(const std::wstring& path) {
+  cPNG png;
+  if (png.LoadPNGFile(path) != 0) return {};
+  const PNGBitmap& b = png.Bitmap();
+  int w = b.Header.biWidth, h = std::abs(b.Header.biHeight);
+  if (w <= 0 || h <= 0 || b.Bits.empty()) return {};
+  void* bits = nullptr;
+  HBITMAP dib = CreateDib32(w, h, &bits);
+  if (!dib) return {};
+  auto* out = static_cast<uint8_t*>(bits);
+  if (b.Header.biBitCount == 32) {
+    // Bottom-up rows with straight alpha into top-down pre-multiplied rows.
+    size_t stride = static_cast<size_t>(w) * 4;
+    if (b.Bits.size() < stride * h) {
+      DeleteObject(dib);
+      return {};
+    }
+    for (int y = 0; y < h; ++y) {
+      const uint8_t* src = b.Bits.data() + stride * (h - 1 - y);
+      uint8_t* dst = out + stride * y;
+      for (int x = 0; x < w; ++x) {
+        uint8_t a = src[x * 4 + 3];
+        for (int c = 0; c < 3; ++c) dst[x * 4 + c] = static_cast<uint8_t>((src[x * 4 + c] * a + 127) / 255);
+        dst[x * 4 + 3] = a;
+      }
+    }
+    return FromPremultiplied(dib, out, static_cast<size_t>(w) * h);
+  }
+  // Palette and 24-bit images: let GDI convert them into the 32-bit bitmap.
+  std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + b.ColorTable.size() * sizeof(RGBQUAD));
+  std::memcpy(info.data(), &b.Header, sizeof(BITMAPINFOHEADER));
+  if (!b.ColorTable.empty())
+    std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), b.ColorTable.data(), b.ColorTable.size() * sizeof(RGBQUAD));
+  HDC dc = GetDC(nullptr);
+  int rows = SetDIBits(dc, dib, 0, static_cast<UINT>(h), b.Bits.data(), reinterpret_cast<BITMAPINFO*>(info.data()),
+                       DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  if (rows <= 0) {
+    DeleteObject(dib);
+    return {};
+  }
+  return Picture::FromBitmap(dib, true, false);
+}
+
+// JPEG, GIF and the other formats of the system's imaging codecs.
+Picture LoadWithCodecs(const std::wstring& path) {
+  HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  Picture picture;
+  IWICImagingFactory* factory = nullptr;
+  IWICBitmapDecoder* decoder = nullptr;
+  IWICBitmapFrameDecode* frame = nullptr;
+  IWICBitmapSource* converted = nullptr;
+  UINT w = 0, h = 0;
+  if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                 reinterpret_cast<void**>(&factory))) &&
+      SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                   WICDecodeMetadataCacheOnDemand, &decoder)) &&
+      SUCCEEDED(decoder->GetFrame(0, &frame)) &&
+      SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame, &converted)) &&
+      SUCCEEDED(converted->GetSize(&w, &h)) && w > 0 && h > 0 && w <= 32767 && h <= 32767) {
+    void* bits = nullptr;
+    if (HBITMAP dib = CreateDib32(static_cast<int>(w), static_cast<int>(h), &bits)) {
+      UINT stride = w * 4;
+      if (SUCCEEDED(converted->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(bits))))
+        picture = FromPremultiplied(dib, static_cast<uint8_t*>(bits), static_cast<size_t>(w) * h);
+      else
+        DeleteObject(dib);
+    }
+  }
+  if (converted) converted->Release();
+  if (frame) frame->Release();
+  if (decoder) decoder->Release();
+  if (factory) factory->Release();
+  if (SUCCEEDED(init)) CoUninitialize();
+  return picture;
+}
+
+std::wstring LowerExt(const std::wstring& path) {
+  size_t dot = path.find_last_of(L'.');
+  size_t slash = path.find_last_of(L"\\/");
+  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return {};
+  std::wstring ext = path.substr(dot);
+  for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
+  return ext;
+}
+
+}  // namespace
+
 Picture LoadPicture(const std::wstring& path) {
-  if (path.empty()) return {};
+  if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+  std::wstring ext = LowerExt(path);
+  if (ext == L".png") return LoadPng(path);
   HANDLE loaded = LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
   if (loaded) return Picture::FromBitmap(static_cast<HBITMAP>(loaded), true);
-  return {};
+  return LoadWithCodecs(path);
 }
 
 }  // namespace forms

@@ -11,8 +11,9 @@ namespace forms {
 class Picture {
  public:
   Picture() = default;  // no picture
-  // Takes over (own = true) or borrows a bitmap handle.
-  static Picture FromBitmap(HBITMAP bitmap, bool own = true);
+  // Takes over (own = true) or borrows a bitmap handle; premultipliedAlpha
+  // marks a 32-bit bitmap whose alpha is to be blended when drawn.
+  static Picture FromBitmap(HBITMAP bitmap, bool own = true, bool premultipliedAlpha = false);
 
   bool Empty() const { return !bitmap_; }
   explicit operator bool() const { return !Empty(); }
@@ -36,8 +37,9 @@ class Picture {
   std::shared_ptr<Bitmap> bitmap_;
 };
 
-// Loads a BMP file (and PNG or JPEG where the image classes read them);
-// an empty picture when the file is missing or cannot be read.
+// Loads a BMP file, a PNG file (through cPNG; kept with its alpha when it has
+// any) or a JPEG or GIF file (through the system's imaging codecs); an empty
+// picture when the file is missing or cannot be read.
 Picture LoadPicture(const std::wstring& path);
 
 }  // namespace forms
