@@ -79,37 +79,42 @@ std::wstring WindowText(HWND hWnd) {
   return text;
 }
 
-// Reads the pixels of a device context: straight from the memory of a 24- or
-// 32-bit DIB section selected into it, otherwise one GetPixel at a time.
+// Reads the pixels of a device context: all at once from the 24- or 32-bit
+// bitmap selected into it, otherwise one GetPixel at a time.
 class PixelSource {
  public:
   explicit PixelSource(HDC dc) : dc_(dc) {
     HGDIOBJ bmp = GetCurrentObject(dc, OBJ_BITMAP);
-    DIBSECTION ds{};
-    if (bmp && GetObjectW(bmp, sizeof(ds), &ds) == sizeof(ds) && ds.dsBm.bmBits &&
-        (ds.dsBm.bmBitsPixel == 24 || (ds.dsBm.bmBitsPixel == 32 && ds.dsBmih.biCompression == BI_RGB))) {
-      GdiFlush();
-      bits_ = static_cast<const uint8_t*>(ds.dsBm.bmBits);
-      bpp_ = ds.dsBm.bmBitsPixel / 8;
-      w_ = ds.dsBm.bmWidth;
-      h_ = ds.dsBm.bmHeight;
-      stride_ = ds.dsBm.bmWidthBytes;
-      bottomUp_ = ds.dsBmih.biHeight > 0;
-    }
+    BITMAP bm{};
+    if (!bmp || !GetObjectW(bmp, sizeof(bm), &bm) || (bm.bmBitsPixel != 24 && bm.bmBitsPixel != 32)) return;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = bm.bmWidth;
+    bi.bmiHeader.biHeight = -bm.bmHeight;  // top-down rows
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> px(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
+    GdiFlush();
+    if (GetDIBits(dc, static_cast<HBITMAP>(bmp), 0, bm.bmHeight, px.data(), &bi, DIB_RGB_COLORS) != bm.bmHeight)
+      return;
+    px_ = std::move(px);
+    w_ = bm.bmWidth;
+    h_ = bm.bmHeight;
+    whole_ = true;
   }
   COLORREF At(int x, int y) const {
-    if (!bits_) return GetPixel(dc_, x, y);
+    if (!whole_) return GetPixel(dc_, x, y);
     if (x < 0 || y < 0 || x >= w_ || y >= h_) return CLR_INVALID;
-    const int row = bottomUp_ ? h_ - 1 - y : y;
-    const uint8_t* p = bits_ + static_cast<size_t>(row) * stride_ + static_cast<size_t>(x) * bpp_;
-    return RGB(p[2], p[1], p[0]);
+    const uint32_t p = px_[static_cast<size_t>(y) * w_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
 
  private:
   HDC dc_;
-  const uint8_t* bits_ = nullptr;
-  int bpp_ = 0, w_ = 0, h_ = 0, stride_ = 0;
-  bool bottomUp_ = false;
+  std::vector<uint32_t> px_;
+  int w_ = 0, h_ = 0;
+  bool whole_ = false;
 };
 
 // Collects the runs of pixels that match (equal == true) or differ from color.
@@ -218,6 +223,10 @@ void ShowTitleBar(Form& form, bool show) {
 void ShowForm(Form& form, int mode) {
   try {
     ClearError();
+    if (mode == forms::vbModal && form.IsLoaded() && (form.IsModal() || form.Visible())) {
+      WriteLog(L"ShowForm: 400 - Form already displayed; can't show modally", true);
+      return;
+    }
     if (PlayerReady && MainForm && IsWindow(MainForm)) {
       TopMostFlag = MainTopMostChecked();
       form.Load();

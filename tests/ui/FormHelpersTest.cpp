@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/forms/Forms.h"
+#include "services/Services.h"
+#include "ui/CFormEvents.h"
+#include "ui/ToolTips.h"
+#include "ui/VisualForm.h"
+#include "ui/Window.h"
+
+using namespace forms;
+
+namespace {
+
+template <class A>
+A At(const wchar_t* name, int left, int top, int width, int height, Container* in = nullptr) {
+  A a;
+  a.Name = name;
+  a.Left = left, a.Top = top, a.Width = width, a.Height = height;
+  a.Container = in;
+  return a;
+}
+
+// Puts the mouse on a client point of a window and lets the messages run.
+void MouseTo(HWND window, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(window, &p);
+  SetCursorPos(p.x, p.y);
+  Wait(60);
+}
+
+class VisualDialog : public Form, public VisualForm {
+ public:
+  VisualDialog() : Form(L"frmVisual") {}
+  void SetVisual() override { ++visuals; }
+  int visuals = 0;
+};
+
+}  // namespace
+
+TEST(FormEventsOnForms, MouseEntersAndLeavesControlsNotLabelsOrTheForm) {
+  Form form(L"frmMouse", FormArgs{.Caption = L"mouse", .Left = 50, .Top = 50, .Width = 400, .Height = 300});
+  ASSERT_TRUE(form.Load());
+  auto& b1 = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbOne", 10, 10, 80, 30));
+  auto& b2 = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbTwo", 120, 10, 80, 30));
+  form.Add<Label>(At<LabelArgs>(L"lblText", 10, 60, 80, 30));
+  auto& pic = form.Add<PictureBox>(At<PictureBoxArgs>(L"picBox", 120, 60, 150, 100));
+  auto& b3 = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbInner", 10, 10, 60, 25, &pic));
+  form.Show();
+  CFormEvents events;
+  ASSERT_TRUE(events.SetHookedForm(&form));
+  EXPECT_EQ(events.HookedForm(), &form);
+  EXPECT_EQ(events.hWnd(), form.hWnd());
+  std::vector<std::wstring> seen;
+  events.MouseEnter = [&](Control& c) { seen.push_back(L"enter " + c.Name()); };
+  events.MouseExit = [&](Control& c) { seen.push_back(L"exit " + c.Name()); };
+
+  MouseTo(form.hWnd(), 300, 250);  // the bare form
+  MouseTo(form.hWnd(), 20, 20);
+  MouseTo(form.hWnd(), 30, 22);  // within the same control
+  MouseTo(form.hWnd(), 130, 20);
+  MouseTo(form.hWnd(), 20, 70);  // a label has no window
+  MouseTo(form.hWnd(), 300, 250);
+  MouseTo(form.hWnd(), 135, 75);  // a button inside the picture box
+  MouseTo(form.hWnd(), 250, 140);  // the picture box itself
+  const std::vector<std::wstring> expected = {L"enter cbOne",   L"exit cbOne",  L"enter cbTwo", L"exit cbTwo",
+                                              L"enter cbInner", L"exit cbInner", L"enter picBox"};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(events.EnteredControl(), &pic);
+  (void)b1, (void)b2, (void)b3;
+
+  // Hooking the same form again keeps its slot; none lets it go.
+  const int slot = events.Slot();
+  EXPECT_TRUE(events.SetHookedForm(&form));
+  EXPECT_EQ(events.Slot(), slot);
+  EXPECT_TRUE(events.SetHookedForm(nullptr));
+  EXPECT_EQ(events.hWnd(), nullptr);
+  EXPECT_EQ(events.Slot(), 0);
+  form.Unload();
+}
+
+TEST(EnableAll, NestedCallsGiveBackTheOriginalStates) {
+  Form form(L"frmEnable");
+  ASSERT_TRUE(form.Load());
+  auto& button = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbGo", 10, 10, 80, 25));
+  auto check = At<CheckBoxArgs>(L"chkOff", 10, 40, 80, 25);
+  check.Enabled = false;
+  auto& box = form.Add<CheckBox>(check);
+  auto frameArgs = At<PictureBoxArgs>(L"picFrame", 100, 10, 120, 80);
+  frameArgs.Enabled = false;
+  auto& frame = form.Add<PictureBox>(frameArgs);
+  auto& inner = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbInner", 5, 5, 60, 25, &frame));
+  TimerArgs timerArgs;
+  timerArgs.Name = L"tmrTick";
+  timerArgs.Interval = 1000;
+  auto& timer = form.Add<Timer>(timerArgs);
+  MenuArgs menuArgs;
+  menuArgs.Name = L"mnuFile";
+  menuArgs.Caption = L"&File";
+  auto& menu = form.AddMenu(menuArgs);
+
+  EnableAllControls(form, true);
+  for (Control* c : form.Controls()) EXPECT_FALSE(c->Enabled()) << std::string(c->Name().begin(), c->Name().end());
+  EXPECT_FALSE(timer.Running());
+  EnableAllControls(form, true);  // nested
+  EnableAllControls(form, false);
+  for (Control* c : form.Controls()) EXPECT_FALSE(c->Enabled());
+  EnableAllControls(form, false);
+  EXPECT_TRUE(button.Enabled());
+  EXPECT_FALSE(box.Enabled());
+  EXPECT_FALSE(frame.Enabled());
+  EXPECT_FALSE(inner.Enabled());  // inside a frame that is disabled: left as it is
+  EXPECT_TRUE(timer.Enabled());
+  EXPECT_TRUE(timer.Running());
+  EXPECT_TRUE(menu.Enabled());
+  EnableAllControls(form, false);  // nothing saved: nothing changes
+  EXPECT_TRUE(button.Enabled());
+
+  // With the frame enabled first, its contents come back too.
+  frame.SetEnabled(true);
+  EnableAllControls(form, true);
+  EnableAllControls(form, false);
+  EXPECT_TRUE(frame.Enabled());
+  EXPECT_FALSE(inner.Enabled());  // its saved state was the disabled one
+  inner.SetEnabled(true);
+  EnableAllControls(form, true);
+  EnableAllControls(form, false);
+  EXPECT_TRUE(inner.Enabled());
+  form.Unload();
+}
+
+TEST(TitleBarOnForms, CaptionAndButtonsComeBackFromTheForm) {
+  Form form(L"frmTitle", FormArgs{.Caption = L"SWF.zel - clip", .MaxButton = false});
+  ASSERT_TRUE(form.Load());
+  RECT before, after;
+  GetWindowRect(form.hWnd(), &before);
+  ShowTitleBar(form, false);
+  EXPECT_EQ(GetWindowLongPtrW(form.hWnd(), GWL_STYLE) & 0x00CF0000, 0);
+  EXPECT_EQ(form.Caption(), L"SWF.zel - clip");
+  EXPECT_EQ(form.Tag(), L"");  // the Tag is the form's own business
+  ShowTitleBar(form, true);
+  GetWindowRect(form.hWnd(), &after);
+  EXPECT_TRUE(EqualRect(&before, &after));
+  const LONG_PTR style = GetWindowLongPtrW(form.hWnd(), GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_EQ(form.Caption(), L"SWF.zel - clip");
+  form.Unload();
+}
+
+TEST(AnimateBounds, MinusOneKeepsAndCentreKeepsTheMiddle) {
+  VisualDialog form;
+  ASSERT_TRUE(form.Load());
+  form.Move(100, 100, 300, 200);
+  long l = -1, t = -1, w = -1, h = -1;
+  AnimateFormBounds(form, l, t, w, h, true);
+  EXPECT_EQ(l, 100 * TwipsPerPixelX());
+  EXPECT_EQ(h, 200 * TwipsPerPixelY());
+  EXPECT_EQ(form.visuals, 0);
+  EXPECT_TRUE(form.Enabled());
+
+  const long left0 = l;
+  w = 300 * TwipsPerPixelX() - 200;
+  h = FormHeightForClient(form, 120);
+  l = t = -1;
+  AnimateFormBounds(form, l, t, w, h, true);
+  EXPECT_EQ(l, left0 + 100);
+  EXPECT_EQ(form.visuals, 1);
+  EXPECT_EQ(form.ScaleHeight(), 120);
+  EXPECT_TRUE(form.Enabled());
+  form.Unload();
+}
+
+TEST(RegionsOnForms, PictureBoxDrawingGivesItsRegion) {
+  Form form(L"frmRegion");
+  ASSERT_TRUE(form.Load());
+  auto args = At<PictureBoxArgs>(L"picShape", 0, 0, 20, 10);
+  args.BackColor = RGB(255, 0, 255);
+  auto& pic = form.Add<PictureBox>(args);
+  pic.Cls();
+  pic.Line(2, 3, 19, 3, RGB(0, 0, 0), LineStyle::BoxFilled);  // columns 2..19 of row 3
+  RegionPtr r = RegionFromMaskColor(pic, RGB(255, 0, 255));
+  RegionPtr expected(CreateRectRgn(2, 3, 20, 4));
+  EXPECT_TRUE(EqualRgn(r.get(), expected.get()));
+  form.Unload();
+}
+
+TEST(ToolTipsOnForms, TheControlsOwnTextMovesIntoTheBalloon) {
+  InitControls(ICC_BAR_CLASSES);
+  Form form(L"frmTips");
+  ASSERT_TRUE(form.Load());
+  auto args = At<CommandButtonArgs>(L"cbPlay", 10, 10, 80, 25);
+  args.ToolTipText = L"Play";
+  auto& button = form.Add<CommandButton>(args);
+  auto labelArgs = At<LabelArgs>(L"lblTitle", 10, 50, 80, 25);
+  labelArgs.ToolTipText = L"Title";
+  auto& label = form.Add<Label>(labelArgs);
+  std::wstring text;
+  SetToolTip(button, text);
+  EXPECT_EQ(text, L"Play");
+  EXPECT_EQ(button.ToolTipText(), L"");
+  EXPECT_NE(ToolTipOf(button.hWnd()), nullptr);
+  std::wstring none;
+  const size_t before = ToolTipWindows().size();
+  SetToolTip(label, none);  // no window, no balloon
+  EXPECT_EQ(ToolTipWindows().size(), before);
+  form.Unload();
+  EXPECT_TRUE(ToolTipWindows().empty());
+}
+
+TEST(ShowFormTest, DialogsTakeTheMainWindowAsOwnerAndItsTopMostState) {
+  Form main(L"frmMain", FormArgs{.Caption = L"SWF.zel"});
+  ASSERT_TRUE(main.Load());
+  MenuArgs top;
+  top.Name = L"mnuView";
+  top.Caption = L"&View";
+  top.Items.push_back(MenuArgs{});
+  top.Items[0].Name = L"mnuTopMost";
+  top.Items[0].Caption = L"Always on &top";
+  top.Items[0].Checked = true;
+  main.AddMenus({top});
+  main.Show();
+  MainForm = main.hWnd();
+  PlayerReady = true;
+
+  Form dialog(L"frmDialog");
+  ShowForm(dialog, vbModeless);
+  EXPECT_TRUE(TopMostFlag);
+  EXPECT_EQ(dialog.Owner(), main.hWnd());
+  EXPECT_TRUE(GetWindowLongPtrW(dialog.hWnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  dialog.Unload();
+
+  Form modal(L"frmModal");
+  ASSERT_TRUE(modal.Load());
+  PostMessageW(modal.hWnd(), WM_CLOSE, 0, 0);  // closes it from inside its modal loop
+  main.FindMenu(L"mnuTopMost")->SetChecked(false);
+  ShowForm(modal, vbModal);
+  EXPECT_FALSE(modal.IsLoaded());
+  EXPECT_FALSE(TopMostFlag);
+  EXPECT_EQ(GetActiveWindow(), main.hWnd());
+
+  // A failure is logged, not raised.
+  std::vector<std::wstring> log;
+  SetLogSink([&](const std::wstring& text, bool) { log.push_back(text); });
+  ShowForm(main, vbModal);  // already shown
+  SetLogSink(nullptr);
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0], L"ShowForm: 400 - Form already displayed; can't show modally");
+  modal.Unload();
+
+  PlayerReady = false;
+  MainForm = nullptr;
+  main.Unload();
+}

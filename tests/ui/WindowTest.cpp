@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "PlainWindow.h"
+#include "ui/Window.h"
+
+namespace {
+
+// A 24-bit DIB section selected into its own memory DC, filled from a colour grid.
+class DibPicture {
+ public:
+  DibPicture(int w, int h, COLORREF fill) : w_(w), h_(h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+    dc_ = CreateCompatibleDC(nullptr);
+    bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    old_ = SelectObject(dc_, bmp_);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) Set(x, y, fill);
+  }
+  ~DibPicture() {
+    SelectObject(dc_, old_);
+    DeleteObject(bmp_);
+    DeleteDC(dc_);
+  }
+  void Set(int x, int y, COLORREF c) { SetPixelV(dc_, x, y, c); }
+  HDC Dc() const { return dc_; }
+
+ private:
+  int w_, h_;
+  HDC dc_;
+  HBITMAP bmp_;
+  HGDIOBJ old_;
+  void* bits_ = nullptr;
+};
+
+// The same pixels in a device-dependent bitmap (read one pixel at a time).
+class DdbCopy {
+ public:
+  DdbCopy(HDC from, int w, int h) {
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    bmp_ = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
+    old_ = SelectObject(dc_, bmp_);
+    BitBlt(dc_, 0, 0, w, h, from, 0, 0, SRCCOPY);
+  }
+  ~DdbCopy() {
+    SelectObject(dc_, old_);
+    DeleteObject(bmp_);
+    DeleteDC(dc_);
+  }
+  HDC Dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HBITMAP bmp_;
+  HGDIOBJ old_;
+};
+
+RegionPtr RectsRegion(const std::vector<RECT>& rects) {
+  RegionPtr r(CreateRectRgn(0, 0, 0, 0));
+  for (const RECT& rc : rects) {
+    HRGN t = CreateRectRgnIndirect(&rc);
+    CombineRgn(r.get(), r.get(), t, RGN_OR);
+    DeleteObject(t);
+  }
+  return r;
+}
+
+bool SameRegion(const RegionPtr& a, const RegionPtr& b) { return EqualRgn(a.get(), b.get()) != FALSE; }
+
+bool IsEmpty(const RegionPtr& r) {
+  RECT box;
+  return GetRgnBox(r.get(), &box) == NULLREGION;
+}
+
+const COLORREF kMagenta = RGB(255, 0, 255);
+
+}  // namespace
+
+TEST(Regions, AllMaskGivesNothingAndTheColourRegionGivesAll) {
+  DibPicture pic(5, 3, kMagenta);
+  EXPECT_TRUE(IsEmpty(RegionFromMaskColor(pic.Dc(), 5, 3, kMagenta)));
+  EXPECT_TRUE(SameRegion(RegionOfColor(pic.Dc(), 5, 3, kMagenta), RectsRegion({{0, 0, 5, 3}})));
+}
+
+TEST(Regions, SinglePixelAndRunsToTheLastColumn) {
+  DibPicture one(1, 1, RGB(1, 2, 3));
+  EXPECT_TRUE(SameRegion(RegionFromMaskColor(one.Dc(), 1, 1, kMagenta), RectsRegion({{0, 0, 1, 1}})));
+
+  DibPicture pic(6, 2, kMagenta);
+  pic.Set(4, 0, RGB(0, 0, 0));
+  pic.Set(5, 0, RGB(0, 0, 0));  // a run that ends at the last column
+  pic.Set(0, 1, RGB(9, 9, 9));
+  pic.Set(2, 1, RGB(9, 9, 9));
+  const auto expected = RectsRegion({{4, 0, 6, 1}, {0, 1, 1, 2}, {2, 1, 3, 2}});
+  EXPECT_TRUE(SameRegion(RegionFromMaskColor(pic.Dc(), 6, 2, kMagenta), expected));
+  EXPECT_TRUE(SameRegion(RegionOfColor(pic.Dc(), 6, 2, RGB(9, 9, 9)), RectsRegion({{0, 1, 1, 2}, {2, 1, 3, 2}})));
+}
+
+TEST(Regions, BitmapKindsAgreeAndPixelsBeyondTheBitmapMatchNoColour) {
+  DibPicture pic(37, 11, kMagenta);
+  std::vector<RECT> expected;
+  for (int y = 0; y < 11; ++y)
+    for (int x = 0; x < 37; ++x)
+      if ((x * 7 + y * 3) % 5 < 2) {
+        pic.Set(x, y, RGB(x, y, 0));
+        expected.push_back({x, y, x + 1, y + 1});
+      }
+  const auto fromDib = RegionFromMaskColor(pic.Dc(), 37, 11, kMagenta);
+  EXPECT_TRUE(SameRegion(fromDib, RectsRegion(expected)));
+  DdbCopy ddb(pic.Dc(), 37, 11);
+  EXPECT_TRUE(SameRegion(RegionFromMaskColor(ddb.Dc(), 37, 11, kMagenta), fromDib));
+
+  // Asked for more than the bitmap holds: the extra pixels are never the mask colour
+  // and never the wanted colour.
+  DibPicture small(2, 2, kMagenta);
+  EXPECT_TRUE(SameRegion(RegionFromMaskColor(small.Dc(), 3, 2, kMagenta), RectsRegion({{2, 0, 3, 2}})));
+  EXPECT_TRUE(SameRegion(RegionOfColor(small.Dc(), 3, 3, kMagenta), RectsRegion({{0, 0, 2, 2}})));
+}
+
+TEST(TitleBar, HidingKeepsTheOuterRectangleAndTheCaption) {
+  PlainWindow w(L"SWF.zel - movie");
+  RECT before, clientBefore;
+  GetWindowRect(w.h, &before);
+  GetClientRect(w.h, &clientBefore);
+  ShowTitleBar(w.h, false, true, true, true);
+  RECT after, clientAfter;
+  GetWindowRect(w.h, &after);
+  GetClientRect(w.h, &clientAfter);
+  EXPECT_TRUE(EqualRect(&before, &after));
+  EXPECT_GT(clientAfter.bottom, clientBefore.bottom);
+  EXPECT_EQ(GetWindowLongPtrW(w.h, GWL_STYLE) & 0x00CF0000, 0);
+  wchar_t text[64];
+  GetWindowTextW(w.h, text, 64);
+  EXPECT_STREQ(text, L"SWF.zel - movie");  // still found by a second start
+
+  ShowTitleBar(w.h, false, true, true, true);  // twice hidden keeps the first text
+  ShowTitleBar(w.h, true, true, false, true);
+  const LONG_PTR style = GetWindowLongPtrW(w.h, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_THICKFRAME);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  GetWindowRect(w.h, &after);
+  EXPECT_TRUE(EqualRect(&before, &after));
+  GetWindowTextW(w.h, text, 64);
+  EXPECT_STREQ(text, L"SWF.zel - movie");
+}
+
+TEST(TitleBar, ShowingWithNothingSavedLeavesTheCaptionAlone) {
+  PlainWindow titled(L"Player");
+  ShowTitleBar(titled.h, true, true, true, true);  // never hidden: nothing to restore
+  wchar_t text[32];
+  GetWindowTextW(titled.h, text, 32);
+  EXPECT_STREQ(text, L"Player");
+
+  PlainWindow untitled(L"");
+  ShowTitleBar(untitled.h, false, true, true, true);
+  ShowTitleBar(untitled.h, true, true, true, true);
+  EXPECT_NE(GetWindowLongPtrW(untitled.h, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+}
+
+TEST(WindowHelpers, TopMostOnAndOff) {
+  PlainWindow w;
+  SetTopMost(w.h, true);
+  EXPECT_TRUE(GetWindowLongPtrW(w.h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  SetTopMost(w.h, false);
+  EXPECT_FALSE(GetWindowLongPtrW(w.h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST(WindowHelpers, WaitProcessesMessagesWithoutSpinning) {
+  PlainWindow w;
+  PostMessageW(w.h, WM_APP + 1, 0, 0);
+  FILETIME c, e, k0, u0, k1, u1;
+  GetThreadTimes(GetCurrentThread(), &c, &e, &k0, &u0);
+  const ULONGLONG start = GetTickCount64();
+  Wait(300);
+  const ULONGLONG waited = GetTickCount64() - start;
+  GetThreadTimes(GetCurrentThread(), &c, &e, &k1, &u1);
+  EXPECT_TRUE(w.Saw(WM_APP + 1));
+  EXPECT_GE(waited, 300u);
+  auto ticks = [](FILETIME f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+  const uint64_t cpuMs = (ticks(k1) - ticks(k0) + ticks(u1) - ticks(u0)) / 10000;
+  EXPECT_LT(cpuMs, 150u);  // asleep most of the time, not polling
+
+  // A quit request ends the wait and stays for the loop that owns it.
+  PostQuitMessage(3);
+  Wait(60000);
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 3u);
+}
