@@ -203,3 +203,23 @@ TEST_F(PngReader, EventsReportChunksAndProgress) {
   EXPECT_EQ(Load(Rgb({Idat(), {"tEXt", {}}, Idat()})), 3);
   EXPECT_EQ(progress, (std::vector<int>{0}));
 }
+
+TEST_F(PngReader, ImageDataSplitAcrossIdatChunksDecodesTheSame) {
+  const Bytes raw = NoiseBytes(17 * 9 * 4, 11);
+  const Bytes z = FilteredIdat(raw, 17 * 4, 4, 4);
+  ASSERT_EQ(Load(PngFile({{"IHDR", IhdrData(17, 9, 8, 6)}, {"IDAT", z}, {"IEND", {}}})), 0);
+  const Bytes whole = png_.Bitmap().Bits;
+  ASSERT_FALSE(whole.empty());
+  std::vector<ChunkSpec> split = {{"IHDR", IhdrData(17, 9, 8, 6)}};
+  split.push_back({"IDAT", Bytes(z.begin(), z.begin() + 1)});
+  split.push_back({"IDAT", {}});
+  split.push_back({"IDAT", Bytes(z.begin() + 1, z.begin() + z.size() / 3)});
+  split.push_back({"IDAT", Bytes(z.begin() + z.size() / 3, z.end())});
+  split.push_back({"IEND", {}});
+  ASSERT_EQ(Load(PngFile(split)), 0);
+  EXPECT_EQ(png_.Bitmap().Bits, whole);
+  // The last part missing: the stream doesn't end, nothing is drawn.
+  split.erase(split.begin() + 4);
+  ASSERT_EQ(Load(PngFile(split)), 0);
+  EXPECT_TRUE(png_.Bitmap().Bits.empty());
+}

@@ -36,7 +36,7 @@ TEST(PngRobustness, MutatedFilesLoadAndDrawSafely) {
   Canvas canvas(64, 64, RGB(10, 20, 30));
   const std::wstring path = dir.File(L"fuzz.png");
   int loaded = 0;
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 5000; ++i) {
     Bytes file = seeds[i % seeds.size()];
     const int edits = 1 + static_cast<int>(rng() % 4);
     for (int e = 0; e < edits; ++e) {
@@ -73,7 +73,7 @@ TEST(PngRobustness, MutatedFilesLoadAndDrawSafely) {
     // The file is closed again after every load.
     ASSERT_TRUE(DeleteFileW(path.c_str())) << "iteration " << i;
   }
-  EXPECT_GT(loaded, 100);
+  EXPECT_GT(loaded, 200);
 
   PROCESS_MEMORY_COUNTERS pmc{};
   pmc.cb = sizeof(pmc);
