@@ -306,10 +306,11 @@ long cPNG::LoadPNGFile(const std::wstring& FileName) {
                            read != bytes.size()))
       return 2;
   }
+  // Nothing is raised to the caller: memory running out, or an event handler that
+  // throws, rejects the file (and leaves no half-made bitmap).
   try {
     return ParseFile(bytes);
-  } catch (const std::bad_alloc&) {
-    bitmap_ = PNGBitmap{};
+  } catch (...) {
     return 3;
   }
 }
@@ -395,6 +396,7 @@ long cPNG::ParseFile(std::span<const uint8_t> file) {
   chunks_ = std::move(chunks);
   index_ = std::move(index);
   header_ = header;
+  bitmap_ = PNGBitmap{};  // never the old picture under the new header
   RaiseProgress(1);
   bitmap_ = header_.Interlace == 0 ? DecodeImage() : PNGBitmap{};
   return 0;

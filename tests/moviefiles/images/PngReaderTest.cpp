@@ -1,6 +1,8 @@
 // The PNG reader: results, chunk rules, events, limits and malformed files.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "ImageTestSupport.h"
 #include "support/TestSupport.h"
 #include "moviefiles/images/cPNG.h"
@@ -195,6 +197,16 @@ TEST_F(PngReader, EventsReportChunksAndProgress) {
   EXPECT_EQ(names, (std::vector<std::string>{"IHDR", "tEXt", "IDAT", "IEND"}));
   EXPECT_EQ(progress, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_EQ(png_.Chunk("tEXt1")->Data.size(), 7u);
+
+  // A handler that throws rejects the file; nothing reaches the caller.
+  cPNG other;
+  other.ChunkFound = [](std::string& name, int32_t&, std::vector<uint8_t>&, uint32_t&) {
+    if (name == "IDAT") throw std::runtime_error("handler failed");
+  };
+  const std::wstring path = dir_.File(L"throws.png");
+  WriteBytes(path, Rgb({Idat()}));
+  EXPECT_EQ(other.LoadPNGFile(path), 3);
+  EXPECT_EQ(other.Width(), 0);
 
   progress.clear();
   ASSERT_EQ(Load(PngFile({{"IHDR", IhdrData(2, 2, 8, 2, 1)}, {"IEND", {}}})), 0);
