@@ -2,23 +2,20 @@
 
 #include <shellapi.h>
 
-#include <cmath>
 #include <cstdint>
 
-#include "services/Services.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/FormTypes.h"
+#include "services/Services.h"
 #include "ui/HookEvents.h"
 
 namespace {
 
-// Runs one handler; whatever it throws stays here, inside the window procedure.
+// Runs one handler; whatever it throws stops here, inside the window procedure,
+// and goes to the forms layer's fault report.
 template <typename F, typename... A>
 void Raise(const F& handler, A&&... args) {
-  if (!handler) return;
-  try {
-    handler(std::forward<A>(args)...);
-  } catch (...) {
-  }
+  forms::Raise(L"CFormEvents", handler, std::forward<A>(args)...);
 }
 
 std::wstring CopyDataText(LPARAM lParam) {

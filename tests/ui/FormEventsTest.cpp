@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "PlainWindow.h"
+#include "platform/forms/FormTypes.h"
 #include "services/Services.h"
 #include "ui/CFormEvents.h"
 #include "ui/HookEvents.h"
@@ -311,6 +312,10 @@ TEST(FormEvents, ThrowingHandlerStaysInsideTheWindowProcedure) {
   CFormEvents events;
   ASSERT_TRUE(events.HookWindow(w.h));
   events.Move = [] { throw std::runtime_error("handler failed"); };
+  std::wstring fault;
+  forms::SetFaultSink([&](const std::wstring& where, const std::wstring& what) { fault = where + L": " + what; });
   SetWindowPos(w.h, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  forms::SetFaultSink(nullptr);
   EXPECT_TRUE(w.Saw(WM_MOVE));
+  EXPECT_EQ(fault, L"CFormEvents: handler failed");
 }
