@@ -8,6 +8,7 @@
 #include "platform/forms/Forms.h"
 #include "services/Services.h"
 #include "ui/CFormEvents.h"
+#include "ui/HookEvents.h"
 #include "ui/ToolTips.h"
 #include "ui/VisualForm.h"
 #include "ui/Window.h"
@@ -80,6 +81,25 @@ TEST(FormEventsOnForms, MouseEntersAndLeavesControlsNotLabelsOrTheForm) {
   EXPECT_TRUE(events.SetHookedForm(nullptr));
   EXPECT_EQ(events.hWnd(), nullptr);
   EXPECT_EQ(events.Slot(), 0);
+  form.Unload();
+}
+
+TEST(FormEventsOnForms, AnUnloadedFormGivesItsSlotBackAndCanBeHookedAgain) {
+  Form form(L"frmReload");
+  ASSERT_TRUE(form.Load());
+  CFormEvents events;
+  ASSERT_TRUE(events.SetHookedForm(&form));
+  ASSERT_NE(events.Slot(), 0);
+  form.Unload();
+  EXPECT_EQ(events.Slot(), 0);
+  for (int i = 1; i <= SubclassSlotCount; ++i) EXPECT_EQ(SubclassTable[i].Owner, nullptr);
+  ASSERT_TRUE(form.Load());
+  ASSERT_TRUE(events.SetHookedForm(&form));
+  EXPECT_NE(events.Slot(), 0);
+  int compacted = 0;
+  events.CompactingMemory = [&] { compacted++; };
+  SendMessageW(form.hWnd(), WM_COMPACTING, 0, 0);
+  EXPECT_EQ(compacted, 1);
   form.Unload();
 }
 
