@@ -78,7 +78,7 @@ Bytes MakePng(int w, int h, int colorType) {
     for (int x = 0; x < w; ++x)
       for (int c = 0; c < channels; ++c) {
         uint8_t v = Scene(x, y, w, h, c, seed);
-        if (colorType == 3) v = static_cast<uint8_t>(v & 0xF0 | (x / 37 + y / 29) % 16);
+        if (colorType == 3) v = static_cast<uint8_t>((v & 0xF0) | ((x / 37 + y / 29) % 16));
         if (channels == 4 && c == 3) v = static_cast<uint8_t>(x * 255 / w);
         raw[y * rowBytes + x * channels + c] = v;
       }

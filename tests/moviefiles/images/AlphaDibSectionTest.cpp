@@ -67,7 +67,9 @@ TEST(AlphaDibSection, RandomiseBitsIsPreMultiplied) {
       EXPECT_LE(p[0], p[3]);
       EXPECT_LE(p[1], p[3]);
       EXPECT_LE(p[2], p[3]);
-      if (gray) EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]);
+      if (gray) {
+        EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]);
+      }
     }
   }
 }

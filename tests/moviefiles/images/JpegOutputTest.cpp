@@ -149,8 +149,10 @@ TEST(JpegOutput, WritesAValidJfifStream) {
   }
   EXPECT_EQ(markers, (std::vector<int>{0xE0, 0xDB, 0xDB, 0xC0, 0xC4, 0xC4, 0xC4, 0xC4, 0xDA}));
   // No marker inside the entropy-coded data: every 0xFF is stuffed.
-  for (size_t i = at; i + 2 < b.size(); ++i)
-    if (b[i] == 0xFF) ASSERT_EQ(b[i + 1], 0x00) << i;
+  for (size_t i = at; i + 2 < b.size(); ++i) {
+    if (b[i] != 0xFF) continue;
+    ASSERT_EQ(b[i + 1], 0x00) << i;
+  }
 }
 
 TEST(JpegOutput, QualityIsClampedAndWidePathsWork) {
