@@ -173,7 +173,7 @@ void SetFormIcon(HWND hWnd, const wchar_t* iconName, bool alsoOwner) {
   for (int i = 0; i < 2; ++i) {
     HANDLE icon = LoadImageW(inst, iconName, IMAGE_ICON, GetSystemMetrics(sizes[i][0]),
                              GetSystemMetrics(sizes[i][1]), LR_SHARED);
-    if (!icon) return;
+    if (!icon) continue;
     if (top) SendMessageW(top, WM_SETICON, kinds[i], reinterpret_cast<LPARAM>(icon));
     SendMessageW(hWnd, WM_SETICON, kinds[i], reinterpret_cast<LPARAM>(icon));
   }
@@ -222,7 +222,6 @@ void ShowTitleBar(Form& form, bool show) {
 
 void ShowForm(Form& form, int mode) {
   try {
-    ClearError();
     if (mode == forms::vbModal && form.IsLoaded() && (form.IsModal() || form.Visible())) {
       WriteLog(L"ShowForm: 400 - Form already displayed; can't show modally", true);
       return;
@@ -239,8 +238,7 @@ void ShowForm(Form& form, int mode) {
     }
   } catch (const std::exception& e) {
     const std::string what = e.what();
-    const long number = CurrentError().Number ? CurrentError().Number : 5;
-    WriteLog(L"ShowForm: " + std::to_wstring(number) + L" - " + std::wstring(what.begin(), what.end()), true);
+    WriteLog(L"ShowForm: 5 - " + std::wstring(what.begin(), what.end()), true);
   } catch (...) {
     WriteLog(L"ShowForm: 5 - unknown failure", true);
   }

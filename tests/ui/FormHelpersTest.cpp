@@ -193,6 +193,12 @@ TEST(AnimateBounds, MinusOneKeepsAndCentreKeepsTheMiddle) {
   EXPECT_EQ(form.visuals, 1);
   EXPECT_EQ(form.ScaleHeight(), 120);
   EXPECT_TRUE(form.Enabled());
+
+  // A form that was disabled (say by a modal dialog) stays disabled.
+  form.SetEnabled(false);
+  l = t = w = h = -1;
+  AnimateFormBounds(form, l, t, w, h, false);
+  EXPECT_FALSE(form.Enabled());
   form.Unload();
 }
 

@@ -166,23 +166,6 @@ TEST(TitleBar, ShowingWithNothingSavedLeavesTheCaptionAlone) {
   EXPECT_NE(GetWindowLongPtrW(untitled.h, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
 }
 
-TEST(WindowHelpers, TopMostOnAndOff) {
-  PlainWindow w;
-  SetTopMost(w.h, true);
-  EXPECT_TRUE(GetWindowLongPtrW(w.h, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  SetTopMost(w.h, false);
-  EXPECT_FALSE(GetWindowLongPtrW(w.h, GWL_EXSTYLE) & WS_EX_TOPMOST);
-}
-
-TEST(WindowHelpers, AMissingIconLeavesTheIconsAlone) {
-  PlainWindow owner, dialog;
-  SetWindowLongPtrW(dialog.h, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner.h));
-  HICON icon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-  for (HWND h : {owner.h, dialog.h}) SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SetFormIcon(dialog.h, L"NO_SUCH_ICON", true);
-  for (HWND h : {owner.h, dialog.h}) EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(icon));
-}
-
 TEST(WindowHelpers, WaitProcessesMessagesWithoutSpinning) {
   PlainWindow w;
   PostMessageW(w.h, WM_APP + 1, 0, 0);
