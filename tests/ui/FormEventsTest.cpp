@@ -304,6 +304,16 @@ TEST(FormEvents, OwnerDrawnItemsAnswerTrueWhenDrawnHere) {
   EXPECT_EQ(SendMessageW(w.h, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mi)), TRUE);
   EXPECT_EQ(mi.itemHeight, 24u);
   EXPECT_FALSE(w.Saw(WM_MEASUREITEM));
+
+  // Popups turn owner-drawn as they open, except the window menu; the message goes on.
+  std::vector<HMENU> made;
+  OwnerDrawHooks.MakePopupOwnerDrawn = [&](HMENU popup, HWND, int) { made.push_back(popup); };
+  HMENU popup = CreatePopupMenu();
+  SendMessageW(w.h, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, FALSE));
+  SendMessageW(w.h, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, TRUE));
+  EXPECT_EQ(made, std::vector<HMENU>{popup});
+  EXPECT_TRUE(w.Saw(WM_INITMENUPOPUP));
+  DestroyMenu(popup);
   OwnerDrawHooks = OwnerDrawHandlers{};
 }
 
