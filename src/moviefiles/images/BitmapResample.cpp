@@ -35,12 +35,28 @@ void Run(const PixelPlane& src, const PixelPlane& dst) {
   std::vector<Tap> cols, rows;
   MakeTaps(src.width, dst.width, PixelSize, cols);
   MakeTaps(src.height, dst.height, src.stride, rows);
+  // When the target is wider than half the source, the vertical pass is worked out
+  // once per source column of the row pair and shared by the target pixels using it.
+  const bool shareColumns = 2 * static_cast<int64_t>(dst.width) > src.width;
+  std::vector<uint8_t> vertical(shareColumns ? static_cast<size_t>(src.width) * PixelSize : 0);
   for (long y = 0; y < dst.height; ++y) {
     const Tap& ry = rows[y];
     const uint8_t* row0 = src.bits + ry.offset0;
     const uint8_t* row1 = src.bits + ry.offset1;
     const float ty = ry.t, uy = 1.0f - ty;
     uint8_t* out = dst.bits + static_cast<intptr_t>(y) * dst.stride;
+    if (shareColumns) {
+      for (long i = 0, n = src.width * PixelSize; i < n; ++i)
+        vertical[i] = static_cast<uint8_t>(RoundEven(uy * row0[i] + ty * row1[i]));
+      for (long x = 0; x < dst.width; ++x, out += PixelSize) {
+        const Tap& cx = cols[x];
+        const float tx = cx.t, ux = 1.0f - tx;
+        for (int k = 0; k < Channels; ++k)
+          out[k] = static_cast<uint8_t>(
+              RoundEven(ux * static_cast<float>(vertical[cx.offset0 + k]) + tx * static_cast<float>(vertical[cx.offset1 + k])));
+      }
+      continue;
+    }
     for (long x = 0; x < dst.width; ++x, out += PixelSize) {
       const Tap& cx = cols[x];
       const float tx = cx.t, ux = 1.0f - tx;

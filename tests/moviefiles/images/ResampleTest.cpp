@@ -89,3 +89,17 @@ TEST(Resample, AlphaTwinKeepsOrInterpolatesAlpha) {
   ASSERT_TRUE(same);
   EXPECT_EQ(std::memcmp(same->DIBSectionBitsPtr(), px, 8), 0);
 }
+
+TEST(Resample, ShrinkingToHalfOrLessInterpolatesWithTiesToEven) {
+  // 4 x 1 to 2 x 1: xr = 1.5, so the second target pixel lies half-way between
+  // columns 1 and 2: 51 and 100 give 75.5, which rounds to 76.
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(4, 1));
+  const uint8_t values[] = {0, 51, 100, 150};
+  for (int x = 0; x < 4; ++x) std::memset(dib.DIBSectionBitsPtr() + 3 * x, values[x], 3);
+  auto half = dib.Resample(2, 1);
+  ASSERT_TRUE(half);
+  EXPECT_EQ(half->DIBSectionBitsPtr()[0], 0);
+  EXPECT_EQ(half->DIBSectionBitsPtr()[3], 76);
+  EXPECT_EQ(half->DIBSectionBitsPtr()[5], 76);
+}
