@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "moviefiles/BinaryFile.h"
+#include "moviefiles/ExeResources.h"
 #include "moviefiles/MovieCache.h"
 #include "services/FileVersioning.h"
 #include "services/Options.h"
@@ -73,6 +74,8 @@ std::wstring ProjectorStub() {
 }
 
 bool IsGenericProjector(const std::wstring& path, bool onlyStandalone) {
+  // A damaged resource is refused here rather than handed to the version functions.
+  if (!HasSoundVersionResource(path)) return false;
   std::wstring original;
   ReadFileVersion(path, original);
   if (original.empty()) return false;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "MovieTestEnv.h"
 #include "moviefiles/MovieCache.h"
 #include "moviefiles/Projector.h"
@@ -28,6 +30,25 @@ TEST_F(ProjectorTest, ShippedStubIsAGenericProjector) {
   EXPECT_TRUE(IsGenericProjector(ShippedStub()));
   EXPECT_TRUE(IsGenericProjector(ShippedStub(), true));
   EXPECT_FALSE(IsGenericProjector(Write(L"plain.exe", Text("MZ no version"))));
+}
+
+TEST_F(ProjectorTest, DamagedVersionResourceIsNotGeneric) {
+  Bytes stub = ReadBytes(ShippedStub());
+  const std::string key = std::string("V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0I\0N\0F\0O\0", 30);
+  auto at = std::search(stub.begin(), stub.end(), key.begin(), key.end());
+  ASSERT_NE(at, stub.end());
+  size_t node = static_cast<size_t>(at - stub.begin()) - 6;  // the block's length field
+  for (uint16_t length : {uint16_t{0}, uint16_t{7}, uint16_t{0xFFFF}}) {
+    Bytes bad = stub;
+    bad[node] = static_cast<uint8_t>(length), bad[node + 1] = static_cast<uint8_t>(length >> 8);
+    EXPECT_FALSE(IsGenericProjector(Write(L"bad.exe", bad))) << length;
+  }
+  Bytes cut(stub.begin(), stub.begin() + static_cast<long>(node) + 40);  // the resource runs past the end
+  EXPECT_FALSE(IsGenericProjector(Write(L"cut.exe", cut)));
+  SWFInfo info;
+  EXPECT_EQ(GetSWFInfo(Write(L"cut.exe", Projector(cut, Sample().Plain())), info, false)
+                .rfind(L"Not a Generic Projector", 0),
+            0u);
 }
 
 TEST_F(ProjectorTest, RoundTripGivesTheMovieBack) {

@@ -1,0 +1,154 @@
+// Thousands of damaged movies, videos and projectors (seeded, so every run is
+// the same): reading and extracting must end with a result or a stated error,
+// never a crash, a hang or runaway memory.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "MovieTestEnv.h"
+// after windows.h
+#include <psapi.h>
+#include "moviefiles/MovieCache.h"
+#include "moviefiles/ResourceExtractor.h"
+#include "services/ShellMod.h"
+
+using namespace moviebytes;
+
+namespace {
+
+Movie RichMovie() {
+  Movie m;
+  Bytes jpeg{0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 1, 2, 0xFF, 0xD9};
+  m.tags = {Tag(69, {0x10, 0, 0, 0}),
+            MetadataTag("Robust", "A movie to break"),
+            BackgroundTag(10, 20, 30),
+            Tag(8, Bytes{0xFF, 0xD9, 0xFF, 0xD8, 0xFF, 0xDB, 0, 3, 1, 0xFF, 0xD9}),
+            Tag(6, Bytes{1, 0} + jpeg),
+            Tag(21, Bytes{2, 0, 0xFF, 0xD9, 0xFF, 0xD8} + jpeg, true),
+            Tag(14, Bytes{3, 0, 0x2E, 0x10, 0, 0, 0, 0, 0, 0xFF, 0xFB, 0x90, 0x64}),
+            Tag(39, Bytes{4, 0, 1, 0} + Tag(1, {}) + Tag(0, {})),
+            Tag(18, {0x0E, 0x2E, 0x40, 0x02, 0, 0})};
+  for (int i = 0; i < 20; ++i) m.tags.push_back(Tag(19, {0x40, 0x02, 0, 0, 0xFF, 0xFB, static_cast<uint8_t>(i)}));
+  m.tags.push_back(ShowFrame());
+  m.tags.push_back(EndTag());
+  return m;
+}
+
+Bytes RichVideo(bool metadata) {
+  Bytes flv = FlvHeader();
+  Bytes strict{10, 0, 0, 0, 2};
+  Append(strict, AmfNumber(1)), Append(strict, AmfString("x"));
+  if (metadata)
+    Append(flv, FlvTag(18, MetaData({{"duration", AmfNumber(2)},
+                                     {"keyframes", strict},
+                                     {"width", AmfNumber(320)},
+                                     {"creator", AmfString("me")},
+                                     {"framerate", AmfNumber(15)}}),
+                       0));
+  for (int i = 0; i < 30; ++i) {
+    Append(flv, FlvTag(9, i == 0 ? Bytes{0x22, 0, 0, 0x84, 0, 0x14, 0x0A, 0x0F, 0} : Bytes{0x22, 1, 2, 3}, i * 66));
+    Append(flv, FlvTag(8, {0x2F, 1, 2}, i * 66));
+  }
+  return flv;
+}
+
+struct Mutator {
+  std::mt19937 rng;
+  explicit Mutator(uint32_t seed) : rng(seed) {}
+  size_t Pick(size_t n) { return n ? std::uniform_int_distribution<size_t>(0, n - 1)(rng) : 0; }
+
+  Bytes Mutate(Bytes b) {
+    switch (Pick(6)) {
+      case 0:  // flip a few bytes
+        for (size_t i = 0, n = 1 + Pick(8); i < n && !b.empty(); ++i) b[Pick(b.size())] ^= 1 + Pick(255);
+        break;
+      case 1:  // cut
+        b.resize(Pick(b.size() + 1));
+        break;
+      case 2: {  // a huge or odd number somewhere (lengths, counts)
+        static const uint32_t odd[] = {0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 0, 63, 0x3F, 10001, 0xFFFF};
+        uint32_t v = odd[Pick(8)];
+        size_t at = Pick(b.size());
+        for (int i = 0; i < 4 && at + i < b.size(); ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+        break;
+      }
+      case 3:  // damage the header fields
+        for (size_t i = 0, n = 1 + Pick(3); i < n && b.size() > 8; ++i) b[3 + Pick(std::min<size_t>(b.size() - 3, 20))] = static_cast<uint8_t>(Pick(256));
+        break;
+      case 4: {  // repeat a slice
+        if (b.size() < 4) break;
+        size_t from = Pick(b.size()), len = Pick(std::min<size_t>(b.size() - from, 64)) + 1;
+        Bytes slice(b.begin() + from, b.begin() + from + len);
+        b.insert(b.begin() + Pick(b.size()), slice.begin(), slice.end());
+        break;
+      }
+      default:  // flip and cut
+        if (!b.empty()) b[Pick(b.size())] ^= 0xFF;
+        b.resize(b.size() - Pick(std::min<size_t>(b.size(), 32) + 1));
+        break;
+    }
+    return b;
+  }
+};
+
+size_t PeakMemory() {
+  PROCESS_MEMORY_COUNTERS pmc{};
+  pmc.cb = sizeof pmc;
+  GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+  return pmc.PeakPagefileUsage;
+}
+
+}  // namespace
+
+class RobustnessTest : public MovieTest {};
+
+TEST_F(RobustnessTest, DamagedInputsEndInAResultOrAStatedError) {
+  ProjectorStubPath = ShippedStub();
+  Bytes stub = testing_support::ReadBytes(ShippedStub());
+  ASSERT_FALSE(stub.empty());
+  Movie rich = RichMovie();
+  const Bytes seeds[] = {rich.Plain(), rich.Compressed(), RichVideo(true), RichVideo(false),
+                         Projector(stub, rich.Compressed())};
+  const wchar_t* names[] = {L"m.swf", L"c.swf", L"v.flv", L"w.flv", L"p.exe"};
+  std::wstring out = Path(L"out\\");
+  CreateDirectoryW(out.c_str(), nullptr);
+
+  Mutator mutator(20261208);
+  size_t successes = 0, failures = 0;
+  const int rounds = 3000;
+  for (int round = 0; round < rounds; ++round) {
+    size_t kind = round % 5;
+    Bytes input = mutator.Mutate(seeds[kind]);
+    if (mutator.Pick(4) == 0) input = mutator.Mutate(input);
+    if (kind == 4) {
+      // Projectors: most tries look past the version check to reach the trailer.
+      GenericProjectors = mutator.Pick(4) == 0;
+      // Let the movie be taken out afresh so the damaged trailer is read.
+      DeleteFileW(GetCacheFileName(Path(names[kind]), L".swf", true, false).c_str());
+    }
+    std::wstring path = Write(names[kind], input);
+    for (bool full : {false, true}) {
+      SWFInfo info;
+      LastError.clear();
+      std::wstring err = GetSWFInfo(path, info, full);
+      if (!err.empty()) {
+        ++failures;
+        ASSERT_EQ(LastError, err) << "round " << round;
+        ASSERT_EQ(info.Path, L"") << "round " << round;
+        continue;
+      }
+      ++successes;
+      ASSERT_GE(info.Width, 0);
+      ASSERT_GE(info.Height, 0);
+      if (full && !info.IsFLV) {
+        int32_t counts[5] = {0, 0, 0, 0, 0};
+        bool cancel = false;
+        ExtractResources(info, out, nullptr, counts, cancel);
+        ASSERT_GE(counts[0], 0);
+      }
+    }
+  }
+  EXPECT_GT(successes, 100u);
+  EXPECT_GT(failures, 100u);
+  EXPECT_LT(PeakMemory(), size_t{512} << 20);
+}
