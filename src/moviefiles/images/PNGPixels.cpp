@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "moviefiles/images/GdiHandles.h"
+
 namespace png_pixels {
 
 int BitsPerPixel(int colorType, int bitDepth) {
@@ -220,17 +222,13 @@ void AlphaBlendToDC(HDC hdc, long x, long y, const PNGBitmap& bitmap, bool gray)
   bg.biPlanes = 1;
   bg.biBitCount = 24;
   bg.biCompression = BI_RGB;
-  HDC mem = CreateCompatibleDC(hdc);
-  if (!mem) return;
+  ScopedMemoryDC mem(hdc);
+  if (!mem.get()) return;
   void* bgBits = nullptr;
-  HBITMAP dib = CreateDIBSection(hdc, reinterpret_cast<BITMAPINFO*>(&bg), DIB_RGB_COLORS, &bgBits, nullptr, 0);
-  if (!dib || !bgBits) {
-    if (dib) DeleteObject(dib);
-    DeleteDC(mem);
-    return;
-  }
-  HGDIOBJ old = SelectObject(mem, dib);
-  BitBlt(mem, 0, 0, width, height, hdc, x, y, SRCCOPY);
+  ScopedGdiObject dib(CreateDIBSection(hdc, reinterpret_cast<BITMAPINFO*>(&bg), DIB_RGB_COLORS, &bgBits, nullptr, 0));
+  if (!dib.get() || !bgBits) return;
+  ScopedSelect selected(mem.get(), dib.get());
+  BitBlt(mem.get(), 0, 0, width, height, hdc, x, y, SRCCOPY);
   GdiFlush();
 
   const size_t stride = static_cast<size_t>(RowStride(width, 24));
@@ -261,10 +259,7 @@ void AlphaBlendToDC(HDC hdc, long x, long y, const PNGBitmap& bitmap, bool gray)
       }
     }
   }
-  BitBlt(hdc, x, y, width, height, mem, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteObject(dib);
-  DeleteDC(mem);
+  BitBlt(hdc, x, y, width, height, mem.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace png_pixels

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "moviefiles/images/BitmapResample.h"
+#include "moviefiles/images/GdiHandles.h"
 #include "services/Services.h"
 
 cAlphaDibSection::~cAlphaDibSection() { ClearUp(); }
@@ -49,23 +50,19 @@ void cAlphaDibSection::CreateFromHBitmap(HBITMAP hBmp) {
     }
     return;
   }
-  HWND desktop = GetDesktopWindow();
-  HDC screen = GetDC(desktop);
-  if (!screen) return;
-  HDC temp = CreateCompatibleDC(screen);
-  ReleaseDC(desktop, screen);
+  HDC temp = CreateScreenCompatibleDC();
   if (!temp) return;
-  HGDIOBJ old = SelectObject(temp, hBmp);
-  LoadPictureBlt(temp, 0, 0, -1, -1, SRCCOPY);
-  SelectObject(temp, old);
+  {
+    ScopedSelect bitmap(temp, hBmp);
+    LoadPictureBlt(temp, 0, 0, -1, -1, SRCCOPY);
+  }
   DeleteDC(temp);
 }
 
 void cAlphaDibSection::CreateFromFile(const std::wstring& fileName, long width, long height) {
-  auto bmp = static_cast<HBITMAP>(LoadImageW(nullptr, fileName.c_str(), IMAGE_BITMAP, width, height,
-                                             LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-  CreateFromHBitmap(bmp);
-  if (bmp) DeleteObject(bmp);
+  ScopedGdiObject bmp(LoadImageW(nullptr, fileName.c_str(), IMAGE_BITMAP, width, height,
+                                 LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  CreateFromHBitmap(static_cast<HBITMAP>(bmp.get()));
 }
 
 bool cAlphaDibSection::Create(long lWidth, long lHeight) {

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "moviefiles/images/BitmapResample.h"
+#include "moviefiles/images/GdiHandles.h"
 
 cDIBSection::~cDIBSection() { ClearUp(); }
 
@@ -22,15 +23,12 @@ void cDIBSection::CreateFromPicture(HBITMAP picThis) {
   BITMAP bm{};
   if (!picThis || !GetObjectW(picThis, sizeof(bm), &bm)) bm = BITMAP{};
   if (!Create(bm.bmWidth, bm.bmHeight)) return;
-  HWND desktop = GetDesktopWindow();
-  HDC screen = GetDC(desktop);
-  if (!screen) return;
-  HDC temp = CreateCompatibleDC(screen);
-  ReleaseDC(desktop, screen);
+  HDC temp = CreateScreenCompatibleDC();
   if (!temp) return;
-  HGDIOBJ old = SelectObject(temp, picThis);
-  LoadPictureBlt(temp, 0, 0, -1, -1, SRCCOPY);
-  SelectObject(temp, old);
+  {
+    ScopedSelect picture(temp, picThis);
+    LoadPictureBlt(temp, 0, 0, -1, -1, SRCCOPY);
+  }
   DeleteDC(temp);
 }
 
