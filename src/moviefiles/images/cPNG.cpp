@@ -331,7 +331,7 @@ long cPNG::ParseFile(std::span<const uint8_t> file) {
   for (int count = 1;; ++count) {
     // A chunk must lie wholly inside the file: length, type, data and CRC.
     uint32_t length = 0, crc = 0;
-    std::span<const uint8_t> type, data, crcBytes;
+    std::span<const uint8_t> type, data;
     if (!reader.ReadU32BE(length) || !reader.ReadSpan(4, type)) return 3;
     PNGChunk chunk;
     chunk.Length = static_cast<int32_t>(length);
