@@ -8,6 +8,7 @@
 #include "support/TestSupport.h"
 #include "moviefiles/images/IntelJPEGLibrary.h"
 #include "moviefiles/images/cDIBSection.h"
+#include "platform/jpeg/ijl.h"
 #include "services/Services.h"
 
 using namespace imgtest;
@@ -202,4 +203,48 @@ TEST(JpegOutput, AFailureKeepsThePreviousFileAndReportsError26001) {
   HANDLE h = FindFirstFileW((dir.Path() + L"*.tmp").c_str(), &fd);
   EXPECT_EQ(h, INVALID_HANDLE_VALUE);
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+
+TEST(JpegLibrary, RecordContract) {
+  HMODULE lib = LoadLibraryW(L"jpegzel.dll");
+  ASSERT_NE(lib, nullptr);
+  auto init = reinterpret_cast<IjlInitFn>(reinterpret_cast<void*>(GetProcAddress(lib, "ijlInit")));
+  auto write = reinterpret_cast<IjlWriteFn>(reinterpret_cast<void*>(GetProcAddress(lib, "ijlWrite")));
+  auto release = reinterpret_cast<IjlFreeFn>(reinterpret_cast<void*>(GetProcAddress(lib, "ijlFree")));
+  ASSERT_TRUE(init && write && release);
+  TempDir dir;
+  const std::wstring bottomUp = dir.File(L"up.jpg"), topDown = dir.File(L"down.jpg");
+
+  // A 5 x 3 picture with 1 padding byte a row, stored bottom-up and top-down.
+  Bytes up(3 * 16), down(3 * 16);
+  for (int y = 0; y < 3; ++y)
+    for (int i = 0; i < 15; ++i) {
+      up[y * 16 + i] = static_cast<uint8_t>(40 * y + 3 * i);
+      down[(2 - y) * 16 + i] = up[y * 16 + i];
+    }
+  JPEG_CORE_PROPERTIES props{};
+  EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_NOT_INITIALISED);
+  ASSERT_EQ(init(&props), IJL_OK);
+  props.DIBBytes = up.data();
+  props.DIBWidth = 5;
+  props.DIBHeight = -3;
+  props.DIBPadBytes = 1;
+  props.JPGFile = bottomUp.c_str();
+  props.JPGWidth = 5;
+  props.JPGHeight = 3;
+  props.jquality = 80;
+  EXPECT_EQ(write(&props, 1), IJL_UNSUPPORTED_IOTYPE);
+  props.JPGWidth = 6;
+  EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_BAD_PARAMETER);
+  props.JPGWidth = 5;
+  EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_OK);
+  props.DIBBytes = down.data();
+  props.DIBHeight = 3;
+  props.JPGFile = topDown.c_str();
+  EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_OK);
+  EXPECT_EQ(release(&props), IJL_OK);
+  EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_NOT_INITIALISED);
+  EXPECT_EQ(ReadBytes(bottomUp), ReadBytes(topDown));
+  EXPECT_FALSE(ReadBytes(bottomUp).empty());
+  FreeLibrary(lib);
 }
