@@ -9,6 +9,9 @@
 #include "services/Services.h"
 #include "ui/HookEvents.h"
 
+using forms::Control;
+using forms::Form;
+
 namespace {
 
 // Runs one handler; whatever it throws stops here, inside the window procedure,

@@ -14,8 +14,6 @@ namespace forms {
 class Form;
 class Control;
 }  // namespace forms
-using forms::Control;
-using forms::Form;
 
 class CFormEvents {
  public:
@@ -30,8 +28,8 @@ class CFormEvents {
   std::function<void(long& MaxSizeX, long& MaxSizeY, long& MaxPositionX, long& MaxPositionY, long& MinTrackSizeX,
                      long& MinTrackSizeY, long& MaxTrackSizeX, long& MaxTrackSizeY)>
       GetMinMaxInfo;
-  std::function<void(Control& control)> MouseEnter;
-  std::function<void(Control& control)> MouseExit;
+  std::function<void(forms::Control& control)> MouseEnter;
+  std::function<void(forms::Control& control)> MouseExit;
   std::function<void()> CompactingMemory;
   // Colors is 2 to the power of the bits per pixel, saturated at 0xFFFFFFFF.
   std::function<void(int Width, int Height, unsigned long Colors)> DisplayChanged;
@@ -46,10 +44,10 @@ class CFormEvents {
   std::function<void(long Command, long Device, long KeyState, bool& Handled)> AppCommand;
 
   HWND hWnd() const { return hWnd_; }
-  Form* HookedForm() const { return form_; }
+  forms::Form* HookedForm() const { return form_; }
   // Hooks form (or unhooks with nullptr). Fails with error 999 (CurrentError) when
   // all slots are taken; the form is then kept, without a slot.
-  bool SetHookedForm(Form* form);
+  bool SetHookedForm(forms::Form* form);
   // The same for a window that is not a form of ours (no child-control tracking).
   bool HookWindow(HWND window);
 
@@ -61,21 +59,21 @@ class CFormEvents {
 
   int Slot() const { return slot_; }
   bool Inactive() const { return inactive_; }
-  Control* EnteredControl() const { return entered_; }
+  forms::Control* EnteredControl() const { return entered_; }
 
  private:
   friend LRESULT SubclassWndProc(int, HWND, UINT, WPARAM, LPARAM);
-  bool Attach(HWND window, Form* form);
+  bool Attach(HWND window, forms::Form* form);
   void BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lParam, bool& handled, LRESULT& result);
   void AfterMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void TrackMouse(HWND under);
-  bool StillOnForm(Control* control) const;
+  bool StillOnForm(forms::Control* control) const;
   void SlotEnded();  // the hooked window was destroyed
 
   bool inactive_ = false;
   int slot_ = 0;
-  Form* form_ = nullptr;
+  forms::Form* form_ = nullptr;
   HWND hWnd_ = nullptr;
   bool dragDrop_ = false;
-  Control* entered_ = nullptr;
+  forms::Control* entered_ = nullptr;
 };

@@ -14,6 +14,10 @@
 
 bool TopMostFlag = false;
 
+using forms::Control;
+using forms::Form;
+using forms::PictureBox;
+
 namespace {
 
 // Caption texts kept aside while a window's title bar is hidden.

@@ -12,8 +12,6 @@ namespace forms {
 class Form;
 class PictureBox;
 }  // namespace forms
-using forms::Form;
-using forms::PictureBox;
 
 // The main window's always-on-top state as ShowForm last applied it to a dialog.
 extern bool TopMostFlag;
@@ -28,7 +26,7 @@ using RegionPtr = std::unique_ptr<std::remove_pointer_t<HRGN>, RegionDeleter>;
 
 // Modeless (0) or modal (1); once the main window is up it owns the dialog and
 // passes on its top-most state. Failures are logged, not raised.
-void ShowForm(Form& form, int mode);
+void ShowForm(forms::Form& form, int mode);
 // Big and small icons from a resource of the program (a name or MAKEINTRESOURCEW),
 // also for the top-level owner when alsoOwner.
 void SetFormIcon(HWND hWnd, const wchar_t* iconName, bool alsoOwner);
@@ -39,21 +37,21 @@ void SetFormIcon(HWND hWnd, const wchar_t* iconName, bool alsoOwner);
 RegionPtr RegionFromMaskColor(HDC dc, int width, int height, COLORREF maskColor);
 RegionPtr RegionOfColor(HDC dc, int width, int height, COLORREF color);
 // The same over a picture box's persistent drawing, at its size in pixels.
-RegionPtr RegionFromMaskColor(PictureBox& picture, COLORREF maskColor);
-RegionPtr RegionOfColor(PictureBox& picture, COLORREF color);
+RegionPtr RegionFromMaskColor(forms::PictureBox& picture, COLORREF maskColor);
+RegionPtr RegionOfColor(forms::PictureBox& picture, COLORREF color);
 
 // Removes or restores the caption and frame, keeping the outer rectangle. The
 // caption text is kept aside while hidden and put back when shown again.
-void ShowTitleBar(Form& form, bool show);
+void ShowTitleBar(forms::Form& form, bool show);
 // The same for a plain window, with the title-bar buttons it has when shown.
 void ShowTitleBar(HWND hWnd, bool show, bool controlBox, bool maxButton, bool minButton);
 
 // Moves and sizes a form (twips; -1 keeps a value; the variables receive the
 // values used), keeping its centre when asked, and lets it repaint (SetVisual of
 // a form that is a VisualForm). The form is disabled meanwhile.
-void AnimateFormBounds(Form& form, long& left, long& top, long& width, long& height, bool centre);
+void AnimateFormBounds(forms::Form& form, long& left, long& top, long& width, long& height, bool centre);
 // The outer height in twips that gives the form a client area clientHeight pixels high.
-long FormHeightForClient(Form& form, long clientHeight);
+long FormHeightForClient(forms::Form& form, long clientHeight);
 
 void SetTopMost(HWND hWnd, bool onTop);
 // Waits the given time on the monotonic clock while processing window messages.
@@ -62,7 +60,7 @@ void ActivateWindow(HWND hWnd);
 
 // disable = true saves the Enabled state of every control of the form and disables
 // it; false restores the states of the matching earlier call. Calls nest per form.
-void EnableAllControls(Form& form, bool disable);
+void EnableAllControls(forms::Form& form, bool disable);
 
 // Start moving the window, or sizing it from its lower right corner, with the
 // mouse; return when the button is released.
