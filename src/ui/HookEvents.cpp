@@ -64,6 +64,10 @@ int SubclassWindow(CFormEvents* owner, HWND hWnd) {
     s.hWnd = hWnd;
     s.OldProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.NewProc)));
+    if (!s.OldProc) {  // not ours to hook (another process's window)
+      ClearSlot(s);
+      return 0;
+    }
     return i;
   }
   return 0;
