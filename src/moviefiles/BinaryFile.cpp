@@ -16,6 +16,15 @@ bool BinaryFile::Create(const std::wstring& path) {
   return IsOpen();
 }
 
+bool BinaryFile::OpenForOverwrite(const std::wstring& path) {
+  Close();
+  h_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                   nullptr);
+  return IsOpen();
+}
+
+bool BinaryFile::Truncate() { return IsOpen() && SetEndOfFile(h_); }
+
 void BinaryFile::Close() {
   if (IsOpen()) CloseHandle(h_);
   h_ = INVALID_HANDLE_VALUE;
@@ -68,8 +77,8 @@ bool BinaryFile::Write(std::span<const uint8_t> bytes) {
   return true;
 }
 
-FileWindow::FileWindow(BinaryFile& file, size_t bufferSize)
-    : file_(file), size_(file.Size()), bufferSize_(bufferSize) {}
+FileWindow::FileWindow(BinaryFile& file, int64_t knownSize, size_t bufferSize)
+    : file_(file), size_(knownSize), bufferSize_(bufferSize) {}
 
 std::span<const uint8_t> FileWindow::Get(uint64_t pos, size_t n) {
   if (size_ < 0 || pos > static_cast<uint64_t>(size_) || n > static_cast<uint64_t>(size_) - pos) return {};

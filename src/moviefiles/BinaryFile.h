@@ -16,9 +16,21 @@ class BinaryFile {
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;
   BinaryFile(BinaryFile&& other) noexcept : h_(other.h_) { other.h_ = INVALID_HANDLE_VALUE; }
+  BinaryFile& operator=(BinaryFile&& other) noexcept {
+    if (this != &other) {
+      Close();
+      h_ = other.h_;
+      other.h_ = INVALID_HANDLE_VALUE;
+    }
+    return *this;
+  }
 
   bool OpenRead(const std::wstring& path);
   bool Create(const std::wstring& path);  // replaces an existing file
+  // Opens for writing from the start, keeping an existing file's space until
+  // Truncate cuts it at the current position.
+  bool OpenForOverwrite(const std::wstring& path);
+  bool Truncate();
   bool IsOpen() const { return h_ != INVALID_HANDLE_VALUE; }
   void Close();
   bool CloseChecked();  // false when the last writes could not be flushed
@@ -38,7 +50,8 @@ class BinaryFile {
 // refilled only when a read leaves it.
 class FileWindow {
  public:
-  explicit FileWindow(BinaryFile& file, size_t bufferSize = 16384);
+  explicit FileWindow(BinaryFile& file, size_t bufferSize = 16384) : FileWindow(file, file.Size(), bufferSize) {}
+  FileWindow(BinaryFile& file, int64_t knownSize, size_t bufferSize);
   int64_t Size() const { return size_; }
   // The n bytes at pos (0-based); empty when they do not all lie in the file.
   // The view stays valid until the next call.

@@ -6,6 +6,8 @@
 
 #include "moviefiles/SWFInfo.h"
 
+class BinaryFile;
+
 // Flattened: the whole path as one file name in CacheFolder (":\" -> "@",
 // "\\", "//", "\", "/" -> "#"); otherwise the path without its extension, or
 // only its file title with noFolder. The suffix is appended.
@@ -16,8 +18,10 @@ std::wstring GetCacheFileName(const std::wstring& path, const std::wstring& suff
 // keeps the first kHeaderCacheBody bytes after the header and sets
 // HeaderCachePath; full mode sets Path to the copy and RequestedPath to the
 // movie. A damaged stream keeps what could be inflated and leaves a warning in
-// LastError.
-std::wstring DecompressFlash(SWFInfo& info, bool headerOnly);
+// LastError. openSource: the movie when the caller has it open already (it may
+// be closed on return); reusedCopy receives a reused header copy, open.
+std::wstring DecompressFlash(SWFInfo& info, bool headerOnly, BinaryFile* openSource = nullptr,
+                             BinaryFile* reusedCopy = nullptr);
 
 inline constexpr uint64_t kHeaderCacheBody = 10001;
 // Full copies larger than this are refused.

@@ -1,7 +1,9 @@
 #include "moviefiles/SWFModule.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "moviefiles/BinaryFile.h"
 #include "moviefiles/BitStream.h"
@@ -84,8 +86,14 @@ std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
       info.FileSize = ClampToInt32(size);
       sizeKnown = true;
     }
+    // One read serves the header, the frame fields and usually the first tags.
+    std::optional<FileWindow> window;
+    window.emplace(file, size, 4096);
     uint8_t header[8] = {};
-    size_t got = file.ReadAt(0, header);
+    size_t got = static_cast<size_t>(size < 8 ? size : 8);
+    std::span<const uint8_t> first = window->Get(0, got);
+    if (first.size() != got) return L"Error Reading File";
+    std::copy(first.begin(), first.end(), header);
     std::span<const uint8_t> sig(header, got < 3 ? got : 3);
 
     enum class Kind { Plain, Compressed, Video } kind;
@@ -122,21 +130,22 @@ std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
     info.Path = path;
 
     if (info.Compressed) {
-      file.Close();
-      std::wstring copy = DecompressFlash(info, !fullDecompress);
+      BinaryFile source = std::move(file);
+      std::wstring copy = DecompressFlash(info, !fullDecompress, &source, &file);
+      source.Close();
       if (copy.empty()) return L"Error Reading Compressed Movie (" + LastError + L")";
-      if (!file.OpenRead(copy)) return L"Error Reading Compressed Movie (Error Reading File)";
+      if (!file.IsOpen() && !file.OpenRead(copy)) return L"Error Reading Compressed Movie (Error Reading File)";
+      window.emplace(file, file.Size(), 4096);
     }
 
     WriteLog(L" ... ", false);
-    FileWindow window(file, 4096);
     if (kind == Kind::Video) {
-      std::wstring err = ReadFLVInfo(window, info);
+      std::wstring err = ReadFLVInfo(*window, info);
       if (!err.empty()) return err;
     } else {
       // Header fields: at most 17 bytes of rectangle, then rate and count.
-      int64_t avail = window.Size() < 8 + 21 ? window.Size() : 8 + 21;
-      std::span<const uint8_t> start = window.Get(0, static_cast<size_t>(avail > 0 ? avail : 0));
+      int64_t avail = window->Size() < 8 + 21 ? window->Size() : 8 + 21;
+      std::span<const uint8_t> start = window->Get(0, static_cast<size_t>(avail > 0 ? avail : 0));
       ByteReader reader(start);
       reader.Seek(8);
       uint8_t fraction = 0, whole = 0;
@@ -146,7 +155,7 @@ std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
       info.FrameRate = whole;
       info.FrameCount = static_cast<int32_t>(frames);
       info.FirstTagOffset = static_cast<int32_t>(reader.Pos()) + 1;
-      ReadSWFInfoTags(window, info);
+      ReadSWFInfoTags(*window, info);
     }
     WriteLog(L"Ok");
     return L"";
