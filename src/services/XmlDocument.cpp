@@ -1,6 +1,7 @@
 #include "services/XmlDocument.h"
 
 #include <msxml2.h>
+#include <shlwapi.h>
 
 #include <utility>
 
@@ -348,11 +349,21 @@ bool XmlDocument::Load(const std::wstring& path) {
     error_.reason = L"The XML parser is not available.";
     return false;
   }
-  BstrVariant source(path);
+  // The parser would take a path for an address ("%20" in a folder name
+  // becoming a blank), so the file is opened here and handed over as a stream.
+  Com<IStream> stream;
+  HRESULT hr = SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
+                                      nullptr, stream.Put());
   VARIANT_BOOL ok = VARIANT_FALSE;
-  HRESULT hr = doc_->load(source.Get(), &ok);
-  if (hr == S_OK && ok == VARIANT_TRUE) return true;
-  error_ = ReadParseError(doc_);
+  if (SUCCEEDED(hr) && stream) {
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_UNKNOWN;
+    source.punkVal = stream.Get();
+    hr = doc_->load(source, &ok);
+    if (hr == S_OK && ok == VARIANT_TRUE) return true;
+    error_ = ReadParseError(doc_);
+  }
   if (error_.reason.empty()) error_.reason = L"The file could not be read.";
   doc_->Release();
   doc_ = CreateDocument();  // a failed load leaves an empty document

@@ -140,3 +140,24 @@ TEST(XmlDocument, LoadsAndSavesFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(XmlDocument, PathsWithUrlCharacters) {
+  TempDir dir;
+  for (const wchar_t* name : {L"C# tools", L"50% off", L"a%20b", L"x;y&z=1", L"[1] {2}"}) {
+    std::wstring folder = dir.File(name) + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << name;
+    ASSERT_TRUE(WriteText(folder + L"skin.xml", "<SKIN name=\"x\"/>"));
+    XmlDocument doc;
+    EXPECT_TRUE(doc.Load(folder + L"skin.xml")) << name;
+    EXPECT_EQ(GetXMLText(doc, L"SKIN/@name", L"d"), L"x") << name;
+    ASSERT_TRUE(doc.LoadXML(L"<A b=\"c\"/>"));
+    EXPECT_TRUE(doc.Save(folder + L"out.xml")) << name;
+    XmlDocument again;
+    EXPECT_TRUE(again.Load(folder + L"out.xml")) << name;
+    EXPECT_EQ(GetXMLText(again, L"A/@b", L"d"), L"c") << name;
+  }
+}
+
+}  // namespace
