@@ -151,7 +151,8 @@ class Walk {
         if (body.size() == length) WriteResource(Named(L".rdf.xml"), body);
         return L"Info";
       }
-      default:
+      default:  // logged, without progress
+        WriteLog(std::to_wstring(code) + L":  (" + std::to_wstring(length) + L")");
         return L"";
     }
   }
