@@ -26,12 +26,31 @@ A At(const wchar_t* name, int left, int top, int width, int height, Container* i
   return a;
 }
 
-// Puts the mouse on a client point of a window and lets the messages run.
+// What MouseTo waits for: the mouse move over Under reaching Target as WM_SETCURSOR.
+HWND mouseTarget = nullptr, mouseUnder = nullptr;
+bool mouseArrived = false;
+
+LRESULT CALLBACK SeeSetCursor(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && m->message == WM_SETCURSOR && m->hwnd == mouseTarget &&
+      HIWORD(m->lParam) == WM_MOUSEMOVE && reinterpret_cast<HWND>(m->wParam) == mouseUnder)
+    mouseArrived = true;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Puts the mouse on a client point of a window and lets the messages run until
+// the move has reached the window (however slowly the display delivers it).
 void MouseTo(HWND window, int x, int y) {
   POINT p{x, y};
   ClientToScreen(window, &p);
+  mouseTarget = window;
+  mouseUnder = WindowFromPoint(p);
+  mouseArrived = false;
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, SeeSetCursor, nullptr, GetCurrentThreadId());
   SetCursorPos(p.x, p.y);
-  Wait(60);
+  for (int i = 0; i < 150 && !mouseArrived; ++i) Wait(20);
+  if (hook) UnhookWindowsHookEx(hook);
+  Wait(20);
 }
 
 class VisualDialog : public Form, public VisualForm {
