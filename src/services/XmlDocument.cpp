@@ -175,6 +175,13 @@ std::vector<XmlNode> SelectByPath(const XmlNode& node, const SimplePath& path, b
   return found;
 }
 
+// Property names go over as real BSTRs (the parser may read their length prefix).
+void SetProperty(IXMLDOMDocument2* doc, const wchar_t* name, const VARIANT& value) {
+  BSTR property = SysAllocString(name);
+  if (property) doc->setProperty(property, value);
+  SysFreeString(property);
+}
+
 IXMLDOMDocument* CreateDocument() {
   EnsureCom();
   CLSID clsid;
@@ -190,14 +197,14 @@ IXMLDOMDocument* CreateDocument() {
   Com<IXMLDOMDocument2> doc2;
   if (SUCCEEDED(doc->QueryInterface(kIIDXmlDocument2, reinterpret_cast<void**>(doc2.Put())))) {
     BstrVariant xpath(L"XPath");
-    doc2->setProperty(const_cast<BSTR>(L"SelectionLanguage"), xpath.Get());
+    SetProperty(doc2.Get(), L"SelectionLanguage", xpath.Get());
     // No document of the program carries a DTD; movie metadata comes from
     // anywhere, so entity declarations are refused where the parser can.
     VARIANT prohibit;
     VariantInit(&prohibit);
     prohibit.vt = VT_BOOL;
     prohibit.boolVal = VARIANT_TRUE;
-    doc2->setProperty(const_cast<BSTR>(L"ProhibitDTD"), prohibit);
+    SetProperty(doc2.Get(), L"ProhibitDTD", prohibit);
   }
   return doc;
 }

@@ -160,4 +160,19 @@ TEST(XmlDocument, PathsWithUrlCharacters) {
   }
 }
 
+TEST(XmlDocument, FilesInOtherEncodings) {
+  TempDir dir;
+  // UTF-16 with its byte-order mark, as a text editor saves "Unicode".
+  std::wstring text = L"\xFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?><LANG title=\"\u0420\u0443\u0441\"/>";
+  std::vector<uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()),
+                             reinterpret_cast<const uint8_t*>(text.data() + text.size()));
+  ASSERT_TRUE(testing_support::WriteBytes(dir.File(L"utf16.xml"), bytes));
+  XmlDocument doc;
+  ASSERT_TRUE(doc.Load(dir.File(L"utf16.xml")));
+  EXPECT_EQ(GetXMLText(doc, L"LANG/@title", L""), L"\u0420\u0443\u0441");
+  ASSERT_TRUE(WriteText(dir.File(L"latin1.xml"), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><LANG title=\"Fran\xE7" "ais\"/>"));
+  ASSERT_TRUE(doc.Load(dir.File(L"latin1.xml")));
+  EXPECT_EQ(GetXMLText(doc, L"LANG/@title", L""), L"Fran\u00e7ais");
+}
+
 }  // namespace
