@@ -207,6 +207,11 @@ std::wstring GetCacheFileName(const std::wstring& path, const std::wstring& suff
   return base + suffix;
 }
 
+void EnsureCacheFolder() {
+  if (!CacheFolder.empty() && GetFileAttributesW(CacheFolder.c_str()) == INVALID_FILE_ATTRIBUTES)
+    CreateDirectoryW(CacheFolder.c_str(), nullptr);
+}
+
 std::wstring DecompressFlash(SWFInfo& info, bool headerOnly, BinaryFile* openSource, BinaryFile* reusedCopy) {
   StopWatch(L"", false);
   WriteLog(L"");
@@ -239,6 +244,7 @@ std::wstring DecompressFlash(SWFInfo& info, bool headerOnly, BinaryFile* openSou
   // The small header copy is written beside the target and moved over it, so
   // a reader never meets half of one. The full copy is written over the old
   // file in place (reusing its space), and removed again when writing fails.
+  EnsureCacheFolder();
   std::wstring written = headerOnly ? TempFileBeside(target) : target;
   BinaryFile out;
   if (written.empty() || !(headerOnly ? out.Create(written) : out.OpenForOverwrite(written))) {

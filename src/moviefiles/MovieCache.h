@@ -23,6 +23,9 @@ std::wstring GetCacheFileName(const std::wstring& path, const std::wstring& suff
 std::wstring DecompressFlash(SWFInfo& info, bool headerOnly, BinaryFile* openSource = nullptr,
                              BinaryFile* reusedCopy = nullptr);
 
+// Creates the cache folder again when it has gone missing.
+void EnsureCacheFolder();
+
 inline constexpr uint64_t kHeaderCacheBody = 10001;
 // Full copies larger than this are refused.
 inline constexpr uint64_t kMaxInflatedMovie = 512ull << 20;

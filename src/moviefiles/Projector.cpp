@@ -112,6 +112,7 @@ std::wstring ExtractEXE(const std::wstring& path) {
     return target;
   }
   WriteLog(L"Writing data... ", false);
+  EnsureCacheFolder();
   std::wstring temp = TempFileBeside(target);
   BinaryFile out;
   if (temp.empty() || !out.Create(temp)) {

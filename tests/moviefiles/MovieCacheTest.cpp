@@ -128,10 +128,14 @@ TEST_F(MovieCacheTest, DamagedOrCutBodiesKeepWhatCouldBeInflated) {
   EXPECT_EQ(info.Path, L"");
 }
 
-TEST_F(MovieCacheTest, UnwritableCacheIsAFailure) {
+TEST_F(MovieCacheTest, MissingCacheFolderIsMadeAgainAndAnUnusableOneIsAFailure) {
   std::wstring path = Write(L"small.swf", Large().Compressed());
-  CacheFolder = Path(L"no such folder\\");
+  CacheFolder = Path(L"gone\\");
   SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(path, info, false), L"");
+  EXPECT_EQ(info.HeaderCachePath.rfind(CacheFolder, 0), 0u);
+
+  CacheFolder = Write(L"a file", Text("x")) + L"\\";
   EXPECT_EQ(GetSWFInfo(path, info, false), L"Error Reading Compressed Movie (Error Writing Cache)");
   EXPECT_EQ(LastError, L"Error Reading Compressed Movie (Error Writing Cache)");
 }
