@@ -150,7 +150,7 @@ int main() {
   SWFInfo info;
   for (const auto& p : plain) GetSWFInfo(p, info, false);  // warm the file cache
   for (const auto& p : packed) GetSWFInfo(p, info, false);  // and write the header copies
-  const int passes = 9;
+  const int passes = 15;
   double tOpen = 1e300, tPlain = 1e300, tPacked = 1e300;
   for (int pass = 0; pass < passes; ++pass) {  // interleaved, so all see the same machine load
     tOpen = std::min(tOpen, BestOf(1, [&] {
