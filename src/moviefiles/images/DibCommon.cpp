@@ -11,7 +11,9 @@ int64_t RowBytes(int64_t width, int bitCount) {
 
 bool SizeAllowed(long width, long height, int bitCount) {
   if (width <= 0 || height <= 0) return false;
-  return RowBytes(width, bitCount) * height <= kMaxImageBytes;
+  // Divided rather than multiplied: a row length of up to 2^33 times a height of up to
+  // 2^31 would overflow.
+  return RowBytes(width, bitCount) <= kMaxImageBytes / height;
 }
 
 void FillInfo(InfoBlock& info, long width, long height, int bitCount) {

@@ -114,7 +114,7 @@ void cAlphaDibSection::PaintPicture(HDC lHDC, long lDestLeft, long lDestTop, lon
                                     long lSrcLeft, long lSrcTop, DWORD eRop) {
   if (lDestWidth < 0) lDestWidth = Width();
   if (lDestHeight < 0) lDestHeight = Height();
-  if (drawDib_) {
+  if (drawDib_ && bits_) {  // without pixels DrawDib would read a packed DIB after the header
     DrawDibDraw(drawDib_, lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, &info_.header, bits_, lSrcLeft,
                 lSrcTop, lDestWidth, lDestHeight, 0);
   } else {

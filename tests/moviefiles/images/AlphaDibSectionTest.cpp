@@ -100,6 +100,16 @@ TEST(AlphaDibSection, DrawDibSwitchSurvivesCreateNotClearUp) {
   EXPECT_EQ(canvas.Pixel(3, 3)[2], 3);
   dib.ClearUp();
   EXPECT_FALSE(dib.UseDrawDib());
+
+  // DrawDib switched on again over an emptied object (which still reports its last,
+  // large size) draws nothing and reads nothing.
+  cAlphaDibSection large;
+  large.UseDrawDib(true);
+  ASSERT_TRUE(large.Create(2048, 2048));
+  large.ClearUp();
+  large.UseDrawDib(true);
+  large.PaintPicture(canvas.dc());
+  EXPECT_EQ(canvas.Pixel(3, 3)[2], 3);
 }
 
 TEST(AlphaDibSection, ApiErrorTexts) {

@@ -31,7 +31,8 @@ TEST(DibSection, RowLengthsAndSizes) {
 }
 
 TEST(DibSection, RejectsEmptyNegativeAndOverflowingSizes) {
-  const long sizes[][2] = {{0, 10}, {10, 0}, {-1, 10}, {10, -5}, {0x40000000, 2}, {70000, 70000}};
+  const long sizes[][2] = {{0, 10}, {10, 0}, {-1, 10}, {10, -5}, {0x40000000, 2}, {70000, 70000},
+                           {0x7FFFFFFF, 0x7FFFFFFF}};
   for (const auto& s : sizes) {
     cDIBSection dib;
     EXPECT_FALSE(dib.Create(s[0], s[1])) << s[0] << "x" << s[1];
@@ -39,6 +40,12 @@ TEST(DibSection, RejectsEmptyNegativeAndOverflowingSizes) {
     EXPECT_EQ(dib.hDib(), nullptr);
     EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
   }
+  // The size check itself: byte counts whose product would overflow 64 bits are refused
+  // as well, while the largest count that fits is allowed.
+  EXPECT_FALSE(dib::SizeAllowed(0x7FFFFFFF, 0x7FFFFFFF, 24));
+  EXPECT_FALSE(dib::SizeAllowed(0x7FFFFFFF, 0x7FFFFFFF, 32));
+  EXPECT_TRUE(dib::SizeAllowed(0x1FFFFFFF, 1, 32));
+  EXPECT_FALSE(dib::SizeAllowed(0x20000000, 1, 32));
   // A failed Create releases what the object held before.
   cDIBSection dib;
   ASSERT_TRUE(dib.Create(4, 4));
