@@ -10,6 +10,9 @@ namespace {
 constexpr uint32_t kVersionType = 16;            // RT_VERSION
 constexpr uint64_t kMaxResourceSection = 16u << 20;
 constexpr int kMaxVersionDepth = 8;
+// Real files hold one version resource in a language or two; a directory that
+// offers more entries than this is refused rather than walked in full.
+constexpr int kMaxVersionEntries = 64;
 
 struct Section {
   uint32_t va = 0, virtualSize = 0, rawSize = 0, rawPtr = 0;
@@ -134,12 +137,16 @@ bool HasSoundVersionResource(const std::wstring& path) {
   std::vector<std::pair<uint32_t, uint32_t>> types, names, langs;
   if (!DirectoryEntries(res, 0, types)) return false;
   bool found = false;
+  int visited = 0;
   for (const auto& [type, typeOffset] : types) {
     if (type != kVersionType) continue;
+    if (++visited > kMaxVersionEntries) return false;
     if (!(typeOffset & 0x80000000) || !DirectoryEntries(res, typeOffset & 0x7FFFFFFF, names)) return false;
     for (const auto& [name, nameOffset] : names) {
+      if (++visited > kMaxVersionEntries) return false;
       if (!(nameOffset & 0x80000000) || !DirectoryEntries(res, nameOffset & 0x7FFFFFFF, langs)) return false;
       for (const auto& [lang, dataOffset] : langs) {
+        if (++visited > kMaxVersionEntries) return false;
         ByteReader entry(res);
         uint32_t rva = 0, size = 0;
         if ((dataOffset & 0x80000000) || !entry.Seek(dataOffset) || !entry.U32LE(rva) || !entry.U32LE(size))

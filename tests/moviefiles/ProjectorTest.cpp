@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "MovieTestEnv.h"
+#include "moviefiles/ExeResources.h"
 #include "moviefiles/MovieCache.h"
 #include "moviefiles/Projector.h"
 #include "services/ShellMod.h"
@@ -49,6 +50,50 @@ TEST_F(ProjectorTest, DamagedVersionResourceIsNotGeneric) {
   EXPECT_EQ(GetSWFInfo(Write(L"cut.exe", Projector(cut, Sample().Plain())), info, false)
                 .rfind(L"Not a Generic Projector", 0),
             0u);
+}
+
+// A 64-bit executable whose resource section holds a version directory of n
+// types, n names and n languages, all leading to one small, sound version block.
+static Bytes ManyVersionEntries(uint32_t n) {
+  const uint32_t dir = 16 + 8 * n, nameDir = dir, langDir = 2 * dir, data = 3 * dir, block = data + 16;
+  Bytes res;
+  auto directory = [&](uint32_t id, uint32_t target) {
+    res.resize(res.size() + 14, 0);
+    PutLE(res, n, 2);
+    for (uint32_t i = 0; i < n; ++i) PutLE(res, id, 4), PutLE(res, target, 4);
+  };
+  directory(16, 0x80000000 | nameDir);
+  directory(1, 0x80000000 | langDir);
+  directory(0x409, data);
+  PutLE(res, 0x1000 + block, 4), PutLE(res, 12, 4), PutLE(res, 0, 8);
+  Append(res, {12, 0, 0, 0, 0, 0, 'A', 0, 0, 0, 0, 0});  // length 12, no value, key "A"
+
+  Bytes pe(0x200, 0);
+  pe[0] = 'M', pe[1] = 'Z', pe[0x3C] = 0x40;
+  const size_t opt = 0x40 + 24, section = opt + 240;
+  std::copy_n("PE\0\0", 4, pe.begin() + 0x40);
+  pe[0x44] = 0x64, pe[0x45] = 0x86, pe[0x46] = 1;  // x64, one section
+  pe[0x54] = 240;                                  // optional header size
+  pe[opt] = 0x0B, pe[opt + 1] = 0x02;              // PE32+
+  pe[opt + 108] = 16;                              // data directories
+  auto put = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) pe[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  put(opt + 112 + 16, 0x1000), put(opt + 112 + 20, static_cast<uint32_t>(res.size()));  // resources
+  put(section + 8, static_cast<uint32_t>(res.size())), put(section + 12, 0x1000);
+  put(section + 16, static_cast<uint32_t>(res.size())), put(section + 20, 0x200);
+  Append(pe, res);
+  return pe;
+}
+
+TEST_F(ProjectorTest, CrowdedVersionDirectoryIsRefusedQuickly) {
+  // One entry on each level is a sound, if empty, version resource.
+  EXPECT_TRUE(HasSoundVersionResource(Write(L"one.exe", ManyVersionEntries(1))));
+  // Thousands of entries on each level would mean billions of blocks to check.
+  std::wstring crowded = Write(L"crowded.exe", Projector(ManyVersionEntries(3000), Sample().Plain()));
+  EXPECT_FALSE(HasSoundVersionResource(crowded));
+  SWFInfo info;
+  EXPECT_EQ(GetSWFInfo(crowded, info, false).rfind(L"Not a Generic Projector", 0), 0u);
 }
 
 TEST_F(ProjectorTest, RoundTripGivesTheMovieBack) {
