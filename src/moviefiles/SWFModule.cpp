@@ -193,8 +193,8 @@ std::wstring FramesToTime(int32_t frames, float frameRate) {
   double whole = std::nearbyint(t);
   double seconds = std::fmod(whole, 60.0);
   double minutes = std::nearbyint((t - seconds) / 60.0);
-  wchar_t text[48];
-  swprintf(text, 48, seconds < 10 ? L"%.0f:0%.0f" : L"%.0f:%.0f", minutes, seconds);
+  wchar_t text[400];  // room for the largest double's digits
+  swprintf(text, 400, seconds < 10 ? L"%.0f:0%.0f" : L"%.0f:%.0f", minutes, seconds);
   return text;
 }
 

@@ -175,6 +175,10 @@ TEST(SWFHelpers, TimesAndColours) {
   EXPECT_EQ(FramesToTime(100, 0), L"0:00");
   EXPECT_EQ(FramesToTime(-100, 12), L"0:00");
   EXPECT_EQ(FramesToTime(719, 12), L"1:00");  // 59.9 s
+  // A tiny rate gives a very long time, written out in full.
+  std::wstring longest = FramesToTime(INT32_MAX, 1e-40f);
+  EXPECT_GT(longest.size(), 50u);
+  EXPECT_EQ(longest.find(L':'), longest.size() - 3) << longest;
   EXPECT_EQ(BytesToHexColor(0, 0x0A, 0xFF), L"000AFF");
   EXPECT_EQ(Ceiling(2.1), 3);
   EXPECT_EQ(Ceiling(2.0), 2);
