@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -133,7 +134,13 @@ bool InflateBody(BinaryFile& in, BinaryFile& out, bool headerOnly, int& outcome,
   const uint64_t limit = headerOnly ? kHeaderCacheBody : kMaxInflatedMovie;
   std::vector<uint8_t> inBuf(inChunk);
   std::unique_ptr<PipelinedWriter> writer;
-  if (!headerOnly) writer = std::make_unique<PipelinedWriter>(out, outChunk, 4);
+  if (!headerOnly) {
+    try {
+      writer = std::make_unique<PipelinedWriter>(out, outChunk, 4);
+    } catch (const std::system_error&) {
+      // No helper thread to be had: the copy is written as it is inflated.
+    }
+  }
   std::vector<uint8_t> outBuf = writer ? writer->Take() : std::vector<uint8_t>(outChunk);
   uint64_t inPos = 8, written = 0;
   int rc = Z_OK;
