@@ -82,7 +82,7 @@ void Label::Paint(HDC dc) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ResolveColor(enabled_ ? foreColor_ : SysColor(COLOR_GRAYTEXT)));
   UINT flags = design_.Alignment == vbRightJustify ? DT_RIGHT : design_.Alignment == vbCenter ? DT_CENTER : DT_LEFT;
-  flags |= design_.WordWrap ? DT_WORDBREAK : DT_SINGLELINE;
+  flags |= DT_WORDBREAK;
   if (!design_.UseMnemonic) flags |= DT_NOPREFIX;
   DrawTextW(dc, caption_.c_str(), -1, &r, flags);
   SelectObject(dc, old);

@@ -10,7 +10,7 @@ struct LabelArgs : ControlArgs {
   int Alignment = vbLeftJustify;  // 0 left, 1 right, 2 centre
   bool AutoSize = false;
   int BackStyle = 1;    // 0 transparent, 1 opaque
-  bool WordWrap = true;
+  bool WordWrap = false;  // AutoSize grows downwards (true) or sideways (false); text always wraps
   bool UseMnemonic = true;  // "&" underlines the next letter
   int BorderStyle = 0;  // 0 none, 1 single line
 };

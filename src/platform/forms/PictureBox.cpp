@@ -68,6 +68,7 @@ LRESULT CALLBACK PictureBox::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   try {
     if (msg == WM_LBUTTONDOWN && self->tabStop_) ::SetFocus(hwnd);
     if (self->RouteMessage(hwnd, msg, wp, lp, result)) return result;
+    if (msg == WM_SIZE) Raise(L"Resize", self->OnResize);
     if (ControlAccess::RouteKeys(*self, msg, wp)) return 0;
   } catch (...) {
     ReportFault(self->Name(), L"exception in the window procedure");

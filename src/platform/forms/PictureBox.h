@@ -34,6 +34,9 @@ class PictureBox : public Control, public Container {
   void SetPicture(const forms::Picture& picture);  // replaces the drawing
   int BorderStyle() const { return borderStyle_; }
 
+  // Raised when the picture box's size changed, inside the call that changed it.
+  std::function<void()> OnResize;
+
   Args CurrentArgs() const;
   Control& LoadClone(int index) const override;
 
