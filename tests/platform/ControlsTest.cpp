@@ -2,6 +2,8 @@
 // testing, containers changed at run time, control arrays, the Controls
 // collection, timers, and the behaviour of the standard controls.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
 #include "FormsTestSupport.h"
 #include "platform/forms/Forms.h"
@@ -329,6 +331,54 @@ TEST(Controls, StandardControlsRaiseTheirEvents) {
   EXPECT_EQ(comboClicks, 1);
   EXPECT_GT(combo.Height(), 0);
   EXPECT_LT(combo.Height(), 60);  // the closed box, not the open list
+
+  // Keys typed into an editable combo box's field are the combo box's.
+  ComboBoxArgs ab;
+  ab.Name = L"AddressBar";
+  ab.Top = 170, ab.Width = 200;
+  ComboBox& address = f.Add<ComboBox>(ab);
+  int keys = 0;
+  address.OnKeyDown = [&](int& key, int) {
+    if (key == VK_RETURN) ++keys;
+  };
+  HWND field = GetWindow(address.hWnd(), GW_CHILD);
+  ASSERT_NE(field, nullptr);
+  SendMessageW(field, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(keys, 1);
+  f.Unload();
+}
+
+TEST(Controls, PlainToolTipsFollowTheirControls) {
+  Form f(L"frmTips", PlainDesign());
+  ASSERT_TRUE(f.Load());
+  CommandButtonArgs ba;
+  ba.Name = L"cbHelp";
+  ba.Caption = L"?";
+  ba.Width = 30, ba.Height = 24;
+  ba.ToolTipText = L"Help";
+  CommandButton& help = f.Add<CommandButton>(ba);
+  LabelArgs la;
+  la.Name = L"lblInfo";
+  la.Top = 40, la.Width = 80, la.Height = 20;
+  Label& info = f.Add<Label>(la);
+  HWND tip = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM p) {
+        wchar_t cls[64];
+        GetClassNameW(h, cls, 64);
+        if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0) *reinterpret_cast<HWND*>(p) = h;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&tip));
+  ASSERT_NE(tip, nullptr);
+  EXPECT_EQ(GetWindow(tip, GW_OWNER), f.hWnd());
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  info.SetToolTipText(L"A windowless control's tip");
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 2);
+  help.SetToolTipText(L"");  // as balloon tooltips do when they take over
+  info.SetToolTipText(L"");
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 0);
   f.Unload();
 }
 

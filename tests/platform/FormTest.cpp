@@ -187,6 +187,23 @@ TEST(Form, ModalShowRunsItsOwnLoopAndDisablesOtherForms) {
   main.Unload();
 }
 
+TEST(Form, ActivationRaisesActivateAndDeactivate) {
+  Form a(L"frmA"), b(L"frmB");
+  std::vector<std::wstring> events;
+  a.OnActivate = [&] { events.push_back(L"A+"); };
+  a.OnDeactivate = [&] { events.push_back(L"A-"); };
+  b.OnActivate = [&] { events.push_back(L"B+"); };
+  a.Show();
+  SetActiveWindow(a.hWnd());
+  b.Show();  // takes the activation
+  events.clear();
+  SetActiveWindow(a.hWnd());
+  SetActiveWindow(b.hWnd());
+  EXPECT_EQ(events, (std::vector<std::wstring>{L"A+", L"A-", L"B+"}));
+  b.Unload();
+  a.Unload();
+}
+
 TEST(Form, EnterAndEscapeClickTheDefaultAndCancelButtons) {
   DialogForm f;
   f.Show();

@@ -1,6 +1,7 @@
 #include "platform/forms/ComboBox.h"
 
 #include "platform/forms/Form.h"
+#include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
@@ -19,6 +20,10 @@ void ComboBox::Create() {
   GetWindowRect(hwnd_, &r);
   height_ = r.bottom - r.top;
   if (design_.Style != 2 && !design_.Text.empty()) SetWindowTextW(hwnd_, design_.Text.c_str());
+  // Keys and mouse typed into the edit field are the combo box's.
+  COMBOBOXINFO info{sizeof(info)};
+  if (design_.Style != 2 && GetComboBoxInfo(hwnd_, &info) && info.hwndItem && info.hwndItem != hwnd_)
+    ControlAccess::SubclassChild(*this, info.hwndItem);
 }
 
 void ComboBox::Move(int left, int top, int width, int height) {

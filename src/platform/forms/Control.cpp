@@ -41,6 +41,18 @@ LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
   LRESULT result = 0;
   try {
     if (ControlAccess::Own(*c, msg, wp, lp, result)) return result;
+    switch (msg) {
+      case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        Raise(L"MouseDown", c->OnMouseDown, ButtonOf(msg), ShiftState(), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        break;
+      case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+        Raise(L"MouseUp", c->OnMouseUp, ButtonOf(msg), ShiftState(), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        break;
+      case WM_MOUSEMOVE:
+        Raise(L"MouseMove", c->OnMouseMove, ButtonsHeld(wp), ShiftState(), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        break;
+    }
+    if (ControlAccess::RouteKeys(*c, msg, wp)) return 0;  // may replace the key in wp
   } catch (...) {
     ReportFault(c->Name(), L"exception in the window procedure");
     return 0;
@@ -62,11 +74,18 @@ int ControlAccess::NextChildId() {
   return id;
 }
 
+void ControlAccess::SubclassChild(Control& c, HWND child) {
+  if (child) SetWindowSubclass(child, ControlSubclassProc, 1, reinterpret_cast<DWORD_PTR>(&c));
+}
+
 void ControlAccess::DestroyWindowOf(Control& c) {
   HWND hwnd = c.hwnd_;
   c.hwnd_ = nullptr;
   if (!hwnd || !IsWindow(hwnd)) return;
   RemoveWindowSubclass(hwnd, ControlSubclassProc, 1);
+  if (c.kind_ == ControlKind::ComboBox)  // its edit field
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      RemoveWindowSubclass(child, ControlSubclassProc, 1);
   RemovePropW(hwnd, kControlProp);
   if (c.kind_ == ControlKind::PictureBox) SetWindowLongPtrW(hwnd, 0, 0);
   DestroyWindow(hwnd);
@@ -195,32 +214,7 @@ HWND Control::CreateChild(const wchar_t* className, const std::wstring& text, DW
   return hwnd;
 }
 
-bool Control::HandleOwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: case WM_MOUSEMOVE: {
-      int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-      int shift = ShiftState();
-      if (msg == WM_MOUSEMOVE)
-        Raise(L"MouseMove", OnMouseMove, ButtonsHeld(wp), shift, x, y);
-      else if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN)
-        Raise(L"MouseDown", OnMouseDown, ButtonOf(msg), shift, x, y);
-      else
-        Raise(L"MouseUp", OnMouseUp, ButtonOf(msg), shift, x, y);
-      return false;
-    }
-  }
-  WPARAM w = wp;
-  if (ControlAccess::RouteKeys(*this, msg, w)) {
-    result = 0;
-    return true;
-  }
-  if (w != wp && hwnd_) {
-    result = DefSubclassProc(hwnd_, msg, w, lp);
-    return true;
-  }
-  return false;
-}
+bool Control::HandleOwnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 HBRUSH Control::HandleCtlColor(HDC dc) {
   SetTextColor(dc, ResolveColor(enabled_ ? foreColor_ : SysColor(COLOR_GRAYTEXT)));

@@ -135,8 +135,8 @@ class Control {
   virtual bool HandleDrawItem(DRAWITEMSTRUCT&) { return false; }
   virtual bool HandleMeasureItem(MEASUREITEMSTRUCT&) { return false; }
   virtual HBRUSH HandleCtlColor(HDC dc);
-  // Messages of the control's own window before its class procedure sees them;
-  // true when consumed (result in result).
+  // Messages of the control's own window before the layer's mouse and key
+  // events and the class procedure see them; true when consumed (result in result).
   virtual bool HandleOwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   // Mouse events of a windowless control, raised by its container.
   friend class Container;

@@ -29,6 +29,8 @@ struct ControlAccess {
   // CreateWindowEx returns).
   static Control*& Creating();
   static int NextChildId();
+  // Routes the mouse and keys of an inner window (a combo box's edit field) to c.
+  static void SubclassChild(Control& c, HWND child);
 };
 
 }  // namespace forms
