@@ -129,11 +129,16 @@ std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
                                                                  static_cast<uint32_t>(header[7]) << 24);
     info.Path = path;
 
+    std::wstring inflateWarning;  // a damaged or cut compressed body
     if (info.Compressed) {
       BinaryFile source = std::move(file);
+      std::wstring before = LastError;
+      LastError.clear();
       std::wstring copy = DecompressFlash(info, !fullDecompress, &source, &file);
       source.Close();
       if (copy.empty()) return L"Error Reading Compressed Movie (" + LastError + L")";
+      inflateWarning = LastError;
+      if (inflateWarning.empty()) LastError = before;
       if (!file.IsOpen() && !file.OpenRead(copy)) return L"Error Reading Compressed Movie (Error Reading File)";
       window.emplace(file, file.Size(), 4096);
     }
@@ -151,7 +156,7 @@ std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
       uint8_t fraction = 0, whole = 0;
       uint32_t frames = 0;
       if (!ReadSWFFrameRect(reader, info) || !reader.U8(fraction) || !reader.U8(whole) || !reader.U16LE(frames))
-        return L"File Truncated";
+        return inflateWarning.empty() ? L"File Truncated" : L"Error Reading Compressed Movie (" + inflateWarning + L")";
       info.FrameRate = whole;
       info.FrameCount = static_cast<int32_t>(frames);
       info.FirstTagOffset = static_cast<int32_t>(reader.Pos()) + 1;

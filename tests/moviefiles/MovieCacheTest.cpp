@@ -119,13 +119,17 @@ TEST_F(MovieCacheTest, DamagedOrCutBodiesKeepWhatCouldBeInflated) {
   ASSERT_EQ(GetSWFInfo(path, info, true), L"");
   EXPECT_EQ(LastError, L"Movie Truncated");
 
-  // A body that gives not even the frame rectangle is a failure.
+  // A body that gives not even the frame rectangle is a failure that says why.
   bytes.resize(10);
   path = Write(L"stub.swf", bytes);
-  std::wstring err = GetSWFInfo(path, info, true);
-  EXPECT_NE(err, L"");
-  EXPECT_EQ(LastError, err);
-  EXPECT_EQ(info.Path, L"");
+  for (bool full : {false, true}) {
+    EXPECT_EQ(GetSWFInfo(path, info, full), L"Error Reading Compressed Movie (Movie Truncated)");
+    EXPECT_EQ(LastError, L"Error Reading Compressed Movie (Movie Truncated)");
+    EXPECT_EQ(info.Path, L"");
+  }
+  std::copy_n("garbage!", 8, damaged.begin() + 8);
+  path = Write(L"garbage.swf", damaged);
+  EXPECT_EQ(GetSWFInfo(path, info, false), L"Error Reading Compressed Movie (Movie Corrupted)");
 }
 
 TEST_F(MovieCacheTest, MissingCacheFolderIsMadeAgainAndAnUnusableOneIsAFailure) {
