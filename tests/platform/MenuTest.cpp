@@ -168,3 +168,25 @@ TEST(Menus, DispatchSurvivesRenumberedCommandIds) {
   EXPECT_FALSE(f.DispatchMenuCommand(4242));
   f.Unload();
 }
+
+TEST(Menus, PopupMenuRunsTheChosenItemBeforeReturning) {
+  MenuForm f;
+  f.Show();
+  int copies = 0;
+  f.FindMenu(L"mnuCopy")->OnClick = [&] { ++copies; };
+  // While the pop-up is open, a timer chooses its first item from the keyboard.
+  TimerArgs ta;
+  ta.Name = L"tmrChoose";
+  ta.Interval = 50;
+  Timer& t = f.Add<Timer>(ta);
+  t.OnTimer = [&] {
+    t.SetEnabled(false);
+    PostMessageW(f.hWnd(), WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(f.hWnd(), WM_KEYDOWN, VK_RETURN, 0);
+  };
+  RECT r;
+  GetWindowRect(f.hWnd(), &r);
+  f.PopupMenu(*f.FindMenu(L"mnuPopup"), r.left + 20, r.top + 40);
+  EXPECT_EQ(copies, 1);
+  f.Unload();
+}
