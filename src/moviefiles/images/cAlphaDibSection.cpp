@@ -33,22 +33,17 @@ void cAlphaDibSection::CreateFromHBitmap(HBITMAP hBmp) {
   BITMAP bm{};
   if (!hBmp || !GetObjectW(hBmp, sizeof(bm), &bm)) bm = BITMAP{};
   if (!Create(bm.bmWidth, bm.bmHeight)) return;
-  // A 32-bit bottom-up DIB section is copied byte for byte, so its alpha survives
-  // whatever the platform's BitBlt does with the fourth byte.
+  // A 32-bit DIB section is read with GetDIBits, so its alpha survives whatever the
+  // platform's BitBlt does with the fourth byte. GetDIBits also turns top-down rows
+  // round (the section's header doesn't reliably say which way up it is).
   DIBSECTION ds{};
   if (GetObjectW(hBmp, sizeof(ds), &ds) == sizeof(ds) && ds.dsBm.bmBits && ds.dsBmih.biBitCount == 32 &&
       ds.dsBmih.biCompression == BI_RGB && ds.dsBm.bmWidth == Width() && ds.dsBm.bmHeight == Height()) {
     GdiFlush();
-    const auto* src = static_cast<const uint8_t*>(ds.dsBm.bmBits);
-    const long stride = BytesPerScanLine();
-    if (ds.dsBmih.biHeight > 0) {
-      std::memcpy(bits_, src, static_cast<size_t>(stride) * Height());
-    } else {
-      for (long y = 0; y < Height(); ++y)
-        std::memcpy(bits_ + static_cast<intptr_t>(y) * stride, src + static_cast<intptr_t>(Height() - 1 - y) * stride,
-                    stride);
-    }
-    return;
+    dib::InfoBlock request = info_;
+    if (GetDIBits(hdc_, hBmp, 0, static_cast<UINT>(Height()), bits_, reinterpret_cast<BITMAPINFO*>(&request),
+                  DIB_RGB_COLORS) == Height())
+      return;
   }
   HDC temp = CreateScreenCompatibleDC();
   if (!temp) return;

@@ -142,6 +142,40 @@ TEST(AlphaDibSection, SavesAndReloadsA32BitFileWithItsAlpha) {
   EXPECT_EQ(missing.hdc(), nullptr);
 }
 
+TEST(AlphaDibSection, CreateFromHBitmapKeepsAlphaAndWhichWayUp) {
+  // 32-bit sections stored bottom-up and top-down; the picture's row r from the top has
+  // blue 10 + r and alpha 100 + r in both.
+  for (const long direction : {1L, -1L}) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = 2;
+    info.bmiHeader.biHeight = 3 * direction;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(section, nullptr);
+    auto* p = static_cast<uint8_t*>(bits);
+    for (int memoryRow = 0; memoryRow < 3; ++memoryRow) {
+      const int top = direction > 0 ? 2 - memoryRow : memoryRow;
+      for (int x = 0; x < 2; ++x) {
+        uint8_t* px = p + memoryRow * 8 + x * 4;
+        px[0] = static_cast<uint8_t>(10 + top), px[1] = 0, px[2] = 0, px[3] = static_cast<uint8_t>(100 + top);
+      }
+    }
+    cAlphaDibSection dib;
+    dib.CreateFromHBitmap(section);
+    DeleteObject(section);
+    ASSERT_EQ(dib.Height(), 3);
+    const uint8_t* bottom = dib.DIBSectionBitsPtr();  // the picture's last row
+    const uint8_t* topRow = bottom + 2 * dib.BytesPerScanLine();
+    EXPECT_EQ(bottom[0], 12) << direction;
+    EXPECT_EQ(bottom[3], 102) << direction;
+    EXPECT_EQ(topRow[4], 10) << direction;
+    EXPECT_EQ(topRow[7], 100) << direction;
+  }
+}
+
 TEST(AlphaDibSection, SavePictureOnAnUncreatableFileReportsError17) {
   TempDir dir;
   cAlphaDibSection dib;
