@@ -190,3 +190,22 @@ TEST(Menus, PopupMenuRunsTheChosenItemBeforeReturning) {
   EXPECT_EQ(copies, 1);
   f.Unload();
 }
+
+TEST(Menus, AFormReloadedAfterItsWindowWasDestroyedGetsFreshMenus) {
+  MenuForm f;
+  ASSERT_TRUE(f.Load());
+  f.FindMenu(L"mnuView")->SetVisible(false);
+  DestroyWindow(f.hWnd());  // from outside, no Unload
+  EXPECT_FALSE(f.IsLoaded());
+  EXPECT_EQ(f.MenuBar(), nullptr);
+  ASSERT_TRUE(f.Load());
+  ASSERT_NE(f.MenuBar(), nullptr);
+  EXPECT_EQ(GetMenu(f.hWnd()), f.MenuBar());
+  EXPECT_EQ(Captions(f.MenuBar()), (std::vector<std::wstring>{L"&File", L"&View"}));
+  int exits = 0;
+  f.FindMenu(L"mnuExit")->OnClick = [&] { ++exits; };
+  SendMessageW(f.hWnd(), WM_COMMAND, f.FindMenu(L"mnuExit")->CommandId(), 0);
+  EXPECT_EQ(exits, 1);
+  f.Unload();
+  EXPECT_EQ(f.MenuBar(), nullptr);
+}

@@ -136,14 +136,7 @@ void Form::DestroyAll() {
   HWND hwnd = hwnd_;
   for (auto it = order_.rbegin(); it != order_.rend(); ++it) ControlAccess::DestroyWindowOf(**it);
   Teardown();
-  if (hwnd) {
-    if (GetMenu(hwnd) == menuBar_) SetMenu(hwnd, nullptr);
-    if (toolTip_ && IsWindow(toolTip_)) DestroyWindow(toolTip_);
-    DestroyWindow(hwnd);
-  }
-  if (menuBar_) DestroyMenu(menuBar_);
-  menuBar_ = nullptr;
-  toolTip_ = nullptr;
+  if (hwnd) DestroyWindow(hwnd);  // with its tooltip window and the menu bar when attached
   unloading_ = false;
 }
 
@@ -161,6 +154,10 @@ void Form::Teardown() {
   order_.clear();
   arrays_.clear();
   topMenus_.clear();
+  // The menus took themselves out of the bar; an attached bar goes with the window.
+  if (menuBar_ && !(hwnd_ && GetMenu(hwnd_) == menuBar_)) DestroyMenu(menuBar_);
+  menuBar_ = nullptr;
+  toolTip_ = nullptr;  // owned by the window
   windowless_.clear();
   mouseTarget_ = pressed_ = nullptr;
   auto& loaded = Loaded();
