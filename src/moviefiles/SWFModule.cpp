@@ -170,10 +170,11 @@ std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
 }  // namespace
 
 std::wstring GetSWFInfo(const std::wstring& path, SWFInfo& info, bool fullDecompress) {
+  std::wstring requested = path;  // path may be a field of info itself
   info = BlankSWFInfo;
   std::wstring err;
   try {
-    err = ReadMovie(path, info, fullDecompress);
+    err = ReadMovie(std::move(requested), info, fullDecompress);
   } catch (const std::bad_alloc&) {
     err = L"Out of Memory";
   }

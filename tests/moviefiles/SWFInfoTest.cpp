@@ -36,6 +36,11 @@ TEST_F(SWFInfoTest, PlainMovieGivesItsHeaderFacts) {
   EXPECT_FALSE(info.PathChanged);
   EXPECT_FALSE(info.IsFLV);
   EXPECT_EQ(info.HeaderCachePath, L"");
+
+  // Read again from the record's own path field (as when a movie is reloaded).
+  ASSERT_EQ(GetSWFInfo(info.RequestedPath, info, false), L"");
+  EXPECT_EQ(info.RequestedPath, path);
+  EXPECT_EQ(info.Width, 550);
 }
 
 TEST_F(SWFInfoTest, RectangleAndRateFields) {
