@@ -40,6 +40,8 @@ class Container {
   void Cls();  // back colour (and the container's picture, if any)
   COLORREF Point(int x, int y);  // CLR_INVALID outside the drawing
   void PSet(int x, int y, Color color);
+  // A line (without its end point, as GDI draws it), or a box with both
+  // corners included, framed or filled.
   void Line(int x1, int y1, int x2, int y2, Color color, LineStyle style = LineStyle::Line);
   // Draws (sx, sy, sw, sh) of a picture into (x, y, w, h); negative sizes
   // stand for the picture's own. Pixels are copied, never blended or

@@ -103,8 +103,9 @@ class Form : public Container {
   void Move(int left, int top, int width, int height);
   void SetClientSize(int width, int height);
 
-  // Controls in creation order (containers before their contents), menus
-  // and timers included.
+  // Adds a control while the form is loaded (in CreateControls, in Load or
+  // later); a control added to an unloaded form gets no window. An Index of
+  // 0 or more makes it an element of the control array of its Name.
   template <class T>
   T& Add(const typename T::Args& args) {
     auto owned = std::make_unique<T>(*this, args);
@@ -113,6 +114,8 @@ class Form : public Container {
     if (args.Index >= 0) Array<T>(args.Name).Insert(&control);
     return control;
   }
+  // Controls in creation order (containers before their contents), menus
+  // and timers included.
   const std::vector<Control*>& Controls() const { return order_; }
   Control* FindControl(const std::wstring& name, int index = -1) const;  // name without case
   template <class T>
@@ -120,6 +123,8 @@ class Form : public Container {
     return dynamic_cast<T*>(FindControl(name, index));
   }
   // The control array of that name (empty until its first element is added).
+  // Arrays and their wirings live while the form is loaded: wire them in
+  // CreateControls or in the Load event.
   template <class T>
   ControlArray<T>& Array(const std::wstring& name) {
     auto& slot = arrays_[name];
