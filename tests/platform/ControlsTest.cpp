@@ -19,8 +19,10 @@ FormArgs PlainDesign() {
   FormArgs d;
   d.ClientWidth = 300;
   d.ClientHeight = 200;
-  d.Left = 120;
-  d.Top = 120;
+  // Far from other test programs' windows and above them: pixels are read off the screen.
+  d.Left = 760;
+  d.Top = 560;
+  d.ExStyle = WS_EX_TOPMOST;
   d.StartUpPosition = vbStartUpManual;
   d.BackColor = RGB(255, 255, 255);
   return d;

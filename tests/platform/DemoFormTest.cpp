@@ -27,8 +27,9 @@ class DemoForm : public Form {
     d.ClientHeight = 330;
     d.BorderStyle = vbFixedSingle;
     d.MaxButton = false;
-    d.Left = 40;
-    d.Top = 40;
+    d.Left = 740;  // far from other test programs' windows, above them
+    d.Top = 600;
+    d.ExStyle = WS_EX_TOPMOST;
     d.StartUpPosition = vbStartUpManual;
     return d;
   }

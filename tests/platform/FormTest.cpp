@@ -242,8 +242,9 @@ TEST(Form, DrawingPersistsAfterCoveringAndResizing) {
   d.ClientHeight = 150;
   d.BorderStyle = vbSizable;
   d.BackColor = RGB(255, 255, 255);
-  d.Left = 100;
-  d.Top = 100;
+  d.Left = 800;  // far from other test programs' windows, above them
+  d.Top = 600;
+  d.ExStyle = WS_EX_TOPMOST;
   d.StartUpPosition = vbStartUpManual;
   Form f(L"frmCanvas", d);
   f.Show();
@@ -262,8 +263,10 @@ TEST(Form, DrawingPersistsAfterCoveringAndResizing) {
   EXPECT_EQ(ScreenPixel(f.hWnd(), 120, 120), RGB(1, 2, 3));
 
   // Cover the form with another window, then uncover it.
-  HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, 0, 0, 500, 500,
-                               nullptr, nullptr, nullptr, nullptr);
+  RECT area;
+  GetWindowRect(f.hWnd(), &area);
+  HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, area.left,
+                               area.top, 400, 300, nullptr, nullptr, nullptr, nullptr);
   PumpFor(50);
   DestroyWindow(cover);
   PumpFor(50);
