@@ -297,7 +297,7 @@ bool Container::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&
                     : dbl                                    ? WM_LBUTTONDBLCLK
                                                              : WM_MOUSEMOVE;
         RaiseOwnMouse(kind, button, shift, tx, ty);
-        if (click && !alive.expired()) RaiseOwnMouse(kClick, button, shift, tx, ty);
+        if (click && !alive.expired() && hWnd() == hwnd) RaiseOwnMouse(kClick, button, shift, tx, ty);
       }
       result = 0;
       return true;
