@@ -138,7 +138,7 @@ class Control {
   // Messages of the control's own window before the layer's mouse and key
   // events and the class procedure see them; true when consumed (result in result).
   virtual bool HandleOwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-  // Mouse events of a windowless control, raised by its container.
+  // Containers raise a windowless control's mouse events and keep its place.
   friend class Container;
   friend class Form;
   friend struct ControlAccess;
