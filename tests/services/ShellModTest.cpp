@@ -216,6 +216,16 @@ TEST(Shell, FileOperationsReportFailure) {
   EXPECT_TRUE(ShellDelete(dir.File(L"b.swf"), false));
   EXPECT_FALSE(FileExists(dir.File(L"b.swf")));
 
+  // Several sources in one text, separated by NULs and ended by two (as the clipboard gives them).
+  ASSERT_TRUE(WriteText(dir.File(L"c.swf"), "FWS"));
+  ASSERT_TRUE(WriteText(dir.File(L"d.swf"), "FWS"));
+  std::wstring both = dir.File(L"c.swf") + L'\0' + dir.File(L"d.swf") + L'\0' + L'\0';
+  EXPECT_TRUE(ShellCopyMove(both, dir.File(L"sub"), false, false));
+  EXPECT_TRUE(FileExists(dir.File(L"sub\\c.swf")));
+  EXPECT_TRUE(FileExists(dir.File(L"sub\\d.swf")));
+  std::wstring oneMissing = dir.File(L"c.swf") + L'\0' + dir.File(L"gone.swf") + L'\0' + L'\0';
+  EXPECT_FALSE(ShellCopyMove(oneMissing, dir.File(L"sub"), false, false));
+
   // Failures are reported, not only cancellations.
   EXPECT_FALSE(ShellDelete(dir.File(L"missing.swf"), false));
   EXPECT_FALSE(ShellCopyMove(dir.File(L"missing.swf"), dir.File(L"sub"), false, false));
