@@ -104,6 +104,22 @@ TEST(XmlDocument, FailedLoadsLeaveAnEmptyDocument) {
   EXPECT_TRUE(doc.Empty());
   EXPECT_FALSE(doc.Load(dir.Path() + std::wstring(300, L'x') + L".xml"));
   EXPECT_TRUE(doc.Empty());
+  EXPECT_FALSE(doc.Load(dir.Path()));  // a folder
+  EXPECT_TRUE(doc.Empty());
+
+  // A file another program holds open: readable while it lets others read, not otherwise.
+  ASSERT_TRUE(WriteText(dir.File(L"held.xml"), "<HELD/>"));
+  HANDLE held = CreateFileW(dir.File(L"held.xml").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(doc.Load(dir.File(L"held.xml")));
+  CloseHandle(held);
+  held = CreateFileW(dir.File(L"held.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(doc.Load(dir.File(L"held.xml")));
+  EXPECT_FALSE(doc.ParseError().reason.empty());
+  EXPECT_TRUE(doc.Empty());
+  CloseHandle(held);
 }
 
 TEST(XmlDocument, EntityExpansionIsNotFollowed) {
