@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "moviefiles/images/BitmapResample.h"
+
 namespace dib {
 
 int64_t RowBytes(int64_t width, int bitCount) {
@@ -62,6 +64,76 @@ std::wstring ErrorSource(const wchar_t* suffix) {
   size_t dot = name.rfind(L'.');
   if (dot != std::wstring::npos) name.erase(dot);
   return name + suffix;
+}
+
+bool Section::CreateDIB(HDC dc, long width, long height, int bitCount, HBITMAP& out) {
+  if (!SizeAllowed(width, height, bitCount)) return false;
+  FillInfo(info, width, height, bitCount);
+  void* pixels = nullptr;
+  out = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
+  bits = out ? static_cast<uint8_t*>(pixels) : nullptr;
+  return out != nullptr;
+}
+
+bool Section::Create(long width, long height, int bitCount) {
+  Release();
+  hdc = CreateCompatibleDC(nullptr);
+  if (!hdc) return false;
+  if (CreateDIB(hdc, width, height, bitCount, hDib)) {
+    hBmpOld = SelectObject(hdc, hDib);
+    return true;
+  }
+  DeleteDC(hdc);
+  hdc = nullptr;
+  hDib = nullptr;
+  bits = nullptr;
+  return false;
+}
+
+void Section::Release() {
+  if (hdc) {
+    if (hDib) {
+      SelectObject(hdc, hBmpOld);
+      DeleteObject(hDib);
+    }
+    DeleteDC(hdc);
+  }
+  hdc = nullptr;
+  hDib = nullptr;
+  hBmpOld = nullptr;
+  bits = nullptr;
+}
+
+void Section::LoadBlt(HDC source, long left, long top, long width, long height, DWORD rop) const {
+  if (width < 0) width = Width();
+  if (height < 0) height = Height();
+  BitBlt(hdc, 0, 0, width, height, source, left, top, rop);
+}
+
+void Section::ResampleInto(const Section& target, int channels) const {
+  if (!bits) return;
+  GdiFlush();
+  if (target.Width() == Width() && target.Height() == Height()) {
+    std::memcpy(target.bits, bits, info.header.biSizeImage);
+  } else {
+    ResampleBilinear(PixelPlane{bits, Width(), Height(), Stride()},
+                     PixelPlane{target.bits, target.Width(), target.Height(), target.Stride()},
+                     info.header.biBitCount / 8, channels);
+  }
+}
+
+bool Section::Save(const std::wstring& fileName, bool* openFailed) const {
+  if (!bits) return false;
+  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    if (openFailed) *openFailed = true;
+    return false;
+  }
+  GdiFlush();
+  bool ok = WriteBitmapFile(file, info, bits);
+  CloseHandle(file);
+  return ok;
 }
 
 }  // namespace dib

@@ -1,5 +1,6 @@
 // Pieces shared by the 24- and 32-bit bitmap classes: the info block, the size
-// check made before GDI is asked for a bitmap, the BMP writer and error sources.
+// check made before GDI is asked for a bitmap, the BMP writer, error sources and
+// the DIB section with its own memory device context that both classes keep.
 #pragma once
 #include <windows.h>
 
@@ -33,5 +34,37 @@ bool WriteBitmapFile(HANDLE file, const InfoBlock& info, const uint8_t* bits);
 
 // The program's executable name without extension followed by suffix (error sources).
 std::wstring ErrorSource(const wchar_t* suffix);
+
+// A bottom-up DIB section selected into a memory device context of its own. The
+// owning class releases it (Release) in its destructor.
+struct Section {
+  HBITMAP hDib = nullptr;
+  HGDIOBJ hBmpOld = nullptr;
+  HDC hdc = nullptr;
+  uint8_t* bits = nullptr;
+  InfoBlock info{};
+
+  long Width() const { return info.header.biWidth; }
+  long Height() const { return info.header.biHeight; }
+  long Stride() const { return static_cast<long>(RowBytes(info.header.biWidth, info.header.biBitCount)); }
+
+  // Fills the info block and makes a DIB section on dc into out; selects nothing. False
+  // (and no GDI call) when SizeAllowed says no.
+  bool CreateDIB(HDC dc, long width, long height, int bitCount, HBITMAP& out);
+  // Releases what is held, then makes a memory DC with a new DIB section selected into
+  // it; on failure everything is left null.
+  bool Create(long width, long height, int bitCount);
+  // Deselects and deletes the bitmap and the device context; everything becomes null.
+  void Release();
+  // Copies (left, top) of source into the bitmap's top-left corner; a width or height
+  // < 0 means the bitmap's own.
+  void LoadBlt(HDC source, long left, long top, long width, long height, DWORD rop) const;
+  // Fills target (already created) from these pixels: copied at the same size,
+  // bilinear otherwise, the first `channels` bytes of each pixel. Nothing without pixels.
+  void ResampleInto(const Section& target, int channels) const;
+  // Writes the bitmap as a BMP file. False when there are no pixels, the file can't be
+  // created (openFailed set; GetLastError still tells why) or a write fails.
+  bool Save(const std::wstring& fileName, bool* openFailed = nullptr) const;
+};
 
 }  // namespace dib

@@ -2,10 +2,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <random>
 
-#include "moviefiles/images/BitmapResample.h"
 #include "moviefiles/images/GdiHandles.h"
 #include "services/Services.h"
 
@@ -21,12 +19,7 @@ void cAlphaDibSection::UseDrawDib(bool bState) {
 }
 
 bool cAlphaDibSection::CreateDIB(HDC lHDC, long lWidth, long lHeight, HBITMAP& hDib) {
-  if (!dib::SizeAllowed(lWidth, lHeight, 32)) return false;
-  dib::FillInfo(info_, lWidth, lHeight, 32);
-  void* bits = nullptr;
-  hDib = CreateDIBSection(lHDC, reinterpret_cast<BITMAPINFO*>(&info_), DIB_RGB_COLORS, &bits, nullptr, 0);
-  bits_ = hDib ? static_cast<uint8_t*>(bits) : nullptr;
-  return hDib != nullptr;
+  return dib_.CreateDIB(lHDC, lWidth, lHeight, 32, hDib);
 }
 
 void cAlphaDibSection::CreateFromHBitmap(HBITMAP hBmp) {
@@ -40,8 +33,8 @@ void cAlphaDibSection::CreateFromHBitmap(HBITMAP hBmp) {
   if (GetObjectW(hBmp, sizeof(ds), &ds) == sizeof(ds) && ds.dsBm.bmBits && ds.dsBmih.biBitCount == 32 &&
       ds.dsBmih.biCompression == BI_RGB && ds.dsBm.bmWidth == Width() && ds.dsBm.bmHeight == Height()) {
     GdiFlush();
-    dib::InfoBlock request = info_;
-    if (GetDIBits(hdc_, hBmp, 0, static_cast<UINT>(Height()), bits_, reinterpret_cast<BITMAPINFO*>(&request),
+    dib::InfoBlock request = dib_.info;
+    if (GetDIBits(dib_.hdc, hBmp, 0, static_cast<UINT>(Height()), dib_.bits, reinterpret_cast<BITMAPINFO*>(&request),
                   DIB_RGB_COLORS) == Height())
       return;
   }
@@ -63,39 +56,21 @@ void cAlphaDibSection::CreateFromFile(const std::wstring& fileName, long width, 
 bool cAlphaDibSection::Create(long lWidth, long lHeight) {
   const bool drawDib = UseDrawDib();
   ClearUp();
-  hdc_ = CreateCompatibleDC(nullptr);
-  if (!hdc_) return false;
-  if (CreateDIB(hdc_, lWidth, lHeight, hDib_)) {
-    hBmpOld_ = SelectObject(hdc_, hDib_);
-    UseDrawDib(drawDib);
-    return true;
-  }
-  DeleteDC(hdc_);
-  hdc_ = nullptr;
-  hDib_ = nullptr;
-  bits_ = nullptr;
-  return false;
+  if (!dib_.Create(lWidth, lHeight, 32)) return false;
+  UseDrawDib(drawDib);
+  return true;
 }
 
 void cAlphaDibSection::LoadPictureBlt(HDC lHDC, long lSrcLeft, long lSrcTop, long lSrcWidth, long lSrcHeight,
                                       DWORD eRop) {
-  if (lSrcWidth < 0) lSrcWidth = Width();
-  if (lSrcHeight < 0) lSrcHeight = Height();
-  BitBlt(hdc_, 0, 0, lSrcWidth, lSrcHeight, lHDC, lSrcLeft, lSrcTop, eRop);
+  dib_.LoadBlt(lHDC, lSrcLeft, lSrcTop, lSrcWidth, lSrcHeight, eRop);
 }
 
 bool cAlphaDibSection::SavePicture(const std::wstring& fileName) {
-  if (!bits_) return false;
-  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    SetError(17, dib::ErrorSource(L".cDIBSection"), ApiError(GetLastError()));
-    return false;
-  }
-  GdiFlush();
-  bool ok = dib::WriteBitmapFile(file, info_, bits_);
-  CloseHandle(file);
-  return ok;
+  bool openFailed = false;
+  if (dib_.Save(fileName, &openFailed)) return true;
+  if (openFailed) SetError(17, dib::ErrorSource(L".cDIBSection"), ApiError(GetLastError()));
+  return false;
 }
 
 std::wstring cAlphaDibSection::ApiError(DWORD code) {
@@ -109,11 +84,11 @@ void cAlphaDibSection::PaintPicture(HDC lHDC, long lDestLeft, long lDestTop, lon
                                     long lSrcLeft, long lSrcTop, DWORD eRop) {
   if (lDestWidth < 0) lDestWidth = Width();
   if (lDestHeight < 0) lDestHeight = Height();
-  if (drawDib_ && bits_) {  // without pixels DrawDib would read a packed DIB after the header
-    DrawDibDraw(drawDib_, lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, &info_.header, bits_, lSrcLeft,
+  if (drawDib_ && dib_.bits) {  // without pixels DrawDib would read a packed DIB after the header
+    DrawDibDraw(drawDib_, lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, &dib_.info.header, dib_.bits, lSrcLeft,
                 lSrcTop, lDestWidth, lDestHeight, 0);
   } else {
-    BitBlt(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, hdc_, lSrcLeft, lSrcTop, eRop);
+    BitBlt(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, dib_.hdc, lSrcLeft, lSrcTop, eRop);
   }
 }
 
@@ -122,21 +97,21 @@ void cAlphaDibSection::AlphaPaintPicture(HDC lHDC, long lDestLeft, long lDestTop
   if (lDestWidth < 0) lDestWidth = Width();
   if (lDestHeight < 0) lDestHeight = Height();
   BLENDFUNCTION blend{AC_SRC_OVER, 0, lConstantAlpha, AC_SRC_ALPHA};
-  AlphaBlend(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, hdc_, lSrcLeft, lSrcTop, lDestWidth, lDestHeight,
+  AlphaBlend(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, dib_.hdc, lSrcLeft, lSrcTop, lDestWidth, lDestHeight,
              blend);
 }
 
 size_t cAlphaDibSection::PixelCount() const {
-  return bits_ ? static_cast<size_t>(Width()) * static_cast<size_t>(Height()) : 0;
+  return dib_.bits ? static_cast<size_t>(Width()) * static_cast<size_t>(Height()) : 0;
 }
 
 void cAlphaDibSection::RandomiseBits(bool bGray) {
-  if (!bits_) return;
+  if (!dib_.bits) return;
   GdiFlush();
   std::mt19937 gen(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
   std::uniform_real_distribution<double> r(0.0, 1.0);
   auto level = [&] { return static_cast<int>(std::nearbyint(r(gen) * 255.0)); };
-  uint8_t* p = bits_;
+  uint8_t* p = dib_.bits;
   for (size_t i = 0, n = PixelCount(); i < n; ++i, p += 4) {
     if (bGray) {
       const int v = level();
@@ -153,7 +128,7 @@ void cAlphaDibSection::RandomiseBits(bool bGray) {
 
 void cAlphaDibSection::PreMultiplyAlpha() {
   GdiFlush();
-  uint8_t* p = bits_;
+  uint8_t* p = dib_.bits;
   for (size_t i = 0, n = PixelCount(); i < n; ++i, p += 4) {
     const unsigned a = p[3];
     p[0] = static_cast<uint8_t>(p[0] * a / 255);
@@ -164,7 +139,7 @@ void cAlphaDibSection::PreMultiplyAlpha() {
 
 bool cAlphaDibSection::AreAllAlphaBytesZero() const {
   GdiFlush();
-  const uint8_t* p = bits_;
+  const uint8_t* p = dib_.bits;
   for (size_t i = 0, n = PixelCount(); i < n; ++i, p += 4)
     if (p[3] != 0) return false;
   return true;
@@ -173,7 +148,7 @@ bool cAlphaDibSection::AreAllAlphaBytesZero() const {
 void cAlphaDibSection::SetAlpha(uint8_t bAlphaSet) {
   GdiFlush();
   const unsigned a = bAlphaSet;
-  uint8_t* p = bits_;
+  uint8_t* p = dib_.bits;
   for (size_t i = 0, n = PixelCount(); i < n; ++i, p += 4) {
     p[0] = static_cast<uint8_t>(p[0] * a / 255);
     p[1] = static_cast<uint8_t>(p[1] * a / 255);
@@ -183,17 +158,7 @@ void cAlphaDibSection::SetAlpha(uint8_t bAlphaSet) {
 }
 
 void cAlphaDibSection::ClearUp() {
-  if (hdc_) {
-    if (hDib_) {
-      SelectObject(hdc_, hBmpOld_);
-      DeleteObject(hDib_);
-    }
-    DeleteDC(hdc_);
-  }
-  hdc_ = nullptr;
-  hDib_ = nullptr;
-  hBmpOld_ = nullptr;
-  bits_ = nullptr;
+  dib_.Release();
   UseDrawDib(false);
 }
 
@@ -209,24 +174,6 @@ std::unique_ptr<cAlphaDibSection> cAlphaDibSection::ResampleWith(long lNewWidth,
                                                                  int channels) const {
   auto result = std::make_unique<cAlphaDibSection>();
   if (!result->Create(lNewWidth, lNewHeight)) return nullptr;
-  if (!bits_) return result;
-  GdiFlush();
-  if (lNewWidth == Width() && lNewHeight == Height()) {
-    std::memcpy(result->bits_, bits_, info_.header.biSizeImage);
-  } else if (channels == 4) {
-    ResampleAlphaBits(*result);
-  } else {
-    ResampleBits(*result);
-  }
+  dib_.ResampleInto(result->dib_, channels);
   return result;
-}
-
-void cAlphaDibSection::ResampleBits(cAlphaDibSection& target) const {
-  ResampleBilinear(PixelPlane{bits_, Width(), Height(), BytesPerScanLine()},
-                   PixelPlane{target.bits_, target.Width(), target.Height(), target.BytesPerScanLine()}, 4, 3);
-}
-
-void cAlphaDibSection::ResampleAlphaBits(cAlphaDibSection& target) const {
-  ResampleBilinear(PixelPlane{bits_, Width(), Height(), BytesPerScanLine()},
-                   PixelPlane{target.bits_, target.Width(), target.Height(), target.BytesPerScanLine()}, 4, 4);
 }

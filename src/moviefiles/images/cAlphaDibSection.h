@@ -26,9 +26,9 @@ class cAlphaDibSection {
   // Loads a bitmap file (width and height 0: the file's own size) and copies it.
   void CreateFromFile(const std::wstring& fileName, long width = 0, long height = 0);
   bool Create(long lWidth, long lHeight);
-  long BytesPerScanLine() const { return info_.header.biWidth * 4; }
-  long Width() const { return info_.header.biWidth; }
-  long Height() const { return info_.header.biHeight; }
+  long BytesPerScanLine() const { return dib_.Stride(); }
+  long Width() const { return dib_.Width(); }
+  long Height() const { return dib_.Height(); }
   void LoadPictureBlt(HDC lHDC, long lSrcLeft = 0, long lSrcTop = 0, long lSrcWidth = -1, long lSrcHeight = -1,
                       DWORD eRop = SRCCOPY);
   // Writes the bitmap as a 32-bit BMP file. When the file can't be created the current
@@ -42,9 +42,9 @@ class cAlphaDibSection {
   // Per-pixel alpha blend (pre-multiplied source) at the bitmap's own size.
   void AlphaPaintPicture(HDC lHDC, long lDestLeft = 0, long lDestTop = 0, long lDestWidth = -1,
                          long lDestHeight = -1, long lSrcLeft = 0, long lSrcTop = 0, uint8_t lConstantAlpha = 255);
-  HDC hdc() const { return hdc_; }
-  HBITMAP hDib() const { return hDib_; }
-  uint8_t* DIBSectionBitsPtr() const { return bits_; }
+  HDC hdc() const { return dib_.hdc; }
+  HBITMAP hDib() const { return dib_.hDib; }
+  uint8_t* DIBSectionBitsPtr() const { return dib_.bits; }
   void RandomiseBits(bool bGray);
   void PreMultiplyAlpha();
   bool AreAllAlphaBytesZero() const;
@@ -57,14 +57,8 @@ class cAlphaDibSection {
 
  private:
   std::unique_ptr<cAlphaDibSection> ResampleWith(long lNewWidth, long lNewHeight, int channels) const;
-  void ResampleBits(cAlphaDibSection& target) const;
-  void ResampleAlphaBits(cAlphaDibSection& target) const;
   size_t PixelCount() const;
 
-  HBITMAP hDib_ = nullptr;
-  HGDIOBJ hBmpOld_ = nullptr;
-  HDC hdc_ = nullptr;
-  uint8_t* bits_ = nullptr;
-  dib::InfoBlock info_{};
+  dib::Section dib_;
   HDRAWDIB drawDib_ = nullptr;
 };

@@ -23,17 +23,17 @@ class cDIBSection {
   // Makes the object a 24-bit copy of the bitmap; the caller keeps the bitmap.
   void CreateFromPicture(HBITMAP picThis);
   bool Create(long lWidth, long lHeight);
-  long BytesPerScanLine() const;
-  long Width() const { return info_.header.biWidth; }
-  long Height() const { return info_.header.biHeight; }
+  long BytesPerScanLine() const { return dib_.Stride(); }
+  long Width() const { return dib_.Width(); }
+  long Height() const { return dib_.Height(); }
   // Width or height < 0 means the whole bitmap.
   void LoadPictureBlt(HDC lHDC, long lSrcLeft = 0, long lSrcTop = 0, long lSrcWidth = -1, long lSrcHeight = -1,
                       DWORD eRop = SRCCOPY);
   void PaintPicture(HDC lHDC, long lDestLeft = 0, long lDestTop = 0, long lDestWidth = -1, long lDestHeight = -1,
                     long lSrcLeft = 0, long lSrcTop = 0, DWORD eRop = SRCCOPY);
-  HDC hdc() const { return hdc_; }
-  HBITMAP hDib() const { return hDib_; }
-  uint8_t* DIBSectionBitsPtr() const { return bits_; }
+  HDC hdc() const { return dib_.hdc; }
+  HBITMAP hDib() const { return dib_.hDib; }
+  uint8_t* DIBSectionBitsPtr() const { return dib_.bits; }
   void RandomiseBits(bool bGray);
   void ClearUp();
   // A resized copy (bilinear), or nothing when the new bitmap can't be made.
@@ -43,11 +43,5 @@ class cDIBSection {
   bool SavePicture(const std::wstring& sFileName);
 
  private:
-  void ResampleBits(cDIBSection& target) const;
-
-  HBITMAP hDib_ = nullptr;
-  HGDIOBJ hBmpOld_ = nullptr;
-  HDC hdc_ = nullptr;
-  uint8_t* bits_ = nullptr;
-  dib::InfoBlock info_{};
+  dib::Section dib_;
 };
