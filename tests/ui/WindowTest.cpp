@@ -179,7 +179,7 @@ TEST(WindowHelpers, WaitProcessesMessagesWithoutSpinning) {
   EXPECT_GE(waited, 300u);
   auto ticks = [](FILETIME f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
   const uint64_t cpuMs = (ticks(k1) - ticks(k0) + ticks(u1) - ticks(u0)) / 10000;
-  EXPECT_LT(cpuMs, 150u);  // asleep most of the time, not polling
+  EXPECT_LT(cpuMs, 240u);  // asleep most of the time: a polling loop would burn the whole wait
 
   // A quit request ends the wait and stays for the loop that owns it.
   PostQuitMessage(3);
