@@ -78,6 +78,13 @@ struct FileHandle {
   bool ok() const { return h != INVALID_HANDLE_VALUE; }
 };
 
+// Puts a finished temporary file in Path's place; on failure the temporary file goes.
+bool MoveOver(const std::wstring& temp, const std::wstring& path) {
+  if (MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  DeleteFileW(temp.c_str());
+  return false;
+}
+
 // Writes bytes to a new file beside Path and then puts it in Path's place, so
 // that a failed write leaves an existing file as it was.
 bool ReplaceFileWith(const std::wstring& path, const void* data, size_t size) {
@@ -93,11 +100,7 @@ bool ReplaceFileWith(const std::wstring& path, const void* data, size_t size) {
       return false;
     }
   }
-  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileW(temp.c_str());
-    return false;
-  }
-  return true;
+  return MoveOver(temp, path);
 }
 
 }  // namespace
@@ -306,11 +309,7 @@ bool SaveXML(const std::wstring& path, const std::wstring& xmlText) {
     DeleteFileW(temp.c_str());
     return false;
   }
-  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileW(temp.c_str());
-    return false;
-  }
-  return true;
+  return MoveOver(temp, path);
 }
 
 std::string StrToMultiByte(const std::wstring& text, int codePage, DWORD flags) {
