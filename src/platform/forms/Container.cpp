@@ -15,23 +15,6 @@ namespace {
 // Kinds of RaiseOwnMouse besides the mouse messages themselves.
 constexpr UINT kClick = 0;
 
-int ButtonOf(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return vbLeftButton;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return vbRightButton;
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return vbMiddleButton;
-  }
-  return 0;
-}
-
-int ButtonsHeld(WPARAM wp) {
-  int b = 0;
-  if (wp & MK_LBUTTON) b |= vbLeftButton;
-  if (wp & MK_RBUTTON) b |= vbRightButton;
-  if (wp & MK_MBUTTON) b |= vbMiddleButton;
-  return b;
-}
-
 }  // namespace
 
 int Container::ScaleWidth() const {

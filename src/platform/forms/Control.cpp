@@ -13,23 +13,6 @@ namespace forms {
 
 namespace {
 
-int ButtonOf(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return vbLeftButton;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return vbRightButton;
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return vbMiddleButton;
-  }
-  return 0;
-}
-
-int ButtonsHeld(WPARAM wp) {
-  int b = 0;
-  if (wp & MK_LBUTTON) b |= vbLeftButton;
-  if (wp & MK_RBUTTON) b |= vbRightButton;
-  if (wp & MK_MBUTTON) b |= vbMiddleButton;
-  return b;
-}
-
 LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
   auto* c = reinterpret_cast<Control*>(ref);
   if (msg == WM_NCDESTROY) {
@@ -61,6 +44,43 @@ LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
 }
 
 }  // namespace
+
+void RegisterClassOnce(const wchar_t* className, WNDPROC proc, bool& done) {
+  if (done) return;
+  WNDCLASSEXW wc{sizeof(wc)};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = sizeof(void*);
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = className;
+  done = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+int ButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return vbLeftButton;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return vbRightButton;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return vbMiddleButton;
+  }
+  return 0;
+}
+
+int ButtonsHeld(WPARAM wp) {
+  int b = 0;
+  if (wp & MK_LBUTTON) b |= vbLeftButton;
+  if (wp & MK_RBUTTON) b |= vbRightButton;
+  if (wp & MK_MBUTTON) b |= vbMiddleButton;
+  return b;
+}
+
+int RaiseKeyDownUp(UINT msg, WPARAM wp, const std::function<void(int&, int)>& onDown,
+                   const std::function<void(int&, int)>& onUp) {
+  int key = static_cast<int>(wp);
+  bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
+  Raise(L"KeyDown/KeyUp", down ? onDown : onUp, key, ShiftState());
+  return key;
+}
 
 Control*& ControlAccess::Creating() {
   static Control* creating = nullptr;
@@ -97,9 +117,7 @@ bool ControlAccess::RouteKeys(Control& c, UINT msg, WPARAM& wp) {
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP: {
-      int key = static_cast<int>(wp);
-      bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
-      Raise(L"KeyDown/KeyUp", down ? c.OnKeyDown : c.OnKeyUp, key, ShiftState());
+      int key = RaiseKeyDownUp(msg, wp, c.OnKeyDown, c.OnKeyUp);
       if (key == 0) return true;
       wp = static_cast<WPARAM>(key);
       return false;

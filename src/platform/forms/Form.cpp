@@ -21,19 +21,6 @@ std::vector<Form*>& Loaded() {
   return forms;
 }
 
-void RegisterOnce(WNDPROC proc) {
-  static bool done = false;
-  if (done) return;
-  WNDCLASSEXW wc{sizeof(wc)};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = proc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
-  done = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 void StyleOf(const FormArgs& d, bool withCaption, DWORD& style, DWORD& ex) {
   style = WS_CLIPCHILDREN;
   ex = WS_EX_CONTROLPARENT | d.ExStyle;
@@ -89,7 +76,8 @@ Form::~Form() {
 
 bool Form::Load() {
   if (hwnd_) return true;
-  RegisterOnce(&Form::Proc);
+  static bool registered = false;
+  RegisterClassOnce(kClassName, &Form::Proc, registered);
   DWORD style, ex;
   bool withCaption = !(design_.Caption.empty() && !design_.ControlBox);
   StyleOf(design_, withCaption, style, ex);
@@ -685,9 +673,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP: {
-      int key = static_cast<int>(wp);
-      bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
-      Raise(L"KeyDown/KeyUp", down ? OnKeyDown : OnKeyUp, key, ShiftState());
+      int key = RaiseKeyDownUp(msg, wp, OnKeyDown, OnKeyUp);
       if (key == 0) return 0;
       return DefWindowProcW(hwnd, msg, static_cast<WPARAM>(key), lp);
     }

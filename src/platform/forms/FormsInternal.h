@@ -3,12 +3,28 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+
 #include "platform/forms/Control.h"
 
 namespace forms {
 
 constexpr wchar_t kControlProp[] = L"SwfzelForms.Control";
 constexpr wchar_t kFormProp[] = L"SwfzelForms.Form";
+
+// Registers one of the layer's window classes (double clicks, arrow cursor, a pointer
+// of window extra bytes) unless `done` says it is there already.
+void RegisterClassOnce(const wchar_t* className, WNDPROC proc, bool& done);
+
+// vbLeftButton, vbRightButton or vbMiddleButton for a button message, else 0.
+int ButtonOf(UINT msg);
+// The buttons a mouse message's wParam says are held.
+int ButtonsHeld(WPARAM wp);
+
+// Raises KeyDown (for a key-down message) or KeyUp with the message's key; returns
+// the key code the handler leaves, 0 when it swallowed the key.
+int RaiseKeyDownUp(UINT msg, WPARAM wp, const std::function<void(int&, int)>& onDown,
+                   const std::function<void(int&, int)>& onUp);
 
 struct ControlAccess {
   static void Create(Control& c) { c.Create(); }

@@ -7,19 +7,6 @@ namespace forms {
 
 namespace {
 constexpr wchar_t kClassName[] = L"SwfzelPictureBox";
-
-void RegisterOnce(WNDPROC proc) {
-  static bool done = false;
-  if (done) return;
-  WNDCLASSEXW wc{sizeof(wc)};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = proc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
-  done = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 }  // namespace
 
 PictureBox::PictureBox(Form& form, const Args& args)
@@ -32,7 +19,8 @@ PictureBox::~PictureBox() {
 }
 
 void PictureBox::Create() {
-  RegisterOnce(&PictureBox::Proc);
+  static bool registered = false;
+  RegisterClassOnce(kClassName, &PictureBox::Proc, registered);
   HWND parent = container_ ? container_->hWnd() : form_.hWnd();
   if (!parent) return;
   DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
