@@ -1,6 +1,7 @@
 #include "platform/forms/CheckBox.h"
 
 #include "platform/forms/Form.h"
+#include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
@@ -40,11 +41,6 @@ CheckBox::Args CheckBox::CurrentArgs() const {
   return a;
 }
 
-Control& CheckBox::LoadClone(int index) const {
-  Args a = CurrentArgs();
-  a.Index = index;
-  a.Visible = false;
-  return form_.Add<CheckBox>(a);
-}
+Control& CheckBox::LoadClone(int index) const { return AddHiddenClone<CheckBox>(form_, CurrentArgs(), index); }
 
 }  // namespace forms

@@ -132,11 +132,6 @@ ComboBox::Args ComboBox::CurrentArgs() const {
   return a;
 }
 
-Control& ComboBox::LoadClone(int index) const {
-  Args a = CurrentArgs();
-  a.Index = index;
-  a.Visible = false;
-  return form_.Add<ComboBox>(a);
-}
+Control& ComboBox::LoadClone(int index) const { return AddHiddenClone<ComboBox>(form_, CurrentArgs(), index); }
 
 }  // namespace forms

@@ -1,6 +1,7 @@
 #include "platform/forms/CommandButton.h"
 
 #include "platform/forms/Form.h"
+#include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
@@ -49,10 +50,7 @@ CommandButton::Args CommandButton::CurrentArgs() const {
 }
 
 Control& CommandButton::LoadClone(int index) const {
-  Args a = CurrentArgs();
-  a.Index = index;
-  a.Visible = false;
-  return form_.Add<CommandButton>(a);
+  return AddHiddenClone<CommandButton>(form_, CurrentArgs(), index);
 }
 
 }  // namespace forms

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/forms/Control.h"
+#include "platform/forms/Form.h"
 
 namespace forms {
 
@@ -48,5 +49,14 @@ struct ControlAccess {
   // Routes the mouse and keys of an inner window (a combo box's edit field) to c.
   static void SubclassChild(Control& c, HWND child);
 };
+
+// The usual LoadClone: a new element at index of the control's array, made from
+// the control's current properties and hidden.
+template <class T>
+T& AddHiddenClone(Form& form, typename T::Args args, int index) {
+  args.Index = index;
+  args.Visible = false;
+  return form.Add<T>(args);
+}
 
 }  // namespace forms

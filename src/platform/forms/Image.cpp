@@ -2,6 +2,7 @@
 
 #include "platform/forms/Container.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
@@ -46,11 +47,6 @@ Image::Args Image::CurrentArgs() const {
   return a;
 }
 
-Control& Image::LoadClone(int index) const {
-  Args a = CurrentArgs();
-  a.Index = index;
-  a.Visible = false;
-  return form_.Add<Image>(a);
-}
+Control& Image::LoadClone(int index) const { return AddHiddenClone<Image>(form_, CurrentArgs(), index); }
 
 }  // namespace forms

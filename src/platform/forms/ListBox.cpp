@@ -1,6 +1,7 @@
 #include "platform/forms/ListBox.h"
 
 #include "platform/forms/Form.h"
+#include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
@@ -166,11 +167,6 @@ ListBox::Args ListBox::CurrentArgs() const {
   return a;
 }
 
-Control& ListBox::LoadClone(int index) const {
-  Args a = CurrentArgs();
-  a.Index = index;
-  a.Visible = false;
-  return form_.Add<ListBox>(a);
-}
+Control& ListBox::LoadClone(int index) const { return AddHiddenClone<ListBox>(form_, CurrentArgs(), index); }
 
 }  // namespace forms

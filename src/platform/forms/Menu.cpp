@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/forms/Form.h"
+#include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
@@ -154,11 +155,6 @@ Menu::Args Menu::CurrentArgs() const {
   return a;
 }
 
-Control& Menu::LoadClone(int index) const {
-  Args a = CurrentArgs();
-  a.Index = index;
-  a.Visible = false;
-  return form_.Add<Menu>(a);
-}
+Control& Menu::LoadClone(int index) const { return AddHiddenClone<Menu>(form_, CurrentArgs(), index); }
 
 }  // namespace forms

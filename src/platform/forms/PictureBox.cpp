@@ -93,11 +93,6 @@ PictureBox::Args PictureBox::CurrentArgs() const {
   return a;
 }
 
-Control& PictureBox::LoadClone(int index) const {
-  Args a = CurrentArgs();
-  a.Index = index;
-  a.Visible = false;
-  return form_.Add<PictureBox>(a);
-}
+Control& PictureBox::LoadClone(int index) const { return AddHiddenClone<PictureBox>(form_, CurrentArgs(), index); }
 
 }  // namespace forms

@@ -1,6 +1,7 @@
 #include "platform/forms/TextBox.h"
 
 #include "platform/forms/Form.h"
+#include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
@@ -70,11 +71,6 @@ TextBox::Args TextBox::CurrentArgs() const {
   return a;
 }
 
-Control& TextBox::LoadClone(int index) const {
-  Args a = CurrentArgs();
-  a.Index = index;
-  a.Visible = false;
-  return form_.Add<TextBox>(a);
-}
+Control& TextBox::LoadClone(int index) const { return AddHiddenClone<TextBox>(form_, CurrentArgs(), index); }
 
 }  // namespace forms
