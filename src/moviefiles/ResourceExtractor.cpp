@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "moviefiles/BinaryFile.h"
+#include "moviefiles/SWFModule.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
 
@@ -48,17 +49,10 @@ class Walk {
     uint64_t pos = static_cast<uint64_t>(info_.FirstTagOffset) - 1;
     lastYield_ = Clock::now();
     while (pos < size_ && !cancel_) {
-      std::span<const uint8_t> head = window.Get(pos, 2);
-      if (head.empty()) break;
-      uint32_t code = (head[0] | head[1] << 8) >> 6;
-      uint64_t length = head[0] & 63;
-      pos += 2;
-      if (length == 63) {
-        std::span<const uint8_t> big = window.Get(pos, 4);
-        if (big.empty()) break;
-        length = big[0] | big[1] << 8 | big[2] << 16 | static_cast<uint32_t>(big[3]) << 24;
-        pos += 4;
-      }
+      SWFTagHeader tag;
+      if (!ReadSWFTagHeader(window, pos, tag)) break;
+      const uint32_t code = tag.Code;
+      const uint64_t length = tag.Length;
       if (length > size_ - pos) break;  // a tag running past the end ends the walk
       std::wstring name = Handle(code, pos, static_cast<size_t>(length));
       if (!name.empty()) {

@@ -224,6 +224,21 @@ bool ReadSWFFrameRect(ByteReader& reader, SWFInfo& info) {
   return true;
 }
 
+bool ReadSWFTagHeader(FileWindow& file, uint64_t& pos, SWFTagHeader& tag) {
+  std::span<const uint8_t> head = file.Get(pos, 2);
+  if (head.empty()) return false;
+  tag.Code = (head[0] | head[1] << 8) >> 6;
+  tag.Length = head[0] & 63;
+  pos += 2;
+  if (tag.Length == 63) {
+    std::span<const uint8_t> big = file.Get(pos, 4);
+    if (big.empty()) return false;
+    tag.Length = big[0] | big[1] << 8 | big[2] << 16 | static_cast<uint32_t>(big[3]) << 24;
+    pos += 4;
+  }
+  return true;
+}
+
 void ReadSWFInfoTags(FileWindow& file, SWFInfo& info) {
   info.BackColor = L"000000";
   if (info.FirstTagOffset < 1) return;
@@ -231,17 +246,9 @@ void ReadSWFInfoTags(FileWindow& file, SWFInfo& info) {
   uint64_t size = static_cast<uint64_t>(file.Size() > 0 ? file.Size() : 0);
   int count = 0;
   while (pos < size && count < kMaxInfoTags) {
-    std::span<const uint8_t> head = file.Get(pos, 2);
-    if (head.empty()) break;
-    uint32_t code = (head[0] | head[1] << 8) >> 6;
-    uint32_t length = head[0] & 63;
-    pos += 2;
-    if (length == 63) {
-      std::span<const uint8_t> big = file.Get(pos, 4);
-      if (big.empty()) break;
-      length = big[0] | big[1] << 8 | big[2] << 16 | static_cast<uint32_t>(big[3]) << 24;
-      pos += 4;
-    }
+    SWFTagHeader tag;
+    if (!ReadSWFTagHeader(file, pos, tag)) break;
+    const uint32_t code = tag.Code, length = tag.Length;
     if (length > size - pos) break;  // the body runs past the end
     ++count;
     if (length > kLongTag) count = kMaxInfoTags;

@@ -28,6 +28,14 @@ long Ceiling(double x);
 // rectangle at the reader's position (just after the 8-byte header) and fails
 // when the bytes end inside it.
 bool ReadSWFFrameRect(ByteReader& reader, SWFInfo& info);
+// A tag's record header: its code and body length.
+struct SWFTagHeader {
+  uint32_t Code = 0;
+  uint32_t Length = 0;
+};
+// Reads the record header at pos (short form, or long form with a 32-bit length) and
+// moves pos to the tag's body; false when the header runs past the file's end.
+bool ReadSWFTagHeader(FileWindow& file, uint64_t& pos, SWFTagHeader& tag);
 // Reads at most five tags from FirstTagOffset: background colour and metadata.
 void ReadSWFInfoTags(FileWindow& file, SWFInfo& info);
 // The title and description of a Metadata tag's body (RDF text).
