@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "moviefiles/images/IntelJPEGLibrary.h"
 #include "moviefiles/images/cAlphaDibSection.h"
 #include "moviefiles/images/cDIBSection.h"
@@ -20,17 +21,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) / double(freq.QuadPart);
-}
 
 // Median seconds of one call over several rounds (after one warm-up call).
 double Measure(const std::function<void()>& fn, int rounds) {
@@ -117,13 +107,6 @@ Bytes MakePng(int w, int h, int colorType) {
     Chunk(out, "IDAT", Bytes(z.begin() + at, z.begin() + std::min(z.size(), at + 65536)));
   Chunk(out, "IEND", {});
   return out;
-}
-
-void WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
 }
 
 template <class T>

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "moviefiles/SWFModule.h"
 #include "services/Services.h"
 
@@ -73,15 +74,6 @@ Bytes Compress(const Bytes& body) {
   compress2(z.data(), &n, body.data(), body.size(), 6);
   z.resize(n);
   return z;
-}
-
-bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD put = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-  CloseHandle(h);
-  return ok;
 }
 
 // The plain cost the header reader is measured against.

@@ -7,22 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchCommon.h"
 #include "services/XmlDocument.h"
-
-namespace {
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-}  // namespace
 
 int main() {
   const int keys = 1000;

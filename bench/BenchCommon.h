@@ -1,0 +1,30 @@
+// Pieces every benchmark program uses: a high-resolution clock in seconds and
+// writing a generated file. Header only: each bench/*.cpp is a program of its own.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Seconds from the performance counter (differences are what count).
+inline double Now() {
+  static LARGE_INTEGER freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+// Writes bytes as the whole content of path; false when it can't be created or written.
+inline bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
