@@ -92,11 +92,7 @@ void ComboBox::SetListIndex(int index) {
 std::wstring ComboBox::Text() const {
   if (!hwnd_) return design_.Text;
   if (design_.Style == 2) return List(ListIndex());
-  int n = GetWindowTextLengthW(hwnd_);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hwnd_, text.data(), n + 1);
-  text.resize(static_cast<size_t>(n));
-  return text;
+  return WindowText(hwnd_);
 }
 
 void ComboBox::SetText(const std::wstring& text) {

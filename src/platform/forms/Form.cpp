@@ -389,11 +389,7 @@ void Form::SetEnabled(bool enabled) {
 
 std::wstring Form::Caption() const {
   if (!hwnd_) return design_.Caption;
-  int n = GetWindowTextLengthW(hwnd_);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hwnd_, text.data(), n + 1);
-  text.resize(static_cast<size_t>(n));
-  return text;
+  return WindowText(hwnd_);
 }
 
 void Form::SetCaption(const std::wstring& caption) {
@@ -589,13 +585,7 @@ bool Form::PreTranslate(MSG& msg) {
 // ---- window procedure ----
 
 void Form::RaiseOwnMouse(UINT msg, int button, int shift, int x, int y) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: Raise(L"MouseDown", OnMouseDown, button, shift, x, y); break;
-    case WM_LBUTTONUP: Raise(L"MouseUp", OnMouseUp, button, shift, x, y); break;
-    case WM_MOUSEMOVE: Raise(L"MouseMove", OnMouseMove, button, shift, x, y); break;
-    case WM_LBUTTONDBLCLK: Raise(L"DblClick", OnDblClick); break;
-    default: Raise(L"Click", OnClick); break;
-  }
+  RaiseContainerMouse(*this, msg, button, shift, x, y);
 }
 
 LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

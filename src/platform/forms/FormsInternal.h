@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "platform/forms/Control.h"
 #include "platform/forms/Form.h"
@@ -49,6 +50,22 @@ struct ControlAccess {
   // Routes the mouse and keys of an inner window (a combo box's edit field) to c.
   static void SubclassChild(Control& c, HWND child);
 };
+
+// The text of a window ("" when it has none).
+std::wstring WindowText(HWND hwnd);
+
+// RaiseOwnMouse of a form or picture box: the mouse event a message stands for,
+// DblClick for a left double click and Click for anything else.
+template <class T>
+void RaiseContainerMouse(T& self, UINT msg, int button, int shift, int x, int y) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: Raise(L"MouseDown", self.OnMouseDown, button, shift, x, y); break;
+    case WM_LBUTTONUP: Raise(L"MouseUp", self.OnMouseUp, button, shift, x, y); break;
+    case WM_MOUSEMOVE: Raise(L"MouseMove", self.OnMouseMove, button, shift, x, y); break;
+    case WM_LBUTTONDBLCLK: Raise(L"DblClick", self.OnDblClick); break;
+    default: Raise(L"Click", self.OnClick); break;
+  }
+}
 
 // The usual LoadClone: a new element at index of the control's array, made from
 // the control's current properties and hidden.

@@ -66,13 +66,7 @@ LRESULT CALLBACK PictureBox::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void PictureBox::RaiseOwnMouse(UINT msg, int button, int shift, int x, int y) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: Raise(L"MouseDown", OnMouseDown, button, shift, x, y); break;
-    case WM_LBUTTONUP: Raise(L"MouseUp", OnMouseUp, button, shift, x, y); break;
-    case WM_MOUSEMOVE: Raise(L"MouseMove", OnMouseMove, button, shift, x, y); break;
-    case WM_LBUTTONDBLCLK: Raise(L"DblClick", OnDblClick); break;
-    default: Raise(L"Click", OnClick); break;
-  }
+  RaiseContainerMouse(*this, msg, button, shift, x, y);
 }
 
 void PictureBox::SetBackColor(Color color) {

@@ -21,11 +21,7 @@ void TextBox::Create() {
 
 std::wstring TextBox::Text() const {
   if (!hwnd_) return design_.Text;
-  int n = GetWindowTextLengthW(hwnd_);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hwnd_, text.data(), n + 1);
-  text.resize(static_cast<size_t>(n));
-  return text;
+  return WindowText(hwnd_);
 }
 
 void TextBox::SetText(const std::wstring& text) {
