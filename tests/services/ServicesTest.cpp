@@ -2,7 +2,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cwctype>
+#include <regex>
+#include <tuple>
 
 #include "LogCapture.h"
 #include "support/TestSupport.h"
@@ -21,54 +22,45 @@ const std::string kLogHead =
 
 std::wstring TestLogName() { return L"Services Test " + std::to_wstring(GetCurrentProcessId()); }
 
-bool AllDigits(const std::wstring& s) {
-  if (s.empty()) return false;
-  for (wchar_t c : s)
-    if (!std::iswdigit(c)) return false;
-  return true;
-}
-
-TEST(InitServices, SetsFoldersAndWritesTheLogHead) {
-  TempDir dir;
-  std::wstring base = dir.Path().substr(0, dir.Path().size() - 1);  // without its "\"
-  LogCapture log;
-  InitServices(base, TestLogName());
-  EXPECT_EQ(AppFolder, dir.Path());
-  EXPECT_EQ(MediaFolder, dir.Path() + L"Media\\");
-  EXPECT_EQ(BinaryFolder, dir.Path() + L"Media\\Binary\\");
-  EXPECT_EQ(FlashFolder, dir.Path() + L"Media\\Flash\\");
-  EXPECT_EQ(SkinFolder, dir.Path() + L"Media\\Skin\\");
-  EXPECT_EQ(LanguagesFolder, dir.Path() + L"Languages\\");
-  EXPECT_EQ(UserDataFolder, GetSpecialFolder(CSIDL_APPDATA) + L"SWF.zel\\");
-  EXPECT_EQ(UserSkinFolder, UserDataFolder + L"Skin\\");
-  EXPECT_EQ(CacheFolder, GetTempDir() + L"SWF.zel Cache\\");
-  EXPECT_EQ(LogFile, UserDataFolder + TestLogName() + L".Log.html");
-  EXPECT_TRUE(PathIsDirectoryW(UserSkinFolder.c_str()));
-  EXPECT_TRUE(PathIsDirectoryW(CacheFolder.c_str()));
-
+void ExpectLogHead() {
   auto bytes = ReadBytes(LogFile);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kLogHead);
+}
+
+TEST(InitServices, SetsFoldersWritesTheLogHeadAndReplacesAnOldLog) {
+  TempDir dir;
+  const std::wstring& app = dir.Path();
+  LogCapture log;
+  InitServices(app.substr(0, app.size() - 1), TestLogName());  // without its "\"
+  const std::vector<std::pair<std::wstring, std::wstring>> folders = {
+      {AppFolder, app},
+      {MediaFolder, app + L"Media\\"},
+      {BinaryFolder, app + L"Media\\Binary\\"},
+      {FlashFolder, app + L"Media\\Flash\\"},
+      {SkinFolder, app + L"Media\\Skin\\"},
+      {LanguagesFolder, app + L"Languages\\"},
+      {UserDataFolder, GetSpecialFolder(CSIDL_APPDATA) + L"SWF.zel\\"},
+      {UserSkinFolder, UserDataFolder + L"Skin\\"},
+      {CacheFolder, GetTempDir() + L"SWF.zel Cache\\"},
+      {LogFile, UserDataFolder + TestLogName() + L".Log.html"}};
+  for (const auto& [folder, expected] : folders) EXPECT_EQ(folder, expected);
+  EXPECT_TRUE(PathIsDirectoryW(UserSkinFolder.c_str()));
+  EXPECT_TRUE(PathIsDirectoryW(CacheFolder.c_str()));
+  ExpectLogHead();
 
   ASSERT_EQ(log.lines.size(), 5u);
   EXPECT_EQ(log.lines[0], L"<b>SWF.zel</b>");
   EXPECT_EQ(log.lines[1], L"");
-  EXPECT_EQ(log.lines[2].rfind(L"SWF.zel 1.0.883 :: ", 0), 0u) << log.lines[2];
-  EXPECT_GT(log.lines[2].size(), std::wstring(L"SWF.zel 1.0.883 :: ").size());
+  EXPECT_TRUE(std::regex_match(log.lines[2], std::wregex(L"SWF\\.zel 1\\.0\\.883 :: .+"))) << log.lines[2];
   EXPECT_EQ(log.lines[3], L"Windows " + WinVersionName + L" Build #" + WinVersionExtra);
   EXPECT_EQ(log.lines[4], L"");
-  DeleteFileW(LogFile.c_str());
-}
 
-TEST(InitServices, ReplacesAnOldLogAndAcceptsATrailingBackslash) {
-  TempDir dir;
-  InitServices(dir.Path(), TestLogName());
-  EXPECT_EQ(AppFolder, dir.Path());
-  EXPECT_EQ(MediaFolder, dir.Path() + L"Media\\");
+  // A second start (here with a trailing "\") replaces the old log.
   ASSERT_TRUE(WriteText(LogFile, std::string(5000, 'x')));
-  InitServices(dir.Path(), TestLogName());
-  EXPECT_EQ(AppFolder, dir.Path());
-  auto bytes = ReadBytes(LogFile);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kLogHead);
+  InitServices(app, TestLogName());
+  EXPECT_EQ(AppFolder, app);
+  EXPECT_EQ(MediaFolder, app + L"Media\\");
+  ExpectLogHead();
   DeleteFileW(LogFile.c_str());
 }
 
@@ -95,40 +87,31 @@ TEST(ReportError, HandsTheErrorLinesAndClearsTheError) {
   EXPECT_EQ(log.lines[7], L"<B>ALERT:</B> Proc<BR>Overflow<BR>Src");
 }
 
-TEST(StopWatch, MeasuresFromTheStartOrTheLastLap) {
+TEST(StopWatch, MeasuresFromTheStartOrTheLastLapOnTheMonotonicClock) {
   double now = 500.0;
   SetStopWatchClock([&] { return now; });
   StopWatchTimes[0] = StopWatchTimes[1] = 0;
   LogCapture log;
   StopWatch(L"", true);  // starts the watch, no line
   EXPECT_TRUE(log.lines.empty());
-  now = 500.25;
-  StopWatch(L"Loading", false);
-  now = 500.75;
-  StopWatch(L"Step", false);  // from the previous call
-  now = 501.0;
-  StopWatch(L"", false);  // restarts the lap only
-  now = 502.0;
-  StopWatch(L"Lap", false);
-  StopWatch(L"Total", true);
-  std::vector<std::wstring> expected = {L"Loading in 250 ms", L"Step in 500 ms", L"Lap in 1000 ms",
-                                        L"Total in 2000 ms"};
-  EXPECT_EQ(log.lines, expected);
+  for (const auto& [at, label, total] : std::vector<std::tuple<double, const wchar_t*, bool>>{
+           {500.25, L"Loading", false},
+           {500.75, L"Step", false},  // from the previous call
+           {501.0, L"", false},       // restarts the lap only
+           {502.0, L"Lap", false},
+           {502.0, L"Total", true}}) {
+    now = at;
+    StopWatch(label, total);
+  }
+  EXPECT_EQ(log.lines, (std::vector<std::wstring>{L"Loading in 250 ms", L"Step in 500 ms", L"Lap in 1000 ms",
+                                                  L"Total in 2000 ms"}));
   SetStopWatchClock(nullptr);
-  StopWatchTimes[0] = StopWatchTimes[1] = 0;
-}
 
-TEST(StopWatch, RunsOnTheMonotonicClock) {
-  StopWatchTimes[0] = StopWatchTimes[1] = 0;
-  LogCapture log;
+  log.lines.clear();
   StopWatch(L"", true);
   StopWatch(L"Quick", true);
   ASSERT_EQ(log.lines.size(), 1u);
-  const std::wstring& line = log.lines[0];
-  ASSERT_EQ(line.rfind(L"Quick in ", 0), 0u);
-  ASSERT_GE(line.size(), 12u);
-  EXPECT_EQ(line.substr(line.size() - 3), L" ms");
-  EXPECT_TRUE(AllDigits(line.substr(9, line.size() - 12))) << line;
+  EXPECT_TRUE(std::regex_match(log.lines[0], std::wregex(L"Quick in \\d+ ms"))) << log.lines[0];
   StopWatchTimes[0] = StopWatchTimes[1] = 0;
 }
 
@@ -137,11 +120,8 @@ TEST(StartupQueries, VersionTextsAndFolders) {
   EXPECT_TRUE(IsCompiled());
   ASSERT_TRUE(GetWindowsVersion());
   EXPECT_FALSE(WinVersionUnknown);
-  size_t dot = WinVersionName.find(L'.');
-  ASSERT_NE(dot, std::wstring::npos);
-  EXPECT_TRUE(AllDigits(WinVersionName.substr(0, dot)));
-  EXPECT_TRUE(AllDigits(WinVersionName.substr(dot + 1)));
-  EXPECT_TRUE(AllDigits(WinVersionExtra));
+  EXPECT_TRUE(std::regex_match(WinVersionName, std::wregex(L"\\d+\\.\\d+"))) << WinVersionName;
+  EXPECT_TRUE(std::regex_match(WinVersionExtra, std::wregex(L"\\d+"))) << WinVersionExtra;
   std::wstring temp = GetTempDir();
   ASSERT_FALSE(temp.empty());
   EXPECT_EQ(temp.back(), L'\\');
@@ -157,9 +137,7 @@ class FindAppWindowTest : public ::testing::Test {
     return CreateWindowExW(0, L"STATIC", caption, WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
   }
-  static void Save(HWND w) {
-    SaveRegString(L"Window", L"hWnd", std::to_wstring(reinterpret_cast<uintptr_t>(w)));
-  }
+  static std::wstring Text(HWND w) { return std::to_wstring(reinterpret_cast<uintptr_t>(w)); }
 };
 
 TEST_F(FindAppWindowTest, FindsOnlyAWindowWithTheCaptionPrefix) {
@@ -167,20 +145,13 @@ TEST_F(FindAppWindowTest, FindsOnlyAWindowWithTheCaptionPrefix) {
   HWND bare = Make(L"SWF.zel");
   HWND lower = Make(L"swf.zel - movie.swf");
   ASSERT_TRUE(running && bare && lower);
-
-  Save(running);
-  EXPECT_EQ(FindAppWindow(L"SWF.zel - "), running);
-  Save(bare);
-  EXPECT_EQ(FindAppWindow(L"SWF.zel - "), nullptr);
-  Save(lower);
-  EXPECT_EQ(FindAppWindow(L"SWF.zel - "), nullptr);
-
-  SaveRegString(L"Window", L"hWnd", L"0");
-  EXPECT_EQ(FindAppWindow(L"SWF.zel - "), nullptr);
-  SaveRegString(L"Window", L"hWnd", L"junk");
-  EXPECT_EQ(FindAppWindow(L"SWF.zel - "), nullptr);
-
-  Save(running);
+  for (const auto& [saved, found] : std::vector<std::pair<std::wstring, HWND>>{
+           {Text(running), running}, {Text(bare), nullptr}, {Text(lower), nullptr}, {L"0", nullptr},
+           {L"junk", nullptr}}) {
+    SaveRegString(L"Window", L"hWnd", saved);
+    EXPECT_EQ(FindAppWindow(L"SWF.zel - "), found) << saved;
+  }
+  SaveRegString(L"Window", L"hWnd", Text(running));
   DestroyWindow(running);
   EXPECT_EQ(FindAppWindow(L"SWF.zel - "), nullptr);
   EXPECT_EQ(FindAppWindow(L""), nullptr);
