@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "moviefiles/images/BitmapResample.h"
+#include "moviefiles/images/GdiHandles.h"
 
 namespace dib {
 
@@ -66,6 +67,12 @@ std::wstring ErrorSource(const wchar_t* suffix) {
   return name + suffix;
 }
 
+SIZE BitmapSize(HBITMAP bitmap) {
+  BITMAP bm{};
+  if (!bitmap || !GetObjectW(bitmap, sizeof(bm), &bm)) return SIZE{0, 0};
+  return SIZE{bm.bmWidth, bm.bmHeight};
+}
+
 bool Section::CreateDIB(HDC dc, long width, long height, int bitCount, HBITMAP& out) {
   if (!SizeAllowed(width, height, bitCount)) return false;
   FillInfo(info, width, height, bitCount);
@@ -108,6 +115,16 @@ void Section::LoadBlt(HDC source, long left, long top, long width, long height, 
   if (width < 0) width = Width();
   if (height < 0) height = Height();
   BitBlt(hdc, 0, 0, width, height, source, left, top, rop);
+}
+
+void Section::CopyBitmap(HBITMAP source) const {
+  HDC temp = CreateScreenCompatibleDC();
+  if (!temp) return;
+  {
+    ScopedSelect selected(temp, source);
+    LoadBlt(temp, 0, 0, -1, -1, SRCCOPY);
+  }
+  DeleteDC(temp);
 }
 
 void Section::ResampleInto(const Section& target, int channels) const {

@@ -35,6 +35,9 @@ bool WriteBitmapFile(HANDLE file, const InfoBlock& info, const uint8_t* bits);
 // The program's executable name without extension followed by suffix (error sources).
 std::wstring ErrorSource(const wchar_t* suffix);
 
+// A bitmap's width and height; 0 x 0 for no bitmap or one that can't be read.
+SIZE BitmapSize(HBITMAP bitmap);
+
 // A bottom-up DIB section selected into a memory device context of its own. The
 // owning class releases it (Release) in its destructor.
 struct Section {
@@ -59,6 +62,9 @@ struct Section {
   // Copies (left, top) of source into the bitmap's top-left corner; a width or height
   // < 0 means the bitmap's own.
   void LoadBlt(HDC source, long left, long top, long width, long height, DWORD rop) const;
+  // Copies a bitmap (the caller's) into the top-left corner through a device context
+  // compatible with the screen.
+  void CopyBitmap(HBITMAP source) const;
   // Fills target (already created) from these pixels: copied at the same size,
   // bilinear otherwise, the first `channels` bytes of each pixel. Nothing without pixels.
   void ResampleInto(const Section& target, int channels) const;

@@ -23,9 +23,8 @@ bool cAlphaDibSection::CreateDIB(HDC lHDC, long lWidth, long lHeight, HBITMAP& h
 }
 
 void cAlphaDibSection::CreateFromHBitmap(HBITMAP hBmp) {
-  BITMAP bm{};
-  if (!hBmp || !GetObjectW(hBmp, sizeof(bm), &bm)) bm = BITMAP{};
-  if (!Create(bm.bmWidth, bm.bmHeight)) return;
+  const SIZE size = dib::BitmapSize(hBmp);
+  if (!Create(size.cx, size.cy)) return;
   // A 32-bit DIB section is read with GetDIBits, so its alpha survives whatever the
   // platform's BitBlt does with the fourth byte. GetDIBits also turns top-down rows
   // round (the section's header doesn't reliably say which way up it is).
@@ -38,13 +37,7 @@ void cAlphaDibSection::CreateFromHBitmap(HBITMAP hBmp) {
                   DIB_RGB_COLORS) == Height())
       return;
   }
-  HDC temp = CreateScreenCompatibleDC();
-  if (!temp) return;
-  {
-    ScopedSelect bitmap(temp, hBmp);
-    LoadPictureBlt(temp, 0, 0, -1, -1, SRCCOPY);
-  }
-  DeleteDC(temp);
+  dib_.CopyBitmap(hBmp);
 }
 
 void cAlphaDibSection::CreateFromFile(const std::wstring& fileName, long width, long height) {

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <random>
 
-#include "moviefiles/images/GdiHandles.h"
-
 cDIBSection::~cDIBSection() { ClearUp(); }
 
 bool cDIBSection::CreateDIB(HDC lHDC, long lWidth, long lHeight, HBITMAP& hDib) {
@@ -13,16 +11,8 @@ bool cDIBSection::CreateDIB(HDC lHDC, long lWidth, long lHeight, HBITMAP& hDib) 
 }
 
 void cDIBSection::CreateFromPicture(HBITMAP picThis) {
-  BITMAP bm{};
-  if (!picThis || !GetObjectW(picThis, sizeof(bm), &bm)) bm = BITMAP{};
-  if (!Create(bm.bmWidth, bm.bmHeight)) return;
-  HDC temp = CreateScreenCompatibleDC();
-  if (!temp) return;
-  {
-    ScopedSelect picture(temp, picThis);
-    LoadPictureBlt(temp, 0, 0, -1, -1, SRCCOPY);
-  }
-  DeleteDC(temp);
+  const SIZE size = dib::BitmapSize(picThis);
+  if (Create(size.cx, size.cy)) dib_.CopyBitmap(picThis);
 }
 
 bool cDIBSection::Create(long lWidth, long lHeight) { return dib_.Create(lWidth, lHeight, 24); }
