@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/TestSupport.h"
 #include "services/XmlDocument.h"
 
@@ -53,30 +55,26 @@ TEST(XmlDocument, SelectionsInDocumentOrder) {
   EXPECT_EQ(doc.SelectNodes(L"TIPS/NONE").size(), 0u);
 }
 
-TEST(GetXMLText, ReferencesResolveUnderTheRootElement) {
+TEST(GetXMLText, ReferencesMissingNodesInvalidPathsAndEmptyDocuments) {
   XmlDocument doc;
   ASSERT_TRUE(doc.LoadXML(kLanguage));
-  EXPECT_EQ(GetXMLText(doc, L"LANG/FILE/@text", L"d"), L"File");
-  EXPECT_EQ(GetXMLText(doc, L"LANG/OPEN/@text", L"d"), L"File");
-  EXPECT_EQ(GetXMLText(doc, L"LANG/BROKEN/@text", L"d"), L"d");
-  EXPECT_EQ(GetXMLText(doc, L"LANG/EMPTY/@text", L"d"), L"d");
-  EXPECT_EQ(GetXMLText(doc, L"LANG/MISSING/@text", L"d"), L"d");
-  EXPECT_EQ(GetXMLText(doc, L"LANG/MISSING/@text", L"!FILE"), L"File");  // a default may refer too
-  EXPECT_EQ(GetXMLText(doc, L"LANG/MISSING/@text", L"!NOWHERE"), L"!NOWHERE");
-  // From a node deep inside the document, the reference still starts at the root.
-  XmlNode menu = doc.SelectSingleNode(L"LANG/MENU");
-  ASSERT_TRUE(menu);
-  EXPECT_EQ(GetXMLText(menu, L"ITEM/@text", L"d"), L"File");
-}
-
-TEST(GetXMLText, InvalidPathsAndEmptyDocumentsGiveTheDefault) {
-  XmlDocument doc;
-  ASSERT_TRUE(doc.LoadXML(kLanguage));
+  const std::vector<std::tuple<const wchar_t*, const wchar_t*, const wchar_t*>> cases = {
+      {L"LANG/FILE/@text", L"d", L"File"},
+      {L"LANG/OPEN/@text", L"d", L"File"},
+      {L"LANG/BROKEN/@text", L"d", L"d"},
+      {L"LANG/EMPTY/@text", L"d", L"d"},
+      {L"LANG/MISSING/@text", L"d", L"d"},
+      {L"LANG/MISSING/@text", L"!FILE", L"File"},  // a default may refer too
+      {L"LANG/MISSING/@text", L"!NOWHERE", L"!NOWHERE"}};
+  for (const auto& [path, dflt, text] : cases) EXPECT_EQ(GetXMLText(doc, path, dflt), text) << path << " " << dflt;
   for (const wchar_t* path : {L"00:00", L"LANG/A B", L"", L"LANG/", L"/", L"LANG[", L"LANG/@", L"@@", L"LANG/'x'",
                               L"LANG/FILE/@text/more"}) {
     EXPECT_EQ(GetXMLText(doc, path, L"d"), L"d") << path;
   }
-  EXPECT_EQ(GetXMLText(doc, L"LANG/OPEN/@text", L"d"), L"File");
+  // From a node deep inside the document, the reference still starts at the root.
+  XmlNode menu = doc.SelectSingleNode(L"LANG/MENU");
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(GetXMLText(menu, L"ITEM/@text", L"d"), L"File");
 
   XmlDocument empty;
   EXPECT_TRUE(empty.Empty());
@@ -88,38 +86,30 @@ TEST(GetXMLText, InvalidPathsAndEmptyDocumentsGiveTheDefault) {
 
 TEST(XmlDocument, FailedLoadsLeaveAnEmptyDocument) {
   TempDir dir;
-  XmlDocument doc;
-  EXPECT_FALSE(doc.Load(dir.File(L"missing.xml")));
-  EXPECT_FALSE(doc.ParseError().reason.empty());
-  EXPECT_TRUE(doc.Empty());
-
   ASSERT_TRUE(WriteText(dir.File(L"bad.xml"), "<SKIN>\n<ITEM>\n</SKIN>"));
-  ASSERT_TRUE(doc.LoadXML(L"<OLD/>"));
-  EXPECT_FALSE(doc.Load(dir.File(L"bad.xml")));
-  EXPECT_FALSE(doc.ParseError().reason.empty());
-  EXPECT_TRUE(doc.Empty());
-  EXPECT_FALSE(doc.SelectSingleNode(L"OLD"));
-
+  ASSERT_TRUE(WriteText(dir.File(L"held.xml"), "<HELD/>"));
+  XmlDocument doc;
+  auto expectFails = [&](const std::wstring& path) {
+    ASSERT_TRUE(doc.LoadXML(L"<OLD/>"));
+    EXPECT_FALSE(doc.Load(path)) << path;
+    EXPECT_FALSE(doc.ParseError().reason.empty()) << path;
+    EXPECT_TRUE(doc.Empty()) << path;
+    EXPECT_FALSE(doc.SelectSingleNode(L"OLD")) << path;
+  };
+  for (const std::wstring& path : {dir.File(L"missing.xml"), dir.File(L"bad.xml"), dir.Path(),  // a folder
+                                   dir.Path() + std::wstring(300, L'x') + L".xml"})
+    expectFails(path);
   EXPECT_FALSE(doc.LoadXML(L""));
-  EXPECT_TRUE(doc.Empty());
-  EXPECT_FALSE(doc.Load(dir.Path() + std::wstring(300, L'x') + L".xml"));
-  EXPECT_TRUE(doc.Empty());
-  EXPECT_FALSE(doc.Load(dir.Path()));  // a folder
   EXPECT_TRUE(doc.Empty());
 
   // A file another program holds open: readable while it lets others read, not otherwise.
-  ASSERT_TRUE(WriteText(dir.File(L"held.xml"), "<HELD/>"));
-  HANDLE held = CreateFileW(dir.File(L"held.xml").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(doc.Load(dir.File(L"held.xml")));
-  CloseHandle(held);
-  held = CreateFileW(dir.File(L"held.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(doc.Load(dir.File(L"held.xml")));
-  EXPECT_FALSE(doc.ParseError().reason.empty());
-  EXPECT_TRUE(doc.Empty());
-  CloseHandle(held);
+  for (DWORD share : {DWORD{FILE_SHARE_READ}, DWORD{0}}) {
+    HANDLE held = CreateFileW(dir.File(L"held.xml").c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    if (share) EXPECT_TRUE(doc.Load(dir.File(L"held.xml")));
+    else expectFails(dir.File(L"held.xml"));
+    CloseHandle(held);
+  }
 }
 
 TEST(XmlDocument, EntityExpansionIsNotFollowed) {
@@ -147,21 +137,11 @@ TEST(XmlDocument, LoadsAndSavesFiles) {
   ASSERT_TRUE(copy.Load(dir.File(L"copy.xml")));
   EXPECT_EQ(GetXMLText(copy, L"SKIN/VIEW/@id", L""), L"viewNormal");
   EXPECT_EQ(GetXMLText(copy, L"SKIN/@name", L""), L"Gr\u00fcn");
-
-  std::wstring hebrew = dir.File(L"\u05e2\u05d5\u05e8.xml");  // a file name beyond ASCII
-  ASSERT_TRUE(copy.Save(hebrew));
-  XmlDocument again;
-  EXPECT_TRUE(again.Load(hebrew));
-  EXPECT_EQ(GetXMLText(again, L"SKIN/VIEW/@id", L""), L"viewNormal");
 }
 
-}  // namespace
-
-namespace {
-
-TEST(XmlDocument, PathsWithUrlCharacters) {
+TEST(XmlDocument, PathsWithUrlCharactersOrBeyondASCII) {
   TempDir dir;
-  for (const wchar_t* name : {L"C# tools", L"50% off", L"a%20b", L"x;y&z=1", L"[1] {2}"}) {
+  for (const wchar_t* name : {L"C# tools", L"50% off", L"a%20b", L"x;y&z=1", L"[1] {2}", L"\u05e2\u05d5\u05e8"}) {
     std::wstring folder = dir.File(name) + L"\\";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << name;
     ASSERT_TRUE(WriteText(folder + L"skin.xml", "<SKIN name=\"x\"/>"));
