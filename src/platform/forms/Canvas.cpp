@@ -4,12 +4,28 @@
 
 namespace forms {
 
-Canvas::~Canvas() {
+namespace {
+
+void Fill(HDC dc, int w, int h, COLORREF back) {
+  RECT all{0, 0, w, h};
+  HBRUSH brush = CreateSolidBrush(back);
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+}
+
+}  // namespace
+
+Canvas::~Canvas() { Release(); }
+
+void Canvas::Release() {
   if (dc_) {
     SelectObject(dc_, old_);
     DeleteDC(dc_);
   }
   if (bitmap_) DeleteObject(bitmap_);
+  dc_ = nullptr;
+  bitmap_ = nullptr;
+  old_ = nullptr;
 }
 
 void Canvas::EnsureSize(int w, int h, COLORREF back) {
@@ -35,16 +51,9 @@ void Canvas::EnsureSize(int w, int h, COLORREF back) {
     return;
   }
   HGDIOBJ old = SelectObject(dc, bitmap);
-  RECT all{0, 0, nw, nh};
-  HBRUSH brush = CreateSolidBrush(back);
-  FillRect(dc, &all, brush);
-  DeleteObject(brush);
-  if (dc_) {
-    BitBlt(dc, 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
+  Fill(dc, nw, nh, back);
+  if (dc_) BitBlt(dc, 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
+  Release();
   dc_ = dc;
   bitmap_ = bitmap;
   old_ = old;
@@ -53,11 +62,7 @@ void Canvas::EnsureSize(int w, int h, COLORREF back) {
 }
 
 void Canvas::Clear(COLORREF back) {
-  if (!dc_) return;
-  RECT all{0, 0, w_, h_};
-  HBRUSH brush = CreateSolidBrush(back);
-  FillRect(dc_, &all, brush);
-  DeleteObject(brush);
+  if (dc_) Fill(dc_, w_, h_, back);
 }
 
 void Canvas::CopyTo(HDC dc, int x, int y, int w, int h) const {

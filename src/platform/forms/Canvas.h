@@ -28,6 +28,8 @@ class Canvas {
   void CopyTo(HDC dc, int x, int y, int w, int h) const;
 
  private:
+  void Release();  // deselects and deletes the surface
+
   HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_ = nullptr;
