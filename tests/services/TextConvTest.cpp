@@ -1,33 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "services/TextConv.h"
 
 namespace {
 
 TEST(TextConv, Numbers) {
-  EXPECT_EQ(TextToLong(L"  42px"), 42);
-  EXPECT_EQ(TextToLong(L"-17"), -17);
-  EXPECT_EQ(TextToLong(L"+5"), 5);
-  EXPECT_EQ(TextToLong(L"abc"), 0);
-  EXPECT_EQ(TextToLong(L""), 0);
+  for (const auto& [text, value] : std::vector<std::pair<const wchar_t*, long>>{
+           {L"  42px", 42}, {L"-17", -17}, {L"+5", 5}, {L"abc", 0}, {L"", 0}})
+    EXPECT_EQ(TextToLong(text), value) << text;
   EXPECT_EQ(TextToLongChecked(L"2147483647"), 2147483647L);
   EXPECT_EQ(TextToLongChecked(L"-2147483648"), -2147483647L - 1);
-  EXPECT_FALSE(TextToLongChecked(L"2147483648"));
-  EXPECT_FALSE(TextToLongChecked(L"-2147483649"));
-  EXPECT_FALSE(TextToLongChecked(L"123456789012345678901234567890"));
   EXPECT_EQ(TextToLongChecked(L"0000000000000000000007"), 7);
+  for (const wchar_t* tooBig : {L"2147483648", L"-2147483649", L"123456789012345678901234567890"})
+    EXPECT_FALSE(TextToLongChecked(tooBig)) << tooBig;
 }
 
 TEST(TextConv, Booleans) {
-  EXPECT_TRUE(TextToBool(L"True", false));
-  EXPECT_TRUE(TextToBool(L"TRUE", false));
-  EXPECT_FALSE(TextToBool(L" false ", true));
-  EXPECT_TRUE(TextToBool(L"-1", false));
-  EXPECT_FALSE(TextToBool(L"0", true));
-  EXPECT_TRUE(TextToBool(L"0.5", false));
-  EXPECT_TRUE(TextToBool(L"yes", true));
-  EXPECT_FALSE(TextToBool(L"1x", false));
-  EXPECT_FALSE(TextToBool(L"", false));
+  // Text, the default, what it reads as.
+  for (const auto& [text, dflt, value] : std::vector<std::tuple<const wchar_t*, bool, bool>>{
+           {L"True", false, true}, {L"TRUE", false, true}, {L" false ", true, false}, {L"-1", false, true},
+           {L"0", true, false}, {L"0.5", false, true}, {L"yes", true, true}, {L"1x", false, false},
+           {L"", false, false}})
+    EXPECT_EQ(TextToBool(text, dflt), value) << text;
   EXPECT_EQ(BoolToText(true), L"True");
   EXPECT_EQ(BoolToText(false), L"False");
 }
