@@ -38,9 +38,11 @@ void SetFileAssociations(bool swf, bool flv, bool playlist) {
   // ours now, else its current handler (which may have been set up by another
   // program since, and so becomes the new previous handler).
   bool changed = false;
+  bool ours[3] = {};
   std::wstring keep[3];
   for (int i = 0; i < 3; ++i) {
-    if (StrEqualNoCase(current[i], AssociationClass(kTypes[i].ext))) {
+    ours[i] = StrEqualNoCase(current[i], AssociationClass(kTypes[i].ext));
+    if (ours[i]) {
       keep[i] = GetRegString(L"FileTypes", kTypes[i].prevName, L"");
       // A previous handler that names the program itself would never give the type back.
       if (StrEqualNoCase(keep[i], AssociationClass(kTypes[i].ext))) keep[i].clear();
@@ -60,7 +62,10 @@ void SetFileAssociations(bool swf, bool flv, bool playlist) {
     SaveRegString(cls + L"\\DefaultIcon", L"", L"\"" + exe + L"\"," + std::to_wstring(kTypes[i].iconIndex), false,
                   HKEY_CLASSES_ROOT);
   }
+  // A type that is neither wanted nor ours is not written at all: rewriting the
+  // handler just read could only lose one that was not read as plain text.
   for (int i = 0; i < 3; ++i) {
+    if (!wanted[i] && !ours[i]) continue;
     SaveRegString(kTypes[i].ext, L"", wanted[i] ? AssociationClass(kTypes[i].ext) : keep[i], false,
                   HKEY_CLASSES_ROOT);
   }

@@ -87,3 +87,21 @@ TEST_F(AssocFixture, TypesOfOtherProgramsAreLeftAlone) {
   SetFileAssociations(false, false, false);
   EXPECT_EQ(Root(L".flv"), L"");
 }
+
+TEST_F(AssocFixture, HandlerNotReadAsTextIsNotOverwritten) {
+  // Another program's handler stored as an expandable text: not ours, so never rewritten.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L".flv", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const wchar_t other[] = L"Other.flv";
+  RegSetValueExW(key, L"", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(other), sizeof(other));
+  SetFileAssociations(true, false, true);
+  SetFileAssociations(false, false, false);
+  wchar_t data[64] = {};
+  DWORD type = 0, size = sizeof(data);
+  EXPECT_EQ(RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_STREQ(data, other);
+  EXPECT_EQ(Root(L".swf"), L"OtherPlayer.swf");
+}
