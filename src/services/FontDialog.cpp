@@ -71,5 +71,7 @@ bool ShowFontDialog(StdFont& font, HDC& printerDC, HWND owner, COLORREF& color, 
 bool ShowFontDialog(StdFont& font, HWND owner, DWORD flags, long minSize, long maxSize) {
   HDC printer = kNoPrinterDC;
   COLORREF color = 0;
-  return ShowFontDialog(font, printer, owner, color, minSize, maxSize, flags);
+  bool chosen = ShowFontDialog(font, printer, owner, color, minSize, maxSize, flags);
+  if (printer) DeleteDC(printer);  // the default printer's context, made for this call only
+  return chosen;
 }

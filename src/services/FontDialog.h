@@ -21,8 +21,10 @@ inline HDC const kNoPrinterDC = reinterpret_cast<HDC>(static_cast<intptr_t>(-1))
 
 // Shows the font dialog started from Font; True when the user chose a font,
 // which then replaces Font, Color and Flags. PrinterDC and Flags keep the
-// adjustments made for the call. MinSize and MaxSize in points, 0 = no limit;
-// a Color other than 0 shows the effects part.
+// adjustments made for the call; a default printer's context made for a
+// PrinterDC of kNoPrinterDC belongs to the caller, who deletes it. MinSize
+// and MaxSize in points, 0 = no limit; a Color other than 0 shows the
+// effects part.
 bool ShowFontDialog(StdFont& font, HDC& printerDC, HWND owner, COLORREF& color, long minSize, long maxSize,
                     DWORD& flags);
 // The same with no printer, no colour and flags kept to the call.
