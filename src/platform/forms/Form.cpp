@@ -532,9 +532,7 @@ bool Form::PreTranslate(MSG& msg) {
   if (design_.KeyPreview && msg.hwnd != hwnd_) {
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYUP ||
         msg.message == WM_SYSKEYUP) {
-      int key = static_cast<int>(msg.wParam);
-      bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-      Raise(L"KeyDown/KeyUp", down ? OnKeyDown : OnKeyUp, key, ShiftState());
+      int key = RaiseKeyDownUp(msg.message, msg.wParam, OnKeyDown, OnKeyUp);
       if (key == 0 || !hwnd_) return true;
       msg.wParam = static_cast<WPARAM>(key);
     } else if (msg.message == WM_CHAR) {
@@ -550,7 +548,15 @@ bool Form::PreTranslate(MSG& msg) {
   }
   Control* focus = ControlFromHwnd(msg.hwnd);
   if (!focus && msg.hwnd) focus = ControlFromHwnd(GetParent(msg.hwnd));  // the edit inside a combo box
-  auto usable = [](CommandButton* b) { return b && b->Visible() && b->Enabled() && b->hWnd(); };
+  // An open combo box list keeps Enter and Escape for itself.
+  auto comboListOpen = [focus] {
+    return focus && focus->Kind() == ControlKind::ComboBox && SendMessageW(focus->hWnd(), CB_GETDROPPEDSTATE, 0, 0);
+  };
+  auto clickIfUsable = [](CommandButton* b) {
+    if (!b || !b->Visible() || !b->Enabled() || !b->hWnd()) return false;
+    b->PerformClick();
+    return true;
+  };
   switch (msg.wParam) {
     case VK_RETURN: {
       if (auto* b = dynamic_cast<CommandButton*>(focus)) {
@@ -558,23 +564,12 @@ bool Form::PreTranslate(MSG& msg) {
         return true;
       }
       if (auto* t = dynamic_cast<TextBox*>(focus); t && (GetWindowLongW(t->hWnd(), GWL_STYLE) & ES_MULTILINE)) return false;
-      if (focus && focus->Kind() == ControlKind::ComboBox &&
-          SendMessageW(focus->hWnd(), CB_GETDROPPEDSTATE, 0, 0))
-        return false;
-      CommandButton* b = DefaultButton();
-      if (!usable(b)) return false;
-      b->PerformClick();
-      return true;
+      if (comboListOpen()) return false;
+      return clickIfUsable(DefaultButton());
     }
-    case VK_ESCAPE: {
-      if (focus && focus->Kind() == ControlKind::ComboBox &&
-          SendMessageW(focus->hWnd(), CB_GETDROPPEDSTATE, 0, 0))
-        return false;
-      CommandButton* b = CancelButton();
-      if (!usable(b)) return false;
-      b->PerformClick();
-      return true;
-    }
+    case VK_ESCAPE:
+      if (comboListOpen()) return false;
+      return clickIfUsable(CancelButton());
     case VK_TAB:
       if (GetKeyState(VK_CONTROL) < 0 || msg.hwnd == hwnd_) return false;
       return IsDialogMessageW(hwnd_, &msg) != FALSE;

@@ -17,15 +17,16 @@ Image::Image(Form& form, const Args& args)
 
 void Image::SetPicture(const forms::Picture& picture) {
   picture_ = picture;
-  if (!stretch_ && picture_)
-    Move(left_, top_, picture_.Width(), picture_.Height());
-  else
-    InvalidateInContainer();
+  FitOrRepaint();
 }
 
 void Image::SetStretch(bool on) {
   stretch_ = on;
-  if (!on && picture_)
+  FitOrRepaint();
+}
+
+void Image::FitOrRepaint() {
+  if (!stretch_ && picture_)
     Move(left_, top_, picture_.Width(), picture_.Height());
   else
     InvalidateInContainer();

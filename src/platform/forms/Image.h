@@ -26,6 +26,9 @@ class Image : public Control {
   Control& LoadClone(int index) const override;
 
  private:
+  // Unstretched with a picture: takes the picture's size; otherwise repaints.
+  void FitOrRepaint();
+
   forms::Picture picture_;
   bool stretch_;
 };
