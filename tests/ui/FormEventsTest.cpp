@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <tuple>
 
 #include "PlainWindow.h"
 #include "platform/forms/FormTypes.h"
@@ -37,45 +38,59 @@ HDROP MakeDrop(const std::vector<std::wstring>& files, POINT pt) {
   return static_cast<HDROP>(g);
 }
 
+// A plain window hooked by a CFormEvents for the length of a test.
+class FormEvents : public ::testing::Test {
+ protected:
+  PlainWindow w;
+  CFormEvents events;
+  void SetUp() override { ASSERT_TRUE(events.HookWindow(w.h)); }
+  LRESULT Send(UINT msg, WPARAM wParam, const void* data) {
+    return SendMessageW(w.h, msg, wParam, reinterpret_cast<LPARAM>(data));
+  }
+  LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) { return SendMessageW(w.h, msg, wParam, lParam); }
+};
+
 }  // namespace
 
 TEST(SubclassTable, TenSlotsThenError999AndTheOthersKeepWorking) {
-  std::vector<std::unique_ptr<PlainWindow>> windows;
-  std::vector<std::unique_ptr<CFormEvents>> hooks;
-  std::vector<int> compacted(11, 0);
+  struct Hooked {
+    PlainWindow w;
+    CFormEvents events;
+    int compacted = 0;
+  };
+  std::vector<std::unique_ptr<Hooked>> h;
   for (int i = 0; i < 11; ++i) {
-    windows.push_back(std::make_unique<PlainWindow>());
-    hooks.push_back(std::make_unique<CFormEvents>());
-    hooks[i]->CompactingMemory = [&compacted, i] { compacted[i]++; };
+    h.push_back(std::make_unique<Hooked>());
+    h[i]->events.CompactingMemory = [&n = h[i]->compacted] { n++; };
   }
   for (int i = 0; i < 10; ++i) {
-    ASSERT_TRUE(hooks[i]->HookWindow(windows[i]->h));
-    EXPECT_EQ(hooks[i]->Slot(), i + 1);
+    ASSERT_TRUE(h[i]->events.HookWindow(h[i]->w.h));
+    EXPECT_EQ(h[i]->events.Slot(), i + 1);
   }
   ClearError();
-  EXPECT_FALSE(hooks[10]->HookWindow(windows[10]->h));
+  EXPECT_FALSE(h[10]->events.HookWindow(h[10]->w.h));
   EXPECT_EQ(CurrentError().Number, 999);
   EXPECT_EQ(CurrentError().Source, L"CFormEvents class");
   EXPECT_EQ(CurrentError().Description, L"Too many subclassed windows");
-  EXPECT_EQ(hooks[10]->Slot(), 0);
-  EXPECT_EQ(hooks[10]->hWnd(), windows[10]->h);  // keeps the window, without a slot
-
-  for (int i = 0; i < 11; ++i) SendMessageW(windows[i]->h, WM_COMPACTING, 0, 0);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(compacted[i], 1) << i;
-  EXPECT_EQ(compacted[10], 0);
-  for (int i = 0; i < 11; ++i) EXPECT_TRUE(windows[i]->Saw(WM_COMPACTING)) << i;
+  EXPECT_EQ(h[10]->events.Slot(), 0);
+  EXPECT_EQ(h[10]->events.hWnd(), h[10]->w.h);  // keeps the window, without a slot
+  for (int i = 0; i < 11; ++i) {
+    SendMessageW(h[i]->w.h, WM_COMPACTING, 0, 0);
+    EXPECT_EQ(h[i]->compacted, i < 10 ? 1 : 0) << i;
+    EXPECT_TRUE(h[i]->w.Saw(WM_COMPACTING)) << i;
+  }
 
   // Hooking the same window again keeps the slot; letting go frees it for the 11th.
-  EXPECT_TRUE(hooks[3]->HookWindow(windows[3]->h));
-  EXPECT_EQ(hooks[3]->Slot(), 4);
-  EXPECT_TRUE(hooks[3]->HookWindow(nullptr));
-  EXPECT_EQ(hooks[3]->Slot(), 0);
-  EXPECT_EQ(hooks[3]->hWnd(), nullptr);
-  EXPECT_TRUE(hooks[10]->HookWindow(windows[10]->h));
-  EXPECT_EQ(hooks[10]->Slot(), 4);
+  EXPECT_TRUE(h[3]->events.HookWindow(h[3]->w.h));
+  EXPECT_EQ(h[3]->events.Slot(), 4);
+  EXPECT_TRUE(h[3]->events.HookWindow(nullptr));
+  EXPECT_EQ(h[3]->events.Slot(), 0);
+  EXPECT_EQ(h[3]->events.hWnd(), nullptr);
+  EXPECT_TRUE(h[10]->events.HookWindow(h[10]->w.h));
+  EXPECT_EQ(h[10]->events.Slot(), 4);
 }
 
-TEST(SubclassTable, ReleasedSlotAnswersZeroAndCallsNothing) {
+TEST(SubclassTable, ReleasedSlotAnswersZeroAndADestroyedWindowGivesItsSlotBack) {
   PlainWindow w;
   WNDPROC entry;
   {
@@ -89,50 +104,38 @@ TEST(SubclassTable, ReleasedSlotAnswersZeroAndCallsNothing) {
   w.seen.clear();
   EXPECT_EQ(CallWindowProcW(entry, w.h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), 0);
   EXPECT_TRUE(w.seen.empty());
-}
 
-TEST(SubclassTable, DestroyedWindowGivesItsSlotBack) {
   CFormEvents events;
   {
-    PlainWindow w;
-    ASSERT_TRUE(events.HookWindow(w.h));
+    PlainWindow gone;
+    ASSERT_TRUE(events.HookWindow(gone.h));
     EXPECT_NE(events.Slot(), 0);
   }
   EXPECT_EQ(events.Slot(), 0);
   for (int i = 1; i <= SubclassSlotCount; ++i) EXPECT_EQ(SubclassTable[i].hWnd, nullptr) << i;
 }
 
-TEST(FormEvents, CopyDataIsBoundedByItsByteCount) {
-  PlainWindow w;
-  CFormEvents events;
-  ASSERT_TRUE(events.HookWindow(w.h));
-  std::vector<std::wstring> texts;
-  HWND sender = nullptr;
+TEST_F(FormEvents, CopyDataIsBoundedByItsByteCount) {
+  std::wstring got;
+  HWND sender = w.h;
   events.CopyData = [&](std::wstring& text, HWND& from) {
-    texts.push_back(text);
+    got = text;
     sender = from;
   };
   const wchar_t abcdef[] = {L'a', L'b', L'c', L'd', L'e', L'f'};  // no terminator
-  SendCopyData(w.h, abcdef, 0);
-  SendCopyData(w.h, abcdef, 7);
-  SendCopyData(w.h, abcdef, 12);
   const wchar_t withNul[] = L"C:\\a.swf\0garbage";
-  SendCopyData(w.h, withNul, sizeof(withNul));
-  SendCopyData(w.h, nullptr, 40);
-  ASSERT_EQ(texts.size(), 5u);
-  EXPECT_EQ(texts[0], L"");
-  EXPECT_EQ(texts[1], L"abc");
-  EXPECT_EQ(texts[2], L"abcdef");
-  EXPECT_EQ(texts[3], L"C:\\a.swf");
-  EXPECT_EQ(texts[4], L"");
+  for (const auto& [data, bytes, text] : std::vector<std::tuple<const void*, DWORD, std::wstring>>{
+           {abcdef, 0, L""}, {abcdef, 7, L"abc"}, {abcdef, 12, L"abcdef"},
+           {withNul, sizeof(withNul), L"C:\\a.swf"}, {nullptr, 40, L""}}) {
+    got = L"not raised";
+    SendCopyData(w.h, data, bytes);
+    EXPECT_EQ(got, text) << bytes;
+  }
   EXPECT_EQ(sender, nullptr);
   EXPECT_TRUE(w.Saw(WM_COPYDATA));  // not consumed
 }
 
-TEST(FormEvents, AppCommandDecodingAndHandled) {
-  PlainWindow w;
-  CFormEvents events;
-  ASSERT_TRUE(events.HookWindow(w.h));
+TEST_F(FormEvents, AppCommandDecodingAndHandled) {
   long cmd = -1, dev = -1, keys = -1;
   bool handle = true;
   events.AppCommand = [&](long c, long d, long k, bool& handled) {
@@ -140,25 +143,20 @@ TEST(FormEvents, AppCommandDecodingAndHandled) {
     handled = handle;
   };
   // Play/pause from a mouse button with Ctrl held.
-  LPARAM l = MAKELPARAM(MK_CONTROL, APPCOMMAND_MEDIA_PLAY_PAUSE | FAPPCOMMAND_MOUSE);
-  EXPECT_EQ(SendMessageW(w.h, WM_APPCOMMAND, 0, l), TRUE);
+  EXPECT_EQ(Send(WM_APPCOMMAND, 0, MAKELPARAM(MK_CONTROL, APPCOMMAND_MEDIA_PLAY_PAUSE | FAPPCOMMAND_MOUSE)), TRUE);
   EXPECT_EQ(cmd, APPCOMMAND_MEDIA_PLAY_PAUSE);
   EXPECT_EQ(dev, 0x8000);
   EXPECT_EQ(keys, MK_CONTROL);
   EXPECT_FALSE(w.Saw(WM_APPCOMMAND));
 
   handle = false;
-  l = MAKELPARAM(0, APPCOMMAND_VOLUME_MUTE | FAPPCOMMAND_OEM);
-  SendMessageW(w.h, WM_APPCOMMAND, 0, l);
+  Send(WM_APPCOMMAND, 0, MAKELPARAM(0, APPCOMMAND_VOLUME_MUTE | FAPPCOMMAND_OEM));
   EXPECT_EQ(cmd, APPCOMMAND_VOLUME_MUTE);
   EXPECT_EQ(dev, 0x1000);
   EXPECT_TRUE(w.Saw(WM_APPCOMMAND));
 }
 
-TEST(FormEvents, SizingAndMinMaxInfoWriteBack) {
-  PlainWindow w;
-  CFormEvents events;
-  ASSERT_TRUE(events.HookWindow(w.h));
+TEST_F(FormEvents, SizingAndMinMaxInfoWriteBack) {
   bool change = false;
   int edge = 0;
   events.Resizing = [&](long& left, long& top, long& right, long& bottom, int e) {
@@ -166,14 +164,14 @@ TEST(FormEvents, SizingAndMinMaxInfoWriteBack) {
     if (change) right = left + 300, bottom = top + 200;
   };
   RECT rc{10, 20, 110, 220};
-  EXPECT_EQ(SendMessageW(w.h, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&rc)), 0);
+  EXPECT_EQ(Send(WM_SIZING, WMSZ_BOTTOMRIGHT, &rc), 0);
   EXPECT_EQ(edge, WMSZ_BOTTOMRIGHT);
   EXPECT_EQ(rc.right, 110);
   w.sizingResult = TRUE;  // the previous procedure's answer stands when nothing changed
-  EXPECT_EQ(SendMessageW(w.h, WM_SIZING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&rc)), TRUE);
+  EXPECT_EQ(Send(WM_SIZING, WMSZ_LEFT, &rc), TRUE);
   change = true;
   w.sizingResult = 0;
-  EXPECT_EQ(SendMessageW(w.h, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&rc)), -1);
+  EXPECT_EQ(Send(WM_SIZING, WMSZ_RIGHT, &rc), -1);
   EXPECT_EQ(rc.left, 10);
   EXPECT_EQ(rc.right, 310);
   EXPECT_EQ(rc.bottom, 220);
@@ -184,16 +182,13 @@ TEST(FormEvents, SizingAndMinMaxInfoWriteBack) {
   MINMAXINFO mmi{};
   mmi.ptMaxSize = {1, 2};
   mmi.ptMaxTrackSize = {7, 8};
-  SendMessageW(w.h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  Send(WM_GETMINMAXINFO, 0, &mmi);
   EXPECT_EQ(mmi.ptMinTrackSize.x, 333);
   EXPECT_EQ(mmi.ptMinTrackSize.y, 222);
   EXPECT_EQ(mmi.ptMaxTrackSize.y, 8);
 }
 
-TEST(FormEvents, ThreeDroppedFilesInOrderAtFullLength) {
-  PlainWindow w;
-  CFormEvents events;
-  ASSERT_TRUE(events.HookWindow(w.h));
+TEST_F(FormEvents, ThreeDroppedFilesInOrderAtFullLength) {
   events.SetDragDrop(true);
   EXPECT_TRUE(GetWindowLongPtrW(w.h, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   std::vector<std::wstring> got;
@@ -211,10 +206,8 @@ TEST(FormEvents, ThreeDroppedFilesInOrderAtFullLength) {
   EXPECT_EQ(y, 34);
 }
 
-TEST(FormEvents, HotKeysAndTheirFailure) {
-  PlainWindow w, other;
-  CFormEvents events;
-  ASSERT_TRUE(events.HookWindow(w.h));
+TEST_F(FormEvents, HotKeysAndTheirFailure) {
+  PlainWindow other;
   std::vector<std::wstring> log;
   SetLogSink([&](const std::wstring& text, bool) { log.push_back(text); });
   ASSERT_TRUE(RegisterHotKey(other.h, 1, MOD_CONTROL | MOD_ALT, VK_F9));
@@ -235,24 +228,21 @@ TEST(FormEvents, HotKeysAndTheirFailure) {
     seenId = id;
     keyData = 0x00770002;
   };
-  SendMessageW(w.h, WM_HOTKEY, 3, MAKELPARAM(MOD_ALT, VK_F2));
+  Send(WM_HOTKEY, 3, MAKELPARAM(MOD_ALT, VK_F2));
   EXPECT_EQ(seenId, 3);
   ASSERT_TRUE(w.Saw(WM_HOTKEY));
   EXPECT_EQ(w.Last(WM_HOTKEY)->lParam, 0x00770002);  // the change reached the previous procedure
 }
 
-TEST(FormEvents, ActivationDisplayAndErasing) {
-  PlainWindow w;
-  CFormEvents events;
-  ASSERT_TRUE(events.HookWindow(w.h));
+TEST_F(FormEvents, ActivationDisplayAndErasing) {
   std::vector<bool> active;
   events.ActivateApp = [&](bool& a) {
     active.push_back(a);
     a = !a;  // discarded
   };
-  SendMessageW(w.h, WM_ACTIVATEAPP, FALSE, 0);
+  Send(WM_ACTIVATEAPP, FALSE);
   EXPECT_TRUE(events.Inactive());
-  SendMessageW(w.h, WM_ACTIVATEAPP, TRUE, 0);
+  Send(WM_ACTIVATEAPP, TRUE);
   EXPECT_FALSE(events.Inactive());
   EXPECT_EQ(active, (std::vector<bool>{false, true}));
 
@@ -262,46 +252,43 @@ TEST(FormEvents, ActivationDisplayAndErasing) {
     width = wd, height = ht;
     colors.push_back(c);
   };
-  SendMessageW(w.h, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
-  SendMessageW(w.h, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+  Send(WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
+  Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
   EXPECT_EQ(colors, (std::vector<unsigned long>{16777216ul, 0xFFFFFFFFul}));
   EXPECT_EQ(width, 1920);
   EXPECT_EQ(height, 1080);
 
   HDC dc = GetDC(w.h);
   w.seen.clear();
-  EXPECT_NE(SendMessageW(w.h, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0);
+  EXPECT_NE(Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), 0);
   EXPECT_FALSE(w.Saw(WM_ERASEBKGND));
   ReleaseDC(w.h, dc);
 }
 
-TEST(FormEvents, OwnerDrawnItemsAnswerTrueWhenDrawnHere) {
-  PlainWindow w;
-  CFormEvents events;
-  ASSERT_TRUE(events.HookWindow(w.h));
+TEST_F(FormEvents, OwnerDrawnItemsAnswerTrueWhenDrawnHere) {
   DRAWITEMSTRUCT di{};
   di.CtlType = ODT_MENU;
   // Without a menu painter the previous procedure gets the item.
-  SendMessageW(w.h, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di));
+  Send(WM_DRAWITEM, 0, &di);
   EXPECT_TRUE(w.Saw(WM_DRAWITEM));
 
   int drawn = 0;
   OwnerDrawHooks.DrawMenuItem = [&](HWND, DRAWITEMSTRUCT&) { drawn++; };
   OwnerDrawHooks.MeasureMenuItem = [](HWND, UINT, ULONG_PTR, SIZE& size, bool) { size = {50, 20}; };
   w.seen.clear();
-  EXPECT_EQ(SendMessageW(w.h, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di)), TRUE);
+  EXPECT_EQ(Send(WM_DRAWITEM, 0, &di), TRUE);
   EXPECT_EQ(drawn, 1);
   EXPECT_FALSE(w.Saw(WM_DRAWITEM));
 
   MEASUREITEMSTRUCT mi{};
   mi.CtlType = ODT_MENU;
   mi.itemData = 2;  // a top-level item with an icon gap
-  EXPECT_EQ(SendMessageW(w.h, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mi)), TRUE);
+  EXPECT_EQ(Send(WM_MEASUREITEM, 0, &mi), TRUE);
   EXPECT_EQ(mi.itemWidth, 66u);
   EXPECT_EQ(mi.itemHeight, 20u);
   mi = MEASUREITEMSTRUCT{};
   mi.CtlType = ODT_LISTBOX;
-  EXPECT_EQ(SendMessageW(w.h, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mi)), TRUE);
+  EXPECT_EQ(Send(WM_MEASUREITEM, 0, &mi), TRUE);
   EXPECT_EQ(mi.itemHeight, 24u);
   EXPECT_FALSE(w.Saw(WM_MEASUREITEM));
 
@@ -309,18 +296,15 @@ TEST(FormEvents, OwnerDrawnItemsAnswerTrueWhenDrawnHere) {
   std::vector<HMENU> made;
   OwnerDrawHooks.MakePopupOwnerDrawn = [&](HMENU popup, HWND, int) { made.push_back(popup); };
   HMENU popup = CreatePopupMenu();
-  SendMessageW(w.h, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, FALSE));
-  SendMessageW(w.h, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, TRUE));
+  Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, FALSE));
+  Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, TRUE));
   EXPECT_EQ(made, std::vector<HMENU>{popup});
   EXPECT_TRUE(w.Saw(WM_INITMENUPOPUP));
   DestroyMenu(popup);
   OwnerDrawHooks = OwnerDrawHandlers{};
 }
 
-TEST(FormEvents, ThrowingHandlerStaysInsideTheWindowProcedure) {
-  PlainWindow w;
-  CFormEvents events;
-  ASSERT_TRUE(events.HookWindow(w.h));
+TEST_F(FormEvents, ThrowingHandlerStaysInsideTheWindowProcedure) {
   events.Move = [] { throw std::runtime_error("handler failed"); };
   std::wstring fault;
   forms::SetFaultSink([&](const std::wstring& where, const std::wstring& what) { fault = where + L": " + what; });
