@@ -136,8 +136,9 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     }
 
     if (flags & OFN_ALLOWMULTISELECT) {
-      size_t end = fileBuf.size();
-      while (end > 0 && fileBuf[end - 1] == L'\0') --end;
+      // The answer ends at its double NUL; what follows may be left from the proposed name.
+      size_t end = 0;
+      while (end + 1 < fileBuf.size() && !(fileBuf[end] == L'\0' && fileBuf[end + 1] == L'\0')) ++end;
       fileName.assign(fileBuf.begin(), fileBuf.begin() + end);
       fileName.append(2, L'\0');
     } else {

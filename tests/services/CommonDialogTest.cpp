@@ -297,3 +297,21 @@ TEST(CommonDialog, FontDialogReturnsTheChoice) {
     EXPECT_EQ(font.Name, before.Name);
   }
 }
+
+TEST(CommonDialog, MultiSelectAnswerEndsAtItsDoubleNul) {
+  // A long proposed name that the user replaces by a shorter choice: nothing of it may trail the answer.
+  TempDir dir;
+  WriteText(dir.File(L"a.swf"), "FWS");
+  WriteText(dir.File(L"b.swf"), "FWS");
+  DWORD flags = OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
+  std::wstring fileName = std::wstring(200, L'p') + L".swf", fileTitle, filter = L"Movies|*.swf";
+  {
+    DialogDriver driver([](HWND dlg) {
+      TypeFileName(dlg, L"\"a.swf\" \"b.swf\"");
+      Press(dlg, IDOK);
+    });
+    ASSERT_TRUE(ShowFileDialog(nullptr, flags, fileName, fileTitle, L"", L"", filter, dir.Path(), true));
+  }
+  EXPECT_EQ(fileName, NoSlash(dir.Path()) + std::wstring(1, L'\0') + L"a.swf" + std::wstring(1, L'\0') + L"b.swf" +
+                          std::wstring(2, L'\0'));
+}
