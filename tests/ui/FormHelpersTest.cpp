@@ -25,6 +25,18 @@ A At(const wchar_t* name, int left, int top, int width, int height, Container* i
   a.Container = in;
   return a;
 }
+// The arguments with one more field set: With(At<LabelArgs>(...), &LabelArgs::ToolTipText, L"Title").
+template <class A, class B, class T, class V>
+A With(A a, T B::*field, V value) {
+  a.*field = value;
+  return a;
+}
+MenuArgs MenuItem(const wchar_t* name, const wchar_t* caption) {
+  MenuArgs m;
+  m.Name = name;
+  m.Caption = caption;
+  return m;
+}
 
 // What MouseTo waits for: the mouse move over Under reaching Target as WM_SETCURSOR.
 HWND mouseTarget = nullptr, mouseUnder = nullptr;
@@ -65,33 +77,27 @@ class VisualDialog : public Form, public VisualForm {
 TEST(FormEventsOnForms, MouseEntersAndLeavesControlsNotLabelsOrTheForm) {
   Form form(L"frmMouse", FormArgs{.Caption = L"mouse", .Left = 50, .Top = 50, .Width = 400, .Height = 300});
   ASSERT_TRUE(form.Load());
-  auto& b1 = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbOne", 10, 10, 80, 30));
-  auto& b2 = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbTwo", 120, 10, 80, 30));
+  form.Add<CommandButton>(At<CommandButtonArgs>(L"cbOne", 10, 10, 80, 30));
+  form.Add<CommandButton>(At<CommandButtonArgs>(L"cbTwo", 120, 10, 80, 30));
   form.Add<Label>(At<LabelArgs>(L"lblText", 10, 60, 80, 30));
   auto& pic = form.Add<PictureBox>(At<PictureBoxArgs>(L"picBox", 120, 60, 150, 100));
-  auto& b3 = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbInner", 10, 10, 60, 25, &pic));
+  form.Add<CommandButton>(At<CommandButtonArgs>(L"cbInner", 10, 10, 60, 25, &pic));
   form.Show();
   CFormEvents events;
   ASSERT_TRUE(events.SetHookedForm(&form));
-  EXPECT_EQ(events.HookedForm(), &form);
   EXPECT_EQ(events.hWnd(), form.hWnd());
   std::vector<std::wstring> seen;
   events.MouseEnter = [&](Control& c) { seen.push_back(L"enter " + c.Name()); };
   events.MouseExit = [&](Control& c) { seen.push_back(L"exit " + c.Name()); };
 
-  MouseTo(form.hWnd(), 300, 250);  // the bare form
-  MouseTo(form.hWnd(), 20, 20);
-  MouseTo(form.hWnd(), 30, 22);  // within the same control
-  MouseTo(form.hWnd(), 130, 20);
-  MouseTo(form.hWnd(), 20, 70);  // a label has no window
-  MouseTo(form.hWnd(), 300, 250);
-  MouseTo(form.hWnd(), 135, 75);  // a button inside the picture box
-  MouseTo(form.hWnd(), 250, 140);  // the picture box itself
+  // The bare form, a button, within the same button, another button, a label (it has no window), the bare
+  // form, a button inside the picture box, the picture box itself.
+  for (POINT p : {POINT{300, 250}, {20, 20}, {30, 22}, {130, 20}, {20, 70}, {300, 250}, {135, 75}, {250, 140}})
+    MouseTo(form.hWnd(), p.x, p.y);
   const std::vector<std::wstring> expected = {L"enter cbOne",   L"exit cbOne",  L"enter cbTwo", L"exit cbTwo",
                                               L"enter cbInner", L"exit cbInner", L"enter picBox"};
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(events.EnteredControl(), &pic);
-  (void)b1, (void)b2, (void)b3;
 
   // Hooking the same form again keeps its slot; none lets it go.
   const int slot = events.Slot();
@@ -126,24 +132,15 @@ TEST(EnableAll, NestedCallsGiveBackTheOriginalStates) {
   Form form(L"frmEnable");
   ASSERT_TRUE(form.Load());
   auto& button = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbGo", 10, 10, 80, 25));
-  auto check = At<CheckBoxArgs>(L"chkOff", 10, 40, 80, 25);
-  check.Enabled = false;
-  auto& box = form.Add<CheckBox>(check);
-  auto frameArgs = At<PictureBoxArgs>(L"picFrame", 100, 10, 120, 80);
-  frameArgs.Enabled = false;
-  auto& frame = form.Add<PictureBox>(frameArgs);
+  auto& box = form.Add<CheckBox>(With(At<CheckBoxArgs>(L"chkOff", 10, 40, 80, 25), &CheckBoxArgs::Enabled, false));
+  auto& frame =
+      form.Add<PictureBox>(With(At<PictureBoxArgs>(L"picFrame", 100, 10, 120, 80), &PictureBoxArgs::Enabled, false));
   auto& inner = form.Add<CommandButton>(At<CommandButtonArgs>(L"cbInner", 5, 5, 60, 25, &frame));
-  TimerArgs timerArgs;
-  timerArgs.Name = L"tmrTick";
-  timerArgs.Interval = 1000;
-  auto& timer = form.Add<Timer>(timerArgs);
-  MenuArgs menuArgs;
-  menuArgs.Name = L"mnuFile";
-  menuArgs.Caption = L"&File";
-  auto& menu = form.AddMenu(menuArgs);
+  auto& timer = form.Add<Timer>(With(At<TimerArgs>(L"tmrTick", 0, 0, 0, 0), &TimerArgs::Interval, 1000u));
+  auto& menu = form.AddMenu(MenuItem(L"mnuFile", L"&File"));
 
   EnableAllControls(form, true);
-  for (Control* c : form.Controls()) EXPECT_FALSE(c->Enabled()) << std::string(c->Name().begin(), c->Name().end());
+  for (Control* c : form.Controls()) EXPECT_FALSE(c->Enabled()) << c->Name();
   EXPECT_FALSE(timer.Running());
   EnableAllControls(form, true);  // nested
   EnableAllControls(form, false);
@@ -224,9 +221,8 @@ TEST(AnimateBounds, MinusOneKeepsAndCentreKeepsTheMiddle) {
 TEST(RegionsOnForms, PictureBoxDrawingGivesItsRegion) {
   Form form(L"frmRegion");
   ASSERT_TRUE(form.Load());
-  auto args = At<PictureBoxArgs>(L"picShape", 0, 0, 20, 10);
-  args.BackColor = RGB(255, 0, 255);
-  auto& pic = form.Add<PictureBox>(args);
+  auto& pic = form.Add<PictureBox>(
+      With(At<PictureBoxArgs>(L"picShape", 0, 0, 20, 10), &PictureBoxArgs::BackColor, RGB(255, 0, 255)));
   pic.Cls();
   pic.Line(2, 3, 19, 3, RGB(0, 0, 0), LineStyle::BoxFilled);  // columns 2..19 of row 3
   RegionPtr r = RegionFromMaskColor(pic, RGB(255, 0, 255));
@@ -239,12 +235,9 @@ TEST(ToolTipsOnForms, TheControlsOwnTextMovesIntoTheBalloon) {
   InitControls(ICC_BAR_CLASSES);
   Form form(L"frmTips");
   ASSERT_TRUE(form.Load());
-  auto args = At<CommandButtonArgs>(L"cbPlay", 10, 10, 80, 25);
-  args.ToolTipText = L"Play";
-  auto& button = form.Add<CommandButton>(args);
-  auto labelArgs = At<LabelArgs>(L"lblTitle", 10, 50, 80, 25);
-  labelArgs.ToolTipText = L"Title";
-  auto& label = form.Add<Label>(labelArgs);
+  auto& button = form.Add<CommandButton>(
+      With(At<CommandButtonArgs>(L"cbPlay", 10, 10, 80, 25), &CommandButtonArgs::ToolTipText, L"Play"));
+  auto& label = form.Add<Label>(With(At<LabelArgs>(L"lblTitle", 10, 50, 80, 25), &LabelArgs::ToolTipText, L"Title"));
   std::wstring text;
   SetToolTip(button, text);
   EXPECT_EQ(text, L"Play");
@@ -261,12 +254,8 @@ TEST(ToolTipsOnForms, TheControlsOwnTextMovesIntoTheBalloon) {
 TEST(ShowFormTest, DialogsTakeTheMainWindowAsOwnerAndItsTopMostState) {
   Form main(L"frmMain", FormArgs{.Caption = L"SWF.zel"});
   ASSERT_TRUE(main.Load());
-  MenuArgs top;
-  top.Name = L"mnuView";
-  top.Caption = L"&View";
-  top.Items.push_back(MenuArgs{});
-  top.Items[0].Name = L"mnuTopMost";
-  top.Items[0].Caption = L"Always on &top";
+  MenuArgs top = MenuItem(L"mnuView", L"&View");
+  top.Items.push_back(MenuItem(L"mnuTopMost", L"Always on &top"));
   top.Items[0].Checked = true;
   main.AddMenus({top});
   main.Show();
