@@ -18,22 +18,27 @@ struct Entry {
   int64_t size = 0;
 };
 
+// One for a whole search, so that a tree of many small folders yields too.
 class Yielder {
  public:
-  Yielder() : mark_(Clock::now()) {}
+  Yielder() : mark_(Now()) {}
   // Lets the message loop run when the interval has passed since the last time.
   void Tick() {
     SearchYield& y = FileSearchYield();
-    auto now = Clock::now();
-    if (std::chrono::duration<double>(now - mark_).count() > y.IntervalSeconds) {
+    double now = Now();
+    if (now - mark_ > y.IntervalSeconds) {
       mark_ = now;
       if (y.Pump) y.Pump();
     }
   }
 
  private:
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point mark_;
+  static double Now() {
+    SearchYield& y = FileSearchYield();
+    if (y.Clock) return y.Clock();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  }
+  double mark_;
 };
 
 // One listing of a folder, sorted by name ignoring case. Stops early on cancel.
@@ -97,7 +102,7 @@ bool MatchFrom(const std::wstring& n, size_t ni, const std::wstring& p, size_t p
 
 int64_t Search(const std::wstring& folderAsGiven, const std::wstring& pattern, long& fileCount, long& dirCount,
                bool recurse, std::wstring& currentFolder, std::vector<std::wstring>& files, const bool& cancel,
-               std::set<std::pair<uint64_t, uint64_t>>& active) {
+               std::set<std::pair<uint64_t, uint64_t>>& active, Yielder& yielder) {
   if (cancel) return 0;
   currentFolder = folderAsGiven;
   if (folderAsGiven.empty()) return 0;  // no folder named: nothing to list
@@ -108,7 +113,6 @@ int64_t Search(const std::wstring& folderAsGiven, const std::wstring& pattern, l
   bool known = FolderIdentity(folder, id);
   if (known && !active.insert(id).second) return 0;  // already being searched higher up
 
-  Yielder yielder;
   std::vector<Entry> entries = ListFolder(folder, yielder, cancel);
   int64_t total = 0;
 
@@ -132,7 +136,7 @@ int64_t Search(const std::wstring& folderAsGiven, const std::wstring& pattern, l
       for (const std::wstring& name : subFolders) {
         if (cancel) break;
         total += Search(folder + name + L"\\", pattern, fileCount, dirCount, recurse, currentFolder, files, cancel,
-                        active);
+                        active, yielder);
       }
     }
   }
@@ -176,5 +180,6 @@ void PumpPendingMessages() {
 int64_t FindFiles(const std::wstring& folder, const std::wstring& pattern, long& fileCount, long& dirCount,
                   bool recurse, std::wstring& currentFolder, std::vector<std::wstring>& files, const bool& cancel) {
   std::set<std::pair<uint64_t, uint64_t>> active;
-  return Search(folder, pattern, fileCount, dirCount, recurse, currentFolder, files, cancel, active);
+  Yielder yielder;
+  return Search(folder, pattern, fileCount, dirCount, recurse, currentFolder, files, cancel, active, yielder);
 }

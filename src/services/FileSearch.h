@@ -22,11 +22,14 @@ int64_t FindFiles(const std::wstring& folder, const std::wstring& pattern, long&
 bool MatchFileMask(const std::wstring& name, const std::wstring& pattern);
 
 // How FindFiles lets the message loop run: after every listed entry, once
-// more than IntervalSeconds have passed, Pump is called (by default it
-// dispatches the pending messages of this thread).
+// more than IntervalSeconds have passed since the search began or last
+// yielded (over the whole tree, not per folder), Pump is called (by default it
+// dispatches the pending messages of this thread). Clock gives seconds; none
+// means a steady clock.
 struct SearchYield {
   double IntervalSeconds = 2.0;
   std::function<void()> Pump;
+  std::function<double()> Clock;
 };
 SearchYield& FileSearchYield();
 void PumpPendingMessages();

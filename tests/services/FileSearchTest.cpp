@@ -172,6 +172,29 @@ TEST(FindFiles, CancelStopsAtOnceAndDuringTheSearch) {
   }
 }
 
+TEST(FindFiles, ManySmallFoldersStillYieldAndCancel) {
+  // A chain of folders of two entries each: no single listing lasts long, the search as a whole does.
+  TempDir d;
+  std::wstring folder = d.Path();
+  for (int i = 0; i < 8; ++i) {
+    MakeFile(folder + L"x.swf", 1);
+    folder += L"d\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+  }
+  YieldGuard guard;
+  double now = 0;
+  int pumps = 0;
+  bool cancel = false;
+  FileSearchYield() = {2.0, [&] { cancel = ++pumps == 2; }, [&] { return now += 1.0; }};  // a second per look
+  long files = 0, dirs = 0;
+  std::wstring current;
+  std::vector<std::wstring> list;
+  FindFiles(d.Path(), L"*.swf", files, dirs, true, current, list, cancel);
+  EXPECT_EQ(pumps, 2);
+  EXPECT_GT(list.size(), 0u);
+  EXPECT_LT(list.size(), 8u);
+}
+
 TEST(FindFiles, MaskMatching) {
   EXPECT_TRUE(MatchFileMask(L"Movie.SWF", L"*.swf"));
   EXPECT_FALSE(MatchFileMask(L"movie.swfzel", L"*.swf"));
