@@ -9,56 +9,43 @@
 
 namespace {
 
-// A 24-bit DIB section selected into its own memory DC, filled from a colour grid.
-class DibPicture {
+// A bitmap selected into its own memory DC: a 24-bit DIB section filled with one colour,
+// or a device-dependent copy of another DC's pixels (read one pixel at a time).
+class Picture {
  public:
-  DibPicture(int w, int h, COLORREF fill) : w_(w), h_(h) {
+  Picture(int w, int h, COLORREF fill) {
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
-    dc_ = CreateCompatibleDC(nullptr);
-    bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    old_ = SelectObject(dc_, bmp_);
+    void* bits = nullptr;
+    Select(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) Set(x, y, fill);
   }
-  ~DibPicture() {
+  Picture(HDC from, int w, int h) {
+    HDC screen = GetDC(nullptr);
+    Select(CreateCompatibleBitmap(screen, w, h));
+    ReleaseDC(nullptr, screen);
+    BitBlt(dc_, 0, 0, w, h, from, 0, 0, SRCCOPY);
+  }
+  ~Picture() {
     SelectObject(dc_, old_);
     DeleteObject(bmp_);
     DeleteDC(dc_);
   }
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
   void Set(int x, int y, COLORREF c) { SetPixelV(dc_, x, y, c); }
   HDC Dc() const { return dc_; }
 
  private:
-  int w_, h_;
-  HDC dc_;
-  HBITMAP bmp_;
-  HGDIOBJ old_;
-  void* bits_ = nullptr;
-};
-
-// The same pixels in a device-dependent bitmap (read one pixel at a time).
-class DdbCopy {
- public:
-  DdbCopy(HDC from, int w, int h) {
-    HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
-    bmp_ = CreateCompatibleBitmap(screen, w, h);
-    ReleaseDC(nullptr, screen);
-    old_ = SelectObject(dc_, bmp_);
-    BitBlt(dc_, 0, 0, w, h, from, 0, 0, SRCCOPY);
+  void Select(HBITMAP bmp) {
+    dc_ = CreateCompatibleDC(nullptr);
+    bmp_ = bmp;
+    old_ = SelectObject(dc_, bmp);
   }
-  ~DdbCopy() {
-    SelectObject(dc_, old_);
-    DeleteObject(bmp_);
-    DeleteDC(dc_);
-  }
-  HDC Dc() const { return dc_; }
-
- private:
-  HDC dc_;
-  HBITMAP bmp_;
-  HGDIOBJ old_;
+  HDC dc_ = nullptr;
+  HBITMAP bmp_ = nullptr;
+  HGDIOBJ old_ = nullptr;
 };
 
 RegionPtr RectsRegion(const std::vector<RECT>& rects) {
@@ -80,19 +67,23 @@ bool IsEmpty(const RegionPtr& r) {
 
 const COLORREF kMagenta = RGB(255, 0, 255);
 
-}  // namespace
-
-TEST(Regions, AllMaskGivesNothingAndTheColourRegionGivesAll) {
-  DibPicture pic(5, 3, kMagenta);
-  EXPECT_TRUE(IsEmpty(RegionFromMaskColor(pic.Dc(), 5, 3, kMagenta)));
-  EXPECT_TRUE(SameRegion(RegionOfColor(pic.Dc(), 5, 3, kMagenta), RectsRegion({{0, 0, 5, 3}})));
+std::wstring Caption(HWND w) {
+  wchar_t text[64] = {};
+  GetWindowTextW(w, text, 64);
+  return text;
 }
 
-TEST(Regions, SinglePixelAndRunsToTheLastColumn) {
-  DibPicture one(1, 1, RGB(1, 2, 3));
+}  // namespace
+
+TEST(Regions, AllMaskSinglePixelAndRunsToTheLastColumn) {
+  Picture mask(5, 3, kMagenta);
+  EXPECT_TRUE(IsEmpty(RegionFromMaskColor(mask.Dc(), 5, 3, kMagenta)));
+  EXPECT_TRUE(SameRegion(RegionOfColor(mask.Dc(), 5, 3, kMagenta), RectsRegion({{0, 0, 5, 3}})));
+
+  Picture one(1, 1, RGB(1, 2, 3));
   EXPECT_TRUE(SameRegion(RegionFromMaskColor(one.Dc(), 1, 1, kMagenta), RectsRegion({{0, 0, 1, 1}})));
 
-  DibPicture pic(6, 2, kMagenta);
+  Picture pic(6, 2, kMagenta);
   pic.Set(4, 0, RGB(0, 0, 0));
   pic.Set(5, 0, RGB(0, 0, 0));  // a run that ends at the last column
   pic.Set(0, 1, RGB(9, 9, 9));
@@ -103,7 +94,7 @@ TEST(Regions, SinglePixelAndRunsToTheLastColumn) {
 }
 
 TEST(Regions, BitmapKindsAgreeAndPixelsBeyondTheBitmapMatchNoColour) {
-  DibPicture pic(37, 11, kMagenta);
+  Picture pic(37, 11, kMagenta);
   std::vector<RECT> expected;
   for (int y = 0; y < 11; ++y)
     for (int x = 0; x < 37; ++x)
@@ -113,12 +104,12 @@ TEST(Regions, BitmapKindsAgreeAndPixelsBeyondTheBitmapMatchNoColour) {
       }
   const auto fromDib = RegionFromMaskColor(pic.Dc(), 37, 11, kMagenta);
   EXPECT_TRUE(SameRegion(fromDib, RectsRegion(expected)));
-  DdbCopy ddb(pic.Dc(), 37, 11);
+  Picture ddb(pic.Dc(), 37, 11);
   EXPECT_TRUE(SameRegion(RegionFromMaskColor(ddb.Dc(), 37, 11, kMagenta), fromDib));
 
   // Asked for more than the bitmap holds: the extra pixels are never the mask colour
   // and never the wanted colour.
-  DibPicture small(2, 2, kMagenta);
+  Picture small(2, 2, kMagenta);
   EXPECT_TRUE(SameRegion(RegionFromMaskColor(small.Dc(), 3, 2, kMagenta), RectsRegion({{2, 0, 3, 2}})));
   EXPECT_TRUE(SameRegion(RegionOfColor(small.Dc(), 3, 3, kMagenta), RectsRegion({{0, 0, 2, 2}})));
 }
@@ -135,9 +126,7 @@ TEST(TitleBar, HidingKeepsTheOuterRectangleAndTheCaption) {
   EXPECT_TRUE(EqualRect(&before, &after));
   EXPECT_GT(clientAfter.bottom, clientBefore.bottom);
   EXPECT_EQ(GetWindowLongPtrW(w.h, GWL_STYLE) & 0x00CF0000, 0);
-  wchar_t text[64];
-  GetWindowTextW(w.h, text, 64);
-  EXPECT_STREQ(text, L"SWF.zel - movie");  // still found by a second start
+  EXPECT_EQ(Caption(w.h), L"SWF.zel - movie");  // still found by a second start
 
   ShowTitleBar(w.h, false, true, true, true);  // twice hidden keeps the first text
   ShowTitleBar(w.h, true, true, false, true);
@@ -149,16 +138,13 @@ TEST(TitleBar, HidingKeepsTheOuterRectangleAndTheCaption) {
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
   GetWindowRect(w.h, &after);
   EXPECT_TRUE(EqualRect(&before, &after));
-  GetWindowTextW(w.h, text, 64);
-  EXPECT_STREQ(text, L"SWF.zel - movie");
+  EXPECT_EQ(Caption(w.h), L"SWF.zel - movie");
 }
 
 TEST(TitleBar, ShowingWithNothingSavedLeavesTheCaptionAlone) {
   PlainWindow titled(L"Player");
   ShowTitleBar(titled.h, true, true, true, true);  // never hidden: nothing to restore
-  wchar_t text[32];
-  GetWindowTextW(titled.h, text, 32);
-  EXPECT_STREQ(text, L"Player");
+  EXPECT_EQ(Caption(titled.h), L"Player");
 
   PlainWindow untitled(L"");
   ShowTitleBar(untitled.h, false, true, true, true);
