@@ -34,11 +34,11 @@ class ToolTipsTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ToolTipsTest, BalloonStyleDelaysWidthAndColours) {
+TEST_F(ToolTipsTest, BalloonStyleDelaysWidthColoursAndOneWindowPerControl) {
   PlainWindow form;
-  HWND b = Button(form.h, 10);
-  SetToolTip(b, L"Play the movie");
-  HWND tip = ToolTipOf(b);
+  HWND a = Button(form.h, 10), b = Button(form.h, 80);
+  SetToolTip(a, L"Play the movie");
+  HWND tip = ToolTipOf(a);
   ASSERT_NE(tip, nullptr);
   EXPECT_EQ(tip, LastToolTip());
   wchar_t cls[64];
@@ -51,54 +51,37 @@ TEST_F(ToolTipsTest, BalloonStyleDelaysWidthAndColours) {
   EXPECT_EQ(static_cast<COLORREF>(SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), GetSysColor(COLOR_INFOBK));
   EXPECT_EQ(static_cast<COLORREF>(SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0)), GetSysColor(COLOR_INFOTEXT));
   EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
-  EXPECT_EQ(ToolText(tip, b), L"Play the movie");
-}
+  EXPECT_EQ(ToolText(tip, a), L"Play the movie");
 
-TEST_F(ToolTipsTest, OneWindowPerControlAndASecondCallUpdatesIt) {
-  PlainWindow form;
-  HWND a = Button(form.h, 10), b = Button(form.h, 80);
-  SetToolTip(a, L"first");
   SetToolTip(b, L"");  // an empty text still gets its (silent) tooltip
-  HWND tipA = ToolTipOf(a);
   ASSERT_EQ(ToolTipWindows().size(), 2u);
-  EXPECT_NE(tipA, ToolTipOf(b));
+  EXPECT_NE(tip, ToolTipOf(b));
   EXPECT_EQ(ToolText(ToolTipOf(b), b), L"");
-
-  SetToolTip(a, L"second");
-  EXPECT_EQ(ToolTipOf(a), tipA);
+  SetToolTip(a, L"second");  // a second call updates the same window
+  EXPECT_EQ(ToolTipOf(a), tip);
   EXPECT_EQ(ToolTipWindows().size(), 2u);
-  EXPECT_EQ(SendMessageW(tipA, TTM_GETTOOLCOUNT, 0, 0), 1);
-  EXPECT_EQ(ToolText(tipA, a), L"second");
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  EXPECT_EQ(ToolText(tip, a), L"second");
 }
 
-TEST_F(ToolTipsTest, AControlThatGoesTakesItsTooltipAlong) {
+TEST_F(ToolTipsTest, AControlThatGoesTakesItsTooltipAlongAndDestroyToolTipsForgetsTheRest) {
+  DestroyToolTips();  // nothing recorded: nothing happens
   PlainWindow form;
-  HWND a = Button(form.h, 10), b = Button(form.h, 80);
-  SetToolTip(a, L"a");
-  SetToolTip(b, L"b");
-  HWND tipA = ToolTipOf(a);
+  HWND a = Button(form.h, 10), b = Button(form.h, 80), c = Button(form.h, 150);
+  for (HWND control : {a, b, c}) SetToolTip(control, L"tip");
+  HWND tipA = ToolTipOf(a), tipB = ToolTipOf(b), tipC = ToolTipOf(c);
   DestroyWindow(a);
   EXPECT_FALSE(IsWindow(tipA));
   EXPECT_EQ(ToolTipOf(a), nullptr);
-  ASSERT_EQ(ToolTipWindows().size(), 1u);
-  EXPECT_EQ(ToolTipWindows()[0], ToolTipOf(b));
-}
+  EXPECT_EQ(ToolTipWindows(), (std::vector<HWND>{tipB, tipC}));
 
-TEST_F(ToolTipsTest, DestroyToolTipsDestroysWhatLivesThenForgets) {
-  DestroyToolTips();  // nothing recorded: nothing happens
-  PlainWindow form;
-  HWND a = Button(form.h, 10), b = Button(form.h, 80);
-  SetToolTip(a, L"a");
-  SetToolTip(b, L"b");
-  HWND tipA = ToolTipOf(a), tipB = ToolTipOf(b);
-  DestroyWindow(tipB);  // already gone when the record is destroyed
+  DestroyWindow(tipC);  // already gone when the record is destroyed
   DestroyToolTips();
-  EXPECT_FALSE(IsWindow(tipA));
+  EXPECT_FALSE(IsWindow(tipB));
   EXPECT_TRUE(ToolTipWindows().empty());
   EXPECT_EQ(LastToolTip(), nullptr);
-  EXPECT_TRUE(IsWindow(a));
-  EXPECT_TRUE(IsWindow(b));
+  EXPECT_TRUE(IsWindow(b) && IsWindow(c));
   // A control can get a new tooltip afterwards.
-  SetToolTip(a, L"again");
-  EXPECT_NE(ToolTipOf(a), nullptr);
+  SetToolTip(b, L"again");
+  EXPECT_NE(ToolTipOf(b), nullptr);
 }
