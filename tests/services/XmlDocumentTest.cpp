@@ -125,34 +125,22 @@ TEST(XmlDocument, EntityExpansionIsNotFollowed) {
   EXPECT_LT(doc.Root().Text().size(), 1000000u);
 }
 
-TEST(XmlDocument, LoadsAndSavesFiles) {
+TEST(XmlDocument, LoadsAndSavesInFoldersWithUrlCharactersOrBeyondASCII) {
   TempDir dir;
-  ASSERT_TRUE(WriteText(dir.File(L"skin.xml"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                               "<SKIN name=\"Gr\xC3\xBCn\"><VIEW id=\"viewNormal\"/></SKIN>"));
-  XmlDocument doc;
-  ASSERT_TRUE(doc.Load(dir.File(L"skin.xml")));
-  EXPECT_EQ(GetXMLText(doc, L"SKIN/@name", L""), L"Gr\u00fcn");
-  ASSERT_TRUE(doc.Save(dir.File(L"copy.xml")));
-  XmlDocument copy;
-  ASSERT_TRUE(copy.Load(dir.File(L"copy.xml")));
-  EXPECT_EQ(GetXMLText(copy, L"SKIN/VIEW/@id", L""), L"viewNormal");
-  EXPECT_EQ(GetXMLText(copy, L"SKIN/@name", L""), L"Gr\u00fcn");
-}
-
-TEST(XmlDocument, PathsWithUrlCharactersOrBeyondASCII) {
-  TempDir dir;
-  for (const wchar_t* name : {L"C# tools", L"50% off", L"a%20b", L"x;y&z=1", L"[1] {2}", L"\u05e2\u05d5\u05e8"}) {
+  for (const wchar_t* name : {L"plain", L"C# tools", L"50% off", L"a%20b", L"x;y&z=1", L"[1] {2}",
+                              L"\u05e2\u05d5\u05e8"}) {
     std::wstring folder = dir.File(name) + L"\\";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << name;
-    ASSERT_TRUE(WriteText(folder + L"skin.xml", "<SKIN name=\"x\"/>"));
+    ASSERT_TRUE(WriteText(folder + L"skin.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                                "<SKIN name=\"Gr\xC3\xBCn\"><VIEW id=\"viewNormal\"/></SKIN>"));
     XmlDocument doc;
     EXPECT_TRUE(doc.Load(folder + L"skin.xml")) << name;
-    EXPECT_EQ(GetXMLText(doc, L"SKIN/@name", L"d"), L"x") << name;
-    ASSERT_TRUE(doc.LoadXML(L"<A b=\"c\"/>"));
-    EXPECT_TRUE(doc.Save(folder + L"out.xml")) << name;
-    XmlDocument again;
-    EXPECT_TRUE(again.Load(folder + L"out.xml")) << name;
-    EXPECT_EQ(GetXMLText(again, L"A/@b", L"d"), L"c") << name;
+    EXPECT_EQ(GetXMLText(doc, L"SKIN/@name", L"d"), L"Gr\u00fcn") << name;
+    EXPECT_TRUE(doc.Save(folder + L"copy.xml")) << name;
+    XmlDocument copy;
+    EXPECT_TRUE(copy.Load(folder + L"copy.xml")) << name;
+    EXPECT_EQ(GetXMLText(copy, L"SKIN/VIEW/@id", L"d"), L"viewNormal") << name;
+    EXPECT_EQ(GetXMLText(copy, L"SKIN/@name", L"d"), L"Gr\u00fcn") << name;
   }
 }
 
