@@ -76,7 +76,7 @@ bool FolderIdentity(const std::wstring& folder, std::pair<uint64_t, uint64_t>& i
   CloseHandle(h);
   if (!ok) return false;
   id = {info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-  return true;
+  return id.second != 0;  // some network file systems give every folder index 0: unknown then
 }
 
 bool MatchFrom(const std::wstring& n, size_t ni, const std::wstring& p, size_t pi) {
