@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "moviefiles/BitStream.h"
@@ -10,14 +11,11 @@ TEST(BitStream, ReadsFieldsMostSignificantBitFirstAcrossBytes) {
   const std::vector<uint8_t> bytes = {0xA5, 0x0F, 0xF0};
   BitStream bits(bytes);
   uint32_t v = 0;
-  ASSERT_TRUE(bits.ReadBits(1, v));
-  EXPECT_EQ(v, 1u);
-  ASSERT_TRUE(bits.ReadBits(3, v));
-  EXPECT_EQ(v, 0b010u);
-  ASSERT_TRUE(bits.ReadBits(12, v));  // 0101 0000 1111
-  EXPECT_EQ(v, 0x50Fu);
-  ASSERT_TRUE(bits.ReadBits(0, v));
-  EXPECT_EQ(v, 0u);
+  const std::pair<unsigned, uint32_t> fields[] = {{1, 1}, {3, 0b010}, {12, 0x50F}, {0, 0}};  // 0x50F: 0101 0000 1111
+  for (const auto& [n, want] : fields) {
+    ASSERT_TRUE(bits.ReadBits(n, v)) << n;
+    EXPECT_EQ(v, want) << n;
+  }
   EXPECT_EQ(bits.BitsLeft(), 8u);
   EXPECT_FALSE(bits.ReadBits(9, v));  // past the end: nothing read
   EXPECT_EQ(bits.BitPos(), 16u);
@@ -44,26 +42,18 @@ TEST(BitStream, ModuleHelpersGiveTheDocumentedResults) {
   ReverseBytes(header);
   EXPECT_EQ(BitsToLong(header, 0, 9), 9u);
   EXPECT_EQ(BitsToLong(header, 10, 15), 3u);
-  // A downward walk reads the bits in reverse order.
-  const std::vector<uint8_t> a5 = {0xA5};
-  EXPECT_EQ(BitsToLong(a5, 0, 7), 0xA5u);
-  EXPECT_EQ(BitsToLong(a5, 7, 0), 0xA5u);  // palindrome: 10100101
-  EXPECT_EQ(BitsToLong(a5, 3, 0), 0b0101u);
-  const std::vector<uint8_t> ones = {0xFF, 0xFF};
+  // A downward walk reads the bits in reverse order (0xA5 = 10100101 is a palindrome).
+  const std::vector<uint8_t> a5 = {0xA5}, ones = {0xFF, 0xFF}, half = {0x80};
+  EXPECT_EQ(std::tuple(BitsToLong(a5, 0, 7), BitsToLong(a5, 7, 0), BitsToLong(a5, 3, 0)),
+            std::tuple(0xA5u, 0xA5u, 0b0101u));
   EXPECT_DOUBLE_EQ(BitsToFraction(ones, 0, 11), 1 - std::ldexp(1.0, -12));
-  const std::vector<uint8_t> half = {0x80};  // bit 0 visited last weighs 1/2
-  EXPECT_DOUBLE_EQ(BitsToFraction(half, 7, 0), 0.5);
+  EXPECT_DOUBLE_EQ(BitsToFraction(half, 7, 0), 0.5);  // bit 0 visited last weighs 1/2
   EXPECT_EQ(BytesToLong(std::vector<uint8_t>{0x12, 0x34, 0x56, 0x78}, 4), 0x12345678u);
   EXPECT_EQ(BytesToLong(std::vector<uint8_t>{0x12, 0x34}, 4), 0x1234u);  // missing bytes end the number
-  std::vector<uint8_t> three = {1, 2, 3};
-  ReverseBytes(three);
+  std::vector<uint8_t> three = {1, 2, 3}, four = {1, 2, 3, 4};
+  ReverseBytes(three), ReverseBytes(four);
   EXPECT_EQ(three, (std::vector<uint8_t>{1, 2, 3}));
-  std::vector<uint8_t> four = {1, 2, 3, 4};
-  ReverseBytes(four);
   EXPECT_EQ(four, (std::vector<uint8_t>{4, 3, 2, 1}));
-  EXPECT_EQ(Pow2(-1), 0.5);
-  EXPECT_EQ(Pow2(0), 1.0);
-  EXPECT_EQ(Pow2(10), 1024.0);
 }
 
 TEST(ByteReader, ReadsWholeFieldsOrNothing) {

@@ -8,12 +8,21 @@
 #include "services/XmlDocument.h"
 
 using namespace moviebytes;
+using namespace std::string_literals;
 
 class FLVTest : public MovieTest {
  protected:
   std::wstring PageText() { return ReadTextFile(UserDataFolder + L"video.xml"); }
   std::wstring WrapperPrefix() {
     return FlashFolder + L"video.swf?myXML=" + URLEncode(UserDataFolder + L"video.xml") + L"&time=";
+  }
+  // Reads a video made of the header and these tags.
+  SWFInfo Video(const std::vector<Bytes>& tags, const std::wstring& name = L"v.flv") {
+    Bytes flv = FlvHeader();
+    for (const Bytes& t : tags) Append(flv, t);
+    SWFInfo info;
+    EXPECT_EQ(Read(name, flv, info), L"");
+    return info;
   }
   // A Sorenson frame header with the given picture-size code and fields.
   static Bytes Sorenson(uint32_t sizeCode, uint32_t w = 0, uint32_t h = 0) {
@@ -33,30 +42,23 @@ class FLVTest : public MovieTest {
 };
 
 TEST_F(FLVTest, MetadataGivesSizeRateAndLength) {
-  Bytes flv = FlvHeader();
-  Append(flv, FlvTag(18, MetaData({{"duration", AmfNumber(10)},
-                                   {"width", AmfNumber(640)},
-                                   {"height", AmfNumber(360)},
-                                   {"framerate", AmfNumber(25)},
-                                   {"videocodecid", AmfNumber(4)},
-                                   {"videodatarate", AmfNumber(781.25)},
-                                   {"audiodatarate", AmfNumber(96)}}),
-                    0));
-  Append(flv, FlvTag(9, Sorenson(5), 0));
+  Bytes flv = FlvHeader() + FlvTag(18, MetaData({{"duration", AmfNumber(10)},
+                                                 {"width", AmfNumber(640)},
+                                                 {"height", AmfNumber(360)},
+                                                 {"framerate", AmfNumber(25)},
+                                                 {"videocodecid", AmfNumber(4)},
+                                                 {"videodatarate", AmfNumber(781.25)},
+                                                 {"audiodatarate", AmfNumber(96)}}),
+                                       0) +
+              FlvTag(9, Sorenson(5), 0);
   std::wstring path = Write(L"a.flv", flv);
   SWFInfo info;
   ASSERT_EQ(GetSWFInfo(path, info, false), L"");
-  EXPECT_TRUE(info.IsFLV);
-  EXPECT_EQ(info.Version, 1);
-  EXPECT_EQ(info.Width, 640);
-  EXPECT_EQ(info.Height, 360);
-  EXPECT_EQ(info.FrameRate, 25.0f);
-  EXPECT_EQ(info.FrameCount, 250);
-  EXPECT_EQ(info.VideoCodecID, 4);  // from the metadata: video tags after it are not walked
-  EXPECT_EQ(info.VideoDataRate, 781);
-  EXPECT_EQ(info.AudioDataRate, 96);
+  EXPECT_EQ(std::tuple(info.IsFLV, info.Version, info.BackColor), std::tuple(true, 1, L"000000"s));
+  EXPECT_EQ(Frame(info), std::tuple(640, 360, 25.0f, 250));
+  // The codec from the metadata: video tags after it are not walked.
+  EXPECT_EQ(std::tuple(info.VideoCodecID, info.VideoDataRate, info.AudioDataRate), std::tuple(4, 781, 96));
   EXPECT_EQ(info.MovieLength, static_cast<double>(flv.size()));
-  EXPECT_EQ(info.BackColor, L"000000");
   EXPECT_EQ(info.RequestedPath, path);
   EXPECT_EQ(info.Path.rfind(WrapperPrefix(), 0), 0u) << info.Path;
   EXPECT_NE(PageText().find(L"<VIDEO><SOURCE>" + path + L"</SOURCE><WIDTH>640</WIDTH><HEIGHT>360</HEIGHT>"
@@ -68,69 +70,45 @@ TEST_F(FLVTest, MetadataGivesSizeRateAndLength) {
 }
 
 TEST_F(FLVTest, MetadataValuesOfOtherTypesAreSkippedAndOddNumbersClamped) {
-  Bytes object{3};
-  Append(object, AmfKey("inner")), Append(object, AmfString("x")), Append(object, {0, 0, 9});
-  Bytes strict{10, 0, 0, 0, 2};
-  Append(strict, AmfNumber(1)), Append(strict, AmfString("two"));
-  Bytes date{11};
-  Append(date, Filled(10, 0));
-  Bytes flv = FlvHeader();
-  Append(flv, FlvTag(18, MetaData({{"creator", AmfString("someone")},
-                                   {"keyframes", object},
-                                   {"times", strict},
-                                   {"created", date},
-                                   {"hasVideo", {1, 1}},
-                                   {"Width", AmfNumber(999)},  // keys are exact and lower case
-                                   {"width", AmfNumber(-5)},
-                                   {"height", AmfNumber(std::numeric_limits<double>::quiet_NaN())},
-                                   {"framerate", AmfNumber(29.97)},
-                                   {"videocodecid", AmfNumber(1e9)},
-                                   {"videodatarate", AmfNumber(1e12)}}),
-                    0));
-  SWFInfo info;
-  ASSERT_EQ(GetSWFInfo(Write(L"b.flv", flv), info, false), L"");
-  EXPECT_EQ(info.Width, 320);  // negative -> 0 -> the default
-  EXPECT_EQ(info.Height, 240);
-  EXPECT_FLOAT_EQ(info.FrameRate, 29.97f);
-  EXPECT_EQ(info.FrameCount, 0);
-  EXPECT_EQ(info.VideoCodecID, 255);
-  EXPECT_EQ(info.VideoDataRate, 32767);
+  Bytes object = Bytes{3} + AmfKey("inner") + AmfString("x") + Bytes{0, 0, 9};
+  Bytes strict = Bytes{10, 0, 0, 0, 2} + AmfNumber(1) + AmfString("two");
+  Bytes date = Bytes{11} + Filled(10, 0);
+  SWFInfo info = Video({FlvTag(18, MetaData({{"creator", AmfString("someone")},
+                                             {"keyframes", object},
+                                             {"times", strict},
+                                             {"created", date},
+                                             {"hasVideo", {1, 1}},
+                                             {"Width", AmfNumber(999)},  // keys are exact and lower case
+                                             {"width", AmfNumber(-5)},
+                                             {"height", AmfNumber(std::numeric_limits<double>::quiet_NaN())},
+                                             {"framerate", AmfNumber(29.97)},
+                                             {"videocodecid", AmfNumber(1e9)},
+                                             {"videodatarate", AmfNumber(1e12)}}),
+                                  0)});
+  EXPECT_EQ(Frame(info), std::tuple(320, 240, 29.97f, 0));  // a negative width -> 0 -> the default
+  EXPECT_EQ(std::tuple(info.VideoCodecID, info.VideoDataRate), std::tuple(255, 32767));
 
   // Without framerate and duration: 24 frames a second and no frames.
-  flv = FlvHeader();
-  Append(flv, FlvTag(18, MetaData({{"width", AmfNumber(100)}}), 0));
-  ASSERT_EQ(GetSWFInfo(Write(L"c.flv", flv), info, false), L"");
-  EXPECT_EQ(info.FrameRate, 24.0f);
-  EXPECT_EQ(info.FrameCount, 0);
-  EXPECT_EQ(info.Width, 100);
-  EXPECT_EQ(info.Height, 240);
+  info = Video({FlvTag(18, MetaData({{"width", AmfNumber(100)}}), 0)});
+  EXPECT_EQ(Frame(info), std::tuple(100, 240, 24.0f, 0));
 }
 
 TEST_F(FLVTest, WithoutMetadataFramesAreCountedAndTimed) {
-  Bytes flv = FlvHeader();
+  std::vector<Bytes> tags;
   for (int i = 0; i < 100; ++i) {
-    Append(flv, FlvTag(9, i == 0 ? Sorenson(5) : Bytes{0x22, 0, 0}, i * 40));
-    Append(flv, FlvTag(8, {0x2F, 1, 2, 3}, i * 40));
+    tags.push_back(FlvTag(9, i == 0 ? Sorenson(5) : Bytes{0x22, 0, 0}, i * 40));
+    tags.push_back(FlvTag(8, {0x2F, 1, 2, 3}, i * 40));
   }
-  SWFInfo info;
-  ASSERT_EQ(GetSWFInfo(Write(L"d.flv", flv), info, false), L"");
-  EXPECT_EQ(info.FrameCount, 100);
-  EXPECT_FLOAT_EQ(info.FrameRate, 25.0f);
-  EXPECT_EQ(info.Width, 320);
-  EXPECT_EQ(info.Height, 240);
+  SWFInfo info = Video(tags);
+  EXPECT_EQ(Frame(info), std::tuple(320, 240, 25.0f, 100));
   EXPECT_EQ(info.VideoCodecID, 2);
   EXPECT_NE(PageText().find(L"<TIME>3960</TIME>"), std::wstring::npos);
-
   // One frame at time 0: no rate from the formula, 24 instead.
-  flv = FlvHeader();
-  Append(flv, FlvTag(9, Sorenson(5), 0));
-  ASSERT_EQ(GetSWFInfo(Write(L"e.flv", flv), info, false), L"");
-  EXPECT_EQ(info.FrameCount, 1);
-  EXPECT_EQ(info.FrameRate, 24.0f);
+  EXPECT_EQ(Frame(Video({FlvTag(9, Sorenson(5), 0)})), std::tuple(320, 240, 24.0f, 1));
 }
 
 TEST_F(FLVTest, PictureSizeOfEachCodec) {
-  struct Case {
+  const struct {
     Bytes frame;
     int32_t width, height;
   } cases[] = {
@@ -142,25 +120,16 @@ TEST_F(FLVTest, PictureSizeOfEachCodec) {
       {{0x10, 0x9A}, 9, 10},                       // codec 0: two nibbles
       {{0x17, 0x01, 0x02}, 320, 240},              // AVC: no size from the tag
   };
-  for (const Case& c : cases) {
-    Bytes flv = FlvHeader();
-    Append(flv, FlvTag(9, c.frame, 0));
-    SWFInfo info;
-    ASSERT_EQ(GetSWFInfo(Write(L"v.flv", flv), info, false), L"");
-    EXPECT_EQ(info.Width, c.width) << int(c.frame[0]);
-    EXPECT_EQ(info.Height, c.height) << int(c.frame[0]);
-    EXPECT_EQ(info.VideoCodecID, c.frame[0] & 0x0F);
+  for (const auto& c : cases) {
+    SWFInfo info = Video({FlvTag(9, c.frame, 0)});
+    EXPECT_EQ(std::tuple(info.Width, info.Height, info.VideoCodecID), std::tuple(c.width, c.height, c.frame[0] & 0x0F))
+        << int(c.frame[0]);
   }
   // The size bits are read only inside the tag: a cut Sorenson header gives the default.
   Bytes cut = Sorenson(1, 1280, 720);
   cut.resize(6);
-  Bytes flv = FlvHeader();
-  Append(flv, FlvTag(9, cut, 0));
-  Append(flv, FlvTag(9, Filled(20, 0xFF), 40));
-  SWFInfo info;
-  ASSERT_EQ(GetSWFInfo(Write(L"cut.flv", flv), info, false), L"");
-  EXPECT_EQ(info.Width, 320);
-  EXPECT_EQ(info.Height, 240);
+  SWFInfo info = Video({FlvTag(9, cut, 0), FlvTag(9, Filled(20, 0xFF), 40)});
+  EXPECT_EQ(std::tuple(info.Width, info.Height), std::tuple(320, 240));
 }
 
 TEST_F(FLVTest, TruncatedVideoStillGetsItsPageAndEscapedSource) {
@@ -170,18 +139,12 @@ TEST_F(FLVTest, TruncatedVideoStillGetsItsPageAndEscapedSource) {
   std::wstring path = Write(L"R&D #1 'cut'.flv", flv);
   SWFInfo info;
   ASSERT_EQ(GetSWFInfo(path, info, false), L"");
-  EXPECT_EQ(info.FrameCount, 10);
-  EXPECT_EQ(info.Width, 176);
+  EXPECT_EQ(std::tuple(info.FrameCount, info.Width), std::tuple(10, 176));
   EXPECT_EQ(info.Path.rfind(WrapperPrefix(), 0), 0u);
   XmlDocument page;
   ASSERT_TRUE(page.Load(UserDataFolder + L"video.xml"));
   EXPECT_EQ(page.SelectSingleNode(L"VIDEO/SOURCE").Text(), path);
 
   // A file that ends inside the first tag header: no tags, the defaults.
-  Bytes tiny = FlvHeader();
-  Append(tiny, {9, 0, 0});
-  ASSERT_EQ(GetSWFInfo(Write(L"tiny.flv", tiny), info, false), L"");
-  EXPECT_EQ(info.FrameCount, 0);
-  EXPECT_EQ(info.FrameRate, 24.0f);
-  EXPECT_EQ(info.Width, 320);
+  EXPECT_EQ(Frame(Video({Bytes{9, 0, 0}}, L"tiny.flv")), std::tuple(320, 240, 24.0f, 0));
 }

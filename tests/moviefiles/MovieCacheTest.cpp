@@ -5,6 +5,7 @@
 #include "moviefiles/MovieCache.h"
 
 using namespace moviebytes;
+using namespace std::string_literals;
 using testing_support::ReadBytes;
 
 class MovieCacheTest : public MovieTest {
@@ -23,7 +24,8 @@ class MovieCacheTest : public MovieTest {
 };
 
 TEST_F(MovieCacheTest, CacheNamesFlattenedAndNot) {
-  EXPECT_EQ(GetCacheFileName(L"\\\\server\\share\\a.swf", L".tmp", true, false), CacheFolder + L"#server#share#a.swf.tmp");
+  EXPECT_EQ(GetCacheFileName(L"\\\\server\\share\\a.swf", L".tmp", true, false),
+            CacheFolder + L"#server#share#a.swf.tmp");
   EXPECT_EQ(GetCacheFileName(L"D:\\x/y.swf", L".tmp", true, false), CacheFolder + L"D@x#y.swf.tmp");
   EXPECT_EQ(GetCacheFileName(L"C:\\Movies\\intro.swf", L".jpg", true, true), L"C@Movies#intro.swf.jpg");
   EXPECT_EQ(GetCacheFileName(L"C:\\Movies\\intro.swf", L".jpg", false, false), L"C:\\Movies\\intro.jpg");
@@ -39,20 +41,14 @@ TEST_F(MovieCacheTest, HeaderOnlyKeepsTheMovieAndASmallCopy) {
   std::wstring path = Write(L"big.swf", m.Compressed());
   SWFInfo info;
   ASSERT_EQ(GetSWFInfo(path, info, false), L"");
-  EXPECT_TRUE(info.Compressed);
-  EXPECT_EQ(info.Path, path);
-  EXPECT_EQ(info.RequestedPath, path);
-  EXPECT_FALSE(info.PathChanged);
-  EXPECT_EQ(info.Width, 550);
-  EXPECT_EQ(info.BackColor, L"336699");
-  EXPECT_EQ(info.Title, L"Big");
+  EXPECT_EQ(std::tuple(info.Compressed, info.PathChanged, info.Path, info.RequestedPath),
+            std::tuple(true, false, path, path));
+  EXPECT_EQ(std::tuple(info.Width, info.BackColor, info.Title), std::tuple(550, L"336699"s, L"Big"s));
   EXPECT_EQ(info.MovieLength, static_cast<double>(8 + m.Body().size()));
   std::wstring copy = GetCacheFileName(path, L".tmp", true, false);
   EXPECT_EQ(info.HeaderCachePath, copy);
-  Bytes cached = ReadBytes(copy);
-  ASSERT_EQ(cached.size(), 8u + 10001u);
   Bytes plain = m.Plain();
-  EXPECT_TRUE(std::equal(cached.begin(), cached.end(), plain.begin()));
+  EXPECT_EQ(ReadBytes(copy), Bytes(plain.begin(), plain.begin() + 8 + 10001));
 }
 
 TEST_F(MovieCacheTest, HeaderCopyIsReusedOnlyWhileItMatches) {
@@ -94,9 +90,7 @@ TEST_F(MovieCacheTest, FullModeWritesExactlyTheInflatedMovie) {
   SWFInfo info;
   ASSERT_EQ(GetSWFInfo(path, info, true), L"");
   std::wstring copy = GetCacheFileName(path, L".tmp", true, false);
-  EXPECT_EQ(info.Path, copy);
-  EXPECT_EQ(info.RequestedPath, path);
-  EXPECT_EQ(info.FileTitle, L"big.swf");
+  EXPECT_EQ(std::tuple(info.Path, info.RequestedPath, info.FileTitle), std::tuple(copy, path, L"big.swf"s));
   EXPECT_EQ(ReadBytes(copy), m.Plain());
   EXPECT_EQ(info.FirstTagOffset, static_cast<int32_t>(8 + m.rect.size() + 4 + 1));
 }
@@ -106,30 +100,25 @@ TEST_F(MovieCacheTest, DamagedOrCutBodiesKeepWhatCouldBeInflated) {
   Bytes bytes = m.Compressed();
   Bytes damaged = bytes;
   for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i) damaged[i] ^= 0x5A;
-  std::wstring path = Write(L"damaged.swf", damaged);
   SWFInfo info;
-  ASSERT_EQ(GetSWFInfo(path, info, true), L"");
-  EXPECT_EQ(LastError, L"Movie Corrupted");
-  EXPECT_EQ(info.BackColor, L"336699");
-  Bytes copy = ReadBytes(info.Path);
-  EXPECT_GT(copy.size(), 10000u);
+  ASSERT_EQ(Read(L"damaged.swf", damaged, info, true), L"");
+  EXPECT_EQ(std::tuple(LastError, info.BackColor), std::tuple(L"Movie Corrupted"s, L"336699"s));
+  EXPECT_GT(ReadBytes(info.Path).size(), 10000u);
 
   bytes.resize(bytes.size() / 3);
-  path = Write(L"cut.swf", bytes);
-  ASSERT_EQ(GetSWFInfo(path, info, true), L"");
+  ASSERT_EQ(Read(L"cut.swf", bytes, info, true), L"");
   EXPECT_EQ(LastError, L"Movie Truncated");
 
   // A body that gives not even the frame rectangle is a failure that says why.
   bytes.resize(10);
-  path = Write(L"stub.swf", bytes);
+  std::wstring path = Write(L"stub.swf", bytes);
   for (bool full : {false, true}) {
     EXPECT_EQ(GetSWFInfo(path, info, full), L"Error Reading Compressed Movie (Movie Truncated)");
     EXPECT_EQ(LastError, L"Error Reading Compressed Movie (Movie Truncated)");
     EXPECT_EQ(info.Path, L"");
   }
   std::copy_n("garbage!", 8, damaged.begin() + 8);
-  path = Write(L"garbage.swf", damaged);
-  EXPECT_EQ(GetSWFInfo(path, info, false), L"Error Reading Compressed Movie (Movie Corrupted)");
+  EXPECT_EQ(Read(L"garbage.swf", damaged, info), L"Error Reading Compressed Movie (Movie Corrupted)");
 }
 
 TEST_F(MovieCacheTest, MissingCacheFolderIsMadeAgainAndAnUnusableOneIsAFailure) {
@@ -154,11 +143,9 @@ TEST(Compression, DecompressBytesGivesExactlyTheInflatedBytes) {
   Bytes out;
   int rc = 1;
   EXPECT_TRUE(DecompressBytes(z, out, rc, 200000));
-  EXPECT_EQ(rc, 0);
-  EXPECT_EQ(out, data);
+  EXPECT_EQ(std::tuple(rc, out), std::tuple(0, data));
   EXPECT_FALSE(DecompressBytes(z, out, rc, 1000));  // too little room
-  EXPECT_EQ(rc, Z_BUF_ERROR);
-  EXPECT_EQ(out.size(), 1000u);
+  EXPECT_EQ(std::tuple(rc, out.size()), std::tuple(Z_BUF_ERROR, size_t{1000}));
   z[z.size() / 2] ^= 0xFF;
   z[z.size() / 2 + 1] ^= 0xFF;
   EXPECT_FALSE(DecompressBytes(z, out, rc, 200000));

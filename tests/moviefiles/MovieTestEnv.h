@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "MovieBytes.h"
 #include "support/TestSupport.h"
@@ -39,6 +40,12 @@ class MovieTest : public ::testing::Test {
     return path;
   }
   std::wstring Path(const std::wstring& name) const { return dir_->File(name); }
+  // Writes the bytes under name and reads them: the error text, empty on success.
+  std::wstring Read(const std::wstring& name, const moviebytes::Bytes& bytes, SWFInfo& info, bool full = false) {
+    return GetSWFInfo(Write(name, bytes), info, full);
+  }
+  // Width, height, frame rate and frame count, to compare in one go.
+  static auto Frame(const SWFInfo& i) { return std::tuple(i.Width, i.Height, i.FrameRate, i.FrameCount); }
   // The stub the build ships beside the test programs.
   static std::wstring ShippedStub() {
     wchar_t exe[MAX_PATH];

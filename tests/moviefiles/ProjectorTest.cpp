@@ -9,6 +9,7 @@
 #include "services/ShellMod.h"
 
 using namespace moviebytes;
+using namespace std::string_literals;
 using testing_support::ReadBytes;
 
 class ProjectorTest : public MovieTest {
@@ -26,14 +27,12 @@ class ProjectorTest : public MovieTest {
   }
 };
 
-TEST_F(ProjectorTest, ShippedStubIsAGenericProjector) {
+TEST_F(ProjectorTest, ShippedStubIsGenericAndDamagedVersionResourcesAreNot) {
   ASSERT_TRUE(FileExists(ShippedStub()));
   EXPECT_TRUE(IsGenericProjector(ShippedStub()));
   EXPECT_TRUE(IsGenericProjector(ShippedStub(), true));
   EXPECT_FALSE(IsGenericProjector(Write(L"plain.exe", Text("MZ no version"))));
-}
 
-TEST_F(ProjectorTest, DamagedVersionResourceIsNotGeneric) {
   Bytes stub = ReadBytes(ShippedStub());
   const std::string key = std::string("V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0I\0N\0F\0O\0", 30);
   auto at = std::search(stub.begin(), stub.end(), key.begin(), key.end());
@@ -47,9 +46,7 @@ TEST_F(ProjectorTest, DamagedVersionResourceIsNotGeneric) {
   Bytes cut(stub.begin(), stub.begin() + static_cast<long>(node) + 40);  // the resource runs past the end
   EXPECT_FALSE(IsGenericProjector(Write(L"cut.exe", cut)));
   SWFInfo info;
-  EXPECT_EQ(GetSWFInfo(Write(L"cut.exe", Projector(cut, Sample().Plain())), info, false)
-                .rfind(L"Not a Generic Projector", 0),
-            0u);
+  EXPECT_EQ(Read(L"cut.exe", Projector(cut, Sample().Plain()), info).rfind(L"Not a Generic Projector", 0), 0u);
 }
 
 // A 64-bit executable whose resource section holds a version directory of n
@@ -105,19 +102,14 @@ TEST_F(ProjectorTest, RoundTripGivesTheMovieBack) {
     std::wstring exe = Path(compressed ? L"c.exe" : L"p.exe");
     ASSERT_EQ(CreateProjector(exe, info), L"");
     Bytes made = ReadBytes(exe);
-    Bytes stub = ReadBytes(ShippedStub());
-    EXPECT_EQ(made, Projector(stub, movie));
+    EXPECT_EQ(made, Projector(ReadBytes(ShippedStub()), movie));
 
     SWFInfo back;
     ASSERT_EQ(GetSWFInfo(exe, back, false), L"");
     std::wstring extracted = GetCacheFileName(exe, L".swf", true, false);
-    EXPECT_TRUE(back.PathChanged);
-    EXPECT_EQ(back.Path, extracted);
-    EXPECT_EQ(back.RequestedPath, exe);
-    EXPECT_EQ(back.FileSize, static_cast<int32_t>(made.size()));
-    EXPECT_EQ(back.Compressed, compressed);
-    EXPECT_EQ(back.Width, 320);
-    EXPECT_EQ(back.BackColor, L"AABBCC");
+    EXPECT_EQ(std::tuple(back.PathChanged, back.Path, back.RequestedPath), std::tuple(true, extracted, exe));
+    EXPECT_EQ(std::tuple(back.FileSize, back.Compressed, back.Width, back.BackColor),
+              std::tuple(static_cast<int32_t>(made.size()), compressed, 320, L"AABBCC"s));
     EXPECT_EQ(ReadBytes(extracted), movie);
 
     // Opened again: the copy taken earlier is used.
@@ -134,7 +126,7 @@ TEST_F(ProjectorTest, StubCarryingAMovieIsReplacedAndStaleCopiesRenewed) {
   m.tags = {BackgroundTag(1, 2, 3), ShowFrame(), ShowFrame(), EndTag()};
   Bytes movie = m.Plain();
   SWFInfo info;
-  ASSERT_EQ(GetSWFInfo(Write(L"m.swf", movie), info, false), L"");
+  ASSERT_EQ(Read(L"m.swf", movie, info), L"");
   std::wstring exe = Path(L"m.exe");
   ASSERT_EQ(CreateProjector(exe, info), L"");
   EXPECT_EQ(ReadBytes(exe), Projector(stub, movie));
@@ -159,24 +151,15 @@ TEST_F(ProjectorTest, DoubtfulOrBrokenProjectorsAreRefused) {
   EXPECT_EQ(GetSWFInfo(plain, info, false), L"");
 
   GenericProjectors = true;
-  auto refused = [&](const Bytes& bytes) {
-    std::wstring path = Write(L"bad.exe", bytes);
-    return GetSWFInfo(path, info, false);
-  };
-  Bytes appendedExe = Projector(stub, stub);
-  EXPECT_EQ(refused(appendedExe), L"Invalid Generic Projector");
-  Bytes zeroVersion = movie;
+  Bytes zeroVersion = movie, tooLong = Projector(stub, movie), tooShort = tooLong;
   zeroVersion[3] = 0;
-  EXPECT_EQ(refused(Projector(stub, zeroVersion)), L"Invalid Generic Projector");
-  EXPECT_EQ(refused(stub), L"Invalid Generic Projector");  // no movie appended
-  Bytes tooLong = Projector(stub, movie);
-  tooLong[tooLong.size() - 1] = 0x7F;  // L beyond the file
-  EXPECT_EQ(refused(tooLong), L"Invalid Generic Projector");
-  Bytes tooShort = Projector(stub, movie);
-  std::fill(tooShort.end() - 4, tooShort.end(), 0);
-  tooShort[tooShort.size() - 4] = 3;  // L below 4
-  EXPECT_EQ(refused(tooShort), L"Invalid Generic Projector");
-  EXPECT_EQ(info.Path, L"");
+  tooLong[tooLong.size() - 1] = 0x7F;                          // L beyond the file
+  std::copy_n("\3\0\0\0", 4, tooShort.end() - 4);          // L below 4
+  // An executable appended, a movie of version 0, no movie at all, L too long and too short.
+  for (const Bytes& bad : {Projector(stub, stub), Projector(stub, zeroVersion), stub, tooLong, tooShort}) {
+    EXPECT_EQ(Read(L"bad.exe", bad, info), L"Invalid Generic Projector");
+    EXPECT_EQ(info.Path, L"");
+  }
 }
 
 TEST_F(ProjectorTest, CreateProjectorReportsFailureAndKeepsExistingFiles) {
@@ -184,7 +167,7 @@ TEST_F(ProjectorTest, CreateProjectorReportsFailureAndKeepsExistingFiles) {
   std::wstring moviePath = Write(L"m.swf", movie);
   SWFInfo info;
   ASSERT_EQ(GetSWFInfo(moviePath, info, false), L"");
-  EXPECT_NE(CreateProjector(moviePath, info), L"");
+  EXPECT_NE(CreateProjector(moviePath, info), L"");  // over its own movie or stub: refused
   EXPECT_EQ(ReadBytes(moviePath), movie);
   EXPECT_NE(CreateProjector(ProjectorStubPath, info), L"");
 
