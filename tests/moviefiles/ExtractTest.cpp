@@ -5,6 +5,7 @@
 #include "services/ShellMod.h"
 
 using namespace moviebytes;
+using namespace std::string_literals;
 using testing_support::ReadBytes;
 
 namespace {
@@ -28,12 +29,12 @@ Bytes Block(const Bytes& frames) {
   return b;
 }
 
-class Recorder : public ExtractProgress {
- public:
+// Records what the walk reports; sets the cancel flag after a number of captions.
+struct Recorder : ExtractProgress {
   void SetStatus(double f) override { statuses.push_back(f); }
   void SetCaption(const std::wstring& c) override {
     captions.push_back(c);
-    if (cancelAfter && captions.size() == cancelAfter) *cancel = true;
+    if (cancel && captions.size() == cancelAfter) *cancel = true;
   }
   std::vector<double> statuses;
   std::vector<std::wstring> captions;
@@ -45,12 +46,14 @@ class Recorder : public ExtractProgress {
 
 class ExtractTest : public MovieTest {
  protected:
-  // Writes the movie, reads it in full mode and extracts into out\.
-  void Extract(const Movie& m, int32_t (&counts)[5], bool compressed = false, Recorder* rec = nullptr) {
-    std::wstring path = Write(L"intro.swf", compressed ? m.Compressed() : m.Plain());
+  // Writes the movie, reads it in full mode and extracts into out\ (with the movie's length
+  // replaced when one is given).
+  void Extract(const Movie& m, int32_t (&counts)[5], bool compressed = false, Recorder* rec = nullptr,
+               double length = -1) {
     out_ = Path(L"out\\");
     CreateDirectoryW(out_.c_str(), nullptr);
-    ASSERT_EQ(GetSWFInfo(path, info_, true), L"");
+    ASSERT_EQ(Read(L"intro.swf", compressed ? m.Compressed() : m.Plain(), info_, true), L"");
+    if (length >= 0) info_.MovieLength = length;
     ExtractResources(info_, out_, rec, counts, cancel_);
   }
   Bytes Out(const std::wstring& name) { return ReadBytes(out_ + name); }
@@ -76,9 +79,7 @@ TEST_F(ExtractTest, ImagesWithAndWithoutTables) {
             EndTag()};
   int32_t counts[5] = {0, 5, 0, 0, 9};
   Extract(m, counts, true);
-  EXPECT_EQ(counts[0], 4);
-  EXPECT_EQ(counts[1], 5);
-  EXPECT_EQ(counts[4], 9);
+  EXPECT_EQ(std::tuple(counts[0], counts[1], counts[4]), std::tuple(4, 5, 9));
   EXPECT_EQ(Out(L"intro.swf.1.jpg"), (Bytes{0, 0xFF, 0xD8, 0x55, 0xFF, 0xD9}));
   EXPECT_EQ(Out(L"intro.swf.2.jpg"), (Bytes{0xFF, 0xDB, 0x00, 0x43, 0x01, 0xFF, 0xD9, 0xFF, 0xD8, 0x66, 0xFF, 0xD9}));
   EXPECT_EQ(Out(L"intro.swf.3.jpg"), jpeg);
@@ -114,29 +115,27 @@ TEST_F(ExtractTest, SoundsStreamsAndMetadata) {
   int32_t counts[5] = {0, 0, 0, 0, 0};
   Recorder rec;
   Extract(m, counts, false, &rec);
-  EXPECT_EQ(counts[2], 1);
-  EXPECT_EQ(counts[3], 2);
+  EXPECT_EQ(std::tuple(counts[2], counts[3]), std::tuple(1, 2));
   EXPECT_EQ(Out(L"intro.swf.12.mp3"), mp3);
   EXPECT_FALSE(Exists(L"intro.swf.4.mp3"));
   EXPECT_EQ(Out(L"intro.swf.stream.mp3"), expected);
   EXPECT_EQ(Out(L"intro.swf.stream-2.mp3"), (Bytes{0xAB, 0xCD}));
-  std::string rdf(reinterpret_cast<const char*>(Out(L"intro.swf.rdf.xml").data()), Out(L"intro.swf.rdf.xml").size());
+  Bytes xml = Out(L"intro.swf.rdf.xml");
+  std::string rdf(xml.begin(), xml.end());
   EXPECT_EQ(rdf.rfind("<rdf:RDF", 0), 0u);
   EXPECT_NE(rdf.find("<dc:title>T</dc:title>"), std::string::npos);
 
   ASSERT_FALSE(rec.captions.empty());
-  EXPECT_EQ(rec.captions.front(), L"Info");
-  EXPECT_EQ(rec.captions.back(), L"SoundStreamBlock");
+  EXPECT_EQ(std::tuple(rec.captions.front(), rec.captions.back()), std::tuple(L"Info"s, L"SoundStreamBlock"s));
   for (double f : rec.statuses) EXPECT_TRUE(f >= 0 && f <= 1);
   EXPECT_DOUBLE_EQ(rec.statuses.back(), 1.0);
 
   int32_t none[5] = {0, 0, -1, -1, 0};
   Extract(m, none);
-  EXPECT_EQ(none[2], -1);
-  EXPECT_EQ(none[3], -1);
+  EXPECT_EQ(std::tuple(none[2], none[3]), std::tuple(-1, -1));
 }
 
-TEST_F(ExtractTest, CancelEndsTheWalkAfterTheCurrentTag) {
+TEST_F(ExtractTest, CancelAfterTheCurrentTagAndProgressWithAZeroLength) {
   Movie m;
   Bytes jpeg{0xFF, 0xD8, 0xFF, 0xD9};
   for (uint16_t id = 1; id <= 5; ++id) m.tags.push_back(Tag(21, WithId(id, Bytes{0, 0, 0, 0} + jpeg)));
@@ -148,23 +147,15 @@ TEST_F(ExtractTest, CancelEndsTheWalkAfterTheCurrentTag) {
   EXPECT_EQ(counts[0], 2);
   EXPECT_TRUE(Exists(L"intro.swf.2.jpg"));
   EXPECT_FALSE(Exists(L"intro.swf.3.jpg"));
-}
 
-TEST_F(ExtractTest, ProgressIsSafeWithAZeroLength) {
-  Movie m;
-  m.tags = {Tag(21, WithId(1, Bytes{0, 0, 0, 0, 0xFF, 0xD8}))};
-  std::wstring path = Write(L"intro.swf", m.Plain());
-  SWFInfo info;
-  ASSERT_EQ(GetSWFInfo(path, info, false), L"");
-  info.MovieLength = 0;
-  Recorder rec;
-  int32_t counts[5] = {};
-  bool cancel = false;
-  std::wstring out = Path(L"");
-  ExtractResources(info, out, &rec, counts, cancel);
-  EXPECT_EQ(counts[0], 1);
-  ASSERT_EQ(rec.statuses.size(), 1u);
-  EXPECT_TRUE(rec.statuses[0] >= 0 && rec.statuses[0] <= 1);
+  // With a movie length of 0 the progress stays within 0..1.
+  cancel_ = false;
+  Recorder zero;
+  int32_t all[5] = {};
+  Extract(m, all, false, &zero, 0);
+  EXPECT_EQ(all[0], 5);
+  ASSERT_EQ(zero.statuses.size(), 5u);
+  for (double f : zero.statuses) EXPECT_TRUE(f >= 0 && f <= 1);
 }
 
 TEST(FixJPEGStream, MovesTheMisplacedStartOfImage) {
@@ -172,22 +163,18 @@ TEST(FixJPEGStream, MovesTheMisplacedStartOfImage) {
   for (size_t i = 0; i < img.size(); ++i) img[i] = static_cast<uint8_t>(i);
   img[1] = 0x00;
   img[570] = 0xFF, img[571] = 0xD8;
+  // Bytes 570..609 first, then 0xDB, the first 569 bytes, 0xDA 0x00 and the rest as it was.
+  Bytes expected = Bytes(img.begin() + 570, img.begin() + 610) + Bytes{0xDB} + Bytes(img.begin(), img.begin() + 569) +
+                   Bytes{0xDA, 0x00} + Bytes(img.begin() + 612, img.end());
   Bytes fixed = img;
   FixJPEGStream(fixed);
-  EXPECT_TRUE(std::equal(fixed.begin(), fixed.begin() + 40, img.begin() + 570));
-  EXPECT_EQ(fixed[40], 0xDB);
-  EXPECT_TRUE(std::equal(fixed.begin() + 41, fixed.begin() + 610, img.begin()));
-  EXPECT_EQ(fixed[610], 0xDA);
-  EXPECT_EQ(fixed[611], 0x00);
-  EXPECT_TRUE(std::equal(fixed.begin() + 612, fixed.end(), img.begin() + 612));
+  EXPECT_EQ(fixed, expected);
 
-  Bytes proper = img;
+  Bytes proper = img, shortOne(img.begin(), img.begin() + 611);
   proper[1] = 0xD8;  // already starts with an image
-  Bytes same = proper;
-  FixJPEGStream(same);
-  EXPECT_EQ(same, proper);
-  Bytes shortOne(img.begin(), img.begin() + 611);
-  same = shortOne;
-  FixJPEGStream(same);
-  EXPECT_EQ(same, shortOne);
+  for (const Bytes& kept : {proper, shortOne}) {
+    Bytes same = kept;
+    FixJPEGStream(same);
+    EXPECT_EQ(same, kept);
+  }
 }

@@ -79,9 +79,7 @@ struct Movie {
   std::vector<Bytes> tags;
 
   Bytes Body() const {
-    Bytes b = rect;
-    b.push_back(rateFraction);
-    b.push_back(rateWhole);
+    Bytes b = rect + Bytes{rateFraction, rateWhole};
     PutLE(b, frames, 2);
     for (const Bytes& t : tags) Append(b, t);
     return b;
@@ -105,20 +103,12 @@ struct Movie {
 };
 
 // FLV: header, then tags each followed by their previous-tag-size.
-inline Bytes FlvHeader() {
-  Bytes b = Text("FLV");
-  b.push_back(1);
-  b.push_back(5);
-  PutBE(b, 9, 4);
-  PutBE(b, 0, 4);
-  return b;
-}
+inline Bytes FlvHeader() { return {'F', 'L', 'V', 1, 5, 0, 0, 0, 9, 0, 0, 0, 0}; }  // audio and video, 9 bytes
 inline Bytes FlvTag(uint8_t type, const Bytes& data, uint32_t time) {
   Bytes b{type};
   PutBE(b, data.size(), 3);
   PutBE(b, time & 0xFFFFFF, 3);
-  b.push_back(0);
-  PutBE(b, 0, 3);
+  PutBE(b, 0, 4);  // extended time, stream id
   Append(b, data);
   PutBE(b, data.size() + 11, 4);
   return b;
@@ -136,11 +126,7 @@ inline Bytes AmfNumber(double v) {
   PutBE(b, bits, 8);
   return b;
 }
-inline Bytes AmfString(const std::string& s) {
-  Bytes b{2};
-  Append(b, AmfKey(s));
-  return b;
-}
+inline Bytes AmfString(const std::string& s) { return Bytes{2} + AmfKey(s); }
 // "onMetaData" with an ECMA array of the given entries (key, encoded value).
 inline Bytes MetaData(const std::vector<std::pair<std::string, Bytes>>& entries) {
   Bytes b = AmfString("onMetaData");
@@ -152,9 +138,7 @@ inline Bytes MetaData(const std::vector<std::pair<std::string, Bytes>>& entries)
 }
 
 inline Bytes Projector(const Bytes& stub, const Bytes& movie) {
-  Bytes b = stub;
-  Append(b, movie);
-  Append(b, {0x56, 0x34, 0x12, 0xFA});
+  Bytes b = stub + movie + Bytes{0x56, 0x34, 0x12, 0xFA};
   PutLE(b, static_cast<uint32_t>(movie.size()), 4);
   return b;
 }
