@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "ImageTestSupport.h"
 #include "support/TestSupport.h"
@@ -17,6 +18,12 @@ void Fill(cAlphaDibSection& dib, uint8_t b, uint8_t g, uint8_t r, uint8_t a) {
   uint8_t* p = dib.DIBSectionBitsPtr();
   for (long i = 0; i < dib.Width() * dib.Height(); ++i, p += 4) p[0] = b, p[1] = g, p[2] = r, p[3] = a;
 }
+// The pixels of a 2 x 2 bitmap, and one pixel four times.
+std::vector<uint8_t> Bits(cAlphaDibSection& dib) { return {dib.DIBSectionBitsPtr(), dib.DIBSectionBitsPtr() + 16}; }
+std::vector<uint8_t> Repeat(std::vector<uint8_t> px) {
+  for (int i = 0; i < 3; ++i) px.insert(px.end(), px.begin(), px.begin() + 4);
+  return px;
+}
 }  // namespace
 
 TEST(AlphaDibSection, GeometryAndFailedSizes) {
@@ -25,11 +32,9 @@ TEST(AlphaDibSection, GeometryAndFailedSizes) {
   EXPECT_EQ(dib.BytesPerScanLine(), 12);
   ASSERT_TRUE(dib.Create(5, 2));
   EXPECT_EQ(dib.BytesPerScanLine(), 20);
-  EXPECT_FALSE(dib.Create(0, 2));
-  EXPECT_FALSE(dib.Create(2, -1));
-  EXPECT_FALSE(dib.Create(40000, 40000));  // 6.4 GB: refused before GDI
-  EXPECT_EQ(dib.hdc(), nullptr);
-  EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
+  for (auto [w, h] : {std::pair{0L, 2L}, {2L, -1L}, {40000L, 40000L}})  // 6.4 GB: refused before GDI
+    EXPECT_FALSE(dib.Create(w, h)) << w << "x" << h;
+  EXPECT_TRUE(!dib.hdc() && !dib.DIBSectionBitsPtr());
 }
 
 TEST(AlphaDibSection, PreMultiplySetAlphaAndAlphaScan) {
@@ -37,21 +42,13 @@ TEST(AlphaDibSection, PreMultiplySetAlphaAndAlphaScan) {
   ASSERT_TRUE(dib.Create(2, 2));
   Fill(dib, 200, 100, 50, 128);
   dib.PreMultiplyAlpha();
-  const uint8_t* p = dib.DIBSectionBitsPtr();
-  EXPECT_EQ(p[0], 100);
-  EXPECT_EQ(p[1], 50);
-  EXPECT_EQ(p[2], 25);
-  EXPECT_EQ(p[3], 128);
-
+  EXPECT_EQ(Bits(dib), Repeat({100, 50, 25, 128}));
   Fill(dib, 200, 100, 50, 7);
   dib.SetAlpha(255);
-  EXPECT_EQ(p[12], 200);
-  EXPECT_EQ(p[13], 100);
-  EXPECT_EQ(p[14], 50);
-  EXPECT_EQ(p[15], 255);
+  EXPECT_EQ(Bits(dib), Repeat({200, 100, 50, 255}));
   EXPECT_FALSE(dib.AreAllAlphaBytesZero());
   dib.SetAlpha(0);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(p[i], 0) << i;
+  EXPECT_EQ(Bits(dib), Repeat({0, 0, 0, 0}));
   EXPECT_TRUE(dib.AreAllAlphaBytesZero());
   dib.SetAlpha(1);
   EXPECT_FALSE(dib.AreAllAlphaBytesZero());
@@ -64,12 +61,8 @@ TEST(AlphaDibSection, RandomiseBitsIsPreMultiplied) {
     dib.RandomiseBits(gray);
     const uint8_t* p = dib.DIBSectionBitsPtr();
     for (int i = 0; i < 400; ++i, p += 4) {
-      EXPECT_LE(p[0], p[3]);
-      EXPECT_LE(p[1], p[3]);
-      EXPECT_LE(p[2], p[3]);
-      if (gray) {
-        EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]);
-      }
+      EXPECT_TRUE(p[0] <= p[3] && p[1] <= p[3] && p[2] <= p[3]) << i;
+      if (gray) EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]) << i;
     }
   }
 }
@@ -79,13 +72,12 @@ TEST(AlphaDibSection, AlphaPaintPictureBlends) {
   ASSERT_TRUE(src.Create(4, 4));
   Fill(src, 10, 20, 30, 255);
   imgtest::Canvas canvas(4, 4, RGB(200, 150, 100));
-  src.AlphaPaintPicture(canvas.dc(), 0, 0, -1, -1, 0, 0, 0);
-  EXPECT_EQ(canvas.Pixel(1, 1)[0], 100);
-  EXPECT_EQ(canvas.Pixel(1, 1)[2], 200);
+  src.AlphaPaintPicture(canvas.dc(), 0, 0, -1, -1, 0, 0, 0);  // constant alpha 0: nothing
+  const uint8_t* px = canvas.Pixel(1, 1);
+  EXPECT_EQ(std::tuple(px[0], px[2]), std::tuple(100, 200));
   src.AlphaPaintPicture(canvas.dc(), 0, 0, -1, -1, 0, 0, 255);
-  EXPECT_EQ(canvas.Pixel(1, 1)[0], 10);
-  EXPECT_EQ(canvas.Pixel(1, 1)[1], 20);
-  EXPECT_EQ(canvas.Pixel(1, 1)[2], 30);
+  px = canvas.Pixel(1, 1);
+  EXPECT_EQ(std::tuple(px[0], px[1], px[2]), std::tuple(10, 20, 30));
 }
 
 TEST(AlphaDibSection, DrawDibSwitchSurvivesCreateNotClearUp) {
@@ -112,11 +104,6 @@ TEST(AlphaDibSection, DrawDibSwitchSurvivesCreateNotClearUp) {
   EXPECT_EQ(canvas.Pixel(3, 3)[2], 3);
 }
 
-TEST(AlphaDibSection, ApiErrorTexts) {
-  EXPECT_EQ(cAlphaDibSection::ApiError(0x20001234), L"");
-  EXPECT_FALSE(cAlphaDibSection::ApiError(ERROR_FILE_NOT_FOUND).empty());
-}
-
 TEST(AlphaDibSection, SavesAndReloadsA32BitFileWithItsAlpha) {
   TempDir dir;
   cAlphaDibSection dib;
@@ -132,8 +119,7 @@ TEST(AlphaDibSection, SavesAndReloadsA32BitFileWithItsAlpha) {
 
   cAlphaDibSection loaded;
   loaded.CreateFromFile(path, 0, 0);
-  ASSERT_EQ(loaded.Width(), 3);
-  ASSERT_EQ(loaded.Height(), 2);
+  ASSERT_EQ(std::tuple(loaded.Width(), loaded.Height()), std::tuple(3L, 2L));
   EXPECT_EQ(std::memcmp(loaded.DIBSectionBitsPtr(), p, 24), 0);
 
   cAlphaDibSection missing;
@@ -146,12 +132,7 @@ TEST(AlphaDibSection, CreateFromHBitmapKeepsAlphaAndWhichWayUp) {
   // 32-bit sections stored bottom-up and top-down; the picture's row r from the top has
   // blue 10 + r and alpha 100 + r in both.
   for (const long direction : {1L, -1L}) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 2;
-    info.bmiHeader.biHeight = 3 * direction;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 2, 3 * direction, 1, 32}};
     void* bits = nullptr;
     HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_NE(section, nullptr);
@@ -169,20 +150,19 @@ TEST(AlphaDibSection, CreateFromHBitmapKeepsAlphaAndWhichWayUp) {
     ASSERT_EQ(dib.Height(), 3);
     const uint8_t* bottom = dib.DIBSectionBitsPtr();  // the picture's last row
     const uint8_t* topRow = bottom + 2 * dib.BytesPerScanLine();
-    EXPECT_EQ(bottom[0], 12) << direction;
-    EXPECT_EQ(bottom[3], 102) << direction;
-    EXPECT_EQ(topRow[4], 10) << direction;
-    EXPECT_EQ(topRow[7], 100) << direction;
+    EXPECT_EQ(std::tuple(bottom[0], bottom[3], topRow[4], topRow[7]), std::tuple(12, 102, 10, 100)) << direction;
   }
 }
 
-TEST(AlphaDibSection, SavePictureOnAnUncreatableFileReportsError17) {
-  TempDir dir;
+TEST(AlphaDibSection, SavePictureOnAnUncreatableFileReportsError17WithTheSystemText) {
   cAlphaDibSection dib;
   ASSERT_TRUE(dib.Create(2, 2));
   ClearError();
-  EXPECT_FALSE(dib.SavePicture(dir.File(L"no\\such\\folder.bmp")));
+  EXPECT_FALSE(dib.SavePicture(TempDir().File(L"no\\such\\folder.bmp")));
   EXPECT_EQ(CurrentError().Number, 17);
   EXPECT_NE(CurrentError().Source.find(L".cDIBSection"), std::wstring::npos);
   EXPECT_FALSE(CurrentError().Description.empty());
+  // The system's text for an error number, nothing for a number it doesn't know.
+  EXPECT_FALSE(cAlphaDibSection::ApiError(ERROR_FILE_NOT_FOUND).empty());
+  EXPECT_EQ(cAlphaDibSection::ApiError(0x20001234), L"");
 }

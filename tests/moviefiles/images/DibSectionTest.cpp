@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "support/TestSupport.h"
 #include "moviefiles/images/cDIBSection.h"
@@ -9,25 +10,21 @@
 using testing_support::ReadBytes;
 using testing_support::TempDir;
 
-namespace {
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
-  uint32_t v;
-  std::memcpy(&v, b.data() + at, 4);
-  return v;
-}
-}  // namespace
-
-TEST(DibSection, RowLengthsAndSizes) {
+TEST(DibSection, RowLengthsSizesAndClearUp) {
   const long expected[] = {4, 8, 12, 12, 16};
   for (long w = 1; w <= 5; ++w) {
     cDIBSection dib;
     ASSERT_TRUE(dib.Create(w, 2));
-    EXPECT_EQ(dib.BytesPerScanLine(), expected[w - 1]) << w;
-    EXPECT_EQ(dib.Width(), w);
-    EXPECT_EQ(dib.Height(), 2);
-    EXPECT_NE(dib.hdc(), nullptr);
-    EXPECT_NE(dib.DIBSectionBitsPtr(), nullptr);
+    EXPECT_EQ(std::tuple(dib.BytesPerScanLine(), dib.Width(), dib.Height()), std::tuple(expected[w - 1], w, 2L));
+    EXPECT_TRUE(dib.hdc() && dib.DIBSectionBitsPtr());
   }
+  // ClearUp keeps the last size.
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(7, 3));
+  dib.ClearUp();
+  EXPECT_EQ(std::tuple(dib.BytesPerScanLine(), dib.Width(), dib.Height()), std::tuple(24L, 7L, 3L));
+  EXPECT_TRUE(!dib.hdc() && !dib.hDib() && !dib.DIBSectionBitsPtr());
+  EXPECT_FALSE(dib.SavePicture(L"unused.bmp"));
 }
 
 TEST(DibSection, RejectsEmptyNegativeAndOverflowingSizes) {
@@ -36,9 +33,7 @@ TEST(DibSection, RejectsEmptyNegativeAndOverflowingSizes) {
   for (const auto& s : sizes) {
     cDIBSection dib;
     EXPECT_FALSE(dib.Create(s[0], s[1])) << s[0] << "x" << s[1];
-    EXPECT_EQ(dib.hdc(), nullptr);
-    EXPECT_EQ(dib.hDib(), nullptr);
-    EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
+    EXPECT_TRUE(!dib.hdc() && !dib.hDib() && !dib.DIBSectionBitsPtr());
   }
   // The size check itself: byte counts whose product would overflow 64 bits are refused
   // as well, while the largest count that fits is allowed.
@@ -51,19 +46,6 @@ TEST(DibSection, RejectsEmptyNegativeAndOverflowingSizes) {
   ASSERT_TRUE(dib.Create(4, 4));
   EXPECT_FALSE(dib.Create(0, 4));
   EXPECT_EQ(dib.hdc(), nullptr);
-}
-
-TEST(DibSection, ClearUpKeepsTheLastSize) {
-  cDIBSection dib;
-  ASSERT_TRUE(dib.Create(7, 3));
-  dib.ClearUp();
-  EXPECT_EQ(dib.Width(), 7);
-  EXPECT_EQ(dib.Height(), 3);
-  EXPECT_EQ(dib.BytesPerScanLine(), 24);
-  EXPECT_EQ(dib.hdc(), nullptr);
-  EXPECT_EQ(dib.hDib(), nullptr);
-  EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
-  EXPECT_FALSE(dib.SavePicture(L"unused.bmp"));
 }
 
 TEST(DibSection, CopiesWholeBitmapWithMinusOneAndNothingWithZero) {
@@ -107,12 +89,10 @@ TEST(DibSection, CreateFromPictureCopiesTheBitmap) {
   cDIBSection copy;
   copy.CreateFromPicture(ddb);
   DeleteObject(ddb);
-  ASSERT_EQ(copy.Width(), 6);
-  ASSERT_EQ(copy.Height(), 4);
+  ASSERT_EQ(std::tuple(copy.Width(), copy.Height()), std::tuple(6L, 4L));
   GdiFlush();
-  EXPECT_EQ(copy.DIBSectionBitsPtr()[0], 10);
-  EXPECT_EQ(copy.DIBSectionBitsPtr()[1], 20);
-  EXPECT_EQ(copy.DIBSectionBitsPtr()[2], 30);
+  const uint8_t* q = copy.DIBSectionBitsPtr();
+  EXPECT_EQ(std::tuple(q[0], q[1], q[2]), std::tuple(10, 20, 30));
 
   cDIBSection none;
   none.CreateFromPicture(nullptr);
@@ -153,30 +133,20 @@ TEST(DibSection, SavesTheBmpLayout) {
   p[0] = 1, p[1] = 2, p[2] = 3, p[3] = 0;
   const std::wstring path = dir.File(L"one \u00e9\u4e2d.bmp");
   ASSERT_TRUE(dib.SavePicture(path));
+  // File size 62, pixels at 58; header of 40 bytes: 1 x 1 (bottom-up), 1 plane, 24 bits,
+  // BI_RGB, 4 bytes of image; then zeros up to the pixels.
+  std::vector<uint8_t> expected = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 58, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
+                                   1,   0,   0,  0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0};
+  expected.resize(58, 0);
+  expected.insert(expected.end(), {1, 2, 3, 0});
   auto b = ReadBytes(path);
-  ASSERT_EQ(b.size(), 62u);
-  EXPECT_EQ(b[0], 'B');
-  EXPECT_EQ(b[1], 'M');
-  EXPECT_EQ(U32(b, 2), 62u);
-  EXPECT_EQ(U32(b, 6), 0u);
-  EXPECT_EQ(U32(b, 10), 58u);
-  EXPECT_EQ(U32(b, 14), 40u);                 // biSize
-  EXPECT_EQ(U32(b, 18), 1u);                  // width
-  EXPECT_EQ(U32(b, 22), 1u);                  // height, bottom-up
-  EXPECT_EQ(U32(b, 26), 1u | (24u << 16));    // planes 1, 24 bits
-  EXPECT_EQ(U32(b, 30), 0u);                  // BI_RGB
-  EXPECT_EQ(U32(b, 34), 4u);                  // image size
-  for (size_t at = 38; at < 58; at += 4) EXPECT_EQ(U32(b, at), 0u) << at;
-  EXPECT_EQ(b[58], 1);
-  EXPECT_EQ(b[59], 2);
-  EXPECT_EQ(b[60], 3);
-  EXPECT_EQ(b[61], 0);
+  EXPECT_EQ(b, expected);
 
   // A 5 x 2 bitmap: rows of 16 bytes, the file 58 + 32 bytes; saving again replaces it.
   ASSERT_TRUE(dib.Create(5, 2));
   ASSERT_TRUE(dib.SavePicture(path));
   b = ReadBytes(path);
-  EXPECT_EQ(b.size(), 90u);
-  EXPECT_EQ(U32(b, 34), 32u);
+  ASSERT_EQ(b.size(), 90u);
+  EXPECT_EQ(std::vector<uint8_t>(b.begin() + 34, b.begin() + 38), (std::vector<uint8_t>{32, 0, 0, 0}));  // image size
   EXPECT_FALSE(dib.SavePicture(dir.File(L"missing\\folder\\x.bmp")));
 }

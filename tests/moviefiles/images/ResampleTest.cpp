@@ -3,103 +3,84 @@
 
 #include <cstring>
 
+#include "ImageTestSupport.h"
 #include "moviefiles/images/cAlphaDibSection.h"
 #include "moviefiles/images/cDIBSection.h"
 
-TEST(Resample, SameSizeIsAnExactCopyAndZeroGivesNothing) {
+using imgtest::Bytes;
+
+namespace {
+// Grey pixels of three bytes each; one pixel n times.
+Bytes Grey(std::initializer_list<int> values) {
+  Bytes b;
+  for (int v : values) b.insert(b.end(), 3, static_cast<uint8_t>(v));
+  return b;
+}
+Bytes Repeat(const Bytes& pixel, int n) {
+  Bytes b;
+  while (n--) b.insert(b.end(), pixel.begin(), pixel.end());
+  return b;
+}
+// A bitmap's pixel bytes, bottom row first, without the row padding; and the reverse.
+template <class Dib>
+Bytes Pixels(Dib& dib, int bpp) {
+  Bytes b;
+  for (long y = 0; y < dib.Height(); ++y) {
+    const uint8_t* row = dib.DIBSectionBitsPtr() + y * dib.BytesPerScanLine();
+    b.insert(b.end(), row, row + dib.Width() * bpp);
+  }
+  return b;
+}
+template <class Dib>
+void SetPixels(Dib& dib, const Bytes& b, int bpp) {
+  for (long y = 0; y < dib.Height(); ++y)
+    std::memcpy(dib.DIBSectionBitsPtr() + y * dib.BytesPerScanLine(), b.data() + y * dib.Width() * bpp,
+                dib.Width() * bpp);
+}
+}  // namespace
+
+TEST(Resample, ExamplesOfTheBilinearRule) {
+  Bytes noise = imgtest::NoiseBytes(7 * 5 * 3, 5), ramp(18);
+  for (int i = 0; i < 18; ++i) ramp[i] = static_cast<uint8_t>(i < 9 ? 10 + i : 13 + i);
+  const struct {
+    const char* what;
+    long w, h;
+    Bytes source;
+    long toW, toH;
+    Bytes expected;
+  } cases[] = {
+      {"same size: an exact copy", 7, 5, noise, 7, 5, noise},
+      {"enlarged row, ties to even", 2, 1, Grey({0, 255}), 4, 1, Grey({0, 64, 128, 191})},
+      {"shrunk: exact columns", 3, 2, ramp, 2, 1, Bytes(ramp.begin(), ramp.begin() + 6)},
+      {"one pixel fills all", 1, 1, {9, 99, 199}, 3, 3, Repeat({9, 99, 199}, 9)},
+      // yr = 2/6: rows sample 0, 1/3, 2/3, 1, 4/3, 5/3 of a one-pixel column.
+      {"one column", 1, 3, Grey({0, 100, 200}), 2, 6, Grey({0, 0, 33, 33, 67, 67, 100, 100, 133, 133, 167, 167})},
+      // xr = 1.5: the second pixel lies half-way between 51 and 100; 75.5 rounds to 76.
+      {"shrunk to half, ties to even", 4, 1, Grey({0, 51, 100, 150}), 2, 1, Grey({0, 76})},
+  };
+  for (const auto& c : cases) {
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(c.w, c.h));
+    SetPixels(dib, c.source, 3);
+    auto out = dib.Resample(c.toW, c.toH);
+    ASSERT_TRUE(out) << c.what;
+    EXPECT_EQ(Pixels(*out, 3), c.expected) << c.what;
+  }
   cDIBSection dib;
-  ASSERT_TRUE(dib.Create(7, 5));
-  for (long i = 0; i < dib.BytesPerScanLine() * 5; ++i) dib.DIBSectionBitsPtr()[i] = static_cast<uint8_t>(i * 7);
-  auto copy = dib.Resample(7, 5);
-  ASSERT_TRUE(copy);
-  for (long y = 0; y < 5; ++y)
-    EXPECT_EQ(std::memcmp(copy->DIBSectionBitsPtr() + y * 24, dib.DIBSectionBitsPtr() + y * 24, 21), 0);
+  ASSERT_TRUE(dib.Create(2, 2));
   EXPECT_FALSE(dib.Resample(0, 5));
   EXPECT_FALSE(dib.Resample(5, -1));
-}
-
-TEST(Resample, EnlargesOneRowWithTiesToEven) {
-  cDIBSection dib;
-  ASSERT_TRUE(dib.Create(2, 1));
-  uint8_t* p = dib.DIBSectionBitsPtr();
-  std::memset(p, 0, 3);
-  std::memset(p + 3, 255, 3);
-  auto big = dib.Resample(4, 1);
-  ASSERT_TRUE(big);
-  const uint8_t expected[] = {0, 64, 128, 191};
-  for (int x = 0; x < 4; ++x)
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(big->DIBSectionBitsPtr()[3 * x + k], expected[x]) << x;
-}
-
-TEST(Resample, ShrinkingSamplesExactColumnsAndOnePixelFillsAll) {
-  cDIBSection dib;
-  ASSERT_TRUE(dib.Create(3, 2));
-  uint8_t* p = dib.DIBSectionBitsPtr();
-  for (int i = 0; i < 24; ++i) p[i] = static_cast<uint8_t>(10 + i);
-  auto small = dib.Resample(2, 1);
-  ASSERT_TRUE(small);
-  EXPECT_EQ(std::memcmp(small->DIBSectionBitsPtr(), p, 6), 0);
-
-  cDIBSection one;
-  ASSERT_TRUE(one.Create(1, 1));
-  one.DIBSectionBitsPtr()[0] = 9, one.DIBSectionBitsPtr()[1] = 99, one.DIBSectionBitsPtr()[2] = 199;
-  auto grown = one.Resample(3, 3);
-  ASSERT_TRUE(grown);
-  for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 3; ++x) {
-      const uint8_t* q = grown->DIBSectionBitsPtr() + y * 12 + 3 * x;
-      EXPECT_EQ(q[0], 9);
-      EXPECT_EQ(q[1], 99);
-      EXPECT_EQ(q[2], 199);
-    }
-}
-
-TEST(Resample, OneColumnAndOneRowSourcesStretch) {
-  // A 1 x 3 column whose rows are 0, 100, 200 (bottom first), enlarged to 2 x 6.
-  cDIBSection col;
-  ASSERT_TRUE(col.Create(1, 3));
-  for (int y = 0; y < 3; ++y) std::memset(col.DIBSectionBitsPtr() + 4 * y, 100 * y, 3);
-  auto big = col.Resample(2, 6);
-  ASSERT_TRUE(big);
-  // yr = 2/6: rows sample 0, 1/3, 2/3, 1, 4/3, 5/3.
-  const uint8_t expected[] = {0, 33, 67, 100, 133, 167};
-  for (int y = 0; y < 6; ++y) {
-    EXPECT_EQ(big->DIBSectionBitsPtr()[8 * y], expected[y]) << y;
-    EXPECT_EQ(big->DIBSectionBitsPtr()[8 * y + 3], expected[y]) << y;
-  }
 }
 
 TEST(Resample, AlphaTwinKeepsOrInterpolatesAlpha) {
   cAlphaDibSection dib;
   ASSERT_TRUE(dib.Create(2, 1));
-  uint8_t* p = dib.DIBSectionBitsPtr();
-  const uint8_t px[8] = {0, 0, 0, 0, 255, 255, 255, 255};
-  std::memcpy(p, px, 8);
-  auto colours = dib.Resample(4, 1);
-  auto all = dib.ResampleAlpha(4, 1);
-  ASSERT_TRUE(colours && all);
-  const uint8_t expected[] = {0, 64, 128, 191};
-  for (int x = 0; x < 4; ++x) {
-    EXPECT_EQ(colours->DIBSectionBitsPtr()[4 * x], expected[x]);
-    EXPECT_EQ(colours->DIBSectionBitsPtr()[4 * x + 3], 0);  // as created
-    EXPECT_EQ(all->DIBSectionBitsPtr()[4 * x + 2], expected[x]);
-    EXPECT_EQ(all->DIBSectionBitsPtr()[4 * x + 3], expected[x]);
-  }
-  auto same = dib.ResampleAlpha(2, 1);
-  ASSERT_TRUE(same);
-  EXPECT_EQ(std::memcmp(same->DIBSectionBitsPtr(), px, 8), 0);
-}
-
-TEST(Resample, ShrinkingToHalfOrLessInterpolatesWithTiesToEven) {
-  // 4 x 1 to 2 x 1: xr = 1.5, so the second target pixel lies half-way between
-  // columns 1 and 2: 51 and 100 give 75.5, which rounds to 76.
-  cDIBSection dib;
-  ASSERT_TRUE(dib.Create(4, 1));
-  const uint8_t values[] = {0, 51, 100, 150};
-  for (int x = 0; x < 4; ++x) std::memset(dib.DIBSectionBitsPtr() + 3 * x, values[x], 3);
-  auto half = dib.Resample(2, 1);
-  ASSERT_TRUE(half);
-  EXPECT_EQ(half->DIBSectionBitsPtr()[0], 0);
-  EXPECT_EQ(half->DIBSectionBitsPtr()[3], 76);
-  EXPECT_EQ(half->DIBSectionBitsPtr()[5], 76);
+  const Bytes px = {0, 0, 0, 0, 255, 255, 255, 255};
+  SetPixels(dib, px, 4);
+  auto colours = dib.Resample(4, 1), all = dib.ResampleAlpha(4, 1), same = dib.ResampleAlpha(2, 1);
+  ASSERT_TRUE(colours && all && same);
+  // Resample leaves alpha as created; ResampleAlpha interpolates it with the colours.
+  EXPECT_EQ(Pixels(*colours, 4), (Bytes{0, 0, 0, 0, 64, 64, 64, 0, 128, 128, 128, 0, 191, 191, 191, 0}));
+  EXPECT_EQ(Pixels(*all, 4), (Bytes{0, 0, 0, 0, 64, 64, 64, 64, 128, 128, 128, 128, 191, 191, 191, 191}));
+  EXPECT_EQ(Pixels(*same, 4), px);
 }
