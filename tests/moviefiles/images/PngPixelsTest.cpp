@@ -72,64 +72,56 @@ TEST(PngPixels, BitmapLayouts) {
   TempDir dir;
   const std::wstring path = dir.File(L"x.png");
   cPNG png;
-  // 3 x 2 RGB: two rows of 12 bytes, bottom row first, 3 padding bytes of 0.
-  WriteBytes(path, SimplePng(3, 2, 8, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  const Bytes rgb = {12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0, 3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0};
-  EXPECT_EQ(png.Bitmap().Bits, rgb);
-  EXPECT_EQ(png.Bitmap().Header.biBitCount, 24);
-  EXPECT_EQ(png.Bitmap().Header.biHeight, 2);
+  // A filter byte of 7 leaves the row as stored.
+  const Bytes filter7 = {7, 9, 8, 7};
+  uLongf size = 64;
+  Bytes z(size);
+  compress(z.data(), &size, filter7.data(), 4);
+  z.resize(size);
+  const struct {
+    const char* what;
+    Bytes file;
+    Bytes bits;
+    int bitCount;  // 0: not checked
+  } cases[] = {
+      {"3 x 2 RGB: bottom row first, 3 padding bytes",
+       SimplePng(3, 2, 8, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}),
+       {12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0, 3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0}, 24},
+      {"16-bit RGB keeps the high bytes", SimplePng(1, 1, 16, 2, {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}),
+       {0x9A, 0x56, 0x12, 0}, 24},
+      {"2-bit grey", SimplePng(4, 1, 2, 0, {0x1B}), {0, 1, 2, 3}, 0},
+      {"grey and alpha: (g, g, g, a)", SimplePng(5, 1, 8, 4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}),
+       {1, 1, 1, 2, 3, 3, 3, 4, 5, 5, 5, 6, 7, 7, 7, 8, 9, 9, 9, 10}, 32},
+      {"filter 7", PngFile({{"IHDR", IhdrData(3, 1, 8, 0)}, {"IDAT", z}, {"IEND", {}}}), {9, 8, 7, 0}, 0},
+      {"no IDAT: zeros, transparent", PngFile({{"IHDR", IhdrData(2, 2, 8, 6)}, {"IEND", {}}}), Bytes(16, 0), 32},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(path, c.file);
+    ASSERT_EQ(png.LoadPNGFile(path), 0) << c.what;
+    EXPECT_EQ(png.Bitmap().Bits, c.bits) << c.what;
+    EXPECT_EQ(png.Bitmap().Header.biHeight, png.Height()) << c.what;
+    if (c.bitCount) EXPECT_EQ(png.Bitmap().Header.biBitCount, c.bitCount) << c.what;
+  }
 
-  // 16-bit RGB keeps the high bytes.
-  WriteBytes(path, SimplePng(1, 1, 16, 2, {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  EXPECT_EQ(png.Bitmap().Bits, (Bytes{0x9A, 0x56, 0x12, 0}));
-
-  // Grey ramps and the 2-bit image's declared colours.
-  WriteBytes(path, SimplePng(4, 1, 2, 0, {0x1B}));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  EXPECT_EQ(png.Bitmap().Bits, (Bytes{0, 1, 2, 3}));
-  ASSERT_EQ(png.Bitmap().ColorTable.size(), 4u);
-  EXPECT_EQ(png.Bitmap().Header.biClrUsed, 4u);
-  EXPECT_EQ(png.Bitmap().ColorTable[1].rgbGreen, 85);
-  EXPECT_EQ(png.Bitmap().ColorTable[2].rgbRed, 170);
-  WriteBytes(path, SimplePng(8, 1, 1, 0, {0x80}));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  ASSERT_EQ(png.Bitmap().ColorTable.size(), 2u);
-  EXPECT_EQ(png.Bitmap().ColorTable[1].rgbBlue, 255);
-  WriteBytes(path, SimplePng(2, 1, 4, 0, {0x1F}));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  ASSERT_EQ(png.Bitmap().ColorTable.size(), 16u);
-  EXPECT_EQ(png.Bitmap().ColorTable[1].rgbBlue, 17);
-
-  // Grey and alpha, width 5: rows of 20 bytes of (g, g, g, a).
-  WriteBytes(path, SimplePng(5, 1, 8, 4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  EXPECT_EQ(png.Bitmap().Bits,
-            (Bytes{1, 1, 1, 2, 3, 3, 3, 4, 5, 5, 5, 6, 7, 7, 7, 8, 9, 9, 9, 10}));
+  // Grey images below 8 bits: a ramp of 2, 4 or 16 colours; the 2-bit image declares its 4.
+  for (uint8_t depth : {1, 2, 4}) {
+    WriteBytes(path, SimplePng(8 / depth, 1, depth, 0, {0x1B}));
+    ASSERT_EQ(png.LoadPNGFile(path), 0);
+    const auto& table = png.Bitmap().ColorTable;
+    const size_t n = size_t{1} << depth;
+    ASSERT_EQ(table.size(), n);
+    if (depth == 2) EXPECT_EQ(png.Bitmap().Header.biClrUsed, 4u);
+    for (size_t i = 0; i < n; ++i) {
+      const int v = static_cast<int>(i * 255 / (n - 1));
+      EXPECT_EQ(std::tuple(table[i].rgbBlue, table[i].rgbGreen, table[i].rgbRed), std::tuple(v, v, v)) << i;
+    }
+  }
 
   // A palette without tRNS: its own entries only, drawn opaque.
   WriteBytes(path, SimplePng(2, 1, 8, 3, {0, 1}, 0, Palette(2)));
   ASSERT_EQ(png.LoadPNGFile(path), 0);
-  EXPECT_EQ(png.Bitmap().Header.biBitCount, 8);
-  EXPECT_EQ(png.Bitmap().ColorTable.size(), 2u);
-  EXPECT_EQ(png.Bitmap().Header.biClrUsed, 2u);
-
-  // A filter byte of 7 leaves the row as stored.
-  Bytes raw = {9, 8, 7};
-  Bytes filtered = {7, 9, 8, 7};
-  uLongf size = 64;
-  Bytes z(size);
-  compress(z.data(), &size, filtered.data(), 4);
-  z.resize(size);
-  WriteBytes(path, PngFile({{"IHDR", IhdrData(3, 1, 8, 0)}, {"IDAT", z}, {"IEND", {}}}));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  EXPECT_EQ(png.Bitmap().Bits, (Bytes{9, 8, 7, 0}));
-
-  // No IDAT at all: an image of zeros (transparent for RGBA).
-  WriteBytes(path, PngFile({{"IHDR", IhdrData(2, 2, 8, 6)}, {"IEND", {}}}));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  EXPECT_EQ(png.Bitmap().Bits, Bytes(16, 0));
+  EXPECT_EQ(std::tuple(png.Bitmap().Header.biBitCount, png.Bitmap().ColorTable.size(), png.Bitmap().Header.biClrUsed),
+            std::tuple(8, size_t{2}, 2u));
 }
 
 TEST(PngPixels, PaletteTransparencyAndIndicesBeyondThePalette) {
@@ -142,12 +134,8 @@ TEST(PngPixels, PaletteTransparencyAndIndicesBeyondThePalette) {
   const Bytes& b = png.Bitmap().Bits;
   ASSERT_EQ(b.size(), 16u);
   EXPECT_EQ(png.Bitmap().Header.biBitCount, 32);
-  EXPECT_EQ(b[3], 10);
-  EXPECT_EQ(b[7], 20);
-  EXPECT_EQ(b[11], 255);
-  EXPECT_EQ(b[4 * 3 + 0], 0);  // beyond the palette: opaque black
-  EXPECT_EQ(b[4 * 3 + 2], 0);
-  EXPECT_EQ(b[4 * 3 + 3], 255);
+  EXPECT_EQ(std::tuple(b[3], b[7], b[11]), std::tuple(10, 20, 255));
+  EXPECT_EQ(Bytes(b.begin() + 12, b.end()), (Bytes{0, 0, 0, 255}));  // beyond the palette: opaque black
   Canvas canvas(4, 1, RGB(255, 255, 255));
   png.DrawToDC(canvas.dc(), 0, 0, false);
   EXPECT_EQ(canvas.Pixel(3, 0)[0], 0);
@@ -158,44 +146,39 @@ TEST(PngPixels, PaletteTransparencyAndIndicesBeyondThePalette) {
   Canvas opaque(2, 1, RGB(255, 255, 255));
   png.DrawToDC(opaque.dc(), 0, 0, false);
   EXPECT_EQ(opaque.Pixel(0, 0)[2], 37);  // red of entry 1
-  EXPECT_EQ(opaque.Pixel(1, 0)[0], 0);
-  EXPECT_EQ(opaque.Pixel(1, 0)[2], 0);
+  EXPECT_EQ(Bytes(opaque.Pixel(1, 0), opaque.Pixel(1, 0) + 3), (Bytes{0, 0, 0}));
 }
 
 TEST(PngPixels, DrawingOpaqueCompositedAndGrey) {
   TempDir dir;
   const std::wstring path = dir.File(L"d.png");
   // Row of RGBA pixels: opaque red, transparent, white at 128, opaque green, opaque black, alpha 1.
-  WriteBytes(path, SimplePng(6, 1, 8, 6,
-                             {255, 0, 0, 255, 9, 9, 9, 0, 255, 255, 255, 128, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 0, 1}));
+  WriteBytes(path, SimplePng(6, 1, 8, 6, {255, 0, 0, 255, 9, 9, 9, 0, 255, 255, 255, 128,  //
+                                          0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 0, 1}));
   cPNG png;
   ASSERT_EQ(png.LoadPNGFile(path), 0);
   {
     Canvas c(8, 3, RGB(0, 0, 0));
     png.DrawToDC(c.dc(), 1, 1, false);
-    EXPECT_EQ(c.Pixel(1, 1)[2], 255);  // red replaces
-    EXPECT_EQ(c.Pixel(1, 1)[1], 0);
-    EXPECT_EQ(c.Pixel(2, 1)[0], 0);  // transparent leaves black
+    EXPECT_EQ(std::tuple(c.Pixel(1, 1)[2], c.Pixel(1, 1)[1]), std::tuple(255, 0));  // red replaces
+    EXPECT_EQ(c.Pixel(2, 1)[0], 0);                                                // transparent leaves black
     EXPECT_EQ(c.Pixel(3, 1)[0], 128);
     EXPECT_EQ(c.Pixel(0, 0)[0], 0);  // outside untouched
   }
   {
     Canvas c(6, 1, RGB(255, 255, 255));
     png.DrawToDC(c.dc(), 0, 0, true);
-    for (int k = 0; k < 3; ++k) {
-      EXPECT_EQ(c.Pixel(3, 0)[k], 255);  // opaque green in grey over white
-      EXPECT_EQ(c.Pixel(4, 0)[k], 128);  // opaque black at half alpha
-      EXPECT_EQ(c.Pixel(5, 0)[k], 255);  // alpha 1 leaves the background
-      EXPECT_EQ(c.Pixel(1, 0)[k], 255);
-    }
+    // Opaque green in grey over white, opaque black at half alpha, alpha 1 leaves the background.
+    for (int k = 0; k < 3; ++k)
+      EXPECT_EQ(std::tuple(c.Pixel(3, 0)[k], c.Pixel(4, 0)[k], c.Pixel(5, 0)[k], c.Pixel(1, 0)[k]),
+                std::tuple(255, 128, 255, 255)) << k;
   }
   // An RGB image with tRNS is drawn opaque (only 32-bit bitmaps are composited).
   WriteBytes(path, SimplePng(2, 1, 8, 2, {1, 2, 3, 4, 5, 6}, 0, {}, {0, 1, 0, 2, 0, 3}));
   ASSERT_EQ(png.LoadPNGFile(path), 0);
   Canvas c(2, 1, RGB(255, 255, 255));
   png.DrawToDC(c.dc(), 0, 0, false);
-  EXPECT_EQ(c.Pixel(0, 0)[2], 1);
-  EXPECT_EQ(c.Pixel(1, 0)[0], 6);
+  EXPECT_EQ(std::tuple(c.Pixel(0, 0)[2], c.Pixel(1, 0)[0]), std::tuple(1, 6));
   // An interlaced image draws nothing.
   WriteBytes(path, PngFile({{"IHDR", IhdrData(2, 1, 8, 2, 1)}, {"IEND", {}}}));
   ASSERT_EQ(png.LoadPNGFile(path), 0);
