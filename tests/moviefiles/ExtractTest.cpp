@@ -11,23 +11,14 @@ using testing_support::ReadBytes;
 namespace {
 
 Bytes WithId(uint16_t id, const Bytes& rest) {
-  Bytes b;
-  PutLE(b, id, 2);
-  Append(b, rest);
-  return b;
+  return Bytes{static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8)} + rest;
 }
 // DefineSound: id, format byte (format in the top 4 bits), sample count, then data.
 Bytes Sound(uint16_t id, uint8_t format, const Bytes& data) {
-  Bytes b = WithId(id, {static_cast<uint8_t>(format << 4 | 0x0E), 0x10, 0, 0, 0});
-  Append(b, data);
-  return b;
+  return WithId(id, Bytes{static_cast<uint8_t>(format << 4 | 0x0E), 0x10, 0, 0, 0} + data);
 }
 Bytes StreamHead(uint8_t format) { return {0x0E, static_cast<uint8_t>(format << 4 | 0x0E), 0x40, 0x02, 0, 0}; }
-Bytes Block(const Bytes& frames) {
-  Bytes b{0x40, 0x02, 0, 0};
-  Append(b, frames);
-  return b;
-}
+Bytes Block(const Bytes& frames) { return Bytes{0x40, 0x02, 0, 0} + frames; }
 
 // Records what the walk reports; sets the cancel flag after a number of captions.
 struct Recorder : ExtractProgress {
@@ -106,12 +97,11 @@ TEST_F(ExtractTest, SoundsStreamsAndMetadata) {
     m.tags.push_back(Tag(19, Block(frame)));
     Append(expected, frame);
   }
-  m.tags.push_back(Tag(45, StreamHead(1)));  // not MP3: closes the first stream
-  m.tags.push_back(Tag(19, Block({0xEE})));
-  m.tags.push_back(Tag(45, StreamHead(2)));  // a second MP3 stream keeps the first
-  m.tags.push_back(Tag(19, Block({0xAB, 0xCD})));
-  m.tags.push_back(EndTag());
-  m.tags.push_back(Tag(19, Block({0x99})));  // after End: no stream open
+  m.tags.insert(m.tags.end(), {Tag(45, StreamHead(1)),  // not MP3: closes the first stream
+                               Tag(19, Block({0xEE})),
+                               Tag(45, StreamHead(2)),  // a second MP3 stream keeps the first
+                               Tag(19, Block({0xAB, 0xCD})), EndTag(),
+                               Tag(19, Block({0x99}))});  // after End: no stream open
   int32_t counts[5] = {0, 0, 0, 0, 0};
   Recorder rec;
   Extract(m, counts, false, &rec);

@@ -24,6 +24,8 @@ struct ComPtr {
   T* operator->() const { return p; }
 };
 
+int Channels(uint8_t colorType) { return colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1; }
+
 uint8_t Paeth(int a, int b, int c) {
   int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
   return static_cast<uint8_t>(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
@@ -51,8 +53,7 @@ Bytes IhdrData(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType
 }
 
 size_t RawRowBytes(uint32_t width, uint8_t depth, uint8_t colorType) {
-  int channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
-  return (static_cast<size_t>(width) * channels * depth + 7) / 8;
+  return (static_cast<size_t>(width) * Channels(colorType) * depth + 7) / 8;
 }
 
 Bytes FilteredIdat(const Bytes& raw, size_t rowBytes, size_t bpp, int filter) {
@@ -65,11 +66,7 @@ Bytes FilteredIdat(const Bytes& raw, size_t rowBytes, size_t bpp, int filter) {
     filtered.push_back(static_cast<uint8_t>(f));
     for (size_t i = 0; i < rowBytes; ++i) {
       const int a = i >= bpp ? cur[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
-      int pred = 0;
-      if (f == 1) pred = a;
-      if (f == 2) pred = b;
-      if (f == 3) pred = (a + b) >> 1;
-      if (f == 4) pred = Paeth(a, b, c);
+      const int pred = f == 1 ? a : f == 2 ? b : f == 3 ? (a + b) >> 1 : f == 4 ? Paeth(a, b, c) : 0;
       filtered.push_back(static_cast<uint8_t>(cur[i] - pred));
     }
     prev.assign(cur, cur + rowBytes);
@@ -83,8 +80,7 @@ Bytes FilteredIdat(const Bytes& raw, size_t rowBytes, size_t bpp, int filter) {
 
 Bytes SimplePng(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType, const Bytes& raw, int filter,
                 const Bytes& plte, const Bytes& trns) {
-  int channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
-  size_t bpp = std::max<size_t>(1, channels * depth / 8);
+  size_t bpp = std::max<size_t>(1, Channels(colorType) * depth / 8);
   std::vector<ChunkSpec> chunks = {{"IHDR", IhdrData(width, height, depth, colorType)}};
   if (!plte.empty()) chunks.push_back({"PLTE", plte});
   if (!trns.empty()) chunks.push_back({"tRNS", trns});
@@ -120,8 +116,7 @@ Image WicDecode(const std::wstring& path) {
   if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.p, &converted))) return img;
   UINT w = 0, h = 0;
   converted->GetSize(&w, &h);
-  img.width = static_cast<int>(w);
-  img.height = static_cast<int>(h);
+  img.width = static_cast<int>(w), img.height = static_cast<int>(h);
   img.bgra.resize(static_cast<size_t>(w) * h * 4);
   img.ok = SUCCEEDED(converted->CopyPixels(nullptr, w * 4, static_cast<UINT>(img.bgra.size()), img.bgra.data()));
   return img;
@@ -131,9 +126,8 @@ Image Expand(const PNGBitmap& bitmap) {
   Image img;
   const auto& h = bitmap.Header;
   if (bitmap.Bits.empty()) return img;
-  img.width = h.biWidth;
-  img.height = h.biHeight;
-  img.bgra.resize(static_cast<size_t>(img.width) * img.height * 4);
+  img.width = h.biWidth, img.height = h.biHeight;
+  img.bgra.resize(static_cast<size_t>(img.width) * img.height * 4, 255);  // colour-table and 24-bit pixels: opaque
   const size_t stride = ((static_cast<size_t>(h.biBitCount) * img.width + 31) / 32) * 4;
   for (int y = 0; y < img.height; ++y) {
     const uint8_t* row = bitmap.Bits.data() + (img.height - 1 - y) * stride;
@@ -145,17 +139,13 @@ Image Expand(const PNGBitmap& bitmap) {
           break;
         case 24:
           std::memcpy(out, row + 3 * x, 3);
-          out[3] = 255;
           break;
         default: {
           const int bits = h.biBitCount;
           const int perByte = 8 / bits;
           const int index = (row[x / perByte] >> ((perByte - 1 - x % perByte) * bits)) & ((1 << bits) - 1);
           RGBQUAD q = index < static_cast<int>(bitmap.ColorTable.size()) ? bitmap.ColorTable[index] : RGBQUAD{};
-          out[0] = q.rgbBlue;
-          out[1] = q.rgbGreen;
-          out[2] = q.rgbRed;
-          out[3] = 255;
+          out[0] = q.rgbBlue, out[1] = q.rgbGreen, out[2] = q.rgbRed;
         }
       }
     }
@@ -168,23 +158,14 @@ double Psnr(const Image& a, const Image& b) {
   if (a.width != b.width || a.height != b.height || a.bgra.size() != b.bgra.size()) return 0;
   double sum = 0;
   size_t n = 0;
-  for (size_t i = 0; i < a.bgra.size(); ++i) {
-    if (i % 4 == 3) continue;
-    const double d = double(a.bgra[i]) - double(b.bgra[i]);
-    sum += d * d;
-    ++n;
-  }
+  for (size_t i = 0; i < a.bgra.size(); ++i)
+    if (i % 4 != 3) sum += (double(a.bgra[i]) - b.bgra[i]) * (double(a.bgra[i]) - b.bgra[i]), ++n;
   if (sum == 0) return 99;
   return 10 * std::log10(255.0 * 255.0 / (sum / n));
 }
 
 Canvas::Canvas(int width, int height, COLORREF fill) : width_(width), height_(height) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
+  BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), width, -height, 1, 24}};
   void* bits = nullptr;
   dc_ = CreateCompatibleDC(nullptr);
   bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);

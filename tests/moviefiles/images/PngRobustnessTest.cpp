@@ -24,13 +24,10 @@ TEST(PngRobustness, MutatedFilesLoadAndDrawSafely) {
       SimplePng(5, 5, 2, 0, NoiseBytes(2 * 5, 4), 3),
       SimplePng(6, 3, 16, 4, NoiseBytes(24 * 3, 5), 1),
   };
-  {
-    Bytes raw = NoiseBytes(10 * 8 * 3, 6);
-    Bytes z = FilteredIdat(raw, 30, 3, -1);
-    seeds.push_back(PngFile({{"IHDR", IhdrData(10, 8, 8, 2)}, {"tEXt", {'a', 0, 'b'}},
-                             {"IDAT", Bytes(z.begin(), z.begin() + z.size() / 2)},
-                             {"IDAT", Bytes(z.begin() + z.size() / 2, z.end())}, {"IEND", {}}}));
-  }
+  const Bytes z = FilteredIdat(NoiseBytes(10 * 8 * 3, 6), 30, 3, -1);
+  seeds.push_back(PngFile({{"IHDR", IhdrData(10, 8, 8, 2)}, {"tEXt", {'a', 0, 'b'}},
+                           {"IDAT", Bytes(z.begin(), z.begin() + z.size() / 2)},
+                           {"IDAT", Bytes(z.begin() + z.size() / 2, z.end())}, {"IEND", {}}}));
 
   std::mt19937 rng(20261208);
   Canvas canvas(64, 64, RGB(10, 20, 30));
@@ -43,18 +40,10 @@ TEST(PngRobustness, MutatedFilesLoadAndDrawSafely) {
       const size_t at = rng() % file.size();
       switch (rng() % 6) {
         case 0:
-        case 1:
-          file[at] = static_cast<uint8_t>(rng());
-          break;
-        case 2:
-          file[at] ^= static_cast<uint8_t>(1u << (rng() % 8));
-          break;
-        case 3:
-          file.resize(at + 1);  // truncate
-          break;
-        case 4:
-          file.insert(file.begin() + at, static_cast<uint8_t>(rng()));
-          break;
+        case 1: file[at] = static_cast<uint8_t>(rng()); break;
+        case 2: file[at] ^= static_cast<uint8_t>(1u << (rng() % 8)); break;
+        case 3: file.resize(at + 1); break;  // truncate
+        case 4: file.insert(file.begin() + at, static_cast<uint8_t>(rng())); break;
         default: {
           const size_t len = std::min<size_t>(1 + rng() % 16, file.size() - at);
           file.erase(file.begin() + at, file.begin() + at + len);
@@ -75,8 +64,7 @@ TEST(PngRobustness, MutatedFilesLoadAndDrawSafely) {
   }
   EXPECT_GT(loaded, 200);
 
-  PROCESS_MEMORY_COUNTERS pmc{};
-  pmc.cb = sizeof(pmc);
+  PROCESS_MEMORY_COUNTERS pmc{sizeof(pmc)};
   ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof(pmc)));
   EXPECT_LT(pmc.PeakWorkingSetSize, size_t{768} << 20);
 }
