@@ -17,8 +17,7 @@ class MovieTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::make_unique<testing_support::TempDir>();
-    saved_[0] = CacheFolder, saved_[1] = UserDataFolder, saved_[2] = FlashFolder, saved_[3] = ProjectorStubPath;
-    savedGeneric_ = GenericProjectors;
+    saved_ = std::tuple(CacheFolder, UserDataFolder, FlashFolder, ProjectorStubPath, GenericProjectors);
     CacheFolder = dir_->File(L"cache\\");
     UserDataFolder = dir_->File(L"user\\");
     FlashFolder = L"C:\\Program\\Media\\Flash\\";
@@ -27,11 +26,7 @@ class MovieTest : public ::testing::Test {
     LastError.clear();
   }
   void TearDown() override {
-    CacheFolder = saved_[0];
-    UserDataFolder = saved_[1];
-    FlashFolder = saved_[2];
-    ProjectorStubPath = saved_[3];
-    GenericProjectors = savedGeneric_;
+    std::tie(CacheFolder, UserDataFolder, FlashFolder, ProjectorStubPath, GenericProjectors) = saved_;
     dir_.reset();
   }
   std::wstring Write(const std::wstring& name, const moviebytes::Bytes& bytes) {
@@ -55,6 +50,5 @@ class MovieTest : public ::testing::Test {
   }
 
   std::unique_ptr<testing_support::TempDir> dir_;
-  std::wstring saved_[4];
-  bool savedGeneric_ = true;
+  std::tuple<std::wstring, std::wstring, std::wstring, std::wstring, bool> saved_;
 };
