@@ -96,9 +96,8 @@ TEST_F(ProjectorTest, CrowdedVersionDirectoryIsRefusedQuickly) {
 TEST_F(ProjectorTest, RoundTripGivesTheMovieBack) {
   for (bool compressed : {false, true}) {
     Bytes movie = compressed ? Sample().Compressed() : Sample().Plain();
-    std::wstring moviePath = Write(compressed ? L"c.swf" : L"p.swf", movie);
     SWFInfo info;
-    ASSERT_EQ(GetSWFInfo(moviePath, info, false), L"");
+    ASSERT_EQ(Read(compressed ? L"c.swf" : L"p.swf", movie, info), L"");
     std::wstring exe = Path(compressed ? L"c.exe" : L"p.exe");
     ASSERT_EQ(CreateProjector(exe, info), L"");
     Bytes made = ReadBytes(exe);

@@ -104,7 +104,7 @@ TEST(AlphaDibSection, DrawDibSwitchSurvivesCreateNotClearUp) {
   EXPECT_EQ(canvas.Pixel(3, 3)[2], 3);
 }
 
-TEST(AlphaDibSection, SavesAndReloadsA32BitFileWithItsAlpha) {
+TEST(AlphaDibSection, SavesAndReloadsA32BitFileWithItsAlphaOrReportsError17) {
   TempDir dir;
   cAlphaDibSection dib;
   ASSERT_TRUE(dib.Create(3, 2));
@@ -126,6 +126,15 @@ TEST(AlphaDibSection, SavesAndReloadsA32BitFileWithItsAlpha) {
   ASSERT_TRUE(missing.Create(2, 2));
   missing.CreateFromFile(dir.File(L"nothing.bmp"));
   EXPECT_EQ(missing.hdc(), nullptr);
+
+  // A file that can't be made: error 17 with the system's text.
+  ClearError();
+  EXPECT_FALSE(dib.SavePicture(dir.File(L"no\\such\\folder.bmp")));
+  EXPECT_EQ(CurrentError().Number, 17);
+  EXPECT_NE(CurrentError().Source.find(L".cDIBSection"), std::wstring::npos);
+  EXPECT_FALSE(CurrentError().Description.empty());
+  EXPECT_FALSE(cAlphaDibSection::ApiError(ERROR_FILE_NOT_FOUND).empty());
+  EXPECT_EQ(cAlphaDibSection::ApiError(0x20001234), L"");  // a number the system doesn't know
 }
 
 TEST(AlphaDibSection, CreateFromHBitmapKeepsAlphaAndWhichWayUp) {
@@ -152,17 +161,4 @@ TEST(AlphaDibSection, CreateFromHBitmapKeepsAlphaAndWhichWayUp) {
     const uint8_t* topRow = bottom + 2 * dib.BytesPerScanLine();
     EXPECT_EQ(std::tuple(bottom[0], bottom[3], topRow[4], topRow[7]), std::tuple(12, 102, 10, 100)) << direction;
   }
-}
-
-TEST(AlphaDibSection, SavePictureOnAnUncreatableFileReportsError17WithTheSystemText) {
-  cAlphaDibSection dib;
-  ASSERT_TRUE(dib.Create(2, 2));
-  ClearError();
-  EXPECT_FALSE(dib.SavePicture(TempDir().File(L"no\\such\\folder.bmp")));
-  EXPECT_EQ(CurrentError().Number, 17);
-  EXPECT_NE(CurrentError().Source.find(L".cDIBSection"), std::wstring::npos);
-  EXPECT_FALSE(CurrentError().Description.empty());
-  // The system's text for an error number, nothing for a number it doesn't know.
-  EXPECT_FALSE(cAlphaDibSection::ApiError(ERROR_FILE_NOT_FOUND).empty());
-  EXPECT_EQ(cAlphaDibSection::ApiError(0x20001234), L"");
 }
