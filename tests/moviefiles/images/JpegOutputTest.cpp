@@ -198,22 +198,14 @@ TEST(JpegLibrary, RecordContract) {
   JPEG_CORE_PROPERTIES props{};
   EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_NOT_INITIALISED);
   ASSERT_EQ(init(&props), IJL_OK);
-  props.DIBBytes = up.data();
-  props.DIBWidth = 5;
-  props.DIBHeight = -3;
-  props.DIBPadBytes = 1;
-  props.JPGFile = bottomUp.c_str();
-  props.JPGWidth = 5;
-  props.JPGHeight = 3;
-  props.jquality = 80;
+  props.DIBBytes = up.data(), props.DIBWidth = 5, props.DIBHeight = -3, props.DIBPadBytes = 1;  // bottom-up
+  props.JPGFile = bottomUp.c_str(), props.JPGWidth = 5, props.JPGHeight = 3, props.jquality = 80;
   EXPECT_EQ(write(&props, 1), IJL_UNSUPPORTED_IOTYPE);
   props.JPGWidth = 6;
   EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_BAD_PARAMETER);
   props.JPGWidth = 5;
   EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_OK);
-  props.DIBBytes = down.data();
-  props.DIBHeight = 3;
-  props.JPGFile = topDown.c_str();
+  props.DIBBytes = down.data(), props.DIBHeight = 3, props.JPGFile = topDown.c_str();
   EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_OK);
   EXPECT_EQ(release(&props), IJL_OK);
   EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_NOT_INITIALISED);
