@@ -24,20 +24,13 @@ class FLVTest : public MovieTest {
     EXPECT_EQ(Read(name, flv, info), L"");
     return info;
   }
-  // A Sorenson frame header with the given picture-size code and fields.
+  // A key frame of codec 2 (Sorenson): 17 bits start code, 5 version, 8 temporal reference,
+  // then 3 bits of picture-size code and, for codes 0 and 1, the size in 8 or 16 bits.
   static Bytes Sorenson(uint32_t sizeCode, uint32_t w = 0, uint32_t h = 0) {
-    // 17 bits start code, 5 version, 8 temporal reference, then 3 bits of size code.
-    uint64_t bits = 0;
-    int n = 0;
-    auto put = [&](uint64_t v, int k) { bits = bits << k | (v & ((1ull << k) - 1)), n += k; };
-    put(1, 17), put(0, 5), put(0, 8), put(sizeCode, 3);
-    if (sizeCode == 0) put(w, 8), put(h, 8);
-    if (sizeCode == 1) put(w, 16), put(h, 16);
-    Bytes b{0x22};  // key frame, codec 2
-    int bytes = (n + 7) / 8;
-    bits <<= bytes * 8 - n;
-    for (int i = bytes - 1; i >= 0; --i) b.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-    return b;
+    BitWriter b;
+    b.Put(0x22, 8).Put(1, 17).Put(0, 5).Put(0, 8).Put(sizeCode, 3);
+    if (sizeCode < 2) b.Put(w, sizeCode ? 16 : 8).Put(h, sizeCode ? 16 : 8);
+    return b.Done();
   }
 };
 

@@ -49,6 +49,21 @@ inline Bytes MetadataTag(const std::string& title, const std::string& descriptio
   return Tag(77, Text(xml), true);
 }
 
+// Packs fields most significant bit first; the last byte is padded with zeros.
+struct BitWriter {
+  Bytes out;
+  uint64_t acc = 0;
+  int have = 0;
+  BitWriter& Put(uint64_t v, int n) {
+    for (int i = n - 1; i >= 0; --i) {
+      acc = acc << 1 | ((v >> i) & 1);
+      if (++have == 8) out.push_back(static_cast<uint8_t>(acc)), acc = 0, have = 0;
+    }
+    return *this;
+  }
+  Bytes Done() { return have ? Put(0, 8 - have).out : out; }
+};
+
 // The frame rectangle: Nbits chosen to hold every field as a signed number.
 inline Bytes Rect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax, int nbits = -1) {
   if (nbits < 0) {
@@ -56,19 +71,10 @@ inline Bytes Rect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax, int nb
     for (int32_t v : {xmin, xmax, ymin, ymax})
       while (nbits < 31 && (v >= (1 << (nbits - 1)) || v < -(1 << (nbits - 1)))) ++nbits;
   }
-  Bytes out;
-  uint64_t acc = 0;
-  int have = 0;
-  auto put = [&](uint32_t v, int n) {
-    for (int i = n - 1; i >= 0; --i) {
-      acc = acc << 1 | ((v >> i) & 1);
-      if (++have == 8) out.push_back(static_cast<uint8_t>(acc)), acc = 0, have = 0;
-    }
-  };
-  put(static_cast<uint32_t>(nbits), 5);
-  for (int32_t v : {xmin, xmax, ymin, ymax}) put(static_cast<uint32_t>(v), nbits);
-  if (have) out.push_back(static_cast<uint8_t>(acc << (8 - have)));
-  return out;
+  BitWriter w;
+  w.Put(static_cast<uint32_t>(nbits), 5);
+  for (int32_t v : {xmin, xmax, ymin, ymax}) w.Put(static_cast<uint32_t>(v), nbits);
+  return w.Done();
 }
 
 struct Movie {

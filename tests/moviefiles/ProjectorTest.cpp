@@ -152,8 +152,8 @@ TEST_F(ProjectorTest, DoubtfulOrBrokenProjectorsAreRefused) {
   GenericProjectors = true;
   Bytes zeroVersion = movie, tooLong = Projector(stub, movie), tooShort = tooLong;
   zeroVersion[3] = 0;
-  tooLong[tooLong.size() - 1] = 0x7F;                          // L beyond the file
-  std::copy_n("\3\0\0\0", 4, tooShort.end() - 4);          // L below 4
+  tooLong[tooLong.size() - 1] = 0x7F;              // L beyond the file
+  std::copy_n("\3\0\0\0", 4, tooShort.end() - 4);  // L below 4
   // An executable appended, a movie of version 0, no movie at all, L too long and too short.
   for (const Bytes& bad : {Projector(stub, stub), Projector(stub, zeroVersion), stub, tooLong, tooShort}) {
     EXPECT_EQ(Read(L"bad.exe", bad, info), L"Invalid Generic Projector");
