@@ -124,32 +124,7 @@ TEST(PngPixels, BitmapLayouts) {
             std::tuple(8, size_t{2}, 2u));
 }
 
-TEST(PngPixels, PaletteTransparencyAndIndicesBeyondThePalette) {
-  TempDir dir;
-  const std::wstring path = dir.File(L"p.png");
-  // 4 palette entries, tRNS for the first two; index 9 is beyond the palette.
-  WriteBytes(path, SimplePng(4, 1, 8, 3, {0, 1, 3, 9}, 0, Palette(4), {10, 20}));
-  cPNG png;
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  const Bytes& b = png.Bitmap().Bits;
-  ASSERT_EQ(b.size(), 16u);
-  EXPECT_EQ(png.Bitmap().Header.biBitCount, 32);
-  EXPECT_EQ(std::tuple(b[3], b[7], b[11]), std::tuple(10, 20, 255));
-  EXPECT_EQ(Bytes(b.begin() + 12, b.end()), (Bytes{0, 0, 0, 255}));  // beyond the palette: opaque black
-  Canvas canvas(4, 1, RGB(255, 255, 255));
-  png.DrawToDC(canvas.dc(), 0, 0, false);
-  EXPECT_EQ(canvas.Pixel(3, 0)[0], 0);
-
-  // Without tRNS, an index beyond the palette draws black too.
-  WriteBytes(path, SimplePng(2, 1, 8, 3, {1, 200}, 0, Palette(2)));
-  ASSERT_EQ(png.LoadPNGFile(path), 0);
-  Canvas opaque(2, 1, RGB(255, 255, 255));
-  png.DrawToDC(opaque.dc(), 0, 0, false);
-  EXPECT_EQ(opaque.Pixel(0, 0)[2], 37);  // red of entry 1
-  EXPECT_EQ(Bytes(opaque.Pixel(1, 0), opaque.Pixel(1, 0) + 3), (Bytes{0, 0, 0}));
-}
-
-TEST(PngPixels, DrawingOpaqueCompositedAndGrey) {
+TEST(PngPixels, DrawingOpaqueCompositedGreyAndPalettes) {
   TempDir dir;
   const std::wstring path = dir.File(L"d.png");
   // Row of RGBA pixels: opaque red, transparent, white at 128, opaque green, opaque black, alpha 1.
@@ -184,4 +159,24 @@ TEST(PngPixels, DrawingOpaqueCompositedAndGrey) {
   ASSERT_EQ(png.LoadPNGFile(path), 0);
   png.DrawToDC(c.dc(), 0, 0, false);
   EXPECT_EQ(c.Pixel(0, 0)[2], 1);
+
+  // 4 palette entries, tRNS for the first two; index 9 is beyond the palette.
+  WriteBytes(path, SimplePng(4, 1, 8, 3, {0, 1, 3, 9}, 0, Palette(4), {10, 20}));
+  ASSERT_EQ(png.LoadPNGFile(path), 0);
+  const Bytes& b = png.Bitmap().Bits;
+  ASSERT_EQ(b.size(), 16u);
+  EXPECT_EQ(png.Bitmap().Header.biBitCount, 32);
+  EXPECT_EQ(std::tuple(b[3], b[7], b[11]), std::tuple(10, 20, 255));
+  EXPECT_EQ(Bytes(b.begin() + 12, b.end()), (Bytes{0, 0, 0, 255}));  // beyond the palette: opaque black
+  Canvas canvas(4, 1, RGB(255, 255, 255));
+  png.DrawToDC(canvas.dc(), 0, 0, false);
+  EXPECT_EQ(canvas.Pixel(3, 0)[0], 0);
+
+  // Without tRNS, an index beyond the palette draws black too.
+  WriteBytes(path, SimplePng(2, 1, 8, 3, {1, 200}, 0, Palette(2)));
+  ASSERT_EQ(png.LoadPNGFile(path), 0);
+  Canvas opaque(2, 1, RGB(255, 255, 255));
+  png.DrawToDC(opaque.dc(), 0, 0, false);
+  EXPECT_EQ(opaque.Pixel(0, 0)[2], 37);  // red of entry 1
+  EXPECT_EQ(Bytes(opaque.Pixel(1, 0), opaque.Pixel(1, 0) + 3), (Bytes{0, 0, 0}));
 }
