@@ -527,8 +527,24 @@ void Form::UpdateToolTip(Control& control) {
 
 // ---- keyboard ----
 
+bool Form::ClickMenuShortcut(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  int shift = ShiftState();
+  if (msg.message == WM_SYSKEYDOWN && (msg.lParam & (1 << 29))) shift |= vbAltMask;  // Alt held with the key
+  UINT key = static_cast<UINT>(msg.wParam);
+  for (Control* c : order_) {
+    auto* m = dynamic_cast<Menu*>(c);
+    if (m && m->Enabled() && m->HasShortcut(key, shift)) {
+      m->PerformClick();
+      return true;
+    }
+  }
+  return false;
+}
+
 bool Form::PreTranslate(MSG& msg) {
   if (!hwnd_ || !IsKeyMessage(msg.message)) return false;
+  if (ClickMenuShortcut(msg)) return true;
   if (design_.KeyPreview && msg.hwnd != hwnd_) {
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYUP ||
         msg.message == WM_SYSKEYUP) {

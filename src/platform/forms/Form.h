@@ -168,7 +168,8 @@ class Form : public Container {
   virtual void SetVisual() {}
 
   // The layer's keyboard handling of a message bound for this form or one of
-  // its controls (key preview, Default and Cancel buttons, Tab); true when consumed.
+  // its controls (menu shortcuts, key preview, Default and Cancel buttons,
+  // Tab); true when consumed.
   bool PreTranslate(MSG& msg);
 
  protected:
@@ -193,6 +194,7 @@ class Form : public Container {
   void UpdateToolTip(Control& control);  // the plain tooltip of a control
   std::vector<Menu*>& TopMenus() { return topMenus_; }
   void Teardown();  // objects of a window that is gone
+  bool ClickMenuShortcut(const MSG& msg);  // raises the Click of the enabled item whose shortcut the key is
 
   std::wstring name_;
   FormArgs design_;

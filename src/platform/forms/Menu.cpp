@@ -1,14 +1,87 @@
 #include "platform/forms/Menu.h"
 
 #include <algorithm>
+#include <cwctype>
 
 #include "platform/forms/Form.h"
 #include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
+namespace {
+
+bool SameText(const std::wstring& a, const wchar_t* b) { return _wcsicmp(a.c_str(), b) == 0; }
+
+UINT NamedKey(const std::wstring& name) {
+  if (name.size() == 1) {
+    wchar_t c = static_cast<wchar_t>(std::towupper(name[0]));
+    if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) return c;
+    return 0;
+  }
+  if ((name[0] == L'F' || name[0] == L'f') && name.size() <= 3 && std::iswdigit(name[1]) &&
+      (name.size() == 2 || std::iswdigit(name[2]))) {
+    int n = _wtoi(name.c_str() + 1);
+    return n >= 1 && n <= 24 ? static_cast<UINT>(VK_F1 + n - 1) : 0;
+  }
+  static const struct {
+    const wchar_t* name;
+    UINT key;
+  } kKeys[] = {{L"Del", VK_DELETE},       {L"Delete", VK_DELETE}, {L"Ins", VK_INSERT},      {L"Insert", VK_INSERT},
+               {L"Enter", VK_RETURN},     {L"Return", VK_RETURN}, {L"Esc", VK_ESCAPE},      {L"Escape", VK_ESCAPE},
+               {L"Tab", VK_TAB},          {L"Space", VK_SPACE},   {L"Bksp", VK_BACK},       {L"Backspace", VK_BACK},
+               {L"Home", VK_HOME},        {L"End", VK_END},       {L"PgUp", VK_PRIOR},      {L"PageUp", VK_PRIOR},
+               {L"PgDn", VK_NEXT},        {L"PageDown", VK_NEXT}, {L"Up", VK_UP},           {L"Down", VK_DOWN},
+               {L"Left", VK_LEFT},        {L"Right", VK_RIGHT},   {L"Pause", VK_PAUSE}};
+  for (const auto& k : kKeys)
+    if (SameText(name, k.name)) return k.key;
+  return 0;
+}
+
+}  // namespace
+
+bool ParseShortcut(const std::wstring& text, UINT& key, int& shift) {
+  key = 0;
+  shift = 0;
+  size_t start = 0;
+  for (;;) {
+    size_t plus = text.find(L'+', start);
+    std::wstring part = text.substr(start, plus == std::wstring::npos ? std::wstring::npos : plus - start);
+    if (plus == std::wstring::npos) {
+      if (part.empty()) return false;
+      key = NamedKey(part);
+      return key != 0;
+    }
+    if (SameText(part, L"Ctrl"))
+      shift |= vbCtrlMask;
+    else if (SameText(part, L"Shift"))
+      shift |= vbShiftMask;
+    else if (SameText(part, L"Alt"))
+      shift |= vbAltMask;
+    else
+      return false;
+    start = plus + 1;
+  }
+}
+
 Menu::Menu(Form& form, const Args& args)
-    : Control(form, ControlKind::Menu, args), caption_(args.Caption), checked_(args.Checked), parent_(args.Parent) {}
+    : Control(form, ControlKind::Menu, args),
+      caption_(args.Caption),
+      shortcut_(args.Shortcut),
+      checked_(args.Checked),
+      parent_(args.Parent) {
+  ReadShortcut();
+}
+
+void Menu::ReadShortcut() {
+  size_t tab = caption_.find(L'\t');
+  const std::wstring text = !shortcut_.empty() ? shortcut_ : tab != std::wstring::npos ? caption_.substr(tab + 1) : L"";
+  if (IsSeparator() || !ParseShortcut(text, shortcutKey_, shortcutShift_)) {
+    shortcutKey_ = 0;
+    shortcutShift_ = 0;
+  }
+}
+
+std::wstring Menu::NativeText() const { return shortcut_.empty() ? caption_ : caption_ + L"\t" + shortcut_; }
 
 Menu::~Menu() {
   RemoveNative();
@@ -88,7 +161,7 @@ void Menu::InsertNative() {
   mii.fState = (checked_ ? MFS_CHECKED : 0) | (enabled_ ? 0 : MFS_GRAYED);
   mii.wID = id_;
   mii.hSubMenu = sub_;
-  std::wstring text = caption_;
+  std::wstring text = NativeText();
   mii.dwTypeData = text.data();
   if (!InsertMenuItemW(OwnerMenu(), pos, TRUE, &mii)) return;
   inserted_ = true;
@@ -114,7 +187,7 @@ void Menu::UpdateNative() {
   mii.fType = (cur.fType & ~MFT_SEPARATOR) | (IsSeparator() ? MFT_SEPARATOR : 0);
   mii.fState = (cur.fState & ~(MFS_CHECKED | MFS_GRAYED | MFS_DISABLED)) | (checked_ ? MFS_CHECKED : 0) |
                (enabled_ ? 0 : MFS_GRAYED);
-  std::wstring text = caption_;
+  std::wstring text = NativeText();
   mii.dwTypeData = text.data();
   SetMenuItemInfoW(OwnerMenu(), pos, TRUE, &mii);
   if (!parent_ && form_.hWnd()) DrawMenuBar(form_.hWnd());
@@ -122,6 +195,7 @@ void Menu::UpdateNative() {
 
 void Menu::SetCaption(const std::wstring& caption) {
   caption_ = caption;
+  ReadShortcut();
   UpdateNative();
 }
 
@@ -150,6 +224,7 @@ Menu::Args Menu::CurrentArgs() const {
   Args a;
   static_cast<ControlArgs&>(a) = BaseArgs();
   a.Caption = caption_;
+  a.Shortcut = shortcut_;
   a.Checked = checked_;
   a.Parent = parent_;
   return a;

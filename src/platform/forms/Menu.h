@@ -4,6 +4,9 @@
 // taken out of the native menu and put back in its place when shown again.
 // Commands reach the item through its form's own table, by the native menu
 // and position of the item, so renumbered command IDs keep working.
+// A shortcut ("Ctrl+O", "Ctrl+Shift+S", "F5", "Del", "Alt+Enter") is shown
+// after the caption and pressing it in the form raises the item's Click
+// while the item is enabled (hidden or not).
 #pragma once
 #include <windows.h>
 
@@ -15,8 +18,13 @@ namespace forms {
 
 class Menu;
 
+// Reads a shortcut text ("Ctrl+Shift+S", "F5", "Del"): the virtual key and
+// the shift state (vbShiftMask | vbCtrlMask | vbAltMask); false when it names no key.
+bool ParseShortcut(const std::wstring& text, UINT& key, int& shift);
+
 struct MenuArgs : ControlArgs {
   std::wstring Caption;
+  std::wstring Shortcut;  // key text shown after the caption; also the key that clicks the item
   bool Checked = false;
   Menu* Parent = nullptr;       // none: an item of the menu bar
   std::vector<MenuArgs> Items;  // the submenu, built by Form::AddMenus
@@ -31,6 +39,10 @@ class Menu : public Control {
   bool HasCaption() const override { return true; }
   std::wstring Caption() const override { return caption_; }
   void SetCaption(const std::wstring& caption) override;
+  const std::wstring& Shortcut() const { return shortcut_; }
+  // True when the key and shift state are the item's shortcut (its own, or
+  // the key text after "\t" in its caption).
+  bool HasShortcut(UINT key, int shift) const { return shortcutKey_ != 0 && key == shortcutKey_ && shift == shortcutShift_; }
   bool IsSeparator() const { return caption_ == L"-"; }
   bool Checked() const { return checked_; }
   void SetChecked(bool on);
@@ -62,11 +74,16 @@ class Menu : public Control {
   void InsertNative();
   void RemoveNative();
   void UpdateNative();  // caption, state
+  std::wstring NativeText() const;  // caption and shortcut text
+  void ReadShortcut();  // the key of the shortcut text or of the caption
   void EnsureSubMenu();  // the item got its first child
   void AddChild(Menu* child, Menu* after);
   void RemoveChild(Menu* child);
 
   std::wstring caption_;
+  std::wstring shortcut_;
+  UINT shortcutKey_ = 0;
+  int shortcutShift_ = 0;
   bool checked_;
   Menu* parent_;
   std::vector<Menu*> items_;
