@@ -406,7 +406,12 @@ TEST(Controls, PicturesLoadFromBmpFiles) {
   EXPECT_EQ(loaded.HimetricWidth() * 100 / 2626, 100);
   pic.SetPicture(loaded);
   EXPECT_EQ(pic.Point(50, 1), RGB(10, 20, 30));
+  // A failed load leaves the picture it was asked to fill as it was.
+  Picture kept;
+  ASSERT_TRUE(LoadPictureFile(kept, path));
   DeleteFileW(path.c_str());
+  EXPECT_FALSE(LoadPictureFile(kept, path));
+  EXPECT_EQ(kept.Width(), 100);
   EXPECT_TRUE(LoadPicture(path).Empty());
   EXPECT_TRUE(LoadPicture(L"").Empty());
   f.Unload();

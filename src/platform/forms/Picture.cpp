@@ -189,3 +189,10 @@ Picture LoadPicture(const std::wstring& path) {
 }
 
 }  // namespace forms
+
+bool LoadPictureFile(forms::Picture& picture, const std::wstring& fileName) {
+  forms::Picture loaded = forms::LoadPicture(fileName);
+  if (loaded.Empty()) return false;
+  picture = loaded;
+  return true;
+}

@@ -43,3 +43,7 @@ class Picture {
 Picture LoadPicture(const std::wstring& path);
 
 }  // namespace forms
+
+// Loads an image file into Picture and returns true; false on any error, with
+// Picture left as it was.
+bool LoadPictureFile(forms::Picture& picture, const std::wstring& fileName);
