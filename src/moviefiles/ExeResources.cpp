@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "moviefiles/BinaryFile.h"
+#include "services/BinaryFile.h"
 #include "moviefiles/ByteReader.h"
 
 namespace {

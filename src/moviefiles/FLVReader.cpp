@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "moviefiles/BinaryFile.h"
+#include "services/BinaryFile.h"
 #include "moviefiles/BitStream.h"
 #include "moviefiles/ByteReader.h"
 #include "services/Services.h"

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "moviefiles/BinaryFile.h"
+#include "services/BinaryFile.h"
 #include "services/Services.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "moviefiles/BinaryFile.h"
+#include "services/BinaryFile.h"
 #include "moviefiles/SWFModule.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "moviefiles/BinaryFile.h"
+#include "services/BinaryFile.h"
 #include "moviefiles/BitStream.h"
 #include "moviefiles/ByteReader.h"
 #include "moviefiles/FLVReader.h"

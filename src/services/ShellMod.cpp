@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "services/AppIdentity.h"
+#include "services/BinaryFile.h"
 #include "services/Services.h"
 #include "services/XmlDocument.h"
 
@@ -66,41 +67,18 @@ void SetLastWin32Error(DWORD code) {
   SetError(static_cast<long>(code), app::kTitle, text);
 }
 
-// Owns a file handle.
-struct FileHandle {
-  HANDLE h = INVALID_HANDLE_VALUE;
-  explicit FileHandle(HANDLE handle) : h(handle) {}
-  ~FileHandle() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool ok() const { return h != INVALID_HANDLE_VALUE; }
-};
-
-// Puts a finished temporary file in Path's place; on failure the temporary file goes.
-bool MoveOver(const std::wstring& temp, const std::wstring& path) {
-  if (MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  DeleteFileW(temp.c_str());
-  return false;
-}
-
 // Writes bytes to a new file beside Path and then puts it in Path's place, so
 // that a failed write leaves an existing file as it was.
 bool ReplaceFileWith(const std::wstring& path, const void* data, size_t size) {
   std::wstring temp = path + L".~new";
-  {
-    FileHandle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.ok()) return false;
-    DWORD written = 0;
-    if (size > 0 && (!WriteFile(f.h, data, static_cast<DWORD>(size), &written, nullptr) || written != size)) {
-      CloseHandle(f.h);
-      f.h = INVALID_HANDLE_VALUE;
-      DeleteFileW(temp.c_str());
-      return false;
-    }
+  BinaryFile f;
+  if (!f.Create(temp)) return false;
+  bool ok = f.Write(std::span<const uint8_t>(static_cast<const uint8_t*>(data), size));
+  if (!f.CloseChecked() || !ok) {
+    DeleteFileW(temp.c_str());
+    return false;
   }
-  return MoveOver(temp, path);
+  return CommitTempFile(temp, path);
 }
 
 }  // namespace
@@ -245,18 +223,15 @@ bool ShellMove(const std::wstring& from, const std::wstring& to, bool silent) {
 }
 
 std::wstring ReadTextFile(const std::wstring& path) {
-  FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  BinaryFile f;
   std::string bytes;
-  bool ok = f.ok();
+  bool ok = f.OpenRead(path);
   if (ok) {
-    LARGE_INTEGER size;
-    ok = GetFileSizeEx(f.h, &size) && size.QuadPart < 0x40000000;
+    const int64_t size = f.Size();
+    ok = size >= 0 && size < 0x40000000;
     if (ok) {
-      bytes.resize(static_cast<size_t>(size.QuadPart));
-      DWORD got = 0;
-      ok = bytes.empty() || (ReadFile(f.h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                             got == bytes.size());
+      bytes.resize(static_cast<size_t>(size));
+      ok = f.ReadExactAt(0, std::span<uint8_t>(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()));
     }
   }
   if (!ok) {
@@ -309,7 +284,7 @@ bool SaveXML(const std::wstring& path, const std::wstring& xmlText) {
     DeleteFileW(temp.c_str());
     return false;
   }
-  return MoveOver(temp, path);
+  return CommitTempFile(temp, path);
 }
 
 std::string StrToMultiByte(const std::wstring& text, int codePage, DWORD flags) {

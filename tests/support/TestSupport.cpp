@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "services/BinaryFile.h"
+
 namespace testing_support {
 
 TempDir::TempDir() {
@@ -48,29 +50,15 @@ void RemoveTree(const std::wstring& path) {
 
 std::vector<uint8_t> ReadBytes(const std::wstring& path) {
   std::vector<uint8_t> bytes;
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return bytes;
-  LARGE_INTEGER size{};
-  if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31)) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
-    bytes.resize(read);
-  }
-  CloseHandle(h);
+  BinaryFile f;
+  const int64_t size = f.OpenRead(path) ? f.Size() : -1;
+  if (size <= 0 || size >= (1LL << 31)) return bytes;
+  bytes.resize(static_cast<size_t>(size));
+  bytes.resize(f.ReadAt(0, bytes));
   return bytes;
 }
 
-bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = bytes.empty() ||
-            (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
-  CloseHandle(h);
-  return ok;
-}
+bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) { return WriteWholeFile(path, bytes); }
 
 bool WriteText(const std::wstring& path, const std::string& utf8) {
   return WriteBytes(path, std::vector<uint8_t>(utf8.begin(), utf8.end()));

@@ -10,6 +10,7 @@
 
 #include "moviefiles/images/ByteReader.h"
 #include "moviefiles/images/PNGPixels.h"
+#include "services/BinaryFile.h"
 #include "services/ShellMod.h"
 
 namespace {
@@ -21,22 +22,6 @@ constexpr uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
 bool IsUpperCaseLetter(uint8_t code) { return code < 97; }
 bool IsCriticalChunk(const std::string& type) { return IsUpperCaseLetter(static_cast<uint8_t>(type[0])); }
-
-// Owns a file handle.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return h_; }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
 
 // Paeth and Average for 3- and 4-byte pixels, one pixel's channels at a time in
 // 16-bit lanes (the pixel to the left is the one just decoded, so pixels go in order).
@@ -290,21 +275,17 @@ long cPNG::LoadPNGFile(const std::wstring& FileName) {
   if (!FileExists(FileName)) return 1;
   std::vector<uint8_t> bytes;
   {
-    FileHandle file(CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return 2;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) return 2;
-    if (size.QuadPart > kMaxFileBytes) return 3;
+    BinaryFile file;
+    if (!file.OpenRead(FileName)) return 2;
+    const int64_t size = file.Size();
+    if (size < 0) return 2;
+    if (size > kMaxFileBytes) return 3;
     try {
-      bytes.resize(static_cast<size_t>(size.QuadPart));
+      bytes.resize(static_cast<size_t>(size));
     } catch (const std::bad_alloc&) {
       return 3;
     }
-    DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-      return 2;
+    if (!file.ReadExactAt(0, bytes)) return 2;
   }
   // Nothing is raised to the caller: memory running out, or an event handler that
   // throws, rejects the file (and leaves no half-made bitmap).

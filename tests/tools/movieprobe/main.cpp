@@ -5,6 +5,7 @@
 #include <map>
 
 #include "Probe.h"
+#include "services/TextConv.h"
 
 namespace probe {
 namespace {
@@ -20,11 +21,7 @@ std::map<std::wstring, Entry>& Table() {
 }
 
 void WriteUtf8(FILE* f, const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(n > 0 ? n : 0, '\0');
-  if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
-  }
+  std::string bytes = WideToUtf8(text);
   bytes += '\n';
   fwrite(bytes.data(), 1, bytes.size(), f);
 }

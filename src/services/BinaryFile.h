@@ -1,4 +1,4 @@
-// Files of the movie readers and writers: an owned Win32 file handle with
+// Files: an owned Win32 file handle with
 // positioned reads, a read window that serves small reads from one buffer, and
 // whole-file writing through a temporary file in the target's folder.
 #pragma once

@@ -1,4 +1,4 @@
-#include "moviefiles/BinaryFile.h"
+#include "services/BinaryFile.h"
 
 #include <algorithm>
 
