@@ -10,7 +10,6 @@
 #include "platform/forms/MessageLoop.h"
 #include "platform/forms/PictureBox.h"
 #include "services/Services.h"
-#include "ui/VisualForm.h"
 
 bool TopMostFlag = false;
 
@@ -277,9 +276,7 @@ void AnimateFormBounds(Form& form, long& left, long& top, long& width, long& hei
       form.Move(std::lrint(static_cast<double>(left) / tx), std::lrint(static_cast<double>(top) / ty),
                 std::lrint(static_cast<double>(width) / tx), std::lrint(static_cast<double>(height) / ty));
     });
-    Step([&] {
-      if (auto* visual = dynamic_cast<VisualForm*>(&form)) visual->SetVisual();
-    });
+    Step([&] { form.SetVisual(); });
     Wait(30);
   }
   // Back to the state it had: a form disabled by a modal dialog stays disabled.

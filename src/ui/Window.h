@@ -47,8 +47,8 @@ void ShowTitleBar(forms::Form& form, bool show);
 void ShowTitleBar(HWND hWnd, bool show, bool controlBox, bool maxButton, bool minButton);
 
 // Moves and sizes a form (twips; -1 keeps a value; the variables receive the
-// values used), keeping its centre when asked, and lets it repaint (SetVisual of
-// a form that is a VisualForm). The form is disabled meanwhile.
+// values used), keeping its centre when asked, and lets it repaint (the form's
+// SetVisual). The form is disabled meanwhile.
 void AnimateFormBounds(forms::Form& form, long& left, long& top, long& width, long& height, bool centre);
 // The outer height in twips that gives the form a client area clientHeight pixels high.
 long FormHeightForClient(forms::Form& form, long clientHeight);

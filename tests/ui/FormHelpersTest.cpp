@@ -10,7 +10,6 @@
 #include "ui/CFormEvents.h"
 #include "ui/HookEvents.h"
 #include "ui/ToolTips.h"
-#include "ui/VisualForm.h"
 #include "ui/Window.h"
 
 using namespace forms;
@@ -65,7 +64,7 @@ void MouseTo(HWND window, int x, int y) {
   Wait(20);
 }
 
-class VisualDialog : public Form, public VisualForm {
+class VisualDialog : public Form {
  public:
   VisualDialog() : Form(L"frmVisual") {}
   void SetVisual() override { ++visuals; }
