@@ -10,6 +10,7 @@
 #include "platform/forms/MessageLoop.h"
 #include "platform/forms/PictureBox.h"
 #include "services/Services.h"
+#include "services/TextConv.h"
 
 bool TopMostFlag = false;
 
@@ -240,8 +241,7 @@ void ShowForm(Form& form, int mode) {
       form.Show(mode, nullptr);
     }
   } catch (const std::exception& e) {
-    const std::string what = e.what();
-    WriteLog(L"ShowForm: 5 - " + std::wstring(what.begin(), what.end()), true);
+    WriteLog(L"ShowForm: 5 - " + Utf8ToWide(e.what()), true);
   } catch (...) {
     WriteLog(L"ShowForm: 5 - unknown failure", true);
   }

@@ -100,8 +100,7 @@ bool Form::Load() {
   try {
     CreateControls();
   } catch (const std::exception& e) {
-    std::string w8 = e.what();
-    ReportFault(name_ + L".CreateControls", std::wstring(w8.begin(), w8.end()));
+    ReportFault(name_ + L".CreateControls", Utf8ToWide(e.what()));
   }
   loadedFully_ = true;
   Raise(L"Load", OnLoad);

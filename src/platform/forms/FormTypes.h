@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "services/TextConv.h"
+
 namespace forms {
 
 // Mouse buttons as event arguments.
@@ -74,8 +76,7 @@ void Raise(const wchar_t* where, const F& handler, A&&... args) {
   try {
     handler(std::forward<A>(args)...);
   } catch (const std::exception& e) {
-    std::string w = e.what();
-    ReportFault(where, std::wstring(w.begin(), w.end()));
+    ReportFault(where, Utf8ToWide(e.what()));
   } catch (...) {
     ReportFault(where, L"unknown exception");
   }
