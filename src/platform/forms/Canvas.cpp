@@ -2,15 +2,16 @@
 
 #include <algorithm>
 
+#include "moviefiles/images/GdiHandles.h"
+
 namespace forms {
 
 namespace {
 
 void Fill(HDC dc, int w, int h, COLORREF back) {
   RECT all{0, 0, w, h};
-  HBRUSH brush = CreateSolidBrush(back);
-  FillRect(dc, &all, brush);
-  DeleteObject(brush);
+  ScopedGdiObject brush(CreateSolidBrush(back));
+  FillRect(dc, &all, static_cast<HBRUSH>(brush.get()));
 }
 
 }  // namespace
@@ -33,9 +34,7 @@ void Canvas::EnsureSize(int w, int h, COLORREF back) {
   h = std::max(h, 1);
   if (dc_ && w <= w_ && h <= h_) return;
   int nw = std::max(w, w_), nh = std::max(h, h_);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
+  HDC dc = CreateScreenCompatibleDC();
   if (!dc) return;
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(bi.bmiHeader);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "moviefiles/images/GdiHandles.h"
 #include "platform/forms/Control.h"
 #include "platform/forms/FormsInternal.h"
 
@@ -68,20 +69,17 @@ void Container::Line(int x1, int y1, int x2, int y2, Color color, LineStyle styl
   if (!dc) return;
   COLORREF c = ResolveColor(color);
   if (style == LineStyle::Line) {
-    HPEN pen = CreatePen(PS_SOLID, 1, c);
-    HGDIOBJ old = SelectObject(dc, pen);
+    ScopedGdiObject pen(CreatePen(PS_SOLID, 1, c));
+    ScopedSelect select(dc, pen.get());
     MoveToEx(dc, x1, y1, nullptr);
     LineTo(dc, x2, y2);
-    SelectObject(dc, old);
-    DeleteObject(pen);
   } else {
     RECT r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
-    HBRUSH brush = CreateSolidBrush(c);
+    ScopedGdiObject brush(CreateSolidBrush(c));
     if (style == LineStyle::BoxFilled)
-      FillRect(dc, &r, brush);
+      FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
     else
-      FrameRect(dc, &r, brush);
-    DeleteObject(brush);
+      FrameRect(dc, &r, static_cast<HBRUSH>(brush.get()));
   }
   InvalidateRect(hWnd(), nullptr, FALSE);
 }
@@ -121,19 +119,15 @@ void Container::PaintClient(HDC dc, const RECT& area) {
   int w = area.right - area.left, h = area.bottom - area.top;
   if (w <= 0 || h <= 0) return;
   // Compose off screen: the drawing, then the windowless controls back to front.
-  HDC mem = CreateCompatibleDC(dc);
-  HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
-  if (!mem || !bmp) {
-    if (mem) DeleteDC(mem);
-    if (bmp) DeleteObject(bmp);
-    return;
-  }
-  HGDIOBJ old = SelectObject(mem, bmp);
+  ScopedMemoryDC memDc(dc);
+  ScopedGdiObject bmp(CreateCompatibleBitmap(dc, w, h));
+  if (!memDc.get() || !bmp.get()) return;
+  HDC mem = memDc.get();
+  ScopedSelect select(mem, bmp.get());
   SetViewportOrgEx(mem, -area.left, -area.top, nullptr);
   RECT all = area;
-  HBRUSH back = CreateSolidBrush(ResolveColor(BackColor()));
-  FillRect(mem, &all, back);
-  DeleteObject(back);
+  ScopedGdiObject back(CreateSolidBrush(ResolveColor(BackColor())));
+  FillRect(mem, &all, static_cast<HBRUSH>(back.get()));
   if (canvas_.Dc()) BitBlt(mem, area.left, area.top, w, h, canvas_.Dc(), area.left, area.top, SRCCOPY);
   for (Control* c : windowless_) {
     if (!c->Visible()) continue;
@@ -146,9 +140,6 @@ void Container::PaintClient(HDC dc, const RECT& area) {
   }
   SetViewportOrgEx(mem, 0, 0, nullptr);
   BitBlt(dc, area.left, area.top, w, h, mem, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
 }
 
 bool Container::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -1,5 +1,6 @@
 #include "platform/forms/Label.h"
 
+#include "moviefiles/images/GdiHandles.h"
 #include "platform/forms/Container.h"
 #include "platform/forms/Form.h"
 
@@ -70,22 +71,20 @@ void Label::FitToText() {
 void Label::Paint(HDC dc) {
   RECT r = Bounds();
   if (design_.BackStyle == 1) {
-    HBRUSH brush = CreateSolidBrush(ResolveColor(backColor_));
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
+    ScopedGdiObject brush(CreateSolidBrush(ResolveColor(backColor_)));
+    FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
   }
   if (design_.BorderStyle) {
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     InflateRect(&r, -1, -1);
   }
-  HGDIOBJ old = SelectObject(dc, hfont_);
+  ScopedSelect font(dc, hfont_);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ResolveColor(enabled_ ? foreColor_ : SysColor(COLOR_GRAYTEXT)));
   UINT flags = design_.Alignment == vbRightJustify ? DT_RIGHT : design_.Alignment == vbCenter ? DT_CENTER : DT_LEFT;
   flags |= DT_WORDBREAK;
   if (!design_.UseMnemonic) flags |= DT_NOPREFIX;
   DrawTextW(dc, caption_.c_str(), -1, &r, flags);
-  SelectObject(dc, old);
 }
 
 Label::Args Label::CurrentArgs() const {

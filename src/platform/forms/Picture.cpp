@@ -7,6 +7,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "moviefiles/images/GdiHandles.h"
 #include "moviefiles/images/cPNG.h"
 
 namespace forms {
@@ -52,9 +53,10 @@ void Picture::Draw(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, i
   if (sh < 0) sh = Height();
   if (w < 0) w = sw;
   if (h < 0) h = sh;
-  HDC src = CreateCompatibleDC(dc);
+  ScopedMemoryDC srcDc(dc);
+  HDC src = srcDc.get();
   if (!src) return;
-  HGDIOBJ old = SelectObject(src, bitmap_->handle);
+  ScopedSelect select(src, bitmap_->handle);
   if (bitmap_->alpha) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, x, y, w, h, src, sx, sy, sw, sh, blend);
@@ -65,8 +67,6 @@ void Picture::Draw(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, i
     StretchBlt(dc, x, y, w, h, src, sx, sy, sw, sh, rop);
     SetStretchBltMode(dc, mode);
   }
-  SelectObject(src, old);
-  DeleteDC(src);
 }
 
 namespace {
