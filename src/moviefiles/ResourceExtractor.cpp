@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "services/MessagePump.h"
 #include "services/BinaryFile.h"
 #include "moviefiles/SWFModule.h"
 #include "services/Services.h"
@@ -13,19 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kYieldEvery = std::chrono::milliseconds(100);
-
-// Lets the window process what is pending.
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 bool WriteResource(const std::wstring& path, std::span<const uint8_t> bytes) {
   DeleteFileW(path.c_str());
@@ -161,7 +149,7 @@ class Walk {
     }
     Clock::time_point now = Clock::now();
     if (now - lastYield_ >= kYieldEvery) {
-      PumpMessages();
+      PumpPendingMessages();
       lastYield_ = Clock::now();
     }
   }

@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "services/MessagePump.h"
 #include "services/TextConv.h"
 
 namespace {
@@ -161,20 +162,8 @@ bool MatchFileMask(const std::wstring& name, const std::wstring& pattern) {
 }
 
 SearchYield& FileSearchYield() {
-  static SearchYield yield{2.0, PumpPendingMessages};
+  static SearchYield yield{2.0, [] { PumpPendingMessages(); }};
   return yield;
-}
-
-void PumpPendingMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
 }
 
 int64_t FindFiles(const std::wstring& folder, const std::wstring& pattern, long& fileCount, long& dirCount,

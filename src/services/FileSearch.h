@@ -32,4 +32,3 @@ struct SearchYield {
   std::function<double()> Clock;
 };
 SearchYield& FileSearchYield();
-void PumpPendingMessages();
