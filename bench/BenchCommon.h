@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "services/BinaryFile.h"
+
 // Seconds from the performance counter (differences are what count).
 inline double Now() {
   static LARGE_INTEGER freq = [] {
@@ -21,10 +23,5 @@ inline double Now() {
 
 // Writes bytes as the whole content of path; false when it can't be created or written.
 inline bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD put = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-  CloseHandle(h);
-  return ok;
+  return WriteWholeFile(path, bytes);
 }
