@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 #include <vector>
 
 #include "moviefiles/images/GdiHandles.h"
 #include "moviefiles/images/cPNG.h"
+#include "services/ShellMod.h"
 
 namespace forms {
 
@@ -168,21 +168,11 @@ Picture LoadWithCodecs(const std::wstring& path) {
   return picture;
 }
 
-std::wstring LowerExt(const std::wstring& path) {
-  size_t dot = path.find_last_of(L'.');
-  size_t slash = path.find_last_of(L"\\/");
-  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return {};
-  std::wstring ext = path.substr(dot);
-  for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
-  return ext;
-}
-
 }  // namespace
 
 Picture LoadPicture(const std::wstring& path) {
   if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
-  std::wstring ext = LowerExt(path);
-  if (ext == L".png") return LoadPng(path);
+  if (StrEqualNoCase(GetFileExt(path), L".png")) return LoadPng(path);
   HANDLE loaded = LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
   if (loaded) return Picture::FromBitmap(static_cast<HBITMAP>(loaded), true);
   return LoadWithCodecs(path);
