@@ -251,11 +251,8 @@ void CFormEvents::TrackMouse(HWND under) {
   // A windowless control (label, image), the form itself or a window that is
   // none of the form's controls enters nothing.
   if (!form_ || !under) return;
-  for (Control* c : form_->Controls()) {
-    HWND h = c->hWnd();
-    if (!h || h != under) continue;
-    entered_ = c;
-    Raise(MouseEnter, *c);
-    break;
-  }
+  Control* c = forms::ControlFromHwnd(under);
+  if (!c || &c->ParentForm() != form_) return;
+  entered_ = c;
+  Raise(MouseEnter, *c);
 }
