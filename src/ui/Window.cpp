@@ -9,6 +9,7 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/MessageLoop.h"
 #include "platform/forms/PictureBox.h"
+#include "services/MessagePump.h"
 #include "services/Services.h"
 #include "services/TextConv.h"
 
@@ -147,20 +148,6 @@ RegionPtr BuildRegion(HDC dc, int width, int height, COLORREF color, bool equal)
   data->rdh.rcBound = RECT{0, 0, width, height};
   memcpy(data->Buffer, runs.data(), runs.size() * sizeof(RECT));
   return RegionPtr(ExtCreateRegion(nullptr, static_cast<DWORD>(buf.size()), data));
-}
-
-// Processes the pending messages; false when the program is asked to quit (the
-// request is left for the loop that owns it).
-bool Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return false;
-    }
-    forms::DispatchFormMessage(msg);
-  }
-  return true;
 }
 
 }  // namespace
@@ -330,7 +317,7 @@ void Wait(long milliseconds) {
   if (milliseconds <= 0) return;
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
   for (;;) {
-    if (!Pump()) return;
+    if (!PumpPendingMessages()) return;
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return;
     // Sleep until a message arrives or the time is up.

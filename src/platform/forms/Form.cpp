@@ -9,6 +9,7 @@
 #include "platform/forms/PictureBox.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Timer.h"
+#include "services/MessagePump.h"
 
 namespace forms {
 
@@ -76,6 +77,8 @@ Form::~Form() {
 
 bool Form::Load() {
   if (hwnd_) return true;
+  // Long operations that let pending messages run keep the forms' keyboard handling.
+  SetMessageDispatcher(DispatchFormMessage);
   static bool registered = false;
   RegisterClassOnce(kClassName, &Form::Proc, registered);
   DWORD style, ex;

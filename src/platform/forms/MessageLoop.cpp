@@ -1,6 +1,7 @@
 #include "platform/forms/MessageLoop.h"
 
 #include "platform/forms/Form.h"
+#include "services/MessagePump.h"
 
 namespace forms {
 
@@ -13,15 +14,8 @@ void DispatchFormMessage(MSG& msg) {
 }
 
 int DoEvents() {
-  MSG msg;
-  // Bounded, so that a timer firing faster than its handler cannot hold the caller here.
-  for (int i = 0; i < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    DispatchFormMessage(msg);
-  }
+  SetMessageDispatcher(DispatchFormMessage);
+  PumpPendingMessages();
   return static_cast<int>(LoadedForms().size());
 }
 
