@@ -76,14 +76,6 @@ bool MainTopMostChecked() {
   return item && item->Checked();
 }
 
-std::wstring WindowText(HWND hWnd) {
-  int n = GetWindowTextLengthW(hWnd);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hWnd, text.data(), n + 1);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
-}
-
 // Reads the pixels of a device context: all at once from the 24- or 32-bit
 // bitmap selected into it, otherwise one GetPixel at a time.
 class PixelSource {
@@ -190,7 +182,7 @@ void ShowTitleBar(HWND hWnd, bool show, bool controlBox, bool maxButton, bool mi
       saved.erase(it);
     }
   } else if (!saved.count(hWnd)) {
-    saved[hWnd] = WindowText(hWnd);
+    saved[hWnd] = forms::WindowText(hWnd);
   }
   ApplyTitleBarStyle(hWnd, show, controlBox, maxButton, minButton);
 }

@@ -82,14 +82,6 @@ int RaiseKeyDownUp(UINT msg, WPARAM wp, const std::function<void(int&, int)>& on
   return key;
 }
 
-std::wstring WindowText(HWND hwnd) {
-  int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hwnd, text.data(), n + 1);
-  text.resize(static_cast<size_t>(n));
-  return text;
-}
-
 Control*& ControlAccess::Creating() {
   static Control* creating = nullptr;
   return creating;

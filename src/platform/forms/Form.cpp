@@ -65,6 +65,14 @@ Form* FormFromHwnd(HWND hwnd) {
 
 Control* ControlFromHwnd(HWND hwnd) { return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr; }
 
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
 Form::Form(std::wstring name, FormArgs design) : name_(std::move(name)), design_(std::move(design)) {
   if (design_.Caption.empty()) design_.Caption = name_;
 }

@@ -219,5 +219,7 @@ const std::vector<Form*>& LoadedForms();
 Form* FormFromHwnd(HWND hwnd);
 // The control whose window is hwnd.
 Control* ControlFromHwnd(HWND hwnd);
+// The text of a window ("" when it has none).
+std::wstring WindowText(HWND hwnd);
 
 }  // namespace forms

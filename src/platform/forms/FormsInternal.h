@@ -51,9 +51,6 @@ struct ControlAccess {
   static void SubclassChild(Control& c, HWND child);
 };
 
-// The text of a window ("" when it has none).
-std::wstring WindowText(HWND hwnd);
-
 // RaiseOwnMouse of a form or picture box: the mouse event a message stands for,
 // DblClick for a left double click and Click for anything else.
 template <class T>
