@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "moviefiles/images/GdiHandles.h"
+#include "platform/forms/FormsInternal.h"
 
 namespace forms {
 
@@ -36,15 +37,8 @@ void Canvas::EnsureSize(int w, int h, COLORREF back) {
   int nw = std::max(w, w_), nh = std::max(h, h_);
   HDC dc = CreateScreenCompatibleDC();
   if (!dc) return;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = nw;
-  bi.bmiHeader.biHeight = -nh;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = CreateDib32(nw, nh, &bits);
   if (!bitmap) {
     DeleteDC(dc);
     return;

@@ -28,6 +28,9 @@ int ButtonsHeld(WPARAM wp);
 int RaiseKeyDownUp(UINT msg, WPARAM wp, const std::function<void(int&, int)>& onDown,
                    const std::function<void(int&, int)>& onUp);
 
+// A top-down 32-bit DIB section; bits receives its pixels.
+HBITMAP CreateDib32(int w, int h, void** bits);
+
 struct ControlAccess {
   static void Create(Control& c) { c.Create(); }
   static bool Command(Control& c, WORD code) { return c.HandleCommand(code); }

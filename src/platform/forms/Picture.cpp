@@ -8,6 +8,7 @@
 
 #include "moviefiles/images/GdiHandles.h"
 #include "moviefiles/images/cPNG.h"
+#include "platform/forms/FormsInternal.h"
 #include "services/ShellMod.h"
 
 namespace forms {
@@ -69,9 +70,6 @@ void Picture::Draw(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, i
   }
 }
 
-namespace {
-
-// A top-down 32-bit DIB section; bits receives its pixels.
 HBITMAP CreateDib32(int w, int h, void** bits) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -82,6 +80,8 @@ HBITMAP CreateDib32(int w, int h, void** bits) {
   bi.bmiHeader.biCompression = BI_RGB;
   return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
 }
+
+namespace {
 
 // Makes a picture of 32-bit top-down pixels with pre-multiplied alpha; it is
 // drawn blended only when some pixel is not opaque.
