@@ -297,3 +297,23 @@ TEST(Form, AnExceptionOfAHandlerStaysInTheLayer) {
   SetFaultSink(nullptr);
   f.Unload();
 }
+
+TEST(Form, TitleBarButtonsChangedAtRunTimeFollowTheBorderStyle) {
+  FormArgs sizable;
+  Form f(L"frmButtons", sizable);
+  FormArgs toolDesign;
+  toolDesign.BorderStyle = vbFixedToolWindow;
+  Form tool(L"frmToolButtons", toolDesign);
+  ASSERT_TRUE(f.Load());
+  ASSERT_TRUE(tool.Load());
+  auto style = [](Form& form) { return GetWindowLongW(form.hWnd(), GWL_STYLE); };
+  f.SetMaxButton(false);
+  EXPECT_TRUE(style(f) & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style(f) & WS_MAXIMIZEBOX);
+  // A tool window never gets minimize or maximize boxes, as at creation.
+  tool.SetControlBox(true);
+  EXPECT_TRUE(style(tool) & WS_SYSMENU);
+  EXPECT_FALSE(style(tool) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  tool.Unload();
+  f.Unload();
+}

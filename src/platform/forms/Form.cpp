@@ -436,12 +436,13 @@ void Form::SetBackColor(Color color) {
 
 void Form::UpdateStyle() {
   if (!hwnd_) return;
-  LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
-  style &= ~(WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
-  if (design_.ControlBox) style |= WS_SYSMENU;
-  if (design_.ControlBox && design_.MinButton && design_.BorderStyle != vbFixedDialog) style |= WS_MINIMIZEBOX;
-  if (design_.ControlBox && design_.MaxButton && design_.BorderStyle != vbFixedDialog) style |= WS_MAXIMIZEBOX;
-  SetWindowLongW(hwnd_, GWL_STYLE, style);
+  // The title-bar buttons follow the same rules as at creation.
+  constexpr DWORD kButtons = WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  DWORD want, ex;
+  StyleOf(design_, true, want, ex);
+  DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+  style = (style & ~kButtons) | (want & kButtons);
+  SetWindowLongW(hwnd_, GWL_STYLE, static_cast<LONG>(style));
   SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
