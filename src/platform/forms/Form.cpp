@@ -48,6 +48,13 @@ void StyleOf(const FormArgs& d, bool withCaption, DWORD& style, DWORD& ex) {
 
 bool IsKeyMessage(UINT m) { return m >= WM_KEYFIRST && m <= WM_KEYLAST; }
 
+// The outer rectangle of a window; empty for none.
+RECT OuterRect(HWND hwnd) {
+  RECT r{};
+  if (hwnd) GetWindowRect(hwnd, &r);
+  return r;
+}
+
 }  // namespace
 
 namespace detail {
@@ -462,24 +469,14 @@ void Form::SetMaxButton(bool on) {
 
 void Form::SetFont(const FontSpec& font) { design_.Font = font; }
 
-int Form::Left() const {
-  RECT r{};
-  if (hwnd_) GetWindowRect(hwnd_, &r);
-  return r.left;
-}
-int Form::Top() const {
-  RECT r{};
-  if (hwnd_) GetWindowRect(hwnd_, &r);
-  return r.top;
-}
+int Form::Left() const { return OuterRect(hwnd_).left; }
+int Form::Top() const { return OuterRect(hwnd_).top; }
 int Form::Width() const {
-  RECT r{};
-  if (hwnd_) GetWindowRect(hwnd_, &r);
+  RECT r = OuterRect(hwnd_);
   return r.right - r.left;
 }
 int Form::Height() const {
-  RECT r{};
-  if (hwnd_) GetWindowRect(hwnd_, &r);
+  RECT r = OuterRect(hwnd_);
   return r.bottom - r.top;
 }
 
