@@ -166,19 +166,15 @@ bool Container::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&
       SyncCanvas();
       return false;
     case WM_COMMAND:
-      if (lp) {
-        if (auto* c = static_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kControlProp))) {
-          if (ControlAccess::Command(*c, HIWORD(wp))) {
-            result = 0;
-            return true;
-          }
-        }
+      if (auto* c = ControlFromHwnd(reinterpret_cast<HWND>(lp)); c && ControlAccess::Command(*c, HIWORD(wp))) {
+        result = 0;
+        return true;
       }
       return false;
     case WM_DRAWITEM: {
       auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
       if (!d || d->CtlType == ODT_MENU) return false;
-      auto* c = static_cast<Control*>(GetPropW(d->hwndItem, kControlProp));
+      Control* c = ControlFromHwnd(d->hwndItem);
       if (c && ControlAccess::DrawItem(*c, *d)) {
         result = TRUE;
         return true;
@@ -188,9 +184,7 @@ bool Container::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&
     case WM_MEASUREITEM: {
       auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       if (!m || m->CtlType == ODT_MENU) return false;
-      Control* c = nullptr;
-      if (HWND item = GetDlgItem(hwnd, static_cast<int>(m->CtlID)))
-        c = static_cast<Control*>(GetPropW(item, kControlProp));
+      Control* c = ControlFromHwnd(GetDlgItem(hwnd, static_cast<int>(m->CtlID)));
       if (!c) c = ControlAccess::Creating();
       if (c && ControlAccess::MeasureItem(*c, *m)) {
         result = TRUE;
@@ -202,7 +196,7 @@ bool Container::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN: {
-      auto* c = static_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kControlProp));
+      Control* c = ControlFromHwnd(reinterpret_cast<HWND>(lp));
       if (!c) return false;
       HBRUSH brush = ControlAccess::CtlColor(*c, reinterpret_cast<HDC>(wp));
       if (!brush) return false;
