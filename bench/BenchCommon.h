@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "services/BinaryFile.h"
+#include "base/BinaryFile.h"
 
 // Seconds from the performance counter (differences are what count).
 inline double Now() {

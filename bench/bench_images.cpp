@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "BenchCommon.h"
-#include "moviefiles/images/IntelJPEGLibrary.h"
-#include "moviefiles/images/cAlphaDibSection.h"
-#include "moviefiles/images/cDIBSection.h"
-#include "moviefiles/images/cPNG.h"
+#include "images/IntelJPEGLibrary.h"
+#include "images/cAlphaDibSection.h"
+#include "images/cDIBSection.h"
+#include "images/cPNG.h"
 
 namespace {
 

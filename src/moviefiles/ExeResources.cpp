@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "services/BinaryFile.h"
-#include "moviefiles/ByteReader.h"
+#include "base/BinaryFile.h"
+#include "base/ByteReader.h"
 
 namespace {
 

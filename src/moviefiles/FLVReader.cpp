@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "services/BinaryFile.h"
+#include "base/BinaryFile.h"
 #include "moviefiles/BitStream.h"
-#include "moviefiles/ByteReader.h"
+#include "base/ByteReader.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "services/BinaryFile.h"
+#include "base/BinaryFile.h"
 #include "services/Services.h"
 
 namespace {

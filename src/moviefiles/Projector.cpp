@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "services/BinaryFile.h"
+#include "base/BinaryFile.h"
 #include "moviefiles/ExeResources.h"
 #include "moviefiles/MovieCache.h"
 #include "services/FileVersioning.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "services/MessagePump.h"
-#include "services/BinaryFile.h"
+#include "base/BinaryFile.h"
 #include "moviefiles/SWFModule.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "services/BinaryFile.h"
+#include "base/BinaryFile.h"
 #include "moviefiles/BitStream.h"
-#include "moviefiles/ByteReader.h"
+#include "base/ByteReader.h"
 #include "moviefiles/FLVReader.h"
 #include "moviefiles/MovieCache.h"
 #include "moviefiles/Projector.h"

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "services/MessagePump.h"
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "services/RegistryModule.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 #include "services/Tips.h"
 
 std::vector<LanguageInfo> LanguageList;

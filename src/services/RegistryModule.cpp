@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "services/AppIdentity.h"
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 
 namespace {
 

@@ -17,7 +17,6 @@ std::wstring LastPlayedFile, ScreenShotsFolder;
 bool RunningCompiled = false;
 bool PlayerReady = false;
 bool OneInstance = false;
-HWND MainForm = nullptr;
 std::wstring LastError;
 std::wstring WinVersionName, WinVersionExtra;
 bool WinVersionUnknown = false;
@@ -25,10 +24,6 @@ double StopWatchTimes[2] = {0, 0};
 
 namespace {
 
-LogSink& Sink() {
-  static LogSink sink;
-  return sink;
-}
 
 double MonotonicSeconds() {
   static const LARGE_INTEGER frequency = [] {
@@ -75,16 +70,8 @@ void MakeDirWhenMissing(const std::wstring& path) {
 
 }  // namespace
 
-AppError& CurrentError() {
-  static AppError error;
-  return error;
-}
 
-void SetError(long number, const std::wstring& source, const std::wstring& description) {
-  CurrentError() = AppError{number, source, description};
-}
 
-void ClearError() { CurrentError() = AppError{}; }
 
 void InitServices(const std::wstring& appPath, const std::wstring& logName) {
   const std::wstring title = app::kTitle;
@@ -120,25 +107,8 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
   WriteLog(L"");
 }
 
-void SetLogSink(LogSink sink) { Sink() = std::move(sink); }
 
-void WriteLog(const std::wstring& text, bool newLine) {
-  // The log file keeps its head only; lines go to the attached sink.
-  if (Sink()) Sink()(text, newLine);
-}
 
-void ReportError(const std::wstring& procName, const std::wstring& extra) {
-  const AppError error = CurrentError();
-  WriteLog(L"");
-  WriteLog(L"<B><FONT color=\"#000000\">" + std::to_wstring(error.Number));
-  WriteLog(procName);
-  WriteLog(error.Source);
-  WriteLog(error.Description);
-  if (!extra.empty()) WriteLog(L"</B><I><FONT color=\"#333333\">" + HTMLEncode(extra) + L"</FONT></I><B>");
-  WriteLog(L"</FONT></B>");
-  WriteLog(L"<B>ALERT:</B> " + procName + L"<BR>" + error.Description + L"<BR>" + error.Source);
-  ClearError();
-}
 
 void StopWatch(const std::wstring& label, bool total) {
   double now = Clock()();

@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "services/AppIdentity.h"
-#include "services/BinaryFile.h"
-#include "services/Services.h"
+#include "base/BinaryFile.h"
+#include "base/ErrorLog.h"
 #include "services/XmlDocument.h"
 
 namespace {
@@ -140,27 +140,6 @@ bool StrEqualNoCase(const std::wstring& a, const std::wstring& b) {
 long CheckUShort(long value) {
   if (value < 0 || value > 65535) throw std::overflow_error("Overflow");
   return value;
-}
-
-std::wstring HTMLEncode(const std::wstring& text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    switch (text[i]) {
-      case L'<': out += L"&#60;"; break;
-      case L'>': out += L"&#62;"; break;
-      case L'"': out += L"&#34;"; break;
-      case L'&':
-        if (i + 1 < text.size() && text[i + 1] == L'#') {
-          out += L'&';
-        } else {
-          out += L"&#38;";
-        }
-        break;
-      default: out += text[i];
-    }
-  }
-  return out;
 }
 
 std::wstring CompactPath(const std::wstring& path, long width, HDC dc) {

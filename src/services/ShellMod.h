@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/TextConv.h"
+
 std::wstring AddBackslash(const std::wstring& path);
 std::wstring GetFileTitle(const std::wstring& path, bool noExtension = false);
 std::wstring GetFileExt(const std::wstring& path);
@@ -16,7 +18,6 @@ std::wstring GetFolderPart(const std::wstring& path);
 std::wstring TrimNull(const std::wstring& text);
 bool StrEqualNoCase(const std::wstring& a, const std::wstring& b);
 long CheckUShort(long value);  // throws std::overflow_error (error 6) outside 0..65535
-std::wstring HTMLEncode(const std::wstring& text);
 std::wstring CompactPath(const std::wstring& path, long width, HDC dc);
 std::wstring FormatByteSize(int64_t bytes);
 std::wstring GetSpecialFolder(int csidl);

@@ -6,7 +6,7 @@
 #include "services/Languages.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 #include "services/XmlDocument.h"
 
 std::vector<TipInfo> TipList;

@@ -1,5 +1,7 @@
 #include "services/XmlDocument.h"
 
+#include "base/Handles.h"
+
 #include <msxml2.h>
 #include <shlwapi.h>
 
@@ -9,30 +11,6 @@ namespace {
 
 // IXMLDOMDocument2, which the import library lacks.
 const IID kIIDXmlDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
-
-// Owns one COM interface pointer.
-template <typename T>
-class Com {
- public:
-  Com() = default;
-  ~Com() { Reset(); }
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  T** Put() {
-    Reset();
-    return &p_;
-  }
-  T* Get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
 
 // Takes over a BSTR and frees it.
 std::wstring TakeBstr(BSTR text) {
@@ -97,12 +75,12 @@ std::vector<XmlNode> ChildrenOf(IXMLDOMNode* node) {
 }
 
 XmlNode AttributeNode(IXMLDOMNode* node, const std::wstring& name) {
-  Com<IXMLDOMNamedNodeMap> attributes;
+  ComPtr<IXMLDOMNamedNodeMap> attributes;
   if (!node || node->get_attributes(attributes.Put()) != S_OK || !attributes) return XmlNode();
   long length = 0;
   attributes->get_length(&length);
   for (long i = 0; i < length; ++i) {
-    Com<IXMLDOMNode> attribute;
+    ComPtr<IXMLDOMNode> attribute;
     if (attributes->get_item(i, attribute.Put()) == S_OK && attribute && NameOf(attribute.Get()) == name) {
       return XmlNode(attribute.Get());
     }
@@ -194,7 +172,7 @@ IXMLDOMDocument* CreateDocument() {
   doc->put_async(VARIANT_FALSE);
   doc->put_validateOnParse(VARIANT_FALSE);
   doc->put_resolveExternals(VARIANT_FALSE);
-  Com<IXMLDOMDocument2> doc2;
+  ComPtr<IXMLDOMDocument2> doc2;
   if (SUCCEEDED(doc->QueryInterface(kIIDXmlDocument2, reinterpret_cast<void**>(doc2.Put())))) {
     BstrVariant xpath(L"XPath");
     SetProperty(doc2.Get(), L"SelectionLanguage", xpath.Get());
@@ -212,13 +190,13 @@ IXMLDOMDocument* CreateDocument() {
 // The document that holds Node (Node itself when it is a document).
 XmlNode RootElementOf(const XmlNode& node) {
   if (!node) return XmlNode();
-  Com<IXMLDOMDocument> doc;
+  ComPtr<IXMLDOMDocument> doc;
   if (node.Raw()->get_ownerDocument(doc.Put()) != S_OK || !doc) {
     if (FAILED(node.Raw()->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(doc.Put()))) || !doc) {
       return XmlNode();
     }
   }
-  Com<IXMLDOMElement> root;
+  ComPtr<IXMLDOMElement> root;
   if (doc->get_documentElement(root.Put()) != S_OK || !root) return XmlNode();
   return XmlNode(root.Get());
 }
@@ -281,7 +259,7 @@ std::wstring XmlNode::NodeName() const { return NameOf(node_); }
 std::vector<XmlNode> XmlNode::ChildNodes() const { return ChildrenOf(node_); }
 
 XmlNode XmlNode::LastChild() const {
-  Com<IXMLDOMNode> child;
+  ComPtr<IXMLDOMNode> child;
   if (!node_ || node_->get_lastChild(child.Put()) != S_OK) return XmlNode();
   return XmlNode(child.Get());
 }
@@ -297,7 +275,7 @@ XmlNode XmlNode::SelectSingleNode(const std::wstring& path) const {
   }
   // Other expressions go to the parser's own XPath; an invalid one selects nothing.
   BSTR query = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-  Com<IXMLDOMNode> found;
+  ComPtr<IXMLDOMNode> found;
   HRESULT hr = node_->selectSingleNode(query, found.Put());
   SysFreeString(query);
   return hr == S_OK && found ? XmlNode(found.Get()) : XmlNode();
@@ -309,14 +287,14 @@ std::vector<XmlNode> XmlNode::SelectNodes(const std::wstring& path) const {
   if (ParseSimplePath(path, simple)) return SelectByPath(*this, simple, false);
   std::vector<XmlNode> out;
   BSTR query = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-  Com<IXMLDOMNodeList> list;
+  ComPtr<IXMLDOMNodeList> list;
   HRESULT hr = node_->selectNodes(query, list.Put());
   SysFreeString(query);
   if (hr != S_OK || !list) return out;
   long length = 0;
   list->get_length(&length);
   for (long i = 0; i < length; ++i) {
-    Com<IXMLDOMNode> item;
+    ComPtr<IXMLDOMNode> item;
     if (list->get_item(i, item.Put()) == S_OK && item) out.emplace_back(item.Get());
   }
   return out;
@@ -334,7 +312,7 @@ namespace {
 
 XmlParseError ReadParseError(IXMLDOMDocument* doc) {
   XmlParseError error;
-  Com<IXMLDOMParseError> parse;
+  ComPtr<IXMLDOMParseError> parse;
   if (!doc || doc->get_parseError(parse.Put()) != S_OK || !parse) return error;
   BSTR text = nullptr;
   if (SUCCEEDED(parse->get_reason(&text))) error.reason = TakeBstr(text);
@@ -358,7 +336,7 @@ bool XmlDocument::Load(const std::wstring& path) {
   }
   // The parser would take a path for an address ("%20" in a folder name
   // becoming a blank), so the file is opened here and handed over as a stream.
-  Com<IStream> stream;
+  ComPtr<IStream> stream;
   HRESULT hr = SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
                                       nullptr, stream.Put());
   VARIANT_BOOL ok = VARIANT_FALSE;
@@ -403,14 +381,14 @@ bool XmlDocument::Save(const std::wstring& path) {
 
 XmlNode XmlDocument::Node() const {
   if (!doc_) return XmlNode();
-  Com<IXMLDOMNode> node;
+  ComPtr<IXMLDOMNode> node;
   if (FAILED(doc_->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(node.Put())))) return XmlNode();
   return XmlNode(node.Get());
 }
 
 XmlNode XmlDocument::Root() const {
   if (!doc_) return XmlNode();
-  Com<IXMLDOMElement> root;
+  ComPtr<IXMLDOMElement> root;
   if (doc_->get_documentElement(root.Put()) != S_OK || !root) return XmlNode();
   return XmlNode(root.Get());
 }
@@ -428,9 +406,9 @@ std::wstring GetXMLText(const XmlNode& node, const std::wstring& path, const std
     std::wstring target = root.NodeName() + L"/" + value.substr(1) + L"/@text";
     XmlNode docNode;
     if (root) {
-      Com<IXMLDOMDocument> doc;
+      ComPtr<IXMLDOMDocument> doc;
       if (root.Raw()->get_ownerDocument(doc.Put()) == S_OK && doc) {
-        Com<IXMLDOMNode> asNode;
+        ComPtr<IXMLDOMNode> asNode;
         if (SUCCEEDED(doc->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(asNode.Put())))) {
           docNode = XmlNode(asNode.Get());
         }

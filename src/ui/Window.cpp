@@ -11,7 +11,7 @@
 #include "platform/forms/PictureBox.h"
 #include "services/MessagePump.h"
 #include "services/Services.h"
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 
 bool TopMostFlag = false;
 

@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/Handles.h"
+
 #include <memory>
 #include <string>
 
@@ -17,12 +19,7 @@ class PictureBox;
 extern bool TopMostFlag;
 
 // A region handle with its owner.
-struct RegionDeleter {
-  void operator()(HRGN region) const {
-    if (region) DeleteObject(region);
-  }
-};
-using RegionPtr = std::unique_ptr<std::remove_pointer_t<HRGN>, RegionDeleter>;
+using RegionPtr = ScopedRegion;
 
 // Modeless (0) or modal (1); once the main window is up it owns the dialog and
 // passes on its top-most state. Failures are logged, not raised.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "moviefiles/BitStream.h"
-#include "moviefiles/ByteReader.h"
+#include "base/ByteReader.h"
 
 TEST(BitStream, ReadsFieldsMostSignificantBitFirstAcrossBytes) {
   const std::vector<uint8_t> bytes = {0xA5, 0x0F, 0xF0};

@@ -107,6 +107,9 @@ TEST(StopWatch, MeasuresFromTheStartOrTheLastLapOnTheMonotonicClock) {
                                                   L"Total in 2000 ms"}));
   SetStopWatchClock(nullptr);
 
+  // On the default clock a fresh watch starts at the clock's own reading,
+  // whatever the fake clock left behind and however long the machine has been up.
+  StopWatchTimes[0] = StopWatchTimes[1] = 0;
   log.lines.clear();
   StopWatch(L"", true);
   StopWatch(L"Quick", true);

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "services/BinaryFile.h"
+#include "base/BinaryFile.h"
 
 namespace testing_support {
 

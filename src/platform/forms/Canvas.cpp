@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "moviefiles/images/GdiHandles.h"
+#include "base/Handles.h"
 #include "platform/forms/FormsInternal.h"
 
 namespace forms {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "moviefiles/images/GdiHandles.h"
+#include "base/Handles.h"
 #include "platform/forms/Control.h"
 #include "platform/forms/FormsInternal.h"
 

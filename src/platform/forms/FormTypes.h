@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 
 namespace forms {
 

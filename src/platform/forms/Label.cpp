@@ -1,6 +1,6 @@
 #include "platform/forms/Label.h"
 
-#include "moviefiles/images/GdiHandles.h"
+#include "base/Handles.h"
 #include "platform/forms/Container.h"
 #include "platform/forms/Form.h"
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "moviefiles/images/GdiHandles.h"
-#include "moviefiles/images/cPNG.h"
+#include "base/Handles.h"
+#include "images/cPNG.h"
 #include "platform/forms/FormsInternal.h"
 #include "services/ShellMod.h"
 

@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "Probe.h"
-#include "moviefiles/images/IntelJPEGLibrary.h"
-#include "moviefiles/images/cDIBSection.h"
-#include "moviefiles/images/cPNG.h"
+#include "images/IntelJPEGLibrary.h"
+#include "images/cDIBSection.h"
+#include "images/cPNG.h"
 #include "services/Services.h"
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 
 namespace {
 

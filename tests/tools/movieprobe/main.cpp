@@ -5,7 +5,7 @@
 #include <map>
 
 #include "Probe.h"
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 
 namespace probe {
 namespace {

@@ -14,3 +14,5 @@ std::wstring BoolToText(bool value);  // "True" / "False"
 std::wstring UpperInvariant(const std::wstring& text);
 std::wstring Utf8ToWide(const std::string& bytes);
 std::string WideToUtf8(const std::wstring& text);
+// "<", ">", "\"" and "&" as numeric entities; an "&#" already written is kept.
+std::wstring HTMLEncode(const std::wstring& text);

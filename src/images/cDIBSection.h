@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "moviefiles/images/DibCommon.h"
+#include "images/DibCommon.h"
 
 class cDIBSection {
  public:

@@ -1,4 +1,4 @@
-#include "moviefiles/images/cPNG.h"
+#include "images/cPNG.h"
 
 #include <emmintrin.h>
 #include <zlib.h>
@@ -8,9 +8,9 @@
 #include <cstring>
 #include <new>
 
-#include "moviefiles/images/ByteReader.h"
-#include "moviefiles/images/PNGPixels.h"
-#include "services/BinaryFile.h"
+#include "base/ByteReader.h"
+#include "images/PNGPixels.h"
+#include "base/BinaryFile.h"
 #include "services/ShellMod.h"
 
 namespace {
@@ -299,7 +299,7 @@ long cPNG::LoadPNGFile(const std::wstring& FileName) {
 long cPNG::ParseFile(std::span<const uint8_t> file) {
   ByteReader reader(file);
   std::span<const uint8_t> signature;
-  if (!reader.ReadSpan(8, signature) || std::memcmp(signature.data(), kSignature, 8) != 0) return 3;
+  if (!reader.Bytes(8, signature) || std::memcmp(signature.data(), kSignature, 8) != 0) return 3;
   RaiseProgress(0);
 
   std::vector<PNGChunk> chunks;
@@ -313,12 +313,12 @@ long cPNG::ParseFile(std::span<const uint8_t> file) {
     // A chunk must lie wholly inside the file: length, type, data and CRC.
     uint32_t length = 0, crc = 0;
     std::span<const uint8_t> type, data;
-    if (!reader.ReadU32BE(length) || !reader.ReadSpan(4, type)) return 3;
+    if (!reader.U32BE(length) || !reader.Bytes(4, type)) return 3;
     PNGChunk chunk;
     chunk.Length = static_cast<int32_t>(length);
     chunk.Type.assign(type.begin(), type.end());
     if (chunk.Length < 0 || !IsUpperCaseLetter(type[2])) return 3;  // IsValidChunkType
-    if (!reader.ReadSpan(length, data) || !reader.ReadU32BE(crc)) return 3;
+    if (!reader.Bytes(length, data) || !reader.U32BE(crc)) return 3;
     chunk.Data.assign(data.begin(), data.end());
     chunk.CRC = crc;
 

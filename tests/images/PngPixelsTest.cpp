@@ -5,7 +5,7 @@
 
 #include "ImageTestSupport.h"
 #include "support/TestSupport.h"
-#include "moviefiles/images/cPNG.h"
+#include "images/cPNG.h"
 
 using namespace imgtest;
 using testing_support::TempDir;

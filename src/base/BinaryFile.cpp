@@ -1,4 +1,4 @@
-#include "services/BinaryFile.h"
+#include "base/BinaryFile.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
-#include "moviefiles/images/IntelJPEGLibrary.h"
+#include "images/IntelJPEGLibrary.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "moviefiles/images/DibCommon.h"
-#include "moviefiles/images/cDIBSection.h"
+#include "images/DibCommon.h"
+#include "images/cDIBSection.h"
 #include "platform/jpeg/ijl.h"
 #include "services/Services.h"
 

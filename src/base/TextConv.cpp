@@ -1,4 +1,4 @@
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 
 #include <windows.h>
 
@@ -86,5 +86,26 @@ std::string WideToUtf8(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? n : 0, '\0');
   if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring HTMLEncode(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    switch (text[i]) {
+      case L'<': out += L"&#60;"; break;
+      case L'>': out += L"&#62;"; break;
+      case L'"': out += L"&#34;"; break;
+      case L'&':
+        if (i + 1 < text.size() && text[i + 1] == L'#') {
+          out += L'&';
+        } else {
+          out += L"&#38;";
+        }
+        break;
+      default: out += text[i];
+    }
+  }
   return out;
 }

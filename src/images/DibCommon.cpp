@@ -1,9 +1,9 @@
-#include "moviefiles/images/DibCommon.h"
+#include "images/DibCommon.h"
 
 #include <cstring>
 
-#include "moviefiles/images/BitmapResample.h"
-#include "moviefiles/images/GdiHandles.h"
+#include "images/BitmapResample.h"
+#include "base/Handles.h"
 
 namespace dib {
 

@@ -1,11 +1,11 @@
-#include "moviefiles/images/PNGPixels.h"
+#include "images/PNGPixels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "moviefiles/images/GdiHandles.h"
+#include "base/Handles.h"
 
 namespace png_pixels {
 

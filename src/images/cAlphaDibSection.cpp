@@ -1,10 +1,10 @@
-#include "moviefiles/images/cAlphaDibSection.h"
+#include "images/cAlphaDibSection.h"
 
 #include <chrono>
 #include <cmath>
 #include <random>
 
-#include "moviefiles/images/GdiHandles.h"
+#include "base/Handles.h"
 #include "services/Services.h"
 
 cAlphaDibSection::~cAlphaDibSection() { ClearUp(); }

@@ -6,7 +6,7 @@
 
 #include "ImageTestSupport.h"
 #include "support/TestSupport.h"
-#include "moviefiles/images/cAlphaDibSection.h"
+#include "images/cAlphaDibSection.h"
 #include "services/Services.h"
 
 using testing_support::ReadBytes;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "moviefiles/images/cPNG.h"
+#include "images/cPNG.h"
 
 namespace imgtest {
 

@@ -1,4 +1,4 @@
-#include "moviefiles/images/cDIBSection.h"
+#include "images/cDIBSection.h"
 
 #include <chrono>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "support/TestSupport.h"
-#include "moviefiles/images/cDIBSection.h"
+#include "images/cDIBSection.h"
 
 using testing_support::ReadBytes;
 using testing_support::TempDir;

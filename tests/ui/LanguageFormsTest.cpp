@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "platform/forms/Forms.h"
-#include "services/LanguageForms.h"
+#include "ui/LanguageForms.h"
 #include "services/Languages.h"
 #include "ui/ToolTips.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "moviefiles/images/cPNG.h"
+#include "images/cPNG.h"
 
 namespace png_pixels {
 

@@ -7,8 +7,8 @@
 
 #include "ImageTestSupport.h"
 #include "support/TestSupport.h"
-#include "moviefiles/images/IntelJPEGLibrary.h"
-#include "moviefiles/images/cDIBSection.h"
+#include "images/IntelJPEGLibrary.h"
+#include "images/cDIBSection.h"
 #include "platform/jpeg/ijl.h"
 #include "services/Services.h"
 

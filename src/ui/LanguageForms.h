@@ -10,7 +10,7 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/Menu.h"
 #include "services/Languages.h"
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 #include "services/XmlDocument.h"
 #include "ui/ToolTips.h"
 

@@ -2,7 +2,7 @@
 
 #include <tuple>
 
-#include "services/TextConv.h"
+#include "base/TextConv.h"
 
 namespace {
 

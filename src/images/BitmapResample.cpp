@@ -1,4 +1,4 @@
-#include "moviefiles/images/BitmapResample.h"
+#include "images/BitmapResample.h"
 
 #include <xmmintrin.h>
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "ImageTestSupport.h"
-#include "moviefiles/images/cAlphaDibSection.h"
-#include "moviefiles/images/cDIBSection.h"
+#include "images/cAlphaDibSection.h"
+#include "images/cDIBSection.h"
 
 using imgtest::Bytes;
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "moviefiles/images/DibCommon.h"
+#include "images/DibCommon.h"
 
 class cAlphaDibSection {
  public:
