@@ -1,5 +1,6 @@
 // Helpers shared by the test programs: a temporary folder removed at the end,
-// byte-exact file reading and writing, and the source tree's location.
+// byte-exact file reading and writing, registry state put back at the end, and
+// the source tree's location.
 #pragma once
 #include <windows.h>
 
@@ -30,5 +31,32 @@ bool WriteText(const std::wstring& path, const std::string& utf8);
 std::wstring SourceDir();
 // Deletes a folder tree; used by TempDir.
 void RemoveTree(const std::wstring& path);
+
+// Keeps registry values as they are (type and bytes, or their absence) and puts
+// them back on destruction; a key that did not exist is deleted with all below it.
+class RegistryGuard {
+ public:
+  RegistryGuard() = default;
+  ~RegistryGuard();
+  RegistryGuard(const RegistryGuard&) = delete;
+  RegistryGuard& operator=(const RegistryGuard&) = delete;
+  // Keeps one value ("" is the key's default value); its key is kept as well.
+  void Value(HKEY root, const std::wstring& key, const std::wstring& name);
+  // Deletes the key on destruction when it does not exist now.
+  void Key(HKEY root, const std::wstring& key);
+  // Keeps a value under the program's key (HKCU\Software\SWF.zel\<section>).
+  void AppValue(const std::wstring& section, const std::wstring& name);
+
+ private:
+  struct Saved {
+    HKEY root;
+    std::wstring key, name;
+    bool existed;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+  std::vector<Saved> values_;
+  std::vector<std::pair<HKEY, std::wstring>> newKeys_;
+};
 
 }  // namespace testing_support
