@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <exception>
+#include <type_traits>
 #include <vector>
 
+#include "base/Handles.h"
 #include "services/AppIdentity.h"
 #include "services/Services.h"
 #include "services/XmlDocument.h"
@@ -163,8 +165,9 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
 
 bool BrowseForFolder(HWND owner, UINT& flags, std::wstring& displayName, std::wstring& folder,
                      const std::wstring& title) {
-  PIDLIST_ABSOLUTE root = nullptr;
-  PIDLIST_ABSOLUTE chosen = nullptr;
+  // Item ID lists come from the shell's task allocator (ILFree is CoTaskMemFree).
+  using ItemIdList = CoTaskMem<std::remove_pointer_t<PIDLIST_ABSOLUTE>>;
+  ItemIdList root, chosen;
   bool result = false;
   try {
     EnsureCom();
@@ -172,19 +175,19 @@ bool BrowseForFolder(HWND owner, UINT& flags, std::wstring& displayName, std::ws
     const std::wstring caption = title.empty() ? L"Select Folder:" : title;
     std::wstring start = folder;
     if (flags & (BIF_BROWSEFORCOMPUTER | BIF_BROWSEFORPRINTER)) start.clear();
-    if (!start.empty()) root = ILCreateFromPathW(start.c_str());  // a missing folder gives the desktop
+    if (!start.empty()) root.reset(ILCreateFromPathW(start.c_str()));  // a missing folder gives the desktop
 
     std::vector<wchar_t> display(MAX_PATH, L'\0');
     BROWSEINFOW bi{};
     bi.hwndOwner = owner;
-    bi.pidlRoot = root;
+    bi.pidlRoot = root.get();
     bi.pszDisplayName = display.data();
     bi.lpszTitle = caption.c_str();
     bi.ulFlags = flags;
-    chosen = SHBrowseForFolderW(&bi);
+    chosen.reset(SHBrowseForFolderW(&bi));
 
     std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-    if (chosen && SHGetPathFromIDListW(chosen, path.data())) {
+    if (chosen && SHGetPathFromIDListW(chosen.get(), path.data())) {
       flags = bi.ulFlags;
       displayName = UpToNul(display);
       folder = UpToNul(path);
@@ -193,8 +196,6 @@ bool BrowseForFolder(HWND owner, UINT& flags, std::wstring& displayName, std::ws
   } catch (const std::exception& e) {
     ReportUnexpected(L"CD_ShowFolder", e);
   }
-  if (chosen) CoTaskMemFree(chosen);
-  if (root) ILFree(root);
   if (!result) {
     flags = 0;
     displayName.clear();

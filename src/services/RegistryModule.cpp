@@ -5,26 +5,11 @@
 #include <optional>
 #include <variant>
 
-#include "services/AppIdentity.h"
+#include "base/Handles.h"
 #include "base/TextConv.h"
+#include "services/AppIdentity.h"
 
 namespace {
-
-// Owns one open registry key.
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY* Put() { return &key_; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 std::wstring KeyPath(const std::wstring& section, bool useAppKey) {
   if (!useAppKey) return section;
@@ -66,22 +51,22 @@ std::optional<RegValue> RegReadValue(HKEY key, const std::wstring& name) {
 
 std::optional<RegValue> ReadValue(const std::wstring& section, const std::wstring& name, bool useAppKey,
                                   HKEY root) {
-  RegKey key;
+  ScopedHKey key;
   // Read access only: full access fails on keys an ordinary user may only read.
-  if (RegOpenKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  return RegReadValue(key.Get(), name);
+  return RegReadValue(key.get(), name);
 }
 
 void RegWriteValue(const std::wstring& section, const std::wstring& name, DWORD type, const BYTE* data,
                    DWORD size, bool useAppKey, HKEY root) {
-  RegKey key;
+  ScopedHKey key;
   if (RegCreateKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                      nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
+                      nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     return;
   }
-  RegSetValueExW(key.Get(), name.c_str(), 0, type, data, size);
+  RegSetValueExW(key.get(), name.c_str(), 0, type, data, size);
 }
 
 }  // namespace
