@@ -3,12 +3,14 @@
 
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 #include "support/TestSupport.h"
 #include "images/cDIBSection.h"
 
 using testing_support::ReadBytes;
 using testing_support::TempDir;
+using testing_support::WriteBytes;
 
 TEST(DibSection, RowLengthsSizesAndClearUp) {
   const long expected[] = {4, 8, 12, 12, 16};
@@ -149,4 +151,29 @@ TEST(DibSection, SavesTheBmpLayout) {
   ASSERT_EQ(b.size(), 90u);
   EXPECT_EQ(std::vector<uint8_t>(b.begin() + 34, b.begin() + 38), (std::vector<uint8_t>{32, 0, 0, 0}));  // image size
   EXPECT_FALSE(dib.SavePicture(dir.File(L"missing\\folder\\x.bmp")));
+}
+
+TEST(DibSection, AFailedSaveKeepsTheFileThatWasThere) {
+  // The core both bitmap classes save through. The pixels are made unreadable so the
+  // write fails after the headers, as a full disk would fail it.
+  TempDir dir;
+  const std::wstring path = dir.File(L"keep.bmp");
+  void* unreadable = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(unreadable, nullptr);
+  for (int bitCount : {24, 32}) {
+    ASSERT_TRUE(WriteBytes(path, {1, 2, 3}));
+    dib::Section section;
+    ASSERT_TRUE(section.Create(4, 4, bitCount));
+    uint8_t* bits = std::exchange(section.bits, static_cast<uint8_t*>(unreadable));
+    EXPECT_FALSE(section.Save(path)) << bitCount;
+    section.bits = bits;
+    EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{1, 2, 3})) << bitCount;
+    ASSERT_TRUE(section.Save(path));
+    EXPECT_EQ(ReadBytes(path).size(), 58u + section.info.header.biSizeImage);
+  }
+  VirtualFree(unreadable, 0, MEM_RELEASE);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir.Path() + L"*.tmp").c_str(), &fd);  // no temporary file is left
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
