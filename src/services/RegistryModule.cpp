@@ -105,3 +105,43 @@ bool GetRegBool(const std::wstring& section, const std::wstring& name, bool def,
 void SaveRegBool(const std::wstring& section, const std::wstring& name, bool value, bool useAppKey, HKEY root) {
   SaveRegString(section, name, BoolToText(value), useAppKey, root);
 }
+
+std::optional<RegRawValue> GetRegRaw(const std::wstring& section, const std::wstring& name, bool useAppKey,
+                                     HKEY root) {
+  ScopedHKey key;
+  if (RegOpenKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  // The value may grow between the size query and the read: ask again until it fits.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    RegRawValue value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.Type, nullptr, &size) != ERROR_SUCCESS) break;
+    value.Data.resize(size);
+    LONG rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.Type, value.Data.data(), &size);
+    if (rc == ERROR_MORE_DATA) continue;
+    if (rc != ERROR_SUCCESS) break;
+    value.Data.resize(size);
+    return value;
+  }
+  return std::nullopt;
+}
+
+void SaveRegRaw(const std::wstring& section, const std::wstring& name, const RegRawValue& value, bool useAppKey,
+                HKEY root) {
+  RegWriteValue(section, name, value.Type, value.Data.data(), static_cast<DWORD>(value.Data.size()), useAppKey,
+                root);
+}
+
+std::wstring RegRawText(const RegRawValue& value) {
+  if (value.Type != REG_SZ && value.Type != REG_EXPAND_SZ) return L"";
+  std::wstring text(value.Data.size() / sizeof(wchar_t), L'\0');
+  std::copy(value.Data.begin(), value.Data.begin() + text.size() * sizeof(wchar_t),
+            reinterpret_cast<BYTE*>(text.data()));
+  return text.substr(0, text.find(L'\0'));
+}
+
+RegRawValue RegRawFromText(const std::wstring& text) {
+  const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+  return RegRawValue{REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
