@@ -124,8 +124,10 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     ofn.nMaxFileTitle = static_cast<DWORD>(titleBuf.size());
     ofn.lpstrInitialDir = dir.c_str();
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();  // none: the dialog's own title
-    // Several files come back NUL-separated only from the Explorer-style dialog.
-    ofn.Flags = (flags & OFN_ALLOWMULTISELECT) ? flags | OFN_EXPLORER : flags;
+    // Several files come back NUL-separated only from the Explorer-style dialog. The
+    // dialog never moves the process's current folder: relative paths keep their
+    // meaning, and the folder the user visited is not held open afterwards.
+    ofn.Flags = ((flags & OFN_ALLOWMULTISELECT) ? flags | OFN_EXPLORER : flags) | OFN_NOCHANGEDIR;
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
 
     BOOL ok = isOpen ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
@@ -151,7 +153,7 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     fileTitle = several ? std::wstring() : UpToNul(titleBuf);
 
     filter = FilterPattern(filter, ofn.nFilterIndex);
-    flags = ofn.Flags;
+    flags = ofn.Flags & ~static_cast<DWORD>((flags & OFN_NOCHANGEDIR) ? 0 : OFN_NOCHANGEDIR);
     return true;
   } catch (const std::exception& e) {
     ReportUnexpected(L"CD_ShowOpen_Save", e);
