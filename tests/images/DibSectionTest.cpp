@@ -77,7 +77,7 @@ TEST(DibSection, CreateFromPictureCopiesTheBitmap) {
   cDIBSection src;
   ASSERT_TRUE(src.Create(6, 4));
   uint8_t* p = src.DIBSectionBitsPtr();
-  p[0] = 10, p[1] = 20, p[2] = 30;  // bottom-left pixel
+  p[0] = 0, p[1] = 255, p[2] = 255;  // bottom-left pixel, a colour every screen depth shows exactly
   // A device-dependent bitmap of the same picture, as a picture object holds it.
   HDC screen = GetDC(nullptr);
   HBITMAP ddb = CreateCompatibleBitmap(screen, 6, 4);
@@ -94,7 +94,7 @@ TEST(DibSection, CreateFromPictureCopiesTheBitmap) {
   ASSERT_EQ(std::tuple(copy.Width(), copy.Height()), std::tuple(6L, 4L));
   GdiFlush();
   const uint8_t* q = copy.DIBSectionBitsPtr();
-  EXPECT_EQ(std::tuple(q[0], q[1], q[2]), std::tuple(10, 20, 30));
+  EXPECT_EQ(std::tuple(q[0], q[1], q[2]), std::tuple(0, 255, 255));
 
   cDIBSection none;
   none.CreateFromPicture(nullptr);
