@@ -164,8 +164,9 @@ TEST(Languages, InterfaceFontFallsBackAlongItsChain) {
 
 TEST(Languages, ShippedTranslationAndTips) {
   LanguageState state;
-  LanguagesFolder = testing_support::SourceDir() + L"data\\Languages\\";
-  MediaFolder = testing_support::SourceDir() + L"data\\Media\\";
+  // The shipped files, as the build stages them beside the program.
+  LanguagesFolder = testing_support::ProgramDir() + L"Languages\\";
+  MediaFolder = testing_support::ProgramDir() + L"Media\\";
   EnumerateLanguages();
   CurLang = FindLanguageIndex(L"German", 0);
   ASSERT_GT(CurLang, 0);

@@ -66,16 +66,10 @@ bool WriteText(const std::wstring& path, const std::string& utf8) {
   return WriteBytes(path, std::vector<uint8_t>(utf8.begin(), utf8.end()));
 }
 
-std::wstring SourceDir() {
-  wchar_t buf[4096] = {};
-  DWORD n = GetEnvironmentVariableW(L"SWFZEL_SOURCE_DIR", buf, 4096);
-  std::wstring dir(buf, n < 4096 ? n : 0);
-  if (!dir.empty() && dir[0] == L'/') {
-    for (auto& c : dir) if (c == L'/') c = L'\\';
-    dir = L"Z:" + dir;
-  }
-  if (!dir.empty() && dir.back() != L'\\') dir += L'\\';
-  return dir;
+std::wstring ProgramDir() {
+  std::wstring path(32768, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
 void RegistryGuard::Key(HKEY root, const std::wstring& key) {

@@ -1,6 +1,6 @@
 // Helpers shared by the test programs: a temporary folder removed at the end,
 // byte-exact file reading and writing, registry state put back at the end, and
-// the source tree's location.
+// the test program's own folder.
 #pragma once
 #include <windows.h>
 
@@ -27,8 +27,9 @@ class TempDir {
 std::vector<uint8_t> ReadBytes(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool WriteText(const std::wstring& path, const std::string& utf8);
-// The project's source folder (from SWFZEL_SOURCE_DIR, as a Windows path), ending in "\".
-std::wstring SourceDir();
+// The folder of the running test program (in the build folder, where the build stages
+// the program's data), ending in "\".
+std::wstring ProgramDir();
 // Deletes a folder tree; used by TempDir.
 void RemoveTree(const std::wstring& path);
 
