@@ -110,7 +110,9 @@ std::wstring TempFileBeside(const std::wstring& target) {
 
 bool CommitTempFile(const std::wstring& temp, const std::wstring& target) {
   if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  const DWORD error = GetLastError();  // why the move failed, not what the clean-up did
   DeleteFileW(temp.c_str());
+  SetLastError(error);
   return false;
 }
 

@@ -70,7 +70,8 @@ class FileWindow {
 int64_t FileSizeOf(const std::wstring& path);
 // A new empty file beside target for writing it in one piece; "" on failure.
 std::wstring TempFileBeside(const std::wstring& target);
-// Moves a finished temporary file over target; deletes it on failure.
+// Moves a finished temporary file over target; deletes it on failure (GetLastError
+// then tells why the move failed).
 bool CommitTempFile(const std::wstring& temp, const std::wstring& target);
 // Writes bytes as the whole content of path (an existing file is replaced).
 bool WriteWholeFile(const std::wstring& path, std::span<const uint8_t> bytes);

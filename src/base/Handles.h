@@ -1,10 +1,12 @@
 // The program's one set of scoped handle owners: GDI objects, device contexts
-// and selections, registry keys, kernel handles and COM interface pointers.
+// and selections, registry keys, kernel handles, file searches, memory handed
+// over by an API, and COM interface pointers.
 // Each releases what it holds when it leaves its scope; owners of long-lived
 // handles (fonts, brushes, regions) can also be moved and reset.
 // Declare a DC, then its objects, then their selections, so they are undone in reverse.
 #pragma once
 #include <windows.h>
+#include <objbase.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -58,6 +60,15 @@ struct KernelHandleFree {
 struct IconFree {
   void operator()(HICON icon) const { DestroyIcon(icon); }
 };
+struct FindFree {
+  void operator()(HANDLE h) const { FindClose(h); }
+};
+struct GlobalMemFree {
+  void operator()(HGLOBAL h) const { GlobalFree(h); }
+};
+struct CoTaskMemBlockFree {
+  void operator()(void* p) const { CoTaskMemFree(p); }
+};
 
 // GDI objects of each kind.
 template <typename H>
@@ -76,12 +87,29 @@ class ScopedHandle : public UniqueHandle<HANDLE, KernelHandleFree> {
   explicit ScopedHandle(HANDLE h) : UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
 };
 
+// A FindFirstFile search (FindClose); INVALID_HANDLE_VALUE counts as empty.
+class ScopedFind : public UniqueHandle<HANDLE, FindFree> {
+ public:
+  ScopedFind() = default;
+  explicit ScopedFind(HANDLE h) : UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+};
+
+// Global memory handed over by an API (GlobalFree).
+using ScopedGlobal = UniqueHandle<HGLOBAL, GlobalMemFree>;
+
+// Memory the shell or COM allocated for the caller (CoTaskMemFree), such as an item ID list.
+template <typename T>
+using CoTaskMem = UniqueHandle<T*, CoTaskMemBlockFree>;
+
 // A memory device context (DeleteDC).
 class ScopedMemoryDC : public UniqueHandle<HDC, MemoryDCFree> {
  public:
   ScopedMemoryDC() = default;
   explicit ScopedMemoryDC(HDC compatibleWith) : UniqueHandle(CreateCompatibleDC(compatibleWith)) {}
 };
+
+// A device context made with CreateDC or handed over by a dialog (DeleteDC).
+using ScopedCreatedDC = UniqueHandle<HDC, MemoryDCFree>;
 
 // Any GDI object held for a moment, deleted on leaving the scope.
 class ScopedGdiObject : public UniqueHandle<HGDIOBJ, GdiObjectFree> {
@@ -145,6 +173,12 @@ class ComPtr {
       p_ = std::exchange(other.p_, nullptr);
     }
     return *this;
+  }
+
+  // A new reference to p (AddRef), for sharing a pointer the caller keeps.
+  static ComPtr Ref(T* p) {
+    if (p) p->AddRef();
+    return ComPtr(p);
   }
 
   // For out-parameters: releases what is held and returns the slot.

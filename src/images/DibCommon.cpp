@@ -1,9 +1,10 @@
 #include "images/DibCommon.h"
 
 #include <cstring>
+#include <span>
+#include <utility>
 
 #include "images/BitmapResample.h"
-#include "base/Handles.h"
 
 namespace dib {
 
@@ -29,11 +30,7 @@ void FillInfo(InfoBlock& info, long width, long height, int bitCount) {
   info.header.biSizeImage = static_cast<DWORD>(RowBytes(width, bitCount) * height);
 }
 
-void CheckWrite(BOOL result, DWORD asked, DWORD written, bool& failed) {
-  failed = !(result && written == asked);
-}
-
-bool WriteBitmapFile(HANDLE file, const InfoBlock& info, const uint8_t* bits) {
+bool WriteBitmapFile(BinaryFile& file, const InfoBlock& info, const uint8_t* bits) {
   const DWORD imageSize = info.header.biSizeImage;
   uint8_t head[14] = {'B', 'M'};
   const DWORD fileSize = imageSize + 14 + sizeof(InfoBlock);
@@ -41,17 +38,10 @@ bool WriteBitmapFile(HANDLE file, const InfoBlock& info, const uint8_t* bits) {
   std::memcpy(head + 2, &fileSize, 4);
   std::memcpy(head + 10, &offset, 4);
 
-  struct Piece {
-    const void* data;
-    DWORD size;
-  };
-  const Piece pieces[] = {{head, sizeof(head)}, {&info, sizeof(InfoBlock)}, {bits, imageSize}};
-  bool failed = false;
-  for (const Piece& piece : pieces) {
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, piece.data, piece.size, &written, nullptr);
-    CheckWrite(ok, piece.size, written, failed);
-    if (failed) return false;
+  const std::span<const uint8_t> pieces[] = {std::span(head), std::span(reinterpret_cast<const uint8_t*>(&info), sizeof(InfoBlock)),
+                                             std::span(bits, imageSize)};
+  for (const auto& piece : pieces) {
+    if (!file.Write(piece)) return false;
   }
   return true;
 }
@@ -84,29 +74,22 @@ bool Section::CreateDIB(HDC dc, long width, long height, int bitCount, HBITMAP& 
 
 bool Section::Create(long width, long height, int bitCount) {
   Release();
-  hdc = CreateCompatibleDC(nullptr);
-  if (!hdc) return false;
-  if (CreateDIB(hdc, width, height, bitCount, hDib)) {
-    hBmpOld = SelectObject(hdc, hDib);
-    return true;
+  ScopedCreatedDC dc(CreateCompatibleDC(nullptr));
+  HBITMAP made = nullptr;
+  if (!dc || !CreateDIB(dc.get(), width, height, bitCount, made)) {
+    bits = nullptr;
+    return false;
   }
-  DeleteDC(hdc);
-  hdc = nullptr;
-  hDib = nullptr;
-  bits = nullptr;
-  return false;
+  hDib.reset(made);
+  hdc = std::move(dc);
+  hBmpOld = SelectObject(hdc.get(), hDib.get());
+  return true;
 }
 
 void Section::Release() {
-  if (hdc) {
-    if (hDib) {
-      SelectObject(hdc, hBmpOld);
-      DeleteObject(hDib);
-    }
-    DeleteDC(hdc);
-  }
-  hdc = nullptr;
-  hDib = nullptr;
+  if (hdc && hDib) SelectObject(hdc.get(), hBmpOld);
+  hDib.reset();
+  hdc.reset();
   hBmpOld = nullptr;
   bits = nullptr;
 }
@@ -114,17 +97,14 @@ void Section::Release() {
 void Section::LoadBlt(HDC source, long left, long top, long width, long height, DWORD rop) const {
   if (width < 0) width = Width();
   if (height < 0) height = Height();
-  BitBlt(hdc, 0, 0, width, height, source, left, top, rop);
+  BitBlt(hdc.get(), 0, 0, width, height, source, left, top, rop);
 }
 
 void Section::CopyBitmap(HBITMAP source) const {
-  HDC temp = CreateScreenCompatibleDC();
+  ScopedCreatedDC temp(CreateScreenCompatibleDC());
   if (!temp) return;
-  {
-    ScopedSelect selected(temp, source);
-    LoadBlt(temp, 0, 0, -1, -1, SRCCOPY);
-  }
-  DeleteDC(temp);
+  ScopedSelect selected(temp.get(), source);
+  LoadBlt(temp.get(), 0, 0, -1, -1, SRCCOPY);
 }
 
 void Section::ResampleInto(const Section& target, int channels) const {
@@ -141,16 +121,27 @@ void Section::ResampleInto(const Section& target, int channels) const {
 
 bool Section::Save(const std::wstring& fileName, bool* openFailed) const {
   if (!bits) return false;
-  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const std::wstring temp = TempFileBeside(fileName);
+  BinaryFile file;
+  if (temp.empty() || !file.Create(temp)) {
+    const DWORD error = GetLastError();
+    if (!temp.empty()) DeleteFileW(temp.c_str());
+    SetLastError(error);
     if (openFailed) *openFailed = true;
     return false;
   }
   GdiFlush();
   bool ok = WriteBitmapFile(file, info, bits);
-  CloseHandle(file);
-  return ok;
+  ok = file.CloseChecked() && ok;
+  if (!ok) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  if (!CommitTempFile(temp, fileName)) {
+    if (openFailed) *openFailed = true;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace dib

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/BinaryFile.h"
+#include "base/Handles.h"
+
 namespace dib {
 
 // BITMAPINFOHEADER followed by one colour-table entry: 44 bytes, as stored in BMP files.
@@ -26,11 +29,9 @@ bool SizeAllowed(long width, long height, int bitCount);
 // Fills the info block for a bottom-up bitmap of that size and bit count.
 void FillInfo(InfoBlock& info, long width, long height, int bitCount);
 
-// The write check: failed unless the call succeeded and wrote all it was asked to.
-void CheckWrite(BOOL result, DWORD asked, DWORD written, bool& failed);
 // Writes the 14-byte file header, the 44-byte info block and biSizeImage pixel bytes to
 // an open file; true when every write succeeded.
-bool WriteBitmapFile(HANDLE file, const InfoBlock& info, const uint8_t* bits);
+bool WriteBitmapFile(BinaryFile& file, const InfoBlock& info, const uint8_t* bits);
 
 // The program's executable name without extension followed by suffix (error sources).
 std::wstring ErrorSource(const wchar_t* suffix);
@@ -38,14 +39,19 @@ std::wstring ErrorSource(const wchar_t* suffix);
 // A bitmap's width and height; 0 x 0 for no bitmap or one that can't be read.
 SIZE BitmapSize(HBITMAP bitmap);
 
-// A bottom-up DIB section selected into a memory device context of its own. The
-// owning class releases it (Release) in its destructor.
+// A bottom-up DIB section selected into a memory device context of its own,
+// released (deselected, then deleted with its context) by Release or on destruction.
 struct Section {
-  HBITMAP hDib = nullptr;
-  HGDIOBJ hBmpOld = nullptr;
-  HDC hdc = nullptr;
+  ScopedCreatedDC hdc;
+  ScopedBitmap hDib;
+  HGDIOBJ hBmpOld = nullptr;  // what the context held before the section
   uint8_t* bits = nullptr;
   InfoBlock info{};
+
+  Section() = default;
+  ~Section() { Release(); }
+  Section(const Section&) = delete;
+  Section& operator=(const Section&) = delete;
 
   long Width() const { return info.header.biWidth; }
   long Height() const { return info.header.biHeight; }
@@ -68,8 +74,10 @@ struct Section {
   // Fills target (already created) from these pixels: copied at the same size,
   // bilinear otherwise, the first `channels` bytes of each pixel. Nothing without pixels.
   void ResampleInto(const Section& target, int channels) const;
-  // Writes the bitmap as a BMP file. False when there are no pixels, the file can't be
-  // created (openFailed set; GetLastError still tells why) or a write fails.
+  // Writes the bitmap as a BMP file: to a temporary file beside it, moved over the
+  // target only when complete, so a failed save leaves the file that was there. False
+  // when there are no pixels, the file can't be created or replaced (openFailed set;
+  // GetLastError still tells why) or a write fails.
   bool Save(const std::wstring& fileName, bool* openFailed = nullptr) const;
 };
 

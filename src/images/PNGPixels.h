@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "images/cPNG.h"
+#include "images/PNGTypes.h"
 
 namespace png_pixels {
 

@@ -33,7 +33,7 @@ void cAlphaDibSection::CreateFromHBitmap(HBITMAP hBmp) {
       ds.dsBmih.biCompression == BI_RGB && ds.dsBm.bmWidth == Width() && ds.dsBm.bmHeight == Height()) {
     GdiFlush();
     dib::InfoBlock request = dib_.info;
-    if (GetDIBits(dib_.hdc, hBmp, 0, static_cast<UINT>(Height()), dib_.bits, reinterpret_cast<BITMAPINFO*>(&request),
+    if (GetDIBits(dib_.hdc.get(), hBmp, 0, static_cast<UINT>(Height()), dib_.bits, reinterpret_cast<BITMAPINFO*>(&request),
                   DIB_RGB_COLORS) == Height())
       return;
   }
@@ -81,7 +81,7 @@ void cAlphaDibSection::PaintPicture(HDC lHDC, long lDestLeft, long lDestTop, lon
     DrawDibDraw(drawDib_, lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, &dib_.info.header, dib_.bits, lSrcLeft,
                 lSrcTop, lDestWidth, lDestHeight, 0);
   } else {
-    BitBlt(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, dib_.hdc, lSrcLeft, lSrcTop, eRop);
+    BitBlt(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, dib_.hdc.get(), lSrcLeft, lSrcTop, eRop);
   }
 }
 
@@ -90,7 +90,7 @@ void cAlphaDibSection::AlphaPaintPicture(HDC lHDC, long lDestLeft, long lDestTop
   if (lDestWidth < 0) lDestWidth = Width();
   if (lDestHeight < 0) lDestHeight = Height();
   BLENDFUNCTION blend{AC_SRC_OVER, 0, lConstantAlpha, AC_SRC_ALPHA};
-  AlphaBlend(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, dib_.hdc, lSrcLeft, lSrcTop, lDestWidth, lDestHeight,
+  AlphaBlend(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, dib_.hdc.get(), lSrcLeft, lSrcTop, lDestWidth, lDestHeight,
              blend);
 }
 

@@ -42,8 +42,8 @@ class cAlphaDibSection {
   // Per-pixel alpha blend (pre-multiplied source) at the bitmap's own size.
   void AlphaPaintPicture(HDC lHDC, long lDestLeft = 0, long lDestTop = 0, long lDestWidth = -1,
                          long lDestHeight = -1, long lSrcLeft = 0, long lSrcTop = 0, uint8_t lConstantAlpha = 255);
-  HDC hdc() const { return dib_.hdc; }
-  HBITMAP hDib() const { return dib_.hDib; }
+  HDC hdc() const { return dib_.hdc.get(); }
+  HBITMAP hDib() const { return dib_.hDib.get(); }
   uint8_t* DIBSectionBitsPtr() const { return dib_.bits; }
   void RandomiseBits(bool bGray);
   void PreMultiplyAlpha();

@@ -26,7 +26,7 @@ void cDIBSection::PaintPicture(HDC lHDC, long lDestLeft, long lDestTop, long lDe
                                long lSrcLeft, long lSrcTop, DWORD eRop) {
   if (lDestWidth < 0) lDestWidth = Width();
   if (lDestHeight < 0) lDestHeight = Height();
-  BitBlt(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, dib_.hdc, lSrcLeft, lSrcTop, eRop);
+  BitBlt(lHDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, dib_.hdc.get(), lSrcLeft, lSrcTop, eRop);
 }
 
 void cDIBSection::RandomiseBits(bool bGray) {

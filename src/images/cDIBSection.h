@@ -31,8 +31,8 @@ class cDIBSection {
                       DWORD eRop = SRCCOPY);
   void PaintPicture(HDC lHDC, long lDestLeft = 0, long lDestTop = 0, long lDestWidth = -1, long lDestHeight = -1,
                     long lSrcLeft = 0, long lSrcTop = 0, DWORD eRop = SRCCOPY);
-  HDC hdc() const { return dib_.hdc; }
-  HBITMAP hDib() const { return dib_.hDib; }
+  HDC hdc() const { return dib_.hdc.get(); }
+  HBITMAP hDib() const { return dib_.hDib.get(); }
   uint8_t* DIBSectionBitsPtr() const { return dib_.bits; }
   void RandomiseBits(bool bGray);
   void ClearUp();

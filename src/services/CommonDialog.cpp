@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <exception>
+#include <type_traits>
 #include <vector>
 
+#include "base/Handles.h"
 #include "services/AppIdentity.h"
 #include "services/Services.h"
 #include "services/XmlDocument.h"
@@ -122,8 +124,10 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     ofn.nMaxFileTitle = static_cast<DWORD>(titleBuf.size());
     ofn.lpstrInitialDir = dir.c_str();
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();  // none: the dialog's own title
-    // Several files come back NUL-separated only from the Explorer-style dialog.
-    ofn.Flags = (flags & OFN_ALLOWMULTISELECT) ? flags | OFN_EXPLORER : flags;
+    // Several files come back NUL-separated only from the Explorer-style dialog. The
+    // dialog never moves the process's current folder: relative paths keep their
+    // meaning, and the folder the user visited is not held open afterwards.
+    ofn.Flags = ((flags & OFN_ALLOWMULTISELECT) ? flags | OFN_EXPLORER : flags) | OFN_NOCHANGEDIR;
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
 
     BOOL ok = isOpen ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
@@ -149,7 +153,7 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
     fileTitle = several ? std::wstring() : UpToNul(titleBuf);
 
     filter = FilterPattern(filter, ofn.nFilterIndex);
-    flags = ofn.Flags;
+    flags = ofn.Flags & ~static_cast<DWORD>((flags & OFN_NOCHANGEDIR) ? 0 : OFN_NOCHANGEDIR);
     return true;
   } catch (const std::exception& e) {
     ReportUnexpected(L"CD_ShowOpen_Save", e);
@@ -163,8 +167,9 @@ bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstri
 
 bool BrowseForFolder(HWND owner, UINT& flags, std::wstring& displayName, std::wstring& folder,
                      const std::wstring& title) {
-  PIDLIST_ABSOLUTE root = nullptr;
-  PIDLIST_ABSOLUTE chosen = nullptr;
+  // Item ID lists come from the shell's task allocator (ILFree is CoTaskMemFree).
+  using ItemIdList = CoTaskMem<std::remove_pointer_t<PIDLIST_ABSOLUTE>>;
+  ItemIdList root, chosen;
   bool result = false;
   try {
     EnsureCom();
@@ -172,19 +177,19 @@ bool BrowseForFolder(HWND owner, UINT& flags, std::wstring& displayName, std::ws
     const std::wstring caption = title.empty() ? L"Select Folder:" : title;
     std::wstring start = folder;
     if (flags & (BIF_BROWSEFORCOMPUTER | BIF_BROWSEFORPRINTER)) start.clear();
-    if (!start.empty()) root = ILCreateFromPathW(start.c_str());  // a missing folder gives the desktop
+    if (!start.empty()) root.reset(ILCreateFromPathW(start.c_str()));  // a missing folder gives the desktop
 
     std::vector<wchar_t> display(MAX_PATH, L'\0');
     BROWSEINFOW bi{};
     bi.hwndOwner = owner;
-    bi.pidlRoot = root;
+    bi.pidlRoot = root.get();
     bi.pszDisplayName = display.data();
     bi.lpszTitle = caption.c_str();
     bi.ulFlags = flags;
-    chosen = SHBrowseForFolderW(&bi);
+    chosen.reset(SHBrowseForFolderW(&bi));
 
     std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-    if (chosen && SHGetPathFromIDListW(chosen, path.data())) {
+    if (chosen && SHGetPathFromIDListW(chosen.get(), path.data())) {
       flags = bi.ulFlags;
       displayName = UpToNul(display);
       folder = UpToNul(path);
@@ -193,8 +198,6 @@ bool BrowseForFolder(HWND owner, UINT& flags, std::wstring& displayName, std::ws
   } catch (const std::exception& e) {
     ReportUnexpected(L"CD_ShowFolder", e);
   }
-  if (chosen) CoTaskMemFree(chosen);
-  if (root) ILFree(root);
   if (!result) {
     flags = 0;
     displayName.clear();

@@ -11,7 +11,7 @@
 // NUL, and a final NUL; the Explorer-style dialog is used then), FileTitle the name (empty for several files), Filter
 // the pattern of the filter the user chose ("*.exe"), Flags the returned
 // flags. On cancel or failure Flags is 0 and FileName, FileTitle and Filter
-// are empty.
+// are empty. The process's current folder is never changed (OFN_NOCHANGEDIR).
 bool ShowFileDialog(HWND owner, DWORD& flags, std::wstring& fileName, std::wstring& fileTitle,
                     const std::wstring& defaultExt, const std::wstring& title, std::wstring& filter,
                     const std::wstring& initialDir, bool isOpen);

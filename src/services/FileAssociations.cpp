@@ -31,27 +31,32 @@ std::wstring AssociationClass(const std::wstring& ext) { return std::wstring(app
 
 void SetFileAssociations(bool swf, bool flv, bool playlist) {
   const bool wanted[3] = {swf, flv, playlist};
-  std::wstring current[3];
-  for (int i = 0; i < 3; ++i) current[i] = GetRegString(kTypes[i].ext, L"", L"", false, HKEY_CLASSES_ROOT);
+  // Handlers are kept as stored (type and bytes): one written as an expandable
+  // text, or as anything else, is given back exactly as it was.
+  RegRawValue current[3];
+  for (int i = 0; i < 3; ++i)
+    current[i] = GetRegRaw(kTypes[i].ext, L"", false, HKEY_CLASSES_ROOT).value_or(RegRawFromText(L""));
 
   // What each extension gives back: the saved previous handler when the type is
   // ours now, else its current handler (which may have been set up by another
   // program since, and so becomes the new previous handler).
   bool changed = false;
   bool ours[3] = {};
-  std::wstring keep[3];
+  RegRawValue keep[3];
   for (int i = 0; i < 3; ++i) {
-    ours[i] = StrEqualNoCase(current[i], AssociationClass(kTypes[i].ext));
+    const std::wstring cls = AssociationClass(kTypes[i].ext);
+    ours[i] = StrEqualNoCase(RegRawText(current[i]), cls);
     if (ours[i]) {
-      keep[i] = GetRegString(L"FileTypes", kTypes[i].prevName, L"");
+      keep[i] = GetRegRaw(L"FileTypes", kTypes[i].prevName).value_or(RegRawFromText(L""));
       // A previous handler that names the program itself would never give the type back.
-      if (StrEqualNoCase(keep[i], AssociationClass(kTypes[i].ext))) keep[i].clear();
+      if (StrEqualNoCase(RegRawText(keep[i]), cls)) keep[i] = RegRawFromText(L"");
+      if (!wanted[i]) changed = true;  // given back
     } else {
       keep[i] = current[i];
-      if (wanted[i]) changed = true;
+      if (wanted[i]) changed = true;  // taken over
     }
   }
-  for (int i = 0; i < 3; ++i) SaveRegString(L"FileTypes", kTypes[i].prevName, keep[i]);
+  for (int i = 0; i < 3; ++i) SaveRegRaw(L"FileTypes", kTypes[i].prevName, keep[i]);
 
   const std::wstring exe = AppFolder + app::kTitle + L".exe";
   for (int i = 0; i < 3; ++i) {
@@ -62,12 +67,13 @@ void SetFileAssociations(bool swf, bool flv, bool playlist) {
     SaveRegString(cls + L"\\DefaultIcon", L"", L"\"" + exe + L"\"," + std::to_wstring(kTypes[i].iconIndex), false,
                   HKEY_CLASSES_ROOT);
   }
-  // A type that is neither wanted nor ours is not written at all: rewriting the
-  // handler just read could only lose one that was not read as plain text.
+  // A type that is neither wanted nor ours is not written at all.
   for (int i = 0; i < 3; ++i) {
-    if (!wanted[i] && !ours[i]) continue;
-    SaveRegString(kTypes[i].ext, L"", wanted[i] ? AssociationClass(kTypes[i].ext) : keep[i], false,
-                  HKEY_CLASSES_ROOT);
+    if (wanted[i]) {
+      SaveRegString(kTypes[i].ext, L"", AssociationClass(kTypes[i].ext), false, HKEY_CLASSES_ROOT);
+    } else if (ours[i]) {
+      SaveRegRaw(kTypes[i].ext, L"", keep[i], false, HKEY_CLASSES_ROOT);
+    }
   }
   if (changed && CurrentShell().changeNotify)
     CurrentShell().changeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);

@@ -1,6 +1,8 @@
 // The program as the handler of Flash movies (".swf"), Flash videos (".flv")
 // and its playlists (".swfzel"): registering a type, and giving it back to the
-// handler it had before (kept under the program key, "FileTypes").
+// handler it had before (kept under the program key, "FileTypes", with the type
+// of registry value it was stored as). Taking a type over or giving one back
+// tells the shell.
 #pragma once
 #include <string>
 

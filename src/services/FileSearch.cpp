@@ -7,8 +7,9 @@
 #include <set>
 #include <utility>
 
-#include "services/MessagePump.h"
+#include "base/Handles.h"
 #include "base/TextConv.h"
+#include "services/MessagePump.h"
 
 namespace {
 
@@ -46,8 +47,8 @@ class Yielder {
 std::vector<Entry> ListFolder(const std::wstring& folder, Yielder& yielder, const bool& cancel) {
   std::vector<Entry> entries;
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
-  if (h == INVALID_HANDLE_VALUE) return entries;
+  ScopedFind search(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
+  if (!search) return entries;
   do {
     std::wstring name(fd.cFileName, wcsnlen(fd.cFileName, MAX_PATH));
     if (name.empty() || name == L"." || name == L"..") continue;
@@ -59,8 +60,8 @@ std::vector<Entry> ListFolder(const std::wstring& folder, Yielder& yielder, cons
     entries.push_back(std::move(e));
     yielder.Tick();
     if (cancel) break;
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  } while (FindNextFileW(search.get(), &fd));
+  search.reset();
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     return a.key != b.key ? a.key < b.key : a.name < b.name;
   });
@@ -69,13 +70,11 @@ std::vector<Entry> ListFolder(const std::wstring& folder, Yielder& yielder, cons
 
 // Identity of a folder (volume and file index), to notice a folder reached twice.
 bool FolderIdentity(const std::wstring& folder, std::pair<uint64_t, uint64_t>& id) {
-  HANDLE h = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  ScopedHandle h(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  bool ok = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  if (!ok) return false;
+  if (!h || !GetFileInformationByHandle(h.get(), &info)) return false;
   id = {info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
   return id.second != 0;  // some network file systems give every folder index 0: unknown then
 }

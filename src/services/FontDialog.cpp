@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "base/Handles.h"
+
 namespace {
 
 HDC DefaultPrinterDC() {
@@ -11,8 +13,7 @@ HDC DefaultPrinterDC() {
   pd.lStructSize = sizeof(pd);
   pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
   if (!PrintDlgW(&pd)) return nullptr;
-  if (pd.hDevMode) GlobalFree(pd.hDevMode);
-  if (pd.hDevNames) GlobalFree(pd.hDevNames);
+  ScopedGlobal devMode(pd.hDevMode), devNames(pd.hDevNames);  // not needed: only the context is
   return pd.hDC;
 }
 
@@ -30,9 +31,11 @@ bool ShowFontDialog(StdFont& font, HDC& printerDC, HWND owner, COLORREF& color, 
   if (minSize != 0 || maxSize != 0) flags |= CF_LIMITSIZE;
   flags = (flags & ~static_cast<DWORD>(CF_ENABLEHOOK | CF_ENABLETEMPLATE | CF_APPLY)) | CF_INITTOLOGFONTSTRUCT;
 
-  HDC screen = GetDC(nullptr);
-  int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  int dpiY = 0;
+  {
+    ScopedWindowDC screen(nullptr);
+    if (screen) dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  }
   if (dpiY <= 0) dpiY = 96;
 
   LOGFONTW lf{};
@@ -72,6 +75,6 @@ bool ShowFontDialog(StdFont& font, HWND owner, DWORD flags, long minSize, long m
   HDC printer = kNoPrinterDC;
   COLORREF color = 0;
   bool chosen = ShowFontDialog(font, printer, owner, color, minSize, maxSize, flags);
-  if (printer) DeleteDC(printer);  // the default printer's context, made for this call only
+  ScopedCreatedDC madeForThisCall(printer);  // the default printer's context, made for this call only
   return chosen;
 }

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <memory>
 
+#include "base/Handles.h"
+#include "base/TextConv.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
-#include "base/TextConv.h"
-#include "services/Tips.h"
 
 std::vector<LanguageInfo> LanguageList;
 long LangCount = 0;
@@ -31,16 +31,15 @@ int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 std::vector<std::wstring> XmlFilesOf(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"*.xml").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
+  ScopedFind search(FindFirstFileW((folder + L"*.xml").c_str(), &fd));
+  if (!search) return names;
   do {
     if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
     std::wstring name(fd.cFileName, wcsnlen(fd.cFileName, MAX_PATH));
     // The search also matches short names and longer extensions (".xmlx"); keep real ".xml" files.
     if (name.size() <= 4 || UpperInvariant(name.substr(name.size() - 4)) != L".XML") continue;
     names.push_back(name);
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  } while (FindNextFileW(search.get(), &fd));
   std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
     std::wstring ua = UpperInvariant(a), ub = UpperInvariant(b);
     return ua != ub ? ua < ub : a < b;
@@ -73,9 +72,8 @@ bool FontInstalled(const std::wstring& name) {
   lf.lfCharSet = DEFAULT_CHARSET;
   wcsncpy(lf.lfFaceName, name.c_str(), LF_FACESIZE - 1);
   bool found = false;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(dc, &lf, FontFound, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, dc);
+  ScopedWindowDC screen(nullptr);
+  EnumFontFamiliesExW(screen.get(), &lf, FontFound, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 
@@ -175,6 +173,5 @@ bool LoadLanguage() {
   std::wstring path = LanguagesFolder + lang.Name + L".xml";
   if (!LanguagesFolder.empty() && FileExists(path)) loaded = LangDoc().Load(path);
   LangFont.Charset = lang.Charset;
-  LoadTips();
   return loaded;
 }

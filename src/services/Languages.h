@@ -38,7 +38,9 @@ std::wstring LangText(const std::wstring& key, const std::wstring& def);
 void InitUserLCID();
 void InitLangFont();
 void EnumerateLanguages();
-bool LoadLanguage();  // loads entry CurLang; True when its file loaded
+// Loads entry CurLang; True when its file loaded. The tips follow the language:
+// callers switching languages use LoadLanguageAndTips (Tips.h).
+bool LoadLanguage();
 // The entry whose Name is Saved (any case), else the first with that locale, else 0.
 long FindLanguageIndex(const std::wstring& saved, long lcid);
 long CharsetFromLCID(long lcid);

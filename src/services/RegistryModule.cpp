@@ -5,26 +5,11 @@
 #include <optional>
 #include <variant>
 
-#include "services/AppIdentity.h"
+#include "base/Handles.h"
 #include "base/TextConv.h"
+#include "services/AppIdentity.h"
 
 namespace {
-
-// Owns one open registry key.
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY* Put() { return &key_; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 std::wstring KeyPath(const std::wstring& section, bool useAppKey) {
   if (!useAppKey) return section;
@@ -66,22 +51,22 @@ std::optional<RegValue> RegReadValue(HKEY key, const std::wstring& name) {
 
 std::optional<RegValue> ReadValue(const std::wstring& section, const std::wstring& name, bool useAppKey,
                                   HKEY root) {
-  RegKey key;
+  ScopedHKey key;
   // Read access only: full access fails on keys an ordinary user may only read.
-  if (RegOpenKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  return RegReadValue(key.Get(), name);
+  return RegReadValue(key.get(), name);
 }
 
 void RegWriteValue(const std::wstring& section, const std::wstring& name, DWORD type, const BYTE* data,
                    DWORD size, bool useAppKey, HKEY root) {
-  RegKey key;
+  ScopedHKey key;
   if (RegCreateKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                      nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
+                      nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     return;
   }
-  RegSetValueExW(key.Get(), name.c_str(), 0, type, data, size);
+  RegSetValueExW(key.get(), name.c_str(), 0, type, data, size);
 }
 
 }  // namespace
@@ -119,4 +104,44 @@ bool GetRegBool(const std::wstring& section, const std::wstring& name, bool def,
 
 void SaveRegBool(const std::wstring& section, const std::wstring& name, bool value, bool useAppKey, HKEY root) {
   SaveRegString(section, name, BoolToText(value), useAppKey, root);
+}
+
+std::optional<RegRawValue> GetRegRaw(const std::wstring& section, const std::wstring& name, bool useAppKey,
+                                     HKEY root) {
+  ScopedHKey key;
+  if (RegOpenKeyExW(root, KeyPath(section, useAppKey).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  // The value may grow between the size query and the read: ask again until it fits.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    RegRawValue value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.Type, nullptr, &size) != ERROR_SUCCESS) break;
+    value.Data.resize(size);
+    LONG rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.Type, value.Data.data(), &size);
+    if (rc == ERROR_MORE_DATA) continue;
+    if (rc != ERROR_SUCCESS) break;
+    value.Data.resize(size);
+    return value;
+  }
+  return std::nullopt;
+}
+
+void SaveRegRaw(const std::wstring& section, const std::wstring& name, const RegRawValue& value, bool useAppKey,
+                HKEY root) {
+  RegWriteValue(section, name, value.Type, value.Data.data(), static_cast<DWORD>(value.Data.size()), useAppKey,
+                root);
+}
+
+std::wstring RegRawText(const RegRawValue& value) {
+  if (value.Type != REG_SZ && value.Type != REG_EXPAND_SZ) return L"";
+  std::wstring text(value.Data.size() / sizeof(wchar_t), L'\0');
+  std::copy(value.Data.begin(), value.Data.begin() + text.size() * sizeof(wchar_t),
+            reinterpret_cast<BYTE*>(text.data()));
+  return text.substr(0, text.find(L'\0'));
+}
+
+RegRawValue RegRawFromText(const std::wstring& text) {
+  const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+  return RegRawValue{REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
 }

@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 std::wstring GetRegString(const std::wstring& section, const std::wstring& name, const std::wstring& def,
                           bool useAppKey = true, HKEY root = HKEY_CURRENT_USER);
@@ -18,3 +20,19 @@ bool GetRegBool(const std::wstring& section, const std::wstring& name, bool def,
                 HKEY root = HKEY_CURRENT_USER);
 void SaveRegBool(const std::wstring& section, const std::wstring& name, bool value, bool useAppKey = true,
                  HKEY root = HKEY_CURRENT_USER);
+
+// A value exactly as stored: its type (REG_SZ, REG_EXPAND_SZ, ...) and its bytes.
+struct RegRawValue {
+  DWORD Type = REG_SZ;
+  std::vector<BYTE> Data;
+  bool operator==(const RegRawValue&) const = default;
+};
+// The value as stored; nothing for a missing key or value.
+std::optional<RegRawValue> GetRegRaw(const std::wstring& section, const std::wstring& name, bool useAppKey = true,
+                                     HKEY root = HKEY_CURRENT_USER);
+void SaveRegRaw(const std::wstring& section, const std::wstring& name, const RegRawValue& value,
+                bool useAppKey = true, HKEY root = HKEY_CURRENT_USER);
+// The text of a REG_SZ or REG_EXPAND_SZ value (unexpanded, up to its first NUL); "" for other types.
+std::wstring RegRawText(const RegRawValue& value);
+// A REG_SZ value holding text.
+RegRawValue RegRawFromText(const std::wstring& text);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/BinaryFile.h"
 #include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
 #include "services/ShellMod.h"
@@ -23,7 +24,6 @@ bool WinVersionUnknown = false;
 double StopWatchTimes[2] = {0, 0};
 
 namespace {
-
 
 double MonotonicSeconds() {
   static const LARGE_INTEGER frequency = [] {
@@ -55,13 +55,8 @@ void WriteLogHead(const std::wstring& path) {
   if (FileExists(path)) DeleteFileW(path.c_str());
   std::wstring head = std::wstring(L"<html>\r\n<head>\r\n<title>") + app::kTitle +
                       L" | Execution Log</title>\r\n</head>\r\n<body>\r\n";
-  std::string bytes = StrToMultiByte(head, -1);
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (f == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
+  const std::string bytes = StrToMultiByte(head, -1);
+  WriteWholeFile(path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
 void MakeDirWhenMissing(const std::wstring& path) {
@@ -69,9 +64,6 @@ void MakeDirWhenMissing(const std::wstring& path) {
 }
 
 }  // namespace
-
-
-
 
 void InitServices(const std::wstring& appPath, const std::wstring& logName) {
   const std::wstring title = app::kTitle;
@@ -106,9 +98,6 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
   }
   WriteLog(L"");
 }
-
-
-
 
 void StopWatch(const std::wstring& label, bool total) {
   double now = Clock()();

@@ -87,6 +87,12 @@ bool LoadTips() {
   return true;
 }
 
+bool LoadLanguageAndTips() {
+  const bool loaded = LoadLanguage();
+  LoadTips();
+  return loaded;
+}
+
 long PickRandomTip() {
   if (TipCount <= 0) return -1;
   static std::mt19937 generator{std::random_device{}()};

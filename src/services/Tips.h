@@ -21,6 +21,9 @@ extern long TipCount;
 // Loads the tips of the current language; False (keeping the tips loaded
 // before) when no file loads or it holds no tip.
 bool LoadTips();
+// Loads language CurLang (LoadLanguage), then its tips; True when the language's
+// file loaded. What the program calls whenever the language changes.
+bool LoadLanguageAndTips();
 // A uniformly chosen index 0..TipCount-1; -1 without tips.
 long PickRandomTip();
 

@@ -52,15 +52,13 @@ bool IsElement(IXMLDOMNode* node) {
 template <typename Visit>
 bool ForEachChild(IXMLDOMNode* node, Visit visit) {
   if (!node) return true;
-  IXMLDOMNode* child = nullptr;
-  if (node->get_firstChild(&child) != S_OK) return true;
+  ComPtr<IXMLDOMNode> child;
+  if (node->get_firstChild(child.Put()) != S_OK) return true;
   while (child) {
-    bool go_on = visit(child);
-    IXMLDOMNode* next = nullptr;
-    if (go_on && child->get_nextSibling(&next) != S_OK) next = nullptr;
-    child->Release();
-    if (!go_on) return false;
-    child = next;
+    if (!visit(child.Get())) return false;
+    ComPtr<IXMLDOMNode> next;
+    if (child->get_nextSibling(next.Put()) != S_OK) next.Reset();
+    child = std::move(next);
   }
   return true;
 }
@@ -160,14 +158,14 @@ void SetProperty(IXMLDOMDocument2* doc, const wchar_t* name, const VARIANT& valu
   SysFreeString(property);
 }
 
-IXMLDOMDocument* CreateDocument() {
+ComPtr<IXMLDOMDocument> CreateDocument() {
   EnsureCom();
   CLSID clsid;
-  if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid))) return nullptr;
-  IXMLDOMDocument* doc = nullptr;
-  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
-                              reinterpret_cast<void**>(&doc)))) {
-    return nullptr;
+  ComPtr<IXMLDOMDocument> doc;
+  if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid))) return doc;
+  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, doc.PutVoid()))) {
+    doc.Reset();
+    return doc;
   }
   doc->put_async(VARIANT_FALSE);
   doc->put_validateOnParse(VARIANT_FALSE);
@@ -212,26 +210,18 @@ void EnsureCom() {
 
 // ---- XmlNode ----
 
-XmlNode::XmlNode(IXMLDOMNode* node) : node_(node) {
-  if (node_) node_->AddRef();
-}
+XmlNode::XmlNode() = default;
 
-XmlNode::XmlNode(const XmlNode& other) : node_(other.node_) {
-  if (node_) node_->AddRef();
-}
+XmlNode::XmlNode(IXMLDOMNode* node) : node_(ComPtr<IXMLDOMNode>::Ref(node)) {}
+
+XmlNode::XmlNode(const XmlNode& other) : node_(ComPtr<IXMLDOMNode>::Ref(other.node_.Get())) {}
 
 XmlNode& XmlNode::operator=(const XmlNode& other) {
-  if (this != &other) {
-    if (other.node_) other.node_->AddRef();
-    if (node_) node_->Release();
-    node_ = other.node_;
-  }
+  if (this != &other) node_ = ComPtr<IXMLDOMNode>::Ref(other.node_.Get());
   return *this;
 }
 
-XmlNode::~XmlNode() {
-  if (node_) node_->Release();
-}
+XmlNode::~XmlNode() = default;
 
 std::wstring XmlNode::Text() const {
   BSTR text = nullptr;
@@ -254,9 +244,9 @@ std::wstring XmlNode::NodeValue() const {
   return out;
 }
 
-std::wstring XmlNode::NodeName() const { return NameOf(node_); }
+std::wstring XmlNode::NodeName() const { return NameOf(node_.Get()); }
 
-std::vector<XmlNode> XmlNode::ChildNodes() const { return ChildrenOf(node_); }
+std::vector<XmlNode> XmlNode::ChildNodes() const { return ChildrenOf(node_.Get()); }
 
 XmlNode XmlNode::LastChild() const {
   ComPtr<IXMLDOMNode> child;
@@ -264,7 +254,7 @@ XmlNode XmlNode::LastChild() const {
   return XmlNode(child.Get());
 }
 
-std::wstring XmlNode::Attribute(const std::wstring& name) const { return AttributeNode(node_, name).NodeValue(); }
+std::wstring XmlNode::Attribute(const std::wstring& name) const { return AttributeNode(node_.Get(), name).NodeValue(); }
 
 XmlNode XmlNode::SelectSingleNode(const std::wstring& path) const {
   if (!node_) return XmlNode();
@@ -304,9 +294,7 @@ std::vector<XmlNode> XmlNode::SelectNodes(const std::wstring& path) const {
 
 XmlDocument::XmlDocument() : doc_(CreateDocument()) {}
 
-XmlDocument::~XmlDocument() {
-  if (doc_) doc_->Release();
-}
+XmlDocument::~XmlDocument() = default;
 
 namespace {
 
@@ -347,10 +335,9 @@ bool XmlDocument::Load(const std::wstring& path) {
     source.punkVal = stream.Get();
     hr = doc_->load(source, &ok);
     if (hr == S_OK && ok == VARIANT_TRUE) return true;
-    error_ = ReadParseError(doc_);
+    error_ = ReadParseError(doc_.Get());
   }
   if (error_.reason.empty()) error_.reason = L"The file could not be read.";
-  doc_->Release();
   doc_ = CreateDocument();  // a failed load leaves an empty document
   return false;
 }
@@ -366,9 +353,8 @@ bool XmlDocument::LoadXML(const std::wstring& text) {
   HRESULT hr = doc_->loadXML(source, &ok);
   SysFreeString(source);
   if (hr == S_OK && ok == VARIANT_TRUE) return true;
-  error_ = ReadParseError(doc_);
+  error_ = ReadParseError(doc_.Get());
   if (error_.reason.empty()) error_.reason = L"The text is not well-formed XML.";
-  doc_->Release();
   doc_ = CreateDocument();
   return false;
 }

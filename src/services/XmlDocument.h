@@ -12,18 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "base/Handles.h"
+
 struct IXMLDOMNode;
 struct IXMLDOMDocument;
 
 class XmlNode {
  public:
-  XmlNode() = default;
+  XmlNode();
   explicit XmlNode(IXMLDOMNode* node);  // takes a reference of its own
   XmlNode(const XmlNode& other);
   XmlNode& operator=(const XmlNode& other);
   ~XmlNode();
 
-  explicit operator bool() const { return node_ != nullptr; }
+  explicit operator bool() const { return static_cast<bool>(node_); }
   std::wstring Text() const;       // text content; "" for no node
   std::wstring NodeValue() const;  // an attribute's value
   std::wstring NodeName() const;
@@ -32,10 +34,10 @@ class XmlNode {
   std::wstring Attribute(const std::wstring& name) const;  // "" when missing
   XmlNode SelectSingleNode(const std::wstring& path) const;
   std::vector<XmlNode> SelectNodes(const std::wstring& path) const;
-  IXMLDOMNode* Raw() const { return node_; }
+  IXMLDOMNode* Raw() const { return node_.Get(); }
 
  private:
-  IXMLDOMNode* node_ = nullptr;
+  ComPtr<IXMLDOMNode> node_;
 };
 
 struct XmlParseError {
@@ -63,7 +65,7 @@ class XmlDocument {
   bool Empty() const;
 
  private:
-  IXMLDOMDocument* doc_ = nullptr;
+  ComPtr<IXMLDOMDocument> doc_;
   XmlParseError error_;
 };
 

@@ -3,12 +3,14 @@
 
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 #include "support/TestSupport.h"
 #include "images/cDIBSection.h"
 
 using testing_support::ReadBytes;
 using testing_support::TempDir;
+using testing_support::WriteBytes;
 
 TEST(DibSection, RowLengthsSizesAndClearUp) {
   const long expected[] = {4, 8, 12, 12, 16};
@@ -75,7 +77,7 @@ TEST(DibSection, CreateFromPictureCopiesTheBitmap) {
   cDIBSection src;
   ASSERT_TRUE(src.Create(6, 4));
   uint8_t* p = src.DIBSectionBitsPtr();
-  p[0] = 10, p[1] = 20, p[2] = 30;  // bottom-left pixel
+  p[0] = 0, p[1] = 255, p[2] = 255;  // bottom-left pixel, a colour every screen depth shows exactly
   // A device-dependent bitmap of the same picture, as a picture object holds it.
   HDC screen = GetDC(nullptr);
   HBITMAP ddb = CreateCompatibleBitmap(screen, 6, 4);
@@ -92,7 +94,7 @@ TEST(DibSection, CreateFromPictureCopiesTheBitmap) {
   ASSERT_EQ(std::tuple(copy.Width(), copy.Height()), std::tuple(6L, 4L));
   GdiFlush();
   const uint8_t* q = copy.DIBSectionBitsPtr();
-  EXPECT_EQ(std::tuple(q[0], q[1], q[2]), std::tuple(10, 20, 30));
+  EXPECT_EQ(std::tuple(q[0], q[1], q[2]), std::tuple(0, 255, 255));
 
   cDIBSection none;
   none.CreateFromPicture(nullptr);
@@ -149,4 +151,29 @@ TEST(DibSection, SavesTheBmpLayout) {
   ASSERT_EQ(b.size(), 90u);
   EXPECT_EQ(std::vector<uint8_t>(b.begin() + 34, b.begin() + 38), (std::vector<uint8_t>{32, 0, 0, 0}));  // image size
   EXPECT_FALSE(dib.SavePicture(dir.File(L"missing\\folder\\x.bmp")));
+}
+
+TEST(DibSection, AFailedSaveKeepsTheFileThatWasThere) {
+  // The core both bitmap classes save through. The pixels are made unreadable so the
+  // write fails after the headers, as a full disk would fail it.
+  TempDir dir;
+  const std::wstring path = dir.File(L"keep.bmp");
+  void* unreadable = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(unreadable, nullptr);
+  for (int bitCount : {24, 32}) {
+    ASSERT_TRUE(WriteBytes(path, {1, 2, 3}));
+    dib::Section section;
+    ASSERT_TRUE(section.Create(4, 4, bitCount));
+    uint8_t* bits = std::exchange(section.bits, static_cast<uint8_t*>(unreadable));
+    EXPECT_FALSE(section.Save(path)) << bitCount;
+    section.bits = bits;
+    EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{1, 2, 3})) << bitCount;
+    ASSERT_TRUE(section.Save(path));
+    EXPECT_EQ(ReadBytes(path).size(), 58u + section.info.header.biSizeImage);
+  }
+  VirtualFree(unreadable, 0, MEM_RELEASE);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir.Path() + L"*.tmp").c_str(), &fd);  // no temporary file is left
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }

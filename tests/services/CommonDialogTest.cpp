@@ -119,6 +119,23 @@ bool SelectTreeChild(HWND dlg, const std::wstring& text) {
 
 std::wstring NoSlash(const std::wstring& path) { return path.substr(0, path.size() - 1); }
 
+std::wstring CurrentFolder() {
+  wchar_t buf[MAX_PATH + 1] = {};
+  GetCurrentDirectoryW(MAX_PATH + 1, buf);
+  return buf;
+}
+
+// Every dialog leaves the process's current folder where it was (else the folder
+// the user visited stays in use and relative paths resolve elsewhere).
+struct CommonDialogs : ::testing::Test {
+  const std::wstring before = CurrentFolder();
+  TempDir dir;  // removed after TearDown has put the current folder back
+  void TearDown() override {
+    EXPECT_EQ(CurrentFolder(), before);
+    SetCurrentDirectoryW(before.c_str());
+  }
+};
+
 }  // namespace
 
 TEST(CommonDialog, FilterConversionAndErrorTexts) {
@@ -134,8 +151,7 @@ TEST(CommonDialog, FilterConversionAndErrorTexts) {
   EXPECT_FALSE(ReportDialogError(true, L"DLG_GetOpenFileName"));  // no dialog failed
 }
 
-TEST(CommonDialog, OpenChoosesAFileAndItsFilter) {
-  TempDir dir;
+TEST_F(CommonDialogs, OpenChoosesAFileAndItsFilter) {
   WriteText(dir.File(L"movie one.swf"), "FWS");
   WriteText(dir.File(L"tool.exe"), "MZ");
   std::wstring title;
@@ -170,8 +186,7 @@ TEST(CommonDialog, OpenChoosesAFileAndItsFilter) {
   EXPECT_TRUE(filter.empty());
 }
 
-TEST(CommonDialog, MultiSelectOfManyLongNames) {
-  TempDir dir;
+TEST_F(CommonDialogs, MultiSelectOfManyLongNames) {
   std::vector<std::wstring> names;
   std::wstring typed;
   for (int i = 0; i < 40; ++i) {
@@ -206,8 +221,7 @@ TEST(CommonDialog, MultiSelectOfManyLongNames) {
   EXPECT_TRUE(fileTitle.empty());
 }
 
-TEST(CommonDialog, SaveAcceptsAProposedNameLongerThanItsBuffer) {
-  TempDir dir;
+TEST_F(CommonDialogs, SaveAcceptsAProposedNameLongerThanItsBuffer) {
   std::wstring proposed = std::wstring(300, L'n') + L".swf";
   std::wstring shown;
   DWORD flags = OFN_EXPLORER;
@@ -225,8 +239,7 @@ TEST(CommonDialog, SaveAcceptsAProposedNameLongerThanItsBuffer) {
   EXPECT_EQ(shown, proposed);
 }
 
-TEST(CommonDialog, FolderBrowser) {
-  TempDir dir;
+TEST_F(CommonDialogs, FolderBrowser) {
   bool defaultTitle = false;
   UINT flags = 0;
   std::wstring display, folder = dir.Path();
@@ -253,7 +266,7 @@ TEST(CommonDialog, FolderBrowser) {
   EXPECT_TRUE(display.empty());
 }
 
-TEST(CommonDialog, FolderWithoutFileSystemPathIsNoChoice) {
+TEST_F(CommonDialogs, FolderWithoutFileSystemPathIsNoChoice) {
   bool selected = false;
   UINT flags = BIF_NONEWFOLDERBUTTON;  // virtual folders may be chosen
   std::wstring display = L"x", folder;
@@ -270,7 +283,7 @@ TEST(CommonDialog, FolderWithoutFileSystemPathIsNoChoice) {
   EXPECT_TRUE(display.empty());
 }
 
-TEST(CommonDialog, FontDialogReturnsTheChoice) {
+TEST_F(CommonDialogs, FontDialogReturnsTheChoice) {
   StdFont font;
   font.Size = 12;
   font.Italic = true;
@@ -298,9 +311,8 @@ TEST(CommonDialog, FontDialogReturnsTheChoice) {
   }
 }
 
-TEST(CommonDialog, MultiSelectAnswerEndsAtItsDoubleNul) {
+TEST_F(CommonDialogs, MultiSelectAnswerEndsAtItsDoubleNul) {
   // A long proposed name that the user replaces by a shorter choice: nothing of it may trail the answer.
-  TempDir dir;
   WriteText(dir.File(L"a.swf"), "FWS");
   WriteText(dir.File(L"b.swf"), "FWS");
   DWORD flags = OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;

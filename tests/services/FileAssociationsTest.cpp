@@ -6,6 +6,7 @@
 #include "services/RegistryModule.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -17,14 +18,20 @@ void SetRoot(const std::wstring& key, const std::wstring& value) {
 struct AssocFixture : ::testing::Test {
   int notices = 0;
   std::wstring savedAppFolder = AppFolder;
+  testing_support::RegistryGuard registry;
   void SetUp() override {
+    for (const wchar_t* ext : {L".swf", L".flv", L".swfzel"}) {
+      registry.Value(HKEY_CLASSES_ROOT, ext, L"");
+      registry.Key(HKEY_CLASSES_ROOT, AssociationClass(ext));
+    }
+    for (const wchar_t* name : {L"PrevSWF", L"PrevFLV", L"PrevPL"}) registry.AppValue(L"FileTypes", name);
     AppFolder = L"C:\\Program Files\\SWF.zel\\";
     CurrentShell().changeNotify = [this](LONG event, UINT flags, const void*, const void*) {
       EXPECT_EQ(event, SHCNE_ASSOCCHANGED);
       EXPECT_EQ(flags, static_cast<UINT>(SHCNF_IDLIST));
       ++notices;
     };
-    // A known starting point, written (never deleted): ".swf" belongs to another program.
+    // A known starting point: ".swf" belongs to another program.
     SetRoot(L".swf", L"OtherPlayer.swf");
     SetRoot(L".flv", L"");
     SetRoot(L".swfzel", L"");
@@ -54,20 +61,23 @@ TEST_F(AssocFixture, RegisterTwiceThenWithdraw) {
   EXPECT_EQ(Root(L"SWF.zel.swfzel\\DefaultIcon"), exe + L",2");
   EXPECT_EQ(notices, 1);
 
-  // Again, with the class written in another case by some tool: still ours, previous handler kept.
+  // Again, with the class written in another case by some tool: still ours, previous handler kept, nothing to tell.
   SetRoot(L".swf", L"swf.ZEL.SWF");
   SetFileAssociations(true, true, true);
   EXPECT_EQ(GetRegString(L"FileTypes", L"PrevSWF", L"?"), L"OtherPlayer.swf");
   EXPECT_EQ(Root(L".swf"), L"SWF.zel.swf");
   EXPECT_EQ(notices, 1);
 
+  // Giving the types back tells the shell too.
   SetFileAssociations(false, false, false);
   EXPECT_EQ(Root(L".swf"), L"OtherPlayer.swf");
   EXPECT_EQ(Root(L".flv"), L"");
   EXPECT_EQ(Root(L".swfzel"), L"");
-  EXPECT_EQ(notices, 1);
-  // Nothing was deleted: the program's classes stay.
+  EXPECT_EQ(notices, 2);
+  // Nothing was deleted: the program's classes stay; a call that changes nothing tells nothing.
   EXPECT_EQ(Root(L"SWF.zel.swf\\shell\\open\\command"), exe + L" \"%1\"");
+  SetFileAssociations(false, false, false);
+  EXPECT_EQ(notices, 2);
 }
 
 TEST_F(AssocFixture, TypesOfOtherProgramsAreLeftAlone) {
@@ -88,20 +98,25 @@ TEST_F(AssocFixture, TypesOfOtherProgramsAreLeftAlone) {
   EXPECT_EQ(Root(L".flv"), L"");
 }
 
-TEST_F(AssocFixture, HandlerNotReadAsTextIsNotOverwritten) {
-  // Another program's handler stored as an expandable text: not ours, so never rewritten.
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L".flv", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  const wchar_t other[] = L"Other.flv";
-  RegSetValueExW(key, L"", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(other), sizeof(other));
-  SetFileAssociations(true, false, true);
-  SetFileAssociations(false, false, false);
-  wchar_t data[64] = {};
-  DWORD type = 0, size = sizeof(data);
-  EXPECT_EQ(RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
-  RegCloseKey(key);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
-  EXPECT_STREQ(data, other);
+TEST_F(AssocFixture, HandlersStoredAsOtherTypesAreGivenBackAsStored) {
+  // Another program's handler stored as an expandable text (or any other type): taking the type
+  // over and giving it back restores the value with its type; a type never taken is never rewritten.
+  const wchar_t expand[] = L"%SystemRoot%\\Other.flv";
+  const BYTE binary[] = {1, 2, 3};
+  const RegRawValue handlers[] = {
+      {REG_EXPAND_SZ, std::vector<BYTE>(reinterpret_cast<const BYTE*>(expand),
+                                        reinterpret_cast<const BYTE*>(expand) + sizeof(expand))},
+      {REG_BINARY, std::vector<BYTE>(binary, binary + sizeof(binary))}};
+  for (const RegRawValue& handler : handlers) {
+    SaveRegRaw(L".flv", L"", handler, false, HKEY_CLASSES_ROOT);
+    SetFileAssociations(true, false, true);
+    SetFileAssociations(false, false, false);
+    EXPECT_EQ(GetRegRaw(L".flv", L"", false, HKEY_CLASSES_ROOT), handler) << handler.Type;
+
+    SetFileAssociations(false, true, false);
+    EXPECT_EQ(Root(L".flv"), L"SWF.zel.flv");
+    SetFileAssociations(false, false, false);
+    EXPECT_EQ(GetRegRaw(L".flv", L"", false, HKEY_CLASSES_ROOT), handler) << handler.Type;
+  }
   EXPECT_EQ(Root(L".swf"), L"OtherPlayer.swf");
 }

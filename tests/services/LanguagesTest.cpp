@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "base/Handles.h"
 #include "services/Languages.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
@@ -12,12 +13,37 @@ using testing_support::WriteText;
 
 namespace {
 
-struct LanguageFolder : ::testing::Test {
-  TempDir dir;
+// Puts back the language globals, the chosen language and the interface font settings.
+struct LanguageState {
+  testing_support::RegistryGuard registry;
   std::wstring savedLanguages = LanguagesFolder, savedMedia = MediaFolder;
+  std::vector<TipInfo> savedTips = TipList;
+  long savedTipCount = TipCount;
+  InterfaceFont savedFont = LangFont;
+  LanguageState() {
+    registry.AppValue(L"System", L"Language");
+    registry.AppValue(L"Window", L"FontName");
+    registry.AppValue(L"Window", L"FontSize");
+  }
+  ~LanguageState() {
+    LanguagesFolder = savedLanguages;
+    MediaFolder = savedMedia;
+    LanguageList.clear();
+    LangCount = 0;
+    CurLang = 0;
+    LoadLanguage();  // back to the built-in texts
+    TipList = savedTips;
+    TipCount = savedTipCount;
+    LangFont = savedFont;
+  }
+};
+
+struct LanguageFolder : ::testing::Test {
+  LanguageState state;
+  TempDir dir;
   void SetUp() override {
     LanguagesFolder = dir.Path();
-    MediaFolder = dir.Path();  // no tips here: the previous tips stay
+    MediaFolder = dir.Path();
     const std::wstring& d = dir.Path();
     WriteText(d + L"Russian.xml",
               "<LANG title=\"\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9\" langID=\"1049\">"
@@ -32,15 +58,6 @@ struct LanguageFolder : ::testing::Test {
     WriteText(d + L"ENGLISH.xml",
               "<LANG title=\"English (file)\" author=\"Ed\"><BROWSEMEDIA><STRMOVIE text=\"Film\"/></BROWSEMEDIA></LANG>");
     SaveRegString(L"System", L"Language", L"");
-  }
-  void TearDown() override {
-    SaveRegString(L"System", L"Language", L"");
-    LanguagesFolder = savedLanguages;
-    MediaFolder = savedMedia;
-    LanguageList.clear();
-    LangCount = 0;
-    CurLang = 0;
-    LoadLanguage();  // back to the built-in texts
   }
   long IndexOf(const std::wstring& name) {
     for (long i = 0; i < LangCount; ++i)
@@ -58,9 +75,8 @@ std::wstring AnyInstalledFont() {
   std::wstring name;
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(dc, &lf, TakeFamily, reinterpret_cast<LPARAM>(&name), 0);
-  ReleaseDC(nullptr, dc);
+  ScopedWindowDC screen(nullptr);
+  EnumFontFamiliesExW(screen.get(), &lf, TakeFamily, reinterpret_cast<LPARAM>(&name), 0);
   return name;
 }
 
@@ -112,14 +128,13 @@ TEST_F(LanguageFolder, TextsFallBackToTheirDefaults) {
 }
 
 TEST(Languages, NoFolderLeavesOnlyEnglish) {
-  std::wstring saved = LanguagesFolder;
+  LanguageState state;
   LanguagesFolder = L"C:\\no such folder\\Languages\\";
   EnumerateLanguages();
   EXPECT_EQ(LangCount, 1);
   EXPECT_EQ(CurLang, 0);
   EXPECT_EQ(LanguageList[0].Author, L".zel");
   EXPECT_FALSE(LoadLanguage());
-  LanguagesFolder = saved;
 }
 
 TEST(Languages, CharsetsOfLocales) {
@@ -132,6 +147,7 @@ TEST(Languages, CharsetsOfLocales) {
 }
 
 TEST(Languages, InterfaceFontFallsBackAlongItsChain) {
+  LanguageState state;
   SaveRegString(L"Window", L"FontName", L"No Such Font Zel");
   SaveRegString(L"Window", L"FontSize", L"11");
   InitLangFont();
@@ -144,26 +160,22 @@ TEST(Languages, InterfaceFontFallsBackAlongItsChain) {
   InitLangFont();
   EXPECT_EQ(LangFont.Name, installed);
   EXPECT_EQ(LangFont.Size, 8);
-  SaveRegString(L"Window", L"FontName", L"Century Gothic");
-  SaveRegString(L"Window", L"FontSize", L"8");
 }
 
 TEST(Languages, ShippedTranslationAndTips) {
-  std::wstring savedLanguages = LanguagesFolder, savedMedia = MediaFolder;
-  LanguagesFolder = testing_support::SourceDir() + L"data\\Languages\\";
-  MediaFolder = testing_support::SourceDir() + L"data\\Media\\";
+  LanguageState state;
+  // The shipped files, as the build stages them beside the program.
+  LanguagesFolder = testing_support::ProgramDir() + L"Languages\\";
+  MediaFolder = testing_support::ProgramDir() + L"Media\\";
   EnumerateLanguages();
   CurLang = FindLanguageIndex(L"German", 0);
   ASSERT_GT(CurLang, 0);
   EXPECT_EQ(LanguageList[CurLang].LangID, 1031);
-  EXPECT_TRUE(LoadLanguage());
+  TipCount = 0;
+  EXPECT_TRUE(LoadLanguageAndTips());  // the language, then its tips
   EXPECT_EQ(LangText(L"BrowseMedia/strMovie", L"Flash Movie"), L"Flash-Film");
   EXPECT_EQ(LangText(L"BrowseMedia/strVideo", L"Flash Video"), L"Flash-Video");
   EXPECT_EQ(LangText(L"BrowseMedia/strPlaylist", L"Flash Playlist"), L"Flash-Wiedergabeliste");
   EXPECT_GE(TipCount, 10);  // German falls back to the English tips
   EXPECT_EQ(TipList[0].Title, L"Open movies from Explorer");
-  LanguagesFolder = savedLanguages;
-  MediaFolder = savedMedia;
-  CurLang = 0;
-  LoadLanguage();
 }

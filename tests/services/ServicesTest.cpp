@@ -27,7 +27,31 @@ void ExpectLogHead() {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kLogHead);
 }
 
+// Puts back the folder globals InitServices sets, and removes the folders it made
+// that were not there before.
+class ServicesState {
+ public:
+  ServicesState() {
+    for (std::wstring* g : globals_) saved_.push_back(*g);
+    for (const std::wstring& f : {UserData(), UserData() + L"Skin\\", GetTempDir() + L"SWF.zel Cache\\"})
+      if (!PathIsDirectoryW(f.c_str())) made_.push_back(f);
+  }
+  ~ServicesState() {
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it) RemoveDirectoryW(it->c_str());
+    for (size_t i = 0; i < globals_.size(); ++i) *globals_[i] = saved_[i];
+  }
+
+ private:
+  static std::wstring UserData() { return GetSpecialFolder(CSIDL_APPDATA) + L"SWF.zel\\"; }
+  const std::vector<std::wstring*> globals_ = {&AppFolder,     &MediaFolder,     &BinaryFolder,   &FlashFolder,
+                                               &ImagesFolder,  &MenusFolder,     &GadgetsFolder,  &SkinFolder,
+                                               &LanguagesFolder, &UserDataFolder, &UserSkinFolder, &CacheFolder,
+                                               &LogFile};
+  std::vector<std::wstring> saved_, made_;
+};
+
 TEST(InitServices, SetsFoldersWritesTheLogHeadAndReplacesAnOldLog) {
+  ServicesState state;
   TempDir dir;
   const std::wstring& app = dir.Path();
   LogCapture log;
@@ -133,9 +157,8 @@ TEST(StartupQueries, VersionTextsAndFolders) {
 // A top-level window with a caption, saved as the running instance's window.
 class FindAppWindowTest : public ::testing::Test {
  protected:
-  std::wstring saved;
-  void SetUp() override { saved = GetRegString(L"Window", L"hWnd", L"0"); }
-  void TearDown() override { SaveRegString(L"Window", L"hWnd", saved); }
+  testing_support::RegistryGuard registry;
+  void SetUp() override { registry.AppValue(L"Window", L"hWnd"); }
   static HWND Make(const wchar_t* caption) {
     return CreateWindowExW(0, L"STATIC", caption, WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);

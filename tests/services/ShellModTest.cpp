@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "LogCapture.h"
+#include "base/Handles.h"
 #include "support/TestSupport.h"
 #include "services/ShellMod.h"
 
@@ -72,16 +73,18 @@ TEST(TextHelpers, HTMLEncodeAndURLEncode) {
 }
 
 TEST(TextHelpers, FormatAndCompact) {
-  EXPECT_NE(FormatByteSize(2048).find(L"KB"), std::wstring::npos);
-  EXPECT_FALSE(FormatByteSize(5LL << 32).empty());
-  HDC dc = CreateCompatibleDC(nullptr);
+  // Unit names and decimal marks follow the user's language: only the numbers are checked.
+  EXPECT_EQ(FormatByteSize(2048).substr(0, 1), L"2");
+  EXPECT_EQ(FormatByteSize(2048).find(L"2048"), std::wstring::npos);
+  EXPECT_EQ(FormatByteSize(5LL << 32).substr(0, 2), L"20");
+  ScopedCreatedDC memory(CreateCompatibleDC(nullptr));
+  HDC dc = memory.get();
   std::wstring path = L"C:\\A rather long folder name\\and another one\\and a third\\movie.swf";
   std::wstring shortPath = CompactPath(path, 120, dc);
   EXPECT_LT(shortPath.size(), path.size());
   EXPECT_NE(shortPath.find(L"..."), std::wstring::npos);
   std::wstring huge = L"C:\\" + std::wstring(300, L'x') + L"\\movie.swf";
   EXPECT_LE(CompactPath(huge, 200, dc).size(), static_cast<size_t>(MAX_PATH));
-  DeleteDC(dc);
 }
 
 TEST(Files, FileExistsAndReadTextFileLineEnds) {

@@ -3,6 +3,8 @@
 #include <atomic>
 
 #include "base/BinaryFile.h"
+#include "base/Handles.h"
+#include "services/AppIdentity.h"
 
 namespace testing_support {
 
@@ -64,16 +66,47 @@ bool WriteText(const std::wstring& path, const std::string& utf8) {
   return WriteBytes(path, std::vector<uint8_t>(utf8.begin(), utf8.end()));
 }
 
-std::wstring SourceDir() {
-  wchar_t buf[4096] = {};
-  DWORD n = GetEnvironmentVariableW(L"SWFZEL_SOURCE_DIR", buf, 4096);
-  std::wstring dir(buf, n < 4096 ? n : 0);
-  if (!dir.empty() && dir[0] == L'/') {
-    for (auto& c : dir) if (c == L'/') c = L'\\';
-    dir = L"Z:" + dir;
+std::wstring ProgramDir() {
+  std::wstring path(32768, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+void RegistryGuard::Key(HKEY root, const std::wstring& key) {
+  ScopedHKey open;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, open.put()) != ERROR_SUCCESS) newKeys_.emplace_back(root, key);
+}
+
+void RegistryGuard::Value(HKEY root, const std::wstring& key, const std::wstring& name) {
+  Key(root, key);
+  Saved saved{root, key, name, false, REG_NONE, {}};
+  ScopedHKey open;
+  DWORD size = 0;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, open.put()) == ERROR_SUCCESS &&
+      RegQueryValueExW(open.get(), name.c_str(), nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+    saved.data.resize(size);
+    saved.existed = RegQueryValueExW(open.get(), name.c_str(), nullptr, &saved.type, saved.data.data(), &size) ==
+                    ERROR_SUCCESS;
+    saved.data.resize(size);
   }
-  if (!dir.empty() && dir.back() != L'\\') dir += L'\\';
-  return dir;
+  values_.push_back(std::move(saved));
+}
+
+void RegistryGuard::AppValue(const std::wstring& section, const std::wstring& name) {
+  Value(HKEY_CURRENT_USER, std::wstring(app::kRegistryKey) + L"\\" + section, name);
+}
+
+RegistryGuard::~RegistryGuard() {
+  for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
+    ScopedHKey open;
+    if (RegOpenKeyExW(it->root, it->key.c_str(), 0, KEY_SET_VALUE, open.put()) != ERROR_SUCCESS) continue;
+    if (it->existed) {
+      RegSetValueExW(open.get(), it->name.c_str(), 0, it->type, it->data.data(), static_cast<DWORD>(it->data.size()));
+    } else {
+      RegDeleteValueW(open.get(), it->name.c_str());
+    }
+  }
+  for (auto it = newKeys_.rbegin(); it != newKeys_.rend(); ++it) RegDeleteTreeW(it->first, it->second.c_str());
 }
 
 }  // namespace testing_support

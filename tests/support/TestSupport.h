@@ -1,5 +1,6 @@
 // Helpers shared by the test programs: a temporary folder removed at the end,
-// byte-exact file reading and writing, and the source tree's location.
+// byte-exact file reading and writing, registry state put back at the end, and
+// the test program's own folder.
 #pragma once
 #include <windows.h>
 
@@ -26,9 +27,37 @@ class TempDir {
 std::vector<uint8_t> ReadBytes(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool WriteText(const std::wstring& path, const std::string& utf8);
-// The project's source folder (from SWFZEL_SOURCE_DIR, as a Windows path), ending in "\".
-std::wstring SourceDir();
+// The folder of the running test program (in the build folder, where the build stages
+// the program's data), ending in "\".
+std::wstring ProgramDir();
 // Deletes a folder tree; used by TempDir.
 void RemoveTree(const std::wstring& path);
+
+// Keeps registry values as they are (type and bytes, or their absence) and puts
+// them back on destruction; a key that did not exist is deleted with all below it.
+class RegistryGuard {
+ public:
+  RegistryGuard() = default;
+  ~RegistryGuard();
+  RegistryGuard(const RegistryGuard&) = delete;
+  RegistryGuard& operator=(const RegistryGuard&) = delete;
+  // Keeps one value ("" is the key's default value); its key is kept as well.
+  void Value(HKEY root, const std::wstring& key, const std::wstring& name);
+  // Deletes the key on destruction when it does not exist now.
+  void Key(HKEY root, const std::wstring& key);
+  // Keeps a value under the program's key (HKCU\Software\SWF.zel\<section>).
+  void AppValue(const std::wstring& section, const std::wstring& name);
+
+ private:
+  struct Saved {
+    HKEY root;
+    std::wstring key, name;
+    bool existed;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+  std::vector<Saved> values_;
+  std::vector<std::pair<HKEY, std::wstring>> newKeys_;
+};
 
 }  // namespace testing_support
