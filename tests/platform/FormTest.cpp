@@ -286,6 +286,22 @@ TEST(Form, DrawingPersistsAfterCoveringAndResizing) {
   f.Unload();
 }
 
+TEST(Form, UnloadGivesTheDrawingUp) {
+  FormArgs d;
+  d.ClientWidth = 100;
+  d.ClientHeight = 80;
+  d.BackColor = RGB(255, 255, 255);
+  Form f(L"frmRedrawn", d);
+  ASSERT_TRUE(f.Load());
+  f.PSet(10, 10, RGB(255, 0, 0));
+  ASSERT_EQ(f.Point(10, 10), RGB(255, 0, 0));
+  f.Unload();
+  EXPECT_EQ(f.hDC(), nullptr);  // no bitmap kept while unloaded
+  ASSERT_TRUE(f.Load());
+  EXPECT_EQ(f.Point(10, 10), RGB(255, 255, 255));
+  f.Unload();
+}
+
 TEST(Form, AnExceptionOfAHandlerStaysInTheLayer) {
   std::wstring where;
   SetFaultSink([&](const std::wstring& w, const std::wstring&) { where = w; });

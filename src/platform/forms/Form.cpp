@@ -165,6 +165,7 @@ void Form::Teardown() {
   menuBar_ = nullptr;
   toolTip_ = nullptr;  // owned by the window
   windowless_.clear();
+  canvas_.Release();  // the drawing goes with the window
   mouseTarget_ = pressed_ = nullptr;
   auto& loaded = Loaded();
   loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
