@@ -324,12 +324,18 @@ void SetTopMost(HWND hWnd, bool onTop) {
   SetWindowPos(hWnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+namespace {
+ULONGLONG (*waitClock)() = GetTickCount64;
+}  // namespace
+
+void SetWaitClock(ULONGLONG (*clock)()) { waitClock = clock ? clock : GetTickCount64; }
+
 void Wait(long milliseconds) {
   if (milliseconds <= 0) return;
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+  const ULONGLONG deadline = waitClock() + static_cast<ULONGLONG>(milliseconds);
   for (;;) {
     if (!PumpPendingMessages()) return;
-    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG now = waitClock();
     if (now >= deadline) return;
     // Sleep until a message arrives or the time is up.
     MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
