@@ -7,7 +7,6 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/FormTypes.h"
 #include "services/Services.h"
-#include "ui/HookEvents.h"
 
 using forms::Control;
 using forms::Form;

@@ -1,5 +1,5 @@
 // Window messages a form cannot otherwise see, delivered as events: one object per
-// hooked form. It takes a slot of the subclass table (HookEvents.h), manages the
+// hooked form. It takes a slot of the subclass table (HookEvents.h) as its client, manages the
 // form's dropped files and global hot keys, and tracks the child control under the
 // mouse. Handlers are optional callbacks; arguments passed by reference may be
 // changed by the handler where the message allows it.
@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "ui/HookEvents.h"
+
 namespace forms {
 class Form;
 class Control;
 }  // namespace forms
 
-class CFormEvents {
+class CFormEvents : private IHookClient {
  public:
   CFormEvents() = default;
   ~CFormEvents();
@@ -62,13 +64,14 @@ class CFormEvents {
   forms::Control* EnteredControl() const { return entered_; }
 
  private:
-  friend LRESULT SubclassWndProc(int, HWND, UINT, WPARAM, LPARAM);
   bool Attach(HWND window, forms::Form* form);
-  void BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lParam, bool& handled, LRESULT& result);
-  void AfterMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // The subclass table's calls.
+  HWND HookedWindow() const override { return hWnd_; }
+  void BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lParam, bool& handled, LRESULT& result) override;
+  void AfterMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  void SlotEnded() override;
   void TrackMouse(HWND under);
   bool StillOnForm(forms::Control* control) const;
-  void SlotEnded();  // the hooked window was destroyed
 
   bool inactive_ = false;
   int slot_ = 0;

@@ -1,14 +1,15 @@
 #include "ui/HookEvents.h"
 
-#include "ui/CFormEvents.h"
-
 SubclassSlot SubclassTable[SubclassSlotCount + 1];
 OwnerDrawHandlers OwnerDrawHooks;
 
 namespace {
 
+// The subclass id of every slot's entry; the entry procedure itself tells the slots apart.
+constexpr UINT_PTR kSlotSubclassId = 0x5357;
+
 template <int N>
-LRESULT CALLBACK WndProcN(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK WndProcN(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   return SubclassWndProc(N, hWnd, uMsg, wParam, lParam);
 }
 
@@ -42,19 +43,25 @@ Kind Classify(UINT uMsg) {
 
 void ClearSlot(SubclassSlot& s) {
   s.hWnd = nullptr;
-  s.OldProc = nullptr;
   s.Owner = nullptr;
+}
+
+// Ends the slot's hook on hWnd, wherever its entry sits in the window's chain.
+void Release(SubclassSlot& s, HWND hWnd) {
+  if (hWnd && IsWindow(hWnd)) RemoveWindowSubclass(hWnd, s.NewProc, kSlotSubclassId);
+  if (s.hWnd == hWnd) ClearSlot(s);
 }
 
 }  // namespace
 
 void InitSubclassTable() {
-  WNDPROC procs[SubclassSlotCount] = {WndProcN<1>, WndProcN<2>, WndProcN<3>, WndProcN<4>, WndProcN<5>,
-                                      WndProcN<6>, WndProcN<7>, WndProcN<8>, WndProcN<9>, WndProcN<10>};
+  const SUBCLASSPROC procs[SubclassSlotCount] = {WndProcN<1>, WndProcN<2>, WndProcN<3>, WndProcN<4>,
+                                                 WndProcN<5>, WndProcN<6>, WndProcN<7>, WndProcN<8>,
+                                                 WndProcN<9>, WndProcN<10>};
   for (int i = 1; i <= SubclassSlotCount; ++i) SubclassTable[i].NewProc = procs[i - 1];
 }
 
-int SubclassWindow(CFormEvents* owner, HWND hWnd) {
+int SubclassWindow(IHookClient* owner, HWND hWnd) {
   if (!SubclassTable[1].NewProc) InitSubclassTable();
   if (!hWnd || !IsWindow(hWnd)) return 0;
   for (int i = 1; i <= SubclassSlotCount; ++i) {
@@ -62,9 +69,7 @@ int SubclassWindow(CFormEvents* owner, HWND hWnd) {
     if (s.hWnd) continue;
     s.Owner = owner;
     s.hWnd = hWnd;
-    s.OldProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.NewProc)));
-    if (!s.OldProc) {  // not ours to hook (another process's window)
+    if (!SetWindowSubclass(hWnd, s.NewProc, kSlotSubclassId, 0)) {  // another thread's window
       ClearSlot(s);
       return 0;
     }
@@ -76,42 +81,37 @@ int SubclassWindow(CFormEvents* owner, HWND hWnd) {
 bool UnsubclassWindow(int& slot) {
   if (slot < 1 || slot > SubclassSlotCount) return false;
   SubclassSlot& s = SubclassTable[slot];
-  if (s.hWnd && IsWindow(s.hWnd) && s.OldProc) {
-    // Only put the old procedure back while ours is the one in place; otherwise
-    // whoever hooked the window after us would be cut off as well.
-    if (GetWindowLongPtrW(s.hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(s.NewProc))
-      SetWindowLongPtrW(s.hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.OldProc));
-  }
-  ClearSlot(s);
+  Release(s, s.hWnd);
   return true;
 }
 
 LRESULT SubclassWndProc(int slot, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   if (slot < 1 || slot > SubclassSlotCount) return 0;
   SubclassSlot& s = SubclassTable[slot];
-  // A message that arrives after the slot was released (or for a window that
-  // is not the slot's own) calls no procedure at all.
-  if (!s.hWnd || s.hWnd != hWnd) return 0;
-  const WNDPROC oldProc = s.OldProc;
+  if (s.hWnd != hWnd) {
+    // A hook left behind on a window the slot no longer serves (the slot may
+    // serve another window by now): it steps out and passes the message on.
+    Release(s, hWnd);
+    return DefSubclassProc(hWnd, uMsg, wParam, lParam);
+  }
 
   if (uMsg == WM_NCDESTROY) {
     // The window goes: pass the message on, then give the slot back.
-    CFormEvents* owner = s.Owner;
-    LRESULT r = CallWindowProcW(oldProc, hWnd, uMsg, wParam, lParam);
-    ClearSlot(s);
+    IHookClient* owner = s.Owner;
+    const LRESULT r = DefSubclassProc(hWnd, uMsg, wParam, lParam);
+    Release(s, hWnd);
     if (owner) owner->SlotEnded();
     return r;
   }
 
   const Kind kind = Classify(uMsg);
-  if (kind == Kind::Other) return CallWindowProcW(oldProc, hWnd, uMsg, wParam, lParam);
+  if (kind == Kind::Other) return DefSubclassProc(hWnd, uMsg, wParam, lParam);
 
-  CFormEvents* owner = s.Owner;
-  if (!owner || owner->hWnd() != hWnd) {
-    LRESULT r = CallWindowProcW(oldProc, hWnd, uMsg, wParam, lParam);
-    int n = slot;
-    UnsubclassWindow(n);
-    if (owner && owner->slot_ == slot) owner->slot_ = 0;
+  IHookClient* owner = s.Owner;
+  if (!owner || owner->HookedWindow() != hWnd) {
+    const LRESULT r = DefSubclassProc(hWnd, uMsg, wParam, lParam);
+    Release(s, hWnd);
+    if (owner) owner->SlotEnded();
     return r;
   }
 
@@ -121,8 +121,8 @@ LRESULT SubclassWndProc(int slot, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
     owner->BeforeMessage(hWnd, uMsg, wParam, lParam, handled, result);
     if (handled) return result;
   }
-  result = CallWindowProcW(oldProc, hWnd, uMsg, wParam, lParam);
-  // A handler may have released the slot meanwhile; the object is then no
+  result = DefSubclassProc(hWnd, uMsg, wParam, lParam);
+  // A handler may have released the slot meanwhile; the client is then no
   // longer ours to call.
   if (s.hWnd == hWnd && s.Owner == owner) owner->AfterMessage(hWnd, uMsg, wParam, lParam, result);
   return result;

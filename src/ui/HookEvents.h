@@ -1,18 +1,38 @@
-// The subclass table: at most ten windows hooked at a time, each through a fixed
-// entry procedure of its own slot, all of them calling one dispatcher that turns
-// window messages into the events of the slot's CFormEvents object.
+// The subclass table: at most ten windows hooked at a time. Each slot hooks its
+// window through the common controls' per-window subclassing (SetWindowSubclass),
+// the one mechanism the forms layer also uses, with a fixed entry procedure of
+// its own; all entries call one dispatcher that hands the window's messages to
+// the slot's client. Hooks on one window may be released in any order: each
+// leaves the window's chain without cutting off the procedures around it.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 
-class CFormEvents;
+// Receives the messages of a hooked window (CFormEvents is the one client).
+class IHookClient {
+ public:
+  // The window the client means to hook; a message of another window ends the slot.
+  virtual HWND HookedWindow() const = 0;
+  // Before the window's own procedure; handled = true keeps the message from it
+  // and answers result. lParam as left here is what the procedure receives.
+  virtual void BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lParam, bool& handled,
+                             LRESULT& result) = 0;
+  // After the window's own procedure, with its answer in result.
+  virtual void AfterMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
+  // The slot ended without the client asking (its window went, or another window's
+  // message reached it); the client holds no slot any more.
+  virtual void SlotEnded() = 0;
+
+ protected:
+  ~IHookClient() = default;
+};
 
 struct SubclassSlot {
-  HWND hWnd = nullptr;        // hooked window; null marks a free slot
-  WNDPROC OldProc = nullptr;  // procedure in place before the hook
-  WNDPROC NewProc = nullptr;  // this slot's entry procedure, set once
-  CFormEvents* Owner = nullptr;  // receives the events; not owned
+  HWND hWnd = nullptr;             // hooked window; null marks a free slot
+  SUBCLASSPROC NewProc = nullptr;  // this slot's entry procedure, set once
+  IHookClient* Owner = nullptr;    // receives the messages; not owned
 };
 
 constexpr int SubclassSlotCount = 10;
@@ -20,10 +40,13 @@ constexpr int SubclassSlotCount = 10;
 extern SubclassSlot SubclassTable[SubclassSlotCount + 1];
 
 void InitSubclassTable();
-// Hooks hWnd for owner; returns the slot number 1..10, or 0 when all are taken.
-int SubclassWindow(CFormEvents* owner, HWND hWnd);
-// Puts the previous procedure back and frees the slot; false for a number outside 1..10.
+// Hooks hWnd for owner; returns the slot number 1..10, or 0 when all are taken or
+// the window cannot be hooked (none, or another thread's).
+int SubclassWindow(IHookClient* owner, HWND hWnd);
+// Takes the slot's entry out of its window's chain and frees the slot; false for
+// a number outside 1..10.
 bool UnsubclassWindow(int& slot);
+// The dispatcher the entry procedures call.
 LRESULT SubclassWndProc(int slot, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 // Owner drawing of menus and list boxes rides on the same hook. Each handler is

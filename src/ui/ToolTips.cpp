@@ -42,6 +42,16 @@ LRESULT CALLBACK WatchProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, U
   return DefSubclassProc(hWnd, uMsg, wParam, lParam);
 }
 
+// The live tooltip window recorded for owner; a record whose window went is dropped.
+HWND LiveToolTipOf(HWND owner) {
+  HWND tip = ToolTipOf(owner);
+  if (tip && !IsToolTipWindow(tip)) {
+    Forget(owner);
+    tip = nullptr;
+  }
+  return tip;
+}
+
 TOOLINFOW ToolFor(HWND control, const std::wstring& text) {
   TOOLINFOW ti{};
   ti.cbSize = sizeof(ti);
@@ -59,6 +69,7 @@ bool InitControls(DWORD classes) {
 }
 
 HWND CreateToolTipWindow(HWND owner, bool balloon) {
+  if (HWND existing = owner ? LiveToolTipOf(owner) : nullptr) return lastTip = existing;
   const DWORD style = TTS_ALWAYSTIP | TTS_NOPREFIX | (balloon ? TTS_BALLOON : 0);
   HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -83,18 +94,12 @@ void AddToolTip(HWND control, const std::wstring& text, COLORREF& back, COLORREF
   SendMessageW(lastTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, autoPopDelay);
   SendMessageW(lastTip, TTM_SETTIPTEXTCOLOR, fore, 0);
   SendMessageW(lastTip, TTM_SETTIPBKCOLOR, back, 0);
+  SendMessageW(lastTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));  // a control is one tool, its text the last
   SendMessageW(lastTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void SetToolTip(HWND control, const std::wstring& text) {
   if (!control || !IsWindow(control)) return;
-  HWND tip = ToolTipOf(control);
-  if (IsToolTipWindow(tip)) {
-    TOOLINFOW ti = ToolFor(control, text);
-    SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-    return;
-  }
-  if (tip) Forget(control);
   if (!CreateToolTipWindow(control, true)) return;
   COLORREF back = 0, fore = 0;
   AddToolTip(control, text, back, fore, 300, 1000, 5000, false);

@@ -1,5 +1,6 @@
 // Balloon tooltips from the common controls: one tooltip window per control,
 // owned by it, recorded here until DestroyToolTips or until the control goes.
+// Giving a control a tooltip again updates its window in place.
 #pragma once
 #include <windows.h>
 
@@ -14,10 +15,12 @@ class Control;
 bool InitControls(DWORD classes);
 
 // Creates one tooltip window owned by owner (balloon-shaped when asked) and makes
-// it the last one; returns it (null when creation failed).
+// it the last one; returns it (null when creation failed). An owner that has a
+// tooltip window already keeps it: that one becomes the last and is returned.
 HWND CreateToolTipWindow(HWND owner, bool balloon);
-// Configures the last tooltip window and adds control as its tool. back and fore
-// receive the system's tooltip colours, which are the ones used.
+// Configures the last tooltip window and makes control its tool (replacing the
+// control's earlier tool there). back and fore receive the system's tooltip
+// colours, which are the ones used.
 void AddToolTip(HWND control, const std::wstring& text, COLORREF& back, COLORREF& fore, long maxWidth,
                 long initialDelay, long autoPopDelay, bool centered);
 

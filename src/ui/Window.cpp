@@ -1,5 +1,7 @@
 #include "ui/Window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -21,15 +23,40 @@ using forms::PictureBox;
 
 namespace {
 
-// Caption texts kept aside while a window's title bar is hidden.
+// Caption texts kept aside while a window's title bar is hidden. A text lives
+// no longer than its window: a window made later (a form loaded again) starts
+// without one, even where it gets the same handle.
 std::map<HWND, std::wstring>& SavedCaptions() {
   static std::map<HWND, std::wstring> captions;
   return captions;
 }
 
-std::map<Form*, std::wstring>& SavedFormCaptions() {
-  static std::map<Form*, std::wstring> captions;
-  return captions;
+constexpr UINT_PTR kCaptionWatchId = 0x5443;
+
+LRESULT CALLBACK CaptionWatchProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  if (uMsg == WM_NCDESTROY) {
+    SavedCaptions().erase(hWnd);
+    RemoveWindowSubclass(hWnd, CaptionWatchProc, id);
+  }
+  return DefSubclassProc(hWnd, uMsg, wParam, lParam);
+}
+
+void KeepCaption(HWND hWnd, const std::wstring& caption) {
+  auto& saved = SavedCaptions();
+  if (saved.count(hWnd)) return;  // hidden already: the first text stays
+  saved[hWnd] = caption;
+  SetWindowSubclass(hWnd, CaptionWatchProc, kCaptionWatchId, 0);
+}
+
+// The caption kept for hWnd, taken out of the store; false when none was kept.
+bool TakeCaption(HWND hWnd, std::wstring& caption) {
+  auto& saved = SavedCaptions();
+  auto it = saved.find(hWnd);
+  if (it == saved.end()) return false;
+  caption = std::move(it->second);
+  saved.erase(it);
+  RemoveWindowSubclass(hWnd, CaptionWatchProc, kCaptionWatchId);
+  return true;
 }
 
 // Per form, the saved Enabled states of its controls, innermost call last.
@@ -172,17 +199,13 @@ RegionPtr RegionOfColor(HDC dc, int width, int height, COLORREF color) {
 
 void ShowTitleBar(HWND hWnd, bool show, bool controlBox, bool maxButton, bool minButton) {
   if (!hWnd) return;
-  auto& saved = SavedCaptions();
   if (show) {
     // Put the caption back only when one was kept: the running instance is
     // found by its caption, so it must never be replaced by an empty text.
-    auto it = saved.find(hWnd);
-    if (it != saved.end()) {
-      SetWindowTextW(hWnd, it->second.c_str());
-      saved.erase(it);
-    }
-  } else if (!saved.count(hWnd)) {
-    saved[hWnd] = forms::WindowText(hWnd);
+    std::wstring caption;
+    if (TakeCaption(hWnd, caption)) SetWindowTextW(hWnd, caption.c_str());
+  } else {
+    KeepCaption(hWnd, forms::WindowText(hWnd));
   }
   ApplyTitleBarStyle(hWnd, show, controlBox, maxButton, minButton);
 }
@@ -190,15 +213,11 @@ void ShowTitleBar(HWND hWnd, bool show, bool controlBox, bool maxButton, bool mi
 void ShowTitleBar(Form& form, bool show) {
   HWND hWnd = form.hWnd();
   if (!hWnd) return;
-  auto& saved = SavedFormCaptions();
   if (show) {
-    auto it = saved.find(&form);
-    if (it != saved.end()) {
-      form.SetCaption(it->second);
-      saved.erase(it);
-    }
-  } else if (!saved.count(&form)) {
-    saved[&form] = form.Caption();
+    std::wstring caption;
+    if (TakeCaption(hWnd, caption)) form.SetCaption(caption);
+  } else {
+    KeepCaption(hWnd, form.Caption());
   }
   ApplyTitleBarStyle(hWnd, show, form.ControlBox(), form.MaxButton(), form.MinButton());
 }
@@ -305,12 +324,18 @@ void SetTopMost(HWND hWnd, bool onTop) {
   SetWindowPos(hWnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+namespace {
+ULONGLONG (*waitClock)() = GetTickCount64;
+}  // namespace
+
+void SetWaitClock(ULONGLONG (*clock)()) { waitClock = clock ? clock : GetTickCount64; }
+
 void Wait(long milliseconds) {
   if (milliseconds <= 0) return;
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+  const ULONGLONG deadline = waitClock() + static_cast<ULONGLONG>(milliseconds);
   for (;;) {
     if (!PumpPendingMessages()) return;
-    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG now = waitClock();
     if (now >= deadline) return;
     // Sleep until a message arrives or the time is up.
     MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,

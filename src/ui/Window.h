@@ -53,6 +53,9 @@ long FormHeightForClient(forms::Form& form, long clientHeight);
 void SetTopMost(HWND hWnd, bool onTop);
 // Waits the given time on the monotonic clock while processing window messages.
 void Wait(long milliseconds);
+// The clock Wait measures with, in milliseconds; null puts the system's back.
+// Tests put their own in.
+void SetWaitClock(ULONGLONG (*clock)());
 void ActivateWindow(HWND hWnd);
 
 // disable = true saves the Enabled state of every control of the form and disables

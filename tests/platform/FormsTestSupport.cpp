@@ -1,6 +1,10 @@
 #include "FormsTestSupport.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
+
+#include "base/Handles.h"
 
 namespace forms_test {
 
@@ -29,35 +33,60 @@ COLORREF ScreenPixel(HWND hwnd, int x, int y) {
   return c;
 }
 
+::testing::AssertionResult ShownAs(COLORREF shown, COLORREF drawn) {
+  ScopedWindowDC screen(nullptr);
+  const int depth = GetDeviceCaps(screen.get(), BITSPIXEL);
+  const int slack = depth >= 24 ? 0 : depth >= 15 ? 8 : 64;  // bits kept per channel: 8, 5 or 6, fewer
+  const int channels[3][2] = {{GetRValue(shown), GetRValue(drawn)},
+                              {GetGValue(shown), GetGValue(drawn)},
+                              {GetBValue(shown), GetBValue(drawn)}};
+  for (const auto& c : channels)
+    if (std::abs(c[0] - c[1]) > slack)
+      return ::testing::AssertionFailure() << std::hex << "shown 0x" << shown << ", drawn 0x" << drawn
+                                           << std::dec << " at " << depth << " bits per pixel";
+  return ::testing::AssertionSuccess();
+}
+
+void PlaceOutOfTheWay(forms::FormArgs& design, int clientWidth, int clientHeight) {
+  // Room for a frame, a caption and a menu bar on top of the client area.
+  design.Left = std::max(0, GetSystemMetrics(SM_CXSCREEN) - clientWidth - 40);
+  design.Top = std::max(0, GetSystemMetrics(SM_CYSCREEN) - clientHeight - 80);
+  design.ExStyle |= WS_EX_TOPMOST;
+  design.StartUpPosition = forms::vbStartUpManual;
+}
+
+namespace {
+
+// A 32-bit bitmap, whatever the screen's depth.
+ScopedBitmap Dib32(int w, int h) {
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  return ScopedBitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
+}  // namespace
+
 COLORREF PrintedPixel(HWND hwnd, int x, int y) {
   RECT r;
   GetClientRect(hwnd, &r);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, r.right, r.bottom);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
-  COLORREF c = GetPixel(mem, x, y);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  return c;
+  ScopedMemoryDC mem(nullptr);
+  ScopedBitmap bmp = Dib32(r.right, r.bottom);
+  ScopedSelect select(mem.get(), bmp.get());
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem.get()), PRF_CLIENT);
+  return GetPixel(mem.get(), x, y);
 }
 
 forms::Picture SolidPicture(int w, int h, COLORREF color) {
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  RECT r{0, 0, w, h};
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(mem, &r, brush);
-  DeleteObject(brush);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  return forms::Picture::FromBitmap(bmp, true);
+  ScopedBitmap bmp = Dib32(w, h);
+  {
+    ScopedMemoryDC mem(nullptr);
+    ScopedSelect select(mem.get(), bmp.get());
+    RECT r{0, 0, w, h};
+    ScopedBrush brush(CreateSolidBrush(color));
+    FillRect(mem.get(), &r, brush.get());
+  }
+  return forms::Picture::FromBitmap(bmp.release(), true);
 }
 
 bool SaveWindowShot(HWND hwnd, const std::wstring& path) {

@@ -1,6 +1,7 @@
 // Helpers of the forms tests: pumping messages until something happened,
 // reading pixels off the screen, and saving a window's picture.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -16,6 +17,12 @@ bool PumpUntil(const std::function<bool()>& done, int maxMs = 3000);
 void PumpFor(int ms);
 // The colour on screen at a client point of a window (after repainting it).
 COLORREF ScreenPixel(HWND hwnd, int x, int y);
+// Whether a colour read off the screen is the one drawn, within what the
+// screen's depth keeps of a colour (exact at 24 and 32 bits per pixel).
+::testing::AssertionResult ShownAs(COLORREF shown, COLORREF drawn);
+// Places a form of that client size near the lower right corner of the screen,
+// whatever its size, away from other test programs' windows; on top of them.
+void PlaceOutOfTheWay(forms::FormArgs& design, int clientWidth, int clientHeight);
 // The colour a window paints at a client point when asked for WM_PRINTCLIENT.
 COLORREF PrintedPixel(HWND hwnd, int x, int y);
 // A solid-colour bitmap picture.

@@ -90,20 +90,32 @@ TEST(SubclassTable, TenSlotsThenError999AndTheOthersKeepWorking) {
   EXPECT_EQ(h[10]->events.Slot(), 4);
 }
 
-TEST(SubclassTable, ReleasedSlotAnswersZeroAndADestroyedWindowGivesItsSlotBack) {
-  PlainWindow w;
-  WNDPROC entry;
-  {
-    CFormEvents events;
-    ASSERT_TRUE(events.HookWindow(w.h));
-    entry = SubclassTable[events.Slot()].NewProc;
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(w.h, GWLP_WNDPROC)), entry);
+TEST(SubclassTable, HooksReleasedInAnyOrderKeepTheWindowsProcedureAndADestroyedWindowGivesItsSlotBack) {
+  const wchar_t* orders[] = {L"first in, first out", L"last in, first out"};
+  for (bool firstOutFirst : {true, false}) {
+    PlainWindow w;
+    const LONG_PTR ownProc = GetWindowLongPtrW(w.h, GWLP_WNDPROC);
+    auto a = std::make_unique<CFormEvents>(), b = std::make_unique<CFormEvents>();
+    int compactedB = 0;
+    b->CompactingMemory = [&] { compactedB++; };
+    ASSERT_TRUE(a->HookWindow(w.h));
+    ASSERT_TRUE(b->HookWindow(w.h));
+    (firstOutFirst ? a : b).reset();
+    // The hook left standing still raises its events, and text and everything
+    // else still reach the window's own procedure.
+    SendMessageW(w.h, WM_COMPACTING, 0, 0);
+    EXPECT_EQ(compactedB, firstOutFirst ? 1 : 0) << orders[!firstOutFirst];
+    EXPECT_TRUE(SetWindowTextW(w.h, L"still here"));
+    wchar_t text[32] = {};
+    GetWindowTextW(w.h, text, 32);
+    EXPECT_STREQ(text, L"still here") << orders[!firstOutFirst];
+    w.seen.clear();
+    SendMessageW(w.h, WM_APP + 7, 0, 0);
+    EXPECT_TRUE(w.Saw(WM_APP + 7)) << orders[!firstOutFirst];
+    a.reset();
+    b.reset();
+    EXPECT_EQ(GetWindowLongPtrW(w.h, GWLP_WNDPROC), ownProc);
   }
-  // The object's end put the old procedure back.
-  EXPECT_NE(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(w.h, GWLP_WNDPROC)), entry);
-  w.seen.clear();
-  EXPECT_EQ(CallWindowProcW(entry, w.h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), 0);
-  EXPECT_TRUE(w.seen.empty());
 
   CFormEvents events;
   {

@@ -188,6 +188,19 @@ TEST(TitleBarOnForms, CaptionAndButtonsComeBackFromTheForm) {
   form.Unload();
 }
 
+TEST(TitleBarOnForms, AKeptCaptionGoesWithTheWindow) {
+  Form form(L"frmReloaded", FormArgs{.Caption = L"before"});
+  ASSERT_TRUE(form.Load());
+  ShowTitleBar(form, false);
+  form.SetCaption(L"after");
+  form.Unload();
+  ASSERT_TRUE(form.Load());
+  ShowTitleBar(form, false);
+  ShowTitleBar(form, true);
+  EXPECT_EQ(form.Caption(), L"after");  // not the caption kept from the window before
+  form.Unload();
+}
+
 TEST(AnimateBounds, MinusOneKeepsAndCentreKeepsTheMiddle) {
   VisualDialog form;
   ASSERT_TRUE(form.Load());

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
 #include <vector>
 
 #include "PlainWindow.h"
@@ -152,20 +151,32 @@ TEST(TitleBar, ShowingWithNothingSavedLeavesTheCaptionAlone) {
   EXPECT_NE(GetWindowLongPtrW(untitled.h, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
 }
 
-TEST(WindowHelpers, WaitProcessesMessagesWithoutSpinning) {
+namespace {
+
+// A clock for Wait that moves 100 ms at each reading and posts a message each
+// time, so the wait wakes at once instead of sleeping.
+HWND clockWindow = nullptr;
+int clockReads = 0;
+ULONGLONG SteppingClock() {
+  PostMessageW(clockWindow, WM_APP + 1, 0, 0);
+  return 5000 + 100 * static_cast<ULONGLONG>(clockReads++);
+}
+
+}  // namespace
+
+TEST(WindowHelpers, WaitProcessesMessagesUntilItsClockPassesTheTime) {
   PlainWindow w;
-  PostMessageW(w.h, WM_APP + 1, 0, 0);
-  FILETIME c, e, k0, u0, k1, u1;
-  GetThreadTimes(GetCurrentThread(), &c, &e, &k0, &u0);
-  const ULONGLONG start = GetTickCount64();
+  clockWindow = w.h;
+  clockReads = 0;
+  SetWaitClock(SteppingClock);
   Wait(300);
-  const ULONGLONG waited = GetTickCount64() - start;
-  GetThreadTimes(GetCurrentThread(), &c, &e, &k1, &u1);
-  EXPECT_TRUE(w.Saw(WM_APP + 1));
-  EXPECT_GE(waited, 300u);
-  auto ticks = [](FILETIME f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
-  const uint64_t cpuMs = (ticks(k1) - ticks(k0) + ticks(u1) - ticks(u0)) / 10000;
-  EXPECT_LT(cpuMs, 240u);  // asleep most of the time: a polling loop would burn the whole wait
+  SetWaitClock(nullptr);
+  // The start, then 100, 200 and 300 ms later; each message but the last was processed.
+  EXPECT_EQ(clockReads, 4);
+  int processed = 0;
+  for (const SeenMessage& m : w.seen) processed += m.msg == WM_APP + 1;
+  EXPECT_EQ(processed, 3);
+  PumpMessages();
 
   // A quit request ends the wait and stays for the loop that owns it.
   PostQuitMessage(3);

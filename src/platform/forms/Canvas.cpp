@@ -20,46 +20,40 @@ void Fill(HDC dc, int w, int h, COLORREF back) {
 Canvas::~Canvas() { Release(); }
 
 void Canvas::Release() {
-  if (dc_) {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  if (bitmap_) DeleteObject(bitmap_);
-  dc_ = nullptr;
-  bitmap_ = nullptr;
-  old_ = nullptr;
+  selected_.reset();
+  bitmap_.reset();
+  dc_.reset();
+  w_ = h_ = 0;
 }
 
 void Canvas::EnsureSize(int w, int h, COLORREF back) {
   w = std::max(w, 1);
   h = std::max(h, 1);
   if (dc_ && w <= w_ && h <= h_) return;
-  int nw = std::max(w, w_), nh = std::max(h, h_);
-  HDC dc = CreateScreenCompatibleDC();
-  if (!dc) return;
+  const int nw = std::max(w, w_), nh = std::max(h, h_);
+  ScopedMemoryDC dc(nullptr);  // compatible with the screen
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDib32(nw, nh, &bits);
-  if (!bitmap) {
-    DeleteDC(dc);
-    return;
+  ScopedBitmap bitmap(CreateDib32(nw, nh, &bits));
+  if (!dc || !bitmap) return;
+  {
+    ScopedSelect into(dc.get(), bitmap.get());
+    Fill(dc.get(), nw, nh, back);
+    if (dc_) BitBlt(dc.get(), 0, 0, w_, h_, dc_.get(), 0, 0, SRCCOPY);
   }
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  Fill(dc, nw, nh, back);
-  if (dc_) BitBlt(dc, 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
   Release();
-  dc_ = dc;
-  bitmap_ = bitmap;
-  old_ = old;
+  dc_ = std::move(dc);
+  bitmap_ = std::move(bitmap);
+  selected_.emplace(dc_.get(), bitmap_.get());
   w_ = nw;
   h_ = nh;
 }
 
 void Canvas::Clear(COLORREF back) {
-  if (dc_) Fill(dc_, w_, h_, back);
+  if (dc_) Fill(dc_.get(), w_, h_, back);
 }
 
 void Canvas::CopyTo(HDC dc, int x, int y, int w, int h) const {
-  if (dc_) BitBlt(dc, x, y, w, h, dc_, 0, 0, SRCCOPY);
+  if (dc_) BitBlt(dc, x, y, w, h, dc_.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace forms

@@ -5,6 +5,9 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
+
+#include "base/Handles.h"
 #include "platform/forms/FormTypes.h"
 #include "platform/forms/Picture.h"
 
@@ -19,20 +22,21 @@ class Canvas {
 
   // Makes the surface at least w x h, keeping the content.
   void EnsureSize(int w, int h, COLORREF back);
-  HDC Dc() const { return dc_; }
+  HDC Dc() const { return dc_.get(); }
   int Width() const { return w_; }
   int Height() const { return h_; }
   // Fills the surface with a colour.
   void Clear(COLORREF back);
   // Copies (0, 0, w, h) of the surface to dc at (x, y).
   void CopyTo(HDC dc, int x, int y, int w, int h) const;
+  // Gives the surface and its drawing up; the next EnsureSize starts afresh.
+  void Release();
 
  private:
-  void Release();  // deselects and deletes the surface
-
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  // In this order, so the bitmap is deselected before it and its DC go.
+  ScopedMemoryDC dc_;
+  ScopedBitmap bitmap_;
+  std::optional<ScopedSelect> selected_;
   int w_ = 0, h_ = 0;
 };
 

@@ -109,6 +109,10 @@ void ComboBox::SetText(const std::wstring& text) {
   Raise(L"Change", OnChange);
 }
 
+bool ComboBox::KeepsKey(UINT key) const {
+  return (key == VK_RETURN || key == VK_ESCAPE) && hwnd_ && SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0);
+}
+
 bool ComboBox::HandleCommand(WORD code) {
   if (code == CBN_SELCHANGE) {
     Raise(L"Click", OnClick);

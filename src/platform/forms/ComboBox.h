@@ -30,6 +30,7 @@ class ComboBox : public Control {
   std::wstring Text() const;
   void SetText(const std::wstring& text);
   int Style() const { return design_.Style; }
+  bool KeepsKey(UINT key) const override;  // Enter and Escape, while the list is open
 
   // Click on a choice from the list; Change on an edit of the text.
   std::function<void()> OnChange;

@@ -32,8 +32,6 @@ void CommandButton::SetDefault(bool on) {
   if (hwnd_) SendMessageW(hwnd_, BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-void CommandButton::PerformClick() { Raise(L"Click", OnClick); }
-
 bool CommandButton::HandleCommand(WORD code) {
   if (code != BN_CLICKED) return false;
   PerformClick();

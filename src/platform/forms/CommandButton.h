@@ -22,8 +22,9 @@ class CommandButton : public Control {
   void SetDefault(bool on);
   bool Cancel() const { return cancel_; }
   void SetCancel(bool on) { cancel_ = on; }
-  // Raises Click as a press of the button would.
-  void PerformClick();
+  bool PressedByEnter() const override { return true; }
+  bool IsDefaultButton() const override { return default_; }
+  bool IsCancelButton() const override { return cancel_; }
 
   Args CurrentArgs() const;
   Control& LoadClone(int index) const override;

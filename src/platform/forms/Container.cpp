@@ -209,69 +209,73 @@ bool Container::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
     case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-    case WM_MOUSEMOVE: {
-      int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-      int shift = ShiftState();
-      bool down = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
-      bool dbl = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
-      bool up = msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP;
-      Control* target = mouseTarget_;
-      if (!target && GetCapture() != hwnd) target = HitTest(x, y);
-      if (target && !target->Enabled()) target = nullptr;
-      if ((down || dbl) && GetCapture() != hwnd) {
-        SetCapture(hwnd);
-        mouseTarget_ = target;
-      }
-      int button = msg == WM_MOUSEMOVE ? ButtonsHeld(wp) : ButtonOf(msg);
-      int tx = target ? x - target->Left() : x, ty = target ? y - target->Top() : y;
-      bool click = false;
-      if (down && button == vbLeftButton) {
-        pressed_ = target;
-        pressedSelf_ = target == nullptr;
-      } else if ((up || dbl) && button == vbLeftButton) {
-        // A click needs the button released over what it was pressed on.
-        POINT pt{x, y};
-        RECT client{};
-        GetClientRect(hwnd, &client);
-        RECT bounds = target ? target->Bounds() : client;
-        click = up && PtInRect(&bounds, pt) &&
-                (target ? pressed_ == target : pressedSelf_ && (!HitTest(x, y) || !HitTest(x, y)->Enabled()));
-        pressed_ = nullptr;
-        pressedSelf_ = false;
-      }
-      if (up && (wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == hwnd) {
-        mouseTarget_ = nullptr;
-        ReleaseCapture();
-      }
-      // Handlers may unload the target or this container: check before each next step.
-      std::weak_ptr<int> alive = life_;
-      auto targetAlive = [&] {
-        return !alive.expired() &&
-               std::find(windowless_.begin(), windowless_.end(), target) != windowless_.end();
-      };
-      if (target) {
-        if (down || (dbl && button != vbLeftButton))
-          Raise(L"MouseDown", target->OnMouseDown, button, shift, tx, ty);
-        else if (up)
-          Raise(L"MouseUp", target->OnMouseUp, button, shift, tx, ty);
-        else if (dbl)
-          Raise(L"DblClick", target->OnDblClick);
-        else
-          Raise(L"MouseMove", target->OnMouseMove, button, shift, tx, ty);
-        if (click && targetAlive()) Raise(L"Click", target->OnClick);
-      } else {
-        UINT kind = (down || (dbl && button != vbLeftButton)) ? WM_LBUTTONDOWN
-                    : up                                     ? WM_LBUTTONUP
-                    : dbl                                    ? WM_LBUTTONDBLCLK
-                                                             : WM_MOUSEMOVE;
-        RaiseOwnMouse(kind, button, shift, tx, ty);
-        if (click && !alive.expired() && hWnd() == hwnd) RaiseOwnMouse(kClick, button, shift, tx, ty);
-      }
+    case WM_MOUSEMOVE:
+      RouteMouse(hwnd, msg, wp, lp);
       result = 0;
       return true;
-    }
   }
   return false;
+}
+
+
+void Container::RouteMouse(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+  int shift = ShiftState();
+  bool down = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
+  bool dbl = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+  bool up = msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP;
+  Control* target = mouseTarget_;
+  if (!target && GetCapture() != hwnd) target = HitTest(x, y);
+  if (target && !target->Enabled()) target = nullptr;
+  if ((down || dbl) && GetCapture() != hwnd) {
+    SetCapture(hwnd);
+    mouseTarget_ = target;
+  }
+  int button = msg == WM_MOUSEMOVE ? ButtonsHeld(wp) : ButtonOf(msg);
+  int tx = target ? x - target->Left() : x, ty = target ? y - target->Top() : y;
+  bool click = false;
+  if (down && button == vbLeftButton) {
+    pressed_ = target;
+    pressedSelf_ = target == nullptr;
+  } else if ((up || dbl) && button == vbLeftButton) {
+    // A click needs the button released over what it was pressed on.
+    POINT pt{x, y};
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    RECT bounds = target ? target->Bounds() : client;
+    click = up && PtInRect(&bounds, pt) &&
+            (target ? pressed_ == target : pressedSelf_ && (!HitTest(x, y) || !HitTest(x, y)->Enabled()));
+    pressed_ = nullptr;
+    pressedSelf_ = false;
+  }
+  if (up && (wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == hwnd) {
+    mouseTarget_ = nullptr;
+    ReleaseCapture();
+  }
+  // Handlers may unload the target or this container: check before each next step.
+  std::weak_ptr<int> alive = life_;
+  auto targetAlive = [&] {
+    return !alive.expired() &&
+           std::find(windowless_.begin(), windowless_.end(), target) != windowless_.end();
+  };
+  if (target) {
+    if (down || (dbl && button != vbLeftButton))
+      Raise(L"MouseDown", target->OnMouseDown, button, shift, tx, ty);
+    else if (up)
+      Raise(L"MouseUp", target->OnMouseUp, button, shift, tx, ty);
+    else if (dbl)
+      Raise(L"DblClick", target->OnDblClick);
+    else
+      Raise(L"MouseMove", target->OnMouseMove, button, shift, tx, ty);
+    if (click && targetAlive()) Raise(L"Click", target->OnClick);
+  } else {
+    UINT kind = (down || (dbl && button != vbLeftButton)) ? WM_LBUTTONDOWN
+                : up                                     ? WM_LBUTTONUP
+                : dbl                                    ? WM_LBUTTONDBLCLK
+                                                         : WM_MOUSEMOVE;
+    RaiseOwnMouse(kind, button, shift, tx, ty);
+    if (click && !alive.expired() && hWnd() == hwnd) RaiseOwnMouse(kClick, button, shift, tx, ty);
+  }
 }
 
 }  // namespace forms

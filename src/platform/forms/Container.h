@@ -61,6 +61,10 @@ class Container {
   void PaintClient(HDC dc, const RECT& area);
   // Shared message handling of forms and picture boxes; true when handled.
   bool RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // The mouse messages of the container's window: to the windowless control under
+  // the mouse (or holding it since the button went down), else to the container;
+  // a press and release over the same target adds Click.
+  void RouteMouse(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   // Mouse events of the container itself (kind: WM_LBUTTONDOWN, ...).
   virtual void RaiseOwnMouse(UINT msg, int button, int shift, int x, int y) = 0;
   virtual const Picture* BackPicture() const { return nullptr; }

@@ -165,8 +165,6 @@ Control::~Control() {
     InvalidateInContainer();
   }
   ControlAccess::DestroyWindowOf(*this);
-  if (hfont_) DeleteObject(hfont_);
-  if (backBrush_) DeleteObject(backBrush_);
 }
 
 const wchar_t* Control::TypeName() const {
@@ -234,11 +232,15 @@ HWND Control::CreateChild(const wchar_t* className, const std::wstring& text, DW
 
 bool Control::HandleOwnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
+void Control::PerformClick() { Raise(L"Click", OnClick); }
+
+Control* Control::Enclosing() const { return container_ ? container_->AsControl() : nullptr; }
+
 HBRUSH Control::HandleCtlColor(HDC dc) {
   SetTextColor(dc, ResolveColor(enabled_ ? foreColor_ : SysColor(COLOR_GRAYTEXT)));
   SetBkColor(dc, ResolveColor(backColor_));
-  if (!backBrush_) backBrush_ = CreateSolidBrush(ResolveColor(backColor_));
-  return backBrush_;
+  if (!backBrush_) backBrush_.reset(CreateSolidBrush(ResolveColor(backColor_)));
+  return backBrush_.get();
 }
 
 void Control::SetContainer(forms::Container* container) {
@@ -319,10 +321,7 @@ void Control::SetToolTipText(const std::wstring& text) {
 
 void Control::SetBackColor(Color color) {
   backColor_ = color;
-  if (backBrush_) {
-    DeleteObject(backBrush_);
-    backBrush_ = nullptr;
-  }
+  backBrush_.reset();
   Refresh();
 }
 
@@ -338,10 +337,10 @@ void Control::SetFont(const FontSpec& font) {
 
 void Control::ApplyFont() {
   if (!HasGeometry()) return;
-  HFONT old = hfont_;
-  hfont_ = CreateFontFromSpec(font_);
-  if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(hfont_), TRUE);
-  if (old) DeleteObject(old);
+  // The window lets go of the old font before it is deleted.
+  ScopedFont font(CreateFontFromSpec(font_));
+  if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  hfont_ = std::move(font);
   if (IsWindowless()) InvalidateInContainer();
 }
 

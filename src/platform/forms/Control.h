@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "base/Handles.h"
 #include "platform/forms/FormTypes.h"
 
 namespace forms {
@@ -85,7 +86,7 @@ class Control {
   void SetForeColor(Color color);
   const FontSpec& Font() const { return font_; }
   void SetFont(const FontSpec& font);
-  HFONT FontHandle() const { return hfont_; }
+  HFONT FontHandle() const { return hfont_.get(); }
 
   // The text shown by the control, for the kinds that have one (buttons,
   // check boxes, labels, menus); a text box's Text is not a caption.
@@ -109,6 +110,20 @@ class Control {
   // Loads a new element of this control's array at index, with this
   // control's current properties, hidden (ControlArray::Load calls this).
   virtual Control& LoadClone(int index) const = 0;
+
+  // What the form's keyboard handling asks of a control, whatever its kind.
+  // Whether the focused control keeps Enter or Escape for itself (a multi-line
+  // text box, an open combo box list) rather than the form's buttons taking it.
+  virtual bool KeepsKey(UINT /*key*/) const { return false; }
+  // Whether Enter on the focused control presses it (a command button).
+  virtual bool PressedByEnter() const { return false; }
+  // Whether Enter (Default) or Escape (Cancel) anywhere on the form presses it.
+  virtual bool IsDefaultButton() const { return false; }
+  virtual bool IsCancelButton() const { return false; }
+  // Raises Click as a press of the control would.
+  virtual void PerformClick();
+  // The control this one sits in (its picture box, or a menu's parent item), or none.
+  virtual Control* Enclosing() const;
 
   // Events.
   std::function<void()> OnClick, OnDblClick, OnGotFocus, OnLostFocus;
@@ -153,8 +168,8 @@ class Control {
   std::wstring tag_, toolTip_;
   Color backColor_, foreColor_;
   FontSpec font_;
-  HFONT hfont_ = nullptr;
-  HBRUSH backBrush_ = nullptr;
+  ScopedFont hfont_;
+  ScopedBrush backBrush_;  // made on the first WM_CTLCOLOR*, dropped when the colour changes
   HWND hwnd_ = nullptr;
 };
 

@@ -7,7 +7,6 @@
 #include "platform/forms/FormsInternal.h"
 #include "platform/forms/MessageLoop.h"
 #include "platform/forms/PictureBox.h"
-#include "platform/forms/TextBox.h"
 #include "platform/forms/Timer.h"
 #include "services/MessagePump.h"
 
@@ -159,11 +158,14 @@ void Form::Teardown() {
   order_.clear();
   arrays_.clear();
   topMenus_.clear();
+  menus_.clear();
+  timers_.clear();
   // The menus took themselves out of the bar; an attached bar goes with the window.
   if (menuBar_ && !(hwnd_ && GetMenu(hwnd_) == menuBar_)) DestroyMenu(menuBar_);
   menuBar_ = nullptr;
   toolTip_ = nullptr;  // owned by the window
   windowless_.clear();
+  canvas_.Release();  // the drawing goes with the window
   mouseTarget_ = pressed_ = nullptr;
   auto& loaded = Loaded();
   loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
@@ -187,15 +189,8 @@ bool Form::UnloadControl(Control& control) {
   if (std::find(order_.begin(), order_.end(), &control) == order_.end()) return false;
   // The control with everything inside it (contents, submenus), latest first.
   auto inside = [&control](Control* c) {
-    for (Control* p = c; p;) {
+    for (Control* p = c; p; p = p->Enclosing())
       if (p == &control) return true;
-      if (auto* m = dynamic_cast<Menu*>(p)) {
-        p = m->Parent();
-      } else {
-        Container* k = p->Container();
-        p = k ? k->AsControl() : nullptr;
-      }
-    }
     return false;
   };
   std::vector<Control*> doomed;
@@ -262,8 +257,8 @@ Menu* Form::MenuAt(HMENU menu, int position) const {
   if (menu == menuBar_) {
     items = &topMenus_;
   } else {
-    for (Control* c : order_)
-      if (auto* m = dynamic_cast<Menu*>(c); m && m->SubMenu() == menu) items = &m->Items();
+    for (Menu* m : menus_)
+      if (m->SubMenu() == menu) items = &m->Items();
   }
   if (!items) return nullptr;
   int pos = 0;
@@ -277,8 +272,8 @@ Menu* Form::MenuAt(HMENU menu, int position) const {
 Menu* Form::MenuFromCommand(UINT id) const {
   std::vector<HMENU> menus;
   if (menuBar_) menus.push_back(menuBar_);
-  for (Control* c : order_)
-    if (auto* m = dynamic_cast<Menu*>(c); m && m->SubMenu()) menus.push_back(m->SubMenu());
+  for (Menu* m : menus_)
+    if (m->SubMenu()) menus.push_back(m->SubMenu());
   for (HMENU h : menus) {
     int n = GetMenuItemCount(h);
     for (int i = 0; i < n; ++i) {
@@ -312,17 +307,23 @@ void Form::PopupMenu(Menu& menu, int x, int y) {
   if (id) DispatchMenuCommand(id);
 }
 
-CommandButton* Form::DefaultButton() const {
+Control* Form::DefaultButton() const {
   for (Control* c : order_)
-    if (auto* b = dynamic_cast<CommandButton*>(c); b && b->Default()) return b;
+    if (c->IsDefaultButton()) return c;
   return nullptr;
 }
 
-CommandButton* Form::CancelButton() const {
+Control* Form::CancelButton() const {
   for (Control* c : order_)
-    if (auto* b = dynamic_cast<CommandButton*>(c); b && b->Cancel()) return b;
+    if (c->IsCancelButton()) return c;
   return nullptr;
 }
+
+void Form::Delist(Menu* menu) { menus_.erase(std::remove(menus_.begin(), menus_.end(), menu), menus_.end()); }
+
+void Form::Enlist(Timer* timer) { timers_[timer->TimerId()] = timer; }
+
+void Form::Delist(Timer* timer) { timers_.erase(timer->TimerId()); }
 
 // ---- showing ----
 
@@ -540,9 +541,8 @@ bool Form::ClickMenuShortcut(const MSG& msg) {
   int shift = ShiftState();
   if (msg.message == WM_SYSKEYDOWN && (msg.lParam & (1 << 29))) shift |= vbAltMask;  // Alt held with the key
   UINT key = static_cast<UINT>(msg.wParam);
-  for (Control* c : order_) {
-    auto* m = dynamic_cast<Menu*>(c);
-    if (m && m->Enabled() && m->HasShortcut(key, shift)) {
+  for (Menu* m : menus_) {
+    if (m->Enabled() && m->HasShortcut(key, shift)) {
       m->PerformClick();
       return true;
     }
@@ -572,27 +572,22 @@ bool Form::PreTranslate(MSG& msg) {
   }
   Control* focus = ControlFromHwnd(msg.hwnd);
   if (!focus && msg.hwnd) focus = ControlFromHwnd(GetParent(msg.hwnd));  // the edit inside a combo box
-  // An open combo box list keeps Enter and Escape for itself.
-  auto comboListOpen = [focus] {
-    return focus && focus->Kind() == ControlKind::ComboBox && SendMessageW(focus->hWnd(), CB_GETDROPPEDSTATE, 0, 0);
-  };
-  auto clickIfUsable = [](CommandButton* b) {
+  const UINT key = static_cast<UINT>(msg.wParam);
+  auto clickIfUsable = [](Control* b) {
     if (!b || !b->Visible() || !b->Enabled() || !b->hWnd()) return false;
     b->PerformClick();
     return true;
   };
-  switch (msg.wParam) {
-    case VK_RETURN: {
-      if (auto* b = dynamic_cast<CommandButton*>(focus)) {
-        b->PerformClick();
+  switch (key) {
+    case VK_RETURN:
+      if (focus && focus->PressedByEnter()) {
+        focus->PerformClick();
         return true;
       }
-      if (auto* t = dynamic_cast<TextBox*>(focus); t && (GetWindowLongW(t->hWnd(), GWL_STYLE) & ES_MULTILINE)) return false;
-      if (comboListOpen()) return false;
+      if (focus && focus->KeepsKey(key)) return false;
       return clickIfUsable(DefaultButton());
-    }
     case VK_ESCAPE:
-      if (comboListOpen()) return false;
+      if (focus && focus->KeepsKey(key)) return false;
       return clickIfUsable(CancelButton());
     case VK_TAB:
       if (GetKeyState(VK_CONTROL) < 0 || msg.hwnd == hwnd_) return false;
@@ -661,11 +656,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       Raise(L"Activate", OnActivate);
       return 0;
     case WM_TIMER:
-      for (Control* c : order_)
-        if (auto* t = dynamic_cast<Timer*>(c); t && t->TimerId() == wp) {
-          t->Tick();
-          return 0;
-        }
+      if (auto t = timers_.find(static_cast<UINT_PTR>(wp)); t != timers_.end()) {
+        t->second->Tick();
+        return 0;
+      }
       break;
     case WM_COMMAND:
       if (lp == 0 && HIWORD(wp) <= 1) {

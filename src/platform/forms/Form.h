@@ -5,8 +5,8 @@
 // and every control; nothing reloads a form implicitly.
 // Geometry is in pixels (outer Left/Top/Width/Height, client ScaleWidth/
 // ScaleHeight); the twips helpers of FormTypes.h convert where needed.
-// The window procedure may be subclassed (GWLP_WNDPROC) by a hook that
-// passes the messages it does not consume to the previous procedure.
+// The window may be subclassed (SetWindowSubclass) by a hook that passes the
+// messages it does not consume on along the chain.
 #pragma once
 #include <windows.h>
 
@@ -42,6 +42,8 @@ struct FormArgs {
   std::wstring Tag;
   DWORD ExStyle = 0;  // extra extended styles (e.g. WS_EX_TOOLWINDOW)
 };
+
+class Timer;
 
 class Form : public Container {
  public:
@@ -152,8 +154,9 @@ class Form : public Container {
   Menu* MenuFromCommand(UINT id) const;
   Menu* MenuAt(HMENU menu, int position) const;
 
-  CommandButton* DefaultButton() const;
-  CommandButton* CancelButton() const;
+  // The button Enter (Default) or Escape (Cancel) presses, or none.
+  Control* DefaultButton() const;
+  Control* CancelButton() const;
 
   // Events.
   std::function<void()> OnLoad, OnResize, OnActivate, OnDeactivate, OnClick, OnDblClick;
@@ -193,6 +196,10 @@ class Form : public Container {
   UINT NextMenuId() { return nextMenuId_++; }
   void UpdateToolTip(Control& control);  // the plain tooltip of a control
   std::vector<Menu*>& TopMenus() { return topMenus_; }
+  void Enlist(Menu* menu) { menus_.push_back(menu); }
+  void Delist(Menu* menu);
+  void Enlist(Timer* timer);
+  void Delist(Timer* timer);
   void Teardown();  // objects of a window that is gone
   bool ClickMenuShortcut(const MSG& msg);  // raises the Click of the enabled item whose shortcut the key is
 
@@ -202,11 +209,15 @@ class Form : public Container {
   HMENU menuBar_ = nullptr;
   bool modal_ = false;
   bool unloading_ = false;
+  // Lists the controls keep of themselves; declared before the controls, which
+  // leave them as they go.
+  std::vector<Menu*> topMenus_;
+  std::vector<Menu*> menus_;           // every menu item, in creation order
+  std::map<UINT_PTR, Timer*> timers_;  // by their timer ID on the form's window
   std::vector<std::unique_ptr<Control>> owned_;
   std::vector<Control*> order_;
   std::map<std::wstring, std::unique_ptr<ControlArrayBase>> arrays_;
   UINT nextMenuId_ = 0x1000;
-  std::vector<Menu*> topMenus_;
   HWND toolTip_ = nullptr;
   HWND focus_ = nullptr;  // control focused when the form was deactivated
   bool loadedFully_ = false, shownOnce_ = false;

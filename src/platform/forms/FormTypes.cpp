@@ -2,13 +2,14 @@
 
 #include <cmath>
 
+#include "base/Handles.h"
+
 namespace forms {
 
 namespace {
 int ScreenDpi(int index) {
-  HDC dc = GetDC(nullptr);
-  int dpi = dc ? GetDeviceCaps(dc, index) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
+  ScopedWindowDC screen(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen.get(), index) : 96;
   return dpi > 0 ? dpi : 96;
 }
 FaultSink& Sink() {

@@ -55,15 +55,14 @@ void Label::SetFontSize(float points) {
 }
 
 void Label::FitToText() {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, hfont_);
+  ScopedWindowDC screen(nullptr);
+  HDC dc = screen.get();
+  ScopedSelect font(dc, hfont_.get());
   RECT r{0, 0, design_.WordWrap && width_ > 0 ? width_ : 0, 0};
   UINT flags = DT_CALCRECT | (design_.WordWrap && width_ > 0 ? DT_WORDBREAK : DT_SINGLELINE);
   if (!design_.UseMnemonic) flags |= DT_NOPREFIX;
   std::wstring text = caption_.empty() ? L" " : caption_;
   DrawTextW(dc, text.c_str(), -1, &r, flags);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   int border = design_.BorderStyle ? 2 : 0;
   Move(left_, top_, design_.WordWrap && width_ > 0 ? width_ : r.right + border, r.bottom + border);
 }
@@ -78,7 +77,7 @@ void Label::Paint(HDC dc) {
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     InflateRect(&r, -1, -1);
   }
-  ScopedSelect font(dc, hfont_);
+  ScopedSelect font(dc, hfont_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ResolveColor(enabled_ ? foreColor_ : SysColor(COLOR_GRAYTEXT)));
   UINT flags = design_.Alignment == vbRightJustify ? DT_RIGHT : design_.Alignment == vbCenter ? DT_CENTER : DT_LEFT;

@@ -69,6 +69,7 @@ Menu::Menu(Form& form, const Args& args)
       shortcut_(args.Shortcut),
       checked_(args.Checked),
       parent_(args.Parent) {
+  form_.Enlist(this);
   ReadShortcut();
 }
 
@@ -84,6 +85,7 @@ void Menu::ReadShortcut() {
 std::wstring Menu::NativeText() const { return shortcut_.empty() ? caption_ : caption_ + L"\t" + shortcut_; }
 
 Menu::~Menu() {
+  form_.Delist(this);
   RemoveNative();
   if (parent_)
     parent_->RemoveChild(this);
@@ -217,8 +219,6 @@ void Menu::SetVisible(bool visible) {
   else
     RemoveNative();
 }
-
-void Menu::PerformClick() { Raise(L"Click", OnClick); }
 
 Menu::Args Menu::CurrentArgs() const {
   Args a;

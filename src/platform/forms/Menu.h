@@ -59,8 +59,7 @@ class Menu : public Control {
   int Position() const;
   // The command ID the item was given (the native menu may renumber it).
   UINT CommandId() const { return id_; }
-  // Raises Click as choosing the item would.
-  void PerformClick();
+  Control* Enclosing() const override { return parent_; }
 
   Args CurrentArgs() const;
   Control& LoadClone(int index) const override;

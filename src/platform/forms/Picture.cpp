@@ -15,25 +15,19 @@ namespace forms {
 
 struct Picture::Bitmap {
   HBITMAP handle = nullptr;
-  bool own = true;
+  ScopedBitmap owned;  // the handle when the picture owns it
   int width = 0, height = 0;
   bool alpha = false;
-  ~Bitmap() {
-    if (own && handle) DeleteObject(handle);
-  }
 };
 
 Picture Picture::FromBitmap(HBITMAP bitmap, bool own, bool premultipliedAlpha) {
   Picture picture;
-  if (!bitmap) return picture;
+  ScopedBitmap taken(own ? bitmap : nullptr);
   BITMAP info{};
-  if (!GetObjectW(bitmap, sizeof(info), &info)) {
-    if (own) DeleteObject(bitmap);
-    return picture;
-  }
+  if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info)) return picture;
   auto b = std::make_shared<Bitmap>();
   b->handle = bitmap;
-  b->own = own;
+  b->owned = std::move(taken);
   b->width = info.bmWidth;
   b->height = std::abs(info.bmHeight);
   b->alpha = premultipliedAlpha && info.bmBitsPixel == 32;
@@ -85,10 +79,10 @@ namespace {
 
 // Makes a picture of 32-bit top-down pixels with pre-multiplied alpha; it is
 // drawn blended only when some pixel is not opaque.
-Picture FromPremultiplied(HBITMAP dib, const uint8_t* px, size_t count) {
+Picture FromPremultiplied(ScopedBitmap dib, const uint8_t* px, size_t count) {
   bool translucent = false;
   for (size_t i = 0; i < count && !translucent; ++i) translucent = px[i * 4 + 3] != 255;
-  return Picture::FromBitmap(dib, true, translucent);
+  return Picture::FromBitmap(dib.release(), true, translucent);
 }
 
 Picture LoadPng(const std::wstring& path) {
@@ -98,16 +92,13 @@ Picture LoadPng(const std::wstring& path) {
   int w = b.Header.biWidth, h = std::abs(b.Header.biHeight);
   if (w <= 0 || h <= 0 || b.Bits.empty()) return {};
   void* bits = nullptr;
-  HBITMAP dib = CreateDib32(w, h, &bits);
+  ScopedBitmap dib(CreateDib32(w, h, &bits));
   if (!dib) return {};
   auto* out = static_cast<uint8_t*>(bits);
   if (b.Header.biBitCount == 32) {
     // Bottom-up rows with straight alpha into top-down pre-multiplied rows.
     size_t stride = static_cast<size_t>(w) * 4;
-    if (b.Bits.size() < stride * h) {
-      DeleteObject(dib);
-      return {};
-    }
+    if (b.Bits.size() < stride * h) return {};
     for (int y = 0; y < h; ++y) {
       const uint8_t* src = b.Bits.data() + stride * (h - 1 - y);
       uint8_t* dst = out + stride * y;
@@ -117,53 +108,44 @@ Picture LoadPng(const std::wstring& path) {
         dst[x * 4 + 3] = a;
       }
     }
-    return FromPremultiplied(dib, out, static_cast<size_t>(w) * h);
+    return FromPremultiplied(std::move(dib), out, static_cast<size_t>(w) * h);
   }
   // Palette and 24-bit images: let GDI convert them into the 32-bit bitmap.
   std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + b.ColorTable.size() * sizeof(RGBQUAD));
   std::memcpy(info.data(), &b.Header, sizeof(BITMAPINFOHEADER));
   if (!b.ColorTable.empty())
     std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), b.ColorTable.data(), b.ColorTable.size() * sizeof(RGBQUAD));
-  HDC dc = GetDC(nullptr);
-  int rows = SetDIBits(dc, dib, 0, static_cast<UINT>(h), b.Bits.data(), reinterpret_cast<BITMAPINFO*>(info.data()),
-                       DIB_RGB_COLORS);
-  ReleaseDC(nullptr, dc);
-  if (rows <= 0) {
-    DeleteObject(dib);
-    return {};
-  }
-  return Picture::FromBitmap(dib, true, false);
+  ScopedWindowDC screen(nullptr);
+  const int rows = SetDIBits(screen.get(), dib.get(), 0, static_cast<UINT>(h), b.Bits.data(),
+                             reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+  if (rows <= 0) return {};
+  return Picture::FromBitmap(dib.release(), true, false);
 }
 
 // JPEG, GIF and the other formats of the system's imaging codecs.
 Picture LoadWithCodecs(const std::wstring& path) {
-  HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   Picture picture;
-  IWICImagingFactory* factory = nullptr;
-  IWICBitmapDecoder* decoder = nullptr;
-  IWICBitmapFrameDecode* frame = nullptr;
-  IWICBitmapSource* converted = nullptr;
-  UINT w = 0, h = 0;
-  if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                 reinterpret_cast<void**>(&factory))) &&
-      SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                   WICDecodeMetadataCacheOnDemand, &decoder)) &&
-      SUCCEEDED(decoder->GetFrame(0, &frame)) &&
-      SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame, &converted)) &&
-      SUCCEEDED(converted->GetSize(&w, &h)) && w > 0 && h > 0 && w <= 32767 && h <= 32767) {
-    void* bits = nullptr;
-    if (HBITMAP dib = CreateDib32(static_cast<int>(w), static_cast<int>(h), &bits)) {
-      UINT stride = w * 4;
-      if (SUCCEEDED(converted->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(bits))))
-        picture = FromPremultiplied(dib, static_cast<uint8_t*>(bits), static_cast<size_t>(w) * h);
-      else
-        DeleteObject(dib);
+  {
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICBitmapSource> converted;
+    UINT w = 0, h = 0;
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                   factory.PutVoid())) &&
+        SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                     WICDecodeMetadataCacheOnDemand, decoder.Put())) &&
+        SUCCEEDED(decoder->GetFrame(0, frame.Put())) &&
+        SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.Get(), converted.Put())) &&
+        SUCCEEDED(converted->GetSize(&w, &h)) && w > 0 && h > 0 && w <= 32767 && h <= 32767) {
+      void* bits = nullptr;
+      ScopedBitmap dib(CreateDib32(static_cast<int>(w), static_cast<int>(h), &bits));
+      const UINT stride = w * 4;
+      if (dib && SUCCEEDED(converted->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(bits))))
+        picture = FromPremultiplied(std::move(dib), static_cast<uint8_t*>(bits), static_cast<size_t>(w) * h);
     }
-  }
-  if (converted) converted->Release();
-  if (frame) frame->Release();
-  if (decoder) decoder->Release();
-  if (factory) factory->Release();
+  }  // the codec objects go before COM does
   if (SUCCEEDED(init)) CoUninitialize();
   return picture;
 }

@@ -53,6 +53,8 @@ void TextBox::SetLocked(bool on) {
   if (hwnd_) SendMessageW(hwnd_, EM_SETREADONLY, on, 0);
 }
 
+bool TextBox::KeepsKey(UINT key) const { return key == VK_RETURN && design_.MultiLine; }
+
 bool TextBox::HandleCommand(WORD code) {
   if (code != EN_CHANGE) return false;
   Raise(L"Change", OnChange);

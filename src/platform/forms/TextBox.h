@@ -26,6 +26,7 @@ class TextBox : public Control {
   int SelLength() const;
   void SetSel(int start, int length);
   bool Locked() const { return locked_; }
+  bool KeepsKey(UINT key) const override;  // Enter, in a multi-line box
   void SetLocked(bool on);
 
   std::function<void()> OnChange;

@@ -4,9 +4,12 @@
 
 namespace forms {
 
-Timer::Timer(Form& form, const Args& args) : Control(form, ControlKind::Timer, args), interval_(args.Interval) {}
+Timer::Timer(Form& form, const Args& args) : Control(form, ControlKind::Timer, args), interval_(args.Interval) {
+  form_.Enlist(this);
+}
 
 Timer::~Timer() {
+  form_.Delist(this);
   if (running_ && form_.hWnd()) KillTimer(form_.hWnd(), TimerId());
 }
 
