@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "FormsTestSupport.h"
+#include "TestSupport.h"
 #include "platform/forms/Forms.h"
 
 using namespace forms;
@@ -382,9 +383,8 @@ TEST(Controls, PlainToolTipsFollowTheirControls) {
 }
 
 TEST(Controls, PicturesLoadFromBmpFiles) {
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  std::wstring path = std::wstring(dir) + L"forms-picture-test.bmp";
+  testing_support::TempDir dir;
+  std::wstring path = dir.File(L"forms-picture-test.bmp");
   // Write a 100 x 3 BMP through a picture box's drawing.
   Form f(L"frmPictures", PlainDesign());
   ASSERT_TRUE(f.Load());
