@@ -228,20 +228,20 @@ class TimelineReader {
   bool failed_ = false;
 };
 
-// The movie's bytes uncompressed, header included; false when a compressed
-// body is larger than the movie cache accepts.
-bool Uncompress(std::vector<uint8_t>& file) {
+// The movie's body after its 8-byte header, uncompressed; false when a
+// compressed body is larger than the movie cache accepts. A plain movie's
+// bytes stay where they are (the body starts at offset 8).
+bool Uncompress(std::vector<uint8_t>& file, size_t& bodyOffset) {
+  bodyOffset = 8;
   if (file[0] == 'F') return true;
   uint32_t declared = file[4] | file[5] << 8 | file[6] << 16 | static_cast<uint32_t>(file[7]) << 24;
   if (declared < 8 || declared - 8 > kMaxInflatedMovie) return false;
   std::vector<uint8_t> body;
   int rc = 0;
-  DecompressBytes(std::span<const uint8_t>(file).subspan(8), body, rc, declared - 8);
   // A damaged stream keeps what could be inflated, as the movie cache does.
-  std::vector<uint8_t> whole(file.begin(), file.begin() + 8);
-  whole[0] = 'F';
-  whole.insert(whole.end(), body.begin(), body.end());
-  file.swap(whole);
+  DecompressBytes(std::span<const uint8_t>(file).subspan(8), body, rc, declared - 8);
+  file.swap(body);
+  bodyOffset = 0;
   return true;
 }
 
@@ -302,12 +302,14 @@ MovieError ReadMovieDefinition(std::vector<uint8_t> file, std::unique_ptr<MovieD
   out.reset();
   if (file.size() < 8) return MovieError::NotAMovie;
   if ((file[0] != 'F' && file[0] != 'C') || file[1] != 'W' || file[2] != 'S') return MovieError::NotAMovie;
-  if (!Uncompress(file)) return MovieError::TooLarge;
+  const uint8_t version = file[3];
+  size_t bodyOffset = 0;
+  if (!Uncompress(file, bodyOffset)) return MovieError::TooLarge;
   auto movie = std::make_unique<MovieDefinition>();
   movie->bytes = std::move(file);
-  movie->version = movie->bytes[3];
+  movie->version = version;
   ByteReader reader(movie->bytes);
-  reader.Skip(8);
+  reader.Skip(bodyOffset);
   SWFInfo info;
   uint8_t fraction = 0, whole = 0;
   uint32_t frames = 0;

@@ -63,7 +63,7 @@ struct Character {
 };
 
 struct MovieDefinition {
-  std::vector<uint8_t> bytes;  // the whole uncompressed movie, header included
+  std::vector<uint8_t> bytes;  // the uncompressed movie (a plain file whole, a compressed one from its body)
   uint8_t version = 0;
   RECT frame{};                // stage rectangle in twips
   double frameRate = 0;        // frames per second from the header
