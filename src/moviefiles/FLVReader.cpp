@@ -189,10 +189,13 @@ std::wstring ReadFLVInfo(FileWindow& file, SWFInfo& info) {
   for (;;) {
     std::span<const uint8_t> tag = file.Get(pos, kTagHeader);
     if (tag.empty()) break;  // no whole tag header left
-    uint8_t type = tag[0];
+    ByteReader fields(tag);
+    uint8_t type = 0;
+    uint32_t dataSize = 0;
+    fields.U8(type);
     if (type == 0) break;
-    uint32_t dataSize = static_cast<uint32_t>(tag[1]) << 16 | tag[2] << 8 | tag[3];
-    lastTime = static_cast<uint32_t>(tag[4]) << 16 | tag[5] << 8 | tag[6];
+    fields.U24BE(dataSize);
+    fields.U24BE(lastTime);
     uint64_t start = pos + kTagHeader;
     uint64_t avail = size - start;
     uint64_t inFile = dataSize < avail ? dataSize : avail;

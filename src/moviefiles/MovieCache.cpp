@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/BinaryFile.h"
+#include "base/ByteReader.h"
 #include "services/Services.h"
 
 namespace {
@@ -27,8 +28,9 @@ bool HeaderCopyMatches(const std::wstring& target, const SWFInfo& info, BinaryFi
   if (!copy.OpenRead(target)) return false;
   uint8_t h[8];
   if (!copy.ReadExactAt(0, h) || h[0] != 'F' || h[1] != 'W' || h[2] != 'S' || h[3] != info.Version) return false;
-  uint32_t length = h[4] | h[5] << 8 | h[6] << 16 | static_cast<uint32_t>(h[7]) << 24;
-  if (static_cast<double>(length) != info.MovieLength) return false;
+  ByteReader r(h);
+  uint32_t length = 0;
+  if (!r.Skip(4) || !r.U32LE(length) || static_cast<double>(length) != info.MovieLength) return false;
   FILETIME mine = copy.LastWriteTime(), theirs = source.LastWriteTime();
   return CompareFileTime(&mine, &theirs) >= 0;
 }

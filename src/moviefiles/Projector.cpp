@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/BinaryFile.h"
+#include "base/ByteReader.h"
 #include "moviefiles/ExeResources.h"
 #include "moviefiles/MovieCache.h"
 #include "services/FileVersioning.h"
@@ -30,8 +31,10 @@ bool ReadTrailer(BinaryFile& file, Trailer& t) {
   int64_t size = file.Size();
   uint8_t tail[8];
   if (size < 8 || !file.ReadExactAt(static_cast<uint64_t>(size) - 8, tail)) return false;
-  if (std::memcmp(tail, kProjectorMagic, 4) != 0) return false;
-  uint32_t length = tail[4] | tail[5] << 8 | tail[6] << 16 | static_cast<uint32_t>(tail[7]) << 24;
+  ByteReader r(tail);
+  std::span<const uint8_t> magic;
+  uint32_t length = 0;
+  if (!r.Bytes(4, magic) || !std::equal(magic.begin(), magic.end(), kProjectorMagic) || !r.U32LE(length)) return false;
   if (length < 4 || static_cast<int64_t>(length) > size - 8) return false;
   t.length = length;
   t.offset = static_cast<uint64_t>(size) - 8 - length;

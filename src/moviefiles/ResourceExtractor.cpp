@@ -6,6 +6,7 @@
 
 #include "services/MessagePump.h"
 #include "base/BinaryFile.h"
+#include "base/ByteReader.h"
 #include "moviefiles/SWFModule.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
@@ -61,7 +62,12 @@ class Walk {
     return body;
   }
 
-  static uint32_t Id(const std::vector<uint8_t>& body) { return body[0] | body[1] << 8; }
+  static uint32_t Id(const std::vector<uint8_t>& body) {
+    ByteReader r(body);
+    uint32_t id = 0;
+    r.U16LE(id);
+    return id;
+  }
 
   std::wstring Named(const std::wstring& tail) const { return dest_ + info_.FileTitle + tail; }
 

@@ -124,9 +124,10 @@ std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
 
     info.Version = header[3];
     info.Compressed = kind == Kind::Compressed && info.Version >= 6;
-    info.MovieLength = kind == Kind::Video ? static_cast<double>(info.FileSize)
-                                           : static_cast<double>(header[4] | header[5] << 8 | header[6] << 16 |
-                                                                 static_cast<uint32_t>(header[7]) << 24);
+    ByteReader fields(header);
+    uint32_t fileLength = 0;
+    fields.Skip(4), fields.U32LE(fileLength);
+    info.MovieLength = kind == Kind::Video ? static_cast<double>(info.FileSize) : static_cast<double>(fileLength);
     info.Path = path;
 
     std::wstring inflateWarning;  // a damaged or cut compressed body
@@ -225,15 +226,15 @@ bool ReadSWFFrameRect(ByteReader& reader, SWFInfo& info) {
 }
 
 bool ReadSWFTagHeader(FileWindow& file, uint64_t& pos, SWFTagHeader& tag) {
-  std::span<const uint8_t> head = file.Get(pos, 2);
-  if (head.empty()) return false;
-  tag.Code = (head[0] | head[1] << 8) >> 6;
-  tag.Length = head[0] & 63;
+  ByteReader head(file.Get(pos, 2));
+  uint32_t codeAndLength = 0;
+  if (!head.U16LE(codeAndLength)) return false;
+  tag.Code = codeAndLength >> 6;
+  tag.Length = codeAndLength & 63;
   pos += 2;
   if (tag.Length == 63) {
-    std::span<const uint8_t> big = file.Get(pos, 4);
-    if (big.empty()) return false;
-    tag.Length = big[0] | big[1] << 8 | big[2] << 16 | static_cast<uint32_t>(big[3]) << 24;
+    ByteReader big(file.Get(pos, 4));
+    if (!big.U32LE(tag.Length)) return false;
     pos += 4;
   }
   return true;
