@@ -5,31 +5,22 @@
 #include "moviefiles/Compression.h"
 #include "moviefiles/MovieCache.h"
 #include "moviefiles/SWFModule.h"
-#include "platform/flash/TagWalk.h"
+#include "moviefiles/SwfTags.h"
 
 namespace flash {
 namespace {
 
-enum : uint32_t {
-  kShowFrame = 1,
-  kPlaceObject = 4,
-  kRemoveObject = 5,
-  kSetBackgroundColor = 9,
-  kDoAction = 12,
-  kPlaceObject2 = 26,
-  kRemoveObject2 = 28,
-  kDefineSprite = 39,
-  kFrameLabel = 43,
-  kPlaceObject3 = 70,
-  kMetadata = 77,
-};
-
 // Tags whose body begins with the id of the character they define.
-bool DefinesCharacter(uint32_t code) {
+bool DefinesCharacter(SwfTag code) {
   switch (code) {
-    case 2: case 6: case 7: case 10: case 11: case 14: case 20: case 21: case 22: case 32: case 33:
-    case 34: case 35: case 36: case 37: case 39: case 46: case 48: case 60: case 75: case 83:
-    case 84: case 87: case 90: case 91:
+    case SwfTag::DefineShape: case SwfTag::DefineBits: case SwfTag::DefineButton: case SwfTag::DefineFont:
+    case SwfTag::DefineText: case SwfTag::DefineSound: case SwfTag::DefineBitsLossless:
+    case SwfTag::DefineBitsJPEG2: case SwfTag::DefineShape2: case SwfTag::DefineShape3: case SwfTag::DefineText2:
+    case SwfTag::DefineButton2: case SwfTag::DefineBitsJPEG3: case SwfTag::DefineBitsLossless2:
+    case SwfTag::DefineEditText: case SwfTag::DefineSprite: case SwfTag::DefineMorphShape: case SwfTag::DefineFont2:
+    case SwfTag::DefineVideoStream: case SwfTag::DefineFont3: case SwfTag::DefineShape4:
+    case SwfTag::DefineMorphShape2: case SwfTag::DefineBinaryData: case SwfTag::DefineBitsJPEG4:
+    case SwfTag::DefineFont4:
       return true;
     default:
       return false;
@@ -134,8 +125,11 @@ class TimelineReader {
 
   // False when the tags run past their span.
   bool Read(std::span<const uint8_t> tags) {
-    bool ok = WalkMovieTags(tags, [&](uint32_t code, ByteReader& body) { return Visit(code, body); });
-    if (!ok || failed_) return false;
+    SwfTagWalker walker(tags);
+    SwfTagView tag;
+    while (walker.Next(tag) && tag.code != SwfTag::End)
+      if (!Visit(tag.code, tag.body)) break;
+    if (walker.Cut() || failed_) return false;
     if (timeline_.frames.empty() || !IsEmpty(current_)) timeline_.frames.push_back(std::move(current_));
     return true;
   }
@@ -143,28 +137,28 @@ class TimelineReader {
  private:
   static bool IsEmpty(const FrameScript& f) { return f.commands.empty() && f.actions.empty(); }
 
-  bool Visit(uint32_t code, ByteReader& body) {
+  bool Visit(SwfTag code, ByteReader& body) {
     const uint8_t version = movie_.version;
     switch (code) {
-      case kShowFrame:
+      case SwfTag::ShowFrame:
         timeline_.frames.push_back(std::move(current_));
         current_ = FrameScript{};
         break;
-      case kPlaceObject: {
+      case SwfTag::PlaceObject: {
         PlaceCommand cmd;
         if (ReadPlaceObject(body, cmd)) current_.commands.push_back(std::move(cmd));
         break;
       }
-      case kPlaceObject2:
-      case kPlaceObject3: {
+      case SwfTag::PlaceObject2:
+      case SwfTag::PlaceObject3: {
         PlaceCommand cmd;
-        if (ReadPlaceObject23(body, code == kPlaceObject3, version, cmd)) current_.commands.push_back(std::move(cmd));
+        if (ReadPlaceObject23(body, code == SwfTag::PlaceObject3, version, cmd)) current_.commands.push_back(std::move(cmd));
         break;
       }
-      case kRemoveObject:
-      case kRemoveObject2: {
+      case SwfTag::RemoveObject:
+      case SwfTag::RemoveObject2: {
         uint32_t id = 0, depth = 0;
-        if (code == kRemoveObject && !body.U16LE(id)) break;
+        if (code == SwfTag::RemoveObject && !body.U16LE(id)) break;
         if (!body.U16LE(depth)) break;
         PlaceCommand cmd;
         cmd.remove = true;
@@ -172,23 +166,23 @@ class TimelineReader {
         current_.commands.push_back(cmd);
         break;
       }
-      case kSetBackgroundColor: {
+      case SwfTag::SetBackgroundColor: {
         uint8_t r = 0, g = 0, b = 0;
         if (isRoot_ && !movie_.background && body.U8(r) && body.U8(g) && body.U8(b)) movie_.background = RGB(r, g, b);
         break;
       }
-      case kDoAction: {
+      case SwfTag::DoAction: {
         auto actions = ReadFrameActions(body, version);
         for (auto& a : actions) current_.actions.push_back(std::move(a));
         break;
       }
-      case kFrameLabel: {
+      case SwfTag::FrameLabel: {
         std::wstring label;
         if (ReadString(body, version, label) && !timeline_.labels.count(label))
           timeline_.labels[label] = static_cast<int>(timeline_.frames.size());
         break;
       }
-      case kMetadata:
+      case SwfTag::Metadata:
         if (isRoot_) movie_.metadata.assign(body.Rest().begin(), body.Rest().end());
         break;
       default:
@@ -198,14 +192,14 @@ class TimelineReader {
     return true;
   }
 
-  bool Define(uint32_t code, ByteReader& body) {
+  bool Define(SwfTag code, ByteReader& body) {
     uint32_t id = 0;
     if (!body.U16LE(id)) return true;
     Character ch;
     ch.id = static_cast<uint16_t>(id);
     ch.tagCode = code;
     ch.body = body.Rest();
-    if (code == kDefineSprite) {
+    if (code == SwfTag::DefineSprite) {
       uint32_t frames = 0;
       if (!isRoot_ || !body.U16LE(frames)) return true;
       Timeline sprite;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "moviefiles/SwfTags.h"
 #include "platform/flash/FrameActions.h"
 
 namespace flash {
@@ -57,7 +58,7 @@ struct Timeline {
 
 struct Character {
   uint16_t id = 0;
-  uint32_t tagCode = 0;
+  SwfTag tagCode = SwfTag::End;
   std::span<const uint8_t> body;  // the defining tag's body after the id
   int sprite = -1;                // index into MovieDefinition::sprites for DefineSprite
 };
@@ -82,7 +83,8 @@ struct MovieDefinition {
 
 enum class MovieError { None, Unreadable, NotAMovie, TooLarge };
 
-// Reads a whole movie file (FWS or CWS) into a definition. A file whose
+// Reads a whole movie file (FWS or CWS) into a definition, walking its tags
+// with the movie files' tag walker. A file whose
 // header is sound but whose tags are damaged gives a one-frame blank movie
 // with damaged set.
 MovieError ReadMovieDefinition(std::vector<uint8_t> file, std::unique_ptr<MovieDefinition>& out);
