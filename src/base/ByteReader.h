@@ -34,6 +34,13 @@ class ByteReader {
     return true;
   }
   std::span<const uint8_t> Rest() const { return data_.subspan(pos_); }
+  // A reader over exactly the next n bytes (its positions start at 0).
+  bool Sub(size_t n, ByteReader& out) {
+    std::span<const uint8_t> part;
+    if (!Bytes(n, part)) return false;
+    out = ByteReader(part);
+    return true;
+  }
 
   bool U8(uint8_t& v) {
     if (Remaining() < 1) return false;
@@ -45,6 +52,13 @@ class ByteReader {
   bool U16BE(uint32_t& v) { return Number(2, true, v); }
   bool U24BE(uint32_t& v) { return Number(3, true, v); }
   bool U32BE(uint32_t& v) { return Number(4, true, v); }
+  bool U64LE(uint64_t& v) {
+    uint32_t low = 0, high = 0;
+    if (Remaining() < 8) return false;
+    U32LE(low), U32LE(high);
+    v = static_cast<uint64_t>(high) << 32 | low;
+    return true;
+  }
   // An IEEE-754 double stored big-endian (AMF numbers), bit for bit.
   bool F64BE(double& v) {
     if (Remaining() < 8) return false;

@@ -25,7 +25,9 @@ class PeImage {
   bool Load() {
     uint8_t dos[64];
     if (size_ < 64 || !file_.ReadExactAt(0, dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
-    uint32_t lfanew = dos[0x3C] | dos[0x3D] << 8 | dos[0x3E] << 16 | static_cast<uint32_t>(dos[0x3F]) << 24;
+    ByteReader d(dos);
+    uint32_t lfanew = 0;
+    if (!d.Seek(0x3C) || !d.U32LE(lfanew)) return false;
     if (lfanew > 0x10000000 || static_cast<int64_t>(lfanew) + 24 > size_) return false;
     std::vector<uint8_t> head(static_cast<size_t>(std::min<int64_t>(size_ - lfanew, 4096)));
     if (!file_.ReadExactAt(lfanew, head)) return false;
@@ -105,19 +107,20 @@ bool VersionNode(std::span<const uint8_t> block, size_t off, size_t end, int dep
   if (!r.Seek(off) || !r.U16LE(length) || !r.U16LE(valueLength) || !r.U16LE(type)) return false;
   if (length < 8 || off + length > end || type > 1) return false;
   size_t nodeEnd = off + length;
-  size_t pos = off + 6;
-  for (;;) {  // the key, NUL-terminated inside the node
-    if (pos + 2 > nodeEnd) return false;
-    bool nul = block[pos] == 0 && block[pos + 1] == 0;
-    pos += 2;
-    if (nul) break;
+  ByteReader node(block.subspan(0, nodeEnd));
+  node.Seek(off + 6);
+  for (uint32_t ch = 1; ch != 0;) {  // the key, NUL-terminated inside the node
+    if (!node.U16LE(ch)) return false;
   }
-  pos = Align4(pos);
+  size_t pos = Align4(node.Pos());
   size_t valueBytes = type == 1 ? 2 * static_cast<size_t>(valueLength) : valueLength;
   if (valueBytes > 0 && pos + valueBytes > nodeEnd) return false;
   for (size_t child = Align4(pos + valueBytes); child < nodeEnd;) {
     if (!VersionNode(block, child, nodeEnd, depth + 1)) return false;
-    child = Align4(child + (block[child] | block[child + 1] << 8));
+    ByteReader c(block);
+    uint32_t childLength = 0;
+    if (!c.Seek(child) || !c.U16LE(childLength)) return false;
+    child = Align4(child + childLength);
   }
   return true;
 }

@@ -6,6 +6,7 @@
 #include "base/BinaryFile.h"
 #include "moviefiles/BitStream.h"
 #include "base/ByteReader.h"
+#include "moviefiles/MovieCache.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
 
@@ -173,7 +174,9 @@ std::wstring VideoPageText(const std::wstring& source, long width, long height, 
          std::to_wstring(time) + L"</TIME>\r\n</VIDEO>";
 }
 
-std::wstring ReadFLVInfo(FileWindow& file, SWFInfo& info) {
+std::wstring VideoPagePath(const std::wstring& video) { return GetCacheFileName(video, L".xml", true, false); }
+
+MovieError ReadFLVInfo(FileWindow& file, SWFInfo& info) {
   std::span<const uint8_t> head = file.Get(0, 4);
   if (!head.empty()) info.Version = head[3];
   info.FrameRate = 0;
@@ -189,10 +192,13 @@ std::wstring ReadFLVInfo(FileWindow& file, SWFInfo& info) {
   for (;;) {
     std::span<const uint8_t> tag = file.Get(pos, kTagHeader);
     if (tag.empty()) break;  // no whole tag header left
-    uint8_t type = tag[0];
+    ByteReader fields(tag);
+    uint8_t type = 0;
+    uint32_t dataSize = 0;
+    fields.U8(type);
     if (type == 0) break;
-    uint32_t dataSize = static_cast<uint32_t>(tag[1]) << 16 | tag[2] << 8 | tag[3];
-    lastTime = static_cast<uint32_t>(tag[4]) << 16 | tag[5] << 8 | tag[6];
+    fields.U24BE(dataSize);
+    fields.U24BE(lastTime);
     uint64_t start = pos + kTagHeader;
     uint64_t avail = size - start;
     uint64_t inFile = dataSize < avail ? dataSize : avail;
@@ -232,8 +238,10 @@ std::wstring ReadFLVInfo(FileWindow& file, SWFInfo& info) {
     info.FrameRate = static_cast<float>((info.FrameCount * 1000.0 - 1000.0) / lastTime);
   if (info.FrameRate == 0) info.FrameRate = 24;
 
-  std::wstring page = UserDataFolder + L"video.xml";
-  if (!SaveXML(page, VideoPageText(info.Path, info.Width, info.Height, lastTime))) return L"Error Writing File";
+  // Each video has its own page, so an address handed out earlier keeps playing its video.
+  EnsureCacheFolder();
+  std::wstring page = VideoPagePath(info.Path);
+  if (!SaveXML(page, VideoPageText(info.Path, info.Width, info.Height, lastTime))) return MovieError::WriteError;
   info.Path = FlashFolder + L"video.swf" + L"?myXML=" + URLEncode(page) + L"&time=" + TimeOfDay();
-  return L"";
+  return MovieError::None;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cwctype>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -12,32 +13,53 @@
 #include <vector>
 
 #include "base/BinaryFile.h"
+#include "moviefiles/CacheStamp.h"
+#include "moviefiles/MoviePaths.h"
 #include "services/Services.h"
 
 namespace {
+
+// Cache names longer than this (with the suffix) give way to a hashed name.
+constexpr size_t kMaxCacheName = 200;
 
 void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
   for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
 }
 
-// A header-only copy is used again while it still belongs to the movie: same
-// version and length, and not older than the movie. copy stays open then.
-bool HeaderCopyMatches(const std::wstring& target, const SWFInfo& info, BinaryFile& source, BinaryFile& copy) {
-  if (!copy.OpenRead(target)) return false;
-  uint8_t h[8];
-  if (!copy.ReadExactAt(0, h) || h[0] != 'F' || h[1] != 'W' || h[2] != 'S' || h[3] != info.Version) return false;
-  uint32_t length = h[4] | h[5] << 8 | h[6] << 16 | static_cast<uint32_t>(h[7]) << 24;
-  if (static_cast<double>(length) != info.MovieLength) return false;
-  FILETIME mine = copy.LastWriteTime(), theirs = source.LastWriteTime();
-  return CompareFileTime(&mine, &theirs) >= 0;
+// The full path as one file name: the characters the flattening produces are
+// escaped first, so two paths never share a name.
+std::wstring Flattened(const std::wstring& full) {
+  std::wstring name;
+  name.reserve(full.size() + 8);
+  for (wchar_t c : full) {
+    if (c == L'%') name += L"%25";
+    else if (c == L'#') name += L"%23";
+    else if (c == L'@') name += L"%40";
+    else name += c;
+  }
+  ReplaceAll(name, L":\\", L"@");
+  ReplaceAll(name, L"\\\\", L"#");
+  ReplaceAll(name, L"//", L"#");
+  ReplaceAll(name, L"\\", L"#");
+  ReplaceAll(name, L"/", L"#");
+  return name;
 }
 
-std::wstring DecompressionWarning(int rc) {
-  if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT) return L"Movie Corrupted";
-  if (rc == Z_BUF_ERROR) return L"Movie Truncated";
-  return std::to_wstring(rc);
+bool UsableFileName(const std::wstring& name) {
+  for (wchar_t c : name)
+    if (c < 32 || std::wcschr(L"<>:\"/\\|?*", c)) return false;
+  return !name.empty();
 }
+
+// A fixed-length name from the full path; "~" keeps it apart from flattened names.
+std::wstring HashedName(const std::wstring& full) {
+  wchar_t text[24];
+  swprintf(text, 24, L"~%016llX", static_cast<unsigned long long>(HashText(full)));
+  return text;
+}
+
+MovieError InflateError(int rc) { return rc == Z_BUF_ERROR ? MovieError::BodyTruncated : MovieError::Corrupted; }
 
 struct Inflater {
   z_stream zs{};
@@ -121,14 +143,11 @@ class PipelinedWriter {
 
 // Inflates the body of the open movie (from byte 8) into out, keeping at most
 // the header copy's part (header-only) or refusing more than the cap (full).
-// outcome is zlib's last code (Z_STREAM_END for a whole stream); false with
-// failure set when writing fails or the movie is too large.
-bool InflateBody(BinaryFile& in, BinaryFile& out, bool headerOnly, int& outcome, std::wstring& failure) {
+// outcome is zlib's last code (Z_STREAM_END for a whole stream); decisive is
+// how many source bytes (header included) decided the copy's first part.
+MovieError InflateBody(BinaryFile& in, BinaryFile& out, bool headerOnly, int& outcome, uint64_t& decisive) {
   Inflater z;
-  if (!z.live) {
-    failure = L"Out of Memory";
-    return false;
-  }
+  if (!z.live) return MovieError::OutOfMemory;
   const size_t inChunk = headerOnly ? 16384 : (1u << 20);
   const size_t outChunk = headerOnly ? kHeaderCacheBody : (1u << 20);
   const uint64_t limit = headerOnly ? kHeaderCacheBody : kMaxInflatedMovie;
@@ -143,6 +162,7 @@ bool InflateBody(BinaryFile& in, BinaryFile& out, bool headerOnly, int& outcome,
   }
   std::vector<uint8_t> outBuf = writer ? writer->Take() : std::vector<uint8_t>(outChunk);
   uint64_t inPos = 8, written = 0;
+  decisive = 0;
   int rc = Z_OK;
   bool inputEnded = false;
   while (rc == Z_OK) {
@@ -159,14 +179,12 @@ bool InflateBody(BinaryFile& in, BinaryFile& out, bool headerOnly, int& outcome,
     size_t produced = outBuf.size() - z.zs.avail_out;
     if (rc == Z_OK && produced == 0 && z.zs.avail_in == 0 && inputEnded) rc = Z_BUF_ERROR;
     if (written + produced > limit) {
-      if (!headerOnly) {
-        failure = L"Movie Too Large";
-        return false;
-      }
+      if (!headerOnly) return MovieError::TooLarge;
       produced = static_cast<size_t>(limit - written);
       rc = Z_STREAM_END;  // the part kept is complete
     }
     written += produced;
+    if (decisive == 0 && written >= kHeaderCacheBody) decisive = 8 + z.zs.total_in;
     if (writer) {
       if (writer->Failed()) break;
       if (produced) {
@@ -174,37 +192,30 @@ bool InflateBody(BinaryFile& in, BinaryFile& out, bool headerOnly, int& outcome,
         outBuf = writer->Take();
       }
     } else if (produced && !out.Write(std::span<const uint8_t>(outBuf.data(), produced))) {
-      failure = L"Error Writing Cache";
-      return false;
+      return MovieError::CacheWrite;
     }
     if (headerOnly && written >= limit) rc = Z_STREAM_END;
   }
+  if (decisive == 0) decisive = 8 + z.zs.total_in;
   if (writer) {
     writer->Return(std::move(outBuf));
-    if (!writer->Finish()) {
-      failure = L"Error Writing Cache";
-      return false;
-    }
+    if (!writer->Finish()) return MovieError::CacheWrite;
   }
-  if (rc == Z_MEM_ERROR) {
-    failure = L"Out of Memory";
-    return false;
-  }
+  if (rc == Z_MEM_ERROR) return MovieError::OutOfMemory;
   outcome = rc;
-  return true;
+  return MovieError::None;
 }
 
 }  // namespace
 
 std::wstring GetCacheFileName(const std::wstring& path, const std::wstring& suffix, bool flatten, bool noFolder) {
   if (flatten) {
-    std::wstring name = path;
-    ReplaceAll(name, L":\\", L"@");
-    ReplaceAll(name, L"\\\\", L"#");
-    ReplaceAll(name, L"//", L"#");
-    ReplaceAll(name, L"\\", L"#");
-    ReplaceAll(name, L"/", L"#");
-    return (noFolder ? L"" : CacheFolder) + name + suffix;
+    std::wstring full = FullPath(path);
+    std::wstring name = Flattened(full) + suffix;
+    std::wstring folder = noFolder ? L"" : CacheFolder;
+    if (!UsableFileName(name) || name.size() > kMaxCacheName || folder.size() + name.size() >= MAX_PATH)
+      name = HashedName(full) + suffix;
+    return folder + name;
   }
   size_t slash = path.find_last_of(L'\\');
   size_t dot = path.find_last_of(L'.');
@@ -219,76 +230,96 @@ void EnsureCacheFolder() {
     CreateDirectoryW(CacheFolder.c_str(), nullptr);
 }
 
-std::wstring DecompressFlash(SWFInfo& info, bool headerOnly, BinaryFile* openSource, BinaryFile* reusedCopy) {
-  StopWatch(L"", false);
-  WriteLog(L"");
-  WriteLog(std::wstring(L" :: DecompressFlash (") + (headerOnly ? L"Header Only" : L"Full") + L")");
-  std::wstring target = GetCacheFileName(info.RequestedPath, L".tmp", true, false);
-  BinaryFile own;
-  BinaryFile& in = openSource && openSource->IsOpen() ? *openSource : own;
-  if (!in.IsOpen() && !in.OpenRead(info.Path)) {
-    LastError = GetLastError() == ERROR_FILE_NOT_FOUND ? L"File Not Found" : L"Error Reading File";
-    return L"";
-  }
-  if (headerOnly) {
-    BinaryFile copy;
-    if (HeaderCopyMatches(target, info, in, copy)) {
-      WriteLog(L"Header exists - skipping");
-      info.HeaderCachePath = target;
-      if (reusedCopy) *reusedCopy = std::move(copy);
-      return target;
-    }
+Result<CacheCopy> MakeUncompressedCopy(BinaryFile& source, const std::wstring& sourcePath,
+                                       const std::wstring& requestedPath, bool headerOnly) {
+  std::wstring target = GetCacheFileName(requestedPath, L".tmp", true, false);
+  CacheCopy copy;
+  copy.path = target;
+  // A header copy (or a whole one) made from this very source serves again.
+  if (headerOnly && StampMatches(target, source, sourcePath) && copy.file.OpenRead(target)) {
+    WriteLog(L"Header exists - skipping");
+    return copy;
   }
   WriteLog(L"Target path: " + target);
   WriteLog(L"Reading data");
   uint8_t header[8];
-  if (!in.ReadExactAt(0, header)) {
-    LastError = L"File Truncated";
-    return L"";
-  }
+  if (!source.ReadExactAt(0, header)) return MovieError::Truncated;
   header[0] = 'F', header[1] = 'W', header[2] = 'S';
 
-  // The small header copy is written beside the target and moved over it, so
-  // a reader never meets half of one. The full copy is written over the old
-  // file in place (reusing its space), and removed again when writing fails.
+  // Written beside the target and moved over it, so a reader never meets half
+  // of a copy; the stamp goes first and comes back only with the new copy.
   EnsureCacheFolder();
-  std::wstring written = headerOnly ? TempFileBeside(target) : target;
+  std::wstring temp = TempFileBeside(target);
   BinaryFile out;
-  if (written.empty() || !(headerOnly ? out.Create(written) : out.OpenForOverwrite(written))) {
-    if (headerOnly && !written.empty()) DeleteFileW(written.c_str());
-    LastError = L"Error Writing Cache";
-    return L"";
+  if (temp.empty() || !out.Create(temp)) {
+    if (!temp.empty()) DeleteFileW(temp.c_str());
+    return MovieError::CacheWrite;
   }
   WriteLog(L"Decompression");
   int outcome = Z_STREAM_END;
-  std::wstring failure;
-  bool ok = out.Write(header);
-  if (!ok) failure = L"Error Writing Cache";
-  ok = ok && InflateBody(in, out, headerOnly, outcome, failure);
-  in.Close();
-  if (ok && !out.Truncate()) ok = false, failure = L"Error Writing Cache";
-  if (!out.CloseChecked() && ok) ok = false, failure = L"Error Writing Cache";
-  if (!ok) {
-    DeleteFileW(written.c_str());
-    LastError = failure;
-    return L"";
+  uint64_t decisive = 0;
+  MovieError failure = out.Write(header) ? MovieError::None : MovieError::CacheWrite;
+  if (failure == MovieError::None) failure = InflateBody(source, out, headerOnly, outcome, decisive);
+  int64_t copySize = failure == MovieError::None ? out.Size() : -1;
+  if (!out.CloseChecked() && failure == MovieError::None) failure = MovieError::CacheWrite;
+  if (failure != MovieError::None) {
+    DeleteFileW(temp.c_str());
+    return failure;
   }
   if (outcome != Z_STREAM_END) {
-    LastError = DecompressionWarning(outcome);
-    WriteLog(L"<B>Warning: decompression error</B> " + LastError);
+    copy.warning = InflateError(outcome);
+    WriteLog(L"<B>Warning: decompression error</B> " + MovieErrorText(copy.warning));
   }
   WriteLog(L"Writing decompressed data");
-  if (headerOnly && !CommitTempFile(written, target)) {
-    LastError = L"Error Writing Cache";
+  std::optional<CacheStamp> stamp = StampOf(source, sourcePath, decisive);
+  RemoveCacheStamp(target);
+  // A whole copy that cannot replace the earlier one (still open for playing)
+  // stays under its temporary name in the cache folder.
+  if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (headerOnly) {
+      DeleteFileW(temp.c_str());
+      return MovieError::CacheWrite;
+    }
+    copy.path = temp;
+  }
+  if (stamp) {
+    stamp->copySize = static_cast<uint64_t>(copySize);
+    stamp->full = !headerOnly;
+    SaveCacheStamp(copy.path, *stamp);
+  }
+  if (!copy.file.OpenRead(copy.path)) return MovieError::CacheWrite;
+  WriteLog(L"Decompression succeeded");
+  return copy;
+}
+
+std::wstring DecompressFlash(SWFInfo& info, bool headerOnly) {
+  StopWatch(L"", false);
+  WriteLog(L"");
+  WriteLog(std::wstring(L" :: DecompressFlash (") + (headerOnly ? L"Header Only" : L"Full") + L")");
+  BinaryFile source;
+  if (!source.OpenRead(info.Path)) {
+    LastError = MovieErrorText(GetLastError() == ERROR_FILE_NOT_FOUND ? MovieError::NotFound : MovieError::ReadError);
     return L"";
   }
-  WriteLog(L"Decompression succeeded");
+  Result<CacheCopy> copy = MakeUncompressedCopy(source, info.Path, info.RequestedPath, headerOnly);
+  if (!copy) {
+    LastError = MovieErrorText(copy.Error());
+    return L"";
+  }
+  if (copy->warning != MovieError::None) LastError = MovieErrorText(copy->warning);
   if (headerOnly) {
-    info.HeaderCachePath = target;
+    info.HeaderCachePath = copy->path;
   } else {
     info.RequestedPath = info.Path;
-    info.Path = target;
+    info.Path = copy->path;
   }
   StopWatch(L"Decompressed", false);
-  return target;
+  return copy->path;
+}
+
+bool RemoveCacheCopy(const SWFInfo& info) {
+  std::optional<CacheStamp> stamp = LoadCacheStamp(info.Path);
+  if (!stamp || !stamp->full || !IsInsideFolder(info.Path, CacheFolder)) return false;
+  RemoveCacheStamp(info.Path);
+  return DeleteFileW(info.Path.c_str()) != 0;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/BinaryFile.h"
+#include "base/ByteReader.h"
 #include "moviefiles/ExeResources.h"
 #include "moviefiles/MovieCache.h"
 #include "services/FileVersioning.h"
@@ -13,11 +14,6 @@
 #include "services/ShellMod.h"
 
 namespace {
-
-const wchar_t kNotGeneric[] =
-    L"Not a Generic Projector. Uncheck \"Tools &#62; Options &#62; Advanced &#62; Skip Doubtful Projectors\" to "
-    L"try to open it anyways";
-const wchar_t kInvalid[] = L"Invalid Generic Projector";
 
 // Where the appended movie lies: [offset, offset + length).
 struct Trailer {
@@ -30,8 +26,10 @@ bool ReadTrailer(BinaryFile& file, Trailer& t) {
   int64_t size = file.Size();
   uint8_t tail[8];
   if (size < 8 || !file.ReadExactAt(static_cast<uint64_t>(size) - 8, tail)) return false;
-  if (std::memcmp(tail, kProjectorMagic, 4) != 0) return false;
-  uint32_t length = tail[4] | tail[5] << 8 | tail[6] << 16 | static_cast<uint32_t>(tail[7]) << 24;
+  ByteReader r(tail);
+  std::span<const uint8_t> magic;
+  uint32_t length = 0;
+  if (!r.Bytes(4, magic) || !std::equal(magic.begin(), magic.end(), kProjectorMagic) || !r.U32LE(length)) return false;
   if (length < 4 || static_cast<int64_t>(length) > size - 8) return false;
   t.length = length;
   t.offset = static_cast<uint64_t>(size) - 8 - length;
@@ -58,13 +56,19 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
   return StrEqualNoCase(fa, fb);
 }
 
-// The earlier copy is current when it has the movie's size and first bytes.
-bool CachedCopyMatches(const std::wstring& target, const uint8_t* head, uint32_t length) {
+// The earlier copy is current only when it holds exactly the movie's bytes.
+bool CachedCopyMatches(const std::wstring& target, BinaryFile& exe, const Trailer& t) {
   BinaryFile copy;
-  if (!copy.OpenRead(target) || copy.Size() != static_cast<int64_t>(length)) return false;
-  uint8_t mine[8];
-  size_t n = std::min<size_t>(8, length);
-  return copy.ReadExactAt(0, std::span<uint8_t>(mine, n)) && std::memcmp(mine, head, n) == 0;
+  if (!copy.OpenRead(target) || copy.Size() != static_cast<int64_t>(t.length)) return false;
+  std::vector<uint8_t> mine(static_cast<size_t>(std::min<uint64_t>(t.length, 1u << 20))), theirs(mine.size());
+  for (uint64_t done = 0; done < t.length;) {
+    size_t n = static_cast<size_t>(std::min<uint64_t>(t.length - done, mine.size()));
+    std::span<uint8_t> a(mine.data(), n), b(theirs.data(), n);
+    if (!copy.ReadExactAt(done, a) || !exe.ReadExactAt(t.offset + done, b) || !std::equal(a.begin(), a.end(), b.begin()))
+      return false;
+    done += n;
+  }
+  return true;
 }
 
 }  // namespace
@@ -83,75 +87,79 @@ bool IsGenericProjector(const std::wstring& path, bool onlyStandalone) {
   return !onlyStandalone && StrEqualNoCase(original, L"SAFlashPlayer.exe");
 }
 
-std::wstring ExtractEXE(const std::wstring& path) {
-  StopWatch(L"", false);
-  WriteLog(L"");
-  WriteLog(L" :: ExtractEXE (" + path + L")... ", false);
-  std::wstring target = GetCacheFileName(path, L".swf", true, false);
+Result<ProjectorMovie> TakeMovieOut(const std::wstring& path) {
   if (GenericProjectors && !IsGenericProjector(path)) {
-    LastError = kNotGeneric;
     WriteLog(L"Not a Generic Projector");
-    return L"";
+    return MovieError::NotGenericProjector;
   }
   BinaryFile exe;
-  if (!exe.OpenRead(path)) {
-    LastError = L"Error Reading File";
-    return L"";
-  }
+  if (!exe.OpenRead(path)) return MovieError::ReadError;
   Trailer t;
   uint8_t head[8] = {};
   if (!ReadTrailer(exe, t) || !exe.ReadExactAt(t.offset, std::span<uint8_t>(head, std::min<size_t>(8, t.length))) ||
       !((head[0] == 'F' || head[0] == 'C') && head[1] == 'W' && head[2] == 'S') || head[3] < 1 || head[3] > 99) {
-    WriteLog(kInvalid);
-    LastError = kInvalid;
-    return L"";
+    WriteLog(MovieErrorText(MovieError::InvalidProjector));
+    return MovieError::InvalidProjector;
   }
-  if (CachedCopyMatches(target, head, t.length)) {
-    LastError = L"File Already Cached";
-    WriteLog(LastError);
-    return target;
+  ProjectorMovie movie;
+  movie.path = GetCacheFileName(path, L".swf", true, false);
+  if (CachedCopyMatches(movie.path, exe, t)) {
+    movie.reused = true;
+    WriteLog(L"File Already Cached");
+    return movie;
   }
   WriteLog(L"Writing data... ", false);
   EnsureCacheFolder();
-  std::wstring temp = TempFileBeside(target);
+  std::wstring temp = TempFileBeside(movie.path);
   BinaryFile out;
   if (temp.empty() || !out.Create(temp)) {
     if (!temp.empty()) DeleteFileW(temp.c_str());
-    LastError = L"Error Writing Cache";
-    return L"";
+    return MovieError::CacheWrite;
   }
   bool ok = CopyRange(exe, t.offset, t.length, out);
   ok = out.CloseChecked() && ok;
-  if (!ok || !CommitTempFile(temp, target)) {
+  if (!ok || !CommitTempFile(temp, movie.path)) {
     DeleteFileW(temp.c_str());
-    LastError = L"Error Writing Cache";
-    return L"";
+    return MovieError::CacheWrite;
   }
   WriteLog(L"Ok");
-  StopWatch(L"Projector Extracted", false);
-  return target;
+  return movie;
+}
+
+std::wstring ExtractEXE(const std::wstring& path) {
+  StopWatch(L"", false);
+  WriteLog(L"");
+  WriteLog(L" :: ExtractEXE (" + path + L")... ", false);
+  Result<ProjectorMovie> movie = TakeMovieOut(path);
+  if (!movie) {
+    LastError = MovieErrorText(movie.Error());
+    return L"";
+  }
+  if (movie->reused) LastError = L"File Already Cached";
+  else StopWatch(L"Projector Extracted", false);
+  return movie->path;
 }
 
 std::wstring CreateProjector(const std::wstring& outPath, const SWFInfo& info) {
   WriteLog(L"");
   WriteLog(L" :: Create Projector");
   std::wstring stubPath = ProjectorStub();
-  std::wstring err;
+  MovieError err = MovieError::None;
   BinaryFile stub, movie, out;
   std::wstring temp;
   int64_t stubSize = 0, movieSize = 0;
   Trailer t;
   if (outPath.empty() || SamePath(outPath, info.Path) || SamePath(outPath, stubPath) ||
       SamePath(outPath, info.RequestedPath)) {
-    err = L"Invalid Output Path";
+    err = MovieError::InvalidOutputPath;
   } else if (!stub.OpenRead(stubPath) || (stubSize = stub.Size()) < 2) {
-    err = L"Projector Stub Not Found";
+    err = MovieError::StubNotFound;
   } else if (!movie.OpenRead(info.Path) || (movieSize = movie.Size()) < 8) {
-    err = L"Movie Not Found";
-  } else if (movieSize > UINT32_MAX) {
-    err = L"Movie Too Large";
+    err = MovieError::MovieNotFound;
+  } else if (movieSize > static_cast<int64_t>(UINT32_MAX)) {
+    err = MovieError::TooLarge;
   } else if ((temp = TempFileBeside(outPath)).empty() || !out.Create(temp)) {
-    err = L"Error Writing File";
+    err = MovieError::WriteError;
   } else {
     // A stub that still carries a movie gives only its own part.
     uint64_t stubPart = ReadTrailer(stub, t) ? t.offset : static_cast<uint64_t>(stubSize);
@@ -162,13 +170,12 @@ std::wstring CreateProjector(const std::wstring& outPath, const SWFInfo& info) {
     bool ok = CopyRange(stub, 0, stubPart, out) && CopyRange(movie, 0, static_cast<uint64_t>(movieSize), out) &&
               out.Write(trailer);
     ok = out.CloseChecked() && ok;
-    if (!ok || !CommitTempFile(temp, outPath)) err = L"Error Writing File";
+    if (!ok || !CommitTempFile(temp, outPath)) err = MovieError::WriteError;
   }
-  if (!temp.empty() && !err.empty()) DeleteFileW(temp.c_str());
-  if (!err.empty()) {
-    LastError = err;
-    SetError(0, L"CreateProjector", err);
-    ReportError(L"Creating Projector", L"File: " + outPath + L"\r\n");
-  }
-  return err;
+  if (!temp.empty() && err != MovieError::None) DeleteFileW(temp.c_str());
+  if (err == MovieError::None) return L"";
+  LastError = MovieErrorText(err);
+  SetError(0, L"CreateProjector", LastError);
+  ReportError(L"Creating Projector", L"File: " + outPath + L"\r\n");
+  return LastError;
 }

@@ -4,16 +4,23 @@
 #include <cstdint>
 #include <string>
 
+#include "moviefiles/MovieError.h"
 #include "moviefiles/SWFInfo.h"
 
 inline constexpr uint8_t kProjectorMagic[4] = {0x56, 0x34, 0x12, 0xFA};
 
-// Takes the movie out of a projector into the cache; returns its path, or ""
-// with the reason in LastError. A copy taken earlier is used again when it
-// still matches the projector ("File Already Cached").
+// The movie taken out of a projector into the cache (reused: a copy taken
+// earlier held exactly the same bytes and was used again).
+struct ProjectorMovie {
+  std::wstring path;
+  bool reused = false;
+};
+Result<ProjectorMovie> TakeMovieOut(const std::wstring& path);
+// TakeMovieOut for the program: the copy's path, or "" with the reason in
+// LastError; a reused copy leaves "File Already Cached" there.
 std::wstring ExtractEXE(const std::wstring& path);
 // Writes a projector made of the player stub and the movie at info.Path.
-// Returns "" or the error text (also written to the log).
+// Returns "" or the error text (also left in LastError and written to the log).
 std::wstring CreateProjector(const std::wstring& outPath, const SWFInfo& info);
 // True when the executable's original file name is that of a generic
 // projector; with onlyStandalone only "SwFlsh32.exe" counts.

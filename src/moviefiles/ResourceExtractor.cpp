@@ -6,7 +6,10 @@
 
 #include "services/MessagePump.h"
 #include "base/BinaryFile.h"
+#include "base/ByteReader.h"
+#include "moviefiles/MoviePaths.h"
 #include "moviefiles/SWFModule.h"
+#include "moviefiles/SwfTags.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
 
@@ -14,40 +17,106 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kYieldEvery = std::chrono::milliseconds(100);
+// The tags are read in windows of this size (a larger tag is read whole).
+constexpr size_t kWindow = 1u << 20;
+
+// An output file written beside its final name and moved over it when done,
+// so a failed or abandoned write leaves the earlier file as it was.
+class OutputFile {
+ public:
+  ~OutputFile() { Abandon(); }
+  bool Open(const std::wstring& path) {
+    Abandon();
+    temp_ = TempFileBeside(path);
+    if (temp_.empty() || !file_.Create(temp_)) {
+      Abandon();
+      return false;
+    }
+    path_ = path;
+    return true;
+  }
+  bool IsOpen() const { return file_.IsOpen(); }
+  void Write(std::span<const uint8_t> bytes) { ok_ = file_.Write(bytes) && ok_; }
+  // Moves the finished file over its name; false (and the old file kept) when anything failed.
+  bool Commit() {
+    if (temp_.empty()) return false;
+    bool ok = file_.CloseChecked() && ok_ && CommitTempFile(temp_, path_);
+    if (ok) temp_.clear();
+    Abandon();
+    return ok;
+  }
+
+ private:
+  void Abandon() {
+    file_.Close();
+    if (!temp_.empty()) DeleteFileW(temp_.c_str());
+    temp_.clear();
+    ok_ = true;
+  }
+  BinaryFile file_;
+  std::wstring path_, temp_;
+  bool ok_ = true;
+};
 
 bool WriteResource(const std::wstring& path, std::span<const uint8_t> bytes) {
-  DeleteFileW(path.c_str());
-  return WriteWholeFile(path, bytes);
+  OutputFile out;
+  if (!out.Open(path)) return false;
+  out.Write(bytes);
+  return out.Commit();
+}
+
+bool Handled(SwfTag code) {
+  switch (code) {
+    case SwfTag::End:
+    case SwfTag::DefineBits:
+    case SwfTag::JPEGTables:
+    case SwfTag::DefineSound:
+    case SwfTag::SoundStreamHead:
+    case SwfTag::SoundStreamHead2:
+    case SwfTag::SoundStreamBlock:
+    case SwfTag::DefineBitsJPEG2:
+    case SwfTag::DefineSprite:
+    case SwfTag::Metadata:
+      return true;
+    default:
+      return false;
+  }
 }
 
 class Walk {
  public:
   Walk(const SWFInfo& info, const std::wstring& dest, ExtractProgress* progress, int32_t (&counts)[5],
        const bool& cancel)
-      : info_(info), dest_(dest), progress_(progress), counts_(counts), cancel_(cancel) {}
+      : info_(info), dest_(dest), title_(FileNameOf(info.FileTitle)), progress_(progress), counts_(counts),
+        cancel_(cancel) {}
 
   void Run() {
     WriteLog(L" :: Resource Extraction");
     if (!file_.OpenRead(info_.Path) || info_.FirstTagOffset < 1) return;
     int64_t size = file_.Size();
     if (size <= 0) return;
-    size_ = static_cast<uint64_t>(size);
-    total_ = info_.MovieLength > 0 ? info_.MovieLength : static_cast<double>(size_);
-    FileWindow window(file_, 65536);
-    uint64_t pos = static_cast<uint64_t>(info_.FirstTagOffset) - 1;
+    const uint64_t end = static_cast<uint64_t>(size);
+    total_ = info_.MovieLength > 0 ? info_.MovieLength : static_cast<double>(end);
     lastYield_ = Clock::now();
-    while (pos < size_ && !cancel_) {
-      SWFTagHeader tag;
-      if (!ReadSWFTagHeader(window, pos, tag)) break;
-      const uint32_t code = tag.Code;
-      const uint64_t length = tag.Length;
-      if (length > size_ - pos) break;  // a tag running past the end ends the walk
-      std::wstring name = Handle(code, pos, static_cast<size_t>(length));
-      if (!name.empty()) {
-        WriteLog(std::to_wstring(code) + L": " + name + L" (" + std::to_wstring(length) + L")");
-        Report(name, pos + length);
+    std::vector<uint8_t> window;
+    uint64_t base = static_cast<uint64_t>(info_.FirstTagOffset) - 1, need = 0;
+    while (base < end && !cancel_) {
+      window.resize(static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(kWindow, need), end - base)));
+      if (!file_.ReadExactAt(base, window)) break;
+      SwfTagWalker walker(window);
+      SwfTagView tag;
+      while (!cancel_ && walker.Next(tag)) Handle(tag, base + walker.Pos());
+      base += walker.Pos();
+      if (cancel_ || !walker.Cut()) continue;
+      if (walker.CutSize() > end - base) break;  // a tag running past the end ends the walk
+      need = walker.CutSize();
+      if (need > kWindow && walker.CutHeaderRead() && !Handled(walker.CutCode())) {
+        // Too large for a window and of no interest: passed over unread.
+        WriteLog(std::to_wstring(static_cast<unsigned>(walker.CutCode())) + L":  (" +
+                 std::to_wstring(walker.CutLength()) + L")");
+        base += need;
+        need = 0;
       }
-      pos += length;
     }
     CloseStream();
   }
@@ -55,91 +124,86 @@ class Walk {
  private:
   bool Wanted(int kind) const { return counts_[kind] >= 0; }
 
-  std::vector<uint8_t> Body(uint64_t pos, size_t length) {
-    std::vector<uint8_t> body(length);
-    if (file_.ReadAt(pos, body) != length) body.clear();
-    return body;
+  // The output file for a tail such as ".5.jpg"; "" when it would lie outside the folder.
+  std::wstring Named(const std::wstring& tail) const {
+    std::wstring path = dest_ + title_ + tail;
+    return IsInsideFolder(path, dest_) ? path : L"";
   }
 
-  static uint32_t Id(const std::vector<uint8_t>& body) { return body[0] | body[1] << 8; }
+  bool Save(const std::wstring& tail, std::span<const uint8_t> bytes) {
+    std::wstring path = Named(tail);
+    return !path.empty() && WriteResource(path, bytes);
+  }
 
-  std::wstring Named(const std::wstring& tail) const { return dest_ + info_.FileTitle + tail; }
+  void Handle(SwfTagView& tag, uint64_t reached) {
+    std::wstring name = Extract(tag);
+    const unsigned code = static_cast<unsigned>(tag.code);
+    if (name.empty()) return;
+    WriteLog(std::to_wstring(code) + L": " + name + L" (" + std::to_wstring(tag.length) + L")");
+    Report(name, reached);
+  }
 
   // One tag; returns its name for the log and the progress bar ("" when skipped).
-  std::wstring Handle(uint32_t code, uint64_t pos, size_t length) {
-    switch (code) {
-      case 0:
+  std::wstring Extract(SwfTagView& tag) {
+    ByteReader& body = tag.body;
+    uint32_t id = 0;
+    switch (tag.code) {
+      case SwfTag::End:
         CloseStream();
         return L"End";
-      case 6: {  // DefineBits: an image over the shared tables
-        if (!Wanted(kExtractJPEG) || length < 2) return L"";
-        std::vector<uint8_t> body = Body(pos, length);
-        if (body.empty()) return L"";
+      case SwfTag::DefineBits: {  // an image over the shared tables
+        if (!Wanted(kExtractJPEG) || !body.U16LE(id)) return L"";
         std::vector<uint8_t> image(tables_);
-        image.insert(image.end(), body.begin() + 2, body.end());
+        std::span<const uint8_t> rest = body.Rest();
+        image.insert(image.end(), rest.begin(), rest.end());
         FixJPEGStream(image);
-        if (WriteResource(Named(L"." + std::to_wstring(Id(body)) + L".jpg"), image)) ++counts_[kExtractJPEG];
+        if (Save(L"." + std::to_wstring(id) + L".jpg", image)) ++counts_[kExtractJPEG];
         return L"DefineBits";
       }
-      case 8: {  // JPEGTables
-        if (length >= 5) {
-          std::vector<uint8_t> body = Body(pos, length);
-          if (!body.empty()) tables_.assign(body.begin() + 4, body.end());
-        }
+      case SwfTag::JPEGTables:
+        if (tag.length >= 5 && body.Skip(4)) tables_.assign(body.Rest().begin(), body.Rest().end());
         return L"JPEGTables";
-      }
-      case 14: {  // DefineSound: id, format byte, sample count, seek samples, frames
-        if (!Wanted(kExtractSound) || length < 9) return L"";
-        std::vector<uint8_t> body = Body(pos, length);
-        if (body.empty() || (body[2] >> 4) != 2) return L"";
-        std::span<const uint8_t> frames(body.data() + 9, body.size() - 9);
-        if (WriteResource(Named(L"." + std::to_wstring(Id(body)) + L".mp3"), frames)) ++counts_[kExtractSound];
+      case SwfTag::DefineSound: {  // id, format byte, sample count, seek samples, frames
+        uint8_t format = 0;
+        if (!Wanted(kExtractSound) || tag.length < 9 || !body.U16LE(id) || !body.U8(format) || (format >> 4) != 2 ||
+            !body.Skip(6))
+          return L"";
+        if (Save(L"." + std::to_wstring(id) + L".mp3", body.Rest())) ++counts_[kExtractSound];
         return L"DefineSound";
       }
-      case 18:
-      case 45: {  // SoundStreamHead(2): a new stream begins
+      case SwfTag::SoundStreamHead:
+      case SwfTag::SoundStreamHead2: {  // a new stream begins
         if (!Wanted(kExtractStream)) return L"";
         CloseStream();
-        if (length < 4) return L"";
-        std::vector<uint8_t> body = Body(pos, length);
-        if (body.empty() || (body[1] >> 4) != 2) return L"";
+        uint8_t playback = 0, format = 0;
+        if (tag.length < 4 || !body.U8(playback) || !body.U8(format) || (format >> 4) != 2) return L"";
         ++streams_;
         std::wstring path = Named(streams_ == 1 ? L".stream.mp3" : L".stream-" + std::to_wstring(streams_) + L".mp3");
-        DeleteFileW(path.c_str());
-        if (stream_.Create(path)) ++counts_[kExtractStream];
-        return code == 18 ? L"SoundStreamHead" : L"SoundStreamHead2";
+        if (!path.empty() && stream_.Open(path)) ++counts_[kExtractStream];
+        return tag.code == SwfTag::SoundStreamHead ? L"SoundStreamHead" : L"SoundStreamHead2";
       }
-      case 19: {  // SoundStreamBlock: sample count, seek samples, frames
-        if (length > 4 && stream_.IsOpen()) {
-          std::vector<uint8_t> body = Body(pos, length);
-          if (!body.empty()) stream_.Write(std::span<const uint8_t>(body.data() + 4, body.size() - 4));
-        }
+      case SwfTag::SoundStreamBlock:  // sample count, seek samples, frames
+        if (tag.length > 4 && stream_.IsOpen() && body.Skip(4)) stream_.Write(body.Rest());
         return L"SoundStreamBlock";
-      }
-      case 21: {  // DefineBitsJPEG2: id, 4 bytes dropped, the image
-        if (!Wanted(kExtractJPEG) || length < 6) return L"";
-        std::vector<uint8_t> body = Body(pos, length);
-        if (body.empty()) return L"";
-        uint32_t id = Id(body);
-        body.erase(body.begin(), body.begin() + 6);
-        FixJPEGStream(body);
-        if (WriteResource(Named(L"." + std::to_wstring(id) + L".jpg"), body)) ++counts_[kExtractJPEG];
+      case SwfTag::DefineBitsJPEG2: {  // id, 4 bytes dropped, the image
+        if (!Wanted(kExtractJPEG) || tag.length < 6 || !body.U16LE(id) || !body.Skip(4)) return L"";
+        std::vector<uint8_t> image(body.Rest().begin(), body.Rest().end());
+        FixJPEGStream(image);
+        if (Save(L"." + std::to_wstring(id) + L".jpg", image)) ++counts_[kExtractJPEG];
         return L"DefineBitsJPEG2";
       }
-      case 39:  // DefineSprite: its own tags are not entered
+      case SwfTag::DefineSprite:  // its own tags are not entered
         return L"DefineSprite";
-      case 77: {
-        std::vector<uint8_t> body = Body(pos, length);
-        if (body.size() == length) WriteResource(Named(L".rdf.xml"), body);
+      case SwfTag::Metadata:
+        Save(L".rdf.xml", body.Rest());
         return L"Info";
-      }
       default:  // logged, without progress
-        WriteLog(std::to_wstring(code) + L":  (" + std::to_wstring(length) + L")");
+        WriteLog(std::to_wstring(static_cast<unsigned>(tag.code)) + L":  (" + std::to_wstring(tag.length) + L")");
         return L"";
     }
   }
 
-  void CloseStream() { stream_.Close(); }
+  void CloseStream() { stream_.Commit(); }
 
   void Report(const std::wstring& name, uint64_t reached) {
     if (progress_) {
@@ -156,11 +220,12 @@ class Walk {
 
   const SWFInfo& info_;
   std::wstring dest_;
+  std::wstring title_;  // the movie's file name, never a path
   ExtractProgress* progress_;
   int32_t (&counts_)[5];
   const bool& cancel_;
-  BinaryFile file_, stream_;
-  uint64_t size_ = 0;
+  BinaryFile file_;
+  OutputFile stream_;
   double total_ = 0;
   std::vector<uint8_t> tables_ = std::vector<uint8_t>(1, 0);  // one zero byte until JPEGTables
   int streams_ = 0;

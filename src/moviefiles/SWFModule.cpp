@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "base/BinaryFile.h"
 #include "moviefiles/BitStream.h"
 #include "base/ByteReader.h"
 #include "moviefiles/FLVReader.h"
 #include "moviefiles/MovieCache.h"
+#include "moviefiles/MoviePaths.h"
 #include "moviefiles/Projector.h"
+#include "moviefiles/SwfTags.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
 #include "services/XmlDocument.h"
@@ -25,17 +28,22 @@ namespace {
 
 constexpr int kMaxInfoTags = 5;
 constexpr uint32_t kLongTag = 10000;  // a tag longer than this is the last one read
+// Metadata longer than this is skipped rather than read.
+constexpr uint32_t kMaxMetadata = 1u << 20;
+// The first read of a movie, and the most its start is ever read to reach a tag.
+constexpr size_t kFirstRead = 64 * 1024;
+constexpr uint64_t kMaxStartRead = kFirstRead + kMaxMetadata + 6;
 
-std::wstring OpenFailureText(DWORD code) {
+MovieError OpenFailure(DWORD code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_NETPATH:
     case ERROR_INVALID_DRIVE:
-      return L"File Not Found";
+      return MovieError::NotFound;
     default:
-      return L"Error Reading File";
+      return MovieError::ReadError;
   }
 }
 
@@ -71,100 +79,141 @@ std::wstring DecodeText(std::span<const uint8_t> bytes, bool utf8First) {
   return text;
 }
 
-// The body of GetSWFInfo: "" or the failure's text.
-std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
-  info.RequestedPath = path;
-  info.FileTitle = GetFileTitle(path);
-  bool sizeKnown = false;
+// What the first bytes of a file say it is.
+enum class MovieKind { Plain, Compressed, Video, Executable };
 
+// The start of a file: its size and up to `want` bytes from its beginning.
+struct FileStart {
+  int64_t size = 0;
+  std::vector<uint8_t> bytes;
+};
+
+Result<FileStart> ReadStart(BinaryFile& file, size_t want) {
+  FileStart start;
+  start.size = file.Size();
+  if (start.size < 0) return MovieError::ReadError;
+  start.bytes.resize(static_cast<size_t>(std::min<int64_t>(start.size, static_cast<int64_t>(want))));
+  if (!file.ReadExactAt(0, start.bytes)) return MovieError::ReadError;
+  return start;
+}
+
+// Sniffs the signature; an executable only where one may stand (not inside a projector).
+Result<MovieKind> SniffSignature(std::span<const uint8_t> b, bool executableAllowed) {
+  auto is = [&](const char* sig, size_t n) { return b.size() >= n && std::equal(sig, sig + n, b.begin()); };
+  if (is("FWS", 3)) return MovieKind::Plain;
+  if (is("FLV", 3)) return MovieKind::Video;
+  if (is("CWS", 3)) return MovieKind::Compressed;
+  if (is("MZ", 2) && executableAllowed) return MovieKind::Executable;
+  return MovieError::NotAMovie;
+}
+
+// The header fields of an SWF whose start is in bytes: rectangle, rate and count.
+MovieError ReadHeaderFields(std::span<const uint8_t> bytes, SWFInfo& info) {
+  ByteReader reader(bytes);
+  uint8_t fraction = 0, whole = 0;
+  uint32_t frames = 0;
+  if (!reader.Seek(8) || !ReadSWFFrameRect(reader, info) || !reader.U8(fraction) || !reader.U8(whole) ||
+      !reader.U16LE(frames))
+    return MovieError::Truncated;
+  info.FrameRate = whole;
+  info.FrameCount = static_cast<int32_t>(frames);
+  info.FirstTagOffset = static_cast<int32_t>(reader.Pos()) + 1;
+  return MovieError::None;
+}
+
+// Header fields and first tags of the SWF open in file (a plain movie or an
+// uncompressed copy). The first read usually holds every tag looked at; a tag
+// the read cuts off is read whole when it is small enough.
+MovieError ReadSwfFacts(BinaryFile& file, SWFInfo& info) {
+  Result<FileStart> start = ReadStart(file, kFirstRead);
+  if (!start) return start.Error();
+  if (MovieError e = ReadHeaderFields(start->bytes, info); e != MovieError::None) return e;
   for (;;) {
-    BinaryFile file;
-    if (!file.OpenRead(path)) return OpenFailureText(GetLastError());
-    int64_t size = file.Size();
-    if (size < 0) return L"Error Reading File";
-    if (!sizeKnown) {
-      info.FileSize = ClampToInt32(size);
-      sizeKnown = true;
-    }
-    // One read serves the header, the frame fields and usually the first tags.
-    std::optional<FileWindow> window;
-    window.emplace(file, size, 4096);
-    uint8_t header[8] = {};
-    size_t got = static_cast<size_t>(size < 8 ? size : 8);
-    std::span<const uint8_t> first = window->Get(0, got);
-    if (first.size() != got) return L"Error Reading File";
-    std::copy(first.begin(), first.end(), header);
-    std::span<const uint8_t> sig(header, got < 3 ? got : 3);
-
-    enum class Kind { Plain, Compressed, Video } kind;
-    if (got >= 3 && header[0] == 'F' && header[1] == 'W' && header[2] == 'S') {
-      WriteLog(L"Ordinary File");
-      kind = Kind::Plain;
-    } else if (got >= 3 && header[0] == 'F' && header[1] == 'L' && header[2] == 'V') {
-      WriteLog(L"Flash Video");
-      kind = Kind::Video;
-      info.IsFLV = true;
-    } else if (got >= 3 && header[0] == 'C' && header[1] == 'W' && header[2] == 'S') {
-      WriteLog(L"Compressed File");
-      kind = Kind::Compressed;
-    } else if (got >= 2 && header[0] == 'M' && header[1] == 'Z' && !info.PathChanged) {
-      WriteLog(L"Executable");
-      file.Close();
-      std::wstring movie = ExtractEXE(path);
-      if (movie.empty()) return LastError.empty() ? std::wstring(L"Invalid Generic Projector") : LastError;
-      WriteLog(L"File path changed to: " + movie);
-      info.PathChanged = true;
-      path = movie;
-      continue;
-    } else {
-      WriteLog(L"Unknown signature (" + SignatureText(sig) + L")");
-      return L"Not a Flash Movie";
-    }
-    if (got < 8) return L"File Truncated";
-
-    info.Version = header[3];
-    info.Compressed = kind == Kind::Compressed && info.Version >= 6;
-    info.MovieLength = kind == Kind::Video ? static_cast<double>(info.FileSize)
-                                           : static_cast<double>(header[4] | header[5] << 8 | header[6] << 16 |
-                                                                 static_cast<uint32_t>(header[7]) << 24);
-    info.Path = path;
-
-    std::wstring inflateWarning;  // a damaged or cut compressed body
-    if (info.Compressed) {
-      BinaryFile source = std::move(file);
-      std::wstring before = LastError;
-      LastError.clear();
-      std::wstring copy = DecompressFlash(info, !fullDecompress, &source, &file);
-      source.Close();
-      if (copy.empty()) return L"Error Reading Compressed Movie (" + LastError + L")";
-      inflateWarning = LastError;
-      if (inflateWarning.empty()) LastError = before;
-      if (!file.IsOpen() && !file.OpenRead(copy)) return L"Error Reading Compressed Movie (Error Reading File)";
-      window.emplace(file, file.Size(), 4096);
-    }
-
-    WriteLog(L" ... ", false);
-    if (kind == Kind::Video) {
-      std::wstring err = ReadFLVInfo(*window, info);
-      if (!err.empty()) return err;
-    } else {
-      // Header fields: at most 17 bytes of rectangle, then rate and count.
-      int64_t avail = window->Size() < 8 + 21 ? window->Size() : 8 + 21;
-      std::span<const uint8_t> start = window->Get(0, static_cast<size_t>(avail > 0 ? avail : 0));
-      ByteReader reader(start);
-      reader.Seek(8);
-      uint8_t fraction = 0, whole = 0;
-      uint32_t frames = 0;
-      if (!ReadSWFFrameRect(reader, info) || !reader.U8(fraction) || !reader.U8(whole) || !reader.U16LE(frames))
-        return inflateWarning.empty() ? L"File Truncated" : L"Error Reading Compressed Movie (" + inflateWarning + L")";
-      info.FrameRate = whole;
-      info.FrameCount = static_cast<int32_t>(frames);
-      info.FirstTagOffset = static_cast<int32_t>(reader.Pos()) + 1;
-      ReadSWFInfoTags(*window, info);
-    }
-    WriteLog(L"Ok");
-    return L"";
+    uint64_t wanted = ReadSWFInfoTags(start->bytes, info);
+    if (wanted == 0 || wanted > static_cast<uint64_t>(start->size) || wanted > kMaxStartRead) break;
+    start = ReadStart(file, static_cast<size_t>(wanted));
+    if (!start) break;
   }
+  return MovieError::None;
+}
+
+// Why GetSWFInfo failed: the error, and whether it arose in a compressed body.
+struct ReadFailure {
+  MovieError error = MovieError::None;
+  bool compressed = false;
+};
+
+std::wstring FailureText(const ReadFailure& f) {
+  std::wstring text = MovieErrorText(f.error);
+  return f.compressed ? L"Error Reading Compressed Movie (" + text + L")" : text;
+}
+
+// The stages of GetSWFInfo: sniff, unwrap a projector, decompress, read the
+// header, scan the first tags. The value is the decompression warning (None
+// when there was none).
+Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo& info, bool fullDecompress) {
+  info.RequestedPath = requested;
+  info.FileTitle = FileNameOf(FullPath(requested));
+  std::wstring path = requested;
+  BinaryFile file;
+  if (!file.OpenRead(path)) return ReadFailure{OpenFailure(GetLastError())};
+  Result<FileStart> start = ReadStart(file, 8);
+  if (!start) return ReadFailure{start.Error()};
+  info.FileSize = ClampToInt32(start->size);
+  Result<MovieKind> kind = SniffSignature(start->bytes, true);
+  if (kind && *kind == MovieKind::Executable) {
+    WriteLog(L"Executable");
+    file.Close();
+    Result<ProjectorMovie> movie = TakeMovieOut(path);
+    if (!movie) return ReadFailure{movie.Error()};
+    path = movie->path;
+    WriteLog(L"File path changed to: " + path);
+    info.PathChanged = true;
+    if (!file.OpenRead(path)) return ReadFailure{OpenFailure(GetLastError())};
+    start = ReadStart(file, 8);
+    if (!start) return ReadFailure{start.Error()};
+    kind = SniffSignature(start->bytes, false);
+  }
+  if (!kind) {
+    WriteLog(L"Unknown signature (" + SignatureText(std::span(start->bytes).first(std::min<size_t>(3, start->bytes.size()))) + L")");
+    return ReadFailure{kind.Error()};
+  }
+  WriteLog(*kind == MovieKind::Plain ? L"Ordinary File" : *kind == MovieKind::Video ? L"Flash Video" : L"Compressed File");
+  info.IsFLV = *kind == MovieKind::Video;
+  if (start->bytes.size() < 8) return ReadFailure{MovieError::Truncated};
+
+  ByteReader header(start->bytes);
+  uint32_t fileLength = 0;
+  header.Skip(3), header.U8(info.Version), header.U32LE(fileLength);
+  info.Compressed = *kind == MovieKind::Compressed && info.Version >= 6;
+  info.MovieLength = info.IsFLV ? static_cast<double>(info.FileSize) : static_cast<double>(fileLength);
+  info.Path = path;
+
+  MovieError warning = MovieError::None;
+  if (info.Compressed) {
+    Result<CacheCopy> copy = MakeUncompressedCopy(file, path, info.RequestedPath, !fullDecompress);
+    file.Close();
+    if (!copy) return ReadFailure{copy.Error(), true};
+    warning = copy->warning;
+    if (fullDecompress) {
+      info.RequestedPath = info.Path;
+      info.Path = copy->path;
+    } else {
+      info.HeaderCachePath = copy->path;
+    }
+    file = std::move(copy->file);
+  }
+
+  WriteLog(L" ... ", false);
+  if (info.IsFLV) {
+    FileWindow window(file, start->size, 4096);
+    if (MovieError e = ReadFLVInfo(window, info); e != MovieError::None) return ReadFailure{e};
+  } else if (MovieError e = ReadSwfFacts(file, info); e != MovieError::None) {
+    // A cut copy says why it is cut.
+    return warning != MovieError::None ? ReadFailure{warning, true} : ReadFailure{e};
+  }
+  WriteLog(L"Ok");
+  return warning;
 }
 
 }  // namespace
@@ -172,17 +221,22 @@ std::wstring ReadMovie(std::wstring path, SWFInfo& info, bool fullDecompress) {
 std::wstring GetSWFInfo(const std::wstring& path, SWFInfo& info, bool fullDecompress) {
   std::wstring requested = path;  // path may be a field of info itself
   info = BlankSWFInfo;
-  std::wstring err;
+  ReadFailure failure;
+  MovieError warning = MovieError::None;
   try {
-    err = ReadMovie(std::move(requested), info, fullDecompress);
+    Result<MovieError, ReadFailure> read = ReadMovie(requested, info, fullDecompress);
+    if (read) warning = *read;
+    else failure = read.Error();
   } catch (const std::bad_alloc&) {
-    err = L"Out of Memory";
+    failure = ReadFailure{MovieError::OutOfMemory};
   }
-  if (!err.empty()) {
+  if (failure.error != MovieError::None) {
     ClearSWFInfo(info);
-    LastError = err;
+    LastError = FailureText(failure);
+    return LastError;
   }
-  return err;
+  LastError = MovieErrorText(warning);
+  return L"";
 }
 
 void ClearSWFInfo(SWFInfo& info) { info = BlankSWFInfo; }
@@ -198,7 +252,8 @@ std::wstring FramesToTime(int32_t frames, float frameRate) {
   if (!std::isfinite(t) || t < 0) t = 0;
   double whole = std::nearbyint(t);
   double seconds = std::fmod(whole, 60.0);
-  double minutes = std::nearbyint((t - seconds) / 60.0);
+  // From the rounded time: a time just under a whole minute gives 0, never -0.
+  double minutes = (whole - seconds) / 60.0;
   wchar_t text[400];  // room for the largest double's digits
   swprintf(text, 400, seconds < 10 ? L"%.0f:0%.0f" : L"%.0f:%.0f", minutes, seconds);
   return text;
@@ -224,54 +279,31 @@ bool ReadSWFFrameRect(ByteReader& reader, SWFInfo& info) {
   return true;
 }
 
-bool ReadSWFTagHeader(FileWindow& file, uint64_t& pos, SWFTagHeader& tag) {
-  std::span<const uint8_t> head = file.Get(pos, 2);
-  if (head.empty()) return false;
-  tag.Code = (head[0] | head[1] << 8) >> 6;
-  tag.Length = head[0] & 63;
-  pos += 2;
-  if (tag.Length == 63) {
-    std::span<const uint8_t> big = file.Get(pos, 4);
-    if (big.empty()) return false;
-    tag.Length = big[0] | big[1] << 8 | big[2] << 16 | static_cast<uint32_t>(big[3]) << 24;
-    pos += 4;
-  }
-  return true;
-}
-
-void ReadSWFInfoTags(FileWindow& file, SWFInfo& info) {
+uint64_t ReadSWFInfoTags(std::span<const uint8_t> movie, SWFInfo& info) {
   info.BackColor = L"000000";
-  if (info.FirstTagOffset < 1) return;
-  uint64_t pos = static_cast<uint64_t>(info.FirstTagOffset) - 1;
-  uint64_t size = static_cast<uint64_t>(file.Size() > 0 ? file.Size() : 0);
-  int count = 0;
-  while (pos < size && count < kMaxInfoTags) {
-    SWFTagHeader tag;
-    if (!ReadSWFTagHeader(file, pos, tag)) break;
-    const uint32_t code = tag.Code, length = tag.Length;
-    if (length > size - pos) break;  // the body runs past the end
+  if (info.FirstTagOffset < 1) return 0;
+  SwfTagWalker walker(movie, static_cast<size_t>(info.FirstTagOffset) - 1);
+  SwfTagView tag;
+  for (int count = 0; count < kMaxInfoTags;) {
+    if (!walker.Next(tag)) return walker.Cut() ? walker.Pos() + walker.CutSize() : 0;
     ++count;
-    if (length > kLongTag) count = kMaxInfoTags;
-    switch (code) {
-      case 0:
+    if (tag.length > kLongTag) count = kMaxInfoTags;
+    std::span<const uint8_t> body = tag.body.Rest();
+    switch (tag.code) {
+      case SwfTag::End:
         count = kMaxInfoTags;
         break;
-      case 9:
-        if (length >= 3) {
-          std::span<const uint8_t> rgb = file.Get(pos, 3);
-          if (!rgb.empty()) info.BackColor = BytesToHexColor(rgb[0], rgb[1], rgb[2]);
-        }
+      case SwfTag::SetBackgroundColor:
+        if (body.size() >= 3) info.BackColor = BytesToHexColor(body[0], body[1], body[2]);
         break;
-      case 77: {
-        std::span<const uint8_t> body = file.Get(pos, length);
-        if (!body.empty()) ReadSWFMetadata(body, info.Version, info.Title, info.Description);
+      case SwfTag::Metadata:
+        if (body.size() <= kMaxMetadata) ReadSWFMetadata(body, info.Version, info.Title, info.Description);
         break;
-      }
       default:
         break;
     }
-    pos += length;
   }
+  return 0;
 }
 
 void ReadSWFMetadata(std::span<const uint8_t> body, uint8_t version, std::wstring& title,

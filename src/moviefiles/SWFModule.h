@@ -8,13 +8,13 @@
 
 #include "moviefiles/SWFInfo.h"
 
-class FileWindow;
 class ByteReader;
 
 // Fills info from the file at path. Header-only mode reads the start of a
 // compressed movie through a small cache file; full mode makes Path an
-// uncompressed copy. Returns "" or the error text (also left in LastError, and
-// info is then cleared).
+// uncompressed copy. Returns "" or the error text; info is then cleared.
+// LastError is left as the error text, or after a success as the warning about
+// a damaged compressed body ("Movie Corrupted", "Movie Truncated") or "".
 std::wstring GetSWFInfo(const std::wstring& path, SWFInfo& info, bool fullDecompress);
 void ClearSWFInfo(SWFInfo& info);
 // "RRGGBB" in upper-case hexadecimal.
@@ -28,16 +28,11 @@ long Ceiling(double x);
 // rectangle at the reader's position (just after the 8-byte header) and fails
 // when the bytes end inside it.
 bool ReadSWFFrameRect(ByteReader& reader, SWFInfo& info);
-// A tag's record header: its code and body length.
-struct SWFTagHeader {
-  uint32_t Code = 0;
-  uint32_t Length = 0;
-};
-// Reads the record header at pos (short form, or long form with a 32-bit length) and
-// moves pos to the tag's body; false when the header runs past the file's end.
-bool ReadSWFTagHeader(FileWindow& file, uint64_t& pos, SWFTagHeader& tag);
-// Reads at most five tags from FirstTagOffset: background colour and metadata.
-void ReadSWFInfoTags(FileWindow& file, SWFInfo& info);
+// Reads at most five tags from FirstTagOffset in the movie's first bytes:
+// background colour and metadata (metadata over 1 MB is skipped). Returns 0,
+// or how many of the movie's first bytes would hold a tag that the bytes cut
+// off, for the caller to read that much and call again.
+uint64_t ReadSWFInfoTags(std::span<const uint8_t> movie, SWFInfo& info);
 // The title and description of a Metadata tag's body (RDF text).
 void ReadSWFMetadata(std::span<const uint8_t> body, uint8_t version, std::wstring& title,
                      std::wstring& description);

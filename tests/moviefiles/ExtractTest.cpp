@@ -148,6 +148,52 @@ TEST_F(ExtractTest, CancelAfterTheCurrentTagAndProgressWithAZeroLength) {
   for (double f : zero.statuses) EXPECT_TRUE(f >= 0 && f <= 1);
 }
 
+TEST_F(ExtractTest, OutputsReplaceEarlierOnesOnlyWhenWholeAndStayInTheFolder) {
+  Movie m;
+  m.tags = {Tag(21, WithId(1, Bytes{0, 0, 0, 0, 0xFF, 0xD8, 0xFF, 0xD9})), Tag(18, StreamHead(2))};
+  Bytes stream;
+  for (int i = 0; i < 20; ++i) {
+    m.tags.push_back(Tag(19, Block({0xFF, 0xFB, static_cast<uint8_t>(i)})));
+    Append(stream, {0xFF, 0xFB, static_cast<uint8_t>(i)});
+  }
+  m.tags.push_back(EndTag());
+  int32_t counts[5] = {};
+  Extract(m, counts);
+  ASSERT_EQ(Out(L"intro.swf.stream.mp3"), stream);
+
+  // Halfway through the second run the earlier stream file is still whole.
+  struct Peek : Recorder {
+    std::wstring file;
+    Bytes seen;
+    void SetCaption(const std::wstring& c) override {
+      Recorder::SetCaption(c);
+      if (captions.size() == 12) seen = ReadBytes(file);
+    }
+  } peek;
+  peek.file = out_ + L"intro.swf.stream.mp3";
+  int32_t again[5] = {};
+  ExtractResources(info_, out_, &peek, again, cancel_);
+  EXPECT_EQ(peek.seen, stream);
+  EXPECT_EQ(Out(L"intro.swf.stream.mp3"), stream);
+
+  // A movie named by a relative path, and titles that try to climb out of the folder.
+  ASSERT_TRUE(CreateDirectoryW(Path(L"work").c_str(), nullptr) && CreateDirectoryW(Path(L"movies").c_str(), nullptr));
+  Write(L"movies\\intro.swf", m.Plain());
+  InFolder work(Path(L"work"));
+  ASSERT_EQ(GetSWFInfo(L"../movies/intro.swf", info_, true), L"");
+  EXPECT_EQ(info_.FileTitle, L"intro.swf");
+  for (const wchar_t* title : {L"..\\..\\x.swf", L"../x.swf", L"a/../../x.swf", L"x.swf"}) {
+    SWFInfo crafted = info_;
+    crafted.FileTitle = title;
+    int32_t n[5] = {};
+    ExtractResources(crafted, out_, nullptr, n, cancel_);
+    EXPECT_EQ(n[0], 1) << title;
+    EXPECT_TRUE(Exists(L"x.swf.1.jpg")) << title;
+    EXPECT_FALSE(FileExists(Path(L"x.swf.1.jpg")) || FileExists(Path(L"..\\x.swf.1.jpg"))) << title;
+    DeleteFileW((out_ + L"x.swf.1.jpg").c_str());
+  }
+}
+
 TEST(FixJPEGStream, MovesTheMisplacedStartOfImage) {
   Bytes img(700);
   for (size_t i = 0; i < img.size(); ++i) img[i] = static_cast<uint8_t>(i);

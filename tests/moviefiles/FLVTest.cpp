@@ -12,9 +12,16 @@ using namespace std::string_literals;
 
 class FLVTest : public MovieTest {
  protected:
-  std::wstring PageText() { return ReadTextFile(UserDataFolder + L"video.xml"); }
-  std::wstring WrapperPrefix() {
-    return FlashFolder + L"video.swf?myXML=" + URLEncode(UserDataFolder + L"video.xml") + L"&time=";
+  // The video's page, read as the UTF-8 text it is.
+  std::wstring PageText(const std::wstring& video) {
+    Bytes b = testing_support::ReadBytes(VideoPagePath(video));
+    std::wstring text(b.size(), L'\0');
+    text.resize(MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(b.data()), static_cast<int>(b.size()),
+                                    text.data(), static_cast<int>(text.size())));
+    return text;
+  }
+  std::wstring WrapperPrefix(const std::wstring& video) {
+    return FlashFolder + L"video.swf?myXML=" + URLEncode(VideoPagePath(video)) + L"&time=";
   }
   // Reads a video made of the header and these tags.
   SWFInfo Video(const std::vector<Bytes>& tags, const std::wstring& name = L"v.flv") {
@@ -44,7 +51,7 @@ TEST_F(FLVTest, MetadataGivesSizeRateAndLength) {
                                                  {"audiodatarate", AmfNumber(96)}}),
                                        0) +
               FlvTag(9, Sorenson(5), 0);
-  std::wstring path = Write(L"a.flv", flv);
+  std::wstring path = Write(L"vid\u00E9o \u20AC.flv", flv);  // the page is UTF-8, whatever the code page
   SWFInfo info;
   ASSERT_EQ(GetSWFInfo(path, info, false), L"");
   EXPECT_EQ(std::tuple(info.IsFLV, info.Version, info.BackColor), std::tuple(true, 1, L"000000"s));
@@ -53,8 +60,8 @@ TEST_F(FLVTest, MetadataGivesSizeRateAndLength) {
   EXPECT_EQ(std::tuple(info.VideoCodecID, info.VideoDataRate, info.AudioDataRate), std::tuple(4, 781, 96));
   EXPECT_EQ(info.MovieLength, static_cast<double>(flv.size()));
   EXPECT_EQ(info.RequestedPath, path);
-  EXPECT_EQ(info.Path.rfind(WrapperPrefix(), 0), 0u) << info.Path;
-  EXPECT_NE(PageText().find(L"<VIDEO><SOURCE>" + path + L"</SOURCE><WIDTH>640</WIDTH><HEIGHT>360</HEIGHT>"
+  EXPECT_EQ(info.Path.rfind(WrapperPrefix(path), 0), 0u) << info.Path;
+  EXPECT_NE(PageText(path).find(L"<VIDEO><SOURCE>" + path + L"</SOURCE><WIDTH>640</WIDTH><HEIGHT>360</HEIGHT>"
                             L"<TIME>0</TIME></VIDEO>"),
             std::wstring::npos);
   EXPECT_EQ(VideoPageText(L"C:\\v\\a&b.flv", 320, 240, 0),
@@ -95,7 +102,7 @@ TEST_F(FLVTest, WithoutMetadataFramesAreCountedAndTimed) {
   SWFInfo info = Video(tags);
   EXPECT_EQ(Frame(info), std::tuple(320, 240, 25.0f, 100));
   EXPECT_EQ(info.VideoCodecID, 2);
-  EXPECT_NE(PageText().find(L"<TIME>3960</TIME>"), std::wstring::npos);
+  EXPECT_NE(PageText(Path(L"v.flv")).find(L"<TIME>3960</TIME>"), std::wstring::npos);
   // One frame at time 0: no rate from the formula, 24 instead.
   EXPECT_EQ(Frame(Video({FlvTag(9, Sorenson(5), 0)})), std::tuple(320, 240, 24.0f, 1));
 }
@@ -133,11 +140,35 @@ TEST_F(FLVTest, TruncatedVideoStillGetsItsPageAndEscapedSource) {
   SWFInfo info;
   ASSERT_EQ(GetSWFInfo(path, info, false), L"");
   EXPECT_EQ(std::tuple(info.FrameCount, info.Width), std::tuple(10, 176));
-  EXPECT_EQ(info.Path.rfind(WrapperPrefix(), 0), 0u);
+  EXPECT_EQ(info.Path.rfind(WrapperPrefix(path), 0), 0u);
   XmlDocument page;
-  ASSERT_TRUE(page.Load(UserDataFolder + L"video.xml"));
+  ASSERT_TRUE(page.Load(VideoPagePath(path)));
   EXPECT_EQ(page.SelectSingleNode(L"VIDEO/SOURCE").Text(), path);
 
   // A file that ends inside the first tag header: no tags, the defaults.
   EXPECT_EQ(Frame(Video({Bytes{9, 0, 0}}, L"tiny.flv")), std::tuple(320, 240, 24.0f, 0));
+}
+
+TEST_F(FLVTest, EachVideoKeepsItsOwnPage) {
+  std::wstring first = Write(L"one.flv", FlvHeader() + FlvTag(9, Sorenson(3), 0));
+  std::wstring second = Write(L"two.flv", FlvHeader() + FlvTag(9, Sorenson(7), 0));
+  SWFInfo a, b;
+  ASSERT_EQ(GetSWFInfo(first, a, false), L"");
+  ASSERT_EQ(GetSWFInfo(second, b, false), L"");
+  EXPECT_EQ(a.Path.rfind(WrapperPrefix(first), 0), 0u) << a.Path;
+  EXPECT_EQ(b.Path.rfind(WrapperPrefix(second), 0), 0u) << b.Path;
+  // The address handed out first still leads to the first video.
+  EXPECT_NE(PageText(first).find(L"<SOURCE>" + first + L"</SOURCE><WIDTH>176</WIDTH>"), std::wstring::npos);
+  EXPECT_NE(PageText(second).find(L"<SOURCE>" + second + L"</SOURCE><WIDTH>640</WIDTH>"), std::wstring::npos);
+}
+
+TEST_F(FLVTest, DeeplyNestedMetadataEndsTheMetadata) {
+  // An object nested `depth` levels deep before the width: skipped whole up to
+  // the nesting limit; deeper, the metadata is read no further.
+  for (auto [depth, width] : {std::pair{20, 640}, std::pair{1000, 320}}) {
+    Bytes nested = Bytes{5};  // null
+    for (int i = 0; i < depth; ++i) nested = Bytes{3} + AmfKey("k") + nested + Bytes{0, 0, 9};
+    SWFInfo info = Video({FlvTag(18, MetaData({{"deep", nested}, {"width", AmfNumber(640)}}), 0)});
+    EXPECT_EQ(info.Width, width) << depth;
+  }
 }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "MovieTestEnv.h"
+#include "base/BinaryFile.h"
+#include "services/ShellMod.h"
 #include "moviefiles/Compression.h"
 #include "moviefiles/MovieCache.h"
 
@@ -36,6 +40,45 @@ TEST_F(MovieCacheTest, CacheNamesFlattenedAndNot) {
   EXPECT_EQ(GetCacheFileName(L"intro", L".exe", false, false), L"intro.exe");
 }
 
+TEST_F(MovieCacheTest, CacheNamesAreOneToOneAndAlwaysUsable) {
+  // The characters the flattening produces are escaped in the path.
+  EXPECT_EQ(GetCacheFileName(L"C:\\a#b\\c@d%.swf", L".tmp", true, true), L"C@a%23b#c%40d%25.swf.tmp");
+  EXPECT_NE(GetCacheFileName(L"C:\\a#b\\c.swf", L".tmp", true, true), GetCacheFileName(L"C:\\a\\b\\c.swf", L".tmp", true, true));
+  {  // a relative path names the file it reaches from the current folder
+    InFolder here(Path(L""));
+    EXPECT_EQ(GetCacheFileName(L"m.swf", L".tmp", true, false), GetCacheFileName(Path(L"m.swf"), L".tmp", true, false));
+  }
+  // Names that could not be a file name get a fixed-length hashed one, distinct per path.
+  const std::wstring odd[] = {L"\\\\?\\C:\\m.swf", L"\\\\?\\C:\\n.swf", L"C:\\" + std::wstring(300, L'a') + L".swf",
+                              L"C:\\" + std::wstring(300, L'b') + L".swf"};
+  std::set<std::wstring> names;
+  for (const std::wstring& path : odd) {
+    std::wstring name = GetCacheFileName(path, L".tmp", true, false);
+    EXPECT_EQ(name.rfind(CacheFolder + L"~", 0), 0u) << name;
+    EXPECT_EQ(name.size(), CacheFolder.size() + 1 + 16 + 4) << name;
+    names.insert(name);
+  }
+  EXPECT_EQ(names.size(), 4u);
+}
+
+TEST_F(MovieCacheTest, MoviesWhoseNamesOnceCollidedOrCouldNotBeCachedAreReadAsThemselves) {
+  ASSERT_TRUE(CreateDirectoryW(Path(L"a#b").c_str(), nullptr) && CreateDirectoryW(Path(L"a").c_str(), nullptr) &&
+              CreateDirectoryW(Path(L"a\\b").c_str(), nullptr));
+  const struct {
+    std::wstring path;
+    uint8_t red;
+  } movies[] = {{L"a#b\\c.swf", 1}, {L"a\\b\\c.swf", 2}, {L"\\\\?\\" + Path(L"q.swf"), 3}};
+  for (const auto& m : movies) {
+    Movie movie = Large();
+    movie.tags[0] = BackgroundTag(m.red, 0, 0);
+    std::wstring path = m.path.rfind(L"\\\\?\\", 0) == 0 ? m.path : Path(m.path);
+    testing_support::WriteBytes(path, movie.Compressed());
+    SWFInfo info;
+    ASSERT_EQ(GetSWFInfo(path, info, false), L"") << path;
+    EXPECT_EQ(info.BackColor, BytesToHexColor(m.red, 0, 0)) << path;
+  }
+}
+
 TEST_F(MovieCacheTest, HeaderOnlyKeepsTheMovieAndASmallCopyReusedWhileItMatches) {
   Movie m = Large();
   std::wstring path = Write(L"big.swf", m.Compressed());
@@ -50,30 +93,43 @@ TEST_F(MovieCacheTest, HeaderOnlyKeepsTheMovieAndASmallCopyReusedWhileItMatches)
   Bytes plain = m.Plain();
   EXPECT_EQ(ReadBytes(copy), Bytes(plain.begin(), plain.begin() + 8 + 10001));
 
-  // The copy is reused only while it matches the movie. Mark the copy: a reuse leaves the mark, a rebuild removes it.
-  Bytes marked = ReadBytes(copy);
-  marked.back() ^= 0xFF;
-  testing_support::WriteBytes(copy, marked);
+  // The copy is reused only while it provably comes from the movie. The copy is
+  // marked: a reuse leaves the mark, a rebuild removes it.
+  auto mark = [&] {
+    Bytes marked = ReadBytes(copy);
+    marked.back() ^= 0xFF;
+    testing_support::WriteBytes(copy, marked);
+    return marked;
+  };
+  auto setTime = [](const std::wstring& file, FILETIME t) {
+    HANDLE h = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &t);
+    CloseHandle(h);
+  };
+  Bytes marked = mark();
   ASSERT_EQ(GetSWFInfo(path, info, false), L"");
   EXPECT_EQ(ReadBytes(copy), marked);
 
-  // The movie is replaced by another of a different length: the copy is rebuilt.
+  // The same bytes with another time stamp: rebuilt.
+  setTime(path, FILETIME{0x10000000, 0x01000000});
+  ASSERT_EQ(GetSWFInfo(path, info, false), L"");
+  EXPECT_EQ(ReadBytes(copy), Bytes(plain.begin(), plain.begin() + 8 + 10001));
+
+  // Replaced by a movie of the same length and an older time stamp (as an
+  // archive keeps it): rebuilt, and read as the new movie.
   Movie other = m;
-  other.tags = {BackgroundTag(1, 2, 3), EndTag()};
+  other.tags[0] = BackgroundTag(1, 2, 3);
   Write(L"big.swf", other.Compressed());
+  setTime(path, FILETIME{0x20000000, 0x01000000});
+  setTime(copy, FILETIME{0x30000000, 0x01000000});
   ASSERT_EQ(GetSWFInfo(path, info, false), L"");
   EXPECT_EQ(info.BackColor, L"010203");
-  EXPECT_EQ(ReadBytes(copy), other.Plain());
 
-  // A copy older than the movie is rebuilt even when its header still matches.
-  testing_support::WriteBytes(copy, marked);
-  HANDLE h = CreateFileW(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  FILETIME old{0x10000000, 0x01000000};
-  SetFileTime(h, nullptr, nullptr, &old);
-  CloseHandle(h);
-  Bytes sameHeader = other.Plain();
-  std::copy(sameHeader.begin(), sameHeader.begin() + 8, marked.begin());
+  // Replaced by one of another length: rebuilt.
+  other.tags = {BackgroundTag(4, 5, 6), EndTag()};
+  Write(L"big.swf", other.Compressed());
   ASSERT_EQ(GetSWFInfo(path, info, false), L"");
+  EXPECT_EQ(info.BackColor, L"040506");
   EXPECT_EQ(ReadBytes(copy), other.Plain());
 }
 
@@ -86,6 +142,29 @@ TEST_F(MovieCacheTest, FullModeWritesExactlyTheInflatedMovie) {
   EXPECT_EQ(std::tuple(info.Path, info.RequestedPath, info.FileTitle), std::tuple(copy, path, L"big.swf"s));
   EXPECT_EQ(ReadBytes(copy), m.Plain());
   EXPECT_EQ(info.FirstTagOffset, static_cast<int32_t>(8 + m.rect.size() + 4 + 1));
+
+  // A reader of the earlier copy keeps reading it whole while a new copy is made
+  // (which replaces it, or stands beside it while the earlier one is in use).
+  BinaryFile held;
+  ASSERT_TRUE(held.OpenRead(copy));
+  Movie other = m;
+  other.tags[0] = BackgroundTag(9, 9, 9);
+  Write(L"big.swf", other.Compressed());
+  ASSERT_EQ(GetSWFInfo(path, info, true), L"");
+  Bytes seen(m.Plain().size());
+  EXPECT_TRUE(held.ReadExactAt(0, seen));
+  EXPECT_EQ(seen, m.Plain());
+  EXPECT_EQ(ReadBytes(info.Path), other.Plain());
+  EXPECT_EQ(info.Path.rfind(CacheFolder, 0), 0u);
+  held.Close();
+
+  // The whole copy goes when its holder is done with it; a record of the movie itself holds no such copy.
+  SWFInfo header;
+  ASSERT_EQ(GetSWFInfo(path, header, false), L"");
+  EXPECT_FALSE(RemoveCacheCopy(header));
+  EXPECT_TRUE(FileExists(path) && FileExists(info.Path));
+  EXPECT_TRUE(RemoveCacheCopy(info));
+  EXPECT_FALSE(FileExists(info.Path));
 }
 
 TEST_F(MovieCacheTest, DamagedOrCutBodiesKeepWhatCouldBeInflated) {

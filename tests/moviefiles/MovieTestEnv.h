@@ -13,6 +13,21 @@
 #include "services/Options.h"
 #include "services/Services.h"
 
+// Makes folder the process's current folder for its lifetime.
+class InFolder {
+ public:
+  explicit InFolder(const std::wstring& folder) {
+    wchar_t here[MAX_PATH * 2] = {};
+    GetCurrentDirectoryW(MAX_PATH * 2, here);
+    saved_ = here;
+    SetCurrentDirectoryW(folder.c_str());
+  }
+  ~InFolder() { SetCurrentDirectoryW(saved_.c_str()); }
+
+ private:
+  std::wstring saved_;
+};
+
 class MovieTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -49,19 +49,22 @@ TEST_F(ProjectorTest, ShippedStubIsGenericAndDamagedVersionResourcesAreNot) {
   EXPECT_EQ(Read(L"cut.exe", Projector(cut, Sample().Plain()), info).rfind(L"Not a Generic Projector", 0), 0u);
 }
 
-// A 64-bit executable whose resource section holds a version directory of n
-// types, n names and n languages, all leading to one small, sound version block.
-static Bytes ManyVersionEntries(uint32_t n) {
-  const uint32_t dir = 16 + 8 * n, nameDir = dir, langDir = 2 * dir, data = 3 * dir, block = data + 16;
+// A 64-bit executable whose resource section holds a version directory of
+// `types` types, `names` names and `langs` languages, all leading to one small,
+// sound version block.
+static Bytes VersionEntries(uint32_t types, uint32_t names, uint32_t langs) {
+  auto size = [](uint32_t n) { return 16 + 8 * n; };
+  const uint32_t nameDir = size(types), langDir = nameDir + size(names), data = langDir + size(langs),
+                 block = data + 16;
   Bytes res;
-  auto directory = [&](uint32_t id, uint32_t target) {
+  auto directory = [&](uint32_t n, uint32_t id, uint32_t target) {
     res.resize(res.size() + 14, 0);
     PutLE(res, n, 2);
     for (uint32_t i = 0; i < n; ++i) PutLE(res, id, 4), PutLE(res, target, 4);
   };
-  directory(16, 0x80000000 | nameDir);
-  directory(1, 0x80000000 | langDir);
-  directory(0x409, data);
+  directory(types, 16, 0x80000000 | nameDir);
+  directory(names, 1, 0x80000000 | langDir);
+  directory(langs, 0x409, data);
   PutLE(res, 0x1000 + block, 4), PutLE(res, 12, 4), PutLE(res, 0, 8);
   Append(res, {12, 0, 0, 0, 0, 0, 'A', 0, 0, 0, 0, 0});  // length 12, no value, key "A"
 
@@ -84,13 +87,32 @@ static Bytes ManyVersionEntries(uint32_t n) {
 }
 
 TEST_F(ProjectorTest, CrowdedVersionDirectoryIsRefusedQuickly) {
-  // One entry on each level is a sound, if empty, version resource.
-  EXPECT_TRUE(HasSoundVersionResource(Write(L"one.exe", ManyVersionEntries(1))));
-  // Thousands of entries on each level would mean billions of blocks to check.
-  std::wstring crowded = Write(L"crowded.exe", Projector(ManyVersionEntries(3000), Sample().Plain()));
-  EXPECT_FALSE(HasSoundVersionResource(crowded));
+  // A few entries are a sound, if empty, version resource; a crowd on any one
+  // level is refused (thousands on each would mean billions of blocks to check).
+  const struct {
+    uint32_t types, names, langs;
+    bool sound;
+  } cases[] = {{1, 1, 1, true}, {2, 2, 2, true}, {80, 1, 1, false}, {1, 80, 1, false}, {1, 1, 80, false},
+               {3000, 3000, 3000, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(HasSoundVersionResource(Write(L"v.exe", VersionEntries(c.types, c.names, c.langs))), c.sound)
+        << c.types << " " << c.names << " " << c.langs;
+  std::wstring crowded = Write(L"crowded.exe", Projector(VersionEntries(3000, 3000, 3000), Sample().Plain()));
   SWFInfo info;
   EXPECT_EQ(GetSWFInfo(crowded, info, false).rfind(L"Not a Generic Projector", 0), 0u);
+}
+
+TEST_F(ProjectorTest, ARebuiltProjectorOfTheSameLengthShowsItsNewMovie) {
+  Bytes stub = ReadBytes(ShippedStub());
+  std::wstring exe = Path(L"same.exe");
+  for (uint8_t red : {1, 2, 3}) {
+    Movie m = Sample();
+    m.tags[0] = BackgroundTag(red, 0, 0);
+    testing_support::WriteBytes(exe, Projector(stub, red == 3 ? m.Compressed() : m.Plain()));
+    SWFInfo info;
+    ASSERT_EQ(GetSWFInfo(exe, info, false), L"");
+    EXPECT_EQ(info.BackColor, BytesToHexColor(red, 0, 0));
+  }
 }
 
 TEST_F(ProjectorTest, RoundTripGivesTheMovieBack) {
@@ -111,8 +133,10 @@ TEST_F(ProjectorTest, RoundTripGivesTheMovieBack) {
               std::tuple(static_cast<int32_t>(made.size()), compressed, 320, L"AABBCC"s));
     EXPECT_EQ(ReadBytes(extracted), movie);
 
-    // Opened again: the copy taken earlier is used.
+    // Opened again: the copy taken earlier is used, and the read leaves no error behind.
     ASSERT_EQ(GetSWFInfo(exe, back, false), L"");
+    EXPECT_EQ(LastError, L"");
+    EXPECT_EQ(ExtractEXE(exe), extracted);
     EXPECT_EQ(LastError, L"File Already Cached");
   }
 }

@@ -1,6 +1,7 @@
 // Thousands of damaged movies, videos and projectors (seeded, so every run is
 // the same): reading and extracting must end with a result or a stated error,
-// never a crash, a hang or runaway memory.
+// never a crash, a hang or runaway memory; a failure clears the record, and a
+// projector's movie is always the one it carries now, never an earlier one.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -89,6 +90,15 @@ struct Mutator {
   }
 };
 
+// The movie a projector carries, from its trailer.
+Bytes CarriedMovie(const Bytes& exe) {
+  if (exe.size() < 8) return {};
+  size_t n = exe.size();
+  uint32_t length = exe[n - 4] | exe[n - 3] << 8 | exe[n - 2] << 16 | static_cast<uint32_t>(exe[n - 1]) << 24;
+  if (length > n - 8) return {};
+  return Bytes(exe.end() - 8 - length, exe.end() - 8);
+}
+
 }  // namespace
 
 class RobustnessTest : public MovieTest {};
@@ -111,12 +121,9 @@ TEST_F(RobustnessTest, DamagedInputsEndInAResultOrAStatedError) {
     size_t kind = round % 5;
     Bytes input = mutator.Mutate(seeds[kind]);
     if (mutator.Pick(4) == 0) input = mutator.Mutate(input);
-    if (kind == 4) {
-      // Projectors: most tries look past the version check to reach the trailer.
-      GenericProjectors = mutator.Pick(4) == 0;
-      // Let the movie be taken out afresh so the damaged trailer is read.
-      DeleteFileW(GetCacheFileName(Path(names[kind]), L".swf", true, false).c_str());
-    }
+    // Projectors: most tries look past the version check to reach the trailer.
+    // The cache is kept between rounds: a copy from an earlier round must not be taken for this one's movie.
+    if (kind == 4) GenericProjectors = mutator.Pick(4) == 0;
     std::wstring path = Write(names[kind], input);
     for (bool full : {false, true}) {
       SWFInfo info;
@@ -129,12 +136,14 @@ TEST_F(RobustnessTest, DamagedInputsEndInAResultOrAStatedError) {
         continue;
       }
       ++successes;
-      ASSERT_TRUE(info.Width >= 0 && info.Height >= 0) << "round " << round;
+      if (info.PathChanged) {
+        std::wstring movie = GetCacheFileName(path, L".swf", true, false);
+        ASSERT_EQ(testing_support::ReadBytes(movie), CarriedMovie(input)) << "round " << round;
+      }
       if (full && !info.IsFLV) {
         int32_t counts[5] = {0, 0, 0, 0, 0};
         bool cancel = false;
         ExtractResources(info, out, nullptr, counts, cancel);
-        ASSERT_GE(counts[0], 0);
       }
     }
   }

@@ -117,6 +117,20 @@ TEST_F(SWFInfoTest, MetadataTitleAndDescription) {
   EXPECT_EQ(std::tuple(info.Title, info.BackColor), std::tuple(std::wstring(), L"040506"s));
 }
 
+TEST_F(SWFInfoTest, MetadataOverAMegabyteIsSkipped) {
+  for (bool compressed : {false, true}) {
+    for (size_t size : {size_t{1000000}, size_t{(1u << 20) + 1}}) {
+      Bytes tag = MetadataTag("Big", ""), body(tag.begin() + 6, tag.end());  // after the long header
+      body.resize(size, ' ');
+      Movie m;
+      m.tags = {Tag(77, body), EndTag()};
+      SWFInfo info;
+      ASSERT_EQ(Read(L"meta.swf", compressed ? m.Compressed() : m.Plain(), info, true), L"");
+      EXPECT_EQ(info.Title, size < (1u << 20) ? L"Big" : L"") << size;
+    }
+  }
+}
+
 TEST_F(SWFInfoTest, FailuresClearTheRecordAndSayWhy) {
   SWFInfo info;
   info.Width = 5;
@@ -138,9 +152,14 @@ TEST_F(SWFInfoTest, FailuresClearTheRecordAndSayWhy) {
 }
 
 TEST(SWFHelpers, TimesAndColours) {
-  const std::pair<int32_t, const wchar_t*> times[] = {{750, L"1:02"}, {125, L"0:10"},  {65, L"0:05"},
-                                                      {9000, L"12:30"}, {-100, L"0:00"}, {719, L"1:00"}};  // 59.9 s
-  for (const auto& [frames, text] : times) EXPECT_EQ(FramesToTime(frames, 12), text) << frames;
+  const struct {
+    int32_t frames;
+    float rate;
+    const wchar_t* text;
+  } times[] = {{750, 12, L"1:02"},  {125, 12, L"0:10"}, {65, 12, L"0:05"}, {9000, 12, L"12:30"},
+               {-100, 12, L"0:00"}, {719, 12, L"1:00"},  // 59.9 s
+               {296, 10, L"0:30"},  {14, 24, L"0:01"}};  // under a minute, rounded up: no "-0"
+  for (const auto& t : times) EXPECT_EQ(FramesToTime(t.frames, t.rate), t.text) << t.frames;
   EXPECT_EQ(FramesToTime(100, 0), L"0:00");
   // A tiny rate gives a very long time, written out in full.
   std::wstring longest = FramesToTime(INT32_MAX, 1e-40f);

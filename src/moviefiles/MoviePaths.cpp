@@ -1,0 +1,30 @@
+#include "moviefiles/MoviePaths.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "services/ShellMod.h"
+
+std::wstring FullPath(const std::wstring& path) {
+  if (path.empty()) return path;
+  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return path;
+  std::vector<wchar_t> full(n + 1);
+  DWORD got = GetFullPathNameW(path.c_str(), n + 1, full.data(), nullptr);
+  if (got == 0 || got > n) return path;
+  return std::wstring(full.data(), got);
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+  size_t sep = path.find_last_of(L"\\/");
+  return sep == std::wstring::npos ? path : path.substr(sep + 1);
+}
+
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder) {
+  std::wstring base = FullPath(folder);
+  if (base.empty()) return false;
+  if (base.back() != L'\\') base += L'\\';
+  std::wstring full = FullPath(path);
+  return full.size() > base.size() && StrEqualNoCase(full.substr(0, base.size()), base);
+}

@@ -1,0 +1,498 @@
+#include "platform/flash/FlashControl.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cwctype>
+
+#include "base/BinaryFile.h"
+#include "base/Handles.h"
+#include "base/TextConv.h"
+#include "moviefiles/MovieCache.h"
+
+namespace flash {
+namespace {
+
+constexpr UINT kMsgEvents = WM_APP + 0x311;
+constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT kTimerMs = 10;
+constexpr double kDefaultRate = 12;  // for a header rate of 0
+constexpr long kMaxCatchUpFrames = 8;  // a late clock skips rather than racing through frames
+
+double MonotonicSeconds() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void RegisterClassOnce(WNDPROC proc) {
+  static const bool registered = [proc] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kFlashWindowClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  (void)registered;
+}
+
+// The whole file in memory; false when it can't be read or is larger than a
+// movie the cache would accept.
+bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
+  BinaryFile file;
+  if (!file.OpenRead(path)) return false;
+  const int64_t size = file.Size();
+  if (size < 0 || static_cast<uint64_t>(size) > kMaxInflatedMovie) return false;
+  bytes.resize(static_cast<size_t>(size));
+  return file.ReadExactAt(0, bytes);
+}
+
+bool ParseHexColor(const std::wstring& text, COLORREF& color) {
+  if (text.size() != 6) return false;
+  unsigned v = 0;
+  for (wchar_t c : text) {
+    if (!std::iswxdigit(c) || c > 0x7F) return false;
+    v = v * 16 + static_cast<unsigned>(c <= L'9' ? c - L'0' : (c | 0x20) - L'a' + 10);
+  }
+  color = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+  return true;
+}
+
+}  // namespace
+
+FlashControl::FlashControl(HWND container, int left, int top, int width, int height)
+    : renderer_(std::make_unique<NullRenderer>()), clock_(MonotonicSeconds) {
+  RegisterClassOnce(Proc);
+  hwnd_ = CreateWindowExW(0, kFlashWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, left, top,
+                          width, height, container, nullptr, GetModuleHandleW(nullptr), this);
+}
+
+FlashControl::~FlashControl() {
+  *alive_ = false;
+  if (hwnd_) {
+    HWND hwnd = std::exchange(hwnd_, nullptr);
+    SetWindowLongPtrW(hwnd, 0, 0);
+    DestroyWindow(hwnd);
+  }
+}
+
+// ---- Window -------------------------------------------------------------
+
+LRESULT CALLBACK FlashControl::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+    auto* self = static_cast<FlashControl*>(create->lpCreateParams);
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<FlashControl*>(GetWindowLongPtrW(hwnd, 0));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    return DefWindowProcW(hwnd, msg, wp, lp);  // nothing crosses the window procedure
+  }
+}
+
+LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  HWND hwnd = hwnd_;
+  switch (msg) {
+    case WM_PAINT: {
+      RECT client{};
+      GetClientRect(hwnd, &client);
+      if (wp) {
+        Paint(reinterpret_cast<HDC>(wp), client.right, client.bottom);
+        return 0;
+      }
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      if (client.right > 0 && client.bottom > 0) {
+        ScopedMemoryDC memory(dc);
+        ScopedBitmap bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+        if (memory && bitmap) {
+          ScopedSelect use(memory.get(), bitmap.get());
+          Paint(memory.get(), client.right, client.bottom);
+          BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+        }
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_TIMER:
+      if (wp == kFrameTimer && IsWindowVisible(hwnd)) Pump();
+      return 0;
+    case kMsgEvents:
+      posted_ = false;
+      DrainEvents();
+      return 0;
+    case WM_MOUSEWHEEL:
+      return 0;  // pages scroll only through TCallLabel
+    case WM_LBUTTONDOWN:
+      ::SetFocus(hwnd);
+      return 0;
+    case WM_LBUTTONUP:
+      if (page_) page_->Click(*this, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd, 0, 0);
+      hwnd_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+int FlashControl::Left() const {
+  RECT r{};
+  if (!hwnd_ || !GetWindowRect(hwnd_, &r)) return 0;
+  MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+  return r.left;
+}
+
+int FlashControl::Top() const {
+  RECT r{};
+  if (!hwnd_ || !GetWindowRect(hwnd_, &r)) return 0;
+  MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+  return r.top;
+}
+
+int FlashControl::Width() const {
+  RECT r{};
+  return hwnd_ && GetWindowRect(hwnd_, &r) ? r.right - r.left : 0;
+}
+
+int FlashControl::Height() const {
+  RECT r{};
+  return hwnd_ && GetWindowRect(hwnd_, &r) ? r.bottom - r.top : 0;
+}
+
+void FlashControl::Move(int left, int top, int width, int height) {
+  if (hwnd_) MoveWindow(hwnd_, left, top, std::max(width, 0), std::max(height, 0), TRUE);
+}
+
+bool FlashControl::Visible() const { return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+
+void FlashControl::SetVisible(bool visible) {
+  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void FlashControl::SetFocus() {
+  if (hwnd_) ::SetFocus(hwnd_);
+}
+
+void FlashControl::Invalidate() {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// ---- Loading --------------------------------------------------------------
+
+void FlashControl::Unload() {
+  if (hwnd_) KillTimer(hwnd_, kFrameTimer);
+  page_.reset();
+  player_.reset();
+  movie_.reset();
+  variables_.Clear();
+  events_.clear();
+  hasBGColor_ = false;
+  alpha_ = 100;
+  pageFrame_ = 0;
+  pagePlaying_ = false;
+  Invalidate();
+}
+
+void FlashControl::LoadMovie(long layer, const std::wstring& url) {
+  if (layer != 0) return;  // only the base layer is used
+  std::wstring file, query;
+  SplitAddress(url, file, query);
+  Unload();
+  if (url == kNoMovie || file.empty()) return;
+  std::vector<uint8_t> bytes;
+  std::unique_ptr<MovieDefinition> movie;
+  if (!ReadWholeFile(file, bytes) || ReadMovieDefinition(std::move(bytes), movie) != MovieError::None) return;
+  movie_ = std::move(movie);
+  for (auto& [name, value] : ParseQuery(query)) variables_.Set(name, value);
+  player_ = std::make_unique<MoviePlayer>(*movie_);
+  player_->SetLoop(loop_);
+  page_ = CreatePage(movie_->metadata);
+  if (page_) {
+    pagePlaying_ = true;
+    page_->Start(*this);
+  } else {
+    player_->Start();
+    QueueCommands();
+  }
+  events_.push_back(Event{true, 4});
+  PostEvents();
+  Anchor();
+  if (hwnd_) SetTimer(hwnd_, kFrameTimer, kTimerMs, nullptr);
+  Invalidate();
+}
+
+// ---- Timeline members -------------------------------------------------------
+
+void FlashControl::Play() { SetPlaying(true); }
+void FlashControl::Stop() { SetPlaying(false); }
+
+void FlashControl::SetPlaying(bool playing) {
+  if (page_) {
+    pagePlaying_ = playing;
+  } else if (player_) {
+    if (playing && !player_->Playing()) Anchor();
+    player_->SetPlaying(playing);
+  }
+}
+
+bool FlashControl::Playing() const { return page_ ? pagePlaying_ : player_ && player_->Playing(); }
+
+void FlashControl::SetLoop(bool loop) {
+  loop_ = loop;
+  if (player_) player_->SetLoop(loop);
+}
+
+void FlashControl::GotoFrame(long frame) {
+  if (page_) {
+    pageFrame_ = std::clamp<long>(frame, 0, page_->TotalFrames() - 1);
+    pagePlaying_ = false;
+  } else if (player_) {
+    player_->GotoFrame(static_cast<int>(std::clamp<long>(frame, 0, player_->TotalFrames() - 1)));
+  }
+  Invalidate();
+}
+
+void FlashControl::Rewind() { GotoFrame(0); }
+void FlashControl::Back() { GotoFrame(std::max(CurrentFrame() - 1, 0L)); }
+void FlashControl::Forward() { GotoFrame(CurrentFrame() + 1); }
+
+long FlashControl::CurrentFrame() const {
+  if (page_) return pageFrame_;
+  return player_ ? player_->CurrentFrame() : -1;
+}
+
+long FlashControl::FrameNum() const { return CurrentFrame(); }
+
+long FlashControl::TotalFrames() const {
+  if (page_) return page_->TotalFrames();
+  return player_ ? player_->TotalFrames() : 0;
+}
+
+void FlashControl::Anchor() {
+  anchorTime_ = clock_();
+  anchorFrames_ = 0;
+}
+
+void FlashControl::Pump() {
+  if (!movie_) return;
+  if (page_) {
+    page_->Tick(*this);
+    PostEvents();
+    return;
+  }
+  if (!player_->Playing()) return;
+  const double rate = movie_->frameRate > 0 ? movie_->frameRate : kDefaultRate;
+  const long long due = static_cast<long long>(std::floor((clock_() - anchorTime_) * rate + 1e-6)) - anchorFrames_;
+  if (due <= 0) return;
+  if (due > kMaxCatchUpFrames) Anchor();
+  const long long steps = std::min<long long>(due, kMaxCatchUpFrames);
+  for (long long i = 0; i < steps && player_->Playing(); ++i) {
+    player_->Advance();
+    ++anchorFrames_;
+  }
+  QueueCommands();
+  PostEvents();
+  Invalidate();
+}
+
+// ---- Settings -----------------------------------------------------------------
+
+long FlashControl::Quality() const { return quality2_ == L"Low" || quality2_ == L"AutoLow" ? 0 : 1; }
+
+void FlashControl::SetQuality(long quality) { quality2_ = quality == 0 ? L"Low" : L"High"; }
+
+void FlashControl::SetQuality2(const std::wstring& quality) {
+  for (const wchar_t* name : {L"High", L"Medium", L"Low", L"AutoHigh", L"AutoLow"})
+    if (CompareStringOrdinal(quality.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) quality2_ = name;
+  Invalidate();
+}
+
+void FlashControl::SetScaleMode(long mode) {
+  if (mode >= kShowAll && mode <= kNoScale) scaleMode_ = mode;
+  Invalidate();
+}
+
+void FlashControl::SetAlignMode(long mode) {
+  if (mode >= 0 && mode <= 15) alignMode_ = mode;
+  Invalidate();
+}
+
+COLORREF FlashControl::BackgroundColor() const {
+  if (hasBGColor_) return bgColor_;
+  if (movie_ && movie_->background) return *movie_->background;
+  return RGB(255, 255, 255);
+}
+
+std::wstring FlashControl::BGColor() const {
+  COLORREF c = BackgroundColor();
+  wchar_t text[8];
+  swprintf(text, 8, L"%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+  return text;
+}
+
+void FlashControl::SetBGColor(const std::wstring& color) {
+  COLORREF parsed;
+  if (!ParseHexColor(color, parsed)) return;  // the movie's own colour stays
+  bgColor_ = parsed;
+  hasBGColor_ = true;
+  Invalidate();
+}
+
+void FlashControl::SetVolume(long volume) { volume_ = std::clamp(volume, 0L, 100L); }
+
+// ---- Variables and labels -------------------------------------------------------
+
+void FlashControl::SetVariable(const std::wstring& name, const std::wstring& value) {
+  const std::wstring key = MovieVariables::Normalize(name);
+  if (key == L"_alpha") {
+    alpha_ = static_cast<int>(std::clamp(std::lround(_wtof(value.c_str())), 0L, 100L));
+    Invalidate();
+    return;
+  }
+  variables_.Set(key, value);
+  if (page_) {
+    page_->VariableWritten(*this, key, value);
+    PostEvents();
+    Invalidate();
+  }
+}
+
+std::wstring FlashControl::GetVariable(const std::wstring& name) const {
+  const std::wstring key = MovieVariables::Normalize(name);
+  if (key == L"_alpha") return std::to_wstring(alpha_);
+  return variables_.Get(key);
+}
+
+void FlashControl::TCallLabel(const std::wstring& target, const std::wstring& label) {
+  if (!player_ || page_) return;
+  player_->CallLabel(target, label);
+  QueueCommands();
+  PostEvents();
+  Invalidate();
+}
+
+// ---- Events ---------------------------------------------------------------------
+
+void FlashControl::QueueCommands() {
+  if (!player_) return;
+  for (auto& c : player_->TakeCommands()) events_.push_back(Event{false, 0, std::move(c.command), std::move(c.args)});
+}
+
+void FlashControl::RaiseCommand(const std::wstring& command, const std::wstring& args) {
+  events_.push_back(Event{false, 0, command, args});
+  PostEvents();
+}
+
+void FlashControl::PostEvents() {
+  if (events_.empty() || posted_ || !hwnd_) return;
+  posted_ = PostMessageW(hwnd_, kMsgEvents, 0, 0) != 0;
+}
+
+void FlashControl::DrainEvents() {
+  if (draining_) return;  // the outer drain goes on once its handler returns
+  draining_ = true;
+  std::shared_ptr<bool> alive = alive_;
+  while (!events_.empty()) {
+    Event e = std::move(events_.front());
+    events_.pop_front();
+    if (e.ready) {
+      auto handler = OnReadyStateChange;
+      if (handler) handler(e.state);
+    } else {
+      auto handler = OnFSCommand;
+      if (handler) handler(e.command, e.args);
+    }
+    if (!*alive) return;  // the handler destroyed the control
+  }
+  draining_ = false;
+}
+
+void FlashControl::OpenLink(const std::wstring& url) {
+  if (linkOpener_) {
+    auto opener = linkOpener_;
+    opener(url);
+  } else {
+    ShellExecuteW(hwnd_, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+}
+
+void FlashControl::SetClock(std::function<double()> clock) {
+  clock_ = clock ? std::move(clock) : std::function<double()>(MonotonicSeconds);
+  Anchor();
+}
+
+void FlashControl::SetRenderer(std::unique_ptr<FlashRenderer> renderer) {
+  renderer_ = renderer ? std::move(renderer) : std::make_unique<NullRenderer>();
+}
+
+void FlashControl::SetLinkOpener(std::function<void(const std::wstring&)> opener) { linkOpener_ = std::move(opener); }
+
+// ---- Painting ---------------------------------------------------------------------
+
+void FlashControl::DrawClip(HDC dc, const Clip& clip, const Matrix& m, const ColorTransform& cx,
+                            const StageView& view) {
+  for (const auto& [depth, obj] : clip.objects) {
+    const Matrix world = Concat(m, obj.matrix);
+    const ColorTransform color = Concat(cx, obj.color);
+    renderer_->DrawObject(dc, *movie_, obj, world, color, view, Quality());
+    if (obj.clip) DrawClip(dc, *obj.clip, world, color, view);
+  }
+}
+
+void FlashControl::Paint(HDC dc, int width, int height) {
+  if (!dc || width <= 0 || height <= 0) return;
+  RECT all{0, 0, width, height};
+  ScopedBrush back(CreateSolidBrush(BackgroundColor()));
+  FillRect(dc, &all, back.get());
+  if (!movie_) return;
+  const StageView view = PlaceStage(movie_->frame, width, height, scaleMode_, alignMode_);
+  if (alpha_ <= 0) return;
+  // Below full opacity the content is drawn on a copy of the background and blended back.
+  ScopedMemoryDC layer(alpha_ < 100 ? dc : nullptr);
+  ScopedBitmap layerBitmap(alpha_ < 100 ? CreateCompatibleBitmap(dc, width, height) : nullptr);
+  const bool blended = layer && layerBitmap;
+  std::unique_ptr<ScopedSelect> use;
+  HDC target = dc;
+  if (blended) {
+    use = std::make_unique<ScopedSelect>(layer.get(), layerBitmap.get());
+    BitBlt(layer.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    target = layer.get();
+  }
+  if (page_) {
+    page_->Paint(target, view.Rect(movie_->frame), view.scaleX * 20);
+  } else if (player_) {
+    Matrix origin;
+    origin.tx = -movie_->frame.left;
+    origin.ty = -movie_->frame.top;
+    DrawClip(target, player_->Root(), origin, ColorTransform{}, view);
+  }
+  if (blended) {
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha_ * 255 / 100), 0};
+    AlphaBlend(dc, 0, 0, width, height, layer.get(), 0, 0, width, height, blend);
+  }
+}
+
+}  // namespace flash

@@ -1,0 +1,159 @@
+// The movie control: a child window of class "MacromediaFlashPlayerActiveX"
+// (empty title, CS_DBLCLKS) that loads a movie, runs its timeline on a frame
+// clock, keeps its variables and raises FSCommand and OnReadyStateChange,
+// with the members, events and numbering the player and the snapshot window
+// use. Frames are 0-based. Content drawing goes through a FlashRenderer.
+//
+// Events are raised from the control's own message handling (a posted
+// message), never from inside a member call: a handler may load another
+// movie into the control, run a modal loop or destroy the control.
+// WM_PAINT with an HDC in wParam renders the current frame into that DC at
+// the client size, without validating. The window may be subclassed.
+#pragma once
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/flash/FlashPage.h"
+#include "platform/flash/FlashRenderer.h"
+#include "platform/flash/MoviePlayer.h"
+#include "platform/flash/MovieVariables.h"
+
+namespace flash {
+
+inline constexpr wchar_t kFlashWindowClass[] = L"MacromediaFlashPlayerActiveX";
+// The address that unloads the control.
+inline constexpr wchar_t kNoMovie[] = L"| no |";
+// Major version reported by FlashVersion (above the low 16 bits).
+inline constexpr long kFlashMajorVersion = 32;
+
+class FlashControl : private PageHost {
+ public:
+  // Creates the control's window as a child of container, at (left, top) in
+  // the container's pixels.
+  FlashControl(HWND container, int left, int top, int width, int height);
+  ~FlashControl() override;
+  FlashControl(const FlashControl&) = delete;
+  FlashControl& operator=(const FlashControl&) = delete;
+
+  // Extender members, in the container's pixels.
+  HWND hWnd() const { return hwnd_; }
+  int Left() const;
+  int Top() const;
+  int Width() const;
+  int Height() const;
+  void Move(int left, int top, int width, int height);
+  bool Visible() const;
+  void SetVisible(bool visible);
+  void SetFocus();
+
+  // Movie members.
+  void LoadMovie(long layer, const std::wstring& url);
+  void Play();
+  void Stop();
+  void Rewind();
+  void Back();
+  void Forward();
+  void GotoFrame(long frame);
+  long CurrentFrame() const;
+  long FrameNum() const;  // -1 while no movie is loaded
+  long TotalFrames() const;
+  bool Playing() const;
+  void SetPlaying(bool playing);
+  bool Loop() const { return loop_; }
+  void SetLoop(bool loop);
+  long Quality() const;
+  void SetQuality(long quality);
+  std::wstring Quality2() const { return quality2_; }
+  void SetQuality2(const std::wstring& quality);
+  long ScaleMode() const { return scaleMode_; }
+  void SetScaleMode(long mode);
+  long AlignMode() const { return alignMode_; }
+  void SetAlignMode(long mode);
+  std::wstring BGColor() const;
+  void SetBGColor(const std::wstring& color);
+  void SetVariable(const std::wstring& name, const std::wstring& value);
+  std::wstring GetVariable(const std::wstring& name) const;
+  void TCallLabel(const std::wstring& target, const std::wstring& label);
+  long FlashVersion() const { return kFlashMajorVersion << 16; }
+  long Volume() const { return volume_; }
+  void SetVolume(long volume);
+
+  // Events.
+  std::function<void(const std::wstring& command, const std::wstring& args)> OnFSCommand;
+  std::function<void(long state)> OnReadyStateChange;
+
+  // The frame clock in seconds (an empty function restores the monotonic clock).
+  void SetClock(std::function<double()> clock);
+  // Runs what the clock makes due: frames at the movie's rate while playing,
+  // and the page's clock. The window's timer calls it while the control is shown.
+  void Pump();
+  void SetRenderer(std::unique_ptr<FlashRenderer> renderer);
+  // Opens a link the user clicked on a page (ShellExecute by default).
+  void SetLinkOpener(std::function<void(const std::wstring&)> opener);
+  // Renders the current frame into dc at width x height.
+  void Paint(HDC dc, int width, int height);
+  COLORREF BackgroundColor() const;
+  int Alpha() const { return alpha_; }
+
+  const MovieDefinition* Movie() const { return movie_.get(); }
+  const MoviePlayer* Player() const { return player_.get(); }
+  FlashPage* Page() const { return page_.get(); }
+  const MovieVariables& Variables() const { return variables_; }
+
+ private:
+  struct Event {
+    bool ready = false;  // OnReadyStateChange, else FSCommand
+    long state = 0;
+    std::wstring command, args;
+  };
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void Unload();
+  void Anchor();
+  void QueueCommands();
+  void PostEvents();
+  void DrainEvents();
+  void Invalidate();
+  void DrawClip(HDC dc, const Clip& clip, const Matrix& m, const ColorTransform& cx, const StageView& view);
+
+  // PageHost.
+  std::wstring Variable(const std::wstring& path) const override { return variables_.Get(path); }
+  void Publish(const std::wstring& path, const std::wstring& value) override { variables_.Set(path, value); }
+  void RaiseCommand(const std::wstring& command, const std::wstring& args) override;
+  void OpenLink(const std::wstring& url) override;
+  double Now() const override { return clock_(); }
+
+  HWND hwnd_ = nullptr;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  std::unique_ptr<MovieDefinition> movie_;
+  std::unique_ptr<MoviePlayer> player_;
+  std::unique_ptr<FlashPage> page_;
+  MovieVariables variables_;
+  std::unique_ptr<FlashRenderer> renderer_;
+  std::function<double()> clock_;
+  std::function<void(const std::wstring&)> linkOpener_;
+  std::deque<Event> events_;
+  bool posted_ = false, draining_ = false;
+
+  // Frame clock: frames advanced since the anchor time.
+  double anchorTime_ = 0;
+  long long anchorFrames_ = 0;
+  // A page's own frame number (its progress proxy) and play state.
+  long pageFrame_ = 0;
+  bool pagePlaying_ = false;
+
+  bool loop_ = true;
+  std::wstring quality2_ = L"High";
+  long scaleMode_ = 0, alignMode_ = 0;
+  bool hasBGColor_ = false;
+  COLORREF bgColor_ = RGB(255, 255, 255);
+  int alpha_ = 100;
+  long volume_ = 100;
+};
+
+}  // namespace flash

@@ -1,0 +1,43 @@
+// The program's own helper movies run as native pages: a tiny movie that
+// carries the marker "swfzel:page=NAME" in its Metadata text is played by a
+// page object of that name instead of its timeline. Pages talk to the
+// control through PageHost (variables, FS commands, link opening, clock).
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace flash {
+
+class PageHost {
+ public:
+  virtual ~PageHost() = default;
+  virtual std::wstring Variable(const std::wstring& path) const = 0;
+  // Sets a variable as the page (the page is not told about its own write).
+  virtual void Publish(const std::wstring& path, const std::wstring& value) = 0;
+  virtual void RaiseCommand(const std::wstring& command, const std::wstring& args) = 0;
+  virtual void OpenLink(const std::wstring& url) = 0;
+  virtual double Now() const = 0;  // seconds of the control's clock
+};
+
+class FlashPage {
+ public:
+  virtual ~FlashPage() = default;
+  virtual int TotalFrames() const { return 1; }
+  // After the load, with the address's variables set.
+  virtual void Start(PageHost&) {}
+  // A variable written from outside (SetVariable), every time, same value or not.
+  virtual void VariableWritten(PageHost&, const std::wstring& /*path*/, const std::wstring& /*value*/) {}
+  // Called by the control's frame clock.
+  virtual void Tick(PageHost&) {}
+  // Draws over the background; stage is the stage rectangle in the DC's pixels.
+  virtual void Paint(HDC, const RECT& /*stage*/, double /*pixelsPerStagePixel*/) {}
+  // A click at (x, y) in the control's pixels.
+  virtual void Click(PageHost&, int /*x*/, int /*y*/) {}
+};
+
+// The page a movie's Metadata text names, or nothing.
+std::unique_ptr<FlashPage> CreatePage(const std::string& metadata);
+
+}  // namespace flash

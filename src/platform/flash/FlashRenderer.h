@@ -1,0 +1,44 @@
+// The drawing seam of the movie control: where the stage lands in the
+// control, and the interface that draws one display-list entry. The control
+// paints the background and walks the display list; a renderer draws the
+// characters (the default one draws nothing).
+#pragma once
+#include <windows.h>
+
+#include "platform/flash/MoviePlayer.h"
+
+namespace flash {
+
+// The stage rectangle in the control's pixels and the twips-to-pixels scale.
+struct StageView {
+  double left = 0, top = 0;        // where the stage's (0, 0) lands, pixels
+  double scaleX = 0, scaleY = 0;   // pixels per twip
+  RECT Rect(const RECT& frameTwips) const;
+};
+
+enum ScaleModes { kShowAll = 0, kNoBorder = 1, kExactFit = 2, kNoScale = 3 };
+enum AlignFlags { kAlignLeft = 1, kAlignRight = 2, kAlignTop = 4, kAlignBottom = 8 };
+
+// Places a stage of frameTwips in a client area of width x height pixels.
+StageView PlaceStage(const RECT& frameTwips, int width, int height, int scaleMode, int alignMode);
+
+class FlashRenderer {
+ public:
+  virtual ~FlashRenderer() = default;
+  // Draws one entry; world maps the character's twips to the stage's twips,
+  // view maps those to the DC's pixels.
+  virtual void DrawObject(HDC dc, const MovieDefinition& movie, const DisplayObject& object, const Matrix& world,
+                          const ColorTransform& color, const StageView& view, int quality) = 0;
+};
+
+class NullRenderer : public FlashRenderer {
+ public:
+  void DrawObject(HDC, const MovieDefinition&, const DisplayObject&, const Matrix&, const ColorTransform&,
+                  const StageView&, int) override {}
+};
+
+// Composes a parent's transform with a child's.
+Matrix Concat(const Matrix& parent, const Matrix& child);
+ColorTransform Concat(const ColorTransform& parent, const ColorTransform& child);
+
+}  // namespace flash

@@ -1,0 +1,329 @@
+#include "platform/flash/MovieDefinition.h"
+
+#include "base/TextConv.h"
+#include "moviefiles/BitStream.h"
+#include "moviefiles/Compression.h"
+#include "moviefiles/MovieCache.h"
+#include "moviefiles/SWFModule.h"
+#include "moviefiles/SwfTags.h"
+
+namespace flash {
+namespace {
+
+// Tags whose body begins with the id of the character they define.
+bool DefinesCharacter(SwfTag code) {
+  switch (code) {
+    case SwfTag::DefineShape: case SwfTag::DefineBits: case SwfTag::DefineButton: case SwfTag::DefineFont:
+    case SwfTag::DefineText: case SwfTag::DefineSound: case SwfTag::DefineBitsLossless:
+    case SwfTag::DefineBitsJPEG2: case SwfTag::DefineShape2: case SwfTag::DefineShape3: case SwfTag::DefineText2:
+    case SwfTag::DefineButton2: case SwfTag::DefineBitsJPEG3: case SwfTag::DefineBitsLossless2:
+    case SwfTag::DefineEditText: case SwfTag::DefineSprite: case SwfTag::DefineMorphShape: case SwfTag::DefineFont2:
+    case SwfTag::DefineVideoStream: case SwfTag::DefineFont3: case SwfTag::DefineShape4:
+    case SwfTag::DefineMorphShape2: case SwfTag::DefineBinaryData: case SwfTag::DefineBitsJPEG4:
+    case SwfTag::DefineFont4:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Reads bits from the reader's position and moves it past the whole bytes used.
+class BitCursor {
+ public:
+  explicit BitCursor(ByteReader& r) : reader_(r), bits_(r.Rest()) {}
+  bool U(unsigned n, uint32_t& v) { return bits_.ReadBits(n, v); }
+  bool S(unsigned n, int32_t& v) { return bits_.ReadSignedBits(n, v); }
+  bool Finish() { return reader_.Skip((bits_.BitPos() + 7) / 8); }
+
+ private:
+  ByteReader& reader_;
+  BitStream bits_;
+};
+
+bool ReadString(ByteReader& r, uint8_t version, std::wstring& out) {
+  std::span<const uint8_t> rest = r.Rest();
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] != 0) continue;
+    std::string raw(rest.begin(), rest.begin() + static_cast<ptrdiff_t>(i));
+    if (version >= 6) {
+      out = Utf8ToWide(raw);
+    } else {
+      out.assign(raw.begin(), raw.end());  // Latin-1 is close enough for names and labels
+    }
+    return r.Skip(i + 1);
+  }
+  return false;
+}
+
+bool ReadPlaceObject(ByteReader& r, PlaceCommand& cmd) {
+  uint32_t id = 0, depth = 0;
+  if (!r.U16LE(id) || !r.U16LE(depth)) return false;
+  cmd.character = static_cast<uint16_t>(id);
+  cmd.depth = static_cast<uint16_t>(depth);
+  Matrix m;
+  if (!ReadMatrix(r, m)) return false;
+  cmd.matrix = m;
+  if (!r.AtEnd()) {
+    ColorTransform cx;
+    if (ReadColorTransform(r, false, cx)) cmd.color = cx;
+  }
+  return true;
+}
+
+bool ReadPlaceObject23(ByteReader& r, bool version3, uint8_t swfVersion, PlaceCommand& cmd) {
+  uint8_t flags = 0, flags2 = 0;
+  uint32_t depth = 0;
+  if (!r.U8(flags)) return false;
+  if (version3 && !r.U8(flags2)) return false;
+  if (!r.U16LE(depth)) return false;
+  cmd.depth = static_cast<uint16_t>(depth);
+  cmd.move = flags & 0x01;
+  const bool hasCharacter = flags & 0x02;
+  if (version3 && ((flags2 & 0x08) || ((flags2 & 0x10) && hasCharacter))) {
+    std::wstring className;
+    if (!ReadString(r, swfVersion, className)) return false;
+  }
+  if (hasCharacter) {
+    uint32_t id = 0;
+    if (!r.U16LE(id)) return false;
+    cmd.character = static_cast<uint16_t>(id);
+  }
+  if (flags & 0x04) {
+    Matrix m;
+    if (!ReadMatrix(r, m)) return false;
+    cmd.matrix = m;
+  }
+  if (flags & 0x08) {
+    ColorTransform cx;
+    if (!ReadColorTransform(r, true, cx)) return false;
+    cmd.color = cx;
+  }
+  if (flags & 0x10) {
+    uint32_t ratio = 0;
+    if (!r.U16LE(ratio)) return false;
+    cmd.ratio = static_cast<uint16_t>(ratio);
+  }
+  if (flags & 0x20) {
+    std::wstring name;
+    if (!ReadString(r, swfVersion, name)) return false;
+    cmd.name = name;
+  }
+  if (flags & 0x40) {
+    uint32_t clip = 0;
+    if (!r.U16LE(clip)) return false;
+    cmd.clipDepth = static_cast<uint16_t>(clip);
+  }
+  return true;  // filters, blend modes and clip actions are not used
+}
+
+// Reads the tags of one timeline. Sprites are read only from the main
+// timeline (a sprite inside a sprite is not valid and is skipped).
+class TimelineReader {
+ public:
+  TimelineReader(MovieDefinition& movie, Timeline& timeline, bool isRoot)
+      : movie_(movie), timeline_(timeline), isRoot_(isRoot) {}
+
+  // False when the tags run past their span.
+  bool Read(std::span<const uint8_t> tags) {
+    SwfTagWalker walker(tags);
+    SwfTagView tag;
+    while (walker.Next(tag) && tag.code != SwfTag::End)
+      if (!Visit(tag.code, tag.body)) break;
+    if (walker.Cut() || failed_) return false;
+    if (timeline_.frames.empty() || !IsEmpty(current_)) timeline_.frames.push_back(std::move(current_));
+    return true;
+  }
+
+ private:
+  static bool IsEmpty(const FrameScript& f) { return f.commands.empty() && f.actions.empty(); }
+
+  bool Visit(SwfTag code, ByteReader& body) {
+    const uint8_t version = movie_.version;
+    switch (code) {
+      case SwfTag::ShowFrame:
+        timeline_.frames.push_back(std::move(current_));
+        current_ = FrameScript{};
+        break;
+      case SwfTag::PlaceObject: {
+        PlaceCommand cmd;
+        if (ReadPlaceObject(body, cmd)) current_.commands.push_back(std::move(cmd));
+        break;
+      }
+      case SwfTag::PlaceObject2:
+      case SwfTag::PlaceObject3: {
+        PlaceCommand cmd;
+        if (ReadPlaceObject23(body, code == SwfTag::PlaceObject3, version, cmd)) current_.commands.push_back(std::move(cmd));
+        break;
+      }
+      case SwfTag::RemoveObject:
+      case SwfTag::RemoveObject2: {
+        uint32_t id = 0, depth = 0;
+        if (code == SwfTag::RemoveObject && !body.U16LE(id)) break;
+        if (!body.U16LE(depth)) break;
+        PlaceCommand cmd;
+        cmd.remove = true;
+        cmd.depth = static_cast<uint16_t>(depth);
+        current_.commands.push_back(cmd);
+        break;
+      }
+      case SwfTag::SetBackgroundColor: {
+        uint8_t r = 0, g = 0, b = 0;
+        if (isRoot_ && !movie_.background && body.U8(r) && body.U8(g) && body.U8(b)) movie_.background = RGB(r, g, b);
+        break;
+      }
+      case SwfTag::DoAction: {
+        auto actions = ReadFrameActions(body, version);
+        for (auto& a : actions) current_.actions.push_back(std::move(a));
+        break;
+      }
+      case SwfTag::FrameLabel: {
+        std::wstring label;
+        if (ReadString(body, version, label) && !timeline_.labels.count(label))
+          timeline_.labels[label] = static_cast<int>(timeline_.frames.size());
+        break;
+      }
+      case SwfTag::Metadata:
+        if (isRoot_) movie_.metadata.assign(body.Rest().begin(), body.Rest().end());
+        break;
+      default:
+        if (DefinesCharacter(code)) return Define(code, body);
+        break;
+    }
+    return true;
+  }
+
+  bool Define(SwfTag code, ByteReader& body) {
+    uint32_t id = 0;
+    if (!body.U16LE(id)) return true;
+    Character ch;
+    ch.id = static_cast<uint16_t>(id);
+    ch.tagCode = code;
+    ch.body = body.Rest();
+    if (code == SwfTag::DefineSprite) {
+      uint32_t frames = 0;
+      if (!isRoot_ || !body.U16LE(frames)) return true;
+      Timeline sprite;
+      TimelineReader nested(movie_, sprite, false);
+      if (!nested.Read(body.Rest())) {
+        failed_ = true;
+        return false;
+      }
+      ch.sprite = static_cast<int>(movie_.sprites.size());
+      movie_.sprites.push_back(std::move(sprite));
+    }
+    movie_.dictionary[ch.id] = ch;
+    return true;
+  }
+
+  MovieDefinition& movie_;
+  Timeline& timeline_;
+  bool isRoot_;
+  FrameScript current_;
+  bool failed_ = false;
+};
+
+// The movie's body after its 8-byte header, uncompressed; false when a
+// compressed body is larger than the movie cache accepts. A plain movie's
+// bytes stay where they are (the body starts at offset 8).
+bool Uncompress(std::vector<uint8_t>& file, size_t& bodyOffset) {
+  bodyOffset = 8;
+  if (file[0] == 'F') return true;
+  uint32_t declared = file[4] | file[5] << 8 | file[6] << 16 | static_cast<uint32_t>(file[7]) << 24;
+  if (declared < 8 || declared - 8 > kMaxInflatedMovie) return false;
+  std::vector<uint8_t> body;
+  int rc = 0;
+  // A damaged stream keeps what could be inflated, as the movie cache does.
+  DecompressBytes(std::span<const uint8_t>(file).subspan(8), body, rc, declared - 8);
+  file.swap(body);
+  bodyOffset = 0;
+  return true;
+}
+
+}  // namespace
+
+int Timeline::FrameOfLabel(const std::wstring& label) const {
+  for (const auto& [name, frame] : labels)
+    if (CompareStringOrdinal(name.c_str(), -1, label.c_str(), -1, TRUE) == CSTR_EQUAL) return frame;
+  return -1;
+}
+
+const Character* MovieDefinition::Find(uint16_t id) const {
+  auto it = dictionary.find(id);
+  return it == dictionary.end() ? nullptr : &it->second;
+}
+
+bool ReadMatrix(ByteReader& reader, Matrix& m) {
+  BitCursor bits(reader);
+  uint32_t has = 0, n = 0;
+  int32_t v1 = 0, v2 = 0;
+  m = Matrix{};
+  if (!bits.U(1, has)) return false;
+  if (has) {
+    if (!bits.U(5, n) || !bits.S(n, v1) || !bits.S(n, v2)) return false;
+    m.a = v1 / 65536.0;
+    m.d = v2 / 65536.0;
+  }
+  if (!bits.U(1, has)) return false;
+  if (has) {
+    if (!bits.U(5, n) || !bits.S(n, v1) || !bits.S(n, v2)) return false;
+    m.b = v1 / 65536.0;
+    m.c = v2 / 65536.0;
+  }
+  if (!bits.U(5, n) || !bits.S(n, v1) || !bits.S(n, v2)) return false;
+  m.tx = v1;
+  m.ty = v2;
+  return bits.Finish();
+}
+
+bool ReadColorTransform(ByteReader& reader, bool withAlpha, ColorTransform& cx) {
+  BitCursor bits(reader);
+  uint32_t hasAdd = 0, hasMult = 0, n = 0;
+  cx = ColorTransform{};
+  if (!bits.U(1, hasAdd) || !bits.U(1, hasMult) || !bits.U(4, n)) return false;
+  int32_t* mult[] = {&cx.mr, &cx.mg, &cx.mb, &cx.ma};
+  int32_t* add[] = {&cx.ar, &cx.ag, &cx.ab, &cx.aa};
+  const int channels = withAlpha ? 4 : 3;
+  if (hasMult)
+    for (int i = 0; i < channels; ++i)
+      if (!bits.S(n, *mult[i])) return false;
+  if (hasAdd)
+    for (int i = 0; i < channels; ++i)
+      if (!bits.S(n, *add[i])) return false;
+  return bits.Finish();
+}
+
+MovieError ReadMovieDefinition(std::vector<uint8_t> file, std::unique_ptr<MovieDefinition>& out) {
+  out.reset();
+  if (file.size() < 8) return MovieError::NotAMovie;
+  if ((file[0] != 'F' && file[0] != 'C') || file[1] != 'W' || file[2] != 'S') return MovieError::NotAMovie;
+  const uint8_t version = file[3];
+  size_t bodyOffset = 0;
+  if (!Uncompress(file, bodyOffset)) return MovieError::TooLarge;
+  auto movie = std::make_unique<MovieDefinition>();
+  movie->bytes = std::move(file);
+  movie->version = version;
+  ByteReader reader(movie->bytes);
+  reader.Skip(bodyOffset);
+  SWFInfo info;
+  uint8_t fraction = 0, whole = 0;
+  uint32_t frames = 0;
+  if (!ReadSWFFrameRect(reader, info) || !reader.U8(fraction) || !reader.U8(whole) || !reader.U16LE(frames))
+    return MovieError::NotAMovie;
+  movie->frame = RECT{0, 0, info.Width * 20, info.Height * 20};
+  movie->frameRate = whole + fraction / 256.0;
+  movie->headerFrames = static_cast<uint16_t>(frames);
+  TimelineReader root(*movie, movie->root, true);
+  if (!root.Read(reader.Rest())) {
+    // Damaged tags: a blank stage of one frame, so nothing half-read plays.
+    movie->root = Timeline{};
+    movie->root.frames.resize(1);
+    movie->sprites.clear();
+    movie->dictionary.clear();
+    movie->background.reset();
+    movie->damaged = true;
+  }
+  out = std::move(movie);
+  return MovieError::None;
+}
+
+}  // namespace flash

@@ -1,0 +1,96 @@
+// A movie as the control plays it: its header, a dictionary of characters
+// and, for the main timeline and each sprite, the display-list commands,
+// label and simple actions of every frame. Built once from the movie's
+// uncompressed bytes, which it keeps (character bodies are views into them).
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "moviefiles/SwfTags.h"
+#include "platform/flash/FrameActions.h"
+
+namespace flash {
+
+// A 2x3 transform in twips: scale/rotate in 16.16 fixed point read as doubles.
+struct Matrix {
+  double a = 1, b = 0, c = 0, d = 1;  // x' = a*x + c*y + tx, y' = b*x + d*y + ty
+  int32_t tx = 0, ty = 0;
+  bool operator==(const Matrix&) const = default;
+};
+
+// Colour transform: channel' = channel * mult / 256 + add.
+struct ColorTransform {
+  int32_t mr = 256, mg = 256, mb = 256, ma = 256;
+  int32_t ar = 0, ag = 0, ab = 0, aa = 0;
+  bool operator==(const ColorTransform&) const = default;
+};
+
+// One PlaceObject/PlaceObject2/PlaceObject3 or RemoveObject/RemoveObject2.
+struct PlaceCommand {
+  bool remove = false;
+  uint16_t depth = 0;
+  bool move = false;  // modifies the object at depth rather than placing a new one
+  std::optional<uint16_t> character;
+  std::optional<Matrix> matrix;
+  std::optional<ColorTransform> color;
+  std::optional<uint16_t> ratio;
+  std::optional<std::wstring> name;
+  std::optional<uint16_t> clipDepth;
+};
+
+struct FrameScript {
+  std::vector<PlaceCommand> commands;
+  std::vector<FrameAction> actions;
+};
+
+struct Timeline {
+  std::vector<FrameScript> frames;               // at least one
+  std::map<std::wstring, int> labels;            // frame label -> frame
+  int FrameOfLabel(const std::wstring& label) const;  // -1 when absent
+};
+
+struct Character {
+  uint16_t id = 0;
+  SwfTag tagCode = SwfTag::End;
+  std::span<const uint8_t> body;  // the defining tag's body after the id
+  int sprite = -1;                // index into MovieDefinition::sprites for DefineSprite
+};
+
+struct MovieDefinition {
+  std::vector<uint8_t> bytes;  // the uncompressed movie (a plain file whole, a compressed one from its body)
+  uint8_t version = 0;
+  RECT frame{};                // stage rectangle in twips
+  double frameRate = 0;        // frames per second from the header
+  uint16_t headerFrames = 0;
+  Timeline root;
+  std::vector<Timeline> sprites;
+  std::map<uint16_t, Character> dictionary;
+  std::optional<COLORREF> background;  // the first SetBackgroundColor of the main timeline
+  std::string metadata;        // the Metadata tag's text, when present
+  bool damaged = false;        // a tag could not be read; the stage stays blank
+
+  const Character* Find(uint16_t id) const;
+  int StageWidthPixels() const { return (frame.right - frame.left) / 20; }
+  int StageHeightPixels() const { return (frame.bottom - frame.top) / 20; }
+};
+
+enum class MovieError { None, Unreadable, NotAMovie, TooLarge };
+
+// Reads a whole movie file (FWS or CWS) into a definition, walking its tags
+// with the movie files' tag walker. A file whose
+// header is sound but whose tags are damaged gives a one-frame blank movie
+// with damaged set.
+MovieError ReadMovieDefinition(std::vector<uint8_t> file, std::unique_ptr<MovieDefinition>& out);
+
+// Fields shared with the tag readers of the control's tests and pages.
+bool ReadMatrix(ByteReader& reader, Matrix& m);
+bool ReadColorTransform(ByteReader& reader, bool withAlpha, ColorTransform& cx);
+
+}  // namespace flash

@@ -1,0 +1,105 @@
+#include "ui/MovieSnapshot.h"
+
+#include <cmath>
+#include <random>
+
+#include "base/ErrorLog.h"
+#include "base/Handles.h"
+#include "images/cPNG.h"
+#include "moviefiles/SWFModule.h"
+#include "platform/flash/FlashControl.h"
+#include "services/Services.h"
+#include "ui/frmFlashShot.h"
+
+ShotSettings ShotOptions;
+
+namespace {
+
+// One engine for the program, seeded once.
+double NextRandom() {
+  static std::mt19937 engine{std::random_device{}()};
+  return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
+}
+
+// The "nomedia" picture centred on the control's background.
+void PaintNoMedia(ShotTarget& target, cDIBSection& dib) {
+  const int w = target.Width(), h = target.Height();
+  if (!dib.Create(w, h)) return;
+  RECT all{0, 0, w, h};
+  ScopedBrush back(CreateSolidBrush(target.BackColor()));
+  FillRect(dib.hdc(), &all, back.get());
+  cPNG picture;
+  if (picture.LoadPNGFile(ImagesFolder + L"nomedia.png") == 0)
+    picture.DrawToDC(dib.hdc(), (w - picture.Width()) / 2, (h - picture.Height()) / 2, false);
+}
+
+bool FileExists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+long SnapshotFrame(uint8_t sampleFrom, uint8_t sampleTo, double r, long totalFrames) {
+  const double frame = (sampleFrom / 100.0 + r * ((sampleTo - sampleFrom) / 100.0)) * totalFrames;
+  return static_cast<long>(std::nearbyint(frame));  // the default rounding mode: halves to even
+}
+
+void TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info, bool forceUnload, long satellite,
+                       const ShotSettings& settings) {
+  (void)satellite;
+  if (info.Path.empty()) {
+    PaintNoMedia(target, dib);
+    target.LoadMovie(0, flash::kNoMovie);
+    if (forceUnload) target.UnloadWindow();
+    return;
+  }
+  target.LoadMovie(0, info.Path);
+  if (!settings.FixedBackColor) target.SetBGColor(info.BackColor);
+  if (target.ScaleMode() != 1) target.SetScaleMode(1);
+  if (settings.ShotDoEvents) target.DoEvents();
+  target.SetQuality(settings.HQShots ? 1 : 0);
+  if (target.FrameNum() != -1)
+    target.GotoFrame(SnapshotFrame(settings.SampleFrom, settings.SampleTo, NextRandom(), target.TotalFrames()));
+  const int w = target.Width(), h = target.Height();
+  if (dib.Create(w, h)) {
+    target.PaintInto(dib.hdc());
+    if (settings.Watermark) {
+      cPNG logo;
+      if (logo.LoadPNGFile(settings.LogoPath) == 0) logo.DrawToDC(dib.hdc(), w - logo.Width(), h - logo.Height(), false);
+    }
+  }
+  if (forceUnload)
+    target.UnloadWindow();
+  else
+    target.LoadMovie(0, flash::kNoMovie);
+}
+
+void TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite) {
+  TakeMovieSnapshot(frmFlashShot, frmFlashShot.myDib, info, forceUnload, satellite, ShotOptions);
+}
+
+void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite) {
+  SWFInfo record;
+  if (movieFileName != flash::kNoMovie) {
+    WriteLog(L"Reading Info " + movieFileName + L"... ", false);
+    std::wstring result = GetSWFInfo(movieFileName, record, false);
+    WriteLog(result.empty() ? L"Ok" : result);
+  }
+  TakeMovieSnapshot(record, forceUnload, satellite);
+  if (DeletesShotCopy(record, ShotOptions.CacheMode, CurrentSWFInfo) && FileExists(record.Path))
+    DeleteFileW(record.Path.c_str());
+}
+
+bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const SWFInfo& playing) {
+  // The player's own movie (the same extracted file) is never deleted under it.
+  return record.PathChanged && cacheMode != 0 && !record.Path.empty() &&
+         CompareStringOrdinal(record.Path.c_str(), -1, playing.Path.c_str(), -1, TRUE) != CSTR_EQUAL;
+}
+
+uint8_t GetFlashPlayerVersion() {
+  const long version = frmFlashShot.SWF().FlashVersion();
+  frmFlashShot.Unload();
+  const long major = (version >> 16) & 0xFFFF;
+  return major > 0 && major <= 255 ? static_cast<uint8_t>(major) : 0;
+}

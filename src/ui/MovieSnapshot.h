@@ -1,0 +1,63 @@
+// Movie snapshots: a movie loaded into the hidden snapshot window's control,
+// set to a random frame between SampleFrom and SampleTo per cent, painted into
+// frmFlashShot.myDib (with the thumbnail generator's watermark when asked),
+// and the control stopped or the window unloaded. The steps run against a
+// ShotTarget, which the snapshot window implements over its movie control.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "images/cDIBSection.h"
+#include "moviefiles/SWFInfo.h"
+
+// The settings a snapshot reads (kept by the option set and the thumbnail generator).
+struct ShotSettings {
+  bool HQShots = true;
+  uint8_t SampleFrom = 30, SampleTo = 50;  // per cent of the movie, SampleTo >= SampleFrom
+  bool ShotDoEvents = false;
+  int CacheMode = 0;             // 0 keep the cache, 1 keep thumbnails only, 2 clear all
+  bool FixedBackColor = false;   // the thumbnail generator's own background colour applies
+  bool Watermark = false;        // the generator's watermark
+  std::wstring LogoPath;         // its PNG
+};
+extern ShotSettings ShotOptions;
+
+// What a snapshot needs of the hidden window and its control.
+class ShotTarget {
+ public:
+  virtual ~ShotTarget() = default;
+  virtual void LoadMovie(long layer, const std::wstring& url) = 0;
+  virtual void SetBGColor(const std::wstring& color) = 0;
+  virtual long ScaleMode() = 0;
+  virtual void SetScaleMode(long mode) = 0;
+  virtual void SetQuality(long quality) = 0;
+  virtual long FrameNum() = 0;
+  virtual long TotalFrames() = 0;
+  virtual void GotoFrame(long frame) = 0;
+  virtual int Width() = 0;
+  virtual int Height() = 0;
+  virtual COLORREF BackColor() = 0;
+  virtual void PaintInto(HDC dc) = 0;  // WM_PAINT with the DC
+  virtual void DoEvents() = 0;
+  virtual void UnloadWindow() = 0;
+};
+
+// The frame to show: (from + r x (to - from)) / 100 x total, rounded half to even.
+long SnapshotFrame(uint8_t sampleFrom, uint8_t sampleTo, double r, long totalFrames);
+
+// The snapshot steps against a target. satellite is accepted and passed on only.
+void TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info, bool forceUnload, long satellite,
+                       const ShotSettings& settings);
+// Into frmFlashShot.myDib through the hidden window.
+void TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite = 0);
+// Reads the movie's header into a record of its own and takes its snapshot;
+// "| no |" only stops the hidden control. A movie taken out of a projector
+// into the cache is deleted afterwards by CacheMode, unless the player plays it.
+void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite = 0);
+// Whether PrepareShot deletes the movie of record afterwards: one taken out of
+// a projector into the cache, with CacheMode not 0, that is not the player's.
+bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const SWFInfo& playing);
+// The major version of the movie control, 0 when it can't be read.
+uint8_t GetFlashPlayerVersion();

@@ -1,0 +1,90 @@
+// Probe commands of the movie control: snapshot (one picture of a movie) and
+// control (what the control reports after loading).
+#include <windows.h>
+
+#include <memory>
+
+#include "Probe.h"
+#include "images/IntelJPEGLibrary.h"
+#include "images/cDIBSection.h"
+#include "platform/flash/FlashControl.h"
+#include "platform/forms/MessageLoop.h"
+
+namespace {
+
+bool EndsWithNoCase(const std::wstring& text, const std::wstring& tail) {
+  return text.size() >= tail.size() &&
+         CompareStringOrdinal(text.c_str() + text.size() - tail.size(), -1, tail.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// A hidden window that hosts the control.
+struct Host {
+  HWND hwnd = CreateWindowExW(0, L"STATIC", L"movieprobe", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  ~Host() { DestroyWindow(hwnd); }
+};
+
+int Snapshot(const probe::Args& args) {
+  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low]");
+  long frame = 0, scale = 1;
+  int width = 0, height = 0;
+  bool low = false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    const std::wstring& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == L"--frame" && hasValue) {
+      frame = _wtol(args[++i].c_str());
+    } else if (a == L"--size" && hasValue) {
+      if (swscanf(args[++i].c_str(), L"%dx%d", &width, &height) != 2 || width <= 0 || height <= 0)
+        return probe::Fail(L"--size takes WxH");
+    } else if (a == L"--scale" && hasValue) {
+      scale = _wtol(args[++i].c_str());
+    } else if (a == L"--low") {
+      low = true;
+    } else {
+      return probe::Fail(L"unknown option " + a);
+    }
+  }
+  Host host;
+  flash::FlashControl control(host.hwnd, 0, 0, 16, 16);
+  control.LoadMovie(0, args[0]);
+  if (control.FrameNum() < 0) return probe::Fail(L"not a movie: " + args[0]);
+  if (width <= 0) {
+    width = std::max(control.Movie()->StageWidthPixels(), 1);
+    height = std::max(control.Movie()->StageHeightPixels(), 1);
+  }
+  control.Move(0, 0, width, height);
+  control.SetScaleMode(scale);
+  control.SetQuality(low ? 0 : 1);
+  control.GotoFrame(frame);
+  cDIBSection dib;
+  if (!dib.Create(width, height)) return probe::Fail(L"can't create the bitmap");
+  SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dib.hdc()), 0);
+  const bool saved = EndsWithNoCase(args[1], L".jpg") ? SaveJPG(dib, args[1], 90) : dib.SavePicture(args[1]);
+  if (!saved) return probe::Fail(L"can't write " + args[1]);
+  probe::Out(L"Frame", std::to_wstring(control.FrameNum()));
+  probe::Out(L"Size", std::to_wstring(width) + L"x" + std::to_wstring(height));
+  forms::DoEvents();
+  return 0;
+}
+
+int Control(const probe::Args& args) {
+  if (args.empty()) return probe::Fail(L"usage: control MOVIE [--goto N]");
+  Host host;
+  flash::FlashControl control(host.hwnd, 0, 0, 100, 100);
+  control.LoadMovie(0, args[0]);
+  if (args.size() >= 3 && args[1] == L"--goto") control.GotoFrame(_wtol(args[2].c_str()));
+  probe::Out(L"TotalFrames", std::to_wstring(control.TotalFrames()));
+  probe::Out(L"FrameNum", std::to_wstring(control.FrameNum()));
+  probe::Out(L"Playing", control.Playing() ? L"True" : L"False");
+  probe::Out(L"BGColor", control.BGColor());
+  for (const auto& [name, value] : control.Variables().All()) probe::Out(L"Variable " + name, value);
+  forms::DoEvents();
+  return control.FrameNum() < 0 ? 1 : 0;
+}
+
+probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low]",
+                                    Snapshot);
+probe::ProbeCommand controlCommand(L"control", L"MOVIE [--goto N]", Control);
+
+}  // namespace
