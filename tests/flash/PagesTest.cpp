@@ -14,7 +14,7 @@ using flash::FlashControl;
 
 namespace {
 
-std::wstring FlashData(const std::wstring& name) { return testing_support::SourceDir() + L"data\\Media\\Flash\\" + name; }
+std::wstring FlashData(const std::wstring& name) { return testing_support::ProgramDir() + L"Media\\Flash\\" + name; }
 
 TEST(HelperMoviesTest, ShippedMoviesAreReadableAndRecognised) {
   HostWindow host;

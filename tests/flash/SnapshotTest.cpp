@@ -123,7 +123,7 @@ class SnapshotFilesTest : public ::testing::Test {
 };
 
 TEST_F(SnapshotFilesTest, EmptyRecordPaintsNoMediaCentredThenStops) {
-  ImagesFolder = testing_support::SourceDir() + L"data\\Media\\Images\\";
+  ImagesFolder = testing_support::ProgramDir() + L"Media\\Images\\";
   FakeTarget target;
   cDIBSection dib;
   TakeMovieSnapshot(target, dib, SWFInfo{}, false, 0, ShotSettings{});
