@@ -6,10 +6,8 @@
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
 #include "images/cPNG.h"
-#include "moviefiles/SWFModule.h"
 #include "platform/flash/FlashControl.h"
 #include "services/Services.h"
-#include "ui/frmFlashShot.h"
 
 ShotSettings ShotOptions;
 
@@ -33,10 +31,6 @@ void PaintNoMedia(ShotTarget& target, cDIBSection& dib) {
     picture.DrawToDC(dib.hdc(), (w - picture.Width()) / 2, (h - picture.Height()) / 2, false);
 }
 
-bool FileExists(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 }  // namespace
 
@@ -75,31 +69,8 @@ void TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info
     target.LoadMovie(0, flash::kNoMovie);
 }
 
-void TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite) {
-  TakeMovieSnapshot(frmFlashShot, frmFlashShot.myDib, info, forceUnload, satellite, ShotOptions);
-}
-
-void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite) {
-  SWFInfo record;
-  if (movieFileName != flash::kNoMovie) {
-    WriteLog(L"Reading Info " + movieFileName + L"... ", false);
-    std::wstring result = GetSWFInfo(movieFileName, record, false);
-    WriteLog(result.empty() ? L"Ok" : result);
-  }
-  TakeMovieSnapshot(record, forceUnload, satellite);
-  if (DeletesShotCopy(record, ShotOptions.CacheMode, CurrentSWFInfo) && FileExists(record.Path))
-    DeleteFileW(record.Path.c_str());
-}
-
 bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const SWFInfo& playing) {
   // The player's own movie (the same extracted file) is never deleted under it.
   return record.PathChanged && cacheMode != 0 && !record.Path.empty() &&
          CompareStringOrdinal(record.Path.c_str(), -1, playing.Path.c_str(), -1, TRUE) != CSTR_EQUAL;
-}
-
-uint8_t GetFlashPlayerVersion() {
-  const long version = frmFlashShot.SWF().FlashVersion();
-  frmFlashShot.Unload();
-  const long major = (version >> 16) & 0xFFFF;
-  return major > 0 && major <= 255 ? static_cast<uint8_t>(major) : 0;
 }

@@ -50,14 +50,6 @@ long SnapshotFrame(uint8_t sampleFrom, uint8_t sampleTo, double r, long totalFra
 // The snapshot steps against a target. satellite is accepted and passed on only.
 void TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info, bool forceUnload, long satellite,
                        const ShotSettings& settings);
-// Into frmFlashShot.myDib through the hidden window.
-void TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite = 0);
-// Reads the movie's header into a record of its own and takes its snapshot;
-// "| no |" only stops the hidden control. A movie taken out of a projector
-// into the cache is deleted afterwards by CacheMode, unless the player plays it.
-void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite = 0);
 // Whether PrepareShot deletes the movie of record afterwards: one taken out of
 // a projector into the cache, with CacheMode not 0, that is not the player's.
 bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const SWFInfo& playing);
-// The major version of the movie control, 0 when it can't be read.
-uint8_t GetFlashPlayerVersion();

@@ -1,6 +1,9 @@
 #include "ui/frmFlashShot.h"
 
+#include "moviefiles/SWFModule.h"
+#include "base/ErrorLog.h"
 #include "platform/forms/MessageLoop.h"
+#include "services/ShellMod.h"
 
 namespace {
 
@@ -47,3 +50,26 @@ void FlashShotForm::PaintInto(HDC dc) {
 }
 
 void FlashShotForm::DoEvents() { forms::DoEvents(); }
+
+void TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite) {
+  TakeMovieSnapshot(frmFlashShot, frmFlashShot.myDib, info, forceUnload, satellite, ShotOptions);
+}
+
+void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite) {
+  SWFInfo record;
+  if (movieFileName != flash::kNoMovie) {
+    WriteLog(L"Reading Info " + movieFileName + L"... ", false);
+    std::wstring result = GetSWFInfo(movieFileName, record, false);
+    WriteLog(result.empty() ? L"Ok" : result);
+  }
+  TakeMovieSnapshot(record, forceUnload, satellite);
+  if (DeletesShotCopy(record, ShotOptions.CacheMode, CurrentSWFInfo) && FileExists(record.Path))
+    DeleteFileW(record.Path.c_str());
+}
+
+uint8_t GetFlashPlayerVersion() {
+  const long version = frmFlashShot.SWF().FlashVersion();
+  frmFlashShot.Unload();
+  const long major = (version >> 16) & 0xFFFF;
+  return major > 0 && major <= 255 ? static_cast<uint8_t>(major) : 0;
+}

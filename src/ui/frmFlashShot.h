@@ -10,6 +10,15 @@
 #include "platform/forms/Form.h"
 #include "ui/MovieSnapshot.h"
 
+// Into frmFlashShot.myDib through the hidden window.
+void TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite = 0);
+// Reads the movie's header into a record of its own and takes its snapshot;
+// "| no |" only stops the hidden control. A movie taken out of a projector
+// into the cache is deleted afterwards by CacheMode, unless the player plays it.
+void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite = 0);
+// The major version of the movie control, 0 when it can't be read.
+uint8_t GetFlashPlayerVersion();
+
 class FlashShotForm : public forms::Form, public ShotTarget {
  public:
   FlashShotForm();

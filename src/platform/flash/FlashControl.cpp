@@ -1,4 +1,5 @@
 #include "platform/flash/FlashControl.h"
+#include "platform/flash/PageFactory.h"
 
 #include <shellapi.h>
 #include <windowsx.h>

@@ -37,7 +37,4 @@ class FlashPage {
   virtual void Click(PageHost&, int /*x*/, int /*y*/) {}
 };
 
-// The page a movie's Metadata text names, or nothing.
-std::unique_ptr<FlashPage> CreatePage(const std::string& metadata);
-
 }  // namespace flash

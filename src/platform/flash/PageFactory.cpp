@@ -1,4 +1,4 @@
-#include "platform/flash/FlashPage.h"
+#include "platform/flash/PageFactory.h"
 
 #include "platform/flash/TextPage.h"
 #include "platform/flash/VideoPage.h"
