@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cwctype>
 
-#include "base/BinaryFile.h"
+#include "base/MappedFile.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
 #include "moviefiles/MovieCache.h"
@@ -46,17 +46,6 @@ void RegisterClassOnce(WNDPROC proc) {
     return RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
-}
-
-// The whole file in memory; false when it can't be read or is larger than a
-// movie the cache would accept.
-bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
-  BinaryFile file;
-  if (!file.OpenRead(path)) return false;
-  const int64_t size = file.Size();
-  if (size < 0 || static_cast<uint64_t>(size) > kMaxInflatedMovie) return false;
-  bytes.resize(static_cast<size_t>(size));
-  return file.ReadExactAt(0, bytes);
 }
 
 bool ParseHexColor(const std::wstring& text, COLORREF& color) {
@@ -223,9 +212,14 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
   SplitAddress(url, file, query);
   Unload();
   if (url == kNoMovie || file.empty()) return;
-  std::vector<uint8_t> bytes;
+  // The movie keeps its own copy of the bytes (inflated or copied from the
+  // mapping), so the file may be deleted or replaced once this returns.
   std::unique_ptr<MovieDefinition> movie;
-  if (!ReadWholeFile(file, bytes) || ReadMovieDefinition(std::move(bytes), movie) != MovieError::None) return;
+  {
+    MappedFile mapped;
+    if (!mapped.Open(file, kMaxInflatedMovie) || ReadMovieDefinition(mapped.Bytes(), movie) != MovieError::None)
+      return;
+  }
   movie_ = std::move(movie);
   for (auto& [name, value] : ParseQuery(query)) variables_.Set(name, value);
   player_ = std::make_unique<MoviePlayer>(*movie_);

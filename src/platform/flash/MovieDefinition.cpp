@@ -1,8 +1,8 @@
 #include "platform/flash/MovieDefinition.h"
+#include "platform/flash/MovieBody.h"
 
 #include "base/TextConv.h"
 #include "moviefiles/BitStream.h"
-#include "moviefiles/Compression.h"
 #include "moviefiles/MovieCache.h"
 #include "moviefiles/SWFModule.h"
 #include "moviefiles/SwfTags.h"
@@ -222,23 +222,6 @@ class TimelineReader {
   bool failed_ = false;
 };
 
-// The movie's body after its 8-byte header, uncompressed; false when a
-// compressed body is larger than the movie cache accepts. A plain movie's
-// bytes stay where they are (the body starts at offset 8).
-bool Uncompress(std::vector<uint8_t>& file, size_t& bodyOffset) {
-  bodyOffset = 8;
-  if (file[0] == 'F') return true;
-  uint32_t declared = file[4] | file[5] << 8 | file[6] << 16 | static_cast<uint32_t>(file[7]) << 24;
-  if (declared < 8 || declared - 8 > kMaxInflatedMovie) return false;
-  std::vector<uint8_t> body;
-  int rc = 0;
-  // A damaged stream keeps what could be inflated, as the movie cache does.
-  DecompressBytes(std::span<const uint8_t>(file).subspan(8), body, rc, declared - 8);
-  file.swap(body);
-  bodyOffset = 0;
-  return true;
-}
-
 }  // namespace
 
 int Timeline::FrameOfLabel(const std::wstring& label) const {
@@ -292,18 +275,14 @@ bool ReadColorTransform(ByteReader& reader, bool withAlpha, ColorTransform& cx) 
   return bits.Finish();
 }
 
-MovieError ReadMovieDefinition(std::vector<uint8_t> file, std::unique_ptr<MovieDefinition>& out) {
+MovieError ReadMovieDefinition(std::span<const uint8_t> file, std::unique_ptr<MovieDefinition>& out) {
   out.reset();
   if (file.size() < 8) return MovieError::NotAMovie;
   if ((file[0] != 'F' && file[0] != 'C') || file[1] != 'W' || file[2] != 'S') return MovieError::NotAMovie;
-  const uint8_t version = file[3];
-  size_t bodyOffset = 0;
-  if (!Uncompress(file, bodyOffset)) return MovieError::TooLarge;
   auto movie = std::make_unique<MovieDefinition>();
-  movie->bytes = std::move(file);
-  movie->version = version;
+  if (!ReadMovieBody(file, kMaxInflatedMovie, movie->bytes)) return MovieError::TooLarge;
+  movie->version = file[3];
   ByteReader reader(movie->bytes);
-  reader.Skip(bodyOffset);
   SWFInfo info;
   uint8_t fraction = 0, whole = 0;
   uint32_t frames = 0;

@@ -87,7 +87,7 @@ enum class MovieError { None, Unreadable, NotAMovie, TooLarge };
 // with the movie files' tag walker. A file whose
 // header is sound but whose tags are damaged gives a one-frame blank movie
 // with damaged set.
-MovieError ReadMovieDefinition(std::vector<uint8_t> file, std::unique_ptr<MovieDefinition>& out);
+MovieError ReadMovieDefinition(std::span<const uint8_t> file, std::unique_ptr<MovieDefinition>& out);
 
 // Fields shared with the tag readers of the control's tests and pages.
 bool ReadMatrix(ByteReader& reader, Matrix& m);
