@@ -21,14 +21,7 @@ bool DecompressBytes(std::span<const uint8_t> source, std::vector<uint8_t>& dest
   zs.avail_in = static_cast<uInt>(std::min<size_t>(source.size(), UINT32_MAX));
   int rc = Z_OK;
   try {
-    // Deflate cannot expand data more than about 1032 times, so an expected
-    // size within that bound of the input is believable and is taken in one
-    // allocation; beyond it (a damaged or hostile header) the buffer grows
-    // with the output only.
-    constexpr size_t kMaxDeflateRatio = 1032;
-    size_t step = size <= source.size() * kMaxDeflateRatio
-                      ? size
-                      : std::min<size_t>(size, std::max<size_t>(source.size() * 4, 65536));
+    size_t step = std::min<size_t>(size, std::max<size_t>(source.size() * 4, 65536));
     while (rc == Z_OK) {
       if (destination.size() >= size) {
         // Full: a stream that still has output is too long for the room given.
