@@ -8,18 +8,10 @@
 #include <vector>
 
 #include "base/BinaryFile.h"
+#include "base/Clock.h"
 
-// Seconds from the performance counter (differences are what count).
-inline double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+// Seconds from the program's monotonic clock (differences are what count).
+inline double Now() { return MonotonicSeconds(); }
 
 // Writes bytes as the whole content of path; false when it can't be created or written.
 inline bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/BinaryFile.h"
+#include "base/Clock.h"
 #include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
 #include "services/ShellMod.h"
@@ -24,17 +25,6 @@ bool WinVersionUnknown = false;
 double StopWatchTimes[2] = {0, 0};
 
 namespace {
-
-double MonotonicSeconds() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::function<double()>& Clock() {
   static std::function<double()> clock = MonotonicSeconds;

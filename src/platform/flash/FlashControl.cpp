@@ -9,6 +9,7 @@
 #include <cwctype>
 
 #include "base/MappedFile.h"
+#include "base/Clock.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
 #include "moviefiles/MovieCache.h"
@@ -21,17 +22,6 @@ constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT kTimerMs = 10;
 constexpr double kDefaultRate = 12;  // for a header rate of 0
 constexpr long kMaxCatchUpFrames = 8;  // a late clock skips rather than racing through frames
-
-double MonotonicSeconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void RegisterClassOnce(WNDPROC proc) {
   static const bool registered = [proc] {
