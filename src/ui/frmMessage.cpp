@@ -16,7 +16,7 @@ namespace {
 forms::FormArgs Design() {
   forms::FormArgs d;
   d.Caption = L"Message";
-  d.ClientWidth = 400;
+  d.ClientWidth = frmMessage::BaseClientWidth;
   d.ClientHeight = frmMessage::BaseClientHeight;
   d.BorderStyle = forms::vbFixedDialog;
   d.MinButton = d.MaxButton = false;
@@ -104,7 +104,7 @@ bool ShowMessage(forms::Form& owner, const std::wstring& prompt, const std::wstr
   frmMessage& f = MessageForm();
   f.Answer = false;
   f.Load();
-  f.SetClientSize(f.Design().ClientWidth, frmMessage::BaseClientHeight);
+  f.SetClientSize(frmMessage::BaseClientWidth, frmMessage::BaseClientHeight);
   f.lblPrompt->SetCaption(prompt);
   f.SetCaption(title);
   f.cbFirstButton->SetCaption(firstCaption);
@@ -115,7 +115,7 @@ bool ShowMessage(forms::Form& owner, const std::wstring& prompt, const std::wstr
   f.chkCheck->SetVisible(check >= 0);
   // A long prompt pushes the button row down.
   const int grow = f.lblPrompt->Height() - frmMessage::PromptHeight;
-  if (grow > 0) f.SetClientSize(f.Design().ClientWidth, frmMessage::BaseClientHeight + grow);
+  if (grow > 0) f.SetClientSize(frmMessage::BaseClientWidth, frmMessage::BaseClientHeight + grow);
   f.Layout();
   f.SetVisual();
   const bool oneButton = secondCaption.empty();

@@ -18,6 +18,7 @@ class frmMessage : public forms::Form {
   bool Answer = false;     // closed with the second button
   std::wstring IconName;   // the header picture, without ".png"
   int CheckValue = 0;      // the check box's value, kept across loads
+  static constexpr int BaseClientWidth = 400;
   static constexpr int BaseClientHeight = 150;
   static constexpr int PromptHeight = 48;
 
