@@ -1,5 +1,7 @@
 #include "platform/flash/MovieDefinition.h"
 
+#include <atomic>
+
 #include "base/TextConv.h"
 #include "moviefiles/BitStream.h"
 #include "moviefiles/Compression.h"
@@ -182,6 +184,9 @@ class TimelineReader {
           timeline_.labels[label] = static_cast<int>(timeline_.frames.size());
         break;
       }
+      case SwfTag::JPEGTables:
+        if (movie_.jpegTables.empty()) movie_.jpegTables = body.Rest();
+        break;
       case SwfTag::Metadata:
         if (isRoot_) movie_.metadata.assign(body.Rest().begin(), body.Rest().end());
         break;
@@ -302,6 +307,8 @@ MovieError ReadMovieDefinition(std::vector<uint8_t> file, std::unique_ptr<MovieD
   auto movie = std::make_unique<MovieDefinition>();
   movie->bytes = std::move(file);
   movie->version = version;
+  static std::atomic<uint64_t> serials{0};
+  movie->serial = ++serials;
   ByteReader reader(movie->bytes);
   reader.Skip(bodyOffset);
   SWFInfo info;
@@ -320,6 +327,7 @@ MovieError ReadMovieDefinition(std::vector<uint8_t> file, std::unique_ptr<MovieD
     movie->sprites.clear();
     movie->dictionary.clear();
     movie->background.reset();
+    movie->jpegTables = {};
     movie->damaged = true;
   }
   out = std::move(movie);
