@@ -18,7 +18,7 @@ using moviebytes::Bytes;
 using moviebytes::operator+;
 using moviebytes::BitWriter;
 
-inline Bytes U16(uint32_t v) { return flashtest::U16(v); }
+using flashtest::U16;
 inline Bytes U32(uint32_t v) {
   Bytes b;
   moviebytes::PutLE(b, v, 4);

@@ -174,6 +174,7 @@ TEST(RenderBitmapTest, LosslessFormatsAndAlpha) {
   // Format 3 (a palette of two, rows padded to 4 bytes), format 4 (15 bits), format 5 with alpha.
   const Bytes palette = Zlib(Bytes{255, 0, 0, 0, 0, 255} + Bytes{0, 1, 0, 0, 1, 0, 0, 0});
   const Bytes mapped = moviebytes::Tag(20, U16(5) + Bytes{3} + U16(2) + U16(2) + Bytes{1} + palette, true);
+  // The palette's colours are not premultiplied; the 32-bit pixels are.
   const Bytes alphaPalette = Zlib(Bytes{0, 128, 0, 128, 0, 0, 255, 255} + Bytes{0, 1, 0, 0, 1, 0, 0, 0});
   const Bytes mappedAlpha = moviebytes::Tag(36, U16(5) + Bytes{3} + U16(2) + U16(2) + Bytes{1} + alphaPalette, true);
   const Bytes fifteen = moviebytes::Tag(20, U16(5) + Bytes{4} + U16(2) + U16(2) + Zlib(Bytes{0x7C, 0x00, 0x00, 0x1F, 0x03, 0xE0, 0x7F, 0xFF}), true);
@@ -184,7 +185,7 @@ TEST(RenderBitmapTest, LosslessFormatsAndAlpha) {
     uint32_t p00, p10, p01, p11;
   } cases[] = {
       {L"format 3", mapped, 0xFF0000, 0x0000FF, 0x0000FF, 0xFF0000},
-      {L"format 3 alpha", mappedAlpha, 0x7FFF7F, 0x0000FF, 0x0000FF, 0x7FFF7F},
+      {L"format 3 alpha", mappedAlpha, 0x7FBF7F, 0x0000FF, 0x0000FF, 0x7FBF7F},
       {L"format 4", fifteen, 0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF},
       {L"format 5 alpha", alpha32, 0xFF7F7F, 0x0000FF, 0xFFFFFF, 0x00FF00},
   };
