@@ -1,11 +1,13 @@
 // Damaged movies in the control (seeded, so every run sees the same inputs):
 // each loads, steps through every frame, seeks and paints without a crash or
-// hang, and the display list stays bounded.
+// hang, and the display list stays bounded. Movies of drawn characters are
+// painted through the real renderer at every frame.
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "FlashTestSupport.h"
+#include "RenderMovies.h"
 #include "platform/flash/FlashControl.h"
 
 using namespace flashtest;
@@ -25,6 +27,56 @@ Bytes RichMovie(bool compressed) {
   return compressed ? m.Compressed() : m.Plain();
 }
 
+// Every kind of drawn character: shapes with gradients, curves and lines, a
+// bitmap fill, a font and text, an edit text, a morph shape, a button and a
+// clip layer.
+Bytes DrawnMovie(bool compressed) {
+  using namespace rendertest;
+  ShapeBuilder shape;
+  shape.Fill(Solid({255, 0, 0, 200})).Fill(Gradient(0x12, GradientBox(0, 1000, 500), {{0, {0, 255, 0}}, {255, {0, 0, 255}}}, 1))
+      .Fill(BitmapFill(0x40, 9, Mat(20, 0, 0, 20, 0, 0))).Line(40, {0, 0, 0});
+  shape.Move(100, 100, 0, 1, 1).Curve(900, 0, 1000, 800).To(100, 100).Move(200, 200, 0, 2).To(600, 200).To(600, 600)
+      .To(200, 200).Move(0, 900, 0, 3).To(800, 900).To(800, 1400).To(0, 900);
+  ShapeBuilder glyph;
+  glyph.Move(0, 0, -1, 1).To(500, 0).Curve(500, -900, 0, -900).To(0, 0);
+  const Bytes glyphs = glyph.Records();
+  const Bytes font = moviebytes::Tag(48, U16(7) + Bytes{0x00, 0, 1, 'F'} + U16(1) + U16(4) +
+                                             U16(static_cast<uint32_t>(4 + glyphs.size())) + glyphs + Bytes{'A'}, true);
+  BitWriter entries;
+  entries.Put(0, 8).Put(300, 16).Put(0, 8).Put(300, 16);
+  const Bytes text = moviebytes::Tag(11, U16(8) + moviebytes::Rect(0, 2000, 0, 2000) + Translate(0, 0) + Bytes{8, 16, 0x8F} +
+                                             U16(7) + Bytes{0, 0, 0} + U16(100) + U16(800) + U16(300) + Bytes{2} +
+                                             entries.Done() + Bytes{0}, true);
+  const Bytes edit = moviebytes::Tag(37, U16(10) + moviebytes::Rect(0, 1600, 0, 800) + Bytes{0x81, 0} + U16(7) + U16(300) +
+                                             Bytes{'v', 0, 'A', 'A', 0}, true);
+  ShapeBuilder edges;
+  edges.Rect(0, 0, 400, 400, 1);
+  const Bytes morphFills = Bytes{1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0};
+  const Bytes startEdges = edges.Records();
+  const Bytes morph = moviebytes::Tag(46, U16(11) + moviebytes::Rect(0, 400, 0, 400) + moviebytes::Rect(0, 400, 0, 400) +
+                                              U32(static_cast<uint32_t>(morphFills.size() + startEdges.size())) + morphFills +
+                                              startEdges + edges.Records(), true);
+  const Bytes button = moviebytes::Tag(34, U16(12) + Bytes{0} + U16(0) + Bytes{0x0F} + U16(1) + U16(1) + Translate(0, 0) +
+                                               Cxform(256, 256, 256, 256, 0, 0, 0, 0) + Bytes{0}, true);
+  moviebytes::Movie m = Frames(0);
+  m.tags = {moviebytes::BackgroundTag(9, 9, 9), Lossless32(9, 2, 2, {0xFF00FF00u, 0x80000080u, 0, 0xFFFFFFFFu}, true),
+            shape.Tag(1), font, text, edit, morph, button,
+            rendertest::Place(1, 1, Translate(0, 0), {}, -1, 3), rendertest::Place(2, 8, Mat(1.5, 0.2, -0.2, 1, 100, 100)),
+            rendertest::Place(3, 11, Translate(400, 0), {}, 1000), moviebytes::ShowFrame(),
+            rendertest::Place(4, 10, Translate(0, 400), Cxform(128, 256, 256, 200, 10, 0, 0, 0)), rendertest::Place(5, 12, Translate(800, 800)),
+            moviebytes::ShowFrame(), moviebytes::EndTag()};
+  return compressed ? m.Compressed() : m.Plain();
+}
+
+TEST(ControlRobustnessTest, DrawnSeedDrawsEveryKind) {
+  const rendertest::Picture p = rendertest::Paint(DrawnMovie(false), {.frame = 1});
+  rendertest::AddToSheet(L"robustness seed", p);
+  ASSERT_EQ(p.width, 200);
+  int drawn = 0;
+  for (uint32_t px : p.pixels) drawn += (px & 0xFFFFFF) != 0x090909;
+  EXPECT_GT(drawn, 1000);
+}
+
 TEST(ControlRobustnessTest, MutatedMoviesLoadStepAndPaint) {
   testing_support::TempDir dir;
   HostWindow host;
@@ -36,11 +88,11 @@ TEST(ControlRobustnessTest, MutatedMoviesLoadStepAndPaint) {
   HBITMAP bmp = CreateCompatibleBitmap(screen, 64, 48);
   ReleaseDC(nullptr, screen);
   HGDIOBJ old = SelectObject(dc, bmp);
-  const Bytes seeds[] = {RichMovie(false), RichMovie(true)};
+  const Bytes seeds[] = {RichMovie(false), RichMovie(true), DrawnMovie(false), DrawnMovie(true)};
   std::mt19937 rng(20261209);
   const std::wstring path = dir.File(L"mutant.swf");
-  for (int i = 0; i < 600; ++i) {
-    Bytes input = seeds[i % 2];
+  for (int i = 0; i < 800; ++i) {
+    Bytes input = seeds[i % 4];
     const int edits = 1 + static_cast<int>(rng() % 6);
     for (int e = 0; e < edits && !input.empty(); ++e) {
       size_t at = rng() % input.size();

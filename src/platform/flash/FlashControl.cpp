@@ -12,6 +12,7 @@
 #include "base/Clock.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
+#include "platform/flash/SoftwareRenderer.h"
 #include "moviefiles/MovieCache.h"
 
 namespace flash {
@@ -52,7 +53,7 @@ bool ParseHexColor(const std::wstring& text, COLORREF& color) {
 }  // namespace
 
 FlashControl::FlashControl(HWND container, int left, int top, int width, int height)
-    : renderer_(std::make_unique<NullRenderer>()), clock_(MonotonicSeconds) {
+    : renderer_(std::make_unique<SoftwareRenderer>()), clock_(MonotonicSeconds) {
   RegisterClassOnce(Proc);
   hwnd_ = CreateWindowExW(0, kFlashWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, left, top,
                           width, height, container, nullptr, GetModuleHandleW(nullptr), this);
@@ -430,21 +431,16 @@ void FlashControl::SetClock(std::function<double()> clock) {
 }
 
 void FlashControl::SetRenderer(std::unique_ptr<FlashRenderer> renderer) {
-  renderer_ = renderer ? std::move(renderer) : std::make_unique<NullRenderer>();
+  renderer_ = renderer ? std::move(renderer) : std::make_unique<SoftwareRenderer>();
 }
 
 void FlashControl::SetLinkOpener(std::function<void(const std::wstring&)> opener) { linkOpener_ = std::move(opener); }
 
 // ---- Painting ---------------------------------------------------------------------
 
-void FlashControl::DrawClip(HDC dc, const Clip& clip, const Matrix& m, const ColorTransform& cx,
-                            const StageView& view) {
-  for (const auto& [depth, obj] : clip.objects) {
-    const Matrix world = Concat(m, obj.matrix);
-    const ColorTransform color = Concat(cx, obj.color);
-    renderer_->DrawObject(dc, *movie_, obj, world, color, view, Quality());
-    if (obj.clip) DrawClip(dc, *obj.clip, world, color, view);
-  }
+int FlashControl::RenderQualityLevel() const {
+  if (quality2_ == L"Low" || quality2_ == L"AutoLow") return kQualityLow;
+  return quality2_ == L"Medium" ? kQualityMedium : kQualityHigh;
 }
 
 void FlashControl::Paint(HDC dc, int width, int height) {
@@ -472,7 +468,13 @@ void FlashControl::Paint(HDC dc, int width, int height) {
     Matrix origin;
     origin.tx = -movie_->frame.left;
     origin.ty = -movie_->frame.top;
-    DrawClip(target, player_->Root(), origin, ColorTransform{}, view);
+    // Show all and no border show nothing outside the stage.
+    RECT clip = all;
+    if (scaleMode_ == kShowAll || scaleMode_ == kNoBorder) {
+      const RECT stage = view.Rect(movie_->frame);
+      IntersectRect(&clip, &all, &stage);
+    }
+    renderer_->DrawFrame(target, *movie_, player_->Root(), origin, FrameView{width, height, clip, view, RenderQualityLevel()});
   }
   if (blended) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha_ * 255 / 100), 0};

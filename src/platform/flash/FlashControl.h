@@ -2,7 +2,8 @@
 // (empty title, CS_DBLCLKS) that loads a movie, runs its timeline on a frame
 // clock, keeps its variables and raises FSCommand and OnReadyStateChange,
 // with the members, events and numbering the player and the snapshot window
-// use. Frames are 0-based. Content drawing goes through a FlashRenderer.
+// use. Frames are 0-based. Content drawing goes through a FlashRenderer
+// (our software renderer unless another is set).
 //
 // Events are raised from the control's own message handling (a posted
 // message), never from inside a member call: a handler may load another
@@ -119,7 +120,7 @@ class FlashControl : private PageHost {
   void PostEvents();
   void DrainEvents();
   void Invalidate();
-  void DrawClip(HDC dc, const Clip& clip, const Matrix& m, const ColorTransform& cx, const StageView& view);
+  int RenderQualityLevel() const;
 
   // PageHost.
   std::wstring Variable(const std::wstring& path) const override { return variables_.Get(path); }

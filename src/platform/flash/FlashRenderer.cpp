@@ -28,6 +28,21 @@ StageView PlaceStage(const RECT& frameTwips, int width, int height, int scaleMod
   return v;
 }
 
+void FlashRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
+                              const FrameView& frame) {
+  DrawList(dc, movie, root, origin, ColorTransform{}, frame);
+}
+
+void FlashRenderer::DrawList(HDC dc, const MovieDefinition& movie, const Clip& clip, const Matrix& m,
+                             const ColorTransform& cx, const FrameView& frame) {
+  for (const auto& [depth, obj] : clip.objects) {
+    const Matrix world = Concat(m, obj.matrix);
+    const ColorTransform color = Concat(cx, obj.color);
+    DrawObject(dc, movie, obj, world, color, frame.view, frame.quality);
+    if (obj.clip) DrawList(dc, movie, *obj.clip, world, color, frame);
+  }
+}
+
 Matrix Concat(const Matrix& p, const Matrix& c) {
   Matrix m;
   m.a = p.a * c.a + p.c * c.b;

@@ -1,6 +1,8 @@
 #include "platform/flash/MovieDefinition.h"
 #include "platform/flash/MovieBody.h"
 
+#include <atomic>
+
 #include "base/TextConv.h"
 #include "moviefiles/BitStream.h"
 #include "moviefiles/MovieCache.h"
@@ -182,6 +184,9 @@ class TimelineReader {
           timeline_.labels[label] = static_cast<int>(timeline_.frames.size());
         break;
       }
+      case SwfTag::JPEGTables:
+        if (movie_.jpegTables.empty()) movie_.jpegTables = body.Rest();
+        break;
       case SwfTag::Metadata:
         if (isRoot_) movie_.metadata.assign(body.Rest().begin(), body.Rest().end());
         break;
@@ -282,6 +287,8 @@ MovieError ReadMovieDefinition(std::span<const uint8_t> file, std::unique_ptr<Mo
   auto movie = std::make_unique<MovieDefinition>();
   if (!ReadMovieBody(file, kMaxInflatedMovie, movie->bytes)) return MovieError::TooLarge;
   movie->version = file[3];
+  static std::atomic<uint64_t> serials{0};
+  movie->serial = ++serials;
   ByteReader reader(movie->bytes);
   SWFInfo info;
   uint8_t fraction = 0, whole = 0;
@@ -299,6 +306,7 @@ MovieError ReadMovieDefinition(std::span<const uint8_t> file, std::unique_ptr<Mo
     movie->sprites.clear();
     movie->dictionary.clear();
     movie->background.reset();
+    movie->jpegTables = {};
     movie->damaged = true;
   }
   out = std::move(movie);

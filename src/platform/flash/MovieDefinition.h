@@ -75,6 +75,8 @@ struct MovieDefinition {
   std::optional<COLORREF> background;  // the first SetBackgroundColor of the main timeline
   std::string metadata;        // the Metadata tag's text, when present
   bool damaged = false;        // a tag could not be read; the stage stays blank
+  std::span<const uint8_t> jpegTables;  // the JPEGTables tag's body, shared by DefineBits images
+  uint64_t serial = 0;         // different for every definition read, for keying what is drawn from it
 
   const Character* Find(uint16_t id) const;
   int StageWidthPixels() const { return (frame.right - frame.left) / 20; }

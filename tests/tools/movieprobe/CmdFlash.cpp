@@ -25,10 +25,11 @@ struct Host {
 };
 
 int Snapshot(const probe::Args& args) {
-  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low]");
+  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]");
   long frame = 0, scale = 1;
   int width = 0, height = 0;
   bool low = false;
+  std::wstring quality;
   for (size_t i = 2; i < args.size(); ++i) {
     const std::wstring& a = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -41,6 +42,8 @@ int Snapshot(const probe::Args& args) {
       scale = _wtol(args[++i].c_str());
     } else if (a == L"--low") {
       low = true;
+    } else if (a == L"--quality" && hasValue) {
+      quality = args[++i];
     } else {
       return probe::Fail(L"unknown option " + a);
     }
@@ -56,6 +59,7 @@ int Snapshot(const probe::Args& args) {
   control.Move(0, 0, width, height);
   control.SetScaleMode(scale);
   control.SetQuality(low ? 0 : 1);
+  if (!quality.empty()) control.SetQuality2(quality);
   control.GotoFrame(frame);
   cDIBSection dib;
   if (!dib.Create(width, height)) return probe::Fail(L"can't create the bitmap");
@@ -83,7 +87,7 @@ int Control(const probe::Args& args) {
   return control.FrameNum() < 0 ? 1 : 0;
 }
 
-probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low]",
+probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]",
                                     Snapshot);
 probe::ProbeCommand controlCommand(L"control", L"MOVIE [--goto N]", Control);
 

@@ -1,0 +1,118 @@
+#include "platform/flash/Rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace flash {
+namespace {
+
+constexpr int kSamples = 4;        // sample rows per pixel when anti-aliased
+constexpr double kFar = 1.0e7;     // coordinates are clamped to this, against overflow
+
+double Tame(double v) { return std::isfinite(v) ? std::clamp(v, -kFar, kFar) : 0.0; }
+
+}  // namespace
+
+void Rasterizer::Reset(int left, int top, int right, int bottom) {
+  edges_.clear();
+  left_ = left, top_ = top, right_ = std::max(left, right), bottom_ = std::max(top, bottom);
+  minY_ = kFar, maxY_ = -kFar;
+  const size_t width = static_cast<size_t>(right_ - left_) + 2;
+  if (cover_.size() < width) cover_.assign(width, 0), delta_.assign(width, 0), row_.assign(width, 0);
+}
+
+void Rasterizer::Line(double x0, double y0, double x1, double y1) {
+  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
+  x0 = Tame(x0), y0 = Tame(y0), x1 = Tame(x1), y1 = Tame(y1);
+  if (y0 == y1 || edges_.size() >= kMaxSegments) return;
+  int dir = 1;
+  if (y0 > y1) std::swap(x0, x1), std::swap(y0, y1), dir = -1;
+  if (y1 <= top_ || y0 >= bottom_) return;
+  edges_.push_back(Edge{x0, y0, x1, y1, (x1 - x0) / (y1 - y0), dir});
+  minY_ = std::min(minY_, y0), maxY_ = std::max(maxY_, y1);
+}
+
+// Adds the span [xa, xb) of one sample row to the row's coverage.
+void Rasterizer::Accumulate(double xa, double xb, bool antialias) {
+  if (antialias) {
+    xa = std::clamp(xa, static_cast<double>(left_), static_cast<double>(right_));
+    xb = std::clamp(xb, static_cast<double>(left_), static_cast<double>(right_));
+    if (xb <= xa) return;
+    const int ia = static_cast<int>(std::floor(xa)), ib = static_cast<int>(std::floor(xb));
+    const int ra = ia - left_, rb = ib - left_;
+    if (ia == ib) {
+      cover_[ra] += static_cast<int32_t>(std::lround((xb - xa) * 256));
+    } else {
+      cover_[ra] += static_cast<int32_t>(std::lround((ia + 1 - xa) * 256));
+      delta_[ra + 1] += 256;
+      delta_[rb] -= 256;
+      cover_[rb] += static_cast<int32_t>(std::lround((xb - ib) * 256));
+    }
+    touchedMin_ = std::min(touchedMin_, ra), touchedMax_ = std::max(touchedMax_, std::min(rb, right_ - left_ - 1));
+  } else {
+    const int ia = std::max(static_cast<int>(std::ceil(xa - 0.5)), left_);
+    const int ib = std::min(static_cast<int>(std::ceil(xb - 0.5)), right_);
+    if (ib <= ia) return;
+    delta_[ia - left_] += 256 * kSamples;
+    delta_[ib - left_] -= 256 * kSamples;
+    touchedMin_ = std::min(touchedMin_, ia - left_), touchedMax_ = std::max(touchedMax_, ib - 1 - left_);
+  }
+}
+
+void Rasterizer::Fill(FillRule rule, bool antialias, SpanSink& sink) {
+  if (edges_.empty()) return;
+  std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
+  const int yStart = std::max(top_, static_cast<int>(std::floor(minY_)));
+  const int yEnd = std::min(bottom_, static_cast<int>(std::ceil(maxY_)));
+  const int samples = antialias ? kSamples : 1;
+  size_t next = 0;
+  active_.clear();
+  for (int y = yStart; y < yEnd; ++y) {
+    touchedMin_ = right_ - left_, touchedMax_ = -1;
+    for (int s = 0; s < samples; ++s) {
+      const double sy = y + (s + 0.5) / samples;
+      while (next < edges_.size() && edges_[next].y0 <= sy) active_.push_back(next++);
+      crossings_.clear();
+      for (size_t i = 0; i < active_.size();) {
+        const Edge& e = edges_[active_[i]];
+        if (e.y1 <= sy) {
+          active_[i] = active_.back();
+          active_.pop_back();
+          continue;
+        }
+        if (e.y0 <= sy) crossings_.push_back(Crossing{e.x0 + (sy - e.y0) * e.slope, e.dir});
+        ++i;
+      }
+      if (crossings_.size() < 2) continue;
+      std::sort(crossings_.begin(), crossings_.end(), [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+      int winding = 0;
+      for (size_t i = 0; i + 1 < crossings_.size(); ++i) {
+        winding += crossings_[i].dir;
+        const bool inside = rule == FillRule::EvenOdd ? (winding & 1) != 0 : winding != 0;
+        if (inside) Accumulate(crossings_[i].x, crossings_[i + 1].x, antialias);
+      }
+    }
+    if (touchedMax_ < touchedMin_) continue;
+    // Resolve the row and hand its covered runs to the sink.
+    int32_t run = 0;
+    for (int i = touchedMin_; i <= touchedMax_; ++i) {
+      run += delta_[i];
+      const int32_t c = (run + cover_[i]) / kSamples;
+      row_[i] = static_cast<uint8_t>(std::clamp(c, 0, 255));
+    }
+    const int spill = std::min(touchedMax_ + 1, right_ - left_ + 1);
+    for (int i = touchedMin_; i <= spill; ++i) delta_[i] = 0, cover_[i] = 0;
+    for (int i = touchedMin_; i <= touchedMax_;) {
+      if (!row_[i]) {
+        ++i;
+        continue;
+      }
+      int j = i;
+      while (j <= touchedMax_ && row_[j]) ++j;
+      sink.Span(y, left_ + i, j - i, &row_[i]);
+      i = j;
+    }
+  }
+}
+
+}  // namespace flash

@@ -1,0 +1,54 @@
+// A scanline polygon filler: line segments in device pixels go in, rows of
+// coverage (0..255 per pixel) come out to a span sink, under the even-odd or
+// the non-zero rule. Anti-aliased coverage takes four sample rows per pixel
+// with the exact covered width along each; without anti-aliasing a pixel is
+// in when its centre is. Work is bounded: segments past kMaxSegments are
+// dropped and everything is clipped to the clip rectangle.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace flash {
+
+// Receives one run of covered pixels of row y: count coverages from x on.
+class SpanSink {
+ public:
+  virtual ~SpanSink() = default;
+  virtual void Span(int y, int x, int count, const uint8_t* coverage) = 0;
+};
+
+enum class FillRule { EvenOdd, NonZero };
+
+class Rasterizer {
+ public:
+  static constexpr size_t kMaxSegments = 1u << 21;
+
+  // Forgets all segments; later fills stay inside [left, right) x [top, bottom).
+  void Reset(int left, int top, int right, int bottom);
+  void Line(double x0, double y0, double x1, double y1);
+  bool Empty() const { return edges_.empty(); }
+  void Fill(FillRule rule, bool antialias, SpanSink& sink);
+
+ private:
+  struct Edge {
+    double x0, y0, x1, y1, slope;
+    int dir;
+  };
+  struct Crossing {
+    double x;
+    int dir;
+  };
+  void Accumulate(double xa, double xb, bool antialias);
+
+  std::vector<Edge> edges_;
+  std::vector<Crossing> crossings_;
+  std::vector<int32_t> cover_, delta_;
+  std::vector<uint8_t> row_;
+  std::vector<size_t> active_;
+  int left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
+  double minY_ = 0, maxY_ = 0;
+  int touchedMin_ = 0, touchedMax_ = -1;
+};
+
+}  // namespace flash

@@ -1,0 +1,450 @@
+// The renderer drawing hand-made movies through the control: every picture
+// is read back and checked at known pixels (and kept for the contact sheet).
+#include <gtest/gtest.h>
+
+#include "RenderMovies.h"
+#include "images/IntelJPEGLibrary.h"
+#include "images/cDIBSection.h"
+#include "platform/flash/MoviePlayer.h"
+#include "platform/flash/SoftwareRenderer.h"
+
+using namespace rendertest;
+
+namespace {
+
+constexpr Color kRed{255, 0, 0}, kBlue{0, 0, 255}, kGreen{0, 255, 0}, kBlack{0, 0, 0};
+
+Picture Shot(const std::wstring& label, const Bytes& movie, const PaintOptions& options = {}) {
+  Picture p = Paint(movie, options);
+  AddToSheet(label, p);
+  return p;
+}
+
+Bytes OneShape(ShapeBuilder& shape, int w = 100, int h = 100) {
+  return Movie(w, h, {shape.Tag(1), Place(1, 1, Translate(0, 0))});
+}
+
+// The square 20.25..60.25 px: interior exact; the partly covered columns
+// blend when anti-aliased and are hard otherwise.
+TEST(RenderShapeTest, SolidSquareAtExactPixels) {
+  ShapeBuilder s;
+  s.Fill(Solid(kRed)).Rect(405, 400, 1205, 1200, 1);
+  const Bytes movie = OneShape(s);
+  const Picture high = Shot(L"square AA", movie);
+  const Picture low = Shot(L"square low", movie, {.quality = L"Low"});
+  for (const Picture* p : {&high, &low}) {
+    EXPECT_EQ(p->At(21, 20), 0xFF0000u);
+    EXPECT_EQ(p->At(59, 59), 0xFF0000u);
+    EXPECT_EQ(p->At(19, 30), 0xFFFFFFu);
+    EXPECT_EQ(p->At(30, 60), 0xFFFFFFu);
+    EXPECT_EQ(p->At(30, 19), 0xFFFFFFu);
+  }
+  EXPECT_EQ(high.R(20, 30), 255);
+  EXPECT_NEAR(high.G(20, 30), 64, 3);   // three quarters covered
+  EXPECT_NEAR(high.G(60, 30), 191, 3);  // a quarter covered
+  EXPECT_EQ(low.At(20, 30), 0xFF0000u);
+  EXPECT_EQ(low.At(60, 30), 0xFFFFFFu);
+  const Picture medium = Paint(movie, {.quality = L"Medium"});
+  EXPECT_EQ(medium.At(60, 30), high.At(60, 30));
+}
+
+// Regions bounded by edges of several records, and holes.
+TEST(RenderShapeTest, RegionsFromSeveralRecordsAndHoles) {
+  ShapeBuilder twoRecords;
+  // Top, left and bottom with the fill on one side; the right edge, drawn the
+  // other way round in its own record, has it on the other.
+  twoRecords.Fill(Solid(kRed)).Move(1200, 400, 0, 1).To(400, 400).To(400, 1200).To(1200, 1200);
+  twoRecords.Move(1200, 400, 1, 0).To(1200, 1200);
+  const Picture a = Shot(L"two records", OneShape(twoRecords));
+  EXPECT_EQ(a.At(40, 40), 0xFF0000u);
+  EXPECT_EQ(a.At(59, 21), 0xFF0000u);
+  EXPECT_EQ(a.At(61, 40), 0xFFFFFFu);
+
+  ShapeBuilder hole;
+  hole.Fill(Solid(kBlue)).Rect(200, 200, 1800, 1800, 1).Rect(800, 800, 1200, 1200, 1);
+  const Picture b = Shot(L"hole", OneShape(hole));
+  EXPECT_EQ(b.At(20, 20), 0x0000FFu);
+  EXPECT_EQ(b.At(50, 50), 0xFFFFFFu);
+  EXPECT_EQ(b.At(38, 50), 0x0000FFu);
+
+  // DefineShape4's winding rule fills the same two squares whole.
+  ShapeBuilder winding(4);
+  winding.Fill(Solid(kBlue, 4)).Rect(200, 200, 1800, 1800, 1).Rect(800, 800, 1200, 1200, 1);
+  const Picture c = Paint(Movie(100, 100, {winding.Tag(1, true), Place(1, 1, Translate(0, 0))}));
+  EXPECT_EQ(c.At(50, 50), 0x0000FFu);
+}
+
+TEST(RenderShapeTest, CurveMidpointOnTheExpectedPixel) {
+  // From (10, 90) through control (50, 10) to (90, 90) px: the midpoint is (50, 50).
+  ShapeBuilder s;
+  s.Fill(Solid(kBlack)).Move(200, 1800, 0, 1).Curve(1000, 200, 1800, 1800).To(200, 1800);
+  const Picture p = Shot(L"curve", OneShape(s));
+  EXPECT_EQ(p.At(50, 51), 0u);
+  EXPECT_EQ(p.At(50, 48), 0xFFFFFFu);
+  EXPECT_GT(p.G(50, 50), 0);  // the boundary row is partly covered
+  EXPECT_LT(p.G(50, 50), 255);
+}
+
+TEST(RenderShapeTest, LineWidthsAndHairline) {
+  struct Case {
+    uint16_t width;
+    int firstRow, lastRow;
+  } cases[] = {{20, 50, 50}, {0, 50, 50}, {100, 48, 52}};
+  for (const Case& c : cases) {
+    ShapeBuilder s;
+    s.Line(c.width, kBlack).Move(200, 1010, -1, -1, 1).To(1800, 1010);
+    const Picture p = Shot(L"line " + std::to_wstring(c.width), OneShape(s));
+    for (int y = c.firstRow; y <= c.lastRow; ++y) EXPECT_EQ(p.At(50, y), 0u) << c.width << " row " << y;
+    EXPECT_EQ(p.At(50, c.firstRow - 1), 0xFFFFFFu) << c.width;
+    EXPECT_EQ(p.At(50, c.lastRow + 1), 0xFFFFFFu) << c.width;
+  }
+}
+
+// Red to blue across 0..50 px; beyond it the spread mode decides.
+TEST(RenderGradientTest, LinearEndsMiddleAndSpreadModes) {
+  ShapeBuilder whole;
+  whole.Fill(Gradient(0x10, GradientBox(0, 2000, 0), {{0, kRed}, {255, kBlue}})).Rect(0, 0, 2000, 400, 1);
+  const Picture p = Shot(L"linear", Movie(100, 20, {whole.Tag(1), Place(1, 1, Translate(0, 0))}));
+  EXPECT_GE(p.R(0, 10), 250);
+  EXPECT_GE(p.B(99, 10), 250);
+  EXPECT_NEAR(p.R(50, 10), 126, 4);
+  EXPECT_NEAR(p.B(50, 10), 129, 4);
+
+  struct Case {
+    int spread;
+    int redAt95;  // t = 1.91: pad blue, reflect mostly red, repeat mostly blue
+  } cases[] = {{0, 0}, {1, 232}, {2, 23}};
+  for (const Case& c : cases) {
+    ShapeBuilder s;
+    s.Fill(Gradient(0x10, GradientBox(0, 1000, 0), {{0, kRed}, {255, kBlue}}, c.spread)).Rect(0, 0, 2000, 400, 1);
+    const Picture q = Shot(L"spread " + std::to_wstring(c.spread), Movie(100, 20, {s.Tag(1), Place(1, 1, Translate(0, 0))}));
+    EXPECT_NEAR(q.R(95, 10), c.redAt95, 6) << c.spread;
+  }
+}
+
+TEST(RenderGradientTest, RadialCentreAndRim) {
+  ShapeBuilder s;
+  s.Fill(Gradient(0x12, GradientBox(200, 1800, 1000), {{0, kGreen}, {255, kBlack}})).Rect(0, 0, 2000, 2000, 1);
+  const Picture p = Shot(L"radial", OneShape(s));
+  EXPECT_GE(p.G(50, 50), 245);
+  EXPECT_NEAR(p.G(70, 50), 127, 8);  // half way out
+  EXPECT_EQ(p.At(95, 50), 0u);       // past the rim: padded with the last colour
+  EXPECT_EQ(p.At(2, 2), 0u);
+}
+
+// A 4 x 4 bitmap of distinct colours.
+std::vector<uint32_t> Checker() {
+  std::vector<uint32_t> px;
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) px.push_back(0xFF000000u | (x * 60) << 16 | (y * 60) << 8 | 0x80);
+  return px;
+}
+uint32_t CheckerAt(int x, int y) { return Checker()[static_cast<size_t>(y * 4 + x)] & 0xFFFFFF; }
+
+TEST(RenderBitmapTest, OneToOneScaledRotatedRepeatingAndClipped) {
+  const Bytes bitmap = Lossless32(5, 4, 4, Checker(), false);
+  auto movie = [&](uint8_t kind, const Bytes& matrix, int x1, int y1) {
+    ShapeBuilder s;
+    s.Fill(BitmapFill(kind, 5, matrix)).Rect(200, 200, x1, y1, 1);
+    return Movie(40, 40, {bitmap, s.Tag(1), Place(1, 1, Translate(0, 0))});
+  };
+  for (const wchar_t* quality : {L"High", L"Low"}) {
+    const Picture p = Shot(L"bitmap 1:1", movie(0x41, Mat(20, 0, 0, 20, 200, 200), 280, 280), {.quality = quality});
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x) EXPECT_EQ(p.At(10 + x, 10 + y), CheckerAt(x, y)) << quality << x << "," << y;
+  }
+  const Picture scaled = Shot(L"bitmap x2", movie(0x43, Mat(40, 0, 0, 40, 200, 200), 360, 360));
+  EXPECT_EQ(scaled.At(10, 10), CheckerAt(0, 0));
+  EXPECT_EQ(scaled.At(13, 12), CheckerAt(1, 1));
+  EXPECT_EQ(scaled.At(17, 11), CheckerAt(3, 0));
+  // Turned a quarter: bitmap x runs down the stage, bitmap y to the left.
+  const Picture rotated = Shot(L"bitmap rotated", movie(0x43, Mat(0, 20, -20, 0, 280, 200), 280, 280));
+  EXPECT_EQ(rotated.At(13, 10), CheckerAt(0, 0));
+  EXPECT_EQ(rotated.At(13, 12), CheckerAt(2, 0));
+  EXPECT_EQ(rotated.At(10, 10), CheckerAt(0, 3));
+  const Picture repeated = Shot(L"bitmap repeat", movie(0x42, Mat(20, 0, 0, 20, 200, 200), 600, 600));
+  EXPECT_EQ(repeated.At(15, 19), CheckerAt(1, 1));
+  EXPECT_EQ(repeated.At(25, 10), CheckerAt(3, 0));
+  const Picture clipped = Shot(L"bitmap clipped", movie(0x43, Mat(20, 0, 0, 20, 200, 200), 600, 600));
+  EXPECT_EQ(clipped.At(25, 11), CheckerAt(3, 1));  // the edge pixels stretch on
+  EXPECT_EQ(clipped.At(25, 25), CheckerAt(3, 3));
+}
+
+TEST(RenderBitmapTest, LosslessFormatsAndAlpha) {
+  // Format 3 (a palette of two, rows padded to 4 bytes), format 4 (15 bits), format 5 with alpha.
+  const Bytes palette = Zlib(Bytes{255, 0, 0, 0, 0, 255} + Bytes{0, 1, 0, 0, 1, 0, 0, 0});
+  const Bytes mapped = moviebytes::Tag(20, U16(5) + Bytes{3} + U16(2) + U16(2) + Bytes{1} + palette, true);
+  // The palette's colours are not premultiplied; the 32-bit pixels are.
+  const Bytes alphaPalette = Zlib(Bytes{0, 128, 0, 128, 0, 0, 255, 255} + Bytes{0, 1, 0, 0, 1, 0, 0, 0});
+  const Bytes mappedAlpha = moviebytes::Tag(36, U16(5) + Bytes{3} + U16(2) + U16(2) + Bytes{1} + alphaPalette, true);
+  const Bytes fifteen = moviebytes::Tag(20, U16(5) + Bytes{4} + U16(2) + U16(2) + Zlib(Bytes{0x7C, 0x00, 0x00, 0x1F, 0x03, 0xE0, 0x7F, 0xFF}), true);
+  const Bytes alpha32 = Lossless32(5, 2, 2, {0x80800000u, 0xFF0000FFu, 0x00000000u, 0xFF00FF00u}, true);
+  struct Case {
+    const wchar_t* name;
+    Bytes tag;
+    uint32_t p00, p10, p01, p11;
+  } cases[] = {
+      {L"format 3", mapped, 0xFF0000, 0x0000FF, 0x0000FF, 0xFF0000},
+      {L"format 3 alpha", mappedAlpha, 0x7FBF7F, 0x0000FF, 0x0000FF, 0x7FBF7F},
+      {L"format 4", fifteen, 0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF},
+      {L"format 5 alpha", alpha32, 0xFF7F7F, 0x0000FF, 0xFFFFFF, 0x00FF00},
+  };
+  for (const Case& c : cases) {
+    ShapeBuilder s;
+    s.Fill(BitmapFill(0x43, 5, Mat(200, 0, 0, 200, 0, 0))).Rect(0, 0, 400, 400, 1);
+    const Picture p = Shot(c.name, Movie(20, 20, {c.tag, s.Tag(1), Place(1, 1, Translate(0, 0))}), {.quality = L"Low"});
+    EXPECT_EQ(p.At(5, 5), c.p00) << c.name;
+    EXPECT_EQ(p.At(15, 5), c.p10) << c.name;
+    EXPECT_EQ(p.At(5, 15), c.p01) << c.name;
+    EXPECT_EQ(p.At(15, 15), c.p11) << c.name;
+  }
+}
+
+// A JPEG of a flat colour made with the program's own encoder.
+Bytes FlatJpeg(uint8_t r, uint8_t g, uint8_t b) {
+  testing_support::TempDir dir;
+  cDIBSection dib;
+  dib.Create(16, 16);
+  HBRUSH brush = CreateSolidBrush(RGB(r, g, b));
+  RECT all{0, 0, 16, 16};
+  FillRect(dib.hdc(), &all, brush);
+  DeleteObject(brush);
+  const std::wstring path = dir.File(L"flat.jpg");
+  if (!SaveJPG(dib, path, 95)) return {};
+  return testing_support::ReadBytes(path);
+}
+
+// Tables (quantisation and Huffman segments) and the rest, each between its own start and end markers.
+void SplitJpeg(const Bytes& jpeg, Bytes& tables, Bytes& image) {
+  tables = {0xFF, 0xD8}, image = {0xFF, 0xD8};
+  size_t pos = 2;
+  while (pos + 4 <= jpeg.size() && jpeg[pos + 1] != 0xDA) {
+    const size_t len = 2 + (size_t(jpeg[pos + 2]) << 8 | jpeg[pos + 3]);
+    Bytes& to = jpeg[pos + 1] == 0xDB || jpeg[pos + 1] == 0xC4 ? tables : image;
+    to.insert(to.end(), jpeg.begin() + static_cast<ptrdiff_t>(pos), jpeg.begin() + static_cast<ptrdiff_t>(pos + len));
+    pos += len;
+  }
+  image.insert(image.end(), jpeg.begin() + static_cast<ptrdiff_t>(pos), jpeg.end());
+  tables = tables + Bytes{0xFF, 0xD9};
+}
+
+TEST(RenderBitmapTest, JpegKindsThroughTheSystemCodecs) {
+  const Bytes jpeg = FlatJpeg(0, 160, 0);
+  ASSERT_FALSE(jpeg.empty());
+  Bytes tables, image;
+  SplitJpeg(jpeg, tables, image);
+  Bytes alpha;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) alpha.push_back(x < 8 ? 0 : 255);
+  struct Case {
+    const wchar_t* name;
+    std::vector<Bytes> tags;
+    bool leftShows;
+  } cases[] = {
+      {L"JPEG2", {moviebytes::Tag(21, U16(5) + jpeg, true)}, true},
+      {L"JPEG2 quirk", {moviebytes::Tag(21, U16(5) + Bytes{0xFF, 0xD9, 0xFF, 0xD8} + jpeg, true)}, true},
+      {L"DefineBits", {moviebytes::Tag(8, tables, true), moviebytes::Tag(6, U16(5) + image, true)}, true},
+      {L"JPEG3 alpha", {moviebytes::Tag(35, U16(5) + U32(static_cast<uint32_t>(jpeg.size())) + jpeg + Zlib(alpha), true)}, false},
+  };
+  for (const Case& c : cases) {
+    ShapeBuilder s;
+    s.Fill(BitmapFill(0x43, 5, Mat(20, 0, 0, 20, 0, 0))).Rect(0, 0, 320, 320, 1);
+    std::vector<Bytes> tags = c.tags;
+    tags.push_back(s.Tag(1));
+    tags.push_back(Place(1, 1, Translate(0, 0)));
+    const Picture p = Shot(c.name, Movie(20, 20, tags));
+    EXPECT_NEAR(p.G(12, 8), 160, 6) << c.name;
+    EXPECT_LE(p.R(12, 8), 8) << c.name;
+    if (c.leftShows) {
+      EXPECT_NEAR(p.G(3, 8), 160, 6) << c.name;
+    } else {
+      EXPECT_EQ(p.At(3, 8), 0xFFFFFFu) << c.name;
+    }
+    EXPECT_EQ(p.At(18, 18), 0xFFFFFFu) << c.name;
+  }
+}
+
+// One glyph: a box 512 units wide and 1024 high standing on the baseline.
+Bytes GlyphBox(int unit) {
+  ShapeBuilder g;
+  g.Move(0, 0, -1, 1).To(512 * unit, 0).To(512 * unit, -1024 * unit).To(0, -1024 * unit).To(0, 0);
+  return g.Records();
+}
+Bytes Font2(uint16_t id, uint32_t code, int unit, uint32_t tag) {
+  const Bytes glyph = GlyphBox(unit);
+  Bytes body = U16(id) + Bytes{0x00, 0, 1, 'F'} + U16(1);
+  body = body + U16(4) + U16(static_cast<uint32_t>(4 + glyph.size())) + glyph + Bytes{static_cast<uint8_t>(code)};
+  return moviebytes::Tag(tag, body, true);
+}
+// DefineText: font 2 at 20 px, red, baseline (10, 50) px, two glyphs 12 px apart.
+Bytes TextTag(uint16_t id, uint16_t font, uint32_t glyphIndex = 0, int advance = 240) {
+  BitWriter glyphs;
+  glyphs.Put(glyphIndex, 8).Put(static_cast<uint32_t>(advance), 16).Put(glyphIndex, 8).Put(static_cast<uint32_t>(advance), 16);
+  Bytes body = U16(id) + moviebytes::Rect(0, 2000, 0, 2000) + Translate(0, 0) + Bytes{8, 16};
+  body = body + Bytes{0x8F} + U16(font) + Bytes{255, 0, 0} + U16(200) + U16(1000) + U16(400) + Bytes{2} + glyphs.Done();
+  return moviebytes::Tag(11, body + Bytes{0}, true);
+}
+
+TEST(RenderTextTest, GlyphsOfFont2AndFont3GiveTheSamePixels) {
+  const Picture two = Shot(L"text font2", Movie(60, 60, {Font2(2, 'A', 1, 48), TextTag(3, 2), Place(1, 3, Translate(0, 0))}));
+  const Picture three = Shot(L"text font3", Movie(60, 60, {Font2(2, 'A', 20, 75), TextTag(3, 2), Place(1, 3, Translate(0, 0))}));
+  EXPECT_EQ(two.At(15, 40), 0xFF0000u);  // first glyph: 10..20 px across, 30..50 down
+  EXPECT_EQ(two.At(27, 40), 0xFF0000u);  // second glyph from 22 px
+  EXPECT_EQ(two.At(21, 40), 0xFFFFFFu);
+  EXPECT_EQ(two.At(15, 28), 0xFFFFFFu);
+  EXPECT_EQ(two.pixels, three.pixels);
+  // A glyph index beyond the font and a huge advance draw what they can.
+  const Picture odd = Paint(Movie(60, 60, {Font2(2, 'A', 1, 48), TextTag(3, 2, 7, 0x7FFF), Place(1, 3, Translate(0, 0))}));
+  EXPECT_EQ(odd.At(15, 40), 0xFFFFFFu);
+}
+
+TEST(RenderTextTest, EditTextInEmbeddedAndSystemFonts) {
+  auto edit = [](bool hasFont, const std::string& text) {
+    Bytes body = U16(4) + moviebytes::Rect(0, 1600, 0, 800);
+    body = body + Bytes{static_cast<uint8_t>(0x80 | 0x04 | (hasFont ? 0x01 : 0)), 0x00};
+    if (hasFont) body = body + U16(2) + U16(400);
+    body = body + Bytes{0, 0, 255, 255} + Bytes{'v', 0} + moviebytes::Text(text) + Bytes{0};
+    return moviebytes::Tag(37, body, true);
+  };
+  const Picture glyphs = Shot(L"edit text glyphs", Movie(80, 40, {Font2(2, 'A', 1, 48), edit(true, "AA"), Place(1, 4, Translate(0, 0))}));
+  EXPECT_EQ(glyphs.At(5, 10), 0x0000FFu);  // from the 2 px gutter, 10 px wide, 20 px high
+  EXPECT_EQ(glyphs.At(18, 10), 0x0000FFu);
+  EXPECT_EQ(glyphs.At(50, 10), 0xFFFFFFu);
+  const Picture system = Shot(L"edit text GDI", Movie(80, 40, {edit(false, "WWW"), Place(1, 4, Translate(0, 0))}));
+  int blue = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 80; ++x) blue += system.B(x, y) > 200 && system.R(x, y) < 100;
+  EXPECT_GT(blue, 10);
+}
+
+Bytes Square(uint16_t id, Color c, int size = 400) {
+  ShapeBuilder s;
+  s.Fill(Solid(c)).Rect(0, 0, size, size, 1);
+  return s.Tag(id);
+}
+
+TEST(RenderDisplayTest, SpritePlacedTwiceWithMatricesAndColourTransforms) {
+  const Bytes sprite = flashtest::Sprite(2, {Place(1, 1, Translate(0, 0)), moviebytes::ShowFrame()});
+  const Picture p = Shot(L"sprite twice", Movie(100, 100, {Square(1, kRed), sprite, Place(1, 2, Translate(200, 200)),
+                                                           Place(2, 2, Mat(2, 0, 0, 2, 1000, 1000), Cxform(0, 256, 256, 128, 0, 0, 255, 0))}));
+  EXPECT_EQ(p.At(15, 15), 0xFF0000u);
+  EXPECT_EQ(p.At(31, 15), 0xFFFFFFu);
+  // Red times 0, blue plus 255, at half alpha over white.
+  EXPECT_EQ(p.At(55, 55), 0x8080FFu);
+  EXPECT_EQ(p.At(85, 85), 0x8080FFu);
+  EXPECT_EQ(p.At(95, 95), 0xFFFFFFu);
+}
+
+TEST(RenderDisplayTest, ClipLayerHidesWhatLiesOutsideIt) {
+  const Picture p = Shot(L"clip layer", Movie(100, 100, {Square(1, kGreen, 800), Square(2, kRed, 2000), Square(3, kBlue, 200),
+                                                         Place(1, 1, Translate(400, 400), {}, -1, 2), Place(2, 2, Translate(0, 0)),
+                                                         Place(3, 3, Translate(1600, 1600))}));
+  EXPECT_EQ(p.At(30, 30), 0xFF0000u);  // the masked square shows inside the mask
+  EXPECT_EQ(p.At(10, 10), 0xFFFFFFu);  // and nowhere else
+  EXPECT_EQ(p.At(70, 30), 0xFFFFFFu);
+  EXPECT_EQ(p.At(85, 85), 0x0000FFu);  // above the clip depth: not masked
+}
+
+TEST(RenderDisplayTest, MorphShapeAtRatios) {
+  // A 20 px square moving from x 0 to 40 px and turning from red to blue.
+  ShapeBuilder start, end;
+  start.Rect(0, 0, 400, 400, 1);
+  end.Move(800, 0).To(1200, 0).To(1200, 400).To(800, 400).To(800, 0);
+  const Bytes fills = Bytes{1, 0x00} + Rgb(kRed, true) + Rgb(kBlue, true) + Bytes{0};
+  const Bytes startRecords = start.Records();
+  Bytes body = U16(1) + moviebytes::Rect(0, 400, 0, 400) + moviebytes::Rect(800, 1200, 0, 400);
+  body = body + U32(static_cast<uint32_t>(fills.size() + startRecords.size())) + fills + startRecords + end.Records();
+  const Bytes morph = moviebytes::Tag(46, body, true);
+  struct Case {
+    int ratio, x;
+    uint32_t color;
+  } cases[] = {{0, 10, 0xFF0000}, {32768, 30, 0x7F0080}, {65535, 50, 0x0000FF}};
+  for (const Case& c : cases) {
+    const Picture p = Shot(L"morph " + std::to_wstring(c.ratio), Movie(80, 20, {morph, Place(1, 1, Translate(0, 0), {}, c.ratio)}));
+    EXPECT_EQ(p.At(c.x, 10), c.color) << c.ratio;
+    EXPECT_EQ(p.At(c.x - 11, 10), 0xFFFFFFu) << c.ratio;
+    EXPECT_EQ(p.At(c.x + 11, 10), 0xFFFFFFu) << c.ratio;
+  }
+}
+
+TEST(RenderDisplayTest, ButtonUpAndOverStates) {
+  // DefineButton2: red square in the up state, blue in the over state.
+  Bytes records = Bytes{0x01} + U16(1) + U16(1) + Translate(0, 0) + Cxform(256, 256, 256, 256, 0, 0, 0, 0);
+  records = records + Bytes{0x02} + U16(2) + U16(2) + Translate(0, 0) + Cxform(256, 256, 256, 256, 0, 0, 0, 0);
+  const Bytes button = moviebytes::Tag(34, U16(3) + Bytes{0} + U16(0) + records + Bytes{0}, true);
+  const Bytes movie = Movie(20, 20, {Square(1, kRed), Square(2, kBlue), button, Place(1, 3, Translate(0, 0))});
+  EXPECT_EQ(Shot(L"button up", movie).At(10, 10), 0xFF0000u);
+
+  std::unique_ptr<flash::MovieDefinition> definition;
+  ASSERT_EQ(flash::ReadMovieDefinition(movie, definition), flash::MovieError::None);
+  flash::MoviePlayer player(*definition);
+  player.Start();
+  flash::SoftwareRenderer renderer;
+  renderer.SetButtonState(flash::kButtonOver);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(GetDC(nullptr), 20, 20);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  flash::FrameView frame{20, 20, RECT{0, 0, 20, 20}, flash::PlaceStage(definition->frame, 20, 20, 0, 0), flash::kQualityHigh};
+  renderer.DrawFrame(dc, *definition, player.Root(), flash::Matrix{}, frame);
+  EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 0, 255));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
+// A shape reaching past a 100 x 100 stage, shown in a 200 x 100 control.
+TEST(RenderDisplayTest, StageRectangleOfEachScaleMode) {
+  ShapeBuilder s;
+  s.Fill(Solid(kRed)).Rect(-2000, 0, 4000, 2000, 1);
+  const Bytes movie = OneShape(s);
+  struct Case {
+    long mode;
+    int firstRed, lastRed;
+  } cases[] = {{0, 50, 149}, {1, 0, 199}, {2, 0, 199}, {3, 0, 199}};
+  for (const Case& c : cases) {
+    const Picture p = Shot(L"scale mode " + std::to_wstring(c.mode), movie, {.width = 200, .height = 100, .scaleMode = c.mode});
+    EXPECT_EQ(p.At(c.firstRed, 50), 0xFF0000u) << c.mode;
+    EXPECT_EQ(p.At(c.lastRed, 50), 0xFF0000u) << c.mode;
+    if (c.firstRed > 0) EXPECT_EQ(p.At(c.firstRed - 1, 50), 0xFFFFFFu) << c.mode;
+  }
+}
+
+// Damaged and hostile characters draw what they can and nothing else.
+TEST(RenderDamageTest, BrokenCharactersDrawNothing) {
+  ShapeBuilder badIndex;
+  badIndex.Fill(Solid(kRed)).Rect(0, 0, 400, 400, 9);
+  ShapeBuilder noStops;
+  noStops.Fill(Gradient(0x10, GradientBox(0, 400, 0), {})).Rect(0, 0, 400, 400, 1);
+  ShapeBuilder bitmapFill;
+  bitmapFill.Fill(BitmapFill(0x41, 5, Mat(20, 0, 0, 20, 0, 0))).Rect(0, 0, 400, 400, 1);
+  Bytes cut = badIndex.Tag(1);
+  ShapeBuilder whole;
+  whole.Fill(Solid(kRed)).Rect(0, 0, 400, 400, 1);
+  Bytes truncated = whole.Tag(1);
+  truncated.resize(truncated.size() - 6);
+  const Bytes huge = moviebytes::Tag(20, U16(5) + Bytes{5} + U16(65535) + U16(65535) + Zlib(Bytes(64, 7)), true);
+  const Bytes badZlib = moviebytes::Tag(20, U16(5) + Bytes{5} + U16(4) + U16(4) + Bytes{0x78, 0x9C, 1, 2, 3, 4}, true);
+  const Bytes badJpeg = moviebytes::Tag(21, U16(5) + Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0, 3, 1, 2, 3}, true);
+  struct Case {
+    const wchar_t* name;
+    std::vector<Bytes> tags;
+  } cases[] = {
+      {L"fill index", {badIndex.Tag(1)}},
+      {L"no stops", {noStops.Tag(1)}},
+      {L"huge bitmap", {huge, bitmapFill.Tag(1)}},
+      {L"bad zlib", {badZlib, bitmapFill.Tag(1)}},
+      {L"bad jpeg", {badJpeg, bitmapFill.Tag(1)}},
+      {L"missing bitmap", {bitmapFill.Tag(1)}},
+  };
+  for (const Case& c : cases) {
+    std::vector<Bytes> tags = c.tags;
+    tags.push_back(Place(1, 1, Translate(0, 0)));
+    const Picture p = Paint(Movie(20, 20, tags));
+    ASSERT_EQ(p.width, 20) << c.name;
+    for (uint32_t px : p.pixels) ASSERT_EQ(px & 0xFFFFFF, 0xFFFFFFu) << c.name;
+  }
+  const Picture part = Paint(Movie(20, 20, {truncated, Place(1, 1, Translate(0, 0))}));
+  EXPECT_EQ(part.width, 20);
+}
+
+}  // namespace
