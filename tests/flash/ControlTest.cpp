@@ -320,3 +320,30 @@ TEST_F(ControlTest, SubclassedWindowKeepsWorking) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTest, AFrameThatChangesNothingRepaintsNothing) {
+  Movie m = Frames(0);
+  m.tags.pop_back();
+  for (const Bytes& t : {Shape(1), Place(1, 1, 0, 0), moviebytes::ShowFrame(), moviebytes::ShowFrame(),
+                         Move(1, 200, 0), moviebytes::ShowFrame(), moviebytes::EndTag()})
+    m.tags.push_back(t);
+  ShowWindow(host.get(), SW_SHOWNOACTIVATE);
+  control->LoadMovie(0, Write(L"still.swf", m.Plain()));
+  control->Play();
+  auto pending = [&] {
+    RECT r;
+    return GetUpdateRect(control->hWnd(), &r, FALSE) != 0;
+  };
+  ValidateRect(control->hWnd(), nullptr);
+  RunFrames(1);  // frame 1 places and moves nothing
+  EXPECT_EQ(control->CurrentFrame(), 1);
+  EXPECT_FALSE(pending());
+  RunFrames(1);  // frame 2 moves the shape
+  EXPECT_EQ(control->CurrentFrame(), 2);
+  EXPECT_TRUE(pending());
+  ShowWindow(host.get(), SW_HIDE);
+}
+
+}  // namespace

@@ -295,13 +295,15 @@ void FlashControl::Pump() {
   if (due <= 0) return;
   if (due > kMaxCatchUpFrames) Anchor();
   const long long steps = std::min<long long>(due, kMaxCatchUpFrames);
+  const uint64_t changesBefore = player_->Changes();
   for (long long i = 0; i < steps && player_->Playing(); ++i) {
     player_->Advance();
     ++anchorFrames_;
   }
   QueueCommands();
   PostEvents();
-  Invalidate();
+  // A frame that changes nothing on the stage repaints nothing.
+  if (player_ && player_->Changes() != changesBefore) Invalidate();
 }
 
 // ---- Settings -----------------------------------------------------------------

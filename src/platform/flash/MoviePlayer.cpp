@@ -45,6 +45,7 @@ void MoviePlayer::Start() {
 }
 
 void MoviePlayer::Reset(Clip& clip) {
+  if (!clip.objects.empty()) ++changes_;
   clip.objects.clear();
   clip.frame = 0;
 }
@@ -117,6 +118,7 @@ void MoviePlayer::GotoFrame(int frame) {
 }
 
 void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, bool runActions, int nesting) {
+  ++changes_;
   if (cmd.remove) {
     clip.objects.erase(cmd.depth);
     return;

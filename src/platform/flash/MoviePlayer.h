@@ -75,6 +75,9 @@ class MoviePlayer {
   // Runs the actions of the labelled frame of a clip ("/" or "_root" or a
   // dotted path of instance names) without moving it; false when not found.
   bool CallLabel(const std::wstring& target, const std::wstring& label);
+  // Counts changes to the display lists (places, moves, removes, resets), so
+  // a frame that changes nothing needs no repaint.
+  uint64_t Changes() const { return changes_; }
   // FS commands raised by frame actions since the last call.
   std::vector<QueuedCommand> TakeCommands();
 
@@ -100,6 +103,7 @@ class MoviePlayer {
   bool loop_ = true;
   int seeking_ = 0;  // nested seeks running
   std::vector<QueuedCommand> commands_;
+  uint64_t changes_ = 0;
 };
 
 }  // namespace flash
