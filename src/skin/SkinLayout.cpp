@@ -140,7 +140,7 @@ void SlydeUpdateState() {
       return;
     }
     bool playing = host.Playing();
-    if (pause.Visible() != playing) {
+    if (pause.Visible() != playing || play.Visible() == playing) {
       pause.SetVisible(playing);
       play.SetVisible(!pause.Visible());
     }

@@ -96,7 +96,7 @@ void StandInWindow::ApplyFullScreen() { SetSkinView(fullScreen ? L"viewFullScree
 
 void StandInWindow::UpdateSkin() {
   ++updates;
-  SlydeArrange();
+  if (arrange) SlydeArrange();
   // Stretched panels follow their new sizes.
   for (int i = 1; i <= SkinItemCount(); ++i) {
     int state = 0;

@@ -30,6 +30,7 @@ class StandInWindow : public forms::Form, public SkinHost {
   int xOffset = -1, yOffset = -1, minWidth = -1, minHeight = -1;
   bool menuBarEntry = true, skinFailed = false, fullScreenPartsReset = false;
   int updates = 0;
+  bool arrange = true;  // false: views switch without the built-in skin's layout
 
   forms::PictureBox* view = nullptr;
   forms::ListBox* playlist = nullptr;
