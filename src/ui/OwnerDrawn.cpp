@@ -1,0 +1,380 @@
+#include "ui/OwnerDrawn.h"
+
+#include <shellapi.h>
+
+#include "base/Handles.h"
+#include "platform/forms/Form.h"
+#include "services/Languages.h"
+#include "services/Services.h"
+#include "services/ShellMod.h"
+#include "ui/DrawingModule.h"
+#include "ui/HookEvents.h"
+
+std::map<std::wstring, std::wstring> MenuCaptions;
+std::set<std::wstring> MenuSeparators;
+std::map<std::wstring, std::wstring> MenuIcons;
+long LastMenuBarId = 0;
+std::vector<std::wstring> PlaylistItems;
+long PlaylistLast = -1;
+long PlaylistCurrent = -1;
+bool PlayerNotActive = false;
+
+namespace {
+
+// The menu-bar item drawn last, to close the gap at the end of a wrapped bar line.
+struct {
+  RECT rect{};
+  UINT id = 0;
+} PrevMenuBarItem;
+
+COLORREF Sys(int index) { return GetSysColor(index); }
+
+std::wstring Lookup(const std::map<std::wstring, std::wstring>& table, const std::wstring& key) {
+  auto it = table.find(key);
+  return it == table.end() ? std::wstring() : it->second;
+}
+
+void Fill(HDC dc, const RECT& r, COLORREF colour) {
+  ScopedBrush brush(CreateSolidBrush(colour));
+  FillRect(dc, &r, brush.get());
+}
+
+SIZE TextSize(HDC dc, const std::wstring& text) {
+  SIZE s{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
+  return s;
+}
+
+// Text with "&" underlining the next letter, embossed when disabled.
+void DrawPrefixText(HDC dc, const std::wstring& text, long x, long y, bool disabled) {
+  DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()), static_cast<WPARAM>(text.size()), x, y,
+             0, 0, DST_PREFIXTEXT | (disabled ? DSS_DISABLED : 0));
+}
+
+// A memory surface of the item's size, compatible with the target.
+struct ItemSurface {
+  ScopedMemoryDC dc;
+  ScopedBitmap bitmap;
+  std::optional<ScopedSelect> select;
+  ItemSurface(HDC target, int w, int h) : dc(target), bitmap(CreateCompatibleBitmap(target, w, h)) {
+    select.emplace(dc.get(), bitmap.get());
+  }
+};
+
+}  // namespace
+
+std::wstring MenuCaptionKey(UINT id, HWND window) {
+  return L"M" + std::to_wstring(id) + L"-" + std::to_wstring(reinterpret_cast<UINT_PTR>(window));
+}
+
+void InitMenuCaptionCache() {
+  MenuCaptions.clear();
+  MenuSeparators.clear();
+  MenuIcons.clear();
+}
+
+void MakeMenuBarOwnerDrawn(forms::Form& form) {
+  HWND window = form.hWnd();
+  HMENU bar = GetMenu(window);
+  if (!bar) return;
+  const int count = GetMenuItemCount(bar);
+  LastMenuBarId = count + FirstMenuBarId - 1;
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[128] = {};
+    MENUITEMINFOW mii{sizeof(mii)};
+    mii.fMask = MIIM_STRING | MIIM_FTYPE;
+    mii.dwTypeData = text;
+    mii.cch = 127;
+    if (!GetMenuItemInfoW(bar, static_cast<UINT>(i), TRUE, &mii)) continue;
+    const UINT id = FirstMenuBarId + static_cast<UINT>(i);
+    std::wstring caption = (mii.fType & MFT_OWNERDRAW) ? std::wstring() : std::wstring(text);
+    if (!caption.empty()) MenuCaptions[MenuCaptionKey(id, window)] = caption;
+    // The item keeps its state and submenu; only type, number and data change.
+    MENUITEMINFOW set{sizeof(set)};
+    set.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA;
+    set.fType = mii.fType | MFT_OWNERDRAW;
+    set.wID = id;
+    set.dwItemData = MenuBarItemData;
+    SetMenuItemInfoW(bar, static_cast<UINT>(i), TRUE, &set);
+  }
+  DrawMenuBar(window);
+}
+
+void MakePopupOwnerDrawn(HMENU menu, HWND window, int position) {
+  const int count = GetMenuItemCount(menu);
+  const int first = position < 1 ? 0 : position, last = position < 1 ? count - 1 : position;
+  for (int i = first; i <= last && i < count; ++i) {
+    wchar_t text[128] = {};
+    MENUITEMINFOW mii{sizeof(mii)};
+    mii.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
+    mii.dwTypeData = text;
+    mii.cch = 127;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
+    UINT type = mii.fType | MFT_OWNERDRAW;
+    // An item already owner-drawn has no text of its own: its caption is kept.
+    std::wstring caption = (mii.fType & MFT_OWNERDRAW) ? std::wstring() : std::wstring(text);
+    if (!caption.empty() && caption[0] == L'|') {
+      caption.erase(0, 1);
+      type |= MFT_MENUBREAK;
+    }
+    const std::wstring key = MenuCaptionKey(mii.wID, window);
+    if (mii.fType & MFT_SEPARATOR) MenuSeparators.insert(key);
+    MENUITEMINFOW set{sizeof(set)};
+    set.fMask = MIIM_FTYPE;
+    set.fType = type;
+    SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &set);
+    if (!caption.empty()) MenuCaptions[key] = caption;
+  }
+}
+
+HFONT CreateMenuFont(HDC dc, bool bold) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  LOGFONTW lf = metrics.lfMenuFont;
+  if (!LangFont.Name.empty()) {
+    lf.lfHeight = -RoundEven(LangFont.Size * GetDeviceCaps(dc, LOGPIXELSY) / 72.0);
+    lf.lfWidth = 0;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfItalic = lf.lfUnderline = lf.lfStrikeOut = FALSE;
+    lf.lfCharSet = static_cast<BYTE>(LangFont.Charset);
+    lstrcpynW(lf.lfFaceName, LangFont.Name.c_str(), LF_FACESIZE);
+  }
+  if (bold) lf.lfWeight = (lf.lfWeight ? lf.lfWeight : FW_NORMAL) * 2;
+  return CreateFontIndirectW(&lf);
+}
+
+void MeasureMenuItem(HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, bool bold) {
+  const std::wstring key = MenuCaptionKey(itemID, window);
+  std::wstring text = Lookup(MenuCaptions, key);
+  long extra = 0;
+  const size_t tab = text.find(L'\t');
+  if (tab != std::wstring::npos)
+    text = text.substr(0, tab) + L" " + text.substr(tab + 1);  // caption, a gap, the accelerator
+  else if (text.size() > 2)
+    extra = 30;
+  extra += 20;
+  ScopedWindowDC dc(window);
+  ScopedFont font(CreateMenuFont(dc.get(), bold));
+  SIZE measured{};
+  {
+    ScopedSelect select(dc.get(), font.get());
+    measured = TextSize(dc.get(), text);
+    TEXTMETRICW tm{};
+    if (GetTextMetricsW(dc.get(), &tm) && measured.cy < tm.tmHeight) measured.cy = tm.tmHeight;  // no caption
+  }
+  size.cx = measured.cx + 6 + (itemData == MenuBarItemData ? 0 : extra);
+  size.cy = MenuSeparators.count(key) ? static_cast<LONG>(MenuSeparatorHeight) : measured.cy + 6;
+}
+
+namespace {
+
+void DrawMenuBarBookkeeping(HWND window, const DRAWITEMSTRUCT& dis) {
+  RECT win{};
+  GetWindowRect(window, &win);
+  const long barRight = (win.right - win.left) - 2 * GetSystemMetrics(SM_CXBORDER) - 2;
+  const RECT& r = dis.rcItem;
+  if (PrevMenuBarItem.rect.top < r.top && dis.itemID > FirstMenuBarId && dis.itemID == PrevMenuBarItem.id + 1 &&
+      PrevMenuBarItem.rect.right != 0)
+    Fill(dis.hDC, {PrevMenuBarItem.rect.right, PrevMenuBarItem.rect.top, barRight, PrevMenuBarItem.rect.bottom},
+         Sys(COLOR_MENU));
+  PrevMenuBarItem.rect = r;
+  PrevMenuBarItem.id = dis.itemID;
+  if (static_cast<long>(dis.itemID) == LastMenuBarId)
+    DrawGradient(dis.hDC, {r.right, r.top, barRight, r.bottom}, Sys(COLOR_MENU), Sys(COLOR_BTNFACE), true);
+}
+
+void DrawSeparator(HDC dc, long w, long h) {
+  DrawStyledGradient(dc, {0, 0, 20, h}, BlendColors(Sys(COLOR_BTNFACE), Sys(COLOR_BTNSHADOW), 192), false);
+  const long y = RoundEven(h / 2.0 + 1), half = RoundEven(w / 2.0);
+  DrawGradient(dc, {20, y, half, y + 1}, Sys(COLOR_MENU), Sys(COLOR_3DHIGHLIGHT), false);
+  DrawGradient(dc, {half, y, w, y + 1}, Sys(COLOR_3DHIGHLIGHT), Sys(COLOR_MENU), false);
+  DrawGradient(dc, {20, y - 1, half, y}, Sys(COLOR_MENU), Sys(COLOR_BTNSHADOW), false);
+  DrawGradient(dc, {half, y - 1, w, y}, Sys(COLOR_BTNSHADOW), Sys(COLOR_MENU), false);
+}
+
+// The check or radio mark of an item: the visual style's, or its picture.
+void DrawMark(HDC dc, const std::wstring& icon, long boxTop, UINT state) {
+  const bool checked = state & ODS_CHECKED, selected = state & ODS_SELECTED, disabled = state & ODS_DISABLED;
+  int sum = (checked ? 4 : 0) + (selected ? 1 : 0);
+  if (disabled) sum |= 3;
+  HWND themeWindow = MainForm ? MainForm : GetDesktopWindow();
+  const int part = icon == L"check" ? 3 : 2;  // check box, radio button
+  if (DrawThemePart(dc, themeWindow, {2, boxTop, 18, boxTop + 16}, L"Button", part, 1 + sum)) return;
+  DrawPNG(MenusFolder + icon + (checked ? L"1" : L"0"), dc, 2, boxTop, disabled);
+}
+
+}  // namespace
+
+void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
+  const long w = dis.rcItem.right - dis.rcItem.left, h = dis.rcItem.bottom - dis.rcItem.top;
+  if (w <= 0 || h <= 0) return;
+  const bool barItem = dis.itemData == MenuBarItemData;
+  const std::wstring key = MenuCaptionKey(dis.itemID, window);
+  MENUITEMINFOW mii{sizeof(mii)};
+  mii.fMask = MIIM_FTYPE;
+  const bool separator = MenuSeparators.count(key) ||
+                         (GetMenuItemInfoW(reinterpret_cast<HMENU>(dis.hwndItem), dis.itemID, FALSE, &mii) &&
+                          (mii.fType & MFT_SEPARATOR));
+  ItemSurface mem(dis.hDC, w, h);
+  HDC dc = mem.dc.get();
+  Fill(dc, {0, 0, w, h}, Sys(COLOR_MENU));
+  if (barItem) DrawMenuBarBookkeeping(window, dis);
+
+  const UINT state = dis.itemState;
+  const bool selected = state & ODS_SELECTED, disabled = state & ODS_DISABLED, checked = state & ODS_CHECKED;
+  std::wstring icon;
+  bool noIcon = true;
+  if (separator && !barItem) {
+    DrawSeparator(dc, w, h);
+  } else {
+    std::wstring caption = Lookup(MenuCaptions, key), accelerator;
+    const size_t tab = caption.find(L'\t');
+    if (tab != std::wstring::npos) {
+      accelerator = caption.substr(tab + 1);
+      caption.erase(tab);
+    }
+    const bool bold = dis.itemID == FirstMenuBarId || (state & ODS_DEFAULT);
+    ScopedFont font(CreateMenuFont(dc, bold));
+    std::optional<ScopedSelect> selectFont;
+    selectFont.emplace(dc, font.get());
+    auto found = MenuIcons.find(caption);
+    if (found != MenuIcons.end()) icon = found->second;
+    else if (checked) icon = L"check";  // a checked item without an icon of its own shows its check
+    noIcon = icon.empty();
+    SetBkMode(dc, TRANSPARENT);
+    const SIZE text = TextSize(dc, caption);
+    if (!barItem) {
+      const COLORREF highlight = Sys(COLOR_HIGHLIGHT), light = Sys(COLOR_3DHIGHLIGHT);
+      if (!selected || disabled) {
+        DrawStyledGradient(dc, {0, 0, 20, h}, BlendColors(Sys(COLOR_BTNFACE), Sys(COLOR_BTNSHADOW), 192), false);
+      } else {
+        DrawStyledGradient(dc, {0, 0, w, h}, highlight, true);
+        if (VisualStyle == 1)
+          DrawGradient(dc, {0, 0, 20, h}, BlendColors(highlight, light, 64), BlendColors(highlight, light, 128), true);
+        else
+          DrawStyledGradient(dc, {0, 0, 20, h}, BlendColors(light, highlight, 96), true);
+      }
+      SetTextColor(dc, selected ? light : Sys(COLOR_MENUTEXT));
+      DrawPrefixText(dc, caption, 26, RoundEven((h - text.cy) / 2.0 - 1), disabled);
+      if (!accelerator.empty()) {
+        ScopedFont accelFont(CreateMenuFont(dc, state & ODS_DEFAULT));
+        ScopedSelect selectAccel(dc, accelFont.get());
+        const SIZE a = TextSize(dc, accelerator);
+        DrawPrefixText(dc, accelerator, w - 10 - a.cx, RoundEven((h - a.cy) / 2.0 - 1), disabled);
+      }
+    } else {
+      COLORREF colour;
+      if (state & ODS_HOTLIGHT) {
+        DrawStyledGradient(dc, {0, 0, w, h}, Sys(COLOR_HIGHLIGHT), true);
+        colour = Sys(COLOR_HIGHLIGHTTEXT);
+      } else if (!selected || disabled) {
+        DrawGradient(dc, {0, 0, w, h}, Sys(COLOR_3DHIGHLIGHT), Sys(COLOR_BTNFACE), true);
+        colour = Sys(COLOR_MENUTEXT);
+      } else {
+        DrawStyledGradient(dc, {0, 0, w, h}, Sys(COLOR_BTNSHADOW), true);
+        colour = Sys(COLOR_HIGHLIGHTTEXT);
+      }
+      SetTextColor(dc, colour);
+      DrawPrefixText(dc, caption, RoundEven((w - text.cx + 14) / 2.0), RoundEven((h - text.cy) / 2.0),
+                     disabled || PlayerNotActive);
+    }
+    if (!barItem && !noIcon) {
+      const long boxTop = RoundEven((h - 16) / 2.0);
+      if (icon == L"check" || icon == L"radio")
+        DrawMark(dc, icon, boxTop, state);
+      else
+        DrawPNG(MenusFolder + icon, dc, 2, boxTop - 1, disabled);
+    }
+  }
+  BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
+  if (barItem && !noIcon)
+    DrawPNG(MenusFolder + icon, dis.hDC, dis.rcItem.left + 4, dis.rcItem.top + RoundEven((h - 16) / 2.0),
+            disabled || selected || PlayerNotActive);
+}
+
+void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
+  const long w = dis.rcItem.right - dis.rcItem.left, h = dis.rcItem.bottom - dis.rcItem.top;
+  if (w <= 0 || h <= 0) return;
+  const UINT state = dis.itemState;
+  const bool selected = state & ODS_SELECTED, focused = state & ODS_FOCUS;
+  const long index = static_cast<long>(static_cast<int>(dis.itemID));
+  const bool isRow = index >= 0 && index <= PlaylistLast && index < static_cast<long>(PlaylistItems.size());
+  ItemSurface mem(dis.hDC, w, h);
+  HDC dc = mem.dc.get();
+  Fill(dc, {0, 0, w, h}, Sys(COLOR_WINDOW));
+  if (!isRow) {
+    // The focus on an empty box, or a row the playlist no longer has.
+    if (focused) {
+      RECT r{0, 0, w, h};
+      DrawFocusRect(dc, &r);
+    }
+    BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
+    return;
+  }
+  const std::wstring& path = PlaylistItems[index];
+  const bool odd = index % 2 == 1;
+  const COLORREF highlight = Sys(COLOR_HIGHLIGHT);
+  if (focused)
+    DrawStyledGradient(dc, {0, 0, w, h}, highlight, true);
+  else if (selected)
+    DrawStyledGradient(dc, {0, 0, w, h}, BlendColors(highlight, Sys(COLOR_3DDKSHADOW), odd ? 128 : 96), true);
+  else if (odd)
+    DrawStyledGradient(dc, {0, 0, w, h}, BlendColors(highlight, Sys(COLOR_3DHIGHLIGHT), 64), true);
+
+  ScopedFont font(CreateMenuFont(dc, false));
+  ScopedSelect selectFont(dc, font.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, selected || focused ? Sys(COLOR_HIGHLIGHTTEXT) : Sys(COLOR_MENUTEXT));
+  const std::wstring title = GetFileTitle(path);
+  const SIZE text = TextSize(dc, title);
+  DrawPrefixText(dc, title, 22, RoundEven((h - text.cy) / 2.0 - 1), state & ODS_DISABLED);
+
+  const long iconTop = RoundEven((h - 16) / 2.0);
+  if (index == PlaylistCurrent) {
+    DrawPNG(MenusFolder + L"play", dc, 2, iconTop, false);
+  } else if (FileExists(path)) {
+    // The call may write another file name into its buffer: it gets a copy.
+    wchar_t buffer[MAX_PATH] = {};
+    if (path.size() < MAX_PATH) {
+      path.copy(buffer, MAX_PATH - 1);
+      WORD iconIndex = 0;
+      ScopedIcon icon(ExtractAssociatedIconW(GetModuleHandleW(nullptr), buffer, &iconIndex));
+      if (icon) DrawIconEx(dc, 2, iconTop, icon.get(), 16, 16, 0, nullptr, DI_NORMAL);
+    }
+  }
+  BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
+}
+
+void InstallOwnerDrawHooks() {
+  OwnerDrawHooks.DrawMenuItem = [](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(window, item); };
+  OwnerDrawHooks.DrawPlaylistItem = [](HWND window, DRAWITEMSTRUCT& item) { DrawPlaylistItem(window, item); };
+  OwnerDrawHooks.MeasureMenuItem = [](HWND window, UINT id, ULONG_PTR data, SIZE& size, bool bold) {
+    MeasureMenuItem(window, id, data, size, bold);
+  };
+  OwnerDrawHooks.MakePopupOwnerDrawn = [](HMENU popup, HWND window, int position) {
+    MakePopupOwnerDrawn(popup, window, position);
+  };
+}
+
+HWND CreatePlaylistBox(HWND parent, const RECT& bounds, int id) {
+  HWND list = CreateWindowExW(0, L"LISTBOX", nullptr,
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWVARIABLE |
+                                  LBS_NOINTEGRALHEIGHT,
+                              bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (list) SyncPlaylistBox(list);
+  return list;
+}
+
+void SyncPlaylistBox(HWND list) {
+  const LRESULT want = PlaylistLast + 1;
+  LRESULT have = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  if (have == LB_ERR) return;
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  while (have > want) SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(--have), 0);
+  if (want > have) SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(want - have), 0);
+  for (; have < want; ++have) SendMessageW(list, LB_ADDSTRING, 0, 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}

@@ -1,0 +1,66 @@
+// Owner drawing of the main window's menus (menu bar and every popup) and of its
+// playlist list box, in the program's visual style, font and icons. The window's
+// CFormEvents hook hands the messages over (see InstallOwnerDrawHooks): popups
+// become owner-drawn as they open, items are measured and drawn here. Each item
+// or row is drawn off-screen and copied to the screen in one step.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace forms {
+class Form;
+}
+
+// Captions of owner-drawn items by MenuCaptionKey; text after a Tab is the
+// accelerator shown on the right.
+extern std::map<std::wstring, std::wstring> MenuCaptions;
+// Separators among the owner-drawn items, by the same key.
+extern std::set<std::wstring> MenuSeparators;
+// Icon names by caption (without accelerator): pictures of the menus folder
+// without ".png"; "check" and "radio" draw the item's check state.
+extern std::map<std::wstring, std::wstring> MenuIcons;
+// Command ID of the last menu-bar item (menu-bar items are numbered from 666).
+extern long LastMenuBarId;
+constexpr UINT FirstMenuBarId = 666;
+// Item data that marks a menu-bar item.
+constexpr ULONG_PTR MenuBarItemData = 2;
+// Height of an owner-drawn separator.
+constexpr UINT MenuSeparatorHeight = 8;
+
+// The playlist the list box shows, kept by the player: the paths, the index of
+// the last entry and of the playing one (-1 when empty or none).
+extern std::vector<std::wstring> PlaylistItems;
+extern long PlaylistLast;
+extern long PlaylistCurrent;
+// Set by the main window while the application is inactive: menu-bar captions grey.
+extern bool PlayerNotActive;
+
+std::wstring MenuCaptionKey(UINT id, HWND window);
+void InitMenuCaptionCache();
+// Every item of the form's menu bar becomes owner-drawn, numbered 666 onwards
+// (the form finds its items by position, so their Click still arrives).
+void MakeMenuBarOwnerDrawn(forms::Form& form);
+// All items of a popup (position < 1) or only the one at position. A caption
+// starting with "|" starts a new column and loses the "|".
+void MakePopupOwnerDrawn(HMENU menu, HWND window, int position);
+// Width and height of a menu item's row.
+void MeasureMenuItem(HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, bool bold);
+// The menu font (the interface font at the menu's metrics); the caller deletes it.
+HFONT CreateMenuFont(HDC dc, bool bold);
+void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& item);
+// A playlist row; an itemID outside the playlist (-1 for the focus on an empty
+// box) paints only the background and the focus rectangle.
+void DrawPlaylistItem(HWND window, const DRAWITEMSTRUCT& item);
+// Routes the owner-draw messages of hooked windows (OwnerDrawHooks) here.
+void InstallOwnerDrawHooks();
+
+// The playlist list box: a borderless owner-drawn child of parent with rows of
+// variable (24-pixel) height and no strings of its own; its rows are
+// PlaylistItems, whose count SyncPlaylistBox keeps it in step with.
+HWND CreatePlaylistBox(HWND parent, const RECT& bounds, int id);
+void SyncPlaylistBox(HWND list);
