@@ -224,6 +224,7 @@ void PlayerWindow::Form_Load() {
     }
   }
   SetSkinLoaded(skinned);
+  if (skinned) UpdateSkin();
   FillLanguageMenu(*this);
   ApplyLanguage(*this);
 
@@ -685,6 +686,7 @@ void PlayerWindow::UpdateSkin() {
     } catch (...) {
     }
     LockWindowUpdate(nullptr);
+    View_Resize();
     return;
   }
   SkinXOffset = SkinYOffset = 0;

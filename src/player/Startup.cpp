@@ -5,6 +5,7 @@
 
 #include "base/ErrorLog.h"
 #include "player/OptionSet.h"
+#include "player/PlayerSkin.h"
 #include "player/PlayerWindow.h"
 #include "player/SingleInstance.h"
 #include "player/SkinSeam.h"
@@ -102,6 +103,7 @@ bool StartUp(const std::wstring& commandLine) {
     return false;
   }
 
+  AttachSkinEngine();
   Player.PrevInstanceWnd = running;
   if (!Player.Load()) return false;
   forms::DoEvents();
