@@ -1,0 +1,42 @@
+// The arithmetic of the main window's geometry, free of windows: the window
+// size that shows the movie at a zoom, the movie control's place inside the
+// movie area (cropped to the movie's aspect), the aspect-keeping resize and
+// the clamping of a saved window rectangle to the screen. Pixels throughout;
+// rounding is to the nearest whole pixel, halves to even.
+#pragma once
+#include <windows.h>
+
+namespace player {
+
+// What the frame and the skin add around the movie area, and the skin's
+// smallest window.
+struct Frame {
+  long XOffset = 0, YOffset = 0;          // frame, caption and menu bar
+  long SkinXOffset = 0, SkinYOffset = 0;  // skin parts and the playlist pane
+  long MinWidth = 0, MinHeight = 0;
+};
+
+// The movie area for a zoom: the movie at percent per cent, or with a
+// percent of 0 or less the present area.
+SIZE ZoomArea(long movieWidth, long movieHeight, long percent, SIZE presentArea);
+// The outer window size around a movie area, not below the skin's minimum.
+SIZE WindowSizeForArea(SIZE area, const Frame& frame);
+// The top-left corner that centres a window of that size on the screen.
+POINT CenteredOrigin(SIZE window, SIZE screen);
+
+// Where the movie control goes inside a movie area of W x H: with scale mode
+// 0 (show all) and cropping on, exactly the movie's aspect, centred; else the
+// whole area. A movie without a size fills the area.
+RECT ControlRectInView(long areaWidth, long areaHeight, long movieWidth, long movieHeight, long scaleMode,
+                       bool crop);
+
+// Keeps the movie's aspect while a border is dragged (WMSZ_* edge codes):
+// the rectangle in screen pixels is changed in place. False (unchanged) for a
+// movie without a size or an unknown edge.
+bool KeepAspectWhileSizing(RECT& window, int edge, long movieWidth, long movieHeight, const Frame& frame);
+
+// A saved window rectangle moved and, when larger, shrunk so that it lies on
+// the work area.
+RECT ClampToWorkArea(const RECT& window, const RECT& workArea);
+
+}  // namespace player

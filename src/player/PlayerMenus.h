@@ -1,0 +1,13 @@
+// The main window's menu tree as designed: six top menus with their items,
+// captions, shortcuts, design states and Tags, the menu lists' element 0,
+// and the hidden pop-up menus' holders.
+#pragma once
+#include <vector>
+
+#include "platform/forms/Menu.h"
+
+namespace player {
+
+std::vector<forms::MenuArgs> PlayerMenuDesign();
+
+}  // namespace player

@@ -1,0 +1,85 @@
+// The script vocabulary of the main window: its public operations by name.
+// Operations that are not built yet answer with a logged error.
+#include <cmath>
+
+#include "base/ErrorLog.h"
+#include "moviefiles/SWFInfo.h"
+#include "player/PlayerWindow.h"
+#include "services/ShellMod.h"
+#include "services/Tips.h"
+#include "ui/LanguageForms.h"
+
+namespace player {
+
+void PlayerWindow::RegisterScriptMembers() {
+  ScriptObject& o = members_;
+  auto none = ScriptValue{};
+  auto add = [&o](const wchar_t* name, std::function<void(const ScriptArgs&)> f) {
+    o.Add(name, [f](const ScriptArgs& a) {
+      f(a);
+      return ScriptValue{};
+    });
+  };
+  (void)none;
+
+  add(L"Quit", [this](const ScriptArgs& a) { Quit(a.Text(0, L"Script Request"), a.Bool(1, true)); });
+  add(L"Minimize", [this](const ScriptArgs&) { Minimize(); });
+  add(L"BrowseMedia", [this](const ScriptArgs&) { BrowseMedia(); });
+  add(L"Uninstall", [this](const ScriptArgs&) { Uninstall(); });
+  add(L"LoadOpts", [this](const ScriptArgs&) { LoadOpts(); });
+  add(L"SaveOpts", [this](const ScriptArgs&) { SaveOpts(); });
+  add(L"ZoomFlash", [this](const ScriptArgs& a) { ZoomFlash(a.Long(0), a.Long(1, 0)); });
+  add(L"Center", [this](const ScriptArgs&) { Center(); });
+  add(L"ZoomWindow", [this](const ScriptArgs& a) { ZoomWindow(a.Long(0)); });
+  add(L"UpdateSkin", [this](const ScriptArgs&) { UpdateSkin(); });
+  add(L"View_Resize", [this](const ScriptArgs&) { View_Resize(); });
+  add(L"FullScreen", [this](const ScriptArgs& a) { FullScreen(a.Bool(0), a.Bool(1), a.Bool(2)); });
+  add(L"MenuVisible", [this](const ScriptArgs& a) { MenuVisible(a.Bool(0)); });
+  // Mode: 1 toggles, 0 hides, anything else (VB's True is -1) shows.
+  add(L"TogglePlaylist", [this](const ScriptArgs& a) { TogglePlaylist(static_cast<int>(a.Long(0))); });
+  add(L"SetCaption", [this](const ScriptArgs& a) { SetCaption(a.Text(0)); });
+  add(L"SetVisual", [this](const ScriptArgs&) { ApplyLanguage(*this); });
+  o.Add(L"FitText", [this](const ScriptArgs& a) -> ScriptValue {
+    ScopedWindowDC dc(hWnd());
+    return CompactPath(a.Text(0), a.Long(1), dc.get());
+  });
+  add(L"PlayMedia", [this](const ScriptArgs&) { PlayMedia(); });
+  add(L"PauseMedia", [this](const ScriptArgs&) { PauseMedia(); });
+  add(L"PlayPauseMedia", [this](const ScriptArgs&) { PlayPauseMedia(); });
+  add(L"StopMedia", [this](const ScriptArgs&) { StopMedia(); });
+  add(L"SetQuality", [this](const ScriptArgs& a) { SetQuality(a.Text(0)); });
+  add(L"SetScaleMode", [this](const ScriptArgs& a) { SetScaleMode(a.Long(0) & 0xFF); });
+  add(L"SetRepeatMode", [this](const ScriptArgs& a) { SetRepeatMode(a.Long(0)); });
+  add(L"SetSound", [this](const ScriptArgs& a) {
+    SetSound(static_cast<int16_t>(a.Long(0)), static_cast<int16_t>(a.Long(1)));
+  });
+  add(L"MuteSound", [this](const ScriptArgs& a) { MuteSound(a.Bool(0)); });
+  add(L"SetFlashAlpha", [this](const ScriptArgs& a) { SetFlashAlpha(static_cast<int>(a.Long(0) & 0xFF)); });
+  add(L"StartPlayList", [this](const ScriptArgs&) { PlaylistPlayItem(0); });
+  add(L"OpenMovie", [this](const ScriptArgs& a) { OpenMovie(a.Text(0)); });
+  add(L"ClearPlaylist", [this](const ScriptArgs&) { PlaylistClear(); });
+  add(L"SetSSState", [this](const ScriptArgs& a) { SetSSState(static_cast<int>(a.Long(0))); });
+  add(L"ToggleTimeMode", [this](const ScriptArgs&) { TimeMode = TimeMode >= 3 ? 0 : TimeMode + 1; });
+  o.Add(L"MoviePercent", [this](const ScriptArgs&) -> ScriptValue {
+    if (!swf_ || swf_->TotalFrames() < 2) return 0.0;
+    return static_cast<double>(swf_->CurrentFrame()) / (swf_->TotalFrames() - 1);
+  });
+  add(L"HelpMe", [](const ScriptArgs&) { OpenHelpPage(L""); });
+  add(L"GoWeb", [](const ScriptArgs& a) { ShellOpen(GetWebSiteURL() + a.Text(0), L"open"); });
+
+  // The rest of the window's operations answer until they are built.
+  for (const wchar_t* name :
+       {L"About", L"Properties", L"FitWindow", L"MoveWindow", L"ResizeWindow", L"UpdateRegion", L"ShowMenuBar",
+        L"ShowFSControls", L"ShowFSPlaylist", L"xObj", L"GoToFrame", L"FFwd", L"Rwd", L"PlayNext", L"PlayPrev",
+        L"PlayRandom", L"GoLevelUp", L"GoBack", L"GoForward", L"UpdateInfo", L"WebUpdate", L"SetAsSS", L"Generate",
+        L"ShowTG", L"OpenMedia", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"AddFavorite", L"AddRecent",
+        L"BrowseFolder", L"SelectBrowseFolder", L"SavePlaylist"}) {
+    std::wstring operation = name;
+    o.Add(name, [this, operation](const ScriptArgs&) -> ScriptValue {
+      NotBuilt(operation);
+      throw ScriptError(operation + L" is not available yet");
+    });
+  }
+}
+
+}  // namespace player

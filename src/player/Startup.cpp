@@ -1,0 +1,142 @@
+#include "player/Startup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "base/ErrorLog.h"
+#include "player/OptionSet.h"
+#include "player/PlayerSkin.h"
+#include "player/PlayerWindow.h"
+#include "player/SingleInstance.h"
+#include "player/SkinSeam.h"
+#include "platform/forms/MessageLoop.h"
+#include "services/AppIdentity.h"
+#include "services/Languages.h"
+#include "services/RegistryModule.h"
+#include "services/Services.h"
+#include "services/ShellMod.h"
+#include "services/Tips.h"
+#include "services/XmlDocument.h"
+#include "ui/Window.h"
+#include "ui/frmFlashShot.h"
+
+namespace player {
+namespace {
+
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return L".\\";
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return GetFolderPart(path);
+}
+
+}  // namespace
+
+std::function<bool()>& FirstRunDialog() {
+  static std::function<bool()> dialog;
+  return dialog;
+}
+
+void CheckFirstRun() {
+  if (!GetRegBool(L"System", L"FirstRun", true)) return;
+  // A dialog that ends the program from its own exit button never comes back
+  // here, so the set-up comes again at the next start.
+  if (FirstRunDialog() && !FirstRunDialog()()) return;
+  SaveRegBool(L"System", L"FirstRun", false);
+}
+
+bool StartUp(const std::wstring& commandLine) {
+  const std::wstring folder = ProgramFolder();
+  SetCurrentDirectoryW(folder.c_str());
+  RunningCompiled = IsCompiled();
+
+  HWND running = FindRunningInstance();
+  OneInstance = GetRegBool(L"System", L"OneInstance", true);
+  Options().OneInstance = OneInstance;
+  if (OneInstance && running) {
+    SendHandOver(running, commandLine);
+    ActivateWindow(running);
+    return false;
+  }
+
+  StopWatch(L"", true);
+  EnsureCom();
+  InitServices(AddBackslash(folder), app::kLogName);
+  WriteLog(L" :: Start Up");
+  WriteLog(L"Initializing Visual Styles");
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  Options().GPF = GetRegBool(L"System", L"GPF", false);
+  if (Options().GPF && RunningCompiled) {
+    WriteLog(L"UAE Disabled");
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  }
+  WriteLog(L"Application Path: " + AppFolder);
+  WriteLog(L"Cache Path: " + CacheFolder);
+  WriteLog(L"Argument: " + commandLine);
+
+  InitLangFont();
+  EnumerateLanguages();
+  LoadLanguageAndTips();
+  Options().VisualStyle = static_cast<uint8_t>(GetRegLong(L"Window", L"Style", 1) & 0xFF);
+  StopWatch(L"Initialized", false);
+  CheckFirstRun();
+
+  const int flashVersion = GetFlashPlayerVersion();
+  WriteLog(L"Detected <B>Flash " + std::to_wstring(flashVersion) + L"</B>");
+  if (flashVersion < kRequiredFlashVersion) {
+    if (!StrEqualNoCase(commandLine, L"/exec Uninstall")) {
+      const std::wstring text = L"The movie control is not available (version " + std::to_wstring(flashVersion) +
+                                L").\r\n\r\nPlease use the following guide to install it.";
+      MessageBoxW(nullptr, text.c_str(), app::kTitle, MB_OK);
+      ShellOpen(GetWebSiteURL() + L"getflash", L"open");
+    }
+    Player.Quit(L"Flash Required", false);
+    return false;
+  }
+
+  AttachSkinEngine();
+  Player.PrevInstanceWnd = running;
+  if (!Player.Load()) return false;
+  forms::DoEvents();
+  if (Player.QuitStarted()) return false;
+
+  Player.PlaylistClear();
+  if (Options().KeepHistory && FileExists(LastPlayedFile)) Player.PlaylistAdd(LastPlayedFile, -2);
+  if (!commandLine.empty()) {
+    Player.ProcessCommandLine(commandLine);
+  } else {
+    Player.BrowseMedia();
+  }
+  // A statement of the command line may have quit the program.
+  if (Player.QuitStarted() || !Player.IsLoaded()) return false;
+  StopWatch(L"Movie Loaded", false);
+
+  if (PlayerReady) {
+    Player.Show();
+    Player.UpdateSkin();
+    if (!SkinIsLoaded()) Player.ZoomFlash(100, 1);
+  }
+  StopWatch(L"<B>Player Loaded</B>", true);
+  if (Options().Update.Auto) WriteLog(L"Not available yet: WebUpdate");
+  if (Options().Intro) WriteLog(L"Not available yet: Intro");
+  return true;
+}
+
+int RunMain(const std::wstring& commandLine) {
+  if (!StartUp(commandLine)) {
+    forms::DoEvents();
+    return 0;
+  }
+  return forms::RunMessageLoop();
+}
+
+}  // namespace player

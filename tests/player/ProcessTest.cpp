@@ -1,0 +1,148 @@
+// The program as a real process: first start, the hand-over of a second
+// start, a stale saved handle, two instances with the option off, the saved
+// handle after closing, a script statement on the command line, and a movie
+// that is missing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "FormsTestSupport.h"
+#include "ProgramProcess.h"
+#include "TestSupport.h"
+
+using namespace player_test;
+
+namespace {
+
+std::wstring SampleMovie() { return testing_support::ProgramDir() + L"Media\\Flash\\sample.swf"; }
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+void SaveSetting(const wchar_t* section, const wchar_t* name, const wchar_t* text) {
+  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
+                  static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
+DWORD SavedNumber(const wchar_t* section, const wchar_t* name) {
+  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
+  DWORD value = 0xFFFFFFFF, size = sizeof(value);
+  RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+  return value;
+}
+
+// Polls until the movie control shows the movie's stage (its background
+// colour) rather than the black of an empty movie area.
+bool WaitForStage(HWND window, DWORD timeoutMs = 10000) {
+  if (!window) return false;
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    RECT r{};
+    GetWindowRect(window, &r);
+    HDC screen = GetDC(nullptr);
+    const COLORREF centre = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    if (centre != RGB(0, 0, 0) && centre != CLR_INVALID) return true;
+    Sleep(50);
+  } while (GetTickCount64() < end);
+  return false;
+}
+
+std::wstring HandleText(HWND window) { return std::to_wstring(reinterpret_cast<uintptr_t>(window)); }
+
+class ProgramRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // No first-run set-up and no update check while testing.
+    SaveSetting(L"System", L"FirstRun", L"False");
+    SaveSetting(L"Update", L"Auto", L"False");
+  }
+  PrivateProgramKey key;
+};
+
+}  // namespace
+
+TEST_F(ProgramRun, FirstStartShowsTheMovieAndASecondStartHandsItsMovieOver) {
+  testing_support::TempDir temp;
+  const std::wstring other = temp.File(L"other movie.swf");
+  ASSERT_TRUE(CopyFileW(SampleMovie().c_str(), other.c_str(), FALSE));
+
+  ProgramProcess first(Quoted(SampleMovie()));
+  ASSERT_TRUE(first.Started());
+  HWND main = first.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - sample.swf"));
+  EXPECT_NE(FindChildOfClass(main, L"MacromediaFlashPlayerActiveX"), nullptr);
+  EXPECT_NE(GetMenu(main), nullptr);
+  EXPECT_EQ(SavedHandle(), HandleText(main));
+
+  // The picture of the main window for the record, once the movie shows.
+  SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  HWND movie = FindChildOfClass(main, L"MacromediaFlashPlayerActiveX");
+  EXPECT_TRUE(WaitForStage(movie));
+  EXPECT_TRUE(forms_test::SaveWindowShot(main, testing_support::ProgramDir() + L"main-window.bmp"));
+  SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  ProgramProcess second(Quoted(other));
+  ASSERT_TRUE(second.Started());
+  EXPECT_TRUE(second.WaitForExit(5000)) << "the second start must hand over and end";
+  EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - other movie.swf"));
+  EXPECT_EQ(SavedHandle(), HandleText(main)) << "the second start writes no handle";
+
+  EXPECT_TRUE(first.Close());
+  EXPECT_EQ(SavedHandle(), L"0");
+}
+
+TEST_F(ProgramRun, AStaleSavedHandleDoesNotStopANewStart) {
+  // A window that is gone, and one that is no main window of ours.
+  HWND gone = CreateWindowExW(0, L"STATIC", L"SWF.zel - gone", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  DestroyWindow(gone);
+  for (HWND stale : {gone, GetDesktopWindow()}) {
+    SaveSetting(L"Window", L"hWnd", HandleText(stale).c_str());
+    ProgramProcess run(Quoted(SampleMovie()));
+    HWND main = run.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(SavedHandle(), HandleText(main));
+    EXPECT_TRUE(run.Close());
+  }
+}
+
+TEST_F(ProgramRun, WithOneInstanceOffTwoInstancesRunAndOnlyTheFirstOwnsTheHandle) {
+  SaveSetting(L"System", L"OneInstance", L"False");
+  ProgramProcess first(Quoted(SampleMovie()));
+  HWND one = first.WaitForMainWindow();
+  ASSERT_NE(one, nullptr);
+  ProgramProcess second(Quoted(SampleMovie()));
+  HWND two = second.WaitForMainWindow();
+  ASSERT_NE(two, nullptr);
+  EXPECT_NE(one, two);
+  EXPECT_EQ(SavedHandle(), HandleText(one));
+  EXPECT_TRUE(second.Close());
+  EXPECT_EQ(SavedHandle(), HandleText(one)) << "the second instance leaves the handle alone";
+  EXPECT_TRUE(first.Close());
+  EXPECT_EQ(SavedHandle(), L"0");
+}
+
+TEST_F(ProgramRun, AScriptStatementOnTheCommandLineRunsAgainstTheWindow) {
+  ProgramProcess run(L"/exec SetRepeatMode 2");
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(run.Close());
+  EXPECT_EQ(SavedNumber(L"Playback", L"RepeatMode"), 2u);
+}
+
+TEST_F(ProgramRun, AQuitInsideTheStatementEndsTheStartQuietly) {
+  ProgramProcess run(L"/exec Quit");
+  EXPECT_TRUE(run.WaitForExit(30000));
+  EXPECT_EQ(run.ExitCode(), 0u);
+}
+
+TEST_F(ProgramRun, AMissingMovieSaysSoInTheWindow) {
+  ProgramProcess run(L"\"C:\\no such folder\\missing movie.swf\"");
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND notice = nullptr;
+  for (int i = 0; i < 100 && !notice; ++i, Sleep(50)) notice = FindChildWithText(main, L"File Not Found");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_NE(FindChildWithText(main, L"missing movie.swf"), nullptr);
+  EXPECT_TRUE(run.Close());
+}

@@ -1,0 +1,63 @@
+// Driving SWF.zel.exe as a child process: starting it with a command line,
+// waiting (bounded, by polling) for its main window, closing it, and keeping
+// the program's registry key private to a test.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace player_test {
+
+// Moves HKCU\Software\SWF.zel aside (the program then starts on an empty
+// key) and puts it back afterwards, with the handlers of the program's file
+// types.
+class PrivateProgramKey {
+ public:
+  PrivateProgramKey();
+  ~PrivateProgramKey();
+  PrivateProgramKey(const PrivateProgramKey&) = delete;
+  PrivateProgramKey& operator=(const PrivateProgramKey&) = delete;
+
+ private:
+  bool saved_ = false;
+  testing_support::RegistryGuard types_;
+};
+
+class ProgramProcess {
+ public:
+  // Starts SWF.zel.exe beside the test program with the arguments given
+  // verbatim after the program's own quoted path.
+  explicit ProgramProcess(const std::wstring& arguments);
+  ~ProgramProcess();  // ends a process still running (after a bounded wait for a close)
+  ProgramProcess(const ProgramProcess&) = delete;
+  ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD Id() const { return id_; }
+  // The process's visible top-level window whose caption begins with
+  // "SWF.zel - ", waiting up to timeoutMs; null when none came.
+  HWND WaitForMainWindow(DWORD timeoutMs = 30000) const;
+  // Waits up to timeoutMs for the process to end; true when it did.
+  bool WaitForExit(DWORD timeoutMs) const;
+  DWORD ExitCode() const;
+  // Asks the main window to close (WM_CLOSE) and waits for the process to end.
+  bool Close(DWORD timeoutMs = 30000);
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+std::wstring Caption(HWND window);
+// Polls until the window's caption is text, up to timeoutMs.
+bool WaitForCaption(HWND window, const std::wstring& text, DWORD timeoutMs = 15000);
+// A visible child window (any depth) whose text contains part, or null.
+HWND FindChildWithText(HWND parent, const std::wstring& part);
+HWND FindChildOfClass(HWND parent, const std::wstring& className);
+// The program's saved value "Window", "hWnd" as text.
+std::wstring SavedHandle();
+
+}  // namespace player_test
