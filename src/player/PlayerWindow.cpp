@@ -58,30 +58,6 @@ bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
   return StrStrIW(text.c_str(), part.c_str()) != nullptr;
 }
 
-// Deletes a folder and what is in it (the program's own data, nothing else).
-void RemoveFolderTree(const std::wstring& folder) {
-  const std::wstring base = AddBackslash(folder);
-  WIN32_FIND_DATAW found{};
-  {
-    ScopedFind find(FindFirstFileW((base + L"*").c_str(), &found));
-    if (find) {
-      std::vector<std::wstring> files, folders;
-      do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? folders : files).push_back(base + name);
-      } while (FindNextFileW(find.get(), &found));
-      find.reset();
-      for (const auto& f : files) {
-        SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(f.c_str());
-      }
-      for (const auto& f : folders) RemoveFolderTree(f);
-    }
-  }
-  RemoveDirectoryW(base.c_str());
-}
-
 }  // namespace
 
 // The window's side of the shut-down sequence.
@@ -295,15 +271,9 @@ void PlayerWindow::BrowseMedia() {
 }
 
 void PlayerWindow::Uninstall() {
-  ClearCacheFiles(2);
-  RemoveDirectoryW(CacheFolder.c_str());
-  // The data folder's known files, its skin folder, then the folder itself.
-  for (const std::wstring& file : {LastPlayedFile, UserDataFolder + L"browse.xml", UserDataFolder + L"intro.xml",
-                                   UserDataFolder + L"about.xml", LogFile}) {
-    if (!file.empty()) DeleteFileW(file.c_str());
-  }
-  if (!UserSkinFolder.empty()) RemoveFolderTree(UserSkinFolder);
-  if (!UserDataFolder.empty()) RemoveDirectoryW(UserDataFolder.c_str());
+  RemoveProgramData({CacheFolder, UserDataFolder, UserSkinFolder,
+                     {LastPlayedFile, UserDataFolder + L"browse.xml", UserDataFolder + L"intro.xml",
+                      UserDataFolder + L"about.xml", LogFile}});
   try {
     SetFileAssociations(false, false, false);
   } catch (...) {

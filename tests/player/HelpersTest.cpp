@@ -210,3 +210,39 @@ TEST(PostedCalls, RunFromTheLoopInOrderAfterTheCurrentMessage) {
   }
   EXPECT_EQ(ran, (std::vector<int>{1, 2}));
 }
+
+TEST(Uninstall, RemovesWhatTheProgramWroteAndNothingElse) {
+  testing_support::TempDir root, outside;
+  const std::wstring data = root.File(L"SWF.zel\\"), skin = data + L"Skin\\", cache = root.File(L"Cache\\");
+  auto exists = [](const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; };
+  auto build = [&] {
+    for (const std::wstring& folder : {data, skin, skin + L"up\\", cache}) CreateDirectoryW(folder.c_str(), nullptr);
+    for (const std::wstring& file : {data + L"browse.xml", data + L"log.html", skin + L"up\\a.bmp", cache + L"m.tmp",
+                                     cache + L"m.jpg", outside.File(L"keep.txt")})
+      testing_support::WriteBytes(file, {1, 2, 3});
+  };
+  const player::ProgramData written{cache, data, skin, {data + L"browse.xml", data + L"log.html"}};
+  build();
+  player::RemoveProgramData(written);
+  EXPECT_FALSE(exists(cache));
+  EXPECT_FALSE(exists(skin));
+  EXPECT_FALSE(exists(data));
+
+  // A link in the skin folder to a folder elsewhere is never followed. (Wine
+  // cannot remove a link of the host's file system, so it may stay behind.)
+  build();
+  const std::wstring link = skin + L"elsewhere";
+  if (testing_support::MakeDirectoryLink(link, outside.Path())) {
+    player::RemoveProgramData(written);
+    EXPECT_TRUE(exists(outside.File(L"keep.txt")));
+    EXPECT_FALSE(exists(skin + L"up"));
+    testing_support::RemoveDirectoryLink(link);
+    RemoveDirectoryW(skin.c_str());
+  }
+
+  // A file of the user's own in the data folder keeps the folder.
+  CreateDirectoryW(data.c_str(), nullptr);
+  testing_support::WriteBytes(data + L"mine.txt", {1});
+  player::RemoveProgramData({L"", data, L"", {}});
+  EXPECT_TRUE(exists(data + L"mine.txt"));
+}

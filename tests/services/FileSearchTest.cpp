@@ -9,6 +9,8 @@
 
 using testing_support::TempDir;
 using testing_support::WriteBytes;
+using testing_support::MakeDirectoryLink;
+using testing_support::RemoveDirectoryLink;
 
 namespace {
 
@@ -42,46 +44,6 @@ struct YieldGuard {
   SearchYield saved = FileSearchYield();
   ~YieldGuard() { FileSearchYield() = saved; }
 };
-
-// Runs a program of the host system (Wine starts them too) and waits until Done says so.
-bool RunHost(std::string cmd, const std::function<bool()>& done) {
-  STARTUPINFOA si{sizeof(si)};
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  // Only handles actually received are closed: for a host program Wine gives none.
-  ScopedHandle process(pi.hProcess), thread(pi.hThread);
-  if (process) WaitForSingleObject(process.get(), 10000);
-  // A host program may still be finishing when its handle is signalled.
-  for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
-  return done();
-}
-
-std::string HostPath(const std::wstring& path) {
-  using UnixName = char*(CDECL*)(const wchar_t*);
-  auto unixName =
-      reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
-  char* p = unixName ? unixName(path.c_str()) : nullptr;
-  if (!p) return "";
-  std::string s = p;
-  HeapFree(GetProcessHeap(), 0, p);
-  return s;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Makes Link a directory link to Target: through the system, else as a link of the host file system.
-bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target) {
-  CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
-  if (Exists(link)) return true;
-  std::string l = HostPath(link), t = HostPath(target);
-  if (l.empty() || t.empty()) return false;
-  return RunHost("Z:\\bin\\ln -s \"" + t + "\" \"" + l + "\"", [&] { return Exists(link); });
-}
-
-void RemoveDirectoryLink(const std::wstring& link) {
-  if (!RemoveDirectoryW(link.c_str()) && !DeleteFileW(link.c_str()) && Exists(link))
-    RunHost("Z:\\bin\\rm \"" + HostPath(link) + "\"", [&] { return !Exists(link); });
-}
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <atomic>
+#include <functional>
+#include <string>
 
 #include "base/BinaryFile.h"
 #include "base/Handles.h"
@@ -108,5 +110,46 @@ RegistryGuard::~RegistryGuard() {
   }
   for (auto it = newKeys_.rbegin(); it != newKeys_.rend(); ++it) RegDeleteTreeW(it->first, it->second.c_str());
 }
+
+// Runs a program of the host system (Wine starts them too) and waits until Done says so.
+static bool RunHost(std::string cmd, const std::function<bool()>& done) {
+  STARTUPINFOA si{sizeof(si)};
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  // Only handles actually received are closed: for a host program Wine gives none.
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
+  if (process) WaitForSingleObject(process.get(), 10000);
+  // A host program may still be finishing when its handle is signalled.
+  for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
+  return done();
+}
+
+static std::string HostPath(const std::wstring& path) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  auto unixName =
+      reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+  char* p = unixName ? unixName(path.c_str()) : nullptr;
+  if (!p) return "";
+  std::string s = p;
+  HeapFree(GetProcessHeap(), 0, p);
+  return s;
+}
+
+static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Makes Link a directory link to Target: through the system, else as a link of the host file system.
+bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target) {
+  CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+  if (Exists(link)) return true;
+  std::string l = HostPath(link), t = HostPath(target);
+  if (l.empty() || t.empty()) return false;
+  return RunHost("Z:\\bin\\ln -s \"" + t + "\" \"" + l + "\"", [&] { return Exists(link); });
+}
+
+void RemoveDirectoryLink(const std::wstring& link) {
+  if (!RemoveDirectoryW(link.c_str()) && !DeleteFileW(link.c_str()) && Exists(link))
+    RunHost("Z:\\bin\\rm \"" + HostPath(link) + "\"", [&] { return !Exists(link); });
+}
+
 
 }  // namespace testing_support

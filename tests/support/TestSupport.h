@@ -60,4 +60,9 @@ class RegistryGuard {
   std::vector<std::pair<HKEY, std::wstring>> newKeys_;
 };
 
+// Makes link a directory link to target: through the system, else (under Wine,
+// which cannot make one from the Windows side) as a link of the host file system.
+bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+void RemoveDirectoryLink(const std::wstring& link);
+
 }  // namespace testing_support
