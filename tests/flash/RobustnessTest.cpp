@@ -1,7 +1,8 @@
 // Damaged movies in the control (seeded, so every run sees the same inputs):
 // each loads, steps through every frame, seeks and paints without a crash or
 // hang, and the display list stays bounded. Movies of drawn characters are
-// painted through the real renderer at every frame.
+// painted through the real renderer at every frame, and the pointer moves,
+// clicks and drags over their buttons.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -56,14 +57,21 @@ Bytes DrawnMovie(bool compressed) {
   const Bytes morph = moviebytes::Tag(46, U16(11) + moviebytes::Rect(0, 400, 0, 400) + moviebytes::Rect(0, 400, 0, 400) +
                                               U32(static_cast<uint32_t>(morphFills.size() + startEdges.size())) + morphFills +
                                               startEdges + edges.Records(), true);
-  const Bytes button = moviebytes::Tag(34, U16(12) + Bytes{0} + U16(0) + Bytes{0x0F} + U16(1) + U16(1) + Translate(0, 0) +
-                                               Cxform(256, 256, 256, 256, 0, 0, 0, 0) + Bytes{0}, true);
+  const Bytes record = Bytes{0x0F} + U16(1) + U16(1) + Translate(0, 0) + Cxform(256, 256, 256, 256, 0, 0, 0, 0);
+  const Bytes rollOver = Bytes{0x01, 0x00} + ActGetUrl("FSCommand:over", "") + ActPlay() + Bytes{0};
+  const Bytes release = Bytes{0x08, 0x00} + ActGetUrl("FSCommand:up", "") + ActGoto(0) + Bytes{0};
+  const Bytes button = moviebytes::Tag(34, U16(12) + Bytes{0} + U16(static_cast<uint32_t>(2 + record.size() + 1)) + record +
+                                               Bytes{0} + U16(static_cast<uint32_t>(2 + rollOver.size())) + rollOver +
+                                               U16(0) + release, true);
+  const Bytes button1 = moviebytes::Tag(7, U16(13) + Bytes{0x0F} + U16(1) + U16(1) + Translate(0, 0) + Bytes{0} +
+                                                ActGetUrl("FSCommand:click", "") + ActStop() + Bytes{0}, true);
   moviebytes::Movie m = Frames(0);
   m.tags = {moviebytes::BackgroundTag(9, 9, 9), Lossless32(9, 2, 2, {0xFF00FF00u, 0x80000080u, 0, 0xFFFFFFFFu}, true),
-            shape.Tag(1), font, text, edit, morph, button,
+            shape.Tag(1), font, text, edit, morph, button, button1,
             rendertest::Place(1, 1, Translate(0, 0), {}, -1, 3), rendertest::Place(2, 8, Mat(1.5, 0.2, -0.2, 1, 100, 100)),
             rendertest::Place(3, 11, Translate(400, 0), {}, 1000), moviebytes::ShowFrame(),
             rendertest::Place(4, 10, Translate(0, 400), Cxform(128, 256, 256, 200, 10, 0, 0, 0)), rendertest::Place(5, 12, Translate(800, 800)),
+            rendertest::Place(6, 13, Translate(2400, 0)),
             moviebytes::ShowFrame(), moviebytes::EndTag()};
   return compressed ? m.Compressed() : m.Plain();
 }
@@ -118,6 +126,19 @@ TEST(ControlRobustnessTest, MutatedMoviesLoadStepAndPaint) {
       SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     }
     control.GotoFrame(total - 1);
+    // The pointer over and around the buttons: moves, a click, a drag out and a leave.
+    for (const POINT& p : {POINT{15, 15}, POINT{25, 20}, POINT{30, 30}, POINT{50, 10}}) {
+      const LPARAM at = MAKELPARAM(p.x, p.y);
+      SendMessageW(control.hWnd(), WM_MOUSEMOVE, 0, at);
+      SendMessageW(control.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+      SendMessageW(control.hWnd(), WM_LBUTTONUP, 0, at);
+      SendMessageW(control.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+      SendMessageW(control.hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 20, p.y + 10));
+      SendMessageW(control.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(p.x + 20, p.y + 10));
+      SendMessageW(control.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(control.hWnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+    SendMessageW(control.hWnd(), WM_MOUSELEAVE, 0, 0);
+    SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     control.GotoFrame(0);
     SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     EXPECT_LT(control.Player()->Describe().size(), 4u << 20);

@@ -113,7 +113,10 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_TIMER:
-      if (wp == kFrameTimer && IsWindowVisible(hwnd)) Pump();
+      if (wp == kFrameTimer && IsWindowVisible(hwnd)) {
+        Pump();
+        CheckPointerLeft();
+      }
       return 0;
     case kMsgEvents:
       posted_ = false;
@@ -121,12 +124,51 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_MOUSEWHEEL:
       return 0;  // pages scroll only through TCallLabel
+    case WM_MOUSEMOVE:
+      SyncButtons();
+      Apply(buttons_.Move(ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)), (wp & MK_LBUTTON) != 0));
+      ShowPointer();
+      return 0;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
       ::SetFocus(hwnd);
+      SyncButtons();
+      Apply(buttons_.Press(ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))));
+      if (buttons_.Pressed() && hwnd_ && GetCapture() != hwnd_) {
+        SetCapture(hwnd_);
+        captured_ = GetCapture() == hwnd_;
+      }
+      ShowPointer();
       return 0;
     case WM_LBUTTONUP:
-      if (page_) page_->Click(*this, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      if (page_) {
+        page_->Click(*this, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        return 0;
+      }
+      SyncButtons();
+      Apply(buttons_.Release(ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))));
+      if (captured_) {
+        captured_ = false;
+        ReleaseCapture();
+      }
+      ShowPointer();
       return 0;
+    case WM_MOUSELEAVE:
+      Apply(buttons_.Leave());
+      handShown_ = false;
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != hwnd) {
+        captured_ = false;
+        if (buttons_.Pressed()) Apply(buttons_.Cancel());
+      }
+      break;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == hwnd && LOWORD(lp) == HTCLIENT && WantsHand()) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_NCDESTROY:
@@ -185,6 +227,12 @@ void FlashControl::Invalidate() {
 
 void FlashControl::Unload() {
   if (hwnd_) KillTimer(hwnd_, kFrameTimer);
+  buttons_.Reset();
+  handShown_ = false;
+  if (captured_) {
+    captured_ = false;
+    ReleaseCapture();
+  }
   page_.reset();
   player_.reset();
   movie_.reset();
@@ -257,6 +305,7 @@ void FlashControl::GotoFrame(long frame) {
     pagePlaying_ = false;
   } else if (player_) {
     player_->GotoFrame(static_cast<int>(std::clamp<long>(frame, 0, player_->TotalFrames() - 1)));
+    SyncButtons();
   }
   Invalidate();
 }
@@ -303,7 +352,10 @@ void FlashControl::Pump() {
   QueueCommands();
   PostEvents();
   // A frame that changes nothing on the stage repaints nothing.
-  if (player_ && player_->Changes() != changesBefore) Invalidate();
+  if (player_ && player_->Changes() != changesBefore) {
+    SyncButtons();
+    Invalidate();
+  }
 }
 
 // ---- Settings -----------------------------------------------------------------
@@ -377,6 +429,7 @@ std::wstring FlashControl::GetVariable(const std::wstring& name) const {
 void FlashControl::TCallLabel(const std::wstring& target, const std::wstring& label) {
   if (!player_ || page_) return;
   player_->CallLabel(target, label);
+  SyncButtons();
   QueueCommands();
   PostEvents();
   Invalidate();
@@ -438,11 +491,102 @@ void FlashControl::SetRenderer(std::unique_ptr<FlashRenderer> renderer) {
 
 void FlashControl::SetLinkOpener(std::function<void(const std::wstring&)> opener) { linkOpener_ = std::move(opener); }
 
+// ---- Buttons ----------------------------------------------------------------------
+
+std::optional<ButtonPath> FlashControl::ButtonAt(int x, int y) {
+  if (!movie_ || !player_ || page_ || !hwnd_) return std::nullopt;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  return hitTester_.ButtonAt(*movie_, player_->Root(), Origin(), ViewOf(client.right, client.bottom), x, y);
+}
+
+// Draws each button in its new state and runs the actions its transition
+// calls for, in the timeline that holds it; what they raise is posted.
+void FlashControl::Apply(const std::vector<ButtonTransition>& transitions) {
+  if (!player_ || transitions.empty()) return;
+  const uint64_t changesBefore = player_->Changes();
+  const bool wasPlaying = player_->Playing();
+  bool repaint = false;
+  for (const ButtonTransition& t : transitions) {
+    DisplayObject* obj = player_->ObjectAt(t.button.depths);
+    if (!obj || obj->character != t.button.character) continue;  // gone meanwhile
+    if (obj->buttonState != t.state) {
+      obj->buttonState = t.state;
+      repaint = true;
+    }
+    if (!t.condition) continue;
+    for (const ButtonAction& a : hitTester_.ActionsOf(*movie_, t.button.character))
+      if (a.conditions & t.condition) player_->RunActionsAt(t.button.depths, a.actions);
+  }
+  if (!wasPlaying && player_->Playing()) Anchor();
+  SyncButtons();
+  QueueCommands();
+  PostEvents();
+  if (repaint || player_->Changes() != changesBefore) Invalidate();
+}
+
+// After the display list changed: the tracked button shows its state again
+// if it was placed anew, and is forgotten if it is gone.
+void FlashControl::SyncButtons() {
+  const auto& current = buttons_.Current();
+  if (!current) return;
+  DisplayObject* obj = player_ ? player_->ObjectAt(current->depths) : nullptr;
+  if (!obj || obj->character != current->character) {
+    buttons_.Reset();
+    return;
+  }
+  if (obj->buttonState != buttons_.State()) {
+    obj->buttonState = buttons_.State();
+    Invalidate();
+  }
+}
+
+bool FlashControl::WantsHand() {
+  const auto& current = buttons_.Current();
+  return current && movie_ && buttons_.State() != kButtonUp && !hitTester_.ActionsOf(*movie_, current->character).empty();
+}
+
+// Called for the pointer's own messages: the cursor changes as soon as the
+// pointer enters or leaves a button with actions.
+void FlashControl::ShowPointer() {
+  const bool hand = WantsHand();
+  if (hand == handShown_) return;
+  handShown_ = hand;
+  SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
+}
+
+// The pointer left without a message saying so: the button it was over goes back up.
+void FlashControl::CheckPointerLeft() {
+  if (!buttons_.Current() || buttons_.Pressed() || !hwnd_) return;
+  POINT pt{};
+  if (!GetCursorPos(&pt) || WindowFromPoint(pt) == hwnd_) return;
+  Apply(buttons_.Leave());
+  handShown_ = false;
+}
+
 // ---- Painting ---------------------------------------------------------------------
 
 int FlashControl::RenderQualityLevel() const {
   if (quality2_ == L"Low" || quality2_ == L"AutoLow") return kQualityLow;
   return quality2_ == L"Medium" ? kQualityMedium : kQualityHigh;
+}
+
+FrameView FlashControl::ViewOf(int width, int height) const {
+  FrameView frame{width, height, RECT{0, 0, width, height}, StageView{}, RenderQualityLevel()};
+  if (!movie_) return frame;
+  frame.view = PlaceStage(movie_->frame, width, height, scaleMode_, alignMode_);
+  // Show all and no border show nothing outside the stage.
+  if (scaleMode_ == kShowAll || scaleMode_ == kNoBorder) {
+    const RECT all = frame.clip, stage = frame.view.Rect(movie_->frame);
+    IntersectRect(&frame.clip, &all, &stage);
+  }
+  return frame;
+}
+
+Matrix FlashControl::Origin() const {
+  Matrix origin;
+  if (movie_) origin.tx = -movie_->frame.left, origin.ty = -movie_->frame.top;
+  return origin;
 }
 
 void FlashControl::Paint(HDC dc, int width, int height) {
@@ -451,7 +595,8 @@ void FlashControl::Paint(HDC dc, int width, int height) {
   ScopedBrush back(CreateSolidBrush(BackgroundColor()));
   FillRect(dc, &all, back.get());
   if (!movie_) return;
-  const StageView view = PlaceStage(movie_->frame, width, height, scaleMode_, alignMode_);
+  const FrameView frame = ViewOf(width, height);
+  const StageView& view = frame.view;
   if (alpha_ <= 0) return;
   // Below full opacity the content is drawn on a copy of the background and blended back.
   ScopedMemoryDC layer(alpha_ < 100 ? dc : nullptr);
@@ -467,16 +612,7 @@ void FlashControl::Paint(HDC dc, int width, int height) {
   if (page_) {
     page_->Paint(target, view.Rect(movie_->frame), view.scaleX * 20);
   } else if (player_) {
-    Matrix origin;
-    origin.tx = -movie_->frame.left;
-    origin.ty = -movie_->frame.top;
-    // Show all and no border show nothing outside the stage.
-    RECT clip = all;
-    if (scaleMode_ == kShowAll || scaleMode_ == kNoBorder) {
-      const RECT stage = view.Rect(movie_->frame);
-      IntersectRect(&clip, &all, &stage);
-    }
-    renderer_->DrawFrame(target, *movie_, player_->Root(), origin, FrameView{width, height, clip, view, RenderQualityLevel()});
+    renderer_->DrawFrame(target, *movie_, player_->Root(), Origin(), frame);
   }
   if (blended) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha_ * 255 / 100), 0};

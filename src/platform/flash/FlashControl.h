@@ -10,15 +10,24 @@
 // movie into the control, run a modal loop or destroy the control.
 // WM_PAINT with an HDC in wParam renders the current frame into that DC at
 // the client size, without validating. The window may be subclassed.
+// The movie's buttons follow the pointer (over, down, their actions) from
+// the mouse messages; the pointer leaving is a move over no button, a
+// WM_MOUSELEAVE from the host's own tracking, or, on the frame timer, the
+// cursor found over another window. The control never tracks the mouse
+// (TrackMouseEvent) or hides the cursor itself; over a button with actions
+// it shows the hand cursor.
 #pragma once
 #include <windows.h>
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/flash/ButtonTracker.h"
 #include "platform/flash/FlashPage.h"
+#include "platform/flash/HitTester.h"
 #include "platform/flash/FlashRenderer.h"
 #include "platform/flash/MoviePlayer.h"
 #include "platform/flash/MovieVariables.h"
@@ -121,6 +130,16 @@ class FlashControl : private PageHost {
   void DrainEvents();
   void Invalidate();
   int RenderQualityLevel() const;
+  FrameView ViewOf(int width, int height) const;
+  Matrix Origin() const;
+
+  // Buttons.
+  std::optional<ButtonPath> ButtonAt(int x, int y);
+  void Apply(const std::vector<ButtonTransition>& transitions);
+  void SyncButtons();
+  bool WantsHand();
+  void ShowPointer();
+  void CheckPointerLeft();
 
   // PageHost.
   std::wstring Variable(const std::wstring& path) const override { return variables_.Get(path); }
@@ -139,6 +158,10 @@ class FlashControl : private PageHost {
   std::function<double()> clock_;
   std::function<void(const std::wstring&)> linkOpener_;
   std::deque<Event> events_;
+  HitTester hitTester_;
+  ButtonTracker buttons_;
+  bool handShown_ = false;
+  bool captured_ = false;  // the control took the capture for a pressed button
   bool posted_ = false, draining_ = false;
 
   // Frame clock: frames advanced since the anchor time.

@@ -145,6 +145,7 @@ void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, bool runActions, in
 
 void MoviePlayer::NewObject(DisplayObject& obj, uint16_t character, bool runActions, int nesting) {
   obj.character = character;
+  obj.buttonState = kButtonUp;
   obj.clip.reset();
   const Character* ch = movie_.Find(character);
   if (!ch || ch->sprite < 0 || nesting >= kMaxNesting || liveClips_ >= kMaxLiveClips) return;
@@ -222,6 +223,35 @@ bool MoviePlayer::CallLabel(const std::wstring& target, const std::wstring& labe
   int frame = timeline.FrameOfLabel(label);
   if (frame < 0) return false;
   RunActions(*clip, timeline.frames[static_cast<size_t>(frame)].actions, true, 0);
+  return true;
+}
+
+// The clip whose display list holds the last depth of path, and how deep it sits.
+Clip* MoviePlayer::ClipHolding(const std::vector<uint16_t>& path, int& nesting) {
+  if (path.empty()) return nullptr;
+  Clip* clip = &root_;
+  nesting = 0;
+  for (size_t i = 0; i + 1 < path.size(); ++i, ++nesting) {
+    auto it = clip->objects.find(path[i]);
+    if (it == clip->objects.end() || !it->second.clip) return nullptr;
+    clip = it->second.clip.get();
+  }
+  return clip;
+}
+
+DisplayObject* MoviePlayer::ObjectAt(const std::vector<uint16_t>& path) {
+  int nesting = 0;
+  Clip* clip = ClipHolding(path, nesting);
+  if (!clip) return nullptr;
+  auto it = clip->objects.find(path.back());
+  return it == clip->objects.end() ? nullptr : &it->second;
+}
+
+bool MoviePlayer::RunActionsAt(const std::vector<uint16_t>& path, const std::vector<FrameAction>& actions) {
+  int nesting = 0;
+  Clip* clip = ClipHolding(path, nesting);
+  if (!clip || !clip->objects.count(path.back())) return false;
+  RunActions(*clip, actions, true, nesting);
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/flash/ButtonRecords.h"
 #include "platform/flash/MovieDefinition.h"
 
 namespace flash {
@@ -26,6 +27,7 @@ struct DisplayObject {
   uint16_t ratio = 0;
   std::wstring name;
   uint16_t clipDepth = 0;
+  uint8_t buttonState = kButtonUp;  // the state a button is drawn in (the pointer's doing)
   std::unique_ptr<Clip> clip;  // the running timeline of a sprite
 };
 
@@ -78,6 +80,12 @@ class MoviePlayer {
   // Counts changes to the display lists (places, moves, removes, resets), so
   // a frame that changes nothing needs no repaint.
   uint64_t Changes() const { return changes_; }
+  // The entry reached through a path of depths from the main timeline down
+  // through sprites; null when there is none.
+  DisplayObject* ObjectAt(const std::vector<uint16_t>& path);
+  // Runs actions (a button's) in the timeline that holds the entry at path,
+  // as frame actions run when playing; false when the entry is gone.
+  bool RunActionsAt(const std::vector<uint16_t>& path, const std::vector<FrameAction>& actions);
   // FS commands raised by frame actions since the last call.
   std::vector<QueuedCommand> TakeCommands();
 
@@ -96,6 +104,7 @@ class MoviePlayer {
   void RunActions(Clip& clip, const std::vector<FrameAction>& actions, bool mayMove, int nesting);
   void SeekClip(Clip& clip, int frame, int nesting);
   Clip* FindClip(const std::wstring& path);
+  Clip* ClipHolding(const std::vector<uint16_t>& path, int& nesting);
 
   const MovieDefinition& movie_;
   size_t liveClips_ = 0;  // sprite instances alive, bounded against self-nesting sprites

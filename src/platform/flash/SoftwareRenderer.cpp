@@ -113,7 +113,7 @@ void SoftwareRenderer::DrawObject(HDC dc, const MovieDefinition& movie, const Di
   GetClipBox(dc, &box);
   FrameView frame{box.right, box.bottom, box, view, quality};
   if (!Begin(dc, movie, frame)) return;
-  DrawCharacter(object.character, object.ratio, world, color, nullptr, 0);
+  DrawCharacter(object.character, object.ratio, world, color, nullptr, StateOf(object), 0);
   End(dc);
 }
 
@@ -147,21 +147,25 @@ void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTr
       if (target_.maskOut || masksInForce_ >= kMaxMasks) continue;  // a clip layer inside a mask draws nothing
       Layer layer{obj.clipDepth, std::vector<uint8_t>(size_t(canvas_.width) * canvas_.height, 0), canvas_.mask};
       target_.maskOut = layer.mask.data();
-      DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), nesting);
+      DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), StateOf(obj), nesting);
       target_.maskOut = nullptr;
       layers.push_back(std::move(layer));
       canvas_.mask = layers.back().mask.data();
       ++masksInForce_;
       continue;
     }
-    DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), nesting);
+    DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), StateOf(obj), nesting);
   }
   masksInForce_ -= static_cast<int>(layers.size());
   if (!layers.empty()) canvas_.mask = layers.front().below;
 }
 
+uint8_t SoftwareRenderer::StateOf(const DisplayObject& object) const {
+  return object.buttonState == kButtonUp ? buttonState_ : object.buttonState;
+}
+
 void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx,
-                                     const Clip* clip, int nesting) {
+                                     const Clip* clip, uint8_t buttonState, int nesting) {
   if (nesting > kMaxNesting) return;
   const Character* ch = movie_->Find(id);
   if (!ch) return;
@@ -176,8 +180,9 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
     auto it = buttons_.find(id);
     if (it == buttons_.end()) it = buttons_.emplace(id, ReadButtonParts(*ch)).first;
     for (const ButtonPart& part : it->second)
-      if (part.states & buttonState_)
-        DrawCharacter(part.character, 0, Concat(world, part.matrix), Concat(cx, part.color), nullptr, nesting + 1);
+      if (part.states & buttonState)
+        DrawCharacter(part.character, 0, Concat(world, part.matrix), Concat(cx, part.color), nullptr, buttonState_,
+                      nesting + 1);
   } else if (tag == SwfTag::DefineSprite) {
     if (clip) {
       DrawList(*clip, world, cx, nesting + 1);
@@ -203,7 +208,7 @@ void SoftwareRenderer::DrawStaticSprite(const Character& ch, const Matrix& world
   }
   for (const auto& [depth, cmd] : placed)
     DrawCharacter(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})),
-                  Concat(cx, cmd->color.value_or(ColorTransform{})), nullptr, nesting);
+                  Concat(cx, cmd->color.value_or(ColorTransform{})), nullptr, buttonState_, nesting);
 }
 
 const ShapeData* SoftwareRenderer::ShapeOf(const Character& ch, uint16_t ratio) {

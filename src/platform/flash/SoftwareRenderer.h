@@ -34,7 +34,8 @@ class SoftwareRenderer : public FlashRenderer {
                   const ColorTransform& color, const StageView& view, int quality) override;
   void DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
                  const FrameView& frame) override;
-  // The state buttons are drawn in (kButtonUp, kButtonOver or kButtonDown).
+  // The state buttons the pointer is not on are drawn in (kButtonUp, kButtonOver
+  // or kButtonDown); a display-list entry's own state wins when it is not up.
   void SetButtonState(uint8_t state) { buttonState_ = state; }
 
  private:
@@ -48,7 +49,8 @@ class SoftwareRenderer : public FlashRenderer {
   void Forget();
   void DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting);
   void DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx, const Clip* clip,
-                     int nesting);
+                     uint8_t buttonState, int nesting);
+  uint8_t StateOf(const DisplayObject& object) const;
   void DrawGlyphText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
   void DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
   void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx);

@@ -104,6 +104,13 @@ Font ReadFont(const Character& ch) {
   return font;
 }
 
+bool ReadTextBounds(const Character& ch, RECT& bounds) {
+  if (ch.tagCode != SwfTag::DefineText && ch.tagCode != SwfTag::DefineText2 && ch.tagCode != SwfTag::DefineEditText)
+    return false;
+  ByteReader r(ch.body);
+  return ReadRect(r, bounds);
+}
+
 TextData ReadText(const Character& ch) {
   TextData text;
   ByteReader r(ch.body);

@@ -59,6 +59,8 @@ inline constexpr double kFarTwips = 1.0e7;
 Font ReadFont(const Character& character);
 TextData ReadText(const Character& character);
 EditTextData ReadEditText(const Character& character, uint8_t version);
+// The bounds in twips a DefineText, DefineText2 or DefineEditText begins with.
+bool ReadTextBounds(const Character& character, RECT& bounds);
 
 // The text an HTML field shows: tags dropped, the common entities decoded,
 // <br> and </p> as line breaks.

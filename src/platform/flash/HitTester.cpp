@@ -1,0 +1,185 @@
+#include "platform/flash/HitTester.h"
+
+#include "platform/flash/ShapeRenderer.h"
+#include "platform/flash/TextRecords.h"
+
+namespace flash {
+namespace {
+
+constexpr int kMaxNesting = 32;  // sprites and buttons inside one another
+constexpr size_t kMaxMorphFrames = 64;
+
+bool IsShape(SwfTag t) {
+  return t == SwfTag::DefineShape || t == SwfTag::DefineShape2 || t == SwfTag::DefineShape3 || t == SwfTag::DefineShape4;
+}
+bool IsMorph(SwfTag t) { return t == SwfTag::DefineMorphShape || t == SwfTag::DefineMorphShape2; }
+bool IsText(SwfTag t) { return t == SwfTag::DefineText || t == SwfTag::DefineText2 || t == SwfTag::DefineEditText; }
+bool IsButton(SwfTag t) { return t == SwfTag::DefineButton || t == SwfTag::DefineButton2; }
+
+}  // namespace
+
+void HitTester::Use(const MovieDefinition& movie) {
+  movie_ = &movie;
+  if (movie.serial == serial_ && movie.serial != 0) return;
+  serial_ = movie.serial;
+  shapes_.clear(), morphs_.clear(), morphFrames_.clear(), parts_.clear(), actions_.clear(), textBounds_.clear();
+}
+
+std::optional<ButtonPath> HitTester::ButtonAt(const MovieDefinition& movie, const Clip& root, const Matrix& origin,
+                                              const FrameView& frame, int x, int y) {
+  const POINT pt{x, y};
+  if (!PtInRect(&frame.clip, pt)) return std::nullopt;
+  Use(movie);
+  const Xform view{frame.view.scaleX, 0, 0, frame.view.scaleY, frame.view.left, frame.view.top};
+  toPixel_ = Xform{1, 0, 0, 1, -double(x), -double(y)} * view;
+  std::vector<uint16_t> path;
+  ButtonPath found;
+  const bool hit = Find(root, origin, 0, path, found);
+  movie_ = nullptr;
+  if (!hit) return std::nullopt;
+  return found;
+}
+
+const std::vector<ButtonAction>& HitTester::ActionsOf(const MovieDefinition& movie, uint16_t id) {
+  Use(movie);
+  auto it = actions_.find(id);
+  if (it == actions_.end()) {
+    const Character* ch = movie.Find(id);
+    it = actions_.emplace(id, ch ? ReadButtonActions(*ch, movie.version) : std::vector<ButtonAction>{}).first;
+  }
+  return it->second;
+}
+
+// Top-most first: a sprite's buttons lie above everything below the sprite.
+bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector<uint16_t>& path, ButtonPath& found) {
+  if (nesting > kMaxNesting) return false;
+  // Whether every clip layer masking depth covers the pixel.
+  auto unmasked = [&](uint16_t depth) {
+    for (const auto& [d, mask] : clip.objects) {
+      if (d >= depth) break;
+      if (mask.clipDepth >= depth &&
+          !Covers(mask.character, mask.ratio, Concat(m, mask.matrix), mask.clip.get(), nesting + 1))
+        return false;
+    }
+    return true;
+  };
+  for (auto it = clip.objects.rbegin(); it != clip.objects.rend(); ++it) {
+    const auto& [depth, obj] = *it;
+    if (obj.clipDepth > 0) continue;  // a clip layer masks; it takes no pointer itself
+    const Matrix world = Concat(m, obj.matrix);
+    if (obj.clip) {
+      if (!unmasked(depth)) continue;
+      path.push_back(depth);
+      if (Find(*obj.clip, world, nesting + 1, path, found)) return true;
+      path.pop_back();
+      continue;
+    }
+    const Character* ch = movie_->Find(obj.character);
+    if (!ch || !IsButton(ch->tagCode)) continue;
+    if (!Covers(obj.character, 0, world, nullptr, nesting + 1) || !unmasked(depth)) continue;
+    path.push_back(depth);
+    found = ButtonPath{path, obj.character};
+    return true;
+  }
+  return false;
+}
+
+// Whether a character drawn at world covers the pixel: a button through its
+// hit state, a sprite through its running timeline (else its first frame).
+bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting) {
+  if (nesting > kMaxNesting) return false;
+  const Character* ch = movie_->Find(id);
+  if (!ch) return false;
+  const SwfTag tag = ch->tagCode;
+  if (IsShape(tag) || IsMorph(tag)) {
+    const ShapeData* shape = ShapeOf(*ch, ratio);
+    return shape && ShapeCovers(*shape, world);
+  }
+  if (IsText(tag)) {
+    auto it = textBounds_.find(id);
+    if (it == textBounds_.end()) {
+      RECT bounds{};
+      if (!ReadTextBounds(*ch, bounds)) bounds = RECT{};
+      it = textBounds_.emplace(id, bounds).first;
+    }
+    const RECT& b = it->second;
+    if (b.right <= b.left || b.bottom <= b.top) return false;
+    ShapeData box;
+    box.fills.resize(2);
+    ShapePath edge;
+    edge.fill1 = 1;
+    const float l = float(b.left), t = float(b.top), r = float(b.right), bo = float(b.bottom);
+    edge.segments = {{l, t, 0, 0, r, t, false}, {r, t, 0, 0, r, bo, false}, {r, bo, 0, 0, l, bo, false},
+                     {l, bo, 0, 0, l, t, false}};
+    box.paths.push_back(std::move(edge));
+    return ShapeCovers(box, world);
+  }
+  if (IsButton(tag)) {
+    for (const ButtonPart& part : PartsOf(*ch))
+      if ((part.states & kButtonHit) && Covers(part.character, 0, Concat(world, part.matrix), nullptr, nesting + 1))
+        return true;
+    return false;
+  }
+  if (tag != SwfTag::DefineSprite) return false;
+  if (running) return ListCovers(*running, world, nesting + 1);
+  if (ch->sprite < 0 || static_cast<size_t>(ch->sprite) >= movie_->sprites.size()) return false;
+  const Timeline& timeline = movie_->sprites[static_cast<size_t>(ch->sprite)];
+  if (timeline.frames.empty()) return false;
+  std::map<uint16_t, const PlaceCommand*> placed;
+  for (const PlaceCommand& cmd : timeline.frames.front().commands) {
+    if (cmd.remove) {
+      placed.erase(cmd.depth);
+    } else if (cmd.character && !cmd.clipDepth) {
+      placed[cmd.depth] = &cmd;
+    }
+  }
+  for (const auto& [depth, cmd] : placed)
+    if (Covers(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})), nullptr,
+               nesting + 1))
+      return true;
+  return false;
+}
+
+bool HitTester::ListCovers(const Clip& clip, const Matrix& m, int nesting) {
+  for (const auto& [depth, obj] : clip.objects)
+    if (!obj.clipDepth && Covers(obj.character, obj.ratio, Concat(m, obj.matrix), obj.clip.get(), nesting))
+      return true;
+  return false;
+}
+
+// Draws the shape into a one-pixel mask at the tested pixel, hard-edged.
+bool HitTester::ShapeCovers(const ShapeData& shape, const Matrix& world) {
+  uint32_t pixel = 0;
+  uint8_t covered = 0;
+  Canvas canvas{1, 1, &pixel, nullptr};
+  DrawTarget target;
+  target.canvas = &canvas;
+  target.raster = &raster_;
+  target.clip = RECT{0, 0, 1, 1};
+  target.antialias = false;
+  target.maskOut = &covered;
+  DrawShape(target, shape, toPixel_ * Xform::From(world), ColorTransform{});
+  return covered > 0;
+}
+
+const ShapeData* HitTester::ShapeOf(const Character& ch, uint16_t ratio) {
+  if (IsShape(ch.tagCode)) {
+    auto it = shapes_.find(ch.id);
+    if (it == shapes_.end()) it = shapes_.emplace(ch.id, ReadShape(ch.body, ch.tagCode)).first;
+    return &it->second;
+  }
+  auto frame = morphFrames_.find({ch.id, ratio});
+  if (frame != morphFrames_.end()) return &frame->second;
+  auto it = morphs_.find(ch.id);
+  if (it == morphs_.end()) it = morphs_.emplace(ch.id, ReadMorph(ch.body, ch.tagCode)).first;
+  if (morphFrames_.size() >= kMaxMorphFrames) morphFrames_.clear();
+  return &morphFrames_.emplace(std::make_pair(ch.id, ratio), MorphAt(it->second, ratio)).first->second;
+}
+
+const std::vector<ButtonPart>& HitTester::PartsOf(const Character& ch) {
+  auto it = parts_.find(ch.id);
+  if (it == parts_.end()) it = parts_.emplace(ch.id, ReadButtonParts(ch)).first;
+  return it->second;
+}
+
+}  // namespace flash

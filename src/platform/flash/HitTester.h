@@ -1,0 +1,60 @@
+// Finds the button under a pixel of the control: the display list is walked
+// top-most first, down through sprites, and each button is tested through
+// the characters of its hit state with the composed matrices; clip layers
+// hide what they mask wherever they do not cover the pixel. A shape covers a
+// pixel when, drawn without anti-aliasing, it covers the pixel's centre;
+// a text covers its bounds. Only buttons take the pointer: shapes drawn above
+// a button do not hide it. Characters read for testing, and each button's
+// actions, are kept per movie.
+#pragma once
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/flash/ButtonRecords.h"
+#include "platform/flash/FlashRenderer.h"
+#include "platform/flash/MorphShape.h"
+#include "platform/flash/Rasterizer.h"
+#include "platform/flash/ShapeRecords.h"
+
+namespace flash {
+
+// A button on the display list: the depths from the main timeline down
+// through sprites to the button's own, and its character.
+struct ButtonPath {
+  std::vector<uint16_t> depths;
+  uint16_t character = 0;
+  bool operator==(const ButtonPath&) const = default;
+};
+
+class HitTester {
+ public:
+  // The top-most button covering pixel (x, y) of a frame drawn as frame
+  // describes (origin as for FlashRenderer::DrawFrame).
+  std::optional<ButtonPath> ButtonAt(const MovieDefinition& movie, const Clip& root, const Matrix& origin,
+                                     const FrameView& frame, int x, int y);
+  // The actions of a button character (empty for anything else).
+  const std::vector<ButtonAction>& ActionsOf(const MovieDefinition& movie, uint16_t id);
+
+ private:
+  void Use(const MovieDefinition& movie);
+  bool Find(const Clip& clip, const Matrix& m, int nesting, std::vector<uint16_t>& path, ButtonPath& found);
+  bool Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting);
+  bool ListCovers(const Clip& clip, const Matrix& m, int nesting);
+  bool ShapeCovers(const ShapeData& shape, const Matrix& world);
+  const ShapeData* ShapeOf(const Character& ch, uint16_t ratio);
+  const std::vector<ButtonPart>& PartsOf(const Character& ch);
+
+  const MovieDefinition* movie_ = nullptr;
+  uint64_t serial_ = 0;
+  Xform toPixel_;  // stage twips -> the tested pixel's own space, its centre at (0.5, 0.5)
+  Rasterizer raster_;
+  std::map<uint16_t, ShapeData> shapes_;
+  std::map<uint16_t, MorphData> morphs_;
+  std::map<std::pair<uint16_t, uint16_t>, ShapeData> morphFrames_;
+  std::map<uint16_t, std::vector<ButtonPart>> parts_;
+  std::map<uint16_t, std::vector<ButtonAction>> actions_;
+  std::map<uint16_t, RECT> textBounds_;
+};
+
+}  // namespace flash
