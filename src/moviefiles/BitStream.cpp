@@ -80,3 +80,20 @@ void ReverseBytes(std::span<uint8_t> bytes) {
 }
 
 double Pow2(int n) { return std::ldexp(1.0, n); }
+
+bool ReadRectRecord(ByteReader& reader, int32_t& xmin, int32_t& xmax, int32_t& ymin, int32_t& ymax) {
+  BitCursor bits(reader);
+  uint32_t n = 0;
+  int32_t v[4] = {};
+  if (!bits.U(5, n)) return false;
+  for (int32_t& f : v)
+    if (!bits.S(n, f)) return false;
+  if (!bits.Finish()) return false;
+  xmin = v[0], xmax = v[1], ymin = v[2], ymax = v[3];
+  return true;
+}
+
+bool SkipRectRecord(ByteReader& reader) {
+  int32_t a, b, c, d;
+  return ReadRectRecord(reader, a, b, c, d);
+}

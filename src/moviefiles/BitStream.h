@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "base/ByteReader.h"
+
 class BitStream {
  public:
   explicit BitStream(std::span<const uint8_t> bytes, size_t bitPos = 0) : bytes_(bytes), pos_(bitPos) {}
@@ -22,6 +24,26 @@ class BitStream {
   std::span<const uint8_t> bytes_;
   size_t pos_;
 };
+
+// Bit fields from a byte reader's position; Finish moves the reader past the
+// whole bytes the fields used (records such as rectangles and matrices end on
+// a byte boundary).
+class BitCursor {
+ public:
+  explicit BitCursor(ByteReader& reader) : reader_(reader), bits_(reader.Rest()) {}
+  bool U(unsigned n, uint32_t& v) { return bits_.ReadBits(n, v); }
+  bool S(unsigned n, int32_t& v) { return bits_.ReadSignedBits(n, v); }
+  bool Finish() { return reader_.Skip((bits_.BitPos() + 7) / 8); }
+
+ private:
+  ByteReader& reader_;
+  BitStream bits_;
+};
+
+// A RECT record (Nbits, then xmin, xmax, ymin, ymax in twips) read or skipped;
+// false, with the reader where it was, when the record does not fit.
+bool ReadRectRecord(ByteReader& reader, int32_t& xmin, int32_t& xmax, int32_t& ymin, int32_t& ymax);
+bool SkipRectRecord(ByteReader& reader);
 
 // Unsigned value of the bits first..last (inclusive) of bytes, the first bit
 // visited being the most significant; the walk goes down when first > last.

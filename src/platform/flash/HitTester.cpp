@@ -7,12 +7,7 @@ namespace flash {
 namespace {
 
 constexpr int kMaxNesting = 32;  // sprites and buttons inside one another
-constexpr size_t kMaxMorphFrames = 64;
 
-bool IsShape(SwfTag t) {
-  return t == SwfTag::DefineShape || t == SwfTag::DefineShape2 || t == SwfTag::DefineShape3 || t == SwfTag::DefineShape4;
-}
-bool IsMorph(SwfTag t) { return t == SwfTag::DefineMorphShape || t == SwfTag::DefineMorphShape2; }
 bool IsText(SwfTag t) { return t == SwfTag::DefineText || t == SwfTag::DefineText2 || t == SwfTag::DefineEditText; }
 bool IsButton(SwfTag t) { return t == SwfTag::DefineButton || t == SwfTag::DefineButton2; }
 
@@ -22,7 +17,7 @@ void HitTester::Use(const MovieDefinition& movie) {
   movie_ = &movie;
   if (movie.serial == serial_ && movie.serial != 0) return;
   serial_ = movie.serial;
-  shapes_.clear(), morphs_.clear(), morphFrames_.clear(), parts_.clear(), actions_.clear(), textBounds_.clear();
+  shapes_.Clear(), parts_.clear(), actions_.clear(), textBounds_.clear();
 }
 
 std::optional<ButtonPath> HitTester::ButtonAt(const MovieDefinition& movie, const Clip& root, const Matrix& origin,
@@ -92,7 +87,7 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
   if (!ch) return false;
   const SwfTag tag = ch->tagCode;
   if (IsShape(tag) || IsMorph(tag)) {
-    const ShapeData* shape = ShapeOf(*ch, ratio);
+    const ShapeData* shape = shapes_.ShapeOf(*ch, ratio);
     return shape && ShapeCovers(*shape, world);
   }
   if (IsText(tag)) {
@@ -160,20 +155,6 @@ bool HitTester::ShapeCovers(const ShapeData& shape, const Matrix& world) {
   target.maskOut = &covered;
   DrawShape(target, shape, toPixel_ * Xform::From(world), ColorTransform{});
   return covered > 0;
-}
-
-const ShapeData* HitTester::ShapeOf(const Character& ch, uint16_t ratio) {
-  if (IsShape(ch.tagCode)) {
-    auto it = shapes_.find(ch.id);
-    if (it == shapes_.end()) it = shapes_.emplace(ch.id, ReadShape(ch.body, ch.tagCode)).first;
-    return &it->second;
-  }
-  auto frame = morphFrames_.find({ch.id, ratio});
-  if (frame != morphFrames_.end()) return &frame->second;
-  auto it = morphs_.find(ch.id);
-  if (it == morphs_.end()) it = morphs_.emplace(ch.id, ReadMorph(ch.body, ch.tagCode)).first;
-  if (morphFrames_.size() >= kMaxMorphFrames) morphFrames_.clear();
-  return &morphFrames_.emplace(std::make_pair(ch.id, ratio), MorphAt(it->second, ratio)).first->second;
 }
 
 const std::vector<ButtonPart>& HitTester::PartsOf(const Character& ch) {

@@ -14,6 +14,7 @@
 #include "platform/flash/ButtonRecords.h"
 #include "platform/flash/FlashRenderer.h"
 #include "platform/flash/MorphShape.h"
+#include "platform/flash/ShapeCache.h"
 #include "platform/flash/Rasterizer.h"
 #include "platform/flash/ShapeRecords.h"
 
@@ -42,16 +43,13 @@ class HitTester {
   bool Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting);
   bool ListCovers(const Clip& clip, const Matrix& m, int nesting);
   bool ShapeCovers(const ShapeData& shape, const Matrix& world);
-  const ShapeData* ShapeOf(const Character& ch, uint16_t ratio);
   const std::vector<ButtonPart>& PartsOf(const Character& ch);
 
   const MovieDefinition* movie_ = nullptr;
   uint64_t serial_ = 0;
   Xform toPixel_;  // stage twips -> the tested pixel's own space, its centre at (0.5, 0.5)
   Rasterizer raster_;
-  std::map<uint16_t, ShapeData> shapes_;
-  std::map<uint16_t, MorphData> morphs_;
-  std::map<std::pair<uint16_t, uint16_t>, ShapeData> morphFrames_;
+  ShapeCache shapes_{64};
   std::map<uint16_t, std::vector<ButtonPart>> parts_;
   std::map<uint16_t, std::vector<ButtonAction>> actions_;
   std::map<uint16_t, RECT> textBounds_;

@@ -5,16 +5,6 @@
 namespace flash {
 namespace {
 
-bool SkipRect(ByteReader& r) {
-  BitStream bits(r.Rest());
-  uint32_t n = 0;
-  int32_t v = 0;
-  if (!bits.ReadBits(5, n)) return false;
-  for (int i = 0; i < 4; ++i)
-    if (!bits.ReadSignedBits(n, v)) return false;
-  return r.Skip((bits.BitPos() + 7) / 8);
-}
-
 bool ReadCount(ByteReader& r, uint32_t& n) {
   uint8_t small = 0;
   if (!r.U8(small)) return false;
@@ -105,8 +95,8 @@ MorphData ReadMorph(std::span<const uint8_t> body, SwfTag tag) {
   const bool second = tag == SwfTag::DefineMorphShape2;
   ByteReader r(body);
   uint32_t offset = 0, n = 0;
-  if (!SkipRect(r) || !SkipRect(r)) return m;
-  if (second && (!SkipRect(r) || !SkipRect(r) || !r.Skip(1))) return m;
+  if (!SkipRectRecord(r) || !SkipRectRecord(r)) return m;
+  if (second && (!SkipRectRecord(r) || !SkipRectRecord(r) || !r.Skip(1))) return m;
   if (!r.U32LE(offset)) return m;
   const size_t endAt = r.Pos() + offset;
   m.start.fills.emplace_back(), m.start.lines.emplace_back();

@@ -29,19 +29,6 @@ bool DefinesCharacter(SwfTag code) {
   }
 }
 
-// Reads bits from the reader's position and moves it past the whole bytes used.
-class BitCursor {
- public:
-  explicit BitCursor(ByteReader& r) : reader_(r), bits_(r.Rest()) {}
-  bool U(unsigned n, uint32_t& v) { return bits_.ReadBits(n, v); }
-  bool S(unsigned n, int32_t& v) { return bits_.ReadSignedBits(n, v); }
-  bool Finish() { return reader_.Skip((bits_.BitPos() + 7) / 8); }
-
- private:
-  ByteReader& reader_;
-  BitStream bits_;
-};
-
 bool ReadString(ByteReader& r, uint8_t version, std::wstring& out) {
   std::span<const uint8_t> rest = r.Rest();
   for (size_t i = 0; i < rest.size(); ++i) {

@@ -5,19 +5,6 @@
 namespace flash {
 namespace {
 
-// Bit fields from the reader's position; Finish moves the reader past the bytes used.
-class Bits {
- public:
-  explicit Bits(ByteReader& r) : reader_(r), bits_(r.Rest()) {}
-  bool U(unsigned n, uint32_t& v) { return bits_.ReadBits(n, v); }
-  bool S(unsigned n, int32_t& v) { return bits_.ReadSignedBits(n, v); }
-  bool Finish() { return reader_.Skip((bits_.BitPos() + 7) / 8); }
-
- private:
-  ByteReader& reader_;
-  BitStream bits_;
-};
-
 bool ReadCount(ByteReader& r, int shapeLevel, uint32_t& n) {
   uint8_t small = 0;
   if (!r.U8(small)) return false;
@@ -200,7 +187,7 @@ ShapeData ReadShape(std::span<const uint8_t> body, SwfTag tag) {
   const int level = tag == SwfTag::DefineShape ? 1 : tag == SwfTag::DefineShape2 ? 2 : tag == SwfTag::DefineShape3 ? 3 : 4;
   ShapeData shape;
   ByteReader r(body);
-  Bits bounds(r);
+  BitCursor bounds(r);
   uint32_t n = 0;
   int32_t v = 0;
   if (!bounds.U(5, n)) return shape;
@@ -208,7 +195,7 @@ ShapeData ReadShape(std::span<const uint8_t> body, SwfTag tag) {
     if (!bounds.S(n, v)) return shape;
   if (!bounds.Finish()) return shape;
   if (level == 4) {
-    Bits edgeBounds(r);
+    BitCursor edgeBounds(r);
     if (!edgeBounds.U(5, n)) return shape;
     for (int i = 0; i < 4; ++i)
       if (!edgeBounds.S(n, v)) return shape;

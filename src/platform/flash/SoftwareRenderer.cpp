@@ -8,12 +8,7 @@ namespace {
 
 constexpr int kMaxNesting = 32;      // sprites and buttons inside one another
 constexpr int kMaxMasks = 8;         // clip layers in force at once; deeper ones are not applied
-constexpr size_t kMaxMorphFrames = 256;
 
-bool IsShape(SwfTag t) {
-  return t == SwfTag::DefineShape || t == SwfTag::DefineShape2 || t == SwfTag::DefineShape3 || t == SwfTag::DefineShape4;
-}
-bool IsMorph(SwfTag t) { return t == SwfTag::DefineMorphShape || t == SwfTag::DefineMorphShape2; }
 
 RECT Intersect(const RECT& a, const RECT& b) {
   RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
@@ -48,7 +43,7 @@ Xform SoftwareRenderer::ToDevice(const Matrix& world) const {
 }
 
 void SoftwareRenderer::Forget() {
-  shapes_.clear(), morphs_.clear(), morphFrames_.clear(), bitmaps_.clear(), fonts_.clear();
+  shapes_.Clear(), bitmaps_.clear(), fonts_.clear();
   texts_.clear(), editTexts_.clear(), buttons_.clear();
   bitmapPixels_ = 0;
 }
@@ -171,7 +166,7 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
   if (!ch) return;
   const SwfTag tag = ch->tagCode;
   if (IsShape(tag) || IsMorph(tag)) {
-    if (const ShapeData* shape = ShapeOf(*ch, ratio)) DrawShape(target_, *shape, ToDevice(world), cx);
+    if (const ShapeData* shape = shapes_.ShapeOf(*ch, ratio)) DrawShape(target_, *shape, ToDevice(world), cx);
   } else if (tag == SwfTag::DefineText || tag == SwfTag::DefineText2) {
     DrawGlyphText(*ch, ToDevice(world), cx);
   } else if (tag == SwfTag::DefineEditText) {
@@ -209,20 +204,6 @@ void SoftwareRenderer::DrawStaticSprite(const Character& ch, const Matrix& world
   for (const auto& [depth, cmd] : placed)
     DrawCharacter(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})),
                   Concat(cx, cmd->color.value_or(ColorTransform{})), nullptr, buttonState_, nesting);
-}
-
-const ShapeData* SoftwareRenderer::ShapeOf(const Character& ch, uint16_t ratio) {
-  if (IsShape(ch.tagCode)) {
-    auto it = shapes_.find(ch.id);
-    if (it == shapes_.end()) it = shapes_.emplace(ch.id, ReadShape(ch.body, ch.tagCode)).first;
-    return &it->second;
-  }
-  auto frame = morphFrames_.find({ch.id, ratio});
-  if (frame != morphFrames_.end()) return &frame->second;
-  auto it = morphs_.find(ch.id);
-  if (it == morphs_.end()) it = morphs_.emplace(ch.id, ReadMorph(ch.body, ch.tagCode)).first;
-  if (morphFrames_.size() >= kMaxMorphFrames) morphFrames_.clear();
-  return &morphFrames_.emplace(std::make_pair(ch.id, ratio), MorphAt(it->second, ratio)).first->second;
 }
 
 const Bitmap* SoftwareRenderer::BitmapOf(uint16_t id) {

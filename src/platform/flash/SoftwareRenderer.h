@@ -17,6 +17,7 @@
 #include "platform/flash/ButtonRecords.h"
 #include "platform/flash/FlashRenderer.h"
 #include "platform/flash/MorphShape.h"
+#include "platform/flash/ShapeCache.h"
 #include "platform/flash/ShapeRenderer.h"
 #include "platform/flash/TextRecords.h"
 
@@ -56,7 +57,6 @@ class SoftwareRenderer : public FlashRenderer {
   void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx);
   void DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx, int nesting);
   const Bitmap* BitmapOf(uint16_t id);
-  const ShapeData* ShapeOf(const Character& ch, uint16_t ratio);
   FontEntry* FontOf(uint16_t id);
   const ShapeData* GlyphOf(FontEntry& font, uint32_t index);
   Xform ToDevice(const Matrix& world) const;
@@ -76,9 +76,7 @@ class SoftwareRenderer : public FlashRenderer {
 
   // What was read from the current movie.
   uint64_t serial_ = 0;
-  std::map<uint16_t, ShapeData> shapes_;
-  std::map<uint16_t, MorphData> morphs_;
-  std::map<std::pair<uint16_t, uint16_t>, ShapeData> morphFrames_;
+  ShapeCache shapes_{256};
   std::map<uint16_t, std::unique_ptr<Bitmap>> bitmaps_;
   uint64_t bitmapPixels_ = 0;
   std::map<uint16_t, FontEntry> fonts_;

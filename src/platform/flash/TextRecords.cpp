@@ -9,25 +9,11 @@
 namespace flash {
 namespace {
 
-bool SkipRect(ByteReader& r) {
-  BitStream bits(r.Rest());
-  uint32_t n = 0;
-  int32_t v = 0;
-  if (!bits.ReadBits(5, n)) return false;
-  for (int i = 0; i < 4; ++i)
-    if (!bits.ReadSignedBits(n, v)) return false;
-  return r.Skip((bits.BitPos() + 7) / 8);
-}
-
 bool ReadRect(ByteReader& r, RECT& rect) {
-  BitStream bits(r.Rest());
-  uint32_t n = 0;
-  int32_t v[4] = {};
-  if (!bits.ReadBits(5, n)) return false;
-  for (int32_t& f : v)
-    if (!bits.ReadSignedBits(n, f)) return false;
-  rect = RECT{v[0], v[2], v[1], v[3]};
-  return r.Skip((bits.BitPos() + 7) / 8);
+  int32_t xmin, xmax, ymin, ymax;
+  if (!ReadRectRecord(r, xmin, xmax, ymin, ymax)) return false;
+  rect = RECT{xmin, ymin, xmax, ymax};
+  return true;
 }
 
 bool ReadCString(ByteReader& r, uint8_t version, std::wstring& out) {
@@ -116,7 +102,7 @@ TextData ReadText(const Character& ch) {
   ByteReader r(ch.body);
   Matrix m;
   uint8_t glyphBits = 0, advanceBits = 0;
-  if (!SkipRect(r) || !ReadMatrix(r, m) || !r.U8(glyphBits) || !r.U8(advanceBits)) return text;
+  if (!SkipRectRecord(r) || !ReadMatrix(r, m) || !r.U8(glyphBits) || !r.U8(advanceBits)) return text;
   text.matrix = Xform::From(m);
   const bool alpha = ch.tagCode == SwfTag::DefineText2;
   GlyphRun state;
