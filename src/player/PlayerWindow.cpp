@@ -45,14 +45,6 @@ forms::FormArgs PlayerDesign() {
   return d;
 }
 
-template <class A>
-A At(const wchar_t* name, int l, int t, int w, int h) {
-  A a;
-  a.Name = name;
-  a.Left = l, a.Top = t, a.Width = w, a.Height = h;
-  return a;
-}
-
 bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
   if (part.empty()) return false;
   return StrStrIW(text.c_str(), part.c_str()) != nullptr;
@@ -118,36 +110,36 @@ PlayerWindow::PlayerWindow() : Form(L"Player", PlayerDesign()) {
 PlayerWindow::~PlayerWindow() { swf_.reset(); }
 
 void PlayerWindow::CreateControls() {
-  auto tip = At<forms::TimerArgs>(L"tmrTip", 0, 0, 0, 0);
+  auto tip = forms::Placed<forms::TimerArgs>(L"tmrTip", 0, 0, 0, 0);
   tip.Interval = 45000;
   tip.Enabled = false;
   Add<forms::Timer>(tip);
 
-  auto list = At<forms::ListBoxArgs>(L"PlayList", 0, 0, kPlaylistWidth, 100);
+  auto list = forms::Placed<forms::ListBoxArgs>(L"PlayList", 0, 0, kPlaylistWidth, 100);
   list.IntegralHeight = false;
   Add<forms::ListBox>(list);
 
-  auto address = At<forms::ComboBoxArgs>(L"AddressBar", 0, 0, 100, kAddressBarHeight);
+  auto address = forms::Placed<forms::ComboBoxArgs>(L"AddressBar", 0, 0, 100, kAddressBarHeight);
   address.Visible = false;
   Add<forms::ComboBox>(address);
 
-  auto update = At<forms::TimerArgs>(L"tmrUpdate", 0, 0, 0, 0);
+  auto update = forms::Placed<forms::TimerArgs>(L"tmrUpdate", 0, 0, 0, 0);
   update.Interval = 300;
   update.Enabled = false;
   Add<forms::Timer>(update).OnTimer = [] { ++Options().PlayTicks; };
 
-  auto view = At<forms::PictureBoxArgs>(L"View", 0, 0, 100, 100);
+  auto view = forms::Placed<forms::PictureBoxArgs>(L"View", 0, 0, 100, 100);
   view.BackColor = RGB(0, 0, 0);
   forms::PictureBox& viewBox = Add<forms::PictureBox>(view);
   viewBox.OnResize = [this] { View_Resize(); };
 
   // The failure notice over the movie area: a load that fails says so here.
-  auto notice = At<forms::PictureBoxArgs>(L"picNotice", 0, 0, 100, 56);
+  auto notice = forms::Placed<forms::PictureBoxArgs>(L"picNotice", 0, 0, 100, 56);
   notice.Container = &viewBox;
   notice.Visible = false;
   notice.BackColor = forms::SysColor(COLOR_INFOBK);
   forms::PictureBox& noticeBox = Add<forms::PictureBox>(notice);
-  auto noticeText = At<forms::LabelArgs>(L"lblNotice", 8, 6, 84, 44);
+  auto noticeText = forms::Placed<forms::LabelArgs>(L"lblNotice", 8, 6, 84, 44);
   noticeText.Container = &noticeBox;
   noticeText.BackStyle = 0;
   noticeText.WordWrap = true;

@@ -14,23 +14,7 @@
 namespace {
 
 forms::FormArgs Design() {
-  forms::FormArgs d;
-  d.Caption = L"Message";
-  d.ClientWidth = frmMessage::BaseClientWidth;
-  d.ClientHeight = frmMessage::BaseClientHeight;
-  d.BorderStyle = forms::vbFixedDialog;
-  d.MinButton = d.MaxButton = false;
-  d.ShowInTaskbar = false;
-  d.StartUpPosition = forms::vbStartUpScreen;
-  return d;
-}
-
-template <class A>
-A At(const wchar_t* name, int l, int t, int w, int h) {
-  A a;
-  a.Name = name;
-  a.Left = l, a.Top = t, a.Width = w, a.Height = h;
-  return a;
+  return forms::FixedDialogArgs(L"Message", frmMessage::BaseClientWidth, frmMessage::BaseClientHeight);
 }
 
 }  // namespace
@@ -43,22 +27,22 @@ frmMessage& MessageForm() {
 }
 
 void frmMessage::CreateControls() {
-  auto prompt = At<forms::LabelArgs>(L"lblPrompt", 80, 16, 304, PromptHeight);
+  auto prompt = forms::Placed<forms::LabelArgs>(L"lblPrompt", 80, 16, 304, PromptHeight);
   prompt.BackStyle = 0;
   prompt.AutoSize = true;
   prompt.WordWrap = true;
   lblPrompt = &Add<forms::Label>(prompt);
-  auto check = At<forms::CheckBoxArgs>(L"chkCheck", 80, 72, 304, 20);
+  auto check = forms::Placed<forms::CheckBoxArgs>(L"chkCheck", 80, 72, 304, 20);
   check.Caption = L"Do not show this message again";
   chkCheck = &Add<forms::CheckBox>(check);
-  auto help = At<forms::CommandButtonArgs>(L"cbHelp", 12, 112, 32, 26);
+  auto help = forms::Placed<forms::CommandButtonArgs>(L"cbHelp", 12, 112, 32, 26);
   help.Caption = L"?";
   cbHelp = &Add<forms::CommandButton>(help);
-  auto first = At<forms::CommandButtonArgs>(L"cbFirstButton", 176, 112, 100, 26);
+  auto first = forms::Placed<forms::CommandButtonArgs>(L"cbFirstButton", 176, 112, 100, 26);
   first.Caption = L"Cancel";
   first.Cancel = true;
   cbFirstButton = &Add<forms::CommandButton>(first);
-  auto second = At<forms::CommandButtonArgs>(L"cbSecondButton", 284, 112, 100, 26);
+  auto second = forms::Placed<forms::CommandButtonArgs>(L"cbSecondButton", 284, 112, 100, 26);
   second.Caption = L"OK";
   second.Default = true;
   cbSecondButton = &Add<forms::CommandButton>(second);

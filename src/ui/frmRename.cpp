@@ -11,25 +11,7 @@
 
 namespace {
 
-forms::FormArgs Design() {
-  forms::FormArgs d;
-  d.Caption = L"Rename";
-  d.ClientWidth = 360;
-  d.ClientHeight = 150;
-  d.BorderStyle = forms::vbFixedDialog;
-  d.MinButton = d.MaxButton = false;
-  d.ShowInTaskbar = false;
-  d.StartUpPosition = forms::vbStartUpScreen;
-  return d;
-}
-
-template <class A>
-A At(const wchar_t* name, int l, int t, int w, int h) {
-  A a;
-  a.Name = name;
-  a.Left = l, a.Top = t, a.Width = w, a.Height = h;
-  return a;
-}
+forms::FormArgs Design() { return forms::FixedDialogArgs(L"Rename", 360, 150); }
 
 const wchar_t kPrompt[] = L"Enter the new name:";
 
@@ -53,18 +35,18 @@ std::wstring RenameProblem(const std::wstring& name) {
 }
 
 void frmRename::CreateControls() {
-  auto prompt = At<forms::LabelArgs>(L"lblPrompt", 80, 20, 264, 32);
+  auto prompt = forms::Placed<forms::LabelArgs>(L"lblPrompt", 80, 20, 264, 32);
   prompt.Caption = kPrompt;
   prompt.BackStyle = 0;
   prompt.WordWrap = true;
   lblPrompt = &Add<forms::Label>(prompt);
-  auto input = At<forms::TextBoxArgs>(L"txtInput", 80, 60, 264, 22);
+  auto input = forms::Placed<forms::TextBoxArgs>(L"txtInput", 80, 60, 264, 22);
   txtInput = &Add<forms::TextBox>(input);
-  auto ok = At<forms::CommandButtonArgs>(L"cbOK", 136, 116, 100, 26);
+  auto ok = forms::Placed<forms::CommandButtonArgs>(L"cbOK", 136, 116, 100, 26);
   ok.Caption = L"OK";
   ok.Default = true;
   cbOK = &Add<forms::CommandButton>(ok);
-  auto cancel = At<forms::CommandButtonArgs>(L"cbCancel", 244, 116, 100, 26);
+  auto cancel = forms::Placed<forms::CommandButtonArgs>(L"cbCancel", 244, 116, 100, 26);
   cancel.Caption = L"Cancel";
   cancel.Cancel = true;
   cbCancel = &Add<forms::CommandButton>(cancel);

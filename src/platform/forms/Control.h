@@ -36,6 +36,15 @@ struct ControlArgs {
   bool TabStop = true;
 };
 
+// Arguments of kind A (a ControlArgs) with a name and a place, the rest as designed.
+template <class A>
+A Placed(const wchar_t* name, int left, int top, int width, int height) {
+  A a;
+  a.Name = name;
+  a.Left = left, a.Top = top, a.Width = width, a.Height = height;
+  return a;
+}
+
 class Control {
  public:
   virtual ~Control();

@@ -690,4 +690,16 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+FormArgs FixedDialogArgs(const std::wstring& caption, int clientWidth, int clientHeight) {
+  FormArgs d;
+  d.Caption = caption;
+  d.ClientWidth = clientWidth;
+  d.ClientHeight = clientHeight;
+  d.BorderStyle = vbFixedDialog;
+  d.MinButton = d.MaxButton = false;
+  d.ShowInTaskbar = false;
+  d.StartUpPosition = vbStartUpScreen;
+  return d;
+}
+
 }  // namespace forms

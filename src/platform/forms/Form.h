@@ -43,6 +43,10 @@ struct FormArgs {
   DWORD ExStyle = 0;  // extra extended styles (e.g. WS_EX_TOOLWINDOW)
 };
 
+// A fixed dialog of the program: client size as given, no minimize or maximize
+// box, not in the taskbar, centred on the screen.
+FormArgs FixedDialogArgs(const std::wstring& caption, int clientWidth, int clientHeight);
+
 class Timer;
 
 class Form : public Container {
