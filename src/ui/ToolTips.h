@@ -1,6 +1,9 @@
 // Balloon tooltips from the common controls: one tooltip window per control,
 // owned by it, recorded here until DestroyToolTips or until the control goes.
-// Giving a control a tooltip again updates its window in place.
+// Giving a control a tooltip again updates its window in place. A control's
+// window is made when first needed (the mouse over the control, or a caller
+// asking for it): each top-level window costs milliseconds to create, and a
+// window full of controls would otherwise wait for all of them.
 #pragma once
 #include <windows.h>
 
@@ -26,6 +29,7 @@ void AddToolTip(HWND control, const std::wstring& text, COLORREF& back, COLORREF
 
 // Gives a control its balloon tooltip: 300 pixels wide at most, shown after 1 s,
 // hidden after 5 s. A control that has one already keeps it with the new text.
+// The window itself is made when first needed (see above).
 void SetToolTip(HWND control, const std::wstring& text);
 // The same for a control of a form: an empty text takes the control's own
 // ToolTipText (text receives it); the control's ToolTipText is then cleared so the
@@ -35,7 +39,8 @@ void SetToolTip(forms::Control& control, std::wstring& text);
 // Destroys every recorded tooltip window that still exists, then forgets them all.
 void DestroyToolTips();
 
-// The recorded tooltip windows in creation order; the one of a control (or null).
+// The recorded tooltip windows in the order they were given; the one of a
+// control (or null). Each makes the windows it returns when they wait.
 std::vector<HWND> ToolTipWindows();
 HWND LastToolTip();
 HWND ToolTipOf(HWND control);

@@ -1,7 +1,8 @@
-// Picture objects from PNG and JPEG files: orientation, alpha kept only where
-// the file has it, and exact colours of opaque pictures.
+// Picture objects from BMP, PNG and JPEG files: orientation, alpha kept only
+// where the file has it, and exact colours of opaque pictures.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "FormsTestSupport.h"
@@ -45,7 +46,90 @@ const std::vector<uint8_t> kJpegBlue = {
     0xff, 0xda, 0x00, 0x0c, 0x03, 0x01, 0x00, 0x02, 0x11, 0x03, 0x11, 0x00, 0x3f, 0x00, 0x3d, 0xd5, 0x4c, 0x1d,
     0xff, 0xd9};
 
+// A BMP file with the 40-byte header: a colour table (palette depths) and rows
+// as stored (bottom-up for a positive height, padded to 4 bytes by the caller).
+std::vector<uint8_t> Bmp(int32_t w, int32_t h, uint16_t bits, const std::vector<uint32_t>& table,
+                         const std::vector<uint8_t>& rows, uint32_t compression = BI_RGB) {
+  std::vector<uint8_t> out;
+  auto put = [&out](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  const uint32_t offBits = 54 + static_cast<uint32_t>(table.size()) * 4;
+  put(0x4D42, 2), put(offBits + static_cast<uint32_t>(rows.size()), 4), put(0, 4), put(offBits, 4);
+  put(40, 4), put(static_cast<uint32_t>(w), 4), put(static_cast<uint32_t>(h), 4), put(1, 2), put(bits, 2);
+  put(compression, 4), put(static_cast<uint32_t>(rows.size()), 4), put(2835, 4), put(2835, 4);
+  put(static_cast<uint32_t>(table.size()), 4), put(0, 4);
+  for (uint32_t c : table) put(c, 4);
+  out.insert(out.end(), rows.begin(), rows.end());
+  return out;
+}
+
+// The picture's pixels top row first, as 0xRRGGBB.
+std::vector<uint32_t> Pixels(const Picture& picture) {
+  const int w = picture.Width(), h = picture.Height();
+  std::vector<uint32_t> px(static_cast<size_t>(w) * h);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  HDC dc = CreateCompatibleDC(nullptr);
+  GetDIBits(dc, picture.Handle(), 0, static_cast<UINT>(h), px.data(), &bi, DIB_RGB_COLORS);
+  DeleteDC(dc);
+  for (uint32_t& p : px) p &= 0xFFFFFF;
+  return px;
+}
+
 }  // namespace
+
+TEST(Pictures, BmpFilesOfEveryPlainDepthAndTheOthersThroughTheSystem) {
+  testing_support::TempDir dir;
+  const uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, K = 0x000000, W = 0xFFFFFF, X = 0x102030;
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> file;
+    int width, height, bitsPerPixel;  // 0: the depth is the system's choice
+    std::vector<uint32_t> expected;  // top row first
+  };
+  const Case cases[] = {
+      {"24-bit, bottom-up, padded rows", Bmp(3, 2, 24, {}, {0x30, 0x20, 0x10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0,  //
+                                                            0, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0, 0, 0, 0}),
+       3, 2, 24, {R, G, B, X, K, W}},
+      {"32-bit, top-down", Bmp(2, -2, 32, {}, {0, 0, 0xFF, 0, 0xFF, 0, 0, 0, 0x30, 0x20, 0x10, 0, 0, 0, 0, 0}), 2, 2,
+       32, {R, B, X, K}},
+      {"8-bit, three colours", Bmp(3, 2, 8, {R, G, B}, {2, 2, 1, 0, 0, 1, 2, 0}), 3, 2, 8, {R, G, B, B, B, G}},
+      {"4-bit", Bmp(3, 1, 4, {K, W, X}, {0x12, 0x00, 0, 0}), 3, 1, 4, {W, X, K}},
+      {"1-bit, nine pixels", Bmp(9, 1, 1, {K, W}, {0xA5, 0x80, 0, 0}), 9, 1, 1, {W, K, W, K, K, W, K, W, W}},
+      // Run-length encoded: two pixels of colour 1, end of line, end of picture.
+      {"8-bit RLE", Bmp(2, 1, 8, {K, G}, {2, 1, 0, 0, 0, 1}, BI_RLE8), 2, 1, 0, {G, G}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring path = dir.File(L"p.bmp");
+    ASSERT_TRUE(testing_support::WriteBytes(path, c.file));
+    Picture picture = LoadPicture(path);
+    ASSERT_FALSE(picture.Empty());
+    EXPECT_EQ(picture.Width(), c.width);
+    EXPECT_EQ(picture.Height(), c.height);
+    EXPECT_FALSE(picture.HasAlpha());
+    DIBSECTION ds{};
+    ASSERT_EQ(GetObjectW(picture.Handle(), sizeof(ds), &ds), static_cast<int>(sizeof(ds)));  // a DIB section
+    if (c.bitsPerPixel) {
+      EXPECT_EQ(ds.dsBm.bmBitsPixel, c.bitsPerPixel);
+    }
+    EXPECT_EQ(Pixels(picture), c.expected);
+  }
+  // Pixels cut short, plain or compressed: an empty picture, nothing read past the end.
+  std::vector<uint8_t> cut = Bmp(40, 40, 24, {}, std::vector<uint8_t>(40 * 40 * 3, 0x7F));
+  cut.resize(cut.size() / 2);
+  std::vector<uint8_t> cutRle = Bmp(40, 40, 8, {K, G}, std::vector<uint8_t>(400, 1), BI_RLE8);
+  cutRle.resize(cutRle.size() - 100);
+  for (const auto& file : {cut, cutRle}) {
+    ASSERT_TRUE(testing_support::WriteBytes(dir.File(L"cut.bmp"), file));
+    EXPECT_TRUE(LoadPicture(dir.File(L"cut.bmp")).Empty());
+  }
+}
 
 TEST(Pictures, LoadPngAndJpegFiles) {
   testing_support::TempDir dir;

@@ -134,3 +134,39 @@ TEST_F(ToolTipsTest, ACallAgainUpdatesTheOneWindowAndManyCyclesLeakNothing) {
   EXPECT_LT(GuiObjects(GR_GDIOBJECTS) - gdi, 10);
   EXPECT_LT(GuiObjects(GR_USEROBJECTS) - user, 10);
 }
+
+TEST_F(ToolTipsTest, AWindowIsMadeWhenFirstNeededAndAWaitingOneLeavesNothingBehind) {
+  PlainWindow form;
+  const int before = LiveToolTips();
+  HWND a = Button(form.h, 10), b = Button(form.h, 80), c = Button(form.h, 150), d = Button(form.h, 220);
+  SetToolTip(a, L"first");
+  SetToolTip(a, L"Play");  // still waiting: the text is replaced
+  EXPECT_EQ(LiveToolTips(), before);
+
+  SendMessageW(a, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));  // the mouse over it makes the window
+  EXPECT_EQ(LiveToolTips(), before + 1);
+  HWND tip = ToolTipOf(a);
+  ASSERT_TRUE(IsWindow(tip));
+  EXPECT_EQ(GetWindowLongPtrW(tip, GWL_STYLE) & 0xFF, TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON);
+  EXPECT_EQ(ToolText(tip, a), L"Play");
+  EXPECT_EQ(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 300);
+  EXPECT_EQ(LiveToolTips(), before + 1);  // asking again makes no second one
+
+  SetToolTip(b, L"gone");  // a control that goes while its tooltip waits
+  DestroyWindow(b);
+  EXPECT_EQ(ToolTipOf(b), nullptr);
+  EXPECT_EQ(ToolTipWindows(), std::vector<HWND>{tip});
+
+  SetToolTip(c, L"last");  // the last one is made when asked for, once
+  HWND last = LastToolTip();
+  EXPECT_EQ(ToolTipOf(c), last);
+  EXPECT_EQ(ToolText(last, c), L"last");
+  EXPECT_EQ(LiveToolTips(), before + 2);
+
+  SetToolTip(d, L"never");
+  DestroyToolTips();
+  EXPECT_EQ(LiveToolTips(), before);
+  SendMessageW(d, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));  // forgotten: nothing is made
+  EXPECT_EQ(LiveToolTips(), before);
+  EXPECT_TRUE(ToolTipWindows().empty());
+}
