@@ -78,10 +78,27 @@ PlayerSkinHost& Host() {
   return host;
 }
 
+// A skin panel or button resized by the layout draws its stretched picture
+// again at the new size (PIC_Resize).
+void RepaintSkinPicturesOnResize() {
+  for (int index = 1; index <= SkinItemCount(); ++index) {
+    auto* box = dynamic_cast<forms::PictureBox*>(SkinItemAt(index)->Control);
+    if (!box) continue;
+    box->OnResize = [index] {
+      int state = 0;
+      SetSkinItemState(index, state);
+    };
+  }
+}
+
 }  // namespace
 
 void AttachSkinEngine() {
-  Skin().Load = [](forms::Form&) { return LoadSkin(Host()) && ::SkinLoaded; };
+  Skin().Load = [](forms::Form&) {
+    if (!LoadSkin(Host()) || !::SkinLoaded) return false;
+    RepaintSkinPicturesOnResize();
+    return true;
+  };
   Skin().Arrange = [](forms::Form&) {
     SlydeArrange();
     SkinLayout layout;

@@ -80,6 +80,23 @@ TEST_F(ProgramRun, FirstStartShowsTheMovieAndASecondStartHandsItsMovieOver) {
   HWND movie = FindChildOfClass(main, L"MacromediaFlashPlayerActiveX");
   EXPECT_TRUE(WaitForStage(movie));
   EXPECT_TRUE(forms_test::SaveWindowShot(main, testing_support::ProgramDir() + L"main-window.bmp"));
+  {
+    // The skin's bar is stretched across the whole window, which is wider than
+    // the bar's picture: one row of its vertical gradient is one colour.
+    const auto shot = testing_support::ReadBytes(testing_support::ProgramDir() + L"main-window.bmp");
+    ASSERT_GT(shot.size(), 54u);
+    const int32_t w = shot[18] | shot[19] << 8 | shot[20] << 16 | shot[21] << 24;
+    const int32_t h = shot[22] | shot[23] << 8 | shot[24] << 16 | shot[25] << 24;
+    const int bytes = (shot[28] | shot[29] << 8) / 8;
+    const size_t stride = (static_cast<size_t>(w) * bytes + 3) / 4 * 4;
+    const size_t bottomRow = h > 0 ? 0 : static_cast<size_t>(-h - 1);  // 4 rows above the frame's bottom edge
+    auto pixel = [&](int x) {
+      const size_t at = 54 + (bottomRow + (h > 0 ? 8 : -8)) * stride + static_cast<size_t>(x) * bytes;
+      return at + 2 < shot.size() ? (shot[at] | shot[at + 1] << 8 | shot[at + 2] << 16) : -1;
+    };
+    ASSERT_GT(w, 700);
+    EXPECT_EQ(pixel(w - 100), pixel(320));
+  }
   SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   ProgramProcess second(Quoted(other));
