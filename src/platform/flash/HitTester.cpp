@@ -117,18 +117,7 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
   }
   if (tag != SwfTag::DefineSprite) return false;
   if (running) return ListCovers(*running, world, nesting + 1);
-  if (ch->sprite < 0 || static_cast<size_t>(ch->sprite) >= movie_->sprites.size()) return false;
-  const Timeline& timeline = movie_->sprites[static_cast<size_t>(ch->sprite)];
-  if (timeline.frames.empty()) return false;
-  std::map<uint16_t, const PlaceCommand*> placed;
-  for (const PlaceCommand& cmd : timeline.frames.front().commands) {
-    if (cmd.remove) {
-      placed.erase(cmd.depth);
-    } else if (cmd.character && !cmd.clipDepth) {
-      placed[cmd.depth] = &cmd;
-    }
-  }
-  for (const auto& [depth, cmd] : placed)
+  for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, *ch))
     if (Covers(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})), nullptr,
                nesting + 1))
       return true;

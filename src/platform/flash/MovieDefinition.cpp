@@ -227,6 +227,21 @@ const Character* MovieDefinition::Find(uint16_t id) const {
   return it == dictionary.end() ? nullptr : &it->second;
 }
 
+std::map<uint16_t, const PlaceCommand*> FirstFramePlacements(const MovieDefinition& movie, const Character& sprite) {
+  std::map<uint16_t, const PlaceCommand*> placed;
+  if (sprite.sprite < 0 || static_cast<size_t>(sprite.sprite) >= movie.sprites.size()) return placed;
+  const Timeline& timeline = movie.sprites[static_cast<size_t>(sprite.sprite)];
+  if (timeline.frames.empty()) return placed;
+  for (const PlaceCommand& cmd : timeline.frames.front().commands) {
+    if (cmd.remove) {
+      placed.erase(cmd.depth);
+    } else if (cmd.character && !cmd.clipDepth) {
+      placed[cmd.depth] = &cmd;
+    }
+  }
+  return placed;
+}
+
 bool ReadMatrix(ByteReader& reader, Matrix& m) {
   BitCursor bits(reader);
   uint32_t has = 0, n = 0;

@@ -92,6 +92,10 @@ enum class MovieError { None, Unreadable, NotAMovie, TooLarge };
 MovieError ReadMovieDefinition(std::span<const uint8_t> file, std::unique_ptr<MovieDefinition>& out);
 
 // Fields shared with the tag readers of the control's tests and pages.
+// What a sprite shows before it runs: the objects its first frame places (by
+// depth, clip layers left out); empty for a character that is no valid sprite.
+std::map<uint16_t, const PlaceCommand*> FirstFramePlacements(const MovieDefinition& movie, const Character& sprite);
+
 bool ReadMatrix(ByteReader& reader, Matrix& m);
 bool ReadColorTransform(ByteReader& reader, bool withAlpha, ColorTransform& cx);
 

@@ -190,18 +190,7 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
 // A sprite shown without a running timeline (inside a button): its first frame.
 void SoftwareRenderer::DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx,
                                         int nesting) {
-  if (ch.sprite < 0 || static_cast<size_t>(ch.sprite) >= movie_->sprites.size()) return;
-  const Timeline& timeline = movie_->sprites[static_cast<size_t>(ch.sprite)];
-  if (timeline.frames.empty()) return;
-  std::map<uint16_t, const PlaceCommand*> placed;
-  for (const PlaceCommand& cmd : timeline.frames.front().commands) {
-    if (cmd.remove) {
-      placed.erase(cmd.depth);
-    } else if (cmd.character && !cmd.clipDepth) {
-      placed[cmd.depth] = &cmd;
-    }
-  }
-  for (const auto& [depth, cmd] : placed)
+  for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, ch))
     DrawCharacter(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})),
                   Concat(cx, cmd->color.value_or(ColorTransform{})), nullptr, buttonState_, nesting);
 }
