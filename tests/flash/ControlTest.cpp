@@ -347,3 +347,20 @@ TEST_F(ControlTest, AFrameThatChangesNothingRepaintsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTest, AHiddenControlAdvancesNoFramesOnItsTimer) {
+  control->LoadMovie(0, Write(L"hidden.swf", Frames(5).Plain()));
+  control->Play();
+  const UINT_PTR frameTimer = flash::kFrameTimer;
+  clock.now += 0.25;              // two and a half frames are due
+  SendMessageW(control->hWnd(), WM_TIMER, frameTimer, 0);
+  EXPECT_EQ(control->CurrentFrame(), 0) << "the host was never shown";
+  ShowWindow(host.get(), SW_SHOWNOACTIVATE);
+  SendMessageW(control->hWnd(), WM_TIMER, frameTimer, 0);
+  EXPECT_GT(control->CurrentFrame(), 0);
+  ShowWindow(host.get(), SW_HIDE);
+}
+
+}  // namespace

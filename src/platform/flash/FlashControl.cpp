@@ -19,7 +19,6 @@ namespace flash {
 namespace {
 
 constexpr UINT kMsgEvents = WM_APP + 0x311;
-constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT kTimerMs = 10;
 constexpr double kDefaultRate = 12;  // for a header rate of 0
 constexpr long kMaxCatchUpFrames = 8;  // a late clock skips rather than racing through frames

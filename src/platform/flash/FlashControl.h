@@ -37,6 +37,8 @@ namespace flash {
 inline constexpr wchar_t kFlashWindowClass[] = L"MacromediaFlashPlayerActiveX";
 // The address that unloads the control.
 inline constexpr wchar_t kNoMovie[] = L"| no |";
+// The identifier of the control's frame-clock timer (a window timer of its own window).
+inline constexpr UINT_PTR kFrameTimer = 1;
 // Major version reported by FlashVersion (above the low 16 bits).
 inline constexpr long kFlashMajorVersion = 32;
 
