@@ -19,13 +19,48 @@ double Spreaded(double t, uint8_t spread) {
   }
 }
 
-int Wrap(int v, int n) {
+// floor(v) for |v| < 2^31, without a library call.
+inline int FloorInt(double v) {
+  const int i = static_cast<int>(v);
+  return i > v ? i - 1 : i;
+}
+
+inline int Wrap(int v, int n) {
+  if ((n & (n - 1)) == 0) return v & (n - 1);  // a power of two: the low bits, also below zero
   v %= n;
   return v < 0 ? v + n : v;
 }
 
 uint32_t Lerp(uint32_t p, uint32_t q, uint32_t k) {  // k 0..256 towards q
   return Scale(p, 256 - k) + Scale(q, k);
+}
+
+// Blends source(i) at coverage[i] into count pixels of row y from x: the
+// same arithmetic as Canvas::Blend, with opaque fully covered pixels stored.
+template <class Source>
+void BlendSpan(Canvas& canvas, int y, int x, int count, const uint8_t* coverage, Source source) {
+  const size_t at = static_cast<size_t>(y) * canvas.width + x;
+  uint32_t* dst = canvas.pixels + at;
+  if (canvas.mask) {
+    const uint8_t* mask = canvas.mask + at;
+    for (int i = 0; i < count; ++i) {
+      const uint32_t c = (coverage[i] * uint32_t(mask[i]) + 127) / 255;
+      if (!c) continue;
+      const uint32_t s = source(i);
+      dst[i] = Over(c < 255 ? Mul255(s, c) : s, dst[i]);
+    }
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    const uint32_t c = coverage[i];
+    if (!c) continue;
+    const uint32_t s = source(i);
+    if (c == 255) {
+      dst[i] = s >> 24 == 255 ? s : Over(s, dst[i]);
+    } else {
+      dst[i] = Over(Mul255(s, c), dst[i]);
+    }
+  }
 }
 
 }  // namespace
@@ -83,23 +118,29 @@ void FillPainter::SetMask(uint8_t* mask) {
   mask_ = mask;
 }
 
-uint32_t FillPainter::GradientAt(double gx, double gy) const {
-  double t;
+void FillPainter::GradientRow(double u, double v, int count) {
+  const double du = inverse_.a, dv = inverse_.b;
+  uint32_t* out = colors_.data();
+  auto ramp = [&](double t) {
+    const int i = static_cast<int>(Spreaded(t, spread_) * 255 + 0.5);
+    return ramp_[std::clamp(i, 0, 255)];
+  };
   if (kind_ == kFillLinear) {
-    t = (gx + 16384) / 32768;
-  } else {
-    const double px = gx / 16384, py = gy / 16384;
-    if (kind_ == kFillFocal && focal_ != 0) {
-      // The ramp runs from the focal point (f, 0) to the unit circle along each ray.
+    for (int i = 0; i < count; ++i, u += du) out[i] = ramp((u + 16384) / 32768);
+  } else if (kind_ == kFillFocal && focal_ != 0) {
+    // The ramp runs from the focal point (f, 0) to the unit circle along each ray.
+    for (int i = 0; i < count; ++i, u += du, v += dv) {
+      const double px = u / 16384, py = v / 16384;
       const double dx = px - focal_, dy = py, d2 = dx * dx + dy * dy;
       const double root = focal_ * dx + std::sqrt(focal_ * focal_ * dx * dx + d2 * (1 - focal_ * focal_));
-      t = root > 0 ? d2 / root : 0;
-    } else {
-      t = std::sqrt(px * px + py * py);
+      out[i] = ramp(root > 0 ? d2 / root : 0);
+    }
+  } else {
+    for (int i = 0; i < count; ++i, u += du, v += dv) {
+      const double px = u / 16384, py = v / 16384;
+      out[i] = ramp(std::sqrt(px * px + py * py));
     }
   }
-  const int i = static_cast<int>(Spreaded(t, spread_) * 255 + 0.5);
-  return ramp_[std::clamp(i, 0, 255)];
 }
 
 uint32_t FillPainter::Sample(double u, double v) const {
@@ -114,15 +155,20 @@ uint32_t FillPainter::Sample(double u, double v) const {
   };
   uint32_t p;
   if (!smooth_) {
-    p = at(static_cast<int>(std::floor(u)), static_cast<int>(std::floor(v)));
+    p = at(FloorInt(u), FloorInt(v));
   } else {
     const double su = u - 0.5, sv = v - 0.5;
-    const double fu = std::floor(su), fv = std::floor(sv);
-    const int x = static_cast<int>(fu), y = static_cast<int>(fv);
-    const uint32_t ku = static_cast<uint32_t>((su - fu) * 256), kv = static_cast<uint32_t>((sv - fv) * 256);
+    const int x = FloorInt(su), y = FloorInt(sv);
+    const uint32_t ku = static_cast<uint32_t>((su - x) * 256), kv = static_cast<uint32_t>((sv - y) * 256);
     p = Lerp(Lerp(at(x, y), at(x + 1, y), ku), Lerp(at(x, y + 1), at(x + 1, y + 1), ku), kv);
   }
   return plainColors_ ? p : Premultiply(Transform(cx_, Unpremultiply(p)));
+}
+
+void FillPainter::BitmapRow(double u, double v, int count) {
+  const double du = inverse_.a, dv = inverse_.b;
+  uint32_t* out = colors_.data();
+  for (int i = 0; i < count; ++i, u += du, v += dv) out[i] = Sample(u, v);
 }
 
 void FillPainter::Span(int y, int x, int count, const uint8_t* coverage) {
@@ -137,15 +183,19 @@ void FillPainter::Span(int y, int x, int count, const uint8_t* coverage) {
     return;
   }
   if (mode_ == Mode::Solid) {
-    for (int i = 0; i < count; ++i) canvas_.Blend(x + i, y, color_, coverage[i]);
+    BlendSpan(canvas_, y, x, count, coverage, [&](int) { return color_; });
     return;
   }
+  if (colors_.size() < static_cast<size_t>(count)) colors_.resize(count);
   const double cx = x + 0.5, cy = y + 0.5;
-  double u = inverse_.X(cx, cy), v = inverse_.Y(cx, cy);
-  for (int i = 0; i < count; ++i, u += inverse_.a, v += inverse_.b) {
-    const uint32_t src = mode_ == Mode::Gradient ? GradientAt(u, v) : Sample(u, v);
-    canvas_.Blend(x + i, y, src, coverage[i]);
+  const double u = inverse_.X(cx, cy), v = inverse_.Y(cx, cy);
+  if (mode_ == Mode::Gradient) {
+    GradientRow(u, v, count);
+  } else {
+    BitmapRow(u, v, count);
   }
+  const uint32_t* colors = colors_.data();
+  BlendSpan(canvas_, y, x, count, coverage, [&](int i) { return colors[i]; });
 }
 
 }  // namespace flash

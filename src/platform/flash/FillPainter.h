@@ -41,7 +41,10 @@ class FillPainter : public SpanSink {
  private:
   enum class Mode { Solid, Gradient, Bitmap, Mask };
   uint32_t Sample(double u, double v) const;
-  uint32_t GradientAt(double gx, double gy) const;
+  // The colours of count pixels from (u, v) in fill space, stepping by the
+  // inverse matrix's x column, into colors_.
+  void GradientRow(double u, double v, int count);
+  void BitmapRow(double u, double v, int count);
 
   Canvas& canvas_;
   Mode mode_ = Mode::Solid;
@@ -55,6 +58,7 @@ class FillPainter : public SpanSink {
   ColorTransform cx_;
   bool plainColors_ = true;
   uint8_t* mask_ = nullptr;
+  std::vector<uint32_t> colors_;  // one span's source colours, kept between spans
 };
 
 }  // namespace flash

@@ -1,6 +1,7 @@
 #include "platform/flash/Rasterizer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace flash {
@@ -10,6 +11,21 @@ constexpr int kSamples = 4;        // sample rows per pixel when anti-aliased
 constexpr double kFar = 1.0e7;     // coordinates are clamped to this, against overflow
 
 double Tame(double v) { return std::isfinite(v) ? std::clamp(v, -kFar, kFar) : 0.0; }
+
+// floor and ceil of v for |v| < 2^31, and lround of v >= 0, without library calls.
+inline int FloorInt(double v) {
+  const int i = static_cast<int>(v);
+  return i > v ? i - 1 : i;
+}
+inline int CeilInt(double v) {
+  if (!(std::fabs(v) < 2147483647.0)) return INT_MIN;  // what the conversion gives out of range
+  const int i = static_cast<int>(v);
+  return i < v ? i + 1 : i;
+}
+inline int32_t RoundNonNegative(double v) {
+  const int32_t i = static_cast<int32_t>(v);  // the whole part; v - i is exact
+  return v - i >= 0.5 ? i + 1 : i;
+}
 
 }  // namespace
 
@@ -38,20 +54,20 @@ void Rasterizer::Accumulate(double xa, double xb, bool antialias) {
     xa = std::clamp(xa, static_cast<double>(left_), static_cast<double>(right_));
     xb = std::clamp(xb, static_cast<double>(left_), static_cast<double>(right_));
     if (xb <= xa) return;
-    const int ia = static_cast<int>(std::floor(xa)), ib = static_cast<int>(std::floor(xb));
+    const int ia = FloorInt(xa), ib = FloorInt(xb);
     const int ra = ia - left_, rb = ib - left_;
     if (ia == ib) {
-      cover_[ra] += static_cast<int32_t>(std::lround((xb - xa) * 256));
+      cover_[ra] += RoundNonNegative((xb - xa) * 256);
     } else {
-      cover_[ra] += static_cast<int32_t>(std::lround((ia + 1 - xa) * 256));
+      cover_[ra] += RoundNonNegative((ia + 1 - xa) * 256);
       delta_[ra + 1] += 256;
       delta_[rb] -= 256;
-      cover_[rb] += static_cast<int32_t>(std::lround((xb - ib) * 256));
+      cover_[rb] += RoundNonNegative((xb - ib) * 256);
     }
     touchedMin_ = std::min(touchedMin_, ra), touchedMax_ = std::max(touchedMax_, std::min(rb, right_ - left_ - 1));
   } else {
-    const int ia = std::max(static_cast<int>(std::ceil(xa - 0.5)), left_);
-    const int ib = std::min(static_cast<int>(std::ceil(xb - 0.5)), right_);
+    const int ia = std::max(CeilInt(xa - 0.5), left_);
+    const int ib = std::min(CeilInt(xb - 0.5), right_);
     if (ib <= ia) return;
     delta_[ia - left_] += 256 * kSamples;
     delta_[ib - left_] -= 256 * kSamples;
