@@ -109,25 +109,27 @@ void Rasterizer::Fill(FillRule rule, bool antialias, SpanSink& sink) {
       }
     }
     if (touchedMax_ < touchedMin_) continue;
-    // Resolve the row and hand its covered runs to the sink.
+    // Resolve the row, clearing the accumulators behind, and hand its covered runs to the sink.
+    int32_t* delta = delta_.data();
+    int32_t* cover = cover_.data();
+    uint8_t* row = row_.data();
+    const int first = touchedMin_, last = touchedMax_;
     int32_t run = 0;
-    for (int i = touchedMin_; i <= touchedMax_; ++i) {
-      run += delta_[i];
-      const int32_t c = (run + cover_[i]) / kSamples;
-      row_[i] = static_cast<uint8_t>(std::clamp(c, 0, 255));
-    }
-    const int spill = std::min(touchedMax_ + 1, right_ - left_ + 1);
-    for (int i = touchedMin_; i <= spill; ++i) delta_[i] = 0, cover_[i] = 0;
-    for (int i = touchedMin_; i <= touchedMax_;) {
-      if (!row_[i]) {
-        ++i;
-        continue;
+    int start = -1;
+    for (int i = first; i <= last; ++i) {
+      run += delta[i];
+      const int32_t c = (run + cover[i]) / kSamples;
+      delta[i] = 0, cover[i] = 0;
+      row[i] = static_cast<uint8_t>(std::clamp(c, 0, 255));
+      if (row[i]) {
+        if (start < 0) start = i;
+      } else if (start >= 0) {
+        sink.Span(y, left_ + start, i - start, &row[start]);
+        start = -1;
       }
-      int j = i;
-      while (j <= touchedMax_ && row_[j]) ++j;
-      sink.Span(y, left_ + i, j - i, &row_[i]);
-      i = j;
     }
+    if (start >= 0) sink.Span(y, left_ + start, last + 1 - start, &row[start]);
+    delta[last + 1] = 0, cover[last + 1] = 0;  // the end of the last run
   }
 }
 
