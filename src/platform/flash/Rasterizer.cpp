@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cmath>
 
 namespace flash {
@@ -58,11 +59,13 @@ void Rasterizer::Accumulate(double xa, double xb, bool antialias) {
     const int ra = ia - left_, rb = ib - left_;
     if (ia == ib) {
       cover_[ra] += RoundNonNegative((xb - xa) * 256);
+      events_.push_back(ra);
     } else {
       cover_[ra] += RoundNonNegative((ia + 1 - xa) * 256);
       delta_[ra + 1] += 256;
       delta_[rb] -= 256;
       cover_[rb] += RoundNonNegative((xb - ib) * 256);
+      events_.push_back(ra), events_.push_back(ra + 1), events_.push_back(rb);
     }
     touchedMin_ = std::min(touchedMin_, ra), touchedMax_ = std::max(touchedMax_, std::min(rb, right_ - left_ - 1));
   } else {
@@ -71,6 +74,7 @@ void Rasterizer::Accumulate(double xa, double xb, bool antialias) {
     if (ib <= ia) return;
     delta_[ia - left_] += 256 * kSamples;
     delta_[ib - left_] -= 256 * kSamples;
+    events_.push_back(ia - left_), events_.push_back(ib - left_);
     touchedMin_ = std::min(touchedMin_, ia - left_), touchedMax_ = std::max(touchedMax_, ib - 1 - left_);
   }
 }
@@ -85,6 +89,7 @@ void Rasterizer::Fill(FillRule rule, bool antialias, SpanSink& sink) {
   active_.clear();
   for (int y = yStart; y < yEnd; ++y) {
     touchedMin_ = right_ - left_, touchedMax_ = -1;
+    events_.clear();
     for (int s = 0; s < samples; ++s) {
       const double sy = y + (s + 0.5) / samples;
       while (next < edges_.size() && edges_[next].y0 <= sy) active_.push_back(next++);
@@ -109,27 +114,38 @@ void Rasterizer::Fill(FillRule rule, bool antialias, SpanSink& sink) {
       }
     }
     if (touchedMax_ < touchedMin_) continue;
-    // Resolve the row, clearing the accumulators behind, and hand its covered runs to the sink.
+    // Resolve the row and hand its covered runs to the sink. Only the
+    // accumulators at events can be non-zero; between two events the running
+    // sum, and so the coverage, stays the same.
+    std::sort(events_.begin(), events_.end());
+    events_.erase(std::unique(events_.begin(), events_.end()), events_.end());
     int32_t* delta = delta_.data();
     int32_t* cover = cover_.data();
     uint8_t* row = row_.data();
-    const int first = touchedMin_, last = touchedMax_;
+    const int last = touchedMax_;
     int32_t run = 0;
-    int start = -1;
-    for (int i = first; i <= last; ++i) {
+    int start = -1;  // where the current covered run began
+    auto put = [&](int from, int to, uint8_t value) {  // pixels [from, to) of one coverage
+      if (to <= from) return;
+      std::memset(row + from, value, static_cast<size_t>(to - from));
+      if (value) {
+        if (start < 0) start = from;
+      } else if (start >= 0) {
+        sink.Span(y, left_ + start, from - start, &row[start]);
+        start = -1;
+      }
+    };
+    for (size_t k = 0; k < events_.size(); ++k) {
+      const int i = events_[k];
       run += delta[i];
       const int32_t c = (run + cover[i]) / kSamples;
       delta[i] = 0, cover[i] = 0;
-      row[i] = static_cast<uint8_t>(std::clamp(c, 0, 255));
-      if (row[i]) {
-        if (start < 0) start = i;
-      } else if (start >= 0) {
-        sink.Span(y, left_ + start, i - start, &row[start]);
-        start = -1;
-      }
+      if (i > last) continue;
+      put(i, i + 1, static_cast<uint8_t>(std::clamp(c, 0, 255)));
+      const int next = k + 1 < events_.size() ? std::min(events_[k + 1], last + 1) : last + 1;
+      put(i + 1, next, static_cast<uint8_t>(std::clamp(run / kSamples, 0, 255)));
     }
     if (start >= 0) sink.Span(y, left_ + start, last + 1 - start, &row[start]);
-    delta[last + 1] = 0, cover[last + 1] = 0;  // the end of the last run
   }
 }
 

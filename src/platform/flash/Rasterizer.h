@@ -46,6 +46,7 @@ class Rasterizer {
   std::vector<int32_t> cover_, delta_;
   std::vector<uint8_t> row_;
   std::vector<size_t> active_;
+  std::vector<int> events_;  // where this row's accumulators were touched
   int left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
   double minY_ = 0, maxY_ = 0;
   int touchedMin_ = 0, touchedMax_ = -1;
