@@ -38,8 +38,22 @@ Rgba Unpremultiply(uint32_t p) {
   return Rgba{u((p >> 16) & 0xFF), u((p >> 8) & 0xFF), u(p & 0xFF), static_cast<uint8_t>(a)};
 }
 
+namespace {
+
+// std::lround without the library call where the value fits an int: v minus
+// its whole part is exact, and halves go away from zero.
+long Round(double v) {
+  if (!(std::fabs(v) < 2147483647.0)) return std::lround(v);
+  const double a = std::fabs(v);
+  const long i = static_cast<long>(a);
+  const long r = a - i >= 0.5 ? i + 1 : i;
+  return v < 0 ? -r : r;
+}
+
+}  // namespace
+
 Rgba Mix(Rgba f, Rgba t, double k) {
-  auto m = [&](uint8_t x, uint8_t y) { return static_cast<uint8_t>(std::lround(x + (y - x) * k)); };
+  auto m = [&](uint8_t x, uint8_t y) { return static_cast<uint8_t>(Round(x + (y - x) * k)); };
   return Rgba{m(f.r, t.r), m(f.g, t.g), m(f.b, t.b), m(f.a, t.a)};
 }
 
