@@ -91,6 +91,13 @@ void SaveFill(int w, int h, COLORREF colour, bool vertical, const std::wstring& 
   out.Save(picture, relative);
 }
 
+// A level picture in its over, up and disabled colours (selection, light selection, shadow).
+void SaveLevelStates(int w, int h, bool vertical, const std::wstring& name, const SlydeColors& c, Writer& out) {
+  SaveFill(w, h, c.Sel, vertical, L"over\\" + name, out);
+  SaveFill(w, h, BlendColors(c.Sel, c.Light, 192), vertical, L"up\\" + name, out);
+  SaveFill(w, h, c.Shadow, vertical, L"disabled\\" + name, out);
+}
+
 void Buttons(const cDIBSection& band, int which, const SlydeColors& c, SlydeRun& run) {
   for (const ButtonSpec& b : kButtons) {
     if (b.Band != which) continue;
@@ -221,9 +228,7 @@ SlydeRun CreateSlydeSkin(int skinColor) {
       DrawStyledGradient(track.hdc(), {1, 1, 17, 39}, c.Face, false);
     }
     out.Save(track, L"base\\volume2.bmp");
-    SaveFill(16, 40, c.Sel, false, L"over\\volume.bmp", out);
-    SaveFill(16, 40, BlendColors(c.Sel, c.Light, 192), false, L"up\\volume.bmp", out);
-    SaveFill(16, 40, c.Shadow, false, L"disabled\\volume.bmp", out);
+    SaveLevelStates(16, 40, false, L"volume.bmp", c, out);
   }
 
   // Playlist band.
@@ -245,9 +250,7 @@ SlydeRun CreateSlydeSkin(int skinColor) {
       DrawStyledGradient(inset.hdc(), {0, 1, 20, 19}, c.Face, true);
     }
     out.Save(inset, L"up\\inset.bmp");
-    SaveFill(100, 18, c.Sel, true, L"over\\convex.bmp", out);
-    SaveFill(100, 18, BlendColors(c.Sel, c.Light, 192), true, L"up\\convex.bmp", out);
-    SaveFill(100, 18, c.Shadow, true, L"disabled\\convex.bmp", out);
+    SaveLevelStates(100, 18, true, L"convex.bmp", c, out);
   }
 
   // Only a complete set is remembered: a failed run is tried again at the next load.
