@@ -5,28 +5,71 @@
 // timers, and the bounds a hostile script meets.
 #include <gtest/gtest.h>
 
+#include <list>
+#include <map>
+#include <memory>
+
 #include "ActionAssembler.h"
 #include "base/TextConv.h"
+#include "TestSupport.h"
 #include "platform/flash/script/Vm.h"
 
 namespace {
 
 using namespace flash::script;
 
-struct Recorder : VmHost {
-  std::vector<std::wstring> traces, warnings;
-  double now = 100, step = 0;  // the clock moves by step at every look
-  void Trace(const std::wstring& t) override { traces.push_back(t); }
-  void Warn(const std::wstring& t) override { warnings.push_back(t); }
-  double Seconds() override { return now += step; }
-  double EpochMs() override { return 946684800000.0; }
-};
-
 std::string Join(const std::vector<std::wstring>& lines) {
   std::string out;
   for (const auto& l : lines) out += (out.empty() ? "" : "|") + WideToUtf8(l);
   return out;
 }
+
+struct Recorder : VmHost {
+  std::vector<std::wstring> traces, warnings;
+  double now = 100, step = 0;  // the clock moves by step at every look
+  std::map<std::wstring, std::string> files;  // what ReadMovieFile finds
+  std::wstring sharedFolder;
+  void Trace(const std::wstring& t) override { traces.push_back(t); }
+  void Warn(const std::wstring& t) override { warnings.push_back(t); }
+  double Seconds() override { return now += step; }
+  double EpochMs() override { return 946684800000.0; }
+  bool ReadMovieFile(const std::wstring& url, std::string& bytes) override {
+    auto it = files.find(url);
+    if (it == files.end()) return false;
+    bytes = it->second;
+    return true;
+  }
+  std::wstring SharedObjectFolder() override { return sharedFolder; }
+};
+
+// A movie's interpreter kept across runs, its timeline kept alive as the player keeps its clips.
+struct Session {
+  Recorder host;
+  std::unique_ptr<Vm> vm;
+  Object* root = nullptr;
+  explicit Session(int version = 7) { Start(version); }
+  void Start(int version) {
+    vm = std::make_unique<Vm>(static_cast<uint8_t>(version), host);
+    root = vm->NewObject();
+    vm->Pin(Value::Obj(root));
+  }
+  std::string Run(const std::string& text) {
+    std::string error;
+    codes.push_back(actions::Assemble(text, &error));
+    EXPECT_EQ(error, "") << text;
+    codes.back().push_back(0);
+    host.traces.clear();
+    vm->Run(*vm->Decode(codes.back()), root, Value::Obj(root));
+    return Join(host.traces);
+  }
+  std::string Later() {
+    host.traces.clear();
+    host.now += 1;
+    vm->RunTimers();
+    return Join(host.traces);
+  }
+  std::list<std::vector<uint8_t>> codes;
+};
 
 // Runs code as a frame's actions of a version; the traces joined by "|".
 std::string RunCode(int version, const std::string& text, Recorder* keep = nullptr) {
@@ -342,6 +385,78 @@ TEST(ScriptBuiltins, StringMathNumberDateAndGlobals) {
        "m|m"},
       {7, "push 0, 'getVersion'; callFunction; trace", "WIN 32,0,0,0"},
   });
+}
+
+TEST(ScriptData, XmlParsesAndPrints) {
+  RunTable({
+      {7, "push \"<?xml version='1.0'?><a x='1'><b>hi &amp; bye</b><c/></a>\", 1, 'XML'; newObject; "
+          "storeRegister 1; push 'firstChild'; getMember; storeRegister 2; push 'attributes'; getMember; "
+          "push 'x'; getMember; trace; push r:2, 'firstChild'; getMember; push 'firstChild'; getMember; "
+          "push 'nodeValue'; getMember; trace; push 0, r:1, 'toString'; callMethod; trace; push r:1, 'status'; "
+          "getMember; trace; push r:2, 'childNodes'; getMember; push 'length'; getMember; trace",
+       "1|hi & bye|<?xml version='1.0'?><a x=\"1\"><b>hi &amp; bye</b><c /></a>|0|2"},
+      {7, "push '<a><b></a>', 1, 'XML'; newObject; push 'status'; getMember; trace", "-10"},
+      {7, "push 0, 'XML'; newObject; storeRegister 1; push 'n', 1, r:1, 'createElement'; callMethod; "
+          "storeRegister 2; push 1, r:1, 'appendChild'; callMethod; pop; push 't', 1, r:1, 'createTextNode'; "
+          "callMethod; push 1, r:2, 'appendChild'; callMethod; pop; push r:1, 1, r:2, 'appendChild'; callMethod; "
+          "pop; push 0, r:1, 'toString'; callMethod; trace",
+       "<n>t</n>"},
+  });
+}
+
+TEST(ScriptData, LoadVarsBroadcastersAndKeys) {
+  RunTable({
+      {7, "push 0, 'LoadVars'; newObject; storeRegister 1; push 'a=1&b=x%20y', 1, r:1, 'decode'; callMethod; pop; "
+          "push r:1, 'b'; getMember; trace; push 0, r:1, 'toString'; callMethod; trace",
+       "x y|b=x%20y&a=1"},
+      {7, "push 'o', 0, 'Object'; newObject; setVariable; push 'o'; getVariable; push 1, 'AsBroadcaster'; "
+          "getVariable; push 'initialize'; callMethod; pop; push 'L', 'onPing'; "
+          "function '' (x) { push 'x'; getVariable; trace }; push 1; initObject; setVariable; "
+          "push 'L'; getVariable; push 1, 'o'; getVariable; push 'addListener'; callMethod; pop; "
+          "push 5, 'onPing', 2, 'o'; getVariable; push 'broadcastMessage'; callMethod",
+       "5"},
+  });
+  Session s;
+  s.host.files[L"data.txt"] = "v=42&w=%C3%BC";
+  EXPECT_EQ(s.Run("push 'lv', 0, 'LoadVars'; newObject; setVariable; push 'lv'; getVariable; push 'onLoad'; "
+                  "function '' (ok) { push 'ok'; getVariable; trace; push 'this'; getVariable; push 'v'; "
+                  "getMember; trace }; setMember; push 'data.txt', 1, 'lv'; getVariable; push 'load'; callMethod; "
+                  "trace; push 'missing.txt', 1, 'lv'; getVariable; push 'load'; callMethod; pop"),
+            "true");
+  EXPECT_EQ(s.Later(), "true|42|false|42");  // the file, then the missing one
+  s.vm->SetKey(37, 0, true);
+  EXPECT_EQ(s.Run("push 37, 1, 'Key'; getVariable; push 'isDown'; callMethod; trace; push 0, 'Key'; getVariable; "
+                  "push 'getCode'; callMethod; trace; push 38, 1, 'Key'; getVariable; push 'isDown'; callMethod; trace"),
+            "true|37|false");
+  s.Run("push 'K', 'onKeyDown'; function '' () { push 'down'; trace }; push 1; initObject; setVariable; "
+        "push 'K'; getVariable; push 1, 'Key'; getVariable; push 'addListener'; callMethod");
+  s.host.traces.clear();
+  s.vm->Broadcast(s.vm->GlobalObject(L"Key"), L"onKeyDown");
+  EXPECT_EQ(Join(s.host.traces), "down");
+}
+
+TEST(ScriptData, SharedObjectsOutliveTheMovieAndStayInTheirFolder) {
+  testing_support::TempDir dir;
+  const std::wstring folder = dir.File(L"so\\");
+  {
+    Session s;
+    s.host.sharedFolder = folder;
+    EXPECT_EQ(s.Run("push 'prefs', 1, 'SharedObject'; getVariable; push 'getLocal'; callMethod; storeRegister 1; "
+                    "push 'data'; getMember; push 'score', 7; setMember; push r:1, 'data'; getMember; push 'list', "
+                    "'a', 2, 2; initArray; setMember; push 0, r:1, 'flush'; callMethod; trace; "
+                    "push '../../escape', 1, 'SharedObject'; getVariable; push 'getLocal'; callMethod; "
+                    "push 'data'; getMember; push 'x', 1; setMember"),
+              "true");
+    s.vm->FlushSharedObjects();  // the movie unloads
+  }
+  Session again;
+  again.host.sharedFolder = folder;
+  EXPECT_EQ(again.Run("push 'prefs', 1, 'SharedObject'; getVariable; push 'getLocal'; callMethod; "
+                      "push 'data'; getMember; storeRegister 1; push 'score'; getMember; trace; "
+                      "push r:1, 'list'; getMember; trace"),
+            "7|2,a");
+  EXPECT_NE(GetFileAttributesW((folder + L"______escape.sol").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(dir.File(L"escape.sol").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(ScriptTimers, IntervalsRunAtMostOncePerLookAndClear) {

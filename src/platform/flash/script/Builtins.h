@@ -1,9 +1,11 @@
 // The built-in classes and functions of the language, installed on the
 // global object of a new interpreter: Object, Function, Array, String,
-// Number, Boolean, Math, Date, Error, and the global functions (escape,
+// Number, Boolean, Math, Date, Error, the global functions (escape,
 // unescape, parseInt, parseFloat, isNaN, isFinite, setInterval,
-// clearInterval, setTimeout, clearTimeout, ASSetPropFlags, getVersion).
-// The classes of the movie (MovieClip, TextField, Key ...) are the player's.
+// clearInterval, setTimeout, clearTimeout, ASSetPropFlags, getVersion), and
+// the classes that need only the host interface (Key, Mouse, Stage, Sound,
+// TextFormat, Color, LoadVars, XML, SharedObject). MovieClip, TextField and
+// Button are the player's.
 #pragma once
 #include <string>
 
@@ -17,6 +19,8 @@ void InstallArrayBuiltins(Vm& vm);
 void InstallStringBuiltins(Vm& vm);
 void InstallNumberBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
+void InstallPlayerBuiltins(Vm& vm);  // AsBroadcaster, Key, Mouse, Stage, System, Sound, TextFormat, Color
+void InstallDataBuiltins(Vm& vm);    // LoadVars, XML, SharedObject
 
 // Helpers of built-in functions.
 inline double NumberArg(Vm& vm, const CallInfo& c, uint32_t i) { return vm.ToNumber(c.Arg(i)); }

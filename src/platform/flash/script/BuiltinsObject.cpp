@@ -360,6 +360,8 @@ void InstallBuiltins(Vm& vm) {
   InstallStringBuiltins(vm);
   InstallArrayBuiltins(vm);
   InstallDateBuiltins(vm);
+  InstallPlayerBuiltins(vm);
+  InstallDataBuiltins(vm);
 }
 
 size_t RelativeIndex(double d, size_t length) {

@@ -49,6 +49,10 @@ class ClipObject : public Object {
   virtual void Remove(Vm& vm) = 0;
   // constraint: left, top, right, bottom in the parent's pixels, or null.
   virtual void StartDrag(Vm& vm, bool lockCenter, const double* constraint) = 0;
+  // The colour transform as Color sees it: ra, rb, ga, gb, ba, bb, aa, ab
+  // (multipliers in percent, offsets -255..255).
+  virtual void GetColor(double ct[8]) = 0;
+  virtual void SetColor(const double ct[8]) = 0;
 };
 
 }  // namespace flash::script

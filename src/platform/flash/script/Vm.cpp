@@ -178,24 +178,31 @@ bool Vm::Run(const Code& code, Object* target, const Value& thisv) {
   return ok;
 }
 
-Value Vm::Call(const Value& fn, const Value& thisv, std::span<const Value> args) {
+// An entry from the host: the budget starts with the outermost one, and a
+// stop or an uncaught throw is warned about and cleared there.
+template <class Body>
+void Vm::Outer(Body body) {
   const bool outer = runs_ == 0;
   if (outer) {
     runStart_ = host_.Seconds();
     runStartSteps_ = Steps();
     pending_ = Pending::None;
   }
-  if (pending_ != Pending::None) return Value::Undefined();
+  if (pending_ != Pending::None) return;
   ++runs_;
-  Value result = CallValue(fn, thisv, args.data(), static_cast<uint32_t>(args.size()), nullptr, false);
+  body();
   --runs_;
   if (outer && pending_ != Pending::None) {
     host_.Warn(pending_ == Pending::Throw ? L"uncaught exception: " + ToText(thrown_) : abortReason_);
     pending_ = Pending::None;
     thrown_ = Value::Undefined();
-    return Value::Undefined();
   }
-  return result;
+}
+
+Value Vm::Call(const Value& fn, const Value& thisv, std::span<const Value> args) {
+  Value result;
+  Outer([&] { result = CallValue(fn, thisv, args.data(), static_cast<uint32_t>(args.size()), nullptr, false); });
+  return pending_ == Pending::None ? result : Value::Undefined();
 }
 
 bool Vm::CallMethod(const Value& obj, String* name, std::span<const Value> args, Value* result) {
@@ -890,17 +897,13 @@ void Vm::RunTimers() {
     } else {
       it->due = std::max(it->due + std::max(it->intervalMs, 1.0), now);
     }
+    firing_.push_back(t);  // kept alive while it runs
     if (t.method) {
-      Pin(t.object);
-      CallMethod(t.object, t.method, t.args);
-      Unpin(t.object);
-      if (pending_ != Pending::None) {
-        host_.Warn(pending_ == Pending::Throw ? L"uncaught exception: " + ToText(thrown_) : abortReason_);
-        pending_ = Pending::None;
-      }
+      Outer([&] { CallMethod(t.object, t.method, t.args); });
     } else {
       Call(t.fn, Value::Undefined(), t.args);
     }
+    firing_.pop_back();
   }
 }
 
@@ -917,6 +920,36 @@ void Vm::ClearTimer(int id) {
                 timers_.end());
 }
 
+// ---- Input and listeners ------------------------------------------------------------------
+
+void Vm::SetKey(int code, int ascii, bool down) {
+  if (code >= 0 && code < 256) keysDown_[code] = down;
+  lastKey_ = code;
+  if (down) lastAscii_ = ascii;
+}
+
+Object* Vm::GlobalObject(const wchar_t* name) { return Get(Value::Obj(global_), Intern(name)).ObjectOrNull(); }
+
+void Vm::Broadcast(Object* broadcaster, const wchar_t* method, std::span<const Value> args) {
+  if (!broadcaster) return;
+  Object* list = Get(Value::Obj(broadcaster), Intern(L"_listeners")).ObjectOrNull();
+  if (!list || list->Class() != ObjClass::Array) return;
+  const std::vector<Value> listeners = static_cast<Array*>(list)->items;
+  String* name = Intern(method);
+  ++gcBlocked_;  // the copy above is not seen by the collector
+  for (const Value& l : listeners) Outer([&] { CallMethod(l, name, args); });
+  --gcBlocked_;
+}
+
+void Vm::Later(const Value& obj, String* method, std::vector<Value> args) {
+  Timer t;
+  t.object = obj;
+  t.method = method;
+  t.args = std::move(args);
+  t.once = true;
+  AddTimer(std::move(t));
+}
+
 // ---- Memory -------------------------------------------------------------------------------------
 
 void Vm::Roots(Tracer& t) {
@@ -925,6 +958,7 @@ void Vm::Roots(Tracer& t) {
   const String* const* names = reinterpret_cast<const String* const*>(&names_);
   for (size_t i = 0; i < sizeof(Names) / sizeof(String*); ++i) t.Mark(names[i]);
   t.Mark(classRegistry);
+  t.Mark(sharedObjects);
   for (Object* o : {objectProto, functionProto, arrayProto, stringProto, numberProto, booleanProto, dateProto, errorProto})
     t.Mark(o);
   for (const auto& [at, code] : codes_) code->Trace(t);
@@ -944,12 +978,13 @@ void Vm::Roots(Tracer& t) {
       t.Mark(b.value);
     }
   }
-  for (const Timer& timer : timers_) {
-    t.Mark(timer.fn);
-    t.Mark(timer.object);
-    t.Mark(timer.method);
-    for (const Value& v : timer.args) t.Mark(v);
-  }
+  for (const std::vector<Timer>* list : {&timers_, &firing_})
+    for (const Timer& timer : *list) {
+      t.Mark(timer.fn);
+      t.Mark(timer.object);
+      t.Mark(timer.method);
+      for (const Value& v : timer.args) t.Mark(v);
+    }
   for (const Value& v : pinned_) t.Mark(v);
   t.Mark(thrown_);
   host_.Roots(t);

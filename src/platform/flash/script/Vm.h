@@ -42,6 +42,19 @@ class VmHost {
   virtual void StopSounds() {}
   // Values the host holds (clips on the stage, queued events).
   virtual void Roots(Tracer&) {}
+  // Reads a file a script names (LoadVars, XML, loadVariables): only a
+  // relative path inside the movie's own folder; false for anything else.
+  virtual bool ReadMovieFile(const std::wstring& /*url*/, std::string& /*bytes*/) { return false; }
+  // Where this movie's shared objects are kept; empty: they are not kept.
+  virtual std::wstring SharedObjectFolder() { return L""; }
+  virtual void ShowMouse(bool /*shown*/) {}
+  // The stage's size in pixels (Stage.width and height).
+  virtual void StageSize(double& width, double& height) { width = height = 0; }
+  // Stage.scaleMode and Stage.align as the control's settings.
+  virtual std::wstring StageScaleMode() { return L"showAll"; }
+  virtual void SetStageScaleMode(const std::wstring&) {}
+  virtual std::wstring StageAlign() { return L""; }
+  virtual void SetStageAlign(const std::wstring&) {}
 };
 
 // Property keys the interpreter and the built-ins use often.
@@ -177,6 +190,24 @@ class Vm {
   void Pin(const Value& v);
   void Unpin(const Value& v);
 
+  // ---- Input and listeners ------------------------------------------------------
+  // What the keyboard does, told by the host: Key.isDown, getCode, getAscii.
+  void SetKey(int code, int ascii, bool down);
+  bool KeyDown(int code) const { return code >= 0 && code < 256 && keysDown_[code]; }
+  int LastKey() const { return lastKey_; }
+  int LastAscii() const { return lastAscii_; }
+  // Calls method(args) on every listener of a broadcaster (Key, Mouse, Stage
+  // or an object AsBroadcaster set up).
+  void Broadcast(Object* broadcaster, const wchar_t* method, std::span<const Value> args = {});
+  // The global object of a name ("Key"), or null.
+  Object* GlobalObject(const wchar_t* name);
+  // Calls obj[method](args) once the running scripts are done (at the next RunTimers).
+  void Later(const Value& obj, String* method, std::vector<Value> args);
+  // Writes the shared objects back to their files (the movie unloads).
+  void FlushSharedObjects();
+  // Shared objects by file, and what loadVariables and LoadVars share.
+  Object* sharedObjects = nullptr;
+
   // Random numbers (Math.random and RandomNumber), seeded for repeatable runs.
   double Random();
   void Seed(uint64_t seed) { random_ = seed ? seed : 1; }
@@ -188,6 +219,8 @@ class Vm {
   enum class Pending : uint8_t { None, Throw, Abort };
 
   void Execute(Frame& f, uint32_t pc);
+  template <class Body>
+  void Outer(Body body);
   Value Invoke(Function* fn, const Value& thisv, const Value* args, uint32_t argc, Object* home, bool construct);
   Value CallValue(const Value& fn, const Value& thisv, const Value* args, uint32_t argc, Object* home,
                   bool construct);
@@ -259,9 +292,11 @@ class Vm {
   double runStart_ = 0;
   double startSeconds_ = 0;
 
-  std::vector<Timer> timers_;
+  std::vector<Timer> timers_, firing_;
   int nextTimer_ = 1;
   std::vector<Value> pinned_;
+  bool keysDown_[256] = {};
+  int lastKey_ = 0, lastAscii_ = 0;
   uint64_t random_ = 0x9E3779B97F4A7C15ull;
 };
 
