@@ -4,6 +4,7 @@
 // pointer transitions that run them (DefineButton: on release inside only).
 #pragma once
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "platform/flash/MovieDefinition.h"
@@ -36,6 +37,8 @@ struct ButtonPart {
 struct ButtonAction {
   uint16_t conditions = 0;  // ButtonCondition flags
   std::vector<FrameAction> actions;
+  std::span<const uint8_t> code;  // the action record as stored
+  uint8_t keyCode = 0;            // a key press that runs it (DefineButton2), 0 for none
 };
 
 // In depth order; reading stops at the end flag or the first record that runs out.

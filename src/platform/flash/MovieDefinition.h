@@ -43,11 +43,15 @@ struct PlaceCommand {
   std::optional<uint16_t> ratio;
   std::optional<std::wstring> name;
   std::optional<uint16_t> clipDepth;
+  std::span<const uint8_t> clipActions;  // PlaceObject2/3's clip event records, as stored
 };
 
 struct FrameScript {
   std::vector<PlaceCommand> commands;
   std::vector<FrameAction> actions;
+  std::vector<std::span<const uint8_t>> doActions;  // DoAction bodies in tag order
+  // DoInitAction: a sprite's actions, run once when the frame is first reached.
+  std::vector<std::pair<uint16_t, std::span<const uint8_t>>> initActions;
 };
 
 struct Timeline {
@@ -74,11 +78,14 @@ struct MovieDefinition {
   std::map<uint16_t, Character> dictionary;
   std::optional<COLORREF> background;  // the first SetBackgroundColor of the main timeline
   std::string metadata;        // the Metadata tag's text, when present
+  std::map<std::wstring, uint16_t> exports;  // ExportAssets: names of library characters
   bool damaged = false;        // a tag could not be read; the stage stays blank
   std::span<const uint8_t> jpegTables;  // the JPEGTables tag's body, shared by DefineBits images
   uint64_t serial = 0;         // different for every definition read, for keying what is drawn from it
 
   const Character* Find(uint16_t id) const;
+  // The character exported under a name (case-insensitive before version 7); 0 for none.
+  uint16_t Exported(const std::wstring& name) const;
   int StageWidthPixels() const { return (frame.right - frame.left) / 20; }
   int StageHeightPixels() const { return (frame.bottom - frame.top) / 20; }
 };
