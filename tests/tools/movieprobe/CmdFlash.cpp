@@ -2,6 +2,7 @@
 // control (what the control reports after loading).
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "Probe.h"
@@ -17,6 +18,20 @@ bool EndsWithNoCase(const std::wstring& text, const std::wstring& tail) {
          CompareStringOrdinal(text.c_str() + text.size() - tail.size(), -1, tail.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
+// Plays a loaded movie from its start on a clock of its own until frame
+// (0-based) is shown or, with frames set, for that many frames: every
+// frame's actions and clip events run, no mouse input. False when the frame
+// never came (the movie stopped before it).
+bool PlayTo(flash::FlashControl& control, double& now, long frame, long frames = -1) {
+  const double rate = control.Movie() && control.Movie()->frameRate > 0 ? control.Movie()->frameRate : 12;
+  const long limit = frames >= 0 ? frames : std::max(frame, 0L) * 4 + 1000;
+  for (long tick = 0; tick < limit && (frames >= 0 || control.CurrentFrame() != frame); ++tick) {
+    now += 1.0 / rate;
+    control.Pump();
+  }
+  return frames >= 0 || control.CurrentFrame() == frame;
+}
+
 // A hidden window that hosts the control.
 struct Host {
   HWND hwnd = CreateWindowExW(0, L"STATIC", L"movieprobe", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr,
@@ -25,10 +40,10 @@ struct Host {
 };
 
 int Snapshot(const probe::Args& args) {
-  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]");
+  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE OUT.bmp|OUT.jpg [--frame N] [--play] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]");
   long frame = 0, scale = 1;
   int width = 0, height = 0;
-  bool low = false;
+  bool low = false, play = false;
   std::wstring quality;
   for (size_t i = 2; i < args.size(); ++i) {
     const std::wstring& a = args[i];
@@ -42,6 +57,8 @@ int Snapshot(const probe::Args& args) {
       scale = _wtol(args[++i].c_str());
     } else if (a == L"--low") {
       low = true;
+    } else if (a == L"--play") {
+      play = true;
     } else if (a == L"--quality" && hasValue) {
       quality = args[++i];
     } else {
@@ -50,6 +67,8 @@ int Snapshot(const probe::Args& args) {
   }
   Host host;
   flash::FlashControl control(host.hwnd, 0, 0, 16, 16);
+  double now = 0;
+  control.SetClock([&now] { return now; });
   control.LoadMovie(0, args[0]);
   if (control.FrameNum() < 0) return probe::Fail(L"not a movie: " + args[0]);
   if (width <= 0) {
@@ -60,7 +79,11 @@ int Snapshot(const probe::Args& args) {
   control.SetScaleMode(scale);
   control.SetQuality(low ? 0 : 1);
   if (!quality.empty()) control.SetQuality2(quality);
-  control.GotoFrame(frame);
+  if (play) {
+    if (!PlayTo(control, now, frame)) return probe::Fail(L"frame " + std::to_wstring(frame) + L" was never shown");
+  } else {
+    control.GotoFrame(frame);
+  }
   cDIBSection dib;
   if (!dib.Create(width, height)) return probe::Fail(L"can't create the bitmap");
   SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dib.hdc()), 0);
@@ -73,11 +96,14 @@ int Snapshot(const probe::Args& args) {
 }
 
 int Control(const probe::Args& args) {
-  if (args.empty()) return probe::Fail(L"usage: control MOVIE [--goto N]");
+  if (args.empty()) return probe::Fail(L"usage: control MOVIE [--goto N | --play N]");
   Host host;
   flash::FlashControl control(host.hwnd, 0, 0, 100, 100);
+  double now = 0;
+  control.SetClock([&now] { return now; });
   control.LoadMovie(0, args[0]);
   if (args.size() >= 3 && args[1] == L"--goto") control.GotoFrame(_wtol(args[2].c_str()));
+  if (args.size() >= 3 && args[1] == L"--play") PlayTo(control, now, -1, std::max(_wtol(args[2].c_str()), 0L));
   probe::Out(L"TotalFrames", std::to_wstring(control.TotalFrames()));
   probe::Out(L"FrameNum", std::to_wstring(control.FrameNum()));
   probe::Out(L"Playing", control.Playing() ? L"True" : L"False");
@@ -87,8 +113,8 @@ int Control(const probe::Args& args) {
   return control.FrameNum() < 0 ? 1 : 0;
 }
 
-probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]",
+probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE OUT.bmp|OUT.jpg [--frame N] [--play] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]",
                                     Snapshot);
-probe::ProbeCommand controlCommand(L"control", L"MOVIE [--goto N]", Control);
+probe::ProbeCommand controlCommand(L"control", L"MOVIE [--goto N | --play N]", Control);
 
 }  // namespace
