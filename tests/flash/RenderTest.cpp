@@ -422,8 +422,10 @@ TEST(RenderDisplayTest, CharacterDefinedAgainShowsFromItsFrame) {
   flashtest::FakeClock clock;
   control.SetClock(clock.Fn());
   control.LoadMovie(0, dir.File(L"video.swf"));
+  std::vector<long> seen;
   auto check = [&](const char* how) {
     const long frame = control.CurrentFrame();
+    seen.push_back(frame);
     const Picture p = PaintControl(control, 20, 20);
     if (frame == 3) {
       EXPECT_EQ(p.At(8, 8), 0xFFFFFFu) << how;
@@ -440,7 +442,9 @@ TEST(RenderDisplayTest, CharacterDefinedAgainShowsFromItsFrame) {
   }
   control.Rewind();
   control.Play();
+  seen.clear();
   for (int step = 0; step < 4; ++step, clock.now += 0.1, control.Pump()) check("playing");
+  EXPECT_EQ(seen, (std::vector<long>{0, 1, 2, 3}));
 }
 
 // A frame larger than the renderer's surface is drawn in bands (here

@@ -19,7 +19,7 @@ using namespace flashtest;
 
 namespace {
 
-Bytes RichMovie(bool compressed) {
+Bytes RichMovie() {
   moviebytes::Movie m = Frames(0);
   m.tags = {moviebytes::BackgroundTag(9, 9, 9), Shape(1), Shape(2),
             Sprite(3, {Place(1, 1, 0, 0), moviebytes::ShowFrame(), Move(1, 40, 40), moviebytes::ShowFrame(),
@@ -29,7 +29,7 @@ Bytes RichMovie(bool compressed) {
             Place(2, 3, 0, 0, "clip"), Place(3, 4, 1, 1), Move(1, 200, 100, 2.0), moviebytes::ShowFrame(),
             DoAction({ActGetUrl("FSCommand:X", "y"), ActGoto(0)}), Remove(1), moviebytes::ShowFrame(),
             moviebytes::EndTag()};
-  return compressed ? m.Compressed() : m.Plain();
+  return m.Plain();
 }
 
 bool DefinesCharacter(uint32_t code) {
@@ -175,7 +175,7 @@ class Exerciser {
 // The movies of every kind and the hostile movies; the chains (each run of
 // one draws and tests thousands of characters) only when asked.
 std::vector<std::pair<std::wstring, Bytes>> Seeds(bool chains) {
-  std::vector<std::pair<std::wstring, Bytes>> seeds{{L"rich", RichMovie(false)}, {L"drawn", rendertest::DrawnMovie(false)}};
+  std::vector<std::pair<std::wstring, Bytes>> seeds{{L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}};
   for (const rendertest::HostileMovie& h : rendertest::HostileMovies())
     if (h.cycle || chains) seeds.emplace_back(h.name, h.movie);
   return seeds;

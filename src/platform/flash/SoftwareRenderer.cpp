@@ -8,6 +8,7 @@ namespace {
 
 constexpr int kMaxNesting = 32;      // sprites and buttons inside one another
 constexpr int kMaxMasks = 8;         // clip layers in force at once; deeper ones are not applied
+constexpr int kMaskBudget = 256;     // clip layers one paint applies; later ones are not
 
 
 RECT Intersect(const RECT& a, const RECT& b) {
@@ -54,6 +55,7 @@ void SoftwareRenderer::DropSurface() {
   surfaceDC_ = ScopedMemoryDC();
   surfaceW_ = surfaceH_ = 0;
   canvas_.pixels = nullptr;
+  std::vector<std::vector<uint8_t>>().swap(masks_);
 }
 
 bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame, int left, int top) {
@@ -100,6 +102,7 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
   target_.smoothBitmaps = frame.quality >= kQualityHigh;
   target_.maskOut = nullptr;
   masksInForce_ = 0;
+  masksLeft_ = kMaskBudget;
   target_.bitmaps = [this](uint16_t id) { return BitmapOf(id); };
   budget_ = kDrawBudget;
   chain_.clear();
@@ -161,7 +164,7 @@ void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTr
   if (nesting > kMaxNesting) return;
   struct Layer {
     uint16_t until;
-    std::vector<uint8_t> mask;
+    const uint8_t* mask;
     const uint8_t* below;
   };
   std::vector<Layer> layers;
@@ -177,13 +180,18 @@ void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTr
     const Matrix world = Concat(m, obj.matrix);
     const ColorTransform color = Concat(cx, obj.color);
     if (obj.clipDepth > 0) {
-      if (target_.maskOut || masksInForce_ >= kMaxMasks) continue;  // a clip layer inside a mask draws nothing
-      Layer layer{obj.clipDepth, std::vector<uint8_t>(size_t(canvas_.width) * canvas_.height, 0), canvas_.mask};
-      target_.maskOut = layer.mask.data();
+      // A clip layer inside a mask draws nothing. Masks in force are nested, so
+      // each level has its buffer, kept from paint to paint.
+      if (target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) continue;
+      --masksLeft_;
+      if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
+      std::vector<uint8_t>& mask = masks_[size_t(masksInForce_)];
+      mask.assign(size_t(canvas_.width) * canvas_.height, 0);
+      target_.maskOut = mask.data();
       DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), StateOf(obj), nesting);
       target_.maskOut = nullptr;
-      layers.push_back(std::move(layer));
-      canvas_.mask = layers.back().mask.data();
+      layers.push_back(Layer{obj.clipDepth, mask.data(), canvas_.mask});
+      canvas_.mask = mask.data();
       ++masksInForce_;
       continue;
     }

@@ -6,7 +6,8 @@
 // the depths above them; colour transforms and matrices compose down the
 // tree. Characters are drawn as defined at the main timeline's frame. A
 // button or sprite inside itself (directly or through others) is not drawn
-// again, and one paint draws at most kDrawBudget characters. A frame larger
+// again, and one paint draws at most kDrawBudget characters (and applies at
+// most a few hundred clip layers). A frame larger
 // than the surface limit is drawn in bands. Parsed characters and decoded
 // bitmaps are kept per movie.
 #pragma once
@@ -93,6 +94,8 @@ class SoftwareRenderer : public FlashRenderer {
   std::vector<const Character*> chain_;  // the buttons and sprites being drawn, outermost first
   uint8_t buttonState_ = kButtonUp;
   int masksInForce_ = 0;
+  int masksLeft_ = 0;                       // clip layers the paint may still apply
+  std::vector<std::vector<uint8_t>> masks_;  // one per level of clip layers in force
 
   // What was read from the current movie.
   uint64_t serial_ = 0;
