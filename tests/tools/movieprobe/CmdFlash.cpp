@@ -67,6 +67,8 @@ int Snapshot(const probe::Args& args) {
   }
   Host host;
   flash::FlashControl control(host.hwnd, 0, 0, 16, 16);
+  // Without a display (no X server under Wine) no window is made and nothing could be drawn.
+  if (!host.hwnd || !control.hWnd()) return probe::Fail(L"can't draw: the movie control has no window (no display?)");
   double now = 0;
   control.SetClock([&now] { return now; });
   control.LoadMovie(0, args[0]);
@@ -86,7 +88,8 @@ int Snapshot(const probe::Args& args) {
   }
   cDIBSection dib;
   if (!dib.Create(width, height)) return probe::Fail(L"can't create the bitmap");
-  SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dib.hdc()), 0);
+  if (SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dib.hdc()), 0) != 0)
+    return probe::Fail(L"can't draw the movie at " + std::to_wstring(width) + L"x" + std::to_wstring(height));
   const bool saved = EndsWithNoCase(args[1], L".jpg") ? SaveJPG(dib, args[1], 90) : dib.SavePicture(args[1]);
   if (!saved) return probe::Fail(L"can't write " + args[1]);
   probe::Out(L"Frame", std::to_wstring(control.FrameNum()));
