@@ -163,7 +163,7 @@ class TimelineReader {
 
  private:
   static bool IsEmpty(const FrameScript& f) {
-    return f.commands.empty() && f.actions.empty() && f.doActions.empty() && f.initActions.empty();
+    return f.commands.empty() && f.doActions.empty() && f.initActions.empty();
   }
   int RootFrame() const { return isRoot_ ? static_cast<int>(timeline_.frames.size()) : rootFrame_; }
 
@@ -203,8 +203,6 @@ class TimelineReader {
       }
       case SwfTag::DoAction: {
         current_.doActions.push_back(body.Rest());
-        auto actions = ReadFrameActions(body, version);
-        for (auto& a : actions) current_.actions.push_back(std::move(a));
         break;
       }
       case SwfTag::DoInitAction: {

@@ -1,6 +1,6 @@
 // A movie as the control plays it: its header, a dictionary of characters
 // and, for the main timeline and each sprite, the display-list commands,
-// label and simple actions of every frame. Built once from the movie's
+// label and action records of every frame. Built once from the movie's
 // uncompressed bytes, which it keeps (character bodies are views into them).
 // An id may be defined again or freed (FreeCharacter) later in the movie: a
 // definition holds from the main-timeline frame whose tags hold it.
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "moviefiles/SwfTags.h"
-#include "platform/flash/FrameActions.h"
+#include "base/ByteReader.h"
 
 namespace flash {
 
@@ -50,7 +50,6 @@ struct PlaceCommand {
 
 struct FrameScript {
   std::vector<PlaceCommand> commands;
-  std::vector<FrameAction> actions;
   std::vector<std::span<const uint8_t>> doActions;  // DoAction bodies in tag order
   // DoInitAction: a sprite's actions, run once when the frame is first reached.
   std::vector<std::pair<uint16_t, std::span<const uint8_t>>> initActions;

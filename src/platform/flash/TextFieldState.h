@@ -19,6 +19,8 @@ struct TextFieldState {
   bool background = false, input = false, selectable = true, focused = false;
   Rgba borderColor{0, 0, 0, 255}, backgroundColor{255, 255, 255, 255};
   uint8_t autoSize = kNone;
+  std::wstring fontName;  // the system font of a field without embedded glyphs ("" : the field's own)
+  bool bold = false, italic = false;
   size_t caret = 0;
   uint64_t version = 0;  // changes with everything drawn
 
