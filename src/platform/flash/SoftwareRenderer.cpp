@@ -387,7 +387,8 @@ void SoftwareRenderer::DrawField(const TextFieldState& field, const Xform& toDev
     }
     if (e.border) {
       LineStyle line;
-      line.width = static_cast<uint16_t>(std::max(1.0, 20 / std::max(std::sqrt(std::fabs(toDevice.Determinant())), 1e-6)));
+      // One pixel wide at any scale.
+      line.width = static_cast<uint16_t>(std::clamp(1 / std::max(std::sqrt(std::fabs(toDevice.Determinant())), 1e-6), 1.0, 60000.0));
       line.color = field.borderColor;
       box.lines.push_back(line);
       edge.line = 1;
