@@ -1,5 +1,7 @@
-// Probe commands of the movie control: snapshot (one picture of a movie) and
-// control (what the control reports after loading).
+// Probe commands of the movie control: snapshot (one picture of a movie, at
+// a frame sought or played to with its scripts run) and control (what the
+// control reports after loading, or after playing some frames: the main
+// timeline's variables, for comparing with other players).
 #include <windows.h>
 
 #include <algorithm>
@@ -111,7 +113,7 @@ int Control(const probe::Args& args) {
   probe::Out(L"FrameNum", std::to_wstring(control.FrameNum()));
   probe::Out(L"Playing", control.Playing() ? L"True" : L"False");
   probe::Out(L"BGColor", control.BGColor());
-  for (const auto& [name, value] : control.Variables().All()) probe::Out(L"Variable " + name, value);
+  for (const auto& [name, value] : control.RootVariables()) probe::Out(L"Variable " + name, value);
   forms::DoEvents();
   return control.FrameNum() < 0 ? 1 : 0;
 }
