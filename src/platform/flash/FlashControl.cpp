@@ -110,6 +110,14 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND:
       return 1;
+    case WM_SIZE:
+      // A stage that does not scale is as large as the control: its listeners hear.
+      if (player_ && !page_ && scaleMode_ == kNoScale) {
+        script::Vm& vm = player_->Scripts().Vm();
+        vm.Broadcast(vm.GlobalObject(L"Stage"), L"onResize");
+        AfterScripts();
+      }
+      break;
     case WM_TIMER:
       if (wp == kFrameTimer && IsWindowVisible(hwnd)) {
         Pump();

@@ -236,12 +236,16 @@ void MovieScripts::Event(Object* object, const DisplayObject* entry, uint32_t ev
 }
 
 void MovieScripts::EnterFrame() {
-  std::vector<std::pair<MovieClipObject*, const DisplayObject*>> clips;
-  EachClip(player_.Root(), [&](Clip& c) { clips.emplace_back(ObjectOf(c), c.entry); });
-  for (const auto& [object, entry] : clips) {
+  // The clips are held while their handlers run: one may take another away.
+  const size_t mark = held_.size();
+  EachClip(player_.Root(), [&](Clip& c) { held_.push_back(ObjectOf(c)); });
+  const size_t end = held_.size();
+  for (size_t i = mark; i < end; ++i) {
+    auto* object = static_cast<MovieClipObject*>(held_[i]);
     if (!object->TheClip()) continue;  // an earlier handler took it away
     Event(object, object->Entry(), kEventEnterFrame, L"onEnterFrame", true);
   }
+  held_.resize(mark);
 }
 
 void MovieScripts::Enqueue(Queued q) {
@@ -461,10 +465,6 @@ void MovieScripts::ButtonEvent(const std::vector<int32_t>& path, uint16_t condit
       for (const auto& k : kinds)
         if (k.condition & condition) Event(entry->object, nullptr, 0, k.method, false);
   }
-  if (condition & (kOverDownToOverUp | kOutDownToIdle)) {
-    // Where a dragged clip was let go.
-    dropTarget_.clear();
-  }
   Drain();
   AfterFrame();
 }
@@ -472,6 +472,17 @@ void MovieScripts::ButtonEvent(const std::vector<int32_t>& path, uint16_t condit
 void MovieScripts::Mouse(int kind, double stageX, double stageY) {
   mouseX_ = stageX, mouseY_ = stageY;
   if (kind == 0) Drag();
+  if (kind == 2 && dragged_ && dragged_->TheClip()) {
+    // Where a dragged clip is let go: the top-most other clip under the pointer.
+    const Clip* dragged = dragged_->TheClip();
+    std::wstring found;
+    EachClip(player_.Root(), [&](Clip& c) {
+      for (const Clip* p = &c; p; p = p->parent)
+        if (p == dragged) return;
+      if (c.entry && c.entry->visible && Covers(c.parent, *c.entry, stageX, stageY, false)) found = ObjectOf(c)->Path(true);
+    });
+    dropTarget_ = found;
+  }
   const uint32_t event = kind == 0 ? kEventMouseMove : kind == 1 ? kEventMouseDown : kEventMouseUp;
   const wchar_t* method = kind == 0 ? L"onMouseMove" : kind == 1 ? L"onMouseDown" : L"onMouseUp";
   EachClip(player_.Root(), [&](Clip& c) {
@@ -554,10 +565,7 @@ void MovieScripts::StartDrag(MovieClipObject* clip, bool lockCenter, const doubl
   Drag();
 }
 
-void MovieScripts::StopDrag() {
-  dragged_ = nullptr;
-  dropTarget_.clear();
-}
+void MovieScripts::StopDrag() { dragged_ = nullptr; }
 
 void MovieScripts::Drag() {
   Clip* c = dragged_ ? dragged_->TheClip() : nullptr;

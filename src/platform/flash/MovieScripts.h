@@ -104,6 +104,7 @@ class MovieScripts : private script::VmHost {
   static bool SandboxPath(const std::wstring& movieFolder, const std::wstring& url, std::wstring& path);
   std::wstring Sandboxed(const std::wstring& url) const;
   script::String* Key(const wchar_t* name) { return vm_->Key(name); }
+  const std::wstring& MoviePath() const { return environment_.moviePath; }
   bool Quiet() const { return quiet_; }
   // The keys of the property table ("_x" ... "_ymouse") and of a few other names.
   std::vector<script::String*> propertyKeys, fieldKeys;

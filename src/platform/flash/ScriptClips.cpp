@@ -105,7 +105,11 @@ Value EntryProperty(MovieScripts& owner, Clip* parent, DisplayObject* entry, Cli
     }
     case script::kPropName: return vm.Str(entry ? entry->name : L"");
     case script::kPropDropTarget: return vm.Str(owner.DropTarget());
-    case script::kPropUrl: return vm.Str(L"file:///movie.swf");
+    case script::kPropUrl: {
+      std::wstring url = L"file:///" + owner.MoviePath();
+      std::replace(url.begin(), url.end(), L'\\', L'/');
+      return vm.Str(url);
+    }
     case script::kPropHighQuality: return Value::Number(1);
     case script::kPropFocusRect: return Value::Bool(true);
     case script::kPropSoundBufTime: return Value::Number(5);
