@@ -23,10 +23,6 @@ constexpr size_t kMaxTimers = 4096;
 
 Vm::Vm(uint8_t version, VmHost& host, size_t heapLimit)
     : version_(version), host_(host), heap_(version >= 7, heapLimit) {
-  stack_ = std::make_unique<Value[]>(kStackSize);
-  registers_ = std::make_unique<Value[]>(kRegisterSpace);
-  sp_ = stack_.get();
-  stackEnd_ = sp_ + kStackSize;
   auto key = [&](const wchar_t* s) { return heap_.Key(s); };
   names_.length = key(L"length");
   names_.prototype = key(L"prototype");
@@ -68,6 +64,16 @@ Vm::Vm(uint8_t version, VmHost& host, size_t heapLimit)
 }
 
 Vm::~Vm() = default;
+
+// The operand stack and the registers are made when code first runs (a
+// movie without scripts never pays for them).
+void Vm::EnsureStacks() {
+  if (stack_) return;
+  stack_ = std::make_unique<Value[]>(kStackSize);
+  registers_ = std::make_unique<Value[]>(kRegisterSpace);
+  sp_ = stack_.get();
+  stackEnd_ = sp_ + kStackSize;
+}
 
 uint64_t Vm::Steps() const { return static_cast<uint64_t>(stepsBase_ - steps_); }
 
@@ -141,6 +147,7 @@ bool Vm::Run(const Code& code, Object* target, const Value& thisv) {
     pending_ = Pending::None;
   }
   if (pending_ != Pending::None) return false;
+  EnsureStacks();
   if (registerTop_ + 4 > kRegisterSpace || depth_ >= kMaxDepth) {
     Abort(L"256 levels of recursion were exceeded");
   } else {
@@ -250,6 +257,7 @@ Value Vm::CallValue(const Value& fnv, const Value& thisv, const Value* args, uin
 }
 
 Value Vm::Invoke(Function* fn, const Value& thisv, const Value* args, uint32_t argc, Object* home, bool) {
+  EnsureStacks();
   const FunctionInfo& info = *fn->info;
   const uint32_t regCount = info.version2 ? std::max<uint32_t>(info.registers, 1) : 4;
   if (depth_ >= kMaxDepth || registerTop_ + regCount > kRegisterSpace) {

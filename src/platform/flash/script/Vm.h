@@ -225,6 +225,7 @@ class Vm {
   Value CallValue(const Value& fn, const Value& thisv, const Value* args, uint32_t argc, Object* home,
                   bool construct);
   bool CheckBudget();
+  void EnsureStacks();
   void SetSteps(int64_t n);
   Object* ToObjectProto(const Value& v) const;
   bool FindMethod(Object* obj, String* key, const Value& thisv, Value& out, Object*& holder);
