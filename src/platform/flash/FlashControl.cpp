@@ -15,6 +15,7 @@
 #include "platform/flash/MovieScripts.h"
 #include "platform/flash/SoftwareRenderer.h"
 #include "moviefiles/MovieCache.h"
+#include "services/Services.h"
 
 namespace flash {
 namespace {
@@ -320,7 +321,11 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
     PlayerEnvironment environment;
     environment.clock = [this] { return clock_(); };
     environment.moviePath = file;
-    if (!sharedFolder_.empty()) {
+    // Shared objects live in the program's data folder unless the host said otherwise.
+    const std::wstring shared = !sharedFolder_.empty()         ? sharedFolder_
+                                : !UserDataFolder.empty() ? UserDataFolder + L"SharedObjects\\"
+                                                          : L"";
+    if (!shared.empty()) {
       // One folder per movie file, named from the file's name and a hash of its path.
       uint32_t hash = 2166136261u;
       for (wchar_t c : file) hash = (hash ^ static_cast<uint32_t>(towlower(c))) * 16777619u;
@@ -330,7 +335,7 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
         if (!iswalnum(c) && c != L'_' && c != L'-' && c != L'.') c = L'_';
       wchar_t suffix[16];
       swprintf(suffix, 16, L"_%08x", hash);
-      environment.sharedFolder = sharedFolder_ + name + suffix + L"\\";
+      environment.sharedFolder = shared + name + suffix + L"\\";
     }
     environment.stageSize = [this](double& w, double& h) {
       if (scaleMode_ == kNoScale && hwnd_) {

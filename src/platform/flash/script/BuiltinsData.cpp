@@ -701,8 +701,9 @@ bool FlushOne(Vm& vm, Object* so) {
   w.Write(vm.Get(Value::Obj(so), vm.Intern(L"data")), 0);
   if (w.Text().size() > kMaxSharedBytes) return false;
   const std::string bytes = WideToUtf8(w.Text());
-  const size_t slash = path.find_last_of(L'\\');
-  CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+  // The folders down to the file's, each made if missing.
+  for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
   return WriteWholeFile(path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
