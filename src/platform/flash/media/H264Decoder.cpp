@@ -1,0 +1,7 @@
+#include "platform/flash/media/H264Decoder.h"
+
+namespace flash::media {
+
+std::unique_ptr<VideoDecoder> CreateH264Decoder() { return nullptr; }
+
+}  // namespace flash::media
