@@ -281,7 +281,7 @@ void H263Decoder::SetShown(int index) {
   }
 }
 
-DecodeResult H263Decoder::Decode(std::span<const uint8_t> packet, bool) {
+DecodeResult H263Decoder::Decode(std::span<const uint8_t> packet, bool, int64_t frame) {
   BitReader br(packet);
   if (br.Read(17) != 1) return DecodeResult::Dropped;
   const int version = static_cast<int>(br.Read(5));
@@ -328,6 +328,7 @@ DecodeResult H263Decoder::Decode(std::span<const uint8_t> packet, bool) {
     ref_ = work_;
   }
   SetShown(work_);
+  image_.frame = frame;
   return DecodeResult::Picture;
 }
 

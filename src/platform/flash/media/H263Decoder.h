@@ -16,7 +16,7 @@ namespace flash::media {
 
 class H263Decoder : public VideoDecoder {
  public:
-  DecodeResult Decode(std::span<const uint8_t> packet, bool keyFrame) override;
+  DecodeResult Decode(std::span<const uint8_t> packet, bool keyFrame, int64_t frame = 0) override;
   const VideoImage* Image() const override { return shown_ >= 0 ? &image_ : nullptr; }
   void Reset() override;
   // Whether the last picture asked for deblocking.

@@ -171,7 +171,7 @@ bool ScreenVideoDecoder::ReadPalette(ByteReader& r) {
   return true;
 }
 
-DecodeResult ScreenVideoDecoder::Decode(std::span<const uint8_t> packet, bool keyFrame) {
+DecodeResult ScreenVideoDecoder::Decode(std::span<const uint8_t> packet, bool keyFrame, int64_t frame) {
   ByteReader r(packet);
   uint32_t first = 0, second = 0;
   if (!r.U16BE(first) || !r.U16BE(second)) return DecodeResult::Dropped;
@@ -206,6 +206,7 @@ DecodeResult ScreenVideoDecoder::Decode(std::span<const uint8_t> packet, bool ke
   }
   if (keyFrame) haveKey_ = true;
   shown_ = true;
+  image_.frame = frame;
   return DecodeResult::Picture;
 }
 

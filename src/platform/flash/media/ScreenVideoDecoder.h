@@ -17,7 +17,7 @@ namespace flash::media {
 class ScreenVideoDecoder : public VideoDecoder {
  public:
   explicit ScreenVideoDecoder(bool version2) : version2_(version2) {}
-  DecodeResult Decode(std::span<const uint8_t> packet, bool keyFrame) override;
+  DecodeResult Decode(std::span<const uint8_t> packet, bool keyFrame, int64_t frame = 0) override;
   const VideoImage* Image() const override { return shown_ ? &image_ : nullptr; }
   void Reset() override { haveKey_ = false; }
 

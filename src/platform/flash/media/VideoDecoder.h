@@ -31,11 +31,15 @@ enum class DecodeResult {
 class VideoDecoder {
  public:
   virtual ~VideoDecoder() = default;
-  virtual DecodeResult Decode(std::span<const uint8_t> packet, bool keyFrame) = 0;
+  // frame: a number the picture made from this packet carries (the caller's
+  // frame index), for decoders that give pictures out some packets later.
+  virtual DecodeResult Decode(std::span<const uint8_t> packet, bool keyFrame, int64_t frame = 0) = 0;
   // The latest picture; null before the first.
   virtual const VideoImage* Image() const = 0;
   // Forgets the pictures held for prediction (before decoding from another key frame).
   virtual void Reset() {}
+  // Gives out the pictures still held back (at the end of a stream); true when one came.
+  virtual bool Flush() { return false; }
 };
 
 // Null for a codec this build cannot decode (VP6 always; H.264 without the

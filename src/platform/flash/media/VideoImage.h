@@ -16,6 +16,7 @@ struct VideoImage {
   bool yuv = false;
   const uint8_t* planes[3] = {};  // Y, Cb, Cr; or planes[0]: BGR rows
   int strides[3] = {};
+  int64_t frame = -1;  // the number the packet it came from was given
 };
 
 // Writes width x height pixels, rows top-down, outStride pixels apart.
