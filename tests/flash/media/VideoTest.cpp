@@ -23,7 +23,7 @@ struct Stream {
 };
 
 const Stream kStreams[] = {
-    {L"sorenson.flv", L"sorenson.ref", VideoCodec::SorensonH263, 176, 144, true},
+    {L"sorenson.flv", L"sorenson.ref", VideoCodec::SorensonH263, 168, 120, true},
     {L"screen.flv", L"screen.ref", VideoCodec::ScreenVideo, 160, 120, false},
     {L"screen2.flv", L"screen2.ref", VideoCodec::ScreenVideo2, 160, 120, false},
     {L"h264.flv", L"h264.ref", VideoCodec::H264, 176, 144, true},  // the system's decoder

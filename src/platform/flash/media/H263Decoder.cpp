@@ -228,7 +228,7 @@ void Predict(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int
 }  // namespace
 
 void H263Decoder::Plane::Extend() {
-  // Everything right of and below the picture repeats its last column and row.
+  // Everything right of and below the coded area repeats its last column and row.
   for (int y = 0; y < height; ++y) {
     uint8_t* row = At(0, y);
     std::memset(row - pad, row[0], static_cast<size_t>(pad));
@@ -253,8 +253,10 @@ bool H263Decoder::Allocate(int width, int height) {
       Plane& plane = f.plane[p];
       const int shift = p ? 1 : 0;
       plane.pad = kPad >> shift;
-      plane.width = (width + shift) >> shift;
-      plane.height = (height + shift) >> shift;
+      // Pictures are predicted from whole macroblocks: the edge repeats the
+      // last coded column and row, past the picture's own size.
+      plane.width = mbCols_ * 16 >> shift;
+      plane.height = mbRows_ * 16 >> shift;
       plane.stride = (mbCols_ * 16 >> shift) + 2 * plane.pad;
       const size_t rows = static_cast<size_t>(mbRows_ * 16 >> shift) + 2 * plane.pad + 1;
       plane.data.assign(rows * plane.stride, p ? 128 : 16);

@@ -27,7 +27,7 @@ class H263Decoder : public VideoDecoder {
 
   struct Plane {
     std::vector<uint8_t> data;
-    int stride = 0, width = 0, height = 0, pad = 0;  // width, height: the picture's
+    int stride = 0, width = 0, height = 0, pad = 0;  // width, height: the coded area's
     uint8_t* At(int x, int y) { return data.data() + static_cast<ptrdiff_t>(y + pad) * stride + x + pad; }
     const uint8_t* At(int x, int y) const { return data.data() + static_cast<ptrdiff_t>(y + pad) * stride + x + pad; }
     void Extend();

@@ -144,6 +144,17 @@ class H264Decoder : public VideoDecoder {
         frameWidth_ = static_cast<int>(w);
         frameHeight_ = static_cast<int>(h);
         stride_ = static_cast<int>(MFGetAttributeUINT32(type.Get(), MF_MT_DEFAULT_STRIDE, w));
+        // The picture inside the coded frame, when the decoder says it.
+        visibleWidth_ = frameWidth_;
+        visibleHeight_ = frameHeight_;
+        MFVideoArea area{};
+        UINT32 size = 0;
+        if (SUCCEEDED(type->GetBlob(MF_MT_MINIMUM_DISPLAY_APERTURE, reinterpret_cast<UINT8*>(&area), sizeof area, &size)) &&
+            size == sizeof area && area.OffsetX.value == 0 && area.OffsetY.value == 0 && area.Area.cx > 0 &&
+            area.Area.cy > 0 && area.Area.cx <= frameWidth_ && area.Area.cy <= frameHeight_) {
+          visibleWidth_ = area.Area.cx;
+          visibleHeight_ = area.Area.cy;
+        }
         return true;
       }
     }
@@ -234,7 +245,8 @@ class H264Decoder : public VideoDecoder {
           std::memcpy(&planes_[2][static_cast<size_t>(y) * cw], chroma + static_cast<size_t>(cs) * ch + static_cast<size_t>(y) * cs, cw);
         }
       }
-      image_ = VideoImage{w, h, true, {planes_[0].data(), planes_[1].data(), planes_[2].data()}, {w, cw, cw}};
+      image_ = VideoImage{std::min(visibleWidth_, w), std::min(visibleHeight_, h), true,
+                          {planes_[0].data(), planes_[1].data(), planes_[2].data()}, {w, cw, cw}};
       shown_ = true;
     }
     buffer->Unlock();
@@ -245,6 +257,7 @@ class H264Decoder : public VideoDecoder {
   bool comInit_ = false;
   GUID subtype_{};
   int frameWidth_ = 0, frameHeight_ = 0, stride_ = 0;
+  int visibleWidth_ = 0, visibleHeight_ = 0;
   int lengthSize_ = 0;
   bool started_ = false;
   int64_t lastFed_ = -1;

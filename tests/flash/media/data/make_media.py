@@ -3,12 +3,15 @@
 (apt-get install ffmpeg); run it by hand, the outputs are committed so the
 test run needs no ffmpeg.
 
-  sorenson.flv  176x144, 25 fps, 4 s of a moving test pattern whose colours
-                turn, Sorenson H.263, key frame every second, with an MP3 tone
+  sorenson.flv  168x120 (no whole number of macroblocks), 25 fps, 4 s of a
+                moving test pattern whose colours turn, Sorenson H.263, key
+                frame every second, with an MP3 tone
   screen.flv    160x120, 25 fps, 4 s, Screen Video
   screen2.flv   the same in Screen Video 2
   h264.flv      176x144 like sorenson.flv, H.264 baseline
   tone.mp3      1 s of 440 Hz at 22.05 kHz, mono
+  bench-sorenson.flv, bench-h264.flv
+                640x360, 25 fps, 2 s at about 600 kbit/s, for bench_media
   *.ref         ffmpeg's own decoding of frames 0, 24, 49, 62 and 99 of each
                 video (YUV 4:2:0 planes for the block-transform codecs, BGR rows
                 top-down for the screen codecs), zlib-compressed
@@ -38,7 +41,7 @@ def reference(video, pix_fmt, frame_bytes):
 def main():
     qcif = PATTERN.format(size="176x144")
     # Video and sound made apart and joined as they are, so the video starts at 0 ms.
-    ffmpeg("-f", "lavfi", "-i", qcif, "-c:v", "flv", "-q:v", "6", "-g", "25", "video-only.flv")
+    ffmpeg("-f", "lavfi", "-i", PATTERN.format(size="168x120"), "-c:v", "flv", "-q:v", "6", "-g", "25", "video-only.flv")
     ffmpeg("-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050:duration=4", "-c:a", "libmp3lame",
            "-ar", "22050", "-ac", "1", "-b:a", "32k", "-write_xing", "0", "tone4.mp3")
     ffmpeg("-i", "video-only.flv", "-i", "tone4.mp3", "-c", "copy", "-map", "0:v", "-map", "1:a", "sorenson.flv")
@@ -51,7 +54,11 @@ def main():
     ffmpeg("-f", "lavfi", "-i", small, "-c:v", "flashsv2", "-g", "25", "screen2.flv")
     ffmpeg("-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050:duration=1", "-c:a", "libmp3lame",
            "-ar", "22050", "-ac", "1", "-b:a", "32k", "-write_xing", "0", "tone.mp3")
-    reference("sorenson.flv", "yuv420p", 176 * 144 * 3 // 2)
+    wide = "testsrc2=size=640x360:rate=25:duration=2"
+    ffmpeg("-f", "lavfi", "-i", wide, "-c:v", "flv", "-b:v", "600k", "-g", "50", "bench-sorenson.flv")
+    ffmpeg("-f", "lavfi", "-i", wide, "-c:v", "libx264", "-profile:v", "baseline", "-pix_fmt", "yuv420p",
+           "-b:v", "600k", "-g", "50", "bench-h264.flv")
+    reference("sorenson.flv", "yuv420p", 168 * 120 * 3 // 2)
     reference("h264.flv", "yuv420p", 176 * 144 * 3 // 2)
     reference("screen.flv", "bgr24", 160 * 120 * 3)
     reference("screen2.flv", "bgr24", 160 * 120 * 3)
