@@ -788,6 +788,10 @@ void PlayerWindow::SetFlashAlpha(int percent) {
 void PlayerWindow::SetSound(int volume, int pan) {
   Volume = std::clamp(volume, 0, 100);
   StereoPan = std::clamp(pan, -100, 100);
+  if (swf_) {
+    swf_->SetVolume(Volume);
+    swf_->SetPan(StereoPan);
+  }
   if (swf_ && !CurrentSWFInfo.BackColor.empty() && CurrentSWFInfo.BackColor[0] != L'\0')
     swf_->SetBGColor(CurrentSWFInfo.BackColor);
 }

@@ -60,6 +60,8 @@ FlashControl::FlashControl(HWND container, int left, int top, int width, int hei
 
 FlashControl::~FlashControl() {
   *alive_ = false;
+  page_.reset();
+  output_.reset();  // ends the sound thread
   if (hwnd_) {
     HWND hwnd = std::exchange(hwnd_, nullptr);
     SetWindowLongPtrW(hwnd, 0, 0);
@@ -235,6 +237,8 @@ void FlashControl::Unload() {
   page_.reset();
   player_.reset();
   movie_.reset();
+  mixer_->StopOwner(loadSerial_);
+  ++loadSerial_;
   variables_.Clear();
   events_.clear();
   hasBGColor_ = false;
@@ -400,7 +404,42 @@ void FlashControl::SetBGColor(const std::wstring& color) {
   Invalidate();
 }
 
-void FlashControl::SetVolume(long volume) { volume_ = std::clamp(volume, 0L, 100L); }
+void FlashControl::SetVolume(long volume) {
+  volume_ = std::clamp(volume, 0L, 100L);
+  mixer_->SetVolume(static_cast<int>(volume_));
+}
+
+void FlashControl::SetPan(long pan) {
+  pan_ = std::clamp(pan, -100L, 100L);
+  mixer_->SetPan(static_cast<int>(pan_));
+}
+
+void FlashControl::StopSounds() { mixer_->StopOwner(loadSerial_); }
+
+void FlashControl::SetAudioMode(AudioMode mode) {
+  audioMode_ = mode;
+  output_.reset();
+  noDevice_ = false;
+}
+
+std::shared_ptr<media::Mixer> FlashControl::SoundMixer() {
+  if (audioMode_ == AudioMode::Manual) return mixer_;
+  if (audioMode_ == AudioMode::None || noDevice_) return nullptr;
+  if (output_ && output_->Failed()) {
+    output_.reset();
+    noDevice_ = true;  // the device stopped taking sound: play on without it
+    return nullptr;
+  }
+  if (!output_) {
+    auto sink = media::OpenWaveOut();
+    if (!sink) {
+      noDevice_ = true;
+      return nullptr;
+    }
+    output_ = std::make_unique<media::AudioOutput>(mixer_, std::move(sink));
+  }
+  return mixer_;
+}
 
 // ---- Variables and labels -------------------------------------------------------
 
