@@ -30,6 +30,7 @@
 #include "platform/flash/HitTester.h"
 #include "platform/flash/FlashRenderer.h"
 #include "platform/flash/MoviePlayer.h"
+#include "platform/flash/MovieSounds.h"
 #include "platform/flash/MovieVariables.h"
 #include "platform/flash/media/AudioOutput.h"
 
@@ -170,6 +171,7 @@ class FlashControl : private PageHost {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::unique_ptr<MovieDefinition> movie_;
   std::unique_ptr<MoviePlayer> player_;
+  std::unique_ptr<MovieSounds> sounds_;
   std::unique_ptr<FlashPage> page_;
   MovieVariables variables_;
   std::unique_ptr<FlashRenderer> renderer_;
@@ -203,6 +205,7 @@ class FlashControl : private PageHost {
   std::unique_ptr<media::AudioOutput> output_;
   AudioMode audioMode_ = AudioMode::Device;
   bool noDevice_ = false;
+  bool soundLed_ = false;  // the last frames came by the main timeline's stream
   uint64_t loadSerial_ = 0;  // the owner of the loaded movie's sounds
 };
 
