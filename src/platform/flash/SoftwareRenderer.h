@@ -4,7 +4,8 @@
 // in their embedded fonts, edit texts (embedded glyphs, else a system font
 // through GDI), buttons in their current state and sprites; clip layers mask
 // the depths above them; colour transforms and matrices compose down the
-// tree. Parsed characters and decoded bitmaps are kept per movie.
+// tree; embedded video frames are drawn like bitmaps. Parsed characters and
+// decoded bitmaps are kept per movie.
 #pragma once
 #include <windows.h>
 
@@ -17,6 +18,7 @@
 #include "platform/flash/ButtonRecords.h"
 #include "platform/flash/FlashRenderer.h"
 #include "platform/flash/MorphShape.h"
+#include "platform/flash/MovieVideos.h"
 #include "platform/flash/ShapeCache.h"
 #include "platform/flash/ShapeRenderer.h"
 #include "platform/flash/TextRecords.h"
@@ -56,6 +58,7 @@ class SoftwareRenderer : public FlashRenderer {
   void DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
   void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx);
   void DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx, int nesting);
+  void DrawVideo(uint16_t id, uint16_t frame, const Matrix& world, const ColorTransform& cx);
   const Bitmap* BitmapOf(uint16_t id);
   FontEntry* FontOf(uint16_t id);
   const ShapeData* GlyphOf(FontEntry& font, uint32_t index);
@@ -83,6 +86,7 @@ class SoftwareRenderer : public FlashRenderer {
   std::map<uint16_t, TextData> texts_;
   std::map<uint16_t, EditTextData> editTexts_;
   std::map<uint16_t, std::vector<ButtonPart>> buttons_;
+  std::unique_ptr<MovieVideos> videos_;  // made when the first video is drawn
 };
 
 }  // namespace flash
