@@ -80,7 +80,7 @@ void IndexTimeline(std::span<const uint8_t> tags, TimelineMedia& out, MovieMedia
       case SwfTag::DefineSprite: {
         uint32_t id = 0, frames = 0;
         if (!isRoot || !r.U16LE(id) || !r.U16LE(frames)) break;
-        const Character* ch = movie.Find(static_cast<uint16_t>(id));
+        const Character* ch = movie.Find(static_cast<uint16_t>(id), frame);
         if (!ch || ch->tagCode != SwfTag::DefineSprite || ch->sprite < 0) break;
         if (static_cast<size_t>(ch->sprite) >= media.sprites.size()) media.sprites.resize(static_cast<size_t>(ch->sprite) + 1);
         IndexTimeline(r.Rest(), media.sprites[static_cast<size_t>(ch->sprite)], media, movie, false);

@@ -23,17 +23,18 @@ MovieSounds::MovieSounds(const MovieDefinition& movie, std::function<std::shared
 MovieSounds::~MovieSounds() { StopStreams(); }
 
 std::shared_ptr<const media::SoundClip> MovieSounds::ClipOf(uint16_t sound) {
-  auto it = clips_.find(sound);
+  // Decoded once per definition (an id may be defined again later).
+  const Character* ch = movie_.Find(sound, rootFrame_);
+  auto it = clips_.find(ch);
   if (it != clips_.end()) return it->second;
   std::shared_ptr<const media::SoundClip> clip;
-  const Character* ch = movie_.Find(sound);
   if (ch && ch->tagCode == SwfTag::DefineSound) {
     ByteReader r(ch->body);
     uint8_t format = 0;
     uint32_t count = 0;
     if (r.U8(format) && r.U32LE(count)) clip = media::DecodeEventSound(media::SoundFormat::FromByte(format), count, r.Rest());
   }
-  clips_[sound] = clip;
+  clips_[ch] = clip;
   return clip;
 }
 
@@ -48,6 +49,7 @@ void MovieSounds::Play(const SoundStart& start) {
 }
 
 void MovieSounds::FrameEntered(const Clip& clip, int frame) {
+  if (clip.timeline < 0) rootFrame_ = frame;
   const TimelineMedia* timeline = media_.Of(clip.timeline);
   if (!timeline) return;
   auto starts = timeline->starts.find(frame);

@@ -59,7 +59,8 @@ class MovieSounds : public FrameListener {
   std::function<std::shared_ptr<media::Mixer>()> mixerOf_;
   std::shared_ptr<media::Mixer> mixer_;
   uint64_t owner_;
-  std::map<uint16_t, std::shared_ptr<const media::SoundClip>> clips_;
+  std::map<const Character*, std::shared_ptr<const media::SoundClip>> clips_;
+  int rootFrame_ = 0;
   std::vector<Stream> streams_;
   std::vector<int16_t> pcm_;
 };
