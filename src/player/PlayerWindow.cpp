@@ -818,6 +818,17 @@ void PlayerWindow::PlayMedia() {
   swf_->Play();
 }
 
+void PlayerWindow::GoToFrame(double fraction) {
+  if (!swf_) return;
+  const bool playing = swf_->Playing();
+  if (CurrentSWFInfo.IsFLV) swf_->SetVariable(L"seeking", std::to_wstring(static_cast<long>(std::floor(fraction * 1000))));
+  swf_->GotoFrame(std::lrint(fraction * swf_->TotalFrames()));  // the nearest frame, halves to even
+  if (playing)
+    swf_->Play();
+  else
+    swf_->Stop();
+}
+
 void PlayerWindow::PauseMedia() {
   if (!swf_) return;
   swf_->SetVariable(L"playing", L"0");
