@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cmath>
 #include <thread>
 
@@ -152,7 +154,38 @@ class CountingSink : public AudioSink {
   std::atomic<size_t>& frames_;
 };
 
+// A device that takes nothing until it is let go.
+class StalledSink : public AudioSink {
+ public:
+  bool Write(std::span<const int16_t>) override {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [&] { return cancelled_; });
+    return false;
+  }
+  void Cancel() override {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    wake_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool cancelled_ = false;
+};
+
 }  // namespace
+
+TEST(AudioOutput, AStalledDeviceHoldsUpNeitherTheMixerNorTheClose) {
+  auto mixer = std::make_shared<Mixer>();
+  {
+    AudioOutput output(mixer, std::make_unique<StalledSink>());
+    for (int i = 0; i < 100; ++i) mixer->Start(Clip(1000, i), {}, 1, static_cast<uint32_t>(i));
+    EXPECT_EQ(mixer->VoiceCount(), 100u);  // starting sounds does not wait for the device
+    mixer->StopAll();
+  }  // the close lets the worker go
+  SUCCEED();
+}
 
 TEST(AudioOutput, WorkerFeedsTheSinkAndStopsWhenDestroyed) {
   auto mixer = std::make_shared<Mixer>();

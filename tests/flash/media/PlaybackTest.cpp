@@ -76,6 +76,22 @@ TEST_F(VideoPlaybackTest, PicturesFollowTheClockAndSeeking) {
   EXPECT_EQ(control.GetVariable(L"myVideo.playheadTime"), L"4");
 }
 
+TEST_F(VideoPlaybackTest, TheSoundTrackIsTheClockWhileItPlays) {
+  Load(L"sorenson.flv", 4000);
+  control.SetAudioMode(flash::FlashControl::AudioMode::Manual);
+  control.SetVariable(L"seeking", L"0");
+  control.SetVariable(L"playing", L"1");
+  control.Pump();
+  // The control's clock stands still; a second of the track is mixed.
+  std::vector<int16_t> mix(2 * 4410);
+  for (int i = 0; i < 10; ++i) {
+    control.AudioMixer()->Render(mix);
+    control.Pump();
+  }
+  EXPECT_NEAR(Shown(), 25, 1);
+  EXPECT_NEAR(_wtof(control.GetVariable(L"myVideo.playheadTime").c_str()), 1.0, 0.05);
+}
+
 TEST_F(VideoPlaybackTest, AMissingOrDamagedFileShowsBlack) {
   Load(L"no-such.flv", 3000);
   ASSERT_NE(page, nullptr);
