@@ -1,6 +1,7 @@
 #include "platform/flash/MovieMedia.h"
 
 #include <algorithm>
+#include <string>
 
 #include "moviefiles/SWFModule.h"
 #include "moviefiles/SwfTags.h"
@@ -24,6 +25,32 @@ void IndexTimeline(std::span<const uint8_t> tags, TimelineMedia& out, MovieMedia
         if (r.U16LE(id) && ReadSoundInfo(r, start.info)) {
           start.sound = static_cast<uint16_t>(id);
           out.starts[frame].push_back(std::move(start));
+        }
+        break;
+      }
+      case SwfTag::StartSound2: {
+        // The sound by its class name, which SymbolClass ties to a character.
+        std::string name;
+        uint8_t c = 0;
+        while (r.U8(c) && c != 0) name.push_back(static_cast<char>(c));
+        SoundStart start;
+        auto id = media.classes.find(name);
+        if (c == 0 && id != media.classes.end() && ReadSoundInfo(r, start.info)) {
+          start.sound = id->second;
+          out.starts[frame].push_back(std::move(start));
+        }
+        break;
+      }
+      case SwfTag::SymbolClass: {
+        uint32_t count = 0;
+        if (!r.U16LE(count)) break;
+        for (uint32_t i = 0; i < count; ++i) {
+          uint32_t id = 0;
+          std::string name;
+          uint8_t c = 0;
+          if (!r.U16LE(id)) break;
+          while (r.U8(c) && c != 0) name.push_back(static_cast<char>(c));
+          media.classes[name] = static_cast<uint16_t>(id);
         }
         break;
       }

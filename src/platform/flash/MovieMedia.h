@@ -1,6 +1,6 @@
 // The sound and video tags of a movie, indexed once after it is read: the
-// event sounds each frame of each timeline starts (StartSound and its sound
-// info), each timeline's stream (SoundStreamHead and the block of every
+// event sounds each frame of each timeline starts (StartSound, or
+// StartSound2 by class name, and the sound info), each timeline's stream (SoundStreamHead and the block of every
 // frame), the sounds of button state changes (DefineButtonSound) and the
 // frames of each embedded video stream (VideoFrame by stream and number).
 // Bodies are views into the movie's bytes.
@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/flash/MovieDefinition.h"
@@ -46,6 +47,7 @@ struct MovieMedia {
   std::vector<TimelineMedia> sprites;  // parallel to MovieDefinition::sprites
   std::map<uint16_t, std::vector<std::optional<SoundStart>>> buttonSounds;  // button -> 4 transitions
   std::map<uint16_t, VideoStreamInfo> videos;
+  std::map<std::string, uint16_t> classes;  // SymbolClass names (StartSound2 names its sound so)
 
   const TimelineMedia* Of(int timeline) const;
   bool Empty() const;

@@ -139,6 +139,11 @@ TEST_F(MovieSoundTest, EventSoundsStartWithTheirFramesAndStopWithTheMovie) {
   EXPECT_EQ(mixer->VoiceCount(), 1u);
   control.LoadMovie(0, flash::kNoMovie);
   EXPECT_EQ(mixer->VoiceCount(), 0u);
+  // StartSound2 names its sound by the class SymbolClass gives it.
+  m.tags = {DefineSound(7, 4410, 90), moviebytes::Tag(76, U16(1) + U16(7) + moviebytes::Text("Beep") + Bytes{0}),
+            moviebytes::Tag(89, moviebytes::Text("Beep") + Bytes{0, 0}), moviebytes::ShowFrame(), moviebytes::EndTag()};
+  Load(m.Plain(), FlashControl::AudioMode::Manual);
+  EXPECT_EQ(mixer->VoiceCount(), 1u);
 }
 
 TEST_F(MovieSoundTest, StoppingTheTimelineOrItsSpriteStopsTheStream) {
