@@ -150,6 +150,7 @@ TEST_F(Download, BadAnswersEndAsFailuresWithTheirReason) {
   server.Serve("/stalled.swf", stalled);
   server.Serve("/tofile.swf", HttpAnswer::Redirect("file:///C:/windows/win.ini"));
   server.Serve("/toftp.swf", HttpAnswer::Redirect("ftp://127.0.0.1/x.swf", 301));
+  server.Serve("/loop.swf", HttpAnswer::Redirect("/loop.swf"));
   server.Serve("/feed.xml", HttpAnswer::Ok(std::string((1 << 20) + 1, 'f'), "text/xml"));
   Options small;
   small.MaxBytes = 4000;
@@ -173,6 +174,7 @@ TEST_F(Download, BadAnswersEndAsFailuresWithTheirReason) {
       {"more received than allowed", server.Url("/undeclared.swf"), small, Failure::TooLarge, L"Too large"},
       {"redirect to file:", server.Url("/tofile.swf"), {}, Failure::Redirect, L"Redirected to a non-web address"},
       {"redirect to ftp:", server.Url("/toftp.swf"), {}, Failure::Redirect, L"Redirected to a non-web address"},
+      {"redirects without end", server.Url("/loop.swf"), {}, Failure::Redirect, L"Too many redirects"},
       {"silent server", server.Url("/stalled.swf"), impatient, Failure::TimedOut, L"Timed out"},
       {"not a web address", L"ftp://127.0.0.1/x.swf", {}, Failure::Address, L"Not an http"},
       {"a file address", L"file:///C:/windows/win.ini", {}, Failure::Address, L"Not an http"},
