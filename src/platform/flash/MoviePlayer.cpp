@@ -96,6 +96,7 @@ void MoviePlayer::Enter(Clip& clip, int frame, bool scripts, int nesting) {
   const FrameScript& script = timeline.frames[static_cast<size_t>(frame)];
   for (const PlaceCommand& cmd : script.commands) Apply(clip, cmd, frame, scripts, nesting);
   if (scripts) {
+    if (listener_) listener_->FrameEntered(clip, frame);
     scripts_->FrameEntered(clip, frame, mark);
   } else if (clip.timeline >= 0) {
     scripts_->QuietActions(clip, script);
@@ -284,6 +285,7 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
   clip.frame = frame;
   for (const auto& [depth, w] : wanted)
     if (!clip.objects.count(depth)) Apply(clip, w.place, w.frame, true, nesting);
+  if (listener_) listener_->FrameEntered(clip, frame);
   scripts_->FrameEntered(clip, frame, mark);
 }
 
@@ -304,6 +306,7 @@ void MoviePlayer::ScriptGoto(Clip& clip, int frame, int play) {
     for (const PlaceCommand& cmd : timeline.frames[static_cast<size_t>(clip.frame)].commands)
       Apply(clip, cmd, clip.frame, true, nesting);
   }
+  if (listener_) listener_->FrameEntered(clip, frame);
   scripts_->FrameEntered(clip, frame, mark);
 }
 

@@ -90,6 +90,13 @@ struct Clip {
   size_t* counter_ = nullptr;
 };
 
+// Told of every frame a timeline enters by playing (where its sounds start).
+class FrameListener {
+ public:
+  virtual ~FrameListener() = default;
+  virtual void FrameEntered(const Clip& clip, int frame) = 0;
+};
+
 struct QueuedCommand {
   std::wstring command, args;
 };
@@ -100,6 +107,7 @@ struct PlayerEnvironment {
   std::wstring moviePath;         // the file played (for files beside it)
   std::wstring sharedFolder;      // where shared objects are kept, "" for nowhere
   std::function<void(double& width, double& height)> stageSize;
+  std::function<void()> stopSounds;  // StopSounds and stopAllSounds()
 };
 
 class MoviePlayer {
@@ -140,6 +148,7 @@ class MoviePlayer {
   // The entry reached through a path of depths from the main timeline down
   // through clips; null when there is none.
   DisplayObject* ObjectAt(const std::vector<int32_t>& path);
+  void SetFrameListener(FrameListener* listener) { listener_ = listener; }
   // FS commands raised by scripts since the last call.
   std::vector<QueuedCommand> TakeCommands();
   void Command(const std::wstring& command, const std::wstring& args) { commands_.push_back({command, args}); }
@@ -191,6 +200,7 @@ class MoviePlayer {
   std::vector<QueuedCommand> commands_;
   uint64_t changes_ = 0;
   std::unique_ptr<MovieScripts> scripts_;
+  FrameListener* listener_ = nullptr;
 };
 
 }  // namespace flash

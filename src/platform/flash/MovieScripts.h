@@ -135,6 +135,9 @@ class MovieScripts : private script::VmHost {
               script::ClipObject* clip) override;
   script::ClipObject* Level(int n) override;
   void EndDrag() override { StopDrag(); }
+  void StopSounds() override {
+    if (environment_.stopSounds) environment_.stopSounds();
+  }
   void Roots(script::Tracer& t) override;
   bool ReadMovieFile(const std::wstring& url, std::string& bytes) override;
   std::wstring SharedObjectFolder() override { return environment_.sharedFolder; }
