@@ -294,10 +294,12 @@ TEST_F(MovieScriptTest, FilesOnlyBesideTheMovie) {
   testing_support::WriteBytes(dir.File(L"..\\outside.swf"), FramesMovie({moviebytes::ShowFrame(), moviebytes::ShowFrame()}));
   Load(FramesMovie({Script("push 'vars.txt', 1, '_root'; getVariable; push 'loadVariables'; callMethod; pop; "
                            "push '../outside.swf', 1, '_root'; getVariable; push 'loadMovie'; callMethod; pop; "
-                           "push 'C:\\\\outside.swf', 1, '_root'; getVariable; push 'loadMovie'; callMethod; stop"),
+                           "push 'C:\\\\outside.swf', 1, '_root'; getVariable; push 'loadMovie'; callMethod; "
+                           "push 'CON.txt', 1, '_root'; getVariable; push 'loadVariables'; callMethod; stop"),
                     moviebytes::ShowFrame()}));
   EXPECT_TRUE(Logged(L"'../outside.swf' was refused"));
   EXPECT_TRUE(Logged(L"'C:\\outside.swf' was refused"));
+  EXPECT_TRUE(Logged(L"'CON.txt' was refused"));  // a device, in any folder
   Frames(1);
   flashtest::PumpMessages();
   EXPECT_EQ(control->TotalFrames(), 1);  // still the movie played

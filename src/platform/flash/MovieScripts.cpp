@@ -672,7 +672,9 @@ bool MovieScripts::Covers(const Clip* parent, const DisplayObject& entry, double
 
 // ---- Files -------------------------------------------------------------------------------------
 
-bool MovieScripts::SandboxPath(const std::wstring& movieFolder, const std::wstring& url, std::wstring& path) {
+bool MovieScripts::SandboxPath(const std::wstring& movieFolder, const std::wstring& url, std::wstring& path,
+                               bool* missing) {
+  if (missing) *missing = false;
   if (movieFolder.empty()) return false;
   std::wstring u = url.substr(0, url.find(L'?'));
   u = PercentDecode(u);
@@ -687,26 +689,38 @@ bool MovieScripts::SandboxPath(const std::wstring& movieFolder, const std::wstri
     start = end + 1;
     if (part.empty() || part == L".") continue;
     if (part == L".." || part.find_first_of(L"<>\"|*?") != std::wstring::npos) return false;
+    // The names of devices (CON, NUL, COM1 ...) name no file in any folder.
+    std::wstring stem = part.substr(0, part.find(L'.'));
+    for (wchar_t& c : stem) c = static_cast<wchar_t>(towupper(c));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    static const wchar_t* const devices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* d : devices)
+      if (stem == d) return false;
+    if (stem.size() == 4 && (stem.rfind(L"COM", 0) == 0 || stem.rfind(L"LPT", 0) == 0) && iswdigit(stem[3])) return false;
     if (any) out += L'\\';
     out += part;
     any = true;
   }
   if (!any) return false;
   const DWORD attributes = GetFileAttributesW(out.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (missing) *missing = true;
+    return false;
+  }
   path = out;
   return true;
 }
 
-std::wstring MovieScripts::Sandboxed(const std::wstring& url) const {
+std::wstring MovieScripts::Sandboxed(const std::wstring& url, bool* missing) const {
   std::wstring path;
-  return SandboxPath(movieFolder_, url, path) ? path : L"";
+  return SandboxPath(movieFolder_, url, path, missing) ? path : L"";
 }
 
 bool MovieScripts::ReadMovieFile(const std::wstring& url, std::string& bytes) {
-  const std::wstring path = Sandboxed(url);
+  bool missing = false;
+  const std::wstring path = Sandboxed(url, &missing);
   if (path.empty()) {
-    Warn(L"a script may only read files beside the movie: '" + url + L"' was refused");
+    if (!missing) Warn(L"a script may only read files beside the movie: '" + url + L"' was refused");
     return false;
   }
   BinaryFile f;
@@ -725,9 +739,10 @@ void MovieScripts::LoadVariablesInto(Object* target, const std::wstring& url) {
 
 void MovieScripts::LoadMovieInto(Clip* clip, const std::wstring& url) {
   if (!clip) return;
-  const std::wstring path = Sandboxed(url);
+  bool missing = false;
+  const std::wstring path = Sandboxed(url, &missing);
   if (path.empty()) {
-    Warn(L"a script may only load movies beside the movie: '" + url + L"' was refused");
+    if (!missing) Warn(L"a script may only load movies beside the movie: '" + url + L"' was refused");
     return;
   }
   if (clip == &player_.Root()) {

@@ -100,9 +100,11 @@ class MovieScripts : private script::VmHost {
   // Loads a movie file (beside the movie) into a clip, or variables into it.
   void LoadMovieInto(Clip* clip, const std::wstring& url);
   void LoadVariablesInto(script::Object* target, const std::wstring& url);
-  // The file a script names, only inside the movie's folder; false for anything else.
-  static bool SandboxPath(const std::wstring& movieFolder, const std::wstring& url, std::wstring& path);
-  std::wstring Sandboxed(const std::wstring& url) const;
+  // The file a script names, only inside the movie's folder; false for anything
+  // else (missing: the name was allowed but there is no such file).
+  static bool SandboxPath(const std::wstring& movieFolder, const std::wstring& url, std::wstring& path,
+                          bool* missing = nullptr);
+  std::wstring Sandboxed(const std::wstring& url, bool* missing = nullptr) const;
   script::String* Key(const wchar_t* name) { return vm_->Key(name); }
   const std::wstring& MoviePath() const { return environment_.moviePath; }
   bool Quiet() const { return quiet_; }

@@ -172,7 +172,7 @@ bool Vm::Run(const Code& code, Object* target, const Value& thisv) {
     --runs_;
   }
   bool ok = pending_ == Pending::None;
-  if (pending_ == Pending::Throw && (outer || runs_ > 0)) {
+  if (pending_ == Pending::Throw) {
     // An uncaught throw ends its own action list only.
     host_.Warn(L"uncaught exception: " + ToText(thrown_));
     pending_ = Pending::None;
@@ -229,6 +229,13 @@ bool Vm::CallMethod(const Value& obj, String* name, std::span<const Value> args,
 
 Value Vm::CallValue(const Value& fnv, const Value& thisv, const Value* args, uint32_t argc, Object* home,
                     bool construct) {
+  if (runs_ == 0) {
+    // A call from outside any run (a conversion or an accessor the host asked
+    // for) is an entry of its own, with its own budget.
+    Value result;
+    Outer([&] { result = CallValue(fnv, thisv, args, argc, home, construct); });
+    return result;
+  }
   if (!fnv.IsObject()) return Value::Undefined();
   Object* o = fnv.AsObject();
   if (o->Class() == ObjClass::Super) {
