@@ -255,6 +255,30 @@ TEST_F(MovieScriptTest, TextFieldsFollowTheirVariablesBothWays) {
   AddToSheet(L"text fields", p, L"actions");
 }
 
+TEST_F(MovieScriptTest, AClassRegisteredToASymbolMakesItsClips) {
+  // Init actions define a class and register it to the exported symbol; attachMovie
+  // constructs at once, onLoad comes later, onEnterFrame from the prototype every frame.
+  const std::string proto = "push '_global'; getVariable; push 'Foo'; getMember; push 'prototype'; getMember; ";
+  Load(FramesMovie({Box(1, kRed, 0, 0, 20, 20), flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                    Export(2, "sym"),
+                    flashtest::InitScript(2, "push '_global'; getVariable; push 'Foo'; function '' () { push 'this'; "
+                                             "getVariable; push 'n', 7; setMember; push 'ctor'; trace }; setMember; " +
+                                                 proto + "push 'onLoad'; function '' () { push 'loaded'; trace }; "
+                                                         "setMember; " + proto +
+                                                 "push 'onEnterFrame'; function '' () { push 'this'; getVariable; "
+                                                 "push '_x', 'this'; getVariable; push '_x'; getMember; push 5; add2; "
+                                                 "setMember }; setMember; push '_global'; getVariable; push 'Foo'; "
+                                                 "getMember; push 'sym', 2, 'Object'; getVariable; push "
+                                                 "'registerClass'; callMethod; pop"),
+                    Script("push 1, 'a', 'sym', 3, '_root'; getVariable; push 'attachMovie'; callMethod; "
+                           "storeRegister 1; push 'n'; getMember; trace; push r:1, 'Foo'; getVariable; instanceOf; "
+                           "trace; stop"),
+                    moviebytes::ShowFrame()}));
+  EXPECT_EQ(Traces(), "ctor|7|true|loaded");
+  Frames(2);
+  EXPECT_EQ(control->GetVariable(L"a._x"), L"10");
+}
+
 TEST_F(MovieScriptTest, HostVariablesLabelsAndAddresses) {
   Load(FramesMovie({flashtest::Sprite(2, {Script("stop"), moviebytes::ShowFrame(), flashtest::Label("MWH"),
                                           Script("push '_root.mwheel'; getVariable; trace"), moviebytes::ShowFrame()}),

@@ -114,22 +114,33 @@ void MovieScripts::Begin(Clip& root, const std::vector<std::pair<std::wstring, s
   vm_->Put(o, L"$version", Value::Str(vm_->Intern(L"WIN 32,0,0,0")), script::kDontEnum);
 }
 
+// The class a library symbol was registered to (Object.registerClass), or undefined.
+Value MovieScripts::ClassOf(uint16_t character) {
+  if (!character) return Value::Undefined();
+  for (const auto& [name, id] : player_.Movie().exports)
+    if (id == character) return vm_->Get(Value::Obj(vm_->classRegistry), vm_->Intern(name));
+  return Value::Undefined();
+}
+
+void MovieScripts::Construct(MovieClipObject* clip) {
+  DisplayObject* entry = clip ? clip->Entry() : nullptr;
+  const Value ctor = entry ? ClassOf(entry->character) : Value::Undefined();
+  if (!ctor.IsObject()) return;
+  held_.push_back(clip);
+  vm_->Call(ctor, Value::Obj(clip), {});
+  held_.pop_back();
+}
+
 void MovieScripts::Placed(Clip& parent, DisplayObject& entry, bool scripts) {
   if (entry.clip) {
     MovieClipObject* o = ObjectOf(*entry.clip);
     // A library symbol registered to a class takes its prototype and constructor.
-    Value ctor;
-    if (entry.character) {
-      for (const auto& [name, id] : player_.Movie().exports) {
-        if (id != entry.character) continue;
-        ctor = vm_->Get(Value::Obj(vm_->classRegistry), vm_->Intern(name));
-        if (Object* proto = vm_->Get(ctor, vm_->N().prototype).ObjectOrNull()) o->SetProto(proto);
-        break;
-      }
-    }
+    const Value ctor = ClassOf(entry.character);
+    if (Object* proto = vm_->Get(ctor, vm_->N().prototype).ObjectOrNull()) o->SetProto(proto);
     if (!scripts) return;
     Event(o, &entry, kEventInitialize, nullptr, false);
-    if (ctor.IsObject()) {
+    // A clip a script made is constructed by that script's call (after its initial properties).
+    if (ctor.IsObject() && entry.placedFrame >= 0) {
       Queued q;
       q.kind = Queued::kConstruct;
       q.target = o;

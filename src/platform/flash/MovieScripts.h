@@ -77,6 +77,9 @@ class MovieScripts : private script::VmHost {
 
   // ---- For the script objects -----------------------------------------------------------
   MovieClipObject* ObjectOf(Clip& clip);
+  // Runs the constructor of the class a script-made clip's symbol is registered to.
+  void Construct(MovieClipObject* clip);
+  script::Value ClassOf(uint16_t character);
   // The script value of an entry of parent's list (a clip, text field or button object).
   script::Value ValueOf(Clip& parent, DisplayObject& entry);
   script::String* NameKey(const std::wstring& name);

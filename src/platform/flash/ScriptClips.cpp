@@ -374,6 +374,7 @@ Value AttachMovie(Vm& vm, CallInfo& c) {
   if (!e || !e->clip) return Value::Undefined();
   MovieClipObject* o = owner.ObjectOf(*e->clip);
   CopyProps(vm, c.Arg(3), o);
+  owner.Construct(o);
   return Value::Obj(o);
 }
 
@@ -406,6 +407,7 @@ Value DuplicateMovieClip(Vm& vm, CallInfo& c) {
   if (!e || !e->clip) return Value::Undefined();
   MovieClipObject* o = self->Owner().ObjectOf(*e->clip);
   CopyProps(vm, c.Arg(2), o);
+  self->Owner().Construct(o);
   return Value::Obj(o);
 }
 
