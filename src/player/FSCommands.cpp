@@ -30,10 +30,16 @@ void Exec(PlayerHost& host, const std::wstring& target) {
   WriteLog(L"Movie opened: '" + target + L"'");
   if (!host.Opts().FSCommand || target.empty()) return;
   if (!IsWebAddress(target)) {
+    // One No answers for the rest of the movie: a movie cannot keep asking.
+    if (host.State().ExecDeclined) {
+      WriteLog(L"Not opened: the user declined an earlier request of this movie");
+      return;
+    }
     const std::wstring text =
         LangText(L"Player/strExecAsk", L"The movie asks to open this file or address:") + L"\r\n\r\n" + target +
         L"\r\n\r\n" + LangText(L"Player/strExecAllow", L"Open it?");
     if (!host.AskYesNo(text, app::kTitle)) {
+      host.State().ExecDeclined = true;
       WriteLog(L"Not opened: the user declined");
       return;
     }

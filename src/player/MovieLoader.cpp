@@ -187,6 +187,7 @@ void LoadFlash(PlayerHost& host, std::wstring& path, std::wstring caption, bool 
   s.InternalMovie = internal;
   s.ShortMovie = info.FrameCount < 100;
   s.FailedLoads = 0;
+  s.ExecDeclined = false;
   host.ShowNotice(L"");
 
   MovieFacts facts;

@@ -48,6 +48,8 @@ struct PlayerState {
   SWFInfo LoadedSWFInfo;
   // Loads that failed one after another; a playlist walk stops after a round of them.
   int FailedLoads = 0;
+  // The user said No to opening something the movie asked for: its later asks are refused unasked.
+  bool ExecDeclined = false;
 
   // The media browser's listing (items 1..count) and what the page reported.
   std::vector<BrowseItem> BrowseItems;

@@ -116,6 +116,7 @@ TEST_F(FSCommands, ExecOpensAnythingButAWebAddressOnlyAfterYes) {
     for (bool yes : {false, true}) {
       host.answerYes = yes;
       host.asked.clear();
+      host.state.ExecDeclined = false;
       const Calls calls = Send(L"EXEC", target);
       EXPECT_NE(host.asked.find(L"\r\n" + target + L"\r\n"), std::wstring::npos) << "the question names " << target;
       EXPECT_EQ(calls, yes ? Calls{L"ShellOpen open " + target} : Calls{}) << target;
@@ -124,6 +125,15 @@ TEST_F(FSCommands, ExecOpensAnythingButAWebAddressOnlyAfterYes) {
   host.asked.clear();
   Send(L"EXEC", L"");
   EXPECT_TRUE(host.asked.empty());
+
+  // After a No the movie is not asked about again; web addresses still open.
+  host.answerYes = false;
+  Send(L"EXEC", program);
+  host.asked.clear();
+  host.answerYes = true;
+  EXPECT_EQ(Send(L"EXEC", program), Calls{});
+  EXPECT_TRUE(host.asked.empty());
+  EXPECT_EQ(Send(L"EXEC", L"https://example.org/"), Calls{L"ShellOpen open https://example.org/"});
 }
 
 TEST(PlayerNumbers, ReadAsMoviesAndScriptsWriteThem) {
