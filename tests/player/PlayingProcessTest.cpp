@@ -80,15 +80,17 @@ HWND FindDialogOf(DWORD pid) {
   return s.found;
 }
 
-// Waits until two pictures of the window 0.6 s apart are the same (the read-out
-// and the seek bar move on every tick while a movie plays).
+// Waits until three pictures of the window 0.6 s apart are the same (the
+// read-out and the seek bar move on every tick while a movie plays).
 bool WaitUntilStill(HWND window, const std::wstring& shot, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   Bytes last;
+  int same = 0;
   while (GetTickCount64() < end) {
     if (!forms_test::SaveWindowShot(window, shot)) return false;
     Bytes now = testing_support::ReadBytes(shot);
-    if (!last.empty() && now == last) return true;
+    same = !last.empty() && now == last ? same + 1 : 0;
+    if (same == 2) return true;
     last = std::move(now);
     Sleep(400);
   }
