@@ -87,7 +87,7 @@ class FakeHost : public player::PlayerHost {
   std::vector<std::wstring> playlist;
   int current = -1;
   bool loadOnPlay = false;  // PlaylistPlayItem runs the loader on the entry
-  bool heartbeat = false, normalWindow = true, skinLoaded = false;
+  bool heartbeat = false;
   std::wstring caption, notice;
   std::deque<double> randoms;
   player::CivilDate today{2024, 3, 10};
@@ -117,7 +117,7 @@ class FakeHost : public player::PlayerHost {
   void ZoomFlash(long percent, long) override { Log(L"ZoomFlash " + std::to_wstring(percent)); }
   void Center() override {}
   void View_Resize() override { Log(L"Move"); }  // the window moves the control
-  bool WindowNormal() const override { return normalWindow; }
+  bool WindowNormal() const override { return true; }
   void SizeForBrowsing() override { Log(L"SizeForBrowsing"); }
   void ShowAddressBar(bool on) override { Menu(L"AddressBar").visible = on; }
   void FullScreen(bool on, bool, bool) override { Log(on ? L"FullScreen True" : L"FullScreen False"); }
@@ -127,7 +127,7 @@ class FakeHost : public player::PlayerHost {
   bool FormOpen(const std::wstring&) const override { return false; }
   void ShowForm(const std::wstring& name, int mode) override { Log(L"ShowForm " + name + L" " + std::to_wstring(mode)); }
   void RunGenerator() override { Log(L"RunGenerator"); }
-  bool SkinLoaded() const override { return skinLoaded; }
+  bool SkinLoaded() const override { return false; }
   void ShowSkinButtons() override { Log(L"ShowSkinButtons"); }
   void UpdateSkinState() override { Log(L"UpdateSkinState"); }
 
