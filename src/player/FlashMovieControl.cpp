@@ -19,6 +19,7 @@ class FlashMovieControl final : public MovieControl {
   void SetLoop(bool loop) override { c_.SetLoop(loop); }
   long Volume() const override { return c_.Volume(); }
   void SetVolume(long volume) override { c_.SetVolume(volume); }
+  void SetPan(long pan) override { c_.SetPan(pan); }
   void SetVariable(const std::wstring& name, const std::wstring& value) override { c_.SetVariable(name, value); }
   std::wstring GetVariable(const std::wstring& name) const override { return c_.GetVariable(name); }
   void Play() override { c_.Play(); }

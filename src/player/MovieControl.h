@@ -26,6 +26,7 @@ class MovieControl {
   virtual void SetLoop(bool loop) = 0;
   virtual long Volume() const = 0;
   virtual void SetVolume(long volume) = 0;
+  virtual void SetPan(long pan) = 0;  // -100 left .. 100 right
   virtual void SetVariable(const std::wstring& name, const std::wstring& value) = 0;
   virtual std::wstring GetVariable(const std::wstring& name) const = 0;
 

@@ -37,7 +37,7 @@ struct PlayerState {
   std::wstring TimeInfo, TimeInfoCur, TimeInfoRem, TimeInfoTot;
   std::wstring MediaTitle;
 
-  // Sound (stored and shown; the control gets the volume, 0 while muted).
+  // Sound (the control gets the volume, 0 while muted, and the balance).
   int Volume = 100, LastVolume = 100, StereoPan = 0;
   bool Muted = false;
 

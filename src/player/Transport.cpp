@@ -126,6 +126,7 @@ void SetSound(PlayerHost& host, int volume, int pan) {
   MovieControl* c = host.Control();
   if (!c) return;
   c->SetVolume(s.Muted ? 0 : s.Volume);
+  c->SetPan(s.StereoPan);
   if (HasColor(CurrentSWFInfo.BackColor)) c->SetBGColor(CurrentSWFInfo.BackColor);
 }
 

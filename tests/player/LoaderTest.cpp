@@ -54,7 +54,7 @@ TEST_F(Loader, APlainLoadCallsTheControlInOrderAndTitlesTheWindow) {
   const std::wstring a = WriteMovie(L"a.swf");
   Load(L"\"" + a + L"?myXML=x.xml\"");
   const Calls expected = {L"AlignMode 0", L"LoadMovie 0 " + a + L"?myXML=x.xml", L"Set _alpha=100", L"BGColor 102030",
-                          L"Loop False",  L"Volume 100", L"BGColor 102030", L"Move", L"Rewind", L"Set playing=1",
+                          L"Loop False",  L"Volume 100", L"Pan 0", L"BGColor 102030", L"Move", L"Rewind", L"Set playing=1",
                           L"Play"};
   Calls made;
   for (const auto& c : host.calls)

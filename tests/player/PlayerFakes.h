@@ -49,6 +49,7 @@ class FakeControl : public player::MovieControl {
   void SetLoop(bool loop) override { Log(loop ? L"Loop True" : L"Loop False"); }
   long Volume() const override { return volume; }
   void SetVolume(long v) override { Log(L"Volume " + std::to_wstring(v)), volume = v; }
+  void SetPan(long p) override { Log(L"Pan " + std::to_wstring(p)); }
   void SetVariable(const std::wstring& name, const std::wstring& value) override {
     Log(L"Set " + name + L"=" + value);
     vars[name] = value;
