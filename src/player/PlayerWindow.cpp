@@ -11,9 +11,11 @@
 #include "player/AppCommands.h"
 #include "player/CacheFiles.h"
 #include "player/CommandLine.h"
+#include "player/MovieLoader.h"
 #include "player/PlayerMenus.h"
 #include "player/PostedCalls.h"
 #include "player/Shutdown.h"
+#include "player/WindowHost.h"
 #include "player/SkinSeam.h"
 #include "services/AppIdentity.h"
 #include "services/FileAssociations.h"
@@ -43,11 +45,6 @@ forms::FormArgs PlayerDesign() {
   d.KeyPreview = true;
   d.BackColor = RGB(0, 0, 0);
   return d;
-}
-
-bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
-  if (part.empty()) return false;
-  return StrStrIW(text.c_str(), part.c_str()) != nullptr;
 }
 
 }  // namespace
@@ -90,7 +87,7 @@ class PlayerWindow::Steps : public QuitSteps {
   PlayerWindow& w_;
 };
 
-PlayerWindow::PlayerWindow() : Form(L"Player", PlayerDesign()) {
+PlayerWindow::PlayerWindow() : Form(L"Player", PlayerDesign()), host_(std::make_unique<WindowHost>(*this)) {
   OnLoad = [this] { Form_Load(); };
   OnResize = [this] { Form_Resize(); };
   OnUnload = [this](bool&) {
@@ -101,13 +98,17 @@ PlayerWindow::PlayerWindow() : Form(L"Player", PlayerDesign()) {
     }
     if (Skin().Reset) Skin().Reset();
     script_.Stop();
+    control_.reset();
     swf_.reset();
     if (MainForm == hWnd()) MainForm = nullptr;
   };
   RegisterScriptMembers();
 }
 
-PlayerWindow::~PlayerWindow() { swf_.reset(); }
+PlayerWindow::~PlayerWindow() {
+  control_.reset();
+  swf_.reset();
+}
 
 void PlayerWindow::CreateControls() {
   auto tip = forms::Placed<forms::TimerArgs>(L"tmrTip", 0, 0, 0, 0);
@@ -126,7 +127,7 @@ void PlayerWindow::CreateControls() {
   auto update = forms::Placed<forms::TimerArgs>(L"tmrUpdate", 0, 0, 0, 0);
   update.Interval = 300;
   update.Enabled = false;
-  Add<forms::Timer>(update).OnTimer = [] { ++Options().PlayTicks; };
+  Add<forms::Timer>(update).OnTimer = [this] { tmrUpdate_Timer(); };
 
   auto view = forms::Placed<forms::PictureBoxArgs>(L"View", 0, 0, 100, 100);
   view.BackColor = RGB(0, 0, 0);
@@ -164,7 +165,13 @@ void PlayerWindow::Form_Load() {
   try {
     swf_ = std::make_unique<flash::FlashControl>(view->hWnd(), 0, 0, view->Width(), view->Height());
     swf_->SetVisible(true);
+    control_ = WrapFlashControl(*swf_);
+    swf_->OnFSCommand = [this](const std::wstring& command, const std::wstring& args) {
+      SWF_FSCommand(command, args);
+    };
+    swf_->OnReadyStateChange = [this](long state) { SWF_OnReadyStateChange(state); };
   } catch (...) {
+    control_.reset();
     swf_.reset();
     ReportError(L"Loading Window (the movie control is not available)");
   }
@@ -176,6 +183,8 @@ void PlayerWindow::Form_Load() {
     handleWritten_ = true;
   }
   LoadOpts();
+  // The heartbeat runs from here to the window's unload.
+  if (auto* t = Find<forms::Timer>(L"tmrUpdate")) t->SetEnabled(true);
 
   if (RunningCompiled) {
     WireEvents();
@@ -345,7 +354,7 @@ void PlayerWindow::SaveOpts() {
   OptionSet& o = Options();
   if (swf_) {
     o.Quality = swf_->Quality2();
-    o.ScaleMode = swf_->ScaleMode();
+    o.ScaleMode = ScaleModeToSave(*this, swf_->ScaleMode());
   }
   o.FlashAlpha = static_cast<uint8_t>(curFlashAlpha);
   o.Playlist = MenuChecked(L"mnuPlaylist");
@@ -451,89 +460,6 @@ void PlayerWindow::CopyDataArrived(const std::wstring& text) {
 }
 
 // ---------------------------------------------------------------- movie loading
-
-void PlayerWindow::LoadFlash(std::wstring path, std::wstring caption, bool browserPage) {
-  WriteLog(L"");
-  WriteLog(L" :: LoadFlash (" + path + L")... ");
-  if (IsScriptStatement(path)) {
-    const std::wstring statement = ScriptStatementOf(path);
-    WriteLog(L"Execute script: " + statement);
-    ExecuteStatement(statement);
-    return;
-  }
-  std::wstring cleaned;
-  for (wchar_t c : path)
-    if (c != L'"') cleaned += c;
-  path = cleaned;
-  if (path.empty()) {
-    BrowseMedia();
-    return;
-  }
-  std::wstring file = path, query;
-  if (size_t q = path.rfind(L'?'); q != std::wstring::npos) {
-    file = path.substr(0, q);
-    query = path.substr(q);
-  }
-  const bool internal = ContainsNoCase(file, FlashFolder);
-  if (auto* t = Find<forms::Timer>(L"tmrUpdate")) t->SetEnabled(false);
-
-  std::wstring failure;
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!FileExists(file) && !PathIsDirectoryW(file.c_str())) {
-    WriteLog(L"Not found");
-    failure = L"File Not Found";
-  } else if (PathIsDirectoryW(file.c_str())) {
-    NotBuilt(L"BrowseFolder");
-    return;
-  } else if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
-             data.nFileSizeLow < 8) {
-    WriteLog(L"File is too short!");
-    failure = L"File is Too Small to Be Valid";
-  } else {
-    std::wstring error = GetSWFInfo(file, CurrentSWFInfo, false);
-    if (!error.empty()) {
-      LastError = error;
-      failure = error;
-    }
-  }
-  if (!failure.empty()) {
-    CurrentSWFInfo = BlankSWFInfo;
-    ShowNotice(LangText(L"Player/strLoadFailed", L"The movie could not be loaded") + L": " + failure + L"\r\n" + file);
-    WriteLog(L"Failed to load, since " + failure);
-    return;
-  }
-  ShowNotice(L"");
-
-  const bool video = CurrentSWFInfo.IsFLV;
-  if (forms::Menu* m = MenuItem(L"MenuPlayback")) m->SetEnabled(!(internal || video));
-  if (forms::Menu* m = MenuItem(L"mnuInfo")) m->SetEnabled(!internal);
-  if (forms::Menu* m = MenuItem(L"mnuShowExplorer")) m->SetEnabled(browserPage || !internal);
-  if (!browserPage && Browsed) {
-    if (forms::Menu* m = MenuItem(L"mnuScale")) m->SetEnabled(true);
-    SetScaleMode(0);
-    Browsed = false;
-  }
-  if (!MenuChecked(L"mnuFullScreen") && !MenuChecked(L"mnuKeepSize") && !Browsed) ZoomFlash(100, 1);
-  NeedZoomFS = true;
-  Center();
-
-  if (swf_) {
-    swf_->SetAlignMode(0);
-    swf_->LoadMovie(0, CurrentSWFInfo.Path + query);
-    SetFlashAlpha(curFlashAlpha);
-    swf_->SetBGColor(CurrentSWFInfo.BackColor);
-    swf_->SetLoop(false);
-    SetSound(Volume, StereoPan);
-    View_Resize();
-  }
-  if (caption.empty()) caption = CurrentSWFInfo.FileTitle;
-  SetCaption(std::wstring(app::kTitle) + L" - " + caption);
-  if (auto* t = Find<forms::Timer>(L"tmrUpdate")) t->SetEnabled(true);
-  if (!internal) ++Options().PlayedCount;
-  MediaTitle = caption;
-  StopMedia();
-  PlayMedia();
-}
 
 void PlayerWindow::ShowNotice(const std::wstring& text) {
   auto* box = Find<forms::PictureBox>(L"picNotice");
@@ -752,99 +678,8 @@ void PlayerWindow::ZoomWindow(int state) {
     SetWindowState(WindowState() != forms::vbNormal ? forms::vbNormal : forms::vbMaximized);
 }
 
-// ---------------------------------------------------------------- playback settings
-
-void PlayerWindow::SetQuality(const std::wstring& quality) {
-  auto& levels = Array<forms::Menu>(L"mnuQLvl");
-  for (forms::Menu* m : levels.Elements()) m->SetChecked(false);
-  if (swf_) swf_->SetQuality2(quality);
-  for (forms::Menu* m : levels.Elements())
-    if (m->Tag() == (swf_ ? swf_->Quality2() : quality)) m->SetChecked(true);
-  Options().Quality = quality;
-}
-
-void PlayerWindow::SetScaleMode(long mode) {
-  if (swf_) swf_->SetScaleMode(mode);
-  const long actual = swf_ ? swf_->ScaleMode() : mode;
-  for (forms::Menu* m : Array<forms::Menu>(L"mnuSMode").Elements()) m->SetChecked(m->Index() == actual);
-  Options().ScaleMode = actual;
-  View_Resize();
-}
-
-void PlayerWindow::SetRepeatMode(long mode) {
-  Options().RepeatMode = mode;
-  for (forms::Menu* m : Array<forms::Menu>(L"mnuRepeatMode").Elements()) m->SetChecked(m->Index() == mode);
-}
-
-void PlayerWindow::SetFlashAlpha(int percent) {
-  if (swf_) swf_->SetVariable(L"_alpha", std::to_wstring(percent));
-  SetChecked(L"mnuOpFull", percent == 100);
-  SetChecked(L"mnuOpSign", percent == 75);
-  SetChecked(L"mnuOpMed", percent == 50);
-  SetChecked(L"mnuOpSlite", percent == 25);
-  curFlashAlpha = percent;
-}
-
-void PlayerWindow::SetSound(int volume, int pan) {
-  Volume = std::clamp(volume, 0, 100);
-  StereoPan = std::clamp(pan, -100, 100);
-  if (swf_) {
-    swf_->SetVolume(Volume);
-    swf_->SetPan(StereoPan);
-  }
-  if (swf_ && !CurrentSWFInfo.BackColor.empty() && CurrentSWFInfo.BackColor[0] != L'\0')
-    swf_->SetBGColor(CurrentSWFInfo.BackColor);
-}
-
-void PlayerWindow::MuteSound(bool mute) {
-  SetChecked(L"mnuMute", mute);
-  if (mute) {
-    LastVolume = Volume;
-    Volume = 0;
-  } else {
-    Volume = LastVolume;
-  }
-  SetSound(Volume, 0);
-  Muted = mute;
-}
-
 void PlayerWindow::SetSSState(int flag) {
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, flag ? TRUE : FALSE, nullptr, 0);
-}
-
-void PlayerWindow::PlayMedia() {
-  if (!swf_) return;
-  swf_->SetVariable(L"playing", L"1");
-  swf_->Play();
-}
-
-void PlayerWindow::GoToFrame(double fraction) {
-  if (!swf_) return;
-  const bool playing = swf_->Playing();
-  if (CurrentSWFInfo.IsFLV) swf_->SetVariable(L"seeking", std::to_wstring(static_cast<long>(std::floor(fraction * 1000))));
-  swf_->GotoFrame(std::lrint(fraction * swf_->TotalFrames()));  // the nearest frame, halves to even
-  if (playing)
-    swf_->Play();
-  else
-    swf_->Stop();
-}
-
-void PlayerWindow::PauseMedia() {
-  if (!swf_) return;
-  swf_->SetVariable(L"playing", L"0");
-  swf_->Stop();
-  SetChecked(L"mnuNonStop", false);
-}
-
-void PlayerWindow::PlayPauseMedia() {
-  if (swf_ && swf_->Playing())
-    PauseMedia();
-  else
-    PlayMedia();
-}
-
-void PlayerWindow::StopMedia() {
-  if (swf_) swf_->Rewind();
 }
 
 // ---------------------------------------------------------------- menus and events
@@ -954,6 +789,7 @@ void PlayerWindow::WireMenus() {
   on(L"mnuHelpMe", [] { OpenHelpPage(L""); });
   on(L"mnuAutomate", [] { OpenHelpPage(L"command-line"); });
   on(L"mnuWeb", [] { ShellOpen(GetWebSiteURL(), L"open"); });
+  WirePlayback();
 }
 
 void PlayerWindow::WireEvents() {

@@ -15,7 +15,10 @@
 #include "platform/flash/FlashControl.h"
 #include "platform/forms/Forms.h"
 #include "player/Geometry.h"
+#include "player/MovieControl.h"
 #include "player/OptionSet.h"
+#include "player/PlayerHost.h"
+#include "player/PlayerState.h"
 #include "player/ScriptHost.h"
 #include "player/ScriptObject.h"
 #include "ui/CFormEvents.h"
@@ -26,21 +29,16 @@ namespace player {
 // True, -1, shows).
 inline constexpr int kPlaylistHide = 0, kPlaylistToggle = 1, kPlaylistShow = 2;
 
-class PlayerWindow : public forms::Form {
+class PlayerWindow : public forms::Form, public PlayerState {
  public:
   PlayerWindow();
   ~PlayerWindow() override;
 
-  // Public variables.
+  // Public variables (the playback, read-out and browser state are the PlayerState base's).
   long XOffset = 0, YOffset = 0, SkinXOffset = 0, SkinYOffset = 0, MinWidth = 0, MinHeight = 0;
   bool HiddenMenuBar = false, HiddenFSControls = false, HiddenFSPlaylist = false;
-  bool NotActive = false, WasZoomed = false, NeedZoomFS = false, Browsed = false;
-  int curFlashAlpha = 100;
-  long TimeMode = 0;
-  int Volume = 100, LastVolume = 100, StereoPan = 0;
-  bool Muted = false;
+  bool NotActive = false, WasZoomed = false;
   bool MenuBar = true;
-  std::wstring MediaTitle, ScreenSaverEXE;
 
   // The movie control, or none while the window is not loaded.
   flash::FlashControl* SWF() const { return swf_.get(); }
@@ -66,8 +64,11 @@ class PlayerWindow : public forms::Form {
   // carried out once the statement has returned.
   void ExecuteStatement(const std::wstring& statement);
 
-  // Movie loading and the playlist (the parts the start-up needs).
+  // Movie loading (the loader unit) and the playlist (the parts the start-up needs).
   void LoadFlash(std::wstring path, std::wstring caption, bool browserPage);
+  void ConvertMovie(const SWFInfo& info);
+  void ShowMovieInfo(const SWFInfo& info);
+  void Properties();
   void PlaylistClear();
   void PlaylistAdd(const std::wstring& path, int depth);
   void PlaylistPlayItem(int index);
@@ -88,7 +89,8 @@ class PlayerWindow : public forms::Form {
   void MenuVisible(bool show);
   void ZoomWindow(int state);
 
-  // Playback settings the options restore.
+  // Playback control and the heartbeat (the transport, heartbeat, FS command
+  // and tool units over the window's host).
   void SetQuality(const std::wstring& quality);
   void SetScaleMode(long mode);
   void SetRepeatMode(long mode);
@@ -99,9 +101,32 @@ class PlayerWindow : public forms::Form {
   void PlayMedia();
   void PauseMedia();
   void PlayPauseMedia();
-  // Seeks to a fraction (0 to 1) of the movie, a video through its "seeking" variable.
-  void GoToFrame(double fraction);
   void StopMedia();
+  void GoToFrame(double fraction);
+  void FFwd();
+  void Rwd();
+  double MoviePercent();
+  void ToggleTimeMode();
+  void PlayNext();
+  void PlayPrev();
+  int PlayRandom();
+  void StartPlayList();
+  void ClearPlaylist();
+  void GoLevelUp();
+  void GoBack();
+  void GoForward();
+  void UpdateInfo();
+  void WebUpdate(bool automatic);
+  void SetAsSS(const std::wstring& movie);
+  void Generate(long width, long height, const std::wstring& source, long quality, bool overwrite);
+  void ShowTG();
+  void HelpMe();
+  void GoWeb(const std::wstring& page);
+  void tmrUpdate_Timer();
+  void SWF_FSCommand(const std::wstring& command, const std::wstring& args);
+  void SWF_OnReadyStateChange(long state);
+  // The operations' view of the window.
+  PlayerHost& Host();
 
   // Runs a menu item's Click as the user's choice would ("" or unknown: nothing).
   bool ClickMenu(const std::wstring& name, int index = -1);
@@ -116,6 +141,9 @@ class PlayerWindow : public forms::Form {
 
  private:
   class Steps;
+  class WindowHost;
+  void WirePlayback();
+  void StepHistory(int step);
   void Form_Load();
   void Form_Resize();
   void WireMenus();
@@ -131,6 +159,8 @@ class PlayerWindow : public forms::Form {
   Frame CurrentFrame() const;
 
   std::unique_ptr<flash::FlashControl> swf_;
+  std::unique_ptr<MovieControl> control_;  // swf_ behind the operations' interface
+  std::unique_ptr<WindowHost> host_;
   CFormEvents formX_;
   ScriptHost script_;
   ScriptObject members_;
