@@ -21,7 +21,7 @@ inline constexpr long kPlaylistFileBuild = 680;
 std::wstring EscapeXmlText(const std::wstring& text);
 
 // The document text for these entries, with the playing entry's index.
-std::wstring PlaylistText(const std::vector<std::wstring>& items, long playing);
+std::string PlaylistText(const std::vector<std::wstring>& items, long playing);
 
 // Writes the playlist file (beside the old one first, which stays when the
 // write fails); a path without extension gets ".swfzel". False on failure.

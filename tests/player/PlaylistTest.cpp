@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "PlaylistFakes.h"
+#include "base/Handles.h"
 #include "player/PlaylistFile.h"
 #include "services/AppIdentity.h"
 #include "services/XmlDocument.h"
@@ -72,6 +73,9 @@ TEST(PlaylistFiles, SavedPathsReadBackAsTheyStandUnderAMarkedRoot) {
                L"C:\\m\\R&#D.swf"};
   rig.last = 4;
   rig.current = 1;
+  const Names kept = rig.items;
+  rig.items.push_back(L"C:\\m\\no\xFFFF.swf");  // no character XML can hold: left out, the rest kept
+  rig.last = 5;
   const std::wstring saved = rig.dir.File(L"list");
   ASSERT_TRUE(rig.list.Save(saved));
   const std::wstring file = saved + L".swfzel";  // a name without extension gets the playlist's
@@ -81,7 +85,7 @@ TEST(PlaylistFiles, SavedPathsReadBackAsTheyStandUnderAMarkedRoot) {
   EXPECT_EQ(doc.Root().Attribute(L"app"), L"SWF.zel");
   EXPECT_EQ(doc.Root().Attribute(L"build"), L"680");
   EXPECT_EQ(doc.Root().Attribute(L"play"), L"1");
-  EXPECT_EQ(player::ReadPlaylistFile(file, app::kVersionRevision).Entries, rig.items);
+  EXPECT_EQ(player::ReadPlaylistFile(file, app::kVersionRevision).Entries, kept);
   EXPECT_EQ(player::EscapeXmlText(L"&#38;<\">"), L"&#38;#38;&#60;&#34;&#62;");
 }
 
@@ -257,13 +261,20 @@ TEST(PlaylistClear, WritesTheHistoryOnlyForAListWhileKeptAndAFailedWriteKeepsThe
   PlaylistRig rig;
   const std::vector<uint8_t> old{'o', 'l', 'd', 0, 1, 2};
   ASSERT_TRUE(testing_support::WriteBytes(rig.host.history, old));
-  CreateDirectoryW((rig.host.history + L".~new").c_str(), nullptr);  // the write beside cannot be made
   rig.list.Add(rig.File(L"x.swf"), 0);
   LogLines log;
-  rig.list.Clear();
+  {
+    // Held open by another program that lets nobody replace it.
+    ScopedHandle held(CreateFileW(rig.host.history.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    rig.list.Clear();
+  }
   EXPECT_EQ(testing_support::ReadBytes(rig.host.history), old);
   EXPECT_TRUE(log.Has(L"Saving Playlist"));
-  RemoveDirectoryW((rig.host.history + L".~new").c_str());
+  WIN32_FIND_DATAW fd;
+  ScopedFind left(FindFirstFileW(rig.dir.File(L"*.tmp").c_str(), &fd));
+  EXPECT_FALSE(left) << "the new file written beside is gone";
 }
 
 TEST(PlaylistOpenDialog, OneFileOrAFolderWithNamesSkippingEmptyOnes) {
