@@ -45,9 +45,17 @@ struct Clip {
   int frame = 0;
   bool playing = true;
   std::map<uint16_t, DisplayObject> objects;  // by depth
+  const Clip* parent = nullptr;               // the clip whose list holds this one
 
  private:
   size_t* counter_ = nullptr;
+};
+
+// Told of every frame a timeline enters by playing (where its sounds start).
+class FrameListener {
+ public:
+  virtual ~FrameListener() = default;
+  virtual void FrameEntered(const Clip& clip, int frame) = 0;
 };
 
 struct QueuedCommand {
@@ -86,6 +94,7 @@ class MoviePlayer {
   // Runs actions (a button's) in the timeline that holds the entry at path,
   // as frame actions run when playing; false when the entry is gone.
   bool RunActionsAt(const std::vector<uint16_t>& path, const std::vector<FrameAction>& actions);
+  void SetFrameListener(FrameListener* listener) { listener_ = listener; }
   // FS commands raised by frame actions since the last call.
   std::vector<QueuedCommand> TakeCommands();
 
@@ -100,19 +109,20 @@ class MoviePlayer {
   void StepChildren(Clip& clip, bool runActions, int nesting);
   void StepClip(Clip& clip, bool runActions, int nesting);
   void Apply(Clip& clip, const PlaceCommand& cmd, bool runActions, int nesting);
-  void NewObject(DisplayObject& obj, uint16_t character, bool runActions, int nesting);
+  void NewObject(const Clip& owner, DisplayObject& obj, uint16_t character, bool runActions, int nesting);
   void RunActions(Clip& clip, const std::vector<FrameAction>& actions, bool mayMove, int nesting);
   void SeekClip(Clip& clip, int frame, int nesting);
   Clip* FindClip(const std::wstring& path);
   Clip* ClipHolding(const std::vector<uint16_t>& path, int& nesting);
 
   const MovieDefinition& movie_;
-  size_t liveClips_ = 0;  // sprite instances alive, bounded against self-nesting sprites
+  size_t liveClips_ = 0;  // sprite instances alive, bounded against sprites that multiply
   Clip root_;
   bool loop_ = true;
   int seeking_ = 0;  // nested seeks running
   std::vector<QueuedCommand> commands_;
   uint64_t changes_ = 0;
+  FrameListener* listener_ = nullptr;
 };
 
 }  // namespace flash
