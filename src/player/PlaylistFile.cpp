@@ -150,6 +150,13 @@ bool WritePlaylistFile(const std::wstring& path, const std::vector<std::wstring>
 PlaylistFileContent ReadPlaylistFile(const std::wstring& path, long programBuild) {
   PlaylistFileContent content;
   XmlDocument doc;
+  {
+    // White space is kept as it stands (the entries are trimmed here), which
+    // spares the parser its test of every text it reads.
+    ComPtr<IXMLDOMDocument> raw;
+    if (doc.Node() && SUCCEEDED(doc.Node().Raw()->QueryInterface(IID_IXMLDOMDocument, raw.PutVoid())))
+      raw->put_preserveWhiteSpace(VARIANT_TRUE);
+  }
   if (!doc.Load(path)) return content;
   long build = 0;
   if (!ParseBuild(GetXMLText(doc, L"PLAYLIST/@build", L""), build) || build > programBuild) {
