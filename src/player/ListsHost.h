@@ -25,9 +25,9 @@ class PlayerWindow::ListsHost final : public PlaylistHost {
   std::wstring HistoryFile() const override;
   bool AcceptsProgram(const std::wstring& path) const override;
 
-  // The rows selected, top to bottom, and the caret row when it has one.
+  // The rows selected, top to bottom; the row the commands act on (-1: none).
   std::vector<int> SelectedRows() const;
-  int CaretRow() const;
+  int CurrentRow() const;
 
  private:
   HWND Box() const;

@@ -96,9 +96,14 @@ std::vector<int> PlayerWindow::ListsHost::SelectedRows() const {
   return rows;
 }
 
-int PlayerWindow::ListsHost::CaretRow() const {
+int PlayerWindow::ListsHost::CurrentRow() const {
   auto* list = w_.Find<forms::ListBox>(L"PlayList");
-  return list ? list->ListIndex() : -1;
+  if (!list) return -1;
+  // The caret row while it is selected, else the first selected row.
+  const int caret = list->ListIndex();
+  if (caret >= 0 && list->Selected(caret)) return caret;
+  const std::vector<int> rows = SelectedRows();
+  return rows.empty() ? -1 : rows.front();
 }
 
 // ---------------------------------------------------------------- the playlist box
@@ -137,7 +142,7 @@ int PlayerWindow::PlaylistRowAtCursor() const {
 
 void PlayerWindow::PlayList_DblClick(bool fromMouse) {
   // A double click acts on the row under the mouse; Enter on the caret row.
-  const int row = fromMouse ? PlaylistRowAtCursor() : listsHost_->CaretRow();
+  const int row = fromMouse ? PlaylistRowAtCursor() : listsHost_->CurrentRow();
   if (row < 0)
     OpenMedia(false);
   else
@@ -234,7 +239,7 @@ void PlayerWindow::ExportPlaylist() {
 
 void PlayerWindow::MoveSelectedEntry(const std::wstring& item, int delta) {
   if (forms::Menu* m = MenuItem(item); m && !m->Enabled()) return;
-  const int row = listsHost_->CaretRow();
+  const int row = listsHost_->CurrentRow();
   const int to = row + delta;
   if (row < 0 || to < 0 || to > playlist_.Last()) return;
   PlaylistMoveItem(row, delta);
@@ -243,9 +248,8 @@ void PlayerWindow::MoveSelectedEntry(const std::wstring& item, int delta) {
 
 void PlayerWindow::RemoveSelectedEntries() {
   if (forms::Menu* m = MenuItem(L"mnuRemove"); m && !m->Enabled()) return;
-  // The selected rows and the caret row, which the right button put on its row.
-  std::vector<int> rows = listsHost_->SelectedRows();
-  if (const int caret = listsHost_->CaretRow(); caret >= 0) rows.push_back(caret);
+  // The selected rows (the right button selects the row it opens the menu on).
+  const std::vector<int> rows = listsHost_->SelectedRows();
   if (rows.empty()) return;
   listsHost_->SelectRow(-1);
   playlist_.RemoveRows(rows);
