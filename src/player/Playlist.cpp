@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/ErrorLog.h"
+#include "base/Handles.h"
 #include "player/PlaylistFile.h"
 #include "services/AppIdentity.h"
 #include "services/FileSearch.h"
@@ -65,9 +66,9 @@ void Playlist::AddFolder(const std::wstring& folder, int depth, Folders& folders
   std::pair<uint64_t, uint64_t> id;
   if (FolderIdentity(dir, id) && !folders.seen.insert(id).second) return;  // listed already in this add
   WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileExW((dir + L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) return;
+  ScopedFind find(FindFirstFileExW((dir + L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return;
   // The system's order (under Wine: names ignoring case); sub-folders where they come.
   do {
     const std::wstring name(fd.cFileName, wcsnlen(fd.cFileName, MAX_PATH));
@@ -76,8 +77,7 @@ void Playlist::AddFolder(const std::wstring& folder, int depth, Folders& folders
     if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
     if ((a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_REPARSE_POINT)) continue;  // links, junctions
     AddEntry(dir + name, depth + 1, a, folders);
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &fd));
 }
 
 void Playlist::AddPlaylistFile(const std::wstring& path, int depth, Folders& folders) {

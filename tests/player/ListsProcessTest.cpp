@@ -1,18 +1,19 @@
 // The playlist, the remembered history and the recent files in the real
-// program: a folder on the command line, the next start without arguments,
-// a playlist file with a bad entry, six movies handed over by second starts
-// (the File menu read inside the running program), and the pictures of the
-// playlist pane and of the File menu on its recent files.
+// program: a folder on the command line (and the pane's picture), the next
+// start without arguments, a playlist file with a bad entry, and six movies
+// handed over by second starts (the File menu read inside the running
+// program, and its picture).
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "FormsTestSupport.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
-#include "WindowMenuProbe.h"
+#include "base/Handles.h"
 #include "player/MenuList.h"
 #include "player/PlaylistFile.h"
 #include "services/AppIdentity.h"
@@ -63,6 +64,41 @@ LRESULT Rows(HWND main) {
   return static_cast<LRESULT>(count);
 }
 
+// The File menu's recent items (enabled, caption), read inside the program:
+// another process's menus cannot be read from outside under Wine, so a window
+// hook loads the probe library there, which writes the menu's items as lines
+// "enabled|separator|caption" into memory shared with the test.
+std::vector<std::pair<bool, std::wstring>> RecentItems(HWND window) {
+  const std::wstring name = L"SWFzelMenuProbe-" + std::to_wstring(GetCurrentProcessId());
+  ScopedHandle map(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 65536, name.c_str()));
+  auto* text = map ? static_cast<wchar_t*>(MapViewOfFile(map.get(), FILE_MAP_WRITE, 0, 0, 65536)) : nullptr;
+  HMODULE probe = LoadLibraryW((testing_support::ProgramDir() + L"menuprobe.dll").c_str());
+  auto proc = probe ? reinterpret_cast<HOOKPROC>(GetProcAddress(probe, "MenuProbeHook")) : nullptr;
+  HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, GetWindowThreadProcessId(window, nullptr)) : nullptr;
+  std::wstring lines;
+  if (text && hook) {
+    DWORD_PTR done = 0;
+    SendMessageTimeoutW(window, RegisterWindowMessageW(L"SWFzelMenuProbe"), 0, GetCurrentProcessId(),
+                        SMTO_ABORTIFHUNG, 5000, &done);
+    lines.assign(text, wcsnlen(text, 32768));
+  }
+  if (hook) UnhookWindowsHookEx(hook);
+  if (probe) FreeLibrary(probe);
+  if (text) UnmapViewOfFile(text);
+  // The items between the separator after Export Playlist and the next one.
+  std::vector<std::pair<bool, std::wstring>> items;
+  int separators = -1;
+  for (size_t pos = 0, end; pos < lines.size(); pos = end + 1) {
+    end = lines.find(L'\n', pos);
+    const std::wstring line = lines.substr(pos, end - pos);
+    if (line.size() < 4) continue;
+    if (line.find(L"E&xport Playlist") != std::wstring::npos) separators = 0;
+    if (separators >= 0 && line[2] == L'1') ++separators;
+    else if (separators == 1) items.emplace_back(line[0] == L'1', line.substr(4));
+  }
+  return items;
+}
+
 class ListsRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -86,26 +122,40 @@ class ListsRun : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ListsRun, AFolderFillsThePlaylistInOrderAndTheNextStartShowsItUnplayed) {
-  const Names expected{Movie(L"media\\a.swf"), Movie(L"media\\B.swf"), Movie(L"media\\sub\\c.swf")};
+TEST_F(ListsRun, AFolderFillsThePlaylistInOrderItsPictureAndTheNextStartShowsItUnplayed) {
+  Names expected;
+  for (const wchar_t* name : {L"01 Intro.swf", L"02 Menu.swf", L"03 Tom & Jerry.swf", L"04 Clock.swf",
+                              L"05 Game.swf", L"06 Banner.swf", L"07 Weather.swf", L"08 Quiz.swf", L"09 Map.swf",
+                              L"10 Piano.swf", L"11 Credits.swf", L"sub\\12 Outro.swf"})
+    expected.push_back(Movie(std::wstring(L"media\\") + name));
   testing_support::WriteText(dir.File(L"media\\notes.txt"), "not a movie");
   SetFileAttributesW(Movie(L"media\\hidden.swf").c_str(), FILE_ATTRIBUTE_HIDDEN);
   {
     ProgramProcess run(Quoted(dir.File(L"media")));
     HWND main = run.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - a.swf"));
-    EXPECT_EQ(Rows(main), 3);
+    EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - 01 Intro.swf"));
+    ASSERT_EQ(Rows(main), 12);
+    // The pane tall enough for every row: the first plays, two others selected.
+    RECT r{};
+    GetWindowRect(main, &r);
+    SetWindowPos(main, HWND_TOPMOST, r.left, 0, r.right - r.left, 560, SWP_NOACTIVATE);
+    HWND box = PlaylistBox(main);
+    SendMessageW(box, LB_SETSEL, FALSE, -1);
+    SendMessageW(box, LB_SETSEL, TRUE, 2);
+    SendMessageW(box, LB_SETSEL, TRUE, 5);
+    Sleep(500);
+    EXPECT_TRUE(forms_test::SaveWindowShot(main, testing_support::ProgramDir() + L"playlist.bmp"));
+    SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     EXPECT_TRUE(run.Close());
   }
-  const player::PlaylistFileContent remembered = player::ReadPlaylistFile(HistoryPath(), app::kVersionRevision);
-  EXPECT_EQ(remembered.Entries, expected);
+  EXPECT_EQ(player::ReadPlaylistFile(HistoryPath(), app::kVersionRevision).Entries, expected);
   EXPECT_EQ(GetRegString(L"Recent", L"0", L""), expected[0]);
 
   ProgramProcess again(L"");
   HWND main = again.WaitForMainWindow();
   ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(WaitUntil([&] { return Rows(main) == 3; }));
+  EXPECT_TRUE(WaitUntil([&] { return Rows(main) == 12; }));
   Sleep(300);
   EXPECT_EQ(Caption(main), L"SWF.zel - ") << "the remembered rows are shown, not played";
   EXPECT_TRUE(again.Close());
@@ -141,13 +191,12 @@ TEST_F(ListsRun, SixMoviesHandedOverLeaveTheLastFiveInTheFileMenuAndItsPicture) 
     EXPECT_TRUE(next.WaitForExit(10000));
     ASSERT_TRUE(WaitForCaption(main, L"SWF.zel - " + names[i]));
   }
-  const std::vector<MenuLine> recent = ItemsAfter(ReadWindowMenu(main, 0), L"E&xport Playlist");
+  const auto recent = RecentItems(main);
   ASSERT_EQ(recent.size(), 5u);
   for (size_t i = 0; i < recent.size(); ++i) {
-    const std::wstring shown = player::MenuCaptionOf(names[names.size() - 1 - i]);
-    EXPECT_TRUE(recent[i].enabled) << i;
-    ASSERT_GE(recent[i].caption.size(), shown.size());
-    EXPECT_EQ(recent[i].caption.substr(recent[i].caption.size() - shown.size()), shown) << i;
+    const std::wstring shown = player::MenuCaptionOf(names[names.size() - 1 - i]);  // newest first, "&&"
+    EXPECT_TRUE(recent[i].first) << i;
+    EXPECT_EQ(recent[i].second.substr(recent[i].second.size() - std::min(shown.size(), recent[i].second.size())), shown);
   }
 
   // The File menu opened on them, with the window, for the record.
@@ -166,29 +215,4 @@ TEST_F(ListsRun, SixMoviesHandedOverLeaveTheLastFiveInTheFileMenuAndItsPicture) 
   PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
   PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(first.Close());
-}
-
-TEST_F(ListsRun, ThePlaylistPaneShowsADozenRowsOnePlayingTwoSelected) {
-  for (const wchar_t* name : {L"01 Intro.swf", L"02 Menu.swf", L"03 Tom & Jerry.swf", L"04 Clock.swf",
-                              L"05 Game.swf", L"06 Banner.swf", L"07 Weather.swf", L"08 Quiz.swf", L"09 Map.swf",
-                              L"10 Piano.swf", L"11 Credits.swf", L"12 Outro.swf"})
-    Movie(std::wstring(L"dozen\\") + name);
-  ProgramProcess run(Quoted(dir.File(L"dozen")));
-  HWND main = run.WaitForMainWindow();
-  ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitForCaption(main, L"SWF.zel - 01 Intro.swf"));
-  ASSERT_EQ(Rows(main), 12);
-  // Tall enough for every row; the playing row (the first) is marked, two others selected.
-  RECT r{};
-  GetWindowRect(main, &r);
-  SetWindowPos(main, HWND_TOPMOST, r.left, 0, r.right - r.left, 560, SWP_NOACTIVATE);
-  HWND box = PlaylistBox(main);
-  SendMessageW(box, LB_SETSEL, FALSE, -1);
-  SendMessageW(box, LB_SETSEL, TRUE, 2);
-  SendMessageW(box, LB_SETSEL, TRUE, 5);
-  Sleep(500);
-  EXPECT_EQ(SendMessageW(box, LB_GETSELCOUNT, 0, 0), 2);
-  EXPECT_TRUE(forms_test::SaveWindowShot(main, testing_support::ProgramDir() + L"playlist.bmp"));
-  SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  EXPECT_TRUE(run.Close());
 }

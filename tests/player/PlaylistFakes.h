@@ -1,6 +1,6 @@
 // Shared builders of the playlist tests: a recording PlaylistHost, a playlist
-// over storage of its own, files and folders in a temporary folder, and the
-// log lines written meanwhile.
+// over storage of its own with a temporary folder to fill, and the log lines
+// written meanwhile.
 #pragma once
 #include <windows.h>
 
@@ -14,16 +14,13 @@
 
 namespace player_test {
 
-// What the playlist did to its window.
+using Names = std::vector<std::wstring>;
+
 struct RecordingPlaylistHost : player::PlaylistHost {
-  int rows = 0, rowCalls = 0;
-  int selected = -2;
-  bool exportOn = false, nextOn = false;
-  std::vector<std::wstring> loaded, recent;
-  int browsed = 0;
-  bool keepHistory = true;
+  int rows = 0, rowCalls = 0, selected = -2, browsed = 0;
+  bool exportOn = false, nextOn = false, keepHistory = true, genericOnly = true;
+  Names loaded, recent;
   std::wstring history;
-  bool genericOnly = true;
 
   void RowsAdded(int count) override { rows += count, ++rowCalls; }
   void RowRemoved(int) override { --rows; }
@@ -43,46 +40,39 @@ struct RecordingPlaylistHost : player::PlaylistHost {
   }
 };
 
-// A playlist over storage of its own, and a temporary folder to fill.
 struct PlaylistRig {
   testing_support::TempDir dir;
-  std::vector<std::wstring> items;
+  Names items;
   long last = -1, current = -1;
   RecordingPlaylistHost host;
   player::Playlist list{{items, last, current}, host};
 
   PlaylistRig() { host.history = dir.File(L"Last Played.swfzel"); }
-  // A file (folders on the way made) with some bytes; returns its path.
+  // A file with these bytes (folders on the way made); its path.
   std::wstring File(const std::wstring& name, const std::string& text = "FWS") const {
-    const std::wstring path = dir.File(name);
     for (size_t slash = name.find(L'\\'); slash != std::wstring::npos; slash = name.find(L'\\', slash + 1))
       CreateDirectoryW(dir.File(name.substr(0, slash)).c_str(), nullptr);
-    testing_support::WriteText(path, text);
-    return path;
-  }
-  std::wstring Folder(const std::wstring& name) const {
-    CreateDirectoryW(dir.File(name).c_str(), nullptr);
+    testing_support::WriteText(dir.File(name), text);
     return dir.File(name);
   }
-  // A playlist file of these entries (written as they stand, in FILE elements).
+  // A playlist file of FILE elements holding these texts as they stand.
   std::wstring PlaylistOf(const std::wstring& name, const std::vector<std::string>& entries,
                           const std::string& build = "680") const {
-    std::string text = "<?xml version=\"1.0\"?><PLAYLIST app=\"SWF.zel\" build=\"" + build + "\" play=\"0\">";
+    std::string text = "<?xml version=\"1.0\"?><PLAYLIST build=\"" + build + "\">";
     for (const std::string& e : entries) text += "<FILE>" + e + "</FILE>";
     return File(name, text + "</PLAYLIST>");
   }
-  // Items without the folder in front.
-  std::vector<std::wstring> Names() const {
-    std::vector<std::wstring> names;
+  // The items with the folder in front taken off.
+  Names Relative() const {
+    Names names;
     for (const std::wstring& item : items)
       names.push_back(item.compare(0, dir.Path().size(), dir.Path()) == 0 ? item.substr(dir.Path().size()) : item);
     return names;
   }
 };
 
-// Collects the lines handed to WriteLog while it lives.
 struct LogLines {
-  std::vector<std::wstring> lines;
+  Names lines;
   LogLines() {
     SetLogSink([this](const std::wstring& text, bool) { lines.push_back(text); });
   }

@@ -1,8 +1,8 @@
-// The playlist without a window: what it adds (by extension, projector rule
-// and depth), its files (written with every special character escaped, read
-// with script statements and control characters left out), folders (the
-// system's order, hidden entries and link loops), moves, removals and clears
-// with the menus that follow the list and the remembered history.
+// The playlist without a window: what it takes (by extension, projector rule
+// and depth), its files (every special character escaped; only file paths
+// read back), folders (the system's order, no hidden entries, link loops),
+// moves, removals and clears with the menus that follow the list and the
+// remembered history.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,154 +13,114 @@
 #include "services/XmlDocument.h"
 
 using namespace player_test;
-using Names = std::vector<std::wstring>;
 
-namespace {
-
-std::wstring Binary(const wchar_t* name) { return testing_support::ProgramDir() + name; }
-
-}  // namespace
-
-TEST(PlaylistAdding, TakesMoviesVideosPlaylistsAndProjectorsBySettingAndSkipsTheRest) {
+TEST(PlaylistAdding, ExtensionsAnyCaseProjectorsBySettingAndTheMenusThatFollow) {
   struct Case {
-    const wchar_t* name;
+    const wchar_t *name, *copyOf;
     int depth;
     bool genericOnly, taken;
   } cases[] = {
-      {L"a.SWF", 0, true, true},          {L"b.Flv", 0, true, true},
-      {L"c.swfzel", 1, true, true},       // a playlist file deeper down is an entry
-      {L"notes.txt", 0, true, false},     {L"generic.exe", 0, true, true},
-      {L"other.exe", 0, true, false},     {L"other.exe", 0, false, true},
-      {L"missing.swf", 0, true, true},    // no file yet: played, it says so
+      {L"a.SWF", nullptr, 0, true, true},       {L"b.Flv", nullptr, 0, true, true},
+      {L"c.swfzel", nullptr, 1, true, true},    {L"notes.txt", nullptr, 0, true, false},
+      {L"gen.exe", L"Media\\Binary\\projector.dll", 0, true, true},
+      {L"other.exe", L"VersionFull.exe", 0, true, false}, {L"other.exe", L"VersionFull.exe", 0, false, true},
   };
   for (const Case& c : cases) {
     PlaylistRig rig;
     const std::wstring path = rig.dir.File(c.name);
-    if (std::wstring(c.name) == L"generic.exe")
-      CopyFileW(Binary(L"Media\\Binary\\projector.dll").c_str(), path.c_str(), FALSE);
-    else if (std::wstring(c.name) == L"other.exe")
-      CopyFileW(Binary(L"VersionFull.exe").c_str(), path.c_str(), FALSE);
-    else if (std::wstring(c.name) != L"missing.swf")
+    if (c.copyOf)
+      CopyFileW((testing_support::ProgramDir() + c.copyOf).c_str(), path.c_str(), FALSE);
+    else
       rig.File(c.name);
     rig.host.genericOnly = c.genericOnly;
     rig.list.Add(path, c.depth);
     EXPECT_EQ(rig.items, c.taken ? Names{path} : Names{}) << c.name;
-    EXPECT_EQ(rig.host.rows, c.taken ? 1 : 0) << c.name;
-    EXPECT_EQ(rig.host.exportOn, c.taken) << c.name;
+    EXPECT_EQ(rig.host.rows == 1 && rig.host.exportOn, c.taken) << c.name;
   }
-}
-
-TEST(PlaylistAdding, MenusFollowAddsRemovalsAndClear) {
   PlaylistRig rig;
   rig.list.Add(rig.File(L"one.swf"), 0);
-  EXPECT_TRUE(rig.host.exportOn);
-  EXPECT_FALSE(rig.host.nextOn);
+  EXPECT_TRUE(rig.host.exportOn && !rig.host.nextOn);
   rig.list.Add(rig.File(L"two.swf"), 0);
   EXPECT_TRUE(rig.host.nextOn);
   rig.list.RemoveItem(0);
-  EXPECT_FALSE(rig.host.nextOn) << "one entry left: no Next";
-  EXPECT_TRUE(rig.host.exportOn);
-  rig.list.Add(rig.File(L"three.swf"), 0);
+  EXPECT_TRUE(rig.host.exportOn && !rig.host.nextOn) << "every removal updates Next";
   rig.list.Clear();
   EXPECT_FALSE(rig.host.exportOn || rig.host.nextOn);
   EXPECT_EQ(rig.host.rows, 0);
-  EXPECT_EQ(rig.last, -1);
 }
 
-TEST(PlaylistFiles, SavedPathsReadBackAsTheyStandUnderAMarkedRoot) {
+TEST(PlaylistFiles, PathsReadBackAsTheyStandUnderAMarkedRoot) {
   PlaylistRig rig;
-  rig.items = {L"C:\\m\\Tom & Jerry.swf", L"C:\\m\\a<b>.swf", L"C:\\m\\say \"hi\".swf", L"C:\\m\\a&#38;b.swf",
-               L"C:\\m\\R&#D.swf"};
-  rig.last = 4;
-  rig.current = 1;
-  const Names kept = rig.items;
-  rig.items.push_back(L"C:\\m\\no\xFFFF.swf");  // no character XML can hold: left out, the rest kept
+  const Names kept{L"C:\\m\\Tom & Jerry.swf", L"C:\\m\\a<b>.swf", L"C:\\m\\say \"hi\".swf", L"C:\\m\\a&#38;b.swf",
+                   L"C:\\m\\R&#D.swf"};
+  rig.items = kept;
+  rig.items.push_back(L"C:\\m\\no\xFFFF.swf");  // a character XML cannot hold: left out, the rest kept
   rig.last = 5;
-  const std::wstring saved = rig.dir.File(L"list");
-  ASSERT_TRUE(rig.list.Save(saved));
-  const std::wstring file = saved + L".swfzel";  // a name without extension gets the playlist's
+  rig.current = 1;
+  ASSERT_TRUE(rig.list.Save(rig.dir.File(L"list")));  // a name without extension gets the playlist's
+  const std::wstring file = rig.dir.File(L"list.swfzel");
   XmlDocument doc;
   ASSERT_TRUE(doc.Load(file));
   EXPECT_EQ(doc.Root().NodeName(), L"PLAYLIST");
-  EXPECT_EQ(doc.Root().Attribute(L"app"), L"SWF.zel");
-  EXPECT_EQ(doc.Root().Attribute(L"build"), L"680");
-  EXPECT_EQ(doc.Root().Attribute(L"play"), L"1");
+  EXPECT_EQ(doc.Root().Attribute(L"app") + L" " + doc.Root().Attribute(L"build") + L" " + doc.Root().Attribute(L"play"),
+            L"SWF.zel 680 1");
   EXPECT_EQ(player::ReadPlaylistFile(file, app::kVersionRevision).Entries, kept);
-  EXPECT_EQ(player::EscapeXmlText(L"&#38;<\">"), L"&#38;#38;&#60;&#34;&#62;");
 }
 
-TEST(PlaylistFiles, ReadingTakesOnlyFilePathsFromACompatibleFile) {
-  const std::string build = std::to_string(app::kVersionRevision);
+TEST(PlaylistFiles, OnlyFilePathsAreTakenAndOnlyFromACompatibleFile) {
   const std::string newer = std::to_string(app::kVersionRevision + 1);
   struct Case {
     const char* what;
-    std::vector<std::string> entries;
+    std::string body;  // inside the root, whose build is given
     std::string build;
-    Names names;        // what the list holds afterwards (folder part taken off)
-    bool recorded;      // the playlist file joins the recent files
-    const wchar_t* log;
+    Names names;
   } cases[] = {
-      {"a relative entry, one with dots", {"sub\\x.swf", "sub\\..\\y.swf"}, "680", {L"sub\\x.swf", L"y.swf"}, true,
-       nullptr},
-      {"script statements", {"/exec Uninstall '.swf", "/EXEC Quit", "  /exec Quit", "z.swf"}, "680", {L"z.swf"},
-       true, nullptr},
-      {"control characters", {"a&#9;b.swf", "c&#13;.swf", "ok.swf"}, "680", {L"ok.swf"}, true, nullptr},
-      {"comments, blank text, any element name", {}, build, {L"e.swf"}, true, nullptr},
-      {"a newer build", {"n.swf"}, newer, {}, false, L"PL Version is incompatible"},
-      {"no build", {"n.swf"}, "", {}, false, L"PL Version is incompatible"},
-      {"a build that is no number", {"n.swf"}, "x1", {}, false, L"PL Version is incompatible"},
+      {"relative entries", "<FILE>sub\\x.swf</FILE><FILE>sub\\..\\y.swf</FILE>", "680", {L"sub\\x.swf", L"y.swf"}},
+      {"script statements", "<FILE>/exec Uninstall '.swf</FILE><FILE> /EXEC Quit</FILE><FILE>z.swf</FILE>", "680",
+       {L"z.swf"}},
+      {"control characters", "<FILE>a&#9;b.swf</FILE><FILE>c&#13;.swf</FILE><FILE>ok.swf</FILE>", "680",
+       {L"ok.swf"}},
+      {"comments, blank text, any element name", "<!-- a.swf -->\r\n\t <ENTRY>e.swf</ENTRY><FILE> </FILE>",
+       std::to_string(app::kVersionRevision), {L"e.swf"}},
+      {"a newer build", "<FILE>n.swf</FILE>", newer, {}},
+      {"no build", "<FILE>n.swf</FILE>", "", {}},
   };
   for (const Case& c : cases) {
     PlaylistRig rig;
-    std::wstring file;
-    if (std::string(c.what).rfind("comments", 0) == 0) {  // written by hand: no FILE elements
-      file = rig.File(L"list.swfzel",
-                      "<?xml version=\"1.0\"?><PLAYLIST build=\"" + c.build +
-                          "\">\r\n<!-- a.swf -->\r\n\t \r\n<ENTRY>e.swf</ENTRY><FILE></FILE></PLAYLIST>");
-    } else if (c.build.empty()) {
-      file = rig.File(L"list.swfzel", "<?xml version=\"1.0\"?><PLAYLIST><FILE>n.swf</FILE></PLAYLIST>");
-    } else {
-      file = rig.PlaylistOf(L"list.swfzel", c.entries, c.build);
-    }
+    const std::string build = c.build.empty() ? "" : " build=\"" + c.build + "\"";
+    const std::wstring file = rig.File(L"list.swfzel", "<?xml version=\"1.0\"?><PLAYLIST" + build + ">" + c.body +
+                                                           "</PLAYLIST>");
+    const bool compatible = !c.names.empty();
     LogLines log;
     rig.list.Add(file, 0);
-    EXPECT_EQ(rig.Names(), c.names) << c.what;
-    EXPECT_EQ(rig.host.recent, c.recorded ? Names{file} : Names{}) << c.what;
-    if (c.log) EXPECT_TRUE(log.Has(c.log)) << c.what;
+    EXPECT_EQ(rig.Relative(), c.names) << c.what;
+    EXPECT_EQ(rig.host.recent, compatible ? Names{file} : Names{}) << c.what;
+    EXPECT_EQ(log.Has(L"PL Version is incompatible"), !compatible) << c.what;
   }
   PlaylistRig broken;
   LogLines log;
   broken.list.Add(broken.File(L"broken.swfzel", "<PLAYLIST build=\"680\"><FILE>a.swf</PLAYLIST>"), 0);
-  EXPECT_TRUE(broken.items.empty());
-  EXPECT_TRUE(broken.host.recent.empty());
+  EXPECT_TRUE(broken.items.empty() && broken.host.recent.empty());
   EXPECT_TRUE(log.Has(L"Failed to load PL XML"));
 }
 
-TEST(PlaylistDepth, HistoryOpensNestedPlaylistsAGivenPlaylistAndAFolderListThem) {
+TEST(PlaylistDepth, HistoryOpensNestedPlaylistsAGivenPlaylistAndAFolderListThemAnEmptyFolderAddsNothing) {
   PlaylistRig rig;
-  const std::wstring inner = rig.PlaylistOf(L"inner.swfzel", {"deep.swf"});
+  rig.PlaylistOf(L"inner.swfzel", {"deep.swf"});
   const std::wstring outer = rig.PlaylistOf(L"outer.swfzel", {"inner.swfzel", "top.swf"});
-  const std::wstring history = rig.PlaylistOf(L"history.swfzel", {"outer.swfzel"});
-  struct Case {
-    std::wstring path;
-    int depth;
-    Names names;
-  } cases[] = {
-      {history, player::kHistoryDepth, {L"deep.swf", L"top.swf"}},  // opened at -1 and 0
-      {outer, 0, {L"inner.swfzel", L"top.swf"}},                     // nested one: an entry
-  };
-  for (const Case& c : cases) {
-    rig.list.Clear();
-    rig.list.Add(c.path, c.depth);
-    EXPECT_EQ(rig.Names(), c.names) << c.depth;
-  }
-  PlaylistRig folder;
-  folder.PlaylistOf(L"in\\list.swfzel", {"x.swf"});
-  folder.list.Add(folder.dir.File(L"in"), 0);
-  EXPECT_EQ(folder.Names(), Names{L"in\\list.swfzel"});
+  rig.list.Add(rig.PlaylistOf(L"history.swfzel", {"outer.swfzel"}), player::kHistoryDepth);
+  EXPECT_EQ(rig.Relative(), (Names{L"deep.swf", L"top.swf"})) << "opened at -1 and 0";
+  rig.list.Clear();
+  rig.list.Add(outer, 0);
+  EXPECT_EQ(rig.Relative(), (Names{L"inner.swfzel", L"top.swf"})) << "deeper down: an entry";
+  rig.list.Clear();
+  rig.PlaylistOf(L"in\\list.swfzel", {"x.swf"});
+  rig.list.Add(rig.dir.File(L"in"), 0);
+  EXPECT_EQ(rig.Relative(), Names{L"in\\list.swfzel"});
 
   PlaylistRig empty;
-  empty.list.Add(empty.Folder(L"nothing"), 0);
+  CreateDirectoryW(empty.dir.File(L"nothing").c_str(), nullptr);
+  empty.list.Add(empty.dir.File(L"nothing"), 0);
   EXPECT_TRUE(empty.items.empty());
   EXPECT_EQ(empty.host.rowCalls, 0);
   EXPECT_FALSE(empty.host.exportOn);
@@ -168,32 +128,31 @@ TEST(PlaylistDepth, HistoryOpensNestedPlaylistsAGivenPlaylistAndAFolderListThem)
 
 TEST(PlaylistFolders, SystemOrderSubFoldersWhereTheyComeNoHiddenAndALinkLoopEnds) {
   PlaylistRig rig;
-  for (const wchar_t* name : {L"tree\\b.swf", L"tree\\A.swf", L"tree\\m\\x.swf", L"tree\\m\\n\\y.flv",
-                              L"tree\\z.swf", L"tree\\notes.txt", L"tree\\hidden.swf"})
+  for (const wchar_t* name : {L"t\\b.swf", L"t\\A.swf", L"t\\m\\x.swf", L"t\\m\\n\\y.flv", L"t\\z.swf",
+                              L"t\\notes.txt", L"t\\hidden.swf"})
     rig.File(name);
-  SetFileAttributesW(rig.dir.File(L"tree\\hidden.swf").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  const Names expected{L"tree\\A.swf", L"tree\\b.swf", L"tree\\m\\n\\y.flv", L"tree\\m\\x.swf", L"tree\\z.swf"};
-  rig.list.Add(rig.dir.File(L"tree"), 0);
-  EXPECT_EQ(rig.Names(), expected);
-  EXPECT_EQ(rig.host.rowCalls, 1) << "one add, the rows added at once";
+  SetFileAttributesW(rig.dir.File(L"t\\hidden.swf").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  const Names expected{L"t\\A.swf", L"t\\b.swf", L"t\\m\\n\\y.flv", L"t\\m\\x.swf", L"t\\z.swf"};
+  rig.list.Add(rig.dir.File(L"t"), 0);
+  EXPECT_EQ(rig.Relative(), expected);
+  EXPECT_EQ(rig.host.rowCalls, 1) << "the rows of one add come at once";
 
-  if (!testing_support::MakeDirectoryLink(rig.dir.File(L"tree\\m\\n\\loop"), rig.dir.File(L"tree")))
+  if (!testing_support::MakeDirectoryLink(rig.dir.File(L"t\\m\\n\\loop"), rig.dir.File(L"t")))
     GTEST_SKIP() << "no directory links on this system";
   rig.list.Clear();
-  rig.list.Add(rig.dir.File(L"tree\\"), 0);
-  testing_support::RemoveDirectoryLink(rig.dir.File(L"tree\\m\\n\\loop"));
-  EXPECT_EQ(rig.Names(), expected);
+  rig.list.Add(rig.dir.File(L"t\\"), 0);
+  testing_support::RemoveDirectoryLink(rig.dir.File(L"t\\m\\n\\loop"));
+  EXPECT_EQ(rig.Relative(), expected);
 }
 
 TEST(PlaylistMoves, OutOfRangeDoesNothingAndThePlayingMarkFollowsItsFile) {
   struct Case {
     int index, delta;
     Names order;
-    long current;  // the playing entry ("c" at 2 before)
+    long current;  // "c", at 2 before, plays
   } cases[] = {
-      {0, -1, {L"a", L"b", L"c", L"d"}, 2}, {3, 1, {L"a", L"b", L"c", L"d"}, 2},
-      {7, -1, {L"a", L"b", L"c", L"d"}, 2}, {1, 1, {L"a", L"c", L"b", L"d"}, 1},
-      {2, 1, {L"a", L"b", L"d", L"c"}, 3},  {0, 3, {L"d", L"b", L"c", L"a"}, 2},
+      {0, -1, {L"a", L"b", L"c", L"d"}, 2}, {3, 1, {L"a", L"b", L"c", L"d"}, 2}, {7, -1, {L"a", L"b", L"c", L"d"}, 2},
+      {1, 1, {L"a", L"c", L"b", L"d"}, 1},  {2, 1, {L"a", L"b", L"d", L"c"}, 3},
   };
   for (const Case& c : cases) {
     PlaylistRig rig;
@@ -207,45 +166,25 @@ TEST(PlaylistMoves, OutOfRangeDoesNothingAndThePlayingMarkFollowsItsFile) {
 }
 
 TEST(PlaylistRemovals, RowsMapToIndicesThePlayingMarkFollowsAndTheLastLeavesTheEmptyState) {
-  EXPECT_EQ(player::RemovalOrder({1, 2, 4}), (std::vector<int>{1, 1, 2}));
   EXPECT_EQ(player::RemovalOrder({4, 2, -1, 1, 2}), (std::vector<int>{1, 1, 2}));
-
   PlaylistRig rig;
   for (const wchar_t* name : {L"a.swf", L"b.swf", L"c.swf", L"d.swf", L"e.swf"}) rig.list.Add(rig.File(name), 0);
   rig.current = 3;
   rig.list.RemoveRows({1, 2, 4});
-  EXPECT_EQ(rig.Names(), (Names{L"a.swf", L"d.swf"}));
+  EXPECT_EQ(rig.Relative(), (Names{L"a.swf", L"d.swf"}));
   EXPECT_EQ(rig.current, 1) << "d.swf still plays";
-  EXPECT_EQ(rig.host.rows, 2);
   rig.list.RemoveItem(1);
   EXPECT_EQ(rig.current, -1) << "the playing entry went: no row is marked";
   rig.list.Add(rig.File(L"f.swf"), 0);
   EXPECT_EQ(rig.current, -1) << "nor the next one added";
   rig.list.RemoveItem(1);
   rig.list.RemoveItem(0);
-  EXPECT_EQ(rig.last, -1);
-  EXPECT_FALSE(rig.host.exportOn || rig.host.nextOn);
+  rig.list.RemoveItem(0);
+  EXPECT_TRUE(rig.last == -1 && rig.host.rows == 0 && !rig.host.exportOn && !rig.host.nextOn);
   EXPECT_EQ(GetFileAttributesW(rig.host.history.c_str()), INVALID_FILE_ATTRIBUTES) << "no history written";
-  rig.list.RemoveItem(0);  // nothing left: nothing happens
-  EXPECT_EQ(rig.last, -1);
 }
 
-TEST(PlaylistPlaying, PlaysAnEntryReplaysTheCurrentAndBrowsesWithoutOne) {
-  PlaylistRig rig;
-  const std::wstring a = rig.File(L"a.swf"), b = rig.File(L"b.swf");
-  rig.list.Add(a, 0);
-  rig.list.Add(b, 0);
-  rig.list.PlayItem(1);
-  rig.list.PlayItem(-2);
-  EXPECT_EQ(rig.host.loaded, (Names{b, b}));
-  EXPECT_EQ(rig.host.selected, 1);
-  rig.list.PlayItem(5);
-  EXPECT_EQ(rig.current, -1);
-  EXPECT_EQ(rig.host.browsed, 1);
-  EXPECT_EQ(rig.host.selected, -1);
-}
-
-TEST(PlaylistClear, WritesTheHistoryOnlyForAListWhileKeptAndAFailedWriteKeepsTheOldFile) {
+TEST(PlaylistClear, TheHistoryOnlyForAListWhileKeptAndAFailedWriteKeepsTheOldFile) {
   struct Case {
     bool entries, keep, written;
   } cases[] = {{false, true, false}, {true, true, true}, {true, false, false}};
@@ -255,8 +194,8 @@ TEST(PlaylistClear, WritesTheHistoryOnlyForAListWhileKeptAndAFailedWriteKeepsThe
     if (c.entries) rig.list.Add(rig.File(L"kept & played.swf"), 0);
     rig.list.Clear();
     const auto read = player::ReadPlaylistFile(rig.host.history, app::kVersionRevision);
+    EXPECT_EQ(read.Entries, c.written ? Names{rig.dir.File(L"kept & played.swf")} : Names{}) << c.entries << c.keep;
     EXPECT_EQ(read.Status == player::PlaylistFileStatus::Read, c.written) << c.entries << c.keep;
-    if (c.written) EXPECT_EQ(read.Entries, Names{rig.dir.File(L"kept & played.swf")});
   }
   PlaylistRig rig;
   const std::vector<uint8_t> old{'o', 'l', 'd', 0, 1, 2};
@@ -273,19 +212,28 @@ TEST(PlaylistClear, WritesTheHistoryOnlyForAListWhileKeptAndAFailedWriteKeepsThe
   EXPECT_EQ(testing_support::ReadBytes(rig.host.history), old);
   EXPECT_TRUE(log.Has(L"Saving Playlist"));
   WIN32_FIND_DATAW fd;
-  ScopedFind left(FindFirstFileW(rig.dir.File(L"*.tmp").c_str(), &fd));
-  EXPECT_FALSE(left) << "the new file written beside is gone";
+  EXPECT_FALSE(ScopedFind(FindFirstFileW(rig.dir.File(L"*.tmp").c_str(), &fd))) << "nothing left beside it";
 }
 
-TEST(PlaylistOpenDialog, OneFileOrAFolderWithNamesSkippingEmptyOnes) {
-  using player::ChosenFiles;
-  auto joined = [](std::initializer_list<const wchar_t*> parts) {
+TEST(PlaylistPlaying, AnEntryTheCurrentAgainOrTheBrowserAndTheOpenDialogsFiles) {
+  PlaylistRig rig;
+  const std::wstring a = rig.File(L"a.swf"), b = rig.File(L"b.swf");
+  rig.list.Add(a, 0);
+  rig.list.Add(b, 0);
+  rig.list.PlayItem(1);
+  rig.list.PlayItem(-2);
+  EXPECT_EQ(rig.host.loaded, (Names{b, b}));
+  rig.list.PlayItem(5);
+  EXPECT_EQ(rig.current, -1);
+  EXPECT_EQ(rig.host.browsed, 1);
+  EXPECT_EQ(rig.host.selected, -1);
+
+  auto nuls = [](std::initializer_list<const wchar_t*> parts) {
     std::wstring text;
     for (const wchar_t* part : parts) text += std::wstring(part) + L'\0';
     return text;
   };
-  EXPECT_EQ(ChosenFiles(joined({L"C:\\m\\a.swf"}), L"a.swf"), Names{L"C:\\m\\a.swf"});
-  EXPECT_EQ(ChosenFiles(joined({L"C:\\m", L"a.swf", L"", L"b.flv", L""}), L""),
+  EXPECT_EQ(player::ChosenFiles(nuls({L"C:\\m\\a.swf"}), L"a.swf"), Names{L"C:\\m\\a.swf"});
+  EXPECT_EQ(player::ChosenFiles(nuls({L"C:\\m", L"a.swf", L"", L"b.flv", L""}), L""),
             (Names{L"C:\\m\\a.swf", L"C:\\m\\b.flv"}));
-  EXPECT_TRUE(ChosenFiles(L"", L"").empty());
 }
