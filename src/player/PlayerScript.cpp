@@ -38,7 +38,11 @@ void PlayerWindow::RegisterScriptMembers() {
   // Mode: 1 toggles, 0 hides, anything else (VB's True is -1) shows.
   add(L"TogglePlaylist", [this](const ScriptArgs& a) { TogglePlaylist(static_cast<int>(a.Long(0))); });
   add(L"SetCaption", [this](const ScriptArgs& a) { SetCaption(a.Text(0)); });
-  add(L"SetVisual", [this](const ScriptArgs&) { ApplyLanguage(*this); });
+  add(L"SetVisual", [this](const ScriptArgs&) {
+    ApplyLanguage(*this);
+    ShowRecentMenu();
+    ShowFavoritesMenu();
+  });
   o.Add(L"FitText", [this](const ScriptArgs& a) -> ScriptValue {
     ScopedWindowDC dc(hWnd());
     return CompactPath(a.Text(0), a.Long(1), dc.get());
@@ -56,6 +60,9 @@ void PlayerWindow::RegisterScriptMembers() {
   add(L"MuteSound", [this](const ScriptArgs& a) { MuteSound(a.Bool(0)); });
   add(L"SetFlashAlpha", [this](const ScriptArgs& a) { SetFlashAlpha(static_cast<int>(a.Long(0) & 0xFF)); });
   add(L"StartPlayList", [this](const ScriptArgs&) { StartPlayList(); });
+  add(L"OpenMedia", [this](const ScriptArgs& a) { OpenMedia(a.Bool(0)); });
+  add(L"AddFavorite", [this](const ScriptArgs& a) { AddFavorite(a.Text(0)); });
+  add(L"AddRecent", [this](const ScriptArgs& a) { AddRecent(a.Text(0)); });
   add(L"OpenMovie", [this](const ScriptArgs& a) { OpenMovie(a.Text(0)); });
   add(L"ClearPlaylist", [this](const ScriptArgs&) { ClearPlaylist(); });
   add(L"SetSSState", [this](const ScriptArgs& a) { SetSSState(static_cast<int>(a.Long(0))); });
@@ -84,8 +91,8 @@ void PlayerWindow::RegisterScriptMembers() {
   // The rest of the window's operations answer until they are built.
   for (const wchar_t* name :
        {L"About", L"FitWindow", L"MoveWindow", L"ResizeWindow", L"UpdateRegion", L"ShowMenuBar", L"ShowFSControls",
-        L"ShowFSPlaylist", L"xObj", L"OpenMedia", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"AddFavorite",
-        L"AddRecent", L"BrowseFolder", L"SelectBrowseFolder", L"SavePlaylist"}) {
+        L"ShowFSPlaylist", L"xObj", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
+        L"SelectBrowseFolder", L"SavePlaylist"}) {
     std::wstring operation = name;
     o.Add(name, [this, operation](const ScriptArgs&) -> ScriptValue {
       NotBuilt(operation);

@@ -12,6 +12,7 @@
 #include "player/CacheFiles.h"
 #include "player/CommandLine.h"
 #include "player/MovieLoader.h"
+#include "player/ListsHost.h"
 #include "player/PlayerMenus.h"
 #include "player/PostedCalls.h"
 #include "player/Shutdown.h"
@@ -26,6 +27,7 @@
 #include "services/ShellMod.h"
 #include "services/Tips.h"
 #include "ui/LanguageForms.h"
+#include "ui/OwnerDrawn.h"
 #include "ui/Window.h"
 
 namespace player {
@@ -34,7 +36,6 @@ PlayerWindow Player;
 
 namespace {
 
-constexpr int kPlaylistWidth = 180;
 constexpr int kAddressBarHeight = 22;
 
 forms::FormArgs PlayerDesign() {
@@ -87,7 +88,12 @@ class PlayerWindow::Steps : public QuitSteps {
   PlayerWindow& w_;
 };
 
-PlayerWindow::PlayerWindow() : Form(L"Player", PlayerDesign()), host_(std::make_unique<WindowHost>(*this)) {
+PlayerWindow::PlayerWindow()
+    : Form(L"Player", PlayerDesign()),
+      host_(std::make_unique<WindowHost>(*this)),
+      listsHost_(std::make_unique<ListsHost>(*this)),
+      playlist_({::PlaylistItems, ::PlaylistLast, ::PlaylistCurrent}, *listsHost_),
+      recent_(Options(), [](const std::wstring& path) { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }) {
   OnLoad = [this] { Form_Load(); };
   OnResize = [this] { Form_Resize(); };
   OnUnload = [this](bool&) {
@@ -116,9 +122,7 @@ void PlayerWindow::CreateControls() {
   tip.Enabled = false;
   Add<forms::Timer>(tip);
 
-  auto list = forms::Placed<forms::ListBoxArgs>(L"PlayList", 0, 0, kPlaylistWidth, 100);
-  list.IntegralHeight = false;
-  Add<forms::ListBox>(list);
+  AddPlaylistBox();
 
   auto address = forms::Placed<forms::ComboBoxArgs>(L"AddressBar", 0, 0, 100, kAddressBarHeight);
   address.Visible = false;
@@ -150,6 +154,7 @@ void PlayerWindow::CreateControls() {
 
   AddMenus(PlayerMenuDesign());
   WireMenus();
+  WireLists();
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -204,6 +209,9 @@ void PlayerWindow::Form_Load() {
   if (skinned) UpdateSkin();
   FillLanguageMenu(*this);
   ApplyLanguage(*this);
+  // The translation gave the lists' first items their design captions back.
+  ShowRecentMenu();
+  ShowFavoritesMenu();
 
   // Only a maximised window comes back in its state: a window saved while
   // minimised starts normal and on the screen.
@@ -335,6 +343,13 @@ void PlayerWindow::LoadOpts() {
   if (!PathIsDirectoryW(o.MyFlashFolder.c_str())) MakeDir(o.MyFlashFolder);
   LastPlayedFile = UserDataFolder + L"Last Played.swfzel";
   ScreenShotsFolder = o.MyFlashFolder + L"ScreenShots\\";
+  {
+    // The browser's folder is the one saved, not the newest recent file's.
+    const std::wstring folder = o.CurrentFolder;
+    LoadRecent();
+    o.CurrentFolder = folder;
+  }
+  LoadFavorites(true);
 
   SetChecked(L"mnuTopMost", o.TopMost);
   if (IsLoaded()) SetTopMost(hWnd(), o.TopMost);
@@ -389,6 +404,8 @@ void PlayerWindow::SaveOpts() {
   o.FontName = LangFont.Name;
   o.FontSize = LangFont.Size;
   WriteOptionSet(o);
+  recent_.Save();
+  favorites_.Save();
   try {
     SetFileAssociations(o.AssocSWF, o.AssocFLV, o.AssocPL);
   } catch (...) {
@@ -479,37 +496,6 @@ std::wstring PlayerWindow::NoticeText() const {
   auto* box = Find<forms::PictureBox>(L"picNotice");
   auto* label = Find<forms::Label>(L"lblNotice");
   return box && label && box->Visible() ? label->Caption() : std::wstring();
-}
-
-void PlayerWindow::PlaylistClear() {
-  playlist_.clear();
-  playlistCurrent_ = -1;
-  if (auto* list = Find<forms::ListBox>(L"PlayList")) list->Clear();
-}
-
-void PlayerWindow::PlaylistAdd(const std::wstring& path, int) {
-  std::wstring cleaned;
-  for (wchar_t c : path)
-    if (c != L'"') cleaned += c;
-  if (cleaned.empty()) return;
-  playlist_.push_back(cleaned);
-  if (auto* list = Find<forms::ListBox>(L"PlayList")) list->AddItem(GetFileTitle(cleaned));
-}
-
-void PlayerWindow::PlaylistPlayItem(int index) {
-  if (index < 0 || index >= static_cast<int>(playlist_.size())) {
-    if (playlist_.empty()) BrowseMedia();
-    return;
-  }
-  playlistCurrent_ = index;
-  if (auto* list = Find<forms::ListBox>(L"PlayList")) list->SetListIndex(index);
-  LoadFlash(playlist_[index], L"", false);
-}
-
-void PlayerWindow::OpenMovie(const std::wstring& path) {
-  PlaylistClear();
-  PlaylistAdd(path, 0);
-  PlaylistPlayItem(0);
 }
 
 // ---------------------------------------------------------------- geometry and views

@@ -14,11 +14,14 @@
 
 #include "platform/flash/FlashControl.h"
 #include "platform/forms/Forms.h"
+#include "player/FavoriteFolders.h"
 #include "player/Geometry.h"
 #include "player/MovieControl.h"
 #include "player/OptionSet.h"
 #include "player/PlayerHost.h"
 #include "player/PlayerState.h"
+#include "player/Playlist.h"
+#include "player/RecentFiles.h"
 #include "player/ScriptHost.h"
 #include "player/ScriptObject.h"
 #include "ui/CFormEvents.h"
@@ -69,12 +72,31 @@ class PlayerWindow : public forms::Form, public PlayerState {
   void ConvertMovie(const SWFInfo& info);
   void ShowMovieInfo(const SWFInfo& info);
   void Properties();
+
+  // The playlist (the playlist unit over the window's list box and menus).
   void PlaylistClear();
   void PlaylistAdd(const std::wstring& path, int depth);
   void PlaylistPlayItem(int index);
+  bool PlaylistSave(const std::wstring& path);
+  void PlaylistMoveItem(int index, int delta);
+  void PlaylistRemoveItem(int index);
   void OpenMovie(const std::wstring& path);
-  const std::vector<std::wstring>& PlaylistItems() const { return playlist_; }
-  int PlaylistCurrent() const { return playlistCurrent_; }
+  // The Open dialog: the files chosen replace the playlist and the first
+  // plays, or they join the playlist's end.
+  void OpenMedia(bool replacePlaylist);
+  const std::vector<std::wstring>& PlaylistItems() const { return playlist_.Items(); }
+  int PlaylistLast() const { return static_cast<int>(playlist_.Last()); }
+  int PlaylistCurrent() const { return static_cast<int>(playlist_.Current()); }
+
+  // Recent files and favourite folders.
+  void AddRecent(const std::wstring& file);
+  void LoadRecent();
+  void AddFavorite(const std::wstring& folder);
+  void LoadFavorites(bool load);
+  const std::vector<std::wstring>& RecentFileList() const { return recent_.Files(); }
+  const std::vector<std::wstring>& FavoriteFolderList() const { return favorites_.Folders(); }
+  // A path shortened to a width in pixels of the menus' font.
+  std::wstring FitText(const std::wstring& path, long width) const;
   // The failure text shown over the movie area ("" when none).
   std::wstring NoticeText() const;
 
@@ -144,6 +166,7 @@ class PlayerWindow : public forms::Form, public PlayerState {
   class WindowHost;
   void WirePlayback();
   void StepHistory(int step);
+  class ListsHost;
   void Form_Load();
   void Form_Resize();
   void WireMenus();
@@ -157,6 +180,20 @@ class PlayerWindow : public forms::Form, public PlayerState {
   forms::Menu* MenuItem(const std::wstring& name, int index = -1) const;
   void SetChecked(const std::wstring& name, bool on, int index = -1);
   Frame CurrentFrame() const;
+  // The playlist's box, its events and commands, and the menu lists (PlayerLists.cpp).
+  void AddPlaylistBox();
+  void WireLists();
+  void ShowRecentMenu();
+  void ShowFavoritesMenu();
+  void PlayList_DblClick(bool fromMouse);
+  void PlayList_MouseDown(int button);
+  void PlayList_MouseMove(int button);
+  int PlaylistRowAtCursor() const;
+  void ShowPlaylistMenu();
+  void MoveSelectedEntry(const std::wstring& item, int delta);
+  void RemoveSelectedEntries();
+  void AddFolderToPlaylist();
+  void ExportPlaylist();
 
   std::unique_ptr<flash::FlashControl> swf_;
   std::unique_ptr<MovieControl> control_;  // swf_ behind the operations' interface
@@ -164,8 +201,11 @@ class PlayerWindow : public forms::Form, public PlayerState {
   CFormEvents formX_;
   ScriptHost script_;
   ScriptObject members_;
-  std::vector<std::wstring> playlist_;
-  int playlistCurrent_ = -1;
+  std::unique_ptr<ListsHost> listsHost_;
+  Playlist playlist_;
+  RecentFiles recent_;
+  FavoriteFolders favorites_;
+  bool playlistMenuThisPress_ = false;  // the right button's menu opens once per press
   std::wstring caption_;      // the caption last set, also while the title bar is hidden
   int lastWidth_ = -1, lastHeight_ = -1;
   bool optionsLoaded_ = false;

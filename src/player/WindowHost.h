@@ -45,8 +45,8 @@ class PlayerWindow::WindowHost final : public PlayerHost {
   void ShowSkinButtons() override;
   void UpdateSkinState() override;
 
-  int PlaylistLast() const override { return static_cast<int>(w_.playlist_.size()) - 1; }
-  int PlaylistCurrent() const override { return w_.playlistCurrent_; }
+  int PlaylistLast() const override { return w_.PlaylistLast(); }
+  int PlaylistCurrent() const override { return w_.PlaylistCurrent(); }
   void PlaylistClear() override { w_.PlaylistClear(); }
   void PlaylistAdd(const std::wstring& path, int depth) override { w_.PlaylistAdd(path, depth); }
   void PlaylistPlayItem(int index) override { w_.PlaylistPlayItem(index); }
@@ -57,7 +57,7 @@ class PlayerWindow::WindowHost final : public PlayerHost {
   void ShowBrowsePage(bool, const std::wstring&) override { w_.NotBuilt(L"ShowBrowsePage"); }
   void SetBrowseMenus(bool, bool, bool) override { w_.NotBuilt(L"SetBrowseMenus"); }
   void SelectBrowseFolder(const std::wstring&) override { w_.NotBuilt(L"SelectBrowseFolder"); }
-  void AddRecent(const std::wstring&) override { w_.NotBuilt(L"AddRecent"); }
+  void AddRecent(const std::wstring& path) override { w_.AddRecent(path); }
 
   double Random() override;
   CivilDate Today() const override;
