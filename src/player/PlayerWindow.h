@@ -70,6 +70,7 @@ class PlayerWindow : public forms::Form {
   void LoadFlash(std::wstring path, std::wstring caption, bool browserPage);
   void PlaylistClear();
   void PlaylistAdd(const std::wstring& path, int depth);
+  void PlaylistAdd(const std::vector<std::wstring>& paths);  // many at once, the list drawn once
   void PlaylistPlayItem(int index);
   void OpenMovie(const std::wstring& path);
   const std::vector<std::wstring>& PlaylistItems() const { return playlist_; }

@@ -6,7 +6,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/Handles.h"
-#include "services/AppIdentity.h"
+#include "services/RegistryModule.h"
 
 namespace testing_support {
 
@@ -95,7 +95,7 @@ void RegistryGuard::Value(HKEY root, const std::wstring& key, const std::wstring
 }
 
 void RegistryGuard::AppValue(const std::wstring& section, const std::wstring& name) {
-  Value(HKEY_CURRENT_USER, std::wstring(app::kRegistryKey) + L"\\" + section, name);
+  Value(HKEY_CURRENT_USER, AppRegistryKey() + L"\\" + section, name);
 }
 
 RegistryGuard::~RegistryGuard() {
