@@ -89,13 +89,11 @@ LoopbackServer::LoopbackServer() {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  accept_ = WSACreateEvent();
   listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in address = Loopback(0);
   int size = sizeof address;
   if (listener_ == INVALID_SOCKET || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener_, 16) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
-      WSAEventSelect(listener_, accept_, FD_ACCEPT) != 0) {
+      listen(listener_, 16) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
     return;
   }
   port_ = ntohs(address.sin_port);
@@ -105,7 +103,6 @@ LoopbackServer::LoopbackServer() {
 LoopbackServer::~LoopbackServer() {
   Stop();
   if (listener_ != INVALID_SOCKET) closesocket(listener_);
-  WSACloseEvent(accept_);
   CloseHandle(stop_);
   WSACleanup();
 }
@@ -139,22 +136,21 @@ bool LoopbackServer::WaitForAnswers(size_t count, DWORD timeoutMs) const {
 }
 
 void LoopbackServer::Run() {
-  HANDLE waits[2] = {stop_, accept_};
-  while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
-    WSAResetEvent(accept_);
-    while (true) {
-      SOCKET client = accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) break;
-      // The accepted socket inherits the listener's event selection: back to blocking.
-      WSAEventSelect(client, nullptr, 0);
-      u_long blocking = 0;
-      ioctlsocket(client, FIONBIO, &blocking);
-      SetTimeouts(client, 10000);
-      Answer(client);
-      shutdown(client, SD_SEND);
-      closesocket(client);
-      if (WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return;
-    }
+  // The listener is polled rather than waited on through an event: under Wine
+  // an accept event can stay unsignalled for a connection that arrived while
+  // the previous one was being answered, and the server then stalled.
+  while (WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(listener_, &readable);
+    timeval slice = {0, 20000};
+    if (select(0, &readable, nullptr, nullptr, &slice) <= 0) continue;
+    SOCKET client = accept(listener_, nullptr, nullptr);
+    if (client == INVALID_SOCKET) continue;
+    SetTimeouts(client, 10000);
+    Answer(client);
+    shutdown(client, SD_SEND);
+    closesocket(client);
   }
 }
 

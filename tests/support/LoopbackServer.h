@@ -69,7 +69,6 @@ class LoopbackServer {
   SOCKET listener_ = INVALID_SOCKET;
   unsigned short port_ = 0;
   HANDLE stop_ = nullptr;    // manual-reset: the server stops
-  HANDLE accept_ = nullptr;  // the listener's accept event
   std::thread thread_;
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
