@@ -95,23 +95,25 @@ media::ChannelMix ScriptMedia::MixOf(const Clip& clip) const {
 }
 
 void ScriptMedia::SettingsChanged(Clip* clip) {
-  auto mixer = Mixer();
-  if (!mixer) return;
-  const uint64_t owner = Owner();
-  auto push = [&](Clip& c) {
-    if (c.soundChannel) mixer->SetChannelMix(owner, c.soundChannel, MixOf(c));
+  // Only channels that have had sounds (so a movie without sound opens no device).
+  std::vector<const Clip*> sounded;
+  auto note = [&](Clip& c) {
+    if (c.soundChannel) sounded.push_back(&c);
   };
   if (!clip) {
-    scripts_.EachClip(push);
-    return;
+    scripts_.EachClip(note);
+  } else {
+    std::function<void(Clip&, int)> walk = [&](Clip& c, int nesting) {
+      if (nesting > kMaxNesting) return;
+      note(c);
+      for (auto& [depth, entry] : c.objects)
+        if (entry.clip) walk(*entry.clip, nesting + 1);
+    };
+    walk(*clip, 0);
   }
-  std::function<void(Clip&, int)> walk = [&](Clip& c, int nesting) {
-    if (nesting > kMaxNesting) return;
-    push(c);
-    for (auto& [depth, entry] : c.objects)
-      if (entry.clip) walk(*entry.clip, nesting + 1);
-  };
-  walk(*clip, 0);
+  auto mixer = sounded.empty() ? nullptr : Mixer();
+  if (!mixer) return;
+  for (const Clip* c : sounded) mixer->SetChannelMix(Owner(), c->soundChannel, MixOf(*c));
 }
 
 // ---- Sounds -------------------------------------------------------------------------------------
@@ -207,8 +209,12 @@ bool ScriptMedia::Feed(SoundObject& s) {
 
 // ---- Between frames and at frames -----------------------------------------------------------
 
-void ScriptMedia::Playing(NetStreamObject& stream) {
-  if (std::find(streams_.begin(), streams_.end(), &stream) == streams_.end()) streams_.push_back(&stream);
+bool ScriptMedia::Playing(NetStreamObject& stream) {
+  std::erase_if(streams_, [](NetStreamObject* n) { return !n->player; });
+  if (std::find(streams_.begin(), streams_.end(), &stream) != streams_.end()) return true;
+  if (streams_.size() >= kMaxStreams) return false;
+  streams_.push_back(&stream);
+  return true;
 }
 
 bool ScriptMedia::Update() {
@@ -223,7 +229,7 @@ bool ScriptMedia::Update() {
 }
 
 void ScriptMedia::DispatchEvents() {
-  auto mixer = Mixer();
+  auto mixer = sounds_.empty() ? nullptr : Mixer();
   std::vector<media::VoiceId> finished;
   if (mixer) finished = mixer->TakeFinished();
   const double now = Now();

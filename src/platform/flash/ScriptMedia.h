@@ -77,6 +77,8 @@ class ScriptMedia {
  public:
   // Decoded loaded sounds are cut at this length.
   static constexpr double kMaxEventSeconds = 300;
+  // Streams open at once (each holds a file and a decoder's pictures).
+  static constexpr size_t kMaxStreams = 16;
 
   explicit ScriptMedia(MovieScripts& scripts);  // installs the classes
   ~ScriptMedia();
@@ -105,7 +107,8 @@ class ScriptMedia {
   void Start(SoundObject& s, double offsetSeconds, uint32_t loops);
   void Stop(SoundObject& s);
   double PositionMs(SoundObject& s);
-  void Playing(NetStreamObject& stream);
+  // An opened stream joins those moved on; false when too many are open.
+  bool Playing(NetStreamObject& stream);
   // Between frames: streams fed and pictures shown; true when a picture changed.
   bool Update();
   // At a frame: completions, statuses and loads reach the scripts (queued).

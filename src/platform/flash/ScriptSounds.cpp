@@ -124,15 +124,13 @@ Value SoundMethodFn(Vm& vm, CallInfo& c) {
     case kStart: media.Start(*s, number(0, 0), static_cast<uint32_t>(std::clamp(number(1, 1), 1.0, 65535.0))); break;
     case kStopSound: {
       if (gone) break;
-      auto mixer = media.Mixer();
       const Clip& on = clip ? *clip : media.Scripts().Player().Root();
+      // (A clip that never had a sound has no channel: nothing of it to stop.)
+      auto mixer = !clip || on.soundChannel ? media.Mixer() : nullptr;
       if (c.argc == 0) {
         // A clip's Sound stops the clip's sounds; one for every sound stops them all.
-        if (!clip) {
-          vm.Host().StopSounds();
-        } else if (mixer && on.soundChannel) {
-          mixer->StopChannel(on.soundChannel);
-        }
+        if (!clip) vm.Host().StopSounds();
+        else if (mixer) mixer->StopChannel(on.soundChannel);
         media.Stop(*s);
         break;
       }
@@ -140,7 +138,7 @@ Value SoundMethodFn(Vm& vm, CallInfo& c) {
       if (!id) break;
       if (s->key == id) media.Stop(*s);
       if (mixer && !clip) mixer->StopKey(media.Owner(), id);
-      if (mixer && clip && on.soundChannel) mixer->StopChannel(on.soundChannel, id);
+      if (mixer && clip) mixer->StopChannel(on.soundChannel, id);
       break;
     }
     case kSetVolume:

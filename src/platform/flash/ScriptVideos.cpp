@@ -34,8 +34,9 @@ void Status(NetStreamObject& n, const wchar_t* code, const wchar_t* level = L"st
 
 // The stream's sound from its position, on level 0's channel.
 void StartSound(NetStreamObject& n) {
+  if (!n.player || !n.player->HasSound()) return;
   auto mixer = n.media.Mixer();
-  if (!n.player || !mixer) return;
+  if (!mixer) return;
   const Clip& root = n.media.Scripts().Player().Root();
   const uint64_t channel = SoundChannelOf(root);
   mixer->SetChannelMix(n.media.Owner(), channel, n.media.MixOf(root));
@@ -103,6 +104,13 @@ Value StreamMethodFn(Vm& vm, CallInfo& c) {
         Status(*n, L"NetStream.Play.StreamNotFound", L"error");
         break;
       }
+      if (!media.Playing(*n)) {
+        vm.Host().Warn(L"more than " + std::to_wstring(ScriptMedia::kMaxStreams) + L" videos at once: '" + name +
+                       L"' was not played");
+        Close(*n);
+        Status(*n, L"NetStream.Play.Failed", L"error");
+        break;
+      }
       n->duration = n->player->Duration();
       WIN32_FILE_ATTRIBUTE_DATA data{};
       if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
@@ -116,7 +124,6 @@ Value StreamMethodFn(Vm& vm, CallInfo& c) {
       media.Later(std::move(meta));
       Status(*n, L"NetStream.Buffer.Full");
       StartSound(*n);
-      media.Playing(*n);
       media.Scripts().Player().Changed();
       break;
     }

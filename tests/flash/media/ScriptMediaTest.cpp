@@ -5,7 +5,7 @@
 // stopAllSounds stop; MP3 files loaded beside the movie as event and
 // streaming sounds; NetStream playing an FLV file into a Video on the stage
 // (statuses, seeking to the key frame, the end) and files outside the
-// movie's folder refused.
+// movie's folder, or streams past the bound, refused.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -334,12 +334,26 @@ TEST_F(NetStreamTest, PlaysSeeksPausesAndEndsIntoTheVideo) {
   EXPECT_EQ(Traces(), "NetStream.Unpause.Notify|NetStream.Play.Stop|NetStream.Buffer.Empty");
 }
 
-TEST_F(NetStreamTest, FilesOutsideTheFolderMissingOrNoVideoAreNotFound) {
-  for (const char* file : {"../clip.flv", "missing.flv", "m.swf"}) {
-    SCOPED_TRACE(file);
-    Play(file);
+TEST_F(NetStreamTest, FilesOutsideTheFolderMissingNoVideoOrTooManyAreRefused) {
+  const std::string sixteen =
+      "push 'i', 0; setVariable; more: push 'x', 'nc'; getVariable; push 1, 'NetStream'; newObject; setVariable; " +
+      Call("x", "play", {"'clip.flv'"}) + "push 'i', 'i'; getVariable; increment; setVariable; push 'i'; "
+      "getVariable; push 16; less2; if more; ";
+  const struct {
+    const char* file;
+    std::string before;
+    const char* traces;
+  } cases[] = {
+      {"../clip.flv", "", "NetStream.Play.StreamNotFound"},
+      {"missing.flv", "", "NetStream.Play.StreamNotFound"},
+      {"m.swf", "", "NetStream.Play.StreamNotFound"},
+      {"clip.flv", sixteen, "NetStream.Play.Failed"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    Play(c.file, c.before);
     Frame();
-    EXPECT_EQ(Traces(), "NetStream.Play.StreamNotFound");
+    EXPECT_EQ(Traces(), c.traces);
   }
 }
 
