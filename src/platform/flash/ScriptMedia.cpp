@@ -134,6 +134,8 @@ void ScriptMedia::Start(SoundObject& s, double offsetSeconds, uint32_t loops) {
   auto mixer = Mixer();
   s.silent = !mixer;
   if (mixer) {
+    // Ends heard while no script sound played (the timelines') are no news.
+    if (sounds_.empty()) mixer->TakeFinished();
     const uint64_t channel = SoundChannelOf(on);
     mixer->SetChannelMix(Owner(), channel, MixOf(on));
     if (s.sound) {
