@@ -820,7 +820,7 @@ const MovieDefinition* MovieScripts::LoadedMovie(const std::wstring& path) {
   std::unique_ptr<MovieDefinition> read;
   std::wstring why;
   if (!file.Open(path, kMaxLoadedBytes)) {
-    why = L"it could not be read";
+    why = L"it could not be read, or it is larger than " + std::to_wstring(kMaxLoadedBytes >> 20) + L" MB";
   } else if (!ReadLoadedMovie(file.Bytes(), kMaxLoadedBytes - loadedBytes_, read)) {
     why = L"it is no movie or JPEG picture, or loaded movies would exceed " +
           std::to_wstring(kMaxLoadedBytes >> 20) + L" MB";
