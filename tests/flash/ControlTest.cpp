@@ -122,6 +122,16 @@ TEST_F(ControlTest, PlaysToTheEndByLoop) {
   EXPECT_TRUE(control->Playing());
 }
 
+TEST_F(ControlTest, ALateClockSkipsAheadThenPlaysOnAtTheRate) {
+  control->LoadMovie(0, Write(L"m.swf", Frames(40).Plain()));
+  control->Play();
+  clock.now += 2.0;  // twenty frames late: at most eight are stepped at once
+  control->Pump();
+  EXPECT_EQ(control->FrameNum(), 8);
+  RunFrames(1);
+  EXPECT_EQ(control->FrameNum(), 9);
+}
+
 TEST_F(ControlTest, FrameMembersClampAndStop) {
   control->LoadMovie(0, Write(L"m.swf", Frames(10).Plain()));
   struct Case {

@@ -350,3 +350,87 @@ TEST_F(MovieScriptTest, AMaskedClipShowsOnlyWhereItsMaskDraws) {
 }
 
 }  // namespace
+
+namespace {
+
+// A movie to load: a red square in a clip "btn" that traces its path when
+// released, and a first frame that sets v and traces where it runs.
+Bytes ChildMovie() {
+  return FramesMovie({Box(1, kRed, 0, 0, 20, 20), flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                      flashtest::Place(1, 2, 0, 0, "btn"),
+                      Script("push 'v', 'child'; setVariable; push 'this'; getVariable; push '_target'; getMember; "
+                             "trace; push 'btn'; getVariable; push 'onRelease'; function '' () { push 'released ', "
+                             "'this'; getVariable; push '_target'; getMember; add2; trace }; setMember; stop"),
+                      moviebytes::ShowFrame()});
+}
+
+TEST_F(MovieScriptTest, MoviesAndPicturesLoadIntoClipsAndLevels) {
+  testing_support::WriteBytes(dir.File(L"child.swf"), ChildMovie());
+  testing_support::WriteBytes(dir.File(L"pic.jpg"), FlatJpeg(0, 160, 0));
+  // A blue square at the stage's origin and in the clip "holder" at x 100; frames that load and unload.
+  const auto frame = [](const char* label, const std::string& code) {
+    return std::vector<Bytes>{flashtest::Label(label), Script(code), moviebytes::ShowFrame()};
+  };
+  std::vector<Bytes> tags{Box(1, kBlue, 0, 0, 20, 20), flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                          flashtest::Place(1, 1, 0, 0), flashtest::Place(2, 2, 2000, 0, "holder"), Script("stop"),
+                          moviebytes::ShowFrame()};
+  for (const auto& f : {frame("clip", "push 'child.swf', 1, 'holder'; getVariable; push 'loadMovie'; callMethod"),
+                        frame("level", "push 'child.swf', '_level2'; getURL2 0"),
+                        frame("picture", "push 'pic.jpg', 'holder'; getURL2 2"),
+                        frame("unload clip", "push 0, 'holder'; getVariable; push 'unloadMovie'; callMethod"),
+                        frame("unload level", "push '', '_level2'; getURL2 0")})
+    tags.insert(tags.end(), f.begin(), f.end());
+  const struct {
+    const wchar_t* load;
+    const wchar_t* unload;
+    int x;
+    uint32_t shown, after;
+    const char* traces;
+    const wchar_t* variable;
+    const wchar_t* value;
+  } cases[] = {
+      {L"clip", L"unload clip", 105, kRedPx, kWhite, "/holder|released /holder/btn", L"holder.v", L"child"},
+      {L"level", L"unload level", 5, kRedPx, kBluePx, "_level2|released _level2/btn", L"_level2.v", L"child"},
+      {L"picture", L"unload clip", 105, 0x00A000, kWhite, "", L"holder._width", L"16"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.load);
+    Load(FramesMovie(tags));
+    control->TCallLabel(L"/", c.load);
+    const Picture p = Shot();
+    AddToSheet(std::wstring(L"loaded ") + c.load, p, L"actions");
+    if (c.shown == 0x00A000) {
+      EXPECT_NEAR(p.G(c.x, 5), 160, 6);
+      EXPECT_LT(p.R(c.x, 5) + p.B(c.x, 5), 12);
+    } else {
+      EXPECT_EQ(p.At(c.x, 5), c.shown);
+    }
+    EXPECT_EQ(p.At(c.x, 25), kWhite);  // the loaded movie shows only what it draws
+    Click(c.x, 5);
+    EXPECT_EQ(Traces(), c.traces);
+    EXPECT_EQ(control->GetVariable(c.variable), c.value);
+    EXPECT_EQ(control->GetVariable(L"holder._x"), L"100");  // the clip keeps its place
+    Frames(2);  // the loaded movies play on
+    control->TCallLabel(L"/", c.unload);
+    EXPECT_EQ(Shot().At(c.x, 5), c.after);
+  }
+}
+
+TEST_F(MovieScriptTest, LoadsAreBoundedInDepthAndBytes) {
+  // A movie that loads itself into a clip of its own: eight loads deep, then refused.
+  testing_support::WriteBytes(dir.File(L"big.swf"), Bytes{'C', 'W', 'S', 8, 0, 0, 0, 0x10, 0x78, 0x9C, 3, 0});
+  Load(FramesMovie({Script("push 1, 'c', 2, 'this'; getVariable; push 'createEmptyMovieClip'; callMethod; "
+                           "push 'm.swf'; stackSwap; push 1; stackSwap; push 'loadMovie'; callMethod; pop; "
+                           "push 'big.swf', '_level5'; getURL2 0; stop"),
+                    moviebytes::ShowFrame()}));
+  Frames(12);
+  const std::wstring list = control->Player()->Describe();
+  size_t loaded = 0;
+  for (size_t at = list.find(L" loaded"); at != std::wstring::npos; at = list.find(L" loaded", at + 1)) ++loaded;
+  EXPECT_EQ(loaded, flash::MoviePlayer::kMaxLoadNesting);
+  EXPECT_TRUE(Logged(L"too many movies are loaded inside one another"));
+  EXPECT_TRUE(Logged(L"'" + dir.File(L"big.swf") + L"' was not loaded"));  // 256 MB declared
+  EXPECT_EQ(control->TotalFrames(), 1);
+}
+
+}  // namespace

@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "images/IntelJPEGLibrary.h"
+#include "images/cDIBSection.h"
 #include "platform/flash/FlashControl.h"
 
 namespace rendertest {
@@ -231,6 +233,19 @@ bool WriteSheet(const std::wstring& name, const std::wstring& path) {
   DeleteDC(dc);
   DeleteObject(sheet);
   return testing_support::WriteBytes(path, out);
+}
+
+Bytes FlatJpeg(uint8_t r, uint8_t g, uint8_t b) {
+  testing_support::TempDir dir;
+  cDIBSection dib;
+  dib.Create(16, 16);
+  HBRUSH brush = CreateSolidBrush(RGB(r, g, b));
+  RECT all{0, 0, 16, 16};
+  FillRect(dib.hdc(), &all, brush);
+  DeleteObject(brush);
+  const std::wstring path = dir.File(L"flat.jpg");
+  if (!SaveJPG(dib, path, 95)) return {};
+  return testing_support::ReadBytes(path);
 }
 
 }  // namespace rendertest

@@ -209,6 +209,9 @@ Picture Paint(const Bytes& movie, const PaintOptions& options = {});
 // Paints what a control shows now at width x height.
 Picture PaintControl(flash::FlashControl& control, int width, int height);
 
+// A 16 x 16 JPEG of a flat colour made with the program's own encoder.
+Bytes FlatJpeg(uint8_t r, uint8_t g, uint8_t b);
+
 // Every kind of drawn character on a 200 x 100 stage: shapes with gradients,
 // curves and lines, a bitmap fill, a font and text, an edit text, a morph
 // shape, buttons and a clip layer (the last three from frame 1).

@@ -5,8 +5,6 @@
 #include <algorithm>
 
 #include "RenderMovies.h"
-#include "images/IntelJPEGLibrary.h"
-#include "images/cDIBSection.h"
 #include "platform/flash/FlashControl.h"
 #include "platform/flash/MoviePlayer.h"
 #include "platform/flash/SoftwareRenderer.h"
@@ -201,20 +199,6 @@ TEST(RenderBitmapTest, LosslessFormatsAndAlpha) {
     EXPECT_EQ(p.At(5, 15), c.p01) << c.name;
     EXPECT_EQ(p.At(15, 15), c.p11) << c.name;
   }
-}
-
-// A JPEG of a flat colour made with the program's own encoder.
-Bytes FlatJpeg(uint8_t r, uint8_t g, uint8_t b) {
-  testing_support::TempDir dir;
-  cDIBSection dib;
-  dib.Create(16, 16);
-  HBRUSH brush = CreateSolidBrush(RGB(r, g, b));
-  RECT all{0, 0, 16, 16};
-  FillRect(dib.hdc(), &all, brush);
-  DeleteObject(brush);
-  const std::wstring path = dir.File(L"flat.jpg");
-  if (!SaveJPG(dib, path, 95)) return {};
-  return testing_support::ReadBytes(path);
 }
 
 // Tables (quantisation and Huffman segments) and the rest, each between its own start and end markers.

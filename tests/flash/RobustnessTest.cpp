@@ -5,9 +5,12 @@
 // clicks and drags over the buttons. The seeds are movies of every kind of
 // character, a movie of scripts (every kind of action, clip events, button
 // actions, classes, drawing, text fields, timers) and the hostile movies
-// whose characters place themselves; mutations edit bytes, edit the bytes
-// of action records, and rewrite character ids to other ids of the movie.
-// Scripts that run away meet their budget (the clock moves at every look).
+// whose characters place themselves, and a movie whose scripts play sounds
+// and a video and load movies and a picture into clips and levels (itself,
+// so the damage reaches every loaded copy, beside a damaged copy of the
+// video and the MP3 file); mutations edit bytes, edit the bytes of action
+// records, and rewrite character ids to other ids of the movie. Scripts that
+// run away meet their budget (the clock moves at every look).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,6 +82,56 @@ Bytes ScriptedMovie() {
             moviebytes::ShowFrame(),
             Script("push 0, 's1'; getVariable; push 'removeMovieClip'; callMethod; push 'start'; gotoFrame2 1"),
             Label("start"), moviebytes::ShowFrame(), moviebytes::EndTag()};
+  return m.Plain();
+}
+
+// Scripts of sounds, a video and loading: Sound objects of the library and of
+// an MP3 file with their settings, a NetStream into a Video, the movie
+// itself loaded into a clip and a level and a picture into another level,
+// all changed again on the next frames.
+Bytes MediaScriptMovie(int drop = 0) {
+  Bytes pcm = U16(7) + Bytes{0x3E} + Bytes{100, 0, 0, 0};
+  for (int i = 0; i < 100; ++i) pcm.push_back(static_cast<uint8_t>(i * 5));
+  moviebytes::Movie m = Frames(0);
+  m.version = 7;
+  const std::string call = "callMethod; pop; ";
+  // It loads itself once: the copy loads nothing more.
+  const std::string loadsLeft = "push '_global'; getVariable; push 'n'; getMember; push undefined; equals2; not; "
+                                "if counted; push '_global'; getVariable; push 'n', 0; setMember; counted: "
+                                "push '_global'; getVariable; push 'n', '_global'; getVariable; push 'n'; getMember; "
+                                "increment; setMember; push '_global'; getVariable; push 'n'; getMember; push 2; "
+                                "less2; not; if done; ";
+  m.tags = {moviebytes::BackgroundTag(9, 9, 9), Shape(1), Tag(14, pcm, true), Export(7, "snd"),
+            Sprite(2, {Place(1, 1, 0, 0), moviebytes::ShowFrame()}), Export(2, "sym"),
+            Tag(60, U16(8) + U16(0) + U16(40) + U16(30) + Bytes{0, 2}), Place(5, 8, 0, 0, "v"),
+            Place(3, 2, 200, 200, "holder"),
+            Script("push 's', 'holder'; getVariable; push 1, 'Sound'; newObject; setVariable; "
+                   "push 'snd', 1, 's'; getVariable; push 'attachSound'; " + call +
+                   "push 70, 1, 's'; getVariable; push 'setVolume'; " + call +
+                   "push -30, 1, 's'; getVariable; push 'setPan'; " + call +
+                   "push 3, 0.001, 2, 's'; getVariable; push 'start'; " + call +
+                   "push 's'; getVariable; push 'onSoundComplete'; function '' () { push 0, 'this'; getVariable; "
+                   "push 'start'; callMethod }; setMember; "
+                   "push 'g', 0, 'Sound'; newObject; setVariable; push 'll', 50, 'lr', 50, 'rl', 50, 'rr', 50, 4; "
+                   "initObject; push 1, 'g'; getVariable; push 'setTransform'; " + call +
+                   (drop & 1 ? "" : "push true, 'tone.mp3', 2, 'g'; getVariable; push 'loadSound'; " + call) +
+                   "push 'nc', 0, 'NetConnection'; newObject; setVariable; push null, 1, 'nc'; getVariable; "
+                   "push 'connect'; " + call + "push 'ns', 'nc'; getVariable; push 1, 'NetStream'; newObject; "
+                   "setVariable; push 'ns'; getVariable; push 1, 'v'; getVariable; push 'attachVideo'; " + call +
+                   "push 'ns'; getVariable; push 'onStatus'; function '' (i) { push 'i'; getVariable; push 'code'; getMember; "
+                   "trace }; setMember; " + (drop & 2 ? "" : "push 'clip.flv', 1, 'ns'; getVariable; push 'play'; " +
+                   call) + (drop & 4 ? "jump done; " : "") + loadsLeft + "push 'mutant.swf', 1, 'holder'; getVariable; push 'loadMovie'; " + call + "done: " +
+                    (drop & 8 ? "" : "push 'pic.jpg', '_level3'; getURL2 0")),
+            moviebytes::ShowFrame(),
+            Script("push 1.5, 1, 'ns'; getVariable; push 'seek'; " + call +
+                   "push 0, 'ns'; getVariable; push 'pause'; " + call + "push 'snd', 1, 's'; getVariable; "
+                   "push 'stop'; " + call + "push '', '_level3'; getURL2 0; " + loadsLeft +
+                   "push 'mutant.swf', '_level1'; getURL2 0; done: "),
+            moviebytes::ShowFrame(),
+            Script("push 0, 'ns'; getVariable; push 'pause'; " + call + "stopSounds; push 0, 'holder'; "
+                   "getVariable; push 'unloadMovie'; " + call + "push 0, 'g'; getVariable; push 'getTransform'; " +
+                   call),
+            moviebytes::ShowFrame(), moviebytes::EndTag()};
   return m.Plain();
 }
 
@@ -246,8 +299,10 @@ TEST(ControlRobustnessTest, DrawnSeedDrawsEveryKind) {
 // and hit-tested, the pointer over and around the buttons, seeks and paints.
 class Exerciser {
  public:
-  Exerciser() : control_(host_.get(), 0, 0, 64, 48) {
+  // With sound, the test mixes what the device would take; without, sounds run silent on the clock.
+  explicit Exerciser(bool sound = false) : control_(host_.get(), 0, 0, 64, 48), sound_(sound) {
     control_.SetClock([this] { return now_ += 0.25; });
+    control_.SetAudioMode(sound ? flash::FlashControl::AudioMode::Manual : flash::FlashControl::AudioMode::None);
     HDC screen = GetDC(nullptr);
     dc_ = CreateCompatibleDC(screen);
     bitmap_ = CreateCompatibleBitmap(screen, 64, 48);
@@ -259,6 +314,9 @@ class Exerciser {
     DeleteObject(bitmap_);
     DeleteDC(dc_);
   }
+
+  // Files beside the movie, for its scripts to load.
+  void Beside(const std::wstring& name, const Bytes& bytes) { testing_support::WriteBytes(dir_.File(name), bytes); }
 
   void Run(const Bytes& movie, const std::wstring& label) {
     SCOPED_TRACE(label);
@@ -273,8 +331,10 @@ class Exerciser {
     ASSERT_GE(total, 1);
     static const POINT points[] = {{15, 15}, {25, 20}, {30, 30}, {50, 10}};
     control_.Play();
+    std::vector<int16_t> sound(2 * 2000);
     for (long f = 0; f < total + 2; ++f) {
       now_ += 1.0;
+      if (sound_) control_.AudioMixer()->Render(sound);
       control_.Pump();
       Paint();
       for (const POINT& p : points) Send(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
@@ -311,6 +371,7 @@ class Exerciser {
   HostWindow host_;
   flash::FlashControl control_;
   double now_ = 0;
+  bool sound_;
   HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_ = nullptr;
@@ -320,14 +381,37 @@ class Exerciser {
 // one draws and tests thousands of characters) only when asked.
 std::vector<std::pair<std::wstring, Bytes>> Seeds(bool chains) {
   std::vector<std::pair<std::wstring, Bytes>> seeds{
-      {L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}, {L"scripted", ScriptedMovie()}};
+      {L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}, {L"scripted", ScriptedMovie()},
+      {L"media scripts", MediaScriptMovie()}};
   for (const rendertest::HostileMovie& h : rendertest::HostileMovies())
     if (h.cycle || chains) seeds.emplace_back(h.name, h.movie);
   return seeds;
 }
 
+// What the media scripts load beside the movie: the test video and tone (in
+// the mutated run with a few bytes damaged) and a picture.
+void MediaFiles(Exerciser& run, std::mt19937* rng) {
+  auto data = [](const wchar_t* name) {
+    wchar_t root[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"SWFZEL_SOURCE_DIR", root, MAX_PATH);
+    return testing_support::ReadBytes(std::wstring(root) + L"\\tests\\flash\\media\\data\\" + name);
+  };
+  // The video's first half second or so (its last tag cut), to keep the runs short.
+  static const Bytes whole = data(L"sorenson.flv"), video(whole.begin(), whole.begin() + std::min<size_t>(whole.size(), 16000));
+  static const Bytes tone = data(L"tone.mp3"), picture = rendertest::FlatJpeg(10, 200, 10);
+  Bytes v = video, t = tone;
+  for (int i = 0; rng && i < 3; ++i) {
+    if (v.size() > 20) v[13 + (*rng)() % (v.size() - 13)] ^= static_cast<uint8_t>(1u << ((*rng)() % 8));
+    if (!t.empty()) t[(*rng)() % t.size()] = static_cast<uint8_t>((*rng)());
+  }
+  run.Beside(L"clip.flv", v);
+  run.Beside(L"tone.mp3", t);
+  run.Beside(L"pic.jpg", picture);
+}
+
 TEST(ControlRobustnessTest, SeedsPlayPaintAndTakeThePointer) {
-  Exerciser run;
+  Exerciser run(true);
+  MediaFiles(run, nullptr);
   for (const auto& [name, movie] : Seeds(true)) {
     run.Run(movie, name);
     run.Run(Compress(movie), name + L" compressed");
@@ -340,6 +424,7 @@ TEST(ControlRobustnessTest, MutatedMoviesLoadStepAndPaint) {
   std::mt19937 rng(20261209);
   for (int i = 0; i < 800; ++i) {
     const auto& [name, seed] = seeds[static_cast<size_t>(i) % seeds.size()];
+    MediaFiles(run, &rng);
     Bytes input = seed;
     const int rewrites = static_cast<int>(rng() % 3);
     RewriteIds(input, rewrites, rng);

@@ -13,6 +13,7 @@
 #include "base/Handles.h"
 #include "base/TextConv.h"
 #include "platform/flash/MovieScripts.h"
+#include "platform/flash/ScriptMedia.h"
 #include "platform/flash/SoftwareRenderer.h"
 #include "moviefiles/MovieCache.h"
 #include "services/Services.h"
@@ -291,6 +292,7 @@ void FlashControl::Unload() {
   player_.reset();
   movie_.reset();
   mixer_->StopOwner(loadSerial_);
+  mixer_->ForgetMixes(loadSerial_);
   soundLed_ = false;
   ++loadSerial_;
   variables_.Clear();
@@ -356,7 +358,11 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
       }
     };
     environment.stopSounds = [this] { StopSounds(); };
+    environment.mixer = [this] { return SoundMixer(); };
+    environment.soundOwner = loadSerial_;
+    environment.soundLatency = [this] { return SoundLatency(); };
     player_ = std::make_unique<MoviePlayer>(*movie_, std::move(environment));
+    sounds_->SetMixOf([this](const Clip& clip) { return player_->Scripts().Media().MixOf(clip); });
     player_->SetLoop(loop_);
     player_->SetFrameListener(sounds_.get());
     player_->Start(variables);
@@ -431,8 +437,10 @@ void FlashControl::Pump() {
     return;
   }
   // Frames go on while the main timeline is stopped: clips and scripts run.
-  sounds_->Update(player_->Root());
+  sounds_->Update(*player_);
+  if (player_->Scripts().UpdateMedia()) Invalidate();
   long long steps = 0;
+  bool caughtUp = false;  // a late clock: the frames stepped do not count from the new anchor
   if (const auto soundFrame = sounds_->StreamFrame(SoundLatency())) {
     // The main timeline's stream is the clock: frames that drawing could
     // not keep up with are stepped through without being drawn.
@@ -443,14 +451,14 @@ void FlashControl::Pump() {
     const double rate = movie_->frameRate > 0 ? movie_->frameRate : kDefaultRate;
     const long long due = static_cast<long long>(std::floor((clock_() - anchorTime_) * rate + 1e-6)) - anchorFrames_;
     if (due <= 0) return;
-    if (due > kMaxCatchUpFrames) Anchor();
+    if (due > kMaxCatchUpFrames) Anchor(), caughtUp = true;
     steps = std::min<long long>(due, kMaxCatchUpFrames);
   }
   if (steps <= 0) return;
   const uint64_t changesBefore = player_->Changes();
   for (long long i = 0; i < steps && player_ && pendingLoad_.empty(); ++i) {
     player_->Advance();
-    ++anchorFrames_;
+    if (!caughtUp) ++anchorFrames_;
   }
   AfterScripts();
   // A frame that changes nothing on the stage repaints nothing.
@@ -515,6 +523,7 @@ void FlashControl::SetPan(long pan) {
 
 void FlashControl::StopSounds() {
   if (sounds_) sounds_->StopStreams();
+  if (player_ && !page_) player_->Scripts().Media().StopAll();
   mixer_->StopOwner(loadSerial_);
 }
 
@@ -662,13 +671,23 @@ void FlashControl::SetLinkOpener(std::function<void(const std::wstring&)> opener
 
 // ---- Buttons ----------------------------------------------------------------------
 
+// The levels top-most first; a path found in level n > 0 opens with -n.
 std::optional<ButtonPath> FlashControl::ButtonAt(int x, int y) {
   if (!movie_ || !player_ || page_ || !hwnd_) return std::nullopt;
   RECT client{};
   GetClientRect(hwnd_, &client);
   MovieScripts& scripts = player_->Scripts();
-  return hitTester_.ButtonAt(*movie_, player_->Root(), Origin(), ViewOf(client.right, client.bottom), x, y,
-                             [&scripts](const Clip& clip) { return scripts.IsButtonClip(clip); });
+  const FrameView view = ViewOf(client.right, client.bottom);
+  auto isButton = [&scripts](const Clip& clip) { return scripts.IsButtonClip(clip); };
+  const auto& levels = player_->Levels();
+  for (auto it = levels.rbegin(); it != levels.rend(); ++it) {
+    auto found = hitTester_.ButtonAt(*it->second->movie, *it->second, Origin(), view, x, y, isButton);
+    if (found) {
+      found->depths.insert(found->depths.begin(), -it->first);
+      return found;
+    }
+  }
+  return hitTester_.ButtonAt(*movie_, player_->Root(), Origin(), view, x, y, isButton);
 }
 
 bool FlashControl::StagePoint(int x, int y, double& sx, double& sy) {
@@ -687,7 +706,13 @@ void FlashControl::FocusFieldAt(int x, int y) {
   if (!player_ || !hwnd_) return;
   RECT client{};
   GetClientRect(hwnd_, &client);
-  const auto field = hitTester_.FieldAt(*movie_, player_->Root(), Origin(), ViewOf(client.right, client.bottom), x, y);
+  const FrameView view = ViewOf(client.right, client.bottom);
+  std::optional<ButtonPath> field;
+  const auto& levels = player_->Levels();
+  for (auto it = levels.rbegin(); it != levels.rend() && !field; ++it)
+    if ((field = hitTester_.FieldAt(*it->second->movie, *it->second, Origin(), view, x, y)))
+      field->depths.insert(field->depths.begin(), -it->first);
+  if (!field) field = hitTester_.FieldAt(*movie_, player_->Root(), Origin(), view, x, y);
   player_->Scripts().Focus(field ? &field->depths : nullptr);
   Invalidate();
 }
@@ -701,10 +726,11 @@ void FlashControl::Apply(const std::vector<ButtonTransition>& transitions) {
   bool repaint = false;
   for (const ButtonTransition& t : transitions) {
     if (!player_) return;
-    DisplayObject* obj = player_->ObjectAt(t.button.depths);
+    Clip* parent = nullptr;
+    DisplayObject* obj = player_->ObjectAt(t.button.depths, &parent);
     if (!obj || obj->character != t.button.character) continue;  // gone meanwhile
     if (obj->buttonState != t.state && !obj->clip) {
-      if (sounds_) sounds_->ButtonChanged(t.button.character, obj->buttonState, t.state);
+      if (sounds_) sounds_->ButtonChanged(*parent, t.button.character, obj->buttonState, t.state);
       obj->buttonState = t.state;
       repaint = true;
     }
@@ -736,7 +762,8 @@ void FlashControl::SyncButtons() {
 bool FlashControl::WantsHand() {
   const auto& current = buttons_.Current();
   if (!current || !movie_ || !player_ || buttons_.State() == kButtonUp) return false;
-  DisplayObject* obj = player_->ObjectAt(current->depths);
+  Clip* parent = nullptr;
+  DisplayObject* obj = player_->ObjectAt(current->depths, &parent);
   bool handlers = false;
   if (obj && (obj->clip || obj->object)) {
     // A clip or button with handlers shows the hand unless it says not to.
@@ -750,7 +777,9 @@ bool FlashControl::WantsHand() {
       handlers = handlers || (fn.IsObject() && fn.AsObject()->IsCallable());
     }
   }
-  return handlers || !hitTester_.ActionsOf(*movie_, current->character, player_->CurrentFrame()).empty();
+  if (handlers) return true;
+  const int frame = parent && parent->home ? parent->home->frame : player_->CurrentFrame();
+  return !hitTester_.ActionsOf(player_->MovieOf(parent), current->character, frame).empty();
 }
 
 // Called for the pointer's own messages: the cursor changes as soon as the
@@ -821,6 +850,9 @@ bool FlashControl::Paint(HDC dc, int width, int height) {
     page_->Paint(target, view.Rect(movie_->frame), view.scaleX * 20);
   } else if (player_) {
     drawn = renderer_->DrawFrame(target, *movie_, player_->Root(), Origin(), frame);
+    // Movies loaded into levels above, lowest first.
+    for (const auto& [n, level] : player_->Levels())
+      drawn = renderer_->DrawFrame(target, *level->movie, *level, Origin(), frame) && drawn;
   }
   if (blended) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha_ * 255 / 100), 0};

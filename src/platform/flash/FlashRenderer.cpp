@@ -41,7 +41,7 @@ void FlashRenderer::DrawList(HDC dc, const MovieDefinition& movie, const Clip& c
     const Matrix world = Concat(m, obj.matrix);
     const ColorTransform color = Concat(cx, obj.color);
     DrawObject(dc, movie, obj, world, color, frame.view, frame.quality);
-    if (obj.clip) DrawList(dc, movie, *obj.clip, world, color, frame);
+    if (obj.clip) DrawList(dc, obj.clip->movie ? *obj.clip->movie : movie, *obj.clip, world, color, frame);
   }
 }
 

@@ -17,9 +17,19 @@ bool IsButton(SwfTag t) { return t == SwfTag::DefineButton || t == SwfTag::Defin
 
 void HitTester::Use(const MovieDefinition& movie) {
   movie_ = &movie;
-  if (movie.serial == serial_ && movie.serial != 0) return;
-  serial_ = movie.serial;
+  if (movie.serial != 0 && seen_.count(movie.serial)) return;
+  seen_.insert(movie.serial);
   shapes_.Clear(), parts_.clear(), actions_.clear(), textBounds_.clear();
+}
+
+HitTester::InMovieOf::InMovieOf(HitTester& t, const Clip& clip) : t_(t), movie_(t.movie_), frame_(t.frame_) {
+  if (clip.movie && clip.movie != t.movie_) t.Use(*clip.movie);
+  if (clip.home) t.frame_ = clip.home->frame;
+}
+
+HitTester::InMovieOf::~InMovieOf() {
+  t_.movie_ = movie_;
+  t_.frame_ = frame_;
 }
 
 void HitTester::Aim(const FrameView& frame, int x, int y) {
@@ -65,6 +75,7 @@ std::optional<ButtonPath> HitTester::FieldAt(const MovieDefinition& movie, const
 bool HitTester::FindField(const Clip& clip, const Matrix& m, int nesting, std::vector<int32_t>& path,
                           ButtonPath& found) {
   if (nesting > kMaxNesting) return false;
+  InMovieOf in(*this, clip);
   for (auto it = clip.objects.rbegin(); it != clip.objects.rend(); ++it) {
     const auto& [depth, obj] = *it;
     if (!obj.visible || obj.clipDepth > 0) continue;
@@ -92,6 +103,7 @@ const std::vector<ButtonAction>& HitTester::ActionsOf(const MovieDefinition& mov
 // Top-most first: a sprite's buttons lie above everything below the sprite.
 bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector<int32_t>& path, ButtonPath& found) {
   if (nesting > kMaxNesting) return false;
+  InMovieOf in(*this, clip);
   // Whether every clip layer masking depth covers the pixel.
   auto unmasked = [&](int32_t depth) {
     for (const auto& [d, mask] : clip.objects) {
@@ -174,6 +186,7 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
 }
 
 bool HitTester::ListCovers(const Clip& clip, const Matrix& m, int nesting) {
+  InMovieOf in(*this, clip);
   if (clip.drawing && !clip.drawing->Empty() && ShapeCovers(clip.drawing->Shape(), m)) return true;
   for (const auto& [depth, obj] : clip.objects)
     if (!obj.clipDepth && obj.visible && EntryCovers(obj, Concat(m, obj.matrix), nesting)) return true;
@@ -184,7 +197,7 @@ bool HitTester::ListCovers(const Clip& clip, const Matrix& m, int nesting) {
 // (and drawing), anything else by its character.
 bool HitTester::EntryCovers(const DisplayObject& obj, const Matrix& world, int nesting) {
   if (obj.text) return BoxCovers(obj.text->data.bounds, world);
-  if (obj.clip && obj.clip->timeline < -1) return ListCovers(*obj.clip, world, nesting + 1);
+  if (obj.clip && obj.clip->timeline < 0) return ListCovers(*obj.clip, world, nesting + 1);
   return Covers(obj.character, obj.ratio, world, obj.clip.get(), nesting);
 }
 

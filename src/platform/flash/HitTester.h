@@ -7,12 +7,14 @@
 // buttons, take the pointer: shapes drawn above a button do not hide it;
 // hidden entries take nothing. As in drawing, a button or sprite inside itself
 // (directly or through others) is not followed again, and one test follows at
-// most kTestBudget characters. Characters read for testing, and each button's
-// actions, are kept per movie.
+// most kTestBudget characters. A clip showing a loaded movie is tested
+// through that movie's characters. Characters read for testing, and each
+// button's actions, are kept until a movie never tested before is tested.
 #pragma once
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/flash/ButtonRecords.h"
@@ -51,6 +53,17 @@ class HitTester {
 
  private:
   void Use(const MovieDefinition& movie);
+  // Looks up characters in the movie a clip shows while it is walked.
+  class InMovieOf {
+   public:
+    InMovieOf(HitTester& t, const Clip& clip);
+    ~InMovieOf();
+
+   private:
+    HitTester& t_;
+    const MovieDefinition* movie_;
+    int frame_;
+  };
   bool Find(const Clip& clip, const Matrix& m, int nesting, std::vector<int32_t>& path, ButtonPath& found);
   bool FindField(const Clip& clip, const Matrix& m, int nesting, std::vector<int32_t>& path, ButtonPath& found);
   void Aim(const FrameView& frame, int x, int y);
@@ -66,7 +79,7 @@ class HitTester {
   int frame_ = 0;                        // the main timeline's, for the definitions in force
   int budget_ = 0;                       // characters the running test may still follow
   std::vector<const Character*> chain_;  // the buttons and sprites being followed, outermost first
-  uint64_t serial_ = 0;
+  std::set<uint64_t> seen_;
   Xform toPixel_;  // stage twips -> the tested pixel's own space, its centre at (0.5, 0.5)
   Rasterizer raster_;
   ShapeCache shapes_{64};

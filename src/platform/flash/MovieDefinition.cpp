@@ -365,6 +365,11 @@ bool ReadColorTransform(ByteReader& reader, bool withAlpha, ColorTransform& cx) 
   return bits.Finish();
 }
 
+uint64_t NewMovieSerial() {
+  static std::atomic<uint64_t> serials{0};
+  return ++serials;
+}
+
 MovieError ReadMovieDefinition(std::span<const uint8_t> file, std::unique_ptr<MovieDefinition>& out) {
   out.reset();
   if (file.size() < 8) return MovieError::NotAMovie;
@@ -372,8 +377,7 @@ MovieError ReadMovieDefinition(std::span<const uint8_t> file, std::unique_ptr<Mo
   auto movie = std::make_unique<MovieDefinition>();
   if (!ReadMovieBody(file, kMaxInflatedMovie, movie->bytes)) return MovieError::TooLarge;
   movie->version = file[3];
-  static std::atomic<uint64_t> serials{0};
-  movie->serial = ++serials;
+  movie->serial = NewMovieSerial();
   ByteReader reader(movie->bytes);
   SWFInfo info;
   uint8_t fraction = 0, whole = 0;

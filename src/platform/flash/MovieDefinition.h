@@ -96,6 +96,9 @@ struct MovieDefinition {
 
 enum class MovieError { None, Unreadable, NotAMovie, TooLarge };
 
+// A number no definition read before has had (for MovieDefinition::serial).
+uint64_t NewMovieSerial();
+
 // Reads a whole movie file (FWS or CWS) into a definition, walking its tags
 // with the movie files' tag walker. A file whose
 // header is sound but whose tags are damaged gives a one-frame blank movie

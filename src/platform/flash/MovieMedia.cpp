@@ -165,6 +165,15 @@ bool MovieMedia::Empty() const {
   return true;
 }
 
+std::shared_ptr<const media::SoundClip> DecodeDefinedSound(const Character& sound) {
+  if (sound.tagCode != SwfTag::DefineSound) return nullptr;
+  ByteReader r(sound.body);
+  uint8_t format = 0;
+  uint32_t count = 0;
+  if (!r.U8(format) || !r.U32LE(count)) return nullptr;
+  return media::DecodeEventSound(media::SoundFormat::FromByte(format), count, r.Rest());
+}
+
 MovieMedia IndexMovieMedia(const MovieDefinition& movie) {
   MovieMedia media;
   if (movie.damaged) return media;

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,5 +58,8 @@ struct MovieMedia {
 bool ReadSoundInfo(ByteReader& r, media::SoundInfo& info);
 
 MovieMedia IndexMovieMedia(const MovieDefinition& movie);
+
+// A DefineSound decoded whole; null for any other character.
+std::shared_ptr<const media::SoundClip> DecodeDefinedSound(const Character& sound);
 
 }  // namespace flash

@@ -1,6 +1,7 @@
 #include "platform/flash/MoviePlayer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <utility>
 
@@ -25,6 +26,7 @@ void DescribeClip(const Clip& clip, int indent, std::wstring& out) {
     out += line;
     if (!o.visible) out += L" hidden";
     if (o.clip) {
+      if (o.clip->home == o.clip.get()) out += L" loaded";
       out += L" sprite frame " + std::to_wstring(o.clip->frame) + (o.clip->playing ? L" playing" : L" stopped");
       out += L"\n";
       DescribeClip(*o.clip, indent + 2, out);
@@ -45,22 +47,48 @@ const Timeline& EmptyTimeline() {
 
 }  // namespace
 
+uint64_t SoundChannelOf(const Clip& clip) {
+  static std::atomic<uint64_t> channels{uint64_t(1) << 48};  // above any owner the control gives out
+  if (!clip.soundChannel) clip.soundChannel = ++channels;
+  return clip.soundChannel;
+}
+
 MoviePlayer::MoviePlayer(const MovieDefinition& movie, PlayerEnvironment environment)
     : movie_(movie), environment_(std::move(environment)) {
   if (!environment_.clock) environment_.clock = [] { return 0.0; };
+  root_.movie = &movie_;
+  root_.home = &root_;
   scripts_ = std::make_unique<MovieScripts>(*this, environment_);
 }
 
 MoviePlayer::~MoviePlayer() {
   // The clips go before the script heap they point into.
   root_.objects.clear();
+  levels_.clear();
   scripts_.reset();
 }
 
 const Timeline& MoviePlayer::TimelineOf(const Clip& clip) const {
-  if (clip.timeline == -1) return movie_.root;
-  if (clip.timeline < 0 || static_cast<size_t>(clip.timeline) >= movie_.sprites.size()) return EmptyTimeline();
-  return movie_.sprites[static_cast<size_t>(clip.timeline)];
+  const MovieDefinition& movie = MovieOf(&clip);
+  if (clip.timeline == -1) return movie.root;
+  if (clip.timeline < 0 || static_cast<size_t>(clip.timeline) >= movie.sprites.size()) return EmptyTimeline();
+  return movie.sprites[static_cast<size_t>(clip.timeline)];
+}
+
+const Character* MoviePlayer::Find(const Clip* clip, uint16_t id) const {
+  const int frame = clip && clip->home ? clip->home->frame : root_.frame;
+  return MovieOf(clip).Find(id, frame);
+}
+
+// A clip for an entry of parent's list, showing parent's movie.
+std::unique_ptr<Clip> MoviePlayer::NewClip(Clip& parent, DisplayObject& entry, int timeline) {
+  auto clip = std::make_unique<Clip>(&liveClips_);
+  clip->timeline = timeline;
+  clip->parent = &parent;
+  clip->entry = &entry;
+  clip->movie = parent.movie;
+  clip->home = parent.home;
+  return clip;
 }
 
 void MoviePlayer::Start(const std::vector<std::pair<std::wstring, std::wstring>>& variables) {
@@ -98,7 +126,7 @@ void MoviePlayer::Enter(Clip& clip, int frame, bool scripts, int nesting) {
   if (scripts) {
     if (listener_) listener_->FrameEntered(clip, frame);
     scripts_->FrameEntered(clip, frame, mark);
-  } else if (clip.timeline >= 0) {
+  } else if (clip.timeline >= 0 || clip.parent) {
     scripts_->QuietActions(clip, script);
   }
 }
@@ -129,7 +157,7 @@ void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, int frame, bool scr
     if (cmd.name) fresh.name = *cmd.name;
     if (cmd.clipDepth) fresh.clipDepth = *cmd.clipDepth;
     if (!cmd.clipActions.empty()) {
-      fresh.events = ReadClipEvents(cmd.clipActions, movie_.version);
+      fresh.events = ReadClipEvents(cmd.clipActions, MovieOf(&clip).version);
       for (const ClipEventRecord& e : fresh.events) fresh.eventMask |= e.events;
     }
     obj = &(clip.objects[cmd.depth] = std::move(fresh));
@@ -153,18 +181,13 @@ void MoviePlayer::NewObject(Clip& owner, DisplayObject& obj, uint16_t character,
   obj.clip.reset();
   obj.text.reset();
   obj.object = nullptr;
-  const Character* ch = movie_.Find(character, root_.frame);
+  const Character* ch = Find(&owner, character);
   if (ch && ch->tagCode == SwfTag::DefineEditText)
-    obj.text = std::make_unique<TextFieldState>(TextFieldState::FromCharacter(ReadEditText(*ch, movie_.version)));
+    obj.text = std::make_unique<TextFieldState>(TextFieldState::FromCharacter(ReadEditText(*ch, MovieOf(&owner).version)));
   bool nests = ch && ch->sprite >= 0 && nesting < kMaxNesting && liveClips_ < kMaxLiveClips;
   for (const Clip* above = &owner; above && nests; above = above->parent)
-    if (above->timeline == ch->sprite) nests = false;
-  if (nests) {
-    obj.clip = std::make_unique<Clip>(&liveClips_);
-    obj.clip->timeline = ch->sprite;
-    obj.clip->parent = &owner;
-    obj.clip->entry = &obj;
-  }
+    if (above->timeline == ch->sprite && above->movie == owner.movie) nests = false;
+  if (nests) obj.clip = NewClip(owner, obj, ch->sprite);
   scripts_->Placed(owner, obj, scripts);
   if (obj.clip) Enter(*obj.clip, 0, scripts, nesting + 1);
 }
@@ -205,6 +228,7 @@ void MoviePlayer::Advance() {
   // one that a parent's step took away is skipped.
   std::vector<Clip*> clips;
   CollectClips(root_, clips, 0);
+  for (auto& [n, level] : levels_) CollectClips(*level, clips, 0);
   // (No script runs until every timeline has moved, so these objects stay.)
   std::vector<MovieClipObject*> objects;
   objects.reserve(clips.size());
@@ -226,6 +250,7 @@ void MoviePlayer::Advance() {
   scripts_->Drain();
   scripts_->RunTimers();
   scripts_->Drain();
+  scripts_->MediaEvents();
   scripts_->AfterFrame();
 }
 
@@ -358,10 +383,7 @@ DisplayObject* MoviePlayer::CreateEmpty(Clip& parent, const std::wstring& name, 
   fresh.depth = d;
   fresh.name = name;
   DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
-  obj->clip = std::make_unique<Clip>(&liveClips_);
-  obj->clip->timeline = -2;
-  obj->clip->parent = &parent;
-  obj->clip->entry = obj;
+  obj->clip = NewClip(parent, *obj, -2);
   ++changes_;
   scripts_->Placed(parent, *obj, true);
   return obj;
@@ -411,10 +433,7 @@ DisplayObject* MoviePlayer::Duplicate(DisplayObject& source, Clip& parent, const
   DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
   ++changes_;
   if (empty) {
-    obj->clip = std::make_unique<Clip>(&liveClips_);
-    obj->clip->timeline = -2;
-    obj->clip->parent = &parent;
-    obj->clip->entry = obj;
+    obj->clip = NewClip(parent, *obj, -2);
     scripts_->Placed(parent, *obj, true);
   } else if (text && !character) {
     obj->text = std::move(text);
@@ -458,6 +477,72 @@ void MoviePlayer::Empty(Clip& clip) {
   clip.drawing.reset();
   clip.timeline = -2;
   clip.frame = 0;
+  // A clip that showed a loaded movie shows its parent's again.
+  if (clip.parent) clip.movie = clip.parent->movie, clip.home = clip.parent->home;
+  ++changes_;
+}
+
+// ---- Loaded movies ----------------------------------------------------------------------------
+
+Clip* MoviePlayer::Level(int n) {
+  if (n == 0) return &root_;
+  auto it = levels_.find(n);
+  return it == levels_.end() ? nullptr : it->second.get();
+}
+
+const MovieDefinition& MoviePlayer::Keep(std::unique_ptr<MovieDefinition> movie) {
+  loaded_.push_back(std::move(movie));
+  return *loaded_.back();
+}
+
+bool MoviePlayer::LoadInto(Clip& clip, const MovieDefinition& movie) {
+  int loads = 1;  // this one
+  for (const Clip* c = clip.parent; c; c = c->parent)
+    if (c->home == c && c != &root_) ++loads;
+  if (loads > kMaxLoadNesting) return false;
+  for (auto it = clip.objects.begin(); it != clip.objects.end();) {
+    auto next = std::next(it);
+    Remove(clip, it, true);
+    it = next;
+  }
+  clip.drawing.reset();
+  clip.mask = nullptr;
+  clip.movie = &movie;
+  clip.home = &clip;
+  clip.timeline = -1;
+  clip.frame = 0;
+  clip.playing = true;
+  scripts_->Reloaded(clip);
+  ++changes_;
+  Enter(clip, 0, true, NestingOf(clip));
+  return true;
+}
+
+bool MoviePlayer::LoadLevel(int n, const MovieDefinition& movie) {
+  if (n <= 0) return false;
+  auto it = levels_.find(n);
+  if (it == levels_.end()) {
+    if (static_cast<int>(levels_.size()) >= kMaxLevels || liveClips_ >= kMaxLiveClips) return false;
+    auto level = std::make_unique<Clip>(&liveClips_);
+    level->level = n;
+    level->movie = &movie;
+    level->home = level.get();
+    it = levels_.emplace(n, std::move(level)).first;
+  }
+  return LoadInto(*it->second, movie);
+}
+
+void MoviePlayer::UnloadLevel(int n) {
+  auto it = levels_.find(n);
+  if (it == levels_.end()) return;
+  Clip& level = *it->second;
+  for (auto e = level.objects.begin(); e != level.objects.end();) {
+    auto next = std::next(e);
+    Remove(level, e, true);
+    e = next;
+  }
+  scripts_->LevelGone(level);
+  levels_.erase(it);
   ++changes_;
 }
 
@@ -465,14 +550,22 @@ void MoviePlayer::Empty(Clip& clip) {
 
 Clip* MoviePlayer::FindClip(const std::wstring& path) {
   std::wstring rest = path;
-  for (const wchar_t* prefix : {L"_root", L"_level0", L"/"}) {
-    std::wstring p = prefix;
-    if (rest.compare(0, p.size(), p) == 0) {
-      rest.erase(0, p.size());
-      break;
+  Clip* clip = &root_;
+  if (rest.compare(0, 6, L"_level") == 0) {
+    size_t end = 6;
+    int n = 0;
+    while (end < rest.size() && iswdigit(rest[end]) && n < 100000) n = n * 10 + (rest[end++] - L'0');
+    if (end == 6 || !(clip = Level(n))) return nullptr;
+    rest.erase(0, end);
+  } else {
+    for (const wchar_t* prefix : {L"_root", L"/"}) {
+      std::wstring p = prefix;
+      if (rest.compare(0, p.size(), p) == 0) {
+        rest.erase(0, p.size());
+        break;
+      }
     }
   }
-  Clip* clip = &root_;
   size_t pos = 0;
   while (pos < rest.size()) {
     if (rest[pos] == L'.' || rest[pos] == L'/') {
@@ -503,16 +596,23 @@ bool MoviePlayer::CallLabel(const std::wstring& target, const std::wstring& labe
   return true;
 }
 
-DisplayObject* MoviePlayer::ObjectAt(const std::vector<int32_t>& path) {
-  if (path.empty()) return nullptr;
+DisplayObject* MoviePlayer::ObjectAt(const std::vector<int32_t>& path, Clip** parent) {
+  size_t i = 0;
   Clip* clip = &root_;
-  for (size_t i = 0; i + 1 < path.size(); ++i) {
+  if (!path.empty() && path[0] < 0) {
+    clip = Level(-path[0]);
+    i = 1;
+  }
+  if (!clip || i >= path.size()) return nullptr;
+  for (; i + 1 < path.size(); ++i) {
     auto it = clip->objects.find(path[i]);
     if (it == clip->objects.end() || !it->second.clip) return nullptr;
     clip = it->second.clip.get();
   }
   auto it = clip->objects.find(path.back());
-  return it == clip->objects.end() ? nullptr : &it->second;
+  if (it == clip->objects.end()) return nullptr;
+  if (parent) *parent = clip;
+  return &it->second;
 }
 
 std::vector<QueuedCommand> MoviePlayer::TakeCommands() { return std::exchange(commands_, {}); }
@@ -522,6 +622,10 @@ void MoviePlayer::Unload() { scripts_->Unload(); }
 std::wstring MoviePlayer::Describe() const {
   std::wstring out = L"frame " + std::to_wstring(root_.frame) + L"\n";
   DescribeClip(root_, 0, out);
+  for (const auto& [n, level] : levels_) {
+    out += L"level " + std::to_wstring(n) + L" frame " + std::to_wstring(level->frame) + L"\n";
+    DescribeClip(*level, 2, out);
+  }
   return out;
 }
 

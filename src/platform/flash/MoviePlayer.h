@@ -12,6 +12,11 @@
 // reached by seeking shows the same display list as one reached by playing
 // an unscripted movie. A script's go-to keeps the instances that stand in
 // both frames (placed by the same tag), so their variables live on.
+//
+// Movies loaded by scripts play in clips or in levels above the main
+// timeline (level 0): each clip knows the movie whose timeline and
+// characters it shows, so a loaded movie keeps its own dictionary. The
+// loaded definitions live as long as the player.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -32,9 +37,13 @@ namespace script {
 class Object;
 class String;
 }
+namespace media {
+class Mixer;
+}
 class MovieScripts;
 class MovieClipObject;
 struct Clip;
+struct Bitmap;
 
 // Scripts' depths d are kept at kDepthOffset + d; the timeline's below it.
 inline constexpr int32_t kDepthOffset = 16384;
@@ -62,10 +71,21 @@ struct DisplayObject {
   std::vector<ClipEventRecord> events;  // onClipEvent handlers
   uint32_t eventMask = 0;
   std::unique_ptr<TextFieldState> text;  // an edit text's state
-  script::Object* object = nullptr;      // a text field's or button's script object
+  script::Object* object = nullptr;      // a text field's, button's or video's script object
+  std::shared_ptr<const Bitmap> video;   // the picture a script's video shows (attachVideo)
+  bool videoSmoothing = false;
 };
 
-// A running timeline: the main timeline (timeline -1), a sprite's, or an
+// What a script's Sound set for a clip (or for every sound): a volume in
+// per cent and a channel transform in per cent (setPan sets one too).
+struct SoundSettings {
+  double volume = 100;
+  double ll = 100, lr = 0, rl = 0, rr = 100;
+  bool operator==(const SoundSettings&) const = default;
+};
+
+// A running timeline: the main timeline of a movie (timeline -1: the
+// player's own, a level's or a movie loaded into a clip), a sprite's, or an
 // empty one a script made.
 struct Clip {
   Clip() = default;
@@ -85,6 +105,11 @@ struct Clip {
   MovieClipObject* object = nullptr;         // its script object
   std::unique_ptr<ScriptDrawing> drawing;    // what its drawing methods drew
   MovieClipObject* mask = nullptr;           // setMask: the clip whose shape shows this one
+  const MovieDefinition* movie = nullptr;    // whose timeline and characters it shows
+  const Clip* home = nullptr;  // that movie's main timeline (itself for one): its frame says which definitions hold
+  int level = 0;               // for the main timeline of a level: its number
+  mutable uint64_t soundChannel = 0;     // the mixer channel of its sounds, made with the first (SoundChannelOf)
+  std::unique_ptr<SoundSettings> sound;  // what scripts' Sound objects set for it
 
  private:
   size_t* counter_ = nullptr;
@@ -97,6 +122,9 @@ class FrameListener {
   virtual void FrameEntered(const Clip& clip, int frame) = 0;
 };
 
+// The mixer channel of a clip's sounds, unique for the program's life.
+uint64_t SoundChannelOf(const Clip& clip);
+
 struct QueuedCommand {
   std::wstring command, args;
 };
@@ -108,11 +136,18 @@ struct PlayerEnvironment {
   std::wstring sharedFolder;      // where shared objects are kept, "" for nowhere
   std::function<void(double& width, double& height)> stageSize;
   std::function<void()> stopSounds;  // StopSounds and stopAllSounds()
+  // The control's mixer (null while nothing can be heard), the owner that
+  // scripts' sounds are started under, and what the output has not played yet.
+  std::function<std::shared_ptr<media::Mixer>()> mixer;
+  uint64_t soundOwner = 0;
+  std::function<size_t()> soundLatency;
 };
 
 class MoviePlayer {
  public:
   static constexpr size_t kMaxLiveClips = 10000;
+  static constexpr int kMaxLevels = 256;       // levels above 0 at once
+  static constexpr int kMaxLoadNesting = 8;    // movies loaded inside loaded movies
 
   explicit MoviePlayer(const MovieDefinition& movie, PlayerEnvironment environment = {});
   ~MoviePlayer();
@@ -146,8 +181,9 @@ class MoviePlayer {
   uint64_t Changes() const { return changes_; }
   void Changed() { ++changes_; }
   // The entry reached through a path of depths from the main timeline down
-  // through clips; null when there is none.
-  DisplayObject* ObjectAt(const std::vector<int32_t>& path);
+  // through clips (a path that opens with -n starts at level n); null when
+  // there is none. parent, when given, gets the clip whose list holds it.
+  DisplayObject* ObjectAt(const std::vector<int32_t>& path, Clip** parent = nullptr);
   void SetFrameListener(FrameListener* listener) { listener_ = listener; }
   // FS commands raised by scripts since the last call.
   std::vector<QueuedCommand> TakeCommands();
@@ -178,6 +214,26 @@ class MoviePlayer {
   int MainFrame() const { return root_.frame; }
   size_t LiveClips() const { return liveClips_; }
 
+  // ---- Loaded movies -------------------------------------------------------------------
+  // The main timeline of level n (0: Root()); null when nothing is loaded there.
+  Clip* Level(int n);
+  // The levels above 0, lowest first.
+  const std::map<int, std::unique_ptr<Clip>>& Levels() const { return levels_; }
+  // Shows a movie in a clip (what the clip held goes, its unload events run)
+  // or in level n > 0, from its first frame with its scripts; false when
+  // too many movies are loaded inside one another or too many levels exist.
+  bool LoadInto(Clip& clip, const MovieDefinition& movie);
+  bool LoadLevel(int n, const MovieDefinition& movie);
+  void UnloadLevel(int n);
+  // Keeps a loaded definition for the player's life.
+  const MovieDefinition& Keep(std::unique_ptr<MovieDefinition> movie);
+  // The movie a clip shows (the player's own for null) and a character of it
+  // as defined at that movie's current frame.
+  const MovieDefinition& MovieOf(const Clip* clip) const { return clip && clip->movie ? *clip->movie : movie_; }
+  const Character* Find(const Clip* clip, uint16_t id) const;
+  // The script sound settings for every sound.
+  SoundSettings& GlobalSound() { return globalSound_; }
+
  private:
   void Reset(Clip& clip);
   void Enter(Clip& clip, int frame, bool scripts, int nesting);
@@ -191,11 +247,15 @@ class MoviePlayer {
   void CollectClips(Clip& clip, std::vector<Clip*>& out, int nesting);
   int NestingOf(const Clip& clip) const;
   Clip* FindClip(const std::wstring& path);
+  std::unique_ptr<Clip> NewClip(Clip& parent, DisplayObject& entry, int timeline);
 
   const MovieDefinition& movie_;
   PlayerEnvironment environment_;
+  std::vector<std::unique_ptr<MovieDefinition>> loaded_;  // before the clips: they point into these
   size_t liveClips_ = 0;  // sprite instances alive, bounded against sprites that multiply
   Clip root_;
+  std::map<int, std::unique_ptr<Clip>> levels_;
+  SoundSettings globalSound_;
   bool loop_ = true;
   std::vector<QueuedCommand> commands_;
   uint64_t changes_ = 0;

@@ -9,8 +9,11 @@
 #include "base/ErrorLog.h"
 #include "base/TextConv.h"
 #include "moviefiles/BitStream.h"
+#include "base/MappedFile.h"
 #include "platform/flash/FlashRenderer.h"
+#include "platform/flash/LoadedMovie.h"
 #include "platform/flash/MovieVariables.h"
+#include "platform/flash/ScriptMedia.h"
 #include "platform/flash/ScriptObjects.h"
 #include "platform/flash/ShapeCache.h"
 
@@ -84,6 +87,7 @@ MovieScripts::MovieScripts(MoviePlayer& player, const PlayerEnvironment& environ
   vm_->Seed(bits ^ player.Movie().serial * 0x9E3779B97F4A7C15ull);
   InstallMovieClipClass(*this, *vm_);
   InstallTextFieldClass(*this, *vm_);
+  media_ = std::make_unique<ScriptMedia>(*this);
 }
 
 MovieScripts::~MovieScripts() = default;
@@ -115,16 +119,16 @@ void MovieScripts::Begin(Clip& root, const std::vector<std::pair<std::wstring, s
 }
 
 // The class a library symbol was registered to (Object.registerClass), or undefined.
-Value MovieScripts::ClassOf(uint16_t character) {
+Value MovieScripts::ClassOf(const Clip* parent, uint16_t character) {
   if (!character) return Value::Undefined();
-  for (const auto& [name, id] : player_.Movie().exports)
+  for (const auto& [name, id] : player_.MovieOf(parent).exports)
     if (id == character) return vm_->Get(Value::Obj(vm_->classRegistry), vm_->Intern(name));
   return Value::Undefined();
 }
 
 void MovieScripts::Construct(MovieClipObject* clip) {
   DisplayObject* entry = clip ? clip->Entry() : nullptr;
-  const Value ctor = entry ? ClassOf(entry->character) : Value::Undefined();
+  const Value ctor = entry ? ClassOf(clip->TheClip()->parent, entry->character) : Value::Undefined();
   if (!ctor.IsObject()) return;
   held_.push_back(clip);
   vm_->Call(ctor, Value::Obj(clip), {});
@@ -135,7 +139,7 @@ void MovieScripts::Placed(Clip& parent, DisplayObject& entry, bool scripts) {
   if (entry.clip) {
     MovieClipObject* o = ObjectOf(*entry.clip);
     // A library symbol registered to a class takes its prototype and constructor.
-    const Value ctor = ClassOf(entry.character);
+    const Value ctor = ClassOf(&parent, entry.character);
     if (Object* proto = vm_->Get(ctor, vm_->N().prototype).ObjectOrNull()) o->SetProto(proto);
     if (!scripts) return;
     Event(o, &entry, kEventInitialize, nullptr, false);
@@ -151,14 +155,17 @@ void MovieScripts::Placed(Clip& parent, DisplayObject& entry, bool scripts) {
     Event(o, &entry, kEventLoad, L"onLoad", false);
     return;
   }
-  const Character* ch = entry.character ? player_.Movie().Find(entry.character, player_.MainFrame()) : nullptr;
+  const Character* ch = entry.character ? player_.Find(&parent, entry.character) : nullptr;
   const bool button = ch && (ch->tagCode == SwfTag::DefineButton || ch->tagCode == SwfTag::DefineButton2);
-  if (entry.text || (button && vm_->Version() >= 6)) {
-    const wchar_t* cls = entry.text ? L"TextField" : L"Button";
+  const bool video = ch && ch->tagCode == SwfTag::DefineVideoStream;
+  if (entry.text || ((button || video) && vm_->Version() >= 6)) {
+    const wchar_t* cls = entry.text ? L"TextField" : button ? L"Button" : L"Video";
     Object* ctor = vm_->Get(Value::Obj(vm_->Global()), Key(cls)).ObjectOrNull();
     Object* proto = ctor ? vm_->Get(Value::Obj(ctor), vm_->N().prototype).ObjectOrNull() : nullptr;
     entry.object = vm_->GetHeap().New<EntryObject>(*this, proto ? proto : vm_->objectProto,
-                                                   entry.text ? script::ObjClass::TextField : script::ObjClass::Button,
+                                                   entry.text ? script::ObjClass::TextField
+                                                   : button   ? script::ObjClass::Button
+                                                              : script::ObjClass::Video,
                                                    &parent, &entry);
     if (entry.text && scripts) SyncField(parent, entry);
   }
@@ -180,17 +187,31 @@ void MovieScripts::Removed(Clip& parent, DisplayObject& entry, bool scripts) {
   DetachAll(entry);
 }
 
+void MovieScripts::Reloaded(Clip& clip) {
+  std::erase_if(initDone_, [&](const auto& done) { return done.first == &clip; });
+  MovieClipObject* o = ObjectOf(clip);
+  o->Props().Clear();
+  Object* ctor = vm_->Get(Value::Obj(vm_->Global()), Key(L"MovieClip")).ObjectOrNull();
+  Object* proto = ctor ? vm_->Get(Value::Obj(ctor), vm_->N().prototype).ObjectOrNull() : nullptr;
+  o->SetProto(proto ? proto : vm_->objectProto);
+}
+
+void MovieScripts::LevelGone(Clip& level) {
+  std::erase_if(initDone_, [&](const auto& done) { return done.first == &level; });
+  if (level.object) level.object->Detach();
+}
+
 void MovieScripts::FrameEntered(Clip& clip, int frame, size_t mark) {
   const Timeline& timeline = player_.TimelineOf(clip);
   if (frame < 0 || frame >= static_cast<int>(timeline.frames.size())) return;
   const FrameScript& fs = timeline.frames[static_cast<size_t>(frame)];
   if (fs.initActions.empty() && fs.doActions.empty()) return;
   std::vector<Queued> add;
-  MovieClipObject* root = ObjectOf(player_.Root());
+  MovieClipObject* self = ObjectOf(clip);
+  // A movie's init actions run in its main timeline, once for each time it is loaded.
   if (clip.timeline == -1)
     for (const auto& [sprite, code] : fs.initActions)
-      if (initDone_.insert(sprite).second) add.push_back(Queued{Queued::kCode, root, code});
-  MovieClipObject* self = ObjectOf(clip);
+      if (initDone_.insert({&clip, sprite}).second) add.push_back(Queued{Queued::kCode, self, code});
   for (const auto& code : fs.doActions) add.push_back(Queued{Queued::kCode, self, code});
   mark = std::min(mark, queue_.size());
   queue_.insert(queue_.begin() + static_cast<ptrdiff_t>(mark), add.begin(), add.end());
@@ -213,6 +234,15 @@ void MovieScripts::EachClip(Clip& clip, const std::function<void(Clip&)>& fn, in
   fn(clip);
   for (auto& [depth, entry] : clip.objects)
     if (entry.clip) EachClip(*entry.clip, fn, nesting + 1);
+}
+
+void MovieScripts::EachClip(const std::function<void(Clip&)>& fn) {
+  EachClip(player_.Root(), fn, 0);
+  // (A level a script unloads meanwhile is not visited after it went.)
+  std::vector<int> levels;
+  for (const auto& [n, level] : player_.Levels()) levels.push_back(n);
+  for (int n : levels)
+    if (Clip* level = player_.Level(n)) EachClip(*level, fn, 0);
 }
 
 void MovieScripts::Event(Object* object, const DisplayObject* entry, uint32_t event, const wchar_t* method, bool now,
@@ -249,7 +279,7 @@ void MovieScripts::Event(Object* object, const DisplayObject* entry, uint32_t ev
 void MovieScripts::EnterFrame() {
   // The clips are held while their handlers run: one may take another away.
   const size_t mark = held_.size();
-  EachClip(player_.Root(), [&](Clip& c) { held_.push_back(ObjectOf(c)); });
+  EachClip([&](Clip& c) { held_.push_back(ObjectOf(c)); });
   const size_t end = held_.size();
   for (size_t i = mark; i < end; ++i) {
     auto* object = static_cast<MovieClipObject*>(held_[i]);
@@ -311,6 +341,8 @@ void MovieScripts::RunFrameNow(Clip& clip, int frame) {
 }
 
 void MovieScripts::AfterFrame() {
+  // Movies loaded into clips and levels arrive and run their first frame.
+  LoadPendingMovies();
   // Variables loaded by loadVariables arrive, then their data events.
   std::vector<PendingLoad> loads = std::exchange(loads_, {});
   for (const PendingLoad& l : loads) {
@@ -326,7 +358,7 @@ void MovieScripts::AfterFrame() {
   }
   if (!loads.empty()) Drain();
   // Text fields bound to variables show them.
-  EachClip(player_.Root(), [&](Clip& c) {
+  EachClip([&](Clip& c) {
     for (auto& [depth, entry] : c.objects)
       if (entry.text && !entry.text->data.variable.empty()) SyncField(c, entry);
   });
@@ -446,14 +478,9 @@ bool MovieScripts::IsButtonClip(const Clip& clip) {
 }
 
 void MovieScripts::ButtonEvent(const std::vector<int32_t>& path, uint16_t condition) {
-  DisplayObject* entry = player_.ObjectAt(path);
-  if (!entry) return;
-  Clip* parent = &player_.Root();
-  for (size_t i = 0; i + 1 < path.size() && parent; ++i) {
-    auto it = parent->objects.find(path[i]);
-    parent = it != parent->objects.end() ? it->second.clip.get() : nullptr;
-  }
-  if (!parent) return;
+  Clip* parent = nullptr;
+  DisplayObject* entry = player_.ObjectAt(path, &parent);
+  if (!entry || !parent) return;
   static const struct {
     uint16_t condition;
     uint32_t event;
@@ -467,10 +494,10 @@ void MovieScripts::ButtonEvent(const std::vector<int32_t>& path, uint16_t condit
     for (const auto& k : kinds)
       if (k.condition & condition) Event(o, entry, k.event, k.method, false);
   } else {
-    const Character* ch = player_.Movie().Find(entry->character, player_.MainFrame());
+    const Character* ch = player_.Find(parent, entry->character);
     MovieClipObject* timeline = ObjectOf(*parent);
     if (ch)
-      for (const ButtonAction& a : ReadButtonActions(*ch, player_.Movie().version))
+      for (const ButtonAction& a : ReadButtonActions(*ch, player_.MovieOf(parent).version))
         if (a.conditions & condition) Enqueue(Queued{Queued::kCode, timeline, a.code});
     if (entry->object)
       for (const auto& k : kinds)
@@ -487,7 +514,7 @@ void MovieScripts::Mouse(int kind, double stageX, double stageY) {
     // Where a dragged clip is let go: the top-most other clip under the pointer.
     const Clip* dragged = dragged_->TheClip();
     std::wstring found;
-    EachClip(player_.Root(), [&](Clip& c) {
+    EachClip([&](Clip& c) {
       for (const Clip* p = &c; p; p = p->parent)
         if (p == dragged) return;
       if (c.entry && c.entry->visible && Covers(c.parent, *c.entry, stageX, stageY, false)) found = ObjectOf(c)->Path(true);
@@ -496,7 +523,7 @@ void MovieScripts::Mouse(int kind, double stageX, double stageY) {
   }
   const uint32_t event = kind == 0 ? kEventMouseMove : kind == 1 ? kEventMouseDown : kEventMouseUp;
   const wchar_t* method = kind == 0 ? L"onMouseMove" : kind == 1 ? L"onMouseDown" : L"onMouseUp";
-  EachClip(player_.Root(), [&](Clip& c) {
+  EachClip([&](Clip& c) {
     MovieClipObject* o = ObjectOf(c);
     Event(o, c.entry, event, method, false);
   });
@@ -512,7 +539,7 @@ void MovieScripts::Key(bool down, int virtualKey, wchar_t ascii) {
   }
   const uint32_t event = down ? kEventKeyDown : kEventKeyUp;
   const int code = down ? KeyPressCode(virtualKey, ascii) : 0;
-  EachClip(player_.Root(), [&](Clip& c) {
+  EachClip([&](Clip& c) {
     MovieClipObject* o = ObjectOf(c);
     Event(o, c.entry, event, nullptr, false);
     if (code && c.entry && (c.entry->eventMask & kEventKeyPress))
@@ -521,9 +548,9 @@ void MovieScripts::Key(bool down, int virtualKey, wchar_t ascii) {
     if (!code) return;
     for (auto& [depth, entry] : c.objects) {
       if (entry.clip || !entry.character) continue;
-      const Character* ch = player_.Movie().Find(entry.character, player_.MainFrame());
+      const Character* ch = player_.Find(&c, entry.character);
       if (!ch || ch->tagCode != SwfTag::DefineButton2) continue;
-      for (const ButtonAction& a : ReadButtonActions(*ch, player_.Movie().version))
+      for (const ButtonAction& a : ReadButtonActions(*ch, player_.MovieOf(&c).version))
         if (a.keyCode == code) Enqueue(Queued{Queued::kCode, o, a.code});
     }
   });
@@ -625,7 +652,7 @@ bool MovieScripts::ClipBounds(const Clip& clip, const Matrix& m, double box[4], 
     bool found = false;
     if (entry.clip) {
       found = ClipBounds(*entry.clip, cm, child, nesting + 1);
-    } else if (LocalBounds(entry, local)) {
+    } else if (LocalBounds(&clip, entry, local)) {
       bool unused = false;
       Transformed(cm, local, child, unused);
       found = true;
@@ -638,14 +665,14 @@ bool MovieScripts::ClipBounds(const Clip& clip, const Matrix& m, double box[4], 
   return any;
 }
 
-bool MovieScripts::LocalBounds(const DisplayObject& entry, double box[4]) {
+bool MovieScripts::LocalBounds(const Clip* parent, const DisplayObject& entry, double box[4]) {
   if (entry.clip) return ClipBounds(*entry.clip, Matrix{}, box);
   if (entry.text) {
     const RECT& b = entry.text->data.bounds;
     box[0] = b.left, box[1] = b.top, box[2] = b.right, box[3] = b.bottom;
     return true;
   }
-  const Character* ch = entry.character ? player_.Movie().Find(entry.character, player_.MainFrame()) : nullptr;
+  const Character* ch = entry.character ? player_.Find(parent, entry.character) : nullptr;
   if (!ch) return false;
   const SwfTag tag = ch->tagCode;
   if (IsShape(tag) || IsMorph(tag) || tag == SwfTag::DefineText || tag == SwfTag::DefineText2 ||
@@ -660,21 +687,29 @@ bool MovieScripts::LocalBounds(const DisplayObject& entry, double box[4]) {
     bool any = false;
     for (const ButtonPart& part : ReadButtonParts(*ch)) {
       if (!(part.states & kButtonUp)) continue;
-      const Character* pc = player_.Movie().Find(part.character, player_.MainFrame());
+      const Character* pc = player_.Find(parent, part.character);
       if (!pc || pc == ch || pc->tagCode == SwfTag::DefineButton || pc->tagCode == SwfTag::DefineButton2) continue;
       DisplayObject fake;
       fake.character = part.character;
       double local[4];
-      if (pc->sprite < 0 && LocalBounds(fake, local)) Transformed(part.matrix, local, box, any);
+      if (pc->sprite < 0 && LocalBounds(parent, fake, local)) Transformed(part.matrix, local, box, any);
     }
     return any;
+  }
+  if (tag == SwfTag::DefineVideoStream) {
+    // The video's rectangle: frames, width and height follow the id.
+    ByteReader r(ch->body);
+    uint32_t frames = 0, w = 0, h = 0;
+    if (!r.U16LE(frames) || !r.U16LE(w) || !r.U16LE(h) || !w || !h) return false;
+    box[0] = box[1] = 0, box[2] = w * 20.0, box[3] = h * 20.0;
+    return true;
   }
   return false;
 }
 
 bool MovieScripts::Covers(const Clip* parent, const DisplayObject& entry, double stageX, double stageY, bool) {
   double box[4];
-  if (!LocalBounds(entry, box)) return false;
+  if (!LocalBounds(parent, entry, box)) return false;
   Xform inverse;
   if (!Xform::From(WorldOfEntry(parent, &entry)).Invert(inverse)) return false;
   const double x = inverse.X(stageX, stageY), y = inverse.Y(stageX, stageY);
@@ -750,18 +785,77 @@ void MovieScripts::LoadVariablesInto(Object* target, const std::wstring& url) {
 
 void MovieScripts::LoadMovieInto(Clip* clip, const std::wstring& url) {
   if (!clip) return;
+  if (clip == &player_.Root()) return LoadMovieNum(0, url);
   bool missing = false;
   const std::wstring path = Sandboxed(url, &missing);
   if (path.empty()) {
     if (!missing) Warn(L"a script may only load movies beside the movie: '" + url + L"' was refused");
     return;
   }
-  if (clip == &player_.Root()) {
-    reload_ = path;  // the control loads it once the scripts are done
+  movieLoads_.push_back(PendingMovie{ObjectOf(*clip), -1, path});
+}
+
+void MovieScripts::LoadMovieNum(int level, const std::wstring& url) {
+  bool missing = false;
+  const std::wstring path = Sandboxed(url, &missing);
+  if (path.empty()) {
+    if (!missing) Warn(L"a script may only load movies beside the movie: '" + url + L"' was refused");
     return;
   }
-  Warn(L"a movie loaded into a clip is not shown: '" + url + L"'");
-  player_.Empty(*clip);
+  if (level == 0)
+    reload_ = path;  // the control loads it once the scripts are done
+  else
+    movieLoads_.push_back(PendingMovie{nullptr, level, path});
+}
+
+// A file loaded before is read again from the same definition; a new one
+// counts against the budget of all loaded files.
+const MovieDefinition* MovieScripts::LoadedMovie(const std::wstring& path) {
+  std::wstring key = path;
+  for (wchar_t& c : key) c = static_cast<wchar_t>(towlower(c));
+  auto known = library_.find(key);
+  if (known != library_.end()) return known->second;
+  const MovieDefinition* movie = nullptr;
+  MappedFile file;
+  std::unique_ptr<MovieDefinition> read;
+  std::wstring why;
+  if (!file.Open(path, kMaxLoadedBytes)) {
+    why = L"it could not be read, or it is larger than " + std::to_wstring(kMaxLoadedBytes >> 20) + L" MB";
+  } else if (!ReadLoadedMovie(file.Bytes(), kMaxLoadedBytes - loadedBytes_, read)) {
+    why = L"it is no movie or JPEG picture, or loaded movies would exceed " +
+          std::to_wstring(kMaxLoadedBytes >> 20) + L" MB";
+  } else {
+    loadedBytes_ += read->bytes.size();
+    movie = &player_.Keep(std::move(read));
+  }
+  if (!movie) Warn(L"'" + path + L"' was not loaded: " + why);
+  if (library_.size() < 4096) library_[key] = movie;
+  return movie;
+}
+
+void MovieScripts::LoadPendingMovies() {
+  if (movieLoads_.empty()) return;
+  // Loads the new movies' first frames ask for wait for the next frame.
+  const std::vector<PendingMovie> loads = std::exchange(movieLoads_, {});
+  for (const PendingMovie& l : loads) {
+    const MovieDefinition* movie = LoadedMovie(l.path);
+    if (!movie) continue;
+    bool ok = true;
+    if (l.target) {
+      Clip* clip = l.target->TheClip();
+      if (!clip) continue;
+      ok = player_.LoadInto(*clip, *movie);
+      if (ok) {
+        held_.push_back(l.target);
+        Event(l.target, clip->entry, kEventLoad, nullptr, false);
+        held_.pop_back();
+      }
+    } else {
+      ok = player_.LoadLevel(l.level, *movie);
+    }
+    if (!ok) Warn(L"'" + l.path + L"' was not loaded: too many movies are loaded inside one another, or too many levels");
+  }
+  Drain();
 }
 
 // ---- The interpreter's host -------------------------------------------------------------------
@@ -785,15 +879,28 @@ void MovieScripts::GetUrl(script::Vm& vm, const std::wstring& url, const std::ws
     return;
   }
   Object* base = clip ? static_cast<Object*>(clip) : ObjectOf(player_.Root());
-  const bool level = StartsWithNoCase(target, L"_level");
+  bool level = StartsWithNoCase(target, L"_level");
+  int number = 0;
+  for (size_t i = 6; level && i < target.size(); ++i) {
+    if (!iswdigit(target[i]) || number > 100000) return;
+    number = number * 10 + (target[i] - L'0');
+  }
+  if (level && target.size() == 6) return;
   script::ClipObject* into = nullptr;
   if (level) {
-    into = target == L"_level0" ? ObjectOf(player_.Root()) : nullptr;
+    into = Level(number);
   } else if (flags & 0x02) {
     into = vm.ResolveTarget(base, target);
   }
   if (flags & 0x01) {
     LoadVariablesInto(into ? into : (flags & 0x02) ? nullptr : ObjectOf(player_.Root()), url);
+    return;
+  }
+  if (level && number > 0) {
+    if (url.empty())
+      player_.UnloadLevel(number);
+    else
+      LoadMovieNum(number, url);
     return;
   }
   if (level || (flags & 0x02)) {
@@ -810,7 +917,22 @@ void MovieScripts::GetUrl(script::Vm& vm, const std::wstring& url, const std::ws
   links_.push_back(url);
 }
 
-script::ClipObject* MovieScripts::Level(int n) { return n == 0 ? ObjectOf(player_.Root()) : nullptr; }
+script::ClipObject* MovieScripts::Level(int n) {
+  Clip* level = player_.Level(n);
+  return level ? ObjectOf(*level) : nullptr;
+}
+
+void MovieScripts::StopSounds() {
+  media_->StopAll();
+  if (environment_.stopSounds) environment_.stopSounds();
+}
+
+bool MovieScripts::UpdateMedia() { return media_->Update(); }
+
+void MovieScripts::MediaEvents() {
+  media_->DispatchEvents();
+  Drain();
+}
 
 void MovieScripts::StageSize(double& width, double& height) {
   if (environment_.stageSize) {
@@ -833,6 +955,9 @@ void MovieScripts::TraceClips(script::Tracer& t, const Clip& clip, int nesting) 
 
 void MovieScripts::Roots(script::Tracer& t) {
   TraceClips(t, player_.Root(), 0);
+  for (const auto& [n, level] : player_.Levels()) TraceClips(t, *level, 0);
+  for (const PendingMovie& l : movieLoads_) t.Mark(l.target);
+  media_->Trace(t);
   for (const Queued& q : queue_) {
     t.Mark(q.target);
     t.Mark(q.method);

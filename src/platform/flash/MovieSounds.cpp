@@ -18,43 +18,55 @@ void LiveClips(const Clip& clip, std::set<const Clip*>& out) {
 
 MovieSounds::MovieSounds(const MovieDefinition& movie, std::function<std::shared_ptr<media::Mixer>()> mixer,
                          uint64_t owner)
-    : movie_(movie), media_(IndexMovieMedia(movie)), mixerOf_(std::move(mixer)), owner_(owner) {}
+    : movie_(movie), mixerOf_(std::move(mixer)), owner_(owner) {
+  media_.emplace(&movie, IndexMovieMedia(movie));
+}
 
 MovieSounds::~MovieSounds() { StopStreams(); }
 
-std::shared_ptr<const media::SoundClip> MovieSounds::ClipOf(uint16_t sound) {
-  // Decoded once per definition (an id may be defined again later).
-  const Character* ch = movie_.Find(sound, rootFrame_);
-  auto it = clips_.find(ch);
-  if (it != clips_.end()) return it->second;
-  std::shared_ptr<const media::SoundClip> clip;
-  if (ch && ch->tagCode == SwfTag::DefineSound) {
-    ByteReader r(ch->body);
-    uint8_t format = 0;
-    uint32_t count = 0;
-    if (r.U8(format) && r.U32LE(count)) clip = media::DecodeEventSound(media::SoundFormat::FromByte(format), count, r.Rest());
-  }
-  clips_[ch] = clip;
-  return clip;
+const MovieMedia& MovieSounds::MediaOf(const Clip& clip) {
+  const MovieDefinition* movie = clip.movie ? clip.movie : &movie_;
+  auto it = media_.find(movie);
+  if (it == media_.end()) it = media_.emplace(movie, IndexMovieMedia(*movie)).first;
+  return it->second;
 }
 
-void MovieSounds::Play(const SoundStart& start) {
+bool MovieSounds::Mixing() {
   if (!mixer_) mixer_ = mixerOf_();
-  if (!mixer_) return;
+  return mixer_ != nullptr;
+}
+
+// The clip's channel, with the mix scripts set for it.
+uint64_t MovieSounds::Channel(const Clip& clip) {
+  const uint64_t channel = SoundChannelOf(clip);
+  if (mixOf_) mixer_->SetChannelMix(owner_, channel, mixOf_(clip));
+  return channel;
+}
+
+std::shared_ptr<const media::SoundClip> MovieSounds::ClipOf(const Clip& clip, uint16_t sound) {
+  // Decoded once per definition (an id may be defined again later).
+  const MovieDefinition& movie = clip.movie ? *clip.movie : movie_;
+  const Character* ch = movie.Find(sound, clip.home ? clip.home->frame : 0);
+  auto it = clips_.find(ch);
+  if (it != clips_.end()) return it->second;
+  return clips_[ch] = ch ? DecodeDefinedSound(*ch) : nullptr;
+}
+
+void MovieSounds::Play(const Clip& clip, const SoundStart& start) {
+  if (!Mixing()) return;
   if (start.info.stop) {
     mixer_->StopKey(owner_, start.sound);
     return;
   }
-  if (auto clip = ClipOf(start.sound)) mixer_->Start(clip, start.info, owner_, start.sound);
+  if (auto sound = ClipOf(clip, start.sound)) mixer_->Start(sound, start.info, owner_, start.sound, Channel(clip));
 }
 
 void MovieSounds::FrameEntered(const Clip& clip, int frame) {
-  if (clip.timeline < 0) rootFrame_ = frame;
-  const TimelineMedia* timeline = media_.Of(clip.timeline);
+  const TimelineMedia* timeline = MediaOf(clip).Of(clip.timeline);
   if (!timeline) return;
   auto starts = timeline->starts.find(frame);
   if (starts != timeline->starts.end())
-    for (const SoundStart& s : starts->second) Play(s);
+    for (const SoundStart& s : starts->second) Play(clip, s);
   if (!timeline->stream || timeline->stream->blocks.empty()) return;
   auto it = std::find_if(streams_.begin(), streams_.end(), [&](const Stream& s) { return s.clip == &clip; });
   if (it != streams_.end() && frame == it->entered + 1) {
@@ -67,13 +79,12 @@ void MovieSounds::FrameEntered(const Clip& clip, int frame) {
   }
   const SoundStream& source = *timeline->stream;
   if (source.blocks.rbegin()->first < frame) return;  // the stream is over by this frame
-  if (!mixer_) mixer_ = mixerOf_();
-  if (!mixer_) return;
+  if (!Mixing()) return;
   Stream s;
   s.clip = &clip;
-  s.timeline = clip.timeline;
+  s.leads = !clip.parent && clip.level == 0 && clip.movie == &movie_;
   s.source = &source;
-  s.voice = mixer_->OpenStream(owner_);
+  s.voice = mixer_->OpenStream(owner_, Channel(clip));
   if (!s.voice) return;
   s.decoder = std::make_unique<media::SoundDecoder>(source.format);
   s.entered = s.next = frame;
@@ -82,16 +93,17 @@ void MovieSounds::FrameEntered(const Clip& clip, int frame) {
   Feed(streams_.back());
 }
 
-void MovieSounds::ButtonChanged(uint16_t button, uint8_t from, uint8_t to) {
-  auto it = media_.buttonSounds.find(button);
-  if (it == media_.buttonSounds.end()) return;
+void MovieSounds::ButtonChanged(const Clip& parent, uint16_t button, uint8_t from, uint8_t to) {
+  const MovieMedia& media = MediaOf(parent);
+  auto it = media.buttonSounds.find(button);
+  if (it == media.buttonSounds.end()) return;
   // Over-up to idle, idle to over-up, over-up to over-down, over-down to over-up.
   int index = -1;
   if (from == kButtonOver && to == kButtonUp) index = 0;
   if (from == kButtonUp && to == kButtonOver) index = 1;
   if (from == kButtonOver && to == kButtonDown) index = 2;
   if (from == kButtonDown && to == kButtonOver) index = 3;
-  if (index >= 0 && static_cast<size_t>(index) < it->second.size() && it->second[index]) Play(*it->second[index]);
+  if (index >= 0 && static_cast<size_t>(index) < it->second.size() && it->second[index]) Play(parent, *it->second[index]);
 }
 
 void MovieSounds::Feed(Stream& s) {
@@ -130,10 +142,11 @@ void MovieSounds::StopStreams() {
   streams_.clear();
 }
 
-void MovieSounds::Update(const Clip& root) {
+void MovieSounds::Update(const MoviePlayer& player) {
   if (streams_.empty()) return;
   std::set<const Clip*> live;
-  LiveClips(root, live);
+  LiveClips(player.Root(), live);
+  for (const auto& [n, level] : player.Levels()) LiveClips(*level, live);
   for (size_t i = 0; i < streams_.size();) {
     Stream& s = streams_[i];
     if (!live.count(s.clip) || !mixer_->IsPlaying(s.voice)) {
@@ -148,7 +161,7 @@ void MovieSounds::Update(const Clip& root) {
 
 std::optional<int> MovieSounds::StreamFrame(size_t outputLatency) const {
   for (const Stream& s : streams_) {
-    if (s.timeline >= 0 || s.marks.empty()) continue;
+    if (!s.leads || s.marks.empty()) continue;
     const uint64_t played = mixer_->Played(s.voice);
     const uint64_t heard = played > outputLatency ? played - outputLatency : 0;
     auto it = std::upper_bound(s.marks.begin(), s.marks.end(), heard,

@@ -85,7 +85,7 @@ Value EntryProperty(MovieScripts& owner, Clip* parent, DisplayObject* entry, Cli
         if (!clip || !owner.ClipBounds(*clip, Matrix{}, box)) return Value::Number(0);
       } else {
         double local[4];
-        if (!owner.LocalBounds(*entry, local)) return Value::Number(0);
+        if (!owner.LocalBounds(clip ? clip->parent : parent, *entry, local)) return Value::Number(0);
         const Xform m = Xform::From(entry->matrix);
         box[0] = box[1] = 1e300, box[2] = box[3] = -1e300;
         for (int i = 0; i < 4; ++i) {
@@ -170,7 +170,7 @@ void SetEntryProperty(MovieScripts& owner, Clip* parent, DisplayObject* entry, i
     case script::kPropHeight: {
       const double d = Finite(vm, v, ok);
       double local[4];
-      if (!ok || d < 0 || !owner.LocalBounds(*entry, local)) return;
+      if (!ok || d < 0 || !owner.LocalBounds(parent, *entry, local)) return;
       const double size = index == script::kPropWidth ? local[2] - local[0] : local[3] - local[1];
       if (size <= 0) return;
       Decompose(*entry);
@@ -252,7 +252,12 @@ script::ClipObject* MovieClipObject::ParentClip() {
   return clip_ && clip_->parent ? owner_.ObjectOf(*clip_->parent) : nullptr;
 }
 
-script::ClipObject* MovieClipObject::RootClip() { return owner_.ObjectOf(owner_.Player().Root()); }
+// The main timeline of the clip's level (a movie loaded into a clip has no root of its own).
+script::ClipObject* MovieClipObject::RootClip() {
+  Clip* top = clip_;
+  for (int hops = 0; top && top->parent && hops < 64; ++hops) top = top->parent;
+  return owner_.ObjectOf(top && !top->parent ? *top : owner_.Player().Root());
+}
 
 Object* MovieClipObject::Child(Vm& vm, String* key) {
   Value v;
@@ -262,8 +267,10 @@ Object* MovieClipObject::Child(Vm& vm, String* key) {
 std::wstring MovieClipObject::Path(bool slashes) {
   if (!clip_) return L"";
   std::vector<const std::wstring*> names;
-  for (const Clip* c = clip_; c && c->entry && names.size() < 64; c = c->parent) names.push_back(&c->entry->name);
-  std::wstring out = slashes ? L"" : L"_level0";
+  const Clip* c = clip_;
+  for (; c && c->entry && names.size() < 64; c = c->parent) names.push_back(&c->entry->name);
+  const std::wstring level = L"_level" + std::to_wstring(c && !c->parent ? c->level : 0);
+  std::wstring out = slashes ? (c && !c->parent && c->level ? level : L"") : level;
   for (auto it = names.rbegin(); it != names.rend(); ++it) out += (slashes ? L"/" : L".") + **it;
   return slashes && out.empty() ? L"/" : out;
 }
@@ -368,7 +375,7 @@ Value AttachMovie(Vm& vm, CallInfo& c) {
   MovieClipObject* self = ThisClip(c);
   if (!self || !self->TheClip()) return Value::Undefined();
   MovieScripts& owner = self->Owner();
-  const uint16_t id = owner.Player().Movie().Exported(vm.ToText(c.Arg(0)));
+  const uint16_t id = owner.Player().MovieOf(self->TheClip()).Exported(vm.ToText(c.Arg(0)));
   if (!id) return Value::Undefined();
   DisplayObject* e = owner.Player().Attach(*self->TheClip(), id, vm.ToText(c.Arg(1)), vm.ToInt32(c.Arg(2)));
   if (!e || !e->clip) return Value::Undefined();
@@ -575,12 +582,12 @@ Value Loading(Vm& vm, CallInfo& c) {
 
 Value BytesOf(Vm&, CallInfo& c) {
   MovieClipObject* self = ThisClip(c);
-  return Value::Number(self ? static_cast<double>(self->Owner().Player().Movie().bytes.size()) : 0);
+  return Value::Number(self ? static_cast<double>(self->Owner().Player().MovieOf(self->TheClip()).bytes.size()) : 0);
 }
 
 Value SwfVersion(Vm&, CallInfo& c) {
   MovieClipObject* self = ThisClip(c);
-  return Value::Number(self ? self->Owner().Player().Movie().version : -1);
+  return Value::Number(self ? self->Owner().Player().MovieOf(self->TheClip()).version : -1);
 }
 
 Rgba ColorArg(Vm& vm, const Value& rgb, const Value& alpha) {

@@ -1,13 +1,15 @@
-// TextField and Button: the script object of an entry that is no clip, its
-// part of the property table, a text field's own properties (text, HTML
-// text, variable, colours, border, background, auto-size, input type and
-// limits) and methods, and a button's (version 6 and later).
+// TextField, Button and Video: the script object of an entry that is no
+// clip, its part of the property table, a text field's own properties (text,
+// HTML text, variable, colours, border, background, auto-size, input type
+// and limits) and methods, and a button's (version 6 and later). A video's
+// own properties and methods are ScriptVideos'.
 #include <windows.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/flash/MovieScripts.h"
+#include "platform/flash/ScriptMedia.h"
 #include "platform/flash/ScriptObjects.h"
 
 namespace flash {
@@ -67,6 +69,7 @@ bool EntryObject::GetHook(Vm& vm, String* key, Value& out) {
     }
     return false;
   }
+  if (class_ == script::ObjClass::Video) return VideoProperty(vm, entry_, key, out);
   if (class_ != script::ObjClass::TextField) return false;
   const auto& keys = owner_.fieldKeys;
   const auto at = std::find(keys.begin(), keys.end(), key);
@@ -115,6 +118,11 @@ bool EntryObject::SetHook(Vm& vm, String* key, const Value& v) {
     const int index = PropertyIndex(owner_, key);
     if (index < 0) return false;
     SetEntryProperty(owner_, parent_, entry_, index, v);
+    return true;
+  }
+  if (class_ == script::ObjClass::Video) {
+    if (!SetVideoProperty(vm, entry_, key, v)) return false;
+    owner_.Player().Changed();
     return true;
   }
   if (class_ != script::ObjClass::TextField) return false;

@@ -49,7 +49,15 @@ void SoftwareRenderer::Forget() {
   shapes_.Clear(), bitmaps_.clear(), fonts_.clear();
   texts_.clear(), editTexts_.clear(), buttons_.clear();
   bitmapPixels_ = 0;
-  videos_.reset();
+  videos_.clear();
+}
+
+void SoftwareRenderer::Use(const MovieDefinition& movie) {
+  if (movie.serial == 0 || !seen_.count(movie.serial)) {
+    Forget();
+    seen_.insert(movie.serial);
+  }
+  movie_ = &movie;
 }
 
 void SoftwareRenderer::DropSurface() {
@@ -65,9 +73,7 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
   if (!dc || frame.width <= 0 || frame.height <= 0 ||
       uint64_t(frame.width) * uint64_t(frame.height) > maxSurfacePixels_)
     return false;
-  if (movie.serial != serial_ || movie.serial == 0) Forget();
-  serial_ = movie.serial;
-  movie_ = &movie;
+  Use(movie);
   if (!surface_ || surfaceW_ != frame.width || surfaceH_ != frame.height) {
     selected_.reset();
     surface_.reset();
@@ -166,8 +172,19 @@ bool SoftwareRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Cli
   return drawn;
 }
 
+// A clip's list, drawn from the dictionary of the movie the clip shows.
 void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting) {
   if (nesting > kMaxNesting) return;
+  const MovieDefinition* movie = movie_;
+  const int frame = frame_;
+  if (clip.movie && clip.movie != movie_) Use(*clip.movie);
+  if (clip.home) frame_ = clip.home->frame;
+  DrawListOf(clip, m, cx, nesting);
+  movie_ = movie;
+  frame_ = frame;
+}
+
+void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting) {
   if (clip.drawing && !clip.drawing->Empty() && budget_ > 0) {
     --budget_;
     DrawShape(target_, clip.drawing->Shape(), ToDevice(m), cx);
@@ -225,8 +242,18 @@ void SoftwareRenderer::DrawEntry(const DisplayObject& obj, const Matrix& world, 
     if (budget_ <= 0) return;
     --budget_;
     DrawField(*obj.text, ToDevice(world), cx);
-  } else if (obj.clip && obj.clip->timeline < -1) {
-    DrawList(*obj.clip, world, cx, nesting + 1);  // a clip a script made empty
+  } else if (obj.clip && obj.clip->timeline < 0) {
+    DrawList(*obj.clip, world, cx, nesting + 1);  // a clip a script made empty, or one showing a loaded movie
+  } else if (obj.video && obj.video->width > 0 && obj.video->height > 0) {
+    // A picture a script attached, in the video's rectangle (else at its own size).
+    if (budget_ <= 0) return;
+    --budget_;
+    auto& videos = videos_[movie_];
+    if (!videos) videos = std::make_unique<MovieVideos>(*movie_);
+    const VideoStreamInfo* info = videos->Info(obj.character);
+    const float w = static_cast<float>((info && info->width ? info->width : obj.video->width) * 20);
+    const float h = static_cast<float>((info && info->height ? info->height : obj.video->height) * 20);
+    DrawPicture(*obj.video, w, h, obj.videoSmoothing, world, cx);
   } else {
     DrawCharacter(obj.character, obj.ratio, world, cx, obj.clip.get(), StateOf(obj), nesting);
   }
@@ -308,24 +335,32 @@ void SoftwareRenderer::DrawStaticSprite(const Character& ch, const Matrix& world
 // A video: its stream's rectangle (from the origin, in pixels of the
 // stream's size) filled with the frame the entry's ratio names.
 void SoftwareRenderer::DrawVideo(uint16_t id, uint16_t frame, const Matrix& world, const ColorTransform& cx) {
-  if (!videos_) videos_ = std::make_unique<MovieVideos>(*movie_);
-  const VideoStreamInfo* info = videos_->Info(id);
-  const Bitmap* picture = info ? videos_->FrameOf(id, frame) : nullptr;
+  auto& videos = videos_[movie_];
+  if (!videos) videos = std::make_unique<MovieVideos>(*movie_);
+  const VideoStreamInfo* info = videos->Info(id);
+  const Bitmap* picture = info ? videos->FrameOf(id, frame) : nullptr;
   if (!picture || picture->width <= 0 || picture->height <= 0) return;
   const float w = static_cast<float>((info->width ? info->width : picture->width) * 20);
   const float h = static_cast<float>((info->height ? info->height : picture->height) * 20);
+  DrawPicture(*picture, w, h, info->smoothing, world, cx);
+}
+
+// A picture stretched over the rectangle from the origin to (width, height) twips.
+void SoftwareRenderer::DrawPicture(const Bitmap& picture, float w, float h, bool smooth, const Matrix& world,
+                                   const ColorTransform& cx) {
+  const Bitmap* shown = &picture;
   ShapeData rect;
   FillStyle fill;
-  fill.kind = info->smoothing ? kFillBitmapClip : kFillBitmapClipHard;
-  fill.matrix = Xform{w / picture->width, 0, 0, h / picture->height, 0, 0};
+  fill.kind = smooth ? kFillBitmapClip : kFillBitmapClipHard;
+  fill.matrix = Xform{w / picture.width, 0, 0, h / picture.height, 0, 0};
   rect.fills = {FillStyle{}, fill};
   ShapePath path;
   path.fill1 = 1;
   path.segments = {{0, 0, 0, 0, w, 0, false}, {w, 0, 0, 0, w, h, false}, {w, h, 0, 0, 0, h, false}, {0, h, 0, 0, 0, 0, false}};
   rect.paths.push_back(std::move(path));
   DrawTarget target = target_;
-  target.bitmaps = [picture](uint16_t) { return picture; };
-  target.smoothBitmaps = target_.smoothBitmaps && info->smoothing;
+  target.bitmaps = [shown](uint16_t) { return shown; };
+  target.smoothBitmaps = target_.smoothBitmaps && smooth;
   DrawShape(target, rect, ToDevice(world), cx);
 }
 

@@ -4,19 +4,22 @@
 // in their embedded fonts, edit texts (embedded glyphs, else a system font
 // through GDI), buttons in their current state and sprites; clip layers mask
 // the depths above them; colour transforms and matrices compose down the
-// tree; embedded video frames are drawn like bitmaps. Characters are drawn
-// as defined at the main timeline's frame. A
+// tree; embedded video frames, and the pictures of videos scripts attach,
+// are drawn like bitmaps. Characters are drawn as defined at the frame of
+// their movie's main timeline; a clip showing a loaded movie draws from that
+// movie's dictionary. A
 // button or sprite inside itself (directly or through others) is not drawn
 // again, and one paint draws at most kDrawBudget characters (and applies at
 // most a few hundred clip layers). A frame larger
 // than the surface limit is drawn in bands. Parsed characters and decoded
-// bitmaps are kept per movie.
+// bitmaps are kept until a movie never drawn before is drawn.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "base/Handles.h"
@@ -65,8 +68,10 @@ class SoftwareRenderer : public FlashRenderer {
   void End(HDC dc);
   void DropSurface();
   void Forget();
+  void Use(const MovieDefinition& movie);
   const Character* Lookup(uint16_t id) const { return movie_->Find(id, frame_); }
   void DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting);
+  void DrawListOf(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting);
   void DrawEntry(const DisplayObject& obj, const Matrix& world, const ColorTransform& cx, int nesting);
   bool PushClipMask(const Clip& target, const ColorTransform& cx, int nesting);
   void CollectMasks(const Clip& clip, std::vector<const Clip*>& out, int nesting);
@@ -82,6 +87,8 @@ class SoftwareRenderer : public FlashRenderer {
                       const TextFieldState* field = nullptr);
   void DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx, int nesting);
   void DrawVideo(uint16_t id, uint16_t frame, const Matrix& world, const ColorTransform& cx);
+  void DrawPicture(const Bitmap& picture, float width, float height, bool smooth, const Matrix& world,
+                   const ColorTransform& cx);
   const Bitmap* BitmapOf(uint16_t id);
   void DropSupersededBitmaps();
   FontEntry* FontOf(uint16_t id);
@@ -110,8 +117,8 @@ class SoftwareRenderer : public FlashRenderer {
   int masksLeft_ = 0;                       // clip layers the paint may still apply
   std::vector<std::vector<uint8_t>> masks_;  // one per level of clip layers in force
 
-  // What was read from the current movie.
-  uint64_t serial_ = 0;
+  // What was read from the movies drawn (a movie never seen before clears it).
+  std::set<uint64_t> seen_;
   ShapeCache shapes_{256};
   std::map<const Character*, std::unique_ptr<Bitmap>> bitmaps_;
   uint64_t bitmapPixels_ = 0;
@@ -119,7 +126,7 @@ class SoftwareRenderer : public FlashRenderer {
   std::map<const Character*, TextData> texts_;
   std::map<const Character*, EditTextData> editTexts_;
   std::map<const Character*, std::vector<ButtonPart>> buttons_;
-  std::unique_ptr<MovieVideos> videos_;  // made when the first video is drawn
+  std::map<const MovieDefinition*, std::unique_ptr<MovieVideos>> videos_;  // made when a movie's first video is drawn
 };
 
 }  // namespace flash

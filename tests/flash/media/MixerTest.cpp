@@ -1,6 +1,7 @@
 // The mixer: a reference mix of two event sounds with envelopes, loops, in
 // and out points and a pan, sample for sample; master volume and pan; what
-// stops what; streams and their clock; the worker thread over a counting sink.
+// stops what; channels and their mixes; streams and their clock; the worker
+// thread over a counting sink.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -123,6 +124,31 @@ TEST(Mixer, StopsWhatTheOwnerOrTheSoundSays) {
   Render(mixer, 1000);
 }
 
+TEST(Mixer, ChannelsTakeTheirMixAndStopApart) {
+  const auto clip = Clip(1000, 6);
+  Mixer mixer;
+  mixer.SetChannelMix(1, 42, ChannelMix{0, 100, 100, 0});  // left and right swapped
+  const VoiceId swapped = mixer.Start(clip, {}, 1, 5, 42);
+  mixer.Start(clip, {}, 1, 6, 43);
+  mixer.SetChannelMix(1, 43, ChannelMix{50, 0, 0, 50});
+  auto out = Render(mixer, 10);
+  for (size_t i = 0; i < 10; ++i) {
+    ASSERT_NEAR(out[2 * i], clip->samples[2 * i + 1] + clip->samples[2 * i] * 0.5, 0.5001) << i;
+    ASSERT_NEAR(out[2 * i + 1], clip->samples[2 * i] + clip->samples[2 * i + 1] * 0.5, 0.5001) << i;
+  }
+  EXPECT_EQ(mixer.Position(swapped), 10u);
+  mixer.StopChannel(42, 6);  // no sound 6 on channel 42
+  EXPECT_EQ(mixer.VoiceCount(), 2u);
+  mixer.StopChannel(42);
+  EXPECT_EQ(mixer.VoiceCount(), 1u);
+  // Stopping the owner's sounds keeps its mixes; forgetting them plays plain.
+  mixer.StopOwner(1);
+  mixer.Start(clip, {}, 1, 5, 42);
+  EXPECT_EQ(Render(mixer, 1)[0], clip->samples[1]);
+  mixer.ForgetMixes(1);
+  EXPECT_EQ(Render(mixer, 1)[0], clip->samples[2]);
+}
+
 TEST(Mixer, StreamClockCountsMixedFrames) {
   Mixer mixer;
   const VoiceId stream = mixer.OpenStream(7);
@@ -137,6 +163,7 @@ TEST(Mixer, StreamClockCountsMixedFrames) {
   mixer.CloseStream(stream);
   Render(mixer, 5000);
   EXPECT_FALSE(mixer.IsPlaying(stream));
+  EXPECT_EQ(mixer.TakeFinished(), std::vector<VoiceId>{stream});  // played out, as event sounds are
 }
 
 namespace {

@@ -71,7 +71,13 @@ void FlvPlayer::Convert() {
   converted_ = image.frame;
 }
 
-void FlvPlayer::StartSound(const std::shared_ptr<Mixer>& mixer, uint64_t owner, double seconds) {
+double FlvPlayer::KeyTime(double seconds) const {
+  if (flv_.Video().empty()) return seconds;
+  const uint32_t ms = static_cast<uint32_t>(std::clamp(seconds, 0.0, 4.0e6) * 1000 + 0.5);
+  return flv_.Video()[flv_.KeyFrameAtOrBefore(ms)].time / 1000.0;
+}
+
+void FlvPlayer::StartSound(const std::shared_ptr<Mixer>& mixer, uint64_t owner, double seconds, uint64_t channel) {
   StopSound();
   if (!mixer || flv_.Audio().empty()) return;
   const auto& audio = flv_.Audio();
@@ -85,7 +91,7 @@ void FlvPlayer::StartSound(const std::shared_ptr<Mixer>& mixer, uint64_t owner, 
     return;
   }
   mixer_ = mixer;
-  voice_ = mixer_->OpenStream(owner);
+  voice_ = mixer_->OpenStream(owner, channel);
   closed_ = false;
   soundStart_ = audio[nextAudio_].time / 1000.0;
 }

@@ -27,6 +27,8 @@ class FlvPlayer {
 
   // Makes the picture shown at `seconds` current; true when it changed.
   bool ShowAt(double seconds);
+  // The time of the key frame at or before `seconds` (seconds itself without video).
+  double KeyTime(double seconds) const;
   // The current picture as opaque 0xAARRGGBB rows, top-down; empty before the first.
   const std::vector<uint32_t>& Pixels() const { return pixels_; }
   int Width() const { return width_; }
@@ -35,8 +37,8 @@ class FlvPlayer {
   long Shown() const { return shown_; }
 
   // Sound: starts the track at `seconds` into a new stream of mixer (owned
-  // by owner), feeds it up to lead seconds ahead, stops it.
-  void StartSound(const std::shared_ptr<Mixer>& mixer, uint64_t owner, double seconds);
+  // by owner, on channel), feeds it up to lead seconds ahead, stops it.
+  void StartSound(const std::shared_ptr<Mixer>& mixer, uint64_t owner, double seconds, uint64_t channel = 0);
   void FeedSound(double lead);
   void StopSound();
   // The sound's clock in seconds of the file; negative when no sound plays.

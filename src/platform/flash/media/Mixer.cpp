@@ -7,6 +7,7 @@ namespace flash::media {
 namespace {
 
 constexpr size_t kMaxFinished = 1024;
+constexpr size_t kManyMixes = 1024;  // past this many, mixes of channels without voices go
 
 // Rounds half away from zero and saturates.
 int16_t Clamp16(float v) {
@@ -28,7 +29,8 @@ const Mixer::Voice* Mixer::Find(VoiceId id) const {
   return nullptr;
 }
 
-VoiceId Mixer::Start(std::shared_ptr<const SoundClip> clip, const SoundInfo& info, uint64_t owner, uint32_t key) {
+VoiceId Mixer::Start(std::shared_ptr<const SoundClip> clip, const SoundInfo& info, uint64_t owner, uint32_t key,
+                     uint64_t channel) {
   std::lock_guard lock(mutex_);
   if (info.stop) {
     std::erase_if(voices_, [&](const Voice& v) { return !v.stream && v.owner == owner && v.key == key; });
@@ -47,6 +49,7 @@ VoiceId Mixer::Start(std::shared_ptr<const SoundClip> clip, const SoundInfo& inf
   if (v.from >= v.to) return 0;
   v.id = nextId_++;
   v.owner = owner;
+  v.channel = channel ? channel : owner;
   v.key = key;
   v.clip = std::move(clip);
   v.loopsLeft = std::max<uint32_t>(info.loops, 1);
@@ -56,12 +59,13 @@ VoiceId Mixer::Start(std::shared_ptr<const SoundClip> clip, const SoundInfo& inf
   return voices_.back().id;
 }
 
-VoiceId Mixer::OpenStream(uint64_t owner) {
+VoiceId Mixer::OpenStream(uint64_t owner, uint64_t channel) {
   std::lock_guard lock(mutex_);
   if (voices_.size() >= kMaxVoices) return 0;
   Voice v;
   v.id = nextId_++;
   v.owner = owner;
+  v.channel = channel ? channel : owner;
   v.stream = true;
   voices_.push_back(std::move(v));
   return voices_.back().id;
@@ -87,6 +91,13 @@ uint64_t Mixer::Played(VoiceId voice) const {
   std::lock_guard lock(mutex_);
   const Voice* v = Find(voice);
   return v ? v->played : 0;
+}
+
+uint64_t Mixer::Position(VoiceId voice) const {
+  std::lock_guard lock(mutex_);
+  const Voice* v = Find(voice);
+  if (!v) return 0;
+  return v->stream ? v->played : v->pos;
 }
 
 size_t Mixer::Queued(VoiceId voice) const {
@@ -115,16 +126,20 @@ void Mixer::StopKey(uint64_t owner, uint32_t key) {
   std::erase_if(voices_, [&](const Voice& v) { return !v.stream && v.owner == owner && v.key == key; });
 }
 
+void Mixer::StopChannel(uint64_t channel, std::optional<uint32_t> key) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(voices_, [&](const Voice& v) { return v.channel == channel && (!key || (!v.stream && v.key == *key)); });
+}
+
 void Mixer::StopOwner(uint64_t owner) {
   std::lock_guard lock(mutex_);
   std::erase_if(voices_, [&](const Voice& v) { return v.owner == owner; });
-  ownerMix_.erase(owner);
 }
 
 void Mixer::StopAll() {
   std::lock_guard lock(mutex_);
   voices_.clear();
-  ownerMix_.clear();
+  mixes_.clear();
 }
 
 size_t Mixer::VoiceCount() const {
@@ -147,9 +162,22 @@ void Mixer::SetPan(int pan) {
   pan_ = std::clamp(pan, -100, 100);
 }
 
-void Mixer::SetOwnerMix(uint64_t owner, const ChannelMix& mix) {
+void Mixer::SetChannelMix(uint64_t owner, uint64_t channel, const ChannelMix& mix) {
   std::lock_guard lock(mutex_);
-  ownerMix_[owner] = mix;
+  if (mix == ChannelMix{}) {
+    mixes_.erase(channel);
+    return;
+  }
+  if (mixes_.size() >= kManyMixes)
+    std::erase_if(mixes_, [&](const auto& m) {
+      return std::none_of(voices_.begin(), voices_.end(), [&](const Voice& v) { return v.channel == m.first; });
+    });
+  mixes_[channel] = Mix{owner, mix};
+}
+
+void Mixer::ForgetMixes(uint64_t owner) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(mixes_, [&](const auto& m) { return m.second.owner == owner; });
 }
 
 // The envelope's levels at a frame of the clip: straight lines between its
@@ -221,13 +249,13 @@ void Mixer::Render(std::span<int16_t> out) {
   acc_.assign(frames * 2, 0.0f);
   for (size_t i = 0; i < voices_.size();) {
     Voice& v = voices_[i];
-    auto mix = ownerMix_.find(v.owner);
-    const bool alive = MixVoice(v, acc_.data(), frames, mix == ownerMix_.end() ? ChannelMix{} : mix->second);
+    auto mix = mixes_.find(v.channel);
+    const bool alive = MixVoice(v, acc_.data(), frames, mix == mixes_.end() ? ChannelMix{} : mix->second.mix);
     if (alive) {
       ++i;
       continue;
     }
-    if (!v.stream && finished_.size() < kMaxFinished) finished_.push_back(v.id);
+    if (finished_.size() < kMaxFinished) finished_.push_back(v.id);
     voices_.erase(voices_.begin() + static_cast<ptrdiff_t>(i));
   }
   const float volume = volume_ / 100.0f;

@@ -2,8 +2,10 @@
 // sound info: in and out points, loops, an envelope) and streams (voices fed
 // block by block, whose consumed samples are the stream's clock), mixed into
 // 16-bit stereo at 44.1 kHz under a master volume and pan. Every voice has an
-// owner (a movie, a sprite, a video) so that stopping an owner stops what it
-// started, and a key (the sound's character) for "no multiple" and "stop".
+// owner (a movie, a video) so that stopping an owner stops what it started, a
+// key (the sound's character) for "no multiple" and "stop", and a channel
+// (a clip, by default its owner) whose mix it takes: a script's volume, pan
+// and transform for that clip, folded in by the caller.
 // Thread-safe: the output's worker thread renders while the window's thread
 // starts, feeds and stops voices; no call waits longer than one block's mix.
 #pragma once
@@ -37,6 +39,7 @@ struct SoundInfo {
 // ll% of left + rl% of right, out right = lr% of left + rr% of right.
 struct ChannelMix {
   double ll = 100, lr = 0, rl = 0, rr = 100;
+  bool operator==(const ChannelMix&) const = default;
 };
 
 using VoiceId = uint64_t;
@@ -46,31 +49,40 @@ class Mixer {
   static constexpr size_t kMaxVoices = 256;
 
   // Starts (or, by info.stop, stops) an event sound; 0 when nothing started.
-  VoiceId Start(std::shared_ptr<const SoundClip> clip, const SoundInfo& info, uint64_t owner, uint32_t key);
+  VoiceId Start(std::shared_ptr<const SoundClip> clip, const SoundInfo& info, uint64_t owner, uint32_t key,
+                uint64_t channel = 0);
   // A stream voice, fed with Append; it ends when closed and played out.
-  VoiceId OpenStream(uint64_t owner);
+  VoiceId OpenStream(uint64_t owner, uint64_t channel = 0);
   void Append(VoiceId stream, std::span<const int16_t> stereo);
   // No more data will come: the stream ends once its queue is played.
   void CloseStream(VoiceId stream);
   // Frames of the voice mixed so far (for a stream: its clock); queued frames not yet mixed.
   uint64_t Played(VoiceId voice) const;
+  // Where an event voice stands in its sound (frames from the sound's start,
+  // back to the in point with each loop); for a stream, Played.
+  uint64_t Position(VoiceId voice) const;
   size_t Queued(VoiceId voice) const;
   bool IsPlaying(VoiceId voice) const;
   bool IsPlaying(uint64_t owner, uint32_t key) const;
 
   void Stop(VoiceId voice);
   void StopKey(uint64_t owner, uint32_t key);
+  // The voices of a channel (only those of key, when given).
+  void StopChannel(uint64_t channel, std::optional<uint32_t> key = std::nullopt);
   void StopOwner(uint64_t owner);
   void StopAll();
   size_t VoiceCount() const;
-  // Event voices that played to their end since the last call.
+  // Voices that played to their end (event sounds, and streams closed and
+  // played out) since the last call; not those stopped.
   std::vector<VoiceId> TakeFinished();
 
   // Master volume 0..100 and pan -100 (left only) .. 100 (right only).
   void SetVolume(int volume);
   void SetPan(int pan);
-  // An owner's own mix (its volume and pan folded in by the caller).
-  void SetOwnerMix(uint64_t owner, const ChannelMix& mix);
+  // A channel's mix (the plain mix forgets it); kept until ForgetMixes of
+  // its owner, and while many are kept, only for channels that have voices.
+  void SetChannelMix(uint64_t owner, uint64_t channel, const ChannelMix& mix);
+  void ForgetMixes(uint64_t owner);
 
   // Mixes the next frames into out (stereo pairs), silence where nothing plays.
   void Render(std::span<int16_t> out);
@@ -78,7 +90,7 @@ class Mixer {
  private:
   struct Voice {
     VoiceId id = 0;
-    uint64_t owner = 0;
+    uint64_t owner = 0, channel = 0;
     uint32_t key = 0;
     std::shared_ptr<const SoundClip> clip;  // event sound
     bool stream = false, closed = false;
@@ -99,7 +111,11 @@ class Mixer {
 
   mutable std::mutex mutex_;
   std::vector<Voice> voices_;
-  std::map<uint64_t, ChannelMix> ownerMix_;
+  struct Mix {
+    uint64_t owner;
+    ChannelMix mix;
+  };
+  std::map<uint64_t, Mix> mixes_;  // by channel
   std::vector<VoiceId> finished_;
   std::vector<float> acc_;
   VoiceId nextId_ = 1;

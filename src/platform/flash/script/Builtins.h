@@ -3,9 +3,9 @@
 // Number, Boolean, Math, Date, Error, the global functions (escape,
 // unescape, parseInt, parseFloat, isNaN, isFinite, setInterval,
 // clearInterval, setTimeout, clearTimeout, ASSetPropFlags, getVersion), and
-// the classes that need only the host interface (Key, Mouse, Stage, Sound,
-// TextFormat, Color, LoadVars, XML, SharedObject). MovieClip, TextField and
-// Button are the player's.
+// the classes that need only the host interface (Key, Mouse, Stage,
+// TextFormat, Color, LoadVars, XML, SharedObject). MovieClip, TextField,
+// Button, Sound, Video, NetConnection and NetStream are the player's.
 #pragma once
 #include <string>
 
@@ -19,7 +19,7 @@ void InstallArrayBuiltins(Vm& vm);
 void InstallStringBuiltins(Vm& vm);
 void InstallNumberBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
-void InstallPlayerBuiltins(Vm& vm);  // AsBroadcaster, Key, Mouse, Stage, System, Sound, TextFormat, Color
+void InstallPlayerBuiltins(Vm& vm);  // AsBroadcaster, Key, Mouse, Stage, System, TextFormat, Color
 void InstallDataBuiltins(Vm& vm);    // LoadVars, XML, SharedObject
 
 // Helpers of built-in functions.

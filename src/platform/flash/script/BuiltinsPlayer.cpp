@@ -1,4 +1,4 @@
-// AsBroadcaster, Key, Mouse, Stage, System, Sound, TextFormat and Color.
+// AsBroadcaster, Key, Mouse, Stage, System, TextFormat and Color.
 #include <algorithm>
 #include <cmath>
 
@@ -126,68 +126,6 @@ class StageObject final : public Object {
   String *width_, *height_, *scaleMode_, *align_;
 };
 
-// ---- Sound ------------------------------------------------------------------------------------
-
-// A sound keeps what scripts set; it is heard once the control plays sound.
-class SoundObject final : public Object {
- public:
-  explicit SoundObject(Object* proto) : Object(proto, ObjClass::Sound) {}
-  Value target;
-  String* linkage = nullptr;
-  double volume = 100, pan = 0, ll = 100, lr = 0, rr = 100, rl = 0;
-  void Trace(Tracer& t) const override {
-    Object::Trace(t);
-    t.Mark(target);
-    t.Mark(linkage);
-  }
-};
-
-SoundObject* ThisSound(const CallInfo& c) { return ThisAs<SoundObject>(c, ObjClass::Sound); }
-
-Value SoundCtor(Vm& vm, CallInfo& c) {
-  auto* s = vm.GetHeap().New<SoundObject>(c.construct ? c.thisv.AsObject()->Proto() : vm.objectProto);
-  s->target = c.Arg(0);
-  return Value::Obj(s);
-}
-
-// Sound methods by magic.
-enum SoundMethod { kAttach, kStart, kStopSound, kSetVolume, kGetVolume, kSetPan, kGetPan, kSetTransform, kGetTransform,
-                   kBytes, kLoad };
-
-Value SoundMethodFn(Vm& vm, CallInfo& c) {
-  SoundObject* s = ThisSound(c);
-  if (!s) return Value::Undefined();
-  switch (c.callee->magic) {
-    case kAttach: s->linkage = vm.ToString(c.Arg(0)); break;
-    case kSetVolume: s->volume = NumberArg(vm, c, 0); break;
-    case kGetVolume: return Value::Number(s->volume);
-    case kSetPan: s->pan = std::clamp(NumberArg(vm, c, 0), -100.0, 100.0); break;
-    case kGetPan: return Value::Number(s->pan);
-    case kSetTransform: {
-      const Value t = c.Arg(0);
-      if (!t.IsObject()) break;
-      double* fields[] = {&s->ll, &s->lr, &s->rr, &s->rl};
-      const wchar_t* names[] = {L"ll", L"lr", L"rr", L"rl"};
-      for (int i = 0; i < 4; ++i) {
-        const Value v = vm.Get(t, vm.Intern(names[i]));
-        if (!v.IsUndefined()) *fields[i] = vm.ToNumber(v);
-      }
-      break;
-    }
-    case kGetTransform: {
-      Object* o = vm.NewObject();
-      vm.Put(o, L"ll", Value::Number(s->ll), 0);
-      vm.Put(o, L"lr", Value::Number(s->lr), 0);
-      vm.Put(o, L"rr", Value::Number(s->rr), 0);
-      vm.Put(o, L"rl", Value::Number(s->rl), 0);
-      return Value::Obj(o);
-    }
-    case kBytes: return Value::Number(0);
-    default: break;
-  }
-  return Value::Undefined();
-}
-
 // ---- TextFormat -------------------------------------------------------------------------------
 
 const wchar_t* const kFormatFields[] = {L"font", L"size", L"color", L"bold", L"italic", L"underline", L"url",
@@ -301,17 +239,6 @@ void InstallPlayerBuiltins(Vm& vm) {
   vm.Put(capabilities, L"language", Value::Str(vm.Intern(L"en")), 0);
   vm.Put(capabilities, L"hasAudio", Value::Bool(true), 0);
   vm.Put(system, L"useCodepage", Value::Bool(false), 0);
-
-  Object* soundProto = vm.NewObject();
-  const struct {
-    const wchar_t* name;
-    int magic;
-  } sounds[] = {{L"attachSound", kAttach},     {L"start", kStart},         {L"stop", kStopSound},
-                {L"setVolume", kSetVolume},    {L"getVolume", kGetVolume}, {L"setPan", kSetPan},
-                {L"getPan", kGetPan},          {L"setTransform", kSetTransform}, {L"getTransform", kGetTransform},
-                {L"getBytesLoaded", kBytes},   {L"getBytesTotal", kBytes}, {L"loadSound", kLoad}};
-  for (const auto& m : sounds) vm.Method(soundProto, m.name, SoundMethodFn, m.magic);
-  vm.Class(L"Sound", SoundCtor, soundProto);
 
   vm.Class(L"TextFormat", TextFormatCtor, vm.NewObject());
 

@@ -27,7 +27,8 @@ enum PropFlags : uint32_t {
 
 enum class ObjClass : uint8_t {
   Object, Function, Array, String, Number, Boolean, Date, Error, Activation, Super, Accessor,
-  Clip, Button, TextField, TextFormat, Color, Sound, Xml, XmlNode, LoadVars, SharedObject, Other,
+  Clip, Button, TextField, TextFormat, Color, Sound, Xml, XmlNode, LoadVars, SharedObject, Video, NetConnection,
+  NetStream, Other,
 };
 
 struct Slot {
@@ -163,9 +164,11 @@ class Function final : public Object {
   explicit Function(Object* proto) : Object(proto, ObjClass::Function) {}
   bool IsCallable() const override { return true; }
 
-  // A built-in: fn with a number telling apart built-ins that share one fn.
+  // A built-in: fn with a number telling apart built-ins that share one fn,
+  // and what a host's built-in needs (its owner).
   NativeFn native = nullptr;
   int magic = 0;
+  void* hostData = nullptr;
   // Compiled code: the function's record in its code, the scope and timeline
   // it was defined in, and the constant pool then in force.
   const Code* code = nullptr;
