@@ -11,6 +11,7 @@
 #include <atomic>
 #include <thread>
 
+#include "MovieBytes.h"
 #include "ProgramProcess.h"
 #include "SaverProcess.h"
 #include "TestSupport.h"
@@ -182,6 +183,33 @@ TEST_F(SaverRun, PreviewDrawsOverTheGivenWindowUntilItIsDestroyed) {
   EXPECT_TRUE(WaitForScreenColor(c.x, c.y, kOrange)) << std::hex << ScreenColor(c.x, c.y);
   host.Destroy();
   EXPECT_TRUE(run.WaitForExit(5000));
+}
+
+// A movie that asks, on every frame, to quit, to run a program and to open a
+// web page: the run goes on showing it.
+TEST_F(SaverRun, AMoviesQuitExecAndLinksDoNothing) {
+  using namespace moviebytes;
+  Bytes actions;
+  for (auto [url, target] : {std::pair{"FSCommand:quit", ""}, {"FSCommand:exec", "cmd.exe"},
+                             {"FSCommand:fullscreen", "false"}, {"http://www.swfzel.example/", "_blank"}}) {
+    const Bytes fields = Text(url) + Bytes{0} + Text(target) + Bytes{0};
+    actions = actions + Bytes{0x83} + Bytes{static_cast<uint8_t>(fields.size()), 0} + fields;
+  }
+  Movie movie;
+  movie.frames = 2;
+  movie.tags = {BackgroundTag(0x20, 0x80, 0x40), Tag(12, actions + Bytes{0}), ShowFrame(), ShowFrame(), EndTag()};
+  testing_support::TempDir temp;
+  const std::wstring path = temp.File(L"asking movie.swf");
+  ASSERT_TRUE(testing_support::WriteBytes(path, movie.Plain()));
+  RecordMovie(path);
+  FullScreenRun run;
+  ASSERT_NE(run.window, nullptr);
+  const POINT c = Centre(ScreenRect());
+  EXPECT_TRUE(WaitForScreenColor(c.x, c.y, RGB(0x20, 0x80, 0x40)));
+  EXPECT_FALSE(run.process.WaitForExit(1500)) << "the movie's quit ended the run";
+  EXPECT_EQ(run.process.FindWindowOf(L"", run.window), nullptr);
+  PostMessageW(run.window, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_TRUE(run.process.WaitForExit(2000));
 }
 
 TEST_F(SaverRun, AMissingMovieShowsTheNoMediaPictureAndNoMessageBox) {
