@@ -109,6 +109,8 @@ void ScreenSaverWindow::LoadMovie(const SaverMovie& movie, int width, int height
   // The sandbox: links open nothing, and no FS command handler is attached,
   // so a movie's "quit", "exec" and the like do nothing.
   swf->SetLinkOpener([](const std::wstring& url) { WriteLog(L"Link not opened: " + url); });
+  // The preview in another program's window stays silent.
+  if (parent_) swf->SetAudioMode(flash::FlashControl::AudioMode::None);
   swf->SetScaleMode(flash::kShowAll);
   swf->SetLoop(true);
   swf->LoadMovie(0, movie.Info.Path);
