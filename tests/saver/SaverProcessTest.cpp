@@ -1,118 +1,142 @@
 // SWF.zel.scr as a real process: the full-screen run (the movie over the
-// whole screen, ended by a key, a click or a move, one run at a time, no
-// registry writes), the preview inside another program's window, the
-// "nomedia" picture for a missing movie, the settings window's Browse, and
-// the pictures of a 640 x 480 run and of the settings window.
+// whole screen; ended by a key, a click or a move, not by a small move nor by
+// the movie's own quit; one run at a time; no registry writes), the preview
+// over another program's window, "nomedia" for a missing movie, the settings
+// window's Browse, and the pictures of a 640 x 480 run and of the settings.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commdlg.h>
 #include <dlgs.h>
 
-#include <atomic>
-#include <thread>
-
+#include "FormsTestSupport.h"
 #include "MovieBytes.h"
 #include "ProgramProcess.h"
-#include "SaverProcess.h"
 #include "TestSupport.h"
 #include "saver/ScreenSaverWindow.h"
 
-using namespace saver_test;
-
 namespace {
 
+using forms_test::PumpUntil;
 constexpr COLORREF kOrange = RGB(0xFF, 0x99, 0x00);  // the sample movie's rectangle, at its centre
-const wchar_t kPictureDesktop[] = L"SWFzel 640x480";
-const wchar_t kPictureChild[] = L"SWFZEL_SAVER_PICTURE";
+constexpr POINT kRest{300, 300};                     // where the cursor rests when a run starts
+const wchar_t kPictureDesktop[] = L"SWFzel 640x480", kPictureChild[] = L"SWFZEL_SAVER_PICTURE";
+const std::wstring kSection = L"Software\\SWF.zel\\ScreenSaver";
 
 std::wstring SampleMovie() { return testing_support::ProgramDir() + L"Media\\Flash\\sample.swf"; }
 
 void RecordMovie(const std::wstring& path) {
-  RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\SWF.zel\\ScreenSaver", L"FileName", REG_SZ, path.c_str(),
+  RegSetKeyValueW(HKEY_CURRENT_USER, kSection.c_str(), L"FileName", REG_SZ, path.c_str(),
                   static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
 }
 
 std::wstring RecordedMovie() {
   wchar_t text[1024] = {};
   DWORD size = sizeof(text);
-  RegGetValueW(HKEY_CURRENT_USER, L"Software\\SWF.zel\\ScreenSaver", L"FileName", RRF_RT_REG_SZ, nullptr, text, &size);
+  RegGetValueW(HKEY_CURRENT_USER, kSection.c_str(), L"FileName", RRF_RT_REG_SZ, nullptr, text, &size);
   return text;
 }
 
-// Every key and value below key, as text.
-std::wstring RegistryDump(HKEY root, const std::wstring& key) {
+// Every key and value below the program's key, as text.
+std::wstring ProgramKeyDump(const std::wstring& key = L"Software\\SWF.zel") {
   HKEY k = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return L"(none)";
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return L"-";
   std::wstring out = L"[" + key + L"]";
   wchar_t name[512];
   BYTE data[4096];
-  for (DWORD i = 0;; ++i) {
-    DWORD n = 512, size = sizeof(data), type = 0;
-    if (RegEnumValueW(k, i, name, &n, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
-    out += std::wstring(name) + L"=" + std::to_wstring(type) + L":" +
-           std::wstring(reinterpret_cast<wchar_t*>(data), size / sizeof(wchar_t)) + L";";
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD n = 512;
-    if (RegEnumKeyExW(k, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    out += RegistryDump(root, key + L"\\" + name);
-  }
+  DWORD n, size, type;
+  for (DWORD i = 0; n = 512, size = sizeof(data), RegEnumValueW(k, i, name, &n, nullptr, &type, data, &size) == 0; ++i)
+    out += std::wstring(name) + L"=" + std::wstring(reinterpret_cast<wchar_t*>(data), size / 2) + L";";
+  for (DWORD i = 0; n = 512, RegEnumKeyExW(k, i, name, &n, nullptr, nullptr, nullptr, nullptr) == 0; ++i)
+    out += ProgramKeyDump(key + L"\\" + name);
   RegCloseKey(k);
   return out;
 }
 
-RECT ScreenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+COLORREF ScreenColor(POINT at) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF c = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+bool Shows(POINT at, COLORREF color) { return PumpUntil([&] { return ScreenColor(at) == color; }, 10000); }
 
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+POINT ScreenCentre() { return POINT{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2}; }
 
-// A full-screen run of the recorded movie, with its window found.
-struct FullScreenRun {
-  SaverProcess process{L"/s"};
-  HWND window = process.WaitForWindow(saver::kSaverWindowClass);
-};
-
-// A window of the test, pumped by a thread of its own (another program's window, for the preview).
-class HostWindow {
+// A program started as a child process: SWF.zel.scr, or this test program on another desktop.
+class Child {
  public:
-  HostWindow() {
-    thread_ = std::thread([this] {
-      threadId_ = GetCurrentThreadId();
-      hwnd_ = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"preview host", WS_POPUP | WS_VISIBLE | WS_BORDER, 40, 40, 200,
-                              150, nullptr, nullptr, nullptr, nullptr);
-      ready_ = true;
-      MSG msg;
-      while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_APP) DestroyWindow(hwnd_);
-        DispatchMessageW(&msg);
-      }
-    });
-    while (!ready_) Sleep(10);
+  explicit Child(const std::wstring& arguments, std::wstring exe = L"", std::wstring desktop = L"") {
+    if (exe.empty()) exe = testing_support::ProgramDir() + L"SWF.zel.scr";
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si{sizeof(si)};
+    if (!desktop.empty()) si.lpDesktop = desktop.data();
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        testing_support::ProgramDir().c_str(), &si, &pi))
+      return;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess, id_ = pi.dwProcessId;
   }
-  ~HostWindow() {
-    Destroy();
-    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-    thread_.join();
+  ~Child() {
+    if (!process_) return;
+    if (!Ended(0)) {
+      if (HWND w = Window(nullptr, nullptr, 0)) PostMessageW(w, WM_CLOSE, 0, 0);
+      if (!Ended(5000)) TerminateProcess(process_, 1);
+    }
+    CloseHandle(process_);
   }
-  HWND hWnd() const { return hwnd_; }
-  void Destroy() { PostThreadMessageW(threadId_, WM_APP, 0, 0); }
+  // A shown top-level window of the process of that class (any when null) other than except, waiting up to ms.
+  HWND Window(const wchar_t* cls, HWND except = nullptr, DWORD ms = 20000) const {
+    struct Search {
+      DWORD pid;
+      const wchar_t* cls;
+      HWND except, found;
+    } s{id_, cls, except, nullptr};
+    PumpUntil([&] {
+      EnumWindows([](HWND w, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD pid = 0;
+        wchar_t name[64] = {};
+        GetWindowThreadProcessId(w, &pid);
+        GetClassNameW(w, name, 64);
+        if (pid != s->pid || w == s->except || !IsWindowVisible(w) || (s->cls && wcscmp(name, s->cls) != 0)) return TRUE;
+        s->found = w;
+        return FALSE;
+      }, reinterpret_cast<LPARAM>(&s));
+      return s.found || Ended(0);
+    }, static_cast<int>(ms));
+    return s.found;
+  }
+  bool Ended(DWORD ms) const {
+    return process_ && PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, static_cast<int>(ms));
+  }
+  DWORD ExitCode() const {
+    DWORD code = ~0u;
+    GetExitCodeProcess(process_, &code);
+    return code;
+  }
 
  private:
-  std::thread thread_;
-  std::atomic<DWORD> threadId_ = 0;
-  std::atomic<bool> ready_ = false;
-  std::atomic<HWND> hwnd_ = nullptr;
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
 };
 
-// Each run starts with the cursor resting at one place, so that a move made
-// by an earlier test reaches no run.
-constexpr POINT kRest{300, 300};
+// A full-screen run of the recorded movie, with its window.
+struct FullScreenRun {
+  Child process{L"/s"};
+  HWND window = process.Window(saver::kSaverWindowClass);
+};
 
 class SaverRun : public ::testing::Test {
  protected:
+  // The cursor rests at one place when a run starts: a move of an earlier test reaches no run.
   void SetUp() override {
     SetCursorPos(kRest.x, kRest.y);
-    POINT at{};
-    for (int i = 0; i < 100 && (!GetCursorPos(&at) || at.x != kRest.x || at.y != kRest.y); ++i) Sleep(20);
+    PumpUntil([] {
+      POINT at{};
+      return GetCursorPos(&at) && at.x == kRest.x && at.y == kRest.y;
+    });
   }
   player_test::PrivateProgramKey key;
 };
@@ -121,110 +145,88 @@ class SaverRun : public ::testing::Test {
 
 TEST_F(SaverRun, FullScreenShowsTheMovieOverTheScreenUntilAKey) {
   RecordMovie(SampleMovie());
-  const std::wstring registryBefore = RegistryDump(HKEY_CURRENT_USER, L"Software\\SWF.zel");
+  const std::wstring registryBefore = ProgramKeyDump();
   FullScreenRun run;
   ASSERT_NE(run.window, nullptr);
-  RECT r{};
+  RECT r{}, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   GetWindowRect(run.window, &r);
-  const RECT screen = ScreenRect();
   EXPECT_TRUE(EqualRect(&r, &screen)) << r.right << "x" << r.bottom;
   EXPECT_TRUE(GetWindowLongPtrW(run.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  const POINT c = Centre(r);
-  EXPECT_TRUE(WaitForScreenColor(c.x, c.y, kOrange)) << std::hex << ScreenColor(c.x, c.y);
+  EXPECT_TRUE(Shows(ScreenCentre(), kOrange)) << std::hex << ScreenColor(ScreenCentre());
 
   // The system asking for its screen saver again, and a second start: the run goes on alone.
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(run.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0, SMTO_ABORTIFHUNG, 3000, &result);
-  SaverProcess second(L"/s");
-  EXPECT_TRUE(second.WaitForExit(15000)) << "a second full-screen run must not start";
+  SendMessageTimeoutW(run.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0, SMTO_ABORTIFHUNG, 3000, nullptr);
+  Child second(L"/s");
+  EXPECT_TRUE(second.Ended(15000)) << "a second full-screen run must not start";
   EXPECT_TRUE(IsWindowVisible(run.window));
 
   PostMessageW(run.window, WM_KEYDOWN, VK_SPACE, 0);
-  EXPECT_TRUE(run.process.WaitForExit(2000));
-  EXPECT_EQ(RegistryDump(HKEY_CURRENT_USER, L"Software\\SWF.zel"), registryBefore);
+  EXPECT_TRUE(run.process.Ended(2000));
+  EXPECT_EQ(ProgramKeyDump(), registryBefore);
 }
 
-TEST_F(SaverRun, AClickOrAMoveOfTheCursorEndsTheRunAndASmallMoveDoesNot) {
+TEST_F(SaverRun, AClickOrAMoveEndsTheRunAndASmallMoveDoesNot) {
   RecordMovie(SampleMovie());
   for (bool click : {true, false}) {
     SetUp();
     FullScreenRun run;
-    ASSERT_NE(run.window, nullptr);
-    const RECT screen = ScreenRect();
-    ASSERT_TRUE(WaitForScreenColor(Centre(screen).x, Centre(screen).y, kOrange));
+    ASSERT_TRUE(Shows(ScreenCentre(), kOrange));
     SetCursorPos(kRest.x + 1, kRest.y);
-    EXPECT_FALSE(run.process.WaitForExit(500)) << "a move of one pixel ends nothing";
-    if (click) {
-      INPUT input[2] = {};
-      input[0].type = input[1].type = INPUT_MOUSE;
-      input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-      input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-      SendInput(2, input, sizeof(INPUT));
-    } else {
-      SetCursorPos(kRest.x + 11, kRest.y);
-    }
-    EXPECT_TRUE(run.process.WaitForExit(2000)) << (click ? "click" : "move");
+    EXPECT_FALSE(run.process.Ended(500)) << "a move of one pixel ends nothing";
+    INPUT press[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN, press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    if (click) SendInput(2, press, sizeof(INPUT));
+    else SetCursorPos(kRest.x + 11, kRest.y);
+    EXPECT_TRUE(run.process.Ended(2000)) << (click ? "click" : "move");
   }
 }
 
-TEST_F(SaverRun, PreviewDrawsOverTheGivenWindowUntilItIsDestroyed) {
-  RecordMovie(SampleMovie());
-  HostWindow host;
-  ASSERT_NE(host.hWnd(), nullptr);
-  SaverProcess run(L"/p " + std::to_wstring(reinterpret_cast<uintptr_t>(host.hWnd())));
-  HWND preview = run.WaitForWindow(saver::kSaverWindowClass);
-  ASSERT_NE(preview, nullptr);
-  RECT client{}, shown{};
-  GetClientRect(host.hWnd(), &client);
-  MapWindowPoints(host.hWnd(), nullptr, reinterpret_cast<POINT*>(&client), 2);
-  GetWindowRect(preview, &shown);
-  EXPECT_TRUE(EqualRect(&client, &shown)) << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
-  const POINT c = Centre(client);
-  EXPECT_TRUE(WaitForScreenColor(c.x, c.y, kOrange)) << std::hex << ScreenColor(c.x, c.y);
-  host.Destroy();
-  EXPECT_TRUE(run.WaitForExit(5000));
-}
-
-// A movie that asks, on every frame, to quit, to run a program and to open a
-// web page: the run goes on showing it.
+// A movie that asks, on every frame, to quit, to run a program and to open a web page.
 TEST_F(SaverRun, AMoviesQuitExecAndLinksDoNothing) {
   using namespace moviebytes;
   Bytes actions;
   for (auto [url, target] : {std::pair{"FSCommand:quit", ""}, {"FSCommand:exec", "cmd.exe"},
-                             {"FSCommand:fullscreen", "false"}, {"http://www.swfzel.example/", "_blank"}}) {
+                             {"http://www.swfzel.example/", "_blank"}}) {
     const Bytes fields = Text(url) + Bytes{0} + Text(target) + Bytes{0};
-    actions = actions + Bytes{0x83} + Bytes{static_cast<uint8_t>(fields.size()), 0} + fields;
+    actions = actions + Bytes{0x83, static_cast<uint8_t>(fields.size()), 0} + fields;
   }
   Movie movie;
   movie.frames = 2;
   movie.tags = {BackgroundTag(0x20, 0x80, 0x40), Tag(12, actions + Bytes{0}), ShowFrame(), ShowFrame(), EndTag()};
   testing_support::TempDir temp;
-  const std::wstring path = temp.File(L"asking movie.swf");
-  ASSERT_TRUE(testing_support::WriteBytes(path, movie.Plain()));
-  RecordMovie(path);
+  ASSERT_TRUE(testing_support::WriteBytes(temp.File(L"asking.swf"), movie.Plain()));
+  RecordMovie(temp.File(L"asking.swf"));
   FullScreenRun run;
-  ASSERT_NE(run.window, nullptr);
-  const POINT c = Centre(ScreenRect());
-  EXPECT_TRUE(WaitForScreenColor(c.x, c.y, RGB(0x20, 0x80, 0x40)));
-  EXPECT_FALSE(run.process.WaitForExit(1500)) << "the movie's quit ended the run";
-  EXPECT_EQ(run.process.FindWindowOf(L"", run.window), nullptr);
-  PostMessageW(run.window, WM_KEYDOWN, VK_SPACE, 0);
-  EXPECT_TRUE(run.process.WaitForExit(2000));
+  EXPECT_TRUE(Shows(ScreenCentre(), RGB(0x20, 0x80, 0x40)));
+  EXPECT_FALSE(run.process.Ended(1500)) << "the movie's quit ended the run";
+  EXPECT_EQ(run.process.Window(nullptr, run.window, 0), nullptr);
 }
 
 TEST_F(SaverRun, AMissingMovieShowsTheNoMediaPictureAndNoMessageBox) {
   RecordMovie(L"C:\\no such folder\\missing movie.swf");
   FullScreenRun run;
   ASSERT_NE(run.window, nullptr);
-  const RECT screen = ScreenRect();
-  const POINT c = Centre(screen);
-  // The picture's crossing bar in the middle, black around it.
-  EXPECT_TRUE(WaitForScreenColor(c.x, c.y, RGB(200, 60, 60))) << std::hex << ScreenColor(c.x, c.y);
-  EXPECT_EQ(ScreenColor(c.x - 40, c.y), RGB(0, 0, 0));
-  EXPECT_EQ(ScreenColor(c.x + 40, c.y + 40), RGB(0, 0, 0));
-  EXPECT_EQ(run.process.FindWindowOf(L"", run.window), nullptr) << "no other window, no message box";
-  PostMessageW(run.window, WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_TRUE(run.process.WaitForExit(2000));
+  const POINT c = ScreenCentre();
+  EXPECT_TRUE(Shows(c, RGB(200, 60, 60))) << std::hex << ScreenColor(c);  // the picture's crossing bar
+  EXPECT_EQ(ScreenColor(POINT{c.x - 40, c.y}), RGB(0, 0, 0));
+  EXPECT_EQ(run.process.Window(nullptr, run.window, 0), nullptr) << "no other window, no message box";
+}
+
+TEST_F(SaverRun, PreviewDrawsOverTheGivenWindowUntilItIsDestroyed) {
+  RecordMovie(SampleMovie());
+  HWND host = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_BORDER, 40, 40, 200, 150,
+                              nullptr, nullptr, nullptr, nullptr);
+  Child run(L"/p " + std::to_wstring(reinterpret_cast<uintptr_t>(host)));
+  HWND preview = run.Window(saver::kSaverWindowClass);
+  ASSERT_NE(preview, nullptr);
+  RECT client{}, shown{};
+  GetClientRect(host, &client);
+  MapWindowPoints(host, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  GetWindowRect(preview, &shown);
+  EXPECT_TRUE(EqualRect(&client, &shown)) << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
+  EXPECT_TRUE(Shows(Centre(client), kOrange)) << std::hex << ScreenColor(Centre(client));
+  DestroyWindow(host);
+  EXPECT_TRUE(run.Ended(5000));
 }
 
 TEST_F(SaverRun, SettingsBrowseRecordsTheChosenMovie) {
@@ -232,44 +234,34 @@ TEST_F(SaverRun, SettingsBrowseRecordsTheChosenMovie) {
   const std::wstring chosen = temp.File(L"chosen movie.swf");
   ASSERT_TRUE(CopyFileW(SampleMovie().c_str(), chosen.c_str(), FALSE));
   RecordMovie(SampleMovie());
-  SaverProcess run(L"/c");
-  HWND form = run.WaitForWindow(L"");
+  Child run(L"/c");
+  HWND form = run.Window(nullptr);
   ASSERT_NE(form, nullptr);
-  EXPECT_EQ(TextOf(form), L"SWF.zel Screen Saver");
-  HWND box = FindChildByText(form, SampleMovie());
-  ASSERT_NE(box, nullptr) << "the recorded movie is shown";
-  HWND browse = FindChildByText(form, L"Browse...");
-  ASSERT_NE(browse, nullptr);
+  EXPECT_EQ(player_test::Caption(form), L"SWF.zel Screen Saver");
+  HWND box = player_test::FindChildWithText(form, SampleMovie());
+  HWND browse = player_test::FindChildWithText(form, L"Browse...");
+  ASSERT_TRUE(box && browse);
   PostMessageW(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(browse), BN_CLICKED), reinterpret_cast<LPARAM>(browse));
 
-  HWND dialog = run.WaitForWindow(L"#32770");
+  HWND dialog = run.Window(L"#32770");
   ASSERT_NE(dialog, nullptr);
-  Sleep(300);  // the dialog fills its lists
-  HWND name = GetDlgItem(dialog, cmb13);
-  if (!name) name = GetDlgItem(dialog, edt1);
+  forms_test::PumpFor(300);  // the dialog fills its lists
+  HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
   SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()), SMTO_ABORTIFHUNG, 3000, nullptr);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  for (int i = 0; i < 200 && RecordedMovie() != chosen; ++i) Sleep(50);
-  EXPECT_EQ(RecordedMovie(), chosen);
-  for (int i = 0; i < 100 && TextOf(box) != chosen; ++i) Sleep(50);
-  EXPECT_EQ(TextOf(box), chosen);
+  EXPECT_TRUE(PumpUntil([&] { return RecordedMovie() == chosen && player_test::Caption(box) == chosen; }, 10000))
+      << RecordedMovie();
 
   SetWindowPos(form, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  Sleep(300);
-  RECT r{};
-  GetWindowRect(form, &r);
-  EXPECT_TRUE(SaveScreenShot(r, testing_support::ProgramDir() + L"screensaver-settings.bmp"));
+  EXPECT_TRUE(forms_test::SaveWindowShot(form, testing_support::ProgramDir() + L"screensaver-settings.bmp"));
   PostMessageW(form, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(run.WaitForExit(5000));
+  EXPECT_TRUE(run.Ended(5000));
 }
 
 // The picture of a full-screen run on a 640 x 480 screen: this test program
-// runs again on a desktop of that size (a virtual desktop of Wine's) and takes
-// the picture there.
+// runs again on a desktop of that size (one of Wine's virtual desktops) and
+// takes the picture there (SaverPicture below).
 TEST_F(SaverRun, PictureOfAFullScreenRunAt640x480) {
-  wchar_t flag[8] = {};
-  if (GetEnvironmentVariableW(kPictureChild, flag, 8)) GTEST_SKIP() << "the child takes the picture";
   RecordMovie(SampleMovie());
   const std::wstring picture = testing_support::ProgramDir() + L"screensaver.bmp";
   DeleteFileW(picture.c_str());
@@ -282,27 +274,25 @@ TEST_F(SaverRun, PictureOfAFullScreenRunAt640x480) {
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   SetEnvironmentVariableW(kPictureChild, L"1");
-  const DWORD code = RunOnDesktop(L"\"" + std::wstring(self) + L"\" --gtest_brief=1 --gtest_filter=SaverPicture.*",
-                                  kPictureDesktop, 120000);
-  SetEnvironmentVariableW(kPictureChild, nullptr);
+  {
+    Child child(L"--gtest_brief=1 --gtest_filter=SaverPicture.*", self, kPictureDesktop);
+    SetEnvironmentVariableW(kPictureChild, nullptr);
+    ASSERT_TRUE(child.Ended(120000));
+    EXPECT_EQ(child.ExitCode(), 0u);
+  }
   CloseDesktop(desktop);
-  EXPECT_EQ(code, 0u);
   const auto shot = testing_support::ReadBytes(picture);
   ASSERT_GT(shot.size(), 54u);
   EXPECT_EQ(shot[18] | shot[19] << 8, 640);
   EXPECT_EQ(shot[22] | shot[23] << 8, 480);
 }
 
-// Runs only inside the child started above, on the 640 x 480 desktop.
 TEST(SaverPicture, TakenOnTheSmallDesktop) {
   wchar_t flag[8] = {};
   if (!GetEnvironmentVariableW(kPictureChild, flag, 8)) GTEST_SKIP() << "runs on the 640 x 480 desktop only";
   ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
   ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
   FullScreenRun run;
-  ASSERT_NE(run.window, nullptr);
-  ASSERT_TRUE(WaitForScreenColor(320, 240, kOrange)) << std::hex << ScreenColor(320, 240);
-  EXPECT_TRUE(SaveScreenShot(RECT{0, 0, 640, 480}, testing_support::ProgramDir() + L"screensaver.bmp"));
-  PostMessageW(run.window, WM_KEYDOWN, VK_SPACE, 0);
-  EXPECT_TRUE(run.process.WaitForExit(2000));
+  ASSERT_TRUE(Shows(POINT{320, 240}, kOrange)) << std::hex << ScreenColor(POINT{320, 240});
+  EXPECT_TRUE(forms_test::SaveWindowShot(run.window, testing_support::ProgramDir() + L"screensaver.bmp"));
 }
