@@ -80,11 +80,7 @@ void frmScreenSaver::Browse() {
 
 void frmScreenSaver::Preview() {
   Hide();
-  if (PreviewRun) {
-    PreviewRun();
-  } else {
-    saver::RunFullScreen();
-  }
+  saver::RunFullScreen();
   Show(forms::vbModeless);
   SetForegroundWindow(hWnd());
 }

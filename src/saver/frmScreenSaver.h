@@ -6,7 +6,6 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "platform/forms/Form.h"
@@ -24,9 +23,6 @@ class frmScreenSaver : public forms::Form {
   forms::Label* lblMovie = nullptr;
   forms::TextBox* txtMovie = nullptr;
   forms::CommandButton *cbBrowse = nullptr, *cbPreview = nullptr, *cbClose = nullptr;
-
-  // What Preview runs (the full-screen run by default).
-  std::function<void()> PreviewRun;
 
   void SetVisual() override;
 
