@@ -254,6 +254,15 @@ TEST_F(SaverRun, SettingsBrowseRecordsTheChosenMovie) {
 
   SetWindowPos(form, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   EXPECT_TRUE(forms_test::SaveWindowShot(form, testing_support::ProgramDir() + L"screensaver-settings.bmp"));
+
+  // Preview: a full-screen run of the chosen movie, then the settings again.
+  HWND preview = player_test::FindChildWithText(form, L"Preview");
+  PostMessageW(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(preview), BN_CLICKED), reinterpret_cast<LPARAM>(preview));
+  HWND fullScreen = run.Window(saver::kSaverWindowClass);
+  ASSERT_NE(fullScreen, nullptr);
+  EXPECT_TRUE(Shows(ScreenCentre(), kOrange));
+  PostMessageW(fullScreen, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(fullScreen) && IsWindowVisible(form); }, 5000));
   PostMessageW(form, WM_CLOSE, 0, 0);
   EXPECT_TRUE(run.Ended(5000));
 }
