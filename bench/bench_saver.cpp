@@ -3,8 +3,8 @@
 // ("SWF.zel.scr /s" with the sample movie recorded) against the player's own
 // start on the same movie ("SWF.zel.exe sample.swf"), in interleaved rounds of
 // one run. The frame counts as painted when the centre of the movie area shows
-// the sample's orange rectangle. The program's registry key is moved aside
-// while measuring and put back afterwards.
+// the sample's orange rectangle. Both programs run under a registry key of the
+// benchmark's own, deleted afterwards; the user's settings are not touched.
 #include <windows.h>
 
 #include <algorithm>
@@ -13,12 +13,11 @@
 #include <vector>
 
 #include "BenchCommon.h"
+#include "services/RegistryModule.h"
 
 namespace {
 
 constexpr COLORREF kOrange = RGB(0xFF, 0x99, 0x00);  // the sample movie's centre
-const wchar_t kProgramKey[] = L"Software\\SWF.zel";
-const wchar_t kSavedKey[] = L"Software\\SWF.zel bench saver saved";
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH] = {};
@@ -27,22 +26,8 @@ std::wstring ProgramFolder() {
   return p.substr(0, p.find_last_of(L'\\') + 1);
 }
 
-void MoveKey(const wchar_t* from, const wchar_t* to) {
-  RegDeleteTreeW(HKEY_CURRENT_USER, to);
-  HKEY src = nullptr, dst = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &src) == ERROR_SUCCESS) {
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &dst, nullptr) ==
-        ERROR_SUCCESS) {
-      RegCopyTreeW(src, nullptr, dst);
-      RegCloseKey(dst);
-    }
-    RegCloseKey(src);
-  }
-  RegDeleteTreeW(HKEY_CURRENT_USER, from);
-}
-
 void SetText(const wchar_t* section, const wchar_t* name, const std::wstring& value) {
-  std::wstring key = std::wstring(kProgramKey) + L"\\" + section;
+  std::wstring key = AppRegistryKey() + L"\\" + section;
   RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value.c_str(),
                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
@@ -146,7 +131,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring movie = folder + L"Media\\Flash\\sample.swf";
   const std::wstring player = folder + L"SWF.zel.exe", saver = folder + L"SWF.zel.scr";
 
-  MoveKey(kProgramKey, kSavedKey);
+  // The started programs inherit the key's name.
+  SetEnvironmentVariableW(kTestKeyVariable, L"bench_saver");
+  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
   SetText(L"System", L"FirstRun", L"False");
   SetText(L"Update", L"Auto", L"False");
   for (const wchar_t* type : {L"SWF", L"FLV", L"PL"}) SetText(L"FileTypes", type, L"False");
@@ -163,8 +150,7 @@ int wmain(int argc, wchar_t** argv) {
     playerTimes.push_back(p);
     if (s > 0 && p > 0) ratios.push_back(s / p);
   }
-  RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
-  MoveKey(kSavedKey, kProgramKey);
+  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
 
   std::printf("Time to the first painted frame of sample.swf, median of %d rounds (best):\n", rounds);
   std::printf("  SWF.zel.scr /s             %7.1f ms (%.1f)\n", Median(saverTimes) * 1000,

@@ -12,6 +12,7 @@
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 #include "saver/ScreenSaverWindow.h"
+#include "services/RegistryModule.h"
 
 namespace {
 
@@ -19,24 +20,14 @@ using forms_test::PumpUntil;
 constexpr COLORREF kOrange = RGB(0xFF, 0x99, 0x00);  // the sample movie's rectangle, at its centre
 constexpr POINT kRest{300, 300};                     // where the cursor rests when a run starts
 const wchar_t kPictureDesktop[] = L"SWFzel 640x480", kPictureChild[] = L"SWFZEL_SAVER_PICTURE";
-const std::wstring kSection = L"Software\\SWF.zel\\ScreenSaver";
 
 std::wstring SampleMovie() { return testing_support::ProgramDir() + L"Media\\Flash\\sample.swf"; }
 
-void RecordMovie(const std::wstring& path) {
-  RegSetKeyValueW(HKEY_CURRENT_USER, kSection.c_str(), L"FileName", REG_SZ, path.c_str(),
-                  static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-}
-
-std::wstring RecordedMovie() {
-  wchar_t text[1024] = {};
-  DWORD size = sizeof(text);
-  RegGetValueW(HKEY_CURRENT_USER, kSection.c_str(), L"FileName", RRF_RT_REG_SZ, nullptr, text, &size);
-  return text;
-}
+void RecordMovie(const std::wstring& path) { SaveRegString(L"ScreenSaver", L"FileName", path); }
+std::wstring RecordedMovie() { return GetRegString(L"ScreenSaver", L"FileName", L""); }
 
 // Every key and value below the program's key, as text.
-std::wstring ProgramKeyDump(const std::wstring& key = L"Software\\SWF.zel") {
+std::wstring ProgramKeyDump(const std::wstring& key = AppRegistryKey()) {
   HKEY k = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return L"-";
   std::wstring out = L"[" + key + L"]";
