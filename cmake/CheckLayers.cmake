@@ -2,14 +2,30 @@
 # Run as: cmake -DSRC=<source>/src -P CheckLayers.cmake
 # The layers, bottom-up; a file may include its own layer and those below it.
 set(LAYERS base services platform/jpeg images moviefiles platform ui skin player tools)
+# Top layers beside the others: each may include the layers up to the one
+# named and is included by no other layer (the screen saver uses base to ui).
+set(SIDE_LAYERS saver)
+set(SIDE_LAYER_TOPS ui)
 
 if(NOT SRC)
   message(FATAL_ERROR "SRC (the src folder) is not set")
 endif()
 
 # The layer of a path relative to src/ (the longest matching prefix wins:
-# platform/jpeg sits below images, the rest of platform above moviefiles).
+# platform/jpeg sits below images, the rest of platform above moviefiles); a
+# side layer is numbered after the layers, from the length of LAYERS on.
 function(layer_of rel out)
+  list(LENGTH LAYERS count)
+  set(index ${count})
+  foreach(layer IN LISTS SIDE_LAYERS)
+    string(LENGTH "${layer}/" len)
+    string(SUBSTRING "${rel}" 0 ${len} head)
+    if(head STREQUAL "${layer}/")
+      set(${out} ${index} PARENT_SCOPE)
+      return()
+    endif()
+    math(EXPR index "${index} + 1")
+  endforeach()
   set(best -1)
   set(bestLen 0)
   set(index 0)
@@ -47,10 +63,23 @@ foreach(rel IN LISTS files)
     if(target LESS 0)
       continue()  # not a header of src/ (data/ files, for instance)
     endif()
-    if(target GREATER own)
-      list(GET LAYERS ${own} ownName)
-      list(GET LAYERS ${target} targetName)
-      message(SEND_ERROR "${rel} (${ownName}) includes ${inc} (${targetName}), a higher layer")
+    if(target EQUAL own)
+      continue()
+    endif()
+    # A side layer may include up to its top; the others never include a side layer.
+    list(LENGTH LAYERS layerCount)
+    set(limit ${own})
+    if(own GREATER_EQUAL layerCount)
+      math(EXPR side "${own} - ${layerCount}")
+      list(GET SIDE_LAYER_TOPS ${side} top)
+      list(FIND LAYERS ${top} limit)
+    endif()
+    if(target GREATER limit)
+      list(APPEND names ${LAYERS} ${SIDE_LAYERS})
+      list(GET names ${own} ownName)
+      list(GET names ${target} targetName)
+      set(names "")
+      message(SEND_ERROR "${rel} (${ownName}) includes ${inc} (${targetName}), a layer it may not use")
       math(EXPR bad "${bad} + 1")
     endif()
   endforeach()

@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
+#include "services/Services.h"
 #include "services/ShellMod.h"
 
 namespace player {
@@ -128,6 +130,7 @@ void ReadOptionSet(OptionSet& o, const std::wstring& today) {
   kWindow.Read(L"State", o.State);
 
   kScreenSaver.Read(L"", o.ScreenSaverEXE);
+  if (o.ScreenSaverEXE.empty()) o.ScreenSaverEXE = AppFolder + app::kScreenSaverFile;
 
   GeneratorSettings& g = o.Generator;
   if (g.Source.empty()) g.Source = o.MyFlashFolder;

@@ -84,7 +84,8 @@ void PlayerWindow::WirePlayback() {
   on(L"mnuPlayNext", [this] { PlayNext(); });
   on(L"mnuPlayPrev", [this] { PlayPrev(); });
   whenEnabled(L"mnuConvert", [this] { ConvertMovie(CurrentSWFInfo); });
-  whenEnabled(L"mnuScreenSaver", [this] { SetAsSS(CurrentSWFInfo.Path); });
+  // The file the user opened, never a copy in the cache that goes at quit.
+  whenEnabled(L"mnuScreenSaver", [this] { SetAsSS(CurrentSWFInfo.RequestedPath); });
 }
 
 }  // namespace player

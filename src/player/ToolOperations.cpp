@@ -47,21 +47,24 @@ void WebUpdate(PlayerHost& host, bool automatic) {
   host.ShowForm(L"frmUpdate", automatic ? -1 : 0);
 }
 
-void SetAsSS(PlayerHost& host, const std::wstring& movie) {
+std::wstring SystemShortPath(const std::wstring& path) {
+  wchar_t shortPath[240] = {};
+  const DWORD n = GetShortPathNameW(path.c_str(), shortPath, 240);
+  return n == 0 || n >= 240 ? std::wstring() : std::wstring(shortPath, n);
+}
+
+void SetAsSS(PlayerHost& host, const std::wstring& movie,
+             const std::function<std::wstring(const std::wstring&)>& shortPath) {
   const std::wstring& program = host.State().ScreenSaverEXE;
   if (!FileExists(program)) {
     WriteLog(L"Screen saver not set: its program is missing (" + program + L")");
     return;
   }
-  wchar_t shortPath[240] = {};
-  const DWORD n = GetShortPathNameW(program.c_str(), shortPath, 240);
-  if (n == 0 || n >= 240) {
-    WriteLog(L"Screen saver not set: no short path for " + program);
-    return;
-  }
+  std::wstring systemName = shortPath ? shortPath(program) : std::wstring();
+  if (systemName.empty()) systemName = program;
   SaveRegString(L"ScreenSaver", L"FileOld", GetRegString(L"ScreenSaver", L"FileName", L""));
   SaveRegString(L"ScreenSaver", L"FileName", movie);
-  SaveRegString(L"Control Panel\\Desktop", L"SCRNSAVE.EXE", shortPath, false);
+  SaveRegString(L"Control Panel\\Desktop", L"SCRNSAVE.EXE", systemName, false);
   host.ShellOpen(program, L"config");
 }
 

@@ -2,6 +2,7 @@
 // (at most once a week when automatic), installing a movie as the screen
 // saver, and handing work to the thumbnail generator.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,10 +19,15 @@ std::optional<CivilDate> ParseMonthDayYear(const std::wstring& text);
 // is a week or more away (or its date unreadable).
 void WebUpdate(PlayerHost& host, bool automatic);
 
+// The short (8.3) form of a path as the system gives it; "" when it gives none.
+std::wstring SystemShortPath(const std::wstring& path);
+
 // Records the movie for the screen-saver program and makes that program the
-// system's screen saver. Nothing changes when the program's file is missing
-// or has no short path.
-void SetAsSS(PlayerHost& host, const std::wstring& movie);
+// system's screen saver, by its short path when the system gives one (8.3
+// names are off on many volumes), else by its path as it is. Nothing changes
+// when the program's file is missing.
+void SetAsSS(PlayerHost& host, const std::wstring& movie,
+             const std::function<std::wstring(const std::wstring&)>& shortPath = SystemShortPath);
 
 // Sets the thumbnail generator's size, source, quality and overwrite
 // settings, then runs it.

@@ -7,6 +7,8 @@ namespace app {
 inline constexpr const wchar_t* kTitle = L"SWF.zel";
 inline constexpr const wchar_t* kRegistryKey = L"Software\\SWF.zel";
 inline constexpr const wchar_t* kLogName = L"Divur Ozazir";
+// The screen saver shipped beside the program.
+inline constexpr const wchar_t* kScreenSaverFile = L"SWF.zel.scr";
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 0;
 inline constexpr int kVersionRevision = 883;

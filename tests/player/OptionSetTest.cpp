@@ -7,6 +7,7 @@
 #include "ProgramProcess.h"
 #include "player/OptionSet.h"
 #include "services/RegistryModule.h"
+#include "services/Services.h"
 
 using player::OptionSet;
 
@@ -66,7 +67,7 @@ TEST(OptionSet, AnEmptyRegistryGivesEveryDefault) {
   EXPECT_EQ(o.SkinColor, 0);
   EXPECT_EQ(o.BrowseWidth, 12000);
   EXPECT_EQ(o.BrowseHeight, 8000);
-  EXPECT_EQ(o.ScreenSaverEXE, L"");
+  EXPECT_EQ(o.ScreenSaverEXE, AppFolder + L"SWF.zel.scr");
   EXPECT_TRUE(o.Generator.Size && o.Generator.Color && o.Generator.Show && o.Generator.Recursive &&
               o.Generator.Overwrite);
   EXPECT_FALSE(o.Generator.Info || o.Generator.Exec || o.Generator.Watermark);
@@ -79,6 +80,27 @@ TEST(OptionSet, AnEmptyRegistryGivesEveryDefault) {
   EXPECT_EQ(o.Decompiler.Destination, L"C:\\Docs\\My Flash\\");
   EXPECT_TRUE(o.Decompiler.JPEG && o.Decompiler.Event && o.Decompiler.Stream);
   EXPECT_FALSE(o.Decompiler.PNG || o.Decompiler.Video);
+}
+
+TEST(OptionSet, TheScreenSaverIsTheShippedFileBesideTheProgramUnlessOneIsStored) {
+  player_test::PrivateProgramKey key;
+  const std::wstring savedFolder = AppFolder;
+  AppFolder = L"C:\\Program Files\\SWF.zel\\";
+  const struct {
+    const wchar_t* stored;  // none: no value
+    const wchar_t* expected;
+  } cases[] = {
+      {nullptr, L"C:\\Program Files\\SWF.zel\\SWF.zel.scr"},
+      {L"", L"C:\\Program Files\\SWF.zel\\SWF.zel.scr"},
+      {L"D:\\Savers\\Other.scr", L"D:\\Savers\\Other.scr"},
+  };
+  for (const auto& c : cases) {
+    if (c.stored) SaveRegString(L"ScreenSaver", L"", c.stored);
+    OptionSet o;
+    player::ReadOptionSet(o, L"3-4-2024");
+    EXPECT_EQ(o.ScreenSaverEXE, c.expected);
+  }
+  AppFolder = savedFolder;
 }
 
 TEST(OptionSet, SaveThenLoadKeepsEveryValueWithItsRegistryType) {

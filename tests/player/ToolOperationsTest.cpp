@@ -27,16 +27,20 @@ TEST_F(Tools, SetAsScreenSaverWritesThreeValuesOnlyWhenTheProgramIsThere) {
   EXPECT_EQ(GetRegString(L"Control Panel\\Desktop", L"SCRNSAVE.EXE", L"", false), L"before.scr");
   EXPECT_TRUE(host.calls.empty());
 
-  host.state.ScreenSaverEXE = Write(L"stand-in saver.scr", moviebytes::Text("MZ"));
-  player::SetAsSS(host, L"C:\\new movie.swf");
-  EXPECT_EQ(GetRegString(L"ScreenSaver", L"FileOld", L""), L"C:\\old movie.swf");
-  EXPECT_EQ(GetRegString(L"ScreenSaver", L"FileName", L""), L"C:\\new movie.swf");
-  const std::wstring saver = GetRegString(L"Control Panel\\Desktop", L"SCRNSAVE.EXE", L"", false);
-  wchar_t expected[240] = {};
-  GetShortPathNameW(host.state.ScreenSaverEXE.c_str(), expected, 240);
-  EXPECT_EQ(saver, expected);
-  EXPECT_FALSE(saver.empty());
-  EXPECT_EQ(host.calls, Calls{L"ShellOpen config " + host.state.ScreenSaverEXE});
+  // The system's screen saver by its short path when the system gives one, else as it is.
+  const std::wstring program = host.state.ScreenSaverEXE = Write(L"stand-in saver.scr", moviebytes::Text("MZ"));
+  for (const std::wstring shortPath : {std::wstring(L"C:\\PROGRA~1\\STAND-~1.SCR"), std::wstring()}) {
+    host.calls.clear();
+    player::SetAsSS(host, L"C:\\new movie.swf", [&](const std::wstring& path) {
+      EXPECT_EQ(path, program);
+      return shortPath;
+    });
+    EXPECT_EQ(GetRegString(L"ScreenSaver", L"FileName", L""), L"C:\\new movie.swf");
+    EXPECT_EQ(GetRegString(L"Control Panel\\Desktop", L"SCRNSAVE.EXE", L"", false),
+              shortPath.empty() ? program : shortPath);
+    EXPECT_EQ(host.calls, Calls{L"ShellOpen config " + program});
+  }
+  EXPECT_EQ(GetRegString(L"ScreenSaver", L"FileOld", L""), L"C:\\new movie.swf") << "the previous movie";
 }
 
 TEST_F(Tools, TheAutomaticUpdateCheckRunsOnceAWeek) {

@@ -1,16 +1,50 @@
 /* Loaded into a running SWF.zel by a test's window hook: on the probe's
    message it writes the items of one top menu of the window (enabled,
    separator, caption; one line each) into the test's shared memory, so the
-   test reads the window's own menu from outside the program. */
+   test reads the window's own menu from outside the program. On the click
+   message it chooses the item of a top menu whose caption the test wrote
+   there, as the user would. */
 #include <windows.h>
 #include <wchar.h>
 
 #define PROBE_SIZE 65536
 
+/* Posts the command of the first item of a top menu of the window whose caption is the text. */
+static void ClickItem(HWND window, const wchar_t* caption) {
+  HMENU bar = GetMenu(window);
+  int top, i;
+  for (top = 0; top < GetMenuItemCount(bar); ++top) {
+    HMENU menu = GetSubMenu(bar, top);
+    for (i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+      wchar_t text[512] = {0};
+      GetMenuStringW(menu, (UINT)i, text, 511, MF_BYPOSITION);
+      if (wcscmp(text, caption) == 0) {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetMenuItemID(menu, i), 0), 0);
+        return;
+      }
+    }
+  }
+}
+
 __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM wp, LPARAM lp) {
-  static UINT probe = 0;
+  static UINT probe = 0, click = 0;
   const CWPSTRUCT* call = (const CWPSTRUCT*)lp;
   if (!probe) probe = RegisterWindowMessageW(L"SWFzelMenuProbe");
+  if (!click) click = RegisterWindowMessageW(L"SWFzelMenuClick");
+  if (code >= 0 && call && call->message == click) {
+    wchar_t name[64];
+    HANDLE map;
+    _snwprintf(name, 64, L"SWFzelMenuProbe-%lu", (unsigned long)call->lParam);
+    map = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
+    if (map) {
+      const wchar_t* caption = (const wchar_t*)MapViewOfFile(map, FILE_MAP_READ, 0, 0, PROBE_SIZE);
+      if (caption) {
+        ClickItem(call->hwnd, caption);
+        UnmapViewOfFile(caption);
+      }
+      CloseHandle(map);
+    }
+  }
   if (code >= 0 && call && call->message == probe) {
     wchar_t name[64];
     HANDLE map;
