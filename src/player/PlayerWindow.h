@@ -59,6 +59,11 @@ class PlayerWindow : public forms::Form {
   // Options.
   void LoadOpts();
   void SaveOpts();
+  // The screen saver's on or off state found when the options were loaded.
+  BOOL SavedScreenSaverState() const { return savedScreenSaver_; }
+  // Rebuilds the recent-files menu from the registry (or empties it when the
+  // history is off).
+  void LoadRecent();
 
   // Command line and scripts.
   void ProcessCommandLine(const std::wstring& text);

@@ -1,0 +1,323 @@
+#include "tools/frmOptions.h"
+
+#include <commdlg.h>
+
+#include "player/OptionSet.h"
+#include "player/PlayerWindow.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/TextBox.h"
+#include "services/CommonDialog.h"
+#include "services/Languages.h"
+#include "services/ShellMod.h"
+#include "ui/DrawingModule.h"
+#include "ui/LanguageForms.h"
+#include "ui/Window.h"
+#include "ui/frmMessage.h"
+
+namespace tools {
+namespace {
+
+// The pages, in side-bar order, and how tall each one is.
+std::vector<PageInfo> OptionPages() {
+  return {{L"/General", L"Start Up & Exit", L"run", L"start-up-and-exit", 104},
+          {L"/Flash", L"Flash Movies", L"swf", L"flash-options", 168},
+          {L"/Thumbnails", L"Thumbnails", L"image", L"thumbnail-options", 136},
+          {L"/Appearance", L"Appearance", L"view", L"appearance-options", 140},
+          {L"/Advanced", L"Advanced", L"system", L"advanced-options", 140}};
+}
+
+// Which control stands for which field.
+struct CheckField {
+  const wchar_t* control;
+  bool OptionsFields::*field;
+};
+constexpr CheckField kCheckFields[] = {
+    {L"chkScreenSaver", &OptionsFields::ScreenSaver}, {L"chkInstance", &OptionsFields::Instance},
+    {L"chkFlash", &OptionsFields::Flash},             {L"chkVideo", &OptionsFields::Video},
+    {L"chkPlaylist", &OptionsFields::Playlist},       {L"chkHQShots", &OptionsFields::HQShots},
+    {L"chkStore", &OptionsFields::Store},             {L"chkCrop", &OptionsFields::Crop},
+    {L"chkRemoveProj", &OptionsFields::RemoveProj},   {L"chkCentered", &OptionsFields::Centered},
+    {L"chkMRU", &OptionsFields::MRU},                 {L"chkProjector", &OptionsFields::Projector},
+    {L"chkFSCommand", &OptionsFields::FSCommand}};
+struct ComboField {
+  const wchar_t* control;
+  int OptionsFields::*field;
+};
+constexpr ComboField kComboFields[] = {{L"cmbCache", &OptionsFields::Cache},
+                                       {L"cmbSkinColor", &OptionsFields::SkinColor},
+                                       {L"cmbStyle", &OptionsFields::Style}};
+struct TextField {
+  const wchar_t* control;
+  std::wstring OptionsFields::*field;
+};
+constexpr TextField kTextFields[] = {{L"txtMyFlash", &OptionsFields::MyFlash}, {L"txtFrom", &OptionsFields::From},
+                                     {L"txtTo", &OptionsFields::To},           {L"txtQuality", &OptionsFields::Quality},
+                                     {L"txtFont", &OptionsFields::Font}};
+
+// Save's reach into the main window.
+class PlayerOptionsHost : public OptionsHost {
+ public:
+  explicit PlayerOptionsHost(forms::Form& dialog) : dialog_(dialog) {}
+  void ViewResize() override { player::Player.View_Resize(); }
+  void LoadRecent() override { player::Player.LoadRecent(); }
+  int SavedScreenSaverState() const override { return player::Player.SavedScreenSaverState() ? 1 : 0; }
+  void SetSSState(int flag) override { player::Player.SetSSState(flag); }
+  void SaveOpts() override { player::Player.SaveOpts(); }
+  void RefreshFont() override {
+    if (player::Player.IsLoaded() && player::Player.Font().Name != LangFont.Name) ApplyLanguage(player::Player);
+  }
+  void ReportFolderRefused(const std::wstring& typed) override {
+    int check = -1;
+    ShowMessage(dialog_,
+                LangText(L"Shared/FailFolder", L"The folder could not be created. Please choose another one.") +
+                    L"\r\n\r\n" + typed,
+                dialog_.Caption(), L"folder", LangText(L"Shared/Ok", L"OK"), L"", L"", L"", check);
+  }
+
+ private:
+  forms::Form& dialog_;
+};
+
+forms::FormArgs OptionsDesign() {
+  forms::FormArgs d = forms::FixedDialogArgs(L"Options", frmOptions::kWidth, PageSelector::ClientHeightFor(140));
+  return d;
+}
+
+}  // namespace
+
+frmOptions& OptionsWindow() { return Instance<frmOptions>(); }
+
+frmOptions::frmOptions() : ToolWindow(L"frmOptions", OptionsDesign()) {}
+
+OptionsHost& frmOptions::Host() {
+  static std::unique_ptr<PlayerOptionsHost> player;
+  if (host_) return *host_;
+  if (!player) player = std::make_unique<PlayerOptionsHost>(*this);
+  return *player;
+}
+
+// ---------------------------------------------------------------- design
+
+void frmOptions::CreateControls() {
+  pages_ = std::make_unique<PageSelector>(*this, L"OptSlideBar", kWidth, OptionPages());
+  CreatePages();
+
+  forms::CommandButton& ok = AddButton(L"cbOK", L"Save");
+  ok.SetDefault(true);
+  ok.OnClick = [this] { cbOK_Click(); };
+  forms::CommandButton& cancel = AddButton(L"cbCancel", L"Cancel");
+  cancel.SetCancel(true);
+  cancel.SetCausesValidation(false);
+  cancel.OnClick = [this] { cbCancel_Click(); };
+  forms::CommandButton& help = AddHelpButton();
+  PlaceButtonRow({&ok, &cancel, &help});
+  WireValidation();
+}
+
+void frmOptions::CreatePages() {
+  int page = 0;
+  auto on = [&](auto args) {
+    args.Container = &pages_->Page(page);
+    return args;
+  };
+  auto check = [&](const wchar_t* name, int top, const wchar_t* caption, const wchar_t* tip, int left = 16) {
+    auto a = on(forms::Placed<forms::CheckBoxArgs>(name, left, top, kWidth - left - 16, 20));
+    a.Caption = caption;
+    a.ToolTipText = tip;
+    Add<forms::CheckBox>(a);
+  };
+  auto label = [&](const wchar_t* name, int left, int top, int width, const wchar_t* caption) {
+    auto a = on(forms::Placed<forms::LabelArgs>(name, left, top, width, 18));
+    a.Caption = caption;
+    a.BackStyle = 0;
+    Add<forms::Label>(a);
+  };
+  auto combo = [&](const wchar_t* name, int top, std::initializer_list<const wchar_t*> items, const wchar_t* tip) {
+    auto a = on(forms::Placed<forms::ComboBoxArgs>(name, 170, top, 240, 0));
+    a.Style = 2;
+    a.ToolTipText = tip;
+    forms::ComboBox& c = Add<forms::ComboBox>(a);
+    for (const wchar_t* item : items) c.AddItem(item);
+  };
+  auto text = [&](const wchar_t* name, int left, int top, int width, const wchar_t* tip) -> forms::TextBox& {
+    auto a = on(forms::Placed<forms::TextBoxArgs>(name, left, top, width, 22));
+    a.ToolTipText = tip;
+    return Add<forms::TextBox>(a);
+  };
+  auto button = [&](const wchar_t* name, int top, const wchar_t* tip) -> forms::CommandButton& {
+    auto a = on(forms::Placed<forms::CommandButtonArgs>(name, kWidth - 16 - 32, top, 32, 24));
+    a.Caption = L"...";
+    a.ToolTipText = tip;
+    return Add<forms::CommandButton>(a);
+  };
+
+  page = 0;  // Start Up & Exit
+  check(L"chkScreenSaver", 12, L"Temporarily Disable Screen Saver", L"Disable Screen Saver while SWF.zel is running");
+  check(L"chkInstance", 36, L"One Instance of SWF.zel Only", L"Open new files using existing window");
+  label(L"lblQuit", 16, 72, 150, L"Clean Up on Exit:");
+  combo(L"cmbCache", 68, {L"Don't Clear Cache Up", L"Keep Thumbnails Only", L"Clear Cache Up"},
+        L"Way of clearing up temporary files used by SWF.zel");
+
+  page = 1;  // Flash Movies
+  label(L"lblFileType", 16, 12, 300, L"File Types to Open with SWF.zel:");
+  check(L"chkFlash", 34, L"Flash Movie", L"", 32);
+  check(L"chkVideo", 58, L"Flash Video", L"", 32);
+  check(L"chkPlaylist", 82, L"Flash Playlist", L"", 32);
+  label(L"lblMyFlash", 16, 114, 300, L"My Flash Folder:");
+  text(L"txtMyFlash", 16, 134, kWidth - 16 - 32 - 20, L"Your default folder with flash movies");
+  button(L"cbFlash", 133, L"Choose a folder").OnClick = [this] { cbFlash_Click(); };
+
+  page = 2;  // Thumbnails
+  label(L"lblRange", 16, 16, 150, L"Sample Range:");
+  text(L"txtFrom", 170, 12, 44, L"Lowest per cent of the movie's length a thumbnail frame is picked from");
+  label(L"lblMinus", 220, 16, 10, L"-");
+  text(L"txtTo", 234, 12, 44, L"Highest per cent of the movie's length a thumbnail frame is picked from");
+  label(L"lblPercent2", 284, 16, 20, L"%");
+  check(L"chkHQShots", 44, L"High Quality Thumbnails", L"Create anti-aliased thumbnails");
+  label(L"lblQuality", 16, 78, 150, L"JPEG Quality:");
+  text(L"txtQuality", 170, 74, 44, L"JPEG compression quality");
+  label(L"lblPercent", 220, 78, 20, L"%");
+  label(L"lblThumbnail", 16, 108, 150, L"Thumbnails:");
+  check(L"chkStore", 106, L"Save in Movie's Folder",
+        L"Thumbnail for every movie will be saved in the same folder, using corresponding name", 170);
+
+  page = 3;  // Appearance
+  label(L"lblSkinColor", 16, 16, 150, L"Skin Colors:");
+  combo(L"cmbSkinColor", 12, {L"System", L"Dark"}, L"");
+  label(L"lblStyle", 16, 48, 150, L"Visual Style:");
+  combo(L"cmbStyle", 44, {L"Simply Flat", L"Smooth Gradients", L"Glassy Look"}, L"Menus and Windows Appearance");
+  check(L"chkCrop", 78, L"Crop Movie Viewport",
+        L"Show black stripes for Wide Screen Movies while in \"Show All\" Scale Mode");
+  label(L"lblFont", 16, 112, 150, L"Preferred Font:");
+  text(L"txtFont", 170, 108, kWidth - 170 - 32 - 20, L"Font to be used in windows, menus and service movies")
+      .SetLocked(true);
+  button(L"cbFont", 107, L"Choose font").OnClick = [this] { cbFont_Click(); };
+
+  page = 4;  // Advanced
+  check(L"chkRemoveProj", 12, L"Replace Projectors with Movies They Contain",
+        L"Save a movie contained in a projector, then move that projector to Recycle Bin");
+  check(L"chkCentered", 36, L"Center Player Window", L"Move Player Window to the Center of the Screen");
+  check(L"chkMRU", 60, L"Keep a List of Recent Files", L"Show Recent Files list in File menu");
+  check(L"chkProjector", 84, L"Skip Doubtful Projectors",
+        L"Do not try to extract media from executables other that Macromedia Flash Projectors");
+  check(L"chkFSCommand", 108, L"Listen to FS Commands", L"Let some movies control player");
+}
+
+void frmOptions::WireValidation() {
+  auto* from = Find<forms::TextBox>(L"txtFrom");
+  auto* to = Find<forms::TextBox>(L"txtTo");
+  auto* quality = Find<forms::TextBox>(L"txtQuality");
+  auto clamp = [](forms::TextBox* box) {
+    const std::wstring text = ClampPercentText(box->Text());
+    if (text != box->Text()) box->SetText(text);
+  };
+  from->OnValidate = [from, clamp](bool&) { clamp(from); };
+  quality->OnValidate = [quality, clamp](bool&) { clamp(quality); };
+  to->OnValidate = [from, to](bool&) {
+    const std::wstring text = ValidateToText(from->Text(), to->Text());
+    if (text != to->Text()) to->SetText(text);
+  };
+}
+
+// ---------------------------------------------------------------- operations
+
+void frmOptions::Form_Load() {
+  ApplyLanguage(*this);
+  InitPages();
+  LoadOptions();
+  SetVisual();
+  ShowPage();
+}
+
+void frmOptions::InitPages() {
+  player::OptionSet& o = player::Options();
+  o.OptionsPage = static_cast<uint8_t>(StartPage(o.OptionsPage));
+  PreviousPage = o.OptionsPage;
+  pages_->Init(o.OptionsPage);
+  pages_->Bar().OnClick = [this](long& index) { OptSlideBar_Click(index); };
+}
+
+void frmOptions::ShowPage() {
+  const int page = StartPage(player::Options().OptionsPage);
+  pages_->Show(page);
+  const long height = PageSelector::ClientHeightFor(pages_->Info(page).Height);
+  if (Visible()) {
+    long left = -1, top = -1, width = -1, outer = FormHeightForClient(*this, height);
+    AnimateFormBounds(*this, left, top, width, outer, false);
+  } else if (ScaleHeight() != height) {
+    SetClientSize(kWidth, height);
+  }
+  SetVisual();
+}
+
+void frmOptions::LoadOptions() {
+  const OptionsFields f = tools::LoadOptions(player::Options(), LangFont.Name);
+  for (const CheckField& c : kCheckFields) Find<forms::CheckBox>(c.control)->SetValue(f.*c.field ? 1 : 0);
+  for (const ComboField& c : kComboFields) Find<forms::ComboBox>(c.control)->SetListIndex(f.*c.field);
+  for (const TextField& t : kTextFields) Find<forms::TextBox>(t.control)->SetText(f.*t.field);
+  font_ = StdFont{};
+  font_.Name = f.Font;
+  font_.Size = LangFont.Size;
+}
+
+OptionsFields frmOptions::Fields() const {
+  OptionsFields f;
+  for (const CheckField& c : kCheckFields) f.*c.field = Find<forms::CheckBox>(c.control)->Value() == 1;
+  for (const ComboField& c : kComboFields) f.*c.field = Find<forms::ComboBox>(c.control)->ListIndex();
+  for (const TextField& t : kTextFields) f.*t.field = Find<forms::TextBox>(t.control)->Text();
+  return f;
+}
+
+void frmOptions::ApplyOptions() { tools::ApplyOptions(Fields(), player::Options(), Host()); }
+
+void frmOptions::SetVisual() {
+  if (!IsLoaded()) return;
+  Find<forms::CheckBox>(L"chkFlash")->SetCaption(LangText(L"BrowseMedia/strMovie", L"Flash Movie"));
+  Find<forms::CheckBox>(L"chkVideo")->SetCaption(LangText(L"BrowseMedia/strVideo", L"Flash Video"));
+  Find<forms::CheckBox>(L"chkPlaylist")->SetCaption(LangText(L"BrowseMedia/strPlaylist", L"Flash Playlist"));
+  ToolWindow::SetVisual();
+}
+
+void frmOptions::PaintContent() {
+  if (pages_ && pages_->Shown() >= 0) StyleForm(pages_->Page(pages_->Shown()), 0, false);
+}
+
+std::wstring frmOptions::HelpTopic() const { return pages_ ? pages_->HelpTopic() : std::wstring(); }
+
+// ---------------------------------------------------------------- events
+
+void frmOptions::OptSlideBar_Click(long index) {
+  player::OptionSet& o = player::Options();
+  PreviousPage = o.OptionsPage;
+  o.OptionsPage = static_cast<uint8_t>(StartPage(index));
+  if (o.OptionsPage != PreviousPage) ShowPage();
+}
+
+void frmOptions::cbOK_Click() {
+  // A value typed last is checked even when Save was pressed from the keyboard.
+  if (!ValidateActiveControl()) return;
+  ApplyOptions();
+  Host().RefreshFont();
+  Close();
+}
+
+void frmOptions::cbCancel_Click() { Close(); }
+
+void frmOptions::cbFlash_Click() {
+  UINT flags = 0;
+  std::wstring display, folder;
+  if (BrowseForFolder(hWnd(), flags, display, folder, LangText(Name() + L"/strSelFolder", L"Select your Flash Folder:")))
+    Find<forms::TextBox>(L"txtMyFlash")->SetText(AddBackslash(folder));
+}
+
+void frmOptions::cbFont_Click() {
+  StdFont font = font_;
+  font.Size = 8;
+  if (!ShowFontDialog(font, hWnd(), CF_FORCEFONTEXIST | CF_LIMITSIZE, 8, 8)) return;
+  font_.Name = font.Name;  // only the face: the size stays as it was
+  Find<forms::TextBox>(L"txtFont")->SetText(font_.Name);
+}
+
+}  // namespace tools
