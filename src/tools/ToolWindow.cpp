@@ -12,7 +12,9 @@ namespace tools {
 
 ToolWindow::ToolWindow(std::wstring name, forms::FormArgs design) : Form(std::move(name), std::move(design)) {
   OnLoad = [this] {
-    KeepDesignTexts();
+    designCaption_ = Caption();
+    designTexts_.clear();
+    for (forms::Control* c : Controls()) KeepDesignText(c);
     Form_Load();
   };
   OnUnload = [this](bool&) { Form_Unload(); };
@@ -67,11 +69,19 @@ void ToolWindow::SetVisual() {
   Refresh();
 }
 
-void ToolWindow::KeepDesignTexts() {
-  designCaption_ = Caption();
-  designTexts_.clear();
-  for (forms::Control* c : Controls())
-    designTexts_.push_back({c, c->HasCaption() ? c->Caption() : std::wstring(), c->ToolTipText()});
+void ToolWindow::KeepDesignText(forms::Control* c) {
+  designTexts_.push_back({c, c->HasCaption() ? c->Caption() : std::wstring(), c->ToolTipText()});
+}
+
+void ToolWindow::TranslateAdded(const std::vector<forms::Control*>& added) {
+  for (forms::Control* c : added) {
+    KeepDesignText(c);
+    try {
+      language_forms::TranslateControl(*c, Name());
+    } catch (...) {
+      // a control that refuses one property keeps the rest translated
+    }
+  }
 }
 
 void ToolWindow::Retranslate() {

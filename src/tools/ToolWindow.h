@@ -40,6 +40,9 @@ class ToolWindow : public forms::Form {
   void SetVisual() override;
   // The window's texts in the current language, starting from its design texts.
   void Retranslate();
+  // Translates controls made after the window's load (a page made when first
+  // shown), keeping their design texts first.
+  void TranslateAdded(const std::vector<forms::Control*>& added);
   // Where the content band ends: 16 pixels above the button row.
   long BandHeight() const;
 
@@ -67,7 +70,7 @@ class ToolWindow : public forms::Form {
     forms::Control* control;
     std::wstring caption, toolTip;
   };
-  void KeepDesignTexts();
+  void KeepDesignText(forms::Control* control);
 
   std::vector<forms::CommandButton*> row_;
   std::wstring designCaption_;

@@ -102,7 +102,7 @@ OptionsHost& frmOptions::Host() {
 
 void frmOptions::CreateControls() {
   pages_ = std::make_unique<PageSelector>(*this, L"OptSlideBar", kWidth, OptionPages());
-  CreatePages();
+  pages_->OnBuild = [this](int page) { BuildPage(page); };
 
   forms::CommandButton& ok = AddButton(L"cbOK", L"Save");
   ok.SetDefault(true);
@@ -113,13 +113,13 @@ void frmOptions::CreateControls() {
   cancel.OnClick = [this] { cbCancel_Click(); };
   forms::CommandButton& help = AddHelpButton();
   PlaceButtonRow({&ok, &cancel, &help});
-  WireValidation();
 }
 
-void frmOptions::CreatePages() {
-  int page = 0;
-  auto on = [&](auto args) {
-    args.Container = &pages_->Page(page);
+void frmOptions::BuildPage(int page) {
+  const size_t first = Controls().size();
+  forms::PictureBox* frame = &pages_->Page(page);
+  auto on = [frame](auto args) {
+    args.Container = frame;
     return args;
   };
   auto check = [&](const wchar_t* name, int top, const wchar_t* caption, const wchar_t* tip, int left = 16) {
@@ -153,71 +153,78 @@ void frmOptions::CreatePages() {
     return Add<forms::CommandButton>(a);
   };
 
-  page = 0;  // Start Up & Exit
-  check(L"chkScreenSaver", 12, L"Temporarily Disable Screen Saver", L"Disable Screen Saver while SWF.zel is running");
-  check(L"chkInstance", 36, L"One Instance of SWF.zel Only", L"Open new files using existing window");
-  label(L"lblQuit", 16, 72, 150, L"Clean Up on Exit:");
-  combo(L"cmbCache", 68, {L"Don't Clear Cache Up", L"Keep Thumbnails Only", L"Clear Cache Up"},
-        L"Way of clearing up temporary files used by SWF.zel");
-
-  page = 1;  // Flash Movies
-  label(L"lblFileType", 16, 12, 300, L"File Types to Open with SWF.zel:");
-  check(L"chkFlash", 34, L"Flash Movie", L"", 32);
-  check(L"chkVideo", 58, L"Flash Video", L"", 32);
-  check(L"chkPlaylist", 82, L"Flash Playlist", L"", 32);
-  label(L"lblMyFlash", 16, 114, 300, L"My Flash Folder:");
-  text(L"txtMyFlash", 16, 134, kWidth - 16 - 32 - 20, L"Your default folder with flash movies");
-  button(L"cbFlash", 133, L"Choose a folder").OnClick = [this] { cbFlash_Click(); };
-
-  page = 2;  // Thumbnails
-  label(L"lblRange", 16, 16, 150, L"Sample Range:");
-  text(L"txtFrom", 170, 12, 44, L"Lowest per cent of the movie's length a thumbnail frame is picked from");
-  label(L"lblMinus", 220, 16, 10, L"-");
-  text(L"txtTo", 234, 12, 44, L"Highest per cent of the movie's length a thumbnail frame is picked from");
-  label(L"lblPercent2", 284, 16, 20, L"%");
-  check(L"chkHQShots", 44, L"High Quality Thumbnails", L"Create anti-aliased thumbnails");
-  label(L"lblQuality", 16, 78, 150, L"JPEG Quality:");
-  text(L"txtQuality", 170, 74, 44, L"JPEG compression quality");
-  label(L"lblPercent", 220, 78, 20, L"%");
-  label(L"lblThumbnail", 16, 108, 150, L"Thumbnails:");
-  check(L"chkStore", 106, L"Save in Movie's Folder",
-        L"Thumbnail for every movie will be saved in the same folder, using corresponding name", 170);
-
-  page = 3;  // Appearance
-  label(L"lblSkinColor", 16, 16, 150, L"Skin Colors:");
-  combo(L"cmbSkinColor", 12, {L"System", L"Dark"}, L"");
-  label(L"lblStyle", 16, 48, 150, L"Visual Style:");
-  combo(L"cmbStyle", 44, {L"Simply Flat", L"Smooth Gradients", L"Glassy Look"}, L"Menus and Windows Appearance");
-  check(L"chkCrop", 78, L"Crop Movie Viewport",
-        L"Show black stripes for Wide Screen Movies while in \"Show All\" Scale Mode");
-  label(L"lblFont", 16, 112, 150, L"Preferred Font:");
-  text(L"txtFont", 170, 108, kWidth - 170 - 32 - 20, L"Font to be used in windows, menus and service movies")
-      .SetLocked(true);
-  button(L"cbFont", 107, L"Choose font").OnClick = [this] { cbFont_Click(); };
-
-  page = 4;  // Advanced
-  check(L"chkRemoveProj", 12, L"Replace Projectors with Movies They Contain",
-        L"Save a movie contained in a projector, then move that projector to Recycle Bin");
-  check(L"chkCentered", 36, L"Center Player Window", L"Move Player Window to the Center of the Screen");
-  check(L"chkMRU", 60, L"Keep a List of Recent Files", L"Show Recent Files list in File menu");
-  check(L"chkProjector", 84, L"Skip Doubtful Projectors",
-        L"Do not try to extract media from executables other that Macromedia Flash Projectors");
-  check(L"chkFSCommand", 108, L"Listen to FS Commands", L"Let some movies control player");
+  switch (page) {
+    case 0:  // Start Up & Exit
+      check(L"chkScreenSaver", 12, L"Temporarily Disable Screen Saver", L"Disable Screen Saver while SWF.zel is running");
+      check(L"chkInstance", 36, L"One Instance of SWF.zel Only", L"Open new files using existing window");
+      label(L"lblQuit", 16, 72, 150, L"Clean Up on Exit:");
+      combo(L"cmbCache", 68, {L"Don't Clear Cache Up", L"Keep Thumbnails Only", L"Clear Cache Up"},
+            L"Way of clearing up temporary files used by SWF.zel");
+      break;
+    case 1:  // Flash Movies
+      label(L"lblFileType", 16, 12, 300, L"File Types to Open with SWF.zel:");
+      check(L"chkFlash", 34, LangText(L"BrowseMedia/strMovie", L"Flash Movie").c_str(), L"", 32);
+      check(L"chkVideo", 58, LangText(L"BrowseMedia/strVideo", L"Flash Video").c_str(), L"", 32);
+      check(L"chkPlaylist", 82, LangText(L"BrowseMedia/strPlaylist", L"Flash Playlist").c_str(), L"", 32);
+      label(L"lblMyFlash", 16, 114, 300, L"My Flash Folder:");
+      text(L"txtMyFlash", 16, 134, kWidth - 16 - 32 - 20, L"Your default folder with flash movies");
+      button(L"cbFlash", 133, L"Choose a folder").OnClick = [this] { cbFlash_Click(); };
+      break;
+    case 2: {  // Thumbnails
+      label(L"lblRange", 16, 16, 150, L"Sample Range:");
+      forms::TextBox& from =
+          text(L"txtFrom", 170, 12, 44, L"Lowest per cent of the movie's length a thumbnail frame is picked from");
+      label(L"lblMinus", 220, 16, 10, L"-");
+      forms::TextBox& to =
+          text(L"txtTo", 234, 12, 44, L"Highest per cent of the movie's length a thumbnail frame is picked from");
+      label(L"lblPercent2", 284, 16, 20, L"%");
+      check(L"chkHQShots", 44, L"High Quality Thumbnails", L"Create anti-aliased thumbnails");
+      label(L"lblQuality", 16, 78, 150, L"JPEG Quality:");
+      forms::TextBox& quality = text(L"txtQuality", 170, 74, 44, L"JPEG compression quality");
+      label(L"lblPercent", 220, 78, 20, L"%");
+      label(L"lblThumbnail", 16, 108, 150, L"Thumbnails:");
+      check(L"chkStore", 106, L"Save in Movie's Folder",
+            L"Thumbnail for every movie will be saved in the same folder, using corresponding name", 170);
+      WireValidation(from, to, quality);
+      break;
+    }
+    case 3:  // Appearance
+      label(L"lblSkinColor", 16, 16, 150, L"Skin Colors:");
+      combo(L"cmbSkinColor", 12, {L"System", L"Dark"}, L"");
+      label(L"lblStyle", 16, 48, 150, L"Visual Style:");
+      combo(L"cmbStyle", 44, {L"Simply Flat", L"Smooth Gradients", L"Glassy Look"}, L"Menus and Windows Appearance");
+      check(L"chkCrop", 78, L"Crop Movie Viewport",
+            L"Show black stripes for Wide Screen Movies while in \"Show All\" Scale Mode");
+      label(L"lblFont", 16, 112, 150, L"Preferred Font:");
+      text(L"txtFont", 170, 108, kWidth - 170 - 32 - 20, L"Font to be used in windows, menus and service movies")
+          .SetLocked(true);
+      button(L"cbFont", 107, L"Choose font").OnClick = [this] { cbFont_Click(); };
+      break;
+    case 4:  // Advanced
+      check(L"chkRemoveProj", 12, L"Replace Projectors with Movies They Contain",
+            L"Save a movie contained in a projector, then move that projector to Recycle Bin");
+      check(L"chkCentered", 36, L"Center Player Window", L"Move Player Window to the Center of the Screen");
+      check(L"chkMRU", 60, L"Keep a List of Recent Files", L"Show Recent Files list in File menu");
+      check(L"chkProjector", 84, L"Skip Doubtful Projectors",
+            L"Do not try to extract media from executables other that Macromedia Flash Projectors");
+      check(L"chkFSCommand", 108, L"Listen to FS Commands", L"Let some movies control player");
+      break;
+  }
+  const std::vector<forms::Control*> added(Controls().begin() + static_cast<std::ptrdiff_t>(first), Controls().end());
+  TranslateAdded(added);
+  ShowFields(frame);
 }
 
-void frmOptions::WireValidation() {
-  auto* from = Find<forms::TextBox>(L"txtFrom");
-  auto* to = Find<forms::TextBox>(L"txtTo");
-  auto* quality = Find<forms::TextBox>(L"txtQuality");
-  auto clamp = [](forms::TextBox* box) {
-    const std::wstring text = ClampPercentText(box->Text());
-    if (text != box->Text()) box->SetText(text);
+void frmOptions::WireValidation(forms::TextBox& from, forms::TextBox& to, forms::TextBox& quality) {
+  auto clamp = [](forms::TextBox& box) {
+    const std::wstring text = ClampPercentText(box.Text());
+    if (text != box.Text()) box.SetText(text);
   };
-  from->OnValidate = [from, clamp](bool&) { clamp(from); };
-  quality->OnValidate = [quality, clamp](bool&) { clamp(quality); };
-  to->OnValidate = [from, to](bool&) {
-    const std::wstring text = ValidateToText(from->Text(), to->Text());
-    if (text != to->Text()) to->SetText(text);
+  from.OnValidate = [&from, clamp](bool&) { clamp(from); };
+  quality.OnValidate = [&quality, clamp](bool&) { clamp(quality); };
+  to.OnValidate = [&from, &to](bool&) {
+    const std::wstring text = ValidateToText(from.Text(), to.Text());
+    if (text != to.Text()) to.SetText(text);
   };
 }
 
@@ -253,20 +260,32 @@ void frmOptions::ShowPage() {
 }
 
 void frmOptions::LoadOptions() {
-  const OptionsFields f = tools::LoadOptions(player::Options(), LangFont.Name);
-  for (const CheckField& c : kCheckFields) Find<forms::CheckBox>(c.control)->SetValue(f.*c.field ? 1 : 0);
-  for (const ComboField& c : kComboFields) Find<forms::ComboBox>(c.control)->SetListIndex(f.*c.field);
-  for (const TextField& t : kTextFields) Find<forms::TextBox>(t.control)->SetText(f.*t.field);
+  fields_ = tools::LoadOptions(player::Options(), LangFont.Name);
   font_ = StdFont{};
-  font_.Name = f.Font;
+  font_.Name = fields_.Font;
   font_.Size = LangFont.Size;
+  ShowFields();
+}
+
+void frmOptions::ShowFields(const forms::Container* page) {
+  // Only the pages made so far have controls; the others show the fields when made.
+  auto wanted = [page](forms::Control* c) { return c && (!page || c->Container() == page); };
+  for (const CheckField& c : kCheckFields)
+    if (auto* box = Find<forms::CheckBox>(c.control); wanted(box)) box->SetValue(fields_.*c.field ? 1 : 0);
+  for (const ComboField& c : kComboFields)
+    if (auto* box = Find<forms::ComboBox>(c.control); wanted(box)) box->SetListIndex(fields_.*c.field);
+  for (const TextField& t : kTextFields)
+    if (auto* box = Find<forms::TextBox>(t.control); wanted(box)) box->SetText(fields_.*t.field);
 }
 
 OptionsFields frmOptions::Fields() const {
-  OptionsFields f;
-  for (const CheckField& c : kCheckFields) f.*c.field = Find<forms::CheckBox>(c.control)->Value() == 1;
-  for (const ComboField& c : kComboFields) f.*c.field = Find<forms::ComboBox>(c.control)->ListIndex();
-  for (const TextField& t : kTextFields) f.*t.field = Find<forms::TextBox>(t.control)->Text();
+  OptionsFields f = fields_;
+  for (const CheckField& c : kCheckFields)
+    if (auto* box = Find<forms::CheckBox>(c.control)) f.*c.field = box->Value() == 1;
+  for (const ComboField& c : kComboFields)
+    if (auto* box = Find<forms::ComboBox>(c.control)) f.*c.field = box->ListIndex();
+  for (const TextField& t : kTextFields)
+    if (auto* box = Find<forms::TextBox>(t.control)) f.*t.field = box->Text();
   return f;
 }
 
@@ -274,9 +293,13 @@ void frmOptions::ApplyOptions() { tools::ApplyOptions(Fields(), player::Options(
 
 void frmOptions::SetVisual() {
   if (!IsLoaded()) return;
-  Find<forms::CheckBox>(L"chkFlash")->SetCaption(LangText(L"BrowseMedia/strMovie", L"Flash Movie"));
-  Find<forms::CheckBox>(L"chkVideo")->SetCaption(LangText(L"BrowseMedia/strVideo", L"Flash Video"));
-  Find<forms::CheckBox>(L"chkPlaylist")->SetCaption(LangText(L"BrowseMedia/strPlaylist", L"Flash Playlist"));
+  // The file types as the media browser names them (the page may not be made yet).
+  const std::pair<const wchar_t*, std::wstring> types[] = {
+      {L"chkFlash", LangText(L"BrowseMedia/strMovie", L"Flash Movie")},
+      {L"chkVideo", LangText(L"BrowseMedia/strVideo", L"Flash Video")},
+      {L"chkPlaylist", LangText(L"BrowseMedia/strPlaylist", L"Flash Playlist")}};
+  for (const auto& [name, caption] : types)
+    if (auto* box = Find<forms::CheckBox>(name)) box->SetCaption(caption);
   ToolWindow::SetVisual();
 }
 

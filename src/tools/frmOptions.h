@@ -13,6 +13,7 @@
 #include "tools/ToolWindow.h"
 
 namespace forms {
+class Container;
 class CheckBox;
 class ComboBox;
 class TextBox;
@@ -33,7 +34,7 @@ class frmOptions : public ToolWindow {
   void LoadOptions();
   void ApplyOptions();
 
-  // What the controls hold now.
+  // What the controls hold now (the options loaded, for pages not shown yet).
   OptionsFields Fields() const;
   // What Save reaches beyond the option set; none puts the main window back.
   void SetHost(OptionsHost* host) { host_ = host; }
@@ -56,12 +57,14 @@ class frmOptions : public ToolWindow {
 
  private:
   OptionsHost& Host();
-  void CreatePages();
-  void WireValidation();
+  void BuildPage(int page);
+  void ShowFields(const forms::Container* page = nullptr);  // the fields into the controls made (of one page)
+  void WireValidation(forms::TextBox& from, forms::TextBox& to, forms::TextBox& quality);
 
   std::unique_ptr<PageSelector> pages_;
   OptionsHost* host_ = nullptr;
-  StdFont font_;  // the font object of txtFont: only its face changes
+  OptionsFields fields_;  // the options as loaded
+  StdFont font_;          // the font object of txtFont: only its face changes
 };
 
 // The program-wide instance.
