@@ -14,6 +14,7 @@ enum class SwfTag : uint16_t {
   End = 0,
   ShowFrame = 1,
   DefineShape = 2,
+  FreeCharacter = 3,
   PlaceObject = 4,
   RemoveObject = 5,
   DefineBits = 6,

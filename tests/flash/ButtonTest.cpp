@@ -270,4 +270,20 @@ TEST_F(ButtonTest, HandCursorOverAButtonWithActions) {
   EXPECT_NE(cursorAt(90, 90), hand);
 }
 
+// Hit areas that place their own button, or double at every level, are
+// tested as far as drawing goes and end: off the square no button takes the
+// pointer; over it the button takes it (its over state shows nothing) unless
+// its only hit area is itself.
+TEST_F(ButtonTest, SelfPlacingHitAreasEnd) {
+  for (const HostileMovie& h : HostileMovies()) {
+    Load(h.movie);
+    Mouse(WM_MOUSEMOVE, 80, 80);
+    EXPECT_NE(Pixel(40, 40), kWhite) << h.name;
+    Mouse(WM_MOUSEMOVE, 40, 40);
+    EXPECT_EQ(Pixel(40, 40) == kWhite, h.takesPointer) << h.name;
+    Mouse(WM_MOUSEMOVE, 80, 80);
+    EXPECT_NE(Pixel(40, 40), kWhite) << h.name;
+  }
+}
+
 }  // namespace

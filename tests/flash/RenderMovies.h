@@ -12,6 +12,10 @@
 
 #include "FlashTestSupport.h"
 
+namespace flash {
+class FlashControl;
+}
+
 namespace rendertest {
 
 using moviebytes::Bytes;
@@ -144,6 +148,14 @@ inline Bytes Place(uint16_t depth, uint16_t id, const Bytes& matrix, const Bytes
   return moviebytes::Tag(26, body, true);
 }
 
+// A DefineButton2 record at the origin with no colour change, and the button without actions.
+inline Bytes ButtonRecord(uint8_t states, uint16_t character, uint16_t depth) {
+  return Bytes{states} + U16(character) + U16(depth) + Translate(0, 0) + Cxform(256, 256, 256, 256, 0, 0, 0, 0);
+}
+inline Bytes Button(uint16_t id, const Bytes& records) {
+  return moviebytes::Tag(34, U16(id) + Bytes{0} + U16(0) + records + Bytes{0}, true);
+}
+
 inline Bytes Zlib(const Bytes& raw) {
   uLongf n = compressBound(raw.size());
   Bytes z(n);
@@ -193,6 +205,24 @@ struct PaintOptions {
 // Loads the movie into a control and paints it (WM_PAINT with a DC) into a
 // 32-bit top-down bitmap.
 Picture Paint(const Bytes& movie, const PaintOptions& options = {});
+// Paints what a control shows now at width x height.
+Picture PaintControl(flash::FlashControl& control, int width, int height);
+
+// Every kind of drawn character on a 200 x 100 stage: shapes with gradients,
+// curves and lines, a bitmap fill, a font and text, an edit text, a morph
+// shape, buttons and a clip layer (the last three from frame 1).
+Bytes DrawnMovie(bool compressed);
+
+// Hostile movies: characters that place themselves (cycles) and chains that
+// place the next character twice at every level (2^28 leaves). A 100 x 100
+// stage; every one shows shape 1, a half-transparent red square over 20..60 px.
+struct HostileMovie {
+  std::wstring name;
+  Bytes movie;
+  bool cycle;         // the square is drawn once; a chain draws it as often as a paint allows
+  bool takesPointer;  // a button takes the pointer over the square (its over state shows nothing)
+};
+std::vector<HostileMovie> HostileMovies();
 // Keeps a picture for the contact sheet written when the test program ends.
 void AddToSheet(const std::wstring& label, const Picture& picture);
 // Writes pictures side by side, each under its label, as a 24-bit BMP.

@@ -2,9 +2,12 @@
 // is read back and checked at known pixels (and kept for the contact sheet).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "RenderMovies.h"
 #include "images/IntelJPEGLibrary.h"
 #include "images/cDIBSection.h"
+#include "platform/flash/FlashControl.h"
 #include "platform/flash/MoviePlayer.h"
 #include "platform/flash/SoftwareRenderer.h"
 
@@ -392,6 +395,113 @@ TEST(RenderDisplayTest, ButtonUpAndOverStates) {
   DeleteDC(dc);
 }
 
+// A bitmap defined again in every frame (freed, defined anew, its shape placed
+// again), as encoders write the frames of JPEG video; the last frame frees it
+// for good. Each frame shows its own picture, whether reached by seeking
+// forwards or back or by playing.
+TEST(RenderDisplayTest, CharacterDefinedAgainShowsFromItsFrame) {
+  const Color colours[] = {{200, 0, 0}, {0, 160, 0}, {0, 0, 200}};
+  ShapeBuilder s;
+  s.Fill(BitmapFill(0x43, 0, Mat(20, 0, 0, 20, 0, 0))).Rect(0, 0, 320, 320, 1);
+  moviebytes::Movie m;
+  m.rect = moviebytes::Rect(0, 400, 0, 400);
+  m.rateWhole = 10;
+  m.frames = 4;
+  m.tags = {moviebytes::BackgroundTag(255, 255, 255), s.Tag(1)};
+  const Bytes freeBitmap = moviebytes::Tag(3, U16(0));
+  for (int k = 0; k < 4; ++k) {
+    if (k > 0) m.tags.insert(m.tags.end(), {flashtest::Remove(1), freeBitmap});
+    if (k < 3) m.tags.push_back(moviebytes::Tag(21, U16(0) + FlatJpeg(colours[k].r, colours[k].g, colours[k].b), true));
+    m.tags.insert(m.tags.end(), {Place(1, 1, Translate(0, 0)), moviebytes::ShowFrame()});
+  }
+  m.tags.push_back(moviebytes::EndTag());
+  testing_support::TempDir dir;
+  testing_support::WriteBytes(dir.File(L"video.swf"), m.Plain());
+  flashtest::HostWindow host;
+  flash::FlashControl control(host.get(), 0, 0, 20, 20);
+  flashtest::FakeClock clock;
+  control.SetClock(clock.Fn());
+  control.LoadMovie(0, dir.File(L"video.swf"));
+  std::vector<long> seen;
+  auto check = [&](const char* how) {
+    const long frame = control.CurrentFrame();
+    seen.push_back(frame);
+    const Picture p = PaintControl(control, 20, 20);
+    if (frame == 3) {
+      EXPECT_EQ(p.At(8, 8), 0xFFFFFFu) << how;
+      return;
+    }
+    const Color& c = colours[frame];
+    EXPECT_NEAR(p.R(8, 8), c.r, 6) << how << " frame " << frame;
+    EXPECT_NEAR(p.G(8, 8), c.g, 6) << how << " frame " << frame;
+    EXPECT_NEAR(p.B(8, 8), c.b, 6) << how << " frame " << frame;
+  };
+  for (long frame : {0, 1, 2, 3, 1, 0, 2}) {
+    control.GotoFrame(frame);
+    check("seeking");
+  }
+  control.Rewind();
+  control.Play();
+  seen.clear();
+  for (int step = 0; step < 4; ++step, clock.now += 0.1, control.Pump()) check("playing");
+  EXPECT_EQ(seen, (std::vector<long>{0, 1, 2, 3}));
+}
+
+// A frame larger than the renderer's surface is drawn in bands (here
+// surfaces of seven rows, one row and a third of a row): the same pixels as
+// drawn whole. A renderer that cannot draw makes WM_PAINT say so.
+TEST(RenderDisplayTest, LargeFramesAreDrawnInBands) {
+  std::unique_ptr<flash::MovieDefinition> definition;
+  ASSERT_EQ(flash::ReadMovieDefinition(DrawnMovie(false), definition), flash::MovieError::None);
+  flash::MoviePlayer player(*definition);
+  player.Start();
+  player.GotoFrame(1);
+  const flash::FrameView frame{200, 100, RECT{0, 0, 200, 100}, flash::PlaceStage(definition->frame, 200, 100, 0, 0),
+                               flash::kQualityHigh};
+  auto draw = [&](uint64_t surfacePixels) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 200, -100, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    flash::SoftwareRenderer renderer(surfacePixels);
+    EXPECT_TRUE(renderer.DrawFrame(dc, *definition, player.Root(), flash::Matrix{}, frame)) << surfacePixels;
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + 200 * 100);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return pixels;
+  };
+  const std::vector<uint32_t> whole = draw(flash::SoftwareRenderer::kMaxSurfacePixels);
+  const auto black = std::count_if(whole.begin(), whole.end(), [](uint32_t p) { return (p & 0xFFFFFF) == 0; });
+  EXPECT_GT(black, 100);  // the DC's black shows between the characters
+  EXPECT_LT(black, 200 * 100 - 1000);
+  for (uint64_t surface : {200u * 7, 200u, 64u}) EXPECT_EQ(draw(surface), whole) << surface;
+
+  class Failing : public flash::NullRenderer {
+    bool DrawFrame(HDC, const flash::MovieDefinition&, const flash::Clip&, const flash::Matrix&,
+                   const flash::FrameView&) override {
+      return false;
+    }
+  };
+  testing_support::TempDir dir;
+  testing_support::WriteBytes(dir.File(L"drawn.swf"), DrawnMovie(false));
+  flashtest::HostWindow host;
+  flash::FlashControl control(host.get(), 0, 0, 20, 20);
+  control.LoadMovie(0, dir.File(L"drawn.swf"));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, 20, 20);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  EXPECT_EQ(SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0), 0);
+  control.SetRenderer(std::make_unique<Failing>());
+  EXPECT_NE(SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0), 0);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
 // A shape reaching past a 100 x 100 stage, shown in a 200 x 100 control.
 TEST(RenderDisplayTest, StageRectangleOfEachScaleMode) {
   ShapeBuilder s;
@@ -445,6 +555,31 @@ TEST(RenderDamageTest, BrokenCharactersDrawNothing) {
   }
   const Picture part = Paint(Movie(20, 20, {truncated, Place(1, 1, Translate(0, 0))}));
   EXPECT_EQ(part.width, 20);
+}
+
+// Characters that place themselves (buttons, sprites, each other) are drawn
+// once, cut where they repeat, and make one running sprite each; chains that
+// double at every level draw as much as one paint allows.
+TEST(RenderDamageTest, SelfPlacingCharactersAreDrawnOnceAndChainsEnd) {
+  for (const HostileMovie& h : HostileMovies()) {
+    const Picture p = Shot(h.name, h.movie);
+    ASSERT_EQ(p.width, 100) << h.name;
+    EXPECT_EQ(p.At(80, 80), 0xFFFFFFu) << h.name;
+    EXPECT_EQ(p.R(40, 40), 255) << h.name;
+    if (h.cycle) {
+      EXPECT_NEAR(p.G(40, 40), 127, 2) << h.name;  // half-transparent red, once
+    } else {
+      EXPECT_LT(p.G(40, 40), 64) << h.name;
+    }
+    std::unique_ptr<flash::MovieDefinition> definition;
+    ASSERT_EQ(flash::ReadMovieDefinition(h.movie, definition), flash::MovieError::None);
+    flash::MoviePlayer player(*definition);
+    player.Start();
+    const std::wstring list = player.Describe();
+    size_t clips = 0;
+    for (size_t at = list.find(L"sprite frame"); at != std::wstring::npos; at = list.find(L"sprite frame", at + 1)) ++clips;
+    EXPECT_LE(clips, h.cycle ? 3u : 10000u) << h.name;
+  }
 }
 
 }  // namespace

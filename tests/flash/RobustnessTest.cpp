@@ -1,11 +1,15 @@
-// Damaged movies in the control (seeded, so every run sees the same inputs):
-// each loads, steps through every frame, seeks and paints without a crash or
-// hang, and the display list stays bounded. Movies of drawn characters are
-// painted through the real renderer at every frame, and the pointer moves,
-// clicks and drags over their buttons.
+// Damaged and hostile movies in the control (seeded, so every run sees the
+// same inputs): each loads, steps through every frame, seeks and paints
+// without a crash or hang, and the display list stays bounded. Every frame is
+// painted through the real renderer and hit-tested, and the pointer moves,
+// clicks and drags over the buttons. The seeds are movies of every kind of
+// character and the hostile movies whose characters place themselves;
+// mutations edit bytes and rewrite character ids to other ids of the movie.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <set>
 
 #include "FlashTestSupport.h"
 #include "RenderMovies.h"
@@ -15,7 +19,7 @@ using namespace flashtest;
 
 namespace {
 
-Bytes RichMovie(bool compressed) {
+Bytes RichMovie() {
   moviebytes::Movie m = Frames(0);
   m.tags = {moviebytes::BackgroundTag(9, 9, 9), Shape(1), Shape(2),
             Sprite(3, {Place(1, 1, 0, 0), moviebytes::ShowFrame(), Move(1, 40, 40), moviebytes::ShowFrame(),
@@ -25,59 +29,72 @@ Bytes RichMovie(bool compressed) {
             Place(2, 3, 0, 0, "clip"), Place(3, 4, 1, 1), Move(1, 200, 100, 2.0), moviebytes::ShowFrame(),
             DoAction({ActGetUrl("FSCommand:X", "y"), ActGoto(0)}), Remove(1), moviebytes::ShowFrame(),
             moviebytes::EndTag()};
-  return compressed ? m.Compressed() : m.Plain();
+  return m.Plain();
 }
 
-// Every kind of drawn character: shapes with gradients, curves and lines, a
-// bitmap fill, a font and text, an edit text, a morph shape, a button and a
-// clip layer.
-Bytes DrawnMovie(bool compressed) {
-  using namespace rendertest;
-  ShapeBuilder shape;
-  shape.Fill(Solid({255, 0, 0, 200})).Fill(Gradient(0x12, GradientBox(0, 1000, 500), {{0, {0, 255, 0}}, {255, {0, 0, 255}}}, 1))
-      .Fill(BitmapFill(0x40, 9, Mat(20, 0, 0, 20, 0, 0))).Line(40, {0, 0, 0});
-  shape.Move(100, 100, 0, 1, 1).Curve(900, 0, 1000, 800).To(100, 100).Move(200, 200, 0, 2).To(600, 200).To(600, 600)
-      .To(200, 200).Move(0, 900, 0, 3).To(800, 900).To(800, 1400).To(0, 900);
-  ShapeBuilder glyph;
-  glyph.Move(0, 0, -1, 1).To(500, 0).Curve(500, -900, 0, -900).To(0, 0);
-  const Bytes glyphs = glyph.Records();
-  const Bytes font = moviebytes::Tag(48, U16(7) + Bytes{0x00, 0, 1, 'F'} + U16(1) + U16(4) +
-                                             U16(static_cast<uint32_t>(4 + glyphs.size())) + glyphs + Bytes{'A'}, true);
-  BitWriter entries;
-  entries.Put(0, 8).Put(300, 16).Put(0, 8).Put(300, 16);
-  const Bytes text = moviebytes::Tag(11, U16(8) + moviebytes::Rect(0, 2000, 0, 2000) + Translate(0, 0) + Bytes{8, 16, 0x8F} +
-                                             U16(7) + Bytes{0, 0, 0} + U16(100) + U16(800) + U16(300) + Bytes{2} +
-                                             entries.Done() + Bytes{0}, true);
-  const Bytes edit = moviebytes::Tag(37, U16(10) + moviebytes::Rect(0, 1600, 0, 800) + Bytes{0x81, 0} + U16(7) + U16(300) +
-                                             Bytes{'v', 0, 'A', 'A', 0}, true);
-  ShapeBuilder edges;
-  edges.Rect(0, 0, 400, 400, 1);
-  const Bytes morphFills = Bytes{1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0};
-  const Bytes startEdges = edges.Records();
-  const Bytes morph = moviebytes::Tag(46, U16(11) + moviebytes::Rect(0, 400, 0, 400) + moviebytes::Rect(0, 400, 0, 400) +
-                                              U32(static_cast<uint32_t>(morphFills.size() + startEdges.size())) + morphFills +
-                                              startEdges + edges.Records(), true);
-  const Bytes record = Bytes{0x0F} + U16(1) + U16(1) + Translate(0, 0) + Cxform(256, 256, 256, 256, 0, 0, 0, 0);
-  const Bytes rollOver = Bytes{0x01, 0x00} + ActGetUrl("FSCommand:over", "") + ActPlay() + Bytes{0};
-  const Bytes release = Bytes{0x08, 0x00} + ActGetUrl("FSCommand:up", "") + ActGoto(0) + Bytes{0};
-  const Bytes button = moviebytes::Tag(34, U16(12) + Bytes{0} + U16(static_cast<uint32_t>(2 + record.size() + 1)) + record +
-                                               Bytes{0} + U16(static_cast<uint32_t>(2 + rollOver.size())) + rollOver +
-                                               U16(0) + release, true);
-  const Bytes button1 = moviebytes::Tag(7, U16(13) + Bytes{0x0F} + U16(1) + U16(1) + Translate(0, 0) + Bytes{0} +
-                                                ActGetUrl("FSCommand:click", "") + ActStop() + Bytes{0}, true);
-  moviebytes::Movie m = Frames(0);
-  m.tags = {moviebytes::BackgroundTag(9, 9, 9), Lossless32(9, 2, 2, {0xFF00FF00u, 0x80000080u, 0, 0xFFFFFFFFu}, true),
-            shape.Tag(1), font, text, edit, morph, button, button1,
-            rendertest::Place(1, 1, Translate(0, 0), {}, -1, 3), rendertest::Place(2, 8, Mat(1.5, 0.2, -0.2, 1, 100, 100)),
-            rendertest::Place(3, 11, Translate(400, 0), {}, 1000), moviebytes::ShowFrame(),
-            rendertest::Place(4, 10, Translate(0, 400), Cxform(128, 256, 256, 200, 10, 0, 0, 0)), rendertest::Place(5, 12, Translate(800, 800)),
-            rendertest::Place(6, 13, Translate(2400, 0)),
-            moviebytes::ShowFrame(), moviebytes::EndTag()};
-  return compressed ? m.Compressed() : m.Plain();
+bool DefinesCharacter(uint32_t code) {
+  static const std::set<uint32_t> codes{2, 6, 7, 10, 11, 14, 20, 21, 22, 32, 33, 34, 35, 36, 37, 39, 46, 48, 60, 75, 83, 84, 87, 90, 91};
+  return codes.count(code) > 0;
+}
+
+// The tags of a list: each tag's code, body offset and body length.
+struct TagSpan {
+  uint32_t code;
+  size_t body, length;
+};
+std::vector<TagSpan> TagsOf(const Bytes& b, size_t pos, size_t end) {
+  std::vector<TagSpan> tags;
+  while (pos + 2 <= end) {
+    const uint32_t header = b[pos] | b[pos + 1] << 8;
+    size_t length = header & 63;
+    pos += 2;
+    if (length == 63) {
+      if (pos + 4 > end) break;
+      length = b[pos] | b[pos + 1] << 8 | b[pos + 2] << 16 | size_t(b[pos + 3]) << 24;
+      pos += 4;
+    }
+    if (length > end - pos) break;
+    tags.push_back({header >> 6, pos, length});
+    pos += length;
+  }
+  return tags;
+}
+
+// Rewrites count character ids of a plain movie: a two-byte value inside a
+// tag body (the main timeline's or a sprite's) that equals an id the movie
+// defines becomes another id it defines.
+void RewriteIds(Bytes& plain, int count, std::mt19937& rng) {
+  if (plain.size() < 9) return;
+  const size_t rectBits = 5 + 4 * (plain[8] >> 3);
+  std::vector<TagSpan> tags = TagsOf(plain, 8 + (rectBits + 7) / 8 + 4, plain.size());
+  for (size_t i = 0; i < tags.size(); ++i)
+    if (tags[i].code == 39 && tags[i].length > 4) {
+      const auto inner = TagsOf(plain, tags[i].body + 4, tags[i].body + tags[i].length);
+      tags.insert(tags.end(), inner.begin(), inner.end());
+    }
+  auto u16 = [&](size_t at) { return static_cast<uint16_t>(plain[at] | plain[at + 1] << 8); };
+  std::vector<uint16_t> ids;
+  for (const TagSpan& t : tags)
+    if (DefinesCharacter(t.code) && t.length >= 2) ids.push_back(u16(t.body));
+  std::vector<size_t> spots;
+  for (const TagSpan& t : tags)
+    for (size_t at = t.body; at + 2 <= t.body + t.length; ++at)
+      if (std::find(ids.begin(), ids.end(), u16(at)) != ids.end()) spots.push_back(at);
+  for (int n = 0; n < count && !spots.empty(); ++n) {
+    const size_t at = spots[rng() % spots.size()];
+    const uint16_t id = ids[rng() % ids.size()];
+    plain[at] = static_cast<uint8_t>(id), plain[at + 1] = static_cast<uint8_t>(id >> 8);
+  }
+}
+
+// A plain movie as a compressed one.
+Bytes Compress(const Bytes& plain) {
+  Bytes out{'C', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
+  return out + rendertest::Zlib(Bytes(plain.begin() + 8, plain.end()));
 }
 
 TEST(ControlRobustnessTest, DrawnSeedDrawsEveryKind) {
-  const rendertest::Picture p = rendertest::Paint(DrawnMovie(false), {.frame = 1});
+  const rendertest::Picture p = rendertest::Paint(rendertest::DrawnMovie(false), {.frame = 1});
   rendertest::AddToSheet(L"robustness seed", p);
   ASSERT_EQ(p.width, 200);
   int drawn = 0;
@@ -85,23 +102,104 @@ TEST(ControlRobustnessTest, DrawnSeedDrawsEveryKind) {
   EXPECT_GT(drawn, 1000);
 }
 
+// Loads a movie and puts it through its paces: every frame played, painted
+// and hit-tested, the pointer over and around the buttons, seeks and paints.
+class Exerciser {
+ public:
+  Exerciser() : control_(host_.get(), 0, 0, 64, 48) {
+    control_.SetClock([this] { return now_; });
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, 64, 48);
+    ReleaseDC(nullptr, screen);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Exerciser() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+
+  void Run(const Bytes& movie, const std::wstring& label) {
+    SCOPED_TRACE(label);
+    const std::wstring path = dir_.File(L"mutant.swf");
+    testing_support::WriteBytes(path, movie);
+    control_.LoadMovie(0, path);
+    const long total = control_.TotalFrames();
+    if (control_.FrameNum() < 0) {
+      EXPECT_EQ(total, 0);
+      return;
+    }
+    ASSERT_GE(total, 1);
+    static const POINT points[] = {{15, 15}, {25, 20}, {30, 30}, {50, 10}};
+    control_.Play();
+    for (long f = 0; f < total + 2; ++f) {
+      now_ += 1.0;
+      control_.Pump();
+      Paint();
+      for (const POINT& p : points) Send(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+    }
+    control_.GotoFrame(total - 1);
+    // The pointer over and around the buttons: moves, a click, a drag out and a leave.
+    for (const POINT& p : points) {
+      const LPARAM at = MAKELPARAM(p.x, p.y);
+      Send(WM_MOUSEMOVE, 0, at);
+      Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+      Send(WM_LBUTTONUP, 0, at);
+      Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+      Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 20, p.y + 10));
+      Send(WM_LBUTTONUP, 0, MAKELPARAM(p.x + 20, p.y + 10));
+      Send(WM_SETCURSOR, reinterpret_cast<WPARAM>(control_.hWnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+    Send(WM_MOUSELEAVE, 0, 0);
+    Paint();
+    control_.GotoFrame(0);
+    Paint();
+    EXPECT_LT(control_.Player()->Describe().size(), 4u << 20);
+    PumpMessages();
+  }
+
+ private:
+  void Send(UINT msg, WPARAM wp, LPARAM lp) { SendMessageW(control_.hWnd(), msg, wp, lp); }
+  void Paint() { Send(WM_PAINT, reinterpret_cast<WPARAM>(dc_), 0); }
+
+  testing_support::TempDir dir_;
+  HostWindow host_;
+  flash::FlashControl control_;
+  double now_ = 0;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+// The movies of every kind and the hostile movies; the chains (each run of
+// one draws and tests thousands of characters) only when asked.
+std::vector<std::pair<std::wstring, Bytes>> Seeds(bool chains) {
+  std::vector<std::pair<std::wstring, Bytes>> seeds{{L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}};
+  for (const rendertest::HostileMovie& h : rendertest::HostileMovies())
+    if (h.cycle || chains) seeds.emplace_back(h.name, h.movie);
+  return seeds;
+}
+
+TEST(ControlRobustnessTest, SeedsPlayPaintAndTakeThePointer) {
+  Exerciser run;
+  for (const auto& [name, movie] : Seeds(true)) {
+    run.Run(movie, name);
+    run.Run(Compress(movie), name + L" compressed");
+  }
+}
+
 TEST(ControlRobustnessTest, MutatedMoviesLoadStepAndPaint) {
-  testing_support::TempDir dir;
-  HostWindow host;
-  flash::FlashControl control(host.get(), 0, 0, 64, 48);
-  double now = 0;
-  control.SetClock([&] { return now; });
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, 64, 48);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  const Bytes seeds[] = {RichMovie(false), RichMovie(true), DrawnMovie(false), DrawnMovie(true)};
+  Exerciser run;
+  const auto seeds = Seeds(false);
   std::mt19937 rng(20261209);
-  const std::wstring path = dir.File(L"mutant.swf");
   for (int i = 0; i < 800; ++i) {
-    Bytes input = seeds[i % 4];
-    const int edits = 1 + static_cast<int>(rng() % 6);
+    const auto& [name, seed] = seeds[static_cast<size_t>(i) % seeds.size()];
+    Bytes input = seed;
+    const int rewrites = static_cast<int>(rng() % 3);
+    RewriteIds(input, rewrites, rng);
+    if (i / seeds.size() % 2) input = Compress(input);
+    const int edits = rewrites ? static_cast<int>(rng() % 3) : 1 + static_cast<int>(rng() % 6);
     for (int e = 0; e < edits && !input.empty(); ++e) {
       size_t at = rng() % input.size();
       switch (rng() % 4) {
@@ -111,42 +209,8 @@ TEST(ControlRobustnessTest, MutatedMoviesLoadStepAndPaint) {
         default: input.insert(input.begin() + static_cast<ptrdiff_t>(at), static_cast<uint8_t>(rng())); break;
       }
     }
-    testing_support::WriteBytes(path, input);
-    control.LoadMovie(0, path);
-    const long total = control.TotalFrames();
-    if (control.FrameNum() < 0) {
-      EXPECT_EQ(total, 0);
-      continue;
-    }
-    ASSERT_GE(total, 1);
-    control.Play();
-    for (long f = 0; f < total + 2; ++f) {
-      now += 1.0;
-      control.Pump();
-      SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    }
-    control.GotoFrame(total - 1);
-    // The pointer over and around the buttons: moves, a click, a drag out and a leave.
-    for (const POINT& p : {POINT{15, 15}, POINT{25, 20}, POINT{30, 30}, POINT{50, 10}}) {
-      const LPARAM at = MAKELPARAM(p.x, p.y);
-      SendMessageW(control.hWnd(), WM_MOUSEMOVE, 0, at);
-      SendMessageW(control.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-      SendMessageW(control.hWnd(), WM_LBUTTONUP, 0, at);
-      SendMessageW(control.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-      SendMessageW(control.hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 20, p.y + 10));
-      SendMessageW(control.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(p.x + 20, p.y + 10));
-      SendMessageW(control.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(control.hWnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    }
-    SendMessageW(control.hWnd(), WM_MOUSELEAVE, 0, 0);
-    SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    control.GotoFrame(0);
-    SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    EXPECT_LT(control.Player()->Describe().size(), 4u << 20);
-    PumpMessages();
+    run.Run(input, name + L" mutant " + std::to_wstring(i));
   }
-  SelectObject(dc, old);
-  DeleteObject(bmp);
-  DeleteDC(dc);
 }
 
 }  // namespace

@@ -91,10 +91,7 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
       RECT client{};
       GetClientRect(hwnd, &client);
-      if (wp) {
-        Paint(reinterpret_cast<HDC>(wp), client.right, client.bottom);
-        return 0;
-      }
+      if (wp) return Paint(reinterpret_cast<HDC>(wp), client.right, client.bottom) ? 0 : 1;
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
       if (client.right > 0 && client.bottom > 0) {
@@ -514,7 +511,7 @@ void FlashControl::Apply(const std::vector<ButtonTransition>& transitions) {
       repaint = true;
     }
     if (!t.condition) continue;
-    for (const ButtonAction& a : hitTester_.ActionsOf(*movie_, t.button.character))
+    for (const ButtonAction& a : hitTester_.ActionsOf(*movie_, t.button.character, player_->CurrentFrame()))
       if (a.conditions & t.condition) player_->RunActionsAt(t.button.depths, a.actions);
   }
   if (!wasPlaying && player_->Playing()) Anchor();
@@ -542,7 +539,8 @@ void FlashControl::SyncButtons() {
 
 bool FlashControl::WantsHand() {
   const auto& current = buttons_.Current();
-  return current && movie_ && buttons_.State() != kButtonUp && !hitTester_.ActionsOf(*movie_, current->character).empty();
+  return current && movie_ && player_ && buttons_.State() != kButtonUp &&
+         !hitTester_.ActionsOf(*movie_, current->character, player_->CurrentFrame()).empty();
 }
 
 // Called for the pointer's own messages: the cursor changes as soon as the
@@ -588,15 +586,15 @@ Matrix FlashControl::Origin() const {
   return origin;
 }
 
-void FlashControl::Paint(HDC dc, int width, int height) {
-  if (!dc || width <= 0 || height <= 0) return;
+bool FlashControl::Paint(HDC dc, int width, int height) {
+  if (!dc || width <= 0 || height <= 0) return false;
   RECT all{0, 0, width, height};
   ScopedBrush back(CreateSolidBrush(BackgroundColor()));
   FillRect(dc, &all, back.get());
-  if (!movie_) return;
+  if (!movie_) return true;
   const FrameView frame = ViewOf(width, height);
   const StageView& view = frame.view;
-  if (alpha_ <= 0) return;
+  if (alpha_ <= 0) return true;
   // Below full opacity the content is drawn on a copy of the background and blended back.
   ScopedMemoryDC layer(alpha_ < 100 ? dc : nullptr);
   ScopedBitmap layerBitmap(alpha_ < 100 ? CreateCompatibleBitmap(dc, width, height) : nullptr);
@@ -608,15 +606,17 @@ void FlashControl::Paint(HDC dc, int width, int height) {
     BitBlt(layer.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
     target = layer.get();
   }
+  bool drawn = true;
   if (page_) {
     page_->Paint(target, view.Rect(movie_->frame), view.scaleX * 20);
   } else if (player_) {
-    renderer_->DrawFrame(target, *movie_, player_->Root(), Origin(), frame);
+    drawn = renderer_->DrawFrame(target, *movie_, player_->Root(), Origin(), frame);
   }
   if (blended) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha_ * 255 / 100), 0};
     AlphaBlend(dc, 0, 0, width, height, layer.get(), 0, 0, width, height, blend);
   }
+  return drawn;
 }
 
 }  // namespace flash

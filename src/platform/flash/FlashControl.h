@@ -9,7 +9,8 @@
 // message), never from inside a member call: a handler may load another
 // movie into the control, run a modal loop or destroy the control.
 // WM_PAINT with an HDC in wParam renders the current frame into that DC at
-// the client size, without validating. The window may be subclassed.
+// the client size, without validating, and returns 0, or 1 when the frame
+// could not be drawn. The window may be subclassed.
 // The movie's buttons follow the pointer (over, down, their actions) from
 // the mouse messages; the pointer leaving is a move over no button, a
 // WM_MOUSELEAVE from the host's own tracking, or, on the frame timer, the
@@ -106,8 +107,8 @@ class FlashControl : private PageHost {
   void SetRenderer(std::unique_ptr<FlashRenderer> renderer);
   // Opens a link the user clicked on a page (ShellExecute by default).
   void SetLinkOpener(std::function<void(const std::wstring&)> opener);
-  // Renders the current frame into dc at width x height.
-  void Paint(HDC dc, int width, int height);
+  // Renders the current frame into dc at width x height; false when it could not be drawn.
+  bool Paint(HDC dc, int width, int height);
   COLORREF BackgroundColor() const;
   int Alpha() const { return alpha_; }
 

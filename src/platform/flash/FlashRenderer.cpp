@@ -28,9 +28,10 @@ StageView PlaceStage(const RECT& frameTwips, int width, int height, int scaleMod
   return v;
 }
 
-void FlashRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
+bool FlashRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
                               const FrameView& frame) {
   DrawList(dc, movie, root, origin, ColorTransform{}, frame);
+  return true;
 }
 
 void FlashRenderer::DrawList(HDC dc, const MovieDefinition& movie, const Clip& clip, const Matrix& m,

@@ -44,8 +44,9 @@ class FlashRenderer {
                           const ColorTransform& color, const StageView& view, int quality) = 0;
   // Draws a whole display list over what the DC holds; origin maps the stage
   // to its own twips. By default each entry goes to DrawObject in depth
-  // order, sprites after their own entry.
-  virtual void DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
+  // order, sprites after their own entry. False when the frame, or a part of
+  // it, could not be drawn.
+  virtual bool DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
                          const FrameView& frame);
 
  private:

@@ -1,5 +1,7 @@
 #include "platform/flash/HitTester.h"
 
+#include <algorithm>
+
 #include "platform/flash/ShapeRenderer.h"
 #include "platform/flash/TextRecords.h"
 
@@ -27,6 +29,9 @@ std::optional<ButtonPath> HitTester::ButtonAt(const MovieDefinition& movie, cons
   Use(movie);
   const Xform view{frame.view.scaleX, 0, 0, frame.view.scaleY, frame.view.left, frame.view.top};
   toPixel_ = Xform{1, 0, 0, 1, -double(x), -double(y)} * view;
+  frame_ = root.frame;
+  budget_ = kTestBudget;
+  chain_.clear();
   std::vector<uint16_t> path;
   ButtonPath found;
   const bool hit = Find(root, origin, 0, path, found);
@@ -35,13 +40,12 @@ std::optional<ButtonPath> HitTester::ButtonAt(const MovieDefinition& movie, cons
   return found;
 }
 
-const std::vector<ButtonAction>& HitTester::ActionsOf(const MovieDefinition& movie, uint16_t id) {
+const std::vector<ButtonAction>& HitTester::ActionsOf(const MovieDefinition& movie, uint16_t id, int frame) {
   Use(movie);
-  auto it = actions_.find(id);
-  if (it == actions_.end()) {
-    const Character* ch = movie.Find(id);
-    it = actions_.emplace(id, ch ? ReadButtonActions(*ch, movie.version) : std::vector<ButtonAction>{}).first;
-  }
+  const Character* ch = movie.Find(id, frame);
+  auto it = actions_.find(ch);
+  if (it == actions_.end())
+    it = actions_.emplace(ch, ch ? ReadButtonActions(*ch, movie.version) : std::vector<ButtonAction>{}).first;
   return it->second;
 }
 
@@ -69,7 +73,7 @@ bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector
       path.pop_back();
       continue;
     }
-    const Character* ch = movie_->Find(obj.character);
+    const Character* ch = movie_->Find(obj.character, frame_);
     if (!ch || !IsButton(ch->tagCode)) continue;
     if (!Covers(obj.character, 0, world, nullptr, nesting + 1) || !unmasked(depth)) continue;
     path.push_back(depth);
@@ -82,8 +86,9 @@ bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector
 // Whether a character drawn at world covers the pixel: a button through its
 // hit state, a sprite through its running timeline (else its first frame).
 bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting) {
-  if (nesting > kMaxNesting) return false;
-  const Character* ch = movie_->Find(id);
+  if (nesting > kMaxNesting || budget_ <= 0) return false;
+  --budget_;
+  const Character* ch = movie_->Find(id, frame_);
   if (!ch) return false;
   const SwfTag tag = ch->tagCode;
   if (IsShape(tag) || IsMorph(tag)) {
@@ -91,11 +96,11 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
     return shape && ShapeCovers(*shape, world);
   }
   if (IsText(tag)) {
-    auto it = textBounds_.find(id);
+    auto it = textBounds_.find(ch);
     if (it == textBounds_.end()) {
       RECT bounds{};
       if (!ReadTextBounds(*ch, bounds)) bounds = RECT{};
-      it = textBounds_.emplace(id, bounds).first;
+      it = textBounds_.emplace(ch, bounds).first;
     }
     const RECT& b = it->second;
     if (b.right <= b.left || b.bottom <= b.top) return false;
@@ -109,19 +114,28 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
     box.paths.push_back(std::move(edge));
     return ShapeCovers(box, world);
   }
+  if (!IsButton(tag) && tag != SwfTag::DefineSprite) return false;
+  if (std::find(chain_.begin(), chain_.end(), ch) != chain_.end()) return false;  // inside itself
+  chain_.push_back(ch);
+  bool covers = false;
   if (IsButton(tag)) {
     for (const ButtonPart& part : PartsOf(*ch))
-      if ((part.states & kButtonHit) && Covers(part.character, 0, Concat(world, part.matrix), nullptr, nesting + 1))
-        return true;
-    return false;
+      if ((part.states & kButtonHit) && Covers(part.character, 0, Concat(world, part.matrix), nullptr, nesting + 1)) {
+        covers = true;
+        break;
+      }
+  } else if (running) {
+    covers = ListCovers(*running, world, nesting + 1);
+  } else {
+    for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, *ch))
+      if (Covers(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})), nullptr,
+                 nesting + 1)) {
+        covers = true;
+        break;
+      }
   }
-  if (tag != SwfTag::DefineSprite) return false;
-  if (running) return ListCovers(*running, world, nesting + 1);
-  for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, *ch))
-    if (Covers(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})), nullptr,
-               nesting + 1))
-      return true;
-  return false;
+  chain_.pop_back();
+  return covers;
 }
 
 bool HitTester::ListCovers(const Clip& clip, const Matrix& m, int nesting) {
@@ -147,8 +161,8 @@ bool HitTester::ShapeCovers(const ShapeData& shape, const Matrix& world) {
 }
 
 const std::vector<ButtonPart>& HitTester::PartsOf(const Character& ch) {
-  auto it = parts_.find(ch.id);
-  if (it == parts_.end()) it = parts_.emplace(ch.id, ReadButtonParts(ch)).first;
+  auto it = parts_.find(&ch);
+  if (it == parts_.end()) it = parts_.emplace(&ch, ReadButtonParts(ch)).first;
   return it->second;
 }
 

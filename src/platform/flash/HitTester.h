@@ -4,7 +4,9 @@
 // hide what they mask wherever they do not cover the pixel. A shape covers a
 // pixel when, drawn without anti-aliasing, it covers the pixel's centre;
 // a text covers its bounds. Only buttons take the pointer: shapes drawn above
-// a button do not hide it. Characters read for testing, and each button's
+// a button do not hide it. As in drawing, a button or sprite inside itself
+// (directly or through others) is not followed again, and one test follows at
+// most kTestBudget characters. Characters read for testing, and each button's
 // actions, are kept per movie.
 #pragma once
 #include <map>
@@ -30,12 +32,15 @@ struct ButtonPath {
 
 class HitTester {
  public:
+  static constexpr int kTestBudget = 20000;
+
   // The top-most button covering pixel (x, y) of a frame drawn as frame
   // describes (origin as for FlashRenderer::DrawFrame).
   std::optional<ButtonPath> ButtonAt(const MovieDefinition& movie, const Clip& root, const Matrix& origin,
                                      const FrameView& frame, int x, int y);
-  // The actions of a button character (empty for anything else).
-  const std::vector<ButtonAction>& ActionsOf(const MovieDefinition& movie, uint16_t id);
+  // The actions of a button character as defined at a main-timeline frame
+  // (empty for anything else).
+  const std::vector<ButtonAction>& ActionsOf(const MovieDefinition& movie, uint16_t id, int frame);
 
  private:
   void Use(const MovieDefinition& movie);
@@ -46,13 +51,16 @@ class HitTester {
   const std::vector<ButtonPart>& PartsOf(const Character& ch);
 
   const MovieDefinition* movie_ = nullptr;
+  int frame_ = 0;                        // the main timeline's, for the definitions in force
+  int budget_ = 0;                       // characters the running test may still follow
+  std::vector<const Character*> chain_;  // the buttons and sprites being followed, outermost first
   uint64_t serial_ = 0;
   Xform toPixel_;  // stage twips -> the tested pixel's own space, its centre at (0.5, 0.5)
   Rasterizer raster_;
   ShapeCache shapes_{64};
-  std::map<uint16_t, std::vector<ButtonPart>> parts_;
-  std::map<uint16_t, std::vector<ButtonAction>> actions_;
-  std::map<uint16_t, RECT> textBounds_;
+  std::map<const Character*, std::vector<ButtonPart>> parts_;
+  std::map<const Character*, std::vector<ButtonAction>> actions_;
+  std::map<const Character*, RECT> textBounds_;
 };
 
 }  // namespace flash

@@ -1,6 +1,7 @@
 #include "platform/flash/MovieDefinition.h"
 #include "platform/flash/MovieBody.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "base/TextConv.h"
@@ -106,11 +107,12 @@ bool ReadPlaceObject23(ByteReader& r, bool version3, uint8_t swfVersion, PlaceCo
 }
 
 // Reads the tags of one timeline. Sprites are read only from the main
-// timeline (a sprite inside a sprite is not valid and is skipped).
+// timeline (a sprite inside a sprite is not valid and is skipped); what a
+// sprite defines holds from the main-timeline frame that defines the sprite.
 class TimelineReader {
  public:
-  TimelineReader(MovieDefinition& movie, Timeline& timeline, bool isRoot)
-      : movie_(movie), timeline_(timeline), isRoot_(isRoot) {}
+  TimelineReader(MovieDefinition& movie, Timeline& timeline, bool isRoot, int rootFrame = 0)
+      : movie_(movie), timeline_(timeline), isRoot_(isRoot), rootFrame_(rootFrame) {}
 
   // False when the tags run past their span.
   bool Read(std::span<const uint8_t> tags) {
@@ -125,6 +127,7 @@ class TimelineReader {
 
  private:
   static bool IsEmpty(const FrameScript& f) { return f.commands.empty() && f.actions.empty(); }
+  int RootFrame() const { return isRoot_ ? static_cast<int>(timeline_.frames.size()) : rootFrame_; }
 
   bool Visit(SwfTag code, ByteReader& body) {
     const uint8_t version = movie_.version;
@@ -171,6 +174,18 @@ class TimelineReader {
           timeline_.labels[label] = static_cast<int>(timeline_.frames.size());
         break;
       }
+      case SwfTag::FreeCharacter: {
+        uint32_t id = 0;
+        auto defined = body.U16LE(id) ? movie_.dictionary.find(static_cast<uint16_t>(id)) : movie_.dictionary.end();
+        if (defined != movie_.dictionary.end() && defined->second.back().tagCode != SwfTag::FreeCharacter) {
+          Character freed;
+          freed.id = static_cast<uint16_t>(id);
+          freed.tagCode = SwfTag::FreeCharacter;
+          freed.frame = RootFrame();
+          defined->second.push_back(freed);
+        }
+        break;
+      }
       case SwfTag::JPEGTables:
         if (movie_.jpegTables.empty()) movie_.jpegTables = body.Rest();
         break;
@@ -191,11 +206,12 @@ class TimelineReader {
     ch.id = static_cast<uint16_t>(id);
     ch.tagCode = code;
     ch.body = body.Rest();
+    ch.frame = RootFrame();
     if (code == SwfTag::DefineSprite) {
       uint32_t frames = 0;
       if (!isRoot_ || !body.U16LE(frames)) return true;
       Timeline sprite;
-      TimelineReader nested(movie_, sprite, false);
+      TimelineReader nested(movie_, sprite, false, RootFrame());
       if (!nested.Read(body.Rest())) {
         failed_ = true;
         return false;
@@ -203,13 +219,14 @@ class TimelineReader {
       ch.sprite = static_cast<int>(movie_.sprites.size());
       movie_.sprites.push_back(std::move(sprite));
     }
-    movie_.dictionary[ch.id] = ch;
+    movie_.dictionary[ch.id].push_back(ch);
     return true;
   }
 
   MovieDefinition& movie_;
   Timeline& timeline_;
   bool isRoot_;
+  int rootFrame_;
   FrameScript current_;
   bool failed_ = false;
 };
@@ -222,9 +239,13 @@ int Timeline::FrameOfLabel(const std::wstring& label) const {
   return -1;
 }
 
-const Character* MovieDefinition::Find(uint16_t id) const {
+const Character* MovieDefinition::Find(uint16_t id, int frame) const {
   auto it = dictionary.find(id);
-  return it == dictionary.end() ? nullptr : &it->second;
+  if (it == dictionary.end() || it->second.empty()) return nullptr;
+  const std::vector<Character>& all = it->second;
+  auto after = std::upper_bound(all.begin(), all.end(), frame, [](int f, const Character& c) { return f < c.frame; });
+  const Character& found = after == all.begin() ? all.front() : *(after - 1);
+  return found.tagCode == SwfTag::FreeCharacter ? nullptr : &found;
 }
 
 std::map<uint16_t, const PlaceCommand*> FirstFramePlacements(const MovieDefinition& movie, const Character& sprite) {

@@ -2,6 +2,8 @@
 // and, for the main timeline and each sprite, the display-list commands,
 // label and simple actions of every frame. Built once from the movie's
 // uncompressed bytes, which it keeps (character bodies are views into them).
+// An id may be defined again or freed (FreeCharacter) later in the movie: a
+// definition holds from the main-timeline frame whose tags hold it.
 #pragma once
 #include <windows.h>
 
@@ -58,9 +60,10 @@ struct Timeline {
 
 struct Character {
   uint16_t id = 0;
-  SwfTag tagCode = SwfTag::End;
+  SwfTag tagCode = SwfTag::End;   // FreeCharacter: the id is undefined from frame on
   std::span<const uint8_t> body;  // the defining tag's body after the id
   int sprite = -1;                // index into MovieDefinition::sprites for DefineSprite
+  int frame = 0;                  // the main-timeline frame from which this definition holds
 };
 
 struct MovieDefinition {
@@ -71,14 +74,16 @@ struct MovieDefinition {
   uint16_t headerFrames = 0;
   Timeline root;
   std::vector<Timeline> sprites;
-  std::map<uint16_t, Character> dictionary;
+  std::map<uint16_t, std::vector<Character>> dictionary;  // each id's definitions and frees, in tag order
   std::optional<COLORREF> background;  // the first SetBackgroundColor of the main timeline
   std::string metadata;        // the Metadata tag's text, when present
   bool damaged = false;        // a tag could not be read; the stage stays blank
   std::span<const uint8_t> jpegTables;  // the JPEGTables tag's body, shared by DefineBits images
   uint64_t serial = 0;         // different for every definition read, for keying what is drawn from it
 
-  const Character* Find(uint16_t id) const;
+  // The definition of id in force at a main-timeline frame (before its first
+  // definition: that one); null when there is none or it was freed.
+  const Character* Find(uint16_t id, int frame) const;
   int StageWidthPixels() const { return (frame.right - frame.left) / 20; }
   int StageHeightPixels() const { return (frame.bottom - frame.top) / 20; }
 };

@@ -7,10 +7,11 @@
 namespace flash {
 namespace {
 
-// Sprites that place themselves (directly or through others) would nest
-// without end; beyond these bounds a sprite is placed without a timeline.
+// A sprite placed inside itself (directly or through others) gets no
+// timeline of its own, nor do sprites beyond these bounds (sprites that
+// place two others at every level multiply without end).
 constexpr int kMaxNesting = 16;
-constexpr size_t kMaxLiveClips = 20000;
+constexpr size_t kMaxLiveClips = 10000;
 
 void DescribeClip(const Clip& clip, int indent, std::wstring& out) {
   for (const auto& [depth, o] : clip.objects) {
@@ -127,12 +128,12 @@ void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, bool runActions, in
   DisplayObject* obj = nullptr;
   if (cmd.move && it != clip.objects.end()) {
     obj = &it->second;
-    if (cmd.character && *cmd.character != obj->character) NewObject(*obj, *cmd.character, runActions, nesting);
+    if (cmd.character && *cmd.character != obj->character) NewObject(clip, *obj, *cmd.character, runActions, nesting);
   } else if (cmd.character) {
     DisplayObject fresh;
     fresh.depth = cmd.depth;
     obj = &(clip.objects[cmd.depth] = std::move(fresh));
-    NewObject(*obj, *cmd.character, runActions, nesting);
+    NewObject(clip, *obj, *cmd.character, runActions, nesting);
   } else {
     return;  // moving an empty depth
   }
@@ -143,14 +144,18 @@ void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, bool runActions, in
   if (cmd.clipDepth) obj->clipDepth = *cmd.clipDepth;
 }
 
-void MoviePlayer::NewObject(DisplayObject& obj, uint16_t character, bool runActions, int nesting) {
+void MoviePlayer::NewObject(const Clip& owner, DisplayObject& obj, uint16_t character, bool runActions,
+                            int nesting) {
   obj.character = character;
   obj.buttonState = kButtonUp;
   obj.clip.reset();
-  const Character* ch = movie_.Find(character);
+  const Character* ch = movie_.Find(character, root_.frame);
   if (!ch || ch->sprite < 0 || nesting >= kMaxNesting || liveClips_ >= kMaxLiveClips) return;
+  for (const Clip* above = &owner; above; above = above->parent)
+    if (above->timeline == ch->sprite) return;
   obj.clip = std::make_unique<Clip>(&liveClips_);
   obj.clip->timeline = ch->sprite;
+  obj.clip->parent = &owner;
   Enter(*obj.clip, 0, runActions, nesting + 1);
 }
 

@@ -45,6 +45,7 @@ struct Clip {
   int frame = 0;
   bool playing = true;
   std::map<uint16_t, DisplayObject> objects;  // by depth
+  const Clip* parent = nullptr;               // the clip whose list holds this one
 
  private:
   size_t* counter_ = nullptr;
@@ -100,14 +101,14 @@ class MoviePlayer {
   void StepChildren(Clip& clip, bool runActions, int nesting);
   void StepClip(Clip& clip, bool runActions, int nesting);
   void Apply(Clip& clip, const PlaceCommand& cmd, bool runActions, int nesting);
-  void NewObject(DisplayObject& obj, uint16_t character, bool runActions, int nesting);
+  void NewObject(const Clip& owner, DisplayObject& obj, uint16_t character, bool runActions, int nesting);
   void RunActions(Clip& clip, const std::vector<FrameAction>& actions, bool mayMove, int nesting);
   void SeekClip(Clip& clip, int frame, int nesting);
   Clip* FindClip(const std::wstring& path);
   Clip* ClipHolding(const std::vector<uint16_t>& path, int& nesting);
 
   const MovieDefinition& movie_;
-  size_t liveClips_ = 0;  // sprite instances alive, bounded against self-nesting sprites
+  size_t liveClips_ = 0;  // sprite instances alive, bounded against sprites that multiply
   Clip root_;
   bool loop_ = true;
   int seeking_ = 0;  // nested seeks running

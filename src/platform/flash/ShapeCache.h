@@ -1,6 +1,7 @@
-// Shapes read once per character: a shape's records, and a morph shape's
-// two ends with the shapes it takes at the ratios asked for (a bounded number
-// of ratios kept). Used by the renderer and by the button hit test.
+// Shapes read once per character definition: a shape's records, and a morph
+// shape's two ends with the shapes it takes at the ratios asked for (a
+// bounded number of ratios kept). Used by the renderer and by the button hit
+// test; cleared when the movie changes.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -29,9 +30,9 @@ class ShapeCache {
 
  private:
   size_t maxMorphFrames_;
-  std::map<uint16_t, ShapeData> shapes_;
-  std::map<uint16_t, MorphData> morphs_;
-  std::map<std::pair<uint16_t, uint16_t>, ShapeData> morphFrames_;
+  std::map<const Character*, ShapeData> shapes_;
+  std::map<const Character*, MorphData> morphs_;
+  std::map<std::pair<const Character*, uint16_t>, ShapeData> morphFrames_;
 };
 
 }  // namespace flash

@@ -8,6 +8,7 @@ namespace {
 
 constexpr int kMaxNesting = 32;      // sprites and buttons inside one another
 constexpr int kMaxMasks = 8;         // clip layers in force at once; deeper ones are not applied
+constexpr int kMaskBudget = 256;     // clip layers one paint applies; later ones are not
 
 
 RECT Intersect(const RECT& a, const RECT& b) {
@@ -48,9 +49,18 @@ void SoftwareRenderer::Forget() {
   bitmapPixels_ = 0;
 }
 
-bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame) {
+void SoftwareRenderer::DropSurface() {
+  selected_.reset();
+  surface_.reset();
+  surfaceDC_ = ScopedMemoryDC();
+  surfaceW_ = surfaceH_ = 0;
+  canvas_.pixels = nullptr;
+  std::vector<std::vector<uint8_t>>().swap(masks_);
+}
+
+bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame, int left, int top) {
   if (!dc || frame.width <= 0 || frame.height <= 0 ||
-      uint64_t(frame.width) * uint64_t(frame.height) > kMaxSurfacePixels)
+      uint64_t(frame.width) * uint64_t(frame.height) > maxSurfacePixels_)
     return false;
   if (movie.serial != serial_ || movie.serial == 0) Forget();
   serial_ = movie.serial;
@@ -70,7 +80,7 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
     void* bits = nullptr;
     surface_ = ScopedBitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!surface_ || !bits) {
-      surface_.reset();
+      DropSurface();
       return false;
     }
     selected_ = std::make_unique<ScopedSelect>(surfaceDC_.get(), surface_.get());
@@ -78,7 +88,8 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
     canvas_.pixels = static_cast<uint32_t*>(bits);
   }
   canvas_.width = frame.width, canvas_.height = frame.height, canvas_.mask = nullptr;
-  BitBlt(surfaceDC_.get(), 0, 0, frame.width, frame.height, dc, 0, 0, SRCCOPY);
+  bandLeft_ = left, bandTop_ = top;
+  BitBlt(surfaceDC_.get(), 0, 0, frame.width, frame.height, dc, left, top, SRCCOPY);
   GdiFlush();
   // What lies below is opaque whatever the DC's alpha bytes held.
   const size_t n = size_t(frame.width) * frame.height;
@@ -91,13 +102,16 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
   target_.smoothBitmaps = frame.quality >= kQualityHigh;
   target_.maskOut = nullptr;
   masksInForce_ = 0;
+  masksLeft_ = kMaskBudget;
   target_.bitmaps = [this](uint16_t id) { return BitmapOf(id); };
+  budget_ = kDrawBudget;
+  chain_.clear();
   return true;
 }
 
 void SoftwareRenderer::End(HDC dc) {
   GdiFlush();
-  BitBlt(dc, 0, 0, canvas_.width, canvas_.height, surfaceDC_.get(), 0, 0, SRCCOPY);
+  BitBlt(dc, bandLeft_, bandTop_, canvas_.width, canvas_.height, surfaceDC_.get(), 0, 0, SRCCOPY);
   movie_ = nullptr;
 }
 
@@ -107,23 +121,50 @@ void SoftwareRenderer::DrawObject(HDC dc, const MovieDefinition& movie, const Di
   RECT box{};
   GetClipBox(dc, &box);
   FrameView frame{box.right, box.bottom, box, view, quality};
-  if (!Begin(dc, movie, frame)) return;
+  if (!Begin(dc, movie, frame, 0, 0)) return;
+  frame_ = 0;
   DrawCharacter(object.character, object.ratio, world, color, nullptr, StateOf(object), 0);
   End(dc);
 }
 
-void SoftwareRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
+// Bands as wide as the frame and as many rows as the surface holds (parts of
+// a row when one row is too long); bands outside the clip are skipped.
+bool SoftwareRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
                                  const FrameView& frame) {
-  if (!Begin(dc, movie, frame)) return;
-  DrawList(root, origin, ColorTransform{}, 0);
-  End(dc);
+  if (!dc || frame.width <= 0 || frame.height <= 0) return false;
+  const uint64_t limit = std::max<uint64_t>(maxSurfacePixels_, 1);
+  const int bandW = static_cast<int>(std::min<uint64_t>(uint64_t(frame.width), limit));
+  const int bandH = static_cast<int>(std::min<uint64_t>(uint64_t(frame.height), limit / uint64_t(bandW)));
+  const RECT whole = Intersect(frame.clip, RECT{0, 0, frame.width, frame.height});
+  bool drawn = true;
+  for (int top = 0; top < frame.height; top = frame.height - top > bandH ? top + bandH : frame.height) {
+    for (int left = 0; left < frame.width; left = frame.width - left > bandW ? left + bandW : frame.width) {
+      const RECT band{left, top, left + std::min(bandW, frame.width - left), top + std::min(bandH, frame.height - top)};
+      const RECT part = Intersect(whole, band);
+      if (part.right <= part.left || part.bottom <= part.top) continue;
+      FrameView view = frame;
+      view.width = bandW, view.height = bandH;
+      view.clip = RECT{part.left - left, part.top - top, part.right - left, part.bottom - top};
+      view.view.left -= left, view.view.top -= top;
+      if (!Begin(dc, movie, view, left, top)) {
+        drawn = false;
+        continue;
+      }
+      frame_ = root.frame;
+      if (bitmapPixels_ >= kBitmapBudget) DropSupersededBitmaps();
+      DrawList(root, origin, ColorTransform{}, 0);
+      End(dc);
+    }
+  }
+  if (bandW < frame.width || bandH < frame.height) DropSurface();  // a banded paint keeps no large surface
+  return drawn;
 }
 
 void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting) {
   if (nesting > kMaxNesting) return;
   struct Layer {
     uint16_t until;
-    std::vector<uint8_t> mask;
+    const uint8_t* mask;
     const uint8_t* below;
   };
   std::vector<Layer> layers;
@@ -139,13 +180,18 @@ void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTr
     const Matrix world = Concat(m, obj.matrix);
     const ColorTransform color = Concat(cx, obj.color);
     if (obj.clipDepth > 0) {
-      if (target_.maskOut || masksInForce_ >= kMaxMasks) continue;  // a clip layer inside a mask draws nothing
-      Layer layer{obj.clipDepth, std::vector<uint8_t>(size_t(canvas_.width) * canvas_.height, 0), canvas_.mask};
-      target_.maskOut = layer.mask.data();
+      // A clip layer inside a mask draws nothing. Masks in force are nested, so
+      // each level has its buffer, kept from paint to paint.
+      if (target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) continue;
+      --masksLeft_;
+      if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
+      std::vector<uint8_t>& mask = masks_[size_t(masksInForce_)];
+      mask.assign(size_t(canvas_.width) * canvas_.height, 0);
+      target_.maskOut = mask.data();
       DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), StateOf(obj), nesting);
       target_.maskOut = nullptr;
-      layers.push_back(std::move(layer));
-      canvas_.mask = layers.back().mask.data();
+      layers.push_back(Layer{obj.clipDepth, mask.data(), canvas_.mask});
+      canvas_.mask = mask.data();
       ++masksInForce_;
       continue;
     }
@@ -161,30 +207,34 @@ uint8_t SoftwareRenderer::StateOf(const DisplayObject& object) const {
 
 void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx,
                                      const Clip* clip, uint8_t buttonState, int nesting) {
-  if (nesting > kMaxNesting) return;
-  const Character* ch = movie_->Find(id);
+  if (nesting > kMaxNesting || budget_ <= 0) return;
+  --budget_;
+  const Character* ch = Lookup(id);
   if (!ch) return;
   const SwfTag tag = ch->tagCode;
   if (IsShape(tag) || IsMorph(tag)) {
     if (const ShapeData* shape = shapes_.ShapeOf(*ch, ratio)) DrawShape(target_, *shape, ToDevice(world), cx);
-  } else if (tag == SwfTag::DefineText || tag == SwfTag::DefineText2) {
-    DrawGlyphText(*ch, ToDevice(world), cx);
-  } else if (tag == SwfTag::DefineEditText) {
-    DrawEditText(*ch, ToDevice(world), cx);
-  } else if (tag == SwfTag::DefineButton || tag == SwfTag::DefineButton2) {
-    auto it = buttons_.find(id);
-    if (it == buttons_.end()) it = buttons_.emplace(id, ReadButtonParts(*ch)).first;
+    return;
+  }
+  if (tag == SwfTag::DefineText || tag == SwfTag::DefineText2) return DrawGlyphText(*ch, ToDevice(world), cx);
+  if (tag == SwfTag::DefineEditText) return DrawEditText(*ch, ToDevice(world), cx);
+  const bool button = tag == SwfTag::DefineButton || tag == SwfTag::DefineButton2;
+  if (!button && tag != SwfTag::DefineSprite) return;
+  if (std::find(chain_.begin(), chain_.end(), ch) != chain_.end()) return;  // inside itself: drawn once
+  chain_.push_back(ch);
+  if (button) {
+    auto it = buttons_.find(ch);
+    if (it == buttons_.end()) it = buttons_.emplace(ch, ReadButtonParts(*ch)).first;
     for (const ButtonPart& part : it->second)
       if (part.states & buttonState)
         DrawCharacter(part.character, 0, Concat(world, part.matrix), Concat(cx, part.color), nullptr, buttonState_,
                       nesting + 1);
-  } else if (tag == SwfTag::DefineSprite) {
-    if (clip) {
-      DrawList(*clip, world, cx, nesting + 1);
-    } else {
-      DrawStaticSprite(*ch, world, cx, nesting + 1);
-    }
+  } else if (clip) {
+    DrawList(*clip, world, cx, nesting + 1);
+  } else {
+    DrawStaticSprite(*ch, world, cx, nesting + 1);
   }
+  chain_.pop_back();
 }
 
 // A sprite shown without a running timeline (inside a button): its first frame.
@@ -195,25 +245,39 @@ void SoftwareRenderer::DrawStaticSprite(const Character& ch, const Matrix& world
                   Concat(cx, cmd->color.value_or(ColorTransform{})), nullptr, buttonState_, nesting);
 }
 
+// Bitmaps defined again or freed since (frames of a video) make room for
+// the ones in force.
+void SoftwareRenderer::DropSupersededBitmaps() {
+  for (auto it = bitmaps_.begin(); it != bitmaps_.end();) {
+    if (Lookup(it->first->id) == it->first) {
+      ++it;
+      continue;
+    }
+    if (it->second) bitmapPixels_ -= it->second->pixels.size();
+    it = bitmaps_.erase(it);
+  }
+}
+
 const Bitmap* SoftwareRenderer::BitmapOf(uint16_t id) {
-  auto it = bitmaps_.find(id);
+  const Character* ch = movie_ ? Lookup(id) : nullptr;
+  if (!ch) return nullptr;
+  auto it = bitmaps_.find(ch);
   if (it != bitmaps_.end()) return it->second.get();
   std::unique_ptr<Bitmap> bitmap;
-  const Character* ch = movie_ ? movie_->Find(id) : nullptr;
-  if (ch && bitmapPixels_ < kBitmapBudget) bitmap = DecodeBitmap(*ch, movie_->jpegTables);
+  if (bitmapPixels_ < kBitmapBudget) bitmap = DecodeBitmap(*ch, movie_->jpegTables);
   if (bitmap) bitmapPixels_ += bitmap->pixels.size();
-  return bitmaps_.emplace(id, std::move(bitmap)).first->second.get();
+  return bitmaps_.emplace(ch, std::move(bitmap)).first->second.get();
 }
 
 SoftwareRenderer::FontEntry* SoftwareRenderer::FontOf(uint16_t id) {
-  auto it = fonts_.find(id);
-  if (it != fonts_.end()) return &it->second;
-  const Character* ch = movie_->Find(id);
+  const Character* ch = Lookup(id);
   if (!ch) return nullptr;
+  auto it = fonts_.find(ch);
+  if (it != fonts_.end()) return &it->second;
   FontEntry entry;
   entry.font = ReadFont(*ch);
   entry.glyphs.resize(entry.font.glyphs.size());
-  return &fonts_.emplace(id, std::move(entry)).first->second;
+  return &fonts_.emplace(ch, std::move(entry)).first->second;
 }
 
 const ShapeData* SoftwareRenderer::GlyphOf(FontEntry& font, uint32_t index) {
@@ -223,8 +287,8 @@ const ShapeData* SoftwareRenderer::GlyphOf(FontEntry& font, uint32_t index) {
 }
 
 void SoftwareRenderer::DrawGlyphText(const Character& ch, const Xform& toDevice, const ColorTransform& cx) {
-  auto it = texts_.find(ch.id);
-  if (it == texts_.end()) it = texts_.emplace(ch.id, ReadText(ch)).first;
+  auto it = texts_.find(&ch);
+  if (it == texts_.end()) it = texts_.emplace(&ch, ReadText(ch)).first;
   const TextData& text = it->second;
   const Xform base = toDevice * text.matrix;
   for (const GlyphRun& run : text.runs) {
@@ -241,8 +305,8 @@ void SoftwareRenderer::DrawGlyphText(const Character& ch, const Xform& toDevice,
 }
 
 void SoftwareRenderer::DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx) {
-  auto it = editTexts_.find(ch.id);
-  if (it == editTexts_.end()) it = editTexts_.emplace(ch.id, ReadEditText(ch, movie_->version)).first;
+  auto it = editTexts_.find(&ch);
+  if (it == editTexts_.end()) it = editTexts_.emplace(&ch, ReadEditText(ch, movie_->version)).first;
   const EditTextData& e = it->second;
   if (e.text.empty()) return;
   FontEntry* font = e.hasFont ? FontOf(e.font) : nullptr;

@@ -4,10 +4,16 @@
 // in their embedded fonts, edit texts (embedded glyphs, else a system font
 // through GDI), buttons in their current state and sprites; clip layers mask
 // the depths above them; colour transforms and matrices compose down the
-// tree. Parsed characters and decoded bitmaps are kept per movie.
+// tree. Characters are drawn as defined at the main timeline's frame. A
+// button or sprite inside itself (directly or through others) is not drawn
+// again, and one paint draws at most kDrawBudget characters (and applies at
+// most a few hundred clip layers). A frame larger
+// than the surface limit is drawn in bands. Parsed characters and decoded
+// bitmaps are kept per movie.
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
@@ -25,15 +31,20 @@ namespace flash {
 
 class SoftwareRenderer : public FlashRenderer {
  public:
-  // Surfaces larger than this many pixels are not drawn.
+  // The largest surface, in pixels; a larger frame is drawn in bands of it.
   static constexpr uint64_t kMaxSurfacePixels = 1u << 26;
   // Decoded bitmaps kept for one movie, in pixels; past it further bitmaps draw nothing.
   static constexpr uint64_t kBitmapBudget = 1u << 26;
+  // Characters one paint (of one band) draws; past it the rest is left out.
+  static constexpr int kDrawBudget = 20000;
 
-  SoftwareRenderer() = default;
+  explicit SoftwareRenderer(uint64_t maxSurfacePixels = kMaxSurfacePixels) : maxSurfacePixels_(maxSurfacePixels) {}
+  // Draws with the characters as defined at the movie's first frame; nothing
+  // when the DC's clip box is larger than the surface limit.
   void DrawObject(HDC dc, const MovieDefinition& movie, const DisplayObject& object, const Matrix& world,
                   const ColorTransform& color, const StageView& view, int quality) override;
-  void DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
+  // False when a band's surface could not be made (that band is not drawn).
+  bool DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& root, const Matrix& origin,
                  const FrameView& frame) override;
   // The state buttons the pointer is not on are drawn in (kButtonUp, kButtonOver
   // or kButtonDown); a display-list entry's own state wins when it is not up.
@@ -45,9 +56,13 @@ class SoftwareRenderer : public FlashRenderer {
     std::vector<std::unique_ptr<ShapeData>> glyphs;  // read on first use
   };
 
-  bool Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame);
+  // Starts drawing the band of the DC whose top left is (left, top); frame
+  // describes the band in the band's own pixels.
+  bool Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame, int left, int top);
   void End(HDC dc);
+  void DropSurface();
   void Forget();
+  const Character* Lookup(uint16_t id) const { return movie_->Find(id, frame_); }
   void DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting);
   void DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx, const Clip* clip,
                      uint8_t buttonState, int nesting);
@@ -57,32 +72,40 @@ class SoftwareRenderer : public FlashRenderer {
   void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx);
   void DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx, int nesting);
   const Bitmap* BitmapOf(uint16_t id);
+  void DropSupersededBitmaps();
   FontEntry* FontOf(uint16_t id);
   const ShapeData* GlyphOf(FontEntry& font, uint32_t index);
   Xform ToDevice(const Matrix& world) const;
 
-  // The surface.
+  // The surface, and where the band it holds lies in the DC.
+  uint64_t maxSurfacePixels_;
   ScopedMemoryDC surfaceDC_;
   ScopedBitmap surface_;
   std::unique_ptr<ScopedSelect> selected_;
   int surfaceW_ = 0, surfaceH_ = 0;
+  int bandLeft_ = 0, bandTop_ = 0;
   Canvas canvas_;
   Rasterizer raster_;
   DrawTarget target_;
   StageView view_;
   const MovieDefinition* movie_ = nullptr;
+  int frame_ = 0;                        // the main timeline's, for the definitions in force
+  int budget_ = 0;                       // characters the paint may still draw
+  std::vector<const Character*> chain_;  // the buttons and sprites being drawn, outermost first
   uint8_t buttonState_ = kButtonUp;
   int masksInForce_ = 0;
+  int masksLeft_ = 0;                       // clip layers the paint may still apply
+  std::vector<std::vector<uint8_t>> masks_;  // one per level of clip layers in force
 
   // What was read from the current movie.
   uint64_t serial_ = 0;
   ShapeCache shapes_{256};
-  std::map<uint16_t, std::unique_ptr<Bitmap>> bitmaps_;
+  std::map<const Character*, std::unique_ptr<Bitmap>> bitmaps_;
   uint64_t bitmapPixels_ = 0;
-  std::map<uint16_t, FontEntry> fonts_;
-  std::map<uint16_t, TextData> texts_;
-  std::map<uint16_t, EditTextData> editTexts_;
-  std::map<uint16_t, std::vector<ButtonPart>> buttons_;
+  std::map<const Character*, FontEntry> fonts_;
+  std::map<const Character*, TextData> texts_;
+  std::map<const Character*, EditTextData> editTexts_;
+  std::map<const Character*, std::vector<ButtonPart>> buttons_;
 };
 
 }  // namespace flash

@@ -50,6 +50,8 @@ int Snapshot(const probe::Args& args) {
   }
   Host host;
   flash::FlashControl control(host.hwnd, 0, 0, 16, 16);
+  // Without a display (no X server under Wine) no window is made and nothing could be drawn.
+  if (!host.hwnd || !control.hWnd()) return probe::Fail(L"can't draw: the movie control has no window (no display?)");
   control.LoadMovie(0, args[0]);
   if (control.FrameNum() < 0) return probe::Fail(L"not a movie: " + args[0]);
   if (width <= 0) {
@@ -63,7 +65,8 @@ int Snapshot(const probe::Args& args) {
   control.GotoFrame(frame);
   cDIBSection dib;
   if (!dib.Create(width, height)) return probe::Fail(L"can't create the bitmap");
-  SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dib.hdc()), 0);
+  if (SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dib.hdc()), 0) != 0)
+    return probe::Fail(L"can't draw the movie at " + std::to_wstring(width) + L"x" + std::to_wstring(height));
   const bool saved = EndsWithNoCase(args[1], L".jpg") ? SaveJPG(dib, args[1], 90) : dib.SavePicture(args[1]);
   if (!saved) return probe::Fail(L"can't write " + args[1]);
   probe::Out(L"Frame", std::to_wstring(control.FrameNum()));

@@ -1,0 +1,125 @@
+#include "platform/download/Transfer.h"
+
+#include <exception>
+#include <utility>
+
+#include "moviefiles/MovieCache.h"
+#include "platform/download/TransferJob.h"
+#include "services/WebAddress.h"
+
+namespace download {
+
+static_assert(kMaxTransferBytes == kMaxInflatedMovie, "a transfer may be as large as the largest movie");
+
+namespace {
+
+const wchar_t* kClassName = L"SWFzelTransfer";
+
+DWORD WINAPI WorkerMain(void* param) {
+  std::unique_ptr<std::shared_ptr<TransferJob>> held(static_cast<std::shared_ptr<TransferJob>*>(param));
+  RunTransfer(**held);
+  return 0;
+}
+
+template <typename Callback, typename Arg>
+void Raise(const Callback& callback, const Arg& arg) {
+  if (!callback) return;
+  Callback copy = callback;  // the callback may destroy the Transfer that holds it
+  try {
+    copy(arg);
+  } catch (...) {
+    // Nothing crosses the window procedure.
+  }
+}
+
+}  // namespace
+
+Transfer::Transfer() = default;
+
+Transfer::~Transfer() {
+  *alive_ = false;
+  if (job_) job_->Release();
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+bool Transfer::Fetch(const std::wstring& url, const Options& options) { return Start(false, url, options); }
+
+bool Transfer::DownloadToCache(const std::wstring& url, const Options& options) { return Start(true, url, options); }
+
+bool Transfer::Start(bool toCache, const std::wstring& url, const Options& options) {
+  if (job_) return false;
+  if (!window_) {
+    WNDCLASSEXW wc = {sizeof wc};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);  // fails harmlessly when already registered
+    window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    if (!window_) return false;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  auto job = std::make_shared<TransferJob>();
+  job->toCache = toCache;
+  job->url = url;
+  job->options = options;
+  job->Attach(window_);
+  job_ = job;
+  if (!IsWebAddress(url)) {
+    Result result;
+    result.Error = Failure::Address;
+    result.Reason = L"Not an http or https address";
+    job->Finish(std::move(result));
+    return true;
+  }
+  auto* param = new std::shared_ptr<TransferJob>(job);
+  HANDLE thread = CreateThread(nullptr, 0, WorkerMain, param, 0, nullptr);
+  if (!thread) {
+    delete param;
+    Result result;
+    result.Error = Failure::System;
+    result.Reason = L"No worker thread";
+    job->Finish(std::move(result));
+    return true;
+  }
+  CloseHandle(thread);
+  return true;
+}
+
+void Transfer::Cancel() {
+  if (!job_) return;
+  job_->Release();
+  job_.reset();
+}
+
+// Raises the waiting reports one at a time, so that a callback that runs a
+// message loop of its own sees the later ones in order; stops when a callback
+// cancelled the transfer or destroyed this object.
+void Transfer::Dispatch() {
+  const std::shared_ptr<bool> alive = alive_;
+  while (*alive && job_) {
+    const std::shared_ptr<TransferJob> job = job_;
+    TransferJob::Event event;
+    if (!job->Take(event)) return;
+    if (auto* progress = std::get_if<Progress>(&event)) {
+      Raise(OnProgress, *progress);
+    } else {
+      job_.reset();
+      Raise(OnComplete, std::get<Result>(event));
+      return;
+    }
+  }
+}
+
+LRESULT CALLBACK Transfer::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<Transfer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self && msg == kReportsWaiting) {
+    self->Dispatch();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace download

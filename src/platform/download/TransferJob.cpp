@@ -1,0 +1,49 @@
+#include "platform/download/TransferJob.h"
+
+#include <utility>
+
+namespace download {
+
+void TransferJob::Post(Event event, bool replaceSameStatus) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!notify_) return;
+  if (replaceSameStatus && !events_.empty()) {
+    auto* last = std::get_if<Progress>(&events_.back());
+    if (last && last->Status == std::get<Progress>(event).Status) {
+      *last = std::get<Progress>(std::move(event));
+      return;
+    }
+  }
+  const bool wasEmpty = events_.empty();
+  events_.push_back(std::move(event));
+  if (wasEmpty) PostMessageW(notify_, kReportsWaiting, 0, 0);
+}
+
+void TransferJob::Report(Progress progress) {
+  const bool coalesce = progress.Status == kDownloading;
+  Post(std::move(progress), coalesce);
+}
+
+void TransferJob::Finish(Result result) { Post(std::move(result), false); }
+
+void TransferJob::Attach(HWND notify) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  notify_ = notify;
+}
+
+bool TransferJob::Take(Event& event) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (events_.empty()) return false;
+  event = std::move(events_.front());
+  events_.pop_front();
+  return true;
+}
+
+void TransferJob::Release() {
+  cancelled = true;
+  std::lock_guard<std::mutex> lock(mutex_);
+  notify_ = nullptr;
+  events_.clear();
+}
+
+}  // namespace download

@@ -1,0 +1,131 @@
+#include "services/UpdateFeed.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "base/ErrorLog.h"
+#include "base/TextConv.h"
+#include "services/ShellMod.h"
+#include "services/WebAddress.h"
+
+namespace {
+
+const wchar_t* kBullet = L" \u2022 ";
+
+std::wstring Trimmed(const std::wstring& text) {
+  const size_t first = text.find_first_not_of(L" \t\r\n");
+  if (first == std::wstring::npos) return L"";
+  return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
+}
+
+// A whole number that fits 32 bits, with an optional sign; nothing else.
+std::optional<long> ParseBuild(const std::wstring& text) {
+  const std::wstring t = Trimmed(text);
+  size_t i = (!t.empty() && (t[0] == L'+' || t[0] == L'-')) ? 1 : 0;
+  if (i == t.size()) return std::nullopt;
+  for (size_t j = i; j < t.size(); ++j) {
+    if (t[j] < L'0' || t[j] > L'9') return std::nullopt;
+  }
+  return TextToLongChecked(t);
+}
+
+// A byte count given as a decimal number (a fraction is dropped); 0 when it is not one.
+int64_t ParseLength(const std::wstring& text) {
+  const std::wstring t = Trimmed(text);
+  int64_t value = 0;
+  size_t i = 0;
+  for (; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i) {
+    if (value > (INT64_MAX - 9) / 10) return 0;
+    value = value * 10 + (t[i] - L'0');
+  }
+  if (i == 0) return 0;
+  if (i < t.size() && t[i] == L'.') {
+    for (++i; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i) {
+    }
+  }
+  return i == t.size() ? value : 0;
+}
+
+class FeedWalk {
+ public:
+  FeedWalk(long compBuild, const std::wstring& baseURL, const std::wstring& appTitle)
+      : compBuild_(compBuild), baseURL_(baseURL), appTitle_(appTitle) {
+    result_.NewestBuild = compBuild;
+  }
+
+  void Node(const XmlNode& node) {
+    const std::wstring name = UpperInvariant(node.NodeName());
+    if (name == L"CHANNEL") {
+      for (const XmlNode& child : node.ChildNodes()) Node(child);
+    } else if (name == L"ITEM") {
+      Item(node);
+    }
+  }
+
+  UpdateFeedResult Result() const { return result_; }
+
+ private:
+  void Item(const XmlNode& item) {
+    if (!StrEqualNoCase(GetXMLText(item, L"update/@app", L""), appTitle_)) return;
+    const std::optional<long> build = ParseBuild(GetXMLText(item, L"update/@build", L""));
+    if (!build || *build <= compBuild_) return;
+    result_.Found = true;
+    result_.Details += L"\r\n\t" + std::wstring(kBullet) + GetXMLText(item, L"title", appTitle_) + kBullet + L"\r\n";
+    result_.Details += L"\t" + GetXMLText(item, L"pubDate", std::to_wstring(app::kVersionMajor)) + L"\r\n\r\n";
+    result_.Details += GetXMLText(item, L"description", L"") + L"\r\n";
+    if (*build <= result_.NewestBuild) return;
+    const std::wstring url = GetXMLText(item, L"enclosure/@url", baseURL_ + L"get");
+    if (IsWebAddress(url)) {
+      result_.DownloadURL = url;
+    } else {
+      result_.DownloadURL.clear();
+      WriteLog(L"Update feed: download address refused (not an http or https address): " + url);
+    }
+    result_.DownloadLength = ParseLength(GetXMLText(item, L"enclosure/@length", L"0"));
+    result_.NewestBuild = *build;
+  }
+
+  long compBuild_;
+  std::wstring baseURL_, appTitle_;
+  UpdateFeedResult result_;
+};
+
+std::wstring Decode(const char* data, size_t size, UINT codePage, DWORD flags) {
+  if (size == 0) return L"";
+  const int n = MultiByteToWideChar(codePage, flags, data, static_cast<int>(size), nullptr, 0);
+  if (n <= 0) return L"";
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, flags, data, static_cast<int>(size), out.data(), n);
+  return out;
+}
+
+std::wstring DecodeUtf16(const std::string& bytes, bool bigEndian) {
+  std::wstring out;
+  out.reserve(bytes.size() / 2);
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const unsigned char a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+    out.push_back(static_cast<wchar_t>(bigEndian ? (a << 8 | b) : (b << 8 | a)));
+  }
+  return out;
+}
+
+}  // namespace
+
+UpdateFeedResult WalkUpdateFeed(const XmlDocument& feed, long compBuild, const std::wstring& baseURL,
+                                const std::wstring& appTitle) {
+  FeedWalk walk(compBuild, baseURL, appTitle);
+  if (XmlNode channel = feed.SelectSingleNode(L"rss/channel")) walk.Node(channel);
+  return walk.Result();
+}
+
+std::wstring FeedText(const std::string& bytes) {
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    return Decode(bytes.data() + 3, bytes.size() - 3, CP_UTF8, 0);
+  }
+  if (bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0)) {
+    return DecodeUtf16(bytes, bytes[0] == '\xFE');
+  }
+  std::wstring text = Decode(bytes.data(), bytes.size(), CP_UTF8, MB_ERR_INVALID_CHARS);
+  return text.empty() && !bytes.empty() ? Decode(bytes.data(), bytes.size(), 1252, 0) : text;
+}

@@ -1,0 +1,33 @@
+// The update feed: an RSS document whose items announce builds of programs.
+// WalkUpdateFeed decides from the parsed feed whether a build newer than the
+// one to compare against is published, which is the newest (its download
+// address and size) and what the details box shows; FeedText turns the fetched
+// bytes into the text the XML parser takes.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "services/AppIdentity.h"
+#include "services/XmlDocument.h"
+
+struct UpdateFeedResult {
+  bool Found = false;          // an item of this program carries a build above compBuild
+  long NewestBuild = 0;        // the highest such build (the first item of it); compBuild when none
+  std::wstring DownloadURL;    // that item's enclosure address; "" when it is not an absolute http/https address
+  int64_t DownloadLength = 0;  // that item's enclosure length in bytes (0 when missing or not a number)
+  std::wstring Details;        // every newer item of this program, in feed order, as the details box shows it
+};
+
+// Walks the direct children of "rss/channel" (channel and item elements by
+// their names in any case; nested channels the same way). An item counts when
+// its "update/@app" equals appTitle (case ignored) and its "update/@build" is a
+// whole number above compBuild; an item without a numeric build is skipped.
+// An item's enclosure defaults to baseURL followed by "get". A refused
+// enclosure address is written to the log.
+UpdateFeedResult WalkUpdateFeed(const XmlDocument& feed, long compBuild, const std::wstring& baseURL,
+                                const std::wstring& appTitle = app::kTitle);
+
+// The feed's bytes as text: UTF-8 or UTF-16 with a byte-order mark, UTF-8
+// without one, or Windows-1252 when the bytes are not valid UTF-8 (the parser
+// takes the text whatever encoding its declaration names).
+std::wstring FeedText(const std::string& bytes);

@@ -1,0 +1,292 @@
+// The asynchronous download against the tests' loopback server: how each kind
+// of answer ends, cancelling, the owner going away mid-transfer, quitting
+// mid-transfer, and that no transfer leaves a thread behind.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h:
+#include <tlhelp32.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FormsTestSupport.h"
+#include "base/Handles.h"
+#include "platform/download/Transfer.h"
+#include "support/LoopbackServer.h"
+#include "support/TestSupport.h"
+
+using download::Failure;
+using download::Options;
+using download::Progress;
+using download::Transfer;
+using forms_test::PumpUntil;
+using testing_support::HttpAnswer;
+using testing_support::LoopbackServer;
+
+namespace {
+
+constexpr int kGuardMs = 30000;  // only a guard against hanging, never a measure
+
+int ThreadsOfThisProcess() {
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry = {sizeof entry};
+  int count = 0;
+  if (snapshot && Thread32First(snapshot.get(), &entry)) {
+    do {
+      if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    } while (Thread32Next(snapshot.get(), &entry));
+  }
+  return count;
+}
+
+// Waits until the process runs no more threads than it did before.
+bool ThreadsBackTo(int count) {
+  return PumpUntil([&] { return ThreadsOfThisProcess() <= count; }, kGuardMs);
+}
+
+// One transfer's reports and its end.
+struct Outcome {
+  std::vector<Progress> reports;
+  std::optional<download::Result> end;
+  bool Saw(long status) const {
+    for (const Progress& p : reports)
+      if (p.Status == status) return true;
+    return false;
+  }
+};
+
+void Watch(Transfer& transfer, Outcome& run) {
+  transfer.OnProgress = [&run](const Progress& p) { run.reports.push_back(p); };
+  transfer.OnComplete = [&run](const download::Result& r) { run.end = r; };
+}
+
+Outcome RunTransfer(bool toCache, const std::wstring& url, const Options& options = Options()) {
+  Transfer transfer;
+  Outcome run;
+  Watch(transfer, run);
+  const bool started = toCache ? transfer.DownloadToCache(url, options) : transfer.Fetch(url, options);
+  EXPECT_TRUE(started);
+  EXPECT_TRUE(PumpUntil([&] { return run.end.has_value(); }, kGuardMs)) << "no end";
+  if (!run.end) run.end = download::Result{Failure::System, L"no end"};
+  EXPECT_FALSE(transfer.Busy());
+  return run;
+}
+
+std::string Bytes(size_t size, char seed) {
+  std::string body(size, '\0');
+  for (size_t i = 0; i < size; ++i) body[i] = static_cast<char>(seed + i * 7);
+  return body;
+}
+
+HttpAnswer Slow(size_t size) {
+  HttpAnswer answer = HttpAnswer::Ok(Bytes(size, 's'), "application/octet-stream");
+  answer.chunkSize = 1000;
+  answer.chunkPauseMs = 50;
+  return answer;
+}
+
+class Download : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server.Listening());
+    { SCOPED_TRACE("the test framework's own watcher thread starts now"); }
+    threadsBefore = ThreadsOfThisProcess();
+  }
+  void TearDown() override { EXPECT_TRUE(ThreadsBackTo(threadsBefore)) << "a transfer left a thread behind"; }
+
+  LoopbackServer server;
+  int threadsBefore = 0;
+};
+
+TEST_F(Download, ServedFilesArriveInMemoryAndInTheInternetCache) {
+  const std::string movie = Bytes(300000, 'm');
+  server.Serve("/movie.swf", HttpAnswer::Ok(movie, "application/x-shockwave-flash"));
+  server.Serve("/get", HttpAnswer::Ok(movie, "application/x-shockwave-flash"));  // no extension
+  server.Serve("/moved.swf", HttpAnswer::Redirect("/movie.swf"));
+  for (const char* path : {"/movie.swf", "/get", "/moved.swf"}) {
+    Outcome fetched = RunTransfer(false, server.Url(path));
+    ASSERT_TRUE(fetched.end->Ok()) << path << ": " << fetched.end->Reason;
+    EXPECT_EQ(fetched.end->Body, movie) << path;
+    EXPECT_EQ(fetched.end->MimeType, L"application/x-shockwave-flash") << path;
+    EXPECT_EQ(fetched.end->HttpStatus, 200) << path;
+
+    Outcome cached = RunTransfer(true, server.Url(path));
+    ASSERT_TRUE(cached.end->Ok()) << path << ": " << cached.end->Reason;
+    std::vector<uint8_t> file = testing_support::ReadBytes(cached.end->CacheFile);
+    EXPECT_EQ(std::string(file.begin(), file.end()), movie) << path;
+    EXPECT_NE(cached.end->CacheFile.find(L"\\INetCache\\"), std::wstring::npos) << path;
+    EXPECT_EQ(cached.end->MimeType, L"application/x-shockwave-flash") << path;
+    EXPECT_EQ(cached.end->Bytes, movie.size()) << path;
+    for (const Outcome* run : {&fetched, &cached}) {
+      EXPECT_TRUE(run->Saw(download::kConnecting)) << path;
+      EXPECT_TRUE(run->Saw(download::kMimeType)) << path;
+      ASSERT_FALSE(run->reports.empty());
+      EXPECT_EQ(run->reports.back().Status, download::kEndDownload) << path;
+      EXPECT_EQ(run->reports.back().Bytes, movie.size()) << path;
+      EXPECT_EQ(run->reports.back().Total, movie.size()) << path;
+    }
+    EXPECT_TRUE(cached.Saw(download::kCacheFile)) << path;
+  }
+  EXPECT_TRUE(RunTransfer(false, server.Url("/moved.swf")).Saw(download::kRedirecting));
+}
+
+TEST_F(Download, BadAnswersEndAsFailuresWithTheirReason) {
+  HttpAnswer cut = HttpAnswer::Ok(Bytes(100000, 'c'), "application/x-shockwave-flash");
+  cut.closeAfter = 5000;
+  HttpAnswer huge = HttpAnswer::Ok(Bytes(1000, 'h'));
+  huge.declaredLength = 10737418240LL;  // 10 GB
+  HttpAnswer undeclared = HttpAnswer::Ok(Bytes(5000, 'u'));
+  undeclared.declaredLength = -1;
+  HttpAnswer stalled = HttpAnswer::Ok(Bytes(20000, 't'));
+  stalled.chunkSize = 1000;
+  stalled.chunkPauseMs = 60000;
+  server.Serve("/missing.swf", HttpAnswer::Status(404));
+  server.Serve("/error", HttpAnswer::Status(500));
+  server.Serve("/cut.swf", cut);
+  server.Serve("/huge.swf", huge);
+  server.Serve("/undeclared.swf", undeclared);
+  server.Serve("/stalled.swf", stalled);
+  server.Serve("/tofile.swf", HttpAnswer::Redirect("file:///C:/windows/win.ini"));
+  server.Serve("/toftp.swf", HttpAnswer::Redirect("ftp://127.0.0.1/x.swf", 301));
+  server.Serve("/loop.swf", HttpAnswer::Redirect("/loop.swf"));
+  server.Serve("/feed.xml", HttpAnswer::Ok(std::string((1 << 20) + 1, 'f'), "text/xml"));
+  Options small;
+  small.MaxBytes = 4000;
+  Options impatient;
+  impatient.ReceiveTimeoutMs = 300;
+  const std::wstring refused = L"http://127.0.0.1:" + std::to_wstring(testing_support::RefusingPort()) + L"/x.swf";
+
+  struct Case {
+    const char* name;
+    std::wstring url;
+    Options options;
+    Failure failure;
+    std::wstring reason;  // the start of the reason
+  };
+  const std::vector<Case> cases = {
+      {"404", server.Url("/missing.swf"), {}, Failure::Http, L"HTTP 404"},
+      {"500", server.Url("/error"), {}, Failure::Http, L"HTTP 500"},
+      {"refused connection", refused, {}, Failure::Connect, L"Could not"},
+      {"body shorter than declared", server.Url("/cut.swf"), {}, Failure::Truncated, L"Connection closed after"},
+      {"10 GB declared", server.Url("/huge.swf"), {}, Failure::TooLarge, L"Too large"},
+      {"more received than allowed", server.Url("/undeclared.swf"), small, Failure::TooLarge, L"Too large"},
+      {"redirect to file:", server.Url("/tofile.swf"), {}, Failure::Redirect, L"Redirected to a non-web address"},
+      {"redirect to ftp:", server.Url("/toftp.swf"), {}, Failure::Redirect, L"Redirected to a non-web address"},
+      {"redirects without end", server.Url("/loop.swf"), {}, Failure::Redirect, L"Too many redirects"},
+      {"silent server", server.Url("/stalled.swf"), impatient, Failure::TimedOut, L"Timed out"},
+      {"not a web address", L"ftp://127.0.0.1/x.swf", {}, Failure::Address, L"Not an http"},
+      {"a file address", L"file:///C:/windows/win.ini", {}, Failure::Address, L"Not an http"},
+  };
+  for (const Case& c : cases) {
+    for (bool toCache : {false, true}) {
+      Outcome run = RunTransfer(toCache, c.url, c.options);
+      const download::Result& end = *run.end;
+      SCOPED_TRACE(std::string(c.name) + (toCache ? " (cache)" : " (memory)"));
+      EXPECT_EQ(end.Error, c.failure) << end.Reason;
+      EXPECT_EQ(end.Reason.compare(0, c.reason.size(), c.reason), 0) << end.Reason;
+      EXPECT_TRUE(end.CacheFile.empty());
+      EXPECT_TRUE(end.Body.empty());
+      for (const Progress& p : run.reports) {  // the cache keeps nothing of a failed download
+        if (p.Status == download::kCacheFile) {
+          EXPECT_EQ(GetFileAttributesW(p.Text.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+      }
+    }
+  }
+  // The feed's limit: one byte over 1 MB.
+  Transfer transfer;
+  Outcome feed;
+  Watch(transfer, feed);
+  ASSERT_TRUE(transfer.Fetch(server.Url("/feed.xml")));
+  ASSERT_TRUE(PumpUntil([&] { return feed.end.has_value(); }, kGuardMs));
+  EXPECT_EQ(feed.end->Error, Failure::TooLarge);
+}
+
+// Cancel ends the transfer without a further event and drops the connection;
+// so does destroying the Transfer, also from inside its own event.
+TEST_F(Download, CancelOrDestroyingTheOwnerDropsTheTransfer) {
+  server.Serve("/slow.swf", Slow(200000));
+  enum class End { Cancel, Destroy, DestroyInsideEvent };
+  int answers = 0;
+  for (End how : {End::Cancel, End::Destroy, End::DestroyInsideEvent}) {
+    for (bool toCache : {false, true}) {
+      SCOPED_TRACE(static_cast<int>(how) * 2 + toCache);
+      auto transfer = std::make_unique<Transfer>();
+      int progress = 0, ends = 0;
+      transfer->OnProgress = [&](const Progress& p) {
+        if (p.Status == download::kDownloading) ++progress;
+        if (how == End::DestroyInsideEvent && progress == 2) transfer.reset();
+      };
+      transfer->OnComplete = [&](const download::Result&) { ++ends; };
+      ASSERT_TRUE(toCache ? transfer->DownloadToCache(server.Url("/slow.swf"))
+                          : transfer->Fetch(server.Url("/slow.swf"), Options()));
+      ASSERT_TRUE(PumpUntil([&] { return progress >= 2; }, kGuardMs));
+      if (how == End::Cancel) {
+        transfer->Cancel();
+        EXPECT_FALSE(transfer->Busy());
+      } else if (how == End::Destroy) {
+        transfer.reset();
+      }
+      const int seen = progress;
+      // The server sees the connection go before the whole answer went out.
+      ASSERT_TRUE(server.WaitForAnswers(++answers, kGuardMs));
+      EXPECT_FALSE(server.Requests().back().answeredFully);
+      // Once the worker is gone, nothing it did reaches the owner.
+      EXPECT_TRUE(ThreadsBackTo(threadsBefore));
+      forms::DoEvents();
+      EXPECT_EQ(progress, seen);
+      EXPECT_EQ(ends, 0);
+      if (transfer) {  // usable again after a cancel
+        Outcome run;
+        Watch(*transfer, run);
+        server.Serve("/small.swf", HttpAnswer::Ok("small"));
+        ASSERT_TRUE(transfer->Fetch(server.Url("/small.swf")));
+        ASSERT_TRUE(PumpUntil([&] { return run.end.has_value(); }, kGuardMs));
+        EXPECT_EQ(run.end->Body, "small");
+        ++answers;
+      }
+    }
+  }
+}
+
+// Quitting the program while transfers run neither blocks nor crashes: the
+// child below leaves two running transfers to the end of its process.
+TEST_F(Download, QuittingDuringATransfer) {
+  server.Serve("/slow.swf", Slow(2000000));
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command =
+      L"\"" + std::wstring(self) + L"\" --gtest_filter=DownloadChild.QuitsMidTransfer --gtest_repeat=1";
+  SetEnvironmentVariableW(L"SWFZEL_DOWNLOAD_CHILD_URL", server.Url("/slow.swf").c_str());
+  STARTUPINFOW si = {sizeof si};
+  si.dwFlags = STARTF_USESTDHANDLES;  // quiet: no inherited output
+  PROCESS_INFORMATION pi = {};
+  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  SetEnvironmentVariableW(L"SWFZEL_DOWNLOAD_CHILD_URL", nullptr);
+  ASSERT_TRUE(started);
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
+  ASSERT_EQ(WaitForSingleObject(process.get(), kGuardMs), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(process.get(), &code);
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(server.WaitForAnswers(2, kGuardMs));
+}
+
+TEST(DownloadChild, QuitsMidTransfer) {
+  wchar_t url[512] = {};
+  if (!GetEnvironmentVariableW(L"SWFZEL_DOWNLOAD_CHILD_URL", url, 512))
+    GTEST_SKIP() << "run by QuittingDuringATransfer";
+  // One transfer destroyed with the program's statics, one never destroyed.
+  static Transfer fetch;
+  auto* cache = new Transfer;
+  int progress = 0;
+  fetch.OnProgress = cache->OnProgress = [&](const Progress& p) { progress += p.Status == download::kDownloading; };
+  ASSERT_TRUE(fetch.Fetch(url, Options()));
+  ASSERT_TRUE(cache->DownloadToCache(url));
+  ASSERT_TRUE(PumpUntil([&] { return progress >= 4; }, kGuardMs));
+  fetch.OnProgress = cache->OnProgress = nullptr;
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// The update feed's walk over parsed feeds, the web-address rule it applies to
+// download addresses, and the decoding of fetched feed bytes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "LogCapture.h"
+#include "services/ShellMod.h"
+#include "services/UpdateFeed.h"
+#include "services/WebAddress.h"
+
+namespace {
+
+const wchar_t* kBase = L"http://www.swfzel.example/";
+
+struct Item {
+  std::wstring build;
+  std::wstring title = L"Build";
+  std::wstring url = L"http://dl.example/new.exe";
+  std::wstring length = L"1024";
+  std::wstring app = L"SWF.zel";
+  std::wstring tag = L"item";
+};
+
+std::wstring ItemXml(const Item& item) {
+  std::wstring xml = L"<" + item.tag + L"><title>" + item.title + L"</title><pubDate>Mon, 1 Jan 2024</pubDate>" +
+                     L"<description>About " + item.title + L"</description>";
+  xml += L"<update app=\"" + item.app + L"\"";
+  if (item.build != L"-") xml += L" build=\"" + item.build + L"\"";
+  xml += L"/>";
+  if (item.url != L"-") xml += L"<enclosure url=\"" + item.url + L"\" length=\"" + item.length + L"\"/>";
+  return xml + L"</" + item.tag + L">";
+}
+
+std::wstring Feed(const std::vector<Item>& items) {
+  std::wstring xml = L"<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>News</title>";
+  for (const Item& item : items) xml += ItemXml(item);
+  return xml + L"</channel></rss>";
+}
+
+UpdateFeedResult Walk(const std::wstring& xml, long compBuild = 883) {
+  XmlDocument doc;
+  EXPECT_TRUE(doc.LoadXML(xml)) << doc.ParseError().reason;
+  return WalkUpdateFeed(doc, compBuild, kBase);
+}
+
+std::wstring Block(const std::wstring& title) {
+  return L"\r\n\t \u2022 " + title + L" \u2022 \r\n\tMon, 1 Jan 2024\r\n\r\nAbout " + title + L"\r\n";
+}
+
+TEST(UpdateFeed, WhichItemsCountAndWhichKeepsTheDownload) {
+  struct Case {
+    const char* name;
+    std::vector<Item> items;
+    bool found;
+    long newest;
+    std::wstring details, url;
+    int64_t length;
+  };
+  const std::vector<Case> cases = {
+      {"another program's item, whatever its build",
+       {{L"9999", L"Other", L"http://x/o", L"1", L"Other Player"}},
+       false,
+       883,
+       L"",
+       L"",
+       0},
+      {"a build equal to the one compared is no update", {{L"883"}}, false, 883, L"", L"", 0},
+      {"two newer items in feed order, the higher keeps address and size",
+       {{L"884", L"Small", L"http://dl.example/884.exe", L"1000"},
+        {L"890", L"Big", L"http://dl.example/890.exe", L"2097152"}},
+       true,
+       890,
+       Block(L"Small") + Block(L"Big"),
+       L"http://dl.example/890.exe",
+       2097152},
+      {"the higher first: the lower adds details only",
+       {{L"890", L"Big", L"http://dl.example/890.exe", L"2097152"},
+        {L"884", L"Small", L"http://dl.example/884.exe", L"1000"}},
+       true,
+       890,
+       Block(L"Big") + Block(L"Small"),
+       L"http://dl.example/890.exe",
+       2097152},
+      {"equal highest builds keep the first",
+       {{L"900", L"First", L"http://dl.example/a.exe", L"1"}, {L"900", L"Second", L"http://dl.example/b.exe", L"2"}},
+       true,
+       900,
+       Block(L"First") + Block(L"Second"),
+       L"http://dl.example/a.exe",
+       1},
+      {"Item in any case, program name in any case",
+       {{L"885", L"Caps", L"http://dl.example/c.exe", L"5", L"swf.ZEL", L"ITEM"},
+        {L"886", L"Mixed", L"http://dl.example/m.exe", L"6", L"SWF.zel", L"iTeM"}},
+       true,
+       886,
+       Block(L"Caps") + Block(L"Mixed"),
+       L"http://dl.example/m.exe",
+       6},
+      {"a build that is not a number, or none, is skipped",
+       {{L"890", L"Real", L"http://dl.example/r.exe", L"7"},
+        {L"abc", L"Text"},
+        {L"-", L"Missing"},
+        {L"12x", L"Tail"},
+        {L"99999999999", L"Huge"}},
+       true,
+       890,
+       Block(L"Real"),
+       L"http://dl.example/r.exe",
+       7},
+      {"no enclosure: the site's download address, size 0",
+       {{L"884", L"Plain", L"-"}},
+       true,
+       884,
+       Block(L"Plain"),
+       std::wstring(kBase) + L"get",
+       0},
+      {"a length that is not a number counts as 0",
+       {{L"884", L"Odd", L"https://dl.example/o.exe", L"lots"}},
+       true,
+       884,
+       Block(L"Odd"),
+       L"https://dl.example/o.exe",
+       0},
+  };
+  for (const Case& c : cases) {
+    UpdateFeedResult r = Walk(Feed(c.items));
+    EXPECT_EQ(r.Found, c.found) << c.name;
+    EXPECT_EQ(r.NewestBuild, c.newest) << c.name;
+    EXPECT_EQ(r.Details, c.details) << c.name;
+    EXPECT_EQ(r.DownloadURL, c.url) << c.name;
+    EXPECT_EQ(r.DownloadLength, c.length) << c.name;
+  }
+  EXPECT_EQ(FormatByteSize(Walk(Feed(cases[2].items)).DownloadLength), FormatByteSize(2097152));
+}
+
+TEST(UpdateFeed, EnclosuresThatAreNotWebAddressesGiveNoDownload) {
+  for (const wchar_t* url : {L"file:///C:/x.exe", L"\\\\host\\x.exe", L"ftp://h/x.exe", L"javascript:alert(1)",
+                             L"x.exe", L"http:/x.exe", L"http://"}) {
+    LogCapture log;
+    UpdateFeedResult r = Walk(Feed({{L"884", L"Bad", url}}));
+    EXPECT_TRUE(r.Found) << url;
+    EXPECT_EQ(r.NewestBuild, 884) << url;
+    EXPECT_EQ(r.DownloadURL, L"") << url;
+    ASSERT_EQ(log.lines.size(), 1u) << url;
+    EXPECT_NE(log.lines[0].find(url), std::wstring::npos) << url;
+  }
+  // A refused higher build takes the download away from a lower good one.
+  EXPECT_EQ(
+      Walk(Feed({{L"884", L"Good", L"http://dl.example/g.exe"}, {L"885", L"Bad", L"file:///C:/x.exe"}})).DownloadURL,
+      L"");
+}
+
+TEST(UpdateFeed, FeedsWithoutAChannelOrWithNestedOnes) {
+  const std::wstring item = ItemXml({L"884", L"Nested"});
+  EXPECT_FALSE(Walk(L"<rss>" + item + L"</rss>").Found);  // items outside any channel
+  EXPECT_FALSE(Walk(L"<feed><channel>" + item + L"</channel></feed>").Found);
+  EXPECT_FALSE(Walk(L"<rss><Channel>" + item + L"</Channel></rss>").Found);                 // the path keeps its case
+  EXPECT_FALSE(Walk(L"<rss><channel><group>" + item + L"</group></channel></rss>").Found);  // direct children only
+  UpdateFeedResult nested = Walk(L"<rss><channel><CHANNEL>" + item + L"</CHANNEL></channel></rss>");
+  EXPECT_TRUE(nested.Found);
+  EXPECT_EQ(nested.Details, Block(L"Nested"));
+  XmlDocument empty;
+  EXPECT_FALSE(WalkUpdateFeed(empty, 883, kBase).Found);
+}
+
+TEST(UpdateFeed, WebAddresses) {
+  for (const wchar_t* yes : {L"http://a.b/x", L"HTTPS://a.b", L"Http://127.0.0.1:8080/get?x=1", L"http://u@h/x"}) {
+    EXPECT_TRUE(IsWebAddress(yes)) << yes;
+  }
+  for (const wchar_t* no : {L"", L"http://", L"https:///x", L"http://a b/", L"http://a\\b", L"http://u@/x",
+                            L"http://:80/", L"mailto:a@b", L"file://host/share"}) {
+    EXPECT_FALSE(IsWebAddress(no)) << no;
+  }
+}
+
+TEST(UpdateFeed, FeedBytesToText) {
+  struct Case {
+    std::string bytes;
+    std::wstring text;
+  };
+  const std::vector<Case> cases = {
+      {"<a>\xC3\xA9</a>", L"<a>\u00e9</a>"},                  // UTF-8
+      {"\xEF\xBB\xBF<a>\xE2\x80\xA2</a>", L"<a>\u2022</a>"},  // UTF-8 with its mark
+      {std::string("\xFF\xFE<\0a\0>\0", 8), L"<a>"},          // UTF-16, little end first
+      {std::string("\xFE\xFF\0<\0a\0>", 8), L"<a>"},          // UTF-16, big end first
+      {"<a>\xE9t\xE9</a>", L"<a>\u00e9t\u00e9</a>"},          // not UTF-8: Windows-1252
+      {"", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FeedText(c.bytes), c.text) << c.bytes;
+  // The parser takes the decoded text of a feed that declared another encoding.
+  XmlDocument doc;
+  ASSERT_TRUE(doc.LoadXML(FeedText("<?xml version=\"1.0\" encoding=\"windows-1252\"?><rss>caf\xE9</rss>")));
+  EXPECT_EQ(doc.Root().Text(), L"caf\u00e9");
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// A small HTTP server of the tests on 127.0.0.1 (an ephemeral port, its own
+// thread) that answers each path with a scripted answer: status, headers,
+// body, a pause between chunks, a connection closed early, a redirect. It keeps
+// a record of the requests it saw. One connection at a time; every answer
+// closes its connection. No dependency on the test framework (the benchmarks
+// use it too).
+#pragma once
+#include <winsock2.h>
+// After winsock2.h:
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+struct HttpAnswer {
+  int status = 200;
+  std::vector<std::pair<std::string, std::string>> headers;  // besides Content-Length and Connection
+  std::shared_ptr<const std::string> body = std::make_shared<std::string>();
+  // Content-Length sent: the body's size by default; a declared length may differ
+  // (larger than what is sent); negative: no Content-Length at all.
+  int64_t declaredLength = -2;
+  size_t chunkSize = 0;          // body sent in pieces of this size (0: at once)
+  DWORD chunkPauseMs = 0;        // pause before every piece after the first
+  size_t closeAfter = SIZE_MAX;  // the connection is closed after this many body bytes
+
+  static HttpAnswer Ok(std::string body, std::string type = "text/plain");
+  static HttpAnswer Status(int status);
+  static HttpAnswer Redirect(std::string location, int status = 302);
+};
+
+struct SeenRequest {
+  std::string method, path;
+  std::string headers;         // the header lines as received
+  bool answeredFully = false;  // the whole answer went out before the connection ended
+};
+
+class LoopbackServer {
+ public:
+  LoopbackServer();  // listening at once
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  bool Listening() const { return port_ != 0; }
+  unsigned short Port() const { return port_; }
+  // "http://127.0.0.1:<port>" followed by path (which starts with "/").
+  std::wstring Url(const std::string& path) const;
+  // The answer for a path (query included); a path without one gets 404.
+  void Serve(const std::string& path, HttpAnswer answer);
+  std::vector<SeenRequest> Requests() const;
+  // Waits until count requests were answered (or ended early); false after timeoutMs.
+  bool WaitForAnswers(size_t count, DWORD timeoutMs) const;
+  // Stops listening and ends the thread; later connections are refused.
+  void Stop();
+
+ private:
+  void Run();
+  void Answer(SOCKET client);
+
+  SOCKET listener_ = INVALID_SOCKET;
+  unsigned short port_ = 0;
+  HANDLE stop_ = nullptr;    // manual-reset: the server stops
+  HANDLE accept_ = nullptr;  // the listener's accept event
+  std::thread thread_;
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  std::map<std::string, HttpAnswer> answers_;
+  std::vector<SeenRequest> requests_;
+  size_t ended_ = 0;
+};
+
+// A port of 127.0.0.1 on which nothing listens (connections are refused).
+unsigned short RefusingPort();
+
+}  // namespace testing_support
