@@ -95,7 +95,7 @@ std::wstring ClampPercentText(const std::wstring& text) {
 std::wstring ValidateToText(const std::wstring& from, const std::wstring& to) {
   const std::wstring clamped = ClampPercentText(to);
   const std::optional<double> low = PercentValue(from), high = PercentValue(clamped);
-  if (low && high && *low > *high) return from;
+  if (low && high && *low > *high) return ClampPercentText(from);
   return clamped;
 }
 

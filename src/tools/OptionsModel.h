@@ -50,8 +50,8 @@ std::optional<double> PercentValue(const std::wstring& text);
 // Validate of the From and JPEG quality boxes: above 100 gives "100", below 0
 // "0"; any other text stays as it is.
 std::wstring ClampPercentText(const std::wstring& text);
-// Validate of the To box: clamped as above, then raised to From's text when
-// From's value is greater.
+// Validate of the To box: clamped as above, then raised to From's (clamped)
+// text when From's value is greater.
 std::wstring ValidateToText(const std::wstring& from, const std::wstring& to);
 // A byte field at Save: a number is rounded (halves to even) and clamped to
 // 0..100; a text that is not a number keeps the option's previous value.

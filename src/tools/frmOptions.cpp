@@ -81,8 +81,7 @@ class PlayerOptionsHost : public OptionsHost {
 };
 
 forms::FormArgs OptionsDesign() {
-  forms::FormArgs d = forms::FixedDialogArgs(L"Options", frmOptions::kWidth, PageSelector::ClientHeightFor(140));
-  return d;
+  return forms::FixedDialogArgs(L"Options", frmOptions::kWidth, PageSelector::ClientHeightFor(140));
 }
 
 }  // namespace
@@ -92,10 +91,8 @@ frmOptions& OptionsWindow() { return Instance<frmOptions>(); }
 frmOptions::frmOptions() : ToolWindow(L"frmOptions", OptionsDesign()) {}
 
 OptionsHost& frmOptions::Host() {
-  static std::unique_ptr<PlayerOptionsHost> player;
-  if (host_) return *host_;
-  if (!player) player = std::make_unique<PlayerOptionsHost>(*this);
-  return *player;
+  static PlayerOptionsHost player(*this);
+  return host_ ? *host_ : player;
 }
 
 // ---------------------------------------------------------------- design
@@ -282,8 +279,8 @@ OptionsFields frmOptions::Fields() const {
   OptionsFields f = fields_;
   for (const CheckField& c : kCheckFields)
     if (auto* box = Find<forms::CheckBox>(c.control)) f.*c.field = box->Value() == 1;
-  for (const ComboField& c : kComboFields)
-    if (auto* box = Find<forms::ComboBox>(c.control)) f.*c.field = box->ListIndex();
+  for (const ComboField& c : kComboFields)  // a stored value outside the list shows no choice and stays
+    if (auto* box = Find<forms::ComboBox>(c.control); box && box->ListIndex() >= 0) f.*c.field = box->ListIndex();
   for (const TextField& t : kTextFields)
     if (auto* box = Find<forms::TextBox>(t.control)) f.*t.field = box->Text();
   return f;
