@@ -132,7 +132,7 @@ void frmOptions::BuildPage(int page) {
     Add<forms::Label>(a);
   };
   auto combo = [&](const wchar_t* name, int top, std::initializer_list<const wchar_t*> items, const wchar_t* tip) {
-    auto a = on(forms::Placed<forms::ComboBoxArgs>(name, 170, top, 240, 0));
+    auto a = on(forms::Placed<forms::ComboBoxArgs>(name, 170, top, kWidth - 170 - 16, 0));
     a.Style = 2;
     a.ToolTipText = tip;
     forms::ComboBox& c = Add<forms::ComboBox>(a);
