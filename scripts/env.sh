@@ -12,6 +12,12 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || need_pkgs+=(g++-mingw-w64-
 command -v xvfb-run >/dev/null || need_pkgs+=(xvfb xauth)
 command -v cmake >/dev/null || need_pkgs+=(cmake)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need_pkgs+=(googletest)
+# Wine's H.264 decoder (Media Foundation) runs on GStreamer: the parser, the
+# decoder and the colour conversion.
+GST=/usr/lib/x86_64-linux-gnu/gstreamer-1.0
+[ -f $GST/libgstlibav.so ] || need_pkgs+=(gstreamer1.0-libav)
+[ -f $GST/libgstvideoparsersbad.so ] || need_pkgs+=(gstreamer1.0-plugins-bad)
+[ -f $GST/libgstvideoconvertscale.so ] || need_pkgs+=(gstreamer1.0-plugins-base)
 if [ ${#need_pkgs[@]} -gt 0 ]; then
   echo "Installing: ${need_pkgs[*]}"
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo

@@ -46,6 +46,7 @@ void PlayerWindow::RegisterScriptMembers() {
   add(L"PlayMedia", [this](const ScriptArgs&) { PlayMedia(); });
   add(L"PauseMedia", [this](const ScriptArgs&) { PauseMedia(); });
   add(L"PlayPauseMedia", [this](const ScriptArgs&) { PlayPauseMedia(); });
+  add(L"GoToFrame", [this](const ScriptArgs& a) { GoToFrame(a.Double(0)); });
   add(L"StopMedia", [this](const ScriptArgs&) { StopMedia(); });
   add(L"SetQuality", [this](const ScriptArgs& a) { SetQuality(a.Text(0)); });
   add(L"SetScaleMode", [this](const ScriptArgs& a) { SetScaleMode(a.Long(0) & 0xFF); });
@@ -70,7 +71,7 @@ void PlayerWindow::RegisterScriptMembers() {
   // The rest of the window's operations answer until they are built.
   for (const wchar_t* name :
        {L"About", L"Properties", L"FitWindow", L"MoveWindow", L"ResizeWindow", L"UpdateRegion", L"ShowMenuBar",
-        L"ShowFSControls", L"ShowFSPlaylist", L"xObj", L"GoToFrame", L"FFwd", L"Rwd", L"PlayNext", L"PlayPrev",
+        L"ShowFSControls", L"ShowFSPlaylist", L"xObj", L"FFwd", L"Rwd", L"PlayNext", L"PlayPrev",
         L"PlayRandom", L"GoLevelUp", L"GoBack", L"GoForward", L"UpdateInfo", L"WebUpdate", L"SetAsSS", L"Generate",
         L"ShowTG", L"OpenMedia", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"AddFavorite", L"AddRecent",
         L"BrowseFolder", L"SelectBrowseFolder", L"SavePlaylist"}) {

@@ -791,6 +791,10 @@ void PlayerWindow::SetFlashAlpha(int percent) {
 void PlayerWindow::SetSound(int volume, int pan) {
   Volume = std::clamp(volume, 0, 100);
   StereoPan = std::clamp(pan, -100, 100);
+  if (swf_) {
+    swf_->SetVolume(Volume);
+    swf_->SetPan(StereoPan);
+  }
   if (swf_ && !CurrentSWFInfo.BackColor.empty() && CurrentSWFInfo.BackColor[0] != L'\0')
     swf_->SetBGColor(CurrentSWFInfo.BackColor);
 }
@@ -815,6 +819,17 @@ void PlayerWindow::PlayMedia() {
   if (!swf_) return;
   swf_->SetVariable(L"playing", L"1");
   swf_->Play();
+}
+
+void PlayerWindow::GoToFrame(double fraction) {
+  if (!swf_) return;
+  const bool playing = swf_->Playing();
+  if (CurrentSWFInfo.IsFLV) swf_->SetVariable(L"seeking", std::to_wstring(static_cast<long>(std::floor(fraction * 1000))));
+  swf_->GotoFrame(std::lrint(fraction * swf_->TotalFrames()));  // the nearest frame, halves to even
+  if (playing)
+    swf_->Play();
+  else
+    swf_->Stop();
 }
 
 void PlayerWindow::PauseMedia() {

@@ -104,6 +104,8 @@ class PlayerWindow : public forms::Form {
   void PlayMedia();
   void PauseMedia();
   void PlayPauseMedia();
+  // Seeks to a fraction (0 to 1) of the movie, a video through its "seeking" variable.
+  void GoToFrame(double fraction);
   void StopMedia();
 
   // Runs a menu item's Click as the user's choice would ("" or unknown: nothing).

@@ -14,6 +14,7 @@
 #include "FlashTestSupport.h"
 #include "RenderMovies.h"
 #include "platform/flash/FlashControl.h"
+#include "platform/flash/media/FlvStream.h"
 
 using namespace flashtest;
 
@@ -91,6 +92,70 @@ void RewriteIds(Bytes& plain, int count, std::mt19937& rng) {
 Bytes Compress(const Bytes& plain) {
   Bytes out{'C', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
   return out + rendertest::Zlib(Bytes(plain.begin() + 8, plain.end()));
+}
+
+// Sounds and videos: event sounds of every codec with sound info, a stream,
+// button sounds, and embedded video of the test streams' codecs.
+Bytes MediaMovie(bool compressed) {
+  using rendertest::U32;
+  using rendertest::Translate;
+  auto dataFile = [](const wchar_t* name) {
+    wchar_t root[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"SWFZEL_SOURCE_DIR", root, MAX_PATH);
+    return testing_support::ReadBytes(std::wstring(root) + L"\\tests\\flash\\media\\data\\" + name);
+  };
+  auto sound = [](uint16_t id, uint8_t format, const Bytes& data) {
+    return moviebytes::Tag(14, U16(id) + Bytes{format} + U32(static_cast<uint32_t>(data.size())) + data, true);
+  };
+  const Bytes mp3 = dataFile(L"tone.mp3");
+  Bytes pcm(400), adpcm(300);
+  for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<uint8_t>(i * 7), adpcm[i % adpcm.size()] = static_cast<uint8_t>(i * 13);
+  const Bytes info = Bytes{0x0F} + U32(10) + U32(300) + U16(2) + Bytes{2} + U32(0) + U16(0) + U16(32768) + U32(200) +
+                     U16(32768) + U16(0);
+  moviebytes::Movie m = Frames(0);
+  const Bytes mp3Data = Bytes{0, 0} + Bytes(mp3.begin(), mp3.begin() + static_cast<ptrdiff_t>(std::min<size_t>(mp3.size(), 1500)));
+  m.tags = {sound(1, 0x3E, pcm), sound(2, 0x1A, adpcm), sound(3, 0x2A, mp3Data), sound(4, 0x62, pcm),
+            moviebytes::Tag(18, Bytes{0x1A, 0x1A, 0x80, 0x01})};
+  // Video of each codec from the media tests' streams: the first frames.
+  flash::media::FlvStream flvs[2];
+  const Bytes files[2] = {dataFile(L"sorenson.flv"), dataFile(L"screen.flv")};
+  for (int v = 0; v < 2; ++v) {
+    if (!flvs[v].Open(files[v]) || flvs[v].Video().size() < 3) continue;
+    m.tags.push_back(moviebytes::Tag(60, U16(20 + v) + U16(3) + U16(160) + U16(120) + Bytes{0x05, static_cast<uint8_t>(v ? 3 : 2)}));
+  }
+  for (int f = 0; f < 3; ++f) {
+    m.tags.push_back(moviebytes::Tag(19, adpcm, true));
+    m.tags.push_back(moviebytes::Tag(15, U16(static_cast<uint16_t>(1 + f)) + info));
+    for (int v = 0; v < 2; ++v) {
+      if (flvs[v].Video().size() < 3) continue;
+      const auto data = flvs[v].Video()[f].data.subspan(1);
+      m.tags.push_back(moviebytes::Tag(61, U16(20 + v) + U16(f) + Bytes(data.begin(), data.end()), true));
+      Bytes place = Bytes{static_cast<uint8_t>(f == 0 ? 0x16 : 0x11)} + U16(10 + v);
+      if (f == 0) moviebytes::Append(place, U16(20 + v) + Translate(v * 800, 0));
+      moviebytes::Append(place, U16(f));
+      m.tags.push_back(moviebytes::Tag(26, place));
+    }
+    m.tags.push_back(moviebytes::ShowFrame());
+  }
+  m.tags.push_back(moviebytes::Tag(17, U16(13) + U16(1) + info + U16(0) + U16(3) + Bytes{0} + U16(0)));
+  m.tags.push_back(moviebytes::EndTag());
+  return compressed ? m.Compressed() : m.Plain();
+}
+
+TEST(ControlRobustnessTest, MediaSeedSoundsAndDraws) {
+  testing_support::TempDir dir;
+  HostWindow host;
+  flash::FlashControl control(host.get(), 0, 0, 200, 100);
+  control.SetAudioMode(flash::FlashControl::AudioMode::Manual);
+  ASSERT_TRUE(testing_support::WriteBytes(dir.File(L"media.swf"), MediaMovie(false)));
+  control.LoadMovie(0, dir.File(L"media.swf"));
+  ASSERT_EQ(control.TotalFrames(), 3);
+  EXPECT_GE(control.AudioMixer()->VoiceCount(), 2u);  // the event sound and the stream
+  const rendertest::Picture p = rendertest::Paint(MediaMovie(false), {.frame = 2});
+  int drawn = 0;
+  for (uint32_t px : p.pixels) drawn += (px & 0xFFFFFF) != 0x102030;
+  EXPECT_GT(drawn, 1000);
+  PumpMessages();
 }
 
 TEST(ControlRobustnessTest, DrawnSeedDrawsEveryKind) {

@@ -22,6 +22,7 @@ constexpr UINT kMsgEvents = WM_APP + 0x311;
 constexpr UINT kTimerMs = 10;
 constexpr double kDefaultRate = 12;  // for a header rate of 0
 constexpr long kMaxCatchUpFrames = 8;  // a late clock skips rather than racing through frames
+constexpr long kMaxSoundCatchUp = 120;  // frames stepped at once to catch up with a stream
 
 void RegisterClassOnce(WNDPROC proc) {
   static const bool registered = [proc] {
@@ -60,6 +61,8 @@ FlashControl::FlashControl(HWND container, int left, int top, int width, int hei
 
 FlashControl::~FlashControl() {
   *alive_ = false;
+  page_.reset();
+  output_.reset();  // ends the sound thread
   if (hwnd_) {
     HWND hwnd = std::exchange(hwnd_, nullptr);
     SetWindowLongPtrW(hwnd, 0, 0);
@@ -229,9 +232,13 @@ void FlashControl::Unload() {
     captured_ = false;
     ReleaseCapture();
   }
+  sounds_.reset();
   page_.reset();
   player_.reset();
   movie_.reset();
+  mixer_->StopOwner(loadSerial_);
+  soundLed_ = false;
+  ++loadSerial_;
   variables_.Clear();
   events_.clear();
   hasBGColor_ = false;
@@ -259,6 +266,8 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
   for (auto& [name, value] : ParseQuery(query)) variables_.Set(name, value);
   player_ = std::make_unique<MoviePlayer>(*movie_);
   player_->SetLoop(loop_);
+  sounds_ = std::make_unique<MovieSounds>(*movie_, [this] { return SoundMixer(); }, loadSerial_);
+  player_->SetFrameListener(sounds_.get());
   page_ = CreatePage(movie_->metadata);
   if (page_) {
     pagePlaying_ = true;
@@ -325,6 +334,7 @@ long FlashControl::TotalFrames() const {
 void FlashControl::Anchor() {
   anchorTime_ = clock_();
   anchorFrames_ = 0;
+  soundLed_ = false;
 }
 
 void FlashControl::Pump() {
@@ -334,12 +344,23 @@ void FlashControl::Pump() {
     PostEvents();
     return;
   }
+  sounds_->Update(player_->Root());
   if (!player_->Playing()) return;
-  const double rate = movie_->frameRate > 0 ? movie_->frameRate : kDefaultRate;
-  const long long due = static_cast<long long>(std::floor((clock_() - anchorTime_) * rate + 1e-6)) - anchorFrames_;
-  if (due <= 0) return;
-  if (due > kMaxCatchUpFrames) Anchor();
-  const long long steps = std::min<long long>(due, kMaxCatchUpFrames);
+  long long steps = 0;
+  if (const auto soundFrame = sounds_->StreamFrame(SoundLatency())) {
+    // The main timeline's stream is the clock: frames that drawing could
+    // not keep up with are stepped through without being drawn.
+    steps = std::min<long long>(*soundFrame - player_->CurrentFrame(), kMaxSoundCatchUp);
+    soundLed_ = true;
+  } else {
+    if (soundLed_) Anchor();  // back to the frame clock from here
+    const double rate = movie_->frameRate > 0 ? movie_->frameRate : kDefaultRate;
+    const long long due = static_cast<long long>(std::floor((clock_() - anchorTime_) * rate + 1e-6)) - anchorFrames_;
+    if (due <= 0) return;
+    if (due > kMaxCatchUpFrames) Anchor();
+    steps = std::min<long long>(due, kMaxCatchUpFrames);
+  }
+  if (steps <= 0) return;
   const uint64_t changesBefore = player_->Changes();
   for (long long i = 0; i < steps && player_->Playing(); ++i) {
     player_->Advance();
@@ -397,7 +418,45 @@ void FlashControl::SetBGColor(const std::wstring& color) {
   Invalidate();
 }
 
-void FlashControl::SetVolume(long volume) { volume_ = std::clamp(volume, 0L, 100L); }
+void FlashControl::SetVolume(long volume) {
+  volume_ = std::clamp(volume, 0L, 100L);
+  mixer_->SetVolume(static_cast<int>(volume_));
+}
+
+void FlashControl::SetPan(long pan) {
+  pan_ = std::clamp(pan, -100L, 100L);
+  mixer_->SetPan(static_cast<int>(pan_));
+}
+
+void FlashControl::StopSounds() {
+  if (sounds_) sounds_->StopStreams();
+  mixer_->StopOwner(loadSerial_);
+}
+
+void FlashControl::SetAudioMode(AudioMode mode) {
+  audioMode_ = mode;
+  output_.reset();
+  noDevice_ = false;
+}
+
+std::shared_ptr<media::Mixer> FlashControl::SoundMixer() {
+  if (audioMode_ == AudioMode::Manual) return mixer_;
+  if (audioMode_ == AudioMode::None || noDevice_) return nullptr;
+  if (output_ && output_->Failed()) {
+    output_.reset();
+    noDevice_ = true;  // the device stopped taking sound: play on without it
+    return nullptr;
+  }
+  if (!output_) {
+    auto sink = media::OpenWaveOut();
+    if (!sink) {
+      noDevice_ = true;
+      return nullptr;
+    }
+    output_ = std::make_unique<media::AudioOutput>(mixer_, std::move(sink));
+  }
+  return mixer_;
+}
 
 // ---- Variables and labels -------------------------------------------------------
 
@@ -507,6 +566,7 @@ void FlashControl::Apply(const std::vector<ButtonTransition>& transitions) {
     DisplayObject* obj = player_->ObjectAt(t.button.depths);
     if (!obj || obj->character != t.button.character) continue;  // gone meanwhile
     if (obj->buttonState != t.state) {
+      if (sounds_) sounds_->ButtonChanged(t.button.character, obj->buttonState, t.state);
       obj->buttonState = t.state;
       repaint = true;
     }

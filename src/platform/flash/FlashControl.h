@@ -31,7 +31,9 @@
 #include "platform/flash/HitTester.h"
 #include "platform/flash/FlashRenderer.h"
 #include "platform/flash/MoviePlayer.h"
+#include "platform/flash/MovieSounds.h"
 #include "platform/flash/MovieVariables.h"
+#include "platform/flash/media/AudioOutput.h"
 
 namespace flash {
 
@@ -94,6 +96,17 @@ class FlashControl : private PageHost {
   long FlashVersion() const { return kFlashMajorVersion << 16; }
   long Volume() const { return volume_; }
   void SetVolume(long volume);
+  // The balance of the whole mix: -100 (left only) to 100 (right only).
+  long Pan() const { return pan_; }
+  void SetPan(long pan);
+  // Stops every sound the movie started.
+  void StopSounds();
+
+  // Where the sound goes: the wave output (opened with the first sound; a
+  // machine without one plays nothing), nowhere, or a mixer the caller renders.
+  enum class AudioMode { Device, None, Manual };
+  void SetAudioMode(AudioMode mode);
+  const std::shared_ptr<media::Mixer>& AudioMixer() const { return mixer_; }
 
   // Events.
   std::function<void(const std::wstring& command, const std::wstring& args)> OnFSCommand;
@@ -150,11 +163,16 @@ class FlashControl : private PageHost {
   void RaiseCommand(const std::wstring& command, const std::wstring& args) override;
   void OpenLink(const std::wstring& url) override;
   double Now() const override { return clock_(); }
+  std::shared_ptr<media::Mixer> SoundMixer() override;
+  size_t SoundLatency() const override { return output_ ? output_->Latency() : 0; }
+  uint64_t SoundOwner() const override { return loadSerial_; }
+  void Repaint() override { Invalidate(); }
 
   HWND hwnd_ = nullptr;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::unique_ptr<MovieDefinition> movie_;
   std::unique_ptr<MoviePlayer> player_;
+  std::unique_ptr<MovieSounds> sounds_;
   std::unique_ptr<FlashPage> page_;
   MovieVariables variables_;
   std::unique_ptr<FlashRenderer> renderer_;
@@ -180,7 +198,16 @@ class FlashControl : private PageHost {
   bool hasBGColor_ = false;
   COLORREF bgColor_ = RGB(255, 255, 255);
   int alpha_ = 100;
-  long volume_ = 100;
+  long volume_ = 100, pan_ = 0;
+
+  // Sound: the mixer lives with the control; the output (a worker thread) is
+  // opened with the first sound and closed with the control.
+  std::shared_ptr<media::Mixer> mixer_ = std::make_shared<media::Mixer>();
+  std::unique_ptr<media::AudioOutput> output_;
+  AudioMode audioMode_ = AudioMode::Device;
+  bool noDevice_ = false;
+  bool soundLed_ = false;  // the last frames came by the main timeline's stream
+  uint64_t loadSerial_ = 0;  // the owner of the loaded movie's sounds
 };
 
 }  // namespace flash

@@ -10,6 +10,10 @@
 
 namespace flash {
 
+namespace media {
+class Mixer;
+}
+
 class PageHost {
  public:
   virtual ~PageHost() = default;
@@ -19,6 +23,14 @@ class PageHost {
   virtual void RaiseCommand(const std::wstring& command, const std::wstring& args) = 0;
   virtual void OpenLink(const std::wstring& url) = 0;
   virtual double Now() const = 0;  // seconds of the control's clock
+  // The control's sound mixer, null when sound cannot be heard (no device).
+  virtual std::shared_ptr<media::Mixer> SoundMixer() { return nullptr; }
+  // Frames the output has queued but not played yet.
+  virtual size_t SoundLatency() const { return 0; }
+  // The owner the page's sounds are started under (stopped with the page).
+  virtual uint64_t SoundOwner() const { return 0; }
+  // The page's picture changed: paint again.
+  virtual void Repaint() {}
 };
 
 class FlashPage {

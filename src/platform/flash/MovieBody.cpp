@@ -120,17 +120,7 @@ void Inflate(std::span<const uint8_t> source, uint64_t maxBody, BodyFilter& filt
 
 }  // namespace
 
-bool KeepsTopLevelTag(uint16_t code) {
-  switch (static_cast<SwfTag>(code)) {
-    case SwfTag::DefineBinaryData:
-    case SwfTag::DefineSound:
-    case SwfTag::SoundStreamBlock:
-    case SwfTag::VideoFrame:
-      return false;
-    default:
-      return true;
-  }
-}
+bool KeepsTopLevelTag(uint16_t code) { return static_cast<SwfTag>(code) != SwfTag::DefineBinaryData; }
 
 bool ReadMovieBody(std::span<const uint8_t> file, uint64_t maxBody, std::vector<uint8_t>& body) {
   body.clear();

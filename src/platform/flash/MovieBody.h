@@ -1,8 +1,8 @@
 // The part of a movie file the control keeps in memory: the frame header and
 // the main timeline's tags, inflated when the movie is compressed, without the
-// tags the control never reads (embedded binary data, sound and video frames).
-// Big movies are mostly such data, so a movie loads without holding it; the
-// tag list stays well-formed, and a damaged or cut list stays recognisably so.
+// tags the control never reads (embedded binary data). Movies made big by
+// such data load without holding it; the tag list stays well-formed, and a
+// damaged or cut list stays recognisably so.
 #pragma once
 #include <cstdint>
 #include <span>

@@ -58,6 +58,7 @@ void MoviePlayer::Enter(Clip& clip, int frame, bool runActions, int nesting) {
   clip.frame = frame;
   const FrameScript& script = timeline.frames[static_cast<size_t>(frame)];
   for (const PlaceCommand& cmd : script.commands) Apply(clip, cmd, runActions, nesting);
+  if (runActions && listener_) listener_->FrameEntered(clip, frame);
   // The main timeline's actions only run when playing; sprites always run theirs
   // so that seeking and playing agree on where each sprite stands.
   if (clip.timeline >= 0 || runActions) RunActions(clip, script.actions, true, nesting);

@@ -51,6 +51,13 @@ struct Clip {
   size_t* counter_ = nullptr;
 };
 
+// Told of every frame a timeline enters by playing (where its sounds start).
+class FrameListener {
+ public:
+  virtual ~FrameListener() = default;
+  virtual void FrameEntered(const Clip& clip, int frame) = 0;
+};
+
 struct QueuedCommand {
   std::wstring command, args;
 };
@@ -87,6 +94,7 @@ class MoviePlayer {
   // Runs actions (a button's) in the timeline that holds the entry at path,
   // as frame actions run when playing; false when the entry is gone.
   bool RunActionsAt(const std::vector<uint16_t>& path, const std::vector<FrameAction>& actions);
+  void SetFrameListener(FrameListener* listener) { listener_ = listener; }
   // FS commands raised by frame actions since the last call.
   std::vector<QueuedCommand> TakeCommands();
 
@@ -114,6 +122,7 @@ class MoviePlayer {
   int seeking_ = 0;  // nested seeks running
   std::vector<QueuedCommand> commands_;
   uint64_t changes_ = 0;
+  FrameListener* listener_ = nullptr;
 };
 
 }  // namespace flash

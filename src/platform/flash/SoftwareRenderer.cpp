@@ -47,6 +47,7 @@ void SoftwareRenderer::Forget() {
   shapes_.Clear(), bitmaps_.clear(), fonts_.clear();
   texts_.clear(), editTexts_.clear(), buttons_.clear();
   bitmapPixels_ = 0;
+  videos_.reset();
 }
 
 void SoftwareRenderer::DropSurface() {
@@ -218,6 +219,7 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
   }
   if (tag == SwfTag::DefineText || tag == SwfTag::DefineText2) return DrawGlyphText(*ch, ToDevice(world), cx);
   if (tag == SwfTag::DefineEditText) return DrawEditText(*ch, ToDevice(world), cx);
+  if (tag == SwfTag::DefineVideoStream) return DrawVideo(id, ratio, world, cx);
   const bool button = tag == SwfTag::DefineButton || tag == SwfTag::DefineButton2;
   if (!button && tag != SwfTag::DefineSprite) return;
   if (std::find(chain_.begin(), chain_.end(), ch) != chain_.end()) return;  // inside itself: drawn once
@@ -243,6 +245,30 @@ void SoftwareRenderer::DrawStaticSprite(const Character& ch, const Matrix& world
   for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, ch))
     DrawCharacter(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})),
                   Concat(cx, cmd->color.value_or(ColorTransform{})), nullptr, buttonState_, nesting);
+}
+
+// A video: its stream's rectangle (from the origin, in pixels of the
+// stream's size) filled with the frame the entry's ratio names.
+void SoftwareRenderer::DrawVideo(uint16_t id, uint16_t frame, const Matrix& world, const ColorTransform& cx) {
+  if (!videos_) videos_ = std::make_unique<MovieVideos>(*movie_);
+  const VideoStreamInfo* info = videos_->Info(id);
+  const Bitmap* picture = info ? videos_->FrameOf(id, frame) : nullptr;
+  if (!picture || picture->width <= 0 || picture->height <= 0) return;
+  const float w = static_cast<float>((info->width ? info->width : picture->width) * 20);
+  const float h = static_cast<float>((info->height ? info->height : picture->height) * 20);
+  ShapeData rect;
+  FillStyle fill;
+  fill.kind = info->smoothing ? kFillBitmapClip : kFillBitmapClipHard;
+  fill.matrix = Xform{w / picture->width, 0, 0, h / picture->height, 0, 0};
+  rect.fills = {FillStyle{}, fill};
+  ShapePath path;
+  path.fill1 = 1;
+  path.segments = {{0, 0, 0, 0, w, 0, false}, {w, 0, 0, 0, w, h, false}, {w, h, 0, 0, 0, h, false}, {0, h, 0, 0, 0, 0, false}};
+  rect.paths.push_back(std::move(path));
+  DrawTarget target = target_;
+  target.bitmaps = [picture](uint16_t) { return picture; };
+  target.smoothBitmaps = target_.smoothBitmaps && info->smoothing;
+  DrawShape(target, rect, ToDevice(world), cx);
 }
 
 // Bitmaps defined again or freed since (frames of a video) make room for

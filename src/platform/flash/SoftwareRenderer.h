@@ -4,7 +4,8 @@
 // in their embedded fonts, edit texts (embedded glyphs, else a system font
 // through GDI), buttons in their current state and sprites; clip layers mask
 // the depths above them; colour transforms and matrices compose down the
-// tree. Characters are drawn as defined at the main timeline's frame. A
+// tree; embedded video frames are drawn like bitmaps. Characters are drawn
+// as defined at the main timeline's frame. A
 // button or sprite inside itself (directly or through others) is not drawn
 // again, and one paint draws at most kDrawBudget characters (and applies at
 // most a few hundred clip layers). A frame larger
@@ -23,6 +24,7 @@
 #include "platform/flash/ButtonRecords.h"
 #include "platform/flash/FlashRenderer.h"
 #include "platform/flash/MorphShape.h"
+#include "platform/flash/MovieVideos.h"
 #include "platform/flash/ShapeCache.h"
 #include "platform/flash/ShapeRenderer.h"
 #include "platform/flash/TextRecords.h"
@@ -71,6 +73,7 @@ class SoftwareRenderer : public FlashRenderer {
   void DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
   void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx);
   void DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx, int nesting);
+  void DrawVideo(uint16_t id, uint16_t frame, const Matrix& world, const ColorTransform& cx);
   const Bitmap* BitmapOf(uint16_t id);
   void DropSupersededBitmaps();
   FontEntry* FontOf(uint16_t id);
@@ -106,6 +109,7 @@ class SoftwareRenderer : public FlashRenderer {
   std::map<const Character*, TextData> texts_;
   std::map<const Character*, EditTextData> editTexts_;
   std::map<const Character*, std::vector<ButtonPart>> buttons_;
+  std::unique_ptr<MovieVideos> videos_;  // made when the first video is drawn
 };
 
 }  // namespace flash

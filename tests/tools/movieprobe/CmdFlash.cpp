@@ -8,6 +8,8 @@
 #include "images/IntelJPEGLibrary.h"
 #include "images/cDIBSection.h"
 #include "platform/flash/FlashControl.h"
+#include "platform/flash/VideoPage.h"
+#include "platform/flash/media/FlvPlayer.h"
 #include "platform/forms/MessageLoop.h"
 
 namespace {
@@ -24,9 +26,30 @@ struct Host {
   ~Host() { DestroyWindow(hwnd); }
 };
 
+bool SaveDib(cDIBSection& dib, const std::wstring& path) {
+  return EndsWithNoCase(path, L".jpg") ? SaveJPG(dib, path, 90) : dib.SavePicture(path);
+}
+
+// The picture a video shows at a time, scaled into the size keeping its aspect.
+int VideoSnapshot(const probe::Args& args, double seconds, int width, int height) {
+  flash::media::FlvPlayer player;
+  if (!player.Open(args[0])) return probe::Fail(L"not a video: " + args[0]);
+  player.ShowAt(seconds);
+  if (player.Pixels().empty()) return probe::Fail(L"no picture at that time (or no decoder for the video)");
+  if (width <= 0) width = player.Width(), height = player.Height();
+  cDIBSection dib;
+  if (!dib.Create(width, height)) return probe::Fail(L"can't create the bitmap");
+  flash::DrawPicture(dib.hdc(), RECT{0, 0, width, height}, player.Pixels().data(), player.Width(), player.Height());
+  if (!SaveDib(dib, args[1])) return probe::Fail(L"can't write " + args[1]);
+  probe::Out(L"Frame", std::to_wstring(player.Shown()));
+  probe::Out(L"Size", std::to_wstring(width) + L"x" + std::to_wstring(height));
+  return 0;
+}
+
 int Snapshot(const probe::Args& args) {
-  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]");
+  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N] [--time SECONDS] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]");
   long frame = 0, scale = 1;
+  double seconds = -1;
   int width = 0, height = 0;
   bool low = false;
   std::wstring quality;
@@ -35,6 +58,8 @@ int Snapshot(const probe::Args& args) {
     const bool hasValue = i + 1 < args.size();
     if (a == L"--frame" && hasValue) {
       frame = _wtol(args[++i].c_str());
+    } else if (a == L"--time" && hasValue) {
+      seconds = _wtof(args[++i].c_str());
     } else if (a == L"--size" && hasValue) {
       if (swscanf(args[++i].c_str(), L"%dx%d", &width, &height) != 2 || width <= 0 || height <= 0)
         return probe::Fail(L"--size takes WxH");
@@ -48,10 +73,12 @@ int Snapshot(const probe::Args& args) {
       return probe::Fail(L"unknown option " + a);
     }
   }
+  if (seconds >= 0 || EndsWithNoCase(args[0], L".flv")) return VideoSnapshot(args, std::max(seconds, 0.0), width, height);
   Host host;
   flash::FlashControl control(host.hwnd, 0, 0, 16, 16);
   // Without a display (no X server under Wine) no window is made and nothing could be drawn.
   if (!host.hwnd || !control.hWnd()) return probe::Fail(L"can't draw: the movie control has no window (no display?)");
+  control.SetAudioMode(flash::FlashControl::AudioMode::None);
   control.LoadMovie(0, args[0]);
   if (control.FrameNum() < 0) return probe::Fail(L"not a movie: " + args[0]);
   if (width <= 0) {
@@ -67,8 +94,7 @@ int Snapshot(const probe::Args& args) {
   if (!dib.Create(width, height)) return probe::Fail(L"can't create the bitmap");
   if (SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dib.hdc()), 0) != 0)
     return probe::Fail(L"can't draw the movie at " + std::to_wstring(width) + L"x" + std::to_wstring(height));
-  const bool saved = EndsWithNoCase(args[1], L".jpg") ? SaveJPG(dib, args[1], 90) : dib.SavePicture(args[1]);
-  if (!saved) return probe::Fail(L"can't write " + args[1]);
+  if (!SaveDib(dib, args[1])) return probe::Fail(L"can't write " + args[1]);
   probe::Out(L"Frame", std::to_wstring(control.FrameNum()));
   probe::Out(L"Size", std::to_wstring(width) + L"x" + std::to_wstring(height));
   forms::DoEvents();
@@ -90,7 +116,7 @@ int Control(const probe::Args& args) {
   return control.FrameNum() < 0 ? 1 : 0;
 }
 
-probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE OUT.bmp|OUT.jpg [--frame N] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]",
+probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N] [--time SECONDS] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]",
                                     Snapshot);
 probe::ProbeCommand controlCommand(L"control", L"MOVIE [--goto N]", Control);
 

@@ -1,0 +1,149 @@
+// Media figures: decoding a 640x360 Sorenson H.263 stream and an H.264 stream
+// (through the system's decoder) in frames per second, against copying the
+// same frames' pixels (the floor) in the same run; and the mixer's cost per
+// second of audio with 8 sounds playing. The streams are the media tests'
+// (tests/flash/media/data); an argument names that folder when the program
+// does not run from build/bin.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BenchCommon.h"
+#include "platform/flash/media/AudioOutput.h"
+#include "platform/flash/media/FlvStream.h"
+#include "platform/flash/media/Mixer.h"
+#include "platform/flash/media/VideoDecoder.h"
+
+using namespace flash::media;
+
+namespace {
+
+std::vector<uint8_t> ReadAll(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return bytes;
+  LARGE_INTEGER size{};
+  GetFileSizeEx(h, &size);
+  bytes.resize(static_cast<size_t>(size.QuadPart));
+  DWORD got = 0;
+  ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(h);
+  bytes.resize(got);
+  return bytes;
+}
+
+std::wstring DataFolder(int argc, wchar_t** argv) {
+  if (argc > 1) return std::wstring(argv[1]) + L"\\";
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring dir = exe;
+  dir.resize(dir.find_last_of(L'\\') + 1);
+  return dir + L"..\\..\\tests\\flash\\media\\data\\";
+}
+
+// Decodes every picture of the stream `rounds` times (and, with convert, turns
+// each into drawable 32-bit pixels); seconds, and the pictures that came out.
+double DecodeRun(VideoCodec codec, const FlvStream& flv, int rounds, int& pictures, bool convert = false) {
+  pictures = 0;
+  std::vector<uint32_t> pixels;
+  const double start = Now();
+  for (int round = 0; round < rounds; ++round) {
+    auto decoder = CreateVideoDecoder(codec);
+    if (!decoder) return -1;
+    int64_t n = 0;
+    for (const FlvTag& tag : flv.Video()) {
+      if (decoder->Decode(tag.data.subspan(1), tag.key, n++) != DecodeResult::Picture) continue;
+      ++pictures;
+      if (convert) {
+        pixels.resize(static_cast<size_t>(decoder->Image()->width) * decoder->Image()->height);
+        ToArgb(*decoder->Image(), pixels.data(), decoder->Image()->width);
+      }
+    }
+    if (decoder->Flush()) ++pictures;
+  }
+  return Now() - start;
+}
+
+// Copies one decoded picture's planes, as many times as there were pictures.
+double CopyRun(const VideoImage& image, int copies) {
+  std::vector<uint8_t> target(static_cast<size_t>(image.width) * image.height * 3 / 2);
+  const double start = Now();
+  for (int i = 0; i < copies; ++i) {
+    uint8_t* out = target.data();
+    for (int p = 0; p < 3; ++p) {
+      const int w = p ? image.width / 2 : image.width, h = p ? image.height / 2 : image.height;
+      for (int y = 0; y < h; ++y, out += w) std::memcpy(out, image.planes[p] + static_cast<ptrdiff_t>(y) * image.strides[p], w);
+    }
+  }
+  volatile uint8_t sink = target[target.size() / 2];
+  (void)sink;
+  return Now() - start;
+}
+
+void VideoFigures(const wchar_t* name, VideoCodec codec, const std::wstring& folder) {
+  const auto bytes = ReadAll(folder + name);
+  FlvStream flv;
+  if (bytes.empty() || !flv.Open(bytes)) {
+    std::printf("  %ls: not found in %ls\n", name, folder.c_str());
+    return;
+  }
+  int pictures = 0;
+  if (DecodeRun(codec, flv, 1, pictures) < 0) {  // warm-up (and the decoder's start)
+    std::printf("  %ls: no decoder on this system\n", name);
+    return;
+  }
+  double best = 1e9, withPixels = 1e9;
+  for (int i = 0; i < 5; ++i) best = std::min(best, DecodeRun(codec, flv, 3, pictures));
+  for (int i = 0; i < 5; ++i) withPixels = std::min(withPixels, DecodeRun(codec, flv, 3, pictures, true));
+  auto decoder = CreateVideoDecoder(codec);
+  int64_t n = 0;
+  for (const FlvTag& tag : flv.Video()) decoder->Decode(tag.data.subspan(1), tag.key, n++);
+  decoder->Flush();
+  double copy = 1e9;
+  if (decoder->Image())
+    for (int i = 0; i < 5; ++i) copy = std::min(copy, CopyRun(*decoder->Image(), pictures));
+  std::printf("  %ls (%dx%d): %6.0f frames per second decoded; copying the pixels: %7.0f frames per second (%.1fx)\n",
+              name, decoder->Image() ? decoder->Image()->width : 0, decoder->Image() ? decoder->Image()->height : 0,
+              pictures / best, pictures / copy, best / copy);
+  std::printf("    decoded and turned into 32-bit pixels: %6.0f frames per second\n", pictures / withPixels);
+}
+
+void MixerFigures() {
+  Mixer mixer;
+  std::vector<std::shared_ptr<const SoundClip>> clips;
+  for (int s = 0; s < 8; ++s) {
+    auto clip = std::make_shared<SoundClip>();
+    clip->samples.resize(44100 * 2 * 3);
+    for (size_t i = 0; i < clip->samples.size(); ++i) clip->samples[i] = static_cast<int16_t>((i * (37 + s)) % 20000 - 10000);
+    clips.push_back(clip);
+  }
+  SoundInfo plain, enveloped;
+  plain.loops = enveloped.loops = 100;
+  enveloped.envelope = {{0, 0, 32768}, {44100, 32768, 0}, {88200, 16384, 16384}};
+  std::vector<int16_t> block(kBlockFrames * 2);
+  double best = 1e9;
+  for (int round = 0; round < 5; ++round) {
+    mixer.StopAll();
+    for (int s = 0; s < 8; ++s) mixer.Start(clips[s], s % 2 ? enveloped : plain, 1, static_cast<uint32_t>(s));
+    const int blocks = static_cast<int>(10 * 44100 / kBlockFrames);
+    const double start = Now();
+    for (int b = 0; b < blocks; ++b) mixer.Render(block);
+    best = std::min(best, (Now() - start) / (blocks * kBlockFrames / 44100.0));
+  }
+  std::printf("Mixer, 8 sounds (4 with envelopes), 16-bit stereo 44.1 kHz: %.2f ms per second of audio\n", best * 1000);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring folder = DataFolder(argc, argv);
+  std::printf("Video decoding, best of 5 x 3 passes over 2 s of 25 fps video\n");
+  VideoFigures(L"bench-sorenson.flv", VideoCodec::SorensonH263, folder);
+  VideoFigures(L"bench-h264.flv", VideoCodec::H264, folder);
+  MixerFigures();
+  return 0;
+}

@@ -1,0 +1,55 @@
+// Where the mix goes: a sink takes blocks of 16-bit stereo at 44.1 kHz. The
+// wave-out sink feeds the platform's wave output with about 100 ms queued;
+// AudioOutput runs a worker thread that renders the mixer into a sink block
+// after block until it is destroyed. Without a wave-out device there is no
+// sink, and sounds are not started at all.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <thread>
+
+#include "platform/flash/media/Mixer.h"
+
+namespace flash::media {
+
+inline constexpr size_t kBlockFrames = 1102;  // 25 ms at 44.1 kHz
+
+class AudioSink {
+ public:
+  virtual ~AudioSink() = default;
+  // Takes one block; may wait for room (never much longer than a block's
+  // time). False when the device failed: the output then stops.
+  virtual bool Write(std::span<const int16_t> block) = 0;
+  // Frames written but not heard yet.
+  virtual size_t Latency() const { return 0; }
+  // Wakes a Write that waits, for shutting down.
+  virtual void Cancel() {}
+};
+
+// The platform's wave output; null when the machine has no device.
+std::unique_ptr<AudioSink> OpenWaveOut();
+
+class AudioOutput {
+ public:
+  AudioOutput(std::shared_ptr<Mixer> mixer, std::unique_ptr<AudioSink> sink);
+  ~AudioOutput();  // stops the worker and waits for it
+  AudioOutput(const AudioOutput&) = delete;
+  AudioOutput& operator=(const AudioOutput&) = delete;
+
+  size_t Latency() const { return sink_->Latency(); }
+  bool Failed() const { return failed_; }
+
+ private:
+  void Run();
+
+  std::shared_ptr<Mixer> mixer_;
+  std::unique_ptr<AudioSink> sink_;
+  std::atomic<bool> stop_{false}, failed_{false};
+  std::thread worker_;
+};
+
+}  // namespace flash::media
