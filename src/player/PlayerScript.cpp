@@ -38,7 +38,11 @@ void PlayerWindow::RegisterScriptMembers() {
   // Mode: 1 toggles, 0 hides, anything else (VB's True is -1) shows.
   add(L"TogglePlaylist", [this](const ScriptArgs& a) { TogglePlaylist(static_cast<int>(a.Long(0))); });
   add(L"SetCaption", [this](const ScriptArgs& a) { SetCaption(a.Text(0)); });
-  add(L"SetVisual", [this](const ScriptArgs&) { ApplyLanguage(*this); });
+  add(L"SetVisual", [this](const ScriptArgs&) {
+    ApplyLanguage(*this);
+    ShowRecentMenu();
+    ShowFavoritesMenu();
+  });
   o.Add(L"FitText", [this](const ScriptArgs& a) -> ScriptValue {
     ScopedWindowDC dc(hWnd());
     return CompactPath(a.Text(0), a.Long(1), dc.get());
@@ -46,7 +50,6 @@ void PlayerWindow::RegisterScriptMembers() {
   add(L"PlayMedia", [this](const ScriptArgs&) { PlayMedia(); });
   add(L"PauseMedia", [this](const ScriptArgs&) { PauseMedia(); });
   add(L"PlayPauseMedia", [this](const ScriptArgs&) { PlayPauseMedia(); });
-  add(L"GoToFrame", [this](const ScriptArgs& a) { GoToFrame(a.Double(0)); });
   add(L"StopMedia", [this](const ScriptArgs&) { StopMedia(); });
   add(L"SetQuality", [this](const ScriptArgs& a) { SetQuality(a.Text(0)); });
   add(L"SetScaleMode", [this](const ScriptArgs& a) { SetScaleMode(a.Long(0) & 0xFF); });
@@ -56,25 +59,40 @@ void PlayerWindow::RegisterScriptMembers() {
   });
   add(L"MuteSound", [this](const ScriptArgs& a) { MuteSound(a.Bool(0)); });
   add(L"SetFlashAlpha", [this](const ScriptArgs& a) { SetFlashAlpha(static_cast<int>(a.Long(0) & 0xFF)); });
-  add(L"StartPlayList", [this](const ScriptArgs&) { PlaylistPlayItem(0); });
+  add(L"StartPlayList", [this](const ScriptArgs&) { StartPlayList(); });
+  add(L"OpenMedia", [this](const ScriptArgs& a) { OpenMedia(a.Bool(0)); });
+  add(L"AddFavorite", [this](const ScriptArgs& a) { AddFavorite(a.Text(0)); });
+  add(L"AddRecent", [this](const ScriptArgs& a) { AddRecent(a.Text(0)); });
   add(L"OpenMovie", [this](const ScriptArgs& a) { OpenMovie(a.Text(0)); });
-  add(L"ClearPlaylist", [this](const ScriptArgs&) { PlaylistClear(); });
+  add(L"ClearPlaylist", [this](const ScriptArgs&) { ClearPlaylist(); });
   add(L"SetSSState", [this](const ScriptArgs& a) { SetSSState(static_cast<int>(a.Long(0))); });
-  add(L"ToggleTimeMode", [this](const ScriptArgs&) { TimeMode = TimeMode >= 3 ? 0 : TimeMode + 1; });
-  o.Add(L"MoviePercent", [this](const ScriptArgs&) -> ScriptValue {
-    if (!swf_ || swf_->TotalFrames() < 2) return 0.0;
-    return static_cast<double>(swf_->CurrentFrame()) / (swf_->TotalFrames() - 1);
+  add(L"ToggleTimeMode", [this](const ScriptArgs&) { ToggleTimeMode(); });
+  o.Add(L"MoviePercent", [this](const ScriptArgs&) -> ScriptValue { return MoviePercent(); });
+  add(L"GoToFrame", [this](const ScriptArgs& a) { GoToFrame(a.Double(0)); });
+  add(L"FFwd", [this](const ScriptArgs&) { FFwd(); });
+  add(L"Rwd", [this](const ScriptArgs&) { Rwd(); });
+  add(L"PlayNext", [this](const ScriptArgs&) { PlayNext(); });
+  add(L"PlayPrev", [this](const ScriptArgs&) { PlayPrev(); });
+  o.Add(L"PlayRandom", [this](const ScriptArgs&) -> ScriptValue { return static_cast<long>(PlayRandom()); });
+  add(L"GoLevelUp", [this](const ScriptArgs&) { GoLevelUp(); });
+  add(L"GoBack", [this](const ScriptArgs&) { GoBack(); });
+  add(L"GoForward", [this](const ScriptArgs&) { GoForward(); });
+  add(L"UpdateInfo", [this](const ScriptArgs&) { UpdateInfo(); });
+  add(L"WebUpdate", [this](const ScriptArgs& a) { WebUpdate(a.Bool(0)); });
+  add(L"SetAsSS", [this](const ScriptArgs& a) { SetAsSS(a.Text(0)); });
+  add(L"Generate", [this](const ScriptArgs& a) {
+    Generate(a.Long(0), a.Long(1), a.Text(2), a.Long(3), a.Bool(4));
   });
-  add(L"HelpMe", [](const ScriptArgs&) { OpenHelpPage(L""); });
-  add(L"GoWeb", [](const ScriptArgs& a) { ShellOpen(GetWebSiteURL() + a.Text(0), L"open"); });
+  add(L"ShowTG", [this](const ScriptArgs&) { ShowTG(); });
+  add(L"Properties", [this](const ScriptArgs&) { Properties(); });
+  add(L"HelpMe", [this](const ScriptArgs&) { HelpMe(); });
+  add(L"GoWeb", [this](const ScriptArgs& a) { GoWeb(a.Text(0)); });
 
   // The rest of the window's operations answer until they are built.
   for (const wchar_t* name :
-       {L"About", L"Properties", L"FitWindow", L"MoveWindow", L"ResizeWindow", L"UpdateRegion", L"ShowMenuBar",
-        L"ShowFSControls", L"ShowFSPlaylist", L"xObj", L"FFwd", L"Rwd", L"PlayNext", L"PlayPrev",
-        L"PlayRandom", L"GoLevelUp", L"GoBack", L"GoForward", L"UpdateInfo", L"WebUpdate", L"SetAsSS", L"Generate",
-        L"ShowTG", L"OpenMedia", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"AddFavorite", L"AddRecent",
-        L"BrowseFolder", L"SelectBrowseFolder", L"SavePlaylist"}) {
+       {L"About", L"FitWindow", L"MoveWindow", L"ResizeWindow", L"UpdateRegion", L"ShowMenuBar", L"ShowFSControls",
+        L"ShowFSPlaylist", L"xObj", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
+        L"SelectBrowseFolder", L"SavePlaylist"}) {
     std::wstring operation = name;
     o.Add(name, [this, operation](const ScriptArgs&) -> ScriptValue {
       NotBuilt(operation);

@@ -31,14 +31,10 @@ class PlayerSkinHost final : public SkinHost {
   bool Muted() const override { return w_.Muted; }
   int Volume() const override { return w_.Volume; }
   bool Browsed() const override { return w_.Browsed; }
-  double MoviePercent() const override {
-    const flash::FlashControl* swf = w_.SWF();
-    if (!swf || swf->TotalFrames() < 2) return 0;
-    return static_cast<double>(swf->CurrentFrame()) / (swf->TotalFrames() - 1);
-  }
-  std::wstring TimeInfoCur() const override { return L""; }
-  std::wstring TimeInfoRem() const override { return L""; }
-  std::wstring TimeInfoTot() const override { return L""; }
+  double MoviePercent() const override { return w_.MoviePercent(); }
+  std::wstring TimeInfoCur() const override { return w_.TimeInfoCur; }
+  std::wstring TimeInfoRem() const override { return w_.TimeInfoRem; }
+  std::wstring TimeInfoTot() const override { return w_.TimeInfoTot; }
   bool TimeMode() const override { return w_.TimeMode % 2 == 1; }
   std::wstring MediaTitle() const override { return w_.MediaTitle; }
   int SkinColor() const override { return Options().SkinColor; }

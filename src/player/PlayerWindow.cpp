@@ -11,10 +11,13 @@
 #include "player/AppCommands.h"
 #include "player/CacheFiles.h"
 #include "player/CommandLine.h"
+#include "player/ListsHost.h"
+#include "player/MovieLoader.h"
 #include "player/MyFlashFolder.h"
 #include "player/PlayerMenus.h"
 #include "player/PostedCalls.h"
 #include "player/Shutdown.h"
+#include "player/WindowHost.h"
 #include "player/SkinSeam.h"
 #include "player/ToolWindows.h"
 #include "services/AppIdentity.h"
@@ -26,6 +29,7 @@
 #include "services/ShellMod.h"
 #include "services/Tips.h"
 #include "ui/LanguageForms.h"
+#include "ui/OwnerDrawn.h"
 #include "ui/Window.h"
 
 namespace player {
@@ -34,7 +38,6 @@ PlayerWindow Player;
 
 namespace {
 
-constexpr int kPlaylistWidth = 180;
 constexpr int kAddressBarHeight = 22;
 
 forms::FormArgs PlayerDesign() {
@@ -45,11 +48,6 @@ forms::FormArgs PlayerDesign() {
   d.KeyPreview = true;
   d.BackColor = RGB(0, 0, 0);
   return d;
-}
-
-bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
-  if (part.empty()) return false;
-  return StrStrIW(text.c_str(), part.c_str()) != nullptr;
 }
 
 }  // namespace
@@ -92,7 +90,12 @@ class PlayerWindow::Steps : public QuitSteps {
   PlayerWindow& w_;
 };
 
-PlayerWindow::PlayerWindow() : Form(L"Player", PlayerDesign()) {
+PlayerWindow::PlayerWindow()
+    : Form(L"Player", PlayerDesign()),
+      host_(std::make_unique<WindowHost>(*this)),
+      listsHost_(std::make_unique<ListsHost>(*this)),
+      playlist_({::PlaylistItems, ::PlaylistLast, ::PlaylistCurrent}, *listsHost_),
+      recent_(Options(), [](const std::wstring& path) { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }) {
   OnLoad = [this] { Form_Load(); };
   OnResize = [this] { Form_Resize(); };
   OnUnload = [this](bool&) {
@@ -103,13 +106,17 @@ PlayerWindow::PlayerWindow() : Form(L"Player", PlayerDesign()) {
     }
     if (Skin().Reset) Skin().Reset();
     script_.Stop();
+    control_.reset();
     swf_.reset();
     if (MainForm == hWnd()) MainForm = nullptr;
   };
   RegisterScriptMembers();
 }
 
-PlayerWindow::~PlayerWindow() { swf_.reset(); }
+PlayerWindow::~PlayerWindow() {
+  control_.reset();
+  swf_.reset();
+}
 
 void PlayerWindow::CreateControls() {
   auto tip = forms::Placed<forms::TimerArgs>(L"tmrTip", 0, 0, 0, 0);
@@ -117,9 +124,7 @@ void PlayerWindow::CreateControls() {
   tip.Enabled = false;
   Add<forms::Timer>(tip);
 
-  auto list = forms::Placed<forms::ListBoxArgs>(L"PlayList", 0, 0, kPlaylistWidth, 100);
-  list.IntegralHeight = false;
-  Add<forms::ListBox>(list);
+  AddPlaylistBox();
 
   auto address = forms::Placed<forms::ComboBoxArgs>(L"AddressBar", 0, 0, 100, kAddressBarHeight);
   address.Visible = false;
@@ -128,7 +133,7 @@ void PlayerWindow::CreateControls() {
   auto update = forms::Placed<forms::TimerArgs>(L"tmrUpdate", 0, 0, 0, 0);
   update.Interval = 300;
   update.Enabled = false;
-  Add<forms::Timer>(update).OnTimer = [] { ++Options().PlayTicks; };
+  Add<forms::Timer>(update).OnTimer = [this] { tmrUpdate_Timer(); };
 
   auto view = forms::Placed<forms::PictureBoxArgs>(L"View", 0, 0, 100, 100);
   view.BackColor = RGB(0, 0, 0);
@@ -151,6 +156,7 @@ void PlayerWindow::CreateControls() {
 
   AddMenus(PlayerMenuDesign());
   WireMenus();
+  WireLists();
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -166,7 +172,13 @@ void PlayerWindow::Form_Load() {
   try {
     swf_ = std::make_unique<flash::FlashControl>(view->hWnd(), 0, 0, view->Width(), view->Height());
     swf_->SetVisible(true);
+    control_ = WrapFlashControl(*swf_);
+    swf_->OnFSCommand = [this](const std::wstring& command, const std::wstring& args) {
+      SWF_FSCommand(command, args);
+    };
+    swf_->OnReadyStateChange = [this](long state) { SWF_OnReadyStateChange(state); };
   } catch (...) {
+    control_.reset();
     swf_.reset();
     ReportError(L"Loading Window (the movie control is not available)");
   }
@@ -178,6 +190,8 @@ void PlayerWindow::Form_Load() {
     handleWritten_ = true;
   }
   LoadOpts();
+  // The heartbeat runs from here to the window's unload.
+  if (auto* t = Find<forms::Timer>(L"tmrUpdate")) t->SetEnabled(true);
 
   if (RunningCompiled) {
     WireEvents();
@@ -197,6 +211,9 @@ void PlayerWindow::Form_Load() {
   if (skinned) UpdateSkin();
   FillLanguageMenu(*this);
   ApplyLanguage(*this);
+  // The translation gave the lists' first items their design captions back.
+  ShowRecentMenu();
+  ShowFavoritesMenu();
 
   // Only a maximised window comes back in its state: a window saved while
   // minimised starts normal and on the screen.
@@ -329,6 +346,13 @@ void PlayerWindow::LoadOpts() {
   MakeMyFlashFolder(o.MyFlashFolder);
   LastPlayedFile = UserDataFolder + L"Last Played.swfzel";
   ScreenShotsFolder = o.MyFlashFolder + L"ScreenShots\\";
+  {
+    // The browser's folder is the one saved, not the newest recent file's.
+    const std::wstring folder = o.CurrentFolder;
+    LoadRecent();
+    o.CurrentFolder = folder;
+  }
+  LoadFavorites(true);
 
   SetChecked(L"mnuTopMost", o.TopMost);
   if (IsLoaded()) SetTopMost(hWnd(), o.TopMost);
@@ -348,7 +372,7 @@ void PlayerWindow::SaveOpts() {
   OptionSet& o = Options();
   if (swf_) {
     o.Quality = swf_->Quality2();
-    o.ScaleMode = swf_->ScaleMode();
+    o.ScaleMode = ScaleModeToSave(*this, swf_->ScaleMode());
   }
   o.FlashAlpha = static_cast<uint8_t>(curFlashAlpha);
   o.Playlist = MenuChecked(L"mnuPlaylist");
@@ -383,6 +407,8 @@ void PlayerWindow::SaveOpts() {
   o.FontName = LangFont.Name;
   o.FontSize = LangFont.Size;
   WriteOptionSet(o);
+  recent_.Save();
+  favorites_.Save();
   try {
     SetFileAssociations(o.AssocSWF, o.AssocFLV, o.AssocPL);
   } catch (...) {
@@ -455,89 +481,6 @@ void PlayerWindow::CopyDataArrived(const std::wstring& text) {
 
 // ---------------------------------------------------------------- movie loading
 
-void PlayerWindow::LoadFlash(std::wstring path, std::wstring caption, bool browserPage) {
-  WriteLog(L"");
-  WriteLog(L" :: LoadFlash (" + path + L")... ");
-  if (IsScriptStatement(path)) {
-    const std::wstring statement = ScriptStatementOf(path);
-    WriteLog(L"Execute script: " + statement);
-    ExecuteStatement(statement);
-    return;
-  }
-  std::wstring cleaned;
-  for (wchar_t c : path)
-    if (c != L'"') cleaned += c;
-  path = cleaned;
-  if (path.empty()) {
-    BrowseMedia();
-    return;
-  }
-  std::wstring file = path, query;
-  if (size_t q = path.rfind(L'?'); q != std::wstring::npos) {
-    file = path.substr(0, q);
-    query = path.substr(q);
-  }
-  const bool internal = ContainsNoCase(file, FlashFolder);
-  if (auto* t = Find<forms::Timer>(L"tmrUpdate")) t->SetEnabled(false);
-
-  std::wstring failure;
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!FileExists(file) && !PathIsDirectoryW(file.c_str())) {
-    WriteLog(L"Not found");
-    failure = L"File Not Found";
-  } else if (PathIsDirectoryW(file.c_str())) {
-    NotBuilt(L"BrowseFolder");
-    return;
-  } else if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
-             data.nFileSizeLow < 8) {
-    WriteLog(L"File is too short!");
-    failure = L"File is Too Small to Be Valid";
-  } else {
-    std::wstring error = GetSWFInfo(file, CurrentSWFInfo, false);
-    if (!error.empty()) {
-      LastError = error;
-      failure = error;
-    }
-  }
-  if (!failure.empty()) {
-    CurrentSWFInfo = BlankSWFInfo;
-    ShowNotice(LangText(L"Player/strLoadFailed", L"The movie could not be loaded") + L": " + failure + L"\r\n" + file);
-    WriteLog(L"Failed to load, since " + failure);
-    return;
-  }
-  ShowNotice(L"");
-
-  const bool video = CurrentSWFInfo.IsFLV;
-  if (forms::Menu* m = MenuItem(L"MenuPlayback")) m->SetEnabled(!(internal || video));
-  if (forms::Menu* m = MenuItem(L"mnuInfo")) m->SetEnabled(!internal);
-  if (forms::Menu* m = MenuItem(L"mnuShowExplorer")) m->SetEnabled(browserPage || !internal);
-  if (!browserPage && Browsed) {
-    if (forms::Menu* m = MenuItem(L"mnuScale")) m->SetEnabled(true);
-    SetScaleMode(0);
-    Browsed = false;
-  }
-  if (!MenuChecked(L"mnuFullScreen") && !MenuChecked(L"mnuKeepSize") && !Browsed) ZoomFlash(100, 1);
-  NeedZoomFS = true;
-  Center();
-
-  if (swf_) {
-    swf_->SetAlignMode(0);
-    swf_->LoadMovie(0, CurrentSWFInfo.Path + query);
-    SetFlashAlpha(curFlashAlpha);
-    swf_->SetBGColor(CurrentSWFInfo.BackColor);
-    swf_->SetLoop(false);
-    SetSound(Volume, StereoPan);
-    View_Resize();
-  }
-  if (caption.empty()) caption = CurrentSWFInfo.FileTitle;
-  SetCaption(std::wstring(app::kTitle) + L" - " + caption);
-  if (auto* t = Find<forms::Timer>(L"tmrUpdate")) t->SetEnabled(true);
-  if (!internal) ++Options().PlayedCount;
-  MediaTitle = caption;
-  StopMedia();
-  PlayMedia();
-}
-
 void PlayerWindow::ShowNotice(const std::wstring& text) {
   auto* box = Find<forms::PictureBox>(L"picNotice");
   auto* label = Find<forms::Label>(L"lblNotice");
@@ -556,37 +499,6 @@ std::wstring PlayerWindow::NoticeText() const {
   auto* box = Find<forms::PictureBox>(L"picNotice");
   auto* label = Find<forms::Label>(L"lblNotice");
   return box && label && box->Visible() ? label->Caption() : std::wstring();
-}
-
-void PlayerWindow::PlaylistClear() {
-  playlist_.clear();
-  playlistCurrent_ = -1;
-  if (auto* list = Find<forms::ListBox>(L"PlayList")) list->Clear();
-}
-
-void PlayerWindow::PlaylistAdd(const std::wstring& path, int) {
-  std::wstring cleaned;
-  for (wchar_t c : path)
-    if (c != L'"') cleaned += c;
-  if (cleaned.empty()) return;
-  playlist_.push_back(cleaned);
-  if (auto* list = Find<forms::ListBox>(L"PlayList")) list->AddItem(GetFileTitle(cleaned));
-}
-
-void PlayerWindow::PlaylistPlayItem(int index) {
-  if (index < 0 || index >= static_cast<int>(playlist_.size())) {
-    if (playlist_.empty()) BrowseMedia();
-    return;
-  }
-  playlistCurrent_ = index;
-  if (auto* list = Find<forms::ListBox>(L"PlayList")) list->SetListIndex(index);
-  LoadFlash(playlist_[index], L"", false);
-}
-
-void PlayerWindow::OpenMovie(const std::wstring& path) {
-  PlaylistClear();
-  PlaylistAdd(path, 0);
-  PlaylistPlayItem(0);
 }
 
 // ---------------------------------------------------------------- geometry and views
@@ -755,99 +667,8 @@ void PlayerWindow::ZoomWindow(int state) {
     SetWindowState(WindowState() != forms::vbNormal ? forms::vbNormal : forms::vbMaximized);
 }
 
-// ---------------------------------------------------------------- playback settings
-
-void PlayerWindow::SetQuality(const std::wstring& quality) {
-  auto& levels = Array<forms::Menu>(L"mnuQLvl");
-  for (forms::Menu* m : levels.Elements()) m->SetChecked(false);
-  if (swf_) swf_->SetQuality2(quality);
-  for (forms::Menu* m : levels.Elements())
-    if (m->Tag() == (swf_ ? swf_->Quality2() : quality)) m->SetChecked(true);
-  Options().Quality = quality;
-}
-
-void PlayerWindow::SetScaleMode(long mode) {
-  if (swf_) swf_->SetScaleMode(mode);
-  const long actual = swf_ ? swf_->ScaleMode() : mode;
-  for (forms::Menu* m : Array<forms::Menu>(L"mnuSMode").Elements()) m->SetChecked(m->Index() == actual);
-  Options().ScaleMode = actual;
-  View_Resize();
-}
-
-void PlayerWindow::SetRepeatMode(long mode) {
-  Options().RepeatMode = mode;
-  for (forms::Menu* m : Array<forms::Menu>(L"mnuRepeatMode").Elements()) m->SetChecked(m->Index() == mode);
-}
-
-void PlayerWindow::SetFlashAlpha(int percent) {
-  if (swf_) swf_->SetVariable(L"_alpha", std::to_wstring(percent));
-  SetChecked(L"mnuOpFull", percent == 100);
-  SetChecked(L"mnuOpSign", percent == 75);
-  SetChecked(L"mnuOpMed", percent == 50);
-  SetChecked(L"mnuOpSlite", percent == 25);
-  curFlashAlpha = percent;
-}
-
-void PlayerWindow::SetSound(int volume, int pan) {
-  Volume = std::clamp(volume, 0, 100);
-  StereoPan = std::clamp(pan, -100, 100);
-  if (swf_) {
-    swf_->SetVolume(Volume);
-    swf_->SetPan(StereoPan);
-  }
-  if (swf_ && !CurrentSWFInfo.BackColor.empty() && CurrentSWFInfo.BackColor[0] != L'\0')
-    swf_->SetBGColor(CurrentSWFInfo.BackColor);
-}
-
-void PlayerWindow::MuteSound(bool mute) {
-  SetChecked(L"mnuMute", mute);
-  if (mute) {
-    LastVolume = Volume;
-    Volume = 0;
-  } else {
-    Volume = LastVolume;
-  }
-  SetSound(Volume, 0);
-  Muted = mute;
-}
-
 void PlayerWindow::SetSSState(int flag) {
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, flag ? TRUE : FALSE, nullptr, 0);
-}
-
-void PlayerWindow::PlayMedia() {
-  if (!swf_) return;
-  swf_->SetVariable(L"playing", L"1");
-  swf_->Play();
-}
-
-void PlayerWindow::GoToFrame(double fraction) {
-  if (!swf_) return;
-  const bool playing = swf_->Playing();
-  if (CurrentSWFInfo.IsFLV) swf_->SetVariable(L"seeking", std::to_wstring(static_cast<long>(std::floor(fraction * 1000))));
-  swf_->GotoFrame(std::lrint(fraction * swf_->TotalFrames()));  // the nearest frame, halves to even
-  if (playing)
-    swf_->Play();
-  else
-    swf_->Stop();
-}
-
-void PlayerWindow::PauseMedia() {
-  if (!swf_) return;
-  swf_->SetVariable(L"playing", L"0");
-  swf_->Stop();
-  SetChecked(L"mnuNonStop", false);
-}
-
-void PlayerWindow::PlayPauseMedia() {
-  if (swf_ && swf_->Playing())
-    PauseMedia();
-  else
-    PlayMedia();
-}
-
-void PlayerWindow::StopMedia() {
-  if (swf_) swf_->Rewind();
 }
 
 // ---------------------------------------------------------------- menus and events
@@ -874,7 +695,6 @@ void PlayerWindow::NotBuilt(const std::wstring& operation) {
   WriteLog(L"Not available yet: " + operation);
 }
 
-void PlayerWindow::LoadRecent() { NotBuilt(L"LoadRecent"); }
 
 void PlayerWindow::WireMenus() {
   auto on = [this](const wchar_t* name, std::function<void()> f) {
@@ -962,6 +782,7 @@ void PlayerWindow::WireMenus() {
   on(L"mnuHelpMe", [] { OpenHelpPage(L""); });
   on(L"mnuAutomate", [] { OpenHelpPage(L"command-line"); });
   on(L"mnuWeb", [] { ShellOpen(GetWebSiteURL(), L"open"); });
+  WirePlayback();
 }
 
 void PlayerWindow::WireEvents() {

@@ -14,8 +14,14 @@
 
 #include "platform/flash/FlashControl.h"
 #include "platform/forms/Forms.h"
+#include "player/FavoriteFolders.h"
 #include "player/Geometry.h"
+#include "player/MovieControl.h"
 #include "player/OptionSet.h"
+#include "player/PlayerHost.h"
+#include "player/PlayerState.h"
+#include "player/Playlist.h"
+#include "player/RecentFiles.h"
 #include "player/ScriptHost.h"
 #include "player/ScriptObject.h"
 #include "ui/CFormEvents.h"
@@ -26,21 +32,16 @@ namespace player {
 // True, -1, shows).
 inline constexpr int kPlaylistHide = 0, kPlaylistToggle = 1, kPlaylistShow = 2;
 
-class PlayerWindow : public forms::Form {
+class PlayerWindow : public forms::Form, public PlayerState {
  public:
   PlayerWindow();
   ~PlayerWindow() override;
 
-  // Public variables.
+  // Public variables (the playback, read-out and browser state are the PlayerState base's).
   long XOffset = 0, YOffset = 0, SkinXOffset = 0, SkinYOffset = 0, MinWidth = 0, MinHeight = 0;
   bool HiddenMenuBar = false, HiddenFSControls = false, HiddenFSPlaylist = false;
-  bool NotActive = false, WasZoomed = false, NeedZoomFS = false, Browsed = false;
-  int curFlashAlpha = 100;
-  long TimeMode = 0;
-  int Volume = 100, LastVolume = 100, StereoPan = 0;
-  bool Muted = false;
+  bool NotActive = false, WasZoomed = false;
   bool MenuBar = true;
-  std::wstring MediaTitle, ScreenSaverEXE;
 
   // The movie control, or none while the window is not loaded.
   flash::FlashControl* SWF() const { return swf_.get(); }
@@ -61,9 +62,6 @@ class PlayerWindow : public forms::Form {
   void SaveOpts();
   // The screen saver's on or off state found when the options were loaded.
   BOOL SavedScreenSaverState() const { return savedScreenSaver_; }
-  // Rebuilds the recent-files menu from the registry (or empties it when the
-  // history is off).
-  void LoadRecent();
 
   // Command line and scripts.
   void ProcessCommandLine(const std::wstring& text);
@@ -71,14 +69,36 @@ class PlayerWindow : public forms::Form {
   // carried out once the statement has returned.
   void ExecuteStatement(const std::wstring& statement);
 
-  // Movie loading and the playlist (the parts the start-up needs).
+  // Movie loading (the loader unit) and the playlist (the parts the start-up needs).
   void LoadFlash(std::wstring path, std::wstring caption, bool browserPage);
+  void ConvertMovie(const SWFInfo& info);
+  void ShowMovieInfo(const SWFInfo& info);
+  void Properties();
+
+  // The playlist (the playlist unit over the window's list box and menus).
   void PlaylistClear();
   void PlaylistAdd(const std::wstring& path, int depth);
   void PlaylistPlayItem(int index);
+  bool PlaylistSave(const std::wstring& path);
+  void PlaylistMoveItem(int index, int delta);
+  void PlaylistRemoveItem(int index);
   void OpenMovie(const std::wstring& path);
-  const std::vector<std::wstring>& PlaylistItems() const { return playlist_; }
-  int PlaylistCurrent() const { return playlistCurrent_; }
+  // The Open dialog: the files chosen replace the playlist and the first
+  // plays, or they join the playlist's end.
+  void OpenMedia(bool replacePlaylist);
+  const std::vector<std::wstring>& PlaylistItems() const { return playlist_.Items(); }
+  int PlaylistLast() const { return static_cast<int>(playlist_.Last()); }
+  int PlaylistCurrent() const { return static_cast<int>(playlist_.Current()); }
+
+  // Recent files and favourite folders.
+  void AddRecent(const std::wstring& file);
+  void LoadRecent();
+  void AddFavorite(const std::wstring& folder);
+  void LoadFavorites(bool load);
+  const std::vector<std::wstring>& RecentFileList() const { return recent_.Files(); }
+  const std::vector<std::wstring>& FavoriteFolderList() const { return favorites_.Folders(); }
+  // A path shortened to a width in pixels of the menus' font.
+  std::wstring FitText(const std::wstring& path, long width) const;
   // The failure text shown over the movie area ("" when none).
   std::wstring NoticeText() const;
 
@@ -93,7 +113,8 @@ class PlayerWindow : public forms::Form {
   void MenuVisible(bool show);
   void ZoomWindow(int state);
 
-  // Playback settings the options restore.
+  // Playback control and the heartbeat (the transport, heartbeat, FS command
+  // and tool units over the window's host).
   void SetQuality(const std::wstring& quality);
   void SetScaleMode(long mode);
   void SetRepeatMode(long mode);
@@ -104,9 +125,32 @@ class PlayerWindow : public forms::Form {
   void PlayMedia();
   void PauseMedia();
   void PlayPauseMedia();
-  // Seeks to a fraction (0 to 1) of the movie, a video through its "seeking" variable.
-  void GoToFrame(double fraction);
   void StopMedia();
+  void GoToFrame(double fraction);
+  void FFwd();
+  void Rwd();
+  double MoviePercent();
+  void ToggleTimeMode();
+  void PlayNext();
+  void PlayPrev();
+  int PlayRandom();
+  void StartPlayList();
+  void ClearPlaylist();
+  void GoLevelUp();
+  void GoBack();
+  void GoForward();
+  void UpdateInfo();
+  void WebUpdate(bool automatic);
+  void SetAsSS(const std::wstring& movie);
+  void Generate(long width, long height, const std::wstring& source, long quality, bool overwrite);
+  void ShowTG();
+  void HelpMe();
+  void GoWeb(const std::wstring& page);
+  void tmrUpdate_Timer();
+  void SWF_FSCommand(const std::wstring& command, const std::wstring& args);
+  void SWF_OnReadyStateChange(long state);
+  // The operations' view of the window.
+  PlayerHost& Host();
 
   // Runs a menu item's Click as the user's choice would ("" or unknown: nothing).
   bool ClickMenu(const std::wstring& name, int index = -1);
@@ -121,6 +165,10 @@ class PlayerWindow : public forms::Form {
 
  private:
   class Steps;
+  class WindowHost;
+  void WirePlayback();
+  void StepHistory(int step);
+  class ListsHost;
   void Form_Load();
   void Form_Resize();
   void WireMenus();
@@ -134,13 +182,32 @@ class PlayerWindow : public forms::Form {
   forms::Menu* MenuItem(const std::wstring& name, int index = -1) const;
   void SetChecked(const std::wstring& name, bool on, int index = -1);
   Frame CurrentFrame() const;
+  // The playlist's box, its events and commands, and the menu lists (PlayerLists.cpp).
+  void AddPlaylistBox();
+  void WireLists();
+  void ShowRecentMenu();
+  void ShowFavoritesMenu();
+  void PlayList_DblClick(bool fromMouse);
+  void PlayList_MouseDown(int button);
+  void PlayList_MouseMove(int button);
+  int PlaylistRowAtCursor() const;
+  void ShowPlaylistMenu();
+  void MoveSelectedEntry(const std::wstring& item, int delta);
+  void RemoveSelectedEntries();
+  void AddFolderToPlaylist();
+  void ExportPlaylist();
 
   std::unique_ptr<flash::FlashControl> swf_;
+  std::unique_ptr<MovieControl> control_;  // swf_ behind the operations' interface
+  std::unique_ptr<WindowHost> host_;
   CFormEvents formX_;
   ScriptHost script_;
   ScriptObject members_;
-  std::vector<std::wstring> playlist_;
-  int playlistCurrent_ = -1;
+  std::unique_ptr<ListsHost> listsHost_;
+  Playlist playlist_;
+  RecentFiles recent_;
+  FavoriteFolders favorites_;
+  bool playlistMenuThisPress_ = false;  // the right button's menu opens once per press
   std::wstring caption_;      // the caption last set, also while the title bar is hidden
   int lastWidth_ = -1, lastHeight_ = -1;
   bool optionsLoaded_ = false;

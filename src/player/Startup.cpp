@@ -129,7 +129,7 @@ bool StartUp(const std::wstring& commandLine) {
     if (!SkinIsLoaded()) Player.ZoomFlash(100, 1);
   }
   StopWatch(L"<B>Player Loaded</B>", true);
-  if (Options().Update.Auto) WriteLog(L"Not available yet: WebUpdate");
+  if (Options().Update.Auto) Player.WebUpdate(true);
   if (Options().Intro) WriteLog(L"Not available yet: Intro");
   return true;
 }

@@ -8,7 +8,7 @@
 
 namespace player {
 
-// Opens a tool window: 0 modeless, 1 modal.
+// Opens a tool window: 0 modeless, 1 modal, -1 loaded without showing.
 using ToolWindowOpener = std::function<void(int mode)>;
 
 std::map<std::wstring, ToolWindowOpener>& ToolWindows();

@@ -68,17 +68,6 @@ std::vector<Entry> ListFolder(const std::wstring& folder, Yielder& yielder, cons
   return entries;
 }
 
-// Identity of a folder (volume and file index), to notice a folder reached twice.
-bool FolderIdentity(const std::wstring& folder, std::pair<uint64_t, uint64_t>& id) {
-  ScopedHandle h(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!h || !GetFileInformationByHandle(h.get(), &info)) return false;
-  id = {info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-  return id.second != 0;  // some network file systems give every folder index 0: unknown then
-}
-
 bool MatchFrom(const std::wstring& n, size_t ni, const std::wstring& p, size_t pi) {
   // Iterative wildcard match with one backtrack point for the last "*".
   size_t starP = std::wstring::npos, starN = 0;
@@ -145,6 +134,16 @@ int64_t Search(const std::wstring& folderAsGiven, const std::wstring& pattern, l
 }
 
 }  // namespace
+
+bool FolderIdentity(const std::wstring& folder, std::pair<uint64_t, uint64_t>& id) {
+  ScopedHandle h(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!h || !GetFileInformationByHandle(h.get(), &info)) return false;
+  id = {info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  return id.second != 0;  // some network file systems give every folder index 0: unknown then
+}
 
 bool MatchFileMask(const std::wstring& name, const std::wstring& pattern) {
   if (pattern.empty()) return false;

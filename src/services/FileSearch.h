@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Searches Folder for files whose long names match Pattern ("*" and "?", any
@@ -17,6 +18,11 @@
 // the matches in bytes.
 int64_t FindFiles(const std::wstring& folder, const std::wstring& pattern, long& fileCount, long& dirCount,
                   bool recurse, std::wstring& currentFolder, std::vector<std::wstring>& files, const bool& cancel);
+
+// The identity of a folder (its volume's serial number and its file index),
+// to notice a folder reached twice through links; false when the system does
+// not tell (the folder is missing, or its file system gives every folder 0).
+bool FolderIdentity(const std::wstring& folder, std::pair<uint64_t, uint64_t>& id);
 
 // True when Name matches Pattern the way FindFiles compares long names.
 bool MatchFileMask(const std::wstring& name, const std::wstring& pattern);

@@ -34,7 +34,8 @@ int TipHeightIfShown(SkinHost& host) {
 
 void SeekFill() {
   With2(5, 6, [](forms::Control& track, forms::Control& fill) {
-    fill.SetWidth(static_cast<int>(std::nearbyint((track.Width() - 2) * SkinWindow->MoviePercent())));
+    const int width = static_cast<int>(std::nearbyint((track.Width() - 2) * SkinWindow->MoviePercent()));
+    if (fill.Width() != width) fill.SetWidth(width);
   });
 }
 
@@ -146,8 +147,9 @@ void SlydeUpdateState() {
     }
   });
   With2(23, 24, [&](forms::Control& track, forms::Control& level) {
-    level.SetHeight(static_cast<int>(std::nearbyint((track.Height() - 2) * host.Volume() / 100.0)));
-    level.SetTop(track.Top() + track.Height() - level.Height() - 1);
+    const int height = static_cast<int>(std::nearbyint((track.Height() - 2) * host.Volume() / 100.0));
+    const int top = track.Top() + track.Height() - height - 1;
+    if (level.Height() != height || level.Top() != top) level.Move(level.Left(), top, level.Width(), height);
   });
   With2(25, 26, [&](forms::Control& mute, forms::Control& sound) {
     bool muted = host.Muted();

@@ -23,7 +23,12 @@ ToolWindow::ToolWindow(std::wstring name, forms::FormArgs design) : Form(std::mo
   };
 }
 
-void ToolWindow::Open(int mode) { ShowForm(*this, mode); }
+void ToolWindow::Open(int mode) {
+  if (mode < 0)
+    Load();
+  else
+    ShowForm(*this, mode);
+}
 
 void ToolWindow::Close() {
   if (IsLoaded()) Unload();

@@ -32,7 +32,7 @@ class ToolWindow : public forms::Form {
   ToolWindow(std::wstring name, forms::FormArgs design);
 
   // Loads the window afresh (when it is not loaded) and shows it over the
-  // main window: 0 modeless, 1 modal.
+  // main window: 0 modeless, 1 modal; -1 only loads it.
   void Open(int mode);
   // Unloads the window; the next opening starts again from the options.
   void Close();

@@ -51,6 +51,12 @@ void DrawPrefixText(HDC dc, const std::wstring& text, long x, long y, bool disab
              0, 0, DST_PREFIXTEXT | (disabled ? DSS_DISABLED : 0));
 }
 
+// Text as it stands: an "&" is drawn, not taken as the next letter's underline.
+void DrawPlainText(HDC dc, const std::wstring& text, long x, long y, bool disabled) {
+  DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()), static_cast<WPARAM>(text.size()), x, y,
+             0, 0, DST_TEXT | (disabled ? DSS_DISABLED : 0));
+}
+
 // A memory surface of the item's size, compatible with the target.
 struct ItemSurface {
   ScopedMemoryDC dc;
@@ -328,7 +334,8 @@ void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
   SetTextColor(dc, selected || focused ? Sys(COLOR_HIGHLIGHTTEXT) : Sys(COLOR_MENUTEXT));
   const std::wstring title = GetFileTitle(path);
   const SIZE text = TextSize(dc, title);
-  DrawPrefixText(dc, title, 22, RoundEven((h - text.cy) / 2.0 - 1), state & ODS_DISABLED);
+  // A file name is no caption: "Tom & Jerry.swf" keeps its "&".
+  DrawPlainText(dc, title, 22, RoundEven((h - text.cy) / 2.0 - 1), state & ODS_DISABLED);
 
   const long iconTop = RoundEven((h - 16) / 2.0);
   if (index == PlaylistCurrent) {

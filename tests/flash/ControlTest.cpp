@@ -201,8 +201,8 @@ TEST_F(ControlTest, QueryBecomesVariablesResetOnEachLoad) {
   EXPECT_EQ(control->GetVariable(L"absent"), L"");
   control->SetVariable(L"_root.mwheel", L"-1");
   EXPECT_EQ(control->GetVariable(L"mwheel"), L"-1");
-  control->SetVariable(L"myVideo.playheadTime", L"12.5");
-  EXPECT_EQ(control->GetVariable(L"_root.myVideo.playheadTime"), L"12.5");
+  control->SetVariable(L"myVideo.playheadTime", L"12.5");  // no object myVideo: nothing is set
+  EXPECT_EQ(control->GetVariable(L"_root.myVideo.playheadTime"), L"");
   EXPECT_EQ(control->GetVariable(L"_alpha"), L"100");
   control->SetVariable(L"_alpha", L"250");
   EXPECT_EQ(control->GetVariable(L"_root._alpha"), L"100");

@@ -2,11 +2,13 @@
 // frame actions), a hidden host window, and message pumping.
 #pragma once
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "ActionAssembler.h"
 #include "TestSupport.h"
 #include "moviefiles/MovieBytes.h"
 
@@ -72,6 +74,40 @@ inline Bytes DoAction(const std::vector<Bytes>& actions) {
   for (const Bytes& a : actions) moviebytes::Append(body, a);
   body.push_back(0);
   return Tag(12, body);
+}
+
+// Action records from assembler text (see ActionAssembler.h), with the end action.
+inline Bytes Code(const std::string& text) {
+  std::string error;
+  Bytes code = actions::Assemble(text, &error);
+  if (!error.empty()) ADD_FAILURE() << error << " in: " << text;
+  code.push_back(0);
+  return code;
+}
+// DoAction, DoInitAction (a sprite's init actions) and ExportAssets.
+inline Bytes Script(const std::string& text) { return Tag(12, Code(text), true); }
+inline Bytes InitScript(uint16_t sprite, const std::string& text) { return Tag(59, U16(sprite) + Code(text), true); }
+inline Bytes Export(uint16_t id, const std::string& name) {
+  return Tag(56, U16(1) + U16(id) + moviebytes::Text(name) + Bytes{0});
+}
+// PlaceObject2 of a new character with clip event handlers (flags, code) of a movie's version.
+inline Bytes PlaceEvents(uint16_t depth, uint16_t character, int32_t tx, int32_t ty, const std::string& name,
+                         const std::vector<std::pair<uint32_t, std::string>>& events, uint8_t version = 7) {
+  Bytes body{static_cast<uint8_t>(0x80 | 0x20 | 0x04 | 0x02)};
+  moviebytes::Append(body, U16(depth) + U16(character) + Matrix(tx, ty) + moviebytes::Text(name) + Bytes{0});
+  const int flagBytes = version >= 6 ? 4 : 2;
+  uint32_t all = 0;
+  for (const auto& [flags, code] : events) all |= flags;
+  Bytes actions = U16(0);
+  moviebytes::PutLE(actions, all, flagBytes);
+  for (const auto& [flags, code] : events) {
+    const Bytes c = Code(code);
+    moviebytes::PutLE(actions, flags, flagBytes);
+    moviebytes::PutLE(actions, static_cast<uint32_t>(c.size()), 4);
+    moviebytes::Append(actions, c);
+  }
+  moviebytes::PutLE(actions, 0, flagBytes);
+  return Tag(26, body + actions, true);
 }
 
 // A movie of n empty frames at 10 fps with a background colour.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/flash/FlashControl.h"
 
 namespace rendertest {
@@ -11,16 +13,17 @@ struct SheetEntry {
   std::wstring label;
   Picture picture;
 };
-std::vector<SheetEntry>& Sheet() {
-  static std::vector<SheetEntry> sheet;
-  return sheet;
+std::map<std::wstring, std::vector<SheetEntry>>& Sheets() {
+  static std::map<std::wstring, std::vector<SheetEntry>> sheets;
+  return sheets;
 }
 
-// Writes the contact sheet beside the test program once every test has run.
+// Writes the contact sheets beside the test program once every test has run.
 class SheetWriter : public testing::Environment {
  public:
   void TearDown() override {
-    if (!Sheet().empty()) WriteSheet(L"render-sheet.bmp");
+    for (const auto& [name, entries] : Sheets())
+      if (!entries.empty()) WriteSheet(name, name + L"-sheet.bmp");
   }
 };
 const testing::Environment* const sheetWriter = testing::AddGlobalTestEnvironment(new SheetWriter);
@@ -44,6 +47,8 @@ Picture Paint(const Bytes& movie, const PaintOptions& o) {
   testing_support::WriteBytes(path, movie);
   flashtest::HostWindow host;
   flash::FlashControl control(host.get(), 0, 0, 16, 16);
+  double now = 0;
+  control.SetClock([&now] { return now; });
   control.LoadMovie(0, path);
   Picture p;
   if (control.FrameNum() < 0) return p;
@@ -52,7 +57,14 @@ Picture Paint(const Bytes& movie, const PaintOptions& o) {
   control.Move(0, 0, p.width, p.height);
   control.SetScaleMode(o.scaleMode);
   control.SetQuality2(o.quality);
-  control.GotoFrame(o.frame);
+  if (o.play) {
+    for (int tick = 0; tick < 1000 && control.CurrentFrame() != o.frame; ++tick) {
+      now += 1.0 / std::max(control.Movie()->frameRate, 1.0);
+      control.Pump();
+    }
+  } else {
+    control.GotoFrame(o.frame);
+  }
   p = PaintControl(control, p.width, p.height);
   flashtest::PumpMessages();
   return p;
@@ -169,13 +181,14 @@ std::vector<HostileMovie> HostileMovies() {
   return movies;
 }
 
-void AddToSheet(const std::wstring& label, const Picture& picture) {
-  if (picture.width > 0) Sheet().push_back(SheetEntry{label, picture});
+void AddToSheet(const std::wstring& label, const Picture& picture, const std::wstring& sheet) {
+  if (picture.width > 0) Sheets()[sheet].push_back(SheetEntry{label, picture});
 }
 
-bool WriteSheet(const std::wstring& path) {
+bool WriteSheet(const std::wstring& name, const std::wstring& path) {
   constexpr int kCell = 160, kLabel = 16, kColumns = 6;
-  const int count = static_cast<int>(Sheet().size());
+  const std::vector<SheetEntry>& entries = Sheets()[name];
+  const int count = static_cast<int>(entries.size());
   const int rows = (count + kColumns - 1) / kColumns;
   const int w = kCell * kColumns, h = rows * (kCell + kLabel);
   void* bits = nullptr;
@@ -187,7 +200,7 @@ bool WriteSheet(const std::wstring& path) {
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
   SetBkMode(dc, TRANSPARENT);
   for (int i = 0; i < count; ++i) {
-    const SheetEntry& e = Sheet()[static_cast<size_t>(i)];
+    const SheetEntry& e = entries[static_cast<size_t>(i)];
     const int x = (i % kColumns) * kCell, y = (i / kColumns) * (kCell + kLabel);
     TextOutW(dc, x + 2, y + 1, e.label.c_str(), static_cast<int>(e.label.size()));
     GdiFlush();

@@ -200,6 +200,7 @@ struct PaintOptions {
   const wchar_t* quality = L"High";
   long scaleMode = 0;
   long frame = 0;
+  bool play = false;  // played from the start (scripts run) to frame, rather than sought
 };
 
 // Loads the movie into a control and paints it (WM_PAINT with a DC) into a
@@ -223,9 +224,9 @@ struct HostileMovie {
   bool takesPointer;  // a button takes the pointer over the square (its over state shows nothing)
 };
 std::vector<HostileMovie> HostileMovies();
-// Keeps a picture for the contact sheet written when the test program ends.
-void AddToSheet(const std::wstring& label, const Picture& picture);
-// Writes pictures side by side, each under its label, as a 24-bit BMP.
-bool WriteSheet(const std::wstring& path);
+// Keeps a picture for a contact sheet ("<sheet>-sheet.bmp") written when the test program ends.
+void AddToSheet(const std::wstring& label, const Picture& picture, const std::wstring& sheet = L"render");
+// Writes a sheet's pictures side by side, each under its label, as a 24-bit BMP.
+bool WriteSheet(const std::wstring& sheet, const std::wstring& path);
 
 }  // namespace rendertest

@@ -3,8 +3,11 @@
 // without a crash or hang, and the display list stays bounded. Every frame is
 // painted through the real renderer and hit-tested, and the pointer moves,
 // clicks and drags over the buttons. The seeds are movies of every kind of
-// character and the hostile movies whose characters place themselves;
-// mutations edit bytes and rewrite character ids to other ids of the movie.
+// character, a movie of scripts (every kind of action, clip events, button
+// actions, classes, drawing, text fields, timers) and the hostile movies
+// whose characters place themselves; mutations edit bytes, edit the bytes
+// of action records, and rewrite character ids to other ids of the movie.
+// Scripts that run away meet their budget (the clock moves at every look).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +17,7 @@
 #include "FlashTestSupport.h"
 #include "RenderMovies.h"
 #include "platform/flash/FlashControl.h"
+#include "platform/flash/MovieScripts.h"
 #include "platform/flash/media/FlvStream.h"
 
 using namespace flashtest;
@@ -30,6 +34,51 @@ Bytes RichMovie() {
             Place(2, 3, 0, 0, "clip"), Place(3, 4, 1, 1), Move(1, 200, 100, 2.0), moviebytes::ShowFrame(),
             DoAction({ActGetUrl("FSCommand:X", "y"), ActGoto(0)}), Remove(1), moviebytes::ShowFrame(),
             moviebytes::EndTag()};
+  return m.Plain();
+}
+
+// A movie whose frames run scripts of every kind.
+Bytes ScriptedMovie() {
+  const Bytes record = Bytes{0x0F} + U16(1) + U16(1) + Matrix(0, 0) + Bytes{0};
+  const Bytes conditions = U16(0) + Bytes{0x08, 0x00} + Code("push 'clicked'; trace; push 1; gotoFrame2 1");
+  const Bytes button = Tag(34, U16(5) + Bytes{0} + U16(static_cast<uint32_t>(2 + record.size() + 1)) + record +
+                                   Bytes{0} + conditions, true);
+  moviebytes::Movie m = Frames(0);
+  m.version = 7;
+  m.tags = {moviebytes::BackgroundTag(9, 9, 9), Shape(1), Sprite(2, {Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+            Export(2, "sym"), button,
+            InitScript(2, "push '_global'; getVariable; push 'Sym'; function '' () { push 'this'; getVariable; "
+                          "push 'n', 1; setMember }; setMember; push '_global'; getVariable; push 'Sym'; getMember; "
+                          "push 'sym', 2, 'Object'; getVariable; push 'registerClass'; callMethod; pop"),
+            PlaceEvents(2, 2, 100, 100, "c",
+                        {{0x01, "push 'load'; trace"}, {0x02, "push '_x'; getVariable; increment; push '_x'; "
+                                                                "stackSwap; setVariable"},
+                         {0x10, "push 10, 'this'; getVariable; push 'startDrag'; callMethod"},
+                         {0x40, "push 0, 'Key'; getVariable; push 'getCode'; callMethod; trace"}}),
+            Place(3, 5, 200, 200, "btn"),
+            Script("constants 'i' 'a' 'o'; push c:0, 0; setVariable; push c:1, 0; initArray; setVariable; "
+                   "loop: push c:1; getVariable; push c:0; getVariable; push 1, c:1; getVariable; push 'push'; "
+                   "callMethod; pop; push c:0, c:0; getVariable; increment; setVariable; push c:0; getVariable; "
+                   "push 50; less2; if loop; push 0, c:1; getVariable; push 'sort'; callMethod; pop; "
+                   "try catch=e { push 'x'; throw } catch { push 'e'; getVariable; trace } finally { push 'f'; trace }; "
+                   "push c:2, 'k', 2, 1; initObject; setVariable; push c:2; getVariable; with { push 'k'; getVariable; "
+                   "trace }; push 1, 's1', 'sym', 3, '_root'; getVariable; push 'attachMovie'; callMethod; "
+                   "push '_rotation', 30; setMember; push 2, 'd', 2, '_root'; getVariable; "
+                   "push 'createEmptyMovieClip'; callMethod; storeRegister 1; push 100, 0xFF, 2, r:1, 'beginFill'; "
+                   "callMethod; pop; push 30, 30, 2, r:1, 'lineTo'; callMethod; pop; push 0, r:1, 'endFill'; "
+                   "callMethod; pop; push 20, 100, 0, 0, 3, 't', 6, '_root'; getVariable; push 'createTextField'; "
+                   "callMethod; push 'text', 'hello'; setMember; "
+                   "function2 tick regs=2 flags=0 () { push 'ticks'; getVariable; increment; push 'ticks'; "
+                   "stackSwap; setVariable }; push 50, 'tick'; getVariable; push 2, 'setInterval'; callFunction; "
+                   "pop; push 'onEnterFrame'; function '' () { push 'frames'; getVariable; increment; "
+                   "push 'frames'; stackSwap; setVariable }; setVariable; push 'FSCommand:x', 'y'; getURL2 0"),
+            moviebytes::ShowFrame(),
+            Script("push 4, 'e', 2, 's1'; getVariable; push 'duplicateMovieClip'; callMethod; pop; "
+                   "push 'c'; getVariable; push 1, 's1'; getVariable; push 'swapDepths'; callMethod; "
+                   "push 0, 'd'; getVariable; push 'removeMovieClip'; callMethod; push 2; gotoFrame2 0"),
+            moviebytes::ShowFrame(),
+            Script("push 0, 's1'; getVariable; push 'removeMovieClip'; callMethod; push 'start'; gotoFrame2 1"),
+            Label("start"), moviebytes::ShowFrame(), moviebytes::EndTag()};
   return m.Plain();
 }
 
@@ -92,6 +141,32 @@ void RewriteIds(Bytes& plain, int count, std::mt19937& rng) {
 Bytes Compress(const Bytes& plain) {
   Bytes out{'C', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
   return out + rendertest::Zlib(Bytes(plain.begin() + 8, plain.end()));
+}
+
+// Edits count bytes inside the action records of a plain movie (DoAction,
+// DoInitAction, clip events and button actions, on the main timeline and in
+// sprites), so the structure holds and the scripts get the damage.
+void EditActions(Bytes& plain, int count, std::mt19937& rng) {
+  if (plain.size() < 9) return;
+  const size_t rectBits = 5 + 4 * (plain[8] >> 3);
+  std::vector<TagSpan> tags = TagsOf(plain, 8 + (rectBits + 7) / 8 + 4, plain.size());
+  for (size_t i = 0; i < tags.size(); ++i)
+    if (tags[i].code == 39 && tags[i].length > 4) {
+      const auto inner = TagsOf(plain, tags[i].body + 4, tags[i].body + tags[i].length);
+      tags.insert(tags.end(), inner.begin(), inner.end());
+    }
+  std::vector<TagSpan> scripts;
+  for (const TagSpan& t : tags)
+    if ((t.code == 12 || t.code == 59 || t.code == 26 || t.code == 34) && t.length > 2) scripts.push_back(t);
+  for (int i = 0; i < count && !scripts.empty(); ++i) {
+    const TagSpan& t = scripts[rng() % scripts.size()];
+    const size_t at = t.body + rng() % t.length;
+    switch (rng() % 3) {
+      case 0: plain[at] = static_cast<uint8_t>(rng()); break;
+      case 1: plain[at] ^= static_cast<uint8_t>(1u << (rng() % 8)); break;
+      default: plain[at] = static_cast<uint8_t>(plain[at] + (rng() % 2 ? 1 : -1)); break;
+    }
+  }
 }
 
 // Sounds and videos: event sounds of every codec with sound info, a stream,
@@ -172,7 +247,7 @@ TEST(ControlRobustnessTest, DrawnSeedDrawsEveryKind) {
 class Exerciser {
  public:
   Exerciser() : control_(host_.get(), 0, 0, 64, 48) {
-    control_.SetClock([this] { return now_; });
+    control_.SetClock([this] { return now_ += 0.25; });
     HDC screen = GetDC(nullptr);
     dc_ = CreateCompatibleDC(screen);
     bitmap_ = CreateCompatibleBitmap(screen, 64, 48);
@@ -221,6 +296,10 @@ class Exerciser {
     control_.GotoFrame(0);
     Paint();
     EXPECT_LT(control_.Player()->Describe().size(), 4u << 20);
+    EXPECT_LE(control_.Player()->Scripts().Vm().GetHeap().Bytes(), flash::script::Vm::kDefaultHeapLimit + (16u << 20));
+    SendMessageW(control_.hWnd(), WM_KEYDOWN, VK_LEFT, 0);
+    SendMessageW(control_.hWnd(), WM_CHAR, L'a', 0);
+    SendMessageW(control_.hWnd(), WM_KEYUP, VK_LEFT, 0);
     PumpMessages();
   }
 
@@ -240,7 +319,8 @@ class Exerciser {
 // The movies of every kind and the hostile movies; the chains (each run of
 // one draws and tests thousands of characters) only when asked.
 std::vector<std::pair<std::wstring, Bytes>> Seeds(bool chains) {
-  std::vector<std::pair<std::wstring, Bytes>> seeds{{L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}};
+  std::vector<std::pair<std::wstring, Bytes>> seeds{
+      {L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}, {L"scripted", ScriptedMovie()}};
   for (const rendertest::HostileMovie& h : rendertest::HostileMovies())
     if (h.cycle || chains) seeds.emplace_back(h.name, h.movie);
   return seeds;
@@ -263,6 +343,7 @@ TEST(ControlRobustnessTest, MutatedMoviesLoadStepAndPaint) {
     Bytes input = seed;
     const int rewrites = static_cast<int>(rng() % 3);
     RewriteIds(input, rewrites, rng);
+    EditActions(input, static_cast<int>(rng() % 4), rng);
     if (i / seeds.size() % 2) input = Compress(input);
     const int edits = rewrites ? static_cast<int>(rng() % 3) : 1 + static_cast<int>(rng() % 6);
     for (int e = 0; e < edits && !input.empty(); ++e) {

@@ -94,6 +94,10 @@ bool SaveWindowShot(HWND hwnd, const std::wstring& path) {
   PumpFor(200);
   RECT r;
   GetWindowRect(hwnd, &r);
+  return SaveScreenArea(r, path);
+}
+
+bool SaveScreenArea(const RECT& r, const std::wstring& path) {
   int w = r.right - r.left, h = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);

@@ -29,5 +29,7 @@ COLORREF PrintedPixel(HWND hwnd, int x, int y);
 forms::Picture SolidPicture(int w, int h, COLORREF color);
 // Saves what the screen shows of a window (frame included) as a 24-bit BMP.
 bool SaveWindowShot(HWND hwnd, const std::wstring& path);
+// Saves what the screen shows in a rectangle (screen pixels) as a 24-bit BMP.
+bool SaveScreenArea(const RECT& area, const std::wstring& path);
 
 }  // namespace forms_test

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "FormsTestSupport.h"
+#include "flash/FlashTestSupport.h"
+#include "flash/RenderMovies.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 
@@ -161,5 +165,96 @@ TEST_F(ProgramRun, AMissingMovieSaysSoInTheWindow) {
   for (int i = 0; i < 100 && !notice; ++i, Sleep(50)) notice = FindChildWithText(main, L"File Not Found");
   ASSERT_NE(notice, nullptr);
   EXPECT_NE(FindChildWithText(main, L"missing movie.swf"), nullptr);
+  EXPECT_TRUE(run.Close());
+}
+
+namespace {
+
+// The colour of a point of the movie's stage (pixels) on the screen, and
+// the client point of the movie control that shows it.
+POINT StageToClient(HWND movie, int sx, int sy, int stageW, int stageH) {
+  RECT client{};
+  GetClientRect(movie, &client);
+  const double scale = std::min(double(client.right) / stageW, double(client.bottom) / stageH);
+  const double left = (client.right - stageW * scale) / 2, top = (client.bottom - stageH * scale) / 2;
+  return POINT{static_cast<LONG>(left + sx * scale), static_cast<LONG>(top + sy * scale)};
+}
+
+COLORREF ScreenColour(HWND movie, POINT client) {
+  ClientToScreen(movie, &client);
+  HDC screen = GetDC(nullptr);
+  const COLORREF c = GetPixel(screen, client.x, client.y);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+bool WaitForColour(HWND movie, POINT at, COLORREF colour, DWORD timeoutMs = 15000) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (GetTickCount64() < end) {
+    if (ScreenColour(movie, at) == colour) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+// A movie of 400 x 300: a preloader that loops until every frame is loaded,
+// then a menu of three buttons made by attachMovie, each going to its page.
+std::vector<uint8_t> MenuMovie() {
+  using namespace flashtest;
+  auto box = [](uint16_t id, uint8_t r, uint8_t g, uint8_t b, int w, int h) {
+    rendertest::ShapeBuilder s;
+    s.Fill(rendertest::Solid({r, g, b})).Rect(0, 0, w * 20, h * 20, 1);
+    return s.Tag(id);
+  };
+  auto button = [](int n, int x) {
+    const std::string name = "b" + std::to_string(n);
+    return "push '_x', " + std::to_string(x) + ", '_y', 100, 2; initObject; push " + std::to_string(n) + ", '" + name +
+           "', 'btn', 4, '_root'; getVariable; push 'attachMovie'; callMethod; push 'onRelease'; function '' () { "
+           "push 'page" + std::to_string(n) + "', 1, '_root'; getVariable; push 'gotoAndStop'; callMethod }; setMember; ";
+  };
+  moviebytes::Movie m;
+  m.version = 7;
+  m.rect = moviebytes::Rect(0, 400 * 20, 0, 300 * 20);
+  m.rateWhole = 12;
+  m.tags = {moviebytes::BackgroundTag(255, 255, 255), box(1, 128, 128, 128, 400, 300), box(2, 0, 0, 255, 80, 40),
+            Sprite(3, {Place(1, 2, 0, 0), moviebytes::ShowFrame()}), Export(3, "btn"), box(4, 255, 0, 0, 400, 300),
+            box(5, 0, 160, 0, 400, 300), box(6, 255, 255, 0, 400, 300),
+            Place(1, 1, 0, 0), moviebytes::ShowFrame(),
+            Script("push '_framesloaded'; getVariable; push '_totalframes'; getVariable; less2; not; if ready; "
+                   "push 1; gotoFrame2 1; jump done; ready: push 'menu'; gotoFrame2 1; done:"),
+            moviebytes::ShowFrame(),
+            Label("menu"), Remove(1), Script(button(1, 50) + button(2, 150) + button(3, 250) + "stop"),
+            moviebytes::ShowFrame(),
+            Label("page1"), Place(1, 4, 0, 0), moviebytes::ShowFrame(),
+            Label("page2"), Place(1, 5, 0, 0), moviebytes::ShowFrame(),
+            Label("page3"), Place(1, 6, 0, 0), moviebytes::ShowFrame(), moviebytes::EndTag()};
+  m.frames = 6;
+  return m.Plain();
+}
+
+}  // namespace
+
+TEST_F(ProgramRun, AScriptedMovieRunsItsPreloaderThenItsMenuTakesAClick) {
+  testing_support::TempDir temp;
+  const std::wstring path = temp.File(L"menu.swf");
+  ASSERT_TRUE(testing_support::WriteBytes(path, MenuMovie()));
+  ProgramProcess run(Quoted(path));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  HWND movie = FindChildOfClass(main, L"MacromediaFlashPlayerActiveX");
+  ASSERT_NE(movie, nullptr);
+  const POINT second = StageToClient(movie, 190, 120, 400, 300), page = StageToClient(movie, 200, 250, 400, 300);
+  // The preloader lets the menu come: three blue buttons on white.
+  EXPECT_TRUE(WaitForColour(movie, second, RGB(0, 0, 255)));
+  EXPECT_EQ(ScreenColour(movie, StageToClient(movie, 90, 120, 400, 300)), RGB(0, 0, 255));
+  EXPECT_EQ(ScreenColour(movie, page), RGB(255, 255, 255));
+  const LPARAM at = MAKELPARAM(second.x, second.y);
+  SendMessageW(movie, WM_MOUSEMOVE, 0, at);
+  SendMessageW(movie, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(movie, WM_LBUTTONUP, 0, at);
+  EXPECT_TRUE(WaitForColour(movie, page, RGB(0, 160, 0))) << "the second button's page";
+  EXPECT_TRUE(forms_test::SaveWindowShot(main, testing_support::ProgramDir() + L"scripted-menu.bmp"));
+  SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   EXPECT_TRUE(run.Close());
 }

@@ -294,3 +294,20 @@ TEST(PlaylistRows, TheBoxIsBorderlessOwnerDrawnAndCountsThePlaylist) {
   EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
   DestroyWindow(list);
 }
+
+TEST(PlaylistRows, AFileNameIsDrawnAsItStandsWithItsAmpersand) {
+  OwnerDrawnState state;
+  PlaylistLast = 0;
+  PlaylistCurrent = -1;
+  const int W = 240;
+  const COLORREF window = GetSysColor(COLOR_WINDOW), ink = GetSysColor(COLOR_MENUTEXT);
+  Surface plain(W, 24, window), amp(W, 24, window);
+  PlaylistItems = {L"C:\\AB.swf"};
+  DrawPlaylistItem(nullptr, Row(plain.Dc(), 0, 0, W));
+  PlaylistItems = {L"C:\\A&B.swf"};
+  DrawPlaylistItem(nullptr, Row(amp.Dc(), 0, 0, W));
+  const auto a = InkColumns(plain, {22, 0, W, 24}, ink), b = InkColumns(amp, {22, 0, W, 24}, ink);
+  ASSERT_GE(a.first, 0);
+  // As a caption "A&B" would draw "AB" with B underlined: as wide as "AB".
+  EXPECT_GT(b.second - b.first, a.second - a.first + 3);
+}

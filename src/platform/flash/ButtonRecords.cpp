@@ -41,15 +41,16 @@ std::vector<ButtonPart> ReadButtonParts(const Character& ch) {
   return parts;
 }
 
-std::vector<ButtonAction> ReadButtonActions(const Character& ch, uint8_t version) {
+std::vector<ButtonAction> ReadButtonActions(const Character& ch, uint8_t /*version*/) {
   std::vector<ButtonAction> out;
   ByteReader r(ch.body);
   if (ch.tagCode == SwfTag::DefineButton) {
     // The actions follow the character records and run on release inside.
     std::vector<ButtonPart> parts;
     if (!ReadParts(r, false, parts)) return out;
-    ButtonAction action{kOverDownToOverUp, ReadFrameActions(r, version)};
-    if (!action.actions.empty()) out.push_back(std::move(action));
+    const std::span<const uint8_t> code = r.Rest();
+    ButtonAction action{kOverDownToOverUp, code};
+    if (!code.empty() && code[0] != 0) out.push_back(std::move(action));
     return out;
   }
   if (ch.tagCode != SwfTag::DefineButton2) return out;
@@ -68,9 +69,8 @@ std::vector<ButtonAction> ReadButtonActions(const Character& ch, uint8_t version
     } else if (size < 4 || !r.Bytes(size - 4, body)) {
       break;
     }
-    ByteReader actions(body);
-    ButtonAction action{static_cast<uint16_t>(low | (high & 0x01) << 8), ReadFrameActions(actions, version)};
-    if (!action.actions.empty() && action.conditions != 0) out.push_back(std::move(action));
+    ButtonAction action{static_cast<uint16_t>(low | (high & 0x01) << 8), body, static_cast<uint8_t>(high >> 1)};
+    if (!body.empty() && body[0] != 0 && (action.conditions != 0 || action.keyCode != 0)) out.push_back(std::move(action));
     if (size == 0) break;
   }
   return out;

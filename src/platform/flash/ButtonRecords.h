@@ -4,6 +4,7 @@
 // pointer transitions that run them (DefineButton: on release inside only).
 #pragma once
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "platform/flash/MovieDefinition.h"
@@ -35,13 +36,14 @@ struct ButtonPart {
 
 struct ButtonAction {
   uint16_t conditions = 0;  // ButtonCondition flags
-  std::vector<FrameAction> actions;
+  std::span<const uint8_t> code;  // the action record as stored
+  uint8_t keyCode = 0;            // a key press that runs it (DefineButton2), 0 for none
 };
 
 // In depth order; reading stops at the end flag or the first record that runs out.
 std::vector<ButtonPart> ReadButtonParts(const Character& character);
-// The actions and their conditions; reading stops at the first record that
-// runs out. Strings are read as for frame actions of the movie's version.
+// The action records and their conditions; reading stops at the first
+// record that runs out.
 std::vector<ButtonAction> ReadButtonActions(const Character& character, uint8_t version);
 
 }  // namespace flash

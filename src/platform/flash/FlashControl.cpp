@@ -12,13 +12,16 @@
 #include "base/Clock.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
+#include "platform/flash/MovieScripts.h"
 #include "platform/flash/SoftwareRenderer.h"
 #include "moviefiles/MovieCache.h"
+#include "services/Services.h"
 
 namespace flash {
 namespace {
 
 constexpr UINT kMsgEvents = WM_APP + 0x311;
+constexpr UINT kMsgLoad = WM_APP + 0x312;  // a movie the scripts load into level 0
 constexpr UINT kTimerMs = 10;
 constexpr double kDefaultRate = 12;  // for a header rate of 0
 constexpr long kMaxCatchUpFrames = 8;  // a late clock skips rather than racing through frames
@@ -111,6 +114,14 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND:
       return 1;
+    case WM_SIZE:
+      // A stage that does not scale is as large as the control: its listeners hear.
+      if (player_ && !page_ && scaleMode_ == kNoScale) {
+        script::Vm& vm = player_->Scripts().Vm();
+        vm.Broadcast(vm.GlobalObject(L"Stage"), L"onResize");
+        AfterScripts();
+      }
+      break;
     case WM_TIMER:
       if (wp == kFrameTimer && IsWindowVisible(hwnd)) {
         Pump();
@@ -121,16 +132,35 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       posted_ = false;
       DrainEvents();
       return 0;
+    case kMsgLoad: {
+      const std::wstring path = std::exchange(pendingLoad_, {});
+      if (!path.empty()) LoadMovie(0, path);
+      return 0;
+    }
     case WM_MOUSEWHEEL:
       return 0;  // pages scroll only through TCallLabel
-    case WM_MOUSEMOVE:
+    case WM_MOUSEMOVE: {
+      double sx = 0, sy = 0;
+      if (player_ && !page_ && StagePoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), sx, sy)) {
+        player_->Scripts().Mouse(0, sx, sy);
+        AfterScripts();
+        if (!player_) return 0;
+      }
       SyncButtons();
       Apply(buttons_.Move(ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)), (wp & MK_LBUTTON) != 0));
       ShowPointer();
       return 0;
+    }
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONDBLCLK: {
       ::SetFocus(hwnd);
+      double sx = 0, sy = 0;
+      if (player_ && !page_ && StagePoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), sx, sy)) {
+        FocusFieldAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        player_->Scripts().Mouse(1, sx, sy);
+        AfterScripts();
+        if (!player_) return 0;
+      }
       SyncButtons();
       Apply(buttons_.Press(ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))));
       if (buttons_.Pressed() && hwnd_ && GetCapture() != hwnd_) {
@@ -139,10 +169,17 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       ShowPointer();
       return 0;
-    case WM_LBUTTONUP:
+    }
+    case WM_LBUTTONUP: {
       if (page_) {
         page_->Click(*this, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
+      }
+      double sx = 0, sy = 0;
+      if (player_ && StagePoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), sx, sy)) {
+        player_->Scripts().Mouse(2, sx, sy);
+        AfterScripts();
+        if (!player_) return 0;
       }
       SyncButtons();
       Apply(buttons_.Release(ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))));
@@ -152,6 +189,22 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       ShowPointer();
       return 0;
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (player_ && !page_) {
+        player_->Scripts().Key(msg == WM_KEYDOWN, static_cast<int>(wp), static_cast<wchar_t>(MapVirtualKeyW(static_cast<UINT>(wp), MAPVK_VK_TO_CHAR)));
+        AfterScripts();
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (player_ && !page_) {
+        player_->Scripts().Char(static_cast<wchar_t>(wp));
+        AfterScripts();
+        return 0;
+      }
+      break;
     case WM_MOUSELEAVE:
       Apply(buttons_.Leave());
       handShown_ = false;
@@ -234,6 +287,7 @@ void FlashControl::Unload() {
   }
   sounds_.reset();
   page_.reset();
+  if (player_) player_->Unload();
   player_.reset();
   movie_.reset();
   mixer_->StopOwner(loadSerial_);
@@ -263,20 +317,52 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
       return;
   }
   movie_ = std::move(movie);
-  for (auto& [name, value] : ParseQuery(query)) variables_.Set(name, value);
-  player_ = std::make_unique<MoviePlayer>(*movie_);
-  player_->SetLoop(loop_);
+  const auto variables = ParseQuery(query);
+  for (auto& [name, value] : variables) variables_.Set(name, value);
   sounds_ = std::make_unique<MovieSounds>(*movie_, [this] { return SoundMixer(); }, loadSerial_);
-  player_->SetFrameListener(sounds_.get());
   page_ = CreatePage(movie_->metadata);
   if (page_) {
+    player_ = std::make_unique<MoviePlayer>(*movie_);
+    player_->SetFrameListener(sounds_.get());
     pagePlaying_ = true;
     page_->Start(*this);
   } else {
-    player_->Start();
-    QueueCommands();
+    PlayerEnvironment environment;
+    environment.clock = [this] { return clock_(); };
+    environment.moviePath = file;
+    // Shared objects live in the program's data folder unless the host said otherwise.
+    const std::wstring shared = !sharedFolder_.empty()         ? sharedFolder_
+                                : !UserDataFolder.empty() ? UserDataFolder + L"SharedObjects\\"
+                                                          : L"";
+    if (!shared.empty()) {
+      // One folder per movie file, named from the file's name and a hash of its path.
+      uint32_t hash = 2166136261u;
+      for (wchar_t c : file) hash = (hash ^ static_cast<uint32_t>(towlower(c))) * 16777619u;
+      const size_t slash = file.find_last_of(L"\\/");
+      std::wstring name = file.substr(slash == std::wstring::npos ? 0 : slash + 1);
+      for (wchar_t& c : name)
+        if (!iswalnum(c) && c != L'_' && c != L'-' && c != L'.') c = L'_';
+      wchar_t suffix[16];
+      swprintf(suffix, 16, L"_%08x", hash);
+      environment.sharedFolder = shared + name + suffix + L"\\";
+    }
+    environment.stageSize = [this](double& w, double& h) {
+      if (scaleMode_ == kNoScale && hwnd_) {
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        w = client.right, h = client.bottom;
+      } else {
+        w = movie_->StageWidthPixels(), h = movie_->StageHeightPixels();
+      }
+    };
+    environment.stopSounds = [this] { StopSounds(); };
+    player_ = std::make_unique<MoviePlayer>(*movie_, std::move(environment));
+    player_->SetLoop(loop_);
+    player_->SetFrameListener(sounds_.get());
+    player_->Start(variables);
+    AfterScripts();
   }
-  events_.push_back(Event{true, 4});
+  events_.push_back(Event{Event::kReady, 4});
   PostEvents();
   Anchor();
   if (hwnd_) SetTimer(hwnd_, kFrameTimer, kTimerMs, nullptr);
@@ -344,8 +430,8 @@ void FlashControl::Pump() {
     PostEvents();
     return;
   }
+  // Frames go on while the main timeline is stopped: clips and scripts run.
   sounds_->Update(player_->Root());
-  if (!player_->Playing()) return;
   long long steps = 0;
   if (const auto soundFrame = sounds_->StreamFrame(SoundLatency())) {
     // The main timeline's stream is the clock: frames that drawing could
@@ -362,12 +448,11 @@ void FlashControl::Pump() {
   }
   if (steps <= 0) return;
   const uint64_t changesBefore = player_->Changes();
-  for (long long i = 0; i < steps && player_->Playing(); ++i) {
+  for (long long i = 0; i < steps && player_ && pendingLoad_.empty(); ++i) {
     player_->Advance();
     ++anchorFrames_;
   }
-  QueueCommands();
-  PostEvents();
+  AfterScripts();
   // A frame that changes nothing on the stage repaints nothing.
   if (player_ && player_->Changes() != changesBefore) {
     SyncButtons();
@@ -467,26 +552,37 @@ void FlashControl::SetVariable(const std::wstring& name, const std::wstring& val
     Invalidate();
     return;
   }
-  variables_.Set(key, value);
   if (page_) {
+    variables_.Set(key, value);
     page_->VariableWritten(*this, key, value);
     PostEvents();
     Invalidate();
+    return;
   }
+  if (!player_) return;
+  const uint64_t before = player_->Changes();
+  player_->Scripts().SetVariable(name, value);
+  AfterScripts();
+  if (player_ && player_->Changes() != before) Invalidate();
 }
 
 std::wstring FlashControl::GetVariable(const std::wstring& name) const {
   const std::wstring key = MovieVariables::Normalize(name);
   if (key == L"_alpha") return std::to_wstring(alpha_);
-  return variables_.Get(key);
+  if (page_ || !player_) return variables_.Get(key);
+  return player_->Scripts().GetVariable(name);
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> FlashControl::RootVariables() {
+  if (page_ || !player_) return {variables_.All().begin(), variables_.All().end()};
+  return player_->Scripts().RootVariables();
 }
 
 void FlashControl::TCallLabel(const std::wstring& target, const std::wstring& label) {
   if (!player_ || page_) return;
   player_->CallLabel(target, label);
+  AfterScripts();
   SyncButtons();
-  QueueCommands();
-  PostEvents();
   Invalidate();
 }
 
@@ -494,11 +590,26 @@ void FlashControl::TCallLabel(const std::wstring& target, const std::wstring& la
 
 void FlashControl::QueueCommands() {
   if (!player_) return;
-  for (auto& c : player_->TakeCommands()) events_.push_back(Event{false, 0, std::move(c.command), std::move(c.args)});
+  for (auto& c : player_->TakeCommands())
+    events_.push_back(Event{Event::kCommand, 0, std::move(c.command), std::move(c.args)});
+}
+
+// What scripts asked of the control: FS commands and addresses to raise,
+// a movie to load in level 0 (after the running message is done).
+void FlashControl::AfterScripts() {
+  if (!player_) return;
+  QueueCommands();
+  for (auto& url : player_->Scripts().TakeLinks()) events_.push_back(Event{Event::kGetUrl, 0, std::move(url), L""});
+  const std::wstring load = player_->Scripts().TakeReload();
+  if (!load.empty() && hwnd_) {
+    pendingLoad_ = load;
+    PostMessageW(hwnd_, kMsgLoad, 0, 0);
+  }
+  PostEvents();
 }
 
 void FlashControl::RaiseCommand(const std::wstring& command, const std::wstring& args) {
-  events_.push_back(Event{false, 0, command, args});
+  events_.push_back(Event{Event::kCommand, 0, command, args});
   PostEvents();
 }
 
@@ -514,9 +625,12 @@ void FlashControl::DrainEvents() {
   while (!events_.empty()) {
     Event e = std::move(events_.front());
     events_.pop_front();
-    if (e.ready) {
+    if (e.kind == Event::kReady) {
       auto handler = OnReadyStateChange;
       if (handler) handler(e.state);
+    } else if (e.kind == Event::kGetUrl) {
+      auto handler = OnGetURL;
+      if (handler) handler(e.command, e.args);
     } else {
       auto handler = OnFSCommand;
       if (handler) handler(e.command, e.args);
@@ -552,7 +666,30 @@ std::optional<ButtonPath> FlashControl::ButtonAt(int x, int y) {
   if (!movie_ || !player_ || page_ || !hwnd_) return std::nullopt;
   RECT client{};
   GetClientRect(hwnd_, &client);
-  return hitTester_.ButtonAt(*movie_, player_->Root(), Origin(), ViewOf(client.right, client.bottom), x, y);
+  MovieScripts& scripts = player_->Scripts();
+  return hitTester_.ButtonAt(*movie_, player_->Root(), Origin(), ViewOf(client.right, client.bottom), x, y,
+                             [&scripts](const Clip& clip) { return scripts.IsButtonClip(clip); });
+}
+
+bool FlashControl::StagePoint(int x, int y, double& sx, double& sy) {
+  if (!movie_ || !hwnd_) return false;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const StageView view = ViewOf(client.right, client.bottom).view;
+  if (view.scaleX <= 0 || view.scaleY <= 0) return false;
+  sx = (x - view.left) / view.scaleX + movie_->frame.left;
+  sy = (y - view.top) / view.scaleY + movie_->frame.top;
+  return true;
+}
+
+// A click on an input text field gives it the keyboard; anywhere else takes it away.
+void FlashControl::FocusFieldAt(int x, int y) {
+  if (!player_ || !hwnd_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const auto field = hitTester_.FieldAt(*movie_, player_->Root(), Origin(), ViewOf(client.right, client.bottom), x, y);
+  player_->Scripts().Focus(field ? &field->depths : nullptr);
+  Invalidate();
 }
 
 // Draws each button in its new state and runs the actions its transition
@@ -563,21 +700,20 @@ void FlashControl::Apply(const std::vector<ButtonTransition>& transitions) {
   const bool wasPlaying = player_->Playing();
   bool repaint = false;
   for (const ButtonTransition& t : transitions) {
+    if (!player_) return;
     DisplayObject* obj = player_->ObjectAt(t.button.depths);
     if (!obj || obj->character != t.button.character) continue;  // gone meanwhile
-    if (obj->buttonState != t.state) {
+    if (obj->buttonState != t.state && !obj->clip) {
       if (sounds_) sounds_->ButtonChanged(t.button.character, obj->buttonState, t.state);
       obj->buttonState = t.state;
       repaint = true;
     }
-    if (!t.condition) continue;
-    for (const ButtonAction& a : hitTester_.ActionsOf(*movie_, t.button.character, player_->CurrentFrame()))
-      if (a.conditions & t.condition) player_->RunActionsAt(t.button.depths, a.actions);
+    if (t.condition) player_->Scripts().ButtonEvent(t.button.depths, t.condition);
   }
+  if (!player_) return;
   if (!wasPlaying && player_->Playing()) Anchor();
   SyncButtons();
-  QueueCommands();
-  PostEvents();
+  AfterScripts();
   if (repaint || player_->Changes() != changesBefore) Invalidate();
 }
 
@@ -591,7 +727,7 @@ void FlashControl::SyncButtons() {
     buttons_.Reset();
     return;
   }
-  if (obj->buttonState != buttons_.State()) {
+  if (obj->buttonState != buttons_.State() && !obj->clip) {
     obj->buttonState = buttons_.State();
     Invalidate();
   }
@@ -599,8 +735,22 @@ void FlashControl::SyncButtons() {
 
 bool FlashControl::WantsHand() {
   const auto& current = buttons_.Current();
-  return current && movie_ && player_ && buttons_.State() != kButtonUp &&
-         !hitTester_.ActionsOf(*movie_, current->character, player_->CurrentFrame()).empty();
+  if (!current || !movie_ || !player_ || buttons_.State() == kButtonUp) return false;
+  DisplayObject* obj = player_->ObjectAt(current->depths);
+  bool handlers = false;
+  if (obj && (obj->clip || obj->object)) {
+    // A clip or button with handlers shows the hand unless it says not to.
+    script::Vm& vm = player_->Scripts().Vm();
+    const script::Value self = obj->clip ? player_->Scripts().ValueOf(player_->Root(), *obj) : script::Value::Obj(obj->object);
+    const script::Value hand = vm.Get(self, vm.Intern(L"useHandCursor"));
+    if (!hand.IsUndefined() && !vm.ToBool(hand)) return false;
+    if (obj->clip) return true;
+    for (const wchar_t* name : {L"onPress", L"onRelease", L"onRollOver", L"onReleaseOutside"}) {
+      const script::Value fn = vm.Get(self, vm.Intern(name));
+      handlers = handlers || (fn.IsObject() && fn.AsObject()->IsCallable());
+    }
+  }
+  return handlers || !hitTester_.ActionsOf(*movie_, current->character, player_->CurrentFrame()).empty();
 }
 
 // Called for the pointer's own messages: the cursor changes as soon as the

@@ -1,9 +1,11 @@
 // The movie control: a child window of class "MacromediaFlashPlayerActiveX"
-// (empty title, CS_DBLCLKS) that loads a movie, runs its timeline on a frame
-// clock, keeps its variables and raises FSCommand and OnReadyStateChange,
-// with the members, events and numbering the player and the snapshot window
-// use. Frames are 0-based. Content drawing goes through a FlashRenderer
-// (our software renderer unless another is set).
+// (empty title, CS_DBLCLKS) that loads a movie, runs its timeline and its
+// scripts on a frame clock (frames go on while the main timeline is stopped,
+// for the clips and scripts), keeps its variables and raises FSCommand,
+// OnGetURL and OnReadyStateChange, with the members, events and numbering
+// the player and the snapshot window use. Frames are 0-based. Content
+// drawing goes through a FlashRenderer (our software renderer unless
+// another is set).
 //
 // Events are raised from the control's own message handling (a posted
 // message), never from inside a member call: a handler may load another
@@ -16,7 +18,9 @@
 // WM_MOUSELEAVE from the host's own tracking, or, on the frame timer, the
 // cursor found over another window. The control never tracks the mouse
 // (TrackMouseEvent) or hides the cursor itself; over a button with actions
-// it shows the hand cursor.
+// it shows the hand cursor. Clips with press, release or roll handlers take
+// the pointer like buttons; the keyboard goes to the movie's scripts and to
+// the input text field last clicked.
 #pragma once
 #include <windows.h>
 
@@ -111,6 +115,9 @@ class FlashControl : private PageHost {
   // Events.
   std::function<void(const std::wstring& command, const std::wstring& args)> OnFSCommand;
   std::function<void(long state)> OnReadyStateChange;
+  // A movie's get-URL to an address other than "FSCommand:" ("javascript:"
+  // ones are dropped): the host decides whether it is opened.
+  std::function<void(const std::wstring& url, const std::wstring& target)> OnGetURL;
 
   // The frame clock in seconds (an empty function restores the monotonic clock).
   void SetClock(std::function<double()> clock);
@@ -127,12 +134,17 @@ class FlashControl : private PageHost {
 
   const MovieDefinition* Movie() const { return movie_.get(); }
   const MoviePlayer* Player() const { return player_.get(); }
+  MoviePlayer* Player() { return player_.get(); }
   FlashPage* Page() const { return page_.get(); }
   const MovieVariables& Variables() const { return variables_; }
+  // The main timeline's variables as text (a page's variables for a page).
+  std::vector<std::pair<std::wstring, std::wstring>> RootVariables();
+  // The folder under which each movie's shared objects are kept ("" keeps none).
+  void SetSharedObjectFolder(const std::wstring& folder) { sharedFolder_ = folder; }
 
  private:
   struct Event {
-    bool ready = false;  // OnReadyStateChange, else FSCommand
+    enum Kind { kReady, kCommand, kGetUrl } kind = kCommand;
     long state = 0;
     std::wstring command, args;
   };
@@ -142,6 +154,9 @@ class FlashControl : private PageHost {
   void Unload();
   void Anchor();
   void QueueCommands();
+  void AfterScripts();
+  bool StagePoint(int x, int y, double& sx, double& sy);
+  void FocusFieldAt(int x, int y);
   void PostEvents();
   void DrainEvents();
   void Invalidate();
@@ -199,6 +214,8 @@ class FlashControl : private PageHost {
   COLORREF bgColor_ = RGB(255, 255, 255);
   int alpha_ = 100;
   long volume_ = 100, pan_ = 0;
+  std::wstring sharedFolder_;
+  std::wstring pendingLoad_;  // a movie the scripts load into level 0
 
   // Sound: the mixer lives with the control; the output (a worker thread) is
   // opened with the first sound and closed with the control.

@@ -37,6 +37,7 @@ bool FlashRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Clip& 
 void FlashRenderer::DrawList(HDC dc, const MovieDefinition& movie, const Clip& clip, const Matrix& m,
                              const ColorTransform& cx, const FrameView& frame) {
   for (const auto& [depth, obj] : clip.objects) {
+    if (!obj.visible) continue;
     const Matrix world = Concat(m, obj.matrix);
     const ColorTransform color = Concat(cx, obj.color);
     DrawObject(dc, movie, obj, world, color, frame.view, frame.quality);

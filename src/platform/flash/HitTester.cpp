@@ -22,22 +22,62 @@ void HitTester::Use(const MovieDefinition& movie) {
   shapes_.Clear(), parts_.clear(), actions_.clear(), textBounds_.clear();
 }
 
+void HitTester::Aim(const FrameView& frame, int x, int y) {
+  const Xform view{frame.view.scaleX, 0, 0, frame.view.scaleY, frame.view.left, frame.view.top};
+  toPixel_ = Xform{1, 0, 0, 1, -double(x), -double(y)} * view;
+  budget_ = kTestBudget;
+  chain_.clear();
+}
+
 std::optional<ButtonPath> HitTester::ButtonAt(const MovieDefinition& movie, const Clip& root, const Matrix& origin,
-                                              const FrameView& frame, int x, int y) {
+                                              const FrameView& frame, int x, int y,
+                                              const std::function<bool(const Clip&)>& isButton) {
   const POINT pt{x, y};
   if (!PtInRect(&frame.clip, pt)) return std::nullopt;
   Use(movie);
-  const Xform view{frame.view.scaleX, 0, 0, frame.view.scaleY, frame.view.left, frame.view.top};
-  toPixel_ = Xform{1, 0, 0, 1, -double(x), -double(y)} * view;
+  Aim(frame, x, y);
   frame_ = root.frame;
-  budget_ = kTestBudget;
-  chain_.clear();
-  std::vector<uint16_t> path;
+  isButton_ = isButton;
+  std::vector<int32_t> path;
   ButtonPath found;
   const bool hit = Find(root, origin, 0, path, found);
   movie_ = nullptr;
+  isButton_ = nullptr;
   if (!hit) return std::nullopt;
   return found;
+}
+
+std::optional<ButtonPath> HitTester::FieldAt(const MovieDefinition& movie, const Clip& root, const Matrix& origin,
+                                             const FrameView& frame, int x, int y) {
+  const POINT pt{x, y};
+  if (!PtInRect(&frame.clip, pt)) return std::nullopt;
+  Use(movie);
+  Aim(frame, x, y);
+  frame_ = root.frame;
+  std::vector<int32_t> path;
+  ButtonPath found;
+  const bool hit = FindField(root, origin, 0, path, found);
+  movie_ = nullptr;
+  if (!hit) return std::nullopt;
+  return found;
+}
+
+bool HitTester::FindField(const Clip& clip, const Matrix& m, int nesting, std::vector<int32_t>& path,
+                          ButtonPath& found) {
+  if (nesting > kMaxNesting) return false;
+  for (auto it = clip.objects.rbegin(); it != clip.objects.rend(); ++it) {
+    const auto& [depth, obj] = *it;
+    if (!obj.visible || obj.clipDepth > 0) continue;
+    const Matrix world = Concat(m, obj.matrix);
+    path.push_back(depth);
+    if (obj.clip && FindField(*obj.clip, world, nesting + 1, path, found)) return true;
+    if (obj.text && obj.text->input && BoxCovers(obj.text->data.bounds, world)) {
+      found = ButtonPath{path, obj.character};
+      return true;
+    }
+    path.pop_back();
+  }
+  return false;
 }
 
 const std::vector<ButtonAction>& HitTester::ActionsOf(const MovieDefinition& movie, uint16_t id, int frame) {
@@ -50,10 +90,10 @@ const std::vector<ButtonAction>& HitTester::ActionsOf(const MovieDefinition& mov
 }
 
 // Top-most first: a sprite's buttons lie above everything below the sprite.
-bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector<uint16_t>& path, ButtonPath& found) {
+bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector<int32_t>& path, ButtonPath& found) {
   if (nesting > kMaxNesting) return false;
   // Whether every clip layer masking depth covers the pixel.
-  auto unmasked = [&](uint16_t depth) {
+  auto unmasked = [&](int32_t depth) {
     for (const auto& [d, mask] : clip.objects) {
       if (d >= depth) break;
       if (mask.clipDepth >= depth &&
@@ -64,11 +104,16 @@ bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector
   };
   for (auto it = clip.objects.rbegin(); it != clip.objects.rend(); ++it) {
     const auto& [depth, obj] = *it;
-    if (obj.clipDepth > 0) continue;  // a clip layer masks; it takes no pointer itself
+    if (obj.clipDepth > 0 || !obj.visible) continue;  // a clip layer masks; it takes no pointer itself
     const Matrix world = Concat(m, obj.matrix);
     if (obj.clip) {
       if (!unmasked(depth)) continue;
       path.push_back(depth);
+      // A clip acting as a button takes the pointer for all it holds.
+      if (isButton_ && isButton_(*obj.clip) && EntryCovers(obj, world, nesting + 1)) {
+        found = ButtonPath{path, obj.character};
+        return true;
+      }
       if (Find(*obj.clip, world, nesting + 1, path, found)) return true;
       path.pop_back();
       continue;
@@ -102,17 +147,7 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
       if (!ReadTextBounds(*ch, bounds)) bounds = RECT{};
       it = textBounds_.emplace(ch, bounds).first;
     }
-    const RECT& b = it->second;
-    if (b.right <= b.left || b.bottom <= b.top) return false;
-    ShapeData box;
-    box.fills.resize(2);
-    ShapePath edge;
-    edge.fill1 = 1;
-    const float l = float(b.left), t = float(b.top), r = float(b.right), bo = float(b.bottom);
-    edge.segments = {{l, t, 0, 0, r, t, false}, {r, t, 0, 0, r, bo, false}, {r, bo, 0, 0, l, bo, false},
-                     {l, bo, 0, 0, l, t, false}};
-    box.paths.push_back(std::move(edge));
-    return ShapeCovers(box, world);
+    return BoxCovers(it->second, world);
   }
   if (!IsButton(tag) && tag != SwfTag::DefineSprite) return false;
   if (std::find(chain_.begin(), chain_.end(), ch) != chain_.end()) return false;  // inside itself
@@ -139,10 +174,31 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
 }
 
 bool HitTester::ListCovers(const Clip& clip, const Matrix& m, int nesting) {
+  if (clip.drawing && !clip.drawing->Empty() && ShapeCovers(clip.drawing->Shape(), m)) return true;
   for (const auto& [depth, obj] : clip.objects)
-    if (!obj.clipDepth && Covers(obj.character, obj.ratio, Concat(m, obj.matrix), obj.clip.get(), nesting))
-      return true;
+    if (!obj.clipDepth && obj.visible && EntryCovers(obj, Concat(m, obj.matrix), nesting)) return true;
   return false;
+}
+
+// An entry as it stands: a text field by its own bounds, a clip by its list
+// (and drawing), anything else by its character.
+bool HitTester::EntryCovers(const DisplayObject& obj, const Matrix& world, int nesting) {
+  if (obj.text) return BoxCovers(obj.text->data.bounds, world);
+  if (obj.clip && obj.clip->timeline < -1) return ListCovers(*obj.clip, world, nesting + 1);
+  return Covers(obj.character, obj.ratio, world, obj.clip.get(), nesting);
+}
+
+bool HitTester::BoxCovers(const RECT& b, const Matrix& world) {
+  if (b.right <= b.left || b.bottom <= b.top) return false;
+  ShapeData box;
+  box.fills.resize(2);
+  ShapePath edge;
+  edge.fill1 = 1;
+  const float l = float(b.left), t = float(b.top), r = float(b.right), bo = float(b.bottom);
+  edge.segments = {{l, t, 0, 0, r, t, false}, {r, t, 0, 0, r, bo, false}, {r, bo, 0, 0, l, bo, false},
+                   {l, bo, 0, 0, l, t, false}};
+  box.paths.push_back(std::move(edge));
+  return ShapeCovers(box, world);
 }
 
 // Draws the shape into a one-pixel mask at the tested pixel, hard-edged.

@@ -60,6 +60,29 @@ bool ReadPlaceObject(ByteReader& r, PlaceCommand& cmd) {
   return true;
 }
 
+// Steps over one filter of PlaceObject3; false when it cannot be read.
+bool SkipFilter(ByteReader& r) {
+  uint8_t id = 0;
+  if (!r.U8(id)) return false;
+  switch (id) {
+    case 0: return r.Skip(23);                  // drop shadow
+    case 1: return r.Skip(9);                   // blur
+    case 2: return r.Skip(15);                  // glow
+    case 3: return r.Skip(27);                  // bevel
+    case 4:                                      // gradient glow
+    case 7: {                                    // gradient bevel
+      uint8_t n = 0;
+      return r.U8(n) && r.Skip(size_t(n) * 5 + 19);
+    }
+    case 5: {                                    // convolution
+      uint8_t x = 0, y = 0;
+      return r.U8(x) && r.U8(y) && r.Skip(8 + size_t(x) * y * 4 + 5);
+    }
+    case 6: return r.Skip(80);                  // colour matrix
+    default: return false;
+  }
+}
+
 bool ReadPlaceObject23(ByteReader& r, bool version3, uint8_t swfVersion, PlaceCommand& cmd) {
   uint8_t flags = 0, flags2 = 0;
   uint32_t depth = 0;
@@ -103,7 +126,20 @@ bool ReadPlaceObject23(ByteReader& r, bool version3, uint8_t swfVersion, PlaceCo
     if (!r.U16LE(clip)) return false;
     cmd.clipDepth = static_cast<uint16_t>(clip);
   }
-  return true;  // filters, blend modes and clip actions are not used
+  if (version3) {
+    // Filters, blend mode and bitmap caching come before the clip actions; they are not drawn.
+    if (flags2 & 0x01) {
+      uint8_t count = 0;
+      if (!r.U8(count)) return true;
+      for (uint8_t i = 0; i < count; ++i)
+        if (!SkipFilter(r)) return true;
+    }
+    uint8_t unused = 0;
+    if ((flags2 & 0x02) && !r.U8(unused)) return true;
+    if ((flags2 & 0x04) && !r.U8(unused)) return true;
+  }
+  if (flags & 0x80) cmd.clipActions = r.Rest();
+  return true;
 }
 
 // Reads the tags of one timeline. Sprites are read only from the main
@@ -126,7 +162,9 @@ class TimelineReader {
   }
 
  private:
-  static bool IsEmpty(const FrameScript& f) { return f.commands.empty() && f.actions.empty(); }
+  static bool IsEmpty(const FrameScript& f) {
+    return f.commands.empty() && f.doActions.empty() && f.initActions.empty();
+  }
   int RootFrame() const { return isRoot_ ? static_cast<int>(timeline_.frames.size()) : rootFrame_; }
 
   bool Visit(SwfTag code, ByteReader& body) {
@@ -164,8 +202,23 @@ class TimelineReader {
         break;
       }
       case SwfTag::DoAction: {
-        auto actions = ReadFrameActions(body, version);
-        for (auto& a : actions) current_.actions.push_back(std::move(a));
+        current_.doActions.push_back(body.Rest());
+        break;
+      }
+      case SwfTag::DoInitAction: {
+        uint32_t sprite = 0;
+        if (body.U16LE(sprite)) current_.initActions.emplace_back(static_cast<uint16_t>(sprite), body.Rest());
+        break;
+      }
+      case SwfTag::ExportAssets: {
+        uint32_t count = 0;
+        if (!body.U16LE(count)) break;
+        for (uint32_t i = 0; i < count; ++i) {
+          uint32_t id = 0;
+          std::wstring name;
+          if (!body.U16LE(id) || !ReadString(body, version, name)) break;
+          if (!movie_.exports.count(name)) movie_.exports[name] = static_cast<uint16_t>(id);
+        }
         break;
       }
       case SwfTag::FrameLabel: {
@@ -237,6 +290,15 @@ int Timeline::FrameOfLabel(const std::wstring& label) const {
   for (const auto& [name, frame] : labels)
     if (CompareStringOrdinal(name.c_str(), -1, label.c_str(), -1, TRUE) == CSTR_EQUAL) return frame;
   return -1;
+}
+
+uint16_t MovieDefinition::Exported(const std::wstring& name) const {
+  auto it = exports.find(name);
+  if (it != exports.end()) return it->second;
+  if (version >= 7) return 0;
+  for (const auto& [n, id] : exports)
+    if (CompareStringOrdinal(n.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return id;
+  return 0;
 }
 
 const Character* MovieDefinition::Find(uint16_t id, int frame) const {

@@ -1,6 +1,6 @@
 // A movie as the control plays it: its header, a dictionary of characters
 // and, for the main timeline and each sprite, the display-list commands,
-// label and simple actions of every frame. Built once from the movie's
+// label and action records of every frame. Built once from the movie's
 // uncompressed bytes, which it keeps (character bodies are views into them).
 // An id may be defined again or freed (FreeCharacter) later in the movie: a
 // definition holds from the main-timeline frame whose tags hold it.
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "moviefiles/SwfTags.h"
-#include "platform/flash/FrameActions.h"
+#include "base/ByteReader.h"
 
 namespace flash {
 
@@ -45,11 +45,14 @@ struct PlaceCommand {
   std::optional<uint16_t> ratio;
   std::optional<std::wstring> name;
   std::optional<uint16_t> clipDepth;
+  std::span<const uint8_t> clipActions;  // PlaceObject2/3's clip event records, as stored
 };
 
 struct FrameScript {
   std::vector<PlaceCommand> commands;
-  std::vector<FrameAction> actions;
+  std::vector<std::span<const uint8_t>> doActions;  // DoAction bodies in tag order
+  // DoInitAction: a sprite's actions, run once when the frame is first reached.
+  std::vector<std::pair<uint16_t, std::span<const uint8_t>>> initActions;
 };
 
 struct Timeline {
@@ -77,6 +80,7 @@ struct MovieDefinition {
   std::map<uint16_t, std::vector<Character>> dictionary;  // each id's definitions and frees, in tag order
   std::optional<COLORREF> background;  // the first SetBackgroundColor of the main timeline
   std::string metadata;        // the Metadata tag's text, when present
+  std::map<std::wstring, uint16_t> exports;  // ExportAssets: names of library characters
   bool damaged = false;        // a tag could not be read; the stage stays blank
   std::span<const uint8_t> jpegTables;  // the JPEGTables tag's body, shared by DefineBits images
   uint64_t serial = 0;         // different for every definition read, for keying what is drawn from it
@@ -84,6 +88,8 @@ struct MovieDefinition {
   // The definition of id in force at a main-timeline frame (before its first
   // definition: that one); null when there is none or it was freed.
   const Character* Find(uint16_t id, int frame) const;
+  // The character exported under a name (case-insensitive before version 7); 0 for none.
+  uint16_t Exported(const std::wstring& name) const;
   int StageWidthPixels() const { return (frame.right - frame.left) / 20; }
   int StageHeightPixels() const { return (frame.bottom - frame.top) / 20; }
 };

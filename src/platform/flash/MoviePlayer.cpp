@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/flash/MovieScripts.h"
+#include "platform/flash/ScriptObjects.h"
+
 namespace flash {
 namespace {
 
@@ -11,16 +14,16 @@ namespace {
 // timeline of its own, nor do sprites beyond these bounds (sprites that
 // place two others at every level multiply without end).
 constexpr int kMaxNesting = 16;
-constexpr size_t kMaxLiveClips = 10000;
 
 void DescribeClip(const Clip& clip, int indent, std::wstring& out) {
   for (const auto& [depth, o] : clip.objects) {
     wchar_t line[320];
-    swprintf(line, 320, L"%*ls%u: ch%u m(%.4f %.4f %.4f %.4f %d %d) cx(%d %d %d %d %d %d %d %d) r%u n'%ls' clip%u",
+    swprintf(line, 320, L"%*ls%d: ch%u m(%.4f %.4f %.4f %.4f %d %d) cx(%d %d %d %d %d %d %d %d) r%u n'%ls' clip%u",
              indent, L"", depth, o.character, o.matrix.a, o.matrix.b, o.matrix.c, o.matrix.d, o.matrix.tx,
              o.matrix.ty, o.color.mr, o.color.mg, o.color.mb, o.color.ma, o.color.ar, o.color.ag, o.color.ab,
              o.color.aa, o.ratio, o.name.c_str(), o.clipDepth);
     out += line;
+    if (!o.visible) out += L" hidden";
     if (o.clip) {
       out += L" sprite frame " + std::to_wstring(o.clip->frame) + (o.clip->playing ? L" playing" : L" stopped");
       out += L"\n";
@@ -31,47 +34,149 @@ void DescribeClip(const Clip& clip, int indent, std::wstring& out) {
   }
 }
 
+const Timeline& EmptyTimeline() {
+  static const Timeline empty = [] {
+    Timeline t;
+    t.frames.resize(1);
+    return t;
+  }();
+  return empty;
+}
+
 }  // namespace
 
-MoviePlayer::MoviePlayer(const MovieDefinition& movie) : movie_(movie) {}
+MoviePlayer::MoviePlayer(const MovieDefinition& movie, PlayerEnvironment environment)
+    : movie_(movie), environment_(std::move(environment)) {
+  if (!environment_.clock) environment_.clock = [] { return 0.0; };
+  scripts_ = std::make_unique<MovieScripts>(*this, environment_);
+}
+
+MoviePlayer::~MoviePlayer() {
+  // The clips go before the script heap they point into.
+  root_.objects.clear();
+  scripts_.reset();
+}
 
 const Timeline& MoviePlayer::TimelineOf(const Clip& clip) const {
-  return clip.timeline < 0 ? movie_.root : movie_.sprites[static_cast<size_t>(clip.timeline)];
+  if (clip.timeline == -1) return movie_.root;
+  if (clip.timeline < 0 || static_cast<size_t>(clip.timeline) >= movie_.sprites.size()) return EmptyTimeline();
+  return movie_.sprites[static_cast<size_t>(clip.timeline)];
 }
 
-void MoviePlayer::Start() {
+void MoviePlayer::Start(const std::vector<std::pair<std::wstring, std::wstring>>& variables) {
   Reset(root_);
   root_.playing = true;
+  scripts_->Begin(root_, variables);
   Enter(root_, 0, true, 0);
+  scripts_->Drain();
+  scripts_->AfterFrame();
 }
 
+// Takes every entry off the clip without events (the host's seeks).
 void MoviePlayer::Reset(Clip& clip) {
   if (!clip.objects.empty()) ++changes_;
+  for (auto it = clip.objects.begin(); it != clip.objects.end(); ++it) scripts_->Removed(clip, it->second, false);
   clip.objects.clear();
   clip.frame = 0;
 }
 
-// Applies a frame's commands to the clip and, when asked, runs its actions.
-void MoviePlayer::Enter(Clip& clip, int frame, bool runActions, int nesting) {
+void MoviePlayer::Remove(Clip& clip, std::map<int32_t, DisplayObject>::iterator it, bool scripts) {
+  scripts_->Removed(clip, it->second, scripts);
+  clip.objects.erase(it);
+  ++changes_;
+}
+
+// Applies a frame's commands to the clip and queues its actions. Without
+// scripts (the host's seeks) only the stop and play of sprites are kept.
+void MoviePlayer::Enter(Clip& clip, int frame, bool scripts, int nesting) {
   const Timeline& timeline = TimelineOf(clip);
   if (frame < 0 || frame >= static_cast<int>(timeline.frames.size())) return;
   clip.frame = frame;
+  const size_t mark = scripts_->Mark();
   const FrameScript& script = timeline.frames[static_cast<size_t>(frame)];
-  for (const PlaceCommand& cmd : script.commands) Apply(clip, cmd, runActions, nesting);
-  if (runActions && listener_) listener_->FrameEntered(clip, frame);
-  // The main timeline's actions only run when playing; sprites always run theirs
-  // so that seeking and playing agree on where each sprite stands.
-  if (clip.timeline >= 0 || runActions) RunActions(clip, script.actions, true, nesting);
+  for (const PlaceCommand& cmd : script.commands) Apply(clip, cmd, frame, scripts, nesting);
+  if (scripts) {
+    if (listener_) listener_->FrameEntered(clip, frame);
+    scripts_->FrameEntered(clip, frame, mark);
+  } else if (clip.timeline >= 0) {
+    scripts_->QuietActions(clip, script);
+  }
 }
 
-void MoviePlayer::StepChildren(Clip& clip, bool runActions, int nesting) {
+void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, int frame, bool scripts, int nesting) {
+  ++changes_;
+  auto it = clip.objects.find(cmd.depth);
+  if (cmd.remove) {
+    if (it != clip.objects.end()) Remove(clip, it, scripts);
+    return;
+  }
+  DisplayObject* obj = nullptr;
+  if (cmd.move && it != clip.objects.end()) {
+    obj = &it->second;
+    if (cmd.character && *cmd.character != obj->character) {
+      scripts_->Removed(clip, *obj, scripts);
+      obj->placedFrame = frame;
+      NewObject(clip, *obj, *cmd.character, scripts, nesting);
+    }
+  } else if (cmd.character) {
+    if (it != clip.objects.end()) Remove(clip, it, scripts);
+    DisplayObject fresh;
+    fresh.depth = cmd.depth;
+    fresh.placedFrame = frame;
+    if (cmd.matrix) fresh.matrix = *cmd.matrix;
+    if (cmd.color) fresh.color = *cmd.color;
+    if (cmd.ratio) fresh.ratio = *cmd.ratio;
+    if (cmd.name) fresh.name = *cmd.name;
+    if (cmd.clipDepth) fresh.clipDepth = *cmd.clipDepth;
+    if (!cmd.clipActions.empty()) {
+      fresh.events = ReadClipEvents(cmd.clipActions, movie_.version);
+      for (const ClipEventRecord& e : fresh.events) fresh.eventMask |= e.events;
+    }
+    obj = &(clip.objects[cmd.depth] = std::move(fresh));
+    NewObject(clip, *obj, *cmd.character, scripts, nesting);
+    return;
+  } else {
+    return;  // moving an empty depth
+  }
+  if (!obj->scripted) {
+    if (cmd.matrix) obj->matrix = *cmd.matrix, obj->transformKnown = false;
+    if (cmd.color) obj->color = *cmd.color;
+  }
+  if (cmd.ratio) obj->ratio = *cmd.ratio;
+  if (cmd.name) obj->name = *cmd.name, obj->nameKey = nullptr;
+  if (cmd.clipDepth) obj->clipDepth = *cmd.clipDepth;
+}
+
+void MoviePlayer::NewObject(Clip& owner, DisplayObject& obj, uint16_t character, bool scripts, int nesting) {
+  obj.character = character;
+  obj.buttonState = kButtonUp;
+  obj.clip.reset();
+  obj.text.reset();
+  obj.object = nullptr;
+  const Character* ch = movie_.Find(character, root_.frame);
+  if (ch && ch->tagCode == SwfTag::DefineEditText)
+    obj.text = std::make_unique<TextFieldState>(TextFieldState::FromCharacter(ReadEditText(*ch, movie_.version)));
+  bool nests = ch && ch->sprite >= 0 && nesting < kMaxNesting && liveClips_ < kMaxLiveClips;
+  for (const Clip* above = &owner; above && nests; above = above->parent)
+    if (above->timeline == ch->sprite) nests = false;
+  if (nests) {
+    obj.clip = std::make_unique<Clip>(&liveClips_);
+    obj.clip->timeline = ch->sprite;
+    obj.clip->parent = &owner;
+    obj.clip->entry = &obj;
+  }
+  scripts_->Placed(owner, obj, scripts);
+  if (obj.clip) Enter(*obj.clip, 0, scripts, nesting + 1);
+}
+
+void MoviePlayer::StepChildren(Clip& clip, bool scripts, int nesting) {
   for (auto& [depth, obj] : clip.objects)
-    if (obj.clip) StepClip(*obj.clip, runActions, nesting + 1);
+    if (obj.clip) StepClip(*obj.clip, scripts, nesting + 1);
 }
 
-// One frame of a sprite: its own sprites step, then it moves on (looping).
-void MoviePlayer::StepClip(Clip& clip, bool runActions, int nesting) {
-  StepChildren(clip, runActions, nesting);
+// One frame of a clip in a seek: its own sprites step, then it moves on (looping).
+void MoviePlayer::StepClip(Clip& clip, bool scripts, int nesting) {
+  StepChildren(clip, scripts, nesting);
   const int count = static_cast<int>(TimelineOf(clip).frames.size());
   if (!clip.playing || count <= 1) return;
   int next = clip.frame + 1;
@@ -79,30 +184,137 @@ void MoviePlayer::StepClip(Clip& clip, bool runActions, int nesting) {
     Reset(clip);
     next = 0;
   }
-  Enter(clip, next, runActions, nesting);
+  Enter(clip, next, scripts, nesting);
+}
+
+void MoviePlayer::CollectClips(Clip& clip, std::vector<Clip*>& out, int nesting) {
+  if (nesting > kMaxNesting + 1) return;
+  out.push_back(&clip);
+  for (auto& [depth, obj] : clip.objects)
+    if (obj.clip) CollectClips(*obj.clip, out, nesting + 1);
+}
+
+int MoviePlayer::NestingOf(const Clip& clip) const {
+  int n = 0;
+  for (const Clip* c = clip.parent; c; c = c->parent) ++n;
+  return n;
 }
 
 void MoviePlayer::Advance() {
-  if (!root_.playing) return;
-  const int count = TotalFrames();
-  if (root_.frame + 1 >= count) {
-    if (!loop_ || count <= 1) {
+  // Every timeline that stood before this frame moves on, parents first;
+  // one that a parent's step took away is skipped.
+  std::vector<Clip*> clips;
+  CollectClips(root_, clips, 0);
+  // (No script runs until every timeline has moved, so these objects stay.)
+  std::vector<MovieClipObject*> objects;
+  objects.reserve(clips.size());
+  for (Clip* c : clips) objects.push_back(c->object);
+  for (MovieClipObject* o : objects) {
+    Clip* c = o ? o->TheClip() : nullptr;
+    if (!c) continue;
+    const int count = static_cast<int>(TimelineOf(*c).frames.size());
+    if (!c->playing || count <= 1) continue;
+    if (c->frame + 1 < count) {
+      Enter(*c, c->frame + 1, true, NestingOf(*c));
+    } else if (c == &root_ && !loop_) {
       root_.playing = false;
-      return;
+    } else {
+      Rewind(*c, 0, NestingOf(*c));
     }
-    StepChildren(root_, true, 0);
-    Reset(root_);
-    Enter(root_, 0, true, 0);
+  }
+  scripts_->EnterFrame();
+  scripts_->Drain();
+  scripts_->RunTimers();
+  scripts_->Drain();
+  scripts_->AfterFrame();
+}
+
+// A go-to backwards: the instances that stand in both frames (placed by
+// the same tag) stay; the others go and the missing ones come.
+void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
+  struct Wanted {
+    PlaceCommand place;
+    int frame = 0;
+  };
+  const Timeline& timeline = TimelineOf(clip);
+  std::map<int32_t, Wanted> wanted;
+  for (int f = 0; f <= frame && f < static_cast<int>(timeline.frames.size()); ++f) {
+    for (const PlaceCommand& cmd : timeline.frames[static_cast<size_t>(f)].commands) {
+      auto it = wanted.find(cmd.depth);
+      if (cmd.remove) {
+        if (it != wanted.end()) wanted.erase(it);
+      } else if (cmd.move && it != wanted.end()) {
+        PlaceCommand& p = it->second.place;
+        if (cmd.character && *cmd.character != *p.character) p.character = cmd.character, it->second.frame = f;
+        if (cmd.matrix) p.matrix = cmd.matrix;
+        if (cmd.color) p.color = cmd.color;
+        if (cmd.ratio) p.ratio = cmd.ratio;
+        if (cmd.name) p.name = cmd.name;
+        if (cmd.clipDepth) p.clipDepth = cmd.clipDepth;
+      } else if (cmd.character) {
+        Wanted w{cmd, f};
+        w.place.move = false;
+        wanted[cmd.depth] = w;
+      }
+    }
+  }
+  const size_t mark = scripts_->Mark();
+  for (auto it = clip.objects.begin(); it != clip.objects.end();) {
+    DisplayObject& obj = it->second;
+    if (it->first >= kDepthOffset) {
+      ++it;
+      continue;
+    }
+    auto w = wanted.find(it->first);
+    if (w == wanted.end() || *w->second.place.character != obj.character || w->second.frame != obj.placedFrame) {
+      auto next = std::next(it);
+      Remove(clip, it, true);
+      it = next;
+      continue;
+    }
+    const PlaceCommand& p = w->second.place;
+    if (!obj.scripted) {
+      obj.matrix = p.matrix.value_or(Matrix{});
+      obj.color = p.color.value_or(ColorTransform{});
+      obj.transformKnown = false;
+    }
+    obj.ratio = p.ratio.value_or(0);
+    ++changes_;
+    ++it;
+  }
+  clip.frame = frame;
+  for (const auto& [depth, w] : wanted)
+    if (!clip.objects.count(depth)) Apply(clip, w.place, w.frame, true, nesting);
+  if (listener_) listener_->FrameEntered(clip, frame);
+  scripts_->FrameEntered(clip, frame, mark);
+}
+
+void MoviePlayer::ScriptGoto(Clip& clip, int frame, int play) {
+  const int count = static_cast<int>(TimelineOf(clip).frames.size());
+  frame = std::clamp(frame, 0, std::max(count - 1, 0));
+  if (play >= 0) clip.playing = play != 0;
+  if (frame == clip.frame) return;
+  const int nesting = NestingOf(clip);
+  if (frame < clip.frame) {
+    Rewind(clip, frame, nesting);
     return;
   }
-  StepChildren(root_, true, 0);
-  Enter(root_, root_.frame + 1, true, 0);
+  const size_t mark = scripts_->Mark();
+  const Timeline& timeline = TimelineOf(clip);
+  while (clip.frame < frame) {
+    clip.frame += 1;
+    for (const PlaceCommand& cmd : timeline.frames[static_cast<size_t>(clip.frame)].commands)
+      Apply(clip, cmd, clip.frame, true, nesting);
+  }
+  if (listener_) listener_->FrameEntered(clip, frame);
+  scripts_->FrameEntered(clip, frame, mark);
 }
+
+void MoviePlayer::CallFrame(Clip& clip, int frame) { scripts_->RunFrameNow(clip, frame); }
 
 void MoviePlayer::SeekClip(Clip& clip, int frame, int nesting) {
   const int count = static_cast<int>(TimelineOf(clip).frames.size());
   frame = std::clamp(frame, 0, std::max(count - 1, 0));
-  ++seeking_;
   if (frame < clip.frame) {
     Reset(clip);
     Enter(clip, 0, false, nesting);
@@ -111,7 +323,6 @@ void MoviePlayer::SeekClip(Clip& clip, int frame, int nesting) {
     StepChildren(clip, false, nesting);
     Enter(clip, clip.frame + 1, false, nesting);
   }
-  --seeking_;
 }
 
 void MoviePlayer::GotoFrame(int frame) {
@@ -119,79 +330,138 @@ void MoviePlayer::GotoFrame(int frame) {
   root_.playing = false;
 }
 
-void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, bool runActions, int nesting) {
+// ---- Entries made by scripts ------------------------------------------------------------
+
+DisplayObject* MoviePlayer::Attach(Clip& parent, uint16_t character, const std::wstring& name, int32_t depth) {
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset) return nullptr;
+  const int32_t d = depth + kDepthOffset;
+  auto it = parent.objects.find(d);
+  if (it != parent.objects.end()) Remove(parent, it, true);
+  if (liveClips_ >= kMaxLiveClips) return nullptr;
+  DisplayObject fresh;
+  fresh.depth = d;
+  fresh.name = name;
+  DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
   ++changes_;
-  if (cmd.remove) {
-    clip.objects.erase(cmd.depth);
-    return;
-  }
-  auto it = clip.objects.find(cmd.depth);
-  DisplayObject* obj = nullptr;
-  if (cmd.move && it != clip.objects.end()) {
-    obj = &it->second;
-    if (cmd.character && *cmd.character != obj->character) NewObject(clip, *obj, *cmd.character, runActions, nesting);
-  } else if (cmd.character) {
-    DisplayObject fresh;
-    fresh.depth = cmd.depth;
-    obj = &(clip.objects[cmd.depth] = std::move(fresh));
-    NewObject(clip, *obj, *cmd.character, runActions, nesting);
+  NewObject(parent, *obj, character, true, NestingOf(parent));
+  return obj;
+}
+
+DisplayObject* MoviePlayer::CreateEmpty(Clip& parent, const std::wstring& name, int32_t depth) {
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxLiveClips ||
+      NestingOf(parent) >= kMaxNesting)
+    return nullptr;
+  const int32_t d = depth + kDepthOffset;
+  auto it = parent.objects.find(d);
+  if (it != parent.objects.end()) Remove(parent, it, true);
+  DisplayObject fresh;
+  fresh.depth = d;
+  fresh.name = name;
+  DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  obj->clip = std::make_unique<Clip>(&liveClips_);
+  obj->clip->timeline = -2;
+  obj->clip->parent = &parent;
+  obj->clip->entry = obj;
+  ++changes_;
+  scripts_->Placed(parent, *obj, true);
+  return obj;
+}
+
+DisplayObject* MoviePlayer::CreateText(Clip& parent, const std::wstring& name, int32_t depth, const RECT& bounds) {
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxLiveClips) return nullptr;
+  const int32_t d = depth + kDepthOffset;
+  auto it = parent.objects.find(d);
+  if (it != parent.objects.end()) Remove(parent, it, true);
+  DisplayObject fresh;
+  fresh.depth = d;
+  fresh.name = name;
+  fresh.matrix.tx = bounds.left, fresh.matrix.ty = bounds.top;
+  fresh.text = std::make_unique<TextFieldState>(TextFieldState::Empty(bounds.right - bounds.left, bounds.bottom - bounds.top));
+  DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  ++changes_;
+  scripts_->Placed(parent, *obj, true);
+  return obj;
+}
+
+DisplayObject* MoviePlayer::Duplicate(DisplayObject& source, Clip& parent, const std::wstring& name, int32_t depth) {
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxLiveClips) return nullptr;
+  const int32_t d = depth + kDepthOffset;
+  if (d == source.depth) return nullptr;
+  auto it = parent.objects.find(d);
+  if (it != parent.objects.end()) Remove(parent, it, true);
+  DisplayObject fresh;
+  fresh.depth = d;
+  fresh.name = name;
+  fresh.matrix = source.matrix;
+  fresh.color = source.color;
+  fresh.ratio = source.ratio;
+  fresh.clipDepth = source.clipDepth;
+  fresh.visible = source.visible;
+  fresh.scripted = source.scripted;
+  fresh.transformKnown = source.transformKnown;
+  fresh.xscale = source.xscale, fresh.yscale = source.yscale, fresh.rotation = source.rotation;
+  fresh.events = source.events;
+  fresh.eventMask = source.eventMask;
+  const bool empty = source.clip && source.clip->timeline == -2;
+  const uint16_t character = source.character;
+  std::unique_ptr<ScriptDrawing> drawing;
+  if (source.clip && source.clip->drawing) drawing = std::make_unique<ScriptDrawing>(*source.clip->drawing);
+  std::unique_ptr<TextFieldState> text;
+  if (source.text) text = std::make_unique<TextFieldState>(*source.text);
+  DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  ++changes_;
+  if (empty) {
+    obj->clip = std::make_unique<Clip>(&liveClips_);
+    obj->clip->timeline = -2;
+    obj->clip->parent = &parent;
+    obj->clip->entry = obj;
+    scripts_->Placed(parent, *obj, true);
+  } else if (text && !character) {
+    obj->text = std::move(text);
+    scripts_->Placed(parent, *obj, true);
   } else {
-    return;  // moving an empty depth
+    NewObject(parent, *obj, character, true, NestingOf(parent));
+    if (text && obj->text) *obj->text = *text;
   }
-  if (cmd.matrix) obj->matrix = *cmd.matrix;
-  if (cmd.color) obj->color = *cmd.color;
-  if (cmd.ratio) obj->ratio = *cmd.ratio;
-  if (cmd.name) obj->name = *cmd.name;
-  if (cmd.clipDepth) obj->clipDepth = *cmd.clipDepth;
+  if (drawing && obj->clip) obj->clip->drawing = std::move(drawing);
+  return obj;
 }
 
-void MoviePlayer::NewObject(const Clip& owner, DisplayObject& obj, uint16_t character, bool runActions,
-                            int nesting) {
-  obj.character = character;
-  obj.buttonState = kButtonUp;
-  obj.clip.reset();
-  const Character* ch = movie_.Find(character, root_.frame);
-  if (!ch || ch->sprite < 0 || nesting >= kMaxNesting || liveClips_ >= kMaxLiveClips) return;
-  for (const Clip* above = &owner; above; above = above->parent)
-    if (above->timeline == ch->sprite) return;
-  obj.clip = std::make_unique<Clip>(&liveClips_);
-  obj.clip->timeline = ch->sprite;
-  obj.clip->parent = &owner;
-  Enter(*obj.clip, 0, runActions, nesting + 1);
+void MoviePlayer::RemoveEntry(Clip& parent, int32_t depth) {
+  auto it = parent.objects.find(depth);
+  if (it != parent.objects.end()) Remove(parent, it, true);
 }
 
-// While seeking, only stop and play are honoured: moves and FS commands of
-// the frames passed over are dropped (which also ends goto loops).
-void MoviePlayer::RunActions(Clip& clip, const std::vector<FrameAction>& actions, bool mayMove, int nesting) {
-  using Kind = FrameAction::Kind;
-  mayMove = mayMove && seeking_ == 0;
-  const Timeline& timeline = TimelineOf(clip);
-  for (const FrameAction& a : actions) {
-    switch (a.kind) {
-      case Kind::Stop: clip.playing = false; break;
-      case Kind::Play: clip.playing = true; break;
-      case Kind::GotoFrame:
-        if (mayMove) SeekClip(clip, a.frame, nesting);
-        break;
-      case Kind::GotoLabel: {
-        int frame = timeline.FrameOfLabel(a.text);
-        if (mayMove && frame >= 0) SeekClip(clip, frame, nesting);
-        break;
-      }
-      case Kind::NextFrame:
-        if (mayMove) SeekClip(clip, clip.frame + 1, nesting);
-        clip.playing = false;
-        break;
-      case Kind::PrevFrame:
-        if (mayMove) SeekClip(clip, clip.frame - 1, nesting);
-        clip.playing = false;
-        break;
-      case Kind::FSCommand:
-        if (seeking_ == 0) commands_.push_back({a.text, a.args});
-        break;
-    }
+bool MoviePlayer::SwapDepths(Clip& parent, int32_t depth, int32_t other) {
+  if (depth == other) return false;
+  auto a = parent.objects.extract(depth);
+  if (a.empty()) return false;
+  auto b = parent.objects.extract(other);
+  a.key() = other;
+  a.mapped().depth = other;
+  if (!b.empty()) {
+    b.key() = depth;
+    b.mapped().depth = depth;
+    parent.objects.insert(std::move(b));
   }
+  parent.objects.insert(std::move(a));
+  ++changes_;
+  return true;
 }
+
+void MoviePlayer::Empty(Clip& clip) {
+  for (auto it = clip.objects.begin(); it != clip.objects.end();) {
+    auto next = std::next(it);
+    Remove(clip, it, true);
+    it = next;
+  }
+  clip.drawing.reset();
+  clip.timeline = -2;
+  clip.frame = 0;
+  ++changes_;
+}
+
+// ---- Paths and labels -----------------------------------------------------------------------
 
 Clip* MoviePlayer::FindClip(const std::wstring& path) {
   std::wstring rest = path;
@@ -225,43 +495,29 @@ Clip* MoviePlayer::FindClip(const std::wstring& path) {
 bool MoviePlayer::CallLabel(const std::wstring& target, const std::wstring& label) {
   Clip* clip = FindClip(target);
   if (!clip) return false;
-  const Timeline& timeline = TimelineOf(*clip);
-  int frame = timeline.FrameOfLabel(label);
+  const int frame = TimelineOf(*clip).FrameOfLabel(label);
   if (frame < 0) return false;
-  RunActions(*clip, timeline.frames[static_cast<size_t>(frame)].actions, true, 0);
+  scripts_->RunFrameNow(*clip, frame);
+  scripts_->Drain();
+  scripts_->AfterFrame();
   return true;
 }
 
-// The clip whose display list holds the last depth of path, and how deep it sits.
-Clip* MoviePlayer::ClipHolding(const std::vector<uint16_t>& path, int& nesting) {
+DisplayObject* MoviePlayer::ObjectAt(const std::vector<int32_t>& path) {
   if (path.empty()) return nullptr;
   Clip* clip = &root_;
-  nesting = 0;
-  for (size_t i = 0; i + 1 < path.size(); ++i, ++nesting) {
+  for (size_t i = 0; i + 1 < path.size(); ++i) {
     auto it = clip->objects.find(path[i]);
     if (it == clip->objects.end() || !it->second.clip) return nullptr;
     clip = it->second.clip.get();
   }
-  return clip;
-}
-
-DisplayObject* MoviePlayer::ObjectAt(const std::vector<uint16_t>& path) {
-  int nesting = 0;
-  Clip* clip = ClipHolding(path, nesting);
-  if (!clip) return nullptr;
   auto it = clip->objects.find(path.back());
   return it == clip->objects.end() ? nullptr : &it->second;
 }
 
-bool MoviePlayer::RunActionsAt(const std::vector<uint16_t>& path, const std::vector<FrameAction>& actions) {
-  int nesting = 0;
-  Clip* clip = ClipHolding(path, nesting);
-  if (!clip || !clip->objects.count(path.back())) return false;
-  RunActions(*clip, actions, true, nesting);
-  return true;
-}
-
 std::vector<QueuedCommand> MoviePlayer::TakeCommands() { return std::exchange(commands_, {}); }
+
+void MoviePlayer::Unload() { scripts_->Unload(); }
 
 std::wstring MoviePlayer::Describe() const {
   std::wstring out = L"frame " + std::to_wstring(root_.frame) + L"\n";

@@ -1,5 +1,7 @@
 #include "platform/flash/SoftwareRenderer.h"
 
+#include "platform/flash/ScriptObjects.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -152,6 +154,9 @@ bool SoftwareRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Cli
         continue;
       }
       frame_ = root.frame;
+      origin_ = origin;
+      maskClips_.clear();
+      CollectMasks(root, maskClips_, 0);
       if (bitmapPixels_ >= kBitmapBudget) DropSupersededBitmaps();
       DrawList(root, origin, ColorTransform{}, 0);
       End(dc);
@@ -163,13 +168,17 @@ bool SoftwareRenderer::DrawFrame(HDC dc, const MovieDefinition& movie, const Cli
 
 void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting) {
   if (nesting > kMaxNesting) return;
+  if (clip.drawing && !clip.drawing->Empty() && budget_ > 0) {
+    --budget_;
+    DrawShape(target_, clip.drawing->Shape(), ToDevice(m), cx);
+  }
   struct Layer {
-    uint16_t until;
+    int32_t until;
     const uint8_t* mask;
     const uint8_t* below;
   };
   std::vector<Layer> layers;
-  auto drop = [&](uint16_t depth) {
+  auto drop = [&](int32_t depth) {
     while (!layers.empty() && layers.back().until < depth) {
       canvas_.mask = layers.back().below;
       layers.pop_back();
@@ -178,6 +187,8 @@ void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTr
   };
   for (const auto& [depth, obj] : clip.objects) {
     drop(depth);
+    if (!obj.visible) continue;
+    if (obj.clip && std::find(maskClips_.begin(), maskClips_.end(), obj.clip.get()) != maskClips_.end()) continue;
     const Matrix world = Concat(m, obj.matrix);
     const ColorTransform color = Concat(cx, obj.color);
     if (obj.clipDepth > 0) {
@@ -196,10 +207,57 @@ void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTr
       ++masksInForce_;
       continue;
     }
-    DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), StateOf(obj), nesting);
+    // A clip with a mask set by a script shows only where its mask draws.
+    const uint8_t* below = canvas_.mask;
+    const bool masked = obj.clip && obj.clip->mask && PushClipMask(*obj.clip, cx, nesting);
+    DrawEntry(obj, world, color, nesting);
+    if (masked) {
+      canvas_.mask = below;
+      --masksInForce_;
+    }
   }
   masksInForce_ -= static_cast<int>(layers.size());
   if (!layers.empty()) canvas_.mask = layers.front().below;
+}
+
+void SoftwareRenderer::DrawEntry(const DisplayObject& obj, const Matrix& world, const ColorTransform& cx, int nesting) {
+  if (obj.text) {
+    if (budget_ <= 0) return;
+    --budget_;
+    DrawField(*obj.text, ToDevice(world), cx);
+  } else if (obj.clip && obj.clip->timeline < -1) {
+    DrawList(*obj.clip, world, cx, nesting + 1);  // a clip a script made empty
+  } else {
+    DrawCharacter(obj.character, obj.ratio, world, cx, obj.clip.get(), StateOf(obj), nesting);
+  }
+}
+
+// Draws the mask of target's clip into the next mask level and puts it in force.
+bool SoftwareRenderer::PushClipMask(const Clip& target, const ColorTransform& cx, int nesting) {
+  const MovieClipObject* maskObject = target.mask;
+  const Clip* mask = maskObject ? maskObject->TheClip() : nullptr;
+  if (!mask || !mask->entry || target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) return false;
+  --masksLeft_;
+  if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
+  std::vector<uint8_t>& buffer = masks_[size_t(masksInForce_)];
+  buffer.assign(size_t(canvas_.width) * canvas_.height, 0);
+  Matrix world = mask->entry->matrix;
+  int hops = 0;
+  for (const Clip* c = mask->parent; c && c->entry && hops < kMaxNesting; c = c->parent, ++hops)
+    world = Concat(c->entry->matrix, world);
+  target_.maskOut = buffer.data();
+  DrawEntry(*mask->entry, Concat(origin_, world), cx, nesting);
+  target_.maskOut = nullptr;
+  canvas_.mask = buffer.data();
+  ++masksInForce_;
+  return true;
+}
+
+void SoftwareRenderer::CollectMasks(const Clip& clip, std::vector<const Clip*>& out, int nesting) {
+  if (nesting > kMaxNesting) return;
+  if (clip.mask && clip.mask->TheClip()) out.push_back(clip.mask->TheClip());
+  for (const auto& [depth, obj] : clip.objects)
+    if (obj.clip) CollectMasks(*obj.clip, out, nesting + 1);
 }
 
 uint8_t SoftwareRenderer::StateOf(const DisplayObject& object) const {
@@ -333,12 +391,48 @@ void SoftwareRenderer::DrawGlyphText(const Character& ch, const Xform& toDevice,
 void SoftwareRenderer::DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx) {
   auto it = editTexts_.find(&ch);
   if (it == editTexts_.end()) it = editTexts_.emplace(&ch, ReadEditText(ch, movie_->version)).first;
-  const EditTextData& e = it->second;
-  if (e.text.empty()) return;
+  DrawEditData(it->second, toDevice, cx);
+}
+
+// A text field as scripts left it: its background and border, then its text.
+void SoftwareRenderer::DrawField(const TextFieldState& field, const Xform& toDevice, const ColorTransform& cx) {
+  const EditTextData& e = field.data;
+  if (field.background || e.border) {
+    ShapeData box;
+    const float l = float(e.bounds.left), t = float(e.bounds.top), r = float(e.bounds.right), b = float(e.bounds.bottom);
+    ShapePath edge;
+    edge.segments = {{l, t, 0, 0, r, t, false}, {r, t, 0, 0, r, b, false}, {r, b, 0, 0, l, b, false},
+                     {l, b, 0, 0, l, t, false}};
+    box.fills.resize(1);
+    box.lines.resize(1);
+    if (field.background) {
+      FillStyle fill;
+      fill.color = field.backgroundColor;
+      box.fills.push_back(fill);
+      edge.fill1 = 1;
+    }
+    if (e.border) {
+      LineStyle line;
+      // One pixel wide at any scale.
+      line.width = static_cast<uint16_t>(std::clamp(1 / std::max(std::sqrt(std::fabs(toDevice.Determinant())), 1e-6), 1.0, 60000.0));
+      line.color = field.borderColor;
+      box.lines.push_back(line);
+      edge.line = 1;
+    }
+    box.paths.push_back(std::move(edge));
+    DrawShape(target_, box, toDevice, cx);
+  }
+  DrawEditData(e, toDevice, cx, &field);
+}
+
+void SoftwareRenderer::DrawEditData(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
+                                    const TextFieldState* field) {
+  const bool caret = field && field->focused && field->input;
+  if (e.text.empty() && !caret) return;
   FontEntry* font = e.hasFont ? FontOf(e.font) : nullptr;
   const bool glyphs = font && !font->font.glyphs.empty() && !font->font.codes.empty();
   if (!glyphs) {
-    DrawSystemText(e, toDevice, cx);
+    DrawSystemText(e, toDevice, cx, field);
     return;
   }
   const RECT savedClip = target_.clip;
@@ -380,17 +474,20 @@ void SoftwareRenderer::DrawEditText(const Character& ch, const Xform& toDevice, 
 
 // A field without embedded glyphs: GDI draws the text in a system font,
 // upright, at the field's place and height.
-void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx) {
+void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
+                                      const TextFieldState* field) {
   if (target_.maskOut) return;
   RECT box = Intersect(DeviceBounds(e.bounds, toDevice), target_.clip);
   if (box.right <= box.left || box.bottom <= box.top) return;
   const double scale = std::sqrt(std::fabs(toDevice.Determinant()));
   const int px = static_cast<int>(std::lround(std::clamp(e.height * scale, 1.0, 2000.0)));
   FontEntry* font = e.hasFont ? FontOf(e.font) : nullptr;
-  const std::wstring name = font ? font->font.name : L"";
-  ScopedGdiObject gdiFont(CreateFontW(-px, 0, 0, 0, font && font->font.bold ? FW_BOLD : FW_NORMAL,
-                                      font && font->font.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, SystemFontName(name)));
+  const std::wstring name = field && !field->fontName.empty() ? field->fontName : font ? font->font.name : L"";
+  const bool bold = field && field->bold ? true : font && font->font.bold;
+  const bool italic = field && field->italic ? true : font && font->font.italic;
+  ScopedGdiObject gdiFont(CreateFontW(-px, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, DEFAULT_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                      SystemFontName(name)));
   if (!gdiFont) return;
   const Rgba color = Transform(cx, e.color);
   if (color.a == 0) return;
@@ -407,6 +504,20 @@ void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevi
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inner, format);
+  if (field && field->focused && field->input) {
+    // The caret: after the text before it on its line.
+    const size_t at = std::min(field->caret, text.size());
+    const size_t lineStart = text.find_last_of(L"\r\n", at ? at - 1 : 0);
+    const size_t from = lineStart == std::wstring::npos || at == 0 ? 0 : lineStart + 1;
+    const int lineNo = static_cast<int>(std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(from), L'\r'));
+    SIZE before{}, line{};
+    GetTextExtentPoint32W(dc, text.c_str() + from, static_cast<int>(at - from), &before);
+    GetTextExtentPoint32W(dc, L"Ag", 2, &line);
+    const int x = inner.left + before.cx, y = inner.top + lineNo * line.cy;
+    RECT bar{x, y, x + 1, y + line.cy};
+    ScopedBrush brush(CreateSolidBrush(RGB(color.r, color.g, color.b)));
+    FillRect(dc, &bar, brush.get());
+  }
   RestoreDC(dc, saved);
   GdiFlush();
 }

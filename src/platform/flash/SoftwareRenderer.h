@@ -27,6 +27,7 @@
 #include "platform/flash/MovieVideos.h"
 #include "platform/flash/ShapeCache.h"
 #include "platform/flash/ShapeRenderer.h"
+#include "platform/flash/TextFieldState.h"
 #include "platform/flash/TextRecords.h"
 
 namespace flash {
@@ -66,12 +67,19 @@ class SoftwareRenderer : public FlashRenderer {
   void Forget();
   const Character* Lookup(uint16_t id) const { return movie_->Find(id, frame_); }
   void DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting);
+  void DrawEntry(const DisplayObject& obj, const Matrix& world, const ColorTransform& cx, int nesting);
+  bool PushClipMask(const Clip& target, const ColorTransform& cx, int nesting);
+  void CollectMasks(const Clip& clip, std::vector<const Clip*>& out, int nesting);
+  void DrawField(const TextFieldState& field, const Xform& toDevice, const ColorTransform& cx);
   void DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx, const Clip* clip,
                      uint8_t buttonState, int nesting);
   uint8_t StateOf(const DisplayObject& object) const;
   void DrawGlyphText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
   void DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
-  void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx);
+  void DrawEditData(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
+                    const TextFieldState* field = nullptr);
+  void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
+                      const TextFieldState* field = nullptr);
   void DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx, int nesting);
   void DrawVideo(uint16_t id, uint16_t frame, const Matrix& world, const ColorTransform& cx);
   const Bitmap* BitmapOf(uint16_t id);
@@ -95,6 +103,8 @@ class SoftwareRenderer : public FlashRenderer {
   int frame_ = 0;                        // the main timeline's, for the definitions in force
   int budget_ = 0;                       // characters the paint may still draw
   std::vector<const Character*> chain_;  // the buttons and sprites being drawn, outermost first
+  Matrix origin_;                         // the stage's own twips to the stage, of this paint
+  std::vector<const Clip*> maskClips_;    // clips that mask others (setMask): drawn only as masks
   uint8_t buttonState_ = kButtonUp;
   int masksInForce_ = 0;
   int masksLeft_ = 0;                       // clip layers the paint may still apply

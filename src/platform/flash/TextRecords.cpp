@@ -150,6 +150,7 @@ EditTextData ReadEditText(const Character& ch, uint8_t version) {
   if (!ReadRect(r, e.bounds) || !r.U8(f1) || !r.U8(f2)) return e;
   e.wordWrap = f1 & 0x40, e.multiline = f1 & 0x20, e.password = f1 & 0x10;
   e.html = f2 & 0x02, e.useOutlines = f2 & 0x01;
+  e.readOnly = f1 & 0x08, e.noSelect = f2 & 0x10, e.border = f2 & 0x08, e.autoSize = f2 & 0x40;
   uint32_t v = 0;
   if (f1 & 0x01) {
     if (!r.U16LE(v)) return e;
@@ -161,14 +162,15 @@ EditTextData ReadEditText(const Character& ch, uint8_t version) {
   if (f1 & 0x01) e.height = static_cast<uint16_t>(v);
   if ((f1 & 0x04) && !ReadRgb(r, true, e.color)) return e;
   if ((f1 & 0x02) && !r.U16LE(v)) return e;
+  if (f1 & 0x02) e.maxLength = static_cast<uint16_t>(v);
   if (f2 & 0x20) {
     uint32_t left = 0, right = 0, indent = 0, leading = 0;
     if (!r.U8(e.align) || !r.U16LE(left) || !r.U16LE(right) || !r.U16LE(indent) || !r.U16LE(leading)) return e;
     e.leftMargin = static_cast<uint16_t>(left), e.rightMargin = static_cast<uint16_t>(right);
     e.leading = static_cast<int16_t>(leading);
   }
-  if (!ReadCString(r, version, skip)) return e;  // the variable's name
-  if ((f1 & 0x80) && ReadCString(r, version, e.text) && e.html) e.text = PlainFromHtml(e.text);
+  if (!ReadCString(r, version, e.variable)) return e;
+  if ((f1 & 0x80) && ReadCString(r, version, e.source)) e.text = e.html ? PlainFromHtml(e.source) : e.source;
   return e;
 }
 

@@ -50,6 +50,10 @@ struct EditTextData {
   uint16_t leftMargin = 0, rightMargin = 0;
   int16_t leading = 0;
   std::wstring text;
+  // What scripts see of the field.
+  std::wstring variable, source;  // source: the initial text as written (HTML included)
+  bool readOnly = false, noSelect = false, border = false, autoSize = false;
+  uint16_t maxLength = 0;
 };
 
 // Bounds against text made to exhaust memory or time.

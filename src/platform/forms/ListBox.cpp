@@ -12,15 +12,18 @@ void ListBox::Create() {
   if (design_.Sorted) style |= LBS_SORT;
   if (design_.MultiSelect == 1) style |= LBS_MULTIPLESEL;
   if (design_.MultiSelect == 2) style |= LBS_EXTENDEDSEL;
-  if (design_.OwnerDraw) style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+  if (design_.OwnerDraw) style |= LBS_OWNERDRAWFIXED | (design_.HasStrings ? LBS_HASSTRINGS : 0);
   if (!design_.IntegralHeight) style |= LBS_NOINTEGRALHEIGHT;
   CreateChild(L"LISTBOX", L"", style, design_.BorderStyle ? WS_EX_CLIENTEDGE : 0);
 }
 
+bool ListBox::KeepsStrings() const { return !design_.OwnerDraw || design_.HasStrings; }
+
 int ListBox::AddItem(const std::wstring& text, int index) {
   if (!hwnd_) return -1;
-  LRESULT row = index < 0 ? SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))
-                          : SendMessageW(hwnd_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+  // Without strings the row's data is what the box keeps: 0 for a new row.
+  const LPARAM data = KeepsStrings() ? reinterpret_cast<LPARAM>(text.c_str()) : 0;
+  LRESULT row = index < 0 ? SendMessageW(hwnd_, LB_ADDSTRING, 0, data) : SendMessageW(hwnd_, LB_INSERTSTRING, index, data);
   return row < 0 ? -1 : static_cast<int>(row);
 }
 
@@ -35,7 +38,7 @@ void ListBox::Clear() {
 int ListBox::ListCount() const { return hwnd_ ? static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)) : 0; }
 
 std::wstring ListBox::List(int index) const {
-  if (!hwnd_) return {};
+  if (!hwnd_ || !KeepsStrings()) return {};
   LRESULT n = SendMessageW(hwnd_, LB_GETTEXTLEN, index, 0);
   if (n == LB_ERR) return {};
   std::wstring text(static_cast<size_t>(n) + 1, L'\0');
@@ -45,7 +48,7 @@ std::wstring ListBox::List(int index) const {
 }
 
 void ListBox::SetList(int index, const std::wstring& text) {
-  if (index < 0 || index >= ListCount()) return;
+  if (index < 0 || index >= ListCount() || !KeepsStrings()) return;
   bool sel = Selected(index);
   LPARAM data = ItemData(index);
   RemoveItem(index);

@@ -11,6 +11,9 @@ struct ListBoxArgs : ControlArgs {
   int MultiSelect = 0;  // 0 none, 1 simple, 2 extended
   bool Sorted = false;
   bool OwnerDraw = false;
+  // An owner-drawn box without strings keeps no text of its own: its rows are
+  // drawn from the owner's data, AddItem's text is not stored and List is "".
+  bool HasStrings = true;
   int ItemHeight = 24;  // of owner-drawn rows
   bool IntegralHeight = false;
   int BorderStyle = 1;  // 0 none, 1 sunken
@@ -39,6 +42,7 @@ class ListBox : public Control {
   void SetTopIndex(int index);
   int MultiSelect() const { return design_.MultiSelect; }
   bool OwnerDraw() const { return design_.OwnerDraw; }
+  bool KeepsStrings() const;
 
   // Click on a change of selection, DblClick on a double click of a row.
   std::function<bool(const DRAWITEMSTRUCT& item)> OnDrawItem;  // true when drawn

@@ -1,7 +1,10 @@
-// Probe commands of the movie control: snapshot (one picture of a movie) and
-// control (what the control reports after loading).
+// Probe commands of the movie control: snapshot (one picture of a movie, at
+// a frame sought or played to with its scripts run) and control (what the
+// control reports after loading, or after playing some frames: the main
+// timeline's variables, for comparing with other players).
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "Probe.h"
@@ -17,6 +20,20 @@ namespace {
 bool EndsWithNoCase(const std::wstring& text, const std::wstring& tail) {
   return text.size() >= tail.size() &&
          CompareStringOrdinal(text.c_str() + text.size() - tail.size(), -1, tail.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Plays a loaded movie from its start on a clock of its own until frame
+// (0-based) is shown or, with frames set, for that many frames: every
+// frame's actions and clip events run, no mouse input. False when the frame
+// never came (the movie stopped before it).
+bool PlayTo(flash::FlashControl& control, double& now, long frame, long frames = -1) {
+  const double rate = control.Movie() && control.Movie()->frameRate > 0 ? control.Movie()->frameRate : 12;
+  const long limit = frames >= 0 ? frames : std::max(frame, 0L) * 4 + 1000;
+  for (long tick = 0; tick < limit && (frames >= 0 || control.CurrentFrame() != frame); ++tick) {
+    now += 1.0 / rate;
+    control.Pump();
+  }
+  return frames >= 0 || control.CurrentFrame() == frame;
 }
 
 // A hidden window that hosts the control.
@@ -47,11 +64,11 @@ int VideoSnapshot(const probe::Args& args, double seconds, int width, int height
 }
 
 int Snapshot(const probe::Args& args) {
-  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N] [--time SECONDS] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]");
+  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N] [--play] [--time SECONDS] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]");
   long frame = 0, scale = 1;
   double seconds = -1;
   int width = 0, height = 0;
-  bool low = false;
+  bool low = false, play = false;
   std::wstring quality;
   for (size_t i = 2; i < args.size(); ++i) {
     const std::wstring& a = args[i];
@@ -67,6 +84,8 @@ int Snapshot(const probe::Args& args) {
       scale = _wtol(args[++i].c_str());
     } else if (a == L"--low") {
       low = true;
+    } else if (a == L"--play") {
+      play = true;
     } else if (a == L"--quality" && hasValue) {
       quality = args[++i];
     } else {
@@ -79,6 +98,8 @@ int Snapshot(const probe::Args& args) {
   // Without a display (no X server under Wine) no window is made and nothing could be drawn.
   if (!host.hwnd || !control.hWnd()) return probe::Fail(L"can't draw: the movie control has no window (no display?)");
   control.SetAudioMode(flash::FlashControl::AudioMode::None);
+  double now = 0;
+  control.SetClock([&now] { return now; });
   control.LoadMovie(0, args[0]);
   if (control.FrameNum() < 0) return probe::Fail(L"not a movie: " + args[0]);
   if (width <= 0) {
@@ -89,7 +110,11 @@ int Snapshot(const probe::Args& args) {
   control.SetScaleMode(scale);
   control.SetQuality(low ? 0 : 1);
   if (!quality.empty()) control.SetQuality2(quality);
-  control.GotoFrame(frame);
+  if (play) {
+    if (!PlayTo(control, now, frame)) return probe::Fail(L"frame " + std::to_wstring(frame) + L" was never shown");
+  } else {
+    control.GotoFrame(frame);
+  }
   cDIBSection dib;
   if (!dib.Create(width, height)) return probe::Fail(L"can't create the bitmap");
   if (SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dib.hdc()), 0) != 0)
@@ -102,22 +127,25 @@ int Snapshot(const probe::Args& args) {
 }
 
 int Control(const probe::Args& args) {
-  if (args.empty()) return probe::Fail(L"usage: control MOVIE [--goto N]");
+  if (args.empty()) return probe::Fail(L"usage: control MOVIE [--goto N | --play N]");
   Host host;
   flash::FlashControl control(host.hwnd, 0, 0, 100, 100);
+  double now = 0;
+  control.SetClock([&now] { return now; });
   control.LoadMovie(0, args[0]);
   if (args.size() >= 3 && args[1] == L"--goto") control.GotoFrame(_wtol(args[2].c_str()));
+  if (args.size() >= 3 && args[1] == L"--play") PlayTo(control, now, -1, std::max(_wtol(args[2].c_str()), 0L));
   probe::Out(L"TotalFrames", std::to_wstring(control.TotalFrames()));
   probe::Out(L"FrameNum", std::to_wstring(control.FrameNum()));
   probe::Out(L"Playing", control.Playing() ? L"True" : L"False");
   probe::Out(L"BGColor", control.BGColor());
-  for (const auto& [name, value] : control.Variables().All()) probe::Out(L"Variable " + name, value);
+  for (const auto& [name, value] : control.RootVariables()) probe::Out(L"Variable " + name, value);
   forms::DoEvents();
   return control.FrameNum() < 0 ? 1 : 0;
 }
 
-probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N] [--time SECONDS] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]",
+probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N] [--play] [--time SECONDS] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]",
                                     Snapshot);
-probe::ProbeCommand controlCommand(L"control", L"MOVIE [--goto N]", Control);
+probe::ProbeCommand controlCommand(L"control", L"MOVIE [--goto N | --play N]", Control);
 
 }  // namespace

@@ -1,0 +1,118 @@
+#include "player/WindowHost.h"
+
+#include <shlwapi.h>
+
+#include "player/PostedCalls.h"
+#include "player/SkinSeam.h"
+#include "player/ToolWindows.h"
+#include "services/CommonDialog.h"
+#include "services/ShellMod.h"
+#include "skin/SkinLayout.h"
+
+namespace player {
+
+OptionSet& PlayerWindow::WindowHost::Opts() { return Options(); }
+
+bool PlayerWindow::WindowHost::Enabled(const std::wstring& item) const {
+  forms::Menu* m = w_.MenuItem(item);
+  return m && m->Enabled();
+}
+
+void PlayerWindow::WindowHost::SetEnabled(const std::wstring& item, bool on) {
+  if (forms::Menu* m = w_.MenuItem(item); m && m->Enabled() != on) m->SetEnabled(on);
+}
+
+void PlayerWindow::WindowHost::SetMenuVisible(const std::wstring& item, bool on) {
+  if (forms::Menu* m = w_.MenuItem(item); m && m->Visible() != on) m->SetVisible(on);
+}
+
+std::wstring PlayerWindow::WindowHost::MenuCaption(const std::wstring& item) const {
+  forms::Menu* m = w_.MenuItem(item);
+  return m ? m->Caption() : std::wstring();
+}
+
+void PlayerWindow::WindowHost::SetMenuCaption(const std::wstring& item, const std::wstring& text) {
+  if (forms::Menu* m = w_.MenuItem(item); m && m->Caption() != text) m->SetCaption(text);
+}
+
+void PlayerWindow::WindowHost::SetHeartbeat(bool on) {
+  if (auto* t = w_.Find<forms::Timer>(L"tmrUpdate")) t->SetEnabled(on);
+}
+
+bool PlayerWindow::WindowHost::WindowNormal() const {
+  return w_.IsLoaded() && w_.WindowState() == forms::vbNormal;
+}
+
+void PlayerWindow::WindowHost::SizeForBrowsing() {
+  if (!w_.IsLoaded()) return;
+  const OptionSet& o = Options();
+  w_.Move(w_.Left(), w_.Top(), forms::TwipsToPixels(o.BrowseWidth), forms::TwipsToPixels(o.BrowseHeight));
+}
+
+void PlayerWindow::WindowHost::ShowAddressBar(bool on) {
+  if (auto* bar = w_.Find<forms::ComboBox>(L"AddressBar"); bar && bar->Visible() != on) bar->SetVisible(on);
+}
+
+void PlayerWindow::WindowHost::Quit(const std::wstring& reason, bool save) {
+  // From the message loop: the caller may be the movie control's own event.
+  PlayerWindow* w = &w_;
+  PostCall([w, reason, save] { w->Quit(reason, save); });
+}
+
+bool PlayerWindow::WindowHost::FormOpen(const std::wstring& name) const {
+  for (forms::Form* f : forms::LoadedForms())
+    if (f->Name() == name) return true;
+  return false;
+}
+
+void PlayerWindow::WindowHost::ShowForm(const std::wstring& name, int mode) {
+  if (!OpenToolWindow(name, mode)) w_.NotBuilt(name);
+}
+
+bool PlayerWindow::WindowHost::SkinLoaded() const { return SkinIsLoaded(); }
+
+void PlayerWindow::WindowHost::ShowSkinButtons() { SlydeShowButtons(); }
+
+void PlayerWindow::WindowHost::UpdateSkinState() {
+  if (SkinIsLoaded()) SlydeUpdateState();
+}
+
+double PlayerWindow::WindowHost::Random() { return std::uniform_real_distribution<double>(0.0, 1.0)(random_); }
+
+CivilDate PlayerWindow::WindowHost::Today() const {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return CivilDate{now.wYear, now.wMonth, now.wDay};
+}
+
+bool PlayerWindow::WindowHost::AskYesNo(const std::wstring& text, const std::wstring& title) {
+  return MessageBoxW(w_.IsLoaded() ? w_.hWnd() : nullptr, text.c_str(), title.c_str(),
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+void PlayerWindow::WindowHost::ShowMessage(const std::wstring& text, const std::wstring& title) {
+  MessageBoxW(w_.IsLoaded() ? w_.hWnd() : nullptr, text.c_str(), title.c_str(), MB_OK);
+}
+
+SaveFileAnswer PlayerWindow::WindowHost::AskSaveFile(const SaveFileRequest& request) {
+  DWORD flags = request.Flags;
+  std::wstring name = request.FileName, title, filter = request.Filter;
+  SaveFileAnswer answer;
+  if (ShowFileDialog(w_.IsLoaded() ? w_.hWnd() : nullptr, flags, name, title, L"", request.Title, filter,
+                     request.InitialFolder, false)) {
+    answer.Path = name;
+    answer.FilterPattern = filter;
+  }
+  return answer;
+}
+
+void PlayerWindow::WindowHost::ShellOpen(const std::wstring& target, const std::wstring& verb) {
+  ::ShellOpen(target, verb);
+}
+
+bool PlayerWindow::WindowHost::Recycle(const std::wstring& path) {
+  ShellDelete(path, false);
+  return !PathFileExistsW(path.c_str());
+}
+
+}  // namespace player

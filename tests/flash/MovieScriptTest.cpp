@@ -1,0 +1,352 @@
+// Movies that run scripts in the real control, written with our assembler:
+// the order of clip events over frames, the display list as scripts change
+// it and as it is then drawn, the drawing methods against the same shape
+// stored in a movie, the pointer and the keyboard reaching handlers, text
+// fields bound to variables both ways, the host's variables and labels, the
+// budget of a runaway script, and files only beside the movie. Pictures go
+// to actions-sheet.bmp.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "RenderMovies.h"
+#include "base/ErrorLog.h"
+#include "base/TextConv.h"
+#include "platform/flash/ClipEvents.h"
+#include "platform/flash/FlashControl.h"
+
+using namespace rendertest;
+using flashtest::Code;
+using flashtest::Export;
+using flashtest::PlaceEvents;
+using flashtest::Script;
+
+namespace {
+
+constexpr Color kRed{255, 0, 0}, kBlue{0, 0, 255};
+constexpr uint32_t kWhite = 0xFFFFFF, kRedPx = 0xFF0000, kBluePx = 0x0000FF;
+
+Bytes Box(uint16_t id, Color c, int x0, int y0, int x1, int y1) {
+  ShapeBuilder s;
+  s.Fill(Solid(c)).Rect(x0 * 20, y0 * 20, x1 * 20, y1 * 20, 1);
+  return s.Tag(id);
+}
+
+// A movie of 200 x 100 pixels at 10 frames a second; the tags hold the ShowFrames.
+Bytes FramesMovie(const std::vector<Bytes>& tags, uint8_t version = 7) {
+  moviebytes::Movie m;
+  m.version = version;
+  m.rect = moviebytes::Rect(0, 200 * 20, 0, 100 * 20);
+  m.rateWhole = 10;
+  m.frames = 0;
+  m.tags.push_back(moviebytes::BackgroundTag(255, 255, 255));
+  for (const Bytes& t : tags) {
+    m.tags.push_back(t);
+    if (t == moviebytes::ShowFrame()) ++m.frames;
+  }
+  m.tags.push_back(moviebytes::EndTag());
+  return m.Plain();
+}
+
+// DefineEditText without a font: bounds in twips, flags, the variable's name.
+Bytes EditText(uint16_t id, int32_t w, int32_t h, uint8_t f1, uint8_t f2, const std::string& variable) {
+  return moviebytes::Tag(37, U16(id) + moviebytes::Rect(0, w, 0, h) + Bytes{f1, f2} + moviebytes::Text(variable) + Bytes{0},
+                         true);
+}
+
+class MovieScriptTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetLogSink([this](const std::wstring& text, bool) { log.push_back(text); });
+    control = std::make_unique<flash::FlashControl>(host.get(), 0, 0, 200, 100);
+    control->SetClock([this] { return now += step; });
+  }
+  void TearDown() override {
+    control.reset();
+    SetLogSink({});
+    flashtest::PumpMessages();
+  }
+  void Load(const Bytes& movie) {
+    path = dir.File(L"m.swf");
+    testing_support::WriteBytes(path, movie);
+    control->LoadMovie(0, path);
+    ASSERT_EQ(control->FrameNum(), 0);
+  }
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) {
+      now += 0.1;
+      control->Pump();
+    }
+  }
+  // The traces since the last call, joined by "|".
+  std::string Traces() {
+    std::string out;
+    const std::wstring prefix = L"Movie trace :: ";
+    for (const auto& line : log)
+      if (line.rfind(prefix, 0) == 0) out += (out.empty() ? "" : "|") + WideToUtf8(line.substr(prefix.size()));
+    log.clear();
+    return out;
+  }
+  bool Logged(const std::wstring& part) const {
+    for (const auto& line : log)
+      if (line.find(part) != std::wstring::npos) return true;
+    return false;
+  }
+  Picture Shot() {
+    Picture p;
+    p.width = 200, p.height = 100;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 200, -100, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    SendMessageW(control->hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    GdiFlush();
+    p.pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + 200 * 100);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bmp);
+    return p;
+  }
+  void Mouse(UINT msg, int x, int y) {
+    SendMessageW(control->hWnd(), msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
+  }
+  void Click(int x, int y) {
+    Mouse(WM_MOUSEMOVE, x, y);
+    Mouse(WM_LBUTTONDOWN, x, y);
+    Mouse(WM_LBUTTONUP, x, y);
+  }
+
+  testing_support::TempDir dir;
+  flashtest::HostWindow host{200, 100};
+  std::unique_ptr<flash::FlashControl> control;
+  double now = 100, step = 0;
+  std::wstring path;
+  std::vector<std::wstring> log;
+};
+
+TEST_F(MovieScriptTest, ClipEventsRunInTheFrameModelsOrder) {
+  using namespace flash;
+  Load(FramesMovie({Box(1, kRed, 0, 0, 10, 10), flashtest::Sprite(2, {Script("push 'child frame'; trace"), moviebytes::ShowFrame()}),
+                    PlaceEvents(1, 2, 0, 0, "c",
+                                {{kEventLoad, "push 'load'; trace"}, {kEventEnterFrame, "push 'enter'; trace"},
+                                 {kEventUnload, "push 'unload'; trace"}}, 6),
+                    Script("push 'root 0'; trace"), moviebytes::ShowFrame(),
+                    Script("push 'root 1'; trace"), moviebytes::ShowFrame(),
+                    flashtest::Remove(1), Script("push 'root 2'; trace; stop"), moviebytes::ShowFrame()},
+                   6));
+  // A frame's actions after its display list; a parent's before its new child's load and actions.
+  EXPECT_EQ(Traces(), "root 0|load|child frame");
+  Frames(1);
+  EXPECT_EQ(Traces(), "enter|root 1");  // enterFrame before the frame's actions
+  Frames(1);
+  EXPECT_EQ(Traces(), "root 2|unload");
+  Frames(3);
+  EXPECT_EQ(Traces(), "");
+  EXPECT_EQ(control->FrameNum(), 2);
+}
+
+TEST_F(MovieScriptTest, ScriptsChangeTheDisplayListAsItIsDrawn) {
+  Load(FramesMovie({Box(1, kRed, 0, 0, 20, 20), flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                    Export(2, "box"), Box(3, kBlue, 0, 0, 20, 20),
+                    flashtest::Sprite(4, {flashtest::Place(1, 3, 0, 0), moviebytes::ShowFrame()}), Export(4, "blue"),
+                    Script("push 1, 'a', 'box', 3, '_root'; getVariable; push 'attachMovie'; callMethod; "
+                           "storeRegister 1; push '_x', 10; setMember; "
+                           "push 2, 'b', 2, r:1, 'duplicateMovieClip'; callMethod; push '_x', 50; setMember; "
+                           "push 3, 'c', 'blue', 3, '_root'; getVariable; push 'attachMovie'; callMethod; "
+                           "storeRegister 2; push '_x', 15; setMember; stop"),
+                    moviebytes::ShowFrame()}));
+  Picture p = Shot();
+  EXPECT_EQ(p.At(5, 5), kWhite);
+  EXPECT_EQ(p.At(12, 5), kRedPx);   // a
+  EXPECT_EQ(p.At(20, 5), kBluePx);  // c above a
+  EXPECT_EQ(p.At(55, 5), kRedPx);   // b, the duplicate
+  AddToSheet(L"attached", p, L"actions");
+  // The same two clips, then swapDepths.
+  Load(FramesMovie({Box(1, kRed, 0, 0, 20, 20), flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                    Export(2, "box"), Box(3, kBlue, 0, 0, 20, 20),
+                    flashtest::Sprite(4, {flashtest::Place(1, 3, 0, 0), moviebytes::ShowFrame()}), Export(4, "blue"),
+                    Script("push 1, 'a', 'box', 3, '_root'; getVariable; push 'attachMovie'; callMethod; "
+                           "push '_x', 10; setMember; push 3, 'c', 'blue', 3, '_root'; getVariable; "
+                           "push 'attachMovie'; callMethod; push '_x', 15; setMember; "
+                           "push 'c'; getVariable; push 1, 'a'; getVariable; push 'swapDepths'; callMethod; "
+                           "push 'a'; getVariable; push 0; stackSwap; push 'getDepth'; callMethod; trace; "
+                           "push 0, '_root'; getVariable; push 'getNextHighestDepth'; callMethod; trace; stop"),
+                    moviebytes::ShowFrame()}));
+  EXPECT_EQ(Traces(), "3|4");
+  p = Shot();
+  EXPECT_EQ(p.At(20, 5), kRedPx);  // a now above c
+  EXPECT_EQ(p.At(32, 5), kBluePx);
+  AddToSheet(L"swapped", p, L"actions");
+}
+
+TEST_F(MovieScriptTest, DrawingMethodsDrawAsTheSameShapeStored) {
+  ShapeBuilder stored;
+  stored.Fill(Solid({0x33, 0x66, 0xCC})).Line(80, {0, 0, 0});
+  stored.Move(200, 200, 0, 1, 1).To(1800, 200).Curve(2400, 1000, 1800, 1800).To(200, 1800).To(200, 200);
+  Load(FramesMovie({stored.Tag(1), rendertest::Place(1, 1, Translate(0, 0)), moviebytes::ShowFrame()}));
+  const Picture shape = Shot();
+  Load(FramesMovie({Script("push 1, 'd', 2, '_root'; getVariable; push 'createEmptyMovieClip'; callMethod; "
+                           "storeRegister 1; push 100, 0, 4, 3, r:1, 'lineStyle'; callMethod; pop; "
+                           "push 100, 0x3366CC, 2, r:1, 'beginFill'; callMethod; pop; "
+                           "push 10, 10, 2, r:1, 'moveTo'; callMethod; pop; push 10, 90, 2, r:1, 'lineTo'; callMethod; "
+                           "pop; push 90, 90, 50, 120, 4, r:1, 'curveTo'; callMethod; pop; push 90, 10, 2, r:1, "
+                           "'lineTo'; callMethod; pop; push 0, r:1, 'endFill'; callMethod; pop; stop"),
+                    moviebytes::ShowFrame()}));
+  const Picture drawn = Shot();
+  AddToSheet(L"drawing methods", drawn, L"actions");
+  int differ = 0, filled = 0;
+  for (size_t i = 0; i < drawn.pixels.size(); ++i) {
+    differ += (drawn.pixels[i] & 0xFFFFFF) != (shape.pixels[i] & 0xFFFFFF);
+    filled += (drawn.pixels[i] & 0xFFFFFF) == 0x3366CC;
+  }
+  EXPECT_EQ(differ, 0);
+  EXPECT_GT(filled, 3000);
+}
+
+TEST_F(MovieScriptTest, HandlersTakeThePointerAndTheKeyboard) {
+  const Bytes record = Bytes{flash::kButtonUp | flash::kButtonHit} + U16(1) + U16(1) + Translate(0, 0) +
+                       Cxform(256, 256, 256, 256, 0, 0, 0, 0);
+  const Bytes button = moviebytes::Tag(34, U16(3) + Bytes{0} + U16(0) + record + Bytes{0}, true);
+  Load(FramesMovie({Box(1, kRed, 0, 0, 20, 20), button, flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                    flashtest::Place(1, 3, 0, 0, "btn"), flashtest::Place(2, 2, 1000, 0, "clip"),
+                    Script("push 'btn'; getVariable; push 'onRelease'; function '' () { push 'released'; trace }; "
+                           "setMember; push 'clip'; getVariable; push 'onPress'; function '' () { push 'pressed'; "
+                           "trace }; setMember; push 'clip'; getVariable; push 'onRollOver'; function '' () { "
+                           "push 'over'; trace }; setMember; "
+                           "push 'K', 'onKeyDown'; function '' () { push 'down ', 0, 'Key'; getVariable; "
+                           "push 'getCode'; callMethod; add2; trace }; push 1; initObject; setVariable; "
+                           "push 'K'; getVariable; push 1, 'Key'; getVariable; push 'addListener'; callMethod; pop; "
+                           "push 'onEnterFrame'; function '' () { push 39, 1, 'Key'; getVariable; push 'isDown'; "
+                           "callMethod; not; if no; push 'right'; trace; no: }; setVariable; stop"),
+                    moviebytes::ShowFrame()}));
+  Click(10, 10);
+  EXPECT_EQ(Traces(), "released");
+  Mouse(WM_MOUSEMOVE, 60, 10);
+  Mouse(WM_LBUTTONDOWN, 60, 10);
+  EXPECT_EQ(Traces(), "over|pressed");
+  Mouse(WM_LBUTTONUP, 60, 10);
+  SendMessageW(control->hWnd(), WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(Traces(), "down 39");
+  Frames(1);
+  EXPECT_EQ(Traces(), "right");
+  SendMessageW(control->hWnd(), WM_KEYUP, VK_RIGHT, 0);
+  Frames(1);
+  EXPECT_EQ(Traces(), "");
+}
+
+TEST_F(MovieScriptTest, TextFieldsFollowTheirVariablesBothWays) {
+  Load(FramesMovie({EditText(5, 2000, 400, 0x08, 0x08, "score"), EditText(6, 2000, 400, 0x00, 0x08, "name"),
+                    flashtest::Place(1, 5, 0, 0, "scoreField"), flashtest::Place(2, 6, 0, 800, "nameField"),
+                    Script("push 'score', 5; setVariable; push 'scoreField'; getVariable; push 'background', true; "
+                           "setMember; push 'scoreField'; getVariable; push 'backgroundColor', 0xFFCC00; setMember; stop"),
+                    moviebytes::ShowFrame()}));
+  flash::DisplayObject& score = control->Player()->Root().objects.at(1);
+  EXPECT_EQ(score.text->data.text, L"5");
+  control->SetVariable(L"score", L"9");
+  EXPECT_EQ(score.text->data.text, L"9");
+  Click(10, 50);  // into the input field
+  for (wchar_t c : {L'a', L'b', L'\b', L'c'}) SendMessageW(control->hWnd(), WM_CHAR, c, 0);
+  EXPECT_EQ(control->GetVariable(L"name"), L"ac");
+  EXPECT_EQ(control->Player()->Root().objects.at(2).text->data.text, L"ac");
+  const Picture p = Shot();
+  EXPECT_EQ(p.At(90, 10), 0xFFCC00u);  // the field's background
+  AddToSheet(L"text fields", p, L"actions");
+}
+
+TEST_F(MovieScriptTest, AClassRegisteredToASymbolMakesItsClips) {
+  // Init actions define a class and register it to the exported symbol; attachMovie
+  // constructs at once, onLoad comes later, onEnterFrame from the prototype every frame.
+  const std::string proto = "push '_global'; getVariable; push 'Foo'; getMember; push 'prototype'; getMember; ";
+  Load(FramesMovie({Box(1, kRed, 0, 0, 20, 20), flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                    Export(2, "sym"),
+                    flashtest::InitScript(2, "push '_global'; getVariable; push 'Foo'; function '' () { push 'this'; "
+                                             "getVariable; push 'n', 7; setMember; push 'ctor'; trace }; setMember; " +
+                                                 proto + "push 'onLoad'; function '' () { push 'loaded'; trace }; "
+                                                         "setMember; " + proto +
+                                                 "push 'onEnterFrame'; function '' () { push 'this'; getVariable; "
+                                                 "push '_x', 'this'; getVariable; push '_x'; getMember; push 5; add2; "
+                                                 "setMember }; setMember; push '_global'; getVariable; push 'Foo'; "
+                                                 "getMember; push 'sym', 2, 'Object'; getVariable; push "
+                                                 "'registerClass'; callMethod; pop"),
+                    Script("push 1, 'a', 'sym', 3, '_root'; getVariable; push 'attachMovie'; callMethod; "
+                           "storeRegister 1; push 'n'; getMember; trace; push r:1, 'Foo'; getVariable; instanceOf; "
+                           "trace; stop"),
+                    moviebytes::ShowFrame()}));
+  EXPECT_EQ(Traces(), "ctor|7|true|loaded");
+  Frames(2);
+  EXPECT_EQ(control->GetVariable(L"a._x"), L"10");
+}
+
+TEST_F(MovieScriptTest, HostVariablesLabelsAndAddresses) {
+  Load(FramesMovie({flashtest::Sprite(2, {Script("stop"), moviebytes::ShowFrame(), flashtest::Label("MWH"),
+                                          Script("push '_root.mwheel'; getVariable; trace"), moviebytes::ShowFrame()}),
+                    flashtest::Place(1, 2, 0, 0, "vbCall"),
+                    Script("push 'x', 5; setVariable; push 'http://example.com/', '_blank'; getURL2 0; "
+                           "push 'javascript:alert(1)', ''; getURL2 0; stop"),
+                    moviebytes::ShowFrame()},
+                   6));
+  std::vector<std::wstring> urls;
+  control->OnGetURL = [&](const std::wstring& url, const std::wstring&) { urls.push_back(url); };
+  flashtest::PumpMessages();
+  EXPECT_EQ(urls, std::vector<std::wstring>{L"http://example.com/"});
+  EXPECT_EQ(control->GetVariable(L"x"), L"5");
+  EXPECT_EQ(control->GetVariable(L"_root.x"), L"5");
+  control->SetVariable(L"_root.mwheel", L"-1");
+  control->TCallLabel(L"vbCall", L"MWH");
+  EXPECT_EQ(Traces(), "-1");
+  EXPECT_EQ(control->GetVariable(L"/vbCall:missing"), L"");
+  bool hasX = false;
+  for (const auto& [name, value] : control->RootVariables()) hasX = hasX || (name == L"x" && value == L"5");
+  EXPECT_TRUE(hasX);
+}
+
+TEST_F(MovieScriptTest, ARunawayScriptIsStoppedAndTheMovieStillPaints) {
+  step = 1;  // every look at the clock finds it a second later
+  Load(FramesMovie({Box(1, kRed, 0, 0, 20, 20), flashtest::Place(1, 1, 0, 0), Script("push 'start'; trace; loop: jump loop"),
+                    moviebytes::ShowFrame()}));
+  EXPECT_TRUE(Logged(L"15 seconds"));
+  EXPECT_EQ(Traces(), "start");
+  EXPECT_EQ(Shot().At(10, 10), kRedPx);
+  Frames(2);
+  EXPECT_EQ(control->FrameNum(), 0);
+}
+
+TEST_F(MovieScriptTest, FilesOnlyBesideTheMovie) {
+  testing_support::WriteText(dir.File(L"vars.txt"), "a=1&b=two");
+  testing_support::WriteBytes(dir.File(L"..\\outside.swf"), FramesMovie({moviebytes::ShowFrame(), moviebytes::ShowFrame()}));
+  Load(FramesMovie({Script("push 'vars.txt', 1, '_root'; getVariable; push 'loadVariables'; callMethod; pop; "
+                           "push '../outside.swf', 1, '_root'; getVariable; push 'loadMovie'; callMethod; pop; "
+                           "push 'C:\\\\outside.swf', 1, '_root'; getVariable; push 'loadMovie'; callMethod; "
+                           "push 'CON.txt', 1, '_root'; getVariable; push 'loadVariables'; callMethod; stop"),
+                    moviebytes::ShowFrame()}));
+  EXPECT_TRUE(Logged(L"'../outside.swf' was refused"));
+  EXPECT_TRUE(Logged(L"'C:\\outside.swf' was refused"));
+  EXPECT_TRUE(Logged(L"'CON.txt' was refused"));  // a device, in any folder
+  Frames(1);
+  flashtest::PumpMessages();
+  EXPECT_EQ(control->TotalFrames(), 1);  // still the movie played
+  EXPECT_EQ(control->GetVariable(L"b"), L"two");
+  DeleteFileW(dir.File(L"..\\outside.swf").c_str());
+}
+
+TEST_F(MovieScriptTest, AMaskedClipShowsOnlyWhereItsMaskDraws) {
+  Load(FramesMovie({Box(1, kBlue, 0, 0, 100, 50), flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                    flashtest::Place(1, 2, 0, 0, "pic"),
+                    Script("push 1, 'm', 2, '_root'; getVariable; push 'createEmptyMovieClip'; callMethod; "
+                           "storeRegister 1; push 100, 0xFF0000, 2, r:1, 'beginFill'; callMethod; pop; "
+                           "push 10, 30, 2, r:1, 'moveTo'; callMethod; pop; push 10, 60, 2, r:1, 'lineTo'; callMethod; "
+                           "pop; push 40, 60, 2, r:1, 'lineTo'; callMethod; pop; push 40, 30, 2, r:1, 'lineTo'; "
+                           "callMethod; pop; push 0, r:1, 'endFill'; callMethod; pop; "
+                           "push r:1, 1, 'pic'; getVariable; push 'setMask'; callMethod; stop"),
+                    moviebytes::ShowFrame()}));
+  const Picture p = Shot();
+  AddToSheet(L"masked clip", p, L"actions");
+  EXPECT_EQ(p.At(45, 20), kBluePx);  // inside the mask
+  EXPECT_EQ(p.At(10, 10), kWhite);   // the picture outside it
+  EXPECT_EQ(p.At(45, 45), kWhite);   // the picture below the mask
+  EXPECT_EQ(p.At(45, 70), kWhite);   // the mask itself is not drawn
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// Movies talking to the player: the program's own words from its own pages
+// and from any other movie, the words the option guards, EXEC's question,
+// and the numbers and truth values the arguments carry.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "PlayerFakes.h"
+#include "player/FSCommands.h"
+#include "player/PlayerNumbers.h"
+
+using namespace player_test;
+
+namespace {
+
+class FSCommands : public PlayerFixture {
+ protected:
+  void SetUp() override {
+    PlayerFixture::SetUp();
+    host.options.CurrentFolder = L"C:\\Movies\\";
+    host.state.BrowseItems = {{L"a", L"C:\\Movies\\a.swf", 1}, {L"sub", L"C:\\Movies\\sub", 3},
+                              {L"c", L"C:\\Movies\\c.flv", 4}};
+  }
+  Calls Send(const std::wstring& word, const std::wstring& args) {
+    host.calls.clear();
+    player::SWF_FSCommand(host, word, args);
+    return host.calls;
+  }
+};
+
+TEST_F(FSCommands, TheProgramsOwnWordsActOnlyForItsOwnPages) {
+  struct Case {
+    const wchar_t* word;
+    const wchar_t* args;
+    Calls calls;
+  } cases[] = {
+      {L"meowup", L"", {L"BrowseFolder C:\\Movies\\.."}},
+      {L"SHOTCLICK", L"0", {}},
+      {L"SHOTCLICK", L"3", {L"PlaylistClear", L"PlaylistAdd C:\\Movies\\c.flv", L"PlayItem 0"}},
+      {L"SHOTCLICK", L"4", {}},
+      {L"SHOTCLICK", L"2", {L"BrowseFolder C:\\Movies\\sub"}},  // a folder leaves the playlist alone
+      {L"MEOWSEARCH", L"", {L"BrowseFolder C:\\Movies\\"}},
+      {L"MEOWSEARCH", L"D:\\Other", {L"BrowseFolder D:\\Other"}},
+      {L"MEOWLOAD", L"D:\\x.swf", {L"PlaylistClear", L"PlaylistAdd D:\\x.swf", L"PlayItem 0"}},
+      {L"MEOWMSG", L"hello", {L"Message Media Debug: hello"}},
+      {L"MEOWOPEN", L"", {L"Click mnuOpen"}},
+      {L"MEOWHELP", L"", {L"Click mnuHelpMe"}},
+      {L"MEOWUPDATE", L"", {L"Click mnuUpd"}},
+      {L"GOWEB", L"", {L"Click mnuWeb"}},
+      {L"MEOWBROWSE", L"x", {L"SelectBrowseFolder x"}},
+      {L"NOSUCHWORD", L"x", {}},
+  };
+  for (bool own : {true, false}) {
+    host.state.InternalMovie = own;
+    for (const Case& c : cases) EXPECT_EQ(Send(c.word, c.args), own ? c.calls : Calls{}) << c.word << " " << c.args;
+  }
+  // The log word always logs.
+  Send(L"MeowLog", L"from anywhere");
+  EXPECT_TRUE(Logged(L"Media debug :: from anywhere"));
+}
+
+TEST_F(FSCommands, BrowserPositionsAreRoundedHalvesToEven) {
+  host.state.InternalMovie = true;
+  struct Case {
+    const wchar_t* word;
+    const wchar_t* args;
+    int scroll, hover;
+  } cases[] = {{L"BROWSESCROLL", L"12.5", 12, 0}, {L"BROWSESCROLL", L"13.5", 14, 0}, {L"BROWSESCROLL", L"px", 0, 0},
+               {L"SHOTOVER", L"2", 0, 2},         {L"SHOTOVER", L"0", 0, 0},         {L"SHOTOVER", L"9", 0, 7}};
+  for (const Case& c : cases) {
+    host.state.BrowseScroll = 0;
+    host.state.HoverItem = 7;
+    Send(c.word, c.args);
+    if (std::wstring(c.word) == L"BROWSESCROLL") {
+      EXPECT_EQ(host.state.BrowseScroll, c.scroll) << c.args;
+    } else {
+      EXPECT_EQ(host.state.HoverItem, c.hover) << c.args;
+    }
+  }
+}
+
+TEST_F(FSCommands, FullScreenExecAndQuitFollowTheOption) {
+  struct Case {
+    bool option;
+    const wchar_t* word;
+    const wchar_t* args;
+    Calls calls;
+  } cases[] = {
+      {false, L"QUIT", L"", {}},
+      {false, L"FULLSCREEN", L"true", {}},
+      {false, L"EXEC", L"https://example.org/", {}},
+      {true, L"QUIT", L"", {L"Quit Movie Request saved"}},
+      {true, L"FULLSCREEN", L"TRUE", {L"FullScreen True"}},
+      {true, L"FULLSCREEN", L"0", {L"FullScreen False"}},
+      {true, L"FULLSCREEN", L"maybe", {}},
+      {true, L"EXEC", L"https://example.org/page?a=1", {L"ShellOpen open https://example.org/page?a=1"}},
+      {true, L"EXEC", L"mailto:someone@example.org", {L"ShellOpen open mailto:someone@example.org"}},
+  };
+  for (bool own : {false, true}) {
+    host.state.InternalMovie = own;
+    for (const Case& c : cases) {
+      host.options.FSCommand = c.option;
+      log.clear();
+      EXPECT_EQ(Send(c.word, c.args), c.calls) << c.word << " " << c.args << " " << c.option;
+      if (std::wstring(c.word) == L"EXEC") {
+        EXPECT_TRUE(Logged(L"Movie opened: '" + std::wstring(c.args) + L"'"));
+      }
+    }
+  }
+}
+
+TEST_F(FSCommands, ExecOpensAnythingButAWebAddressOnlyAfterYes) {
+  const std::wstring program = L"C:\\Users\\me\\Downloads\\setup.bat";
+  for (const std::wstring& target : {program, std::wstring(L"\\\\server\\share\\x.exe"), std::wstring(L"file:///C:/x"),
+                                    std::wstring(L"http://x.org/\" & calc")}) {
+    for (bool yes : {false, true}) {
+      host.answerYes = yes;
+      host.asked.clear();
+      host.state.ExecDeclined = false;
+      const Calls calls = Send(L"EXEC", target);
+      EXPECT_NE(host.asked.find(L"\r\n" + target + L"\r\n"), std::wstring::npos) << "the question names " << target;
+      EXPECT_EQ(calls, yes ? Calls{L"ShellOpen open " + target} : Calls{}) << target;
+    }
+  }
+  host.asked.clear();
+  Send(L"EXEC", L"");
+  EXPECT_TRUE(host.asked.empty());
+
+  // After a No the movie is not asked about again; web addresses still open.
+  host.answerYes = false;
+  Send(L"EXEC", program);
+  host.asked.clear();
+  host.answerYes = true;
+  EXPECT_EQ(Send(L"EXEC", program), Calls{});
+  EXPECT_TRUE(host.asked.empty());
+  EXPECT_EQ(Send(L"EXEC", L"https://example.org/"), Calls{L"ShellOpen open https://example.org/"});
+}
+
+TEST(PlayerNumbers, ReadAsMoviesAndScriptsWriteThem) {
+  struct Case {
+    const wchar_t* text;
+    double leading;
+    std::optional<double> whole;
+    std::optional<bool> truth;
+  } cases[] = {
+      {L"12.5", 12.5, 12.5, true},     {L" -3.25px", -3.25, std::nullopt, std::nullopt},
+      {L"0", 0, 0.0, false},           {L"TrUe", 0, std::nullopt, true},
+      {L"false", 0, std::nullopt, false}, {L"maybe", 0, std::nullopt, std::nullopt},
+      {L"1e3", 1000, 1000.0, true},    {L".5", 0.5, 0.5, true},
+      {L"", 0, std::nullopt, std::nullopt}, {L"12,5", 12, std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(player::LeadingNumber(c.text), c.leading) << c.text;
+    EXPECT_EQ(player::DotNumber(c.text), c.whole) << c.text;
+    EXPECT_EQ(player::TruthValue(c.text), c.truth) << c.text;
+  }
+  EXPECT_EQ(player::RoundHalfEven(2.5), 2);
+  EXPECT_EQ(player::RoundHalfEven(-2.5), -2);
+  EXPECT_EQ(player::RoundHalfEven(1e300), 2147483647L);
+  EXPECT_EQ(player::RoundHalfEven(std::nan("")), 0);
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// The playlist, the remembered history and the recent files in the real
+// program: a folder on the command line (and the pane's picture), the next
+// start without arguments, a playlist file with a bad entry, and six movies
+// handed over by second starts (the File menu read inside the running
+// program, and its picture).
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "FormsTestSupport.h"
+#include "ProgramProcess.h"
+#include "TestSupport.h"
+#include "base/Handles.h"
+#include "player/MenuList.h"
+#include "player/PlaylistFile.h"
+#include "services/AppIdentity.h"
+#include "services/RegistryModule.h"
+#include "services/ShellMod.h"
+
+using namespace player_test;
+using Names = std::vector<std::wstring>;
+
+namespace {
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+std::wstring HistoryPath() { return GetSpecialFolder(CSIDL_APPDATA) + L"SWF.zel\\Last Played.swfzel"; }
+
+// The remembered playlist is the user data folder's: kept aside during a test.
+class HistoryAside {
+ public:
+  HistoryAside() : had_(GetFileAttributesW(HistoryPath().c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (had_) saved_ = testing_support::ReadBytes(HistoryPath());
+    DeleteFileW(HistoryPath().c_str());
+  }
+  ~HistoryAside() {
+    DeleteFileW(HistoryPath().c_str());
+    if (had_) testing_support::WriteBytes(HistoryPath(), saved_);
+  }
+
+ private:
+  bool had_;
+  std::vector<uint8_t> saved_;
+};
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+HWND PlaylistBox(HWND main) { return FindChildOfClass(main, L"ListBox"); }
+
+LRESULT Rows(HWND main) {
+  HWND box = PlaylistBox(main);
+  DWORD_PTR count = 0;
+  if (!box || !SendMessageTimeoutW(box, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count)) return -1;
+  return static_cast<LRESULT>(count);
+}
+
+// The File menu's recent items (enabled, caption), read inside the program:
+// another process's menus cannot be read from outside under Wine, so a window
+// hook loads the probe library there, which writes the menu's items as lines
+// "enabled|separator|caption" into memory shared with the test.
+std::vector<std::pair<bool, std::wstring>> RecentItems(HWND window) {
+  const std::wstring name = L"SWFzelMenuProbe-" + std::to_wstring(GetCurrentProcessId());
+  ScopedHandle map(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 65536, name.c_str()));
+  auto* text = map ? static_cast<wchar_t*>(MapViewOfFile(map.get(), FILE_MAP_WRITE, 0, 0, 65536)) : nullptr;
+  HMODULE probe = LoadLibraryW((testing_support::ProgramDir() + L"menuprobe.dll").c_str());
+  auto proc = probe ? reinterpret_cast<HOOKPROC>(GetProcAddress(probe, "MenuProbeHook")) : nullptr;
+  HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, GetWindowThreadProcessId(window, nullptr)) : nullptr;
+  std::wstring lines;
+  if (text && hook) {
+    DWORD_PTR done = 0;
+    SendMessageTimeoutW(window, RegisterWindowMessageW(L"SWFzelMenuProbe"), 0, GetCurrentProcessId(),
+                        SMTO_ABORTIFHUNG, 5000, &done);
+    lines.assign(text, wcsnlen(text, 32768));
+  }
+  if (hook) UnhookWindowsHookEx(hook);
+  if (probe) FreeLibrary(probe);
+  if (text) UnmapViewOfFile(text);
+  // The items between the separator after Export Playlist and the next one.
+  std::vector<std::pair<bool, std::wstring>> items;
+  int separators = -1;
+  for (size_t pos = 0, end; pos < lines.size(); pos = end + 1) {
+    end = lines.find(L'\n', pos);
+    const std::wstring line = lines.substr(pos, end - pos);
+    if (line.size() < 4) continue;
+    if (line.find(L"E&xport Playlist") != std::wstring::npos) separators = 0;
+    if (separators >= 0 && line[2] == L'1') ++separators;
+    else if (separators == 1) items.emplace_back(line[0] == L'1', line.substr(4));
+  }
+  return items;
+}
+
+class ListsRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // No first-run set-up and no update check while testing.
+    SaveRegString(L"System", L"FirstRun", L"False");
+    SaveRegString(L"Update", L"Auto", L"False");
+  }
+  // A copy of the sample movie under the test's folder (folders on the way made).
+  std::wstring Movie(const std::wstring& name) const {
+    for (size_t slash = name.find(L'\\'); slash != std::wstring::npos; slash = name.find(L'\\', slash + 1))
+      CreateDirectoryW(dir.File(name.substr(0, slash)).c_str(), nullptr);
+    const std::wstring sample = testing_support::ProgramDir() + L"Media\\Flash\\sample.swf";
+    EXPECT_TRUE(CopyFileW(sample.c_str(), dir.File(name).c_str(), FALSE));
+    return dir.File(name);
+  }
+
+  PrivateProgramKey key;
+  HistoryAside history;
+  testing_support::TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(ListsRun, AFolderFillsThePlaylistInOrderItsPictureAndTheNextStartShowsItUnplayed) {
+  Names expected;
+  for (const wchar_t* name : {L"01 Intro.swf", L"02 Menu.swf", L"03 Tom & Jerry.swf", L"04 Clock.swf",
+                              L"05 Game.swf", L"06 Banner.swf", L"07 Weather.swf", L"08 Quiz.swf", L"09 Map.swf",
+                              L"10 Piano.swf", L"11 Credits.swf", L"sub\\12 Outro.swf"})
+    expected.push_back(Movie(std::wstring(L"media\\") + name));
+  testing_support::WriteText(dir.File(L"media\\notes.txt"), "not a movie");
+  SetFileAttributesW(Movie(L"media\\hidden.swf").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  {
+    ProgramProcess run(Quoted(dir.File(L"media")));
+    HWND main = run.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - 01 Intro.swf"));
+    ASSERT_EQ(Rows(main), 12);
+    // The pane tall enough for every row: the first plays, two others selected.
+    RECT r{};
+    GetWindowRect(main, &r);
+    SetWindowPos(main, HWND_TOPMOST, r.left, 0, r.right - r.left, 560, SWP_NOACTIVATE);
+    HWND box = PlaylistBox(main);
+    SendMessageW(box, LB_SETSEL, FALSE, -1);
+    SendMessageW(box, LB_SETSEL, TRUE, 2);
+    SendMessageW(box, LB_SETSEL, TRUE, 5);
+    Sleep(500);
+    EXPECT_TRUE(forms_test::SaveWindowShot(main, testing_support::ProgramDir() + L"playlist.bmp"));
+    SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_TRUE(run.Close());
+  }
+  EXPECT_EQ(player::ReadPlaylistFile(HistoryPath(), app::kVersionRevision).Entries, expected);
+  EXPECT_EQ(GetRegString(L"Recent", L"0", L""), expected[0]);
+
+  ProgramProcess again(L"");
+  HWND main = again.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Rows(main) == 12; }));
+  Sleep(300);
+  EXPECT_EQ(Caption(main), L"SWF.zel - ") << "the remembered rows are shown, not played";
+  EXPECT_TRUE(again.Close());
+}
+
+TEST_F(ListsRun, APlaylistFileGivesItsRealEntriesOnlyAndJoinsTheRecentFiles) {
+  const std::wstring tom = Movie(L"Tom & Jerry.swf"), relative = Movie(L"rel\\m.swf");
+  std::string tomXml;
+  for (wchar_t c : tom) tomXml += c == L'&' ? std::string("&amp;") : std::string(1, static_cast<char>(c));
+  const std::wstring list = dir.File(L"list.swfzel");
+  // A statement first: played, it would end the program.
+  testing_support::WriteText(list, "<?xml version=\"1.0\"?><PLAYLIST build=\"680\"><FILE>/exec Quit</FILE><FILE>" +
+                                       tomXml + "</FILE><FILE>rel\\m.swf</FILE></PLAYLIST>");
+  ProgramProcess run(Quoted(list));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - Tom & Jerry.swf"));
+  EXPECT_EQ(Rows(main), 2);
+  EXPECT_TRUE(run.Close());
+  EXPECT_EQ(GetRegString(L"Recent", L"0", L""), tom);
+  EXPECT_EQ(GetRegString(L"Recent", L"1", L""), list);
+  EXPECT_EQ(player::ReadPlaylistFile(HistoryPath(), app::kVersionRevision).Entries, (Names{tom, relative}));
+}
+
+TEST_F(ListsRun, SixMoviesHandedOverLeaveTheLastFiveInTheFileMenuAndItsPicture) {
+  const Names names{L"m1.swf", L"m2.swf", L"m3.swf", L"Tom & Jerry.swf", L"m5.swf", L"m6.swf"};
+  ProgramProcess first(Quoted(Movie(names[0])));
+  HWND main = first.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForCaption(main, L"SWF.zel - " + names[0]));
+  for (size_t i = 1; i < names.size(); ++i) {
+    ProgramProcess next(Quoted(Movie(names[i])));
+    EXPECT_TRUE(next.WaitForExit(10000));
+    ASSERT_TRUE(WaitForCaption(main, L"SWF.zel - " + names[i]));
+  }
+  const auto recent = RecentItems(main);
+  ASSERT_EQ(recent.size(), 5u);
+  for (size_t i = 0; i < recent.size(); ++i) {
+    const std::wstring shown = player::MenuCaptionOf(names[names.size() - 1 - i]);  // newest first, "&&"
+    EXPECT_TRUE(recent[i].first) << i;
+    EXPECT_EQ(recent[i].second.substr(recent[i].second.size() - std::min(shown.size(), recent[i].second.size())), shown);
+  }
+
+  // The File menu opened on them, with the window, for the record.
+  SetForegroundWindow(main);
+  PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  PostMessageW(main, WM_KEYDOWN, VK_DOWN, 0);
+  HWND popup = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(popup); }));
+  Sleep(300);
+  RECT window{}, menu{}, both{};
+  GetWindowRect(main, &window);
+  GetWindowRect(popup, &menu);
+  UnionRect(&both, &window, &menu);
+  EXPECT_TRUE(forms_test::SaveScreenArea(both, testing_support::ProgramDir() + L"menu-recent.bmp"));
+  PostMessageW(main, WM_CANCELMODE, 0, 0);
+  PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(first.Close());
+}

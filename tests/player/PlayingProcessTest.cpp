@@ -1,0 +1,191 @@
+// The program playing, as a real process, on movies the tests write: a
+// playlist moving on by repeat mode, movies talking through FS commands
+// (a program path asked about, a word of the program's own ignored, a
+// quit), and the picture of the skinned window with a movie paused at its middle.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "FormsTestSupport.h"
+#include "ProgramProcess.h"
+#include "TestSupport.h"
+#include "flash/FlashTestSupport.h"
+
+using namespace player_test;
+using flashtest::ActGetUrl;
+using flashtest::ActStop;
+using flashtest::DoAction;
+using moviebytes::Bytes;
+
+namespace {
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += static_cast<char>(c);  // the tests' paths are plain ASCII
+  return out;
+}
+
+void SaveText(const wchar_t* section, const wchar_t* name, const wchar_t* text) {
+  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
+                  static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
+void SaveNumber(const wchar_t* section, const wchar_t* name, DWORD value) {
+  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof(value));
+}
+
+// A movie of frames empty frames at 12 a second; actions[i] run at frame i.
+Bytes MovieWith(int frames, const std::vector<std::pair<int, Bytes>>& actions = {}) {
+  moviebytes::Movie m;
+  m.rateWhole = 12;
+  m.frames = static_cast<uint16_t>(frames);
+  m.rect = moviebytes::Rect(0, 320 * 20, 0, 240 * 20);
+  m.tags.push_back(moviebytes::BackgroundTag(0x33, 0x66, 0x99));
+  for (int i = 0; i < frames; ++i) {
+    for (const auto& [at, action] : actions)
+      if (at == i) m.tags.push_back(action);
+    m.tags.push_back(moviebytes::ShowFrame());
+  }
+  m.tags.push_back(moviebytes::EndTag());
+  return m.Plain();
+}
+
+Bytes Commands(const std::vector<std::pair<std::string, std::wstring>>& words) {
+  std::vector<Bytes> actions;
+  for (const auto& [word, args] : words) actions.push_back(ActGetUrl("FSCommand:" + word, Narrow(args)));
+  return MovieWith(24, {{0, DoAction(actions)}});
+}
+
+// A visible dialog box of the process (a message box), or null.
+HWND FindDialogOf(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    HWND found = nullptr;
+  } s{pid};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        wchar_t cls[64] = {};
+        GetClassNameW(hwnd, cls, 64);
+        if (owner != s->pid || !IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770") return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// Waits until three pictures of the window 0.6 s apart are the same (the
+// read-out and the seek bar move on every tick while a movie plays).
+bool WaitUntilStill(HWND window, const std::wstring& shot, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  Bytes last;
+  int same = 0;
+  while (GetTickCount64() < end) {
+    if (!forms_test::SaveWindowShot(window, shot)) return false;
+    Bytes now = testing_support::ReadBytes(shot);
+    same = !last.empty() && now == last ? same + 1 : 0;
+    if (same == 2) return true;
+    last = std::move(now);
+    Sleep(400);
+  }
+  return false;
+}
+
+class Playing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SaveText(L"System", L"FirstRun", L"False");
+    SaveText(L"Update", L"Auto", L"False");
+  }
+  std::wstring Write(const std::wstring& name, const Bytes& bytes) {
+    const std::wstring path = temp.File(name);
+    testing_support::WriteBytes(path, bytes);
+    return path;
+  }
+  PrivateProgramKey key;
+  testing_support::TempDir temp;
+};
+
+TEST_F(Playing, APlaylistMovesOnOnlyUnderARepeatMode) {
+  const std::wstring a = Write(L"a.swf", MovieWith(24)), b = Write(L"b.swf", MovieWith(24));
+  for (DWORD repeat : {2u, 0u}) {
+    SaveNumber(L"Playback", L"RepeatMode", repeat);
+    ProgramProcess run(Quoted(a) + L" " + Quoted(b));
+    HWND main = run.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - a.swf"));
+    if (repeat == 2) {
+      EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - b.swf", 15000)) << "repeat all moves on";
+      EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - a.swf", 15000)) << "and starts over";
+    } else {
+      // Two seconds of movie, then twice as long at its end.
+      EXPECT_FALSE(WaitForCaption(main, L"SWF.zel - b.swf", 6000)) << "repeat off stays";
+    }
+    EXPECT_TRUE(run.Close());
+  }
+}
+
+TEST_F(Playing, AMovieAsksBeforeAProgramRunsAndNoRunsNothing) {
+  const std::wstring marker = temp.File(L"marker.txt");
+  const std::wstring batch = temp.File(L"write marker.bat");
+  testing_support::WriteText(batch, "echo ran > \"" + Narrow(marker) + "\"\r\n");
+  const std::wstring movie = Write(L"exec.swf", Commands({{"EXEC", batch}}));
+
+  ProgramProcess run(Quoted(movie));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND box = nullptr;
+  for (int i = 0; i < 300 && !box; ++i, Sleep(50)) box = FindDialogOf(run.Id());
+  ASSERT_NE(box, nullptr) << "the confirmation box";
+  EXPECT_NE(FindChildWithText(box, batch), nullptr) << "the box names the program";
+  EXPECT_EQ(GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON) << "No is the default";
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
+  for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+  EXPECT_FALSE(IsWindow(box));
+  Sleep(1500);  // time enough for a program that was started to write
+  EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(run.Close());
+}
+
+TEST_F(Playing, AnOutsideMovieCannotLoadAnotherAndMayQuit) {
+  const std::wstring other = Write(L"other.swf", MovieWith(24));
+  // The full-screen request after the load shows the load was passed over:
+  // a load would have replaced the movie before its next command.
+  const std::wstring outside =
+      Write(L"outside.swf", Commands({{"MEOWLOAD", other}, {"FULLSCREEN", L"true"}}));
+  {
+    ProgramProcess run(Quoted(outside));
+    HWND main = run.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    bool full = false;
+    for (int i = 0; i < 300 && !full; ++i, Sleep(50)) full = IsZoomed(main);
+    EXPECT_TRUE(full);
+    EXPECT_EQ(Caption(main), L"SWF.zel - outside.swf");
+    EXPECT_TRUE(run.Close());
+  }
+  const std::wstring quitting = Write(L"quit.swf", Commands({{"QUIT", L""}}));
+  ProgramProcess run(Quoted(quitting));
+  EXPECT_TRUE(run.WaitForExit(30000)) << "the movie's quit ends the program";
+  EXPECT_EQ(run.ExitCode(), 0u);
+}
+
+TEST_F(Playing, SavesThePictureOfAMoviePausedAtItsMiddle) {
+  // 120 frames at 12 a second, stopping itself at frame 60: 0:05 played, 0:05 left.
+  const std::wstring movie = Write(L"middle.swf", MovieWith(120, {{60, DoAction({ActStop()})}}));
+  ProgramProcess run(Quoted(movie));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  const std::wstring shot = testing_support::ProgramDir() + L"main-window-playing.bmp";
+  EXPECT_TRUE(WaitUntilStill(main, shot, 30000));
+  EXPECT_EQ(Caption(main), L"SWF.zel - middle.swf");
+  EXPECT_TRUE(run.Close());
+}
+
+}  // namespace
