@@ -4,49 +4,20 @@
 // (a page chosen on the slide bar, a value typed, left and saved at once; the
 // page last used comes back when reopened, also after a restart).
 #include <gtest/gtest.h>
-#include <functional>
 #include <windows.h>
 
-#include "ProgramInput.h"
+#include <functional>
+
 #include "ProgramProcess.h"
 #include "TestSupport.h"
-#include "services/RegistryModule.h"
 #include "ToolsTestSupport.h"
+#include "services/RegistryModule.h"
 
 using namespace player_test;
 
 namespace {
 
 std::wstring SampleMovie() { return L"\"" + testing_support::ProgramDir() + L"Media\\Flash\\sample.swf\""; }
-
-struct TopSearch {
-  DWORD pid;
-  std::wstring caption;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindTop(HWND hwnd, LPARAM lp) {
-  auto* s = reinterpret_cast<TopSearch*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == s->pid && IsWindowVisible(hwnd) && Caption(hwnd) == s->caption) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A visible top-level window of the process with exactly that caption, waiting up to timeoutMs.
-HWND WaitForWindow(const ProgramProcess& p, const std::wstring& caption, DWORD timeoutMs = 20000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  do {
-    TopSearch s{p.Id(), caption};
-    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&s));
-    if (s.found) return s.found;
-    Sleep(50);
-  } while (GetTickCount64() < end && !p.WaitForExit(0));
-  return nullptr;
-}
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
@@ -57,15 +28,15 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
 // The options dialog opened from the Tools menu (Alt+T, O).
 HWND OpenOptions(const ProgramProcess& p, HWND main) {
   if (!PressKeys(main, {{VK_MENU, 'T'}, {'O'}})) return nullptr;
-  return WaitForWindow(p, L"Options");
+  return p.WaitForWindow(L"Options");
 }
 
 }  // namespace
 
 TEST(ToolWindowsProcess, FirstRunComesBeforeTheMainWindowAndEnterGoesOn) {
   PrivateProgramKey key;
-  ProgramProcess p(SampleMovie());
-  HWND setup = WaitForWindow(p, L"SWF.zel First Run");
+  ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
+  HWND setup = p.WaitForWindow(L"SWF.zel First Run");
   ASSERT_NE(setup, nullptr);
   EXPECT_EQ(p.WaitForMainWindow(500), nullptr);
   ASSERT_TRUE(PressKeys(setup, {{VK_RETURN}}));
@@ -75,8 +46,8 @@ TEST(ToolWindowsProcess, FirstRunComesBeforeTheMainWindowAndEnterGoesOn) {
 
 TEST(ToolWindowsProcess, FirstRunExitEndsTheProgramWithNothingWritten) {
   PrivateProgramKey key;
-  ProgramProcess p(SampleMovie());
-  HWND setup = WaitForWindow(p, L"SWF.zel First Run");
+  ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
+  HWND setup = p.WaitForWindow(L"SWF.zel First Run");
   ASSERT_NE(setup, nullptr);
   HWND exit = FindChildWithText(setup, L"Exit");
   ASSERT_NE(exit, nullptr);
@@ -89,9 +60,6 @@ TEST(ToolWindowsProcess, FirstRunExitEndsTheProgramWithNothingWritten) {
 
 TEST(ToolWindowsProcess, OptionsFromTheToolsMenuSaveAtOnceAndReopenOnThePageLastUsed) {
   PrivateProgramKey key;
-  // Not a first start, and no update check.
-  SaveRegString(L"System", L"FirstRun", L"False");
-  SaveRegString(L"Update", L"Auto", L"False");
   {
     ProgramProcess p(SampleMovie());
     HWND main = p.WaitForMainWindow();
