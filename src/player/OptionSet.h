@@ -24,26 +24,31 @@ struct GeneratorSettings {
   std::wstring App;
   bool Watermark = false;
   std::wstring LogoPath;
+  bool operator==(const GeneratorSettings&) const = default;
 };
 
 struct ExtractorSettings {
   std::wstring Destination;  // the movie folder when read from an empty registry
   bool JPEG = true, PNG = false, Event = true, Stream = true, Video = false;
+  bool operator==(const ExtractorSettings&) const = default;
 };
 
 struct DesktopSettings {
   bool Mute = true, Transparent = true;  // read only: the desktop window writes them
+  bool operator==(const DesktopSettings&) const = default;
 };
 
 struct UpdateSettings {
   bool Auto = true;
   long Build = 0;      // the build last announced and declined, or the program's own
   std::wstring Date;   // last check, month-day-year
+  bool operator==(const UpdateSettings&) const = default;
 };
 
 // The window's normal (restored) rectangle in twips.
 struct WindowPlace {
   long Left = 0, Top = 0, Width = 0, Height = 0;
+  bool operator==(const WindowPlace&) const = default;
 };
 
 struct OptionSet {
@@ -103,6 +108,7 @@ struct OptionSet {
   std::wstring ScreenSaverEXE;
   GeneratorSettings Generator;
   ExtractorSettings Decompiler;
+  bool operator==(const OptionSet&) const = default;
 };
 
 // Reads every value that the main window's load reads, each with the

@@ -11,13 +11,15 @@
 #include "player/AppCommands.h"
 #include "player/CacheFiles.h"
 #include "player/CommandLine.h"
-#include "player/MovieLoader.h"
 #include "player/ListsHost.h"
+#include "player/MovieLoader.h"
+#include "player/MyFlashFolder.h"
 #include "player/PlayerMenus.h"
 #include "player/PostedCalls.h"
 #include "player/Shutdown.h"
 #include "player/WindowHost.h"
 #include "player/SkinSeam.h"
+#include "player/ToolWindows.h"
 #include "services/AppIdentity.h"
 #include "services/FileAssociations.h"
 #include "services/Languages.h"
@@ -341,6 +343,7 @@ void PlayerWindow::LoadOpts() {
   if (o.Update.Build < app::kVersionRevision && RunningCompiled) o.Update.Build = app::kVersionRevision;
 
   if (!PathIsDirectoryW(o.MyFlashFolder.c_str())) MakeDir(o.MyFlashFolder);
+  MakeMyFlashFolder(o.MyFlashFolder);
   LastPlayedFile = UserDataFolder + L"Last Played.swfzel";
   ScreenShotsFolder = o.MyFlashFolder + L"ScreenShots\\";
   {
@@ -703,6 +706,7 @@ void PlayerWindow::NotBuilt(const std::wstring& operation) {
   WriteLog(L"Not available yet: " + operation);
 }
 
+
 void PlayerWindow::WireMenus() {
   auto on = [this](const wchar_t* name, std::function<void()> f) {
     if (forms::Menu* m = MenuItem(name)) m->OnClick = std::move(f);
@@ -719,6 +723,9 @@ void PlayerWindow::WireMenus() {
     }
   }
   on(L"mnuExit", [this] { Quit(L"Exit Menu", true); });
+  on(L"mnuOpt", [this] {
+    if (!OpenToolWindow(L"frmOptions", forms::vbModal)) NotBuilt(L"mnuOpt");
+  });
   on(L"mnuFullScreen", [this] { FullScreen(!MenuChecked(L"mnuFullScreen"), false, false); });
   on(L"mnuPlaylist", [this] { TogglePlaylist(kPlaylistToggle); });
   on(L"mnuTopMost", [this] {

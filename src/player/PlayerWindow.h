@@ -60,6 +60,8 @@ class PlayerWindow : public forms::Form, public PlayerState {
   // Options.
   void LoadOpts();
   void SaveOpts();
+  // The screen saver's on or off state found when the options were loaded.
+  BOOL SavedScreenSaverState() const { return savedScreenSaver_; }
 
   // Command line and scripts.
   void ProcessCommandLine(const std::wstring& text);

@@ -44,12 +44,15 @@ std::function<bool()>& FirstRunDialog() {
   return dialog;
 }
 
-void CheckFirstRun() {
-  if (!GetRegBool(L"System", L"FirstRun", true)) return;
-  // A dialog that ends the program from its own exit button never comes back
-  // here, so the set-up comes again at the next start.
-  if (FirstRunDialog() && !FirstRunDialog()()) return;
+bool CheckFirstRun() {
+  if (!GetRegBool(L"System", L"FirstRun", true)) return true;
+  // Leaving from the dialog writes nothing, so the set-up comes again at the next start.
+  if (FirstRunDialog() && !FirstRunDialog()()) {
+    WriteLog(L"First run left: the program ends");
+    return false;
+  }
   SaveRegBool(L"System", L"FirstRun", false);
+  return true;
 }
 
 bool StartUp(const std::wstring& commandLine) {
@@ -88,7 +91,7 @@ bool StartUp(const std::wstring& commandLine) {
   LoadLanguageAndTips();
   Options().VisualStyle = static_cast<uint8_t>(GetRegLong(L"Window", L"Style", 1) & 0xFF);
   StopWatch(L"Initialized", false);
-  CheckFirstRun();
+  if (!CheckFirstRun()) return false;
 
   const int flashVersion = GetFlashPlayerVersion();
   WriteLog(L"Detected <B>Flash " + std::to_wstring(flashVersion) + L"</B>");

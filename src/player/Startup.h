@@ -20,8 +20,10 @@ int RunMain(const std::wstring& commandLine);
 bool StartUp(const std::wstring& commandLine);
 
 // The first-run set-up: shown at every start until it has completed once.
-// The dialog is a seam (none yet: the set-up counts as completed).
-void CheckFirstRun();
+// The dialog is a seam (none: the set-up counts as completed) that answers
+// false when the user leaves the program from it; the start-up then stops
+// with nothing written. False from CheckFirstRun means that.
+bool CheckFirstRun();
 std::function<bool()>& FirstRunDialog();
 
 }  // namespace player

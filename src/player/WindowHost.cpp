@@ -4,6 +4,7 @@
 
 #include "player/PostedCalls.h"
 #include "player/SkinSeam.h"
+#include "player/ToolWindows.h"
 #include "services/CommonDialog.h"
 #include "services/ShellMod.h"
 #include "skin/SkinLayout.h"
@@ -64,7 +65,9 @@ bool PlayerWindow::WindowHost::FormOpen(const std::wstring& name) const {
   return false;
 }
 
-void PlayerWindow::WindowHost::ShowForm(const std::wstring& name, int) { w_.NotBuilt(name); }
+void PlayerWindow::WindowHost::ShowForm(const std::wstring& name, int mode) {
+  if (!OpenToolWindow(name, mode)) w_.NotBuilt(name);
+}
 
 bool PlayerWindow::WindowHost::SkinLoaded() const { return SkinIsLoaded(); }
 

@@ -121,11 +121,11 @@ void SlideBar::Create() {
 
 void SlideBar::DrawCaption(HDC dc, const RECT& cell, const std::wstring& text, COLORREF colour) {
   RECT measured = cell;
-  DrawTextW(dc, text.c_str(), -1, &measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+  DrawTextW(dc, text.c_str(), -1, &measured, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
   RECT placed = cell;
   placed.top = cell.bottom - (measured.bottom - measured.top);
   SetTextColor(dc, colour);
-  DrawTextW(dc, text.c_str(), -1, &placed, DT_CENTER | DT_WORDBREAK);
+  DrawTextW(dc, text.c_str(), -1, &placed, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
 }
 
 void SlideBar::DrawItem(long index) {

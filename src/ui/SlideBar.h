@@ -1,12 +1,13 @@
 // SlideBar: a horizontal strip of equal cells, each a 48 x 48 picture of the
-// images folder above a wrapped caption, used as the page selector of tabbed
-// dialogs. The selected cell is drawn dark with light text and comes into view
-// with a short zoom-and-fade; a strip wider than the control slides so the
-// selected cell is visible. A click or drag selects a cell, as do Ctrl+Tab and
-// Ctrl+Shift+Tab (wrapping at both ends); Click reports the new index first.
-// All cells are drawn once into an off-screen strip; a change of selection
-// redraws the two cells involved. Both animations tick every 40 ms on timers
-// of the form (StateTick and SlideTick may also be called directly).
+// images folder above a wrapped caption (plain text: an "&" shows as itself),
+// used as the page selector of tabbed dialogs. The selected cell is drawn dark
+// with light text and comes into view with a short zoom-and-fade; a strip
+// wider than the control slides so the selected cell is visible. A click or
+// drag selects a cell, as do Ctrl+Tab and Ctrl+Shift+Tab (wrapping at both
+// ends); Click reports the new index first. All cells are drawn once into an
+// off-screen strip; a change of selection redraws the two cells involved.
+// Both animations tick every 40 ms on timers of the form (StateTick and
+// SlideTick may also be called directly).
 #pragma once
 #include <windows.h>
 

@@ -13,13 +13,13 @@
 
 namespace {
 
-forms::FormArgs Design() {
+forms::FormArgs MessageDesign() {
   return forms::FixedDialogArgs(L"Message", frmMessage::BaseClientWidth, frmMessage::BaseClientHeight);
 }
 
 }  // namespace
 
-frmMessage::frmMessage() : Form(L"frmMessage", Design()) {}
+frmMessage::frmMessage() : Form(L"frmMessage", MessageDesign()) {}
 
 frmMessage& MessageForm() {
   static frmMessage form;

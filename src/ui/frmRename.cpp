@@ -11,13 +11,13 @@
 
 namespace {
 
-forms::FormArgs Design() { return forms::FixedDialogArgs(L"Rename", 360, 150); }
+forms::FormArgs RenameDesign() { return forms::FixedDialogArgs(L"Rename", 360, 150); }
 
 const wchar_t kPrompt[] = L"Enter the new name:";
 
 }  // namespace
 
-frmRename::frmRename() : Form(L"frmRename", Design()) {}
+frmRename::frmRename() : Form(L"frmRename", RenameDesign()) {}
 
 frmRename& RenameForm() {
   static frmRename form;

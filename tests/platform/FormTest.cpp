@@ -234,6 +234,58 @@ TEST(Form, EnterAndEscapeClickTheDefaultAndCancelButtons) {
   f.Unload();
 }
 
+TEST(Form, ValidateChecksTheBoxTheFocusLeavesAndBeforeTheDefaultButton) {
+  DialogForm f;
+  f.Show();
+  f.cancel->SetCausesValidation(false);
+  TextBoxArgs t;
+  t.Name = L"txtOther";
+  t.Left = 10, t.Top = 34, t.Width = 200, t.Height = 22;
+  TextBox& other = f.Add<TextBox>(t);
+  int checks = 0;
+  bool refuse = true;
+  f.text->OnValidate = [&](bool& cancel) {
+    ++checks;
+    cancel = refuse;
+  };
+  f.text->SetFocus();
+  PumpFor(20);
+  auto enter = [&] {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+    PumpFor(50);
+  };
+  auto focused = [&](Control& c) { return GetFocus() == c.hWnd(); };
+
+  // Refused: the focus comes back and Enter does not press the default button.
+  other.SetFocus();
+  PumpUntil([&] { return focused(*f.text); }, 1000);
+  EXPECT_EQ(checks, 1);
+  EXPECT_TRUE(focused(*f.text));
+  enter();
+  EXPECT_EQ(checks, 2);
+  EXPECT_EQ(f.okClicks, 0);
+  // A button that causes no validation takes the focus without a check.
+  f.cancel->SetFocus();
+  PumpFor(50);
+  EXPECT_EQ(checks, 2);
+  EXPECT_TRUE(focused(*f.cancel));
+
+  // Accepted: Enter presses the button once the box is checked; the focus moves on.
+  refuse = false;
+  f.text->SetFocus();
+  PumpFor(20);
+  const int before = checks;
+  enter();
+  EXPECT_EQ(checks, before + 1);
+  EXPECT_EQ(f.okClicks, 1);
+  other.SetFocus();
+  PumpFor(50);
+  EXPECT_EQ(checks, before + 2);
+  EXPECT_TRUE(focused(other));
+  EXPECT_TRUE(f.ValidateActiveControl());  // the other box has no handler
+  f.Unload();
+}
+
 TEST(Form, DrawingPersistsAfterCoveringAndResizing) {
   FormArgs d;
   d.ClientWidth = 200;

@@ -59,7 +59,11 @@ PrivateProgramKey::PrivateProgramKey() {
 
 PrivateProgramKey::~PrivateProgramKey() { RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str()); }
 
-ProgramProcess::ProgramProcess(const std::wstring& arguments) {
+ProgramProcess::ProgramProcess(const std::wstring& arguments, Start start) {
+  if (start == Start::Usual) {
+    SaveSetting(L"System", L"FirstRun", L"False");
+    SaveSetting(L"Update", L"Auto", L"False");
+  }
   const std::wstring exe = testing_support::ProgramDir() + L"SWF.zel.exe";
   std::wstring line = L"\"" + exe + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
@@ -86,6 +90,30 @@ HWND ProgramProcess::WaitForMainWindow(DWORD timeoutMs) const {
     FindData data{id_};
     EnumWindows(FindMain, reinterpret_cast<LPARAM>(&data));
     if (data.found) return data.found;
+    if (!process_ || WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return nullptr;
+  } while (GetTickCount64() < end);
+  return nullptr;
+}
+
+HWND ProgramProcess::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) const {
+  struct Search {
+    DWORD pid;
+    const std::wstring& caption;
+    HWND found = nullptr;
+  } search{id_, caption};
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(lp);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(hwnd, &pid);
+          if (pid != s->pid || !IsWindowVisible(hwnd) || Caption(hwnd) != s->caption) return TRUE;
+          s->found = hwnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
     if (!process_ || WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return nullptr;
   } while (GetTickCount64() < end);
   return nullptr;
@@ -158,6 +186,77 @@ DWORD SavedNumber(const wchar_t* section, const wchar_t* name) {
   DWORD value = 0xFFFFFFFF, size = sizeof(value);
   RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
   return value;
+}
+
+// ---------------------------------------------------------------- input
+
+namespace {
+
+bool ToFront(HWND window) {
+  if (!IsWindow(window)) return false;
+  const ULONGLONG end = GetTickCount64() + 3000;
+  do {
+    if (GetForegroundWindow() == window) return true;
+    SetForegroundWindow(window);
+    Sleep(20);
+  } while (GetTickCount64() < end);
+  return GetForegroundWindow() == window;
+}
+
+// The input goes into the system's queue in order; the target takes it from there.
+bool Send(std::vector<INPUT>& inputs) {
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+INPUT Key(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+
+}  // namespace
+
+bool PressKeys(HWND window, std::initializer_list<std::vector<WORD>> chords) {
+  if (!ToFront(window)) return false;
+  for (const std::vector<WORD>& chord : chords) {
+    std::vector<INPUT> inputs;
+    for (WORD vk : chord) inputs.push_back(Key(vk, false));
+    for (auto it = chord.rbegin(); it != chord.rend(); ++it) inputs.push_back(Key(*it, true));
+    if (!Send(inputs)) return false;
+  }
+  return true;
+}
+
+bool TypeText(HWND window, const std::wstring& text) {
+  if (!ToFront(window)) return false;
+  std::vector<INPUT> inputs;
+  for (wchar_t c : text)
+    for (bool up : {false, true}) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wScan = c;
+      in.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+      inputs.push_back(in);
+    }
+  return Send(inputs);
+}
+
+bool ClickAt(HWND window, POINT client) {
+  HWND top = GetAncestor(window, GA_ROOT);
+  if (!ToFront(top)) return false;
+  POINT screen = client;
+  ClientToScreen(window, &screen);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  std::vector<INPUT> inputs(3);
+  for (INPUT& in : inputs) in.type = INPUT_MOUSE;
+  inputs[0].mi.dx = static_cast<LONG>((screen.x * 65536LL + w / 2) / w);
+  inputs[0].mi.dy = static_cast<LONG>((screen.y * 65536LL + h / 2) / h);
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  return Send(inputs);
 }
 
 }  // namespace player_test

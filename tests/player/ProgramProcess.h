@@ -1,9 +1,11 @@
 // Driving SWF.zel.exe as a child process: starting it with a command line,
-// waiting (bounded, by polling) for its main window, closing it, and starting
-// each test on an empty registry key.
+// waiting (bounded, by polling) for its main window or another of its windows,
+// giving it keys and clicks as a user does, closing it, and starting each test
+// on an empty registry key.
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,9 +29,12 @@ class PrivateProgramKey {
 
 class ProgramProcess {
  public:
+  // A usual start first stores "System\FirstRun" = "False" and "Update\Auto" =
+  // "False" (no first-run set-up, no update check); a first start stores nothing.
+  enum class Start { Usual, First };
   // Starts SWF.zel.exe beside the test program with the arguments given
   // verbatim after the program's own quoted path.
-  explicit ProgramProcess(const std::wstring& arguments);
+  explicit ProgramProcess(const std::wstring& arguments, Start start = Start::Usual);
   ~ProgramProcess();  // ends a process still running (after a bounded wait for a close)
   ProgramProcess(const ProgramProcess&) = delete;
   ProgramProcess& operator=(const ProgramProcess&) = delete;
@@ -39,6 +44,9 @@ class ProgramProcess {
   // The process's visible top-level window whose caption begins with
   // "SWF.zel - ", waiting up to timeoutMs; null when none came.
   HWND WaitForMainWindow(DWORD timeoutMs = 30000) const;
+  // The process's visible top-level window of exactly that caption, waiting
+  // up to timeoutMs; null when none came or the process ended.
+  HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs = 20000) const;
   // Waits up to timeoutMs for the process to end; true when it did.
   bool WaitForExit(DWORD timeoutMs) const;
   DWORD ExitCode() const;
@@ -61,5 +69,15 @@ std::wstring SavedHandle();
 // Writes and reads a value of the key the started programs use.
 void SaveSetting(const wchar_t* section, const wchar_t* name, const wchar_t* text);
 DWORD SavedNumber(const wchar_t* section, const wchar_t* name);
+
+// Input as a user gives it, through SendInput: the window (of any process) is
+// brought to the front first; false when it would not come to the front or
+// the input was refused. A chord's keys go down in order and up in reverse
+// ({VK_MENU, 'T'} is Alt+T); the chords follow each other.
+bool PressKeys(HWND window, std::initializer_list<std::vector<WORD>> chords);
+// Types text into the focused control of the window's thread (Unicode key strokes).
+bool TypeText(HWND window, const std::wstring& text);
+// A left click at a point of the window's client area.
+bool ClickAt(HWND window, POINT client);
 
 }  // namespace player_test

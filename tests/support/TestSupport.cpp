@@ -49,6 +49,7 @@ void RemoveTree(const std::wstring& path) {
     } while (FindNextFileW(h, &fd));
     FindClose(h);
   }
+  SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);  // a folder marked read-only or system
   RemoveDirectoryW(dir.c_str());
 }
 

@@ -6,7 +6,9 @@ has none ("check1", "check0", "radio1", "radio0") and "play", the mark of the
 playing playlist row. Images folder: the dialog header pictures ("info",
 "question", "edit", 48 x 48), the slide bar and window pictures ("swf",
 "system", "image", "folder", 48 x 48), the desktop preview's "icons" column,
-the "link" mark and the thumbnail "shadow". Run once; the results are
+the "link" mark and the thumbnail "shadow"; the tool windows' pictures ("run",
+"view", "cubes", "favorite", "update", 48 x 48) and the program's logo "swfzel"
+(48 x 48) of the first-run window. Run once; the results are
 committed beside this script ("nomedia" is drawn by a script of its own)."""
 import math, os, struct, zlib
 
@@ -166,6 +168,67 @@ def main():
         d = math.hypot(dx, dy)
         return (0, 0, 0, max(0.0, 1 - d / 6.5) ** 2 * 110)
     write_png(os.path.join(HERE, 'shadow.png'), sw, sh, shadow)
+
+    tool_pictures(tile, white)
+
+
+def arc(cx, cy, r0, r1, a0, a1):
+    """A ring sector from angle a0 to a1 (radians, y downwards, a0 < a1)."""
+    def inside(x, y):
+        d2 = (x - cx) ** 2 + (y - cy) ** 2
+        if not r0 * r0 <= d2 <= r1 * r1:
+            return False
+        a = math.atan2(y - cy, x - cx)
+        while a < a0:
+            a += 2 * math.pi
+        return a <= a1
+    return inside
+
+
+def tool_pictures(tile, white):
+    """The tool windows' pictures: the options pages "run" (start up and exit)
+    and "view" (appearance), the generator's "cubes", the favourites'
+    "favorite", the update check's "update", and the logo "swfzel"."""
+    dark = (40, 40, 60)
+    star = [(24 + (21 if i % 2 == 0 else 9) * math.cos(-math.pi / 2 + i * math.pi / 5),
+             25 + (21 if i % 2 == 0 else 9) * math.sin(-math.pi / 2 + i * math.pi / 5)) for i in range(10)]
+    star_in = [(24 + (17.5 if i % 2 == 0 else 7) * math.cos(-math.pi / 2 + i * math.pi / 5),
+                26 + (17.5 if i % 2 == 0 else 7) * math.sin(-math.pi / 2 + i * math.pi / 5)) for i in range(10)]
+
+    def cube(x, y, s, top, left, right):
+        """An upright cube seen from above-left: its top, left and right faces."""
+        h = s / 2.0
+        return [(polygon([(x, y), (x + s, y - h), (x + 2 * s, y), (x + s, y + h)]), top),
+                (polygon([(x, y), (x + s, y + h), (x + s, y + h + s), (x, y + s)]), left),
+                (polygon([(x + s, y + h), (x + 2 * s, y), (x + 2 * s, y + s), (x + s, y + h + s)]), right)]
+
+    pictures = {
+        # A power switch: a ring open at the top and its bar.
+        'run': [tile((110, 210, 110), (20, 130, 50)), (arc(24, 25, 9.5, 14, -math.pi / 2 + 0.6, 3 * math.pi / 2 - 0.6), white),
+                (thick_line([(24, 9), (24, 24)], 4.5), white)],
+        # An eye.
+        'view': [tile((200, 140, 240), (110, 50, 170)),
+                 (lambda x, y: (abs(y - 24) <= 11 * (1 - ((x - 24) / 17.0) ** 2) if abs(x - 24) < 17 else False), white),
+                 (disc(24, 24, 7), (60, 110, 200)), (disc(24, 24, 3.2), dark), (disc(26, 21.5, 1.6), white)],
+        # Three stacked cubes.
+        'cubes': (cube(4, 26, 10, (250, 200, 90), (220, 150, 40), (180, 110, 20)) +
+                  cube(24, 26, 10, (120, 190, 250), (60, 130, 220), (30, 90, 180)) +
+                  cube(14, 11, 10, (140, 220, 130), (80, 170, 80), (40, 130, 50))),
+        # A star.
+        'favorite': [(polygon(star), (200, 130, 10)), (polygon(star_in), vertical((255, 240, 140), (250, 190, 40), 8, 40))],
+        # Two arrows chasing each other round.
+        'update': [tile((90, 180, 250), (20, 90, 200)),
+                   (arc(24, 24, 9, 13.5, math.pi + 0.35, 2 * math.pi - 0.2), white),
+                   (polygon([(31, 14), (41, 19), (34, 27)]), white),
+                   (arc(24, 24, 9, 13.5, 0.35, math.pi - 0.2), white),
+                   (polygon([(17, 34), (7, 29), (14, 21)]), white)],
+        # The logo: a bold "Z" on the movie red, with a play mark.
+        'swfzel': [tile((240, 90, 60), (160, 20, 30)),
+                   (thick_line([(13, 13), (34, 13), (14, 35), (35, 35)], 6), white),
+                   (polygon([(30, 20), (40, 25), (30, 30)]), (255, 220, 120))],
+    }
+    for name, items in pictures.items():
+        write_png(os.path.join(HERE, name + '.png'), 48, 48, layers(*items))
 
 
 if __name__ == '__main__':

@@ -125,6 +125,12 @@ bool ComboBox::HandleCommand(WORD code) {
   return false;
 }
 
+bool ComboBox::RaiseValidate() {
+  bool cancel = false;
+  Raise(L"Validate", OnValidate, cancel);
+  return !cancel;
+}
+
 ComboBox::Args ComboBox::CurrentArgs() const {
   Args a = design_;
   static_cast<ControlArgs&>(a) = BaseArgs();

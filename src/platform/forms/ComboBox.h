@@ -35,6 +35,13 @@ class ComboBox : public Control {
   // Click on a choice from the list; Change on an edit of the text.
   std::function<void()> OnChange;
 
+  // Validate: the value is checked before the focus moves to another control
+  // of the form and before the form's default button acts; cancel = true keeps
+  // the focus here (and the button from acting).
+  std::function<void(bool& cancel)> OnValidate;
+  bool Validates() const override { return true; }
+  bool RaiseValidate() override;
+
   Args CurrentArgs() const;
   Control& LoadClone(int index) const override;
   // Height of the closed box; Move sets the height of the open list.

@@ -130,6 +130,7 @@ bool ControlAccess::RouteKeys(Control& c, UINT msg, WPARAM& wp) {
       return false;
     }
     case WM_SETFOCUS:
+      c.form_.FocusArrived(c);
       Raise(L"GotFocus", c.OnGotFocus);
       return false;
     case WM_KILLFOCUS:
@@ -151,6 +152,7 @@ Control::Control(Form& form, ControlKind kind, const ControlArgs& args)
       visible_(args.Visible),
       enabled_(args.Enabled),
       tabStop_(args.TabStop),
+      causesValidation_(args.CausesValidation),
       tag_(args.Tag),
       toolTip_(args.ToolTipText),
       backColor_(args.BackColor),
@@ -204,6 +206,7 @@ ControlArgs Control::BaseArgs() const {
   a.UseFormFont = false;
   a.Font = font_;
   a.TabStop = tabStop_;
+  a.CausesValidation = causesValidation_;
   return a;
 }
 

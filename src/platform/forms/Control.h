@@ -34,6 +34,9 @@ struct ControlArgs {
   bool UseFormFont = true;  // take the form's font instead of Font
   FontSpec Font;
   bool TabStop = true;
+  // The focus arriving here checks the text or combo box it leaves (Validate);
+  // off for buttons that must work whatever was typed (Cancel, Help).
+  bool CausesValidation = true;
 };
 
 // Arguments of kind A (a ControlArgs) with a name and a place, the rest as designed.
@@ -109,6 +112,13 @@ class Control {
   // Whether the control offers a device context (picture boxes).
   virtual bool HasDC() const { return false; }
   virtual bool HasTabStop() const { return tabStop_; }
+  bool CausesValidation() const { return causesValidation_; }
+  void SetCausesValidation(bool on) { causesValidation_ = on; }
+  // Whether the control checks its value before the focus leaves it (text and
+  // combo boxes), and the check: Validate raised, false when its handler
+  // cancelled. The form decides when (Form::ValidateActiveControl).
+  virtual bool Validates() const { return false; }
+  virtual bool RaiseValidate() { return true; }
 
   void SetFocus();
   // Repaints the control now.
@@ -173,7 +183,7 @@ class Control {
   int index_;
   forms::Container* container_ = nullptr;
   int left_, top_, width_, height_;
-  bool visible_, enabled_, tabStop_;
+  bool visible_, enabled_, tabStop_, causesValidation_;
   std::wstring tag_, toolTip_;
   Color backColor_, foreColor_;
   FontSpec font_;

@@ -172,6 +172,8 @@ void Form::Teardown() {
   if (hwnd_) RemovePropW(hwnd_, kFormProp);
   hwnd_ = nullptr;
   focus_ = nullptr;
+  unvalidated_ = nullptr;
+  refocusing_ = false;
   modal_ = false;
   loadedFully_ = shownOnce_ = false;
   nextMenuId_ = 0x1000;
@@ -202,6 +204,7 @@ bool Form::UnloadControl(Control& control) {
       if (a != arrays_.end()) a->second->Remove(c);
     }
     if (focus_ && focus_ == c->hWnd()) focus_ = nullptr;
+    if (unvalidated_ == c) unvalidated_ = nullptr;
     ControlAccess::DestroyWindowOf(*c);
     order_.erase(std::find(order_.begin(), order_.end(), c));
     auto it = std::find_if(owned_.begin(), owned_.end(), [c](auto& p) { return p.get() == c; });
@@ -585,6 +588,9 @@ bool Form::PreTranslate(MSG& msg) {
         return true;
       }
       if (focus && focus->KeepsKey(key)) return false;
+      // The value typed into the focused box is checked before the default button acts.
+      if (Control* b = DefaultButton(); b && b->Visible() && b->Enabled() && b->hWnd() && !ValidateActiveControl())
+        return true;
       return clickIfUsable(DefaultButton());
     case VK_ESCAPE:
       if (focus && focus->KeepsKey(key)) return false;
@@ -594,6 +600,45 @@ bool Form::PreTranslate(MSG& msg) {
       return IsDialogMessageW(hwnd_, &msg) != FALSE;
   }
   return false;
+}
+
+// ---- validation ----
+
+namespace {
+UINT RefocusMessage() {
+  static const UINT message = RegisterWindowMessageW(L"SwfzelForms.Refocus");
+  return message;
+}
+}  // namespace
+
+bool Form::ValidateActiveControl() {
+  Control* box = unvalidated_;
+  if (!box || box->RaiseValidate()) return true;
+  if (hwnd_ && unvalidated_ == box && box->hWnd()) {
+    HWND focus = GetFocus();
+    if (focus != box->hWnd() && !IsChild(box->hWnd(), focus)) Refocus();
+  }
+  return false;
+}
+
+void Form::FocusArrived(Control& control) {
+  if (refocusing_) return;
+  if (Control* box = unvalidated_; box && box != &control && control.CausesValidation()) {
+    if (!box->RaiseValidate()) {
+      // Back to the box once this focus change is over.
+      if (hwnd_) PostMessageW(hwnd_, RefocusMessage(), 0, 0);
+      return;
+    }
+    unvalidated_ = nullptr;
+  }
+  if (control.Validates() && !unvalidated_) unvalidated_ = &control;
+}
+
+void Form::Refocus() {
+  if (!unvalidated_ || !unvalidated_->hWnd()) return;
+  refocusing_ = true;
+  ::SetFocus(unvalidated_->hWnd());
+  refocusing_ = false;
 }
 
 // ---- window procedure ----
@@ -629,6 +674,10 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   HWND hwnd = hwnd_;
   LRESULT result = 0;
+  if (msg == RefocusMessage()) {
+    Refocus();
+    return 0;
+  }
   switch (msg) {
     case WM_CLOSE:
       Unload(vbFormControlMenu);

@@ -162,6 +162,13 @@ class Form : public Container {
   Control* DefaultButton() const;
   Control* CancelButton() const;
 
+  // Validation: the text or combo box the focus last rested on raises
+  // Validate when the focus moves on to another control of the form that
+  // causes validation (a cancel puts the focus back), and when Enter presses
+  // the default button. Checks that box now (a Save button's handler calls
+  // this): false when its handler cancelled; the focus is then on the box.
+  bool ValidateActiveControl();
+
   // Events.
   std::function<void()> OnLoad, OnResize, OnActivate, OnDeactivate, OnClick, OnDblClick;
   std::function<void(bool& cancel, int unloadMode)> OnQueryUnload;
@@ -187,6 +194,7 @@ class Form : public Container {
 
  private:
   friend class Control;
+  friend struct ControlAccess;
   friend class Menu;
   friend class Timer;
   friend class PictureBox;
@@ -205,6 +213,8 @@ class Form : public Container {
   void Enlist(Timer* timer);
   void Delist(Timer* timer);
   void Teardown();  // objects of a window that is gone
+  void FocusArrived(Control& control);  // validates the box the focus left
+  void Refocus();                       // back to the box whose Validate cancelled
   bool ClickMenuShortcut(const MSG& msg);  // raises the Click of the enabled item whose shortcut the key is
 
   std::wstring name_;
@@ -224,6 +234,8 @@ class Form : public Container {
   UINT nextMenuId_ = 0x1000;
   HWND toolTip_ = nullptr;
   HWND focus_ = nullptr;  // control focused when the form was deactivated
+  Control* unvalidated_ = nullptr;  // the box the focus rests on, not checked since
+  bool refocusing_ = false;
   bool loadedFully_ = false, shownOnce_ = false;
   int resizes_ = 0;  // Resize events raised, to raise the first one once
 };

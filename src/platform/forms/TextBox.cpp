@@ -61,6 +61,12 @@ bool TextBox::HandleCommand(WORD code) {
   return true;
 }
 
+bool TextBox::RaiseValidate() {
+  bool cancel = false;
+  Raise(L"Validate", OnValidate, cancel);
+  return !cancel;
+}
+
 TextBox::Args TextBox::CurrentArgs() const {
   Args a = design_;
   static_cast<ControlArgs&>(a) = BaseArgs();

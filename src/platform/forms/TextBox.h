@@ -31,6 +31,13 @@ class TextBox : public Control {
 
   std::function<void()> OnChange;
 
+  // Validate: the value is checked before the focus moves to another control
+  // of the form and before the form's default button acts; cancel = true keeps
+  // the focus here (and the button from acting).
+  std::function<void(bool& cancel)> OnValidate;
+  bool Validates() const override { return true; }
+  bool RaiseValidate() override;
+
   Args CurrentArgs() const;
   Control& LoadClone(int index) const override;
 

@@ -1,9 +1,12 @@
-// Program entry: the command line's tail, verbatim, goes to the start-up.
+// Program entry: the tool windows are plugged into the player, then the
+// command line's tail, verbatim, goes to the start-up.
 #include <windows.h>
 
 #include "player/CommandLine.h"
 #include "player/Startup.h"
+#include "tools/ToolWindows.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  tools::AttachToolWindows();
   return player::RunMain(player::CommandLineTail(GetCommandLineW()));
 }

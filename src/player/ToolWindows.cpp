@@ -1,0 +1,17 @@
+#include "player/ToolWindows.h"
+
+namespace player {
+
+std::map<std::wstring, ToolWindowOpener>& ToolWindows() {
+  static std::map<std::wstring, ToolWindowOpener> windows;
+  return windows;
+}
+
+bool OpenToolWindow(const std::wstring& name, int mode) {
+  auto it = ToolWindows().find(name);
+  if (it == ToolWindows().end() || !it->second) return false;
+  it->second(mode);
+  return true;
+}
+
+}  // namespace player

@@ -1,0 +1,19 @@
+// The tool windows the main window opens by name ("frmOptions", ...). The
+// tool windows sit above the player, so the program's entry registers how
+// to open each one here; a window not registered is not built yet.
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+
+namespace player {
+
+// Opens a tool window: 0 modeless, 1 modal, -1 loaded without showing.
+using ToolWindowOpener = std::function<void(int mode)>;
+
+std::map<std::wstring, ToolWindowOpener>& ToolWindows();
+
+// Opens the window registered under name; false when there is none.
+bool OpenToolWindow(const std::wstring& name, int mode);
+
+}  // namespace player

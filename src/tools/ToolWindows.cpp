@@ -1,0 +1,15 @@
+#include "tools/ToolWindows.h"
+
+#include "player/Startup.h"
+#include "player/ToolWindows.h"
+#include "tools/frmFirstRun.h"
+#include "tools/frmOptions.h"
+
+namespace tools {
+
+void AttachToolWindows() {
+  player::ToolWindows()[L"frmOptions"] = [](int mode) { OptionsWindow().Open(mode); };
+  player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
+}
+
+}  // namespace tools

@@ -1,0 +1,100 @@
+// The tool windows in the running program, driven as a user would: the
+// first-run set-up before the main window (Enter goes on, Exit ends the
+// program with nothing written), and the options dialog from the Tools menu
+// (a page chosen on the slide bar, a value typed, left and saved at once; the
+// page last used comes back when reopened, also after a restart).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+
+#include "ProgramProcess.h"
+#include "TestSupport.h"
+#include "ToolsTestSupport.h"
+#include "services/RegistryModule.h"
+
+using namespace player_test;
+
+namespace {
+
+std::wstring SampleMovie() { return L"\"" + testing_support::ProgramDir() + L"Media\\Flash\\sample.swf\""; }
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!done() && GetTickCount64() < end) Sleep(50);
+  return done();
+}
+
+// The options dialog opened from the Tools menu (Alt+T, O).
+HWND OpenOptions(const ProgramProcess& p, HWND main) {
+  if (!PressKeys(main, {{VK_MENU, 'T'}, {'O'}})) return nullptr;
+  return p.WaitForWindow(L"Options");
+}
+
+}  // namespace
+
+TEST(ToolWindowsProcess, FirstRunComesBeforeTheMainWindowAndEnterGoesOn) {
+  PrivateProgramKey key;
+  ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
+  HWND setup = p.WaitForWindow(L"SWF.zel First Run");
+  ASSERT_NE(setup, nullptr);
+  EXPECT_EQ(p.WaitForMainWindow(500), nullptr);
+  ASSERT_TRUE(PressKeys(setup, {{VK_RETURN}}));
+  EXPECT_NE(p.WaitForMainWindow(), nullptr);
+  EXPECT_EQ(GetRegString(L"System", L"FirstRun", L"?"), L"False");
+}
+
+TEST(ToolWindowsProcess, FirstRunExitEndsTheProgramWithNothingWritten) {
+  PrivateProgramKey key;
+  ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
+  HWND setup = p.WaitForWindow(L"SWF.zel First Run");
+  ASSERT_NE(setup, nullptr);
+  HWND exit = FindChildWithText(setup, L"Exit");
+  ASSERT_NE(exit, nullptr);
+  PostMessageW(exit, BM_CLICK, 0, 0);
+  EXPECT_TRUE(p.WaitForExit(5000));
+  // No setting, no window handle (the main window never loaded), no options saved.
+  EXPECT_FALSE(tools_test::AnyStored({L"System\\FirstRun", L"Window\\hWnd", L"System\\OptionsPage",
+                                      L"Recent\\MyFlash", L"FileTypes\\SWF"}));
+}
+
+TEST(ToolWindowsProcess, OptionsFromTheToolsMenuSaveAtOnceAndReopenOnThePageLastUsed) {
+  PrivateProgramKey key;
+  {
+    ProgramProcess p(SampleMovie());
+    HWND main = p.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND options = OpenOptions(p, main);
+    ASSERT_NE(options, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(main)) << "shown modally";
+    // The third cell of the slide bar: Thumbnails.
+    HWND bar = ChildWindowFromPoint(options, POINT{2 * 92 + 46, 40});
+    ASSERT_TRUE(ClickAt(bar, POINT{2 * 92 + 46, 40}));
+    HWND quality = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (quality = FindChildWithText(options, L"90")) != nullptr; }));
+    // The window takes no input while it grows to the page's height.
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(options) != FALSE; }));
+    ASSERT_TRUE(ClickAt(quality, POINT{10, 8}));
+    ASSERT_TRUE(PressKeys(options, {{VK_END}, {VK_SHIFT, VK_HOME}}));
+    ASSERT_TRUE(TypeText(options, L"150"));
+    ASSERT_TRUE(PressKeys(options, {{VK_TAB}}));  // leaving the box: "100"
+    EXPECT_TRUE(WaitUntil([&] { return Caption(quality) == L"100"; }));
+    ASSERT_TRUE(PressKeys(options, {{VK_RETURN}}));  // Save
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
+    EXPECT_EQ(GetRegLong(L"Thumbnails", L"ShotJpeg", -1), 100);
+    EXPECT_EQ(GetRegLong(L"View", L"ThemeHash", -1), 0);
+
+    options = OpenOptions(p, main);
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return FindChildWithText(options, L"100") != nullptr; })) << "the Thumbnails page";
+    ASSERT_TRUE(PressKeys(options, {{VK_ESCAPE}}));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
+  }
+  ProgramProcess p(SampleMovie());
+  HWND main = p.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND options = OpenOptions(p, main);
+  ASSERT_NE(options, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return FindChildWithText(options, L"100") != nullptr; })) << "after a restart";
+  PressKeys(options, {{VK_ESCAPE}});
+}
