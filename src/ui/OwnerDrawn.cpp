@@ -2,7 +2,11 @@
 
 #include <shellapi.h>
 
+#include <memory>
+
+#include "base/ErrorLog.h"
 #include "base/Handles.h"
+#include "images/cPNG.h"
 #include "platform/forms/Form.h"
 #include "services/Languages.h"
 #include "services/Services.h"
@@ -67,6 +71,34 @@ struct ItemSurface {
   }
 };
 
+// The menus' pictures, read once each (a picture that cannot be read is
+// logged once and drawn as nothing); emptied with the caption cache.
+std::map<std::wstring, std::unique_ptr<cPNG>>& MenuPictures() {
+  static std::map<std::wstring, std::unique_ptr<cPNG>> pictures;
+  return pictures;
+}
+
+void DrawMenuPicture(const std::wstring& name, HDC dc, long x, long y, bool grayScale) {
+  auto [it, added] = MenuPictures().try_emplace(name);
+  if (added) {
+    auto png = std::make_unique<cPNG>();
+    if (png->LoadPNGFile(name + L".png") == 0)
+      it->second = std::move(png);
+    else
+      WriteLog(L"Failed to draw " + name + L".png", true);
+  }
+  if (it->second) it->second->DrawToDC(dc, x, y, grayScale);
+}
+
+// The text of a form's menu item as it shows it: caption, and the shortcut
+// after a tab. Empty when the menu is not the form's (the caller keeps what
+// the native menu says).
+std::wstring FormItemText(forms::Form* form, HMENU menu, int position) {
+  forms::Menu* item = form ? form->MenuAt(menu, position) : nullptr;
+  if (!item) return L"";
+  return item->Shortcut().empty() ? item->Caption() : item->Caption() + L"\t" + item->Shortcut();
+}
+
 }  // namespace
 
 std::wstring MenuCaptionKey(UINT id, HWND window) {
@@ -77,6 +109,7 @@ void InitMenuCaptionCache() {
   MenuCaptions.clear();
   MenuSeparators.clear();
   MenuIcons.clear();
+  MenuPictures().clear();
 }
 
 void MakeMenuBarOwnerDrawn(forms::Form& form) {
@@ -93,7 +126,8 @@ void MakeMenuBarOwnerDrawn(forms::Form& form) {
     mii.cch = 127;
     if (!GetMenuItemInfoW(bar, static_cast<UINT>(i), TRUE, &mii)) continue;
     const UINT id = FirstMenuBarId + static_cast<UINT>(i);
-    std::wstring caption = (mii.fType & MFT_OWNERDRAW) ? std::wstring() : std::wstring(text);
+    std::wstring caption = FormItemText(&form, bar, i);
+    if (caption.empty() && !(mii.fType & MFT_OWNERDRAW)) caption = text;
     if (!caption.empty()) MenuCaptions[MenuCaptionKey(id, window)] = caption;
     // The item keeps its state and submenu; only type, number and data change.
     MENUITEMINFOW set{sizeof(set)};
@@ -107,6 +141,7 @@ void MakeMenuBarOwnerDrawn(forms::Form& form) {
 }
 
 void MakePopupOwnerDrawn(HMENU menu, HWND window, int position) {
+  forms::Form* form = forms::FormFromHwnd(window);
   const int count = GetMenuItemCount(menu);
   const int first = position < 1 ? 0 : position, last = position < 1 ? count - 1 : position;
   for (int i = first; i <= last && i < count; ++i) {
@@ -117,8 +152,11 @@ void MakePopupOwnerDrawn(HMENU menu, HWND window, int position) {
     mii.cch = 127;
     if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
     UINT type = mii.fType | MFT_OWNERDRAW;
-    // An item already owner-drawn has no text of its own: its caption is kept.
-    std::wstring caption = (mii.fType & MFT_OWNERDRAW) ? std::wstring() : std::wstring(text);
+    // A form's item gives its caption as it is now (one changed since the
+    // menu was last opened included); another item already owner-drawn has
+    // no text of its own, and its caption is kept.
+    std::wstring caption = (mii.fType & MFT_SEPARATOR) ? std::wstring() : FormItemText(form, menu, i);
+    if (caption.empty() && !(mii.fType & MFT_OWNERDRAW)) caption = text;
     if (!caption.empty() && caption[0] == L'|') {
       caption.erase(0, 1);
       type |= MFT_MENUBREAK;
@@ -207,7 +245,7 @@ void DrawMark(HDC dc, const std::wstring& icon, long boxTop, UINT state) {
   HWND themeWindow = MainForm ? MainForm : GetDesktopWindow();
   const int part = icon == L"check" ? 3 : 2;  // check box, radio button
   if (DrawThemePart(dc, themeWindow, {2, boxTop, 18, boxTop + 16}, L"Button", part, 1 + sum)) return;
-  DrawPNG(MenusFolder + icon + (checked ? L"1" : L"0"), dc, 2, boxTop, disabled);
+  DrawMenuPicture(MenusFolder + icon + (checked ? L"1" : L"0"), dc, 2, boxTop, disabled);
 }
 
 }  // namespace
@@ -290,13 +328,13 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
       if (icon == L"check" || icon == L"radio")
         DrawMark(dc, icon, boxTop, state);
       else
-        DrawPNG(MenusFolder + icon, dc, 2, boxTop - 1, disabled);
+        DrawMenuPicture(MenusFolder + icon, dc, 2, boxTop - 1, disabled);
     }
   }
   BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
   if (barItem && !noIcon)
-    DrawPNG(MenusFolder + icon, dis.hDC, dis.rcItem.left + 4, dis.rcItem.top + RoundEven((h - 16) / 2.0),
-            disabled || selected || PlayerNotActive);
+    DrawMenuPicture(MenusFolder + icon, dis.hDC, dis.rcItem.left + 4, dis.rcItem.top + RoundEven((h - 16) / 2.0),
+                    disabled || selected || PlayerNotActive);
 }
 
 void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
@@ -339,7 +377,7 @@ void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
 
   const long iconTop = RoundEven((h - 16) / 2.0);
   if (index == PlaylistCurrent) {
-    DrawPNG(MenusFolder + L"play", dc, 2, iconTop, false);
+    DrawMenuPicture(MenusFolder + L"play", dc, 2, iconTop, false);
   } else if (FileExists(path)) {
     // The call may write another file name into its buffer: it gets a copy.
     wchar_t buffer[MAX_PATH] = {};
