@@ -59,22 +59,25 @@ void PlayerWindow::WireCommands() {
 void PlayerWindow::Form_KeyDown(int& keyCode, int shift) {
   // Keys typed in a text box edit it (the menu shortcuts leave them there too).
   if (FocusInEditBox()) return;
-  // The editing combinations are not system-wide: the window takes them here.
-  if (const int id = EditingHotKeyId(static_cast<UINT>(keyCode), shift); id >= 0) {
-    HotKeyAction(id);
-    keyCode = 0;
-    return;
-  }
   // The movie's own window hands its keys over itself.
   if (swf_ && GetFocus() == swf_->hWnd()) return;
+  const bool edits = EditingHotKeyId(static_cast<UINT>(keyCode), shift) >= 0;
   HandyAction(keyCode);
+  if (edits) keyCode = 0;  // taken, as a system-wide hot key would be
 }
 
 // ---------------------------------------------------------------- operations
 
-void PlayerWindow::ShowPopUp(bool overPlayList, bool rootSWF) { player::ShowPopUp(*commands_, overPlayList, rootSWF); }
+void PlayerWindow::ShowPopUp(bool overPlaylist, bool rootSWF) { player::ShowPopUp(*commands_, overPlaylist, rootSWF); }
 
-void PlayerWindow::HandyAction(long keyCode) { player::HandyAction(*commands_, HiddenMenuBar, keyCode); }
+void PlayerWindow::HandyAction(int keyCode) {
+  // The editing combinations are not system-wide: the window takes them here.
+  if (const int id = EditingHotKeyId(static_cast<UINT>(keyCode), forms::ShiftState()); id >= 0) {
+    HotKeyAction(id);
+    return;
+  }
+  player::HandyAction(*commands_, HiddenMenuBar, keyCode);
+}
 
 void PlayerWindow::HotKeyAction(long id) { player::HotKeyAction(*commands_, id); }
 

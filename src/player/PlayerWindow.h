@@ -157,8 +157,10 @@ class PlayerWindow : public forms::Form, public PlayerState {
   // Menus, pop-up menus and keys (the command, pop-up and key units).
   // The movie's menu, or the item menu of the playlist (overPlayList) or of
   // the browse page (rootSWF: the movie's own window was right-clicked).
-  void ShowPopUp(bool overPlayList, bool rootSWF);
-  void HandyAction(long keyCode);  // a single key on the window or the movie
+  void ShowPopUp(bool overPlaylist, bool rootSWF);
+  // A key on the window or the movie: the editing combinations the window
+  // answers itself (Ctrl with an arrow), else the single-key shortcuts.
+  void HandyAction(int keyCode);
   void HotKeyAction(long id);
   void RegisterHotKeys();
   void UnregisterHotKeys();

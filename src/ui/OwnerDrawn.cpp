@@ -256,16 +256,16 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
   const bool barItem = dis.itemData == MenuBarItemData;
   const std::wstring key = MenuCaptionKey(dis.itemID, window);
   MENUITEMINFOW mii{sizeof(mii)};
-  mii.fMask = MIIM_FTYPE;
-  const bool separator = MenuSeparators.count(key) ||
-                         (GetMenuItemInfoW(reinterpret_cast<HMENU>(dis.hwndItem), dis.itemID, FALSE, &mii) &&
-                          (mii.fType & MFT_SEPARATOR));
+  mii.fMask = MIIM_FTYPE | MIIM_STATE;
+  const bool known = GetMenuItemInfoW(reinterpret_cast<HMENU>(dis.hwndItem), dis.itemID, FALSE, &mii) != FALSE;
+  const bool separator = MenuSeparators.count(key) || (known && (mii.fType & MFT_SEPARATOR));
   ItemSurface mem(dis.hDC, w, h);
   HDC dc = mem.dc.get();
   Fill(dc, {0, 0, w, h}, Sys(COLOR_MENU));
   if (barItem) DrawMenuBarBookkeeping(window, dis);
 
-  const UINT state = dis.itemState;
+  // The menu's default item is drawn bold (the system does not always say so in the drawing state).
+  const UINT state = dis.itemState | (known && !barItem && (mii.fState & MFS_DEFAULT) ? ODS_DEFAULT : 0);
   const bool selected = state & ODS_SELECTED, disabled = state & ODS_DISABLED, checked = state & ODS_CHECKED;
   std::wstring icon;
   bool noIcon = true;
