@@ -47,7 +47,7 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
-[[noreturn]] void Fail(const char* step) {
+[[noreturn]] void Stop(const char* step) {
   std::fprintf(stderr, "bench_menus: %s failed\n", step);
   RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
   MoveKey(kSavedKey, kProgramKey);
@@ -70,7 +70,7 @@ int wmain() {
   SetText(L"FileTypes", L"SWF", L"False");
   SetText(L"FileTypes", L"FLV", L"False");
   SetText(L"FileTypes", L"PL", L"False");
-  if (!player::StartUp(L"") || !player::Player.IsLoaded()) Fail("starting the player");
+  if (!player::StartUp(L"") || !player::Player.IsLoaded()) Stop("starting the player");
   player::PlayerWindow& w = player::Player;
   HWND window = w.hWnd();
 
@@ -84,7 +84,7 @@ int wmain() {
 
   // The View menu as it opens: owner-drawn, then every item measured and drawn.
   forms::Menu* view = w.FindMenu(L"MenuView");
-  if (!view || !view->SubMenu()) Fail("finding the View menu");
+  if (!view || !view->SubMenu()) Stop("finding the View menu");
   HMENU menu = view->SubMenu();
   MakePopupOwnerDrawn(menu, window, 0);
   std::vector<MenuRow> rows;
@@ -96,7 +96,7 @@ int wmain() {
     rows.push_back({mii.wID, (mii.fState & MFS_CHECKED) ? static_cast<UINT>(ODS_CHECKED) : 0u,
                     caption == MenuCaptions.end() ? L"" : caption->second});
   }
-  if (rows.empty()) Fail("reading the View menu");
+  if (rows.empty()) Stop("reading the View menu");
 
   const int width = 220, rowHeight = 24;
   ScopedWindowDC screen(nullptr);

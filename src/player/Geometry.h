@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+
 namespace player {
 
 // What the frame and the skin add around the movie area, and the skin's
@@ -23,6 +25,13 @@ SIZE ZoomArea(long movieWidth, long movieHeight, long percent, SIZE presentArea)
 SIZE WindowSizeForArea(SIZE area, const Frame& frame);
 // The top-left corner that centres a window of that size on the screen.
 POINT CenteredOrigin(SIZE window, SIZE screen);
+
+// The passes of one zoom: a first, and up to count more while a pass still
+// changes the window (its new size may change the frame: a menu bar that
+// wraps), never more than kMaxZoomPasses in all. pass answers whether it
+// changed anything; gives the number of passes made.
+inline constexpr int kMaxZoomPasses = 4;
+int RunZoomPasses(long count, const std::function<bool()>& pass);
 
 // Where the movie control goes inside a movie area of W x H: with scale mode
 // 0 (show all) and cropping on, exactly the movie's aspect, centred; else the
