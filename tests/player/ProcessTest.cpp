@@ -197,7 +197,7 @@ TEST_F(ProgramRun, AHandOverOfManyNamesIsCappedAndTheWindowAnswers) {
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(player::SendHandOver(main, L"/exec TogglePlaylist True"));
   std::wstring names;
-  for (int i = 0; i < 50000; ++i) names += L"m ";
+  for (int i = 0; i < 50000; ++i) names += L"m.swf ";
   names += L"last.swf";
   ASSERT_TRUE(player::SendHandOver(main, names));
   HWND list = nullptr;
