@@ -83,6 +83,8 @@ void PlayerWindow::HotKeyAction(long id) { player::HotKeyAction(*commands_, id);
 
 void PlayerWindow::RegisterHotKeys() {
   if (!RunningCompiled || !hooked_) return;
+  // Registered again at every activation: the window's own earlier ones go first.
+  for (int id = 0; id < kHotKeyCount; ++id) formX_.DelHotKey(static_cast<short>(id));
   player::RegisterHotKeys([this](int id, UINT modifiers, UINT key) {
     formX_.AddHotKey(static_cast<short>(id), static_cast<short>(modifiers), static_cast<short>(key));
   });
