@@ -40,7 +40,6 @@ class FakeCommands : public player::CommandHost {
   std::wstring answer;           // what AskNewName answers
   bool shellWorks = true;        // the shell's file operations succeed
   bool exploreWorks = true;      // the shell has an "explore" verb
-  std::wstring picture;          // what TakePicture gives
 
   player::PlayerHost& Player() override { return p; }
 
@@ -92,7 +91,7 @@ class FakeCommands : public player::CommandHost {
   void ShowTG() override { Log(L"ShowTG"); }
   std::wstring TakePicture(bool wallpaper) override {
     Log(wallpaper ? L"TakePicture True" : L"TakePicture False");
-    return picture;
+    return L"";
   }
   void SetWallpaper(const std::wstring& path) override { Log(L"SetWallpaper " + path); }
   void SaveThumbnail() override { Log(L"SaveThumbnail"); }
