@@ -179,7 +179,7 @@ void PlayerWindow::PlayList_MouseMove(int button) {
   }
 }
 
-void PlayerWindow::ShowPlaylistMenu() { NotBuilt(L"ShowPopUp"); }
+void PlayerWindow::ShowPlaylistMenu() { ShowPopUp(true, false); }
 
 // ---------------------------------------------------------------- playlist operations and commands
 
@@ -312,39 +312,6 @@ void PlayerWindow::ShowRecentMenu() {
 void PlayerWindow::ShowFavoritesMenu() {
   auto fit = [this](const std::wstring& path, long width) { return FitText(path, width); };
   ShowMenuList(*this, L"mnuFavList", L"", favorites_.Menu(fit, LangText(L"Player/mnuFavList_0", L"[ No Favorite Folders ]")));
-}
-
-// ---------------------------------------------------------------- wiring
-
-void PlayerWindow::WireLists() {
-  auto on = [this](const wchar_t* name, std::function<void()> f) {
-    if (forms::Menu* m = MenuItem(name)) m->OnClick = std::move(f);
-  };
-  on(L"mnuOpen", [this] { OpenMedia(true); });
-  on(L"mnuAddtoPL", [this] { OpenMedia(false); });
-  on(L"mnuSavePL", [this] { ExportPlaylist(); });
-  on(L"mnuFavAdd", [this] { AddFavorite(Options().CurrentFolder); });
-  // The playlist's own commands (the items of its pop-up menu and skin buttons).
-  on(L"mnuMoveUp", [this] { MoveSelectedEntry(L"mnuMoveUp", -1); });
-  on(L"mnuMoveDown", [this] { MoveSelectedEntry(L"mnuMoveDown", 1); });
-  on(L"mnuRemove", [this] { RemoveSelectedEntries(); });
-  on(L"mnuRemoveAll", [this] { PlaylistClear(); });
-  on(L"mnuPLadd", [this] { OpenMedia(false); });
-  on(L"mnuPLaddFolder", [this] { AddFolderToPlaylist(); });
-  Array<forms::Menu>(L"mnuMRU").Wire([this](forms::Menu& item) {
-    item.OnClick = [this, &item] {
-      const std::wstring file = item.Tag();
-      if (file.empty()) return;
-      PlaylistClear();
-      PlaylistAdd(file, 0);
-      PlaylistPlayItem(0);
-    };
-  });
-  Array<forms::Menu>(L"mnuFavList").Wire([this](forms::Menu& item) {
-    item.OnClick = [this, &item] {
-      if (!item.Tag().empty()) NotBuilt(L"BrowseFolder");
-    };
-  });
 }
 
 }  // namespace player

@@ -125,7 +125,39 @@ std::vector<MenuArgs> PlayerMenuDesign() {
                        Item(L"mnuWeb", app::kWebHost), Sep(L"mnuSepAbout"),
                        Item(L"mnuAbout", L"&About SWF.zel")});
 
-  return {file, view, playback, browser, tools, help};
+  // The pop-up menus: top menus that never show in the bar. Their items
+  // share the main menu's captions (and so their icons and translations).
+  MenuArgs movie = Sub(
+      Item(L"PopUp", L"POPUP", L"", kHidden),
+      {Item(L"mnuPopPlay", L"&Play"), Item(L"mnuPopStop", L"&Stop", L"", kPlain, L"!PLAYER/MNUSTOP"),
+       Item(L"mnuPopMute", L"&Mute Sound", L"", kPlain, L"!PLAYER/MNUMUTE"), Sep(L"mnuPopSepHQ"),
+       Item(L"mnuPopHQ", L"&High Quality"), Item(L"mnuPopLQ", L"&Low Quality"), Sep(L"mnuPopSepFS"),
+       Item(L"mnuPopFullScreen", L"&Full Screen", L"", kPlain, L"!PLAYER/MNUFULLSCREEN"),
+       Item(L"mnuPopBrowse", L"&Media Browser", L"", kPlain, L"!PLAYER/MNUBROWSE"),
+       Item(L"mnuPopInfo", L"Get &Info", L"", kPlain, L"!PLAYER/MNUINFO"), Sep(L"mnuSepOpen"),
+       Item(L"mnuPopOpen", L"&Open...", L"", kPlain, L"!PLAYER/MNUOPEN"),
+       Item(L"mnuPopConvert", L"&Convert to EXE...", L"", kHidden, L"!PLAYER/MNUCONVERT"), Sep(L"mnuSepPopAbout"),
+       Item(L"mnuPopAbout", L"&About SWF.zel", L"", kPlain, L"!PLAYER/MNUABOUT"), Sep(L"mnuSepPopExit"),
+       Item(L"mnuPopExit", L"E&xit", L"", kPlain, L"!PLAYER/MNUEXIT")});
+
+  MenuArgs item = Sub(
+      Item(L"PupItem", L"PUPITEM", L"", kHidden),
+      {Item(L"mnuFolderBrowse", L"&Browse Media", L"", kPlain, L"!PLAYER/MNUBROWSE"),
+       Item(L"mnuMoviePlay", L"&Play", L"", kPlain, L"!PLAYER/MNUPLAY"),
+       Item(L"mnuItemAdd", L"&Add to Playlist", L"", kPlain, L"!PLAYER/ADDTOPL"),
+       Item(L"mnuItemShow", L"Show in &Explorer", L"", kPlain, L"!PLAYER/MNUSHOWEXPLORER"), Sep(L"mnuMovieSepPlay"),
+       Item(L"mnuMovieInfo", L"Get &Info", L"", kPlain, L"!PLAYER/MNUINFO"),
+       Item(L"mnuMovieConvert", L"&Convert to EXE...", L"", kPlain, L"!PLAYER/MNUSAVEAS"),
+       Item(L"mnuFolderGenerator", L"&Thumbnail Generator...", L"", kPlain, L"!PLAYER/MNUGENERATOR"),
+       Item(L"mnuMovieExtract", L"&Extract Resources...", L"", kPlain, L"!PLAYER/MNUEXTRACT"),
+       Item(L"mnuMovieSaver", L"Flash &Screen Saver...", L"", kPlain, L"!PLAYER/MNUSCREENSAVER"), Sep(L"mnuSepCut"),
+       Item(L"mnuItemCut", L"Cu&t"), Item(L"mnuItemCopy", L"&Copy"), Item(L"mnuFolderPaste", L"&Paste"),
+       Sep(L"mnuItemSepDelete"), Item(L"mnuItemDelete", L"&Delete"), Item(L"mnuItemRename", L"Rena&me"),
+       Item(L"mnuMoveUp", L"Move &Up"), Item(L"mnuMoveDown", L"Move &Down"), Item(L"mnuRemove", L"&Remove"),
+       Item(L"mnuRemoveAll", L"Remove A&ll"), Sep(L"mnuSepPLopt"), Item(L"mnuPLadd", L"Add &Files..."),
+       Item(L"mnuPLaddFolder", L"Add F&older...")});
+
+  return {file, view, playback, browser, tools, help, movie, item};
 }
 
 }  // namespace player

@@ -1,6 +1,6 @@
 // The main window's playback operations: each hands the window's host to
 // the unit that holds the operation (loader, transport, heartbeat, FS
-// commands, tools), and the playback menu items that call them.
+// commands, tools).
 #include "moviefiles/SWFInfo.h"
 #include "player/FSCommands.h"
 #include "player/Heartbeat.h"
@@ -68,24 +68,6 @@ void PlayerWindow::StepHistory(int step) {
   if (to < 0) return;
   bar->SetListIndex(to);
   Host().BrowseFolder(bar->List(to), false);
-}
-
-void PlayerWindow::WirePlayback() {
-  auto on = [this](const wchar_t* name, std::function<void()> f) {
-    if (forms::Menu* m = MenuItem(name)) m->OnClick = std::move(f);
-  };
-  // Items whose availability follows the movie act only while enabled.
-  auto whenEnabled = [this, on](const wchar_t* name, std::function<void()> f) {
-    std::wstring item = name;
-    on(name, [this, item, f] {
-      if (Host().Enabled(item)) f();
-    });
-  };
-  on(L"mnuPlayNext", [this] { PlayNext(); });
-  on(L"mnuPlayPrev", [this] { PlayPrev(); });
-  whenEnabled(L"mnuConvert", [this] { ConvertMovie(CurrentSWFInfo); });
-  // The file the user opened, never a copy in the cache that goes at quit.
-  whenEnabled(L"mnuScreenSaver", [this] { SetAsSS(CurrentSWFInfo.RequestedPath); });
 }
 
 }  // namespace player

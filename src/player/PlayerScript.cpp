@@ -5,6 +5,7 @@
 #include "base/ErrorLog.h"
 #include "moviefiles/SWFInfo.h"
 #include "player/PlayerWindow.h"
+#include "services/Services.h"
 #include "services/ShellMod.h"
 #include "services/Tips.h"
 #include "ui/LanguageForms.h"
@@ -38,10 +39,12 @@ void PlayerWindow::RegisterScriptMembers() {
   // Mode: 1 toggles, 0 hides, anything else (VB's True is -1) shows.
   add(L"TogglePlaylist", [this](const ScriptArgs& a) { TogglePlaylist(static_cast<int>(a.Long(0))); });
   add(L"SetCaption", [this](const ScriptArgs& a) { SetCaption(a.Text(0)); });
-  add(L"SetVisual", [this](const ScriptArgs&) {
-    ApplyLanguage(*this);
-    ShowRecentMenu();
-    ShowFavoritesMenu();
+  add(L"SetVisual", [this](const ScriptArgs&) { SetVisual(); });
+  add(L"ShowPopUp", [this](const ScriptArgs& a) { ShowPopUp(a.Bool(0), a.Bool(1)); });
+  add(L"HandyAction", [this](const ScriptArgs& a) { HandyAction(a.Long(0)); });
+  add(L"HotKeyAction", [this](const ScriptArgs& a) { HotKeyAction(a.Long(0)); });
+  add(L"AssignMenus", [this](const ScriptArgs&) {
+    if (RunningCompiled) AssignMenus();
   });
   o.Add(L"FitText", [this](const ScriptArgs& a) -> ScriptValue {
     ScopedWindowDC dc(hWnd());
@@ -91,7 +94,7 @@ void PlayerWindow::RegisterScriptMembers() {
   // The rest of the window's operations answer until they are built.
   for (const wchar_t* name :
        {L"About", L"FitWindow", L"MoveWindow", L"ResizeWindow", L"UpdateRegion", L"ShowMenuBar", L"ShowFSControls",
-        L"ShowFSPlaylist", L"xObj", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
+        L"ShowFSPlaylist", L"xObj", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
         L"SelectBrowseFolder", L"SavePlaylist"}) {
     std::wstring operation = name;
     o.Add(name, [this, operation](const ScriptArgs&) -> ScriptValue {

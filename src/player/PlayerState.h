@@ -56,6 +56,14 @@ struct PlayerState {
   int HoverItem = 0;
   int BrowseScroll = 0;
   int BrowseItemCount() const { return static_cast<int>(BrowseItems.size()); }
+
+  // The pop-up menus: the place last right-clicked and the files cut or
+  // copied in the browser ("path" and two NUL characters; "" after a paste).
+  bool PopupMode = false;  // the playlist's menu (not the browse page's)
+  std::wstring PopupPath;  // what the item commands act on
+  int PopupItem = 0;       // the browse item the menu was opened for
+  std::wstring ClipboardFiles;
+  bool ClipboardCut = false;
 };
 
 }  // namespace player

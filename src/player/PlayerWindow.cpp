@@ -11,6 +11,7 @@
 #include "player/AppCommands.h"
 #include "player/CacheFiles.h"
 #include "player/CommandLine.h"
+#include "player/CommandsHost.h"
 #include "player/ListsHost.h"
 #include "player/MovieLoader.h"
 #include "player/MyFlashFolder.h"
@@ -19,7 +20,6 @@
 #include "player/Shutdown.h"
 #include "player/WindowHost.h"
 #include "player/SkinSeam.h"
-#include "player/ToolWindows.h"
 #include "services/AppIdentity.h"
 #include "services/FileAssociations.h"
 #include "services/Languages.h"
@@ -62,6 +62,7 @@ class PlayerWindow::Steps : public QuitSteps {
   void HideWindow() override { w_.Hide(); }
   void ClearPlaylist() override { w_.PlaylistClear(); }
   void ReleaseHooks() override {
+    w_.UnregisterHotKeys();
     if (w_.hooked_) {
       w_.formX_.SetHookedForm(nullptr);
       w_.hooked_ = false;
@@ -94,6 +95,7 @@ PlayerWindow::PlayerWindow()
     : Form(L"Player", PlayerDesign()),
       host_(std::make_unique<WindowHost>(*this)),
       listsHost_(std::make_unique<ListsHost>(*this)),
+      commands_(std::make_unique<CommandsHost>(*this)),
       playlist_({::PlaylistItems, ::PlaylistLast, ::PlaylistCurrent}, *listsHost_),
       recent_(Options(), [](const std::wstring& path) { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }) {
   OnLoad = [this] { Form_Load(); };
@@ -155,8 +157,7 @@ void PlayerWindow::CreateControls() {
   Add<forms::Label>(noticeText);
 
   AddMenus(PlayerMenuDesign());
-  WireMenus();
-  WireLists();
+  WireCommands();
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -197,6 +198,7 @@ void PlayerWindow::Form_Load() {
     WireEvents();
     hooked_ = formX_.SetHookedForm(this);
     if (hooked_) formX_.SetDragDrop(true);
+    RegisterHotKeys();
   }
 
   bool skinned = false;
@@ -214,6 +216,7 @@ void PlayerWindow::Form_Load() {
   // The translation gave the lists' first items their design captions back.
   ShowRecentMenu();
   ShowFavoritesMenu();
+  if (RunningCompiled) AssignMenus();
 
   // Only a maximised window comes back in its state: a window saved while
   // minimised starts normal and on the screen.
@@ -706,101 +709,18 @@ void PlayerWindow::NotBuilt(const std::wstring& operation) {
   WriteLog(L"Not available yet: " + operation);
 }
 
-
-void PlayerWindow::WireMenus() {
-  auto on = [this](const wchar_t* name, std::function<void()> f) {
-    if (forms::Menu* m = MenuItem(name)) m->OnClick = std::move(f);
-  };
-  auto toggle = [this](const wchar_t* name) {
-    if (forms::Menu* m = MenuItem(name)) m->OnClick = [m] { m->SetChecked(!m->Checked()); };
-  };
-  // Every item starts as "not available yet"; the built commands replace that.
-  for (forms::Control* c : Controls()) {
-    auto* m = dynamic_cast<forms::Menu*>(c);
-    if (m && m->Items().empty() && !m->IsSeparator()) {
-      std::wstring name = m->Name();
-      m->OnClick = [this, name] { NotBuilt(name); };
-    }
-  }
-  on(L"mnuExit", [this] { Quit(L"Exit Menu", true); });
-  on(L"mnuOpt", [this] {
-    if (!OpenToolWindow(L"frmOptions", forms::vbModal)) NotBuilt(L"mnuOpt");
-  });
-  on(L"mnuFullScreen", [this] { FullScreen(!MenuChecked(L"mnuFullScreen"), false, false); });
-  on(L"mnuPlaylist", [this] { TogglePlaylist(kPlaylistToggle); });
-  on(L"mnuTopMost", [this] {
-    SetChecked(L"mnuTopMost", !MenuChecked(L"mnuTopMost"));
-    SetTopMost(hWnd(), MenuChecked(L"mnuTopMost"));
-  });
-  on(L"mnuMenuBar", [this] { MenuVisible(!MenuChecked(L"mnuMenuBar")); });
-  for (forms::Menu* m : Array<forms::Menu>(L"mnuQLvl").Elements())
-    if (!m->IsSeparator()) m->OnClick = [this, m] { SetQuality(m->Tag()); };
-  on(L"mnuZoom50", [this] { ZoomFlash(50, 1); });
-  on(L"mnuZoom100", [this] { ZoomFlash(100, 1); });
-  on(L"mnuZoom200", [this] { ZoomFlash(200, 1); });
-  toggle(L"mnuKeepSize");
-  toggle(L"mnuAspectRatio");
-  for (forms::Menu* m : Array<forms::Menu>(L"mnuSMode").Elements())
-    m->OnClick = [this, m] { SetScaleMode(m->Index()); };
-  on(L"mnuOpFull", [this] { SetFlashAlpha(100); });
-  on(L"mnuOpSign", [this] { SetFlashAlpha(75); });
-  on(L"mnuOpMed", [this] { SetFlashAlpha(50); });
-  on(L"mnuOpSlite", [this] { SetFlashAlpha(25); });
-  on(L"mnuHideUI", [this] {
-    if (!MenuChecked(L"mnuFullScreen")) FullScreen(!MenuChecked(L"mnuHideUI"), true, true);
-  });
-  on(L"mnuPlay", [this] { PlayPauseMedia(); });
-  on(L"mnuStop", [this] { StopMedia(); });
-  on(L"mnuFFwd", [this] {
-    if (swf_) swf_->Forward();
-  });
-  on(L"mnuRwd", [this] {
-    if (swf_) swf_->Back();
-  });
-  on(L"mnuVolumeUp", [this] { SetSound(Volume + 10, 0); });
-  on(L"mnuVolumeDown", [this] { SetSound(Volume - 10, 0); });
-  on(L"mnuMute", [this] {
-    SetChecked(L"mnuMute", !MenuChecked(L"mnuMute"));
-    MuteSound(MenuChecked(L"mnuMute"));
-  });
-  for (forms::Menu* m : Array<forms::Menu>(L"mnuRepeatMode").Elements())
-    m->OnClick = [this, m] { SetRepeatMode(m->Index()); };
-  toggle(L"mnuShuffle");
-  toggle(L"mnuNonStop");
-  on(L"mnuBrowse", [this] { BrowseMedia(); });
-  for (const wchar_t* key : {L"mnuSortName", L"mnuSortType", L"mnuSortSize", L"mnuSortDate"}) {
-    std::wstring name = key;
-    on(key, [this, name] {
-      for (const wchar_t* other : {L"mnuSortName", L"mnuSortType", L"mnuSortSize", L"mnuSortDate"})
-        SetChecked(other, name == other);
-    });
-  }
-  on(L"mnuSortForward", [this] {
-    SetChecked(L"mnuSortForward", true);
-    SetChecked(L"mnuSortBack", false);
-  });
-  on(L"mnuSortBack", [this] {
-    SetChecked(L"mnuSortBack", true);
-    SetChecked(L"mnuSortForward", false);
-  });
-  for (const wchar_t* key : {L"mnuShowMovie", L"mnuShowProjector", L"mnuShowVideo", L"mnuShowFolder"}) toggle(key);
-  on(L"mnuClearCache", [this] {
-    WriteLog(L"");
-    WriteLog(L" :: Clear Cache");
-    ClearCacheFiles(3);
-  });
-  toggle(L"mnuHandyKeys");
-  on(L"mnuHelpMe", [] { OpenHelpPage(L""); });
-  on(L"mnuAutomate", [] { OpenHelpPage(L"command-line"); });
-  on(L"mnuWeb", [] { ShellOpen(GetWebSiteURL(), L"open"); });
-  WirePlayback();
-}
-
 void PlayerWindow::WireEvents() {
   formX_.ActivateApp = [this](bool& active) {
+    // The global hot keys belong to the player only while it is the active program.
+    if (active)
+      RegisterHotKeys();
+    else
+      UnregisterHotKeys();
     NotActive = !active;
+    PlayerNotActive = NotActive;
     if (IsLoaded()) DrawMenuBar(hWnd());
   };
+  formX_.HotKey = [this](long& id, LPARAM&) { HotKeyAction(id); };
   formX_.AppCommand = [this](long command, long, long, bool& handled) {
     handled = DispatchAppCommand(
         command, [this](const std::wstring& item) { ClickMenu(item); }, [this] { NotBuilt(L"BrowseFolder"); });

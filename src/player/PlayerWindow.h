@@ -157,6 +157,22 @@ class PlayerWindow : public forms::Form, public PlayerState {
   bool ClickMenu(const std::wstring& name, int index = -1);
   bool MenuChecked(const std::wstring& name, int index = -1) const;
 
+  // Menus, pop-up menus and keys (the command, pop-up and key units).
+  // The movie's menu, or the item menu of the playlist (overPlayList) or of
+  // the browse page (rootSWF: the movie's own window was right-clicked).
+  void ShowPopUp(bool overPlaylist, bool rootSWF);
+  // A key on the window or the movie: the editing combinations the window
+  // answers itself (Ctrl with an arrow), else the single-key shortcuts.
+  void HandyAction(int keyCode);
+  void HotKeyAction(long id);
+  void RegisterHotKeys();
+  void UnregisterHotKeys();
+  void PIC_Click(int index);  // a skin picture element (its index in the PIC array)
+  // The owner-drawn menu bar and the menus' icons by caption.
+  void AssignMenus();
+  // The language applied to the window again, with its menus.
+  void SetVisual() override;
+
   // The instance found running at start-up (0 when none): this window then
   // neither writes nor resets the saved handle.
   HWND PrevInstanceWnd = nullptr;
@@ -167,12 +183,13 @@ class PlayerWindow : public forms::Form, public PlayerState {
  private:
   class Steps;
   class WindowHost;
-  void WirePlayback();
   void StepHistory(int step);
   class ListsHost;
+  class CommandsHost;
+  void WireCommands();
+  void Form_KeyDown(int& keyCode, int shift);
   void Form_Load();
   void Form_Resize();
-  void WireMenus();
   void WireEvents();
   void RegisterScriptMembers();
   void CopyDataArrived(const std::wstring& text);
@@ -185,7 +202,6 @@ class PlayerWindow : public forms::Form, public PlayerState {
   Frame CurrentFrame() const;
   // The playlist's box, its events and commands, and the menu lists (PlayerLists.cpp).
   void AddPlaylistBox();
-  void WireLists();
   void ShowRecentMenu();
   void ShowFavoritesMenu();
   void PlayList_DblClick(bool fromMouse);
@@ -205,6 +221,7 @@ class PlayerWindow : public forms::Form, public PlayerState {
   ScriptHost script_;
   ScriptObject members_;
   std::unique_ptr<ListsHost> listsHost_;
+  std::unique_ptr<CommandsHost> commands_;
   Playlist playlist_;
   RecentFiles recent_;
   FavoriteFolders favorites_;

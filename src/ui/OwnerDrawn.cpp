@@ -2,7 +2,12 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <memory>
+
+#include "base/ErrorLog.h"
 #include "base/Handles.h"
+#include "images/cPNG.h"
 #include "platform/forms/Form.h"
 #include "services/Languages.h"
 #include "services/Services.h"
@@ -67,6 +72,124 @@ struct ItemSurface {
   }
 };
 
+// The menus' pictures, read once each (a picture that cannot be read is
+// logged once and drawn as nothing); emptied with the caption cache.
+std::map<std::wstring, std::unique_ptr<cPNG>>& MenuPictures() {
+  static std::map<std::wstring, std::unique_ptr<cPNG>> pictures;
+  return pictures;
+}
+
+void DrawMenuPicture(const std::wstring& name, HDC dc, long x, long y, bool grayScale) {
+  auto [it, added] = MenuPictures().try_emplace(name);
+  if (added) {
+    auto png = std::make_unique<cPNG>();
+    if (png->LoadPNGFile(name + L".png") == 0)
+      it->second = std::move(png);
+    else
+      WriteLog(L"Failed to draw " + name + L".png", true);
+  }
+  if (it->second) it->second->DrawToDC(dc, x, y, grayScale);
+}
+
+// The text of a form's menu item as it shows it: caption, and the shortcut
+// after a tab. Empty when the menu is not the form's (the caller keeps what
+// the native menu says).
+std::wstring FormItemText(forms::Form* form, HMENU menu, int position) {
+  forms::Menu* item = form ? form->MenuAt(menu, position) : nullptr;
+  if (!item) return L"";
+  return item->Shortcut().empty() ? item->Caption() : item->Caption() + L"\t" + item->Shortcut();
+}
+
+// What painting the menus keeps between paints: the menu font (normal and
+// bold, made again when the language's font or the resolution changes), the
+// measured sizes of the captions in it, and the finished pictures of the
+// pop-up menus' items by everything that makes them (text, icon, state,
+// size, style), so that a menu opened again is copied rather than drawn.
+// Emptied with the caption cache.
+struct PaintCache {
+  std::wstring fontKey;
+  ScopedFont fonts[2];
+  std::map<std::wstring, SIZE> sizes;
+  std::map<std::wstring, ScopedBitmap> pictures;
+  bool noMarkTheme = false;  // the visual style has no button parts: the marks are pictures
+  ScopedBitmap surface;
+  SIZE surfaceSize{0, 0};
+  // Last, so that they go first and leave nothing of ours selected.
+  ScopedMemoryDC pictureDc, surfaceDc;
+};
+constexpr size_t kMaxItemPictures = 512;
+
+PaintCache& Cache() {
+  static PaintCache cache;
+  return cache;
+}
+
+// A 32-bit picture of w x h (the format the system copies fastest).
+HBITMAP NewPicture(int w, int h) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
+// The menu font, owned by the cache.
+HFONT MenuFont(HDC dc, bool bold) {
+  PaintCache& c = Cache();
+  const std::wstring key = LangFont.Name + L"|" + std::to_wstring(LangFont.Size) + L"|" +
+                           std::to_wstring(LangFont.Charset) + L"|" + std::to_wstring(GetDeviceCaps(dc, LOGPIXELSY));
+  if (key != c.fontKey) {
+    c.fonts[0] = ScopedFont(CreateMenuFont(dc, false));
+    c.fonts[1] = ScopedFont(CreateMenuFont(dc, true));
+    c.sizes.clear();
+    c.fontKey = key;
+  }
+  return c.fonts[bold ? 1 : 0].get();
+}
+
+// A memory surface of at least w x h, kept for the next item.
+HDC ItemSurfaceDc(int w, int h) {
+  PaintCache& c = Cache();
+  if (!c.surfaceDc || w > c.surfaceSize.cx || h > c.surfaceSize.cy) {
+    ScopedWindowDC screen(nullptr);
+    if (!c.surfaceDc) c.surfaceDc = ScopedMemoryDC(screen.get());
+    const SIZE size{std::max<LONG>(w, c.surfaceSize.cx), std::max<LONG>(h, c.surfaceSize.cy)};
+    ScopedBitmap bigger(NewPicture(size.cx, size.cy));
+    if (!c.surfaceDc || !bigger) return nullptr;
+    SelectObject(c.surfaceDc.get(), bigger.get());  // the smaller one is freed below, no longer selected
+    c.surface = std::move(bigger);
+    c.surfaceSize = size;
+  }
+  return c.surfaceDc.get();
+}
+
+// Copies a finished item picture to the target; false when none is kept.
+bool CopyItemPicture(const std::wstring& key, HDC target, int x, int y, int w, int h) {
+  PaintCache& c = Cache();
+  auto it = c.pictures.find(key);
+  if (it == c.pictures.end() || !c.pictureDc) return false;
+  ScopedSelect select(c.pictureDc.get(), it->second.get());
+  return BitBlt(target, x, y, w, h, c.pictureDc.get(), 0, 0, SRCCOPY) != FALSE;
+}
+
+void KeepItemPicture(const std::wstring& key, HDC from, int w, int h) {
+  PaintCache& c = Cache();
+  if (c.pictures.size() >= kMaxItemPictures) c.pictures.clear();
+  ScopedWindowDC screen(nullptr);
+  if (!c.pictureDc) c.pictureDc = ScopedMemoryDC(screen.get());
+  ScopedBitmap picture(NewPicture(w, h));
+  if (!c.pictureDc || !picture) return;
+  {
+    ScopedSelect select(c.pictureDc.get(), picture.get());
+    BitBlt(c.pictureDc.get(), 0, 0, w, h, from, 0, 0, SRCCOPY);
+  }
+  c.pictures[key] = std::move(picture);
+}
+
 }  // namespace
 
 std::wstring MenuCaptionKey(UINT id, HWND window) {
@@ -77,6 +200,12 @@ void InitMenuCaptionCache() {
   MenuCaptions.clear();
   MenuSeparators.clear();
   MenuIcons.clear();
+  MenuPictures().clear();
+  PaintCache& c = Cache();
+  c.fontKey.clear();
+  c.sizes.clear();
+  c.pictures.clear();
+  c.noMarkTheme = false;
 }
 
 void MakeMenuBarOwnerDrawn(forms::Form& form) {
@@ -93,7 +222,8 @@ void MakeMenuBarOwnerDrawn(forms::Form& form) {
     mii.cch = 127;
     if (!GetMenuItemInfoW(bar, static_cast<UINT>(i), TRUE, &mii)) continue;
     const UINT id = FirstMenuBarId + static_cast<UINT>(i);
-    std::wstring caption = (mii.fType & MFT_OWNERDRAW) ? std::wstring() : std::wstring(text);
+    std::wstring caption = FormItemText(&form, bar, i);
+    if (caption.empty() && !(mii.fType & MFT_OWNERDRAW)) caption = text;
     if (!caption.empty()) MenuCaptions[MenuCaptionKey(id, window)] = caption;
     // The item keeps its state and submenu; only type, number and data change.
     MENUITEMINFOW set{sizeof(set)};
@@ -107,6 +237,7 @@ void MakeMenuBarOwnerDrawn(forms::Form& form) {
 }
 
 void MakePopupOwnerDrawn(HMENU menu, HWND window, int position) {
+  forms::Form* form = forms::FormFromHwnd(window);
   const int count = GetMenuItemCount(menu);
   const int first = position < 1 ? 0 : position, last = position < 1 ? count - 1 : position;
   for (int i = first; i <= last && i < count; ++i) {
@@ -117,8 +248,11 @@ void MakePopupOwnerDrawn(HMENU menu, HWND window, int position) {
     mii.cch = 127;
     if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
     UINT type = mii.fType | MFT_OWNERDRAW;
-    // An item already owner-drawn has no text of its own: its caption is kept.
-    std::wstring caption = (mii.fType & MFT_OWNERDRAW) ? std::wstring() : std::wstring(text);
+    // A form's item gives its caption as it is now (one changed since the
+    // menu was last opened included); another item already owner-drawn has
+    // no text of its own, and its caption is kept.
+    std::wstring caption = (mii.fType & MFT_SEPARATOR) ? std::wstring() : FormItemText(form, menu, i);
+    if (caption.empty() && !(mii.fType & MFT_OWNERDRAW)) caption = text;
     if (!caption.empty() && caption[0] == L'|') {
       caption.erase(0, 1);
       type |= MFT_MENUBREAK;
@@ -160,15 +294,22 @@ void MeasureMenuItem(HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, b
   else if (text.size() > 2)
     extra = 30;
   extra += 20;
-  ScopedWindowDC dc(window);
-  ScopedFont font(CreateMenuFont(dc.get(), bold));
-  SIZE measured{};
-  {
-    ScopedSelect select(dc.get(), font.get());
-    measured = TextSize(dc.get(), text);
-    TEXTMETRICW tm{};
-    if (GetTextMetricsW(dc.get(), &tm) && measured.cy < tm.tmHeight) measured.cy = tm.tmHeight;  // no caption
+  const std::wstring sizeKey = (bold ? L"1" : L"0") + text;
+  auto& sizes = Cache().sizes;
+  auto known = sizes.find(sizeKey);
+  if (known == sizes.end() || Cache().fontKey.empty()) {
+    ScopedWindowDC dc(window);
+    HFONT font = MenuFont(dc.get(), bold);
+    SIZE measured{};
+    {
+      ScopedSelect select(dc.get(), font);
+      measured = TextSize(dc.get(), text);
+      TEXTMETRICW tm{};
+      if (GetTextMetricsW(dc.get(), &tm) && measured.cy < tm.tmHeight) measured.cy = tm.tmHeight;  // no caption
+    }
+    known = sizes.insert_or_assign(sizeKey, measured).first;
   }
+  const SIZE measured = known->second;
   size.cx = measured.cx + 6 + (itemData == MenuBarItemData ? 0 : extra);
   size.cy = MenuSeparators.count(key) ? static_cast<LONG>(MenuSeparatorHeight) : measured.cy + 6;
 }
@@ -206,8 +347,10 @@ void DrawMark(HDC dc, const std::wstring& icon, long boxTop, UINT state) {
   if (disabled) sum |= 3;
   HWND themeWindow = MainForm ? MainForm : GetDesktopWindow();
   const int part = icon == L"check" ? 3 : 2;  // check box, radio button
-  if (DrawThemePart(dc, themeWindow, {2, boxTop, 18, boxTop + 16}, L"Button", part, 1 + sum)) return;
-  DrawPNG(MenusFolder + icon + (checked ? L"1" : L"0"), dc, 2, boxTop, disabled);
+  bool& noTheme = Cache().noMarkTheme;
+  if (!noTheme && DrawThemePart(dc, themeWindow, {2, boxTop, 18, boxTop + 16}, L"Button", part, 1 + sum)) return;
+  noTheme = true;
+  DrawMenuPicture(MenusFolder + icon + (checked ? L"1" : L"0"), dc, 2, boxTop, disabled);
 }
 
 }  // namespace
@@ -218,36 +361,45 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
   const bool barItem = dis.itemData == MenuBarItemData;
   const std::wstring key = MenuCaptionKey(dis.itemID, window);
   MENUITEMINFOW mii{sizeof(mii)};
-  mii.fMask = MIIM_FTYPE;
-  const bool separator = MenuSeparators.count(key) ||
-                         (GetMenuItemInfoW(reinterpret_cast<HMENU>(dis.hwndItem), dis.itemID, FALSE, &mii) &&
-                          (mii.fType & MFT_SEPARATOR));
-  ItemSurface mem(dis.hDC, w, h);
-  HDC dc = mem.dc.get();
-  Fill(dc, {0, 0, w, h}, Sys(COLOR_MENU));
-  if (barItem) DrawMenuBarBookkeeping(window, dis);
-
-  const UINT state = dis.itemState;
+  mii.fMask = MIIM_FTYPE | MIIM_STATE;
+  const bool known = GetMenuItemInfoW(reinterpret_cast<HMENU>(dis.hwndItem), dis.itemID, FALSE, &mii) != FALSE;
+  const bool separator = MenuSeparators.count(key) || (known && (mii.fType & MFT_SEPARATOR));
+  // The menu's default item is drawn bold (the system does not always say so in the drawing state).
+  const UINT state = dis.itemState | (known && !barItem && (mii.fState & MFS_DEFAULT) ? ODS_DEFAULT : 0);
   const bool selected = state & ODS_SELECTED, disabled = state & ODS_DISABLED, checked = state & ODS_CHECKED;
+
+  std::wstring caption = separator && !barItem ? std::wstring() : Lookup(MenuCaptions, key), accelerator;
+  const size_t tab = caption.find(L'\t');
+  if (tab != std::wstring::npos) {
+    accelerator = caption.substr(tab + 1);
+    caption.erase(tab);
+  }
   std::wstring icon;
-  bool noIcon = true;
-  if (separator && !barItem) {
-    DrawSeparator(dc, w, h);
-  } else {
-    std::wstring caption = Lookup(MenuCaptions, key), accelerator;
-    const size_t tab = caption.find(L'\t');
-    if (tab != std::wstring::npos) {
-      accelerator = caption.substr(tab + 1);
-      caption.erase(tab);
-    }
-    const bool bold = dis.itemID == FirstMenuBarId || (state & ODS_DEFAULT);
-    ScopedFont font(CreateMenuFont(dc, bold));
-    std::optional<ScopedSelect> selectFont;
-    selectFont.emplace(dc, font.get());
+  if (!(separator && !barItem)) {
     auto found = MenuIcons.find(caption);
     if (found != MenuIcons.end()) icon = found->second;
     else if (checked) icon = L"check";  // a checked item without an icon of its own shows its check
-    noIcon = icon.empty();
+  }
+  const bool noIcon = icon.empty();
+
+  // A pop-up item drawn before in the same way is copied.
+  std::wstring pictureKey;
+  if (!barItem) {
+    const UINT look = state & (ODS_SELECTED | ODS_DISABLED | ODS_GRAYED | ODS_CHECKED | ODS_DEFAULT);
+    pictureKey = (separator ? L"-" : caption + L"\t" + accelerator) + L"\x1" + icon + L"\x1" + std::to_wstring(look) +
+                 L"," + std::to_wstring(w) + L"," + std::to_wstring(h) + L"," + std::to_wstring(VisualStyle);
+    if (CopyItemPicture(pictureKey, dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h)) return;
+  }
+
+  HDC dc = ItemSurfaceDc(w, h);
+  if (!dc) return;
+  Fill(dc, {0, 0, w, h}, Sys(COLOR_MENU));
+  if (barItem) DrawMenuBarBookkeeping(window, dis);
+  if (separator && !barItem) {
+    DrawSeparator(dc, w, h);
+  } else {
+    const bool bold = dis.itemID == FirstMenuBarId || (state & ODS_DEFAULT);
+    ScopedSelect selectFont(dc, MenuFont(dc, bold));
     SetBkMode(dc, TRANSPARENT);
     const SIZE text = TextSize(dc, caption);
     if (!barItem) {
@@ -264,8 +416,6 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
       SetTextColor(dc, selected ? light : Sys(COLOR_MENUTEXT));
       DrawPrefixText(dc, caption, 26, RoundEven((h - text.cy) / 2.0 - 1), disabled);
       if (!accelerator.empty()) {
-        ScopedFont accelFont(CreateMenuFont(dc, state & ODS_DEFAULT));
-        ScopedSelect selectAccel(dc, accelFont.get());
         const SIZE a = TextSize(dc, accelerator);
         DrawPrefixText(dc, accelerator, w - 10 - a.cx, RoundEven((h - a.cy) / 2.0 - 1), disabled);
       }
@@ -290,13 +440,14 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
       if (icon == L"check" || icon == L"radio")
         DrawMark(dc, icon, boxTop, state);
       else
-        DrawPNG(MenusFolder + icon, dc, 2, boxTop - 1, disabled);
+        DrawMenuPicture(MenusFolder + icon, dc, 2, boxTop - 1, disabled);
     }
   }
   BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
+  if (!barItem) KeepItemPicture(pictureKey, dc, w, h);
   if (barItem && !noIcon)
-    DrawPNG(MenusFolder + icon, dis.hDC, dis.rcItem.left + 4, dis.rcItem.top + RoundEven((h - 16) / 2.0),
-            disabled || selected || PlayerNotActive);
+    DrawMenuPicture(MenusFolder + icon, dis.hDC, dis.rcItem.left + 4, dis.rcItem.top + RoundEven((h - 16) / 2.0),
+                    disabled || selected || PlayerNotActive);
 }
 
 void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
@@ -339,7 +490,7 @@ void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
 
   const long iconTop = RoundEven((h - 16) / 2.0);
   if (index == PlaylistCurrent) {
-    DrawPNG(MenusFolder + L"play", dc, 2, iconTop, false);
+    DrawMenuPicture(MenusFolder + L"play", dc, 2, iconTop, false);
   } else if (FileExists(path)) {
     // The call may write another file name into its buffer: it gets a copy.
     wchar_t buffer[MAX_PATH] = {};

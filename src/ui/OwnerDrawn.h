@@ -41,12 +41,15 @@ extern long PlaylistCurrent;
 extern bool PlayerNotActive;
 
 std::wstring MenuCaptionKey(UINT id, HWND window);
+// Empties the captions, separators and icons, and the menus' pictures read so far.
 void InitMenuCaptionCache();
 // Every item of the form's menu bar becomes owner-drawn, numbered 666 onwards
-// (the form finds its items by position, so their Click still arrives).
+// (the form finds its items by position, so their Click still arrives). The
+// captions of a form's items are read from the form, also when already owner-drawn.
 void MakeMenuBarOwnerDrawn(forms::Form& form);
 // All items of a popup (position < 1) or only the one at position. A caption
-// starting with "|" starts a new column and loses the "|".
+// starting with "|" starts a new column and loses the "|". Items of a form's
+// menus take the caption and shortcut the form's item has now.
 void MakePopupOwnerDrawn(HMENU menu, HWND window, int position);
 // Width and height of a menu item's row.
 void MeasureMenuItem(HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, bool bold);

@@ -1,5 +1,6 @@
 // Menu shortcuts: the key text shown after the caption, and the key itself
-// raising the item's Click from anywhere in the form.
+// raising the item's Click from anywhere in the form, but for the keys that
+// edit the text box that has the focus.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -38,7 +39,9 @@ class ShortcutForm : public Form {
     AddMenus({Item(L"mnuFile", L"&File", L"",
                    {Item(L"mnuOpen", L"&Open...", L"Ctrl+O"), Item(L"mnuSave", L"&Save", L"Ctrl+S"),
                     Item(L"mnuSaveAs", L"Save &As...", L"Ctrl+Shift+S"), Item(L"mnuDelete", L"&Delete\tDel"),
-                    Item(L"mnuPlaylist", L"&Playlist", L"F6"), Item(L"mnuFull", L"&Full Screen", L"Alt+Enter")}),
+                    Item(L"mnuPlaylist", L"&Playlist", L"F6"), Item(L"mnuFull", L"&Full Screen", L"Alt+Enter"),
+                    Item(L"mnuClear", L"C&lear", L"Shift+Del"), Item(L"mnuZoom", L"&Zoom", L"Ctrl+Z"),
+                    Item(L"mnuPaste", L"Pas&te", L"Shift+Insert")}),
               Item(L"mnuPopup", L"Popup", L"", {Item(L"mnuCopy", L"&Copy", L"Ctrl+C")})});
     FindMenu(L"mnuPopup")->SetVisible(false);
     for (Control* c : Controls())
@@ -171,5 +174,35 @@ TEST(MenuShortcuts, TheKeyTextFollowsTheCaptionThroughChangesAndClones) {
   Menu& second = f.Array<Menu>(L"mnuMRU").Load(1);
   second.SetVisible(true);
   EXPECT_EQ(NativeText(second), L"(none)\tCtrl+R");
+  f.Unload();
+}
+
+TEST(MenuShortcuts, KeysThatEditStayWithTheFocusedTextBox) {
+  ShortcutForm f;
+  f.Show();
+  TextBox* box = f.Find<TextBox>(L"txtEdit");
+  HWND edit = box->hWnd();
+  SetFocus(edit);
+  box->SetText(L"one two");
+  SendMessageW(edit, EM_SETSEL, 4, 7);
+  Press(edit, VK_DELETE, vbShiftMask);  // cut
+  EXPECT_EQ(box->Text(), L"one ");
+  Press(edit, VK_INSERT, vbShiftMask);  // paste
+  Press(edit, 'Z', vbCtrlMask);
+  Press(edit, VK_DELETE);
+  EXPECT_EQ(box->Text(), L"one two");
+  for (const wchar_t* item : {L"mnuClear", L"mnuPaste", L"mnuZoom", L"mnuDelete"}) EXPECT_EQ(f.clicks[item], 0) << item;
+  // Other shortcuts still answer there, and every key answers elsewhere.
+  Press(edit, 'O', vbCtrlMask);
+  Press(edit, VK_F6);
+  EXPECT_EQ(f.clicks[L"mnuOpen"], 1);
+  EXPECT_EQ(f.clicks[L"mnuPlaylist"], 1);
+  SetFocus(f.hWnd());
+  Press(f.hWnd(), VK_DELETE, vbShiftMask);
+  Press(f.hWnd(), 'Z', vbCtrlMask);
+  EXPECT_EQ(f.clicks[L"mnuClear"], 1);
+  EXPECT_EQ(f.clicks[L"mnuZoom"], 1);
+  EXPECT_TRUE(EditsText(VK_LEFT, vbCtrlMask) && EditsText('A', 0) && !EditsText('O', vbCtrlMask) &&
+              !EditsText(VK_LEFT, vbAltMask) && !EditsText(VK_F2, 0));
   f.Unload();
 }

@@ -64,33 +64,12 @@ LRESULT Rows(HWND main) {
   return static_cast<LRESULT>(count);
 }
 
-// The File menu's recent items (enabled, caption), read inside the program:
-// another process's menus cannot be read from outside under Wine, so a window
-// hook loads the probe library there, which writes the menu's items as lines
-// "enabled|separator|caption" into memory shared with the test.
+// The File menu's recent items (enabled, caption): those between the
+// separator after Export Playlist and the next one.
 std::vector<std::pair<bool, std::wstring>> RecentItems(HWND window) {
-  const std::wstring name = L"SWFzelMenuProbe-" + std::to_wstring(GetCurrentProcessId());
-  ScopedHandle map(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 65536, name.c_str()));
-  auto* text = map ? static_cast<wchar_t*>(MapViewOfFile(map.get(), FILE_MAP_WRITE, 0, 0, 65536)) : nullptr;
-  HMODULE probe = LoadLibraryW((testing_support::ProgramDir() + L"menuprobe.dll").c_str());
-  auto proc = probe ? reinterpret_cast<HOOKPROC>(GetProcAddress(probe, "MenuProbeHook")) : nullptr;
-  HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, GetWindowThreadProcessId(window, nullptr)) : nullptr;
-  std::wstring lines;
-  if (text && hook) {
-    DWORD_PTR done = 0;
-    SendMessageTimeoutW(window, RegisterWindowMessageW(L"SWFzelMenuProbe"), 0, GetCurrentProcessId(),
-                        SMTO_ABORTIFHUNG, 5000, &done);
-    lines.assign(text, wcsnlen(text, 32768));
-  }
-  if (hook) UnhookWindowsHookEx(hook);
-  if (probe) FreeLibrary(probe);
-  if (text) UnmapViewOfFile(text);
-  // The items between the separator after Export Playlist and the next one.
   std::vector<std::pair<bool, std::wstring>> items;
   int separators = -1;
-  for (size_t pos = 0, end; pos < lines.size(); pos = end + 1) {
-    end = lines.find(L'\n', pos);
-    const std::wstring line = lines.substr(pos, end - pos);
+  for (const std::wstring& line : ProbeMenu(window, 0)) {
     if (line.size() < 4) continue;
     if (line.find(L"E&xport Playlist") != std::wstring::npos) separators = 0;
     if (separators >= 0 && line[2] == L'1') ++separators;

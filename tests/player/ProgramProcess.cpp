@@ -259,4 +259,32 @@ bool ClickAt(HWND window, POINT client) {
   return Send(inputs);
 }
 
+std::vector<std::wstring> ProbeMenu(HWND window, unsigned which) {
+  const std::wstring name = L"SWFzelMenuProbe-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE map = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 65536, name.c_str());
+  auto* text = map ? static_cast<wchar_t*>(MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, 65536)) : nullptr;
+  HMODULE probe = LoadLibraryW((testing_support::ProgramDir() + L"menuprobe.dll").c_str());
+  auto proc = probe ? reinterpret_cast<HOOKPROC>(GetProcAddress(probe, "MenuProbeHook")) : nullptr;
+  HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, GetWindowThreadProcessId(window, nullptr)) : nullptr;
+  std::wstring lines;
+  if (text && hook) {
+    text[0] = 0;
+    DWORD_PTR done = 0;
+    SendMessageTimeoutW(window, RegisterWindowMessageW(L"SWFzelMenuProbe"), which, GetCurrentProcessId(),
+                        SMTO_ABORTIFHUNG, 5000, &done);
+    lines.assign(text, wcsnlen(text, 32768));
+  }
+  if (hook) UnhookWindowsHookEx(hook);
+  if (probe) FreeLibrary(probe);
+  if (text) UnmapViewOfFile(text);
+  if (map) CloseHandle(map);
+  std::vector<std::wstring> items;
+  for (size_t pos = 0, end; pos < lines.size(); pos = end + 1) {
+    end = lines.find(L'\n', pos);
+    if (end == std::wstring::npos) end = lines.size();
+    if (end > pos) items.push_back(lines.substr(pos, end - pos));
+  }
+  return items;
+}
+
 }  // namespace player_test

@@ -79,5 +79,13 @@ bool PressKeys(HWND window, std::initializer_list<std::vector<WORD>> chords);
 bool TypeText(HWND window, const std::wstring& text);
 // A left click at a point of the window's client area.
 bool ClickAt(HWND window, POINT client);
+// The items of one menu of the running program's window, read inside the
+// program (another process's menus cannot be read from outside under Wine):
+// a window hook loads the probe library there, which writes one line per
+// item into memory shared with the test. which: a top menu's position in
+// the bar ("enabled|separator|caption"), or kOpenPopup for the pop-up menu
+// shown now ("enabled|separator|default|checked|caption").
+inline constexpr unsigned kOpenPopup = 0xFFFF;
+std::vector<std::wstring> ProbeMenu(HWND window, unsigned which);
 
 }  // namespace player_test

@@ -129,6 +129,13 @@ TEST(OwnerDrawnMenus, MenuBarItemsRenumberedFrom666StillRaiseClickAndKeepTheirSu
   EXPECT_EQ(MenuCaptions[MenuCaptionKey(GetMenuItemID(popup, 1), f.hWnd())], L"Next column");
   MakePopupOwnerDrawn(popup, f.hWnd(), 0);  // opened again: the captions stay
   EXPECT_EQ(MenuCaptions[MenuCaptionKey(GetMenuItemID(popup, 0), f.hWnd())], L"&Open");
+  // A caption changed while owner-drawn, and the captions renewed: the form's texts return.
+  f.FindMenu(L"mnuOpen")->SetCaption(L"&Open Movie");
+  InitMenuCaptionCache();
+  MakeMenuBarOwnerDrawn(f);
+  MakePopupOwnerDrawn(popup, f.hWnd(), 0);
+  EXPECT_EQ(MenuCaptions[MenuCaptionKey(GetMenuItemID(popup, 0), f.hWnd())], L"&Open Movie");
+  EXPECT_EQ(MenuCaptions[MenuCaptionKey(666, f.hWnd())], L"&File");
   EXPECT_TRUE(f.DispatchMenuCommand(GetMenuItemID(popup, 0)));
   EXPECT_EQ(f.fileClicks, 1);
   f.Unload();
@@ -195,6 +202,15 @@ TEST(OwnerDrawnMenus, TextPlacesBoldDefaultAndEmbossedDisabledItems) {
   EXPECT_GT(CountPixels(bold, text, ink), CountPixels(normal, text, ink));
   EXPECT_EQ(CountPixels(disabled, text, ink), 0);
   EXPECT_GT(CountPixels(disabled, text, GetSysColor(COLOR_3DSHADOW)), 0);  // the embossed shadow
+
+  // The menu's own default item is bold whatever the drawing state says.
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_OWNERDRAW, 11, nullptr);
+  SetMenuDefaultItem(menu, 11, FALSE);
+  Surface byMenu(W, H);
+  DrawMenuItem(w.h, Item(byMenu.Dc(), 11, 0, W, H, 0, menu));
+  EXPECT_EQ(CountPixels(byMenu, text, ink), CountPixels(bold, text, ink));
+  DestroyMenu(menu);
 }
 
 TEST(Unthemed, MenuCheckMarkIsThePictureWithTheDigit) {

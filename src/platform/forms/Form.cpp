@@ -539,11 +539,45 @@ void Form::UpdateToolTip(Control& control) {
 
 // ---- keyboard ----
 
+bool EditsText(UINT key, int shift) {
+  if (shift & vbAltMask) return false;
+  switch (key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_DELETE:
+    case VK_INSERT:
+    case VK_BACK:
+      return true;
+  }
+  if (shift & vbCtrlMask) return key == 'Z' || key == 'Y' || key == 'X' || key == 'C' || key == 'V' || key == 'A';
+  // Typing: blanks, digits, letters, the number pad and punctuation.
+  return key == VK_SPACE || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+         (key >= VK_NUMPAD0 && key <= VK_DIVIDE) || (key >= VK_OEM_1 && key <= VK_OEM_3) ||
+         (key >= VK_OEM_4 && key <= VK_OEM_8) || key == VK_OEM_102;
+}
+
+namespace {
+
+bool IsEditBox(HWND window) {
+  wchar_t name[16] = {};
+  return window && GetClassNameW(window, name, 16) && _wcsicmp(name, L"Edit") == 0;
+}
+
+}  // namespace
+
 bool Form::ClickMenuShortcut(const MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
   int shift = ShiftState();
   if (msg.message == WM_SYSKEYDOWN && (msg.lParam & (1 << 29))) shift |= vbAltMask;  // Alt held with the key
   UINT key = static_cast<UINT>(msg.wParam);
+  // A key that edits text stays with the text box that has the focus.
+  if (EditsText(key, shift) && IsEditBox(GetFocus())) return false;
   for (Menu* m : menus_) {
     if (m->Enabled() && m->HasShortcut(key, shift)) {
       m->PerformClick();

@@ -6,7 +6,8 @@
 // and position of the item, so renumbered command IDs keep working.
 // A shortcut ("Ctrl+O", "Ctrl+Shift+S", "F5", "Del", "Alt+Enter") is shown
 // after the caption and pressing it in the form raises the item's Click
-// while the item is enabled (hidden or not).
+// while the item is enabled (hidden or not), unless the key edits the text
+// box that has the focus.
 #pragma once
 #include <windows.h>
 
@@ -21,6 +22,10 @@ class Menu;
 // Reads a shortcut text ("Ctrl+Shift+S", "F5", "Del"): the virtual key and
 // the shift state (vbShiftMask | vbCtrlMask | vbAltMask); false when it names no key.
 bool ParseShortcut(const std::wstring& text, UINT& key, int& shift);
+// A key (with its shift state) that a text box acts on itself: typing, moving
+// and selecting, deleting, the clipboard and undo. A shortcut on such a key
+// is not taken while a text box has the focus.
+bool EditsText(UINT key, int shift);
 
 struct MenuArgs : ControlArgs {
   std::wstring Caption;

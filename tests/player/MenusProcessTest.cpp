@@ -1,0 +1,250 @@
+// The menus and keys in the real program: hot-key messages changing what
+// their commands change (read back from the saved options), keys typed on
+// the window and in the address bar, the playlist's item menu with its bold
+// default, and the pictures of the View menu and the pop-up menus.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "FormsTestSupport.h"
+#include "ProgramProcess.h"
+#include "TestSupport.h"
+#include "services/RegistryModule.h"
+
+using namespace player_test;
+
+namespace {
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+// The program's pop-up menu window while one is open, else null.
+HWND OpenPopup(DWORD pid) {
+  HWND w = nullptr;
+  while ((w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+void CloseMenus(HWND main, DWORD pid) {
+  PostMessageW(main, WM_CANCELMODE, 0, 0);
+  PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return OpenPopup(pid) == nullptr; }));
+}
+
+// The window and a menu beside it, as the screen shows them.
+void SaveWithMenu(HWND main, HWND menu, const std::wstring& file) {
+  RECT window{}, shown{}, both{};
+  GetWindowRect(main, &window);
+  GetWindowRect(menu, &shown);
+  UnionRect(&both, &window, &shown);
+  EXPECT_TRUE(forms_test::SaveScreenArea(both, testing_support::ProgramDir() + file));
+}
+
+std::wstring WithoutAmpersands(std::wstring text) {
+  text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
+  return text;
+}
+
+// Keys pressed as the user would (the window in front): held modifiers, the key, released.
+void PressKeys(HWND main, std::initializer_list<WORD> held, WORD key) {
+  SetForegroundWindow(main);
+  std::vector<INPUT> input;
+  auto add = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    const bool extended = vk == VK_LEFT || vk == VK_RIGHT || vk == VK_INSERT || vk == VK_DELETE;
+    i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    input.push_back(i);
+  };
+  for (WORD vk : held) add(vk, false);
+  add(key, false);
+  add(key, true);
+  for (auto it = std::rbegin(held); it != std::rend(held); ++it) add(*it, true);
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+// Gives a window of the program the keyboard focus.
+void FocusWindowOf(HWND window) {
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+  SetFocus(window);
+  AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[256] = {};
+  DWORD_PTR n = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000, &n);
+  return text;
+}
+
+void SetClipboardText(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (memory) {
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+  }
+  CloseClipboard();
+}
+
+class MenusRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // No first-run set-up and no update check while testing.
+    SaveRegString(L"System", L"FirstRun", L"False");
+    SaveRegString(L"Update", L"Auto", L"False");
+  }
+  // A copy of the sample movie under the test's folder.
+  std::wstring Movie(const std::wstring& name) const {
+    const std::wstring sample = testing_support::ProgramDir() + L"Media\\Flash\\sample.swf";
+    EXPECT_TRUE(CopyFileW(sample.c_str(), dir.File(name).c_str(), FALSE));
+    return dir.File(name);
+  }
+  // The program on a movie, its window in front of the others.
+  HWND Start(ProgramProcess& run, const std::wstring& caption) {
+    HWND main = run.WaitForMainWindow();
+    if (!main) return nullptr;
+    EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - " + caption));
+    SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return main;
+  }
+
+  PrivateProgramKey key;
+  testing_support::TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(MenusRun, HotKeyMessagesRunTheirCommands) {
+  ProgramProcess run(Quoted(Movie(L"a.swf")));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForCaption(main, L"SWF.zel - a.swf"));
+  // Volume down twice, mute, always on top, the menu bar off, Handy Keys on; 99 is no id.
+  for (WPARAM id : {15, 15, 16, 6, 5, 24, 99}) PostMessageW(main, WM_HOTKEY, id, 0);
+  EXPECT_TRUE(run.Close());
+  EXPECT_EQ(GetRegLong(L"Sound", L"Volume", -1), 80);
+  EXPECT_TRUE(GetRegBool(L"Sound", L"Mute", false));
+  EXPECT_TRUE(GetRegBool(L"Window", L"TopMost", false));
+  EXPECT_FALSE(GetRegBool(L"Window", L"MenuBar", true));
+  EXPECT_TRUE(GetRegBool(L"Window", L"HandyKeys", false));
+}
+
+TEST_F(MenusRun, KeysOnTheWindowActOnceAndEditingKeysEditTheAddressBar) {
+  // A thumbnail in the program's cache folder.
+  wchar_t tempPath[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, tempPath);
+  const std::wstring cache = std::wstring(tempPath) + L"SWF.zel Cache\\", thumb = cache + L"menus-test.jpg";
+  CreateDirectoryW(cache.c_str(), nullptr);
+  ASSERT_TRUE(testing_support::WriteText(thumb, "a thumbnail"));
+
+  ProgramProcess run(Quoted(Movie(L"b.swf")));
+  HWND main = Start(run, L"b.swf");
+  ASSERT_NE(main, nullptr);
+  HWND movie = FindChildOfClass(main, L"MacromediaFlashPlayerActiveX");
+  ASSERT_NE(movie, nullptr);
+
+  // Typed in the address bar, the editing keys edit it and run no command.
+  HWND bar = FindWindowExW(main, nullptr, L"ComboBox", nullptr);
+  ASSERT_NE(bar, nullptr);
+  ShowWindow(bar, SW_SHOW);
+  HWND edit = FindWindowExW(bar, nullptr, L"Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"one two"));
+  SendMessageW(edit, EM_SETSEL, 7, 7);
+  SetClipboardText(L"X");
+  FocusWindowOf(edit);
+  PressKeys(main, {VK_CONTROL}, VK_LEFT);  // to the start of "two"
+  PressKeys(main, {VK_SHIFT}, VK_INSERT);
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == L"one Xtwo"; })) << TextOf(edit);
+  PressKeys(main, {VK_CONTROL}, 'Z');
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == L"one two"; })) << TextOf(edit);
+  SendMessageW(edit, EM_SETSEL, 0, 4);
+  PressKeys(main, {VK_SHIFT}, VK_DELETE);
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == L"two"; })) << TextOf(edit);
+  Sleep(300);
+  EXPECT_EQ(GetFileAttributesW(thumb.c_str()) != INVALID_FILE_ATTRIBUTES, true) << "the thumbnails stay";
+
+  // On the movie, Shift+Delete clears the thumbnails and Ctrl+M mutes.
+  FocusWindowOf(movie);
+  PressKeys(main, {VK_SHIFT}, VK_DELETE);
+  EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(thumb.c_str()) == INVALID_FILE_ATTRIBUTES; }));
+  PressKeys(main, {VK_CONTROL}, 'M');
+
+  // In full screen, with the top menus hidden, F2 toggles the menu bar once.
+  ProgramProcess full(L"/exec FullScreen True, False, False");
+  EXPECT_TRUE(full.WaitForExit(10000));
+  Sleep(300);
+  PostMessageW(main, WM_KEYDOWN, VK_F2, 0);
+  EXPECT_TRUE(run.Close());
+  EXPECT_FALSE(GetRegBool(L"Window", L"MenuBar", true));
+  EXPECT_TRUE(GetRegBool(L"Sound", L"Mute", false));
+  DeleteFileW(thumb.c_str());
+}
+
+TEST_F(MenusRun, TheViewMenuAndThePlaylistsItemMenuWithItsBoldDefault) {
+  CreateDirectoryW(dir.File(L"list").c_str(), nullptr);
+  for (const wchar_t* name : {L"list\\one.swf", L"list\\two.swf", L"list\\three.swf"}) Movie(name);
+  ProgramProcess run(Quoted(dir.File(L"list")));
+  HWND main = Start(run, L"one.swf");
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = run.Id();
+
+  // The View menu opened on its Quality list: icons, marks and shortcuts.
+  SetForegroundWindow(main);
+  PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  for (WPARAM k : {VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT}) PostMessageW(main, WM_KEYDOWN, k, 0);
+  ASSERT_TRUE(WaitUntil([&] { return OpenPopup(pid) != nullptr; }));
+  Sleep(800);
+  RECT area{};
+  GetWindowRect(main, &area);
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
+    RECT r{};
+    if (IsWindowVisible(w) && GetWindowRect(w, &r)) UnionRect(&area, &area, &r);
+  }
+  EXPECT_TRUE(forms_test::SaveScreenArea(area, testing_support::ProgramDir() + L"menus.bmp"));
+  CloseMenus(main, pid);
+
+  // A right click on the second row: the item menu, "Play" in bold.
+  HWND box = FindChildOfClass(main, L"ListBox");
+  ASSERT_NE(box, nullptr);
+  POINT at{20, 24 + 12};
+  ClientToScreen(box, &at);
+  SetCursorPos(at.x, at.y);
+  PostMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 36));
+  HWND popup = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (popup = OpenPopup(pid)) != nullptr; }));
+  Sleep(500);
+  std::vector<std::wstring> defaults, shown;
+  for (const std::wstring& line : ProbeMenu(main, kOpenPopup)) {
+    if (line.size() < 8 || line[2] == L'1') continue;  // separators
+    shown.push_back(WithoutAmpersands(line.substr(8)));
+    if (line[4] == L'1') defaults.push_back(shown.back());
+  }
+  EXPECT_EQ(defaults, (std::vector<std::wstring>{L"Play"}));
+  EXPECT_EQ(shown.front(), L"Play");
+  EXPECT_NE(std::find(shown.begin(), shown.end(), L"Move Up"), shown.end());
+  SaveWithMenu(main, popup, L"popup-item.bmp");
+  CloseMenus(main, pid);
+  EXPECT_TRUE(run.Close());
+}
