@@ -38,10 +38,18 @@ void PlayerWindow::RegisterScriptMembers() {
   // Mode: 1 toggles, 0 hides, anything else (VB's True is -1) shows.
   add(L"TogglePlaylist", [this](const ScriptArgs& a) { TogglePlaylist(static_cast<int>(a.Long(0))); });
   add(L"SetCaption", [this](const ScriptArgs& a) { SetCaption(a.Text(0)); });
-  add(L"SetVisual", [this](const ScriptArgs&) {
-    ApplyLanguage(*this);
-    ShowRecentMenu();
-    ShowFavoritesMenu();
+  add(L"SetVisual", [this](const ScriptArgs&) { SetVisual(); });
+  add(L"FitWindow", [this](const ScriptArgs& a) { FitWindow(a.Long(0), a.Long(1), a.Long(2, 0)); });
+  add(L"MoveWindow", [this](const ScriptArgs&) { MoveWindow(); });
+  add(L"ResizeWindow", [this](const ScriptArgs&) { ResizeWindow(); });
+  add(L"UpdateRegion", [this](const ScriptArgs& a) { UpdateRegion(a.Bool(0)); });
+  add(L"ShowMenuBar", [this](const ScriptArgs& a) { ShowMenuBar(a.Bool(0)); });
+  add(L"ShowFSControls", [this](const ScriptArgs& a) { ShowFSControls(a.Bool(0)); });
+  add(L"ShowFSPlaylist", [this](const ScriptArgs& a) { ShowFSPlaylist(a.Bool(0)); });
+  // A skin item's element for a script: its window handle (0 for a windowless element or none).
+  o.Add(L"xObj", [this](const ScriptArgs& a) -> ScriptValue {
+    forms::Control* c = xObj(static_cast<int>(a.Long(0)));
+    return static_cast<long>(reinterpret_cast<uintptr_t>(c ? c->hWnd() : nullptr));
   });
   o.Add(L"FitText", [this](const ScriptArgs& a) -> ScriptValue {
     ScopedWindowDC dc(hWnd());
@@ -90,8 +98,7 @@ void PlayerWindow::RegisterScriptMembers() {
 
   // The rest of the window's operations answer until they are built.
   for (const wchar_t* name :
-       {L"About", L"FitWindow", L"MoveWindow", L"ResizeWindow", L"UpdateRegion", L"ShowMenuBar", L"ShowFSControls",
-        L"ShowFSPlaylist", L"xObj", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
+       {L"About", L"ShowPopUp", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
         L"SelectBrowseFolder", L"SavePlaylist"}) {
     std::wstring operation = name;
     o.Add(name, [this, operation](const ScriptArgs&) -> ScriptValue {

@@ -54,6 +54,7 @@ struct PlayerState {
   // The media browser's listing (items 1..count) and what the page reported.
   std::vector<BrowseItem> BrowseItems;
   int HoverItem = 0;
+  int PopupItem = 0;  // the browse item the item menu was opened for
   int BrowseScroll = 0;
   int BrowseItemCount() const { return static_cast<int>(BrowseItems.size()); }
 };
