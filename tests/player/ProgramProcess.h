@@ -28,9 +28,9 @@ class PrivateProgramKey {
 
 class ProgramProcess {
  public:
-  // Starts SWF.zel.exe beside the test program with the arguments given
-  // verbatim after the program's own quoted path.
-  explicit ProgramProcess(const std::wstring& arguments);
+  // Starts SWF.zel.exe beside the test program (or the program given) with
+  // the arguments given verbatim after the program's own quoted path.
+  explicit ProgramProcess(const std::wstring& arguments, const std::wstring& program = L"");
   ~ProgramProcess();  // ends a process still running (after a bounded wait for a close)
   ProgramProcess(const ProgramProcess&) = delete;
   ProgramProcess& operator=(const ProgramProcess&) = delete;
