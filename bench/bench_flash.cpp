@@ -3,7 +3,9 @@
 // 10,000 display-list changes (frames per second, and one seek to the end),
 // painting an 800x600 stage of 500 curved gradient shapes and a rotated
 // bitmap (anti-aliased and not; the same paths filled by GDI+ beside it), and
-// thumbnails of the shipped movies at 160x120.
+// thumbnails of the shipped movies at 160x120. Every step that is timed is
+// checked (the files written, the movies loaded, the frames reached, pixels
+// painted); the program stops with an error at the first that failed.
 #include <windows.h>
 #include <zlib.h>
 
@@ -261,15 +263,34 @@ double GdiPlusFrame(HDC dc, const std::vector<Blob>& blobs, const std::vector<st
   return best;
 }
 
+// Fills dc's w x h with a colour no movie here paints, so that a paint that
+// drew nothing shows.
+constexpr COLORREF kUnpainted = RGB(1, 2, 3);
+void MarkUnpainted(HDC dc, int w, int h) {
+  RECT r{0, 0, w, h};
+  HBRUSH brush = CreateSolidBrush(kUnpainted);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+// Whether the paint reached the middle of the picture, or (some) any of a grid of points.
+bool Painted(HDC dc, int w, int h, bool some = false) {
+  if (!some) return GetPixel(dc, w / 2, h / 2) != kUnpainted;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      if (GetPixel(dc, x * w / 16, y * h / 16) != kUnpainted) return true;
+  return false;
+}
+
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring big = std::wstring(temp) + L"bench_flash_big.swf";
-  const std::wstring busy = std::wstring(temp) + L"bench_flash_busy.swf";
+  const std::wstring temp = BenchFolder(L"swfzel-bench-flash");
+  const std::wstring big = temp + L"bench_flash_big.swf";
+  const std::wstring busy = temp + L"bench_flash_busy.swf";
   HWND host = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 550, 400, nullptr, nullptr, nullptr, nullptr);
+  Require(host != nullptr, "making the host window");
   flash::FlashControl control(host, 0, 0, 550, 400);
+  Require(control.hWnd() != nullptr, "making the movie control");
 
   // A 64 MB movie: binary data of low entropy in 1 MB tags, then one frame.
   Bytes body = MovieStart(1);
@@ -287,16 +308,18 @@ int main() {
   z.resize(zn);
   Bytes file = Header("CWS", static_cast<uint32_t>(body.size() + 8));
   file.insert(file.end(), z.begin(), z.end());
-  WriteFileBytes(big, file);
+  WriteOrFail(big, file, "the 64 MB movie");
   Bytes out(body.size());
   double tZlib = 1e300, tLoad = 1e300;
   for (int pass = 0; pass < 5; ++pass) {
     double t0 = Now();
     uLongf n = static_cast<uLongf>(out.size());
-    uncompress(out.data(), &n, z.data(), static_cast<uLong>(z.size()));
+    const int inflated = uncompress(out.data(), &n, z.data(), static_cast<uLong>(z.size()));
     double t1 = Now();
     control.LoadMovie(0, big);
     double t2 = Now();
+    Require(inflated == Z_OK && n == out.size(), "inflating the 64 MB movie in memory");
+    Require(control.Movie() && control.TotalFrames() == 1, "loading the 64 MB movie");
     control.LoadMovie(0, flash::kNoMovie);
     tZlib = std::min(tZlib, t1 - t0), tLoad = std::min(tLoad, t2 - t1);
   }
@@ -319,12 +342,13 @@ int main() {
   Tag(movie, 0, {});
   Bytes plain = Header("FWS", static_cast<uint32_t>(movie.size() + 8));
   plain.insert(plain.end(), movie.begin(), movie.end());
-  WriteFileBytes(busy, plain);
+  WriteOrFail(busy, plain, "the movie of 1,000 frames");
   double now = 0;
   control.SetClock([&] { return now; });
   double tStep = 1e300, tSeek = 1e300;
   for (int pass = 0; pass < 5; ++pass) {
     control.LoadMovie(0, busy);
+    Require(control.Movie() && control.TotalFrames() == kFrames, "loading the movie of 1,000 frames");
     control.SetLoop(false);
     control.Play();
     double t0 = Now();
@@ -333,31 +357,38 @@ int main() {
       control.Pump();
     }
     double t1 = Now();
+    Require(control.CurrentFrame() == kFrames - 1, "stepping to the last frame");
     control.GotoFrame(0);
     double t2 = Now();
     control.GotoFrame(kFrames - 1);
     double t3 = Now();
+    Require(control.CurrentFrame() == kFrames - 1, "seeking to the last frame");
     tStep = std::min(tStep, t1 - t0), tSeek = std::min(tSeek, t3 - t2);
   }
   std::printf("Stepping %d frames with %d display-list changes, best of 5\n", kFrames, kFrames * kPerFrame);
   std::printf("  frames per second: %.0f\n", kFrames / tStep);
   std::printf("  seek from frame 0 to the last: %.2f ms\n", tSeek * 1000);
   // Painting 800x600: 500 curved gradient shapes over a rotated bitmap.
-  const std::wstring stage = std::wstring(temp) + L"bench_flash_stage.swf";
+  const std::wstring stage = temp + L"bench_flash_stage.swf";
   std::vector<Blob> blobs;
   std::vector<std::pair<double, double>> places;
-  WriteFileBytes(stage, BusyStage(blobs, places));
+  WriteOrFail(stage, BusyStage(blobs, places), "the stage of 500 shapes");
   control.SetClock(nullptr);
   control.LoadMovie(0, stage);
+  Require(control.Movie() && control.TotalFrames() == 1, "loading the stage of 500 shapes");
   control.Move(0, 0, 800, 600);
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP canvas = CreateCompatibleBitmap(screen, 800, 600);
   ReleaseDC(nullptr, screen);
+  Require(memory && canvas, "making the 800x600 picture to paint into");
   HGDIOBJ old = SelectObject(memory, canvas);
   std::printf("Painting an 800x600 stage: 500 curved gradient shapes over a rotated bitmap, best of 5 x 10 frames\n");
   for (const wchar_t* quality : {L"High", L"Low"}) {
     control.SetQuality2(quality);
+    MarkUnpainted(memory, 800, 600);
+    SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+    Require(Painted(memory, 800, 600), "painting the stage");
     double best = 1e300;
     for (int pass = 0; pass < 5; ++pass) {
       const double t0 = Now();
@@ -368,7 +399,9 @@ int main() {
                 quality[0] == L'H' ? "anti-aliased, bitmap smoothed" : "hard edges", best * 1000, 1 / best);
   }
   // The same paths alone, solid fills, ours against GDI+ (both anti-aliased).
+  MarkUnpainted(memory, 800, 600);
   const double gdiplus = GdiPlusFrame(memory, blobs, places);
+  if (gdiplus > 0) Require(Painted(memory, 800, 600, true), "filling the paths through GDI+");
   if (gdiplus > 0) std::printf("  GDI+ filling the same 500 paths (solid, anti-aliased): %6.1f ms a frame\n", gdiplus * 1000);
   SelectObject(memory, old);
   DeleteObject(canvas);
@@ -387,9 +420,13 @@ int main() {
     while (FindNextFileW(find, &found));
     FindClose(find);
   }
-  if (!movies.empty()) {
+  Require(!movies.empty(), "finding the shipped movies");
+  {
     HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP thumb = CreateCompatibleBitmap(GetDC(nullptr), 160, 120);
+    HDC screenDc = GetDC(nullptr);
+    HBITMAP thumb = CreateCompatibleBitmap(screenDc, 160, 120);
+    ReleaseDC(nullptr, screenDc);
+    Require(dc && thumb, "making the thumbnail picture");
     HGDIOBJ was = SelectObject(dc, thumb);
     control.Move(0, 0, 160, 120);
     control.SetQuality2(L"High");
@@ -398,8 +435,11 @@ int main() {
     for (int round = 0; round < 5; ++round)
       for (const std::wstring& m : movies) {
         control.LoadMovie(0, m);
+        Require(control.Movie() && control.TotalFrames() > 0, "loading a shipped movie");
         control.GotoFrame(control.TotalFrames() / 2);
+        MarkUnpainted(dc, 160, 120);
         SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        Require(Painted(dc, 160, 120), "painting a thumbnail");
         ++shots;
       }
     const double t = Now() - t0;
@@ -412,6 +452,7 @@ int main() {
   DeleteFileW(stage.c_str());
   DeleteFileW(big.c_str());
   DeleteFileW(busy.c_str());
+  RemoveDirectoryW(temp.c_str());
   DestroyWindow(host);
   return 0;
 }

@@ -1,6 +1,7 @@
 // Image benchmarks: PNG decoding against the platform's PNG decoder (WIC), JPEG
 // encoding against WIC's JPEG encoder at its default quality, and resampling
-// throughput. Prints figures and ratios measured in one run.
+// throughput. Prints figures and ratios measured in one run; stops with an
+// error when a step it times fails.
 #include <windows.h>
 #include <wincodec.h>
 #include <zlib.h>
@@ -197,23 +198,12 @@ double JpegPsnr(const std::wstring& path, const cDIBSection& dib) {
   return mse > 0 ? 10 * std::log10(255.0 * 255.0 / mse) : 99;
 }
 
-std::wstring TempFolder() {
-  wchar_t base[MAX_PATH + 1] = {};
-  GetTempPathW(MAX_PATH, base);
-  std::wstring dir = std::wstring(base) + L"swfzel-bench-images\\";
-  CreateDirectoryW(dir.c_str(), nullptr);
-  return dir;
-}
-
 }  // namespace
 
 int main() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (!Factory()) {
-    std::printf("WIC is not available\n");
-    return 1;
-  }
-  const std::wstring dir = TempFolder();
+  Require(Factory() != nullptr, "starting WIC");
+  const std::wstring dir = BenchFolder(L"swfzel-bench-images");
   std::printf("Image benchmarks (median of several rounds; ratio = ours / reference, below 1 is faster)\n\n");
 
   // PNG decoding.
@@ -228,7 +218,7 @@ int main() {
   std::printf("PNG decoding              ours ms    WIC ms   ratio\n");
   for (const auto& c : pngCases) {
     const std::wstring path = dir + L"bench.png";
-    WriteFileBytes(path, MakePng(c.w, c.h, c.type));
+    WriteOrFail(path, MakePng(c.w, c.h, c.type), std::string("the PNG file ") + c.name);
     const int rounds = c.w * c.h > 100000 ? 15 : 200;
     bool ok = true;
     const double ours = Measure(
@@ -239,13 +229,15 @@ int main() {
         rounds);
     Bytes pixels;
     const double wic = Measure([&] { ok &= WicDecodePng(path, pixels); }, rounds);
-    std::printf("%-24s %9.3f %9.3f %7.2f%s\n", c.name, ours * 1e3, wic * 1e3, ours / wic, ok ? "" : "  (failed)");
+    Require(ok, std::string("decoding the PNG file ") + c.name);
+    std::printf("%-24s %9.3f %9.3f %7.2f\n", c.name, ours * 1e3, wic * 1e3, ours / wic);
   }
 
   // JPEG encoding.
   std::printf("\nJPEG encoding 1600x1200   ours ms    WIC ms   ratio   ours bytes  WIC bytes  ours dB  WIC dB\n");
   cDIBSection photo;
   photo.Create(1600, 1200);
+  Require(photo.DIBSectionBitsPtr() != nullptr, "making the 1600x1200 picture");
   uint32_t seed = 99;
   for (long y = 0; y < 1200; ++y)
     for (long x = 0; x < 1600; ++x)
@@ -253,15 +245,19 @@ int main() {
         photo.DIBSectionBitsPtr()[size_t(y) * photo.BytesPerScanLine() + 3 * x + c] =
             Scene(x, 1199 - y, 1600, 1200, 2 - c, seed);
   const std::wstring wicJpg = dir + L"wic.jpg";
-  const double wicJpeg = Measure([&] { WicEncodeJpeg(photo, wicJpg); }, 9);
+  bool encoded = true;
+  const double wicJpeg = Measure([&] { encoded &= WicEncodeJpeg(photo, wicJpg); }, 9);
   WIN32_FILE_ATTRIBUTE_DATA fa{};
-  GetFileAttributesExW(wicJpg.c_str(), GetFileExInfoStandard, &fa);
+  Require(encoded && GetFileAttributesExW(wicJpg.c_str(), GetFileExInfoStandard, &fa) && fa.nFileSizeLow > 0,
+          "encoding the JPEG file through WIC");
   const unsigned long wicBytes = fa.nFileSizeLow;
   const double wicPsnr = JpegPsnr(wicJpg, photo);
+  Require(wicPsnr > 0, "reading back WIC's JPEG file");
   for (int quality : {75, 90}) {
     const std::wstring ourJpg = dir + L"ours.jpg";
-    const double ours = Measure([&] { SaveJPG(photo, ourJpg, quality); }, 9);
-    GetFileAttributesExW(ourJpg.c_str(), GetFileExInfoStandard, &fa);
+    const double ours = Measure([&] { encoded &= SaveJPG(photo, ourJpg, quality); }, 9);
+    Require(encoded && GetFileAttributesExW(ourJpg.c_str(), GetFileExInfoStandard, &fa) && fa.nFileSizeLow > 0,
+            "encoding our JPEG file");
     std::printf("quality %-3d               %9.3f %9.3f %7.2f %11lu %10lu %8.1f %7.1f\n", quality, ours * 1e3,
                 wicJpeg * 1e3, ours / wicJpeg, fa.nFileSizeLow, wicBytes, JpegPsnr(ourJpg, photo), wicPsnr);
   }
@@ -270,6 +266,7 @@ int main() {
   std::printf("\nResampling                      ms   Mpixel/s (target)\n");
   cAlphaDibSection alpha;
   alpha.Create(1600, 1200);
+  Require(alpha.DIBSectionBitsPtr() != nullptr, "making the 32-bit picture");
   alpha.RandomiseBits(false);
   struct ResampleCase {
     const char* name;
@@ -280,12 +277,14 @@ int main() {
                        {"24-bit 1600x1200 -> 2400x1800", 2400, 1800, false},
                        {"32-bit 1600x1200 -> 800x600 (alpha)", 800, 600, true}};
   for (const auto& c : resampleCases) {
+    bool made = true;
     const double t = Measure(
         [&] {
-          if (c.alphaTwin) alpha.ResampleAlpha(c.w, c.h);
-          else photo.Resample(c.w, c.h);
+          if (c.alphaTwin) made &= alpha.ResampleAlpha(c.w, c.h) != nullptr;
+          else made &= photo.Resample(c.w, c.h) != nullptr;
         },
         9);
+    Require(made, std::string("resampling ") + c.name);
     std::printf("%-34s %8.3f %9.1f\n", c.name, t * 1e3, double(c.w) * c.h / t / 1e6);
   }
   DeleteFileW((dir + L"bench.png").c_str());

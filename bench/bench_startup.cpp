@@ -1,8 +1,9 @@
 // Start-up time of the player: from process creation to the main window shown
 // with the sample movie loaded (its caption names the movie), against the start
 // of an empty Win32 program (this program itself, started to show one plain
-// window) as the baseline. The program's registry key is moved aside while
-// measuring and put back afterwards.
+// window) as the baseline. The program runs under a registry key of the
+// benchmark's own (never the user's); a start that shows no window stops the
+// benchmark with an error.
 #include <windows.h>
 
 #include <algorithm>
@@ -11,12 +12,11 @@
 #include <vector>
 
 #include "BenchCommon.h"
+#include "services/RegistryModule.h"
 
 namespace {
 
 const wchar_t kEmptyTitle[] = L"bench empty window";
-const wchar_t kProgramKey[] = L"Software\\SWF.zel";
-const wchar_t kSavedKey[] = L"Software\\SWF.zel bench saved";
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH] = {};
@@ -95,22 +95,8 @@ double Median(std::vector<double> v) {
   return v.empty() ? -1 : v[v.size() / 2];
 }
 
-void MoveKey(const wchar_t* from, const wchar_t* to) {
-  RegDeleteTreeW(HKEY_CURRENT_USER, to);
-  HKEY src = nullptr, dst = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &src) == ERROR_SUCCESS) {
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &dst, nullptr) ==
-        ERROR_SUCCESS) {
-      RegCopyTreeW(src, nullptr, dst);
-      RegCloseKey(dst);
-    }
-    RegCloseKey(src);
-  }
-  RegDeleteTreeW(HKEY_CURRENT_USER, from);
-}
-
 void SetText(const wchar_t* section, const wchar_t* name, const wchar_t* value) {
-  std::wstring key = std::wstring(kProgramKey) + L"\\" + section;
+  std::wstring key = AppRegistryKey() + L"\\" + section;
   RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value,
                   static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
 }
@@ -125,23 +111,34 @@ int wmain(int argc, wchar_t** argv) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring movie = folder + L"Media\\Flash\\sample.swf";
 
-  MoveKey(kProgramKey, kSavedKey);
+  // The started programs inherit the key's name.
+  SetEnvironmentVariableW(kTestKeyVariable, L"bench_startup");
+  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
   SetText(L"System", L"FirstRun", L"False");
   SetText(L"Update", L"Auto", L"False");
   SetText(L"FileTypes", L"SWF", L"False");
   SetText(L"FileTypes", L"FLV", L"False");
   SetText(L"FileTypes", L"PL", L"False");
 
+  auto startEmpty = [&] {
+    const double t = TimeToWindow(self, L"--empty-window", kEmptyTitle);
+    Require(t > 0, "starting the empty program");
+    return t;
+  };
+  auto startPlayer = [&] {
+    const double t = TimeToWindow(folder + L"SWF.zel.exe", L"\"" + movie + L"\"", L"SWF.zel - sample.swf");
+    Require(t > 0, "starting SWF.zel with the sample movie");
+    return t;
+  };
   // One start of each first, so that the files are in the system's cache.
-  TimeToWindow(self, L"--empty-window", kEmptyTitle);
-  TimeToWindow(folder + L"SWF.zel.exe", L"\"" + movie + L"\"", L"SWF.zel - sample.swf");
+  startEmpty();
+  startPlayer();
   std::vector<double> empty, player;
   for (int i = 0; i < rounds; ++i) {
-    empty.push_back(TimeToWindow(self, L"--empty-window", kEmptyTitle));
-    player.push_back(TimeToWindow(folder + L"SWF.zel.exe", L"\"" + movie + L"\"", L"SWF.zel - sample.swf"));
+    empty.push_back(startEmpty());
+    player.push_back(startPlayer());
   }
-  RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
-  MoveKey(kSavedKey, kProgramKey);
+  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
 
   const double e = Median(empty), p = Median(player);
   std::printf("Start-up to the shown window, median of %d rounds (best):\n", rounds);

@@ -1,7 +1,8 @@
 // Owner-drawing benchmark: one owner-drawn menu item measured and drawn (with
 // its check mark), and one playlist row drawn (the playing one, with its
 // picture, and a plain striped one), each per second; then a playlist of 1,000
-// rows drawn whole, as a scroll through it draws every row once.
+// rows drawn whole, as a scroll through it draws every row once. Each kind of
+// drawing is checked to have drawn once before it is timed.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +22,22 @@ double PerSecond(int count, F&& work) {
   for (int i = 0; i < count; ++i) work(i);
   const double seconds = Now() - t0;
   return seconds > 0 ? count / seconds : 0;
+}
+
+constexpr COLORREF kUnpainted = RGB(1, 2, 3);
+
+// Draws once into a picture filled with a colour no drawing here uses, and
+// stops the benchmark when nothing was drawn into the rectangle.
+template <class F>
+void RequireDrawn(HDC dc, const RECT& r, const char* what, F&& draw) {
+  HBRUSH brush = CreateSolidBrush(kUnpainted);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  draw();
+  bool drawn = false;
+  for (int y = r.top; y < r.bottom && !drawn; y += 2)
+    for (int x = r.left; x < r.right && !drawn; x += 2) drawn = GetPixel(dc, x, y) != kUnpainted;
+  Require(drawn, what);
 }
 
 std::wstring ProgramFolder() {
@@ -48,6 +65,7 @@ int main() {
   ScopedWindowDC screen(nullptr);
   ScopedMemoryDC dc(screen.get());
   ScopedBitmap bitmap(CreateCompatibleBitmap(screen.get(), 240, 24 * 1000));
+  Require(window && dc && bitmap, "making the window and the picture to draw into");
   ScopedSelect select(dc.get(), bitmap.get());
 
   MenuCaptions[MenuCaptionKey(100, window)] = L"&Open...\tCtrl+O";
@@ -57,6 +75,8 @@ int main() {
   item.CtlType = ODT_MENU;
   item.hDC = dc.get();
   item.rcItem = {0, 0, 200, 22};
+  item.itemID = 100;
+  RequireDrawn(dc.get(), item.rcItem, "drawing a menu item", [&] { DrawMenuItem(window, item); });
   const double menus = PerSecond(2000, [&](int i) {
     SIZE size{};
     item.itemID = 100 + i % 2;
@@ -74,9 +94,11 @@ int main() {
   row.hDC = dc.get();
   row.rcItem = {0, 0, 240, 24};
   row.itemID = 0;
+  RequireDrawn(dc.get(), row.rcItem, "drawing the playing playlist row", [&] { DrawPlaylistItem(window, row); });
   const double playing = PerSecond(2000, [&](int) { DrawPlaylistItem(window, row); });
   std::printf("playing playlist row drawn: %.0f per second\n", playing);
   row.itemID = 1;
+  RequireDrawn(dc.get(), row.rcItem, "drawing a plain playlist row", [&] { DrawPlaylistItem(window, row); });
   const double plain = PerSecond(2000, [&](int) { DrawPlaylistItem(window, row); });
   std::printf("plain playlist row drawn: %.0f per second\n", plain);
 

@@ -16,6 +16,7 @@
 #include "moviefiles/CacheStamp.h"
 #include "moviefiles/MoviePaths.h"
 #include "services/Services.h"
+#include "services/ShellMod.h"
 
 namespace {
 
@@ -226,8 +227,7 @@ std::wstring GetCacheFileName(const std::wstring& path, const std::wstring& suff
 }
 
 void EnsureCacheFolder() {
-  if (!CacheFolder.empty() && GetFileAttributesW(CacheFolder.c_str()) == INVALID_FILE_ATTRIBUTES)
-    CreateDirectoryW(CacheFolder.c_str(), nullptr);
+  if (!CacheFolder.empty()) MakeDirs(CacheFolder);
 }
 
 Result<CacheCopy> MakeUncompressedCopy(BinaryFile& source, const std::wstring& sourcePath,

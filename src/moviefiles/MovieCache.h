@@ -45,7 +45,7 @@ std::wstring DecompressFlash(SWFInfo& info, bool headerOnly);
 // such a copy in CacheFolder.
 bool RemoveCacheCopy(const SWFInfo& info);
 
-// Creates the cache folder again when it has gone missing.
+// Creates the cache folder again (with the folders above it) when it has gone missing.
 void EnsureCacheFolder();
 
 inline constexpr uint64_t kHeaderCacheBody = 10001;

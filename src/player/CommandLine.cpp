@@ -63,6 +63,52 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& text) {
 }
 
 namespace {
+
+// The words of a command line by the rules programs quote their arguments
+// by: blanks outside double quotes separate, a double quote opens or closes,
+// 2n backslashes before a double quote stand for n and the quote acts, 2n + 1
+// for n and a quote of the word; other backslashes stand as they are.
+std::vector<std::wstring> ArgumentWords(const std::wstring& text) {
+  std::vector<std::wstring> words;
+  std::wstring word;
+  bool inWord = false, quoted = false;
+  for (size_t i = 0; i < text.size();) {
+    const wchar_t c = text[i];
+    if (c == L'\\') {
+      size_t n = 0;
+      for (; i < text.size() && text[i] == L'\\'; ++i) ++n;
+      const bool beforeQuote = i < text.size() && text[i] == L'"';
+      word.append(beforeQuote ? n / 2 : n, L'\\');
+      if (beforeQuote && n % 2) {
+        word += L'"';
+        ++i;
+      }
+      inWord = true;
+    } else if (c == L'"') {
+      quoted = !quoted;
+      inWord = true;
+      ++i;
+    } else if ((c == L' ' || c == L'\t') && !quoted) {
+      if (inWord) words.push_back(std::move(word));
+      word.clear();
+      inWord = false;
+      ++i;
+    } else {
+      word += c;
+      inWord = true;
+      ++i;
+    }
+  }
+  if (inWord) words.push_back(std::move(word));
+  return words;
+}
+
+bool EveryQuoteEscaped(const std::wstring& text) {
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == L'"' && (i == 0 || text[i - 1] != L'\\')) return false;
+  return true;
+}
+
 bool StartsNoCase(const std::wstring& text, const wchar_t* prefix) {
   size_t i = 0;
   for (; prefix[i]; ++i)
@@ -72,6 +118,17 @@ bool StartsNoCase(const std::wstring& text, const wchar_t* prefix) {
 }  // namespace
 
 bool IsExecCommand(const std::wstring& text) { return StartsNoCase(text, L"/exec"); }
+
+std::wstring ScriptCommandLine(const std::wstring& text) {
+  const bool quoted = !text.empty() && text[0] == L'"';
+  const bool escaped = text.find(L"\\\"") != std::wstring::npos && EveryQuoteEscaped(text);
+  if (!quoted && !escaped) return text;
+  const std::vector<std::wstring> words = ArgumentWords(text);
+  if (words.empty() || !IsExecCommand(words[0])) return text;
+  std::wstring joined = words[0];
+  for (size_t i = 1; i < words.size(); ++i) joined += L" " + words[i];
+  return joined;
+}
 
 bool IsScriptStatement(const std::wstring& text) { return StartsNoCase(text, L"/exec "); }
 

@@ -14,6 +14,16 @@ SIZE ZoomArea(long movieWidth, long movieHeight, long percent, SIZE presentArea)
               Round(movieHeight * static_cast<double>(percent) / 100.0)};
 }
 
+int RunZoomPasses(long count, const std::function<bool()>& pass) {
+  const long wanted = 1 + std::clamp<long>(count, 0, kMaxZoomPasses - 1);
+  int made = 0;
+  while (made < wanted) {
+    ++made;
+    if (!pass()) break;
+  }
+  return made;
+}
+
 SIZE WindowSizeForArea(SIZE area, const Frame& f) {
   SIZE size{f.XOffset + area.cx + f.SkinXOffset, f.YOffset + area.cy + f.SkinYOffset};
   size.cx = std::max(size.cx, f.MinWidth);

@@ -1,12 +1,13 @@
 // The arithmetic of the main window's geometry, free of windows: the window
 // size that shows the movie at a zoom, the movie control's place inside the
 // movie area (cropped to the movie's aspect), the aspect-keeping resize and
-// the clamping of a saved window rectangle to the screen, the bars a pointer
-// at the window's edges brings back and the window's skin shape. Pixels throughout;
-// rounding is to the nearest whole pixel, halves to even.
+// the clamping of a saved window rectangle to the screen, the bars a
+// pointer at the window's edges brings back and the window's skin shape.
+// Pixels throughout; rounding is to the nearest whole pixel, halves to even.
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "base/Handles.h"
@@ -28,6 +29,13 @@ SIZE ZoomArea(long movieWidth, long movieHeight, long percent, SIZE presentArea)
 SIZE WindowSizeForArea(SIZE area, const Frame& frame);
 // The top-left corner that centres a window of that size on the screen.
 POINT CenteredOrigin(SIZE window, SIZE screen);
+
+// The passes of one zoom: a first, and up to count more while a pass still
+// changes the window (its new size may change the frame: a menu bar that
+// wraps), never more than kMaxZoomPasses in all. pass answers whether it
+// changed anything; gives the number of passes made.
+inline constexpr int kMaxZoomPasses = 4;
+int RunZoomPasses(long count, const std::function<bool()>& pass);
 
 // Where the movie control goes inside a movie area of W x H: with scale mode
 // 0 (show all) and cropping on, exactly the movie's aspect, centred; else the

@@ -187,6 +187,12 @@ void PlayerWindow::PlaylistClear() { playlist_.Clear(); }
 
 void PlayerWindow::PlaylistAdd(const std::wstring& path, int depth) { playlist_.Add(path, depth); }
 
+void PlayerWindow::PlaylistAdd(const std::vector<std::wstring>& paths) {
+  listsHost_->SetRedraw(false);
+  for (const std::wstring& path : paths) PlaylistAdd(path, 0);
+  listsHost_->SetRedraw(true);
+}
+
 void PlayerWindow::PlaylistPlayItem(int index) { playlist_.PlayItem(index); }
 
 bool PlayerWindow::PlaylistSave(const std::wstring& path) { return playlist_.Save(path); }

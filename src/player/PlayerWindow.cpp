@@ -452,12 +452,19 @@ void PlayerWindow::ApplyPlacement() {
 // ---------------------------------------------------------------- command line and scripts
 
 void PlayerWindow::ProcessCommandLine(const std::wstring& text) {
-  if (IsExecCommand(text)) {
-    LoadFlash(text, L"", false);
+  const std::wstring line = ScriptCommandLine(text);
+  if (IsExecCommand(line)) {
+    LoadFlash(line, L"", false);
     return;
   }
+  std::vector<std::wstring> names = SplitCommandLine(line);
+  if (names.size() > kMaxCommandLineNames) {
+    WriteLog(L"The command line names " + std::to_wstring(names.size()) + L" files: only the first " +
+             std::to_wstring(kMaxCommandLineNames) + L" are taken");
+    names.resize(kMaxCommandLineNames);
+  }
   PlaylistClear();
-  for (const std::wstring& name : SplitCommandLine(text)) PlaylistAdd(name, 0);
+  PlaylistAdd(names);
   PlaylistPlayItem(0);
 }
 
@@ -519,18 +526,22 @@ Frame PlayerWindow::CurrentFrame() const {
 void PlayerWindow::ZoomFlash(long percent, long count) {
   if (!IsLoaded() || WindowState() != forms::vbNormal) return;
   SetChecked(L"mnuKeepSize", false);
-  SIZE present{swf_ ? swf_->Width() : 0, swf_ ? swf_->Height() : 0};
   if (percent <= 0) count = 0;
-  const SIZE area = ZoomArea(CurrentSWFInfo.Width, CurrentSWFInfo.Height, percent, present);
-  if (area.cx <= 0 || area.cy <= 0) return;
-  const SIZE size = WindowSizeForArea(area, CurrentFrame());
-  if (Options().Centered) {
-    const POINT at = CenteredOrigin(size, SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  RunZoomPasses(count, [this, percent] {
+    SIZE present{swf_ ? swf_->Width() : 0, swf_ ? swf_->Height() : 0};
+    const SIZE area = ZoomArea(CurrentSWFInfo.Width, CurrentSWFInfo.Height, percent, present);
+    if (area.cx <= 0 || area.cy <= 0) return false;
+    SIZE size = WindowSizeForArea(area, CurrentFrame());
+    // No larger than the screens can show several times over.
+    size.cx = std::min<long>(size.cx, 8L * std::max(GetSystemMetrics(SM_CXVIRTUALSCREEN), 640));
+    size.cy = std::min<long>(size.cy, 8L * std::max(GetSystemMetrics(SM_CYVIRTUALSCREEN), 480));
+    POINT at{Left(), Top()};
+    if (Options().Centered)
+      at = CenteredOrigin(size, SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    if (at.x == Left() && at.y == Top() && size.cx == Width() && size.cy == Height()) return false;
     Move(at.x, at.y, size.cx, size.cy);
-  } else {
-    Move(Left(), Top(), size.cx, size.cy);
-  }
-  if (count > 0) ZoomFlash(percent, count - 1);
+    return true;
+  });
 }
 
 void PlayerWindow::Center() {
@@ -609,7 +620,8 @@ void PlayerWindow::SetCaption(const std::wstring& caption) {
 }
 
 void PlayerWindow::TogglePlaylist(int mode) {
-  const bool shown = mode == kPlaylistToggle ? !MenuChecked(L"mnuPlaylist") : mode != kPlaylistHide;
+  const bool was = MenuChecked(L"mnuPlaylist");
+  const bool shown = mode == kPlaylistToggle ? !was : mode != kPlaylistHide;
   SetChecked(L"mnuPlaylist", shown);
   auto* list = Find<forms::ListBox>(L"PlayList");
   const bool hideUI = MenuChecked(L"mnuHideUI");
@@ -620,7 +632,8 @@ void PlayerWindow::TogglePlaylist(int mode) {
   }
   if (SkinIsLoaded()) {
     SlydeTogglePlaylist();
-    SlydeResizeForPlaylist();
+    // The window widens or narrows for the pane only when it comes or goes.
+    if (shown != was) SlydeResizeForPlaylist();
   }
   UpdateSkin();
   if (list) list->SetVisible(shown && !(MenuChecked(L"mnuHideUI") && HiddenFSPlaylist));

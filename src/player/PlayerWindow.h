@@ -80,6 +80,7 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   // The playlist (the playlist unit over the window's list box and menus).
   void PlaylistClear();
   void PlaylistAdd(const std::wstring& path, int depth);
+  void PlaylistAdd(const std::vector<std::wstring>& paths);  // many at once, the list drawn once
   void PlaylistPlayItem(int index);
   bool PlaylistSave(const std::wstring& path);
   void PlaylistMoveItem(int index, int delta);

@@ -145,6 +145,7 @@ HRESULT ScriptObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 }
 
 HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  lastAborted_ = false;
   if (!names || !ids) return E_POINTER;
   HRESULT hr = S_OK;
   for (UINT i = 0; i < count; ++i) {
@@ -170,6 +171,7 @@ HRESULT ScriptObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* pa
   if (argError) *argError = 0;
   // Keep the member alive even if the call replaces it.
   ScriptMember member = members_[id - 1].member;
+  lastAborted_ = false;
   ++depth_;
   HRESULT hr = S_OK;
   try {
@@ -177,7 +179,7 @@ HRESULT ScriptObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* pa
     ScriptValue value = member ? member(args) : ScriptValue{};
     StoreResult(value, result);
   } catch (const ScriptAbort&) {
-    aborted_ = true;
+    aborted_ = lastAborted_ = true;
     FillException(exception, L"Stopped", E_ABORT);
     hr = DISP_E_EXCEPTION;
   } catch (const ScriptError& e) {

@@ -73,9 +73,11 @@ class ScriptObject final : public IDispatch {
 
   // Set while a member runs (an abort is then turned into the engine's exception).
   bool InCall() const { return depth_ > 0; }
-  // True when the last call ended with ScriptAbort.
+  // True when a call ended with ScriptAbort (until cleared).
   bool Aborted() const { return aborted_; }
   void ClearAborted() { aborted_ = false; }
+  // True when the latest call (of any kind) ended with ScriptAbort.
+  bool LastCallAborted() const { return lastAborted_; }
 
  private:
   struct Entry {
@@ -86,7 +88,7 @@ class ScriptObject final : public IDispatch {
   std::vector<Entry> members_;          // id - 1
   ULONG refs_ = 1;
   int depth_ = 0;
-  bool aborted_ = false;
+  bool aborted_ = false, lastAborted_ = false;
 };
 
 }  // namespace player

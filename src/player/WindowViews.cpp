@@ -7,15 +7,6 @@
 namespace player {
 namespace {
 
-// A first pass and up to count more while a pass still changes the window
-// (its new size may change the frame: a menu bar that wraps), at most 4.
-template <class F>
-void Passes(long count, F pass) {
-  const long wanted = 1 + std::clamp<long>(count, 0, 3);
-  for (long made = 0; made < wanted; ++made)
-    if (!pass()) break;
-}
-
 bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 // Shows or hides the playlist box: shown when View > Playlist is checked and,
@@ -117,7 +108,7 @@ void ShowBarsAt(ViewHost& host, POINT inClient, SIZE client, bool menuBarAllowed
 void FitWindow(ViewHost& host, long width, long height, long count) {
   const SIZE area{width, height};
   if (area.cx <= 0 || area.cy <= 0) return;
-  Passes(count, [&] {
+  RunZoomPasses(count, [&] {
     if (host.WindowState() != forms::vbNormal || host.Checked(L"mnuFullScreen")) return false;
     const SIZE size = WindowSizeForArea(area, host.Offsets());
     const RECT now = host.WindowRect();

@@ -9,11 +9,24 @@
 #include "base/TextConv.h"
 #include "services/AppIdentity.h"
 
+std::wstring AppRegistryKey() {
+  wchar_t name[66] = {};
+  const DWORD n = GetEnvironmentVariableW(kTestKeyVariable, name, 66);
+  bool usable = n > 0 && n <= 64;
+  for (DWORD i = 0; usable && i < n; ++i) {
+    const wchar_t c = name[i];
+    const bool alnum = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+    usable = alnum || (i > 0 && (c == L'_' || c == L'-' || c == L'.'));
+  }
+  if (!usable) return app::kRegistryKey;
+  return std::wstring(app::kRegistryKey) + L" tests\\" + name;
+}
+
 namespace {
 
 std::wstring KeyPath(const std::wstring& section, bool useAppKey) {
   if (!useAppKey) return section;
-  return std::wstring(app::kRegistryKey) + L"\\" + section;
+  return AppRegistryKey() + L"\\" + section;
 }
 
 using RegValue = std::variant<std::wstring, long>;

@@ -7,6 +7,14 @@
 #include <string>
 #include <vector>
 
+// The program's key under HKEY_CURRENT_USER: "Software\SWF.zel". A test run
+// names a key of its own in the environment variable SWFZEL_TEST_KEY (a letter or
+// digit, then also "_", "-" and ".", at most 64), which gives "Software\SWF.zel tests\<name>":
+// the tests and the programs they start never touch the user's settings.
+std::wstring AppRegistryKey();
+// The environment variable that names the test key.
+inline constexpr const wchar_t* kTestKeyVariable = L"SWFZEL_TEST_KEY";
+
 std::wstring GetRegString(const std::wstring& section, const std::wstring& name, const std::wstring& def,
                           bool useAppKey = true, HKEY root = HKEY_CURRENT_USER);
 void SaveRegString(const std::wstring& section, const std::wstring& name, const std::wstring& value,

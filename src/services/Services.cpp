@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "base/BinaryFile.h"
 #include "base/Clock.h"
@@ -49,10 +50,6 @@ void WriteLogHead(const std::wstring& path) {
   WriteWholeFile(path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
-void MakeDirWhenMissing(const std::wstring& path) {
-  if (!PathIsDirectoryW(path.c_str())) MakeDir(path);
-}
-
 }  // namespace
 
 void InitServices(const std::wstring& appPath, const std::wstring& logName) {
@@ -67,13 +64,13 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
   LanguagesFolder = AppFolder + L"Languages\\";
 
   UserDataFolder = GetSpecialFolder(CSIDL_APPDATA) + title + L"\\";
-  MakeDirWhenMissing(UserDataFolder);
   SkinFolder = MediaFolder + L"Skin\\";
   UserSkinFolder = UserDataFolder + L"Skin\\";
-  MakeDirWhenMissing(UserSkinFolder);
-
   CacheFolder = GetTempDir() + title + L" Cache\\";
-  MakeDir(CacheFolder);
+  // A fresh profile may lack the folders above them too (its temporary folder).
+  std::vector<std::wstring> missing;
+  for (const std::wstring* folder : {&UserSkinFolder, &CacheFolder})
+    if (!MakeDirs(*folder)) missing.push_back(*folder);
 
   LogFile = UserDataFolder + logName + L".Log.html";
   WriteLogHead(LogFile);
@@ -87,6 +84,7 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
     WriteLog(L"Windows version is n/a");
   }
   WriteLog(L"");
+  for (const std::wstring& folder : missing) WriteLog(L"The folder cannot be made: " + folder);
 }
 
 void StopWatch(const std::wstring& label, bool total) {

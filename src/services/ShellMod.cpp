@@ -176,6 +176,17 @@ void MakeDir(const std::wstring& path) {
   if (!path.empty()) CreateDirectoryW(path.c_str(), nullptr);
 }
 
+bool MakeDirs(const std::wstring& path) {
+  std::wstring folder = path;
+  while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  if (folder.empty()) return false;
+  if (PathIsDirectoryW(folder.c_str()) || PathIsDirectoryW((folder + L"\\").c_str())) return true;
+  const size_t slash = folder.find_last_of(L"\\/");
+  if (slash != std::wstring::npos && slash > 0) MakeDirs(folder.substr(0, slash));
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return PathIsDirectoryW(folder.c_str()) != FALSE;
+}
+
 intptr_t ShellOpen(const std::wstring& file, const std::wstring& verb) {
   if (file.empty() || !CurrentShell().open) return 0;
   return CurrentShell().open(file, verb);

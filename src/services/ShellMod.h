@@ -24,6 +24,9 @@ std::wstring GetSpecialFolder(int csidl);
 
 bool FileExists(const std::wstring& path);
 void MakeDir(const std::wstring& path);
+// Makes a folder and the folders above it that are missing; true when the
+// folder is there afterwards.
+bool MakeDirs(const std::wstring& path);
 intptr_t ShellOpen(const std::wstring& file, const std::wstring& verb = L"open");
 bool ShellDelete(const std::wstring& path, bool confirm);
 bool ShellCopyMove(const std::vector<std::wstring>& from, const std::wstring& to, bool move, bool confirm);

@@ -117,12 +117,25 @@ void ApplyLabel(const XmlNode& node, SkinItem& item, forms::Label& label) {
   label.SetCaption(LangText(caption, caption));
 }
 
+// An element's size (0 up to this) and position (this far either way): a
+// skin beyond that is no skin a window can show (8 times a 2048-pixel screen).
+constexpr double kMaxExtent = 16384;
+
+std::optional<NodeError> CheckPlace(const XmlNode& node, const SkinItem& item) {
+  auto number = [](const std::wstring& text) { return SkinNumber(text).value_or(0); };
+  const double w = number(item.Width), h = number(item.Height);
+  if (w < 0 || h < 0 || w > kMaxExtent || h > kMaxExtent) return NodeError{node.NodeName(), L"Element size out of range"};
+  if (std::fabs(number(item.Left)) > kMaxExtent || std::fabs(number(item.Top)) > kMaxExtent)
+    return NodeError{node.NodeName(), L"Element position out of range"};
+  return std::nullopt;
+}
+
 void ShapeByMask(forms::PictureBox& box, COLORREF mask) {
   RegionPtr region = RegionFromMaskColor(box, mask);
   if (region && box.hWnd() && SetWindowRgn(box.hWnd(), region.get(), FALSE)) region.release();
 }
 
-void CreateSkinElement(const XmlNode& node, int type) {
+std::optional<NodeError> CreateSkinElement(const XmlNode& node, int type) {
   SkinItem& item = AddItem();
   int index = SkinItemCount();
   item.Name = Attr(node, L"name", SkinAbsent);
@@ -139,7 +152,7 @@ void CreateSkinElement(const XmlNode& node, int type) {
   }
   item.Type = type;
   forms::Control* control = item.Control;
-  if (!control) return;  // nothing further can be applied; the item keeps its place
+  if (!control) return std::nullopt;  // nothing further can be applied; the item keeps its place
   control->SetContainer(SkinContainer);
   control->SetTag(std::to_wstring(index));
   auto* box = dynamic_cast<forms::PictureBox*>(control);
@@ -165,10 +178,12 @@ void CreateSkinElement(const XmlNode& node, int type) {
     LoadStatePicture(item.PicDown, item.HasDown, L"down", image);
     if (type == SkinTypeButton) LoadStatePicture(item.PicOver, item.HasOver, L"over", image);
   }
+  if (auto error = CheckPlace(node, item)) return error;
   control->Move(static_cast<int>(SkinLong(item.Left)), static_cast<int>(SkinLong(item.Top)),
                 static_cast<int>(SkinLong(item.Width)), static_cast<int>(SkinLong(item.Height)));
   if (auto* label = dynamic_cast<forms::Label*>(control)) {
     ApplyLabel(node, item, *label);
+    if (auto error = CheckPlace(node, item)) return error;  // the height its font size gave
   } else if (item.HasUp) {
     item.State = SkinStateUp;
     ShowPicture(item);
@@ -195,6 +210,7 @@ void CreateSkinElement(const XmlNode& node, int type) {
   }
   std::wstring back = Attr(node, L"backColor", L"");
   if (!back.empty()) control->SetBackColor(ParseSkinColor(back));
+  return std::nullopt;
 }
 
 std::optional<NodeError> ParseSkinNode(const XmlNode& node);
@@ -228,17 +244,17 @@ std::optional<NodeError> ParseSkinNode(const XmlNode& node) {
     SkinContainer = &SkinWindow->Window();
   } else if (name == L"SUBVIEW") {
     forms::Container* outer = SkinContainer;  // the panel that holds the SUBVIEW
-    CreateSkinElement(node, SkinTypeSubView);
-    error = ParseSkinChildren(node);
+    error = CreateSkinElement(node, SkinTypeSubView);
+    if (!error) error = ParseSkinChildren(node);
     SkinContainer = outer;
   } else if (name == L"BUTTON") {
-    CreateSkinElement(node, SkinTypeButton);
+    error = CreateSkinElement(node, SkinTypeButton);
   } else if (name == L"IMAGE") {
-    CreateSkinElement(node, SkinTypeImage);
+    error = CreateSkinElement(node, SkinTypeImage);
   } else if (name == L"BUTTONLITE") {
-    CreateSkinElement(node, SkinTypeButtonLite);
+    error = CreateSkinElement(node, SkinTypeButtonLite);
   } else if (name == L"LABEL") {
-    CreateSkinElement(node, SkinTypeLabel);
+    error = CreateSkinElement(node, SkinTypeLabel);
   }
   return error;
 }

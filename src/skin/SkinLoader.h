@@ -11,8 +11,9 @@ class SkinHost;
 class XmlNode;
 
 // Builds the skin on the host's window; true when the skin loaded. A failure
-// (no readable file, an element whose own attributes cannot be read) leaves
-// no skin behind: SkinLoaded false, the error reported and the host told.
+// (no readable file, an element whose own attributes cannot be read, or whose
+// size or position lies beyond any screen) leaves no skin behind: SkinLoaded
+// false, the error reported and the host told.
 bool LoadSkin(SkinHost& host);
 // Removes every skin control, stops the fades, frees the regions and the
 // balloon tooltips; SkinLoaded becomes false.

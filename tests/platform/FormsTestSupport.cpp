@@ -71,7 +71,7 @@ COLORREF PrintedPixel(HWND hwnd, int x, int y) {
   RECT r;
   GetClientRect(hwnd, &r);
   ScopedMemoryDC mem(nullptr);
-  ScopedBitmap bmp = Dib32(r.right, r.bottom);
+  ScopedBitmap bmp = Dib32(std::min<int>(r.right, x + 1), std::min<int>(r.bottom, y + 1));
   ScopedSelect select(mem.get(), bmp.get());
   SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem.get()), PRF_CLIENT);
   return GetPixel(mem.get(), x, y);

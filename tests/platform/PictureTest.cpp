@@ -171,3 +171,31 @@ TEST(Pictures, LoadPngAndJpegFiles) {
   EXPECT_LT(GetRValue(blue), 40);
   f.Unload();
 }
+
+// A picture box larger than a backing bitmap can be made for (or than we
+// allow one) draws nothing and reads as empty; it does not crash, and it draws
+// again once it is small.
+TEST(Pictures, APictureBoxTooLargeToBackDrawsNothing) {
+  FormArgs d;
+  d.BackColor = RGB(255, 255, 255);
+  Form f(L"frmHuge", d);
+  ASSERT_TRUE(f.Load());
+  PictureBoxArgs pa;
+  pa.Name = L"picHuge";
+  pa.Width = pa.Height = 40;
+  pa.BackColor = RGB(0, 0, 255);
+  PictureBox& box = f.Add<PictureBox>(pa);
+  const Picture red = forms_test::SolidPicture(4, 4, RGB(255, 0, 0));
+  const SIZE sizes[] = {{30000, 30000}, {20000, 5000}, {40, 40}};
+  for (const SIZE& s : sizes) {
+    SCOPED_TRACE(testing::Message() << s.cx << " x " << s.cy);
+    box.Move(0, 0, s.cx, s.cy);
+    box.PaintPicture(red, 0, 0, box.ScaleWidth(), box.ScaleHeight());
+    box.PSet(5, 5, RGB(0, 255, 0));
+    const bool backed = s.cx == 40;
+    EXPECT_EQ(box.Point(5, 5), backed ? RGB(0, 255, 0) : CLR_INVALID);
+    EXPECT_EQ(box.Point(10, 10), backed ? RGB(255, 0, 0) : CLR_INVALID);
+    EXPECT_EQ(forms_test::PrintedPixel(box.hWnd(), 10, 10), backed ? RGB(255, 0, 0) : RGB(0, 0, 255));
+  }
+  f.Unload();
+}

@@ -54,3 +54,26 @@ TEST(CommandLine, TailIsTheTextAfterTheProgramTokenVerbatim) {
   };
   for (const Case& c : cases) EXPECT_EQ(player::CommandLineTail(c.full), c.tail) << c.full;
 }
+
+TEST(CommandLine, AScriptCommandLineQuotedByTheArgumentRulesIsReadBack) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* read;
+  } cases[] = {
+      // As Wine passes the words of a Unix shell: each quote escaped, words with blanks in quotes.
+      {L"/exec Quit \\\"Check\\\", True", L"/exec Quit \"Check\", True"},
+      {L"/exec Quit(\\\"x\\\")", L"/exec Quit(\"x\")"},
+      {L"\"/exec Player.Quit \\\"x\\\", True\"", L"/exec Player.Quit \"x\", True"},
+      {L"/exec OpenMovie \\\"C:\\dir\\\\\\\"", L"/exec OpenMovie \"C:\\dir\\\""},  // a backslash before a quote
+      {L"/exec OpenMovie \\\"C:\\a b.swf\\\"", L"/exec OpenMovie \"C:\\a b.swf\""},
+      // Typed as they stand: kept.
+      {L"/exec Quit \"Check\", True", L"/exec Quit \"Check\", True"},
+      {L"/exec OpenMovie \"C:\\dir\\\"", L"/exec OpenMovie \"C:\\dir\\\""},
+      {L"/exec FullScreen True,  False", L"/exec FullScreen True,  False"},
+      // Not a script command line: kept for the name splitter.
+      {L"\"C:\\a b.swf\" c.swf", L"\"C:\\a b.swf\" c.swf"},
+      {L"a\\\"b.swf", L"a\\\"b.swf"},
+      {L"", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(player::ScriptCommandLine(c.text), c.read) << c.text;
+}

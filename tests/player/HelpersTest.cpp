@@ -44,6 +44,19 @@ TEST(Geometry, ZoomSizesTheWindowAroundTheMovie) {
   EXPECT_EQ(at.y, 89);
 }
 
+TEST(Geometry, AZoomMakesAFewPassesAtMostAndStopsWhenNothingChanges) {
+  struct Case {
+    long count;
+    int changingPasses;  // the passes that still change the window
+    int made;
+  } cases[] = {{0, 9, 1}, {-5, 9, 1}, {1, 9, 2}, {1, 1, 2}, {1, 0, 1}, {100000, 9, player::kMaxZoomPasses},
+               {100000, 2, 3}, {2147483647, 0, 1}};
+  for (const Case& c : cases) {
+    int changes = c.changingPasses;
+    EXPECT_EQ(player::RunZoomPasses(c.count, [&changes] { return changes-- > 0; }), c.made) << c.count;
+  }
+}
+
 TEST(Geometry, TheMovieControlIsCroppedToTheMovieOnlyInShowAllWithCropOn) {
   RECT r = player::ControlRectInView(800, 400, 640, 480, 0, true);  // 4:3 in 800 x 400
   EXPECT_EQ(r.right - r.left, 533);

@@ -1,7 +1,7 @@
 // The program as a real process: first start, the hand-over of a second
 // start, a stale saved handle, two instances with the option off, the saved
-// handle after closing, a script statement on the command line, and a movie
-// that is missing.
+// handle after closing, script statements on the command line (every form of
+// Quit, runaway statements), a long hand-over, and a movie that is missing.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +12,9 @@
 #include "flash/RenderMovies.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
+#include "base/TextConv.h"
+#include "player/CommandLine.h"
+#include "player/SingleInstance.h"
 
 using namespace player_test;
 
@@ -20,19 +23,6 @@ namespace {
 std::wstring SampleMovie() { return testing_support::ProgramDir() + L"Media\\Flash\\sample.swf"; }
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-
-void SaveSetting(const wchar_t* section, const wchar_t* name, const wchar_t* text) {
-  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
-  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
-                  static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-}
-
-DWORD SavedNumber(const wchar_t* section, const wchar_t* name) {
-  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
-  DWORD value = 0xFFFFFFFF, size = sizeof(value);
-  RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-  return value;
-}
 
 // Polls until the movie control shows the movie's stage (its background
 // colour) rather than the black of an empty movie area.
@@ -151,10 +141,74 @@ TEST_F(ProgramRun, AScriptStatementOnTheCommandLineRunsAgainstTheWindow) {
   EXPECT_EQ(SavedNumber(L"Playback", L"RepeatMode"), 2u);
 }
 
-TEST_F(ProgramRun, AQuitInsideTheStatementEndsTheStartQuietly) {
-  ProgramProcess run(L"/exec Quit");
-  EXPECT_TRUE(run.WaitForExit(30000));
-  EXPECT_EQ(run.ExitCode(), 0u);
+// Every form of Quit ends a first start and a running instance it is handed
+// to: typed as they stand, as Wine passes words given from a Unix shell (each
+// double quote escaped, a word with blanks in quotes), and inside a loop that
+// swallows errors.
+TEST_F(ProgramRun, EveryFormOfQuitEndsAFirstStartAndARunningInstance) {
+  const wchar_t* lines[] = {L"/exec Quit",
+                            L"/exec Quit \"Check\", True",
+                            L"/exec Quit \\\"Check\\\", True",
+                            L"\"/exec Player.Quit \\\"x\\\", True\"",
+                            L"/exec Quit(\\\"x\\\")",
+                            L"/exec On Error Resume Next: Do: Quit: Loop"};
+  for (const wchar_t* line : lines) {
+    SCOPED_TRACE(testing::Message() << WideToUtf8(line));
+    {
+      ProgramProcess alone(line);
+      EXPECT_TRUE(alone.WaitForExit(20000)) << "a first start";
+      EXPECT_EQ(alone.ExitCode(), 0u);
+    }  // one still running is closed here
+    ProgramProcess running(Quoted(SampleMovie()));
+    if (!running.WaitForMainWindow()) {
+      ADD_FAILURE() << "no window to hand the statement to";
+      continue;
+    }
+    ProgramProcess second(line);
+    EXPECT_TRUE(second.WaitForExit(10000));
+    EXPECT_TRUE(running.WaitForExit(20000)) << "a running instance handed the statement";
+  }
+}
+
+// Statements that would keep the window busy for minutes (a zoom repeated
+// without end, loops that never end, with and without calls of ours): the
+// window takes the next statement and closes as usual.
+TEST_F(ProgramRun, ARunawayStatementIsCutShortAndTheWindowGoesOn) {
+  const wchar_t* statements[] = {L"ZoomFlash 100, 100000", L"Do: Loop", L"On Error Resume Next: Do: x = 1 / 0: Loop",
+                                 L"Do: SetScaleMode 0: Loop"};
+  for (const wchar_t* statement : statements) {
+    SCOPED_TRACE(testing::Message() << WideToUtf8(statement));
+    ProgramProcess run(Quoted(SampleMovie()));
+    HWND main = run.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(player::SendHandOver(main, std::wstring(L"/exec ") + statement));
+    EXPECT_TRUE(player::SendHandOver(main, L"/exec SetRepeatMode 2"));
+    EXPECT_TRUE(run.Close());
+    EXPECT_EQ(SavedNumber(L"Playback", L"RepeatMode"), 2u);
+    SaveSetting(L"Playback", L"RepeatMode", L"0");
+  }
+}
+
+// Any local program can hand over a command line of any length: 50,000 names
+// go into the playlist quickly, capped.
+TEST_F(ProgramRun, AHandOverOfManyNamesIsCappedAndTheWindowAnswers) {
+  ProgramProcess run(Quoted(SampleMovie()));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(player::SendHandOver(main, L"/exec TogglePlaylist True"));
+  std::wstring names;
+  for (int i = 0; i < 50000; ++i) names += L"m.swf ";
+  names += L"last.swf";
+  ASSERT_TRUE(player::SendHandOver(main, names));
+  HWND list = nullptr;
+  for (int i = 0; i < 200 && !list; ++i, Sleep(50)) list = FindChildOfClass(main, L"ListBox");
+  ASSERT_NE(list, nullptr);
+  // The names go in from the message loop after the hand-over has been answered.
+  DWORD_PTR count = 0;
+  for (int i = 0; i < 100 && count != player::kMaxCommandLineNames; ++i, Sleep(100))
+    if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 200, &count)) count = 0;
+  EXPECT_EQ(count, static_cast<DWORD_PTR>(player::kMaxCommandLineNames));
+  EXPECT_TRUE(run.Close());
 }
 
 TEST_F(ProgramRun, AMissingMovieSaysSoInTheWindow) {

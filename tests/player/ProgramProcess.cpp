@@ -1,11 +1,10 @@
 #include "ProgramProcess.h"
 
 #include "services/AppIdentity.h"
+#include "services/RegistryModule.h"
 
 namespace player_test {
 namespace {
-
-const wchar_t kSavedKey[] = L"Software\\SWF.zel test saved";
 
 struct FindData {
   DWORD pid;
@@ -51,39 +50,14 @@ BOOL CALLBACK FindChild(HWND hwnd, LPARAM lp) {
 }  // namespace
 
 PrivateProgramKey::PrivateProgramKey() {
-  RegDeleteTreeW(HKEY_CURRENT_USER, kSavedKey);
-  HKEY program = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, app::kRegistryKey, 0, KEY_READ, &program) == ERROR_SUCCESS) {
-    HKEY saved = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSavedKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &saved, nullptr) ==
-        ERROR_SUCCESS) {
-      saved_ = RegCopyTreeW(program, nullptr, saved) == ERROR_SUCCESS;
-      RegCloseKey(saved);
-    }
-    RegCloseKey(program);
-  }
-  RegDeleteTreeW(HKEY_CURRENT_USER, app::kRegistryKey);
+  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
   for (const wchar_t* ext : {L".swf", L".flv", L".swfzel"}) {
     types_.Value(HKEY_CLASSES_ROOT, ext, L"");
     types_.Key(HKEY_CLASSES_ROOT, std::wstring(app::kTitle) + ext);
   }
 }
 
-PrivateProgramKey::~PrivateProgramKey() {
-  RegDeleteTreeW(HKEY_CURRENT_USER, app::kRegistryKey);
-  if (saved_) {
-    HKEY program = nullptr, saved = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, app::kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &program,
-                        nullptr) == ERROR_SUCCESS) {
-      if (RegOpenKeyExW(HKEY_CURRENT_USER, kSavedKey, 0, KEY_READ, &saved) == ERROR_SUCCESS) {
-        RegCopyTreeW(saved, nullptr, program);
-        RegCloseKey(saved);
-      }
-      RegCloseKey(program);
-    }
-  }
-  RegDeleteTreeW(HKEY_CURRENT_USER, kSavedKey);
-}
+PrivateProgramKey::~PrivateProgramKey() { RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str()); }
 
 ProgramProcess::ProgramProcess(const std::wstring& arguments, const std::wstring& program) {
   const std::wstring exe = program.empty() ? testing_support::ProgramDir() + L"SWF.zel.exe" : program;
@@ -167,10 +141,23 @@ HWND FindChildOfClass(HWND parent, const std::wstring& className) {
 std::wstring SavedHandle() {
   wchar_t text[64] = {};
   DWORD size = sizeof(text);
-  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\SWF.zel\\Window", L"hWnd", RRF_RT_REG_SZ, nullptr, text, &size) !=
-      ERROR_SUCCESS)
+  const std::wstring key = AppRegistryKey() + L"\\Window";
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"hWnd", RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
     return L"";
   return text;
+}
+
+void SaveSetting(const wchar_t* section, const wchar_t* name, const wchar_t* text) {
+  const std::wstring key = AppRegistryKey() + L"\\" + section;
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
+                  static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
+DWORD SavedNumber(const wchar_t* section, const wchar_t* name) {
+  const std::wstring key = AppRegistryKey() + L"\\" + section;
+  DWORD value = 0xFFFFFFFF, size = sizeof(value);
+  RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+  return value;
 }
 
 }  // namespace player_test

@@ -1,6 +1,6 @@
 // Driving SWF.zel.exe as a child process: starting it with a command line,
-// waiting (bounded, by polling) for its main window, closing it, and keeping
-// the program's registry key private to a test.
+// waiting (bounded, by polling) for its main window, closing it, and starting
+// each test on an empty registry key.
 #pragma once
 #include <windows.h>
 
@@ -11,9 +11,9 @@
 
 namespace player_test {
 
-// Moves HKCU\Software\SWF.zel aside (the program then starts on an empty
-// key) and puts it back afterwards, with the handlers of the program's file
-// types.
+// Empties the test program's own key (AppRegistryKey, which the programs it
+// starts inherit; never the user's live key) before and after a test, and
+// keeps the handlers of the program's file types as they were.
 class PrivateProgramKey {
  public:
   PrivateProgramKey();
@@ -22,7 +22,6 @@ class PrivateProgramKey {
   PrivateProgramKey& operator=(const PrivateProgramKey&) = delete;
 
  private:
-  bool saved_ = false;
   testing_support::RegistryGuard types_;
 };
 
@@ -59,5 +58,8 @@ HWND FindChildWithText(HWND parent, const std::wstring& part);
 HWND FindChildOfClass(HWND parent, const std::wstring& className);
 // The program's saved value "Window", "hWnd" as text.
 std::wstring SavedHandle();
+// Writes and reads a value of the key the started programs use.
+void SaveSetting(const wchar_t* section, const wchar_t* name, const wchar_t* text);
+DWORD SavedNumber(const wchar_t* section, const wchar_t* name);
 
 }  // namespace player_test

@@ -1,10 +1,14 @@
 // The script host with a test object: members bare and through "Player.",
 // in any case, each argument type, unknown names and syntax errors reported
-// without a dialog, and a statement that stops in its middle.
+// without a dialog, a statement that stops in its middle (also inside loops
+// that swallow errors), and statements that run too long.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "base/TextConv.h"
 
 #include "player/ScriptHost.h"
 #include "player/ScriptObject.h"
@@ -116,7 +120,50 @@ TEST_F(Script, AStopInsideAStatementEndsItThereAndTheHostSurvives) {
   // The owner closes the engine after the statement; a new one starts cleanly.
   host.Stop();
   ASSERT_TRUE(host.Start(L"Player", &object));
-  EXPECT_TRUE(host.Execute(L"SetRepeatMode 1"));
+  EXPECT_TRUE(host.Execute(L"SetRepeatMode 1")) << WideToUtf8(host.LastError());
+}
+
+TEST_F(Script, AStopInsideALoopEndsTheStatementEvenWhenErrorsAreSwallowed) {
+  const wchar_t* statements[] = {L"Do: Quit: Loop", L"On Error Resume Next: Do: Quit: Loop",
+                                 L"On Error Resume Next: For i = 1 To 3: Quit: Next: SetRepeatMode 2",
+                                 L"On Error Resume Next: Do: SetRepeatMode 1: Quit: Loop"};
+  for (const wchar_t* statement : statements) {
+    SCOPED_TRACE(testing::Message() << WideToUtf8(statement));
+    calls.clear();
+    object.ClearAborted();
+    EXPECT_FALSE(host.Execute(statement));
+    EXPECT_TRUE(object.Aborted());
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), L"Quit") << "nothing runs after the stop";
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"Quit"), 1);
+    EXPECT_TRUE(errors.empty()) << "a stop is not a script error";
+    object.ClearAborted();
+    EXPECT_TRUE(host.Execute(L"SetRepeatMode 1")) << "the host goes on";
+  }
+}
+
+TEST_F(Script, AStatementThatRunsTooLongIsStoppedAndReported) {
+  // The clock moves one second with each call of Tick.
+  double now = 0;
+  host.SetTimeLimit(3, [&now] { return now; });
+  object.Add(L"Tick", [&now](const ScriptArgs&) -> ScriptValue {
+    now += 1;
+    return {};
+  });
+  const wchar_t* statements[] = {L"Do: Tick: Loop", L"On Error Resume Next: Do: Tick: x = 1 / 0: Loop",
+                                 L"Do While Volume > 0: Tick: Loop"};
+  for (const wchar_t* statement : statements) {
+    SCOPED_TRACE(testing::Message() << WideToUtf8(statement));
+    errors.clear();
+    EXPECT_FALSE(host.Execute(statement));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(L"longer than 3 seconds"), std::wstring::npos) << WideToUtf8(errors[0]);
+    EXPECT_TRUE(host.Execute(L"SetRepeatMode 1")) << "the host goes on";
+    EXPECT_EQ(errors.size(), 1u);
+  }
+  // A statement within the limit is not stopped.
+  now = 0;
+  EXPECT_TRUE(host.Execute(L"Tick: Tick"));
 }
 
 TEST(ScriptObjectNames, UnknownNamesAreRefusedAndKnownOnesFoundInAnyCase) {

@@ -24,12 +24,6 @@ namespace {
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-void SaveText(const wchar_t* section, const wchar_t* name, const wchar_t* text) {
-  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
-  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
-                  static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-}
-
 constexpr COLORREF kStage = RGB(0x33, 0x66, 0x99);
 
 // 200 frames at 12 a second of a blue 320 x 240 stage that stops itself at
@@ -93,8 +87,8 @@ void Statement(const std::wstring& statement) {
 class ViewsRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    SaveText(L"System", L"FirstRun", L"False");
-    SaveText(L"Update", L"Auto", L"False");
+    SaveSetting(L"System", L"FirstRun", L"False");
+    SaveSetting(L"Update", L"Auto", L"False");
     movie = temp.File(L"long.swf");
     ASSERT_TRUE(testing_support::WriteBytes(movie, LongMovie()));
   }
@@ -232,8 +226,8 @@ LRESULT CALLBACK Backdrop(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return De
 }  // namespace
 
 TEST_F(ViewsRun, ASkinWithMaskColoursShapesTheWindow) {
-  SaveText(L"Window", L"MenuBar", L"False");  // a window with its menu bar is never skin-shaped
-  SaveText(L"View", L"Playlist", L"False");
+  SaveSetting(L"Window", L"MenuBar", L"False");  // a window with its menu bar is never skin-shaped
+  SaveSetting(L"View", L"Playlist", L"False");
   ShapedProgram program(temp.File(L"program\\"));
   // A white backdrop behind the window shows what was cut away.
   WNDCLASSW cls{};

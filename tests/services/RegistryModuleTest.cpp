@@ -5,7 +5,6 @@
 
 #include <tuple>
 
-#include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
 
 namespace {
@@ -14,7 +13,7 @@ namespace {
 class RegistryTest : public ::testing::Test {
  protected:
   std::wstring section = L"Test Registry " + std::to_wstring(GetCurrentProcessId());
-  std::wstring KeyPath() const { return std::wstring(app::kRegistryKey) + L"\\" + section; }
+  std::wstring KeyPath() const { return AppRegistryKey() + L"\\" + section; }
   void TearDown() override {
     SetKeyAccess(KEY_ALL_ACCESS);
     RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str());

@@ -2,14 +2,16 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <regex>
 #include <tuple>
 
 #include "LogCapture.h"
-#include "support/TestSupport.h"
+#include "base/TextConv.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
+#include "support/TestSupport.h"
 
 using testing_support::ReadBytes;
 using testing_support::TempDir;
@@ -86,6 +88,33 @@ TEST(InitServices, SetsFoldersWritesTheLogHeadAndReplacesAnOldLog) {
   EXPECT_EQ(MediaFolder, app + L"Media\\");
   ExpectLogHead();
   DeleteFileW(LogFile.c_str());
+}
+
+// A fresh profile may have no temporary folder yet: the program makes it
+// with its cache folder, and says so in the log when it cannot.
+TEST(InitServices, MakesTheTemporaryAndCacheFoldersAFreshProfileLacks) {
+  ServicesState state;
+  TempDir dir;
+  wchar_t saved[2][MAX_PATH + 1] = {};
+  const wchar_t* names[] = {L"TMP", L"TEMP"};
+  for (int i = 0; i < 2; ++i) GetEnvironmentVariableW(names[i], saved[i], MAX_PATH + 1);
+  ASSERT_TRUE(WriteText(dir.File(L"a file"), "x"));
+  struct Case {
+    std::wstring temp;
+    bool made;
+  } cases[] = {{dir.File(L"fresh\\profile\\Temp\\"), true}, {dir.File(L"a file\\Temp\\"), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.temp));
+    for (const wchar_t* name : names) SetEnvironmentVariableW(name, c.temp.c_str());
+    LogCapture log;
+    InitServices(dir.Path(), TestLogName());
+    EXPECT_EQ(CacheFolder, c.temp + L"SWF.zel Cache\\");
+    EXPECT_EQ(c.made, PathIsDirectoryW(CacheFolder.c_str()) != FALSE);
+    const std::wstring complaint = L"The folder cannot be made: " + CacheFolder;
+    EXPECT_EQ(!c.made, std::find(log.lines.begin(), log.lines.end(), complaint) != log.lines.end());
+    DeleteFileW(LogFile.c_str());
+  }
+  for (int i = 0; i < 2; ++i) SetEnvironmentVariableW(names[i], *saved[i] ? saved[i] : nullptr);
 }
 
 TEST(ReportError, HandsTheErrorLinesAndClearsTheError) {

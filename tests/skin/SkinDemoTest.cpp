@@ -2,6 +2,9 @@
 // program: the normal view with the playlist bar, and the full-screen view.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "SkinTestHost.h"
 #include "TestSupport.h"
 #include "services/Services.h"
@@ -41,6 +44,50 @@ void PaintScene(forms::PictureBox& view, int movieHeight = -1) {
   view.Refresh();
 }
 
+// Where a control lies in the window's client area.
+RECT InClient(const forms::Control& c) {
+  RECT r{c.Left(), c.Top(), c.Left() + c.Width(), c.Top() + c.Height()};
+  for (forms::Container* k = c.Container(); k && k->AsControl(); k = k->AsControl()->Container())
+    OffsetRect(&r, k->AsControl()->Left(), k->AsControl()->Top());
+  return r;
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance = 24) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// The bar's light grey: bright, and about as red as it is blue.
+bool BarGrey(COLORREF c) {
+  const int lo = std::min({GetRValue(c), GetGValue(c), GetBValue(c)});
+  const int hi = std::max({GetRValue(c), GetGValue(c), GetBValue(c)});
+  return lo >= 190 && hi - lo <= 24;
+}
+
+// What a picture of the window must show of the skin: the control bar across
+// the bottom in its grey, the movie where the movie view is (its sky colour
+// at the top left), and text drawn inside both time labels, which lie on the bar.
+void ExpectSkinShown(const std::vector<BYTE>& shot, int w, int h, POINT sky) {
+  const RECT bar = InClient(*SkinControl(2));
+  EXPECT_EQ(bar.left, 0);
+  EXPECT_EQ(bar.right, w);
+  EXPECT_EQ(bar.top, h - 52);
+  EXPECT_EQ(bar.bottom, h);
+  EXPECT_TRUE(BarGrey(CapturedPixel(shot, w, h, 400, bar.top + 4)));
+  EXPECT_FALSE(BarGrey(CapturedPixel(shot, w, h, 400, bar.top - 2)));
+  EXPECT_TRUE(Near(CapturedPixel(shot, w, h, sky.x, sky.y), RGB(24, 44, 96)));
+  for (int label : {14, 15}) {
+    SCOPED_TRACE(label);
+    const RECT r = InClient(*SkinControl(label));
+    RECT inside{};
+    EXPECT_TRUE(IntersectRect(&inside, &r, &bar) && EqualRect(&inside, &r)) << "on the bar";
+    int dark = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) dark += GetGValue(CapturedPixel(shot, w, h, x, y)) < 110;
+    EXPECT_GT(dark, 10) << "its text is drawn";
+  }
+}
+
 TEST(SkinDemo, SavesTheNormalAndFullScreenPictures) {
   SkinFolders folders(StagedSkinFolder(), RenderedUserSkinFolder());
   StandInWindow player;
@@ -65,8 +112,12 @@ TEST(SkinDemo, SavesTheNormalAndFullScreenPictures) {
   std::vector<BYTE> normal = CaptureClient(player.hWnd(), w, h);
   ASSERT_EQ(640, w);
   EXPECT_TRUE(SaveCapture(normal, w, h, testing_support::ProgramDir() + L"skin-demo.bmp"));
-  // The bar's left part and the playlist bar are drawn where the layout put them.
-  EXPECT_NE(CapturedPixel(normal, w, h, 5, 470), CapturedPixel(normal, w, h, 300, 200));
+  // The movie fills the view left of the side strip and the playlist.
+  const RECT view = InClient(*player.view);
+  EXPECT_EQ(view.right, 640 - 34 - player.playlist->Width());
+  EXPECT_EQ(view.bottom, 480 - 52);
+  ExpectSkinShown(normal, w, h, POINT{8, 8});
+  EXPECT_FALSE(Near(CapturedPixel(normal, w, h, view.right + 2, 8), RGB(24, 44, 96))) << "the side strip";
 
   // Full screen: the movie fills the window, letterboxed on the black view,
   // with the control bar over it and the playlist put away.
@@ -81,6 +132,11 @@ TEST(SkinDemo, SavesTheNormalAndFullScreenPictures) {
   std::vector<BYTE> full = CaptureClient(player.hWnd(), w, h);
   EXPECT_TRUE(SaveCapture(full, w, h, testing_support::ProgramDir() + L"skin-demo-fullscreen.bmp"));
   EXPECT_EQ(35, CurrentView);
+  // The letterboxed movie across the whole width, black above it; no playlist.
+  const int band = (480 - 640 * 9 / 16) / 2;
+  ExpectSkinShown(full, w, h, POINT{8, band + 4});
+  EXPECT_EQ(CapturedPixel(full, w, h, 320, band / 2), RGB(0, 0, 0));
+  EXPECT_TRUE(Near(CapturedPixel(full, w, h, 632, band + 4), RGB(24, 44, 96))) << "where the playlist was";
 }
 
 }  // namespace

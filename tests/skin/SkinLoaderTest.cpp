@@ -150,6 +150,40 @@ TEST_F(SkinLoad, AFailingElementEndsTheLoadWithNoSkinLeft) {
   }
 }
 
+TEST_F(SkinLoad, ElementsBeyondAnyScreenEndTheLoadAndOnesOffTheScreenLoad) {
+  Picture(L"base\\huge.bmp", 8, 8, RGB(0, 90, 0));
+  struct Case {
+    const char* element;
+    const wchar_t* logged;  // "" when the skin loads
+  } cases[] = {
+      {"<SUBVIEW image='huge.bmp' width='30000' height='30000'/>", L"Node Failed: SUBVIEW (Element size out of range)"},
+      {"<BUTTON width='100000' height='4'/>", L"Node Failed: BUTTON (Element size out of range)"},
+      {"<IMAGE width='-5'/>", L"Node Failed: IMAGE (Element size out of range)"},
+      {"<BUTTON left='-99999'/>", L"Node Failed: BUTTON (Element position out of range)"},
+      {"<IMAGE top='999999999999'/>", L"Node Failed: IMAGE (Element position out of range)"},
+      {"<LABEL fontSize='100000'/>", L"Node Failed: LABEL (Element size out of range)"},
+      // Larger than the screen, or placed off it: a skin may do that.
+      {"<SUBVIEW image='huge.bmp' left='-3000' top='9000' width='5000' height='3000'/>", L""},
+      {"<BUTTON left='12000' top='-12000' width='2400' height='1800'/>", L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.element);
+    WriteSkinXml(skinDir.Path(), std::string("<THEME><VIEW name='viewNormal'>") + c.element + "</VIEW></THEME>");
+    StandInWindow player;
+    player.arrange = false;
+    LogCapture log;
+    const bool loads = *c.logged == 0;
+    EXPECT_EQ(loads, LoadSkin(player));
+    EXPECT_EQ(loads, SkinLoaded);
+    EXPECT_EQ(loads, !player.skinFailed);
+    EXPECT_EQ(loads ? 2 : 0, SkinItemCount());
+    if (loads) continue;
+    bool found = false;
+    for (const std::wstring& line : log.lines) found = found || line.rfind(c.logged, 0) == 0;
+    EXPECT_TRUE(found) << WideToUtf8(log.lines.empty() ? L"" : log.lines.front());
+  }
+}
+
 TEST_F(SkinLoad, ALoadedSkinIsTimedInTheLog) {
   WriteSkinXml(skinDir.Path(), "<THEME><VIEW name='viewNormal'/></THEME>");
   StandInWindow player;

@@ -6,7 +6,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/Handles.h"
-#include "services/AppIdentity.h"
+#include "services/RegistryModule.h"
 
 namespace testing_support {
 
@@ -95,7 +95,7 @@ void RegistryGuard::Value(HKEY root, const std::wstring& key, const std::wstring
 }
 
 void RegistryGuard::AppValue(const std::wstring& section, const std::wstring& name) {
-  Value(HKEY_CURRENT_USER, std::wstring(app::kRegistryKey) + L"\\" + section, name);
+  Value(HKEY_CURRENT_USER, AppRegistryKey() + L"\\" + section, name);
 }
 
 RegistryGuard::~RegistryGuard() {
@@ -116,8 +116,10 @@ static bool RunHost(std::string cmd, const std::function<bool()>& done) {
   STARTUPINFOA si{sizeof(si)};
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  // Only handles actually received are closed: for a host program Wine gives none.
-  ScopedHandle process(pi.hProcess), thread(pi.hThread);
+  // For a host program Wine gives no process handle and leaves stray values in
+  // the rest (a "thread handle" such as 0x66): closing that would close a
+  // handle of this process's own. Only a pair with a process handle is real.
+  ScopedHandle process(pi.hProcess), thread(pi.hProcess ? pi.hThread : nullptr);
   if (process) WaitForSingleObject(process.get(), 10000);
   // A host program may still be finishing when its handle is signalled.
   for (int i = 0; i < 100 && !done(); ++i) Sleep(50);

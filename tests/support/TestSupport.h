@@ -45,7 +45,7 @@ class RegistryGuard {
   void Value(HKEY root, const std::wstring& key, const std::wstring& name);
   // Deletes the key on destruction when it does not exist now.
   void Key(HKEY root, const std::wstring& key);
-  // Keeps a value under the program's key (HKCU\Software\SWF.zel\<section>).
+  // Keeps a value under the program's key (AppRegistryKey()\<section>).
   void AppValue(const std::wstring& section, const std::wstring& name);
 
  private:

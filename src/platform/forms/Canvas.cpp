@@ -26,15 +26,18 @@ void Canvas::Release() {
   w_ = h_ = 0;
 }
 
-void Canvas::EnsureSize(int w, int h, COLORREF back) {
+bool Canvas::EnsureSize(int w, int h, COLORREF back) {
   w = std::max(w, 1);
   h = std::max(h, 1);
-  if (dc_ && w <= w_ && h <= h_) return;
+  if (dc_ && w <= w_ && h <= h_) return true;
   const int nw = std::max(w, w_), nh = std::max(h, h_);
   ScopedMemoryDC dc(nullptr);  // compatible with the screen
   void* bits = nullptr;
-  ScopedBitmap bitmap(CreateDib32(nw, nh, &bits));
-  if (!dc || !bitmap) return;
+  ScopedBitmap bitmap(static_cast<long long>(nw) * nh <= kMaxPixels ? CreateDib32(nw, nh, &bits) : nullptr);
+  if (!dc || !bitmap) {
+    Release();
+    return false;
+  }
   {
     ScopedSelect into(dc.get(), bitmap.get());
     Fill(dc.get(), nw, nh, back);
@@ -46,6 +49,7 @@ void Canvas::EnsureSize(int w, int h, COLORREF back) {
   selected_.emplace(dc_.get(), bitmap_.get());
   w_ = nw;
   h_ = nh;
+  return true;
 }
 
 void Canvas::Clear(COLORREF back) {

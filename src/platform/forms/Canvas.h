@@ -1,7 +1,8 @@
 // The persistent drawing surface of a form or picture box: a 32-bit bitmap
 // with its own memory device context that keeps what was drawn when the
 // window is covered, shrunk or grown (it never shrinks; new area takes the
-// back colour).
+// back colour). A surface is at most kMaxPixels; a window larger than that,
+// or one whose bitmap cannot be made, has no surface at all.
 #pragma once
 #include <windows.h>
 
@@ -20,8 +21,11 @@ class Canvas {
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
-  // Makes the surface at least w x h, keeping the content.
-  void EnsureSize(int w, int h, COLORREF back);
+  static constexpr long long kMaxPixels = 1LL << 26;  // 256 MB
+
+  // Makes the surface at least w x h, keeping the content; false (and no
+  // surface) when it cannot be.
+  bool EnsureSize(int w, int h, COLORREF back);
   HDC Dc() const { return dc_.get(); }
   int Width() const { return w_; }
   int Height() const { return h_; }

@@ -114,8 +114,11 @@ void Container::DropWindowless(Control* control) {
   if (pressed_ == control) pressed_ = nullptr;
 }
 
-void Container::PaintClient(HDC dc, const RECT& area) {
+void Container::PaintClient(HDC dc, const RECT& asked) {
   SyncCanvas();
+  // Only what the target can take (a print into a small bitmap of a large window).
+  RECT area = asked, clip{};
+  if (GetClipBox(dc, &clip) != ERROR && !IntersectRect(&area, &asked, &clip)) return;
   int w = area.right - area.left, h = area.bottom - area.top;
   if (w <= 0 || h <= 0) return;
   // Compose off screen: the drawing, then the windowless controls back to front.

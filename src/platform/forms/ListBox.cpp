@@ -27,6 +27,17 @@ int ListBox::AddItem(const std::wstring& text, int index) {
   return row < 0 ? -1 : static_cast<int>(row);
 }
 
+void ListBox::AddItems(const std::vector<std::wstring>& texts) {
+  if (!hwnd_ || texts.empty()) return;
+  size_t bytes = 0;
+  for (const std::wstring& t : texts) bytes += (t.size() + 1) * sizeof(wchar_t);
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(hwnd_, LB_INITSTORAGE, texts.size(), static_cast<LPARAM>(bytes));
+  for (const std::wstring& t : texts) SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void ListBox::RemoveItem(int index) {
   if (hwnd_) SendMessageW(hwnd_, LB_DELETESTRING, index, 0);
 }

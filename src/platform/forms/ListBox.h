@@ -3,6 +3,8 @@
 // drawing is the owner's (OnDrawItem here, or the form's own window
 // procedure when it answers WM_DRAWITEM first).
 #pragma once
+#include <vector>
+
 #include "platform/forms/Control.h"
 
 namespace forms {
@@ -26,6 +28,8 @@ class ListBox : public Control {
   ListBox(Form& form, const Args& args);
 
   int AddItem(const std::wstring& text, int index = -1);  // returns the row
+  // Adds rows at the end with the list's drawing off, so many cost little.
+  void AddItems(const std::vector<std::wstring>& texts);
   void RemoveItem(int index);
   void Clear();
   int ListCount() const;
