@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "ProgramProcess.h"
+#include "services/RegistryModule.h"
 #include "TestSupport.h"
 #include "moviefiles/MovieBytes.h"
 #include "platform/flash/media/FlvPlayer.h"
@@ -52,7 +53,7 @@ class MediaRun : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const auto& [section, name] : {std::pair{L"System", L"FirstRun"}, std::pair{L"Update", L"Auto"}}) {
-      const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
+      const std::wstring key = AppRegistryKey() + L"\\" + section;
       RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, L"False", 12);
     }
   }

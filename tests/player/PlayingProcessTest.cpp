@@ -7,6 +7,7 @@
 
 #include "FormsTestSupport.h"
 #include "ProgramProcess.h"
+#include "services/RegistryModule.h"
 #include "TestSupport.h"
 #include "flash/FlashTestSupport.h"
 
@@ -27,13 +28,13 @@ std::string Narrow(const std::wstring& text) {
 }
 
 void SaveText(const wchar_t* section, const wchar_t* name, const wchar_t* text) {
-  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
+  const std::wstring key = AppRegistryKey() + L"\\" + section;
   RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
                   static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
 }
 
 void SaveNumber(const wchar_t* section, const wchar_t* name, DWORD value) {
-  const std::wstring key = std::wstring(L"Software\\SWF.zel\\") + section;
+  const std::wstring key = AppRegistryKey() + L"\\" + section;
   RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof(value));
 }
 
