@@ -2,13 +2,33 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "base/ErrorLog.h"
 #include "platform/flash/FlashControl.h"
 
 namespace player {
 namespace {
 
-constexpr wchar_t kHookProp[] = L"SWFzel.FlashWindowHook";
+// The hooked windows and their hooks (a window property costs a trip to
+// the window server under Wine, on every message).
+std::vector<std::pair<HWND, FlashWindowHook*>>& Hooks() {
+  static std::vector<std::pair<HWND, FlashWindowHook*>> hooks;
+  return hooks;
+}
+
+FlashWindowHook* HookOf(HWND hwnd) {
+  for (const auto& [window, hook] : Hooks())
+    if (window == hwnd) return hook;
+  return nullptr;
+}
+
+void Forget(HWND hwnd) {
+  auto& hooks = Hooks();
+  hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [hwnd](const auto& h) { return h.first == hwnd; }),
+              hooks.end());
+}
 
 // The first child of container of the movie control's class with an empty title.
 HWND FindFlashWindow(HWND container) {
@@ -28,15 +48,17 @@ bool FlashWindowHook::Hook(HWND container) {
     WriteLog(L"Failed to get Flash Window. Some features may be anavailable");
     return false;
   }
-  SetPropW(flashHwnd_, kHookProp, this);
+  Hooks().emplace_back(flashHwnd_, this);
   oldProc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(flashHwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FlashWindowHook::Proc)));
   if (!oldProc_) {
-    RemovePropW(flashHwnd_, kHookProp);
+    Forget(flashHwnd_);
     flashHwnd_ = nullptr;
     return false;
   }
   mouseTracking_ = false;
+  armed_ = false;
+  Measure();
   lastMousePos_ = -1;
   return true;
 }
@@ -44,13 +66,36 @@ bool FlashWindowHook::Hook(HWND container) {
 void FlashWindowHook::Unhook() {
   ShowCursorAgain();
   if (oldProc_ && IsWindow(flashHwnd_)) {
+    if (armed_) {
+      TRACKMOUSEEVENT cancel{sizeof(cancel), TME_CANCEL | TME_HOVER | TME_LEAVE, flashHwnd_, 0};
+      TrackMouseEvent(&cancel);
+    }
     // Only our own procedure is replaced; a later subclass keeps the chain.
     if (GetWindowLongPtrW(flashHwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&FlashWindowHook::Proc))
       SetWindowLongPtrW(flashHwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
-    RemovePropW(flashHwnd_, kHookProp);
   }
+  if (flashHwnd_) Forget(flashHwnd_);
+  armed_ = false;
   oldProc_ = nullptr;
   flashHwnd_ = nullptr;
+}
+
+void FlashWindowHook::LayoutChanged() {
+  if (oldProc_) Measure();
+}
+
+void FlashWindowHook::Measure() {
+  HWND main = host_.MainWindow();
+  origin_ = POINT{0, 0};
+  client_ = SIZE{0, 0};
+  if (!flashHwnd_ || !main) return;
+  MapWindowPoints(flashHwnd_, main, &origin_, 1);
+  RECT client{};
+  GetClientRect(main, &client);
+  client_ = SIZE{client.right, client.bottom};
+  POINT top{0, 0};
+  MapWindowPoints(flashHwnd_, GetParent(flashHwnd_), &top, 1);
+  controlTop_ = top.y;
 }
 
 void FlashWindowHook::ShowCursorAgain() {
@@ -60,14 +105,14 @@ void FlashWindowHook::ShowCursorAgain() {
 }
 
 LRESULT CALLBACK FlashWindowHook::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = static_cast<FlashWindowHook*>(GetPropW(hwnd, kHookProp));
+  FlashWindowHook* self = HookOf(hwnd);
   if (!self || !self->oldProc_) return DefWindowProcW(hwnd, msg, wp, lp);
   WNDPROC old = self->oldProc_;
   if (msg == WM_NCDESTROY) {
     // The control's window goes: the hook ends with it.
     self->ShowCursorAgain();
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-    RemovePropW(hwnd, kHookProp);
+    Forget(hwnd);
     self->oldProc_ = nullptr;
     self->flashHwnd_ = nullptr;
     return CallWindowProcW(old, hwnd, msg, wp, lp);
@@ -96,7 +141,7 @@ bool FlashWindowHook::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (!s.ShortMovie) host_.PlayPauseMedia();
       return true;
     case WM_MBUTTONDBLCLK:
-      host_.FullScreen(!host_.Checked(L"mnuFullScreen"), false, false);
+      host_.FullScreen(!host_.FullScreenChecked(), false, false);
       return true;
     case WM_MOUSEWHEEL: {
       // The wheel's turn is the signed high word: away from the user is positive.
@@ -118,14 +163,17 @@ bool FlashWindowHook::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEHOVER:
       if (!cursorHidden_) ShowCursor(FALSE);
       cursorHidden_ = true;
-      mouseTracking_ = false;
+      mouseTracking_ = armed_ = false;
       return true;
     case WM_MOUSELEAVE:
       ShowCursorAgain();
-      mouseTracking_ = false;
+      mouseTracking_ = armed_ = false;
       return true;
     case WM_KEYDOWN:
       host_.HandyAction(static_cast<int>(wp));
+      return false;
+    case WM_WINDOWPOSCHANGED:
+      Measure();
       return false;
   }
   return false;
@@ -136,25 +184,24 @@ void FlashWindowHook::MouseMove(LPARAM lp) {
   if (lp == lastMousePos_) return;
   if (cursorHidden_ && !mouseTracking_) ShowCursorAgain();
   if (!mouseTracking_ && !host_.State().InternalMovie) {
-    TRACKMOUSEEVENT track{};
-    track.cbSize = sizeof(track);
-    track.dwFlags = TME_HOVER | TME_LEAVE;
-    track.hwndTrack = flashHwnd_;
-    track.dwHoverTime = hoverTime_;
-    mouseTracking_ = !TrackMouseEvent(&track);
+    // Armed tracking stays armed: the system starts the hover time again
+    // whenever the pointer leaves the hover rectangle, so arming it anew at
+    // every move (a trip to the window server) changes nothing.
+    if (!armed_) {
+      TRACKMOUSEEVENT track{};
+      track.cbSize = sizeof(track);
+      track.dwFlags = TME_HOVER | TME_LEAVE;
+      track.hwndTrack = flashHwnd_;
+      track.dwHoverTime = hoverTime_;
+      armed_ = TrackMouseEvent(&track) != FALSE;
+      mouseTracking_ = !armed_;
+    }
     lastMousePos_ = lp;
   }
-  if (!host_.Checked(L"mnuHideUI")) return;
-  HWND main = host_.MainWindow();
-  if (!main || !flashHwnd_) return;
-  POINT inClient{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-  MapWindowPoints(flashHwnd_, main, &inClient, 1);
-  RECT client{};
-  GetClientRect(main, &client);
+  if (!host_.HideUI()) return;
+  const POINT inClient{GET_X_LPARAM(lp) + origin_.x, GET_Y_LPARAM(lp) + origin_.y};
   // The menu bar comes back only while the control sits at the top of its area.
-  POINT origin{0, 0};
-  MapWindowPoints(flashHwnd_, GetParent(flashHwnd_), &origin, 1);
-  host_.ShowBarsAt(inClient, SIZE{client.right, client.bottom}, origin.y == 0);
+  host_.ShowBarsAt(inClient, client_, controlTop_ == 0);
 }
 
 }  // namespace player

@@ -21,7 +21,9 @@ class FlashHookHost {
   virtual ~FlashHookHost() = default;
 
   virtual PlayerState& State() = 0;  // Browsed, ShortMovie, InternalMovie, HoverItem, PopupItem
-  virtual bool Checked(const std::wstring& item) const = 0;  // mnuFullScreen, mnuHideUI
+  // View > Full Screen and View > Hide UI (asked on every mouse move).
+  virtual bool FullScreenChecked() const = 0;
+  virtual bool HideUI() const = 0;
   virtual void ShowPopUp(bool overPlaylist, bool rootSWF) = 0;
   virtual void PlayPauseMedia() = 0;
   virtual void FullScreen(bool on, bool force, bool hideUIonly) = 0;
@@ -30,7 +32,8 @@ class FlashHookHost {
   virtual void SetVariable(const std::wstring& name, const std::wstring& value) = 0;
   virtual void TCallLabel(const std::wstring& target, const std::wstring& label) = 0;
   virtual void HandyAction(int keyCode) = 0;
-  // The main window, whose client area the edge tests measure in.
+  // The main window, whose client area the edge tests measure in, and the
+  // bars a pointer at a point of it brings back.
   virtual HWND MainWindow() const = 0;
   virtual void ShowBarsAt(POINT inClient, SIZE client, bool menuBarAllowed) = 0;
 };
@@ -50,6 +53,9 @@ class FlashWindowHook {
   bool Hook(HWND container);
   // Puts the control's procedure back and shows a cursor it hid.
   void Unhook();
+  // The main window was laid out again: the control's place in its client
+  // area is measured anew (its own moves are seen as they come).
+  void LayoutChanged();
 
   HWND FlashHwnd() const { return flashHwnd_; }
   bool Hooked() const { return oldProc_ != nullptr; }
@@ -61,15 +67,22 @@ class FlashWindowHook {
   // True when the message is consumed (result 0).
   bool Handle(UINT msg, WPARAM wp, LPARAM lp);
   void MouseMove(LPARAM lp);
+  void Measure();
   void ShowCursorAgain();
 
   FlashHookHost& host_;
   HWND flashHwnd_ = nullptr;
   WNDPROC oldProc_ = nullptr;
   bool mouseTracking_ = false;  // the last attempt to arm hover and leave tracking failed
+  bool armed_ = false;          // hover and leave tracking is armed
   bool cursorHidden_ = false;
   LPARAM lastMousePos_ = -1;
   DWORD hoverTime_ = kHoverTime;
+  // The control's place in the main window's client area, that area's size,
+  // and its top within its own container.
+  POINT origin_{};
+  SIZE client_{};
+  int controlTop_ = 0;
 };
 
 }  // namespace player

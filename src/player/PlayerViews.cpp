@@ -20,6 +20,27 @@ namespace player {
 
 // ---------------------------------------------------------------- the window as the units see it
 
+namespace {
+
+// The check marks the movie window's mouse moves read, their items found
+// once per loaded window (a lookup by name walks every control of the window).
+struct MoveMarks {
+  HWND window = nullptr;
+  forms::Menu *hideUI = nullptr, *fullScreen = nullptr;
+};
+const MoveMarks& Marks(const PlayerWindow& w) {
+  static MoveMarks marks;
+  if (w.hWnd() != marks.window) {
+    marks.window = w.hWnd();
+    marks.hideUI = w.FindMenu(L"mnuHideUI");
+    marks.fullScreen = w.FindMenu(L"mnuFullScreen");
+  }
+  return marks;
+}
+bool Marked(const forms::Menu* m) { return m && m->Checked(); }
+
+}  // namespace
+
 class PlayerWindow::ViewsHost final : public ViewHost {
  public:
   explicit ViewsHost(PlayerWindow& w) : w_(w) {}
@@ -103,7 +124,8 @@ class PlayerWindow::HookHost final : public FlashHookHost {
   explicit HookHost(PlayerWindow& w) : w_(w) {}
 
   PlayerState& State() override { return w_; }
-  bool Checked(const std::wstring& item) const override { return w_.MenuChecked(item); }
+  bool FullScreenChecked() const override { return Marked(Marks(w_).fullScreen); }
+  bool HideUI() const override { return Marked(Marks(w_).hideUI); }
   void ShowPopUp(bool overPlaylist, bool rootSWF) override { w_.ShowPopUp(overPlaylist, rootSWF); }
   void PlayPauseMedia() override { w_.PlayPauseMedia(); }
   void FullScreen(bool on, bool force, bool hideUIonly) override { w_.FullScreen(on, force, hideUIonly); }

@@ -598,6 +598,7 @@ void PlayerWindow::UpdateSkin() {
 }
 
 void PlayerWindow::View_Resize() {
+  if (flashHook_) flashHook_->LayoutChanged();
   auto* view = Find<forms::PictureBox>(L"View");
   if (!view) return;
   const int w = view->ScaleWidth(), h = view->ScaleHeight();

@@ -98,7 +98,6 @@ void ShowFSPlaylist(ViewHost& host, bool show) {
 }
 
 void ShowBarsAt(ViewHost& host, POINT inClient, SIZE client, bool menuBarAllowed) {
-  if (!host.Checked(L"mnuHideUI")) return;
   const EdgeBars bars = BarsAtEdges(inClient, client, menuBarAllowed);
   ShowMenuBar(host, bars.MenuBar);
   ShowFSControls(host, bars.Controls);

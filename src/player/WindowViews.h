@@ -68,8 +68,8 @@ void FullScreen(ViewHost& host, bool on, bool force, bool hideUIonly);
 void ShowMenuBar(ViewHost& host, bool show);
 void ShowFSControls(ViewHost& host, bool show);
 void ShowFSPlaylist(ViewHost& host, bool show);
-// While View > Hide UI is checked: the bars a pointer at that point of the
-// client area brings back, and those it leaves hidden.
+// For a pointer while View > Hide UI is checked: the bars it brings back at
+// that point of the client area, and those it leaves hidden.
 void ShowBarsAt(ViewHost& host, POINT inClient, SIZE client, bool menuBarAllowed);
 // Sizes the window around a movie area of width x height pixels, in the
 // normal state and out of full screen only; count more passes.

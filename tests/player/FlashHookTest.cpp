@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <map>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,19 +23,18 @@ namespace {
 class SpyHost : public player::FlashHookHost {
  public:
   player::PlayerState state;
-  std::map<std::wstring, bool> checked;
+  bool fullScreen = false, hideUI = false;
   HWND main = nullptr;
   Calls calls;
-  player::EdgeBars bars;  // the bars the last move asked for
+  player::EdgeBars bars;                          // what the last move asked for
+  std::function<bool()> cursorShown = [] { return true; };  // read when the menu opens
 
   player::PlayerState& State() override { return state; }
-  bool Checked(const std::wstring& item) const override {
-    auto it = checked.find(item);
-    return it != checked.end() && it->second;
-  }
+  bool FullScreenChecked() const override { return fullScreen; }
+  bool HideUI() const override { return hideUI; }
   void ShowPopUp(bool overPlaylist, bool root) override {
     Log(L"ShowPopUp " + std::to_wstring(overPlaylist) + std::to_wstring(root) + L" item " +
-        std::to_wstring(state.PopupItem) + (cursorShownAtPopUp() ? L" cursor" : L" no cursor"));
+        std::to_wstring(state.PopupItem) + (cursorShown() ? L" cursor" : L" no cursor"));
   }
   void PlayPauseMedia() override { Log(L"PlayPauseMedia"); }
   void FullScreen(bool on, bool, bool) override { Log(on ? L"FullScreen True" : L"FullScreen False"); }
@@ -51,13 +50,11 @@ class SpyHost : public player::FlashHookHost {
     bars = player::BarsAtEdges(at, client, menuAllowed);
   }
 
-  std::function<bool()> cursorShownAtPopUp = [] { return true; };
-
  private:
   void Log(const std::wstring& c) { calls.push_back(c); }
 };
 
-// What reaches the control's own procedure, recorded by a subclass beneath the hook.
+// What reaches the control's own procedure, recorded beneath the hook.
 std::vector<UINT> reached;
 WNDPROC controlProc = nullptr;
 LRESULT CALLBACK Beneath(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -65,8 +62,8 @@ LRESULT CALLBACK Beneath(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return CallWindowProcW(controlProc, hwnd, msg, wp, lp);
 }
 
-// A visible top-most window of 400 x 300 at the screen's corner holding a
-// control, the recorder beneath it and the hook.
+// A visible top-most window of 400 x 300 at the screen's corner: a control,
+// the recorder beneath it, the hook.
 class Hooked : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,7 +71,6 @@ class Hooked : public ::testing::Test {
                              300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     control = std::make_unique<flash::FlashControl>(window, 0, 0, 400, 300);
     control->SetVisible(true);
-    reached.clear();
     controlProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(control->hWnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Beneath)));
     host.main = window;
@@ -86,21 +82,20 @@ class Hooked : public ::testing::Test {
     control.reset();
     DestroyWindow(window);
   }
-  void Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
+  void Send(UINT msg, WPARAM wp, int x, int y) {
     host.calls.clear();
     reached.clear();
-    SendMessageW(control->hWnd(), msg, wp, lp);
+    SendMessageW(control->hWnd(), msg, wp, MAKELPARAM(x, y));
   }
   bool Reached(UINT msg) const { return std::find(reached.begin(), reached.end(), msg) != reached.end(); }
-  // Pumps messages until the condition holds or the time is up (the system's
-  // own hover timer decides when).
-  bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!done() && GetTickCount64() < end) {
+  // Pumps messages until the system's hover timer hid the cursor, or 5 s passed.
+  bool HiddenSoon() {
+    const ULONGLONG end = GetTickCount64() + 5000;
+    while (!hook.CursorHidden() && GetTickCount64() < end) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
       flashtest::PumpMessages();
     }
-    return done();
+    return hook.CursorHidden();
   }
 
   HWND window = nullptr;
@@ -113,20 +108,21 @@ WPARAM Wheel(int delta) { return MAKEWPARAM(0, static_cast<WORD>(static_cast<sho
 
 }  // namespace
 
-TEST_F(Hooked, MouseButtonsAndTheWheel) {
-  struct Case {
+TEST_F(Hooked, ButtonsWheelAndKeys) {
+  const Calls browse{L"Set _root.mwheel=-1", L"TCallLabel vbCall MWH"};
+  const struct Case {
     bool browsed, shortMovie;
     UINT msg;
     WPARAM wp;
     Calls calls;
     bool reachesControl;
   } cases[] = {
-      {false, false, WM_MOUSEWHEEL, Wheel(-120), {L"FFwd"}, false},
+      {false, false, WM_MOUSEWHEEL, Wheel(-120), {L"FFwd"}, false},  // towards the user: a second on
       {false, false, WM_MOUSEWHEEL, Wheel(120), {L"Rwd"}, false},
-      {true, false, WM_MOUSEWHEEL, Wheel(-120), {L"Set _root.mwheel=-1", L"TCallLabel vbCall MWH", L"FFwd"}, false},
-      {true, false, WM_MOUSEWHEEL, Wheel(240), {L"Set _root.mwheel=1", L"TCallLabel vbCall MWH", L"Rwd"}, false},
+      {true, false, WM_MOUSEWHEEL, Wheel(-120), {browse[0], browse[1], L"FFwd"}, false},
+      {true, false, WM_MOUSEWHEEL, Wheel(240), {L"Set _root.mwheel=1", browse[1], L"Rwd"}, false},
       {false, true, WM_MOUSEWHEEL, Wheel(-120), {}, true},
-      {true, true, WM_MOUSEWHEEL, Wheel(120), {L"Set _root.mwheel=1", L"TCallLabel vbCall MWH"}, true},
+      {true, true, WM_MOUSEWHEEL, Wheel(-120), browse, true},
       {false, false, WM_MBUTTONUP, 0, {L"PlayPauseMedia"}, false},
       {false, true, WM_MBUTTONUP, 0, {}, false},
       {false, false, WM_MBUTTONDBLCLK, 0, {L"FullScreen True"}, false},
@@ -138,82 +134,77 @@ TEST_F(Hooked, MouseButtonsAndTheWheel) {
   for (const Case& c : cases) {
     host.state.Browsed = c.browsed;
     host.state.ShortMovie = c.shortMovie;
-    Send(c.msg, c.wp, MAKELPARAM(10, 10));
-    EXPECT_EQ(host.calls, c.calls) << std::hex << c.msg << " " << c.wp;
-    EXPECT_EQ(Reached(c.msg), c.reachesControl) << std::hex << c.msg << " " << c.wp;
+    Send(c.msg, c.wp, 10, 10);
+    EXPECT_EQ(host.calls, c.calls) << &c - cases;
+    EXPECT_EQ(Reached(c.msg), c.reachesControl) << &c - cases;
   }
-  host.checked[L"mnuFullScreen"] = true;
-  Send(WM_MBUTTONDBLCLK);
-  EXPECT_EQ(host.calls, Calls{L"FullScreen False"});
   SendMessageW(control->hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  host.fullScreen = true;
+  Send(WM_MBUTTONDBLCLK, 0, 10, 10);
+  EXPECT_EQ(host.calls, Calls{L"FullScreen False"});
 }
 
-TEST_F(Hooked, TheCursorHidesOverAStillMovieOnlyAndComesBackOnAMoveOrTheMenu) {
+TEST_F(Hooked, TheCursorHidesOverAStillMovieOnlyAndComesBackOnAMoveTheMenuOrTheUnhook) {
   hook.SetHoverTime(10);
   // The pointer rests where the moves are sent: the system's own moves come from there.
   SetCursorPos(200, 150);
-  PumpUntil([] { return false; }, 100);
-  // Over the program's own page no tracking is armed.
-  host.state.InternalMovie = true;
-  Send(WM_MOUSEMOVE, 0, MAKELPARAM(200, 150));
-  TRACKMOUSEEVENT query{sizeof(query), TME_QUERY};
-  query.hwndTrack = control->hWnd();
+  host.state.InternalMovie = true;  // the program's own page: no tracking
+  Send(WM_MOUSEMOVE, 0, 199, 150);
+  TRACKMOUSEEVENT query{sizeof(query), TME_QUERY, control->hWnd(), 0};
   ASSERT_TRUE(TrackMouseEvent(&query));
-  EXPECT_FALSE(query.hwndTrack == control->hWnd() && (query.dwFlags & TME_HOVER)) << "no hover tracking";
+  EXPECT_FALSE(query.hwndTrack == control->hWnd() && (query.dwFlags & TME_HOVER));
   EXPECT_TRUE(Reached(WM_MOUSEMOVE));
 
   host.state.InternalMovie = false;
-  Send(WM_MOUSEMOVE, 0, MAKELPARAM(200, 150));
-  ASSERT_TRUE(PumpUntil([&] { return hook.CursorHidden(); })) << "hidden after the hover time";
-  Send(WM_MOUSEMOVE, 0, MAKELPARAM(200, 150));  // the system's repeat at the same place
+  Send(WM_MOUSEMOVE, 0, 200, 150);
+  ASSERT_TRUE(HiddenSoon());
+  Send(WM_MOUSEMOVE, 0, 200, 150);  // the system's repeat at the same place
   EXPECT_TRUE(hook.CursorHidden());
-  Send(WM_MOUSEMOVE, 0, MAKELPARAM(202, 151));
+  Send(WM_MOUSEMOVE, 0, 202, 151);
   EXPECT_FALSE(hook.CursorHidden()) << "a move elsewhere shows it";
-  ASSERT_TRUE(PumpUntil([&] { return hook.CursorHidden(); }));
+  ASSERT_TRUE(HiddenSoon());
 
-  host.cursorShownAtPopUp = [&] { return !hook.CursorHidden(); };
-  Send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(202, 151));
-  EXPECT_EQ(host.calls.size(), 1u);
+  host.cursorShown = [&] { return !hook.CursorHidden(); };
+  Send(WM_RBUTTONDOWN, MK_RBUTTON, 202, 151);
+  ASSERT_EQ(host.calls.size(), 1u);
   EXPECT_NE(host.calls[0].find(L" cursor"), std::wstring::npos) << "the cursor comes back before the menu";
-  EXPECT_FALSE(Reached(WM_RBUTTONDOWN));
   SendMessageW(control->hWnd(), WM_RBUTTONUP, 0, MAKELPARAM(202, 151));
 
-  Send(WM_MOUSEMOVE, 0, MAKELPARAM(203, 152));
-  ASSERT_TRUE(PumpUntil([&] { return hook.CursorHidden(); }));
+  Send(WM_MOUSEMOVE, 0, 203, 152);
+  ASSERT_TRUE(HiddenSoon());
   hook.Unhook();
   EXPECT_FALSE(hook.CursorHidden()) << "no cursor is left hidden by a removed subclass";
   EXPECT_EQ(GetWindowLongPtrW(control->hWnd(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&Beneath));
 }
 
 TEST_F(Hooked, WithTheInterfaceHiddenTheEdgesBringTheBarsBack) {
-  host.checked[L"mnuHideUI"] = true;
-  struct Case {
-    int controlTop;
-    POINT at;  // in the control's pixels
+  host.hideUI = true;
+  const struct Case {
+    int controlTop, x, y;  // the point in the window's client area
     bool menu, controls, playlist;
   } cases[] = {
-      {0, {200, 0}, true, false, false},   {0, {200, 2}, true, false, false},   {0, {200, 3}, false, false, false},
-      {20, {200, 1}, false, false, false}, {0, {200, 290}, false, true, false}, {0, {200, 289}, false, false, false},
-      {0, {390, 100}, false, false, true}, {0, {389, 100}, false, false, false},
+      {0, 200, 2, true, false, false},    {0, 200, 3, false, false, false},  {20, 200, 1, false, false, false},
+      {0, 200, 290, false, true, false},  {0, 200, 289, false, false, false}, {0, 390, 100, false, false, true},
+      {0, 389, 100, false, false, false},
   };
   for (const Case& c : cases) {
     control->Move(0, c.controlTop, 400, 300 - c.controlTop);
     host.bars = {true, true, true};
-    Send(WM_MOUSEMOVE, 0, MAKELPARAM(c.at.x, c.at.y - c.controlTop));
-    EXPECT_EQ(host.bars.MenuBar, c.menu) << c.controlTop << " " << c.at.x << "," << c.at.y;
-    EXPECT_EQ(host.bars.Controls, c.controls) << c.at.x << "," << c.at.y;
-    EXPECT_EQ(host.bars.Playlist, c.playlist) << c.at.x << "," << c.at.y;
+    Send(WM_MOUSEMOVE, 0, c.x, c.y - c.controlTop);
+    EXPECT_EQ(host.bars.MenuBar, c.menu) << &c - cases;
+    EXPECT_EQ(host.bars.Controls, c.controls) << &c - cases;
+    EXPECT_EQ(host.bars.Playlist, c.playlist) << &c - cases;
     EXPECT_TRUE(Reached(WM_MOUSEMOVE));
   }
-  host.checked[L"mnuHideUI"] = false;
+  host.hideUI = false;
   host.bars = {};
-  Send(WM_MOUSEMOVE, 0, MAKELPARAM(200, 1));
+  Send(WM_MOUSEMOVE, 0, 200, 1);
   EXPECT_FALSE(host.bars.MenuBar) << "only while the interface is hidden";
 }
 
-TEST(HookedForm, AKeyOnTheMovieReachesTheShortcutsOnce) {
-  // The main window's key preview and the subclass both see the movie's keys;
-  // the window leaves them to the subclass.
+TEST(HookedForm, AKeyOnTheMovieReachesTheShortcutsOnceAndNoControlNoSubclass) {
+  // The window's key preview and the subclass both see the movie's keys; the
+  // window leaves them to the subclass.
   forms::FormArgs args;
   args.KeyPreview = true;
   forms::Form form(L"KeyHost", args);
@@ -222,24 +213,15 @@ TEST(HookedForm, AKeyOnTheMovieReachesTheShortcutsOnce) {
   SpyHost host;
   int previewed = 0;
   form.OnKeyDown = [&](int&, int) { ++previewed; };
-  flash::FlashControl control(form.hWnd(), 0, 0, 200, 100);
   player::FlashWindowHook hook(host);
+  EXPECT_FALSE(hook.Hook(form.hWnd())) << "no control window, no subclass";
+  flash::FlashControl control(form.hWnd(), 0, 0, 200, 100);
   ASSERT_TRUE(hook.Hook(form.hWnd()));
   form.LeaveKeysTo(hook.FlashHwnd());
   PostMessageW(control.hWnd(), WM_KEYDOWN, VK_SPACE, 1);
   forms::DoEvents();
-  EXPECT_EQ(previewed + std::count(host.calls.begin(), host.calls.end(), L"HandyAction 32"), 1);
+  EXPECT_EQ(previewed, 0);
   EXPECT_EQ(host.calls, Calls{L"HandyAction 32"});
   hook.Unhook();
   form.Unload();
-}
-
-TEST(HookedForm, NoControlWindowNoSubclass) {
-  HWND empty = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  SpyHost host;
-  player::FlashWindowHook hook(host);
-  EXPECT_FALSE(hook.Hook(empty));
-  EXPECT_FALSE(hook.Hooked());
-  EXPECT_FALSE(hook.Hook(nullptr));
-  DestroyWindow(empty);
 }
