@@ -183,7 +183,8 @@ TEST_F(Hooked, WithTheInterfaceHiddenTheEdgesBringTheBarsBack) {
     int controlTop, x, y;  // the point in the window's client area
     bool menu, controls, playlist;
   } cases[] = {
-      {0, 200, 2, true, false, false},    {0, 200, 3, false, false, false},  {20, 200, 1, false, false, false},
+      {0, 200, 2, true, false, false},    {0, 200, -5, true, false, false},  {0, 200, 3, false, false, false},
+      {20, 200, 1, false, false, false},
       {0, 200, 290, false, true, false},  {0, 200, 289, false, false, false}, {0, 390, 100, false, false, true},
       {0, 389, 100, false, false, false},
   };
