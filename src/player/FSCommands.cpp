@@ -29,6 +29,12 @@ void ReplacePlaylist(PlayerHost& host, const std::wstring& path) { OpenMovie(hos
 // Opens what a movie asked for: a web or mail address at once, anything
 // else only after the user's Yes.
 void OpenAsked(PlayerHost& host, const std::wstring& target) {
+  // Longer than any address the shell takes: no question box the user cannot read through.
+  constexpr size_t kLongestAddress = 2083;
+  if (target.size() > kLongestAddress) {
+    WriteLog(L"Not opened: an address of " + std::to_wstring(target.size()) + L" characters");
+    return;
+  }
   if (!IsWebAddress(target)) {
     // One No answers for the rest of the movie: a movie cannot keep asking.
     if (host.State().ExecDeclined) {

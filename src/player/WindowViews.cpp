@@ -109,7 +109,11 @@ void FitWindow(ViewHost& host, long width, long height, long count) {
   if (area.cx <= 0 || area.cy <= 0) return;
   RunZoomPasses(count, [&] {
     if (host.WindowState() != forms::vbNormal || host.Checked(L"mnuFullScreen")) return false;
-    const SIZE size = WindowSizeForArea(area, host.Offsets());
+    SIZE size = WindowSizeForArea(area, host.Offsets());
+    // No larger than the screen can show several times over.
+    const SIZE screen = host.ScreenSize();
+    size.cx = std::min<long>(size.cx, 8L * std::max<long>(screen.cx, 640));
+    size.cy = std::min<long>(size.cy, 8L * std::max<long>(screen.cy, 480));
     const RECT now = host.WindowRect();
     POINT at{now.left, now.top};
     if (host.Centered()) at = CenteredOrigin(size, host.ScreenSize());

@@ -151,6 +151,7 @@ TEST_F(FSCommands, AMoviesAddressOpensByExecsRulesOnlyWhileTheOptionIsOn) {
       {true, L"C:\\x.bat", false, true, {}},
       {true, L"C:\\x.bat", true, true, {L"ShellOpen open C:\\x.bat"}},
       {true, L"JavaScript:alert(1)", true, false, {}},
+      {true, nullptr, true, false, {}},  // an address longer than the shell takes
       {true, L"", true, false, {}},
   };
   for (const Case& c : cases) {
@@ -160,10 +161,11 @@ TEST_F(FSCommands, AMoviesAddressOpensByExecsRulesOnlyWhileTheOptionIsOn) {
     host.state.ExecDeclined = false;
     host.calls.clear();
     log.clear();
-    player::SWF_OnGetURL(host, c.url, L"_blank");
-    EXPECT_EQ(host.calls, c.calls) << c.url << " " << c.option;
-    EXPECT_EQ(!host.asked.empty(), c.asked) << c.url;
-    if (!c.option) EXPECT_TRUE(Logged(c.url)) << "a log line says what was not opened";
+    const std::wstring url = c.url ? c.url : L"C:\\" + std::wstring(3000, L'x');
+    player::SWF_OnGetURL(host, url, L"_blank");
+    EXPECT_EQ(host.calls, c.calls) << &c - cases;
+    EXPECT_EQ(!host.asked.empty(), c.asked) << &c - cases;
+    if (!c.option) EXPECT_TRUE(Logged(url)) << "a log line says what was not opened";
   }
 }
 

@@ -143,6 +143,9 @@ TEST(FitWindow, SizesAroundTheAreaOnlyInTheNormalStateOutOfFullScreen) {
   w.checked[L"mnuFullScreen"] = true;
   player::FitWindow(w, 100, 100, 0);
   EXPECT_TRUE(Same(w.rect, fitted));
+  w.checked[L"mnuFullScreen"] = w.centered = false;
+  player::FitWindow(w, 2000000, 2000000, 0);  // a script's area: no larger than 8 screens
+  EXPECT_EQ(w.rect.right - w.rect.left, 8 * 1280);
 }
 
 TEST(WindowShape, WhichShapeAndTheClientAreaInsideItsFrameWithTheMaskPixelsCutOut) {
