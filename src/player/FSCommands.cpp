@@ -26,9 +26,15 @@ int ItemNumber(const std::wstring& args) { return static_cast<int>(RoundHalfEven
 
 void ReplacePlaylist(PlayerHost& host, const std::wstring& path) { OpenMovie(host, path); }
 
-void Exec(PlayerHost& host, const std::wstring& target) {
-  WriteLog(L"Movie opened: '" + target + L"'");
-  if (!host.Opts().FSCommand || target.empty()) return;
+// Opens what a movie asked for: a web or mail address at once, anything
+// else only after the user's Yes.
+void OpenAsked(PlayerHost& host, const std::wstring& target) {
+  // Longer than any address the shell takes: no question box the user cannot read through.
+  constexpr size_t kLongestAddress = 2083;
+  if (target.size() > kLongestAddress) {
+    WriteLog(L"Not opened: an address of " + std::to_wstring(target.size()) + L" characters");
+    return;
+  }
   if (!IsWebAddress(target)) {
     // One No answers for the rest of the movie: a movie cannot keep asking.
     if (host.State().ExecDeclined) {
@@ -45,6 +51,12 @@ void Exec(PlayerHost& host, const std::wstring& target) {
     }
   }
   host.ShellOpen(target, L"open");
+}
+
+void Exec(PlayerHost& host, const std::wstring& target) {
+  WriteLog(L"Movie opened: '" + target + L"'");
+  if (!host.Opts().FSCommand || target.empty()) return;
+  OpenAsked(host, target);
 }
 
 // The program's own words: for its own pages only.
@@ -109,6 +121,16 @@ void SWF_FSCommand(PlayerHost& host, const std::wstring& command, const std::wst
   } else {
     WriteLog(L"Movie command ignored (not one of the program's pages): " + command);
   }
+}
+
+void SWF_OnGetURL(PlayerHost& host, const std::wstring& url, const std::wstring& target) {
+  if (StartsWithNoCase(url, L"javascript:")) return;
+  if (!host.Opts().FSCommand || url.empty()) {
+    WriteLog(L"Movie address not opened (movie commands are off): '" + url + L"' (" + target + L")");
+    return;
+  }
+  WriteLog(L"Movie address: '" + url + L"' (" + target + L")");
+  OpenAsked(host, url);
 }
 
 }  // namespace player

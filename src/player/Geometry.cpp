@@ -81,4 +81,32 @@ RECT ClampToWorkArea(const RECT& window, const RECT& work) {
   return RECT{left, top, left + w, top + h};
 }
 
+EdgeBars BarsAtEdges(POINT p, SIZE client, bool menuBarAllowed) {
+  EdgeBars bars;
+  bars.MenuBar = menuBarAllowed && p.y <= 2;
+  bars.Controls = p.y >= client.cy - 10;
+  bars.Playlist = p.x >= client.cx - 10;
+  return bars;
+}
+
+WindowShape ShapeFor(bool skinLoaded, size_t regionCount, bool hideUI, bool menuBar, bool restoreDefault) {
+  if (!skinLoaded || regionCount == 0) return WindowShape::Unchanged;
+  if (hideUI) return WindowShape::Default;
+  if (menuBar) return restoreDefault ? WindowShape::Default : WindowShape::Unchanged;
+  return WindowShape::Skin;
+}
+
+ScopedRegion SkinShape(POINT origin, SIZE client, const std::vector<RegionCut>& cuts) {
+  ScopedRegion shape(CreateRectRgn(origin.x, origin.y, origin.x + client.cx, origin.y + client.cy));
+  if (!shape) return shape;
+  for (const RegionCut& cut : cuts) {
+    if (!cut.Region) continue;
+    ScopedRegion copy(CreateRectRgn(0, 0, 0, 0));
+    if (!copy || CombineRgn(copy.get(), cut.Region, nullptr, RGN_COPY) == ERROR) continue;
+    OffsetRgn(copy.get(), origin.x + cut.At.x, origin.y + cut.At.y);
+    CombineRgn(shape.get(), shape.get(), copy.get(), RGN_XOR);
+  }
+  return shape;
+}
+
 }  // namespace player

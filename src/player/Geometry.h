@@ -1,12 +1,16 @@
 // The arithmetic of the main window's geometry, free of windows: the window
 // size that shows the movie at a zoom, the movie control's place inside the
 // movie area (cropped to the movie's aspect), the aspect-keeping resize and
-// the clamping of a saved window rectangle to the screen. Pixels throughout;
-// rounding is to the nearest whole pixel, halves to even.
+// the clamping of a saved window rectangle to the screen, the bars a
+// pointer at the window's edges brings back and the window's skin shape.
+// Pixels throughout; rounding is to the nearest whole pixel, halves to even.
 #pragma once
 #include <windows.h>
 
 #include <functional>
+#include <vector>
+
+#include "base/Handles.h"
 
 namespace player {
 
@@ -47,5 +51,32 @@ bool KeepAspectWhileSizing(RECT& window, int edge, long movieWidth, long movieHe
 // A saved window rectangle moved and, when larger, shrunk so that it lies on
 // the work area.
 RECT ClampToWorkArea(const RECT& window, const RECT& workArea);
+
+// The bars a pointer brings back while the interface is hidden: the menu bar
+// from the top 2 rows (only where allowed), the skin's control bar from the
+// bottom 10 rows, its playlist from the right 10 columns. The point is in
+// the main window's client area, signed, against the client size.
+struct EdgeBars {
+  bool MenuBar = false, Controls = false, Playlist = false;
+};
+EdgeBars BarsAtEdges(POINT inClient, SIZE client, bool menuBarAllowed);
+
+// Which shape the window takes: none (as it is), its default shape, or the
+// skin's. Only a loaded skin with mask regions shapes; with the interface
+// hidden the window gets its default shape; a window with its menu bar is
+// never skin-shaped (the default shape only when asked for).
+enum class WindowShape { Unchanged, Default, Skin };
+WindowShape ShapeFor(bool skinLoaded, size_t regionCount, bool hideUI, bool menuBar, bool restoreDefault);
+
+// One mask region of a skin panel (in the panel's coordinates) and the
+// panel's place in the client area.
+struct RegionCut {
+  HRGN Region = nullptr;
+  POINT At{};
+};
+// The skin shape in window coordinates: the client area (at its origin in
+// the window) with every cut taken out by exclusive or. Null when a region
+// cannot be made.
+ScopedRegion SkinShape(POINT clientOrigin, SIZE client, const std::vector<RegionCut>& cuts);
 
 }  // namespace player

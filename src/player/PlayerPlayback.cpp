@@ -59,6 +59,9 @@ void PlayerWindow::tmrUpdate_Timer() { player::tmrUpdate_Timer(Host()); }
 void PlayerWindow::SWF_FSCommand(const std::wstring& command, const std::wstring& args) {
   player::SWF_FSCommand(Host(), command, args);
 }
+void PlayerWindow::SWF_OnGetURL(const std::wstring& url, const std::wstring& target) {
+  player::SWF_OnGetURL(Host(), url, target);
+}
 void PlayerWindow::SWF_OnReadyStateChange(long state) { player::SWF_OnReadyStateChange(Host(), state); }
 
 void PlayerWindow::StepHistory(int step) {

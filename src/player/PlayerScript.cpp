@@ -43,8 +43,20 @@ void PlayerWindow::RegisterScriptMembers() {
   add(L"ShowPopUp", [this](const ScriptArgs& a) { ShowPopUp(a.Bool(0), a.Bool(1)); });
   add(L"HandyAction", [this](const ScriptArgs& a) { HandyAction(a.Long(0)); });
   add(L"HotKeyAction", [this](const ScriptArgs& a) { HotKeyAction(a.Long(0)); });
+  add(L"FitWindow", [this](const ScriptArgs& a) { FitWindow(a.Long(0), a.Long(1), a.Long(2, 0)); });
+  add(L"MoveWindow", [this](const ScriptArgs&) { MoveWindow(); });
+  add(L"ResizeWindow", [this](const ScriptArgs&) { ResizeWindow(); });
+  add(L"UpdateRegion", [this](const ScriptArgs& a) { UpdateRegion(a.Bool(0)); });
+  add(L"ShowMenuBar", [this](const ScriptArgs& a) { ShowMenuBar(a.Bool(0)); });
+  add(L"ShowFSControls", [this](const ScriptArgs& a) { ShowFSControls(a.Bool(0)); });
+  add(L"ShowFSPlaylist", [this](const ScriptArgs& a) { ShowFSPlaylist(a.Bool(0)); });
   add(L"AssignMenus", [this](const ScriptArgs&) {
     if (RunningCompiled) AssignMenus();
+  });
+  // A skin item's element for a script: its window handle (0 for a windowless element or none).
+  o.Add(L"xObj", [this](const ScriptArgs& a) -> ScriptValue {
+    forms::Control* c = xObj(static_cast<int>(a.Long(0)));
+    return static_cast<long>(reinterpret_cast<uintptr_t>(c ? c->hWnd() : nullptr));
   });
   o.Add(L"FitText", [this](const ScriptArgs& a) -> ScriptValue {
     ScopedWindowDC dc(hWnd());
@@ -93,8 +105,7 @@ void PlayerWindow::RegisterScriptMembers() {
 
   // The rest of the window's operations answer until they are built.
   for (const wchar_t* name :
-       {L"About", L"FitWindow", L"MoveWindow", L"ResizeWindow", L"UpdateRegion", L"ShowMenuBar", L"ShowFSControls",
-        L"ShowFSPlaylist", L"xObj", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
+       {L"About", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
         L"SelectBrowseFolder", L"SavePlaylist"}) {
     std::wstring operation = name;
     o.Add(name, [this, operation](const ScriptArgs&) -> ScriptValue {

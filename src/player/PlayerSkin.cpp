@@ -93,6 +93,7 @@ void AttachSkinEngine() {
   Skin().Load = [](forms::Form&) {
     if (!LoadSkin(Host()) || !::SkinLoaded) return false;
     RepaintSkinPicturesOnResize();
+    Player.WireSkinMouse();
     return true;
   };
   Skin().Arrange = [](forms::Form&) {

@@ -20,6 +20,7 @@
 #include "player/Shutdown.h"
 #include "player/WindowHost.h"
 #include "player/SkinSeam.h"
+#include "skin/SkinLayout.h"
 #include "services/AppIdentity.h"
 #include "services/FileAssociations.h"
 #include "services/Languages.h"
@@ -63,6 +64,7 @@ class PlayerWindow::Steps : public QuitSteps {
   void ClearPlaylist() override { w_.PlaylistClear(); }
   void ReleaseHooks() override {
     w_.UnregisterHotKeys();
+    w_.UnhookFlashWindow();
     if (w_.hooked_) {
       w_.formX_.SetHookedForm(nullptr);
       w_.hooked_ = false;
@@ -102,6 +104,7 @@ PlayerWindow::PlayerWindow()
   OnResize = [this] { Form_Resize(); };
   OnUnload = [this](bool&) {
     if (PlayerReady && !quitStarted_) Quit(L"Form Unload", true);
+    UnhookFlashWindow();
     if (hooked_) {
       formX_.SetHookedForm(nullptr);
       hooked_ = false;
@@ -141,6 +144,8 @@ void PlayerWindow::CreateControls() {
   view.BackColor = RGB(0, 0, 0);
   forms::PictureBox& viewBox = Add<forms::PictureBox>(view);
   viewBox.OnResize = [this] { View_Resize(); };
+  viewBox.OnMouseMove = [this](int button, int shift, int x, int y) { View_MouseMove(button, shift, x, y); };
+  viewBox.OnMouseDown = [this](int button, int shift, int x, int y) { View_MouseDown(button, shift, x, y); };
 
   // The failure notice over the movie area: a load that fails says so here.
   auto notice = forms::Placed<forms::PictureBoxArgs>(L"picNotice", 0, 0, 100, 56);
@@ -178,12 +183,14 @@ void PlayerWindow::Form_Load() {
       SWF_FSCommand(command, args);
     };
     swf_->OnReadyStateChange = [this](long state) { SWF_OnReadyStateChange(state); };
+    swf_->OnGetURL = [this](const std::wstring& url, const std::wstring& target) { SWF_OnGetURL(url, target); };
   } catch (...) {
     control_.reset();
     swf_.reset();
     ReportError(L"Loading Window (the movie control is not available)");
   }
   PlaylistClear();
+  SaveDefaultRegion();
 
   // Only the first instance names its window as the one to hand over to.
   if (!PrevInstanceWnd) {
@@ -199,6 +206,7 @@ void PlayerWindow::Form_Load() {
     hooked_ = formX_.SetHookedForm(this);
     if (hooked_) formX_.SetDragDrop(true);
     RegisterHotKeys();
+    HookFlashWindow(view->hWnd());
   }
 
   bool skinned = false;
@@ -212,11 +220,7 @@ void PlayerWindow::Form_Load() {
   SetSkinLoaded(skinned);
   if (skinned) UpdateSkin();
   FillLanguageMenu(*this);
-  ApplyLanguage(*this);
-  // The translation gave the lists' first items their design captions back.
-  ShowRecentMenu();
-  ShowFavoritesMenu();
-  if (RunningCompiled) AssignMenus();
+  SetVisual();
 
   // Only a maximised window comes back in its state: a window saved while
   // minimised starts normal and on the screen.
@@ -574,6 +578,7 @@ void PlayerWindow::UpdateSkin() {
       SkinYOffset = layout.SkinYOffset;
       MinWidth = layout.MinWidth;
       MinHeight = layout.MinHeight;
+      UpdateRegion(false);
     } catch (...) {
     }
     LockWindowUpdate(nullptr);
@@ -598,6 +603,7 @@ void PlayerWindow::UpdateSkin() {
 }
 
 void PlayerWindow::View_Resize() {
+  if (flashHook_) flashHook_->LayoutChanged();
   auto* view = Find<forms::PictureBox>(L"View");
   if (!view) return;
   const int w = view->ScaleWidth(), h = view->ScaleHeight();
@@ -620,7 +626,8 @@ void PlayerWindow::SetCaption(const std::wstring& caption) {
 }
 
 void PlayerWindow::TogglePlaylist(int mode) {
-  const bool shown = mode == kPlaylistToggle ? !MenuChecked(L"mnuPlaylist") : mode != kPlaylistHide;
+  const bool was = MenuChecked(L"mnuPlaylist");
+  const bool shown = mode == kPlaylistToggle ? !was : mode != kPlaylistHide;
   SetChecked(L"mnuPlaylist", shown);
   auto* list = Find<forms::ListBox>(L"PlayList");
   const bool hideUI = MenuChecked(L"mnuHideUI");
@@ -629,46 +636,19 @@ void PlayerWindow::TogglePlaylist(int mode) {
       list->Visible() != (SkinXOffset > 0)) {
     Move(Left(), Top(), Width() + (shown ? list->Width() : -list->Width()), Height());
   }
+  if (SkinIsLoaded()) {
+    SlydeTogglePlaylist();
+    // The window widens or narrows for the pane only when it comes or goes.
+    if (shown != was) SlydeResizeForPlaylist();
+  }
   UpdateSkin();
-}
-
-void PlayerWindow::FullScreen(bool on, bool force, bool hideUIonly) {
-  if (MenuChecked(L"mnuFullScreen") == on && !force) return;
-  SetChecked(L"mnuHideUI", on);
-  for (forms::Control* c : Controls()) {
-    auto* m = dynamic_cast<forms::Menu*>(c);
-    if (m && !m->Parent() && m->Name().rfind(L"Menu", 0) == 0) m->SetVisible(!on);
-  }
-  HiddenMenuBar = on;
-  if (IsLoaded()) {
-    ShowTitleBar(*this, !on);
-    if (!on && !caption_.empty()) Form::SetCaption(caption_);
-  }
-  if (!hideUIonly) {
-    SetChecked(L"mnuFullScreen", on);
-    if (forms::Menu* m = MenuItem(L"mnuHideUI")) m->SetEnabled(!on);
-  }
-  if (auto* list = Find<forms::ListBox>(L"PlayList"))
-    list->SetVisible(MenuChecked(L"mnuPlaylist") && !(on && HiddenFSPlaylist));
-  if (hideUIonly) {
-    UpdateSkin();
-    ZoomFlash(0, 1);
-  } else if (on) {
-    WasZoomed = WindowState() == forms::vbMaximized;
-    if (WasZoomed) ZoomWindow(0);
-    ZoomWindow(1);
-    NeedZoomFS = false;
-  } else {
-    ZoomWindow(WasZoomed ? 1 : 0);
-    if (NeedZoomFS && !MenuChecked(L"mnuKeepSize")) ZoomFlash(100, 1);
-  }
-  if (hideUIonly || !SkinIsLoaded()) UpdateSkin();
-  if (swf_) swf_->SetFocus();
+  if (list) list->SetVisible(shown && !(MenuChecked(L"mnuHideUI") && HiddenFSPlaylist));
 }
 
 void PlayerWindow::MenuVisible(bool show) {
   SetChecked(L"mnuMenuBar", show);
   MenuBar = show;
+  UpdateRegion(true);
 }
 
 void PlayerWindow::ZoomWindow(int state) {
@@ -719,8 +699,11 @@ void PlayerWindow::WireEvents() {
     NotActive = !active;
     PlayerNotActive = NotActive;
     if (IsLoaded()) DrawMenuBar(hWnd());
+    SkinActivated(active);
   };
   formX_.HotKey = [this](long& id, LPARAM&) { HotKeyAction(id); };
+  formX_.MouseEnter = [this](forms::Control& control) { SkinHovered(control, true); };
+  formX_.MouseExit = [this](forms::Control& control) { SkinHovered(control, false); };
   formX_.AppCommand = [this](long command, long, long, bool& handled) {
     handled = DispatchAppCommand(
         command, [this](const std::wstring& item) { ClickMenu(item); }, [this] { NotBuilt(L"BrowseFolder"); });

@@ -4,7 +4,9 @@
 // interface and the vocabulary of script statements ("Player" in the script
 // host, members global). This unit holds the window's life cycle (load,
 // resize, unload, Quit, Uninstall), its window-message events, the option
-// set's application, the caption and the geometry the start-up needs.
+// set's application and the caption; the display modes, the window's shape,
+// the movie window's subclass and the skin's mouse handling are the units
+// WindowViews, FlashWindowHook and SkinMouse, reached from here.
 #pragma once
 #include <windows.h>
 
@@ -15,6 +17,7 @@
 #include "platform/flash/FlashControl.h"
 #include "platform/forms/Forms.h"
 #include "player/FavoriteFolders.h"
+#include "player/FlashWindowHook.h"
 #include "player/Geometry.h"
 #include "player/MovieControl.h"
 #include "player/OptionSet.h"
@@ -24,6 +27,7 @@
 #include "player/RecentFiles.h"
 #include "player/ScriptHost.h"
 #include "player/ScriptObject.h"
+#include "player/WindowViews.h"
 #include "ui/CFormEvents.h"
 
 namespace player {
@@ -32,15 +36,15 @@ namespace player {
 // True, -1, shows).
 inline constexpr int kPlaylistHide = 0, kPlaylistToggle = 1, kPlaylistShow = 2;
 
-class PlayerWindow : public forms::Form, public PlayerState {
+class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
  public:
   PlayerWindow();
   ~PlayerWindow() override;
 
-  // Public variables (the playback, read-out and browser state are the PlayerState base's).
+  // Public variables (the playback, read-out and browser state are the
+  // PlayerState base's, the display modes' the ViewFlags base's).
   long XOffset = 0, YOffset = 0, SkinXOffset = 0, SkinYOffset = 0, MinWidth = 0, MinHeight = 0;
-  bool HiddenMenuBar = false, HiddenFSControls = false, HiddenFSPlaylist = false;
-  bool NotActive = false, WasZoomed = false;
+  bool NotActive = false;
   bool MenuBar = true;
 
   // The movie control, or none while the window is not loaded.
@@ -113,6 +117,25 @@ class PlayerWindow : public forms::Form, public PlayerState {
   void FullScreen(bool on, bool force, bool hideUIonly);
   void MenuVisible(bool show);
   void ZoomWindow(int state);
+  void FitWindow(long width, long height, long count);
+  void MoveWindow();    // the mouse drags the window (normal state only)
+  void ResizeWindow();  // the mouse sizes the window from its bottom-right corner
+  // The skin's shape, or the window's default shape (restoreDefault also
+  // with the menu bar shown).
+  void UpdateRegion(bool restoreDefault);
+  void ShowMenuBar(bool show);
+  void ShowFSControls(bool show);
+  void ShowFSPlaylist(bool show);
+  // The control of skin item index; none for 0 or an index the skin lacks.
+  forms::Control* xObj(int index) const;
+  void View_MouseMove(int button, int shift, int x, int y);
+  void View_MouseDown(int button, int shift, int x, int y);
+  // The movie control's window subclassed (at load) and put back (at quit).
+  void HookFlashWindow(HWND container);
+  void UnhookFlashWindow();
+  FlashWindowHook* FlashHook() const { return flashHook_.get(); }
+  // The skin's elements answer the mouse (after the skin loaded).
+  void WireSkinMouse();
 
   // Playback control and the heartbeat (the transport, heartbeat, FS command
   // and tool units over the window's host).
@@ -149,6 +172,7 @@ class PlayerWindow : public forms::Form, public PlayerState {
   void GoWeb(const std::wstring& page);
   void tmrUpdate_Timer();
   void SWF_FSCommand(const std::wstring& command, const std::wstring& args);
+  void SWF_OnGetURL(const std::wstring& url, const std::wstring& target);
   void SWF_OnReadyStateChange(long state);
   // The operations' view of the window.
   PlayerHost& Host();
@@ -183,6 +207,13 @@ class PlayerWindow : public forms::Form, public PlayerState {
  private:
   class Steps;
   class WindowHost;
+  class ViewsHost;
+  class HookHost;
+  class SkinMouseWindow;
+  ViewsHost& Views();
+  void SaveDefaultRegion();
+  void SkinActivated(bool active);
+  void SkinHovered(forms::Control& control, bool entering);
   void StepHistory(int step);
   class ListsHost;
   class CommandsHost;
@@ -217,6 +248,8 @@ class PlayerWindow : public forms::Form, public PlayerState {
   std::unique_ptr<flash::FlashControl> swf_;
   std::unique_ptr<MovieControl> control_;  // swf_ behind the operations' interface
   std::unique_ptr<WindowHost> host_;
+  std::unique_ptr<FlashWindowHook> flashHook_;
+  ScopedRegion defaultRegion_;  // the window's own region at load; none: no region
   CFormEvents formX_;
   ScriptHost script_;
   ScriptObject members_;

@@ -59,7 +59,9 @@ void SlydeArrange() {
   }
   host.SetSkinOffsets(xOffset, yOffset);
 
-  With(1, [&](forms::Control& view) { view.Move(view.Left(), view.Top(), cw, ch); });
+  // The normal view and the view shown (full screen's, which holds the movie
+  // area then) take the window's size.
+  for (int view : {1, CurrentView}) With(view, [&](forms::Control& v) { v.Move(v.Left(), v.Top(), cw, ch); });
   forms::PictureBox* movie = host.MovieView();
   if (movie) movie->Move(0, 0, cw - xOffset, ch - (hideUI ? 0 : yOffset));
   const int movieHeight = movie ? movie->Height() : 0;

@@ -1,6 +1,6 @@
 // Movies talking to the player: the program's own words from its own pages
 // and from any other movie, the words the option guards, EXEC's question,
-// and the numbers and truth values the arguments carry.
+// a movie's own addresses, and the numbers and truth values the arguments carry.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -134,6 +134,39 @@ TEST_F(FSCommands, ExecOpensAnythingButAWebAddressOnlyAfterYes) {
   EXPECT_EQ(Send(L"EXEC", program), Calls{});
   EXPECT_TRUE(host.asked.empty());
   EXPECT_EQ(Send(L"EXEC", L"https://example.org/"), Calls{L"ShellOpen open https://example.org/"});
+}
+
+TEST_F(FSCommands, AMoviesAddressOpensByExecsRulesOnlyWhileTheOptionIsOn) {
+  struct Case {
+    bool option;
+    const wchar_t* url;
+    bool yes;
+    bool asked;
+    Calls calls;
+  } cases[] = {
+      {false, L"https://example.org/", true, false, {}},
+      {false, L"C:\\x.bat", true, false, {}},
+      {true, L"https://example.org/", false, false, {L"ShellOpen open https://example.org/"}},
+      {true, L"MAILTO:me@example.org", false, false, {L"ShellOpen open MAILTO:me@example.org"}},
+      {true, L"C:\\x.bat", false, true, {}},
+      {true, L"C:\\x.bat", true, true, {L"ShellOpen open C:\\x.bat"}},
+      {true, L"JavaScript:alert(1)", true, false, {}},
+      {true, nullptr, true, false, {}},  // an address longer than the shell takes
+      {true, L"", true, false, {}},
+  };
+  for (const Case& c : cases) {
+    host.options.FSCommand = c.option;
+    host.answerYes = c.yes;
+    host.asked.clear();
+    host.state.ExecDeclined = false;
+    host.calls.clear();
+    log.clear();
+    const std::wstring url = c.url ? c.url : L"C:\\" + std::wstring(3000, L'x');
+    player::SWF_OnGetURL(host, url, L"_blank");
+    EXPECT_EQ(host.calls, c.calls) << &c - cases;
+    EXPECT_EQ(!host.asked.empty(), c.asked) << &c - cases;
+    if (!c.option) EXPECT_TRUE(Logged(url)) << "a log line says what was not opened";
+  }
 }
 
 TEST(PlayerNumbers, ReadAsMoviesAndScriptsWriteThem) {

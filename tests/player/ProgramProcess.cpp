@@ -59,19 +59,19 @@ PrivateProgramKey::PrivateProgramKey() {
 
 PrivateProgramKey::~PrivateProgramKey() { RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str()); }
 
-ProgramProcess::ProgramProcess(const std::wstring& arguments, Start start) {
+ProgramProcess::ProgramProcess(const std::wstring& arguments, Start start, const std::wstring& program) {
   if (start == Start::Usual) {
     SaveSetting(L"System", L"FirstRun", L"False");
     SaveSetting(L"Update", L"Auto", L"False");
   }
-  const std::wstring exe = testing_support::ProgramDir() + L"SWF.zel.exe";
+  const std::wstring exe = program.empty() ? testing_support::ProgramDir() + L"SWF.zel.exe" : program;
+  const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
   std::wstring line = L"\"" + exe + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
-  if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     testing_support::ProgramDir().c_str(), &si, &pi)) {
+  if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     id_ = pi.dwProcessId;

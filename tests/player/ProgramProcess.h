@@ -32,9 +32,10 @@ class ProgramProcess {
   // A usual start first stores "System\FirstRun" = "False" and "Update\Auto" =
   // "False" (no first-run set-up, no update check); a first start stores nothing.
   enum class Start { Usual, First };
-  // Starts SWF.zel.exe beside the test program with the arguments given
-  // verbatim after the program's own quoted path.
-  explicit ProgramProcess(const std::wstring& arguments, Start start = Start::Usual);
+  // Starts SWF.zel.exe beside the test program (or the program given) with
+  // the arguments given verbatim after the program's own quoted path.
+  explicit ProgramProcess(const std::wstring& arguments, Start start = Start::Usual,
+                          const std::wstring& program = L"");
   ~ProgramProcess();  // ends a process still running (after a bounded wait for a close)
   ProgramProcess(const ProgramProcess&) = delete;
   ProgramProcess& operator=(const ProgramProcess&) = delete;

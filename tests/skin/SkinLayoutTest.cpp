@@ -143,6 +143,14 @@ TEST_F(SkinLayout, FullScreenPartsShowAndHide) {
   EXPECT_TRUE(X(2).Visible());
   EXPECT_TRUE(X(18).Visible());
   EXPECT_TRUE(X(27).Visible());
+  // The full-screen view, which holds the movie area then, follows the window's size.
+  player.fullScreen = player.hideUI = true;
+  player.ApplyFullScreen();
+  player.SetClientSize(800, 600);
+  SlydeArrange();
+  EXPECT_EQ(800, X(35).Width());
+  EXPECT_EQ(600, X(35).Height());
+  EXPECT_EQ(800, player.view->Width());
 }
 
 TEST(SkinLayoutShort, ASkinOfTwentyElementsStillLaysOut) {

@@ -590,7 +590,7 @@ bool Form::ClickMenuShortcut(const MSG& msg) {
 bool Form::PreTranslate(MSG& msg) {
   if (!hwnd_ || !IsKeyMessage(msg.message)) return false;
   if (ClickMenuShortcut(msg)) return true;
-  if (design_.KeyPreview && msg.hwnd != hwnd_) {
+  if (design_.KeyPreview && msg.hwnd != hwnd_ && (!keysLeftTo_ || msg.hwnd != keysLeftTo_)) {
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYUP ||
         msg.message == WM_SYSKEYUP) {
       int key = RaiseKeyDownUp(msg.message, msg.wParam, OnKeyDown, OnKeyUp);

@@ -97,6 +97,9 @@ class Form : public Container {
   void SetMaxButton(bool on);
   bool KeyPreview() const { return design_.KeyPreview; }
   void SetKeyPreview(bool on) { design_.KeyPreview = on; }
+  // The keys bound for that window (a subclassed child that handles its own)
+  // are left out of the key preview; null: none.
+  void LeaveKeysTo(HWND window) { keysLeftTo_ = window; }
   const FontSpec& Font() const { return design_.Font; }
   void SetFont(const FontSpec& font);  // the form's font; controls keep theirs
   const FormArgs& Design() const { return design_; }
@@ -236,6 +239,7 @@ class Form : public Container {
   HWND focus_ = nullptr;  // control focused when the form was deactivated
   Control* unvalidated_ = nullptr;  // the box the focus rests on, not checked since
   bool refocusing_ = false;
+  HWND keysLeftTo_ = nullptr;
   bool loadedFully_ = false, shownOnce_ = false;
   int resizes_ = 0;  // Resize events raised, to raise the first one once
 };
