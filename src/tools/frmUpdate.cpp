@@ -147,8 +147,6 @@ void frmUpdate::DetailsAvailable() {
   lblDetails->SetVisible(true);
 }
 
-void frmUpdate::AddInfo(const std::wstring& text) { txtDetails->SetText(txtDetails->Text() + text + L"\r\n"); }
-
 void frmUpdate::UpdateXML_onreadystatechange(long readyState) {
   if (readyState == 1) {
     lblStatus->SetCaption(Text(L"/STRDOWNLOADING", L"Downloading Info"));

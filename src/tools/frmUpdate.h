@@ -29,7 +29,6 @@ class frmUpdate : public ToolWindow {
   // Public operations.
   void SetVisual() override;
   void DetailsAvailable();
-  void AddInfo(const std::wstring& text);
   void UpdateXML_onreadystatechange(long readyState);
 
   // Event handlers.
