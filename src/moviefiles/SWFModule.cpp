@@ -123,7 +123,8 @@ MovieError ReadHeaderFields(std::span<const uint8_t> bytes, SWFInfo& info) {
 
 // Header fields and first tags of the SWF open in file (a plain movie or an
 // uncompressed copy). The first read usually holds every tag looked at; a tag
-// the read cuts off is read whole when it is small enough.
+// the read cuts off is read whole only when its body is read or the scan goes
+// on past it, and never beyond the bound on metadata.
 MovieError ReadSwfFacts(BinaryFile& file, SWFInfo& info) {
   Result<FileStart> start = ReadStart(file, kFirstRead);
   if (!start) return start.Error();
@@ -285,7 +286,13 @@ uint64_t ReadSWFInfoTags(std::span<const uint8_t> movie, SWFInfo& info) {
   SwfTagWalker walker(movie, static_cast<size_t>(info.FirstTagOffset) - 1);
   SwfTagView tag;
   for (int count = 0; count < kMaxInfoTags;) {
-    if (!walker.Next(tag)) return walker.Cut() ? walker.Pos() + walker.CutSize() : 0;
+    if (!walker.Next(tag)) {
+      if (!walker.Cut()) return 0;
+      // A long tag whose body is not read ends the scan without being read.
+      const bool bodyRead = walker.CutCode() == SwfTag::SetBackgroundColor || walker.CutCode() == SwfTag::Metadata;
+      if (walker.CutHeaderRead() && walker.CutLength() > kLongTag && !bodyRead) return 0;
+      return walker.Pos() + walker.CutSize();
+    }
     ++count;
     if (tag.length > kLongTag) count = kMaxInfoTags;
     std::span<const uint8_t> body = tag.body.Rest();
