@@ -430,9 +430,9 @@ int main() {
     HGDIOBJ was = SelectObject(dc, thumb);
     control.Move(0, 0, 160, 120);
     control.SetQuality2(L"High");
-    int shots = 0;
-    const double t0 = Now();
-    for (int round = 0; round < 5; ++round)
+    // One round of every movie; each shot checked (the check costs microseconds).
+    auto round = [&] {
+      const double t0 = Now();
       for (const std::wstring& m : movies) {
         control.LoadMovie(0, m);
         Require(control.Movie() && control.TotalFrames() > 0, "loading a shipped movie");
@@ -440,11 +440,16 @@ int main() {
         MarkUnpainted(dc, 160, 120);
         SendMessageW(control.hWnd(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
         Require(Painted(dc, 160, 120), "painting a thumbnail");
-        ++shots;
       }
-    const double t = Now() - t0;
-    std::printf("Thumbnails at 160x120 of the %d shipped movies (load, seek to the middle, paint): %.0f per second\n",
-                static_cast<int>(movies.size()), shots / t);
+      return (Now() - t0) / static_cast<double>(movies.size());
+    };
+    // The first round also pays what the control sets up once (tens of ms).
+    const double first = round();
+    double best = 1e300;
+    for (int r = 0; r < 5; ++r) best = std::min(best, round());
+    std::printf("Thumbnails at 160x120 of the %d shipped movies (load, seek to the middle, paint), best of 5 rounds: "
+                "%.2f ms, %.0f per second (first round %.2f ms)\n",
+                static_cast<int>(movies.size()), best * 1000, 1 / best, first * 1000);
     SelectObject(dc, was);
     DeleteObject(thumb);
     DeleteDC(dc);

@@ -30,7 +30,11 @@ constexpr int kMaxInfoTags = 5;
 constexpr uint32_t kLongTag = 10000;  // a tag longer than this is the last one read
 // Metadata longer than this is skipped rather than read.
 constexpr uint32_t kMaxMetadata = 1u << 20;
-// The first read of a movie, and the most its start is ever read to reach a tag.
+// The first read of a file: its signature, and for a plain movie usually its
+// header and every tag looked at.
+constexpr size_t kSniffRead = 4096;
+// The first read of a movie's tags when that was not enough, and the most its
+// start is ever read to reach a tag.
 constexpr size_t kFirstRead = 64 * 1024;
 constexpr uint64_t kMaxStartRead = kFirstRead + kMaxMetadata + 6;
 
@@ -122,17 +126,19 @@ MovieError ReadHeaderFields(std::span<const uint8_t> bytes, SWFInfo& info) {
 }
 
 // Header fields and first tags of the SWF open in file (a plain movie or an
-// uncompressed copy). The first read usually holds every tag looked at; a tag
-// the read cuts off is read whole when it is small enough.
-MovieError ReadSwfFacts(BinaryFile& file, SWFInfo& info) {
-  Result<FileStart> start = ReadStart(file, kFirstRead);
-  if (!start) return start.Error();
-  if (MovieError e = ReadHeaderFields(start->bytes, info); e != MovieError::None) return e;
+// uncompressed copy), from start, the bytes already read from its beginning.
+// A tag those bytes cut off is read whole only when its body is read or the
+// scan goes on past it, and never beyond the bound on metadata.
+MovieError ReadSwfFacts(BinaryFile& file, FileStart start, SWFInfo& info) {
+  if (MovieError e = ReadHeaderFields(start.bytes, info); e != MovieError::None) return e;
   for (;;) {
-    uint64_t wanted = ReadSWFInfoTags(start->bytes, info);
-    if (wanted == 0 || wanted > static_cast<uint64_t>(start->size) || wanted > kMaxStartRead) break;
-    start = ReadStart(file, static_cast<size_t>(wanted));
-    if (!start) break;
+    uint64_t wanted = ReadSWFInfoTags(start.bytes, info);
+    if (wanted == 0 || wanted > static_cast<uint64_t>(start.size) || wanted > kMaxStartRead) break;
+    // At least the usual first read, so a run of tags past the first bytes costs one more read.
+    wanted = std::min<uint64_t>(std::max<uint64_t>(wanted, kFirstRead), static_cast<uint64_t>(start.size));
+    Result<FileStart> more = ReadStart(file, static_cast<size_t>(wanted));
+    if (!more) break;
+    start = std::move(*more);
   }
   return MovieError::None;
 }
@@ -157,7 +163,7 @@ Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo
   std::wstring path = requested;
   BinaryFile file;
   if (!file.OpenRead(path)) return ReadFailure{OpenFailure(GetLastError())};
-  Result<FileStart> start = ReadStart(file, 8);
+  Result<FileStart> start = ReadStart(file, kSniffRead);
   if (!start) return ReadFailure{start.Error()};
   info.FileSize = ClampToInt32(start->size);
   Result<MovieKind> kind = SniffSignature(start->bytes, true);
@@ -170,7 +176,7 @@ Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo
     WriteLog(L"File path changed to: " + path);
     info.PathChanged = true;
     if (!file.OpenRead(path)) return ReadFailure{OpenFailure(GetLastError())};
-    start = ReadStart(file, 8);
+    start = ReadStart(file, kSniffRead);
     if (!start) return ReadFailure{start.Error()};
     kind = SniffSignature(start->bytes, false);
   }
@@ -208,9 +214,12 @@ Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo
   if (info.IsFLV) {
     FileWindow window(file, start->size, 4096);
     if (MovieError e = ReadFLVInfo(window, info); e != MovieError::None) return ReadFailure{e};
-  } else if (MovieError e = ReadSwfFacts(file, info); e != MovieError::None) {
+  } else {
+    // A plain movie's first read serves again; an uncompressed copy is read afresh.
+    if (info.Compressed) start = ReadStart(file, kFirstRead);
+    MovieError e = start ? ReadSwfFacts(file, std::move(*start), info) : start.Error();
     // A cut copy says why it is cut.
-    return warning != MovieError::None ? ReadFailure{warning, true} : ReadFailure{e};
+    if (e != MovieError::None) return warning != MovieError::None ? ReadFailure{warning, true} : ReadFailure{e};
   }
   WriteLog(L"Ok");
   return warning;
@@ -285,7 +294,13 @@ uint64_t ReadSWFInfoTags(std::span<const uint8_t> movie, SWFInfo& info) {
   SwfTagWalker walker(movie, static_cast<size_t>(info.FirstTagOffset) - 1);
   SwfTagView tag;
   for (int count = 0; count < kMaxInfoTags;) {
-    if (!walker.Next(tag)) return walker.Cut() ? walker.Pos() + walker.CutSize() : 0;
+    if (!walker.Next(tag)) {
+      if (!walker.Cut()) return 0;
+      // A long tag whose body is not read ends the scan without being read.
+      const bool bodyRead = walker.CutCode() == SwfTag::SetBackgroundColor || walker.CutCode() == SwfTag::Metadata;
+      if (walker.CutHeaderRead() && walker.CutLength() > kLongTag && !bodyRead) return 0;
+      return walker.Pos() + walker.CutSize();
+    }
     ++count;
     if (tag.length > kLongTag) count = kMaxInfoTags;
     std::span<const uint8_t> body = tag.body.Rest();

@@ -31,7 +31,8 @@ bool ReadSWFFrameRect(ByteReader& reader, SWFInfo& info);
 // Reads at most five tags from FirstTagOffset in the movie's first bytes:
 // background colour and metadata (metadata over 1 MB is skipped). Returns 0,
 // or how many of the movie's first bytes would hold a tag that the bytes cut
-// off, for the caller to read that much and call again.
+// off, for the caller to read that much and call again. A long tag whose body
+// is not read (a shape, a bitmap) ends the scan without asking for its body.
 uint64_t ReadSWFInfoTags(std::span<const uint8_t> movie, SWFInfo& info);
 // The title and description of a Metadata tag's body (RDF text).
 void ReadSWFMetadata(std::span<const uint8_t> body, uint8_t version, std::wstring& title,

@@ -97,6 +97,28 @@ TEST_F(SWFInfoTest, TagsCrossingTheEndKeepWhatWasRead) {
   EXPECT_EQ(info.BackColor, L"090807");
 }
 
+TEST(SWFInfoTags, FirstBytesCutInsideATagAskForMoreOnlyWhenItsBodyMatters) {
+  Movie m;
+  const size_t start = 8 + m.rect.size() + 4;
+  const struct {
+    Bytes tag;
+    uint64_t wanted;  // 0: the scan ends without reading further
+  } cases[] = {
+      {Tag(2, Filled(200000, 7)), 0},                          // a long shape: never read
+      {Tag(77, Filled(20000, ' ')), start + 6 + 20000},        // metadata: read whole
+      {Tag(9, Filled(20000, 1)), start + 6 + 20000},           // a background colour, however long
+      {Tag(2, Filled(5000, 7)), start + 6 + 5000},             // a short tag: the scan goes on past it
+  };
+  for (const auto& c : cases) {
+    m.tags = {c.tag, BackgroundTag(1, 2, 3)};
+    const Bytes bytes = m.Plain();
+    SWFInfo info;
+    info.FirstTagOffset = static_cast<int32_t>(start + 1);
+    EXPECT_EQ(ReadSWFInfoTags(std::span(bytes).first(start + 100), info), c.wanted) << c.tag.size();
+    EXPECT_EQ(ReadSWFInfoTags(std::span(bytes).first(start + 3), info), start + 6);  // a header cut in half
+  }
+}
+
 TEST_F(SWFInfoTest, MetadataTitleAndDescription) {
   SWFInfo info = Of({MetadataTag("Caf\xC3\xA9 &amp; more", "A \xE2\x82\xAC movie"), BackgroundTag(1, 1, 1)});
   EXPECT_EQ(info.Title, L"Caf\u00E9 & more");
