@@ -4,12 +4,18 @@
 #include "player/ToolWindows.h"
 #include "tools/frmFirstRun.h"
 #include "tools/frmOptions.h"
+#include "tools/frmInfo.h"
+#include "tools/frmDecompiler.h"
+#include "tools/frmFavorites.h"
 
 namespace tools {
 
 void AttachToolWindows() {
   player::ToolWindows()[L"frmOptions"] = [](int mode) { OptionsWindow().Open(mode); };
   player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
+  player::ToolWindows()[L"frmInfo"] = [](int mode) { InfoWindow().Open(mode); };
+  player::ToolWindows()[L"frmDecompiler"] = [](int mode) { ExtractorWindow().Open(mode); };
+  player::ToolWindows()[L"frmFavorites"] = [](int mode) { FavoritesWindow().Open(mode); };
 }
 
 }  // namespace tools
