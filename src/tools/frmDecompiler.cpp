@@ -139,7 +139,7 @@ void frmDecompiler::CreateControls() {
   cbDone->SetCancel(true);
   cbDone->OnClick = [this] { cbDone_Click(); };
   forms::CommandButton& help = AddHelpButton();
-  PlaceButtonRow({cbGo, cbCancel, cbDone, &help});
+  PlaceButtonRow({cbGo, cbDone, &help});
   // Stop stands where Close is while a run goes on.
   cbCancel->Move(cbDone->Left(), cbDone->Top(), cbDone->Width(), cbDone->Height());
 }
@@ -203,7 +203,6 @@ void frmDecompiler::cbGo_Click() {
   int32_t counts[5];
   KindCounters(kinds, counts);
   if (AnyKind(kinds)) {
-    running_ = true;
     ShowRunning(true);
     progress_->SetCaption(L"");
     progress_->SetStatus(0);
@@ -212,6 +211,7 @@ void frmDecompiler::cbGo_Click() {
     FindControl(L"cbHelp")->SetEnabled(true);
     PumpPendingMessages();
     stopRequested_ = false;
+    running_ = true;
     BarProgress bar(*progress_);
     ExtractResources(ExtractSWFInfo, dest, &bar, counts, stopRequested_);
     running_ = false;

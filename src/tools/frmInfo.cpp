@@ -19,7 +19,7 @@ namespace {
 constexpr int kPageLeft = 12, kPageTop = 12;
 constexpr int kLabelLeft = 16, kLabelWidth = 100, kValueLeft = 124, kRowHeight = 20;
 constexpr int kFirstRow = 124;  // lblType; the separator runs 16 pixels above it
-constexpr int kWhereRow = 292;  // lblWhere, below its own separator
+constexpr int kWhereRow = 312;  // lblWhere, below its own separator
 
 forms::FormArgs InfoDesign() {
   // The page, and below it the button row.

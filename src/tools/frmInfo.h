@@ -21,7 +21,7 @@ namespace tools {
 
 class frmInfo : public ToolWindow {
  public:
-  static constexpr int kPageWidth = 440, kPageHeight = 318;
+  static constexpr int kPageWidth = 440, kPageHeight = 340;
   static constexpr int kThumbX = 16, kThumbY = 8;
 
   frmInfo();
