@@ -1,5 +1,6 @@
 #include "tools/frmInfo.h"
 
+#include "base/BinaryFile.h"
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
 #include "images/IntelJPEGLibrary.h"
@@ -84,9 +85,14 @@ bool MakeInfoThumbnail(const SWFInfo& info, const std::wstring& file) {
   TakeMovieSnapshot(info, false, player::Options().Satellite ? 1 : 0);
   ShotOptions.ShotDoEvents = doEvents;
   if (frmFlashShot.myDib.Width() <= 0 || frmFlashShot.myDib.Height() <= 0) return false;
-  if (SaveJPG(frmFlashShot.myDib, file, player::Options().ShotJpeg)) return true;
+  // Written beside its name and moved over it when complete: a failure keeps the earlier thumbnail.
+  const long quality = player::Options().ShotJpeg;
+  const std::wstring temp = TempFileBeside(file);
+  if (temp.empty() ? SaveJPG(frmFlashShot.myDib, file, quality)
+                   : SaveJPG(frmFlashShot.myDib, temp, quality) && CommitTempFile(temp, file))
+    return true;
   WriteLog(L"Failed to save JPEG");
-  DeleteFileW(file.c_str());
+  if (!temp.empty()) DeleteFileW(temp.c_str());
   return false;
 }
 
@@ -198,8 +204,7 @@ void frmInfo::PaintPage() {
 
 void frmInfo::Page_DblClick() {
   if (thumbFile_.empty()) return;
-  DeleteFileW(thumbFile_.c_str());
-  MakeThumbnail();
+  MakeThumbnail();  // replaces the file only once the new picture is written
   PaintPage();
 }
 
