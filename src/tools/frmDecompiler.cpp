@@ -48,7 +48,8 @@ class WindowPrompts : public ExtractorPrompts {
 };
 
 // The bar follows the extractor; it is drawn again only when what it shows
-// changes, and at most every 40 ms (the extractor reports every tag).
+// changes, and at most every 100 ms (the extractor reports every tag and
+// lets the window repaint every 100 ms).
 class BarProgress : public ExtractProgress {
  public:
   explicit BarProgress(SmoothProgress& bar) : bar_(bar) {}
@@ -64,7 +65,7 @@ class BarProgress : public ExtractProgress {
  private:
   void Update(bool now) {
     const ULONGLONG tick = GetTickCount64();
-    if (!now && tick - last_ < 40) return;
+    if (!now && tick - last_ < 100) return;
     last_ = tick;
     const int fill = static_cast<int>(fraction_ * bar_.TrackWidth() + 0.5);
     if (caption_ != bar_.Caption()) bar_.SetCaption(caption_);
