@@ -118,7 +118,9 @@ TEST_F(Extractor, ADestinationNotTakenWritesNothing) {
     }
     EXPECT_FALSE(Exists(temp.File(L"out"))) << c.what;
     EXPECT_FALSE(Exists(temp.File(L"dev"))) << c.what;
-    EXPECT_FALSE(Exists(AppFolder + L"out")) << c.what;
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_FALSE(Exists(std::wstring(current) + L"\\out")) << c.what;
     w().Close();
   }
 }
