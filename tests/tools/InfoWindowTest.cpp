@@ -13,6 +13,7 @@
 #include "moviefiles/MovieCache.h"
 #include "moviefiles/SWFModule.h"
 #include "platform/forms/Forms.h"
+#include "services/Options.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
 #include "tools/frmInfo.h"
@@ -188,6 +189,26 @@ TEST_F(InfoWindow, AnUnreadableMovieShowsTheInitialTextsAndWritesNoThumbnail) {
   HANDLE none = FindFirstFileW((CacheFolder + L"*.jpg").c_str(), &found);
   EXPECT_EQ(none, INVALID_HANDLE_VALUE) << "no thumbnail in the cache";
   if (none != INVALID_HANDLE_VALUE) FindClose(none);
+}
+
+TEST_F(InfoWindow, AProjectorShowsItsKindAndTheDateOfTheExecutable) {
+  GenericProjectors = false;
+  const std::wstring exe = Write(L"game.exe", moviebytes::Projector(moviebytes::Text("MZ projector stub"),
+                                                                     tools_test::MovingBoxMovie(2).Plain()));
+  {
+    HANDLE file = CreateFileW(exe.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SYSTEMTIME old{2001, 3, 0, 4, 12, 0, 0, 0};
+    FILETIME when;
+    SystemTimeToFileTime(&old, &when);
+    SetFileTime(file, nullptr, nullptr, &when);
+    CloseHandle(file);
+  }
+  frmInfo& w = Open(exe);
+  EXPECT_EQ(Value(L"TypeValue"), L"Flash Projector (EXE)");
+  EXPECT_EQ(Value(L"ModifiedValue"), FileModifiedText(exe));
+  EXPECT_NE(FileModifiedText(exe), FileModifiedText(InfoSWFInfo.Path)) << "not the movie taken out";
+  EXPECT_EQ(w.ThumbFile(), GetCacheFileName(exe, L".jpg", true, false));
 }
 
 TEST_F(InfoWindow, ALongPathIsShortenedWithItsWholeTextInTheTipAndADoubleClickCopiesIt) {
