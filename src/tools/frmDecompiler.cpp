@@ -111,7 +111,7 @@ void frmDecompiler::CreateControls() {
   label(L"lblExtract", 16, L"Resources to Extract:");
   int top = 38;
   for (const KindBox& k : kKinds) {
-    auto a = forms::Placed<forms::CheckBoxArgs>(k.name, kLeft + 8, top, kWidth - kLeft - 24, 20);
+    auto a = forms::Placed<forms::CheckBoxArgs>(k.name, kLeft + 8, top, kWidth - kLeft - 12, 20);
     a.Caption = k.caption;
     Add<forms::CheckBox>(a);
     top += 24;
