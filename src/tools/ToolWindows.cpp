@@ -4,6 +4,8 @@
 #include "player/ToolWindows.h"
 #include "tools/frmFirstRun.h"
 #include "tools/frmOptions.h"
+#include "tools/frmDownload.h"
+#include "tools/frmUpdate.h"
 #include "tools/frmInfo.h"
 #include "tools/frmDecompiler.h"
 #include "tools/frmFavorites.h"
@@ -12,6 +14,8 @@ namespace tools {
 
 void AttachToolWindows() {
   player::ToolWindows()[L"frmOptions"] = [](int mode) { OptionsWindow().Open(mode); };
+  player::ToolWindows()[L"frmUpdate"] = [](int mode) { UpdateWindow().Open(mode); };
+  player::ToolWindows()[L"frmDownload"] = [](int mode) { DownloadWindow().Open(mode); };
   player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
   player::ToolWindows()[L"frmInfo"] = [](int mode) { InfoWindow().Open(mode); };
   player::ToolWindows()[L"frmDecompiler"] = [](int mode) { ExtractorWindow().Open(mode); };
