@@ -80,8 +80,10 @@ bool MakeInfoThumbnail(const SWFInfo& info, const std::wstring& file) {
   if (info.Path.empty() || file.empty()) return false;
   // A snapshot that fails must not leave the picture of an earlier movie to be saved.
   frmFlashShot.myDib.ClearUp();
+  // No message loop meanwhile: the window is still loading, and a second Get Info
+  // or a closing must not come in half-way through.
   const bool doEvents = ShotOptions.ShotDoEvents;
-  ShotOptions.ShotDoEvents = true;
+  ShotOptions.ShotDoEvents = false;
   TakeMovieSnapshot(info, false, player::Options().Satellite ? 1 : 0);
   ShotOptions.ShotDoEvents = doEvents;
   if (frmFlashShot.myDib.Width() <= 0 || frmFlashShot.myDib.Height() <= 0) return false;
