@@ -6,6 +6,9 @@
 #include "tools/frmOptions.h"
 #include "tools/frmDownload.h"
 #include "tools/frmUpdate.h"
+#include "tools/frmInfo.h"
+#include "tools/frmDecompiler.h"
+#include "tools/frmFavorites.h"
 
 namespace tools {
 
@@ -14,6 +17,9 @@ void AttachToolWindows() {
   player::ToolWindows()[L"frmUpdate"] = [](int mode) { UpdateWindow().Open(mode); };
   player::ToolWindows()[L"frmDownload"] = [](int mode) { DownloadWindow().Open(mode); };
   player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
+  player::ToolWindows()[L"frmInfo"] = [](int mode) { InfoWindow().Open(mode); };
+  player::ToolWindows()[L"frmDecompiler"] = [](int mode) { ExtractorWindow().Open(mode); };
+  player::ToolWindows()[L"frmFavorites"] = [](int mode) { FavoritesWindow().Open(mode); };
 }
 
 }  // namespace tools

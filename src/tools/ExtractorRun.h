@@ -1,0 +1,51 @@
+// What the resource extractor window does without its window: the kind
+// counters handed to ExtractResources, the destination made ready (one
+// trailing "\", a missing folder offered to be made, a folder that is not a
+// full path, cannot be made or cannot be written to refused with a message,
+// so nothing is extracted into an unexpected place or lost on the way), and
+// the summary of what was written.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "player/OptionSet.h"
+
+namespace tools {
+
+// The questions the extractor asks; the window answers them with its
+// message boxes, the tests with a script.
+class ExtractorPrompts {
+ public:
+  virtual ~ExtractorPrompts() = default;
+  // A message with one button (second "") or two; true for the second.
+  virtual bool Ask(const std::wstring& prompt, const std::wstring& icon, const std::wstring& first,
+                   const std::wstring& second) = 0;
+  // Opens the folder in an Explorer window.
+  virtual void ShowFolder(const std::wstring& folder) = 0;
+};
+
+// The counters in their order (JPEG images, lossless images, event sounds,
+// stream sounds, video): 0 for a kind to extract, -1 for one to skip.
+void KindCounters(const player::ExtractorSettings& kinds, int32_t (&counts)[5]);
+bool AnyKind(const player::ExtractorSettings& kinds);
+
+// A full path: a drive letter, ":" and "\", or "\\server\share".
+bool IsFullFolderPath(const std::wstring& path);
+
+enum class Destination { Ready, Cancelled, Refused };
+// Makes dest end in one "\"; asks to make a missing folder (one level) and
+// refuses, with the failure message, a relative path or a folder that could
+// not be made or takes no file.
+Destination PrepareDestination(std::wstring& dest, ExtractorPrompts& prompts);
+
+// The check boxes' captions in counter order.
+struct KindNames {
+  std::wstring Names[5] = {L"JPEG Compressed Images", L"Images with Lossless Compression", L"Event MP3 Sounds",
+                           L"Streaming MP3 Sounds", L"Video Sorenson H.263"};
+};
+// "The following resources were extracted:" and one line per kind with files
+// ("\r\nJPEG Compressed Images: 2"), or "No resources were extracted"; the
+// bool tells whether anything was.
+std::pair<std::wstring, bool> ExtractSummary(const int32_t (&counts)[5], const KindNames& names);
+
+}  // namespace tools

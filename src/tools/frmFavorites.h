@@ -1,0 +1,60 @@
+// frmFavorites: the favourites manager. A working copy of the favourite
+// folders (FavoritesList) in a list box, edited with add (a folder chosen
+// from the media browser's folder on), remove, up and down; OK makes it the
+// main window's favourites, Cancel drops it. The Browser menu's Favorite
+// Folders stays disabled while the window is open.
+#pragma once
+#include <string>
+
+#include "player/PlayerHost.h"
+#include "tools/FavoritesList.h"
+#include "tools/ToolWindow.h"
+
+namespace forms {
+class ListBox;
+}
+
+namespace tools {
+
+class frmFavorites : public ToolWindow {
+ public:
+  frmFavorites();
+
+  // Public operations.
+  void RemoveFavItem(int index);
+  void MoveFavItem(int index, int direction);
+  // Adds a folder after the selection (what the add button does with the folder chosen).
+  void AddFavItem(const std::wstring& folder);
+
+  const FavoritesList& List() const { return list_; }
+  void SetHost(player::PlayerHost* host) { host_ = host; }
+
+  // Event handlers.
+  void FavList_Click();
+  void cpPlus_Click();
+  void cbMinus_Click() { RemoveFavItem(list_.Selected()); }
+  void cbUp_Click() { MoveFavItem(list_.Selected(), -1); }
+  void cbDown_Click() { MoveFavItem(list_.Selected(), 1); }
+  void cbOK_Click();
+  void cbCancel_Click() { Close(); }
+
+  forms::ListBox* FavList = nullptr;
+
+ protected:
+  void CreateControls() override;
+  void Form_Load() override;
+  void Form_Unload() override;
+  std::wstring HelpTopic() const override { return L"favorite-folders"; }
+
+ private:
+  player::PlayerHost& Host();
+  void ShowList();  // the list box, its selection and the buttons from the model
+
+  FavoritesList list_;
+  player::PlayerHost* host_ = nullptr;
+};
+
+// The program-wide instance.
+frmFavorites& FavoritesWindow();
+
+}  // namespace tools

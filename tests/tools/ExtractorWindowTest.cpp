@@ -1,0 +1,202 @@
+// The resource extractor window over a crafted movie (two JPEG images, ids 3
+// and 7, and an MP3 sound, id 12): the destination's rules (trailing "\",
+// the question for a missing folder, refusals), the summary, nothing checked,
+// Stop during a long run, the settings and the Tools menu's item, its picture.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <deque>
+
+#include "FormsTestSupport.h"
+#include "PlayerFakes.h"
+#include "ToolMovies.h"
+#include "ToolsTestSupport.h"
+#include "moviefiles/SWFModule.h"
+#include "platform/forms/Forms.h"
+#include "services/Services.h"
+#include "tools/frmDecompiler.h"
+#include "ui/SmoothProgress.h"
+
+using namespace tools;
+
+namespace {
+
+// Answers the window's questions from a script and keeps what was asked.
+struct ScriptedPrompts : ExtractorPrompts {
+  std::deque<bool> answers;
+  std::vector<std::wstring> prompts, seconds, shown;
+  bool Ask(const std::wstring& prompt, const std::wstring&, const std::wstring&, const std::wstring& second) override {
+    prompts.push_back(prompt);
+    seconds.push_back(second);
+    if (answers.empty()) return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void ShowFolder(const std::wstring& folder) override { shown.push_back(folder); }
+};
+
+class Extractor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::wstring movie = temp.File(L"x.swf");
+    testing_support::WriteBytes(movie, tools_test::ResourceMovie({3, 7}, {12}).Plain());
+    ASSERT_EQ(GetSWFInfo(movie, ExtractSWFInfo, true), L"");
+    player::Options().Decompiler = {};
+    host.Menu(L"mnuExtract").enabled = true;
+  }
+  void TearDown() override {
+    w().Close();
+    w().SetHost(nullptr);
+    w().SetPrompts(nullptr);
+    ExtractSWFInfo = BlankSWFInfo;
+  }
+  static frmDecompiler& w() { return ExtractorWindow(); }
+  frmDecompiler& Open(const std::wstring& dest) {
+    w().SetHost(&host);
+    w().SetPrompts(&prompts);
+    w().Load();
+    w().txtDest->SetText(dest);
+    return w();
+  }
+  bool Exists(const std::wstring& path) const { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+  tools_test::ProgramState state;
+  testing_support::TempDir temp;
+  player_test::FakeHost host;
+  ScriptedPrompts prompts;
+};
+
+}  // namespace
+
+TEST_F(Extractor, AMissingFolderIsMadeOnRequestAndTheSummaryListsWhatWasWritten) {
+  frmDecompiler& x = Open(L"");
+  EXPECT_FALSE(x.cbGo->Enabled()) << "no destination";
+  const std::wstring out = temp.File(L"out");
+  x.txtDest->SetText(out);
+  EXPECT_TRUE(x.cbGo->Enabled());
+  prompts.answers = {true, true};  // Create Folder, then Show Files
+  x.cbGo_Click();
+  EXPECT_EQ(x.txtDest->Text(), out + L"\\");
+  EXPECT_EQ(player::Options().Decompiler.Destination, out + L"\\");
+  ASSERT_EQ(prompts.prompts.size(), 2u);
+  EXPECT_EQ(prompts.prompts[0],
+            L"Specified path does not exist:\r\n" + out + L"\\\r\n\r\nWould you like it to be created?");
+  EXPECT_EQ(prompts.seconds[0], L"Create Folder");
+  for (const wchar_t* file : {L"\\x.swf.3.jpg", L"\\x.swf.7.jpg", L"\\x.swf.12.mp3"}) EXPECT_TRUE(Exists(out + file)) << file;
+  EXPECT_EQ(prompts.prompts[1],
+            L"The following resources were extracted:\r\n\r\nJPEG Compressed Images: 2\r\nEvent MP3 Sounds: 1");
+  EXPECT_EQ(prompts.seconds[1], L"Show Files");
+  EXPECT_EQ(prompts.shown, std::vector<std::wstring>{out + L"\\"});
+  EXPECT_FALSE(x.Progress()->Surface().Visible());
+  EXPECT_TRUE(x.cbDone->Visible());
+}
+
+TEST_F(Extractor, ADestinationNotTakenWritesNothing) {
+  struct Case {
+    const char* what;
+    std::wstring dest;
+    bool answer;        // to the question about a missing folder
+    size_t questions;
+    bool refused;       // the second question is the failure message
+  };
+  const Case cases[] = {
+      {"cancelled", temp.File(L"out"), false, 1, false},
+      {"cannot be made", temp.File(L"missing\\deeper\\out"), true, 2, true},
+      {"relative", L"out", true, 1, true},
+      {"device path", L"\\\\?\\" + temp.File(L"dev"), true, 1, true},
+      {"drive without root", L"C:out", true, 1, true},
+  };
+  for (const Case& c : cases) {
+    prompts = {};
+    prompts.answers = {c.answer};
+    Open(c.dest).cbGo_Click();
+    ASSERT_EQ(prompts.prompts.size(), c.questions) << c.what;
+    if (c.refused) {
+      EXPECT_EQ(prompts.prompts.back(), L"Could not create specified path. Please choose a different one") << c.what;
+      EXPECT_EQ(prompts.seconds.back(), L"") << c.what;
+    }
+    EXPECT_FALSE(Exists(temp.File(L"out"))) << c.what;
+    EXPECT_FALSE(Exists(temp.File(L"dev"))) << c.what;
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_FALSE(Exists(std::wstring(current) + L"\\out")) << c.what;
+    w().Close();
+  }
+}
+
+TEST_F(Extractor, NothingCheckedWritesNoFileNotEvenTheMetadata) {
+  frmDecompiler& x = Open(temp.File(L""));
+  for (const wchar_t* box : {L"chkJPEG", L"chkPNG", L"chkEvent", L"chkStream", L"chkVideo"})
+    x.Find<forms::CheckBox>(box)->SetValue(forms::vbUnchecked);
+  x.cbGo_Click();
+  ASSERT_EQ(prompts.prompts.size(), 1u);
+  EXPECT_EQ(prompts.prompts[0], L"No resources were extracted");
+  EXPECT_EQ(prompts.seconds[0], L"");
+  EXPECT_FALSE(Exists(temp.File(L"x.swf.3.jpg")));
+}
+
+TEST_F(Extractor, StopEndsALongRunWithTheCountsSoFar) {
+  std::vector<uint16_t> ids;
+  for (uint16_t id = 1; id <= 2000; ++id) ids.push_back(id);
+  const std::wstring movie = temp.File(L"many.swf");
+  testing_support::WriteBytes(movie, tools_test::ResourceMovie(ids, {}).Plain());
+  ASSERT_EQ(GetSWFInfo(movie, ExtractSWFInfo, true), L"");
+  const std::wstring out = temp.File(L"out\\");
+  CreateDirectoryW(out.c_str(), nullptr);
+  frmDecompiler& x = Open(out);
+  // Stop is pressed once the run is going (the extractor lets the timer in).
+  static frmDecompiler* window = nullptr;
+  window = &x;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (!window->Running()) return;
+    KillTimer(nullptr, id);
+    window->cbCancel->PerformClick();
+  });
+  x.cbGo_Click();
+  KillTimer(nullptr, timer);
+  int files = 0;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((out + L"*.jpg").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do ++files;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  EXPECT_GT(files, 0);
+  EXPECT_LT(files, 2000);
+  ASSERT_EQ(prompts.prompts.size(), 1u);
+  EXPECT_EQ(prompts.prompts[0], L"The following resources were extracted:\r\n\r\nJPEG Compressed Images: " +
+                                    std::to_wstring(files));
+}
+
+TEST_F(Extractor, TheKindsReachTheOptionsAndTheMenuItemWaitsForTheWindow) {
+  struct Case {
+    bool internal, video, enabledAfter;
+  };
+  for (const Case& c : {Case{false, false, true}, Case{true, false, false}, Case{false, true, false}}) {
+    frmDecompiler& x = Open(temp.File(L""));
+    EXPECT_FALSE(host.Menu(L"mnuExtract").enabled);
+    x.Find<forms::CheckBox>(L"chkJPEG")->SetValue(forms::vbUnchecked);
+    x.Find<forms::CheckBox>(L"chkVideo")->SetValue(forms::vbChecked);
+    host.state.InternalMovie = c.internal;
+    CurrentSWFInfo.IsFLV = c.video;
+    x.cbDone_Click();
+    CurrentSWFInfo = BlankSWFInfo;
+    EXPECT_EQ(host.Menu(L"mnuExtract").enabled, c.enabledAfter);
+    EXPECT_TRUE(ExtractSWFInfo.Path.empty());
+    host.Menu(L"mnuExtract").enabled = true;
+  }
+  player::WriteOptionSet(player::Options());
+  EXPECT_EQ(GetRegString(L"Decompiler", L"JPEG", L"?"), L"False");
+  EXPECT_EQ(GetRegString(L"Decompiler", L"Video", L"?"), L"True");
+  EXPECT_EQ(GetRegString(L"Decompiler", L"Destination", L"?"), temp.File(L""));
+}
+
+TEST_F(Extractor, Picture) {
+  w().SetHost(&host);
+  player::Options().Decompiler.Destination = L"C:\\Users\\Public\\My Flash\\Resources\\";
+  w().Open(0);
+  forms_test::PumpFor(300);
+  EXPECT_TRUE(tools_test::SavePicture(w().hWnd(), L"extractor.bmp"));
+}
