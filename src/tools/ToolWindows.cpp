@@ -2,7 +2,10 @@
 
 #include "player/Startup.h"
 #include "player/ToolWindows.h"
+#include "tools/frmAbout.h"
+#include "tools/frmDesktop.h"
 #include "tools/frmFirstRun.h"
+#include "tools/frmIntro.h"
 #include "tools/frmOptions.h"
 
 namespace tools {
@@ -10,6 +13,9 @@ namespace tools {
 void AttachToolWindows() {
   player::ToolWindows()[L"frmOptions"] = [](int mode) { OptionsWindow().Open(mode); };
   player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
+  player::ToolWindows()[L"frmDesktop"] = [](int mode) { DesktopWindow().Open(mode); };
+  player::ToolWindows()[L"frmIntro"] = [](int mode) { IntroWindow().Open(mode); };
+  player::ToolWindows()[L"frmAbout"] = [](int mode) { AboutWindow().Open(mode); };
 }
 
 }  // namespace tools
