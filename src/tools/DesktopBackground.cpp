@@ -63,10 +63,22 @@ std::wstring LastErrorText(const std::wstring& doing, const std::wstring& path) 
   return doing + L" " + path + L": " + ResultText(HRESULT_FROM_WIN32(GetLastError()));
 }
 
+// Size and last write of a file; false when it is not there.
+bool Stamp(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+  return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+         !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& x, const WIN32_FILE_ATTRIBUTE_DATA& y) {
+  return x.nFileSizeHigh == y.nFileSizeHigh && x.nFileSizeLow == y.nFileSizeLow &&
+         CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0;
+}
+
 // The same file under two names (or one name twice).
 bool SameFile(const std::wstring& a, const std::wstring& b) {
   if (StrEqualNoCase(a, b)) return true;
-  if (!FileExists(a) || !FileExists(b)) return false;
+  WIN32_FILE_ATTRIBUTE_DATA sa{}, sb{};
+  if (!Stamp(a, sa) || !Stamp(b, sb) || !SameStamp(sa, sb)) return false;
   auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
     ScopedHandle h(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -75,6 +87,14 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
   BY_HANDLE_FILE_INFORMATION x{}, y{};
   return identity(a, x) && identity(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+// Copies a file over target unless target is already a copy of it (same
+// size and last write, which a copy keeps).
+bool CopyUnlessCurrent(const std::wstring& from, const std::wstring& to) {
+  WIN32_FILE_ATTRIBUTE_DATA sf{}, st{};
+  if (Stamp(from, sf) && Stamp(to, st) && SameStamp(sf, st)) return true;
+  return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }
 
 bool WriteUtf8(const std::wstring& path, const std::wstring& text) {
@@ -120,7 +140,7 @@ bool WriteItemPage(const DesktopPlace& place, const DesktopChoice& choice, const
 std::wstring WriteItemFiles(const DesktopPlace& place, const DesktopChoice& choice, const SWFInfo& movie,
                             const std::wstring& caption, long screenWidth, long screenHeight) {
   if (!MakeDirs(place.Folder)) return LastErrorText(L"Could not make the folder", place.Folder);
-  if (!CopyFileW(place.SoundMovie.c_str(), place.SoundPath().c_str(), FALSE))
+  if (!CopyUnlessCurrent(place.SoundMovie, place.SoundPath()))
     return LastErrorText(L"Could not copy", place.SoundMovie);
   if (!SameFile(movie.Path, place.MoviePath()) && !CopyFileW(movie.Path.c_str(), place.MoviePath().c_str(), FALSE))
     return LastErrorText(L"Could not copy", movie.Path);
@@ -195,11 +215,10 @@ std::wstring ApplyDesktop(DesktopShell& shell, const DesktopPlace& place, const 
                           const SWFInfo& movie, const std::wstring& caption, long screenWidth, long screenHeight) {
   SaveRegLong(place.IconsKey, L"HideIcons", choice.HideIcons ? 1 : 0, false, HKEY_CURRENT_USER);
   const COMPONENT item = DesktopItemRecord(place.PagePath(), screenWidth, screenHeight);
-  // The movie played may be the item's own copy: it stays while it is the movie to show.
-  const bool keepMovie = choice.Enable && SameFile(movie.Path, place.MoviePath());
-  for (const std::wstring& file : {place.MoviePath(), place.SoundPath(), place.PagePath()})
-    if (!(keepMovie && file == place.MoviePath())) DeleteFileW(file.c_str());
-
+  // Taking the item off deletes its files; putting it on writes each of them
+  // afresh (the played movie may be the item's own copy, which then stays).
+  if (!choice.Enable)
+    for (const std::wstring& file : {place.MoviePath(), place.SoundPath(), place.PagePath()}) DeleteFileW(file.c_str());
   std::wstring failure;
   if (choice.Enable) failure = WriteItemFiles(place, choice, movie, caption, screenWidth, screenHeight);
   // Removing an item that is not there fails harmlessly: only the changes count.
@@ -209,10 +228,7 @@ std::wstring ApplyDesktop(DesktopShell& shell, const DesktopPlace& place, const 
   if (!failure.empty()) return failure;
   hr = shell.AddDesktopItem(item);
   if (SUCCEEDED(hr)) hr = shell.ApplyChanges(kApplyAll);
-  if (FAILED(hr)) return ResultText(hr);
-  // The shell may have rewritten the page while generating the desktop.
-  WriteItemPage(place, choice, movie, caption, screenWidth, screenHeight);
-  return L"";
+  return FAILED(hr) ? ResultText(hr) : std::wstring();
 }
 
 std::wstring ResultText(HRESULT hr) {
