@@ -155,7 +155,9 @@ std::unique_ptr<DesktopShell> CreateShellDesktop() { return std::make_unique<Act
 
 DesktopPlace ShellDesktopPlace() {
   DesktopPlace p;
-  p.Folder = GetSpecialFolder(CSIDL_APPDATA) + L"Microsoft\\Internet Explorer\\";
+  // Without the shell's folder the item's files stay with the program's own data.
+  const std::wstring appData = GetSpecialFolder(CSIDL_APPDATA);
+  p.Folder = (appData.empty() ? UserDataFolder : appData) + L"Microsoft\\Internet Explorer\\";
   p.SoundMovie = FlashFolder + L"sound.swf";
   p.TemplatePath = MediaFolder + L"Desktop.html";
   p.DataFolder = UserDataFolder;

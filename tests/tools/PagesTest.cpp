@@ -103,16 +103,7 @@ TEST_F(Pages, ALanguagesCreditsFollowTheVersionLineAndNothingWithoutThem) {
   EXPECT_EQ(FlashMajorVersion(0x170000), 23);
 }
 
-TEST_F(Pages, GoWebInAnyCaseOpensTheWebSiteAndOtherCommandsNothing) {
-  AboutWindow().Open(-1);
-  for (const wchar_t* command : {L"goweb", L"GOWEB", L"OTHER"}) AboutWindow().SWF_FSCommand(command, L"ignored");
-  IntroWindow().Open(-1);
-  IntroWindow().SWF_FSCommand(L"GoWeb", L"");
-  const std::wstring site = L"open " + GetWebSiteURL();
-  EXPECT_EQ(opened, (std::vector<std::wstring>{site, site, site}));
-}
-
-TEST_F(Pages, TheIntroductionsCheckBoxAndItsLabelSetTheStartUpOption) {
+TEST_F(Pages, GoWebInAnyCaseOpensTheWebSiteAndTheIntroductionsBoxSetsTheStartUpOption) {
   player::Options().Intro = true;
   frmIntro& w = IntroWindow();
   w.Open(-1);
@@ -121,6 +112,12 @@ TEST_F(Pages, TheIntroductionsCheckBoxAndItsLabelSetTheStartUpOption) {
   EXPECT_FALSE(player::Options().Intro);
   w.chkIntro->SetValue(forms::vbChecked);
   EXPECT_TRUE(player::Options().Intro);
+
+  AboutWindow().Open(-1);
+  for (const wchar_t* command : {L"goweb", L"GOWEB", L"OTHER"}) AboutWindow().SWF_FSCommand(command, L"ignored");
+  w.SWF_FSCommand(L"GoWeb", L"");
+  const std::wstring site = L"open " + GetWebSiteURL();
+  EXPECT_EQ(opened, (std::vector<std::wstring>{site, site, site}));
 }
 
 TEST_F(Pages, PicturesOfTheWindowsWithTheirPageText) {
