@@ -74,23 +74,9 @@ bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& x, const WIN32_FILE_ATTRIBUTE_DA
          CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0;
 }
 
-// The same file under two names (or one name twice).
-bool SameFile(const std::wstring& a, const std::wstring& b) {
-  if (StrEqualNoCase(a, b)) return true;
-  WIN32_FILE_ATTRIBUTE_DATA sa{}, sb{};
-  if (!Stamp(a, sa) || !Stamp(b, sb) || !SameStamp(sa, sb)) return false;
-  auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
-    ScopedHandle h(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return h && GetFileInformationByHandle(h.get(), &info);
-  };
-  BY_HANDLE_FILE_INFORMATION x{}, y{};
-  return identity(a, x) && identity(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
-         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
-}
-
 // Copies a file over target unless target is already a copy of it (same
-// size and last write, which a copy keeps).
+// size and last write, which a copy keeps) or the file itself: the movie
+// played may be the item's own copy, which must not be overwritten by itself.
 bool CopyUnlessCurrent(const std::wstring& from, const std::wstring& to) {
   WIN32_FILE_ATTRIBUTE_DATA sf{}, st{};
   if (Stamp(from, sf) && Stamp(to, st) && SameStamp(sf, st)) return true;
@@ -142,7 +128,7 @@ std::wstring WriteItemFiles(const DesktopPlace& place, const DesktopChoice& choi
   if (!MakeDirs(place.Folder)) return LastErrorText(L"Could not make the folder", place.Folder);
   if (!CopyUnlessCurrent(place.SoundMovie, place.SoundPath()))
     return LastErrorText(L"Could not copy", place.SoundMovie);
-  if (!SameFile(movie.Path, place.MoviePath()) && !CopyFileW(movie.Path.c_str(), place.MoviePath().c_str(), FALSE))
+  if (!CopyUnlessCurrent(movie.Path, place.MoviePath()))
     return LastErrorText(L"Could not copy", movie.Path);
   return WriteItemPage(place, choice, movie, caption, screenWidth, screenHeight)
              ? L""
@@ -218,7 +204,7 @@ std::wstring ApplyDesktop(DesktopShell& shell, const DesktopPlace& place, const 
   SaveRegLong(place.IconsKey, L"HideIcons", choice.HideIcons ? 1 : 0, false, HKEY_CURRENT_USER);
   const COMPONENT item = DesktopItemRecord(place.PagePath(), screenWidth, screenHeight);
   // Taking the item off deletes its files; putting it on writes each of them
-  // afresh (the played movie may be the item's own copy, which then stays).
+  // again where it changed.
   if (!choice.Enable)
     for (const std::wstring& file : {place.MoviePath(), place.SoundPath(), place.PagePath()}) DeleteFileW(file.c_str());
   std::wstring failure;
