@@ -125,6 +125,7 @@ bool WriteItemPage(const DesktopPlace& place, const DesktopChoice& choice, const
 // Puts the item's files in the folder; "" when done, else why not.
 std::wstring WriteItemFiles(const DesktopPlace& place, const DesktopChoice& choice, const SWFInfo& movie,
                             const std::wstring& caption, long screenWidth, long screenHeight) {
+  if (!FileExists(place.TemplatePath)) return L"The page template is missing: " + place.TemplatePath;
   if (!MakeDirs(place.Folder)) return LastErrorText(L"Could not make the folder", place.Folder);
   if (!CopyUnlessCurrent(place.SoundMovie, place.SoundPath()))
     return LastErrorText(L"Could not copy", place.SoundMovie);

@@ -208,6 +208,17 @@ TEST_F(Desktop, OpeningShowsWhetherTheItemIsThereAndAFailingShellIsReportedWitho
   EXPECT_NE(host.reports[0].find(L"could not be put on the desktop"), std::wstring::npos) << host.reports[0];
   EXPECT_NE(host.reports[0].find(L"0x80004001"), std::wstring::npos) << "the system's reason";
   EXPECT_EQ(host.minimized, 0);
+  // A missing template is reported, and no item is added over its missing page.
+  host.log->answer = S_OK;
+  host.log->calls.clear();
+  host.place.TemplatePath = temp.File(L"none.html");
+  Open();
+  Set(w.chkEnable, true);
+  w.cbGo_Click();
+  ASSERT_EQ(host.reports.size(), 2u);
+  EXPECT_NE(host.reports[1].find(L"none.html"), std::wstring::npos) << host.reports[1];
+  EXPECT_EQ(host.log->calls, (std::vector<std::wstring>{L"Remove", L"Apply7"}));
+  EXPECT_EQ(host.minimized, 0);
 }
 
 TEST_F(Desktop, ThePlayedMovieBeingTheItemsOwnCopyStaysIntact) {
