@@ -7,11 +7,15 @@
 #include "tools/frmFirstRun.h"
 #include "tools/frmIntro.h"
 #include "tools/frmOptions.h"
+#include "tools/frmDownload.h"
+#include "tools/frmUpdate.h"
 
 namespace tools {
 
 void AttachToolWindows() {
   player::ToolWindows()[L"frmOptions"] = [](int mode) { OptionsWindow().Open(mode); };
+  player::ToolWindows()[L"frmUpdate"] = [](int mode) { UpdateWindow().Open(mode); };
+  player::ToolWindows()[L"frmDownload"] = [](int mode) { DownloadWindow().Open(mode); };
   player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
   player::ToolWindows()[L"frmDesktop"] = [](int mode) { DesktopWindow().Open(mode); };
   player::ToolWindows()[L"frmIntro"] = [](int mode) { IntroWindow().Open(mode); };
