@@ -1,6 +1,8 @@
 #include "tools/DesktopBackground.h"
 
+#include <cwchar>
 #include <cwctype>
+#include <utility>
 #include <vector>
 
 #include "base/BinaryFile.h"
@@ -53,11 +55,6 @@ class ActiveDesktopShell : public DesktopShell {
   ComPtr<IActiveDesktop> desktop_;
   HRESULT made_ = E_FAIL;
 };
-
-void ReplaceAll(std::wstring& text, const std::wstring& what, const std::wstring& with) {
-  for (size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + with.size()))
-    text.replace(at, what.size(), with);
-}
 
 std::wstring LastErrorText(const std::wstring& doing, const std::wstring& path) {
   return doing + L" " + path + L": " + ResultText(HRESULT_FROM_WIN32(GetLastError()));
@@ -175,18 +172,35 @@ std::wstring FillDesktopPage(const std::wstring& pageTemplate, const DesktopPage
   std::wstring color = TrimNull(v.BackColor);
   if (color.size() != 6 || color.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
     color = L"FFFFFF";
-  std::wstring page = pageTemplate;
-  ReplaceAll(page, L"[TITLE]", HTMLEncode(v.Title));
-  ReplaceAll(page, L"[MOVIEPATH]", HTMLEncode(v.MoviePath));
-  ReplaceAll(page, L"[DATAPATH]", HTMLEncode(v.DataPath));
-  ReplaceAll(page, L"[BGCOLOR]", color);
-  ReplaceAll(page, L"[MOVIEWIDTH]", std::to_wstring(v.ScreenWidth));
-  ReplaceAll(page, L"[MOVIEHEIGHT]", std::to_wstring(v.ScreenHeight));
-  ReplaceAll(page, L"[SCALEMODE]", L"showall");
-  ReplaceAll(page, L"[WMODE]", v.Transparent ? L"transparent" : L"opaque");
-  ReplaceAll(page, L"[SOUND]",
-             L"sound.swf?volume=" + std::wstring(v.Mute ? L"0" : L"100") + L"&x=" + std::to_wstring(v.MovieWidth) +
-                 L"&y=" + std::to_wstring(v.MovieHeight));
+  const std::pair<const wchar_t*, std::wstring> values[] = {
+      {L"[TITLE]", HTMLEncode(v.Title)},
+      {L"[MOVIEPATH]", HTMLEncode(v.MoviePath)},
+      {L"[DATAPATH]", HTMLEncode(v.DataPath)},
+      {L"[BGCOLOR]", color},
+      {L"[MOVIEWIDTH]", std::to_wstring(v.ScreenWidth)},
+      {L"[MOVIEHEIGHT]", std::to_wstring(v.ScreenHeight)},
+      {L"[SCALEMODE]", L"showall"},
+      {L"[WMODE]", v.Transparent ? L"transparent" : L"opaque"},
+      {L"[SOUND]", L"sound.swf?volume=" + std::wstring(v.Mute ? L"0" : L"100") + L"&x=" +
+                       std::to_wstring(v.MovieWidth) + L"&y=" + std::to_wstring(v.MovieHeight)},
+  };
+  // One pass over the template: a value (a title holding "[WMODE]") is never read again.
+  std::wstring page;
+  page.reserve(pageTemplate.size() + 512);
+  for (size_t i = 0; i < pageTemplate.size();) {
+    bool replaced = false;
+    if (pageTemplate[i] == L'[') {
+      for (const auto& [name, value] : values) {
+        if (pageTemplate.compare(i, wcslen(name), name) == 0) {
+          page += value;
+          i += wcslen(name);
+          replaced = true;
+          break;
+        }
+      }
+    }
+    if (!replaced) page += pageTemplate[i++];
+  }
   return page;
 }
 

@@ -240,7 +240,7 @@ TEST(DesktopPage, EveryPlaceholderIsReplacedEverywhereWithTheChoicesValues) {
   const auto bytes = ReadBytes(pageTemplate);
   const std::wstring text = Utf8ToWide(std::string(bytes.begin(), bytes.end()));
   ASSERT_NE(text.find(L"charset=\"utf-8\""), std::wstring::npos);
-  const std::wstring title = L"SWF.zel - <&> \u0444\u0438\u043b\u044c\u043c";
+  const std::wstring title = L"SWF.zel - <&> [WMODE]\u0444\u0438\u043b\u044c\u043c";
   struct Case {
     bool transparent, mute;
     const wchar_t *wmode, *sound;
@@ -262,9 +262,12 @@ TEST(DesktopPage, EveryPlaceholderIsReplacedEverywhereWithTheChoicesValues) {
     for (const wchar_t* name : {L"[TITLE]", L"[MOVIEPATH]", L"[DATAPATH]", L"[BGCOLOR]", L"[MOVIEWIDTH]",
                                 L"[MOVIEHEIGHT]", L"[SCALEMODE]", L"[WMODE]", L"[SOUND]"}) {
       EXPECT_NE(text.find(name), std::wstring::npos) << "the template uses " << name;
-      EXPECT_EQ(page.find(name), std::wstring::npos) << name;
+      // Left only inside the title, which is never read for placeholders.
+      std::wstring rest = page;
+      for (size_t at; (at = rest.find(L"[WMODE]\u0444")) != std::wstring::npos;) rest.erase(at, 7);
+      EXPECT_EQ(rest.find(name), std::wstring::npos) << name;
     }
-    const std::wstring escaped = L"SWF.zel - &#60;&#38;&#62; \u0444\u0438\u043b\u044c\u043c";
+    const std::wstring escaped = L"SWF.zel - &#60;&#38;&#62; [WMODE]\u0444\u0438\u043b\u044c\u043c";
     EXPECT_NE(page.find(escaped), page.rfind(escaped)) << "the title twice";
     EXPECT_NE(page.find(L"C:\\A &#38; B\\Desktop.swf"), std::wstring::npos);
     EXPECT_NE(page.find(c.wmode), std::wstring::npos);
