@@ -46,7 +46,11 @@ class PlayerWindow::CommandsHost final : public CommandHost {
   void HelpMe() override { w_.HelpMe(); }
   void OpenHelpPage(const std::wstring& topic) override;
   void GoWeb(const std::wstring& page) override { w_.GoWeb(page); }
-  void About() override { w_.NotBuilt(L"About"); }
+  void About() override {
+    WriteLog(L"");
+    WriteLog(L" :: About");
+    w_.Host().ShowForm(L"frmAbout", 0);
+  }
 
   bool ShellExecute(const std::wstring& target, const std::wstring& verb) override;
   bool ShellDelete(const std::wstring& path) override;

@@ -102,10 +102,11 @@ void PlayerWindow::RegisterScriptMembers() {
   add(L"Properties", [this](const ScriptArgs&) { Properties(); });
   add(L"HelpMe", [this](const ScriptArgs&) { HelpMe(); });
   add(L"GoWeb", [this](const ScriptArgs& a) { GoWeb(a.Text(0)); });
+  add(L"About", [this](const ScriptArgs&) { ClickMenu(L"mnuAbout"); });
 
   // The rest of the window's operations answer until they are built.
   for (const wchar_t* name :
-       {L"About", L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
+       {L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
         L"SelectBrowseFolder", L"SavePlaylist"}) {
     std::wstring operation = name;
     o.Add(name, [this, operation](const ScriptArgs&) -> ScriptValue {

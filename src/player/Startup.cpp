@@ -130,7 +130,7 @@ bool StartUp(const std::wstring& commandLine) {
   }
   StopWatch(L"<B>Player Loaded</B>", true);
   if (Options().Update.Auto) Player.WebUpdate(true);
-  if (Options().Intro) WriteLog(L"Not available yet: Intro");
+  if (Options().Intro) Player.ClickMenu(L"mnuIntro");
   return true;
 }
 

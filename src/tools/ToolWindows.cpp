@@ -2,7 +2,10 @@
 
 #include "player/Startup.h"
 #include "player/ToolWindows.h"
+#include "tools/frmAbout.h"
+#include "tools/frmDesktop.h"
 #include "tools/frmFirstRun.h"
+#include "tools/frmIntro.h"
 #include "tools/frmOptions.h"
 #include "tools/frmDownload.h"
 #include "tools/frmUpdate.h"
@@ -20,6 +23,9 @@ void AttachToolWindows() {
   player::ToolWindows()[L"frmInfo"] = [](int mode) { InfoWindow().Open(mode); };
   player::ToolWindows()[L"frmDecompiler"] = [](int mode) { ExtractorWindow().Open(mode); };
   player::ToolWindows()[L"frmFavorites"] = [](int mode) { FavoritesWindow().Open(mode); };
+  player::ToolWindows()[L"frmDesktop"] = [](int mode) { DesktopWindow().Open(mode); };
+  player::ToolWindows()[L"frmIntro"] = [](int mode) { IntroWindow().Open(mode); };
+  player::ToolWindows()[L"frmAbout"] = [](int mode) { AboutWindow().Open(mode); };
 }
 
 }  // namespace tools

@@ -1,0 +1,15 @@
+#include "tools/frmAbout.h"
+
+#include "tools/PageDocuments.h"
+
+namespace tools {
+
+frmAbout& AboutWindow() { return Instance<frmAbout>(); }
+
+frmAbout::frmAbout() : PageWindow(L"frmAbout", L"About SWF.zel", L"about_pro.swf", L"about.xml", 400, 260) {
+  SetTag(L"!PLAYER/MNUABOUT");
+}
+
+std::wstring frmAbout::DocumentText() { return AboutDocument(SWF() ? SWF()->FlashVersion() : 0); }
+
+}  // namespace tools
