@@ -257,6 +257,22 @@ TEST_F(GeneratorRunTest, AScriptRunShowsNothingAndTheLaunchIsChecked) {
   EXPECT_EQ(host.summaries.size(), summaries);
 }
 
+TEST_F(GeneratorRunTest, AThumbnailOrIndexThatCannotBeWrittenIsNotCountedAndLosesNothing) {
+  // Folders where the files would go (Wine replaces read-only files).
+  Put(L"a.swf", MovieA());
+  for (const wchar_t* name : {L"a.jpg", L"Flash Info.xml"}) {
+    CreateDirectoryW((source + name).c_str(), nullptr);
+    testing_support::WriteBytes(source + name + L"\\kept.txt", Text("kept"));
+  }
+  const GeneratorOutcome out = Go();
+  for (const wchar_t* name : {L"a.jpg", L"Flash Info.xml"})
+    EXPECT_EQ(testing_support::ReadBytes(source + name + L"\\kept.txt"), Text("kept")) << name;
+  EXPECT_EQ(out.ThumbsCreated, 0);
+  EXPECT_TRUE(out.IndexFailed);
+  EXPECT_NE(host.summaries.back().find(L"The movie index could not be written: " + source + L"Flash Info.xml"),
+            std::wstring::npos);
+}
+
 TEST_F(GeneratorRunTest, HostileTitlesAndADecimalCommaLocaleStillGiveAnIndexThatParses) {
   Movie m;
   m.rateFraction = 0x80, m.rateWhole = 0x17;
