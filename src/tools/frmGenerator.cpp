@@ -327,7 +327,11 @@ void frmGenerator::Generate() {
 void frmGenerator::SetRunning(bool running) {
   forms::Label& source = Get<forms::Label>(L"lblSource");
   if (running) {
-    pages_->Bar().ClickItem(0);
+    SlideBar& bar = pages_->Bar();
+    bar.ClickItem(0);
+    // Its animation ends now: disabling the window's controls stops its timers too.
+    for (int i = 0; i < 64 && bar.Animating(); ++i) bar.StateTick();
+    for (int i = 0; i < 64 && bar.Sliding(); ++i) bar.SlideTick();
     EnableAllControls(*this, true);
     Get<forms::CommandButton>(L"cbCancel").SetEnabled(true);
     Get<forms::CommandButton>(L"cbHelp").SetEnabled(true);

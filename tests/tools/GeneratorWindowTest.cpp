@@ -1,6 +1,6 @@
 // The thumbnail generator's window: its boxes' rules and the settings they
 // edit, the help of its second page, a run from the Generate button (with its
-// pictures taken during the run) and Stop, and the script's Generate.
+// pictures taken during the run), Stop, and the script's Generate.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -94,21 +94,16 @@ TEST_F(GeneratorWindow_, BoxesKeepTheirRangesAndEditTheSettings) {
   EXPECT_TRUE(Get<forms::CommandButton>(L"cbGo").Enabled());
   EXPECT_EQ(g.Source, L"C");
 
-  // Opened again, the window shows the settings as left.
+  // Opened again, the window shows the settings as left; the second page's help.
   w.Close();
   Open();
   EXPECT_EQ(Get<forms::TextBox>(L"txtColor").Text(), L"ff00aa");
   EXPECT_TRUE(GeneratorWindow().Array<forms::OptionButton>(L"optSize")[1].Value());
-}
-
-TEST_F(GeneratorWindow_, HelpOfTheSecondPageOpensItsTopic) {
   std::vector<std::wstring> opened;
   CurrentShell().open = [&](const std::wstring& file, const std::wstring&) -> intptr_t {
     opened.push_back(file);
     return 33;
   };
-  player::Options().Generator.Source = dir.Path();
-  frmGenerator& w = Open();
   w.Pages()->Bar().ClickItem(1);
   Get<forms::CommandButton>(L"cbHelp").PerformClick();
   ASSERT_EQ(opened.size(), 1u);
@@ -170,16 +165,13 @@ TEST_F(GeneratorWindow_, GenerateRunsWithPreviewAndBarThenComesBackAndStopEndsAR
   EXPECT_TRUE(w.LastOutcome().Cancelled);
   EXPECT_EQ(w.LastOutcome().ThumbsCreated, 1);
   EXPECT_FALSE(w.IsLoaded());
-}
 
-TEST_F(GeneratorWindow_, TheScriptsGenerateShowsNoSummaryAndClosesTheWindow) {
-  player::Options().Generator.Source = Movies();
-  int summaries = 0;
-  GeneratorWindow().SummaryBox = [&](const std::wstring&, bool) { return ++summaries, false; };
-  GeneratorWindow().Generate();
-  EXPECT_EQ(summaries, 0);
-  EXPECT_FALSE(GeneratorWindow().AutoMode);
-  EXPECT_FALSE(GeneratorWindow().IsLoaded());
-  EXPECT_EQ(GeneratorWindow().LastOutcome().ThumbsCreated, 3);
-  EXPECT_TRUE(FileExists(dir.File(L"two.jpg")));
+  // The script's Generate: no summary, the window closed, AutoMode cleared.
+  maker.Preview = shown;
+  const size_t before = summaries.size();
+  w.Generate();
+  EXPECT_EQ(summaries.size(), before);
+  EXPECT_FALSE(w.AutoMode);
+  EXPECT_FALSE(w.IsLoaded());
+  EXPECT_EQ(w.LastOutcome().ThumbsCreated, 3);
 }
