@@ -447,7 +447,8 @@ void frmGenerator::cbGo_Click() {
   if (!IsLoaded()) return;
   SetRunning(false);
   CancelBut(false);
-  if (outcome_.Started) run_.Finish(outcome_, AutoMode);
+  // A window closed during the run (by the user or the program's quit) shows no summary.
+  if (outcome_.Started) run_.Finish(outcome_, AutoMode || closeAfterRun_);
   AutoMode = false;
   if (closeAfterRun_) Close();
 }

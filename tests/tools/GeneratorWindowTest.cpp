@@ -165,6 +165,7 @@ TEST_F(GeneratorWindow_, GenerateRunsWithPreviewAndBarThenComesBackAndStopEndsAR
   EXPECT_TRUE(w.LastOutcome().Cancelled);
   EXPECT_EQ(w.LastOutcome().ThumbsCreated, 1);
   EXPECT_FALSE(w.IsLoaded());
+  EXPECT_EQ(summaries.size(), 1u) << "no summary after the window was closed";
 
   // The script's Generate: no summary, the window closed, AutoMode cleared.
   maker.Preview = shown;
