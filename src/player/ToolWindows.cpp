@@ -14,4 +14,9 @@ bool OpenToolWindow(const std::wstring& name, int mode) {
   return true;
 }
 
+std::function<void()>& GeneratorRunner() {
+  static std::function<void()> runner;
+  return runner;
+}
+
 }  // namespace player

@@ -16,4 +16,8 @@ std::map<std::wstring, ToolWindowOpener>& ToolWindows();
 // Opens the window registered under name; false when there is none.
 bool OpenToolWindow(const std::wstring& name, int mode);
 
+// The thumbnail generator's run over its current settings (the script's
+// Generate); empty until the generator is registered.
+std::function<void()>& GeneratorRunner();
+
 }  // namespace player

@@ -69,6 +69,15 @@ void PlayerWindow::WindowHost::ShowForm(const std::wstring& name, int mode) {
   if (!OpenToolWindow(name, mode)) w_.NotBuilt(name);
 }
 
+void PlayerWindow::WindowHost::RunGenerator() {
+  // From the message loop: a script's statement returns first, and the run
+  // (which lets messages through) is never nested in the statement's wait.
+  if (const std::function<void()>& run = GeneratorRunner())
+    PostCall(run);
+  else
+    w_.NotBuilt(L"Generate");
+}
+
 bool PlayerWindow::WindowHost::SkinLoaded() const { return SkinIsLoaded(); }
 
 void PlayerWindow::WindowHost::ShowSkinButtons() { SlydeShowButtons(); }

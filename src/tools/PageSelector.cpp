@@ -27,7 +27,8 @@ forms::PictureBox& PageSelector::Page(int index) const {
 }
 
 void PageSelector::Init(int selected) {
-  for (const PageInfo& p : pages_) bar_->AddPanel(LangText(form_.Name() + p.CaptionKey, p.Caption), p.Icon);
+  for (const PageInfo& p : pages_)
+    bar_->AddPanel(p.CaptionKey.empty() ? p.Caption : LangText(form_.Name() + p.CaptionKey, p.Caption), p.Icon);
   bar_->ClickItem(selected);
   bar_->Create();
 }

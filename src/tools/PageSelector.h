@@ -16,7 +16,7 @@
 namespace tools {
 
 struct PageInfo {
-  std::wstring CaptionKey;  // after the window's name: "/General"
+  std::wstring CaptionKey;  // after the window's name: "/General"; "" shows Caption as it is
   std::wstring Caption;     // the English caption
   std::wstring Icon;        // a picture of the images folder
   std::wstring HelpTopic;
@@ -37,6 +37,11 @@ class PageSelector {
   const PageInfo& Info(int index) const { return pages_[static_cast<size_t>(index)]; }
   SlideBar& Bar() { return *bar_; }
 
+  // A page's caption given as it shows (no translation by key); before Init.
+  void SetCaption(int index, const std::wstring& caption) {
+    pages_[static_cast<size_t>(index)].CaptionKey.clear();
+    pages_[static_cast<size_t>(index)].Caption = caption;
+  }
   // The cells with their translated captions and icons, the selected one
   // given, the strip drawn.
   void Init(int selected);

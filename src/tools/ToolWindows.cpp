@@ -6,6 +6,7 @@
 #include "tools/frmDesktop.h"
 #include "tools/frmFirstRun.h"
 #include "tools/frmIntro.h"
+#include "tools/frmGenerator.h"
 #include "tools/frmOptions.h"
 #include "tools/frmDownload.h"
 #include "tools/frmUpdate.h"
@@ -19,6 +20,8 @@ void AttachToolWindows() {
   player::ToolWindows()[L"frmOptions"] = [](int mode) { OptionsWindow().Open(mode); };
   player::ToolWindows()[L"frmUpdate"] = [](int mode) { UpdateWindow().Open(mode); };
   player::ToolWindows()[L"frmDownload"] = [](int mode) { DownloadWindow().Open(mode); };
+  player::ToolWindows()[L"frmGenerator"] = [](int mode) { GeneratorWindow().Open(mode); };
+  player::GeneratorRunner() = [] { GeneratorWindow().Generate(); };
   player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
   player::ToolWindows()[L"frmInfo"] = [](int mode) { InfoWindow().Open(mode); };
   player::ToolWindows()[L"frmDecompiler"] = [](int mode) { ExtractorWindow().Open(mode); };

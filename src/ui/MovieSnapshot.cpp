@@ -39,24 +39,29 @@ long SnapshotFrame(uint8_t sampleFrom, uint8_t sampleTo, double r, long totalFra
   return static_cast<long>(std::nearbyint(frame));  // the default rounding mode: halves to even
 }
 
-void TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info, bool forceUnload, long satellite,
+bool TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info, bool forceUnload, long satellite,
                        const ShotSettings& settings) {
   (void)satellite;
   if (info.Path.empty()) {
     PaintNoMedia(target, dib);
     target.LoadMovie(0, flash::kNoMovie);
     if (forceUnload) target.UnloadWindow();
-    return;
+    return false;
   }
   target.LoadMovie(0, info.Path);
-  if (!settings.FixedBackColor) target.SetBGColor(info.BackColor);
+  if (!settings.FixedBackColor)
+    target.SetBGColor(info.BackColor);
+  else if (!settings.BackColor.empty())
+    target.SetBGColor(settings.BackColor);
   if (target.ScaleMode() != 1) target.SetScaleMode(1);
   if (settings.ShotDoEvents) target.DoEvents();
   target.SetQuality(settings.HQShots ? 1 : 0);
-  if (target.FrameNum() != -1)
+  const bool loaded = target.FrameNum() != -1;
+  if (loaded)
     target.GotoFrame(SnapshotFrame(settings.SampleFrom, settings.SampleTo, NextRandom(), target.TotalFrames()));
   const int w = target.Width(), h = target.Height();
-  if (dib.Create(w, h)) {
+  const bool made = dib.Create(w, h);
+  if (made) {
     target.PaintInto(dib.hdc());
     if (settings.Watermark) {
       cPNG logo;
@@ -67,6 +72,7 @@ void TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info
     target.UnloadWindow();
   else
     target.LoadMovie(0, flash::kNoMovie);
+  return loaded && made;
 }
 
 bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const SWFInfo& playing) {

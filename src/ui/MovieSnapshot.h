@@ -19,6 +19,7 @@ struct ShotSettings {
   bool ShotDoEvents = false;
   int CacheMode = 0;             // 0 keep the cache, 1 keep thumbnails only, 2 clear all
   bool FixedBackColor = false;   // the thumbnail generator's own background colour applies
+  std::wstring BackColor;        // that colour, "RRGGBB"
   bool Watermark = false;        // the generator's watermark
   std::wstring LogoPath;         // its PNG
 };
@@ -48,7 +49,9 @@ class ShotTarget {
 long SnapshotFrame(uint8_t sampleFrom, uint8_t sampleTo, double r, long totalFrames);
 
 // The snapshot steps against a target. satellite is accepted and passed on only.
-void TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info, bool forceUnload, long satellite,
+// False when the control could not load the movie (the picture then shows only
+// the background) or the bitmap could not be made.
+bool TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info, bool forceUnload, long satellite,
                        const ShotSettings& settings);
 // Whether PrepareShot deletes the movie of record afterwards: one taken out of
 // a projector into the cache, with CacheMode not 0, that is not the player's.

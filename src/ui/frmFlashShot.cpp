@@ -51,8 +51,8 @@ void FlashShotForm::PaintInto(HDC dc) {
 
 void FlashShotForm::DoEvents() { forms::DoEvents(); }
 
-void TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite) {
-  TakeMovieSnapshot(frmFlashShot, frmFlashShot.myDib, info, forceUnload, satellite, ShotOptions);
+bool TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite) {
+  return TakeMovieSnapshot(frmFlashShot, frmFlashShot.myDib, info, forceUnload, satellite, ShotOptions);
 }
 
 void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite) {

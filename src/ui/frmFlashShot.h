@@ -11,7 +11,7 @@
 #include "ui/MovieSnapshot.h"
 
 // Into frmFlashShot.myDib through the hidden window.
-void TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite = 0);
+bool TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite = 0);
 // Reads the movie's header into a record of its own and takes its snapshot;
 // "| no |" only stops the hidden control. A movie taken out of a projector
 // into the cache is deleted afterwards by CacheMode, unless the player plays it.

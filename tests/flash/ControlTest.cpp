@@ -306,6 +306,9 @@ TEST_F(ControlTest, PaintWithDcFillsTheBackgroundInEveryScaleMode) {
   }
   control->SetBGColor(L"FF0000");
   EXPECT_EQ(PixelAfterPaint(199, 99), RGB(255, 0, 0));
+  // The host's colour stays over the next movie; unloading forgets it.
+  control->LoadMovie(0, Write(L"bg.swf", m.Plain()));
+  EXPECT_EQ(PixelAfterPaint(199, 99), RGB(255, 0, 0));
   control->LoadMovie(0, flash::kNoMovie);
   EXPECT_EQ(PixelAfterPaint(5, 5), RGB(255, 255, 255));
 }

@@ -93,7 +93,7 @@ TEST(TakeMovieSnapshotTest, CallsInOrder) {
   ShotSettings settings;
   settings.SampleFrom = settings.SampleTo = 50;
   settings.ShotDoEvents = true;
-  TakeMovieSnapshot(target, dib, info, false, 0, settings);
+  EXPECT_TRUE(TakeMovieSnapshot(target, dib, info, false, 0, settings));
   std::vector<std::wstring> expected{L"LoadMovie C:\\m.swf", L"BGColor 112233", L"ScaleMode 1", L"DoEvents",
                                      L"Quality 1", L"GotoFrame 100", L"Paint", L"LoadMovie | no |"};
   EXPECT_EQ(target.calls, expected);
@@ -107,6 +107,22 @@ TEST(TakeMovieSnapshotTest, CallsInOrder) {
   TakeMovieSnapshot(target, dib, info, true, 1, settings);
   expected = {L"LoadMovie C:\\m.swf", L"Quality 0", L"GotoFrame 100", L"Paint", L"Unload"};
   EXPECT_EQ(target.calls, expected);
+  // With its colour given, the generator's colour is set after the load.
+  target.calls.clear();
+  settings.BackColor = L"0000FF";
+  TakeMovieSnapshot(target, dib, info, true, 1, settings);
+  EXPECT_EQ(target.calls[1], L"BGColor 0000FF");
+}
+
+TEST(TakeMovieSnapshotTest, FalseWhenTheControlCouldNotLoadTheMovie) {
+  struct Refusing : FakeTarget {
+    void LoadMovie(long, const std::wstring& url) override { calls.push_back(L"LoadMovie " + url), frame = -1; }
+  } target;
+  cDIBSection dib;
+  SWFInfo info;
+  info.Path = L"C:\\broken.swf";
+  EXPECT_FALSE(TakeMovieSnapshot(target, dib, info, false, 0, ShotSettings{}));
+  EXPECT_FALSE(TakeMovieSnapshot(target, dib, SWFInfo{}, false, 0, ShotSettings{}));  // the "nomedia" picture
 }
 
 class SnapshotFilesTest : public ::testing::Test {

@@ -412,3 +412,31 @@ TEST(Controls, PicturesLoadFromBmpFiles) {
   EXPECT_TRUE(LoadPicture(L"").Empty());
   f.Unload();
 }
+
+TEST(Controls, OptionButtonsOfOneContainerAreOneGroupAndSettingOneRaisesClick) {
+  Form f(L"frmOptionsGroup", PlainDesign());
+  ASSERT_TRUE(f.Load());
+  f.Show();
+  PictureBoxArgs pa = Placed<PictureBoxArgs>(L"picOther", 200, 0, 100, 60);
+  OptionButtonArgs oa = Placed<OptionButtonArgs>(L"optOther", 0, 0, 100, 20);
+  oa.Container = &f.Add<PictureBox>(pa);
+  OptionButton& outside = f.Add<OptionButton>(oa);
+  outside.SetValue(true);
+  for (int i : {0, 1}) {
+    OptionButtonArgs a = Placed<OptionButtonArgs>(L"optSize", 0, 24 * i, 100, 20);
+    a.Index = i;
+    f.Add<OptionButton>(a);
+  }
+  ControlArray<OptionButton>& size = f.Array<OptionButton>(L"optSize");
+  std::vector<int> clicks;
+  size.OnClick([&](int index) { clicks.push_back(index); });
+  size[0].SetValue(true);
+  size[1].SetValue(true);
+  SendMessageW(size[0].hWnd(), BM_CLICK, 0, 0);  // the user's click
+  size[0].SetValue(true);                          // no change, no Click
+  EXPECT_EQ(clicks, (std::vector<int>{0, 1, 0}));
+  EXPECT_EQ(SendMessageW(size[1].hWnd(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_TRUE(outside.Value()) << "another container is another group";
+  EXPECT_FALSE(size.Load(2).Value()) << "a new element never takes the choice";
+  f.Unload();
+}

@@ -11,7 +11,9 @@
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 #include "ToolsTestSupport.h"
+#include "moviefiles/MovieBytes.h"
 #include "services/RegistryModule.h"
+#include "services/ShellMod.h"
 
 using namespace player_test;
 
@@ -100,4 +102,65 @@ TEST(ToolWindowsProcess, OptionsFromTheToolsMenuSaveAtOnceAndReopenOnThePageLast
   ASSERT_NE(options, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return FindChildWithText(options, L"100") != nullptr; })) << "after a restart";
   PressKeys(options, {{VK_ESCAPE}});
+}
+
+namespace {
+
+// A window of the process, other than one given, that holds a child with that text.
+HWND ProcessWindowWith(const ProgramProcess& p, const std::wstring& text, HWND other) {
+  struct Search {
+    DWORD id;
+    const std::wstring* text;
+    HWND other, found;
+  } s{p.Id(), &text, other, nullptr};
+  EnumWindows(
+      [](HWND h, LPARAM l) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(l);
+        DWORD id = 0;
+        GetWindowThreadProcessId(h, &id);
+        if (id != s->id || h == s->other || !IsWindowVisible(h) || !FindChildWithText(h, *s->text)) return TRUE;
+        s->found = h;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+}  // namespace
+
+TEST(ToolWindowsProcess, GenerateFromTheScriptAndFromTheToolsMenuAndTheSettingsSavedAtExit) {
+  PrivateProgramKey key;
+  testing_support::TempDir dir;
+  moviebytes::Movie m;
+  m.tags = {moviebytes::ShowFrame(), moviebytes::EndTag()};
+  for (const wchar_t* name : {L"a.swf", L"b.swf"}) testing_support::WriteBytes(dir.File(name), m.Plain());
+  std::wstring folder = dir.Path();
+  folder.pop_back();  // the run adds the backslash
+  {
+    ProgramProcess p(L"/exec Generate 160, 120, \"" + folder + L"\", 80, True");
+    HWND main = p.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(dir.File(L"a.jpg")) && FileExists(dir.File(L"b.jpg")); }, 20000));
+    // The script's run shows no summary and closes its window.
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessWindowWith(p, L"Generate", nullptr); }));
+    EXPECT_EQ(ProcessWindowWith(p, L"Show Files", nullptr), nullptr);
+
+    ASSERT_TRUE(PressKeys(main, {{VK_MENU, 'T'}, {'T'}}));
+    HWND generator = p.WaitForWindow(L"Thumbnail Generator");
+    ASSERT_NE(generator, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(main)) << "modeless";
+    ASSERT_TRUE(PressKeys(generator, {{VK_RETURN}}));  // Generate
+    HWND summary = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (summary = ProcessWindowWith(p, L"Show Files", generator)) != nullptr; }, 20000));
+    ASSERT_TRUE(PressKeys(summary, {{VK_ESCAPE}}));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(summary); }));
+    ASSERT_TRUE(PressKeys(generator, {{VK_ESCAPE}}));  // Close
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(generator); }));
+    EXPECT_TRUE(p.Close());
+  }
+  const std::optional<RegRawValue> width = tools_test::Stored(L"Generator", L"Width");
+  ASSERT_TRUE(width.has_value());
+  EXPECT_EQ(width->Type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(SavedNumber(L"Generator", L"Width"), 160u);
+  EXPECT_EQ(GetRegString(L"Generator", L"Source", L""), folder + L"\\");
 }

@@ -308,8 +308,12 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
   if (layer != 0) return;  // only the base layer is used
   std::wstring file, query;
   SplitAddress(url, file, query);
+  // A colour the host set stays over the next movie (set before its load or
+  // after); only unloading to no movie forgets it.
+  const bool hadColor = hasBGColor_;
   Unload();
   if (url == kNoMovie || file.empty()) return;
+  hasBGColor_ = hadColor;
   // The movie keeps its own copy of the bytes (inflated or copied from the
   // mapping), so the file may be deleted or replaced once this returns.
   std::unique_ptr<MovieDefinition> movie;

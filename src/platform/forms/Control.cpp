@@ -173,6 +173,7 @@ const wchar_t* Control::TypeName() const {
   switch (kind_) {
     case ControlKind::CommandButton: return L"CommandButton";
     case ControlKind::CheckBox: return L"CheckBox";
+    case ControlKind::OptionButton: return L"OptionButton";
     case ControlKind::TextBox: return L"TextBox";
     case ControlKind::ListBox: return L"ListBox";
     case ControlKind::ComboBox: return L"ComboBox";

@@ -17,7 +17,7 @@ namespace forms {
 class Form;
 class Container;
 
-enum class ControlKind { CommandButton, CheckBox, TextBox, ListBox, ComboBox, PictureBox, Label, Image, Timer, Menu };
+enum class ControlKind { CommandButton, CheckBox, OptionButton, TextBox, ListBox, ComboBox, PictureBox, Label, Image, Timer, Menu };
 
 // Design properties shared by all controls.
 struct ControlArgs {

@@ -13,6 +13,7 @@
 #include "platform/forms/ListBox.h"
 #include "platform/forms/Menu.h"
 #include "platform/forms/MessageLoop.h"
+#include "platform/forms/OptionButton.h"
 #include "platform/forms/Picture.h"
 #include "platform/forms/PictureBox.h"
 #include "platform/forms/TextBox.h"

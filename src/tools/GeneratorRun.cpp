@@ -1,0 +1,233 @@
+#include "tools/GeneratorRun.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+#include "base/ErrorLog.h"
+#include "moviefiles/MovieCache.h"
+#include "moviefiles/Projector.h"
+#include "moviefiles/SWFModule.h"
+#include "services/AppIdentity.h"
+#include "services/FileSearch.h"
+#include "services/Languages.h"
+#include "services/Options.h"
+#include "services/ShellMod.h"
+#include "ui/MovieSnapshot.h"
+
+namespace tools {
+namespace {
+
+std::wstring Text(const wchar_t* key, const wchar_t* english) {
+  return LangText(std::wstring(L"frmGenerator/") + key, english);
+}
+
+bool EndsWithNoCase(const std::wstring& text, const std::wstring& tail) {
+  return text.size() >= tail.size() && StrEqualNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
+void Attribute(std::wstring& line, const wchar_t* name, const std::wstring& value) {
+  line += L' ';
+  line += name;
+  line += L"=\"";
+  line += value;
+  line += L'"';
+}
+
+int Side(double value) {
+  return static_cast<int>(std::clamp(std::nearbyint(value), 1.0, static_cast<double>(kMaxThumbnailSide)));
+}
+
+}  // namespace
+
+std::wstring ThumbnailPath(const std::wstring& movie) { return GetCacheFileName(movie, L".jpg", false, false); }
+
+std::pair<int, int> ThumbnailSize(const player::GeneratorSettings& s, const SWFInfo& record) {
+  if (s.Size) return {Side(s.Width), Side(s.Height)};
+  double w = std::max(0, record.Width) * static_cast<double>(std::max(1L, s.Percent)) / 100.0;
+  double h = std::max(0, record.Height) * static_cast<double>(std::max(1L, s.Percent)) / 100.0;
+  const double larger = std::max(w, h);
+  if (larger > kMaxThumbnailSide) {
+    w = w * kMaxThumbnailSide / larger;
+    h = h * kMaxThumbnailSide / larger;
+  }
+  return {Side(w), Side(h)};
+}
+
+std::wstring FrameRateText(float rate) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, rate, std::chars_format::general, 7).ptr;
+  return std::wstring(text, end);
+}
+
+std::wstring IndexEscape(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    switch (c) {
+      case L'&': out += L"&#38;"; continue;
+      case L'<': out += L"&#60;"; continue;
+      case L'>': out += L"&#62;"; continue;
+      case L'"': out += L"&#34;"; continue;
+      case L'\t': out += L"&#9;"; continue;
+      case L'\n': out += L"&#10;"; continue;
+      case L'\r': out += L"&#13;"; continue;
+      default: break;
+    }
+    if (c >= 0xD800 && c <= 0xDBFF) {  // a pair stays whole; half of one goes
+      if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        out += c;
+        out += text[++i];
+      }
+      continue;
+    }
+    if (c < 0x20 || (c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) continue;
+    out += c;
+  }
+  return out;
+}
+
+std::wstring IndexHead() {
+  return std::wstring(L"<?xml version=\"1.0\"?><FLASHINFO app=\"") + app::kTitle + L"\" build=\"760\">\r\n";
+}
+
+std::wstring IndexLine(const SWFInfo& r, const std::wstring& relativeFolder) {
+  std::wstring line = L"\t<MOVIE";
+  if (!relativeFolder.empty()) Attribute(line, L"path", IndexEscape(relativeFolder));
+  if (!r.Title.empty()) Attribute(line, L"title", IndexEscape(r.Title));
+  if (!r.Description.empty()) Attribute(line, L"description", IndexEscape(r.Description));
+  Attribute(line, L"width", std::to_wstring(r.Width));
+  Attribute(line, L"height", std::to_wstring(r.Height));
+  Attribute(line, L"time", FramesToTime(r.FrameCount, r.FrameRate));
+  Attribute(line, L"size", std::to_wstring(r.FileSize));
+  Attribute(line, L"version", std::to_wstring(r.Version));
+  Attribute(line, L"compressed", r.Compressed ? L"True" : L"False");
+  Attribute(line, L"frameRate", FrameRateText(r.FrameRate));
+  Attribute(line, L"bgColor", IndexEscape(r.BackColor));
+  Attribute(line, L"frames", std::to_wstring(r.FrameCount));
+  return line + L">" + IndexEscape(r.FileTitle) + L"</MOVIE>\r\n";
+}
+
+std::wstring SummaryText(const GeneratorOutcome& o, const player::GeneratorSettings& s) {
+  std::wstring text = o.Cancelled ? Text(L"strCancel", L"Thumbnail Generation Cancelled!")
+                                  : Text(L"strDone", L"Thumbnail Generation Complete!");
+  text += L"\r\n\r\n" + Text(L"strCreated", L"Thumbnails created:") + L" " + std::to_wstring(o.ThumbsCreated);
+  if (o.ThumbsCreated < o.MovieCount)
+    text += L" " + LangText(L"BrowseMedia/strShotMid", L"of") + L" " + std::to_wstring(o.MovieCount);
+  text += L"\r\n" + Text(L"strDirs", L"Folders Searched:") + L" " + std::to_wstring(o.FoldersSearched);
+  if (o.IndexFailed)
+    text += L"\r\n\r\n" + Text(L"strIndexFailed", L"The movie index could not be written:") + L" " + o.IndexPath;
+  if (s.Exec)
+    text += L"\r\n\r\n" + (o.Launched ? Text(L"strExe", L"Executed:") : Text(L"strExeFailed", L"Could not execute:")) +
+            L" " + s.App;
+  return text;
+}
+
+GeneratorOutcome GeneratorRun::Run(bool autoMode) {
+  GeneratorOutcome out;
+  if (running_) return out;  // one run at a time
+  bool isFolder = false;
+  if (!settings_.Source.empty() && PathIsDirectoryW(settings_.Source.c_str())) {
+    settings_.Source = AddBackslash(settings_.Source);
+    isFolder = true;
+  } else if (settings_.Source.empty() || !FileExists(settings_.Source)) {
+    const std::wstring text =
+        LangText(L"Shared/Nofolder", L"Specified path does not exist:") + L"\r\n" + settings_.Source;
+    WriteLog(L"Thumbnail Generation :: " + text);
+    if (!autoMode) host_.Problem(text);
+    return out;
+  }
+  out.Started = true;
+  running_ = true;
+  stop_ = false;
+  host_.Status(0);
+
+  const std::wstring source = settings_.Source;
+  std::vector<std::wstring> files;
+  std::wstring searching;
+  if (isFolder) {
+    long movies = 0, projectors = 0;
+    host_.Stage(Text(L"strMovie", L"Searching for Movies..."));
+    out.FoldersSearched = 1;
+    FindFiles(source, L"*.swf", movies, out.FoldersSearched, settings_.Recursive, searching, files, stop_);
+    host_.Stage(Text(L"strProjector", L"Searching for Projectors..."));
+    out.FoldersSearched = 1;
+    FindFiles(source, L"*.exe", projectors, out.FoldersSearched, settings_.Recursive, searching, files, stop_);
+    out.MovieCount = movies + projectors;
+  } else {
+    out.MovieCount = 1;
+    files.push_back(source);
+  }
+  host_.Stage(Text(L"strThumbnail", L"Creating Thumbnails") + L" (" + std::to_wstring(out.MovieCount) + L")...");
+
+  const std::wstring indexFolder = isFolder ? source : GetFolderPart(source);
+  std::wstring index;
+  if (settings_.Info) index = IndexHead();
+  for (size_t k = 0; k < files.size(); ++k) {
+    if (stop_) break;
+    MakeOne(files[k], indexFolder, settings_.Info ? &index : nullptr, out);
+    host_.Status(static_cast<double>(k + 1) / static_cast<double>(files.size()));
+  }
+  out.Cancelled = stop_;
+
+  if (settings_.Info) {
+    index += L"</FLASHINFO>";
+    out.IndexPath = indexFolder + kIndexFileName;
+    out.IndexFailed = !SaveXML(out.IndexPath, index);
+    if (out.IndexFailed) WriteLog(L"Thumbnail Generation :: index not written: " + out.IndexPath);
+  }
+  out.Folder = indexFolder;
+  WriteLog(L"Thumbnail Generation :: " + std::to_wstring(out.ThumbsCreated) + L" of " +
+           std::to_wstring(out.MovieCount));
+  running_ = false;
+  stop_ = true;
+  return out;
+}
+
+void GeneratorRun::Finish(GeneratorOutcome& out, bool autoMode) {
+  if (!out.Started) return;
+  if (settings_.Exec) {
+    out.Launched = host_.Launch(settings_.App);
+    if (!out.Launched) WriteLog(L"Thumbnail Generation :: could not execute " + settings_.App);
+  }
+  if (!autoMode && host_.Summary(SummaryText(out, settings_), out.ThumbsCreated > 0)) host_.Explore(out.Folder);
+}
+
+void GeneratorRun::MakeOne(const std::wstring& file, const std::wstring& indexFolder, std::wstring* index,
+                           GeneratorOutcome& out) {
+  host_.Current(file);
+  // A doubtful projector is not opened at all: no picture, no line.
+  if (EndsWithNoCase(file, L".exe") && GenericProjectors && !IsGenericProjector(file, false)) return;
+  SWFInfo record;
+  const std::wstring error = GetSWFInfo(file, record, false);
+  if (!error.empty() || record.Version == 0) {
+    WriteLog(L"Thumbnail Generation :: " + file + L" :: " + (error.empty() ? L"no movie" : error));
+    return;
+  }
+  if (index) {
+    const std::wstring folder = GetFolderPart(file);
+    *index += IndexLine(record, folder.size() > indexFolder.size() ? folder.substr(indexFolder.size()) : L"");
+  }
+  const std::wstring target = ThumbnailPath(file);
+  if (!(settings_.Overwrite || !FileExists(target))) return;
+  ThumbnailJob job;
+  job.Target = target;
+  std::tie(job.Width, job.Height) = ThumbnailSize(settings_, record);
+  if (settings_.Color) job.BackColor = settings_.BackColor;
+  job.Quality = std::clamp(settings_.Quality, 0L, 100L);
+  job.Show = settings_.Show;
+  if (maker_.Make(record, job))
+    ++out.ThumbsCreated;
+  else
+    WriteLog(L"Thumbnail Generation :: no thumbnail for " + file);
+  // The movie taken out of a projector goes again, unless the player plays it.
+  if (DeletesShotCopy(record, player::Options().CacheMode, CurrentSWFInfo) && FileExists(record.Path))
+    DeleteFileW(record.Path.c_str());
+}
+
+}  // namespace tools

@@ -1,0 +1,106 @@
+// The thumbnail generator's run, without a window: from a source folder (or
+// one movie) it finds the movies and projectors, writes a JPEG beside each
+// one it can read, optionally the index "Flash Info.xml", launches a program
+// at the end when asked and reports what it did. The window (frmGenerator)
+// and the script's Generate drive it through three seams: the maker that
+// renders and saves one thumbnail, and the host that shows progress, launches
+// and shows the summary. Only thumbnails actually written are counted.
+#pragma once
+#include <string>
+#include <utility>
+
+#include "moviefiles/SWFInfo.h"
+#include "player/OptionSet.h"
+
+namespace tools {
+
+inline constexpr int kMaxThumbnailSide = 4096;
+inline const wchar_t kIndexFileName[] = L"Flash Info.xml";
+
+// One thumbnail to make.
+struct ThumbnailJob {
+  std::wstring Target;     // the JPEG file
+  int Width = 0, Height = 0;
+  std::wstring BackColor;  // "RRGGBB", or "" for the movie's own colour
+  long Quality = 90;       // 0..100
+  bool Show = false;       // show it in the preview while generating
+};
+
+// Renders a movie and writes its JPEG; true only when the file was written.
+class ThumbnailMaker {
+ public:
+  virtual ~ThumbnailMaker() = default;
+  virtual bool Make(const SWFInfo& record, const ThumbnailJob& job) = 0;
+};
+
+// What the run shows and asks of its surroundings.
+class GeneratorHost {
+ public:
+  virtual ~GeneratorHost() = default;
+  virtual void Stage(const std::wstring& text) = 0;    // what the run does now
+  virtual void Current(const std::wstring& file) = 0;  // the file at work
+  virtual void Status(double fraction) = 0;            // 0..1 of the files done
+  virtual bool Launch(const std::wstring& program) = 0;  // true when it started
+  // The summary; true when the user asked to see the files (offered only when some were made).
+  virtual bool Summary(const std::wstring& text, bool offerShowFiles) = 0;
+  virtual void Explore(const std::wstring& folder) = 0;
+  virtual void Problem(const std::wstring& text) = 0;  // the run could not start
+};
+
+struct GeneratorOutcome {
+  bool Started = false;       // false: the source was missing (nothing done)
+  bool Cancelled = false;
+  long MovieCount = 0, FoldersSearched = 0, ThumbsCreated = 0;
+  bool IndexFailed = false;   // asked for and not written
+  std::wstring IndexPath;
+  std::wstring Folder;        // the source folder (a single movie's own folder)
+  bool Launched = false;
+};
+
+class GeneratorRun {
+ public:
+  GeneratorRun(player::GeneratorSettings& settings, ThumbnailMaker& maker, GeneratorHost& host)
+      : settings_(settings), maker_(maker), host_(host) {}
+
+  // The search, the thumbnails and the index. A folder source gets its
+  // trailing "\" (stored back); a missing source is reported (autoMode, a
+  // script's run: only logged) and nothing is done.
+  GeneratorOutcome Run(bool autoMode);
+  // The end of a run that started: the program launched when asked, then
+  // (unless autoMode) the summary, and the folder opened when the user asks.
+  void Finish(GeneratorOutcome& outcome, bool autoMode);
+  // Ends the run before its next file (or during the search).
+  void RequestStop() { stop_ = true; }
+  bool StopRequested() const { return stop_; }
+  bool Running() const { return running_; }
+
+ private:
+  void MakeOne(const std::wstring& file, const std::wstring& indexFolder, std::wstring* index, GeneratorOutcome& out);
+
+  player::GeneratorSettings& settings_;
+  ThumbnailMaker& maker_;
+  GeneratorHost& host_;
+  bool stop_ = true;
+  bool running_ = false;
+};
+
+// The thumbnail beside a movie: its path less the last extension, ".jpg" added.
+std::wstring ThumbnailPath(const std::wstring& movie);
+// The thumbnail's size: the fixed size, or the movie's size in per cent
+// (rounded half to even, at least 1); at most kMaxThumbnailSide a side
+// (a per-cent size keeps the movie's shape).
+std::pair<int, int> ThumbnailSize(const player::GeneratorSettings& settings, const SWFInfo& record);
+// A frame rate as the index writes it: shortest form, up to 7 significant
+// digits, always with ".".
+std::wstring FrameRateText(float rate);
+// An attribute or text value of the index: "&", "<", ">", quote and the
+// white space that attributes would lose as references; characters XML
+// cannot hold dropped.
+std::wstring IndexEscape(const std::wstring& text);
+// A movie's line of the index (relative folder "" for the source's own folder).
+std::wstring IndexLine(const SWFInfo& record, const std::wstring& relativeFolder);
+std::wstring IndexHead();
+// The summary's text.
+std::wstring SummaryText(const GeneratorOutcome& outcome, const player::GeneratorSettings& settings);
+
+}  // namespace tools

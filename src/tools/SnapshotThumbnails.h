@@ -1,0 +1,25 @@
+// The thumbnail maker of the generator: the movie rendered at the job's size
+// in the hidden snapshot window (the player's thumbnail options for the frame
+// and quality, the generator's colour and watermark), shown in the preview
+// when asked, and saved as a JPEG (beside the target first, so a failed save
+// leaves an existing file as it was).
+#pragma once
+#include <functional>
+
+#include "images/cDIBSection.h"
+#include "tools/GeneratorRun.h"
+
+namespace tools {
+
+class SnapshotThumbnails : public ThumbnailMaker {
+ public:
+  explicit SnapshotThumbnails(const player::GeneratorSettings& settings) : settings_(settings) {}
+  bool Make(const SWFInfo& record, const ThumbnailJob& job) override;
+  // Shows a picture just taken (jobs with Show set).
+  std::function<void(const cDIBSection& picture)> Preview;
+
+ private:
+  const player::GeneratorSettings& settings_;
+};
+
+}  // namespace tools
