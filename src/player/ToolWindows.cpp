@@ -1,5 +1,7 @@
 #include "player/ToolWindows.h"
 
+#include "player/Thumbnails.h"
+
 namespace player {
 
 std::map<std::wstring, ToolWindowOpener>& ToolWindows() {
@@ -12,6 +14,11 @@ bool OpenToolWindow(const std::wstring& name, int mode) {
   if (it == ToolWindows().end() || !it->second) return false;
   it->second(mode);
   return true;
+}
+
+ThumbnailProgressOpener& ThumbnailProgressWindow() {
+  static ThumbnailProgressOpener opener;
+  return opener;
 }
 
 }  // namespace player

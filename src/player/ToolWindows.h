@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace player {
@@ -15,5 +16,10 @@ std::map<std::wstring, ToolWindowOpener>& ToolWindows();
 
 // Opens the window registered under name; false when there is none.
 bool OpenToolWindow(const std::wstring& name, int mode);
+
+class ThumbnailProgress;
+// The thumbnail progress window for a run of count movies (none registered: runs show nothing).
+using ThumbnailProgressOpener = std::function<std::unique_ptr<ThumbnailProgress>(int count)>;
+ThumbnailProgressOpener& ThumbnailProgressWindow();
 
 }  // namespace player
