@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/BinaryFile.h"
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
@@ -253,6 +254,18 @@ std::wstring BuildBrowseDocument(const std::vector<BrowseItem>& items, const Bro
   return doc;
 }
 
+bool WriteBrowseDocument(const std::wstring& path, const std::wstring& document) {
+  // Well-formed by construction (every text escaped): written as UTF-8 in one piece.
+  const std::string bytes = WideToUtf8(document);
+  const std::wstring temp = TempFileBeside(path);
+  if (temp.empty()) return false;
+  if (!WriteWholeFile(temp, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  return CommitTempFile(temp, path);
+}
+
 void AddToHistory(std::vector<std::wstring>& rows, int& selected, const std::wstring& folder) {
   if (selected >= 0 && selected < static_cast<int>(rows.size()) && StrEqualNoCase(rows[selected], folder)) return;
   const size_t keep = selected >= 0 ? std::min(rows.size(), static_cast<size_t>(selected) + 1) : 0;
@@ -324,7 +337,8 @@ void ShowBrowsePage(PlayerHost& host, BrowserWindow& window, bool load, const st
   args.Scroll = s.BrowseScroll;
   args.ByDate = host.Checked(L"mnuSortDate");
   const std::wstring path = UserDataFolder + L"browse.xml";
-  if (!SaveXML(path, BuildBrowseDocument(s.BrowseItems, args))) WriteLog(L"The browse page could not be written: " + path);
+  if (!WriteBrowseDocument(path, BuildBrowseDocument(s.BrowseItems, args)))
+    WriteLog(L"The browse page could not be written: " + path);
   if (!load) return;
   std::wstring url = FlashFolder + L"browse.swf?myXML=" + URLEncode(path) + L"&time=" +
                      std::to_wstring(GetTickCount64());

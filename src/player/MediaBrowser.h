@@ -60,6 +60,8 @@ struct BrowseDocumentArgs {
   bool ByDate = false;  // the size line holds the modified date
 };
 std::wstring BuildBrowseDocument(const std::vector<BrowseItem>& items, const BrowseDocumentArgs& args);
+// Writes the document as UTF-8, beside the target first; false when it could not be written.
+bool WriteBrowseDocument(const std::wstring& path, const std::wstring& document);
 // The size line of a file entry: its size, or its date when sorted by date.
 std::wstring BrowseSizeLine(const BrowseItem& item, bool byDate);
 

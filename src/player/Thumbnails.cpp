@@ -58,14 +58,14 @@ long JpegQuality(long quality, long optionQuality) {
 bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const std::wstring& thumbPath, long quality,
                         long optionQuality, ThumbnailProgress* progress) {
   CancelShots = false;
-  ShotOptions.ShotDoEvents = true;
+  // The movie control loads synchronously: the snapshot has nothing to wait
+  // for, and the run yields to the message loop after every movie instead.
   // The last picture is cleared first: a movie that cannot be shown never keeps the one before.
   frmFlashShot.myDib.ClearUp();
   if (info.Version != 0)
     TakeMovieSnapshot(info, false);
   else
     PrepareShot(movie, false);
-  ShotOptions.ShotDoEvents = false;
   if (CancelShots) return false;
   if (frmFlashShot.myDib.Width() <= 0) {
     WriteLog(L"No snapshot of " + movie);

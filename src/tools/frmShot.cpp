@@ -75,6 +75,7 @@ void frmShot::Form_Unload() {
 
 void frmShot::Begin(int count) {
   state_ = ShotProgress(count);
+  lastShown_ = 0;
   Open(0);
   if (Progress) {
     Progress->SetStatus(0);
@@ -86,6 +87,13 @@ void frmShot::Begin(int count) {
 void frmShot::Step(int index, int count, const std::wstring& caption, const std::wstring& path) {
   state_.Step(index, count, caption, path);
   if (!IsLoaded()) return;
+  // Drawn about ten times a second: a fast run is not slowed by its own progress.
+  const ULONGLONG now = GetTickCount64();
+  if (index > 1 && index < count && now - lastShown_ < 100) {
+    forms::DoEvents();
+    return;
+  }
+  lastShown_ = now;
   if (Progress) {
     Progress->SetCaption(state_.Caption());
     Progress->SetStatus(state_.Fraction());
@@ -95,6 +103,7 @@ void frmShot::Step(int index, int count, const std::wstring& caption, const std:
 }
 
 void frmShot::Preview(const cDIBSection& picture) {
+  if (GetTickCount64() - lastShown_ > 20) return;  // shown with the step just drawn
   HDC dc = IsLoaded() ? hDC() : nullptr;
   if (!dc || picture.Width() <= 0) return;
   BitBlt(dc, kPreviewX, kPreviewY, picture.Width(), picture.Height(), picture.hdc(), 0, 0, SRCCOPY);

@@ -44,6 +44,7 @@ class frmShot : public ToolWindow {
 
  private:
   ShotProgress state_{0};
+  unsigned long long lastShown_ = 0;  // when the bar and the label were last drawn
 };
 
 frmShot& ShotWindow();

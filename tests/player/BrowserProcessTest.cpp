@@ -15,6 +15,7 @@
 #include "images/cDIBSection.h"
 #include "moviefiles/MovieBytes.h"
 #include "moviefiles/MovieCache.h"
+#include "platform/flash/BitmapDecoder.h"
 #include "services/RegistryModule.h"
 #include "services/XmlDocument.h"
 
@@ -194,6 +195,21 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
   EXPECT_EQ(stem.rfind(L"m01.", 0), 0u) << first;
   EXPECT_EQ(names[1], stem + L"(1).jpg");
   CopyFileW((shots + first).c_str(), (testing_support::ProgramDir() + L"frame-picture.jpg").c_str(), FALSE);
+  // The picture is a JPEG of the frame: the movie's green background.
+  const auto bytes = testing_support::ReadBytes(shots + first);
+  const auto picture = flash::DecodeWithCodecs(bytes);
+  ASSERT_NE(picture, nullptr);
+  ASSERT_GT(picture->width, 0);
+  const uint32_t centre = picture->pixels[static_cast<size_t>(picture->height / 2) * picture->width + picture->width / 2];
+  EXPECT_GT((centre >> 8) & 0xFF, 170u) << std::hex << centre;
+  cDIBSection view;  // for a look at it
+  if (view.Create(picture->width, picture->height)) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), picture->width, -picture->height, 1, 32, BI_RGB};
+    SetDIBitsToDevice(view.hdc(), 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
+                      picture->pixels.data(), &bi, DIB_RGB_COLORS);
+    view.SavePicture(testing_support::ProgramDir() + L"frame-picture.bmp");
+  }
   EXPECT_TRUE(program.Close());
 }
 

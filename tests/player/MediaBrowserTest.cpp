@@ -7,6 +7,7 @@
 #include "PlayerFakes.h"
 #include "base/TextConv.h"
 #include "images/cDIBSection.h"
+#include "platform/flash/BrowsePage.h"
 #include "player/MediaBrowser.h"
 #include "player/Thumbnails.h"
 #include "services/ShellMod.h"
@@ -222,6 +223,16 @@ TEST(BrowseDocumentTest, ElementsTitlesAndEscapes) {
   EXPECT_EQ(e[10].second, L"C@R&#D#b.swf.jpg");
   EXPECT_EQ(e[11].second, L"b.swf<BR><font size='10'>1.95 KB");
   EXPECT_EQ(e[12].second, L"1");
+  // The page reads what the browser writes.
+  testing_support::TempDir dir;
+  ASSERT_TRUE(player::WriteBrowseDocument(dir.File(L"browse.xml"), player::BuildBrowseDocument(items, args)));
+  flash::BrowseDocument page;
+  ASSERT_TRUE(flash::ReadBrowseDocument(dir.File(L"browse.xml"), page));
+  EXPECT_EQ(page.folder, L"C:\\R&#D\\");
+  EXPECT_EQ(page.error, args.Message);
+  ASSERT_EQ(page.entries.size(), 2u);
+  EXPECT_EQ(page.entries[0].name, L"R&#D");
+  EXPECT_EQ(page.entries[1].name + L"|" + page.entries[1].sizeLine, L"b.swf|1.95 KB");
 }
 
 TEST(BrowseHistoryTest, SameFolderAddsNoRowAndANewOneDropsTheForwardRows) {

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
+#include <functional>
 
 #include "base/BinaryFile.h"
 #include "base/Handles.h"
 #include "services/Languages.h"
 #include "services/Services.h"
-#include "services/XmlDocument.h"
+#include "base/TextConv.h"
 
 namespace flash {
 namespace {
@@ -43,46 +44,148 @@ void SplitBrowseTitle(const std::wstring& title, std::wstring& name, std::wstrin
   sizeLine = br == std::wstring::npos ? L"" : DropTags(title.substr(br + 4));
 }
 
+namespace {
+
+// The document is flat: a declaration, BROWSE, and elements holding text
+// only. A strict reader of that form, so a damaged file is refused whole.
+class FlatReader {
+ public:
+  explicit FlatReader(const std::wstring& text) : t_(text) {}
+
+  bool Read(const std::function<void(const std::wstring&, const std::wstring&)>& element) {
+    SkipSpace();
+    if (t_.compare(i_, 5, L"<?xml") == 0) {
+      const size_t end = t_.find(L"?>", i_);
+      if (end == std::wstring::npos) return false;
+      i_ = end + 2;
+    }
+    SkipSpace();
+    if (t_.compare(i_, 8, L"<BROWSE>") != 0) return false;
+    i_ += 8;
+    for (;;) {
+      SkipSpace();
+      if (t_.compare(i_, 9, L"</BROWSE>") == 0) return true;
+      if (i_ >= t_.size() || t_[i_] != L'<') return false;
+      const size_t close = t_.find(L'>', i_);
+      if (close == std::wstring::npos) return false;
+      std::wstring name = t_.substr(i_ + 1, close - i_ - 1);
+      i_ = close + 1;
+      if (!name.empty() && name.back() == L'/') {  // an empty element
+        name.pop_back();
+        if (!IsName(name)) return false;
+        element(name, L"");
+        continue;
+      }
+      if (!IsName(name)) return false;
+      const size_t end = t_.find(L'<', i_);
+      if (end == std::wstring::npos || t_.compare(end, name.size() + 3, L"</" + name + L">") != 0) return false;
+      std::wstring text;
+      if (!Decode(t_.substr(i_, end - i_), text)) return false;
+      element(name, text);
+      i_ = end + name.size() + 3;
+    }
+  }
+
+ private:
+  void SkipSpace() {
+    while (i_ < t_.size() && iswspace(t_[i_])) ++i_;
+  }
+  static bool IsName(const std::wstring& n) {
+    if (n.empty() || n.size() > 32) return false;
+    for (wchar_t c : n)
+      if (!iswalnum(c) && c != L'_') return false;
+    return true;
+  }
+  static bool Decode(const std::wstring& s, std::wstring& out) {
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+      if (s[i] != L'&') {
+        out += s[i];
+        continue;
+      }
+      const size_t semi = s.find(L';', i);
+      if (semi == std::wstring::npos || semi - i > 10) return false;
+      const std::wstring name = s.substr(i + 1, semi - i - 1);
+      unsigned long code = 0;
+      if (name == L"amp") code = L'&';
+      else if (name == L"lt") code = L'<';
+      else if (name == L"gt") code = L'>';
+      else if (name == L"quot") code = L'"';
+      else if (name == L"apos") code = L'\'';
+      else if (name.size() > 1 && name[0] == L'#') {
+        wchar_t* endp = nullptr;
+        const bool hex = name[1] == L'x';
+        code = wcstoul(name.c_str() + (hex ? 2 : 1), &endp, hex ? 16 : 10);
+        if (!endp || *endp || code == 0 || code > 0x10FFFF) return false;
+      } else {
+        return false;
+      }
+      if (code > 0xFFFF) {
+        code -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (code >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+      } else {
+        out += static_cast<wchar_t>(code);
+      }
+      i = semi;
+    }
+    return true;
+  }
+
+  const std::wstring& t_;
+  size_t i_ = 0;
+};
+
+}  // namespace
+
 bool ReadBrowseDocument(const std::wstring& path, BrowseDocument& doc) {
+  std::vector<uint8_t> bytes;
   {
     BinaryFile file;
     if (!file.OpenRead(path)) return false;
     const int64_t size = file.Size();
     if (size <= 0 || size > kMaxBrowseDocument) return false;
+    bytes.resize(static_cast<size_t>(size));
+    if (!file.ReadExactAt(0, bytes)) return false;
   }
-  XmlDocument xml;
-  if (!xml.Load(path)) return false;
-  XmlNode root = xml.Root();
-  if (!root || root.NodeName() != L"BROWSE") return false;
+  // UTF-8 (with or without its mark), or UTF-16 with its mark.
+  std::wstring text;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+  } else {
+    const size_t skip = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+    text = Utf8ToWide(std::string(bytes.begin() + static_cast<ptrdiff_t>(skip), bytes.end()));
+  }
   BrowseDocument out;
   BrowseEntry* entry = nullptr;
-  for (const XmlNode& node : root.ChildNodes()) {
-    const std::wstring name = node.NodeName();
+  FlatReader reader(text);
+  const bool ok = reader.Read([&](const std::wstring& name, const std::wstring& value) {
     if (name == L"JPEG") {
       out.entries.emplace_back();
       entry = &out.entries.back();
-      entry->jpeg = node.Text();
+      entry->jpeg = value;
     } else if (name == L"TITLE") {
-      if (entry) SplitBrowseTitle(node.Text(), entry->name, entry->sizeLine);
+      if (entry) SplitBrowseTitle(value, entry->name, entry->sizeLine);
     } else if (name == L"TYPE") {
-      if (entry) entry->kind = static_cast<int>(std::clamp(wcstol(node.Text().c_str(), nullptr, 10), 0L, 4L));
+      if (entry) entry->kind = static_cast<int>(std::clamp(wcstol(value.c_str(), nullptr, 10), 0L, 4L));
     } else if (name == L"FONT") {
-      out.font = node.Text();
+      out.font = value;
     } else if (name == L"FOUND") {
-      out.found = node.Text();
+      out.found = value;
     } else if (name == L"SCROLL") {
-      out.scroll = static_cast<int>(std::clamp(wcstol(node.Text().c_str(), nullptr, 10), 0L, 1L << 30));
+      out.scroll = static_cast<int>(std::clamp(wcstol(value.c_str(), nullptr, 10), 0L, 1L << 30));
     } else if (name == L"FOLDER") {
-      out.folder = node.Text();
+      out.folder = value;
     } else if (name == L"CACHE") {
-      out.cache = node.Text();
+      out.cache = value;
     } else if (name == L"WAIT") {
-      out.wait = node.Text();
+      out.wait = value;
     } else if (name == L"ERROR") {
-      out.error = node.Text();
+      out.error = value;
       while (!out.error.empty() && (out.error.back() == L'\n' || out.error.back() == L'\r')) out.error.pop_back();
     }
-  }
+  });
+  if (!ok) return false;
   doc = std::move(out);
   return true;
 }
