@@ -281,6 +281,16 @@ TEST_F(MediaBrowserTest, BrowseFolderMakesMissingThumbnailsAndShowsThePage) {
   EXPECT_EQ(doc.SelectSingleNode(L"BROWSE/FOLDER").Text(), folder + L"missing\\");
 }
 
+TEST_F(MediaBrowserTest, AStatementShowsOnThePageOnlyWhenNoMovieStays) {
+  Load(L"/exec PauseMedia");
+  EXPECT_EQ(host.Only(L"ShowBrowsePage"), (Calls{L"ShowBrowsePage Execution:  PauseMedia >> "}));
+  host.calls.clear();
+  host.control.frame = 5;  // a movie plays: the statement acts on it and it stays
+  Load(L"/exec GoToFrame 0.5");
+  EXPECT_TRUE(host.Only(L"ShowBrowsePage").empty());
+  EXPECT_TRUE(host.Has(L"Execute GoToFrame 0.5"));
+}
+
 TEST_F(MediaBrowserTest, SetBrowseMenusAndRelisting) {
   RecordingBrowser window;
   player::SetBrowseMenus(host, window, true, true, true);
