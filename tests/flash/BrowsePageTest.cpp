@@ -145,7 +145,8 @@ TEST_F(BrowsePageTest, WheelAndKeysScrollAndReport) {
 TEST_F(BrowsePageTest, HostileDocumentsNeverReachOutsideTheCache) {
   EXPECT_FALSE(flash::IsBareFileName(L"..\\x.jpg"));
   EXPECT_FALSE(flash::IsBareFileName(L"\\\\host\\x.jpg"));
-  EXPECT_FALSE(flash::IsBareFileName(L"C:x.jpg"));
+  for (const wchar_t* bad : {L"C:x.jpg", L"CON", L"nul.jpg", L"com1.jpg", L"*.jpg", L"a.jpg."})
+    EXPECT_FALSE(flash::IsBareFileName(bad)) << bad;
   EXPECT_TRUE(flash::IsBareFileName(L"C@Movies#clip.swf.jpg"));
   // A picture beside the cache folder, named through "..": never read.
   testing_support::TempDir cache;

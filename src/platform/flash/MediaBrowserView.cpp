@@ -41,8 +41,17 @@ COLORREF Blend(COLORREF a, COLORREF b, int percentA) {
 
 bool IsBareFileName(const std::wstring& name) {
   if (name.empty() || name.size() > MAX_PATH) return false;
-  if (name.find_first_of(L"\\/:") != std::wstring::npos) return false;
-  return name.find(L"..") == std::wstring::npos;
+  if (name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return false;
+  if (name.find(L"..") != std::wstring::npos || name.back() == L'.' || name.back() == L' ') return false;
+  for (wchar_t c : name)
+    if (c < 0x20) return false;
+  // Device names ("CON", "nul.jpg", "COM1.x") name no file.
+  const std::wstring stem = Lower(name.substr(0, name.find(L'.')));
+  for (const wchar_t* device : {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"})
+    if (stem == device) return false;
+  if (stem.size() == 4 && (stem.compare(0, 3, L"com") == 0 || stem.compare(0, 3, L"lpt") == 0) && iswdigit(stem[3]))
+    return false;
+  return true;
 }
 
 MediaBrowserView::MediaBrowserView() {

@@ -27,7 +27,7 @@ struct BrowseEntry {
   int kind = 0;           // 1 movie, 2 projector, 3 folder or drive, 4 video
 };
 
-// True for a plain file name: no "\", "/", ":" and no "..".
+// True for a plain file name: no "\", "/", ":", wildcard or "..", and no device name.
 bool IsBareFileName(const std::wstring& name);
 
 class MediaBrowserView {
