@@ -132,6 +132,8 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
   const COLORREF cell = GetPixel(page.hdc(), 75, kHeader + 50);
   EXPECT_GT(GetGValue(cell), 170) << std::hex << cell;
   EXPECT_LT(GetRValue(cell), 80) << std::hex << cell;
+  cDIBSection window;  // the whole window, for a look
+  if (Capture(main, window)) window.SavePicture(testing_support::ProgramDir() + L"browser-window.bmp");
 
   // The wheel scrolls the page.
   RECT client{};
