@@ -67,6 +67,8 @@ TEST(ToolWindowsProcess, OptionsFromTheToolsMenuSaveAtOnceAndReopenOnThePageLast
     HWND options = OpenOptions(p, main);
     ASSERT_NE(options, nullptr);
     EXPECT_FALSE(IsWindowEnabled(main)) << "shown modally";
+    // A click given while the window is still opening (disabled) would be lost.
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(options) != FALSE; }));
     // The third cell of the slide bar: Thumbnails.
     HWND bar = ChildWindowFromPoint(options, POINT{2 * 92 + 46, 40});
     ASSERT_TRUE(ClickAt(bar, POINT{2 * 92 + 46, 40}));
@@ -77,6 +79,7 @@ TEST(ToolWindowsProcess, OptionsFromTheToolsMenuSaveAtOnceAndReopenOnThePageLast
     ASSERT_TRUE(ClickAt(quality, POINT{10, 8}));
     ASSERT_TRUE(PressKeys(options, {{VK_END}, {VK_SHIFT, VK_HOME}}));
     ASSERT_TRUE(TypeText(options, L"150"));
+    ASSERT_TRUE(WaitUntil([&] { return Caption(quality) == L"150"; }));
     ASSERT_TRUE(PressKeys(options, {{VK_TAB}}));  // leaving the box: "100"
     EXPECT_TRUE(WaitUntil([&] { return Caption(quality) == L"100"; }));
     ASSERT_TRUE(PressKeys(options, {{VK_RETURN}}));  // Save
