@@ -41,7 +41,7 @@ class PlayerWindow::CommandsHost final : public CommandHost {
   void ShowTG() override { w_.ShowTG(); }
   std::wstring TakePicture(bool forWallpaper) override;
   void SetWallpaper(const std::wstring& picture) override;
-  void SaveThumbnail() override { w_.NotBuilt(L"SaveThumbnail"); }
+  void SaveThumbnail() override { w_.SaveThumbnail(); }
   void ClearCacheFiles(long mode) override { w_.ClearCacheFiles(mode); }
   void HelpMe() override { w_.HelpMe(); }
   void OpenHelpPage(const std::wstring& topic) override;

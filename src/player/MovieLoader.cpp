@@ -146,7 +146,10 @@ void LoadFlash(PlayerHost& host, std::wstring& path, std::wstring caption, bool 
   if (IsScriptStatement(path)) {
     const std::wstring statement = ScriptStatementOf(path);
     WriteLog(L"Execute script: " + statement);
-    host.ShowBrowsePage(true, L"Execution: " + statement + L" >> ");
+    // The statement is shown on the browse page when that is what the window
+    // shows (or nothing is loaded); a movie that plays stays: the statement acts on it.
+    const MovieControl* shown = host.Control();
+    if (s.Browsed || !shown || shown->FrameNum() < 0) host.ShowBrowsePage(true, L"Execution: " + statement + L" >> ");
     host.ExecuteStatement(statement);
     return;
   }

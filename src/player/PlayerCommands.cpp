@@ -176,10 +176,7 @@ std::wstring PlayerWindow::CommandsHost::PlaylistPath(int index) const {
   return index >= 0 && index < static_cast<int>(items.size()) ? items[static_cast<size_t>(index)] : std::wstring();
 }
 
-std::wstring PlayerWindow::CommandsHost::TakePicture(bool) {
-  w_.NotBuilt(L"TakePicture");
-  return L"";
-}
+std::wstring PlayerWindow::CommandsHost::TakePicture(bool forWallpaper) { return w_.TakePicture(forWallpaper); }
 
 void PlayerWindow::CommandsHost::SetWallpaper(const std::wstring& picture) {
   // The desktop's own object where the shell has one; the plain wallpaper setting otherwise.

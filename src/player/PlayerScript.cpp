@@ -104,16 +104,11 @@ void PlayerWindow::RegisterScriptMembers() {
   add(L"GoWeb", [this](const ScriptArgs& a) { GoWeb(a.Text(0)); });
   add(L"About", [this](const ScriptArgs&) { ClickMenu(L"mnuAbout"); });
 
-  // The rest of the window's operations answer until they are built.
-  for (const wchar_t* name :
-       {L"TakePicture", L"SaveThumbnail", L"BrowseFolder",
-        L"SelectBrowseFolder", L"SavePlaylist"}) {
-    std::wstring operation = name;
-    o.Add(name, [this, operation](const ScriptArgs&) -> ScriptValue {
-      NotBuilt(operation);
-      throw ScriptError(operation + L" is not available yet");
-    });
-  }
+  add(L"BrowseFolder", [this](const ScriptArgs& a) { BrowseFolder(a.Text(0), a.Bool(1)); });
+  add(L"SelectBrowseFolder", [this](const ScriptArgs& a) { SelectBrowseFolder(a.Text(0)); });
+  add(L"SaveThumbnail", [this](const ScriptArgs&) { SaveThumbnail(); });
+  o.Add(L"TakePicture", [this](const ScriptArgs& a) -> ScriptValue { return TakePicture(a.Bool(0)); });
+  o.Add(L"SavePlaylist", [this](const ScriptArgs& a) -> ScriptValue { return PlaylistSave(a.Text(0)); });
 }
 
 }  // namespace player

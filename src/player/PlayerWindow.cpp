@@ -9,6 +9,7 @@
 #include "moviefiles/SWFInfo.h"
 #include "moviefiles/SWFModule.h"
 #include "player/AppCommands.h"
+#include "player/BrowserHost.h"
 #include "player/CacheFiles.h"
 #include "player/CommandLine.h"
 #include "player/CommandsHost.h"
@@ -98,6 +99,7 @@ PlayerWindow::PlayerWindow()
       host_(std::make_unique<WindowHost>(*this)),
       listsHost_(std::make_unique<ListsHost>(*this)),
       commands_(std::make_unique<CommandsHost>(*this)),
+      browser_(std::make_unique<BrowserHost>(*this)),
       playlist_({::PlaylistItems, ::PlaylistLast, ::PlaylistCurrent}, *listsHost_),
       recent_(Options(), [](const std::wstring& path) { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }) {
   OnLoad = [this] { Form_Load(); };
@@ -134,6 +136,7 @@ void PlayerWindow::CreateControls() {
   auto address = forms::Placed<forms::ComboBoxArgs>(L"AddressBar", 0, 0, 100, kAddressBarHeight);
   address.Visible = false;
   Add<forms::ComboBox>(address);
+  WireAddressBar();
 
   auto update = forms::Placed<forms::TimerArgs>(L"tmrUpdate", 0, 0, 0, 0);
   update.Interval = 300;
@@ -285,7 +288,7 @@ void PlayerWindow::Minimize() { SetWindowState(forms::vbMinimized); }
 void PlayerWindow::BrowseMedia() {
   WriteLog(L"");
   WriteLog(L" :: Media Browse");
-  NotBuilt(L"BrowseMedia");
+  BrowseFolder(Host().Opts().CurrentFolder, true);
 }
 
 void PlayerWindow::Uninstall() {
@@ -706,7 +709,7 @@ void PlayerWindow::WireEvents() {
   formX_.MouseExit = [this](forms::Control& control) { SkinHovered(control, false); };
   formX_.AppCommand = [this](long command, long, long, bool& handled) {
     handled = DispatchAppCommand(
-        command, [this](const std::wstring& item) { ClickMenu(item); }, [this] { NotBuilt(L"BrowseFolder"); });
+        command, [this](const std::wstring& item) { ClickMenu(item); }, [this] { BrowseFolder(Host().Opts().MyFlashFolder, false); });
   };
   // The sender waits on this message: take a copy of the text and answer at
   // once; the work is done from the message loop.

@@ -59,6 +59,16 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   void Minimize();
   void BrowseMedia();
   void Uninstall();
+
+  // The media browser (the browser unit over the window's address bar).
+  void BrowseFolder(const std::wstring& folder, bool keepScroll);
+  void ShowBrowsePage(bool load, const std::wstring& message);
+  void SetBrowseMenus(bool browsing, bool menusShown, bool redraw);
+  void SelectBrowseFolder(const std::wstring& startFolder);
+  // The frame shown now as a numbered picture (or the desktop picture): its path, "" on failure.
+  std::wstring TakePicture(bool forWallpaper);
+  // The frame shown now becomes the movie's thumbnail.
+  void SaveThumbnail();
   void ClearCacheFiles(long mode);
 
   // Options.
@@ -217,6 +227,8 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   void StepHistory(int step);
   class ListsHost;
   class CommandsHost;
+  class BrowserHost;
+  void WireAddressBar();
   void WireCommands();
   void Form_KeyDown(int& keyCode, int shift);
   void Form_Load();
@@ -255,6 +267,7 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   ScriptObject members_;
   std::unique_ptr<ListsHost> listsHost_;
   std::unique_ptr<CommandsHost> commands_;
+  std::unique_ptr<BrowserHost> browser_;
   Playlist playlist_;
   RecentFiles recent_;
   FavoriteFolders favorites_;

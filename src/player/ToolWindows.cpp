@@ -1,5 +1,7 @@
 #include "player/ToolWindows.h"
 
+#include "player/Thumbnails.h"
+
 namespace player {
 
 std::map<std::wstring, ToolWindowOpener>& ToolWindows() {
@@ -17,6 +19,11 @@ bool OpenToolWindow(const std::wstring& name, int mode) {
 std::function<void()>& GeneratorRunner() {
   static std::function<void()> runner;
   return runner;
+}
+
+ThumbnailProgressOpener& ThumbnailProgressWindow() {
+  static ThumbnailProgressOpener opener;
+  return opener;
 }
 
 }  // namespace player

@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace player {
@@ -19,5 +20,10 @@ bool OpenToolWindow(const std::wstring& name, int mode);
 // The thumbnail generator's run over its current settings (the script's
 // Generate); empty until the generator is registered.
 std::function<void()>& GeneratorRunner();
+
+class ThumbnailProgress;
+// The thumbnail progress window for a run of count movies (none registered: runs show nothing).
+using ThumbnailProgressOpener = std::function<std::unique_ptr<ThumbnailProgress>(int count)>;
+ThumbnailProgressOpener& ThumbnailProgressWindow();
 
 }  // namespace player

@@ -53,10 +53,12 @@ class PlayerWindow::WindowHost final : public PlayerHost {
 
   void ExecuteStatement(const std::wstring& statement) override { w_.ExecuteStatement(statement); }
   void BrowseMedia() override { w_.BrowseMedia(); }
-  void BrowseFolder(const std::wstring&, bool) override { w_.NotBuilt(L"BrowseFolder"); }
-  void ShowBrowsePage(bool, const std::wstring&) override { w_.NotBuilt(L"ShowBrowsePage"); }
-  void SetBrowseMenus(bool, bool, bool) override { w_.NotBuilt(L"SetBrowseMenus"); }
-  void SelectBrowseFolder(const std::wstring&) override { w_.NotBuilt(L"SelectBrowseFolder"); }
+  void BrowseFolder(const std::wstring& folder, bool keepScroll) override { w_.BrowseFolder(folder, keepScroll); }
+  void ShowBrowsePage(bool load, const std::wstring& message) override { w_.ShowBrowsePage(load, message); }
+  void SetBrowseMenus(bool browsing, bool menusShown, bool redraw) override {
+    w_.SetBrowseMenus(browsing, menusShown, redraw);
+  }
+  void SelectBrowseFolder(const std::wstring& start) override { w_.SelectBrowseFolder(start); }
   void AddRecent(const std::wstring& path) override { w_.AddRecent(path); }
 
   double Random() override;

@@ -9,6 +9,7 @@
 #include "tools/frmGenerator.h"
 #include "tools/frmOptions.h"
 #include "tools/frmDownload.h"
+#include "tools/frmShot.h"
 #include "tools/frmUpdate.h"
 #include "tools/frmInfo.h"
 #include "tools/frmDecompiler.h"
@@ -29,6 +30,7 @@ void AttachToolWindows() {
   player::ToolWindows()[L"frmDesktop"] = [](int mode) { DesktopWindow().Open(mode); };
   player::ToolWindows()[L"frmIntro"] = [](int mode) { IntroWindow().Open(mode); };
   player::ToolWindows()[L"frmAbout"] = [](int mode) { AboutWindow().Open(mode); };
+  player::ThumbnailProgressWindow() = [](int count) { return OpenShotProgress(count); };
 }
 
 }  // namespace tools

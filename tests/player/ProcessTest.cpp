@@ -211,6 +211,23 @@ TEST_F(ProgramRun, AHandOverOfManyNamesIsCappedAndTheWindowAnswers) {
   EXPECT_TRUE(run.Close());
 }
 
+// The browser's and the playlist's operations answer statements: a playlist
+// saved by name gets its extension.
+TEST_F(ProgramRun, StatementsSaveThePlaylistAndBrowseAFolder) {
+  testing_support::TempDir temp;
+  ProgramProcess run(Quoted(SampleMovie()));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(player::SendHandOver(main, L"/exec SavePlaylist \"" + temp.File(L"list") + L"\""));
+  EXPECT_TRUE(player::SendHandOver(main, L"/exec BrowseFolder \"" + temp.Path() + L"\", False"));
+  bool saved = false;
+  for (int i = 0; i < 100 && !saved; ++i, Sleep(50))
+    saved = GetFileAttributesW(temp.File(L"list.swfzel").c_str()) != INVALID_FILE_ATTRIBUTES;
+  EXPECT_TRUE(saved);
+  EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - Browse Media", 5000)) << WideToUtf8(Caption(main));
+  EXPECT_TRUE(run.Close());
+}
+
 TEST_F(ProgramRun, AMissingMovieSaysSoInTheWindow) {
   ProgramProcess run(L"\"C:\\no such folder\\missing movie.swf\"");
   HWND main = run.WaitForMainWindow();

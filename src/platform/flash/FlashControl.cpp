@@ -141,6 +141,11 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEWHEEL:
       return 0;  // pages scroll only through TCallLabel
     case WM_MOUSEMOVE: {
+      if (page_) {
+        page_->MouseMove(*this, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_LBUTTON) != 0);
+        PostEvents();
+        return 0;
+      }
       double sx = 0, sy = 0;
       if (player_ && !page_ && StagePoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), sx, sy)) {
         player_->Scripts().Mouse(0, sx, sy);
@@ -155,6 +160,19 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       ::SetFocus(hwnd);
+      if (page_) {
+        if (msg == WM_LBUTTONDBLCLK)
+          page_->DoubleClick(*this, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        else
+          page_->MouseDown(*this, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        // The page follows a drag (its scroll bar) until the button is released.
+        if (page_ && hwnd_ && GetCapture() != hwnd_) {
+          SetCapture(hwnd_);
+          captured_ = GetCapture() == hwnd_;
+        }
+        PostEvents();
+        return 0;
+      }
       double sx = 0, sy = 0;
       if (player_ && !page_ && StagePoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), sx, sy)) {
         FocusFieldAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
@@ -173,6 +191,10 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_LBUTTONUP: {
       if (page_) {
+        if (captured_) {
+          captured_ = false;
+          ReleaseCapture();
+        }
         page_->Click(*this, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
       }
@@ -193,6 +215,13 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_KEYDOWN:
     case WM_KEYUP:
+      if (page_) {
+        if (msg == WM_KEYDOWN && page_->Key(*this, static_cast<int>(wp))) {
+          PostEvents();
+          return 0;
+        }
+        break;
+      }
       if (player_ && !page_) {
         player_->Scripts().Key(msg == WM_KEYDOWN, static_cast<int>(wp), static_cast<wchar_t>(MapVirtualKeyW(static_cast<UINT>(wp), MAPVK_VK_TO_CHAR)));
         AfterScripts();
@@ -592,7 +621,12 @@ std::vector<std::pair<std::wstring, std::wstring>> FlashControl::RootVariables()
 }
 
 void FlashControl::TCallLabel(const std::wstring& target, const std::wstring& label) {
-  if (!player_ || page_) return;
+  if (page_) {
+    page_->CallLabel(*this, target, label);
+    PostEvents();
+    return;
+  }
+  if (!player_) return;
   player_->CallLabel(target, label);
   AfterScripts();
   SyncButtons();
@@ -850,7 +884,9 @@ bool FlashControl::Paint(HDC dc, int width, int height) {
     target = layer.get();
   }
   bool drawn = true;
-  if (page_) {
+  if (page_ && page_->FillsControl()) {
+    page_->Paint(target, RECT{0, 0, width, height}, 1.0);
+  } else if (page_) {
     page_->Paint(target, view.Rect(movie_->frame), view.scaleX * 20);
   } else if (player_) {
     drawn = renderer_->DrawFrame(target, *movie_, player_->Root(), Origin(), frame);

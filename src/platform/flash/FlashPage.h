@@ -45,8 +45,20 @@ class FlashPage {
   virtual void Tick(PageHost&) {}
   // Draws over the background; stage is the stage rectangle in the DC's pixels.
   virtual void Paint(HDC, const RECT& /*stage*/, double /*pixelsPerStagePixel*/) {}
-  // A click at (x, y) in the control's pixels.
+  // A click at (x, y) in the control's pixels (the button's release).
   virtual void Click(PageHost&, int /*x*/, int /*y*/) {}
+  // A page that lays itself out over the whole control (Paint then gets the
+  // client rectangle and the scale 1) rather than over the stage.
+  virtual bool FillsControl() const { return false; }
+  // The pointer moved (pressed: the left button is down), the left button
+  // went down, or was double-clicked, at (x, y) in the control's pixels.
+  virtual void MouseMove(PageHost&, int /*x*/, int /*y*/, bool /*pressed*/) {}
+  virtual void MouseDown(PageHost&, int /*x*/, int /*y*/) {}
+  virtual void DoubleClick(PageHost&, int /*x*/, int /*y*/) {}
+  // A key went down over the page; true when the page used it.
+  virtual bool Key(PageHost&, int /*virtualKey*/) { return false; }
+  // A frame label of a clip run from outside (TCallLabel).
+  virtual void CallLabel(PageHost&, const std::wstring& /*target*/, const std::wstring& /*label*/) {}
 };
 
 }  // namespace flash

@@ -1,13 +1,13 @@
 #include "platform/flash/PageFactory.h"
 
+#include "platform/flash/BrowsePage.h"
 #include "platform/flash/TextPage.h"
 #include "platform/flash/VideoPage.h"
 
 namespace flash {
 namespace {
 
-// The browse page (filled by the media browser) and the desktop sound movie
-// have nothing to do yet.
+// The desktop sound movie has nothing to draw.
 class InertPage : public FlashPage {};
 
 }  // namespace
@@ -21,7 +21,8 @@ std::unique_ptr<FlashPage> CreatePage(const std::string& metadata) {
   std::string name = metadata.substr(start, end - start);
   if (name == "video") return std::make_unique<VideoPage>();
   if (name == "intro" || name == "about") return std::make_unique<TextPage>();
-  if (name == "browse" || name == "sound") return std::make_unique<InertPage>();
+  if (name == "browse") return std::make_unique<BrowsePage>();
+  if (name == "sound") return std::make_unique<InertPage>();
   return nullptr;
 }
 
