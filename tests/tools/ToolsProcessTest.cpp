@@ -149,6 +149,11 @@ TEST(ToolWindowsProcess, GenerateFromTheScriptAndFromTheToolsMenuAndTheSettingsS
     HWND generator = p.WaitForWindow(L"Thumbnail Generator");
     ASSERT_NE(generator, nullptr);
     EXPECT_TRUE(IsWindowEnabled(main)) << "modeless";
+    // Started without a movie the window browses the My Flash folder, which the
+    // generator takes as its source; the user types the movies' folder instead.
+    HWND source = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (source = FindChildWithText(generator, L"My Flash")) != nullptr; }));
+    SendMessageW(source, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
     ASSERT_TRUE(PressKeys(generator, {{VK_RETURN}}));  // Generate
     HWND summary = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (summary = ProcessWindowWith(p, L"Show Files", generator)) != nullptr; }, 20000));
