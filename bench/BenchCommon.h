@@ -6,6 +6,7 @@
 #pragma once
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/Clock.h"
+#include "services/RegistryModule.h"
 #include "services/ShellMod.h"
 
 // Seconds from the program's monotonic clock (differences are what count).
@@ -52,4 +54,26 @@ inline bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>&
 // Writes a file the benchmark needs, or stops.
 inline void WriteOrFail(const std::wstring& path, const std::vector<uint8_t>& bytes, const std::string& what) {
   Require(WriteFileBytes(path, bytes), "writing " + what);
+}
+
+// The benchmark's own settings key (HKEY_CURRENT_USER\Software\SWF.zel tests\<name>),
+// made fresh: the program in the benchmark's process reads and writes there, never
+// the user's own settings.
+inline void UseOwnSettings(const wchar_t* name) {
+  SetEnvironmentVariableW(kTestKeyVariable, name);
+  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
+}
+inline void DropOwnSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str()); }
+
+// A text setting under the benchmark's key.
+inline void SetText(const wchar_t* section, const wchar_t* name, const std::wstring& value) {
+  const std::wstring key = AppRegistryKey() + L"\\" + section;
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value.c_str(),
+                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+// The middle of the values (-1 for none).
+inline double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? -1 : v[v.size() / 2];
 }

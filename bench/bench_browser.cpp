@@ -28,32 +28,6 @@
 
 namespace {
 
-const wchar_t kProgramKey[] = L"Software\\SWF.zel";
-const wchar_t kSavedKey[] = L"Software\\SWF.zel bench saved";
-
-void MoveKey(const wchar_t* from, const wchar_t* to) {
-  RegDeleteTreeW(HKEY_CURRENT_USER, to);
-  HKEY src = nullptr, dst = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &src) == ERROR_SUCCESS) {
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &dst, nullptr) == ERROR_SUCCESS) {
-      RegCopyTreeW(src, nullptr, dst);
-      RegCloseKey(dst);
-    }
-    RegCloseKey(src);
-  }
-  RegDeleteTreeW(HKEY_CURRENT_USER, from);
-}
-
-void SetText(const wchar_t* section, const wchar_t* name, const std::wstring& value) {
-  std::wstring key = std::wstring(kProgramKey) + L"\\" + section;
-  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value.c_str(),
-                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 std::vector<uint8_t> ReadWholeFileOrEmpty(const std::wstring& path) {
   BinaryFile file;
@@ -63,8 +37,7 @@ std::vector<uint8_t> ReadWholeFileOrEmpty(const std::wstring& path) {
 }
 
 void Restore() {
-  RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
-  MoveKey(kSavedKey, kProgramKey);
+  DropOwnSettings();
 }
 
 void Check(bool ok, const std::string& step) {
@@ -99,7 +72,7 @@ int wmain() {
   const std::wstring listed = root + L"listed\\", fresh = root + L"fresh\\", empty = root + L"empty\\";
   for (const auto& f : {listed, fresh, empty}) Require(MakeDirs(f), "making the folders");
 
-  MoveKey(kProgramKey, kSavedKey);
+  UseOwnSettings(L"bench_browser");
   SetText(L"System", L"FirstRun", L"False");
   SetText(L"Update", L"Auto", L"False");
   for (const wchar_t* t : {L"SWF", L"FLV", L"PL"}) SetText(L"FileTypes", t, L"False");

@@ -33,11 +33,6 @@ std::wstring ProgramFolder() {
   return p.substr(0, p.find_last_of(L'\\') + 1);
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 class AcceptingShell : public tools::DesktopShell {
  public:
   HRESULT GetDesktopItemBySource(const std::wstring&, COMPONENT&) override { return E_INVALIDARG; }

@@ -74,11 +74,6 @@ void RemoveFolder(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // Closes the summary at once and counts what it reported.
 struct Answers : tools::ExtractorPrompts {
   std::wstring last;

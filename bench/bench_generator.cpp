@@ -29,11 +29,6 @@ using moviebytes::operator+;
 
 constexpr int kMovies = 200;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 Bytes U16(uint32_t v) {
   Bytes b;
   moviebytes::PutLE(b, v, 2);

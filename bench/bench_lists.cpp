@@ -54,11 +54,6 @@ class BoxHost final : public player::PlaylistHost {
   HWND box_;
 };
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 double Best(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 void Pump() {

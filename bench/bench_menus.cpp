@@ -20,37 +20,10 @@
 
 namespace {
 
-const wchar_t kProgramKey[] = L"Software\\SWF.zel";
-const wchar_t kSavedKey[] = L"Software\\SWF.zel bench saved";
-
-void MoveKey(const wchar_t* from, const wchar_t* to) {
-  RegDeleteTreeW(HKEY_CURRENT_USER, to);
-  HKEY src = nullptr, dst = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &src) == ERROR_SUCCESS) {
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &dst, nullptr) == ERROR_SUCCESS) {
-      RegCopyTreeW(src, nullptr, dst);
-      RegCloseKey(dst);
-    }
-    RegCloseKey(src);
-  }
-  RegDeleteTreeW(HKEY_CURRENT_USER, from);
-}
-
-void SetText(const wchar_t* section, const wchar_t* name, const wchar_t* value) {
-  std::wstring key = std::wstring(kProgramKey) + L"\\" + section;
-  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value,
-                  static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 [[noreturn]] void Stop(const char* step) {
   std::fprintf(stderr, "bench_menus: %s failed\n", step);
-  RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
-  MoveKey(kSavedKey, kProgramKey);
+  DropOwnSettings();
   std::exit(1);
 }
 
@@ -64,7 +37,7 @@ struct MenuRow {
 }  // namespace
 
 int wmain() {
-  MoveKey(kProgramKey, kSavedKey);
+  UseOwnSettings(L"bench_menus");
   SetText(L"System", L"FirstRun", L"False");
   SetText(L"Update", L"Auto", L"False");
   SetText(L"FileTypes", L"SWF", L"False");
@@ -148,8 +121,7 @@ int wmain() {
     drawn.push_back((t1 - t0) / 20), text.push_back((t2 - t1) / 20), ratios.push_back((t1 - t0) / (t2 - t1));
   }
   w.Quit(L"Benchmark", false);
-  RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
-  MoveKey(kSavedKey, kProgramKey);
+  DropOwnSettings();
 
   std::printf("The View menu, %zu items (medians of 31 rounds of 20):\n", rows.size());
   std::printf("| measure | ms |\n|---|---|\n");

@@ -90,11 +90,6 @@ double ThroughWindow(const std::wstring& url) {
   return ok ? elapsed : -1;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 std::wstring FeedOf(int items) {
   std::wstring xml = L"<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>News</title>";
   for (int i = 0; i < items; ++i) {

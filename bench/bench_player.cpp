@@ -24,27 +24,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-const wchar_t kProgramKey[] = L"Software\\SWF.zel";
-const wchar_t kSavedKey[] = L"Software\\SWF.zel bench saved";
-
-void MoveKey(const wchar_t* from, const wchar_t* to) {
-  RegDeleteTreeW(HKEY_CURRENT_USER, to);
-  HKEY src = nullptr, dst = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &src) == ERROR_SUCCESS) {
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &dst, nullptr) == ERROR_SUCCESS) {
-      RegCopyTreeW(src, nullptr, dst);
-      RegCloseKey(dst);
-    }
-    RegCloseKey(src);
-  }
-  RegDeleteTreeW(HKEY_CURRENT_USER, from);
-}
-
-void SetText(const wchar_t* section, const wchar_t* name, const wchar_t* value) {
-  std::wstring key = std::wstring(kProgramKey) + L"\\" + section;
-  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value,
-                  static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-}
 
 void PutLE(Bytes& b, uint32_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -76,11 +55,6 @@ Bytes LargeMovie() {
   PutLE(file, static_cast<uint32_t>(body.size() + 8), 4);
   file.insert(file.end(), z.begin(), z.end());
   return file;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 [[noreturn]] void Fail(const char* step) {
@@ -118,7 +92,7 @@ int wmain() {
   const std::wstring large = std::wstring(temp) + L"bench_player_large.swf";
   if (!WriteFileBytes(large, LargeMovie())) Fail("writing the large movie");
 
-  MoveKey(kProgramKey, kSavedKey);
+  UseOwnSettings(L"bench_player");
   SetText(L"System", L"FirstRun", L"False");
   SetText(L"Update", L"Auto", L"False");
   SetText(L"FileTypes", L"SWF", L"False");
@@ -126,8 +100,7 @@ int wmain() {
   SetText(L"FileTypes", L"PL", L"False");
   const bool started = player::StartUp(L"");
   auto restore = [] {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
-    MoveKey(kSavedKey, kProgramKey);
+    DropOwnSettings();
   };
   if (!started || !player::Player.SWF()) {
     restore();

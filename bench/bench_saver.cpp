@@ -26,12 +26,6 @@ std::wstring ProgramFolder() {
   return p.substr(0, p.find_last_of(L'\\') + 1);
 }
 
-void SetText(const wchar_t* section, const wchar_t* name, const std::wstring& value) {
-  std::wstring key = AppRegistryKey() + L"\\" + section;
-  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value.c_str(),
-                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
 COLORREF ScreenColor(POINT at) {
   HDC screen = GetDC(nullptr);
   const COLORREF c = GetPixel(screen, at.x, at.y);
@@ -118,11 +112,6 @@ double TimeToFirstFrame(const std::wstring& exe, const std::wstring& arguments, 
   return elapsed;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -132,8 +121,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring player = folder + L"SWF.zel.exe", saver = folder + L"SWF.zel.scr";
 
   // The started programs inherit the key's name.
-  SetEnvironmentVariableW(kTestKeyVariable, L"bench_saver");
-  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
+  UseOwnSettings(L"bench_saver");
   SetText(L"System", L"FirstRun", L"False");
   SetText(L"Update", L"Auto", L"False");
   for (const wchar_t* type : {L"SWF", L"FLV", L"PL"}) SetText(L"FileTypes", type, L"False");

@@ -71,11 +71,6 @@ class BenchWindow : public forms::Form, public SkinHost {
   forms::PictureBox* view_ = nullptr;
 };
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main() {
@@ -85,8 +80,7 @@ int main() {
   SkinFolder = dir + L"Media\\Skin\\";
   UserSkinFolder = BenchFolder(L"swfzel-bench-skin");
   // The generator's fingerprint goes to a key of the benchmark's own, not the user's.
-  SetEnvironmentVariableW(kTestKeyVariable, L"bench_skin");
-  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
+  UseOwnSettings(L"bench_skin");
 
   std::vector<double> generator;
   for (int round = 0; round < 5; ++round) {

@@ -90,17 +90,6 @@ double TimeToWindow(const std::wstring& exe, const std::wstring& arguments, cons
   return elapsed;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
-}
-
-void SetText(const wchar_t* section, const wchar_t* name, const wchar_t* value) {
-  std::wstring key = AppRegistryKey() + L"\\" + section;
-  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value,
-                  static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -112,8 +101,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring movie = folder + L"Media\\Flash\\sample.swf";
 
   // The started programs inherit the key's name.
-  SetEnvironmentVariableW(kTestKeyVariable, L"bench_startup");
-  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
+  UseOwnSettings(L"bench_startup");
   SetText(L"System", L"FirstRun", L"False");
   SetText(L"Update", L"Auto", L"False");
   SetText(L"FileTypes", L"SWF", L"False");

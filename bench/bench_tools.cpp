@@ -26,11 +26,6 @@ std::wstring ProgramFolder() {
   return p.substr(0, p.find_last_of(L'\\') + 1);
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // Makes the window paint itself and its children now.
 void Painted(HWND window) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);

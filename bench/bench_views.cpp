@@ -22,17 +22,6 @@
 
 namespace {
 
-void SetText(const wchar_t* section, const wchar_t* name, const wchar_t* value) {
-  const std::wstring key = AppRegistryKey() + L"\\" + section;
-  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value,
-                  static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // kMoves mouse moves over the middle of a window of that size, each at a new place.
 constexpr int kMoves = 5000;
 double Moves(HWND window, int width, int height) {
@@ -47,8 +36,7 @@ double Moves(HWND window, int width, int height) {
 }  // namespace
 
 int wmain() {
-  SetEnvironmentVariableW(kTestKeyVariable, L"bench_views");
-  RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str());
+  UseOwnSettings(L"bench_views");
   SetText(L"System", L"FirstRun", L"False");
   SetText(L"Update", L"Auto", L"False");
   SetText(L"FileTypes", L"SWF", L"False");
