@@ -2,6 +2,7 @@
 
 #include "platform/forms/Form.h"
 #include "services/Languages.h"
+#include "ui/Window.h"
 
 namespace tools {
 
@@ -43,6 +44,18 @@ void PageSelector::Show(int index) {
   Page(index).SetVisible(true);
   for (forms::PictureBox* other : form_.Array<forms::PictureBox>(L"Page").Elements())
     if (other->Index() != index) other->SetVisible(false);
+}
+
+void PageSelector::ShowAndFit(int index) {
+  Show(index);
+  if (shown_ != index) return;
+  const long height = ClientHeightFor(Info(index).Height);
+  if (form_.Visible()) {
+    long left = -1, top = -1, width = -1, outer = FormHeightForClient(form_, height);
+    AnimateFormBounds(form_, left, top, width, outer, false);
+  } else if (form_.ScaleHeight() != height) {
+    form_.SetClientSize(width_, height);
+  }
 }
 
 std::wstring PageSelector::HelpTopic() const { return shown_ >= 0 ? Info(shown_).HelpTopic : std::wstring(); }

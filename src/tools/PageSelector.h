@@ -48,6 +48,9 @@ class PageSelector {
   // Shows that page (making its controls first when it has none yet) and hides the others.
   void Show(int index);
   int Shown() const { return shown_; }
+  // Shows that page and gives the window the page's height (growing or
+  // shrinking to it when the window is on the screen).
+  void ShowAndFit(int index);
   bool Built(int index) const { return built_[static_cast<size_t>(index)]; }
   // Makes a page's controls inside Page(index); called once per page and load.
   std::function<void(int index)> OnBuild;

@@ -276,14 +276,7 @@ void frmGenerator::InitPages() {
 }
 
 void frmGenerator::ShowPage() {
-  pages_->Show(CurrentPage);
-  const long height = PageSelector::ClientHeightFor(pages_->Info(CurrentPage).Height);
-  if (Visible()) {
-    long left = -1, top = -1, width = -1, outer = FormHeightForClient(*this, height);
-    AnimateFormBounds(*this, left, top, width, outer, false);
-  } else if (ScaleHeight() != height) {
-    SetClientSize(kWidth, height);
-  }
+  pages_->ShowAndFit(CurrentPage);
   SetVisual();
 }
 

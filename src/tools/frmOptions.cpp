@@ -245,14 +245,7 @@ void frmOptions::InitPages() {
 
 void frmOptions::ShowPage() {
   const int page = StartPage(player::Options().OptionsPage);
-  pages_->Show(page);
-  const long height = PageSelector::ClientHeightFor(pages_->Info(page).Height);
-  if (Visible()) {
-    long left = -1, top = -1, width = -1, outer = FormHeightForClient(*this, height);
-    AnimateFormBounds(*this, left, top, width, outer, false);
-  } else if (ScaleHeight() != height) {
-    SetClientSize(kWidth, height);
-  }
+  pages_->ShowAndFit(page);
   SetVisual();
 }
 
