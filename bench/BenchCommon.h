@@ -77,3 +77,17 @@ inline double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? -1 : v[v.size() / 2];
 }
+
+// The folder of the benchmark program, ending in "\".
+inline std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::wstring p(path, n);
+  return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+// Makes the window paint itself and its children now.
+inline void Painted(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  GdiFlush();
+}

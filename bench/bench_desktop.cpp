@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchCommon.h"
+#include "BenchMessageBox.h"
 #include "base/BinaryFile.h"
 #include "moviefiles/SWFInfo.h"
 #include "platform/forms/Forms.h"
@@ -25,13 +26,6 @@
 #include "ui/frmMessage.h"
 
 namespace {
-
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path, n);
-  return p.substr(0, p.find_last_of(L'\\') + 1);
-}
 
 class AcceptingShell : public tools::DesktopShell {
  public:
@@ -128,27 +122,8 @@ double OpenAbout() {
   return t;
 }
 
-double OpenMessage() {
-  const double t0 = Now();
-  frmMessage& f = MessageForm();
-  f.Load();
-  f.SetClientSize(frmMessage::BaseClientWidth, frmMessage::BaseClientHeight);
-  f.lblPrompt->SetCaption(L"The movie could not be put on the desktop.");
-  f.SetCaption(L"SWF.zel");
-  f.cbFirstButton->SetCaption(L"OK");
-  f.cbSecondButton->SetVisible(false);
-  f.IconName = L"info";
-  f.cbHelp->SetVisible(false);
-  f.chkCheck->SetVisible(false);
-  f.Layout();
-  f.SetVisual();
-  f.Show(forms::vbModeless);
-  RedrawWindow(f.hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  GdiFlush();
-  const double t = Now() - t0;
-  f.Unload();
-  return t;
-}
+// The baseline: the program's message box with a prompt of the same kind.
+double OpenMessage() { return OpenMessageBox(L"The movie could not be put on the desktop.", L"OK", L"", L"info"); }
 
 }  // namespace
 

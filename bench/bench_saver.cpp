@@ -19,13 +19,6 @@ namespace {
 
 constexpr COLORREF kOrange = RGB(0xFF, 0x99, 0x00);  // the sample movie's centre
 
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  return p.substr(0, p.find_last_of(L'\\') + 1);
-}
-
 COLORREF ScreenColor(POINT at) {
   HDC screen = GetDC(nullptr);
   const COLORREF c = GetPixel(screen, at.x, at.y);

@@ -18,13 +18,6 @@ namespace {
 
 const wchar_t kEmptyTitle[] = L"bench empty window";
 
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  return p.substr(0, p.find_last_of(L'\\') + 1);
-}
-
 int EmptyWindowMain() {
   WNDCLASSW wc{};
   wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BenchCommon.h"
+#include "BenchMessageBox.h"
 #include "platform/forms/Forms.h"
 #include "services/Services.h"
 #include "tools/frmOptions.h"
@@ -18,19 +19,6 @@
 #include "ui/frmMessage.h"
 
 namespace {
-
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path, n);
-  return p.substr(0, p.find_last_of(L'\\') + 1);
-}
-
-// Makes the window paint itself and its children now.
-void Painted(HWND window) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  GdiFlush();
-}
 
 double OpenOptions() {
   const double t0 = Now();
@@ -43,26 +31,8 @@ double OpenOptions() {
   return t;
 }
 
-double OpenMessage() {
-  const double t0 = Now();
-  frmMessage& f = MessageForm();
-  f.Load();
-  f.SetClientSize(frmMessage::BaseClientWidth, frmMessage::BaseClientHeight);
-  f.lblPrompt->SetCaption(L"The folder could not be created. Please choose another one.");
-  f.SetCaption(L"SWF.zel");
-  f.cbFirstButton->SetCaption(L"Cancel");
-  f.cbSecondButton->SetCaption(L"OK");
-  f.IconName = L"question";
-  f.cbHelp->SetVisible(false);
-  f.chkCheck->SetVisible(false);
-  f.Layout();
-  f.SetVisual();
-  f.Show(forms::vbModeless);
-  Painted(f.hWnd());
-  const double t = Now() - t0;
-  f.Unload();
-  return t;
-}
+// The baseline: the program's message box with a prompt of the same kind.
+double OpenMessage() { return OpenMessageBox(L"The folder could not be created. Please choose another one.", L"Cancel", L"OK", L"question"); }
 
 }  // namespace
 

@@ -40,13 +40,6 @@ void RequireDrawn(HDC dc, const RECT& r, const char* what, F&& draw) {
   Require(drawn, what);
 }
 
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path, n);
-  return p.substr(0, p.find_last_of(L'\\') + 1);
-}
-
 }  // namespace
 
 int main() {
