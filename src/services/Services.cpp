@@ -9,6 +9,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/Clock.h"
+#include "base/LogFile.h"
 #include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
 #include "services/ShellMod.h"
@@ -72,8 +73,12 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
   for (const std::wstring* folder : {&UserSkinFolder, &CacheFolder})
     if (!MakeDirs(*folder)) missing.push_back(*folder);
 
-  LogFile = UserDataFolder + logName + L".Log.html";
+  // A test run's programs keep a log of their own, as they keep their own settings.
+  const std::wstring testRun = TestRunName();
+  LogFile = UserDataFolder + logName + (testRun.empty() ? L"" : L" (" + testRun + L")") + L".Log.html";
+  AttachLogFile(L"");
   WriteLogHead(LogFile);
+  AttachLogFile(LogFile);
 
   WriteLog(L"<b>" + title + L"</b>");
   WriteLog(L"");

@@ -24,6 +24,9 @@ extern bool WinVersionUnknown;
 extern double StopWatchTimes[2];  // lap mark, overall mark (seconds on the monotonic clock); 0 until started
 
 
+// Sets the folders and starts the log: LogFile (UserDataFolder + logName, with
+// " (<test run>)" under a test run's key, + ".Log.html") is recreated with its
+// head, and WriteLog's lines go to it from here on.
 void InitServices(const std::wstring& appPath, const std::wstring& logName);
 
 void StopWatch(const std::wstring& label, bool total);

@@ -46,6 +46,32 @@ TEST(ToolWindowsProcess, FirstRunComesBeforeTheMainWindowAndEnterGoesOn) {
   EXPECT_EQ(GetRegString(L"System", L"FirstRun", L"?"), L"False");
 }
 
+// OK pressed by a mouse click or by a BM_CLICK an automation tool sends: the
+// same start, the main window and the set-up stored.
+TEST(ToolWindowsProcess, FirstRunOkGoesOnWhetherClickedOrPressedByAMessage) {
+  const struct {
+    const char* way;
+    std::function<bool(HWND ok)> press;
+  } ways[] = {
+      {"sent BM_CLICK", [](HWND ok) { return SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_NORMAL, 15000, nullptr) != 0; }},
+      {"mouse click", [](HWND ok) { return ClickAt(ok, POINT{8, 8}); }},
+  };
+  for (const auto& w : ways) {
+    SCOPED_TRACE(w.way);
+    PrivateProgramKey key;
+    ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
+    HWND setup = p.WaitForWindow(L"SWF.zel First Run");
+    ASSERT_NE(setup, nullptr);
+    HWND ok = FindChildWithText(setup, L"OK");
+    ASSERT_NE(ok, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(ok) != FALSE; }));
+    ASSERT_TRUE(w.press(ok));
+    EXPECT_NE(p.WaitForMainWindow(), nullptr);
+    EXPECT_EQ(GetRegString(L"System", L"FirstRun", L"?"), L"False");
+    EXPECT_TRUE(p.Close());
+  }
+}
+
 TEST(ToolWindowsProcess, FirstRunExitEndsTheProgramWithNothingWritten) {
   PrivateProgramKey key;
   ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
