@@ -121,6 +121,9 @@ class FlashControl : private PageHost {
 
   // The frame clock in seconds (an empty function restores the monotonic clock).
   void SetClock(std::function<double()> clock);
+  // Frames a second the clock runs the loaded movie at (its header's rate, or
+  // the default for a rate of 0).
+  double FrameRate() const;
   // Runs what the clock makes due: frames at the movie's rate while playing,
   // and the page's clock. The window's timer calls it while the control is shown.
   void Pump();
