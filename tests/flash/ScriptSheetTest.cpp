@@ -155,10 +155,11 @@ Bytes BoxyFont(uint16_t id) {
   return moviebytes::Tag(48, body, true);
 }
 
-// DefineEditText at 20 px in red with font 5, its text "ABA" (x 0..100, y 0..40 px).
-Bytes FontEditText(uint16_t id, bool outlines) {
-  Bytes body = U16(id) + moviebytes::Rect(0, 2000, 0, 800) + Bytes{0x80 | 0x04 | 0x01, static_cast<uint8_t>(outlines ? 0x01 : 0)};
-  body = body + U16(5) + U16(400) + Bytes{255, 0, 0, 255} + Bytes{0} + moviebytes::Text("ABA") + Bytes{0};
+// DefineEditText at 20 px in red with font 5 (x 0..width px, y 0..80 px), word-wrapped or not.
+Bytes FontEditText(uint16_t id, bool outlines, const std::string& text, int width = 100, bool wrap = false) {
+  Bytes body = U16(id) + moviebytes::Rect(0, width * 20, 0, 1600);
+  body = body + Bytes{static_cast<uint8_t>(0x80 | 0x04 | 0x01 | (wrap ? 0x60 : 0)), static_cast<uint8_t>(outlines ? 0x01 : 0)};
+  body = body + U16(5) + U16(400) + Bytes{255, 0, 0, 255} + Bytes{0} + moviebytes::Text(text) + Bytes{0};
   return moviebytes::Tag(37, body, true);
 }
 
@@ -176,16 +177,23 @@ std::string FormattedField(const std::string& font, bool embed) {
          "push 'f'; getVariable; push '_height'; getMember; trace; stop";
 }
 
-// The glyphs set from (12, 32) px: 'A' over x 12..22, 'B' 27..37 (its lower
-// half, y 22..32), 'A' 42..52, each 20 px high.
-bool ShowsBoxyGlyphs(const Picture& p) {
-  for (int y = 12; y < 32; ++y)
-    for (int x = 10; x < 56; ++x) {
-      const bool inA = (x >= 12 && x < 22) || (x >= 42 && x < 52), inB = x >= 27 && x < 37 && y >= 22;
-      const bool edge = x == 22 || x == 37 || x == 52 || (x >= 27 && x < 37 && y == 22);
-      if (!edge && (inA || inB) != (p.At(x, y) == kRedPx)) return false;
+// Whether the picture shows the glyphs of these lines and nothing else
+// there, set from (12, 12) px: 'A' a box 10 px wide and 20 high, 'B' its
+// lower half, 15 px apart, the lines 25 px apart.
+bool ShowsBoxyGlyphs(const Picture& p, const std::vector<std::string>& lines) {
+  const int bottom = 12 + 25 * static_cast<int>(lines.size());
+  for (int y = 8; y < bottom; ++y)
+    for (int x = 8; x < 90; ++x) {
+      const int line = (y - 12) / 25, top = 12 + 25 * line, column = (x - 12) / 15;
+      bool glyph = false;
+      if (y >= 12 && x >= 12 && line < static_cast<int>(lines.size()) && column < static_cast<int>(lines[line].size()) &&
+          x - 12 - 15 * column < 10 && y - top < 20) {
+        const char c = lines[line][column];
+        glyph = c == 'A' || (c == 'B' && y - top >= 10);
+      }
+      if (glyph != (p.At(x, y) == kRedPx)) return false;
     }
-  return p.At(17, 33) == kWhitePx && p.At(17, 11) == kWhitePx;
+  return true;
 }
 
 int RedPixels(const Picture& p) {
@@ -198,20 +206,29 @@ TEST(ScriptTextTest, EmbeddedGlyphsWithOutlinesAndADeviceFontOtherwise) {
   struct Case {
     const wchar_t* label;
     std::vector<Bytes> tags;
-    bool glyphs;
-    std::string traces;  // textWidth, _width and _height of an auto-sized field
+    std::vector<std::string> glyphs;  // the lines in the font's glyphs; none for a device font
+    std::string traces;               // textWidth, _width and _height of an auto-sized field
   } cases[] = {
-      {L"font by export name", {BoxyFont(5), Export(5, "boxFont"), Script(FormattedField("boxFont", true))}, true,
+      {L"font by export name", {BoxyFont(5), Export(5, "boxFont"), Script(FormattedField("boxFont", true))}, {"ABA"},
        "45|49|29"},
-      {L"font by its name", {BoxyFont(5), Script(FormattedField("Boxy", true))}, true, "45|49|29"},
-      {L"embedFonts false", {BoxyFont(5), Export(5, "boxFont"), Script(FormattedField("boxFont", false))}, false, ""},
-      {L"no such font", {BoxyFont(5), Script(FormattedField("Nothing Like It", true))}, false, ""},
-      {L"edit text outlines", {BoxyFont(5), FontEditText(6, true), rendertest::Place(1, 6, Translate(200, 200))}, true, ""},
-      {L"edit text device", {BoxyFont(5), FontEditText(6, false), rendertest::Place(1, 6, Translate(200, 200))}, false, ""},
+      {L"font by its name", {BoxyFont(5), Script(FormattedField("Boxy", true))}, {"ABA"}, "45|49|29"},
+      {L"embedFonts false", {BoxyFont(5), Export(5, "boxFont"), Script(FormattedField("boxFont", false))}, {}, ""},
+      {L"no such font", {BoxyFont(5), Script(FormattedField("Nothing Like It", true))}, {}, ""},
+      {L"edit text outlines", {BoxyFont(5), FontEditText(6, true, "ABA"), rendertest::Place(1, 6, Translate(200, 200))},
+       {"ABA"}, ""},
+      {L"edit text device", {BoxyFont(5), FontEditText(6, false, "ABA"), rendertest::Place(1, 6, Translate(200, 200))},
+       {}, ""},
+      {L"edit text wrapped",
+       {BoxyFont(5), FontEditText(6, true, "AB AB\rBA", 40, true), rendertest::Place(1, 6, Translate(200, 200))},
+       {"AB", "AB", "BA"}, ""},
   };
   for (const Case& c : cases) {
     const Played played = Play(c.label, c.tags);
-    EXPECT_EQ(ShowsBoxyGlyphs(played.picture), c.glyphs) << c.label;
+    if (c.glyphs.empty()) {
+      EXPECT_FALSE(ShowsBoxyGlyphs(played.picture, {"ABA"})) << c.label;
+    } else {
+      EXPECT_TRUE(ShowsBoxyGlyphs(played.picture, c.glyphs)) << c.label;
+    }
     EXPECT_GT(RedPixels(played.picture), 20) << c.label;  // a device font draws the text too
     if (!c.traces.empty()) {
       EXPECT_EQ(played.traces, c.traces) << c.label;
