@@ -6,7 +6,9 @@
 // The pictures go to script-sheet.bmp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "RenderMovies.h"
 #include "base/ErrorLog.h"
@@ -163,15 +165,16 @@ Bytes FontEditText(uint16_t id, bool outlines, const std::string& text, int widt
   return moviebytes::Tag(37, body, true);
 }
 
-// A field made by createTextField at (10, 10) with a format of a font name at 20 px in red, text "ABA".
-std::string FormattedField(const std::string& font, bool embed) {
-  return "push 40, 100, 10, 10, 1, 'f', 6, '_root'; getVariable; push 'createTextField'; callMethod; pop; "
+// A field made by createTextField at (10, 10), 180 x 40 px, with a format of
+// a font name at 20 px in red, its text (auto-sized or not).
+std::string FormattedField(const std::string& font, bool embed, const std::string& text = "ABA", bool autoSize = true) {
+  return "push 40, 180, 10, 10, 1, 'f', 6, '_root'; getVariable; push 'createTextField'; callMethod; pop; "
          "push 'f'; getVariable; push 'embedFonts', " + std::string(embed ? "true" : "false") + "; setMember; "
-         "push 'f'; getVariable; push 'autoSize', 'left'; setMember; "
+         "push 'f'; getVariable; push 'autoSize', '" + (autoSize ? "left" : "none") + "'; setMember; "
          "push 0, 'TextFormat'; newObject; storeRegister 1; pop; push r:1, 'font', '" + font + "'; setMember; "
          "push r:1, 'size', 20; setMember; push r:1, 'color', 0xFF0000; setMember; "
          "push r:1, 1, 'f'; getVariable; push 'setNewTextFormat'; callMethod; pop; "
-         "push 'f'; getVariable; push 'text', 'ABA'; setMember; "
+         "push 'f'; getVariable; push 'text', '" + text + "'; setMember; "
          "push 'f'; getVariable; push 'textWidth'; getMember; trace; "
          "push 'f'; getVariable; push '_width'; getMember; trace; "
          "push 'f'; getVariable; push '_height'; getMember; trace; stop";
@@ -234,6 +237,18 @@ TEST(ScriptTextTest, EmbeddedGlyphsWithOutlinesAndADeviceFontOtherwise) {
       EXPECT_EQ(played.traces, c.traces) << c.label;
     }
   }
+}
+
+// A device font's text: textWidth is the ink GDI draws (within its bearings).
+TEST(ScriptTextTest, DeviceTextWidthIsWhatTheFontDraws) {
+  const Played played = Play(L"device text width", {Script(FormattedField("_sans", false, "WWWW", false))});
+  int left = 200, right = -1;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (played.picture.R(x, y) > 200 && played.picture.G(x, y) < 160) left = std::min(left, x), right = std::max(right, x);
+  ASSERT_GE(right, left);
+  const int textWidth = std::atoi(played.traces.c_str());
+  EXPECT_NEAR(textWidth, right - left + 1, 4) << played.traces;
 }
 
 // ---- Outlines in scaled and rotated clips ----------------------------------------------------

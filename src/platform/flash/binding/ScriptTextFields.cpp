@@ -11,6 +11,7 @@
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/binding/ScriptMedia.h"
 #include "platform/flash/binding/ScriptObjects.h"
+#include "platform/flash/play/DeviceText.h"
 #include "platform/flash/play/TextLayout.h"
 
 namespace flash {
@@ -35,22 +36,25 @@ const wchar_t* const kFieldNames[kFieldPropCount] = {
 uint32_t Rgb(const Rgba& c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b; }
 Rgba FromRgb(int32_t v) { return Rgba{uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v), 255}; }
 
-// The embedded font a field draws its glyphs from; null when it draws in a device font.
-const Font* GlyphFont(MovieScripts& owner, const Clip* parent, const TextFieldState& f, Font& store) {
-  if (!f.data.useOutlines || !f.data.hasFont) return nullptr;
-  const Character* ch = owner.Player().Find(parent, f.data.font);
-  if (!ch) return nullptr;
-  store = ReadFont(*ch);
-  return DrawsGlyphs(store, f.data) ? &store : nullptr;
-}
-
-// The text's extent in twips: as the embedded font sets it, or as a device
-// font of the field's height draws it (roughly).
+// The text's extent in twips, as the field draws it: set in its embedded
+// font's glyphs, else in a device font (GDI's measure; roughly when GDI has
+// none).
 void Extent(MovieScripts& owner, const Clip* parent, const TextFieldState& f, double& width, double& height) {
-  Font store;
-  if (const Font* font = GlyphFont(owner, parent, f, store)) {
-    const GlyphLayout layout = LayOutGlyphs(*font, f.data);
+  Font font;
+  if (const Character* ch = f.data.hasFont ? owner.Player().Find(parent, f.data.font) : nullptr) font = ReadFont(*ch);
+  if (DrawsGlyphs(font, f.data)) {
+    const GlyphLayout layout = LayOutGlyphs(font, f.data);
     width = layout.width, height = layout.height;
+    return;
+  }
+  const std::wstring text = f.data.password ? std::wstring(f.data.text.size(), L'*') : f.data.text;
+  const int px = static_cast<int>(std::lround(std::clamp(f.data.height / 20.0, 1.0, 2000.0)));
+  const double room = double(f.data.bounds.right - f.data.bounds.left) - 80 - f.data.leftMargin - f.data.rightMargin;
+  const int wrap = f.data.wordWrap ? static_cast<int>(std::clamp(room / 20, 1.0, 1.0e6)) : 0;
+  SIZE size{};
+  if (MeasureDeviceText(text, font.name.empty() ? f.fontName : font.name, f.bold || font.bold, f.italic || font.italic,
+                        px, wrap, size)) {
+    width = size.cx * 20.0, height = size.cy * 20.0;
     return;
   }
   size_t longest = 0, lines = 1, run = 0;

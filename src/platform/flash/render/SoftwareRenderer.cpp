@@ -1,6 +1,7 @@
 #include "platform/flash/render/SoftwareRenderer.h"
 
 #include "platform/flash/binding/ScriptObjects.h"
+#include "platform/flash/play/DeviceText.h"
 #include "platform/flash/play/TextLayout.h"
 
 #include <algorithm>
@@ -30,13 +31,6 @@ RECT DeviceBounds(const RECT& twips, const Xform& m) {
   auto lo = [](const double* v) { return std::clamp(std::floor(*std::min_element(v, v + 4)), -1e9, 1e9); };
   auto hi = [](const double* v) { return std::clamp(std::ceil(*std::max_element(v, v + 4)), -1e9, 1e9); };
   return RECT{static_cast<LONG>(lo(xs)), static_cast<LONG>(lo(ys)), static_cast<LONG>(hi(xs)), static_cast<LONG>(hi(ys))};
-}
-
-const wchar_t* SystemFontName(const std::wstring& name) {
-  if (name == L"_serif") return L"Times New Roman";
-  if (name == L"_typewriter") return L"Courier New";
-  if (name.empty() || name == L"_sans") return L"Arial";
-  return name.c_str();
 }
 
 }  // namespace
@@ -500,12 +494,11 @@ void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevi
   const double scale = std::sqrt(std::fabs(toDevice.Determinant()));
   const int px = static_cast<int>(std::lround(std::clamp(e.height * scale, 1.0, 2000.0)));
   FontEntry* font = e.hasFont ? FontOf(e.font) : nullptr;
-  const std::wstring name = field && !field->fontName.empty() ? field->fontName : font ? font->font.name : L"";
+  // A format's font name that an embedded font answers (by its export name too) means that font's name.
+  const std::wstring name = font && !font->font.name.empty() ? font->font.name : field ? field->fontName : L"";
   const bool bold = field && field->bold ? true : font && font->font.bold;
   const bool italic = field && field->italic ? true : font && font->font.italic;
-  ScopedGdiObject gdiFont(CreateFontW(-px, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, DEFAULT_CHARSET,
-                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                      SystemFontName(name)));
+  ScopedGdiObject gdiFont(CreateDeviceFont(name, bold, italic, px));
   if (!gdiFont) return;
   const Rgba color = Transform(cx, e.color);
   if (color.a == 0) return;
