@@ -79,7 +79,6 @@ void FitFieldToText(MovieScripts& owner, const Clip* parent, TextFieldState& f) 
   f.Fit(static_cast<int32_t>(std::ceil(w)), static_cast<int32_t>(std::ceil(h)));
 }
 
-
 EntryObject::EntryObject(MovieScripts& owner, Object* proto, script::ObjClass cls, Clip* parent, DisplayObject* entry)
     : Object(proto, cls), owner_(owner), parent_(parent), entry_(entry) {
   hooks_ = true;
