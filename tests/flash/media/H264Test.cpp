@@ -149,8 +149,8 @@ TEST(H264Timing, TheVideoPageShowsEveryPictureInTurn) {
 
 TEST(H264Size, AStreamWithoutMetadataHasItsCroppedSize) {
   if (!HaveH264()) GTEST_SKIP() << "no H.264 decoder on this system";
-  constexpr int kWidth = 168, kHeight = 120;
-  const int frames[] = {0, 12, 24};
+  constexpr int kWidth = 160, kHeight = 90;
+  const int frames[] = {0, 24, 49};
   const Bytes ref = ReadReference(L"h264-nosize.ref", kWidth * kHeight * 3 / 2, std::size(frames));
   ASSERT_FALSE(ref.empty());
   FlvPlayer player;

@@ -15,10 +15,10 @@ test run needs no ffmpeg.
                 pictures are stored out of presentation order, each tag's
                 composition offset says when it shows (the first at 80 ms)
   h264-nosize.flv
-                168x120 (coded as 176x128 and cropped), 25 fps, 1 s, H.264 high
-                profile (whose sequence parameters carry the chroma format and
-                bit depths before the size) and no onMetaData: the size is only
-                in the stream
+                160x90 (coded as 160x96, the bottom rows cropped), 25 fps, 2 s,
+                H.264 high profile (whose sequence parameters carry the chroma
+                format and bit depths before the size) and no onMetaData: the
+                size is only in the stream
   tone.mp3      1 s of 440 Hz at 22.05 kHz, mono
   bench-sorenson.flv, bench-h264.flv
                 640x360, 25 fps, 2 s at about 600 kbit/s, for bench_media
@@ -26,7 +26,7 @@ test run needs no ffmpeg.
                 video (YUV 4:2:0 planes for the block-transform codecs, BGR rows
                 top-down for the screen codecs), zlib-compressed; of
                 h264-bframes.flv the frames in BFRAME_FRAMES, of h264-nosize.flv
-                frames 0, 12 and 24, both in presentation order
+                frames 0, 24 and 49, both in presentation order
 
 Names on the command line make only those outputs (and their references).
 """
@@ -40,7 +40,7 @@ FRAMES = [0, 24, 49, 62, 99]
 # Pictures of h264-bframes.flv around both key frames and at the end, where
 # stored and presented order differ most.
 BFRAME_FRAMES = [0, 1, 2, 3, 25, 26, 47, 48, 49]
-NOSIZE_FRAMES = [0, 12, 24]
+NOSIZE_FRAMES = [0, 24, 49]
 PATTERN = "testsrc=size={size}:rate=25:duration=4,hue=H=2*PI*t/4"
 
 
@@ -86,10 +86,10 @@ def h264_bframes():
 
 
 def h264_nosize():
-    ffmpeg("-f", "lavfi", "-i", PATTERN.format(size="168x120").replace("duration=4", "duration=1"), "-c:v", "libx264",
+    ffmpeg("-f", "lavfi", "-i", PATTERN.format(size="160x90").replace("duration=4", "duration=2"), "-c:v", "libx264",
            "-profile:v", "high", "-pix_fmt", "yuv420p", "-g", "25", "-crf", "26",
            "-flvflags", "no_metadata", "h264-nosize.flv")
-    reference("h264-nosize.flv", "yuv420p", 168 * 120 * 3 // 2, NOSIZE_FRAMES)
+    reference("h264-nosize.flv", "yuv420p", 160 * 90 * 3 // 2, NOSIZE_FRAMES)
 
 
 def screen():
