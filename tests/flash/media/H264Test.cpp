@@ -157,9 +157,9 @@ TEST(H264Size, AStreamWithoutMetadataHasItsCroppedSize) {
   ASSERT_TRUE(player.Open(DataPath(L"h264-nosize.flv")));
   for (size_t k = 0; k < std::size(frames); ++k) {
     player.ShowAt((kFirstShown + kFrameMs * frames[k]) / 1000.0);
-    ASSERT_EQ(player.Shown(), frames[k]);
     EXPECT_EQ(player.Width(), kWidth);
     EXPECT_EQ(player.Height(), kHeight);
+    ASSERT_EQ(player.Shown(), frames[k]);
     EXPECT_GE(PixelPsnr(player.Pixels(), ReferencePixels(ref, k, kWidth, kHeight)), 35.0) << "picture " << frames[k];
   }
 }
