@@ -8,11 +8,8 @@
 #include <random>
 
 #include "MediaTestSupport.h"
-#include "flash/FlashTestSupport.h"
-#include "platform/flash/control/FlashControl.h"
 #include "platform/flash/media/FlvPlayer.h"
 #include "platform/flash/media/H264Sequence.h"
-#include "platform/flash/pages/VideoPage.h"
 
 using namespace flash::media;
 using namespace mediatest;
@@ -112,39 +109,6 @@ TEST(H264Timing, SeekingGoesToTheKeyPictureAsItIsPresented) {
   EXPECT_DOUBLE_EQ(player.KeyTime(1.07), 0.08);  // the second key picture is not shown yet
   player.ShowAt(player.KeyTime(1.5));
   EXPECT_EQ(player.Shown(), 25);
-}
-
-// The program's video page playing the clip to its end through the control's clock.
-TEST(H264Timing, TheVideoPageShowsEveryPictureInTurn) {
-  if (!HaveH264()) GTEST_SKIP() << "no H.264 decoder on this system";
-  testing_support::TempDir dir;
-  flashtest::HostWindow host;
-  flashtest::FakeClock clock;
-  flash::FlashControl control{host.get(), 0, 0, 176, 144};
-  control.SetClock(clock.Fn());
-  control.SetAudioMode(flash::FlashControl::AudioMode::None);
-  const std::wstring xml = dir.File(L"video.xml");
-  std::string path;
-  for (wchar_t c : DataPath(L"h264-bframes.flv")) path += static_cast<char>(c);
-  testing_support::WriteText(xml, "<?xml version=\"1.0\"?><VIDEO><SOURCE>" + path +
-                                      "</SOURCE><WIDTH>176</WIDTH><HEIGHT>144</HEIGHT><TIME>2080</TIME></VIDEO>");
-  control.LoadMovie(0, testing_support::ProgramDir() + L"Media\\Flash\\video.swf?myXML=" + xml);
-  auto* page = dynamic_cast<flash::VideoPage*>(control.Page());
-  ASSERT_TRUE(page && page->Player());
-  control.SetVariable(L"seeking", L"500");  // 1.04 s: picture 24, presented from 1.04 s
-  EXPECT_EQ(page->Player()->Shown(), 24);
-  control.SetVariable(L"seeking", L"0");
-  control.SetVariable(L"playing", L"1");
-  for (int i = 1; i < 50; ++i) {
-    clock.now += kFrameMs / 1000.0;
-    control.Pump();
-    ASSERT_EQ(page->Player()->Shown(), std::max(i - 2, 0)) << "after " << i << " frame times";
-  }
-  clock.now += 1;
-  control.Pump();
-  EXPECT_EQ(page->Player()->Shown(), 49);
-  EXPECT_EQ(control.GetVariable(L"playing"), L"0");
-  flashtest::PumpMessages();
 }
 
 TEST(H264Size, AStreamWithoutMetadataHasItsCroppedSize) {

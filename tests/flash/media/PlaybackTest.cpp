@@ -1,7 +1,10 @@
 // Playing video files: the video page on the test streams (the frame of a
-// time after seeking, the clock moving the picture, the end), and the picture
-// of frames 1, 25 and 50 of every codec that the test run saves for a look.
+// time after seeking, the clock moving the picture, H.264 pictures stored out
+// of order shown in turn, the end), and the picture of frames 1, 25 and 50 of
+// every codec that the test run saves for a look.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "MediaTestSupport.h"
 #include "flash/FlashTestSupport.h"
@@ -74,6 +77,24 @@ TEST_F(VideoPlaybackTest, PicturesFollowTheClockAndSeeking) {
   EXPECT_EQ(Shown(), 99);
   EXPECT_EQ(control.GetVariable(L"playing"), L"0");  // the end, as the heartbeat sees it
   EXPECT_EQ(control.GetVariable(L"myVideo.playheadTime"), L"4");
+}
+
+// H.264 with B-frames: picture i is presented at 80 + 40 i ms, whatever order the file stores them in.
+TEST_F(VideoPlaybackTest, H264PicturesShowInTurnAtTheirPresentationTimes) {
+  if (!CreateVideoDecoder(VideoCodec::H264)) GTEST_SKIP() << "no H.264 decoder on this system";
+  Load(L"h264-bframes.flv", 2080);
+  ASSERT_TRUE(page && page->Player());
+  control.SetVariable(L"seeking", L"500");  // 1.04 s
+  EXPECT_EQ(Shown(), 24);
+  control.SetVariable(L"seeking", L"0");
+  control.SetVariable(L"playing", L"1");
+  for (int i = 1; i < 50; ++i) {
+    Advance(0.04);
+    ASSERT_EQ(Shown(), std::max(i - 2, 0)) << "after " << i << " frame times";
+  }
+  Advance(1);
+  EXPECT_EQ(Shown(), 49);
+  EXPECT_EQ(control.GetVariable(L"playing"), L"0");
 }
 
 TEST_F(VideoPlaybackTest, TheSoundTrackIsTheClockWhileItPlays) {
