@@ -69,12 +69,14 @@ TEST(ProgramLog, WrittenFromTheStartUpOnAndRecreatedAtEveryStart) {
     EXPECT_FALSE(Has(text, "an old log"));
     EXPECT_TRUE(run.Close());
   }
-  EXPECT_TRUE(WaitForLog([](const std::string& t) { return Has(t, "Quit"); })) << LogText();
-  // The next start begins a new log.
+  EXPECT_TRUE(WaitForLog([](const std::string& t) { return Has(t, "<B>Quit: "); })) << LogText();
+  // The next start begins a new log: one start-up in it, its own.
   ProgramProcess again(L"");
   ASSERT_NE(again.WaitForMainWindow(), nullptr);
-  EXPECT_TRUE(WaitForLog([](const std::string& t) { return Has(t, " :: Start Up<br>"); }));
-  EXPECT_FALSE(Has(LogText(), "Movie trace")) << LogText();
+  EXPECT_TRUE(WaitForLog([](const std::string& t) { return Has(t, "Argument: <br>"); })) << LogText();
+  const std::string text = LogText();
+  EXPECT_EQ(text.find(" :: Start Up<br>"), text.rfind(" :: Start Up<br>")) << text;
+  EXPECT_FALSE(Has(text, "<B>Quit: ")) << text;
   EXPECT_TRUE(again.Close());
 }
 
