@@ -166,8 +166,8 @@ TEST_F(Extractor, StopEndsALongRunWithTheCountsSoFar) {
   EXPECT_GT(files, 0);
   EXPECT_LT(files, 2000);
   ASSERT_EQ(prompts.prompts.size(), 1u);
-  EXPECT_EQ(prompts.prompts[0], L"The following resources were extracted:\r\n\r\nJPEG Compressed Images: " +
-                                    std::to_wstring(files));
+  EXPECT_EQ(prompts.prompts[0], L"The extraction was stopped.\r\n\r\nThe following resources were extracted:\r\n\r\n"
+                                L"JPEG Compressed Images: " + std::to_wstring(files));
 }
 
 TEST_F(Extractor, TheKindsReachTheOptionsAndTheMenuItemWaitsForTheWindow) {
