@@ -47,6 +47,13 @@ SIZE TextSizeIn(const forms::Control& control, const std::wstring& text) {
   return size;
 }
 
+int WrappedHeightIn(const forms::Control& control, const std::wstring& text, int width) {
+  FontDC dc(control);
+  RECT r{0, 0, width, 0};
+  DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  return r.bottom - r.top;
+}
+
 std::wstring FitPathIn(const forms::Control& control, const std::wstring& path, int width) {
   FontDC dc(control);
   return Width(dc.get(), path) <= width ? path : CompactPath(path, width, dc.get());

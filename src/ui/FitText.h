@@ -13,6 +13,8 @@ class Control;
 
 // The size of one line of text in the control's font.
 SIZE TextSizeIn(const forms::Control& control, const std::wstring& text);
+// The height of text in the control's font, wrapped at words to width pixels.
+int WrappedHeightIn(const forms::Control& control, const std::wstring& text, int width);
 
 // The path as it fits width pixels in the control's font (as it is when it fits).
 std::wstring FitPathIn(const forms::Control& control, const std::wstring& path, int width);
