@@ -1,7 +1,8 @@
 // The menus and keys in the real program: hot-key messages changing what
 // their commands change (read back from the saved options), keys typed on
 // the window and in the address bar, the playlist's item menu with its bold
-// default, and the pictures of the View menu and the pop-up menus.
+// default, the movie's own pop-up menu over a playing movie, and the pictures
+// of the View menu and the pop-up menus.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "FormsTestSupport.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
+#include "base/TextConv.h"
 #include "services/RegistryModule.h"
 
 using namespace player_test;
@@ -245,6 +247,35 @@ TEST_F(MenusRun, TheViewMenuAndThePlaylistsItemMenuWithItsBoldDefault) {
   EXPECT_EQ(shown.front(), L"Play");
   EXPECT_NE(std::find(shown.begin(), shown.end(), L"Move Up"), shown.end());
   SaveWithMenu(main, popup, L"popup-item.bmp");
+  CloseMenus(main, pid);
+  EXPECT_TRUE(run.Close());
+}
+
+TEST_F(MenusRun, TheMoviesPopUpMenuOverAPlayingMovie) {
+  ProgramProcess run(Quoted(Movie(L"playing.swf")));
+  HWND main = Start(run, L"playing.swf");
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = run.Id();
+  HWND movie = FindChildOfClass(main, L"MacromediaFlashPlayerActiveX");
+  ASSERT_NE(movie, nullptr);
+  RECT area{};
+  GetClientRect(movie, &area);
+  POINT at{area.right / 2, area.bottom / 2};
+  POINT screen = at;
+  ClientToScreen(movie, &screen);
+  SetCursorPos(screen.x, screen.y);
+  SetForegroundWindow(main);
+  PostMessageW(movie, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+  HWND popup = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (popup = OpenPopup(pid)) != nullptr && MenuWindowDrawn(popup); }));
+  std::vector<std::wstring> shown;
+  for (const std::wstring& line : ProbeMenu(main, kOpenPopup))
+    if (line.size() >= 8 && line[2] != L'1') shown.push_back(WithoutAmpersands(line.substr(8)));
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), L"Pause") << "the movie plays";
+  for (const wchar_t* item : {L"Full Screen", L"Media Browser", L"Get Info", L"About SWF.zel", L"Exit"})
+    EXPECT_NE(std::find(shown.begin(), shown.end(), item), shown.end()) << WideToUtf8(item);
+  SaveWithMenu(main, popup, L"popup-movie.bmp");
   CloseMenus(main, pid);
   EXPECT_TRUE(run.Close());
 }
