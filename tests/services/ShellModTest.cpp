@@ -93,7 +93,7 @@ TEST(TextHelpers, FormatAndCompact) {
   };
   const std::wstring longName(200, L'n');
   const Case cases[] = {
-      {"folders", L"C:\\A rather long folder name\\and another one\\and a third\\movie.swf", 120, L"C:\\",
+      {"folders", L"C:\\A rather long folder name\\and another one\\and a third\\movie.swf", 160, L"C:\\",
        L"...\\movie.swf"},
       {"a folder's long last name", L"C:\\Flash\\" + longName + L"z\\", 200, L"C:\\Flash\\", L"nnz\\"},
       {"a name too wide alone", L"C:\\" + longName + L".swf", 150, L"C:\\n", L"n.swf"},

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "FormsTestSupport.h"
+#include "LoopbackServer.h"
 #include "ToolsTestSupport.h"
 #include "base/TextConv.h"
 #include "platform/forms/CheckBox.h"
@@ -22,6 +23,7 @@
 #include "platform/forms/OptionButton.h"
 #include "player/PlayerMenus.h"
 #include "services/Languages.h"
+#include "services/Services.h"
 #include "services/ShellMod.h"
 #include "services/Tips.h"
 #include "tools/PageDocuments.h"
@@ -37,6 +39,7 @@
 #include "tools/frmOptions.h"
 #include "tools/frmShot.h"
 #include "tools/frmUpdate.h"
+#include "ui/DrawingModule.h"
 #include "ui/FitText.h"
 #include "ui/LanguageForms.h"
 #include "ui/frmMessage.h"
@@ -136,13 +139,24 @@ bool SameInBothLanguages(const std::wstring& text) {
   return letters < 2;
 }
 
-// The shipped languages, English built in; a web site that answers nothing,
-// so the update window's check ends at once without leaving the machine.
-void UseLanguage(const std::wstring& name) {
+// A shipped language ("" the built-in English), its file as the program loads
+// it; with a server given, its web site is that server (the update window's
+// check then stays on the machine).
+void UseLanguage(const std::wstring& name, const testing_support::LoopbackServer* server = nullptr) {
   EnumerateLanguages();
   CurLang = FindLanguageIndex(name, 0);
   ASSERT_EQ(LanguageList[static_cast<size_t>(CurLang)].Name, name.empty() ? LanguageList[0].Name : name);
   LoadLanguageAndTips();
+  if (!server) return;
+  std::wstring text = L"<LANG title=\"English\" langID=\"1033\"><PLAYER></PLAYER></LANG>";
+  if (!name.empty()) {
+    const std::vector<uint8_t> bytes = testing_support::ReadBytes(LanguagesFolder + name + L".xml");
+    text = Utf8ToWide(std::string(bytes.begin(), bytes.end()));
+    text.erase(0, text.find(L"<LANG"));  // the declaration names the bytes' encoding
+  }
+  const size_t player = text.find(L"<PLAYER>") + 8;
+  text.insert(player, L"<MNUWEB text=\"127.0.0.1:" + std::to_wstring(server->Port()) + L"\"/>");
+  ASSERT_TRUE(LangDoc().LoadXML(text));
 }
 
 class WindowTexts_ : public ::testing::Test {
@@ -153,7 +167,7 @@ class WindowTexts_ : public ::testing::Test {
   void TearDown() override { ResetShellSeam(); }
   // Each window opened in the language, its texts read, closed.
   std::map<std::string, WindowTexts> ReadAll(const std::wstring& language, const std::function<void(forms::Form&)>& each) {
-    UseLanguage(language);
+    UseLanguage(language, &server);
     std::map<std::string, WindowTexts> all;
     for (const WindowCase& c : Windows()) {
       forms::Form& w = c.open();
@@ -165,6 +179,7 @@ class WindowTexts_ : public ::testing::Test {
   }
 
   tools_test::ProgramState state;
+  testing_support::LoopbackServer server;
 };
 
 }  // namespace
@@ -250,12 +265,13 @@ TEST_F(WindowTexts_, EveryTextTheCodeAsksForByAFixedKeyIsInTheGermanFile) {
   UseLanguage(L"German");
   wchar_t root[MAX_PATH] = L"";
   ASSERT_GT(GetEnvironmentVariableW(L"SWFZEL_SOURCE_DIR", root, MAX_PATH), 0u);
-  // LangText(L"Section/key", ...), LangText(Name() + L"/key", ...) in a window's
-  // own file, and a file's helper that puts "Section/" before its keys.
-  const std::wregex fixed(LR"(LangText\(\s*L"([A-Za-z]+/[A-Za-z_0-9]+)\")");
-  const std::wregex own(LR"(LangText\(\s*Name\(\)\s*\+\s*L"/([A-Za-z_0-9]+)\")");
-  const std::wregex prefix(LR"(LangText\(\s*std::wstring\(L"([A-Za-z]+)/"\)\s*\+\s*key)");
-  const std::wregex helper(LR"(\bText\(L"([A-Za-z_0-9]+)\")");
+  // LangText(L"Section/key", L"English"), LangText(Name() + L"/key", L"English")
+  // in a window's own file, and a file's helper that puts "Section/" before its
+  // keys. (A default that is no text of its own, an address say, needs none.)
+  const std::wregex fixed(LR"re(LangText\(\s*L"([A-Za-z]+/[A-Za-z_0-9]+)",\s*L"[^"])re");
+  const std::wregex own(LR"re(LangText\(\s*Name\(\)\s*\+\s*L"/([A-Za-z_0-9]+)",\s*L"[^"])re");
+  const std::wregex prefix(LR"re(LangText\(\s*std::wstring\(L"([A-Za-z]+)/"\)\s*\+\s*key)re");
+  const std::wregex helper(LR"re(\bText\(L"([A-Za-z_0-9]+)\")re");
   std::set<std::wstring> keys;
   std::function<void(const std::wstring&)> scan = [&](const std::wstring& folder) {
     WIN32_FIND_DATAW found;
@@ -303,4 +319,20 @@ TEST_F(WindowTexts_, TheFeatureOverviewAndTheAboutLineInGerman) {
     EXPECT_EQ(overview.find(english), std::wstring::npos) << WideToUtf8(english);
   EXPECT_EQ(InfoText().find(L"Movie control"), std::wstring::npos);
   EXPECT_NE(InfoText().find(L"4"), std::wstring::npos);
+}
+
+TEST_F(WindowTexts_, PictureOfTheFirstOptionsPageInGerman) {
+  UseLanguage(L"German");
+  VisualStyle = 1;
+  player::Options().OptionsPage = 0;
+  frmOptions& w = OptionsWindow();
+  w.Open(0);
+  SetWindowPos(w.hWnd(), HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE);
+  SlideBar& bar = w.Pages()->Bar();
+  EXPECT_TRUE(forms_test::PumpUntil([&] { return !bar.Animating() && !bar.Sliding(); }));
+  const forms::Control* quit = w.FindControl(L"lblQuit");
+  ASSERT_NE(quit, nullptr);
+  EXPECT_EQ(quit->Caption(), L"Aufr\x00E4umen beim Beenden:");
+  EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"options-german.bmp"));
+  w.Close();
 }
