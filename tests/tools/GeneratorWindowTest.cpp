@@ -1,7 +1,7 @@
 // The thumbnail generator's window: its boxes' rules and the settings they
 // edit, the help of its second page, a run from the Generate button (with its
-// pictures taken during the run), Stop, and the script's Generate (refused
-// during a run without a trace).
+// pictures taken during the run), Stop, Enter on the summary (which closes
+// it), and the script's Generate (refused during a run without a trace).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,6 +17,7 @@
 #include "ui/DrawingModule.h"
 #include "ui/SmoothProgress.h"
 #include "ui/frmFlashShot.h"
+#include "ui/frmMessage.h"
 
 using namespace tools;
 using testing_support::TempDir;
@@ -226,4 +227,26 @@ TEST_F(GeneratorWindow_, AScriptsGenerateDuringARunChangesNothing) {
   EXPECT_EQ(std::tuple(g.Width, g.Height, g.Quality), std::tuple(60L, 40L, 80L));
   EXPECT_EQ(imgtest::WicDecode(dir.File(L"one.jpg")).width, 60);
   EXPECT_FALSE(w.IsLoaded());
+}
+
+TEST_F(GeneratorWindow_, EnterOnTheSummaryClosesItWithoutOpeningTheFolder) {
+  player::Options().Generator.Source = Movies();
+  player::Options().Generator.Show = false;
+  std::vector<std::wstring> opened;
+  CurrentShell().open = [&](const std::wstring& file, const std::wstring& verb) -> intptr_t {
+    opened.push_back(verb + L" " + file);
+    return 33;
+  };
+  frmGenerator& w = Open();
+  w.Show();
+  bool offered = false;
+  forms_test::OnceShown(MessageForm(), [&] {
+    offered = MessageForm().cbSecondButton->Visible();
+    forms_test::Press(MessageForm(), VK_RETURN);
+  });
+  Get<forms::CommandButton>(L"cbGo").PerformClick();
+  EXPECT_TRUE(offered) << "Show Files is offered";
+  EXPECT_FALSE(MessageForm().IsLoaded());
+  EXPECT_EQ(w.LastOutcome().ThumbsCreated, 3);
+  EXPECT_TRUE(opened.empty()) << "no Explorer window";
 }

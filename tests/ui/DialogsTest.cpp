@@ -5,6 +5,7 @@
 #include <string>
 
 #include "DrawTestSupport.h"
+#include "FormsTestSupport.h"
 #include "platform/forms/Label.h"
 #include "ui/FitText.h"
 #include "platform/forms/Forms.h"
@@ -13,29 +14,8 @@
 
 namespace {
 
-// Runs action once the form is shown, from a timer inside its modal loop.
-std::function<void()> pending;
-forms::Form* awaited = nullptr;
-
-void CALLBACK WhenShown(HWND, UINT, UINT_PTR id, DWORD) {
-  if (!awaited || !awaited->IsLoaded() || !IsWindowVisible(awaited->hWnd())) return;
-  KillTimer(nullptr, id);
-  auto action = std::move(pending);
-  pending = nullptr;
-  awaited = nullptr;
-  if (action) action();
-}
-
-void OnceShown(forms::Form& form, std::function<void()> action) {
-  awaited = &form;
-  pending = std::move(action);
-  SetTimer(nullptr, 0, 10, WhenShown);
-}
-
-void Press(forms::Form& form, UINT key) {
-  PostMessageW(form.hWnd(), WM_KEYDOWN, key, 0);
-  PostMessageW(form.hWnd(), WM_KEYUP, key, 0xC0000000);
-}
+using forms_test::OnceShown;
+using forms_test::Press;
 
 struct Owner : forms::Form {
   Owner() : Form(L"frmOwner") { Load(); }
