@@ -279,3 +279,58 @@ TEST_F(MenusRun, TheMoviesPopUpMenuOverAPlayingMovie) {
   CloseMenus(main, pid);
   EXPECT_TRUE(run.Close());
 }
+
+namespace {
+
+// The menu bar's strip of the window as the screen shows it: between the
+// title bar and the client area.
+RECT MenuBarArea(HWND main) {
+  RECT window{};
+  GetWindowRect(main, &window);
+  POINT client{0, 0};
+  ClientToScreen(main, &client);
+  return RECT{window.left, client.y - GetSystemMetrics(SM_CYMENU), window.right, client.y};
+}
+
+// The pixels of an area that are coloured (the icons; the captions are black on grey).
+int ColouredPixels(const RECT& area) {
+  HDC screen = GetDC(nullptr);
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) {
+      const COLORREF c = GetPixel(screen, x, y);
+      const int high = std::max({GetRValue(c), GetGValue(c), GetBValue(c)});
+      const int low = std::min({GetRValue(c), GetGValue(c), GetBValue(c)});
+      count += high - low > 48 ? 1 : 0;
+    }
+  ReleaseDC(nullptr, screen);
+  return count;
+}
+
+}  // namespace
+
+TEST_F(MenusRun, AfterASwitchToGermanTheMenuBarKeepsItsIcons) {
+  ProgramProcess run(Quoted(Movie(L"m.swf")));
+  HWND main = Start(run, L"m.swf");
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = run.Id();
+  ASSERT_TRUE(WaitUntil([&] { return ColouredPixels(MenuBarArea(main)) > 0; }));
+  const int before = ColouredPixels(MenuBarArea(main));
+  // Tools (the fifth menu), its last item Language, its second language.
+  SetForegroundWindow(main);
+  PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  for (WPARAM k : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN})
+    PostMessageW(main, WM_KEYDOWN, k, 0);
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::wstring> file = ProbeMenu(main, 0);
+    return !file.empty() && file.front().find(L"ffnen") != std::wstring::npos;
+  })) << "the File menu in German";
+  EXPECT_TRUE(WaitUntil([&] { return OpenPopup(pid) == nullptr; }));
+  // Six icons as before: the captions' lengths change, the icons' pixels hardly.
+  EXPECT_TRUE(WaitUntil([&] { return ColouredPixels(MenuBarArea(main)) * 10 >= before * 8; }))
+      << ColouredPixels(MenuBarArea(main)) << " coloured pixels against " << before;
+  RECT window{};
+  GetWindowRect(main, &window);
+  EXPECT_TRUE(forms_test::SaveScreenArea(window, testing_support::ProgramDir() + L"menubar-german.bmp"));
+  EXPECT_TRUE(run.Close());
+}
