@@ -251,8 +251,30 @@ TEST_F(MenusRun, TheViewMenuAndThePlaylistsItemMenuWithItsBoldDefault) {
   EXPECT_TRUE(run.Close());
 }
 
+namespace {
+
+// The sample movie's picture in a movie of many frames, which plays on
+// (looping) rather than stopping at its one frame.
+std::wstring ManyFramesOfTheSample(const std::wstring& path) {
+  std::vector<uint8_t> movie = testing_support::ReadBytes(testing_support::ProgramDir() + L"Media\\Flash\\sample.swf");
+  if (movie.size() < 12 || movie[0] != 'F') return L"";
+  const size_t rectBytes = (5 + 4 * (movie[8] >> 3) + 7) / 8;
+  const size_t count = 8 + rectBytes + 2;  // after the rectangle and the frame rate
+  constexpr uint16_t kFrames = 120;
+  movie[count] = kFrames & 0xFF, movie[count + 1] = kFrames >> 8;
+  // One more "show frame" tag for each further frame, before the end tag.
+  movie.insert(movie.end() - 2, 2 * (kFrames - 1), 0);
+  for (size_t i = movie.size() - 2 - 2 * (kFrames - 1); i < movie.size() - 2; i += 2) movie[i] = 0x40;
+  const uint32_t length = static_cast<uint32_t>(movie.size());
+  for (int i = 0; i < 4; ++i) movie[4 + i] = static_cast<uint8_t>(length >> (8 * i));
+  testing_support::WriteBytes(path, movie);
+  return path;
+}
+
+}  // namespace
+
 TEST_F(MenusRun, TheMoviesPopUpMenuOverAPlayingMovie) {
-  ProgramProcess run(Quoted(Movie(L"playing.swf")));
+  ProgramProcess run(Quoted(ManyFramesOfTheSample(dir.File(L"playing.swf"))));
   HWND main = Start(run, L"playing.swf");
   ASSERT_NE(main, nullptr);
   const DWORD pid = run.Id();
@@ -272,7 +294,7 @@ TEST_F(MenusRun, TheMoviesPopUpMenuOverAPlayingMovie) {
   for (const std::wstring& line : ProbeMenu(main, kOpenPopup))
     if (line.size() >= 8 && line[2] != L'1') shown.push_back(WithoutAmpersands(line.substr(8)));
   ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(shown.front(), L"Pause") << "the movie plays";
+  EXPECT_EQ(shown.front(), L"Pause") << "the movie plays on";
   for (const wchar_t* item : {L"Full Screen", L"Media Browser", L"Get Info", L"About SWF.zel", L"Exit"})
     EXPECT_NE(std::find(shown.begin(), shown.end(), item), shown.end()) << WideToUtf8(item);
   SaveWithMenu(main, popup, L"popup-movie.bmp");
