@@ -35,15 +35,14 @@ struct Feature {
   const wchar_t *key, *name, *text;
 };
 constexpr Feature kFeatures[] = {
-    {L"Play", L"Play",
-     L"Flash movies of versions 4 to 8 with their scripts, Flash videos and projectors, in a window or full screen."},
-    {L"Browse", L"Browse", L"The media browser shows a folder's movies as pictures; favourite folders take you back."},
-    {L"Playlist", L"Playlists", L"Gather movies in a playlist, repeat or shuffle it, and save it for later."},
-    {L"Info", L"Get Info", L"A movie's size, frame rate, version, compression and the titles it carries."},
-    {L"Thumbnails", L"Thumbnails", L"The Thumbnail Generator pictures every movie of a folder and indexes them."},
-    {L"Extract", L"Extract", L"The Resource Extractor saves a movie's images, sounds and videos as files."},
-    {L"Desktop", L"Desktop", L"A movie as your screen saver, your wallpaper or a window on the desktop."},
-    {L"Look", L"Your way", L"Skins, visual styles, languages and hot keys for the commands you use most."},
+    {L"Play", L"Play", L"Flash movies 4 to 8 with their scripts, Flash videos and projectors."},
+    {L"Browse", L"Browse", L"A folder's movies as pictures; favourite folders take you back."},
+    {L"Playlist", L"Playlists", L"Gather movies, repeat or shuffle them, and save the list."},
+    {L"Info", L"Get Info", L"Size, frame rate, version, compression and titles of a movie."},
+    {L"Thumbnails", L"Thumbnails", L"A picture of every movie in a folder, with an index of them."},
+    {L"Extract", L"Extract", L"A movie's images, sounds and videos saved as files."},
+    {L"Desktop", L"Desktop", L"A movie as screen saver, wallpaper or a window on the desktop."},
+    {L"Look", L"Your way", L"Skins, visual styles, languages and hot keys."},
 };
 
 }  // namespace
@@ -51,7 +50,7 @@ constexpr Feature kFeatures[] = {
 std::wstring OverviewText() {
   std::wstring html = L"<B><FONT size=\"13\">" +
                       HTMLEncode(LangText(L"frmIntro/strOverview", L"What SWF.zel does for you")) +
-                      L"</FONT></B><BR><FONT size=\"10\">";
+                      L"</FONT></B><BR><FONT size=\"9\">";
   for (const Feature& f : kFeatures) {
     const std::wstring key = std::wstring(L"frmIntro/str") + f.key;
     html += L"<BR><B>" + HTMLEncode(LangText(key, f.name)) + L":</B> " + HTMLEncode(LangText(key + L"Text", f.text));
