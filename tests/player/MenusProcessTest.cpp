@@ -278,6 +278,11 @@ TEST_F(MenusRun, TheMoviesPopUpMenuOverAPlayingMovie) {
   HWND main = Start(run, L"playing.swf");
   ASSERT_NE(main, nullptr);
   const DWORD pid = run.Id();
+  // Playing: the Playback menu's first item offers Pause.
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::wstring> playback = ProbeMenu(main, 2);
+    return !playback.empty() && playback.front().find(L"Pause") != std::wstring::npos;
+  }));
   HWND movie = FindChildOfClass(main, L"MacromediaFlashPlayerActiveX");
   ASSERT_NE(movie, nullptr);
   RECT area{};
