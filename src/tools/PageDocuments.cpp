@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "base/TextConv.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "player/MenuCommands.h"
 #include "services/Languages.h"
 #include "services/Services.h"
