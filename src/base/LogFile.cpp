@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <mutex>
+#include <utility>
 
 #include "base/Handles.h"
 
@@ -14,6 +15,10 @@ struct LogFileState {
   uint64_t size = 0, limit = 0;
   bool full = false;
   bool midLine = false;  // the last line written did not end
+  bool holding = false;
+  std::string held;        // the lines waiting for the file
+  bool heldOpen = false;   // the last of them did not end
+  size_t heldLeftOut = 0;  // lines past kLogHeldLimit
 };
 
 // Never destroyed: a line logged while the program's statics are torn down still finds it.
@@ -54,6 +59,20 @@ bool WriteBytes(HANDLE file, const std::string& bytes) {
   return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
 }
 
+// Writes a line's bytes to the attached file, the lock held; open: they leave a line open.
+void Append(LogFileState& s, std::string bytes, bool open) {
+  if (!s.file || s.full) return;
+  if (s.size + bytes.size() > s.limit) {
+    s.full = true;
+    bytes = std::string(s.midLine ? "<br>\r\n" : "") + "<b>The log reached its limit of " + std::to_string(s.limit) +
+            " bytes: later lines are left out</b><br>\r\n";
+  }
+  if (WriteBytes(s.file.get(), bytes)) {
+    s.size += bytes.size();
+    s.midLine = open && !s.full;
+  }
+}
+
 }  // namespace
 
 std::string LogFileText(const std::wstring& text, bool newLine) {
@@ -87,6 +106,12 @@ std::string LogFileText(const std::wstring& text, bool newLine) {
   return out;
 }
 
+void HoldLogLines() {
+  LogFileState& s = State();
+  std::lock_guard<std::mutex> guard(s.lock);
+  s.holding = true;
+}
+
 bool AttachLogFile(const std::wstring& path, uint64_t limit) {
   LogFileState& s = State();
   std::lock_guard<std::mutex> guard(s.lock);
@@ -100,21 +125,28 @@ bool AttachLogFile(const std::wstring& path, uint64_t limit) {
   s.file.reset(file);
   LARGE_INTEGER size{};
   if (GetFileSizeEx(file, &size)) s.size = static_cast<uint64_t>(size.QuadPart);
+  const std::string held = std::exchange(s.held, {});
+  const size_t leftOut = std::exchange(s.heldLeftOut, 0);
+  s.holding = false;
+  if (!held.empty()) Append(s, held, s.heldOpen);
+  if (leftOut)
+    Append(s, LogFileText(std::to_wstring(leftOut) + L" lines logged before the log file was made are left out", true),
+           false);
   return true;
 }
 
 void AppendLogLine(const std::wstring& text, bool newLine) {
   LogFileState& s = State();
   std::lock_guard<std::mutex> guard(s.lock);
-  if (!s.file || s.full) return;
-  std::string bytes = LogFileText(text, newLine);
-  if (s.size + bytes.size() > s.limit) {
-    s.full = true;
-    bytes = std::string(s.midLine ? "<br>\r\n" : "") + "<b>The log reached its limit of " + std::to_string(s.limit) +
-            " bytes: later lines are left out</b><br>\r\n";
-  }
-  if (WriteBytes(s.file.get(), bytes)) {
-    s.size += bytes.size();
-    s.midLine = !newLine && !s.full;
+  if (s.file) {
+    Append(s, LogFileText(text, newLine), !newLine);
+  } else if (s.holding) {
+    const std::string bytes = LogFileText(text, newLine);
+    if (s.held.size() + bytes.size() <= kLogHeldLimit) {
+      s.held += bytes;
+      s.heldOpen = !newLine;
+    } else {
+      ++s.heldLeftOut;
+    }
   }
 }

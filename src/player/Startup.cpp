@@ -96,7 +96,8 @@ StartOutcome StartUp(const std::wstring& commandLine) {
 
   StopWatch(L"", true);
   EnsureCom();
-  InitServices(AddBackslash(folder), app::kLogName);
+  // Nothing is written before the first run's set-up has been gone through.
+  InitServices(AddBackslash(folder), app::kLogName, UserFiles::Later);
   WriteLog(L" :: Start Up");
   WriteLog(L"Initializing Visual Styles");
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
@@ -117,8 +118,12 @@ StartOutcome StartUp(const std::wstring& commandLine) {
   Options().VisualStyle = static_cast<uint8_t>(GetRegLong(L"Window", L"Style", 1) & 0xFF);
   StopWatch(L"Initialized", false);
   // Without a desktop to show them on (no display), no window comes, not even the first-run set-up's.
-  if (!WindowsCanBeMade()) return Failed(L"no window can be made (is there a display?)");
+  if (!WindowsCanBeMade()) {
+    MakeUserFiles();  // a failed start leaves its log
+    return Failed(L"no window can be made (is there a display?)");
+  }
   if (!CheckFirstRun()) return StartOutcome::Ended;
+  MakeUserFiles();
 
   const int flashVersion = GetFlashPlayerVersion();
   WriteLog(L"Detected <B>Flash " + std::to_wstring(flashVersion) + L"</B>");

@@ -62,4 +62,34 @@ TEST(LogFile, WriteLogAppendsToTheAttachedFileUpToItsLimit) {
   EXPECT_EQ(text(), "");
 }
 
+// A start-up that makes its log file late holds its lines for it.
+TEST(LogFile, LinesHeldUntilTheFileIsAttachedGoFirst) {
+  testing_support::TempDir dir;
+  const std::wstring path = dir.File(L"log.html");
+  const auto text = [&] {
+    const auto bytes = testing_support::ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  HoldLogLines();
+  WriteLog(L"before ", false);
+  WriteLog(L"the file");
+  ASSERT_TRUE(AttachLogFile(L""));  // a detach keeps them held
+  ASSERT_TRUE(testing_support::WriteText(path, "<html>\r\n"));
+  ASSERT_TRUE(AttachLogFile(path));
+  WriteLog(L"after");
+  EXPECT_EQ(text(), "<html>\r\nbefore the file<br>\r\nafter<br>\r\n");
+
+  // Past the bound they are counted in a line of their own.
+  ASSERT_TRUE(AttachLogFile(L""));
+  ASSERT_TRUE(testing_support::WriteText(path, ""));
+  HoldLogLines();
+  const std::wstring line(1000, L'x');  // 1006 bytes with its end: 260 fit
+  for (int i = 0; i < 300; ++i) WriteLog(line);
+  ASSERT_TRUE(AttachLogFile(path));
+  const std::string written = text();
+  EXPECT_EQ(written.size(), 260 * 1006 + 63u);
+  EXPECT_EQ(written.substr(260 * 1006), "40 lines logged before the log file was made are left out<br>\r\n");
+  ASSERT_TRUE(AttachLogFile(L""));
+}
+
 }  // namespace
