@@ -2,7 +2,8 @@
 // WalkUpdateFeed decides from the parsed feed whether a build newer than the
 // one to compare against is published, which is the newest (its download
 // address and size) and what the details box shows; FeedText turns the fetched
-// bytes into the text the XML parser takes.
+// bytes into the text the XML parser takes; ReadUpdateFeed does all three, or
+// says what is wrong with the feed (it runs on any thread with COM).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -31,3 +32,15 @@ UpdateFeedResult WalkUpdateFeed(const XmlDocument& feed, long compBuild, const s
 // without one, or Windows-1252 when the bytes are not valid UTF-8 (the parser
 // takes the text whatever encoding its declaration names).
 std::wstring FeedText(const std::string& bytes);
+
+struct UpdateFeedReading {
+  bool Read = false;    // the feed is an RSS document and was walked
+  std::wstring Reason;  // why not: not XML, a DTD, no rss element
+  UpdateFeedResult Feed;
+};
+
+// The fetched bytes parsed and walked. A DOCTYPE that declares nothing is
+// accepted (no DTD is read); one that declares entities or anything else is
+// refused, as is a document whose root element is not "rss".
+UpdateFeedReading ReadUpdateFeed(const std::string& bytes, long compBuild, const std::wstring& baseURL,
+                                 const std::wstring& appTitle = app::kTitle);

@@ -125,6 +125,7 @@ void frmUpdate::Form_Load() {
   SetVisual();
   check_ = std::make_unique<UpdateCheck>();
   check_->Today = Today;
+  check_->Limits = FeedLimits;
   check_->OnReadyStateChange = [this](long state) { UpdateXML_onreadystatechange(state); };
   check_->Start(o.Update.Build);
 }
