@@ -275,10 +275,11 @@ TEST_F(Download, BadAnswersEndAsFailuresWithTheirReason) {
 // body (one drained to its end would take the whole 10 GB or never end).
 TEST_F(Download, BodiesOverTheLimitAreDroppedNotDrained) {
   server.Serve("/declared", HttpAnswer::Generated(10ull << 30));
+  server.Serve("/declared100", HttpAnswer::Generated(100u << 20));
   server.Serve("/endless", HttpAnswer::Generated(HttpAnswer::kEndless));
   server.Serve("/chunks", HttpAnswer::Generated(HttpAnswer::kEndless, true));
   size_t answers = 0;
-  for (const char* path : {"/declared", "/endless", "/chunks"}) {
+  for (const char* path : {"/declared", "/declared100", "/endless", "/chunks"}) {
     for (bool toCache : {false, true}) {
       SCOPED_TRACE(std::string(path) + (toCache ? " (cache)" : " (memory)"));
       Outcome run = RunTransfer(toCache, server.Url(path), Transfer::FeedOptions());

@@ -59,8 +59,12 @@ TEST(HttpMessage, AnswerHeadsAreReadOrRefused) {
     size_t used = 0;
     std::wstring reason;
     EXPECT_EQ(download::ParseResponseHead(c.data, head, used, reason), c.state);
-    if (c.state == HeadState::Complete) EXPECT_EQ(head.status, c.status);
-    if (c.state == HeadState::Bad) EXPECT_FALSE(reason.empty());
+    if (c.state == HeadState::Complete) {
+      EXPECT_EQ(head.status, c.status);
+    }
+    if (c.state == HeadState::Bad) {
+      EXPECT_FALSE(reason.empty());
+    }
   }
   ResponseHead head;
   size_t used = 0;
@@ -98,7 +102,9 @@ TEST(HttpMessage, TheBodysFramingFollowsTheHead) {
     head.fields = c.fields;
     const BodyFraming framing = download::FramingOf(head);
     EXPECT_EQ(framing.kind, c.kind) << c.status << " " << (c.fields.empty() ? "" : c.fields[0].second);
-    if (c.kind == BodyFraming::Length) EXPECT_EQ(framing.length, c.length);
+    if (c.kind == BodyFraming::Length) {
+      EXPECT_EQ(framing.length, c.length);
+    }
   }
 }
 

@@ -206,7 +206,9 @@ TEST(UpdateFeed, ReadingAFeedSaysWhatIsWrongWithIt) {
     EXPECT_EQ(reading.Read, c.read);
     EXPECT_EQ(reading.Reason.compare(0, c.reason.size(), c.reason), 0) << WideToUtf8(reading.Reason);
     EXPECT_EQ(reading.Feed.Found, c.read);
-    if (c.read) EXPECT_EQ(reading.Feed.NewestBuild, 900);
+    if (c.read) {
+      EXPECT_EQ(reading.Feed.NewestBuild, 900);
+    }
   }
 }
 

@@ -204,6 +204,11 @@ void LoopbackServer::Answer(SOCKET client) {
   }
   const bool made = answer.generatedBytes > 0;
   const uint64_t size = made ? answer.generatedBytes : answer.body->size();
+  if (made) {
+    // A small send buffer: what went out is close to what the client read.
+    int buffer = 64 * 1024;
+    setsockopt(client, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer), sizeof buffer);
+  }
   std::string out = "HTTP/1.1 " + std::to_string(answer.status) + " " + ReasonOf(answer.status) + "\r\n";
   for (const auto& [name, value] : answer.headers) out += name + ": " + value + "\r\n";
   if (answer.chunked) {

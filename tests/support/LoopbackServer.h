@@ -32,7 +32,7 @@ struct HttpAnswer {
   std::vector<std::pair<std::string, std::string>> headers;  // besides Content-Length and Connection
   std::shared_ptr<const std::string> body = std::make_shared<std::string>();
   // A body of this many pattern bytes made as it is sent, in place of body
-  // (kEndless: until the client goes).
+  // (kEndless: until the client goes), through a small send buffer.
   uint64_t generatedBytes = 0;
   // Content-Length sent: the body's size by default; a declared length may differ
   // either way; negative: no Content-Length at all.

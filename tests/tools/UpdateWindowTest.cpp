@@ -355,16 +355,23 @@ TEST(UpdateCheckProcess, AScriptStatementChecksAndAStoppedServerFails) {
       << WideToUtf8(details);
 }
 
-// A feed of 10 GB, declared or not: the running program drops the connection
-// before 2 MB of it went out (the feed's limit is 1 MB), says why, and its
-// main window answers throughout.
+// A feed of 10 GB, declared or not, or of 100 MB declared: the running
+// program drops the connection before 2 MB of it went out (the feed's limit
+// is 1 MB), says why, and its main window answers throughout.
 TEST(UpdateCheckProcess, AFeedOfTenGigabytesIsDroppedWhileTheProgramAnswers) {
-  for (bool declared : {true, false}) {
-    SCOPED_TRACE(declared ? "declared" : "undeclared");
+  const struct {
+    const char* name;
+    uint64_t bytes;
+    bool declared;
+  } feeds[] = {{"10 GB declared", 10ull << 30, true},
+               {"10 GB undeclared", 10ull << 30, false},
+               {"100 MB declared", 100u << 20, true}};
+  for (const auto& feed : feeds) {
+    SCOPED_TRACE(feed.name);
     player_test::PrivateProgramKey key;
     LoopbackServer server;
-    HttpAnswer huge = HttpAnswer::Generated(10ull << 30);
-    if (!declared) huge.declaredLength = -1;
+    HttpAnswer huge = HttpAnswer::Generated(feed.bytes);
+    if (!feed.declared) huge.declaredLength = -1;
     server.Serve("/rss.php", huge);
     LoopbackLanguage language(server.Port());
     player_test::ProgramProcess p(SampleMovie());
