@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/download/CacheWriter.h"
 #include "platform/download/HttpMessage.h"
@@ -72,6 +73,9 @@ bool Crack(const std::wstring& url, Address& out) {
   if (out.host.size() > 2 && out.host.front() == L'[' && out.host.back() == L']') {
     out.host = out.host.substr(1, out.host.size() - 2);
   }
+  // A host goes into the request as it is: nothing that could end a line or a field.
+  for (wchar_t c : out.host)
+    if (c <= L' ' || c == 0x7F || std::wstring_view(L"/\\?#@\"<>").find(c) != std::wstring_view::npos) return false;
   out.port = parts.nPort;
   out.object = std::wstring(path) + extra;
   const size_t fragment = out.object.find(L'#');
@@ -296,7 +300,9 @@ Result Perform(TransferJob& job, CacheWriter& cache) {
     if (!result.Ok()) return result;
     result.MimeType = mime;
     if (job.toCache) {
-      if (!cache.Commit(Widened(headText))) return Failed(Failure::System, L"The Internet cache kept no file", code);
+      if (!cache.Commit(Widened(headText)) || GetFileAttributesW(cache.File().c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return Failed(Failure::System, L"The Internet cache kept no file", code);
+      }
       result.CacheFile = cache.File();
     }
     job.Report({kEndDownload, url, result.Bytes, total});
