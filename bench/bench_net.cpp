@@ -95,7 +95,7 @@ class AnswerWatch {
       const double t = Now();
       DWORD_PTR result = 0;
       SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-      if (!stop_) longest_ = std::max(longest_, Now() - t);  // not one the end held up
+      longest_ = std::max(longest_, Now() - t);
       Sleep(2);
     }
     ended_ = true;

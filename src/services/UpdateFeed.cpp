@@ -71,9 +71,14 @@ class FeedWalk {
     const std::optional<long> build = ParseBuild(GetXMLText(item, L"update/@build", L""));
     if (!build || *build <= compBuild_) return;
     result_.Found = true;
-    result_.Details += L"\r\n\t" + std::wstring(kBullet) + GetXMLText(item, L"title", appTitle_) + kBullet + L"\r\n";
-    result_.Details += L"\t" + GetXMLText(item, L"pubDate", std::to_wstring(app::kVersionMajor)) + L"\r\n\r\n";
-    result_.Details += GetXMLText(item, L"description", L"") + L"\r\n";
+    std::wstring block = L"\r\n\t" + std::wstring(kBullet) + GetXMLText(item, L"title", appTitle_) + kBullet + L"\r\n";
+    block += L"\t" + GetXMLText(item, L"pubDate", std::to_wstring(app::kVersionMajor)) + L"\r\n\r\n";
+    block += GetXMLText(item, L"description", L"") + L"\r\n";
+    if (result_.DetailsLeftOut == 0 && result_.Details.size() + block.size() <= kMaxUpdateDetails) {
+      result_.Details += block;
+    } else {
+      ++result_.DetailsLeftOut;
+    }
     if (*build <= result_.NewestBuild) return;
     const std::wstring url = GetXMLText(item, L"enclosure/@url", baseURL_ + L"get");
     if (IsWebAddress(url)) {

@@ -11,12 +11,17 @@
 #include "services/AppIdentity.h"
 #include "services/XmlDocument.h"
 
+// The most characters of details: a feed of thousands of newer items would
+// take a text box seconds to lay out, so the items past this are counted only.
+inline constexpr size_t kMaxUpdateDetails = 8192;
+
 struct UpdateFeedResult {
   bool Found = false;          // an item of this program carries a build above compBuild
   long NewestBuild = 0;        // the highest such build (the first item of it); compBuild when none
   std::wstring DownloadURL;    // that item's enclosure address; "" when it is not an absolute http/https address
   int64_t DownloadLength = 0;  // that item's enclosure length in bytes (0 when missing or not a number)
-  std::wstring Details;        // every newer item of this program, in feed order, as the details box shows it
+  std::wstring Details;        // the newer items of this program, in feed order, as the details box shows them
+  int DetailsLeftOut = 0;      // newer items past kMaxUpdateDetails, not in Details
 };
 
 // Walks the direct children of "rss/channel" (channel and item elements by

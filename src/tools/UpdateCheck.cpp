@@ -60,6 +60,10 @@ void UpdateCheck::Read(const UpdateFeedReading& reading) {
   SaveRegString(L"Update", L"Date", today);
   player::Options().Update.Date = today;
   feed_ = reading.Feed;
+  if (feed_.DetailsLeftOut > 0) {
+    WriteLog(L"Update check: the details end at " + std::to_wstring(kMaxUpdateDetails) + L" characters; " +
+             std::to_wstring(feed_.DetailsLeftOut) + L" more newer items are left out");
+  }
   outcome_ = feed_.Found ? UpdateOutcome::Found : UpdateOutcome::NoUpdate;
   End();
 }

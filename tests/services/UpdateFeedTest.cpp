@@ -177,6 +177,28 @@ TEST(UpdateFeed, WebAddresses) {
   }
 }
 
+// A feed of thousands of newer items: the details end at their bound after a
+// whole item, the rest are counted, and the download is still the newest build's.
+TEST(UpdateFeed, TheDetailsOfAHugeFeedAreBoundedButEveryItemCounts) {
+  std::vector<Item> items;
+  for (int i = 0; i < 2000; ++i) {
+    items.push_back({std::to_wstring(900 + i), L"Build " + std::to_wstring(i),
+                     L"http://dl.example/" + std::to_wstring(i) + L".exe"});
+  }
+  const UpdateFeedResult r = Walk(Feed(items));
+  EXPECT_LE(r.Details.size(), kMaxUpdateDetails);
+  size_t shown = 0;
+  for (size_t at = 0; (at = r.Details.find(L" \u2022 \r\n", at)) != std::wstring::npos; ++at) ++shown;
+  EXPECT_GT(shown, 10u);
+  EXPECT_EQ(shown + static_cast<size_t>(r.DetailsLeftOut), items.size());
+  EXPECT_EQ(r.Details.substr(r.Details.size() - Block(L"Build " + std::to_wstring(shown - 1)).size()),
+            Block(L"Build " + std::to_wstring(shown - 1)))
+      << "the last item shown is whole";
+  EXPECT_EQ(r.NewestBuild, 2899);
+  EXPECT_EQ(r.DownloadURL, L"http://dl.example/1999.exe");
+  EXPECT_EQ(Walk(Feed({{L"900"}})).DetailsLeftOut, 0);
+}
+
 TEST(UpdateFeed, ReadingAFeedSaysWhatIsWrongWithIt) {
   const std::string decl = "<?xml version=\"1.0\"?>";
   const std::string feed = WideToUtf8(Feed({{L"900"}}));
