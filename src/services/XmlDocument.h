@@ -2,8 +2,12 @@
 // the one text reader GetXMLText. Paths are element names separated by "/",
 // an optional final "@attribute", and "."; names compare exactly, prefixes as
 // written in the document ("rdf:RDF/rdf:Description/dc:title"), whatever
-// namespaces it declares. Other expressions go to the parser's XPath; one it
-// cannot evaluate selects nothing.
+// namespaces it declares; from a document, a path's first step is its root
+// element (whatever DOCTYPE, comments or instructions come before it). Other
+// expressions go to the parser's XPath; one it cannot evaluate selects nothing.
+// Text loaded from memory may carry a DOCTYPE: one that only names the root
+// element and an external DTD is accepted and not read (no DTD is fetched,
+// no entity defined), one with declarations of its own is refused.
 #pragma once
 #include <windows.h>
 #include <ole2.h>
@@ -42,6 +46,7 @@ class XmlNode {
 
 struct XmlParseError {
   std::wstring reason;
+  bool declaresDtd = false;  // refused for the declarations of its DOCTYPE
   long line = 0;
   long linepos = 0;
   std::wstring srcText;
