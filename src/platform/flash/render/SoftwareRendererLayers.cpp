@@ -32,6 +32,19 @@ bool Contains(const RECT& outer, const RECT& inner) {
 }
 LONG Pixel(double v) { return static_cast<LONG>(std::clamp(v, -1e8, 1e8)); }
 
+// The box of what a layer holds (alpha above 0) within image: the alpha mode
+// acts on the object's own pixels, not on the margin around them.
+RECT Drawn(const uint32_t* pixels, int width, const RECT& image) {
+  RECT box{image.right, image.bottom, image.left, image.top};
+  for (LONG y = image.top; y < image.bottom; ++y)
+    for (LONG x = image.left; x < image.right; ++x)
+      if (pixels[size_t(y) * width + x] >> 24) {
+        box.left = std::min(box.left, x), box.right = std::max(box.right, x + 1);
+        box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y + 1);
+      }
+  return Empty(box) ? RECT{} : box;
+}
+
 uint64_t Mix(uint64_t h, uint64_t v) { return (h ^ (v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2))) * 0x100000001B3ull; }
 uint64_t Bits(double d) {
   uint64_t u = 0;
@@ -81,10 +94,11 @@ void SoftwareRenderer::Paint(const ShapeData& shape, const Xform& m, const Color
     }
   }
   if (lo[0] > hi[0]) return;
+  // Half the widest line (a hairline is a pixel), and a pixel for the edges' anti-aliasing.
   double line = 0;
   for (const LineStyle& l : shape.lines) line = std::max(line, double(l.width));
   const double axis = std::max({std::hypot(m.a, m.b), std::hypot(m.c, m.d), target_.stageScale});
-  const double pad = std::max(line * axis / 2, 1.0) + 1;
+  const double pad = (shape.lines.size() > 1 ? std::max(line * axis / 2, 1.0) : 0.0) + 1;
   MeasureBox(lo[0] - pad, lo[1] - pad, hi[0] + pad, hi[1] + pad);
 }
 
@@ -198,6 +212,7 @@ void SoftwareRenderer::DrawLayered(const SurfaceEffects& effects, const ColorTra
   }
   if (effects.HasFilters())
     for (const Filter& f : *effects.filters) ApplyFilter(f, buffer.data(), w, h, image, scale);
+  if (effects.blend == BlendMode::Alpha) image = Drawn(buffer.data(), w, image);
   ++layersDrawn_;
   CompositeLayer(canvas_, target_.clip, LayerPixels{buffer.data(), w, h, layer.left, layer.top}, image, effects.blend, cx,
                  layerDepth_ > 0);
