@@ -46,8 +46,11 @@ inline constexpr wchar_t kFlashWindowClass[] = L"MacromediaFlashPlayerActiveX";
 inline constexpr wchar_t kNoMovie[] = L"| no |";
 // The identifier of the control's frame-clock timer (a window timer of its own window).
 inline constexpr UINT_PTR kFrameTimer = 1;
-// Major version reported by FlashVersion (above the low 16 bits).
+// Major version reported by FlashVersion (above the low 16 bits), for pages
+// that ask for a recent player; not what the control plays.
 inline constexpr long kFlashMajorVersion = 32;
+// The movie versions the control plays with their scripts.
+inline constexpr int kPlayedVersionLow = 4, kPlayedVersionHigh = 8;
 
 class FlashControl : private PageHost {
  public:
