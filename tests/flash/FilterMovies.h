@@ -58,7 +58,7 @@ inline Bytes Bevel(Color shadow, Color highlight, double blur, double degrees, d
 inline Bytes GradientFilter(uint8_t kind, const std::vector<std::pair<uint8_t, Color>>& stops, double blur, double degrees,
                             double distance, Placement p, bool knockout = false, double strength = 1, int passes = 1) {
   Bytes b{kind, static_cast<uint8_t>(stops.size())};
-  for (const auto& [ratio, c] : stops) b = b + Rgba(c);
+  for (const auto& [ratio, c] : stops) moviebytes::Append(b, Rgba(c));
   for (const auto& [ratio, c] : stops) b.push_back(ratio);
   return b + Fixed(blur) + Fixed(blur) + Fixed(Radians(degrees)) + Fixed(distance) + Fixed8(strength) +
          Bytes{BevelFlags(p, knockout, passes)};
@@ -66,17 +66,17 @@ inline Bytes GradientFilter(uint8_t kind, const std::vector<std::pair<uint8_t, C
 inline Bytes Convolution(int x, int y, const std::vector<float>& matrix, float divisor, float bias, Color outside,
                          bool clamp, bool preserveAlpha) {
   Bytes b = Bytes{5, static_cast<uint8_t>(x), static_cast<uint8_t>(y)} + Float(divisor) + Float(bias);
-  for (float v : matrix) b = b + Float(v);
+  for (float v : matrix) moviebytes::Append(b, Float(v));
   return b + Rgba(outside) + Bytes{static_cast<uint8_t>((clamp ? 2 : 0) | (preserveAlpha ? 1 : 0))};
 }
 inline Bytes ColorMatrix(const std::vector<float>& m) {
   Bytes b{6};
-  for (float v : m) b = b + Float(v);
+  for (float v : m) moviebytes::Append(b, Float(v));
   return b;
 }
 inline Bytes FilterList(const std::vector<Bytes>& filters) {
   Bytes b{static_cast<uint8_t>(filters.size())};
-  for (const Bytes& f : filters) b = b + f;
+  for (const Bytes& f : filters) moviebytes::Append(b, f);
   return b;
 }
 
