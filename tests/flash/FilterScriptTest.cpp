@@ -207,6 +207,18 @@ TEST(ClipEffectsTest, FiltersBlendModeCachingAndBackground) {
            New("DropShadowFilter", {}, 2) + "push r:1, 'filters'; " + Array({"r:2"}) +
            "; setMember; push r:1, 'filters'; getMember; push 'length'; getMember; trace; " + Show({"blendMode"}),
        "1|normal"},
+      // A list is bounded: 300 blurs keep 255; two of the largest convolutions keep one.
+      {8,
+       OnClip(New("BlurFilter", {}, 2) + New("ConvolutionFilter", {"255", "255"}, 3) +
+              "push 0; storeRegister 0; pop; push 'a', 0; initArray; setVariable; "
+              "loop: push r:0, 300; less2; not; if done; push 'a'; getVariable; push r:0, r:2; setMember; "
+              "push r:0; increment; storeRegister 0; pop; jump loop; "
+              "done: push r:1, 'filters', 'a'; getVariable; setMember; "
+              "push r:1, 'filters'; getMember; push 'length'; getMember; trace; "
+              "push 'b', 0; initArray; setVariable; push 'b'; getVariable; push 0, r:3; setMember; "
+              "push 'b'; getVariable; push 1, r:3; setMember; push r:1, 'filters', 'b'; getVariable; setMember; "
+              "push r:1, 'filters'; getMember; push 'length'; getMember; trace"),
+       "255|1"},
       {7, OnClip("push r:1, 'filters'; getMember; typeOf; trace; push r:1, 'blendMode'; getMember; typeOf; trace"),
        "undefined|undefined"},
   };

@@ -17,6 +17,11 @@ using script::Vm;
 enum EffectProp { kFilters, kBlendMode, kCacheAsBitmap, kOpaqueBackground };
 const wchar_t* const kNames[] = {L"filters", L"blendMode", L"cacheAsBitmap", L"opaqueBackground"};
 
+// What one clip's filter list may hold: as many filters as a placement can
+// carry, and convolution matrices of at most one largest matrix's values.
+constexpr size_t kMaxFilters = 255;
+constexpr size_t kMaxMatrixValues = size_t(Filter::kMaxMatrixSide) * Filter::kMaxMatrixSide;
+
 // The display-list entry a clip, text field or button object stands for.
 DisplayObject* EntryOf(const Value& self) {
   Object* o = self.ObjectOrNull();
@@ -53,8 +58,18 @@ Value Set(Vm& vm, CallInfo& c) {
       Object* list = v.ObjectOrNull();
       if (list && list->Class() == script::ObjClass::Array) {
         auto filters = std::make_shared<FilterList>();
-        for (const Value& item : static_cast<script::Array*>(list)->items)
-          if (const Filter* f = script::FilterOf(item)) filters->push_back(*f);
+        size_t values = 0;
+        for (const Value& item : static_cast<script::Array*>(list)->items) {
+          const Filter* f = script::FilterOf(item);
+          if (!f) continue;
+          values += f->matrix.size();
+          if (filters->size() == kMaxFilters || values > kMaxMatrixValues) {
+            vm.Host().Warn(L"a clip takes at most " + std::to_wstring(kMaxFilters) +
+                           L" filters and one largest matrix; the rest are left out");
+            break;
+          }
+          filters->push_back(*f);
+        }
         fx.filters = filters->empty() ? nullptr : std::move(filters);
       } else if (v.IsUndefined() || v.IsNull()) {
         fx.filters = nullptr;
