@@ -1,6 +1,7 @@
 // The finished layer of an object drawn with bitmap caching (or filters),
 // kept on its display-list entry while the object stays the same: its
-// pixels, where they lay and what they were drawn from. Every kept layer
+// pixels, where they lay and what they were drawn from (without pixels, a
+// note of what the last paint drew, until it draws the same). Every kept layer
 // counts its pixels in the ledger of the renderer that made it, so the
 // renderer can bound what all of them hold.
 #pragma once

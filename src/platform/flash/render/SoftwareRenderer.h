@@ -21,7 +21,7 @@
 // laid on what lies below in its blend mode. A layer larger than 2880 pixels
 // a side, or one beyond the paint's filter budget, is drawn plainly. A
 // cached object keeps its finished layer while its content, scale and
-// sub-pixel place stay the same.
+// sub-pixel place stay the same, from the second paint that finds them so.
 #pragma once
 #include <windows.h>
 
@@ -75,6 +75,8 @@ class SoftwareRenderer : public FlashRenderer {
   // Layers drawn and layers taken from caches since the renderer was made (for tests and benchmarks).
   uint64_t LayersDrawn() const { return layersDrawn_; }
   uint64_t LayersReused() const { return layersReused_; }
+  // Pixels the kept layers of this renderer's objects hold now.
+  uint64_t KeptPixels() const { return ledger_->pixels; }
 
  private:
   struct FontEntry {

@@ -145,6 +145,7 @@ void SoftwareRenderer::DrawLayered(const SurfaceEffects& effects, const ColorTra
   const bool keep = entry && (effects.cacheAsBitmap || effects.HasFilters());
   uint64_t signature = 0;
   int nodes = 0;
+  bool steady = false;  // the same as at the last paint, moved by whole pixels only
   if (keep) {
     signature = Signature(*entry, nodes, 0);
     if (const CachedSurface* kept = entry->cache.get(); kept && kept->signature == signature && nodes <= kMaxSignatureNodes &&
@@ -152,7 +153,8 @@ void SoftwareRenderer::DrawLayered(const SurfaceEffects& effects, const ColorTra
                                                          kept->c == device.c && kept->d == device.d) {
       const double sx = device.tx - kept->tx, sy = device.ty - kept->ty;
       const LONG dx = Pixel(std::round(sx)), dy = Pixel(std::round(sy));
-      if (std::fabs(sx - dx) < 1e-6 && std::fabs(sy - dy) < 1e-6) {
+      steady = std::fabs(sx - dx) < 1e-6 && std::fabs(sy - dy) < 1e-6;
+      if (steady && !kept->pixels.empty()) {
         const RECT layer = Shift(kept->layer, dx, dy);
         const RECT needed = Intersect(Grow(Shift(kept->content, dx, dy), reach), Grow(target_.clip, reach));
         if (Contains(layer, needed)) {
@@ -218,8 +220,13 @@ void SoftwareRenderer::DrawLayered(const SurfaceEffects& effects, const ColorTra
                  layerDepth_ > 0);
   if (!entry) return;
   entry->cache.reset();
-  if (!keep || nodes > kMaxSignatureNodes || ledger_->pixels + buffer.size() > kCacheBudget) return;
-  auto kept = std::make_shared<CachedSurface>(ledger_, std::vector<uint32_t>(buffer), w, h);
+  if (!keep || nodes > kMaxSignatureNodes) return;
+  // The pixels are kept from the second paint that finds the object the same;
+  // the first leaves a note of what it drew, so what changes every frame is
+  // never copied.
+  const bool pixels = steady && ledger_->pixels + buffer.size() <= kCacheBudget;
+  auto kept = std::make_shared<CachedSurface>(ledger_, pixels ? std::vector<uint32_t>(buffer) : std::vector<uint32_t>{},
+                                              pixels ? w : 0, pixels ? h : 0);
   kept->layer = layer, kept->content = content, kept->image = image;
   kept->a = device.a, kept->b = device.b, kept->c = device.c, kept->d = device.d, kept->tx = device.tx, kept->ty = device.ty;
   kept->signature = signature;
