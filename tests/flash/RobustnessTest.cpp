@@ -8,7 +8,9 @@
 // whose characters place themselves, and a movie whose scripts play sounds
 // and a video and load movies and a picture into clips and levels (itself,
 // so the damage reaches every loaded copy, beside a damaged copy of the
-// video and the MP3 file); mutations edit bytes, edit the bytes of action
+// video and the MP3 file), and a movie of every filter and blend mode with
+// extreme parameters (blurs of 255 in 15 passes, a 255 x 255 convolution,
+// distances of 32767, an object far larger than a layer); mutations edit bytes, edit the bytes of action
 // records, and rewrite character ids to other ids of the movie. Scripts that
 // run away meet their budget (the clock moves at every look).
 #include <gtest/gtest.h>
@@ -17,8 +19,10 @@
 #include <random>
 #include <set>
 
+#include "FilterMovies.h"
 #include "FlashTestSupport.h"
 #include "RenderMovies.h"
+#include "base/ErrorLog.h"
 #include "platform/flash/control/FlashControl.h"
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/media/FlvStream.h"
@@ -295,6 +299,26 @@ TEST(ControlRobustnessTest, DrawnSeedDrawsEveryKind) {
   EXPECT_GT(drawn, 1000);
 }
 
+// Extreme filters end within the paint's bounds: what would take too long, or
+// a layer beyond 2880 pixels a side, is drawn without its effects (and said
+// so in the log); the rest is drawn.
+TEST(ControlRobustnessTest, ExtremeEffectsStayBounded) {
+  std::vector<std::wstring> log;
+  SetLogSink([&log](const std::wstring& text, bool) { log.push_back(text); });
+  for (int size : {100, 1000}) {
+    for (long frame : {0L, 1L}) {
+      const rendertest::Picture p = rendertest::Paint(filtertest::EffectsMovie(), {.width = size, .height = size, .frame = frame});
+      ASSERT_EQ(p.width, size);
+      int drawn = 0;
+      for (uint32_t px : p.pixels) drawn += (px & 0xFFFFFF) != 0xFFFFFF;
+      EXPECT_GT(drawn, size * size / 20) << size << " frame " << frame;
+      if (size == 100 && frame == 0) rendertest::AddToSheet(L"extreme effects", p, L"flash8");
+    }
+  }
+  SetLogSink({});
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::wstring& l) { return l.find(L"left out") != std::wstring::npos; }));
+}
+
 // Loads a movie and puts it through its paces: every frame played, painted
 // and hit-tested, the pointer over and around the buttons, seeks and paints.
 class Exerciser {
@@ -382,7 +406,7 @@ class Exerciser {
 std::vector<std::pair<std::wstring, Bytes>> Seeds(bool chains) {
   std::vector<std::pair<std::wstring, Bytes>> seeds{
       {L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}, {L"scripted", ScriptedMovie()},
-      {L"media scripts", MediaScriptMovie()}};
+      {L"media scripts", MediaScriptMovie()}, {L"effects", filtertest::EffectsMovie()}};
   for (const rendertest::HostileMovie& h : rendertest::HostileMovies())
     if (h.cycle || chains) seeds.emplace_back(h.name, h.movie);
   return seeds;

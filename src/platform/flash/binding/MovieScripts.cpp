@@ -14,6 +14,7 @@
 #include "platform/flash/play/LoadedMovie.h"
 #include "platform/flash/binding/MovieVariables.h"
 #include "platform/flash/script/UrlQuery.h"
+#include "platform/flash/binding/ScriptEffects.h"
 #include "platform/flash/binding/ScriptMedia.h"
 #include "platform/flash/binding/ScriptObjects.h"
 #include "platform/flash/render/ShapeCache.h"
@@ -88,6 +89,7 @@ MovieScripts::MovieScripts(MoviePlayer& player, const PlayerEnvironment& environ
   vm_->Seed(bits ^ player.Movie().serial * 0x9E3779B97F4A7C15ull);
   InstallMovieClipClass(*this, *vm_);
   InstallTextFieldClass(*this, *vm_);
+  InstallEffectProperties(*this, *vm_);
   media_ = std::make_unique<ScriptMedia>(*this);
 }
 

@@ -17,6 +17,7 @@
 
 #include "moviefiles/SwfTags.h"
 #include "base/ByteReader.h"
+#include "platform/flash/parse/FilterRecords.h"
 
 namespace flash {
 
@@ -46,6 +47,10 @@ struct PlaceCommand {
   std::optional<std::wstring> name;
   std::optional<uint16_t> clipDepth;
   std::span<const uint8_t> clipActions;  // PlaceObject2/3's clip event records, as stored
+  // PlaceObject3: a filter list (non-null when the record has one), blend mode and bitmap caching.
+  std::shared_ptr<const FilterList> filters;
+  std::optional<BlendMode> blend;
+  std::optional<bool> cacheAsBitmap;
 };
 
 struct FrameScript {

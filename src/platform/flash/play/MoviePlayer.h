@@ -44,6 +44,7 @@ class MovieScripts;
 class MovieClipObject;
 struct Clip;
 struct Bitmap;
+struct CachedSurface;
 
 // Scripts' depths d are kept at kDepthOffset + d; the timeline's below it.
 inline constexpr int32_t kDepthOffset = 16384;
@@ -74,6 +75,12 @@ struct DisplayObject {
   script::Object* object = nullptr;      // a text field's, button's or video's script object
   std::shared_ptr<const Bitmap> video;   // the picture a script's video shows (attachVideo)
   bool videoSmoothing = false;
+
+  // Filters, blend mode and bitmap caching (PlaceObject3 or scripts); once a
+  // script set them the timeline no longer does.
+  SurfaceEffects effects;
+  bool effectsScripted = false;
+  mutable std::shared_ptr<CachedSurface> cache;  // what the renderer kept of its finished layer
 };
 
 // What a script's Sound set for a clip (or for every sound): a volume in

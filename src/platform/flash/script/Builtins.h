@@ -4,7 +4,8 @@
 // unescape, parseInt, parseFloat, isNaN, isFinite, setInterval,
 // clearInterval, setTimeout, clearTimeout, ASSetPropFlags, getVersion), and
 // the classes that need only the host interface (Key, Mouse, Stage,
-// TextFormat, Color, LoadVars, XML, SharedObject). MovieClip, TextField,
+// TextFormat, Color, LoadVars, XML, SharedObject, and the flash.filters
+// classes of version 8). MovieClip, TextField,
 // Button, Sound, Video, NetConnection and NetStream are the player's.
 #pragma once
 #include <string>
@@ -21,6 +22,7 @@ void InstallNumberBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
 void InstallPlayerBuiltins(Vm& vm);  // AsBroadcaster, Key, Mouse, Stage, System, TextFormat, Color
 void InstallDataBuiltins(Vm& vm);    // LoadVars, XML, SharedObject
+void InstallFilterBuiltins(Vm& vm);  // flash.filters, for version 8 and later
 
 // Helpers of built-in functions.
 inline double NumberArg(Vm& vm, const CallInfo& c, uint32_t i) { return vm.ToNumber(c.Arg(i)); }

@@ -362,6 +362,7 @@ void InstallBuiltins(Vm& vm) {
   InstallDateBuiltins(vm);
   InstallPlayerBuiltins(vm);
   InstallDataBuiltins(vm);
+  InstallFilterBuiltins(vm);
 }
 
 size_t RelativeIndex(double d, size_t length) {
