@@ -175,3 +175,27 @@ TEST(VideoDecoders, DamagedStreamsAreDroppedWithoutHarm) {
   EXPECT_EQ(sorenson->Image(), nullptr);
   EXPECT_FALSE(CreateVideoDecoder(VideoCodec::Vp6));
 }
+
+TEST(VideoDecoders, ADamagedScreenFrameLeavesThePictureForTheNextFrame) {
+  for (const Stream& s : {kStreams[1], kStreams[2]}) {
+    SCOPED_TRACE(std::string(s.file, s.file + wcslen(s.file)));
+    const Bytes file = ReadData(s.file);
+    FlvStream flv;
+    ASSERT_TRUE(flv.Open(file));
+    const auto pictures = Pictures(flv);
+    auto clean = CreateVideoDecoder(s.codec), damaged = CreateVideoDecoder(s.codec);
+    for (size_t i = 0; i < 30; ++i) {
+      const FlvTag& tag = *pictures[i];
+      ASSERT_EQ(clean->Decode(Payload(tag), tag.key, static_cast<int64_t>(i)), DecodeResult::Picture);
+      if (i % 3 == 2) {
+        // The frame cut short inside its last block: every block before it already written.
+        const Bytes before = PictureBytes(*damaged->Image());
+        const Bytes cut(Payload(tag).begin(), Payload(tag).end() - 3);
+        EXPECT_EQ(damaged->Decode(cut, tag.key, static_cast<int64_t>(i)), DecodeResult::Dropped) << "frame " << i;
+        EXPECT_EQ(PictureBytes(*damaged->Image()), before) << "frame " << i;
+      }
+      ASSERT_EQ(damaged->Decode(Payload(tag), tag.key, static_cast<int64_t>(i)), DecodeResult::Picture);
+      ASSERT_EQ(PictureBytes(*damaged->Image()), PictureBytes(*clean->Image())) << "frame " << i;
+    }
+  }
+}
