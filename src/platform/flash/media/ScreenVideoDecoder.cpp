@@ -65,8 +65,12 @@ bool ScreenVideoDecoder::Inflate(std::span<const uint8_t> in, std::span<const ui
   z.next_out = out.data();
   z.avail_out = static_cast<uInt>(out.size());
   if (ok) {
-    const int r = inflate(&z, Z_SYNC_FLUSH);
-    ok = r == Z_OK || r == Z_STREAM_END || (r == Z_BUF_ERROR && z.avail_out == 0);
+    // Finishing spares zlib keeping a window of what came out. A stream cut
+    // short still counts as far as it went (the block's rows tell whether
+    // that is enough); one that gave nothing and took nothing does not.
+    const int r = inflate(&z, Z_FINISH);
+    const bool progress = z.avail_in < in.size() || z.avail_out < out.size();
+    ok = r == Z_STREAM_END || (r == Z_BUF_ERROR && (z.avail_out == 0 || progress));
     // The stream's last 4 bytes (the big-endian sum of what it holds) were read just before it ended.
     const size_t used = in.size() - z.avail_in;
     if (r == Z_STREAM_END && dictionary.empty() && used >= 4) {
