@@ -18,6 +18,7 @@
 # the program itself never needs it.
 set -euo pipefail
 ROUNDS="${1:-3}"
+case "$ROUNDS" in ''|*[!0-9]*|0) echo "usage: $0 [rounds, 1 or more]" >&2; exit 2 ;; esac
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$HERE/../scripts/env.sh"
 
