@@ -14,7 +14,7 @@
 
 #include "BenchCommon.h"
 #include "moviefiles/SWFInfo.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "player/PlayerWindow.h"
 #include "player/SkinSeam.h"
 #include "player/Startup.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "BenchCommon.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "platform/forms/MessageLoop.h"
 #include "player/PlayerWindow.h"
 #include "player/Startup.h"

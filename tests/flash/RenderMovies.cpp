@@ -6,7 +6,7 @@
 
 #include "images/IntelJPEGLibrary.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 
 namespace rendertest {
 namespace {

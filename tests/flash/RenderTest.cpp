@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "RenderMovies.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/MoviePlayer.h"
-#include "platform/flash/SoftwareRenderer.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/play/MoviePlayer.h"
+#include "platform/flash/render/SoftwareRenderer.h"
 
 using namespace rendertest;
 

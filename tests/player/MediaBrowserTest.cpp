@@ -7,7 +7,7 @@
 #include "PlayerFakes.h"
 #include "base/TextConv.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/BrowsePage.h"
+#include "platform/flash/pages/BrowsePage.h"
 #include "player/MediaBrowser.h"
 #include "player/Thumbnails.h"
 #include "services/ShellMod.h"

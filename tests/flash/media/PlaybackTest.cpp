@@ -6,8 +6,8 @@
 #include "MediaTestSupport.h"
 #include "flash/FlashTestSupport.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/VideoPage.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/pages/VideoPage.h"
 
 using namespace flash::media;
 using namespace mediatest;

@@ -10,8 +10,8 @@
 #include "Probe.h"
 #include "images/IntelJPEGLibrary.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/VideoPage.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/pages/VideoPage.h"
 #include "platform/flash/media/FlvPlayer.h"
 #include "platform/forms/MessageLoop.h"
 
