@@ -14,8 +14,8 @@
 #include "base/Handles.h"
 #include "moviefiles/ResourceExtractor.h"
 #include "moviefiles/SWFModule.h"
-#include "platform/flash/BitmapDecoder.h"
-#include "platform/flash/MovieDefinition.h"
+#include "platform/flash/parse/BitmapDecoder.h"
+#include "platform/flash/parse/MovieDefinition.h"
 #include "platform/jpeg/ijl.h"
 
 using namespace rendertest;
