@@ -47,7 +47,9 @@ class OutputFile {
     bool ok = file_.CloseChecked() && ok_;
     if (ok) {
       ok = !CommitTempFileAsNew(temp_, path_, kMaxNumbered).empty();
-      if (!ok) WriteLog(L"Not written (no free name up to (" + std::to_wstring(kMaxNumbered) + L")): " + path_);
+      if (!ok)
+        WriteLog(L"Not written (no name free up to (" + std::to_wstring(kMaxNumbered) + L"), or the move failed): " +
+                 path_);
       temp_.clear();
     }
     Abandon();
