@@ -5,6 +5,7 @@
 #include "moviefiles/MoviePaths.h"
 #include "services/Languages.h"
 #include "services/ShellMod.h"
+#include "tools/FolderRules.h"
 
 namespace tools {
 namespace {
@@ -54,6 +55,11 @@ std::wstring SystemReason(DWORD code) {
 
 }  // namespace
 
+bool ExtractorPrompts::Summary(const std::wstring& prompt, bool offerShowFiles) {
+  return Ask(prompt, L"cubes", LangText(L"Shared/Close", L"Close"),
+             offerShowFiles ? LangText(L"Shared/ShowFiles", L"Show Files") : L"");
+}
+
 void KindCounters(const player::ExtractorSettings& k, int32_t (&counts)[5]) {
   const bool wanted[5] = {k.JPEG, k.PNG, k.Event, k.Stream, k.Video};
   for (int i = 0; i < 5; ++i) counts[i] = wanted[i] ? 0 : -1;
@@ -82,8 +88,10 @@ Destination PrepareDestination(std::wstring& dest, ExtractorPrompts& prompts) {
   };
   // Every cause is found before anything is made. The program's current
   // folder is its own: a relative path is never taken from it.
-  if (!IsFullFolderPath(dest) || dest.find(L'\0') != std::wstring::npos)
-    return refuse(L"NotFullPath", L"Please give the full path of a folder, such as C:\\Flash\\:", dest);
+  if (!IsFullFolderPath(dest) || dest.find(L'\0') != std::wstring::npos) {
+    prompts.Ask(NotFullPathText(dest), L"folder", LangText(L"Shared/Ok", L"OK"), L"");
+    return Destination::Refused;
+  }
   if (HasForbiddenCharacter(dest))
     return refuse(L"BadName", L"A folder name cannot contain any of the characters : * ? \" < > |", dest);
   dest = AddBackslash(FullPath(dest));
@@ -116,12 +124,15 @@ Destination PrepareDestination(std::wstring& dest, ExtractorPrompts& prompts) {
   return Destination::Ready;
 }
 
-std::pair<std::wstring, bool> ExtractSummary(const int32_t (&counts)[5], const KindNames& names) {
+std::pair<std::wstring, bool> ExtractSummary(const int32_t (&counts)[5], const KindNames& names, bool stopped) {
+  const std::wstring head =
+      stopped ? LangText(L"frmDecompiler/strStopped", L"The extraction was stopped.") + L"\r\n\r\n" : L"";
   std::wstring lines;
   for (int i = 0; i < 5; ++i)
     if (counts[i] > 0) lines += L"\r\n" + names.Names[i] + L": " + std::to_wstring(counts[i]);
-  if (lines.empty()) return {LangText(L"frmDecompiler/strNoResult", L"No resources were extracted"), false};
-  return {LangText(L"frmDecompiler/strDone", L"The following resources were extracted:") + L"\r\n" + lines, true};
+  if (lines.empty()) return {head + LangText(L"frmDecompiler/strNoResult", L"No resources were extracted"), false};
+  return {head + LangText(L"frmDecompiler/strDone", L"The following resources were extracted:") + L"\r\n" + lines,
+          true};
 }
 
 }  // namespace tools

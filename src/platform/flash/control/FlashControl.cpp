@@ -463,6 +463,8 @@ void FlashControl::Anchor() {
   soundLed_ = false;
 }
 
+double FlashControl::FrameRate() const { return movie_ && movie_->frameRate > 0 ? movie_->frameRate : kDefaultRate; }
+
 void FlashControl::Pump() {
   if (!movie_) return;
   if (page_) {
@@ -482,7 +484,7 @@ void FlashControl::Pump() {
     soundLed_ = true;
   } else {
     if (soundLed_) Anchor();  // back to the frame clock from here
-    const double rate = movie_->frameRate > 0 ? movie_->frameRate : kDefaultRate;
+    const double rate = FrameRate();
     const long long due = static_cast<long long>(std::floor((clock_() - anchorTime_) * rate + 1e-6)) - anchorFrames_;
     if (due <= 0) return;
     if (due > kMaxCatchUpFrames) Anchor(), caughtUp = true;
