@@ -210,7 +210,7 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
   EXPECT_EQ(stem.rfind(L"m01.", 0), 0u) << first;
   EXPECT_EQ(names[1], stem + L"(1).jpg");
   CopyFileW((shots + first).c_str(), (testing_support::ProgramDir() + L"frame-picture.jpg").c_str(), FALSE);
-  // The picture is a JPEG of the frame: the movie's green background with the red box at the top left and
+  // The picture is a JPEG of the frame: the movie's teal background with the red box at the top left and
   // the blue one at the bottom right.
   const auto bytes = testing_support::ReadBytes(shots + first);
   const auto picture = flash::DecodeWithCodecs(bytes);
