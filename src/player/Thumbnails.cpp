@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/BinaryFile.h"
 #include "base/ErrorLog.h"
 #include "images/IntelJPEGLibrary.h"
 #include "images/cPNG.h"
@@ -77,11 +78,11 @@ bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const st
 }
 
 std::wstring FramePictureName(const std::wstring& folder, const std::wstring& title, long frame) {
-  const std::wstring base = AddBackslash(folder) + title + L"." + std::to_wstring(frame);
-  std::wstring name = base + L".jpg";
-  for (long n = 1; PathFileExistsW(name.c_str()); ++n) {
+  const std::wstring plain = AddBackslash(folder) + title + L"." + std::to_wstring(frame) + L".jpg";
+  std::wstring name = plain;
+  for (int n = 1; PathFileExistsW(name.c_str()); ++n) {
     if (n > 1000000) return L"";
-    name = base + L"(" + std::to_wstring(n) + L").jpg";
+    name = NumberedName(plain, n);
   }
   return name;
 }

@@ -378,27 +378,38 @@ XmlParseError ReadParseError(IXMLDOMDocument* doc) {
 }  // namespace
 
 bool XmlDocument::Load(const std::wstring& path) {
+  // The parser would take a path for an address ("%20" in a folder name
+  // becoming a blank), so the file is opened here and handed over as a stream.
+  ComPtr<IStream> stream;
+  if (FAILED(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
+                                    nullptr, stream.Put())))
+    stream.Reset();
+  return LoadStream(stream.Get(), L"The file could not be read.");
+}
+
+bool XmlDocument::LoadBytes(std::span<const uint8_t> bytes) {
+  ComPtr<IStream> stream;
+  if (bytes.size() <= 0x7FFFFFFF) stream = ComPtr<IStream>(SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size())));
+  return LoadStream(stream.Get(), L"The text could not be read.");
+}
+
+bool XmlDocument::LoadStream(IStream* stream, const wchar_t* unreadable) {
   error_ = XmlParseError();
   if (!doc_) {
     error_.reason = L"The XML parser is not available.";
     return false;
   }
-  // The parser would take a path for an address ("%20" in a folder name
-  // becoming a blank), so the file is opened here and handed over as a stream.
-  ComPtr<IStream> stream;
-  HRESULT hr = SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
-                                      nullptr, stream.Put());
   VARIANT_BOOL ok = VARIANT_FALSE;
-  if (SUCCEEDED(hr) && stream) {
+  if (stream) {
     VARIANT source;
     VariantInit(&source);
     source.vt = VT_UNKNOWN;
-    source.punkVal = stream.Get();
-    hr = doc_->load(source, &ok);
+    source.punkVal = stream;
+    const HRESULT hr = doc_->load(source, &ok);
     if (hr == S_OK && ok == VARIANT_TRUE) return true;
     error_ = ReadParseError(doc_.Get());
   }
-  if (error_.reason.empty()) error_.reason = L"The file could not be read.";
+  if (error_.reason.empty()) error_.reason = unreadable;
   doc_ = CreateDocument();  // a failed load leaves an empty document
   return false;
 }

@@ -12,7 +12,9 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,9 @@ class XmlDocument {
 
   bool Load(const std::wstring& path);     // false for a missing or malformed file; stays empty then
   bool LoadXML(const std::wstring& text);  // as Load, for text in memory
+  // As Load, for a document's bytes in memory: read in the encoding its byte
+  // order mark or declaration names, UTF-8 without either.
+  bool LoadBytes(std::span<const uint8_t> bytes);
   bool Save(const std::wstring& path);
   const XmlParseError& ParseError() const { return error_; }
   XmlNode Node() const;  // the document as a node (for GetXMLText and selections)
@@ -70,6 +75,8 @@ class XmlDocument {
   bool Empty() const;
 
  private:
+  bool LoadStream(IStream* stream, const wchar_t* unreadable);
+
   ComPtr<IXMLDOMDocument> doc_;
   XmlParseError error_;
 };

@@ -163,6 +163,24 @@ TEST(XmlDocument, DoctypesThatDeclareNothingAreAcceptedAndNeverRead) {
   EXPECT_TRUE(server.Requests().empty()) << "a DTD was fetched";
 }
 
+TEST(XmlDocument, BytesInMemoryAreReadInTheirOwnEncodingAndFollowNoEntity) {
+  auto load = [](const std::string& bytes) {
+    XmlDocument doc;
+    doc.LoadBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    return doc.Root().Text();
+  };
+  EXPECT_EQ(load("<A>\xC3\xA9\xE4\xB8\xAD</A>"), L"\u00E9\u4E2D");  // UTF-8 without a declaration
+  EXPECT_EQ(load("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><A>\xE9</A>"), L"\u00E9");
+  EXPECT_EQ(load(std::string("\xFF\xFE<\0A\0>\0\xE9\0-N<\0/\0A\0>\0", 20)), L"\u00E9\u4E2D");  // UTF-16 LE
+  EXPECT_EQ(load("<A>\xE9</A>"), L"");  // not UTF-8, and no other encoding named
+  // An entity naming a file of the machine brings nothing of it in.
+  TempDir dir;
+  ASSERT_TRUE(WriteText(dir.File(L"secret.txt"), "secret"));
+  std::string url = "file:///";
+  for (wchar_t c : dir.File(L"secret.txt")) url += c == L'\\' ? '/' : static_cast<char>(c);
+  EXPECT_EQ(load("<!DOCTYPE A [<!ENTITY s SYSTEM \"" + url + "\">]><A>&s;</A>").find(L"secret"), std::wstring::npos);
+}
+
 TEST(XmlDocument, LoadsAndSavesInFoldersWithUrlCharactersOrBeyondASCII) {
   TempDir dir;
   for (const wchar_t* name : {L"plain", L"C# tools", L"50% off", L"a%20b", L"x;y&z=1", L"[1] {2}",
