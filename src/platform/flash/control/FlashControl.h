@@ -21,6 +21,12 @@
 // it shows the hand cursor. Clips with press, release or roll handlers take
 // the pointer like buttons; the keyboard goes to the movie's scripts and to
 // the input text field last clicked.
+//
+// The movie's scripts hold the control's thread for at most their budget in
+// one turn of the control (a message, a Pump, a load, a member that runs
+// scripts): a movie whose scripts outlast it has them stopped for good,
+// and plays on without them. A close request to the control's top-level
+// window (WM_CLOSE, the close command, a quit) stops them at once.
 #pragma once
 #include <windows.h>
 
@@ -107,8 +113,9 @@ class FlashControl : private PageHost {
   void StopSounds();
 
   // Where the sound goes: the wave output (opened with the first sound; a
-  // machine without one plays nothing), nowhere, or a mixer the caller renders.
-  enum class AudioMode { Device, None, Manual };
+  // machine without one plays nothing), nowhere, a mixer the caller renders,
+  // or a device that plays nothing and takes the mix at the frame clock's pace.
+  enum class AudioMode { Device, None, Manual, Silent };
   void SetAudioMode(AudioMode mode);
   const std::shared_ptr<media::Mixer>& AudioMixer() const { return mixer_; }
 
@@ -141,6 +148,9 @@ class FlashControl : private PageHost {
   std::vector<std::pair<std::wstring, std::wstring>> RootVariables();
   // The folder under which each movie's shared objects are kept ("" keeps none).
   void SetSharedObjectFolder(const std::wstring& folder) { sharedFolder_ = folder; }
+  // How long the scripts may run in one turn, in seconds: at most (and by
+  // default) the interpreter's 15; a movie's own ScriptLimits may shorten it.
+  void SetScriptBudget(double seconds);
 
  private:
   struct Event {
@@ -148,10 +158,23 @@ class FlashControl : private PageHost {
     long state = 0;
     std::wstring command, args;
   };
+  // One turn of the control: the script runs inside share one budget.
+  class Turn {
+   public:
+    explicit Turn(FlashControl& control);
+    ~Turn();
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+   private:
+    FlashControl& control_;
+    std::shared_ptr<bool> alive_;
+  };
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Unload();
+  bool CloseRequested();
   void Anchor();
   void QueueCommands();
   void AfterScripts();
@@ -216,11 +239,16 @@ class FlashControl : private PageHost {
   long volume_ = 100, pan_ = 0;
   std::wstring sharedFolder_;
   std::wstring pendingLoad_;  // a movie the scripts load into level 0
+  double scriptSeconds_ = 0;  // 0: the interpreter's own budget
+  uint64_t turn_ = 0;         // counts the outermost turns
+  int turnDepth_ = 0;
+  bool closing_ = false;          // a close request was seen
+  ULONGLONG closeLookTick_ = 0;   // when the queue was last looked at for one
 
   // Sound: the mixer lives with the control; the output (a worker thread) is
   // opened with the first sound and closed with the control.
   std::shared_ptr<media::Mixer> mixer_ = std::make_shared<media::Mixer>();
-  std::unique_ptr<media::AudioOutput> output_;
+  std::unique_ptr<media::MixOutput> output_;
   AudioMode audioMode_ = AudioMode::Device;
   bool noDevice_ = false;
   bool soundLed_ = false;  // the last frames came by the main timeline's stream
