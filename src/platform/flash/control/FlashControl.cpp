@@ -324,13 +324,16 @@ void FlashControl::SetScriptBudget(double seconds) {
 }
 
 // Whether the window holding the control was asked to close: its queue is
-// looked at (nothing taken from it, nothing dispatched) at most every
-// kCloseLookMs while scripts run.
+// looked at (nothing taken from it) at most every kCloseLookMs while scripts
+// run. A look would handle a message another thread sends (in the middle of
+// the script), so there is none while one waits.
 bool FlashControl::CloseRequested() {
   if (closing_ || !hwnd_) return closing_;
   const ULONGLONG now = GetTickCount64();
   if (closeLookTick_ && now - closeLookTick_ < kCloseLookMs) return false;
   closeLookTick_ = now;
+  const DWORD queued = HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_ALLPOSTMESSAGE | QS_SENDMESSAGE));
+  if (!(queued & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) || (queued & QS_SENDMESSAGE)) return false;
   HWND root = GetAncestor(hwnd_, GA_ROOT);
   constexpr UINT kLook = PM_NOREMOVE | PM_QS_POSTMESSAGE;
   MSG msg{};
