@@ -597,7 +597,9 @@ TEST(ScriptSafety, ARunawayStopsTheMoviesScriptsForGood) {
     }
     EXPECT_EQ(Join(host.traces), c.traces) << c.name;
     EXPECT_EQ(host.warnings.size(), *c.warning ? 1u : 0u) << c.name;
-    if (!host.warnings.empty()) EXPECT_NE(host.warnings[0].find(Utf8ToWide(c.warning)), std::wstring::npos) << c.name;
+    if (!host.warnings.empty()) {
+      EXPECT_NE(host.warnings[0].find(Utf8ToWide(c.warning)), std::wstring::npos) << c.name;
+    }
   }
   // Stopped for good: a later run, a timer and a call do nothing, and warn no more.
   for (bool interrupt : {false, true}) {

@@ -219,10 +219,13 @@ TEST_F(MovieSoundTest, AStreamThatYieldsNothingLeavesTheFramesToTheClock) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Load(StreamMovieOf(200, c.format, c.block), FlashControl::AudioMode::Silent);
+    control.Pump();  // the device has taken nothing yet
+    long worst = std::labs(control.CurrentFrame());
     for (int tick = 1; tick <= 72; ++tick) {
       clock.now += 1.0 / kRate;
       control.Pump();
-      ASSERT_NEAR(control.CurrentFrame(), tick, 1) << "tick " << tick;
+      worst = std::max(worst, std::labs(control.CurrentFrame() - tick));
     }
+    EXPECT_LE(worst, 1) << "frames away from the clock";
   }
 }

@@ -152,7 +152,7 @@ class Reader {
         case kStoreRegister: {
           uint8_t reg = 0;
           ok = d.U8(reg);
-          if (ok) Emit(reg < registers_ ? kStoreRegister : kOpNop, 0, reg);
+          if (ok) Emit(reg < registers_ ? uint16_t{kStoreRegister} : uint16_t{kOpNop}, 0, reg);
           break;
         }
         case kGetURL2: {
