@@ -349,7 +349,9 @@ TEST_F(MovieScriptTest, ARunawayHandlerStopsTheScriptsAndTheTimelinePlaysOn) {
 }
 
 // The runs of one turn of the control (here every handler of one frame)
-// share one budget; a close request to the window stops the scripts at once.
+// share one budget, while a message that comes inside another's modal loop
+// (a dialog an FS command opened) is a turn of its own; a close request to
+// the window stops the scripts at once.
 TEST_F(MovieScriptTest, OneTurnsRunsShareTheBudgetAndACloseStopsThem) {
   step = 0.0001;
   const std::string tenSeconds = "function '' () { getTime; storeRegister 1; pop; loop: getTime; push r:1; subtract; "
@@ -363,6 +365,27 @@ TEST_F(MovieScriptTest, OneTurnsRunsShareTheBudgetAndACloseStopsThem) {
   Frames(1);
   EXPECT_EQ(Count(L"15 seconds"), 1);
   EXPECT_EQ(Traces(), "done");
+
+  // Twenty seconds of a dialog, the frame timer ticking under it, each tick's handler long enough to look at the clock.
+  step = 0;
+  ShowWindow(host.get(), SW_SHOWNA);
+  int ticks = 0;
+  control->OnFSCommand = [&](const std::wstring&, const std::wstring&) {
+    for (; ticks < 20; ++ticks) {
+      now += 1;
+      SendMessageW(control->hWnd(), WM_TIMER, flash::kFrameTimer, 0);
+    }
+  };
+  Load(FramesMovie({Script("push '_root'; getVariable; push 'onEnterFrame'; function '' () { push 0; storeRegister 1; "
+                           "pop; loop: push r:1; increment; storeRegister 1; push 100000; less2; if loop; "
+                           "push 'tick'; trace }; setMember; push 'FSCommand:ask', ''; getURL2 0"),
+                    moviebytes::ShowFrame(), moviebytes::ShowFrame()}));
+  flashtest::PumpMessages();
+  EXPECT_EQ(ticks, 20);
+  EXPECT_FALSE(Logged(L"seconds"));
+  EXPECT_GE(Count(L"tick"), 20);  // every tick ran the handler to its end
+  log.clear();
+  ShowWindow(host.get(), SW_HIDE);
 
   // The clock stands still: only the close request ends the loop.
   step = 0;

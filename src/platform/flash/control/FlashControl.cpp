@@ -88,7 +88,7 @@ LRESULT CALLBACK FlashControl::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<FlashControl*>(GetWindowLongPtrW(hwnd, 0));
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   try {
-    Turn turn(*self);
+    Turn turn(*self, true);
     return self->HandleMessage(msg, wp, lp);
   } catch (...) {
     return DefWindowProcW(hwnd, msg, wp, lp);  // nothing crosses the window procedure
@@ -310,12 +310,16 @@ void FlashControl::Invalidate() {
 
 // ---- Turns and the scripts' budget ------------------------------------------------
 
-FlashControl::Turn::Turn(FlashControl& control) : control_(control), alive_(control.alive_) {
-  if (control_.turnDepth_++ == 0) ++control_.turn_;
+FlashControl::Turn::Turn(FlashControl& control, bool message)
+    : control_(control), alive_(control.alive_), outer_(control.turn_) {
+  if (message || control_.turnDepth_ == 0) control_.turn_ = ++control_.turns_;
+  ++control_.turnDepth_;
 }
 
 FlashControl::Turn::~Turn() {
-  if (*alive_) --control_.turnDepth_;
+  if (!*alive_) return;
+  --control_.turnDepth_;
+  control_.turn_ = outer_;
 }
 
 void FlashControl::SetScriptBudget(double seconds) {
@@ -373,7 +377,7 @@ void FlashControl::Unload() {
 
 void FlashControl::LoadMovie(long layer, const std::wstring& url) {
   if (layer != 0) return;  // only the base layer is used
-  Turn turn(*this);
+  Turn turn(*this, false);
   std::wstring file, query;
   SplitAddress(url, file, query);
   // A colour the host set stays over the next movie (set before its load or
@@ -506,7 +510,7 @@ void FlashControl::Anchor() {
 
 void FlashControl::Pump() {
   if (!movie_) return;
-  Turn turn(*this);
+  Turn turn(*this, false);
   if (output_) output_->Take();
   if (page_) {
     page_->Tick(*this);
@@ -652,7 +656,7 @@ void FlashControl::SetVariable(const std::wstring& name, const std::wstring& val
     return;
   }
   if (!player_) return;
-  Turn turn(*this);
+  Turn turn(*this, false);
   const uint64_t before = player_->Changes();
   player_->Scripts().SetVariable(name, value);
   AfterScripts();
@@ -678,7 +682,7 @@ void FlashControl::TCallLabel(const std::wstring& target, const std::wstring& la
     return;
   }
   if (!player_) return;
-  Turn turn(*this);
+  Turn turn(*this, false);
   player_->CallLabel(target, label);
   AfterScripts();
   SyncButtons();

@@ -158,10 +158,12 @@ class FlashControl : private PageHost {
     long state = 0;
     std::wstring command, args;
   };
-  // One turn of the control: the script runs inside share one budget.
+  // One turn of the control: the script runs inside share one budget. A
+  // message to the window is a turn of its own (also one that comes inside
+  // another's modal loop); a member called inside a turn joins it.
   class Turn {
    public:
-    explicit Turn(FlashControl& control);
+    Turn(FlashControl& control, bool message);
     ~Turn();
     Turn(const Turn&) = delete;
     Turn& operator=(const Turn&) = delete;
@@ -169,6 +171,7 @@ class FlashControl : private PageHost {
    private:
     FlashControl& control_;
     std::shared_ptr<bool> alive_;
+    uint64_t outer_;  // the turn this one came inside
   };
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -240,7 +243,7 @@ class FlashControl : private PageHost {
   std::wstring sharedFolder_;
   std::wstring pendingLoad_;  // a movie the scripts load into level 0
   double scriptSeconds_ = 0;  // 0: the interpreter's own budget
-  uint64_t turn_ = 0;         // counts the outermost turns
+  uint64_t turn_ = 0, turns_ = 0;  // the current turn's number; turns so far
   int turnDepth_ = 0;
   bool closing_ = false;          // a close request was seen
   ULONGLONG closeLookTick_ = 0;   // when the queue was last looked at for one
