@@ -71,7 +71,8 @@ bool StartUp(const std::wstring& commandLine) {
 
   StopWatch(L"", true);
   EnsureCom();
-  InitServices(AddBackslash(folder), app::kLogName);
+  // Nothing is written before the first run's set-up has been gone through.
+  InitServices(AddBackslash(folder), app::kLogName, UserFiles::Later);
   WriteLog(L" :: Start Up");
   WriteLog(L"Initializing Visual Styles");
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
@@ -92,6 +93,7 @@ bool StartUp(const std::wstring& commandLine) {
   Options().VisualStyle = static_cast<uint8_t>(GetRegLong(L"Window", L"Style", 1) & 0xFF);
   StopWatch(L"Initialized", false);
   if (!CheckFirstRun()) return false;
+  MakeUserFiles();
 
   const int flashVersion = GetFlashPlayerVersion();
   WriteLog(L"Detected <B>Flash " + std::to_wstring(flashVersion) + L"</B>");

@@ -52,7 +52,7 @@ void WriteLogHead(const std::wstring& path) {
 
 }  // namespace
 
-void InitServices(const std::wstring& appPath, const std::wstring& logName) {
+void InitServices(const std::wstring& appPath, const std::wstring& logName, UserFiles userFiles) {
   const std::wstring title = app::kTitle;
   AppFolder = AddBackslash(appPath);
   MediaFolder = AppFolder + L"Media\\";
@@ -67,13 +67,8 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
   SkinFolder = MediaFolder + L"Skin\\";
   UserSkinFolder = UserDataFolder + L"Skin\\";
   CacheFolder = GetTempDir() + title + L" Cache\\";
-  // A fresh profile may lack the folders above them too (its temporary folder).
-  std::vector<std::wstring> missing;
-  for (const std::wstring* folder : {&UserSkinFolder, &CacheFolder})
-    if (!MakeDirs(*folder)) missing.push_back(*folder);
-
   LogFile = UserDataFolder + logName + L".Log.html";
-  WriteLogHead(LogFile);
+  if (userFiles == UserFiles::Now) MakeUserFiles();
 
   WriteLog(L"<b>" + title + L"</b>");
   WriteLog(L"");
@@ -84,7 +79,13 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
     WriteLog(L"Windows version is n/a");
   }
   WriteLog(L"");
-  for (const std::wstring& folder : missing) WriteLog(L"The folder cannot be made: " + folder);
+}
+
+void MakeUserFiles() {
+  // A fresh profile may lack the folders above them too (its temporary folder).
+  for (const std::wstring* folder : {&UserSkinFolder, &CacheFolder})
+    if (!MakeDirs(*folder)) WriteLog(L"The folder cannot be made: " + *folder);
+  WriteLogHead(LogFile);
 }
 
 void StopWatch(const std::wstring& label, bool total) {

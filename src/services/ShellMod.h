@@ -18,6 +18,9 @@ std::wstring GetFolderPart(const std::wstring& path);
 std::wstring TrimNull(const std::wstring& text);
 bool StrEqualNoCase(const std::wstring& a, const std::wstring& b);
 long CheckUShort(long value);  // throws std::overflow_error (error 6) outside 0..65535
+// The path as it fits width pixels in the DC's font: as it is when it fits,
+// else shortened in the middle with "..." (the file name kept whole where it
+// fits, else cut in its middle too). Without a DC, as it is.
 std::wstring CompactPath(const std::wstring& path, long width, HDC dc);
 std::wstring FormatByteSize(int64_t bytes);
 std::wstring GetSpecialFolder(int csidl);

@@ -96,6 +96,7 @@ class FakeHost : public player::PlayerHost {
   std::wstring asked;  // the last Yes/No question
   player::SaveFileAnswer saveAnswer;
   bool recycleWorks = true;
+  std::vector<player::GeneratorSettings> generated;  // the settings of each RunGenerator
 
   Item& Menu(const std::wstring& name, int index = -1) { return menus[{name, index}]; }
 
@@ -127,7 +128,10 @@ class FakeHost : public player::PlayerHost {
   }
   bool FormOpen(const std::wstring&) const override { return false; }
   void ShowForm(const std::wstring& name, int mode) override { Log(L"ShowForm " + name + L" " + std::to_wstring(mode)); }
-  void RunGenerator() override { Log(L"RunGenerator"); }
+  void RunGenerator(const player::GeneratorSettings& settings) override {
+    generated.push_back(settings);
+    Log(L"RunGenerator");
+  }
   bool SkinLoaded() const override { return false; }
   void ShowSkinButtons() override { Log(L"ShowSkinButtons"); }
   void UpdateSkinState() override { Log(L"UpdateSkinState"); }

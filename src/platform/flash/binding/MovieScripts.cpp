@@ -388,12 +388,13 @@ void MovieScripts::SyncField(Clip& parent, DisplayObject& entry) {
     return;
   }
   const std::wstring text = vm_->ToText(v);
+  const uint64_t before = field.version;
   if (field.data.html) {
-    if (text != field.html) field.SetHtml(text), player_.Changed();
+    if (text != field.html) field.SetHtml(text);
   } else if (text != field.data.text) {
     field.SetText(text);
-    player_.Changed();
   }
+  if (field.version != before) FitFieldToText(*this, &parent, field), player_.Changed();
 }
 
 void MovieScripts::TypedInto(Clip& parent, DisplayObject& entry) {

@@ -305,9 +305,13 @@ void MovieClipObject::SetProperty(Vm&, int index, const Value& v) {
   SetEntryProperty(owner_, clip_ ? clip_->parent : nullptr, Entry(), index, v);
 }
 
+// The clone action carries the depth on the display list's own scale, as
+// compilers write it (a script's depth plus kDepthOffset).
 void MovieClipObject::Duplicate(Vm&, String* name, int depth) {
   DisplayObject* e = Entry();
-  if (e && clip_->parent) owner_.Player().Duplicate(*e, *clip_->parent, name->Str(), depth);
+  const int64_t scriptDepth = int64_t{depth} - kDepthOffset;
+  if (e && clip_->parent && scriptDepth >= -kDepthOffset)
+    owner_.Player().Duplicate(*e, *clip_->parent, name->Str(), static_cast<int32_t>(scriptDepth));
 }
 
 void MovieClipObject::Remove(Vm&) {
@@ -612,7 +616,7 @@ Value Draw(Vm& vm, CallInfo& c) {
   switch (c.callee->magic) {
     case 0:
       if (c.argc == 0 || c.Arg(0).IsUndefined()) d.LineStyle(-1, Rgba{});
-      else d.LineStyle(n(0), ColorArg(vm, c.Arg(1), c.Arg(2)));
+      else d.LineStyle(n(0), ColorArg(vm, c.Arg(1), c.Arg(2)), c.argc > 4 ? vm.ToText(c.Arg(4)) : L"normal");
       break;
     case 1: {
       if (c.argc == 0) break;

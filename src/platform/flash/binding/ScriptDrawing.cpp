@@ -27,7 +27,7 @@ void ScriptDrawing::StartPath() {
   pathOpen_ = true;
 }
 
-void ScriptDrawing::LineStyle(double thickness, Rgba color) {
+void ScriptDrawing::LineStyle(double thickness, Rgba color, const std::wstring& scaleMode) {
   if (shape_.lines.empty()) shape_.lines.emplace_back();  // index 0 is none
   if (thickness < 0 || !std::isfinite(thickness) || shape_.lines.size() >= kMaxStyles) {
     hasLine_ = false;
@@ -36,6 +36,8 @@ void ScriptDrawing::LineStyle(double thickness, Rgba color) {
     lineStyle_ = flash::LineStyle{};
     lineStyle_.width = static_cast<uint16_t>(std::clamp(thickness, 0.0, 255.0) * 20);
     lineStyle_.color = color;
+    lineStyle_.noHScale = scaleMode == L"none" || scaleMode == L"vertical";
+    lineStyle_.noVScale = scaleMode == L"none" || scaleMode == L"horizontal";
     lineStyle_.group = shape_.groups - 1;
     shape_.lines.push_back(lineStyle_);
     hasLine_ = true;

@@ -6,6 +6,7 @@
 // where its outline began. Bounded like shapes read from movies.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "platform/flash/parse/ShapeRecords.h"
 
@@ -15,7 +16,9 @@ class ScriptDrawing {
  public:
   void Clear();
   // thickness in pixels (0 a hairline); a negative one draws no lines.
-  void LineStyle(double thickness, Rgba color);
+  // scaleMode as lineStyle's: "normal" (or anything else), "none",
+  // "vertical" (only the vertical scale counts), "horizontal".
+  void LineStyle(double thickness, Rgba color, const std::wstring& scaleMode = L"normal");
   void BeginFill(const FillStyle& fill);
   void EndFill();
   void MoveTo(double x, double y);

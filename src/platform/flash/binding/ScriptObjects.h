@@ -80,6 +80,10 @@ void SetEntryProperty(MovieScripts& owner, Clip* parent, DisplayObject* entry, i
 // The property index of a name ("_x" ...), -1 for none.
 int PropertyIndex(MovieScripts& owner, script::String* key);
 
+// An auto-sized field grows or shrinks to its text, as its embedded font or
+// its device font sets it.
+void FitFieldToText(MovieScripts& owner, const Clip* parent, TextFieldState& field);
+
 void InstallMovieClipClass(MovieScripts& owner, script::Vm& vm);
 void InstallTextFieldClass(MovieScripts& owner, script::Vm& vm);
 

@@ -11,6 +11,8 @@
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/binding/ScriptMedia.h"
 #include "platform/flash/binding/ScriptObjects.h"
+#include "platform/flash/play/DeviceText.h"
+#include "platform/flash/play/TextLayout.h"
 
 namespace flash {
 namespace {
@@ -34,8 +36,27 @@ const wchar_t* const kFieldNames[kFieldPropCount] = {
 uint32_t Rgb(const Rgba& c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b; }
 Rgba FromRgb(int32_t v) { return Rgba{uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v), 255}; }
 
-// The text's extent in twips, as a system font of the field's height draws it (roughly).
-void Extent(const TextFieldState& f, double& width, double& height) {
+// The text's extent in twips, as the field draws it: set in its embedded
+// font's glyphs, else in a device font (GDI's measure; roughly when GDI has
+// none).
+void Extent(MovieScripts& owner, const Clip* parent, const TextFieldState& f, double& width, double& height) {
+  Font font;
+  if (const Character* ch = f.data.hasFont ? owner.Player().Find(parent, f.data.font) : nullptr) font = ReadFont(*ch);
+  if (DrawsGlyphs(font, f.data)) {
+    const GlyphLayout layout = LayOutGlyphs(font, f.data);
+    width = layout.width, height = layout.height;
+    return;
+  }
+  const std::wstring text = f.data.password ? std::wstring(f.data.text.size(), L'*') : f.data.text;
+  const int px = static_cast<int>(std::lround(std::clamp(f.data.height / 20.0, 1.0, 2000.0)));
+  const double room = double(f.data.bounds.right - f.data.bounds.left) - 80 - f.data.leftMargin - f.data.rightMargin;
+  const int wrap = f.data.wordWrap ? static_cast<int>(std::clamp(room / 20, 1.0, 1.0e6)) : 0;
+  SIZE size{};
+  if (MeasureDeviceText(text, font.name.empty() ? f.fontName : font.name, f.bold || font.bold, f.italic || font.italic,
+                        px, wrap, size)) {
+    width = size.cx * 20.0, height = size.cy * 20.0;
+    return;
+  }
   size_t longest = 0, lines = 1, run = 0;
   for (wchar_t c : f.data.text) {
     if (c == L'\r' || c == L'\n') {
@@ -50,6 +71,13 @@ void Extent(const TextFieldState& f, double& width, double& height) {
 }
 
 }  // namespace
+
+void FitFieldToText(MovieScripts& owner, const Clip* parent, TextFieldState& f) {
+  if (f.autoSize == TextFieldState::kNone) return;
+  double w = 0, h = 0;
+  Extent(owner, parent, f, w, h);
+  f.Fit(static_cast<int32_t>(std::ceil(w)), static_cast<int32_t>(std::ceil(h)));
+}
 
 EntryObject::EntryObject(MovieScripts& owner, Object* proto, script::ObjClass cls, Clip* parent, DisplayObject* entry)
     : Object(proto, cls), owner_(owner), parent_(parent), entry_(entry) {
@@ -104,7 +132,7 @@ bool EntryObject::GetHook(Vm& vm, String* key, Value& out) {
     case kTextWidth:
     case kTextHeight: {
       double w = 0, h = 0;
-      Extent(f, w, h);
+      Extent(owner_, parent_, f, w, h);
       out = Value::Number(std::round((at - keys.begin() == kTextWidth ? w : h) / 20));
       break;
     }
@@ -160,11 +188,7 @@ bool EntryObject::SetHook(Vm& vm, String* key, const Value& v) {
     case kEmbedFonts: f.data.useOutlines = vm.ToBool(v); break;
     default: return true;  // read-only
   }
-  if (f.autoSize != TextFieldState::kNone) {
-    double w = 0, h = 0;
-    Extent(f, w, h);
-    f.Fit(static_cast<int32_t>(w), static_cast<int32_t>(h));
-  }
+  FitFieldToText(owner_, parent_, f);
   ++f.version;
   owner_.Player().Changed();
   return true;
@@ -203,9 +227,19 @@ Value SetTextFormat(Vm& vm, CallInfo& c) {
     const double d = vm.ToNumber(v);
     if (std::isfinite(d) && d > 0) f->data.height = static_cast<uint16_t>(std::min(d, 3000.0) * 20);
   }
-  if (const Value v = get(L"font"); !v.IsNullish()) f->fontName = vm.ToText(v);
+  const Value font = get(L"font");
+  if (!font.IsNullish()) f->fontName = vm.ToText(font);
   if (const Value v = get(L"bold"); !v.IsNullish()) f->bold = vm.ToBool(v);
   if (const Value v = get(L"italic"); !v.IsNullish()) f->italic = vm.ToBool(v);
+  EntryObject* self = ThisEntry(c);
+  if (!font.IsNullish()) {
+    // The font's embedded glyphs when the movie has a font of that name (or
+    // exports one under it); else the device font of that name.
+    const Clip* parent = self->Parent();
+    const int frame = parent && parent->home ? parent->home->frame : self->Owner().Player().MainFrame();
+    const uint16_t id = FindEmbeddedFont(self->Owner().Player().MovieOf(parent), f->fontName, f->bold, f->italic, frame);
+    f->data.hasFont = id != 0, f->data.font = id;
+  }
   if (const Value v = get(L"align"); !v.IsNullish()) {
     const std::wstring a = vm.ToText(v);
     f->data.align = a == L"right" ? 1 : a == L"center" ? 2 : a == L"justify" ? 3 : 0;
@@ -213,8 +247,9 @@ Value SetTextFormat(Vm& vm, CallInfo& c) {
   if (const Value v = get(L"leftMargin"); !v.IsNullish()) f->data.leftMargin = static_cast<uint16_t>(std::clamp(vm.ToNumber(v), 0.0, 3000.0) * 20);
   if (const Value v = get(L"rightMargin"); !v.IsNullish()) f->data.rightMargin = static_cast<uint16_t>(std::clamp(vm.ToNumber(v), 0.0, 3000.0) * 20);
   if (const Value v = get(L"leading"); !v.IsNullish()) f->data.leading = static_cast<int16_t>(std::clamp(vm.ToNumber(v), -1000.0, 1000.0) * 20);
+  FitFieldToText(self->Owner(), self->Parent(), *f);
   ++f->version;
-  ThisEntry(c)->Owner().Player().Changed();
+  self->Owner().Player().Changed();
   return Value::Undefined();
 }
 
@@ -245,6 +280,7 @@ Value ReplaceSel(Vm& vm, CallInfo& c) {
   text.insert(at, add);
   f->SetText(text);
   f->caret = at + add.size();
+  FitFieldToText(ThisEntry(c)->Owner(), ThisEntry(c)->Parent(), *f);
   return Value::Undefined();
 }
 

@@ -508,6 +508,8 @@ void FlashControl::Anchor() {
   soundLed_ = false;
 }
 
+double FlashControl::FrameRate() const { return movie_ ? movie_->PlayRate() : MovieDefinition::kDefaultRate; }
+
 void FlashControl::Pump() {
   if (!movie_) return;
   Turn turn(*this, false);
@@ -531,9 +533,9 @@ void FlashControl::Pump() {
     if (soundLed_) {
       // Back to the frame clock: the stream's last frame was heard, the next is due now.
       Anchor();
-      anchorTime_ -= 1 / movie_->PlayRate();
+      anchorTime_ -= 1 / FrameRate();
     }
-    const double rate = movie_->PlayRate();
+    const double rate = FrameRate();
     const long long due = static_cast<long long>(std::floor((clock_() - anchorTime_) * rate + 1e-6)) - anchorFrames_;
     if (due <= 0) return;
     if (due > kMaxCatchUpFrames) Anchor(), caughtUp = true;

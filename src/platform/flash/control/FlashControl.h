@@ -52,8 +52,11 @@ inline constexpr wchar_t kFlashWindowClass[] = L"MacromediaFlashPlayerActiveX";
 inline constexpr wchar_t kNoMovie[] = L"| no |";
 // The identifier of the control's frame-clock timer (a window timer of its own window).
 inline constexpr UINT_PTR kFrameTimer = 1;
-// Major version reported by FlashVersion (above the low 16 bits).
+// Major version reported by FlashVersion (above the low 16 bits), for pages
+// that ask for a recent player; not what the control plays.
 inline constexpr long kFlashMajorVersion = 32;
+// The movie versions the control plays with their scripts.
+inline constexpr int kPlayedVersionLow = 4, kPlayedVersionHigh = 8;
 
 class FlashControl : private PageHost {
  public:
@@ -128,6 +131,9 @@ class FlashControl : private PageHost {
 
   // The frame clock in seconds (an empty function restores the monotonic clock).
   void SetClock(std::function<double()> clock);
+  // Frames a second the clock runs the loaded movie at (its header's rate, or
+  // the default for a rate of 0).
+  double FrameRate() const;
   // Runs what the clock makes due: frames at the movie's rate while playing,
   // and the page's clock. The window's timer calls it while the control is shown.
   void Pump();

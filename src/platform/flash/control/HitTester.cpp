@@ -1,6 +1,7 @@
 #include "platform/flash/control/HitTester.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/flash/render/ShapeRenderer.h"
 #include "platform/flash/parse/TextRecords.h"
@@ -225,6 +226,7 @@ bool HitTester::ShapeCovers(const ShapeData& shape, const Matrix& world) {
   target.clip = RECT{0, 0, 1, 1};
   target.antialias = false;
   target.maskOut = &covered;
+  target.stageScale = (std::hypot(toPixel_.a, toPixel_.b) + std::hypot(toPixel_.c, toPixel_.d)) / 2;
   DrawShape(target, shape, toPixel_ * Xform::From(world), ColorTransform{});
   return covered > 0;
 }

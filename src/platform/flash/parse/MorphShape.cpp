@@ -61,6 +61,7 @@ bool ReadMorphLine(ByteReader& r, bool second, LineStyle& a, LineStyle& b) {
   if (!r.U8(f1) || !r.U8(f2)) return false;
   a.startCap = b.startCap = f1 >> 6, a.join = b.join = (f1 >> 4) & 3;
   a.hasFill = b.hasFill = f1 & 0x08;
+  a.noHScale = b.noHScale = f1 & 0x04, a.noVScale = b.noVScale = f1 & 0x02;
   a.endCap = b.endCap = f2 & 3;
   if (a.join == 2 && !r.U16LE(miter)) return false;
   if (!a.hasFill) return ReadRgb(r, true, a.color) && ReadRgb(r, true, b.color);

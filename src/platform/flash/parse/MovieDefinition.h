@@ -91,8 +91,9 @@ struct MovieDefinition {
   const Character* Find(uint16_t id, int frame) const;
   // The character exported under a name (case-insensitive before version 7); 0 for none.
   uint16_t Exported(const std::wstring& name) const;
-  // The rate frames are played at (a header rate of 0 plays at 12).
-  double PlayRate() const { return frameRate > 0 ? frameRate : 12; }
+  // The rate frames are played at (a header rate of 0 plays at the default).
+  static constexpr double kDefaultRate = 12;
+  double PlayRate() const { return frameRate > 0 ? frameRate : kDefaultRate; }
   int StageWidthPixels() const { return (frame.right - frame.left) / 20; }
   int StageHeightPixels() const { return (frame.bottom - frame.top) / 20; }
 };

@@ -21,6 +21,7 @@ bool ReadLineStyle(ByteReader& r, int shapeLevel, LineStyle& l) {
   uint8_t f1 = 0, f2 = 0;
   if (!r.U8(f1) || !r.U8(f2)) return false;
   l.startCap = f1 >> 6, l.join = (f1 >> 4) & 3, l.hasFill = f1 & 0x08;
+  l.noHScale = f1 & 0x04, l.noVScale = f1 & 0x02;
   l.noClose = f2 & 0x04, l.endCap = f2 & 3;
   uint32_t miter = 0;
   if (l.join == 2 && !r.U16LE(miter)) return false;

@@ -44,6 +44,7 @@ struct LineStyle {
   FillStyle fill;
   uint8_t startCap = 0, endCap = 0, join = 0;  // 0 round, 1 none, 2 square / 0 round, 1 bevel, 2 miter
   bool noClose = false;
+  bool noHScale = false, noVScale = false;  // the width ignores the horizontal / vertical scale
   int group = 0;
 };
 

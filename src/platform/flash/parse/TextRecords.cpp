@@ -81,13 +81,36 @@ Font ReadFont(const Character& ch) {
   }
   uint32_t ascent = 0, descent = 0, leading = 0;
   if (!hasLayout || !codes.U16LE(ascent) || !codes.U16LE(descent) || !codes.U16LE(leading)) return font;
-  font.ascent = static_cast<int16_t>(ascent);
+  font.ascent = static_cast<int16_t>(ascent), font.descent = static_cast<int16_t>(descent);
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t a = 0;
     if (!codes.U16LE(a)) break;
     font.advances.push_back(static_cast<int16_t>(a));
   }
   return font;
+}
+
+namespace {
+
+bool HasOutlines(const Character* ch) {
+  return ch && (ch->tagCode == SwfTag::DefineFont2 || ch->tagCode == SwfTag::DefineFont3) && !ReadFont(*ch).glyphs.empty();
+}
+
+}  // namespace
+
+uint16_t FindEmbeddedFont(const MovieDefinition& movie, const std::wstring& name, bool bold, bool italic, int frame) {
+  if (name.empty()) return 0;
+  if (const uint16_t id = movie.Exported(name); id && HasOutlines(movie.Find(id, frame))) return id;
+  uint16_t named = 0;
+  for (const auto& [id, definitions] : movie.dictionary) {
+    const Character* ch = movie.Find(id, frame);
+    if (!ch || (ch->tagCode != SwfTag::DefineFont2 && ch->tagCode != SwfTag::DefineFont3)) continue;
+    const Font font = ReadFont(*ch);
+    if (font.name != name || font.glyphs.empty()) continue;
+    if (font.bold == bold && font.italic == italic) return id;
+    if (!named) named = id;
+  }
+  return named;
 }
 
 bool ReadTextBounds(const Character& ch, RECT& bounds) {

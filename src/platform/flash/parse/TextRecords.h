@@ -19,7 +19,7 @@ struct Font {
   std::vector<std::span<const uint8_t>> glyphs;  // each glyph's SHAPE bytes
   std::vector<uint16_t> codes;                   // character code of each glyph
   std::vector<int16_t> advances;                 // in em units, when the font has a layout
-  double ascent = 0;                             // em units, when the font has a layout
+  double ascent = 0, descent = 0;                // em units, when the font has a layout
   std::wstring name;
   bool bold = false, italic = false;
 };
@@ -63,6 +63,11 @@ inline constexpr double kFarTwips = 1.0e7;
 Font ReadFont(const Character& character);
 TextData ReadText(const Character& character);
 EditTextData ReadEditText(const Character& character, uint8_t version);
+// The font with glyph outlines (DefineFont2 or DefineFont3) that a text
+// format's font name means at a main-timeline frame: the one exported under
+// that name, else the one of that name (of the same style when several
+// are); 0 for none.
+uint16_t FindEmbeddedFont(const MovieDefinition& movie, const std::wstring& name, bool bold, bool italic, int frame);
 // The bounds in twips a DefineText, DefineText2 or DefineEditText begins with.
 bool ReadTextBounds(const Character& character, RECT& bounds);
 

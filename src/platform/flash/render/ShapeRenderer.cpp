@@ -83,6 +83,19 @@ void Stroke(Rasterizer& raster, const std::vector<double>& p, double width, cons
   }
 }
 
+// The factor a line's width takes under a transform: the mean of the scales
+// of the two axes (the lengths the unit x and y vectors are mapped to), so a
+// rotation leaves it and a scale along one axis counts half; a style that
+// ignores one axis's scale takes the other's alone, one that ignores both
+// the stage's.
+double LineScale(const Xform& m, const LineStyle& style, double stageScale) {
+  const double sx = std::hypot(m.a, m.b), sy = std::hypot(m.c, m.d);
+  if (style.noHScale && style.noVScale) return stageScale;
+  if (style.noHScale) return sy;
+  if (style.noVScale) return sx;
+  return (sx + sy) / 2;
+}
+
 // Sets up the painter for a fill style; false when it draws nothing.
 bool Prepare(DrawTarget& t, FillPainter& painter, const FillStyle& f, const Xform& toDevice, const ColorTransform& cx,
              const Rgba* textColor) {
@@ -127,7 +140,6 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
                const Rgba* textColor) {
   Rasterizer& raster = *t.raster;
   FillPainter painter(*t.canvas);
-  const double lineScale = std::sqrt(std::fabs(toDevice.Determinant()));
   std::vector<std::vector<double>> polylines;
   for (int group = 0; group < shape.groups; ++group) {
     for (size_t f = 1; f < shape.fills.size(); ++f) {
@@ -147,7 +159,8 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
     for (size_t l = 1; l < shape.lines.size(); ++l) {
       const LineStyle& style = shape.lines[l];
       if (style.group != group) continue;
-      const double width = std::max(1.0, style.width * lineScale);
+      const double scaled = style.width * LineScale(toDevice, style, t.stageScale);
+      const double width = std::isfinite(scaled) ? std::max(1.0, scaled) : 1.0;
       raster.Reset(t.clip.left, t.clip.top, t.clip.right, t.clip.bottom);
       for (const ShapePath& path : shape.paths) {
         if (path.line != l) continue;

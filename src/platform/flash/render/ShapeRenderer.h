@@ -1,7 +1,9 @@
 // Draws a shape onto the canvas: each fill style's region (the edges with
 // that style on one side, flattened in device space, filled even-odd or by
 // winding) through its fill painter, then the strokes of each line style as
-// the union of segment quads and round joins and caps. Fills and lines of
+// the union of segment quads and round joins and caps, each line as wide as
+// its width times the mean of the transform's axis scales (at least a pixel;
+// a style that ignores the scales takes the stage's alone). Fills and lines of
 // one style group draw together, groups in order.
 #pragma once
 #include <functional>
@@ -20,6 +22,7 @@ struct DrawTarget {
   bool antialias = true;
   bool smoothBitmaps = true;
   uint8_t* maskOut = nullptr;  // when set, coverage goes here instead of colour
+  double stageScale = 0.05;    // device pixels per twip of the stage (lines that ignore clips' scales)
   std::function<const Bitmap*(uint16_t)> bitmaps;
 };
 

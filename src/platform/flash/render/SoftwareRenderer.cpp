@@ -1,6 +1,8 @@
 #include "platform/flash/render/SoftwareRenderer.h"
 
 #include "platform/flash/binding/ScriptObjects.h"
+#include "platform/flash/play/DeviceText.h"
+#include "platform/flash/play/TextLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,13 +31,6 @@ RECT DeviceBounds(const RECT& twips, const Xform& m) {
   auto lo = [](const double* v) { return std::clamp(std::floor(*std::min_element(v, v + 4)), -1e9, 1e9); };
   auto hi = [](const double* v) { return std::clamp(std::ceil(*std::max_element(v, v + 4)), -1e9, 1e9); };
   return RECT{static_cast<LONG>(lo(xs)), static_cast<LONG>(lo(ys)), static_cast<LONG>(hi(xs)), static_cast<LONG>(hi(ys))};
-}
-
-const wchar_t* SystemFontName(const std::wstring& name) {
-  if (name == L"_serif") return L"Times New Roman";
-  if (name == L"_typewriter") return L"Courier New";
-  if (name.empty() || name == L"_sans") return L"Arial";
-  return name.c_str();
 }
 
 }  // namespace
@@ -110,6 +105,7 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
   target_.antialias = frame.quality >= kQualityMedium;
   target_.smoothBitmaps = frame.quality >= kQualityHigh;
   target_.maskOut = nullptr;
+  target_.stageScale = (std::fabs(view_.scaleX) + std::fabs(view_.scaleY)) / 2;
   masksInForce_ = 0;
   masksLeft_ = kMaskBudget;
   target_.bitmaps = [this](uint16_t id) { return BitmapOf(id); };
@@ -465,44 +461,23 @@ void SoftwareRenderer::DrawEditData(const EditTextData& e, const Xform& toDevice
   const bool caret = field && field->focused && field->input;
   if (e.text.empty() && !caret) return;
   FontEntry* font = e.hasFont ? FontOf(e.font) : nullptr;
-  const bool glyphs = font && !font->font.glyphs.empty() && !font->font.codes.empty();
-  if (!glyphs) {
+  if (!font || !DrawsGlyphs(font->font, e)) {
     DrawSystemText(e, toDevice, cx, field);
     return;
   }
   const RECT savedClip = target_.clip;
   target_.clip = Intersect(target_.clip, DeviceBounds(e.bounds, toDevice));
-  const Font& f = font->font;
-  const double scale = e.height / f.emSize;
-  const double ascent = f.ascent > 0 ? f.ascent * scale : e.height * 0.8;
-  const double lineHeight = e.height * 1.15 + e.leading;
+  const GlyphLayout layout = LayOutGlyphs(font->font, e);
   const double left = e.bounds.left + 40.0 + e.leftMargin, right = e.bounds.right - 40.0 - e.rightMargin;
-  std::map<uint16_t, uint32_t> index;
-  for (uint32_t i = 0; i < f.codes.size(); ++i) index.emplace(f.codes[i], i);
-  size_t start = 0;
-  for (int line = 0; start <= e.text.size() && line < 10000; ++line) {
-    size_t stop = e.text.find_first_of(L"\r\n", start);
-    if (stop == std::wstring::npos) stop = e.text.size();
-    std::vector<PlacedGlyph> placed;
-    double x = 0;
-    for (size_t i = start; i < stop; ++i) {
-      const wchar_t c = e.password ? L'*' : e.text[i];
-      auto g = index.find(static_cast<uint16_t>(c));
-      if (g == index.end()) {
-        x += f.emSize * 0.5 * scale;
-        continue;
-      }
-      placed.push_back(PlacedGlyph{g->second, x});
-      x += (g->second < f.advances.size() ? f.advances[g->second] : f.emSize * 0.6) * scale;
-    }
-    const double spare = right - left - x;
+  const double scale = layout.scale;
+  for (size_t line = 0; line < layout.lines.size(); ++line) {
+    const LaidLine& laid = layout.lines[line];
+    const double spare = right - left - laid.width;
     const double shift = e.align == 1 ? spare : e.align == 2 ? spare / 2 : 0;
-    const double baseline = e.bounds.top + 40.0 + ascent + line * lineHeight;
-    for (const PlacedGlyph& g : placed)
+    const double baseline = e.bounds.top + 40.0 + layout.ascent + double(line) * layout.lineHeight;
+    for (const PlacedGlyph& g : laid.glyphs)
       if (const ShapeData* glyph = GlyphOf(*font, g.index))
         DrawShape(target_, *glyph, toDevice * Xform{scale, 0, 0, scale, left + shift + g.x, baseline}, cx, &e.color);
-    if (stop >= e.text.size()) break;
-    start = stop + (e.text.compare(stop, 2, L"\r\n") == 0 ? 2 : 1);
   }
   target_.clip = savedClip;
 }
@@ -512,17 +487,18 @@ void SoftwareRenderer::DrawEditData(const EditTextData& e, const Xform& toDevice
 void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
                                       const TextFieldState* field) {
   if (target_.maskOut) return;
-  RECT box = Intersect(DeviceBounds(e.bounds, toDevice), target_.clip);
+  // The text is laid out in the whole field; the part drawn is clipped (a band may hold a part).
+  const RECT whole = DeviceBounds(e.bounds, toDevice);
+  const RECT box = Intersect(whole, target_.clip);
   if (box.right <= box.left || box.bottom <= box.top) return;
   const double scale = std::sqrt(std::fabs(toDevice.Determinant()));
   const int px = static_cast<int>(std::lround(std::clamp(e.height * scale, 1.0, 2000.0)));
   FontEntry* font = e.hasFont ? FontOf(e.font) : nullptr;
-  const std::wstring name = field && !field->fontName.empty() ? field->fontName : font ? font->font.name : L"";
+  // A format's font name that an embedded font answers (by its export name too) means that font's name.
+  const std::wstring name = font && !font->font.name.empty() ? font->font.name : field ? field->fontName : L"";
   const bool bold = field && field->bold ? true : font && font->font.bold;
   const bool italic = field && field->italic ? true : font && font->font.italic;
-  ScopedGdiObject gdiFont(CreateFontW(-px, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, DEFAULT_CHARSET,
-                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                      SystemFontName(name)));
+  ScopedGdiObject gdiFont(CreateDeviceFont(name, bold, italic, px));
   if (!gdiFont) return;
   const Rgba color = Transform(cx, e.color);
   if (color.a == 0) return;
@@ -532,7 +508,7 @@ void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevi
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(color.r, color.g, color.b));
   const int gutter = static_cast<int>(std::lround(40 * scale));
-  RECT inner{box.left + gutter, box.top + gutter, box.right - gutter, box.bottom - gutter};
+  RECT inner{whole.left + gutter, whole.top + gutter, whole.right - gutter, whole.bottom - gutter};
   std::wstring text = e.password ? std::wstring(e.text.size(), L'*') : e.text;
   UINT format = DT_NOPREFIX | (e.wordWrap ? DT_WORDBREAK : 0) |
                 (e.align == 1 ? DT_RIGHT : e.align == 2 ? DT_CENTER : DT_LEFT);
