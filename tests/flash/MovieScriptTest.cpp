@@ -351,7 +351,7 @@ TEST_F(MovieScriptTest, ARunawayHandlerStopsTheScriptsAndTheTimelinePlaysOn) {
 // The runs of one turn of the control (here every handler of one frame)
 // share one budget, while a message that comes inside another's modal loop
 // (a dialog an FS command opened) is a turn of its own; a close request to
-// the window stops the scripts at once.
+// the window, or the host's own sign of ending, stops the scripts at once.
 TEST_F(MovieScriptTest, OneTurnsRunsShareTheBudgetAndACloseStopsThem) {
   step = 0.0001;
   const std::string tenSeconds = "function '' () { getTime; storeRegister 1; pop; loop: getTime; push r:1; subtract; "
@@ -395,6 +395,13 @@ TEST_F(MovieScriptTest, OneTurnsRunsShareTheBudgetAndACloseStopsThem) {
   EXPECT_TRUE(PeekMessageW(&msg, host.get(), WM_CLOSE, WM_CLOSE, PM_REMOVE));
   EXPECT_TRUE(Logged(L"closing"));
   EXPECT_EQ(Traces(), "start");
+
+  // So does the host's own sign that it is ending.
+  control->SetCloseCheck([] { return true; });
+  Load(FramesMovie({Script("push 'again'; trace; loop: jump loop"), moviebytes::ShowFrame()}));
+  control->SetCloseCheck(nullptr);
+  EXPECT_TRUE(Logged(L"closing"));
+  EXPECT_EQ(Traces(), "again");
 }
 
 TEST_F(MovieScriptTest, FilesOnlyBesideTheMovie) {

@@ -327,8 +327,8 @@ void FlashControl::SetScriptBudget(double seconds) {
   if (player_ && !page_) player_->Scripts().Vm().SetBudget(seconds);
 }
 
-// Whether the window holding the control was asked to close: its queue is
-// looked at (nothing taken from it) at most every kCloseLookMs while scripts
+// Whether the window holding the control was asked to close (or the host's
+// own check says it is ending): its queue is looked at (nothing taken from it) at most every kCloseLookMs while scripts
 // run. A look would handle a message another thread sends (in the middle of
 // the script), so there is none while one waits.
 bool FlashControl::CloseRequested() {
@@ -336,6 +336,7 @@ bool FlashControl::CloseRequested() {
   const ULONGLONG now = GetTickCount64();
   if (closeLookTick_ && now - closeLookTick_ < kCloseLookMs) return false;
   closeLookTick_ = now;
+  if (closeCheck_ && closeCheck_()) return closing_ = true;
   const DWORD queued = HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_ALLPOSTMESSAGE | QS_SENDMESSAGE));
   if (!(queued & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) || (queued & QS_SENDMESSAGE)) return false;
   HWND root = GetAncestor(hwnd_, GA_ROOT);

@@ -157,6 +157,9 @@ class FlashControl : private PageHost {
   // How long the scripts may run in one turn, in seconds: at most (and by
   // default) the interpreter's 15; a movie's own ScriptLimits may shorten it.
   void SetScriptBudget(double seconds);
+  // A host's own sign that it is ending (input that ends a screen saver, say),
+  // asked beside the close requests while scripts run: true stops them at once.
+  void SetCloseCheck(std::function<bool()> check) { closeCheck_ = std::move(check); }
 
  private:
   struct Event {
@@ -253,6 +256,7 @@ class FlashControl : private PageHost {
   int turnDepth_ = 0;
   bool closing_ = false;          // a close request was seen
   ULONGLONG closeLookTick_ = 0;   // when the queue was last looked at for one
+  std::function<bool()> closeCheck_;
 
   // Sound: the mixer lives with the control; the output (a worker thread) is
   // opened with the first sound and closed with the control.
