@@ -87,6 +87,9 @@ MovieScripts::MovieScripts(MoviePlayer& player, const PlayerEnvironment& environ
   uint64_t bits = 0;
   std::memcpy(&bits, &seed, sizeof bits);
   vm_->Seed(bits ^ player.Movie().serial * 0x9E3779B97F4A7C15ull);
+  // The movie may ask for a shorter budget than the host's, never a longer one.
+  if (environment_.scriptSeconds > 0) vm_->SetBudget(environment_.scriptSeconds);
+  if (player.Movie().scriptSeconds > 0) vm_->SetBudget(std::min<double>(vm_->Budget(), player.Movie().scriptSeconds));
   InstallMovieClipClass(*this, *vm_);
   InstallTextFieldClass(*this, *vm_);
   InstallEffectProperties(*this, *vm_);

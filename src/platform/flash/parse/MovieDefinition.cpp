@@ -225,6 +225,11 @@ class TimelineReader {
         }
         break;
       }
+      case SwfTag::ScriptLimits: {
+        uint32_t depth = 0, seconds = 0;
+        if (isRoot_ && body.U16LE(depth) && body.U16LE(seconds)) movie_.scriptSeconds = static_cast<uint16_t>(seconds);
+        break;
+      }
       case SwfTag::JPEGTables:
         if (movie_.jpegTables.empty()) movie_.jpegTables = body.Rest();
         break;

@@ -79,6 +79,7 @@ struct MovieDefinition {
   uint8_t version = 0;
   RECT frame{};                // stage rectangle in twips
   double frameRate = 0;        // frames per second from the header
+  uint16_t scriptSeconds = 0;  // ScriptLimits: how long a script may run (0: not said)
   uint16_t headerFrames = 0;
   Timeline root;
   std::vector<Timeline> sprites;
@@ -95,6 +96,9 @@ struct MovieDefinition {
   const Character* Find(uint16_t id, int frame) const;
   // The character exported under a name (case-insensitive before version 7); 0 for none.
   uint16_t Exported(const std::wstring& name) const;
+  // The rate frames are played at (a header rate of 0 plays at the default).
+  static constexpr double kDefaultRate = 12;
+  double PlayRate() const { return frameRate > 0 ? frameRate : kDefaultRate; }
   int StageWidthPixels() const { return (frame.right - frame.left) / 20; }
   int StageHeightPixels() const { return (frame.bottom - frame.top) / 20; }
 };

@@ -148,6 +148,11 @@ struct PlayerEnvironment {
   std::function<std::shared_ptr<media::Mixer>()> mixer;
   uint64_t soundOwner = 0;
   std::function<size_t()> soundLatency;
+  // The scripts' budget in seconds (0: the interpreter's own), the host's
+  // current turn (its runs share one budget) and whether it is closing.
+  double scriptSeconds = 0;
+  std::function<uint64_t()> turn;
+  std::function<bool()> interrupted;
 };
 
 class MoviePlayer {
