@@ -1,7 +1,7 @@
 #include "tools/UpdateCheck.h"
 
 #include "base/ErrorLog.h"
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 #include "services/RegistryModule.h"
 #include "services/Tips.h"
 #include "services/XmlDocument.h"

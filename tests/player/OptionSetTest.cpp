@@ -10,8 +10,8 @@
 #include <variant>
 
 #include "ProgramProcess.h"
-#include "player/OptionSet.h"
-#include "player/OptionTable.h"
+#include "player/start/OptionSet.h"
+#include "player/start/OptionTable.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
 
