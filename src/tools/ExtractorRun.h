@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 
 namespace tools {
 

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "moviefiles/SWFInfo.h"
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 
 namespace tools {
 

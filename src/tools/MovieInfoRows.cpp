@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "moviefiles/SWFModule.h"
-#include "player/PlayerWindow.h"
+#include "player/window/PlayerWindow.h"
 #include "services/Languages.h"
 #include "services/ShellMod.h"
 

@@ -5,7 +5,7 @@
 
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 #include "services/RegistryModule.h"
 #include "services/Tips.h"
 

@@ -1,7 +1,7 @@
 #include "tools/frmDownload.h"
 
 #include "base/ErrorLog.h"
-#include "player/PlayerWindow.h"
+#include "player/window/PlayerWindow.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/Menu.h"
 #include "platform/forms/TextBox.h"

@@ -1,7 +1,7 @@
 #include "tools/frmUpdate.h"
 
-#include "player/OptionSet.h"
-#include "player/PlayerWindow.h"
+#include "player/start/OptionSet.h"
+#include "player/window/PlayerWindow.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/TextBox.h"
