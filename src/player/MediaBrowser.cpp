@@ -6,7 +6,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <chrono>
+#include <unordered_set>
 
 #include "base/BinaryFile.h"
 #include "base/ErrorLog.h"
@@ -51,6 +51,24 @@ std::wstring DateTimeText(double date) {
   GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, day, 64);
   GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 64);
   return std::wstring(day) + L" " + time;
+}
+
+// A file name as the file system compares it: case folded.
+std::wstring Folded(std::wstring name) {
+  if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return name;
+}
+
+// The names (folded) of the files in folder that match pattern, at most as
+// many as a folder may list.
+void ListNames(const std::wstring& folder, const std::wstring& pattern, std::unordered_set<std::wstring>& names) {
+  WIN32_FIND_DATAW data{};
+  ScopedFind find(FindFirstFileExW((folder + pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(Folded(data.cFileName));
+  } while (names.size() < kMaxBrowseEntries && FindNextFileW(find.get(), &data));
 }
 
 std::wstring Line(const std::wstring& element, const std::wstring& text) {
@@ -107,7 +125,16 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
     return out;
   }
   const std::wstring thumbFolder = ThumbnailFolder(folder, settings.Satellite, cacheFolder);
+  // The thumbnails present, by name: beside the movies the listing itself
+  // names them; in the cache one listing of this folder's thumbnails does.
+  std::unordered_set<std::wstring> present;
+  size_t listed = 0;
   do {
+    if (++listed > kMaxBrowseEntries) {
+      WriteLog(L"The folder holds more than " + std::to_wstring(kMaxBrowseEntries) +
+               L" entries: the rest is not listed: " + folder);
+      break;
+    }
     const std::wstring name = data.cFileName;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!settings.ShowFolders || name == L"." || name == L"..") continue;
@@ -118,6 +145,7 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
       out.Items.push_back(std::move(item));
       continue;
     }
+    if (settings.Satellite && EndsWithNoCase(name, L".jpg")) present.insert(Folded(name));
     const int kind = KindOf(name);
     if (kind == 0 || (kind == 1 && !settings.ShowMovies) || (kind == 4 && !settings.ShowVideos) ||
         (kind == 2 && !settings.ShowProjectors))
@@ -135,9 +163,19 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
   out.Folders = static_cast<int>(out.Items.size());
   SortListing(files, 0, settings.Sort, settings.Backward);
   if (settings.Backward && settings.Sort == BrowseSort::Name) std::reverse(out.Items.begin(), out.Items.end());
+  // In the cache, a folder's thumbnails share the start of their names (a
+  // name too long for that is a hash, looked for on its own).
+  std::wstring prefix;
+  if (!settings.Satellite && !files.empty()) {
+    const std::wstring probe = ThumbnailName(folder + L"x.swf", false);
+    if (EndsWithNoCase(probe, L"x.swf.jpg")) prefix = probe.substr(0, probe.size() - 9);
+    if (!prefix.empty()) ListNames(thumbFolder, prefix + L"*.jpg", present);
+  }
   for (BrowseItem& item : files) {
-    if (GetFileAttributesW((thumbFolder + item.Thumb).c_str()) == INVALID_FILE_ATTRIBUTES)
-      out.Missing.push_back(static_cast<int>(out.Items.size()));
+    const bool known = settings.Satellite || (!prefix.empty() && item.Thumb.compare(0, prefix.size(), prefix) == 0);
+    const bool exists = known ? present.count(Folded(item.Thumb)) > 0
+                              : GetFileAttributesW((thumbFolder + item.Thumb).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!exists) out.Missing.push_back(static_cast<int>(out.Items.size()));
     out.Items.push_back(std::move(item));
   }
   return out;
@@ -280,6 +318,7 @@ void BrowseFolder(PlayerHost& host, BrowserWindow& window, const std::wstring& f
   PlayerState& s = host.State();
   OptionSet& o = host.Opts();
   if (!keepScroll) s.BrowseScroll = 0;
+  window.StartThumbnails({}, nullptr);  // the run of the folder before ends
   s.BrowseItems.clear();
   s.HoverItem = 0;
   ::PlaylistCurrent = -1;
@@ -303,27 +342,18 @@ void BrowseFolder(PlayerHost& host, BrowserWindow& window, const std::wstring& f
     WriteLog(message);
   }
   s.BrowseItems = std::move(listing.Items);
-
-  if (!listing.Missing.empty()) {
-    CancelShots = false;
-    const int count = static_cast<int>(listing.Missing.size());
-    std::unique_ptr<ThumbnailProgress> progress = window.OpenProgress(count);
-    const auto start = std::chrono::steady_clock::now();
-    const std::wstring thumbFolder = ThumbnailFolder(resolved, settings.Satellite, CacheFolder);
-    for (int j = 1; j <= count; ++j) {
-      const BrowseItem& item = s.BrowseItems[static_cast<size_t>(listing.Missing[static_cast<size_t>(j - 1)])];
-      if (progress) progress->Step(j, count, ThumbnailCaption(j, count), item.Path);
-      if (CancelShots) break;
-      window.MakeThumbnail(item.Path, thumbFolder + item.Thumb, progress.get());
-      if (progress) progress->DoEvents();
-      if (CancelShots) break;
-    }
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    WriteLog(L"Thumbnail Generation (" + std::to_wstring(count) + L") in " + std::to_wstring(ms.count()) + L" ms");
-    progress.reset();
-    window.EndThumbnails();
-  }
+  // The page first; the missing thumbnails after it, those in view first.
   ShowBrowsePage(host, window, true, message);
+  std::vector<ThumbnailJob> jobs;
+  jobs.reserve(listing.Missing.size());
+  const std::wstring thumbFolder = ThumbnailFolder(resolved, settings.Satellite, CacheFolder);
+  for (int index : listing.Missing) {
+    const BrowseItem& item = s.BrowseItems[static_cast<size_t>(index)];
+    jobs.push_back(ThumbnailJob{index + 1, item.Path, thumbFolder + item.Thumb, item.Thumb});
+  }
+  std::unique_ptr<ThumbnailProgress> progress =
+      jobs.empty() ? nullptr : window.OpenProgress(static_cast<int>(jobs.size()));
+  window.StartThumbnails(std::move(jobs), std::move(progress));
 }
 
 void ShowBrowsePage(PlayerHost& host, BrowserWindow& window, bool load, const std::wstring& message) {

@@ -5,6 +5,7 @@
 
 #include "base/ErrorLog.h"
 #include "moviefiles/SWFInfo.h"
+#include "platform/flash/BrowsePage.h"
 #include "player/BrowserHost.h"
 #include "player/MediaBrowser.h"
 #include "player/Thumbnails.h"
@@ -125,8 +126,36 @@ std::wstring PlayerWindow::BrowserHost::AskFolder(const std::wstring& title, con
 }
 
 std::unique_ptr<ThumbnailProgress> PlayerWindow::BrowserHost::OpenProgress(int count) {
+  // The start-up's own listing makes its thumbnails quietly behind the window.
+  if (!w_.startedUp_) return nullptr;
   if (ThumbnailProgressOpener& open = ThumbnailProgressWindow(); open) return open(count);
   return nullptr;
+}
+
+void PlayerWindow::BrowserHost::StartThumbnails(std::vector<ThumbnailJob> jobs,
+                                               std::unique_ptr<ThumbnailProgress> progress) {
+  w_.thumbnails_.Start(*this, std::move(jobs), std::move(progress));
+  if (auto* t = w_.Find<forms::Timer>(L"tmrThumbs")) t->SetEnabled(w_.thumbnails_.Running());
+}
+
+namespace {
+
+flash::BrowsePage* ShownBrowsePage(flash::FlashControl* swf) {
+  return swf ? dynamic_cast<flash::BrowsePage*>(swf->Page()) : nullptr;
+}
+
+}  // namespace
+
+void PlayerWindow::BrowserHost::VisibleItems(int& first, int& last) {
+  first = 1, last = 0;
+  if (flash::BrowsePage* page = ShownBrowsePage(w_.swf_.get())) page->View().VisibleItems(first, last);
+}
+
+void PlayerWindow::BrowserHost::ThumbnailMade(const std::wstring& thumbName, bool inView) {
+  flash::BrowsePage* page = ShownBrowsePage(w_.swf_.get());
+  if (!page) return;
+  page->View().ThumbnailWritten(thumbName);
+  if (inView && w_.swf_->hWnd()) InvalidateRect(w_.swf_->hWnd(), nullptr, FALSE);
 }
 
 bool PlayerWindow::BrowserHost::MakeThumbnail(const std::wstring& movie, const std::wstring& thumbPath,
@@ -135,5 +164,15 @@ bool PlayerWindow::BrowserHost::MakeThumbnail(const std::wstring& movie, const s
 }
 
 void PlayerWindow::BrowserHost::EndThumbnails() { frmFlashShot.Unload(); }
+
+void PlayerWindow::ThumbnailTick() {
+  // Left the page (a movie plays): the run ends; the next listing starts anew.
+  if (Browsed)
+    thumbnails_.Step(*browser_);
+  else
+    thumbnails_.Stop(*browser_);
+  if (!thumbnails_.Running())
+    if (auto* t = Find<forms::Timer>(L"tmrThumbs")) t->SetEnabled(false);
+}
 
 }  // namespace player

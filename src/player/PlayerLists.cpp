@@ -189,7 +189,7 @@ void PlayerWindow::PlaylistAdd(const std::wstring& path, int depth) { playlist_.
 
 void PlayerWindow::PlaylistAdd(const std::vector<std::wstring>& paths) {
   listsHost_->SetRedraw(false);
-  for (const std::wstring& path : paths) PlaylistAdd(path, 0);
+  playlist_.Add(paths, 0);
   listsHost_->SetRedraw(true);
 }
 
@@ -224,9 +224,7 @@ void PlayerWindow::OpenMedia(bool replacePlaylist) {
   const std::vector<std::wstring> files = ChosenFiles(fileName, fileTitle);
   if (files.empty()) return;
   if (replacePlaylist) PlaylistClear();
-  listsHost_->SetRedraw(false);
-  for (const std::wstring& file : files) PlaylistAdd(file, 0);
-  listsHost_->SetRedraw(true);
+  PlaylistAdd(files);
   if (replacePlaylist) PlaylistPlayItem(0);
 }
 

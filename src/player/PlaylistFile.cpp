@@ -9,6 +9,7 @@
 #include "base/BinaryFile.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
+#include "moviefiles/MoviePaths.h"
 #include "player/CommandLine.h"
 #include "services/AppIdentity.h"
 #include "services/ShellMod.h"
@@ -62,16 +63,12 @@ std::wstring EntryPath(const wchar_t* text, size_t size, const std::wstring& fol
   std::wstring entry(text + first, end - first);
   // An entry is a file's path: a script statement would run when played.
   if ((entry[0] == L'/' && IsExecCommand(entry)) || HasControlCharacter(entry)) return L"";
+  // Every entry in its full form: a relative one from the playlist file's
+  // folder, and "." and ".." resolved in any, so what the list shows and
+  // plays is where the file is.
   const bool rooted = entry[0] == L'\\' || entry[0] == L'/' || entry.find(L':') != std::wstring::npos;
-  if (rooted || folder.empty()) return entry;
-  // Relative: from the playlist file's folder, with "." and ".." resolved.
-  const std::wstring joined = AddBackslash(folder) + entry;
-  DWORD n = GetFullPathNameW(joined.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return joined;
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(joined.c_str(), n, full.data(), nullptr);
-  full.resize(n);
-  return full.empty() ? joined : full;
+  const std::wstring joined = rooted || folder.empty() ? entry : AddBackslash(folder) + entry;
+  return FullPath(joined);
 }
 
 // Appends the text as UTF-8 with every "&", "<", ">" and '"' as a character
@@ -149,6 +146,12 @@ bool WritePlaylistFile(const std::wstring& path, const std::vector<std::wstring>
 
 PlaylistFileContent ReadPlaylistFile(const std::wstring& path, long programBuild) {
   PlaylistFileContent content;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+      ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > kMaxPlaylistFileBytes) {
+    content.Status = PlaylistFileStatus::TooLarge;
+    return content;
+  }
   XmlDocument doc;
   {
     // White space is kept as it stands (the entries are trimmed here), which

@@ -105,6 +105,12 @@ class FlashControl : private PageHost {
   void SetPan(long pan);
   // Stops every sound the movie started.
   void StopSounds();
+  // Whether the movie (or one its scripts loaded in its place) has read a
+  // file of this machine since the host loaded it: the host then asks the
+  // user before opening any address the movie asks for (OnGetURL). The
+  // control itself reads files beside the movie only and loads nothing
+  // from the network.
+  bool ReadLocalFile() const;
 
   // Where the sound goes: the wave output (opened with the first sound; a
   // machine without one plays nothing), nowhere, or a mixer the caller renders.
@@ -216,6 +222,7 @@ class FlashControl : private PageHost {
   long volume_ = 100, pan_ = 0;
   std::wstring sharedFolder_;
   std::wstring pendingLoad_;  // a movie the scripts load into level 0
+  bool readLocalFile_ = false;  // a movie before it in this load read a local file
 
   // Sound: the mixer lives with the control; the output (a worker thread) is
   // opened with the first sound and closed with the control.
