@@ -12,6 +12,7 @@
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
+#include "moviefiles/MovieCache.h"
 #include "moviefiles/Projector.h"
 #include "player/MovieLoader.h"
 #include "services/Languages.h"
@@ -128,6 +129,7 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
   // The thumbnails present, by name: beside the movies the listing itself
   // names them; in the cache one listing of this folder's thumbnails does.
   std::unordered_set<std::wstring> present;
+  const FolderCacheNames cacheNames(folder, L".jpg");
   size_t listed = 0;
   do {
     if (++listed > kMaxBrowseEntries) {
@@ -157,7 +159,7 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
     if (kind == 2 && settings.GenericProjectors && !IsGenericProjector(item.Path)) continue;
     item.Size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     item.Modified = OleDate(data.ftLastWriteTime);
-    item.Thumb = ThumbnailName(item.Path, settings.Satellite);
+    item.Thumb = settings.Satellite ? ThumbnailName(item.Path, true) : cacheNames.Of(name);
     files.push_back(std::move(item));
   } while (FindNextFileW(find.get(), &data));
   out.Folders = static_cast<int>(out.Items.size());
@@ -165,12 +167,8 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
   if (settings.Backward && settings.Sort == BrowseSort::Name) std::reverse(out.Items.begin(), out.Items.end());
   // In the cache, a folder's thumbnails share the start of their names (a
   // name too long for that is a hash, looked for on its own).
-  std::wstring prefix;
-  if (!settings.Satellite && !files.empty()) {
-    const std::wstring probe = ThumbnailName(folder + L"x.swf", false);
-    if (EndsWithNoCase(probe, L"x.swf.jpg")) prefix = probe.substr(0, probe.size() - 9);
-    if (!prefix.empty()) ListNames(thumbFolder, prefix + L"*.jpg", present);
-  }
+  const std::wstring prefix = settings.Satellite ? L"" : cacheNames.Prefix();
+  if (!prefix.empty() && !files.empty()) ListNames(thumbFolder, prefix + L"*.jpg", present);
   for (BrowseItem& item : files) {
     const bool known = settings.Satellite || (!prefix.empty() && item.Thumb.compare(0, prefix.size(), prefix) == 0);
     const bool exists = known ? present.count(Folded(item.Thumb)) > 0
@@ -248,9 +246,9 @@ std::vector<BrowseItem> DriveList() {
   return out;
 }
 
-std::wstring XmlText(const std::wstring& text) {
-  std::wstring out;
-  out.reserve(text.size());
+namespace {
+
+void AppendXmlText(std::wstring& out, const std::wstring& text) {
   for (wchar_t c : text) {
     switch (c) {
       case L'&': out += L"&amp;"; break;
@@ -262,6 +260,25 @@ std::wstring XmlText(const std::wstring& text) {
         out += c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r' ? L'?' : c;
     }
   }
+}
+
+// An element of the document's own line, its text escaped, written in place.
+void AppendElement(std::wstring& out, const wchar_t* element, const std::wstring& text) {
+  out += L'<';
+  out += element;
+  out += L'>';
+  AppendXmlText(out, text);
+  out += L"</";
+  out += element;
+  out += L">\r\n";
+}
+
+}  // namespace
+
+std::wstring XmlText(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  AppendXmlText(out, text);
   return out;
 }
 
@@ -281,23 +298,48 @@ std::wstring BuildBrowseDocument(const std::vector<BrowseItem>& items, const Bro
   doc += Line(L"CACHE", XmlText(args.Cache));
   doc += Line(L"WAIT", HTMLEncode(LangText(L"BROWSEMEDIA/STRWAIT", L"Loading")));
   doc += Line(L"ERROR", XmlText(args.Message)) + L"\r\n";
+  // Written in place: a folder of tens of thousands of entries makes megabytes.
+  doc.reserve(doc.size() + items.size() * 160);
+  std::wstring title;
   for (const BrowseItem& item : items) {
-    doc += Line(L"JPEG", XmlText(item.Thumb));
-    std::wstring title = item.Name;
-    if (item.Kind != kBrowseFolderKind) title += L"<BR><font size='10'>" + BrowseSizeLine(item, args.ByDate);
-    doc += Line(L"TITLE", XmlText(title));
-    doc += Line(L"TYPE", std::to_wstring(item.Kind));
+    AppendElement(doc, L"JPEG", item.Thumb);
+    title = item.Name;
+    if (item.Kind != kBrowseFolderKind) {
+      title += L"<BR><font size='10'>";
+      title += BrowseSizeLine(item, args.ByDate);
+    }
+    AppendElement(doc, L"TITLE", title);
+    doc += L"<TYPE>";
+    doc += std::to_wstring(item.Kind);
+    doc += L"</TYPE>\r\n";
   }
   doc += L"</BROWSE>\r\n";
   return doc;
 }
 
 bool WriteBrowseDocument(const std::wstring& path, const std::wstring& document) {
-  // Well-formed by construction (every text escaped): written as UTF-8 in one piece.
-  const std::string bytes = WideToUtf8(document);
+  // Well-formed by construction (every text escaped): written as UTF-8, a
+  // piece at a time (a folder of thousands of movies makes megabytes).
   const std::wstring temp = TempFileBeside(path);
   if (temp.empty()) return false;
-  if (!WriteWholeFile(temp, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))) {
+  bool written = false;
+  {
+    BinaryFile file;
+    if (file.Create(temp)) {
+      constexpr size_t kPiece = size_t(1) << 18;
+      written = true;
+      for (size_t at = 0; written && at < document.size();) {
+        size_t n = std::min(kPiece, document.size() - at);
+        // A surrogate pair stays in one piece.
+        if (at + n < document.size() && document[at + n - 1] >= 0xD800 && document[at + n - 1] <= 0xDBFF) --n;
+        const std::string bytes = WideToUtf8(std::wstring_view(document).substr(at, n));
+        written = file.Write(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+        at += n;
+      }
+      written = file.CloseChecked() && written;
+    }
+  }
+  if (!written) {
     DeleteFileW(temp.c_str());
     return false;
   }

@@ -27,16 +27,11 @@ HWND PlayerWindow::ListsHost::Box() const {
 }
 
 void PlayerWindow::ListsHost::RowsAdded(int count) {
-  HWND box = Box();
-  if (!box || count <= 0) return;
-  if (redrawOff_ == 0) SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(box, LB_INITSTORAGE, static_cast<WPARAM>(count), 0);
-  // Rows without text: the row's data is all the box keeps.
-  for (int i = 0; i < count; ++i) SendMessageW(box, LB_ADDSTRING, 0, 0);
-  if (redrawOff_ == 0) {
-    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(box, nullptr, TRUE);
-  }
+  auto* list = w_.Find<forms::ListBox>(L"PlayList");
+  if (!list || !list->hWnd() || count <= 0) return;
+  // The box keeps no rows, only their number: thousands come in one message.
+  list->SetCount(list->ListCount() + count);
+  if (redrawOff_ == 0) InvalidateRect(list->hWnd(), nullptr, TRUE);
 }
 
 void PlayerWindow::ListsHost::RowRemoved(int index) {
@@ -113,6 +108,7 @@ void PlayerWindow::AddPlaylistBox() {
   list.IntegralHeight = false;
   list.OwnerDraw = true;
   list.HasStrings = false;
+  list.NoData = true;
   list.MultiSelect = 2;
   list.BorderStyle = 0;
   list.ItemHeight = PlaylistRowHeight;

@@ -53,6 +53,24 @@ bool ParseBuild(const std::wstring& text, long& build) {
   return true;
 }
 
+// A drive's full path that making it full would leave as it is: "X:\" and
+// names separated by single backslashes, none of them "." or "..", none
+// ending in a dot or a blank.
+bool IsPlainFullPath(const std::wstring& path) {
+  if (path.size() < 4 || !iswalpha(path[0]) || path[1] != L':' || path[2] != L'\\') return false;
+  size_t start = 3;
+  while (start < path.size()) {
+    size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    if (end == start || path[end - 1] == L'.' || path[end - 1] == L' ') return false;
+    for (size_t i = start; i < end; ++i)
+      if (path[i] == L'/' || path[i] == L':') return false;
+    start = end + 1;
+    if (end + 1 == path.size()) return false;  // a trailing backslash
+  }
+  return true;
+}
+
 std::wstring EntryPath(const wchar_t* text, size_t size, const std::wstring& folder) {
   // Blanks and line breaks around the path are the file's layout.
   auto blank = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; };
@@ -66,6 +84,7 @@ std::wstring EntryPath(const wchar_t* text, size_t size, const std::wstring& fol
   // Every entry in its full form: a relative one from the playlist file's
   // folder, and "." and ".." resolved in any, so what the list shows and
   // plays is where the file is.
+  if (IsPlainFullPath(entry)) return entry;  // as saved: nothing to resolve
   const bool rooted = entry[0] == L'\\' || entry[0] == L'/' || entry.find(L':') != std::wstring::npos;
   const std::wstring joined = rooted || folder.empty() ? entry : AddBackslash(folder) + entry;
   return FullPath(joined);
