@@ -16,9 +16,9 @@
 
 #include "ActionAssembler.h"
 #include "BenchCommon.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/MoviePlayer.h"
-#include "platform/flash/MovieScripts.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/play/MoviePlayer.h"
+#include "platform/flash/binding/MovieScripts.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "BenchCommon.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "player/PlayerWindow.h"
 #include "player/Startup.h"
 #include "services/Services.h"
@@ -62,7 +62,7 @@ int wmain() {
   for (const wchar_t* t : {L"SWF", L"FLV", L"PL"}) SetText(L"FileTypes", t, L"False");
   SetText(L"Recent", L"", empty);
   SetText(L"Recent", L"MyFlash", empty);
-  Check(player::StartUp(L"") && player::Player.SWF(), "starting the player");
+  Check(player::StartUp(L"") == player::StartOutcome::Running && player::Player.SWF(), "starting the player");
   player::PlayerWindow& w = player::Player;
   flash::FlashControl* swf = w.SWF();
 

@@ -16,8 +16,8 @@
 #include "base/ErrorLog.h"
 #include "images/IntelJPEGLibrary.h"
 #include "moviefiles/MovieCache.h"
-#include "platform/flash/BitmapDecoder.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/parse/BitmapDecoder.h"
+#include "platform/flash/control/FlashControl.h"
 #include "player/PlayerWindow.h"
 #include "player/Startup.h"
 #include "player/Thumbnails.h"
@@ -79,7 +79,7 @@ int wmain() {
   SetText(L"Recent", L"", empty);
   SetText(L"Recent", L"MyFlash", empty);
   tools::AttachToolWindows();
-  Check(player::StartUp(L"") && player::Player.SWF(), "starting the player");
+  Check(player::StartUp(L"") == player::StartOutcome::Running && player::Player.SWF(), "starting the player");
   player::PlayerWindow& w = player::Player;
 
   // 1,000 movies (copies of the sample) whose thumbnails exist in the cache.

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "BenchCommon.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 
 namespace {
 

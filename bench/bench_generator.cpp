@@ -104,7 +104,7 @@ int main() {
   settings.Source = folder;
   settings.Info = true;
   settings.Show = false;
-  tools::SnapshotThumbnails maker(settings);
+  tools::SnapshotThumbnails maker;
   QuietHost host;
   FileSearchYield().IntervalSeconds = 1e9;  // no pumping inside the search
 

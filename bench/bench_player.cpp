@@ -14,7 +14,7 @@
 
 #include "BenchCommon.h"
 #include "moviefiles/SWFInfo.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "player/PlayerWindow.h"
 #include "player/SkinSeam.h"
 #include "player/Startup.h"
@@ -98,7 +98,7 @@ int wmain() {
   SetText(L"FileTypes", L"SWF", L"False");
   SetText(L"FileTypes", L"FLV", L"False");
   SetText(L"FileTypes", L"PL", L"False");
-  const bool started = player::StartUp(L"");
+  const bool started = player::StartUp(L"") == player::StartOutcome::Running;
   auto restore = [] {
     DropOwnSettings();
   };

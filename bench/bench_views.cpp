@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "BenchCommon.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "platform/forms/MessageLoop.h"
 #include "player/PlayerWindow.h"
 #include "player/Startup.h"
@@ -47,7 +47,7 @@ int wmain() {
   std::wstring folder = exe;
   folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
   const std::wstring sample = folder + L"Media\\Flash\\sample.swf";
-  const bool started = player::StartUp(L"\"" + sample + L"\"");
+  const bool started = player::StartUp(L"\"" + sample + L"\"") == player::StartOutcome::Running;
   auto done = [] { RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str()); };
   if (!started || !player::Player.SWF() || !player::Player.FlashHook() || !player::Player.FlashHook()->Hooked()) {
     done();

@@ -1,5 +1,5 @@
 // The Flash control behind the player's movie-control interface.
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "player/MovieControl.h"
 
 namespace player {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/ErrorLog.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 
 namespace player {
 namespace {

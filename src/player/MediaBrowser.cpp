@@ -303,10 +303,12 @@ std::wstring BuildBrowseDocument(const std::vector<BrowseItem>& items, const Bro
   std::wstring title;
   for (const BrowseItem& item : items) {
     AppendElement(doc, L"JPEG", item.Thumb);
-    title = item.Name;
+    // The title is HTML: its name and size line are text within it, escaped once
+    // for the HTML and the whole once more for the document.
+    title = XmlText(item.Name);
     if (item.Kind != kBrowseFolderKind) {
       title += L"<BR><font size='10'>";
-      title += BrowseSizeLine(item, args.ByDate);
+      title += XmlText(BrowseSizeLine(item, args.ByDate));
     }
     AppendElement(doc, L"TITLE", title);
     doc += L"<TYPE>";

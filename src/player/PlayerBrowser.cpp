@@ -5,7 +5,7 @@
 
 #include "base/ErrorLog.h"
 #include "moviefiles/SWFInfo.h"
-#include "platform/flash/BrowsePage.h"
+#include "platform/flash/pages/BrowsePage.h"
 #include "player/BrowserHost.h"
 #include "player/MediaBrowser.h"
 #include "player/Thumbnails.h"

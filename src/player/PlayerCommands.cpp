@@ -108,13 +108,14 @@ void PlayerWindow::AssignMenus() {
     MakePopupOwnerDrawn(popup, window, position);
   };
   InitMenuCaptionCache();
-  MakeMenuBarOwnerDrawn(*this);
+  // The icons first: making the bar owner-drawn draws it again at once.
   MenuIcons = MenuIconMap(
       [this](const std::wstring& item, int index) {
         forms::Menu* m = MenuItem(item, index);
         return m ? m->Caption() : std::wstring();
       },
       [this](const std::wstring& array) { return Array<forms::Menu>(array).UBound(); });
+  MakeMenuBarOwnerDrawn(*this);
 }
 
 void PlayerWindow::SetVisual() {

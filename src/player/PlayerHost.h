@@ -63,7 +63,9 @@ class PlayerHost {
   virtual void Quit(const std::wstring& reason, bool save) = 0;
   virtual bool FormOpen(const std::wstring& name) const = 0;
   virtual void ShowForm(const std::wstring& name, int mode) = 0;  // 0 modeless, 1 modal; -1 loaded hidden
-  virtual void RunGenerator() = 0;  // the thumbnail generator's run over its current settings
+  // The thumbnail generator's run over these settings (which it then keeps);
+  // refused, changing nothing, while a run goes on.
+  virtual void RunGenerator(const GeneratorSettings& settings) = 0;
   virtual bool SkinLoaded() const = 0;
   virtual void ShowSkinButtons() = 0;  // the skin's navigation buttons for the page shown
   virtual void UpdateSkinState() = 0;  // the skin's live parts from the state

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "platform/forms/Forms.h"
 #include "player/FavoriteFolders.h"
 #include "player/FlashWindowHook.h"

@@ -69,13 +69,13 @@ void SetAsSS(PlayerHost& host, const std::wstring& movie,
 }
 
 void Generate(PlayerHost& host, long width, long height, const std::wstring& source, long quality, bool overwrite) {
-  GeneratorSettings& g = host.Opts().Generator;
+  GeneratorSettings g = host.Opts().Generator;
   g.Width = width;
   g.Height = height;
   g.Quality = quality;
   g.Source = source;
   g.Overwrite = overwrite;
-  host.RunGenerator();
+  host.RunGenerator(g);
 }
 
 }  // namespace player

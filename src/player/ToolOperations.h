@@ -29,8 +29,9 @@ std::wstring SystemShortPath(const std::wstring& path);
 void SetAsSS(PlayerHost& host, const std::wstring& movie,
              const std::function<std::wstring(const std::wstring&)>& shortPath = SystemShortPath);
 
-// Sets the thumbnail generator's size, source, quality and overwrite
-// settings, then runs it.
+// Runs the thumbnail generator over its settings with this size, source,
+// quality and overwrite. The settings become the generator's only when the
+// run is taken: a run going on refuses it and nothing changes.
 void Generate(PlayerHost& host, long width, long height, const std::wstring& source, long quality, bool overwrite);
 
 }  // namespace player

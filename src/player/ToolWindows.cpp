@@ -16,8 +16,8 @@ bool OpenToolWindow(const std::wstring& name, int mode) {
   return true;
 }
 
-std::function<void()>& GeneratorRunner() {
-  static std::function<void()> runner;
+std::function<void(const GeneratorSettings&)>& GeneratorRunner() {
+  static std::function<void(const GeneratorSettings&)> runner;
   return runner;
 }
 

@@ -9,6 +9,8 @@
 
 namespace player {
 
+struct GeneratorSettings;
+
 // Opens a tool window: 0 modeless, 1 modal, -1 loaded without showing.
 using ToolWindowOpener = std::function<void(int mode)>;
 
@@ -17,9 +19,9 @@ std::map<std::wstring, ToolWindowOpener>& ToolWindows();
 // Opens the window registered under name; false when there is none.
 bool OpenToolWindow(const std::wstring& name, int mode);
 
-// The thumbnail generator's run over its current settings (the script's
+// The thumbnail generator's run over the settings given (the script's
 // Generate); empty until the generator is registered.
-std::function<void()>& GeneratorRunner();
+std::function<void(const GeneratorSettings&)>& GeneratorRunner();
 
 class ThumbnailProgress;
 // The thumbnail progress window for a run of count movies (none registered: runs show nothing).

@@ -69,11 +69,11 @@ void PlayerWindow::WindowHost::ShowForm(const std::wstring& name, int mode) {
   if (!OpenToolWindow(name, mode)) w_.NotBuilt(name);
 }
 
-void PlayerWindow::WindowHost::RunGenerator() {
+void PlayerWindow::WindowHost::RunGenerator(const GeneratorSettings& settings) {
   // From the message loop: a script's statement returns first, and the run
   // (which lets messages through) is never nested in the statement's wait.
-  if (const std::function<void()>& run = GeneratorRunner())
-    PostCall(run);
+  if (const std::function<void(const GeneratorSettings&)>& run = GeneratorRunner())
+    PostCall([run, settings] { run(settings); });
   else
     w_.NotBuilt(L"Generate");
 }

@@ -40,7 +40,7 @@ class PlayerWindow::WindowHost final : public PlayerHost {
   void Quit(const std::wstring& reason, bool save) override;
   bool FormOpen(const std::wstring& name) const override;
   void ShowForm(const std::wstring& name, int mode) override;
-  void RunGenerator() override;
+  void RunGenerator(const GeneratorSettings& settings) override;
   bool SkinLoaded() const override;
   void ShowSkinButtons() override;
   void UpdateSkinState() override;

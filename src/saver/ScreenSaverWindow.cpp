@@ -4,7 +4,7 @@
 
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "services/Services.h"
 
 namespace saver {

@@ -9,6 +9,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/Clock.h"
+#include "base/LogFile.h"
 #include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
 #include "services/ShellMod.h"
@@ -52,7 +53,7 @@ void WriteLogHead(const std::wstring& path) {
 
 }  // namespace
 
-void InitServices(const std::wstring& appPath, const std::wstring& logName) {
+void InitServices(const std::wstring& appPath, const std::wstring& logName, UserFiles userFiles) {
   const std::wstring title = app::kTitle;
   AppFolder = AddBackslash(appPath);
   MediaFolder = AppFolder + L"Media\\";
@@ -67,13 +68,14 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
   SkinFolder = MediaFolder + L"Skin\\";
   UserSkinFolder = UserDataFolder + L"Skin\\";
   CacheFolder = GetTempDir() + title + L" Cache\\";
-  // A fresh profile may lack the folders above them too (its temporary folder).
-  std::vector<std::wstring> missing;
-  for (const std::wstring* folder : {&UserSkinFolder, &CacheFolder})
-    if (!MakeDirs(*folder)) missing.push_back(*folder);
-
-  LogFile = UserDataFolder + logName + L".Log.html";
-  WriteLogHead(LogFile);
+  // A test run's programs keep a log of their own, as they keep their own settings.
+  const std::wstring testRun = TestRunName();
+  LogFile = UserDataFolder + logName + (testRun.empty() ? L"" : L" (" + testRun + L")") + L".Log.html";
+  if (userFiles == UserFiles::Now) {
+    MakeUserFiles();
+  } else {
+    HoldLogLines();  // for the log file, once it is made
+  }
 
   WriteLog(L"<b>" + title + L"</b>");
   WriteLog(L"");
@@ -84,7 +86,15 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName) {
     WriteLog(L"Windows version is n/a");
   }
   WriteLog(L"");
-  for (const std::wstring& folder : missing) WriteLog(L"The folder cannot be made: " + folder);
+}
+
+void MakeUserFiles() {
+  // A fresh profile may lack the folders above them too (its temporary folder).
+  for (const std::wstring* folder : {&UserSkinFolder, &CacheFolder})
+    if (!MakeDirs(*folder)) WriteLog(L"The folder cannot be made: " + *folder);
+  AttachLogFile(L"");
+  WriteLogHead(LogFile);
+  AttachLogFile(LogFile);  // the lines held until now first
 }
 
 void StopWatch(const std::wstring& label, bool total) {

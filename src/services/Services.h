@@ -24,7 +24,15 @@ extern bool WinVersionUnknown;
 extern double StopWatchTimes[2];  // lap mark, overall mark (seconds on the monotonic clock); 0 until started
 
 
-void InitServices(const std::wstring& appPath, const std::wstring& logName);
+// Sets the folder globals and starts the log. The user's skin and cache
+// folders and the log file's head are made now, or with UserFiles::Later only
+// by MakeUserFiles (a first run left at once writes nothing; the lines logged
+// until then are held and go into the file first). LogFile is UserDataFolder +
+// logName (+ " (<test run>)" under a test run's key) + ".Log.html"; WriteLog's
+// lines go to it once it is made.
+enum class UserFiles { Now, Later };
+void InitServices(const std::wstring& appPath, const std::wstring& logName, UserFiles userFiles = UserFiles::Now);
+void MakeUserFiles();
 
 void StopWatch(const std::wstring& label, bool total);
 // The stopwatch's clock in seconds (monotonic by default); an empty function restores it.

@@ -167,14 +167,49 @@ long CheckUShort(long value) {
   return value;
 }
 
+namespace {
+
+long TextWidth(HDC dc, const std::wstring& text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The text with its middle replaced by "...", as much kept as fits (half of it
+// from each end); "..." alone when nothing else fits.
+std::wstring CutInTheMiddle(const std::wstring& text, long width, HDC dc) {
+  auto cut = [&text](size_t kept) {
+    size_t head = kept / 2, tail = kept - head;
+    if (head > 0 && IsLowSurrogate(text[head])) --head;  // a pair is kept whole or not at all
+    if (tail > 0 && IsLowSurrogate(text[text.size() - tail])) --tail;
+    return text.substr(0, head) + L"..." + text.substr(text.size() - tail);
+  };
+  size_t low = 0, high = text.size();  // low fits (or is "..."), high does not
+  while (high - low > 1) {
+    const size_t middle = (low + high) / 2;
+    (TextWidth(dc, cut(middle)) <= width ? low : high) = middle;
+  }
+  return cut(low);
+}
+
+}  // namespace
+
 std::wstring CompactPath(const std::wstring& path, long width, HDC dc) {
-  // PathCompactPathW works in a MAX_PATH buffer; a longer path keeps its end.
-  std::wstring source = TrimNull(path);
-  if (source.size() >= MAX_PATH) source = L"..." + source.substr(source.size() - (MAX_PATH - 4));
-  wchar_t buffer[MAX_PATH] = {};
-  source.copy(buffer, MAX_PATH - 1);
-  if (!dc || !PathCompactPathW(dc, buffer, static_cast<UINT>(width < 0 ? 0 : width))) return source;
-  return TrimNull(std::wstring(buffer, MAX_PATH));
+  const std::wstring source = TrimNull(path);
+  if (!dc || TextWidth(dc, source) <= width) return source;
+  // The system's way keeps the file name whole; it works in a MAX_PATH buffer.
+  if (source.size() < MAX_PATH) {
+    wchar_t buffer[MAX_PATH] = {};
+    source.copy(buffer, MAX_PATH - 1);
+    if (PathCompactPathW(dc, buffer, static_cast<UINT>(width < 0 ? 0 : width))) {
+      const std::wstring compact = TrimNull(std::wstring(buffer, MAX_PATH));
+      if (TextWidth(dc, compact) <= width) return compact;
+    }
+  }
+  // A name too wide by itself, or a path too long for the system: cut in the middle.
+  return CutInTheMiddle(source, width, dc);
 }
 
 std::wstring FormatByteSize(int64_t bytes) {

@@ -25,6 +25,9 @@ std::wstring CanonicalPath(const std::wstring& path);
 // without regard to case (ordinal). Two paths that cannot be made full never match.
 bool SamePath(const std::wstring& a, const std::wstring& b);
 long CheckUShort(long value);  // throws std::overflow_error (error 6) outside 0..65535
+// The path as it fits width pixels in the DC's font: as it is when it fits,
+// else shortened in the middle with "..." (the file name kept whole where it
+// fits, else cut in its middle too). Without a DC, as it is.
 std::wstring CompactPath(const std::wstring& path, long width, HDC dc);
 std::wstring FormatByteSize(int64_t bytes);
 std::wstring GetSpecialFolder(int csidl);

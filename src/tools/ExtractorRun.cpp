@@ -25,6 +25,11 @@ bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 }  // namespace
 
+bool ExtractorPrompts::Summary(const std::wstring& prompt, bool offerShowFiles) {
+  return Ask(prompt, L"cubes", LangText(L"Shared/Close", L"Close"),
+             offerShowFiles ? LangText(L"Shared/ShowFiles", L"Show Files") : L"");
+}
+
 void KindCounters(const player::ExtractorSettings& k, int32_t (&counts)[5]) {
   const bool wanted[5] = {k.JPEG, k.PNG, k.Event, k.Stream, k.Video};
   for (int i = 0; i < 5; ++i) counts[i] = wanted[i] ? 0 : -1;
@@ -66,12 +71,15 @@ Destination PrepareDestination(std::wstring& dest, ExtractorPrompts& prompts) {
   return Destination::Ready;
 }
 
-std::pair<std::wstring, bool> ExtractSummary(const int32_t (&counts)[5], const KindNames& names) {
+std::pair<std::wstring, bool> ExtractSummary(const int32_t (&counts)[5], const KindNames& names, bool stopped) {
+  const std::wstring head =
+      stopped ? LangText(L"frmDecompiler/strStopped", L"The extraction was stopped.") + L"\r\n\r\n" : L"";
   std::wstring lines;
   for (int i = 0; i < 5; ++i)
     if (counts[i] > 0) lines += L"\r\n" + names.Names[i] + L": " + std::to_wstring(counts[i]);
-  if (lines.empty()) return {LangText(L"frmDecompiler/strNoResult", L"No resources were extracted"), false};
-  return {LangText(L"frmDecompiler/strDone", L"The following resources were extracted:") + L"\r\n" + lines, true};
+  if (lines.empty()) return {head + LangText(L"frmDecompiler/strNoResult", L"No resources were extracted"), false};
+  return {head + LangText(L"frmDecompiler/strDone", L"The following resources were extracted:") + L"\r\n" + lines,
+          true};
 }
 
 }  // namespace tools

@@ -22,6 +22,10 @@ class ExtractorPrompts {
                    const std::wstring& second) = 0;
   // Opens the folder in an Explorer window.
   virtual void ShowFolder(const std::wstring& folder) = 0;
+  // The run's summary with Close and, when offered, Show Files (true when
+  // chosen); the window's message box makes Close the default. By default one
+  // more question.
+  virtual bool Summary(const std::wstring& prompt, bool offerShowFiles);
 };
 
 // The counters in their order (JPEG images, lossless images, event sounds,
@@ -44,8 +48,8 @@ struct KindNames {
                            L"Streaming MP3 Sounds", L"Video Sorenson H.263"};
 };
 // "The following resources were extracted:" and one line per kind with files
-// ("\r\nJPEG Compressed Images: 2"), or "No resources were extracted"; the
-// bool tells whether anything was.
-std::pair<std::wstring, bool> ExtractSummary(const int32_t (&counts)[5], const KindNames& names);
+// ("\r\nJPEG Compressed Images: 2"), or "No resources were extracted"; a run
+// stopped by the user says so first. The bool tells whether anything was.
+std::pair<std::wstring, bool> ExtractSummary(const int32_t (&counts)[5], const KindNames& names, bool stopped = false);
 
 }  // namespace tools

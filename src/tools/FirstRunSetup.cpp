@@ -7,6 +7,8 @@
 #include "services/RegistryModule.h"
 #include "services/ShellMod.h"
 #include "services/Tips.h"
+#include "tools/ExtractorRun.h"
+#include "tools/FolderRules.h"
 
 namespace tools {
 
@@ -25,6 +27,10 @@ void ChooseLanguage(long index) {
   if (index < 0 || index >= static_cast<long>(LanguageList.size())) return;
   CurLang = index;
   LoadLanguageAndTips();
+}
+
+std::wstring MyFlashFolderProblem(const std::wstring& folder) {
+  return IsFullFolderPath(folder) && folder.find(L'\0') == std::wstring::npos ? L"" : NotFullPathText(folder);
 }
 
 void CompleteFirstRun(const std::wstring& folder, bool makeDefault) {

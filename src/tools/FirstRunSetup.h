@@ -13,6 +13,8 @@ std::vector<std::wstring> LanguageEntries();
 std::wstring OfferedMyFlashFolder();
 // Makes language index the program's language (its texts and tips loaded).
 void ChooseLanguage(long index);
+// Why a typed My Flash folder cannot be taken (it is no full path), or "".
+std::wstring MyFlashFolderProblem(const std::wstring& folder);
 // OK: with makeDefault the program becomes the handler of movies, videos and
 // playlists. The folder goes into section "Recent" exactly as typed, as the
 // key's default value (the media browser's folder) and as "MyFlash"; the

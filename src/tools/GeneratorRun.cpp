@@ -17,6 +17,8 @@
 #include "services/Languages.h"
 #include "services/Options.h"
 #include "services/ShellMod.h"
+#include "tools/ExtractorRun.h"
+#include "tools/FolderRules.h"
 #include "ui/MovieSnapshot.h"
 
 namespace tools {
@@ -122,6 +124,8 @@ std::wstring SummaryText(const GeneratorOutcome& o, const player::GeneratorSetti
   text += L"\r\n" + Text(L"strDirs", L"Folders Searched:") + L" " + std::to_wstring(o.FoldersSearched);
   if (o.IndexFailed)
     text += L"\r\n\r\n" + Text(L"strIndexFailed", L"The movie index could not be written:") + L" " + o.IndexPath;
+  if (o.IndexKept)
+    text += L"\r\n\r\n" + Text(L"strIndexKept", L"The movie index was not written, as the run was cancelled.");
   if (s.Exec)
     text += L"\r\n\r\n" + (o.Launched ? Text(L"strExe", L"Executed:") : Text(L"strExeFailed", L"Could not execute:")) +
             L" " + s.App;
@@ -131,41 +135,46 @@ std::wstring SummaryText(const GeneratorOutcome& o, const player::GeneratorSetti
 GeneratorOutcome GeneratorRun::Run(bool autoMode) {
   GeneratorOutcome out;
   if (running_) return out;  // one run at a time
-  bool isFolder = false;
-  if (!settings_.Source.empty() && PathIsDirectoryW(settings_.Source.c_str())) {
-    settings_.Source = AddBackslash(settings_.Source);
-    isFolder = true;
-  } else if (settings_.Source.empty() || !FileExists(settings_.Source)) {
-    const std::wstring text =
-        LangText(L"Shared/Nofolder", L"Specified path does not exist:") + L"\r\n" + settings_.Source;
+  auto refuse = [&](const std::wstring& text) {
     WriteLog(L"Thumbnail Generation :: " + text);
     if (!autoMode) host_.Problem(text);
     return out;
+  };
+  const std::wstring& source = live_.Source;
+  // The program's current folder is its own: a relative source is never looked for there.
+  if (!source.empty() && !IsFullFolderPath(source))
+    return refuse(NotFullPathText(source));
+  bool isFolder = false;
+  if (!source.empty() && PathIsDirectoryW(source.c_str())) {
+    live_.Source = AddBackslash(source);
+    isFolder = true;
+  } else if (source.empty() || !FileExists(source)) {
+    return refuse(LangText(L"Shared/Nofolder", L"Specified path does not exist:") + L"\r\n" + source);
   }
+  settings_ = live_;
   out.Started = true;
   running_ = true;
   stop_ = false;
   host_.Status(0);
 
-  const std::wstring source = settings_.Source;
   std::vector<std::wstring> files;
   std::wstring searching;
   if (isFolder) {
     long movies = 0, projectors = 0;
     host_.Stage(Text(L"strMovie", L"Searching for Movies..."));
     out.FoldersSearched = 1;
-    FindFiles(source, L"*.swf", movies, out.FoldersSearched, settings_.Recursive, searching, files, stop_);
+    FindFiles(settings_.Source, L"*.swf", movies, out.FoldersSearched, settings_.Recursive, searching, files, stop_);
     host_.Stage(Text(L"strProjector", L"Searching for Projectors..."));
     out.FoldersSearched = 1;
-    FindFiles(source, L"*.exe", projectors, out.FoldersSearched, settings_.Recursive, searching, files, stop_);
+    FindFiles(settings_.Source, L"*.exe", projectors, out.FoldersSearched, settings_.Recursive, searching, files, stop_);
     out.MovieCount = movies + projectors;
   } else {
     out.MovieCount = 1;
-    files.push_back(source);
+    files.push_back(settings_.Source);
   }
   host_.Stage(Text(L"strThumbnail", L"Creating Thumbnails") + L" (" + std::to_wstring(out.MovieCount) + L")...");
 
-  const std::wstring indexFolder = isFolder ? source : GetFolderPart(source);
+  const std::wstring indexFolder = isFolder ? settings_.Source : GetFolderPart(settings_.Source);
   std::wstring index;
   if (settings_.Info) index = IndexHead();
   for (size_t k = 0; k < files.size(); ++k) {
@@ -176,10 +185,16 @@ GeneratorOutcome GeneratorRun::Run(bool autoMode) {
   out.Cancelled = stop_;
 
   if (settings_.Info) {
-    index += L"</FLASHINFO>";
     out.IndexPath = indexFolder + kIndexFileName;
-    out.IndexFailed = !SaveXML(out.IndexPath, index);
-    if (out.IndexFailed) WriteLog(L"Thumbnail Generation :: index not written: " + out.IndexPath);
+    if (out.Cancelled) {
+      // A part of the movies would replace a whole index.
+      out.IndexKept = true;
+      WriteLog(L"Thumbnail Generation :: cancelled, index not written: " + out.IndexPath);
+    } else {
+      index += L"</FLASHINFO>";
+      out.IndexFailed = !SaveXML(out.IndexPath, index);
+      if (out.IndexFailed) WriteLog(L"Thumbnail Generation :: index not written: " + out.IndexPath);
+    }
   }
   out.Folder = indexFolder;
   WriteLog(L"Thumbnail Generation :: " + std::to_wstring(out.ThumbsCreated) + L" of " +
@@ -221,6 +236,8 @@ void GeneratorRun::MakeOne(const std::wstring& file, const std::wstring& indexFo
   if (settings_.Color) job.BackColor = settings_.BackColor;
   job.Quality = std::clamp(settings_.Quality, 0L, 100L);
   job.Show = settings_.Show;
+  job.Watermark = settings_.Watermark;
+  job.LogoPath = settings_.LogoPath;
   if (maker_.Make(record, job))
     ++out.ThumbsCreated;
   else

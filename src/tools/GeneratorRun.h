@@ -4,7 +4,10 @@
 // at the end when asked and reports what it did. The window (frmGenerator)
 // and the script's Generate drive it through three seams: the maker that
 // renders and saves one thumbnail, and the host that shows progress, launches
-// and shows the summary. Only thumbnails actually written are counted.
+// and shows the summary. Only thumbnails actually written are counted. A run
+// works on a copy of the settings taken when it starts: what changes them
+// meanwhile reaches the next run, never the one going on. A source must be a
+// full path (a relative one is refused, never taken from the program's folder).
 #pragma once
 #include <string>
 #include <utility>
@@ -24,6 +27,8 @@ struct ThumbnailJob {
   std::wstring BackColor;  // "RRGGBB", or "" for the movie's own colour
   long Quality = 90;       // 0..100
   bool Show = false;       // show it in the preview while generating
+  bool Watermark = false;  // the picture LogoPath drawn over it
+  std::wstring LogoPath;
 };
 
 // Renders a movie and writes its JPEG; true only when the file was written.
@@ -48,10 +53,11 @@ class GeneratorHost {
 };
 
 struct GeneratorOutcome {
-  bool Started = false;       // false: the source was missing (nothing done)
+  bool Started = false;       // false: the source was missing or relative (nothing done)
   bool Cancelled = false;
   long MovieCount = 0, FoldersSearched = 0, ThumbsCreated = 0;
   bool IndexFailed = false;   // asked for and not written
+  bool IndexKept = false;     // asked for, but the run was cancelled: an earlier index stays as it was
   std::wstring IndexPath;
   std::wstring Folder;        // the source folder (a single movie's own folder)
   bool Launched = false;
@@ -59,12 +65,14 @@ struct GeneratorOutcome {
 
 class GeneratorRun {
  public:
+  // settings: those every run starts from (the option set's).
   GeneratorRun(player::GeneratorSettings& settings, ThumbnailMaker& maker, GeneratorHost& host)
-      : settings_(settings), maker_(maker), host_(host) {}
+      : live_(settings), maker_(maker), host_(host) {}
 
-  // The search, the thumbnails and the index. A folder source gets its
-  // trailing "\" (stored back); a missing source is reported (autoMode, a
-  // script's run: only logged) and nothing is done.
+  // The search, the thumbnails and the index, over a copy of the settings. A
+  // folder source gets its trailing "\" (stored back); a missing or relative
+  // source is reported (autoMode, a script's run: only logged) and nothing is
+  // done. A cancelled run writes no index.
   GeneratorOutcome Run(bool autoMode);
   // The end of a run that started: the program launched when asked, then
   // (unless autoMode) the summary, and the folder opened when the user asks.
@@ -73,11 +81,14 @@ class GeneratorRun {
   void RequestStop() { stop_ = true; }
   bool StopRequested() const { return stop_; }
   bool Running() const { return running_; }
+  // The settings of the run going on, or of the last one.
+  const player::GeneratorSettings& Settings() const { return settings_; }
 
  private:
   void MakeOne(const std::wstring& file, const std::wstring& indexFolder, std::wstring* index, GeneratorOutcome& out);
 
-  player::GeneratorSettings& settings_;
+  player::GeneratorSettings& live_;
+  player::GeneratorSettings settings_;
   ThumbnailMaker& maker_;
   GeneratorHost& host_;
   bool stop_ = true;

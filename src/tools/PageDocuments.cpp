@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "base/TextConv.h"
+#include "platform/flash/control/FlashControl.h"
 #include "player/MenuCommands.h"
 #include "services/Languages.h"
 #include "services/Services.h"
@@ -29,7 +30,33 @@ std::wstring WebHost() {
   return url.substr(0, url.find(L'/'));
 }
 
+// The features the introduction names: the language's key, the name and what it does.
+struct Feature {
+  const wchar_t *key, *name, *text;
+};
+constexpr Feature kFeatures[] = {
+    {L"Play", L"Play", L"Flash movies 4 to 8 with their scripts, Flash videos and projectors."},
+    {L"Browse", L"Browse", L"A folder's movies as pictures; favourite folders take you back."},
+    {L"Playlist", L"Playlists", L"Gather movies, repeat or shuffle them, and save the list."},
+    {L"Info", L"Get Info", L"Size, frame rate, version, compression and titles of a movie."},
+    {L"Thumbnails", L"Thumbnails", L"A picture of every movie in a folder, with an index of them."},
+    {L"Extract", L"Extract", L"A movie's images, sounds and videos saved as files."},
+    {L"Desktop", L"Desktop", L"A movie as screen saver, wallpaper or a window on the desktop."},
+    {L"Look", L"Your way", L"Skins, visual styles, languages and hot keys."},
+};
+
 }  // namespace
+
+std::wstring OverviewText() {
+  std::wstring html = L"<B><FONT size=\"13\">" +
+                      HTMLEncode(LangText(L"frmIntro/strOverview", L"What SWF.zel does for you")) +
+                      L"</FONT></B><BR><FONT size=\"9\">";
+  for (const Feature& f : kFeatures) {
+    const std::wstring key = std::wstring(L"frmIntro/str") + f.key;
+    html += L"<BR><B>" + HTMLEncode(LangText(key, f.name)) + L":</B> " + HTMLEncode(LangText(key + L"Text", f.text));
+  }
+  return html + L"</FONT>";
+}
 
 std::wstring SupportText() {
   const std::wstring mail = player::kSupportMail;
@@ -38,17 +65,14 @@ std::wstring SupportText() {
   return LangText(L"frmAbout/strSupport", fallback);
 }
 
-long FlashMajorVersion(long version) {
-  wchar_t hex[16];
-  swprintf(hex, 16, L"%lX", static_cast<unsigned long>(version));
-  const std::wstring digits = hex;
-  if (digits.size() <= 4) return 0;
-  return static_cast<long>(std::wcstoul(digits.substr(0, digits.size() - 4).c_str(), nullptr, 16) & 0xFF);
-}
-
-std::wstring InfoText(long flashVersion) {
-  std::wstring info = L"<B><FONT size=\"14\">" + GetAppVersion() + L"</FONT></B> | Divur Ozazir and Tools" + L"<BR>Powered by Adobe Flash " + std::to_wstring(FlashMajorVersion(flashVersion)) +
-                      L"<BR><BR>";
+std::wstring InfoText() {
+  std::wstring control = LangText(L"frmAbout/strControl",
+                                  L"Movie control: SWF.zel's own, playing Flash movies of versions %1 to %2 with "
+                                  L"their scripts");
+  for (const auto& [mark, version] : {std::pair{L"%1", flash::kPlayedVersionLow}, std::pair{L"%2", flash::kPlayedVersionHigh}})
+    if (const size_t at = control.find(mark); at != std::wstring::npos) control.replace(at, 2, std::to_wstring(version));
+  std::wstring info = L"<B><FONT size=\"14\">" + GetAppVersion() + L"</FONT></B> | Divur Ozazir and Tools<BR>" +
+                      HTMLEncode(control) + L"<BR><BR>";
   const std::wstring credits = GetXMLText(LangDoc(), L"LANG/@credits", L"");
   if (!credits.empty()) info += HTMLEncode(credits) + L"<BR><BR>";
   return info;
@@ -56,12 +80,12 @@ std::wstring InfoText(long flashVersion) {
 
 std::wstring IntroDocument() {
   return L"<?xml version=\"1.0\"?><INTRO>" + kLine + Element(L"FONT", LangFont.Name) +
-         Element(L"SUPPORT", SupportText()) + L"</INTRO>";
+         Element(L"INFO", OverviewText()) + Element(L"SUPPORT", SupportText()) + L"</INTRO>";
 }
 
-std::wstring AboutDocument(long flashVersion) {
+std::wstring AboutDocument() {
   return L"<?xml version=\"1.0\"?><ABOUT>" + kLine + Element(L"FONT", LangFont.Name) +
-         Element(L"INFO", InfoText(flashVersion)) + Element(L"SUPPORT", SupportText()) + L"</ABOUT>";
+         Element(L"INFO", InfoText()) + Element(L"SUPPORT", SupportText()) + L"</ABOUT>";
 }
 
 std::wstring SavePageDocument(const std::wstring& name, const std::wstring& text) {

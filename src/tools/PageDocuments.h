@@ -1,6 +1,7 @@
 // What the introduction and about windows feed their pages without a window:
 // the documents intro.xml and about.xml (the interface font, the information
-// text and the support text, each element's text HTML-encoded), the page's
+// text - the overview of the program's features, or the version and the movie
+// control - and the support text, each element's text HTML-encoded), the page's
 // address with its query, and the one command the pages send that the
 // windows answer.
 #pragma once
@@ -11,16 +12,17 @@ namespace tools {
 // The support text: the language's "frmAbout/strSupport", else a mail link
 // to the support address and a link to the web site.
 std::wstring SupportText();
-// The major version in a movie control's version number (the digits above
-// the low four hexadecimal ones, read as a hexadecimal byte).
-long FlashMajorVersion(long version);
-// The about page's information text: the program and its version, the
-// control's major version, and the language file's credits when it has any.
-std::wstring InfoText(long flashVersion);
+// The about page's information text: the program and its version, its own
+// movie control with the movie versions it plays, and the language file's
+// credits when it has any.
+std::wstring InfoText();
+// The introduction's information text: a title and one line per feature (its
+// name in bold and what it does), in the current language.
+std::wstring OverviewText();
 
 // The documents' texts, lines ending in CR LF.
 std::wstring IntroDocument();
-std::wstring AboutDocument(long flashVersion);
+std::wstring AboutDocument();
 // Writes UserDataFolder + name ("intro.xml", "about.xml"); the path, or "" when
 // it could not be written.
 std::wstring SavePageDocument(const std::wstring& name, const std::wstring& text);

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "tools/ToolWindow.h"
 
 namespace tools {

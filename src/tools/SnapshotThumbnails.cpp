@@ -15,8 +15,8 @@ bool SnapshotThumbnails::Make(const SWFInfo& record, const ThumbnailJob& job) {
   shot.CacheMode = static_cast<int>(o.CacheMode);
   shot.FixedBackColor = !job.BackColor.empty();
   shot.BackColor = job.BackColor;
-  shot.Watermark = settings_.Watermark;
-  shot.LogoPath = settings_.LogoPath;
+  shot.Watermark = job.Watermark;
+  shot.LogoPath = job.LogoPath;
   frmFlashShot.SWF().Move(0, 0, job.Width, job.Height);
   cDIBSection& picture = frmFlashShot.myDib;
   if (!TakeMovieSnapshot(frmFlashShot, picture, record, false, 0, shot)) return false;

@@ -1,6 +1,6 @@
 // The thumbnail maker of the generator: the movie rendered at the job's size
 // in the hidden snapshot window (the player's thumbnail options for the frame
-// and quality, the generator's colour and watermark), shown in the preview
+// and quality, the job's colour and watermark), shown in the preview
 // when asked, and saved as a JPEG (beside the target first, so a failed save
 // leaves an existing file as it was).
 #pragma once
@@ -13,13 +13,9 @@ namespace tools {
 
 class SnapshotThumbnails : public ThumbnailMaker {
  public:
-  explicit SnapshotThumbnails(const player::GeneratorSettings& settings) : settings_(settings) {}
   bool Make(const SWFInfo& record, const ThumbnailJob& job) override;
   // Shows a picture just taken (jobs with Show set).
   std::function<void(const cDIBSection& picture)> Preview;
-
- private:
-  const player::GeneratorSettings& settings_;
 };
 
 }  // namespace tools

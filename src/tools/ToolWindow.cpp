@@ -10,9 +10,11 @@
 
 namespace tools {
 
-ToolWindow::ToolWindow(std::wstring name, forms::FormArgs design) : Form(std::move(name), std::move(design)) {
+ToolWindow::ToolWindow(std::wstring name, forms::FormArgs design)
+    : Form(std::move(name), std::move(design)), designCaption_(Caption()) {
   OnLoad = [this] {
-    designCaption_ = Caption();
+    // The caption outlives an unload: each load translates the design's again.
+    SetCaption(designCaption_);
     designTexts_.clear();
     for (forms::Control* c : Controls()) KeepDesignText(c);
     Form_Load();

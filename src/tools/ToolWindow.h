@@ -73,7 +73,7 @@ class ToolWindow : public forms::Form {
   void KeepDesignText(forms::Control* control);
 
   std::vector<forms::CommandButton*> row_;
-  std::wstring designCaption_;
+  std::wstring designCaption_;  // the caption the window was designed with
   std::vector<DesignText> designTexts_;
 };
 

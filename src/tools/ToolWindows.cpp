@@ -22,7 +22,7 @@ void AttachToolWindows() {
   player::ToolWindows()[L"frmUpdate"] = [](int mode) { UpdateWindow().Open(mode); };
   player::ToolWindows()[L"frmDownload"] = [](int mode) { DownloadWindow().Open(mode); };
   player::ToolWindows()[L"frmGenerator"] = [](int mode) { GeneratorWindow().Open(mode); };
-  player::GeneratorRunner() = [] { GeneratorWindow().Generate(); };
+  player::GeneratorRunner() = [](const player::GeneratorSettings& settings) { GeneratorWindow().Generate(settings); };
   player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
   player::ToolWindows()[L"frmInfo"] = [](int mode) { InfoWindow().Open(mode); };
   player::ToolWindows()[L"frmDecompiler"] = [](int mode) { ExtractorWindow().Open(mode); };

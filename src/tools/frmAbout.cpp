@@ -10,6 +10,6 @@ frmAbout::frmAbout() : PageWindow(L"frmAbout", L"About SWF.zel", L"about_pro.swf
   SetTag(L"!PLAYER/MNUABOUT");
 }
 
-std::wstring frmAbout::DocumentText() { return AboutDocument(SWF() ? SWF()->FlashVersion() : 0); }
+std::wstring frmAbout::DocumentText() { return AboutDocument(); }
 
 }  // namespace tools

@@ -42,6 +42,12 @@ class WindowPrompts : public ExtractorPrompts {
     return ShowMessage(window_, prompt, window_.Caption(), icon, first, second, L"", L"", check);
   }
   void ShowFolder(const std::wstring& folder) override { ShellOpen(folder, L"explore"); }
+  bool Summary(const std::wstring& prompt, bool offerShowFiles) override {
+    int check = -1;
+    // Enter closes it: only a click opens an Explorer window.
+    return ShowMessage(window_, prompt, window_.Caption(), L"cubes", LangText(L"Shared/Close", L"Close"),
+                       offerShowFiles ? LangText(L"Shared/ShowFiles", L"Show Files") : L"", L"", L"", check, true);
+  }
 
  private:
   forms::Form& window_;
@@ -203,6 +209,7 @@ void frmDecompiler::cbGo_Click() {
   const player::ExtractorSettings kinds = Kinds();
   int32_t counts[5];
   KindCounters(kinds, counts);
+  bool stopped = false;
   if (AnyKind(kinds)) {
     ShowRunning(true);
     progress_->SetCaption(L"");
@@ -216,6 +223,7 @@ void frmDecompiler::cbGo_Click() {
     BarProgress bar(*progress_);
     ExtractResources(ExtractSWFInfo, dest, &bar, counts, stopRequested_);
     running_ = false;
+    stopped = stopRequested_;
     if (!IsLoaded()) return;  // closed while it ran
     EnableAllControls(*this, false);
     ShowRunning(false);
@@ -224,10 +232,8 @@ void frmDecompiler::cbGo_Click() {
   KindNames names;
   for (int i = 0; i < 5; ++i)
     names.Names[i] = LangText(Name() + L"/" + kKinds[i].name, Find<forms::CheckBox>(kKinds[i].name)->Caption());
-  const auto [prompt, any] = ExtractSummary(counts, names);
-  if (Prompts().Ask(prompt, L"cubes", LangText(L"Shared/Close", L"Close"),
-                    any ? LangText(L"Shared/ShowFiles", L"Show Files") : L""))
-    Prompts().ShowFolder(dest);
+  const auto [prompt, any] = ExtractSummary(counts, names, stopped);
+  if (Prompts().Summary(prompt, any)) Prompts().ShowFolder(dest);
 }
 
 void frmDecompiler::cbCancel_Click() {

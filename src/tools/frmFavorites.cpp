@@ -5,6 +5,7 @@
 #include "services/CommonDialog.h"
 #include "services/Languages.h"
 #include "services/ShellMod.h"
+#include "ui/FitText.h"
 #include "ui/LanguageForms.h"
 
 namespace tools {
@@ -40,6 +41,7 @@ void frmFavorites::CreateControls() {
   auto list = forms::Placed<forms::ListBoxArgs>(L"FavList", kListLeft, 16, listWidth, listHeight);
   FavList = &Add<forms::ListBox>(list);
   FavList->OnClick = [this] { FavList_Click(); };
+  FavList->OnMouseMove = [this](int, int, int x, int y) { FavList_MouseMove(x, y); };
 
   struct Side {
     const wchar_t *name, *caption, *tip;
@@ -73,13 +75,28 @@ void frmFavorites::Form_Unload() { Host().SetEnabled(L"mnuFavorites", true); }
 void frmFavorites::ShowList() {
   if (!IsLoaded()) return;
   FavList->Clear();
-  FavList->AddItems(list_.Items());
+  // The rows' room: the box less its borders, a scroll bar and the text's margins.
+  const int room = FavList->Width() - 4 - GetSystemMetrics(SM_CXVSCROLL) - 6;
+  std::vector<std::wstring> shown;
+  for (const std::wstring& folder : list_.Items()) shown.push_back(FitPathIn(*FavList, folder, room));
+  FavList->AddItems(shown);
   FavList->SetListIndex(list_.Selected());
   const FavoriteButtons b = list_.Buttons();
   FindControl(L"cbMinus")->SetEnabled(b.Remove);
   FindControl(L"cbUp")->SetEnabled(b.Up);
   FindControl(L"cbDown")->SetEnabled(b.Down);
-  FavList->SetToolTipText(list_.Selected() >= 0 ? list_.Items()[static_cast<size_t>(list_.Selected())] : L"");
+  ShowTip(-1);
+}
+
+void frmFavorites::ShowTip(int row) {
+  if (row < 0 || row >= static_cast<int>(list_.Items().size())) row = list_.Selected();
+  FavList->SetToolTipText(row >= 0 ? list_.Items()[static_cast<size_t>(row)] : L"");
+}
+
+void frmFavorites::FavList_MouseMove(int x, int y) {
+  if (!FavList->hWnd()) return;
+  const LRESULT hit = SendMessageW(FavList->hWnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+  ShowTip(HIWORD(hit) ? -1 : static_cast<int>(LOWORD(hit)));
 }
 
 void frmFavorites::FavList_Click() {

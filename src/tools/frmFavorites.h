@@ -1,8 +1,10 @@
 // frmFavorites: the favourites manager. A working copy of the favourite
 // folders (FavoritesList) in a list box, edited with add (a folder chosen
 // from the media browser's folder on), remove, up and down; OK makes it the
-// main window's favourites, Cancel drops it. The Browser menu's Favorite
-// Folders stays disabled while the window is open.
+// main window's favourites, Cancel drops it. A folder too long for the list
+// is shown shortened in the middle; the list's tooltip gives the whole path of
+// the row under the mouse (else of the selected one). The Browser menu's
+// Favorite Folders stays disabled while the window is open.
 #pragma once
 #include <string>
 
@@ -31,6 +33,7 @@ class frmFavorites : public ToolWindow {
 
   // Event handlers.
   void FavList_Click();
+  void FavList_MouseMove(int x, int y);
   void cpPlus_Click();
   void cbMinus_Click() { RemoveFavItem(list_.Selected()); }
   void cbUp_Click() { MoveFavItem(list_.Selected(), -1); }
@@ -49,6 +52,7 @@ class frmFavorites : public ToolWindow {
  private:
   player::PlayerHost& Host();
   void ShowList();  // the list box, its selection and the buttons from the model
+  void ShowTip(int row);  // the tooltip: the row's whole path, -1 the selected one's
 
   FavoritesList list_;
   player::PlayerHost* host_ = nullptr;

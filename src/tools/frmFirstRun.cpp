@@ -8,6 +8,7 @@
 #include "services/Languages.h"
 #include "services/ShellMod.h"
 #include "tools/FirstRunSetup.h"
+#include "ui/frmMessage.h"
 
 namespace tools {
 namespace {
@@ -92,6 +93,16 @@ void frmFirstRun::cbFlash_Click() {
 }
 
 void frmFirstRun::cbGo_Click() {
+  // A relative folder would be taken from the program's own folder.
+  if (const std::wstring problem = MyFlashFolderProblem(txtMyFlash->Text()); !problem.empty()) {
+    if (ProblemBox) {
+      ProblemBox(problem);
+    } else {
+      int check = -1;
+      ShowMessage(*this, problem, Caption(), L"folder", LangText(L"Shared/Ok", L"OK"), L"", L"", L"", check);
+    }
+    return;
+  }
   CompleteFirstRun(txtMyFlash->Text(), chkDefault->Value() == forms::vbChecked);
   completed_ = true;
   Close();

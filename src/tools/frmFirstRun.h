@@ -1,8 +1,13 @@
 // frmFirstRun: the first-run set-up, shown modally by the start-up before the
 // main window exists. The user picks the interface language, the My Flash
 // folder and whether the program becomes the default player of its file
-// types (OK), or leaves the program (Exit, or closing the window).
+// types (OK; a folder that is no full path is refused with a message and the
+// window stays), or leaves the program (Exit, or closing the window), which
+// then writes nothing.
 #pragma once
+#include <functional>
+#include <string>
+
 #include "tools/ToolWindow.h"
 
 namespace forms {
@@ -20,6 +25,8 @@ class frmFirstRun : public ToolWindow {
   // Shows the set-up modally; true when the user went on with OK.
   bool Run();
   bool Completed() const { return completed_; }
+  // Replaces the message box that refuses a folder (tests).
+  std::function<void(const std::wstring& text)> ProblemBox;
 
   // Event handlers.
   void cmbLang_Click();

@@ -58,7 +58,7 @@ void Clamp(forms::TextBox& box, long low, long high) {
 frmGenerator& GeneratorWindow() { return Instance<frmGenerator>(); }
 
 frmGenerator::frmGenerator()
-    : ToolWindow(L"frmGenerator", GeneratorDesign()), maker_(Settings()), run_(Settings(), maker_, *this) {
+    : ToolWindow(L"frmGenerator", GeneratorDesign()), run_(Settings(), maker_, *this) {
   maker_.Preview = [this](const cDIBSection& picture) { ShowPreview(picture); };
   // Closing during a run stops it; the window goes when the run has ended.
   OnQueryUnload = [this](bool& cancel, int) {
@@ -302,11 +302,12 @@ void frmGenerator::CancelBut(bool running) {
   if (!running) run_.RequestStop();
 }
 
-void frmGenerator::Generate() {
+void frmGenerator::Generate(const player::GeneratorSettings& settings) {
   if (run_.Running()) {
     WriteLog(L"Thumbnail Generation :: a run is going on; Generate was not run");
     return;
   }
+  Settings() = settings;
   AutoMode = true;
   if (IsLoaded())
     ShowSettings();
@@ -365,8 +366,9 @@ bool frmGenerator::Launch(const std::wstring& program) { return ShellOpen(progra
 bool frmGenerator::Summary(const std::wstring& text, bool offerShowFiles) {
   if (SummaryBox) return SummaryBox(text, offerShowFiles);
   int check = -1;
+  // Enter closes it: only a click opens an Explorer window.
   return ShowMessage(*this, text, Caption(), L"image", LangText(L"Shared/Close", L"Close"),
-                     offerShowFiles ? LangText(L"Shared/ShowFiles", L"Show Files") : L"", L"", L"", check);
+                     offerShowFiles ? LangText(L"Shared/ShowFiles", L"Show Files") : L"", L"", L"", check, true);
 }
 
 void frmGenerator::Explore(const std::wstring& folder) { ShellOpen(folder, L"explore"); }

@@ -3,8 +3,9 @@
 // watermark, overwriting, the preview, the index and a program to launch),
 // each control editing the generator's settings in the option set at once; a
 // preview box, a progress bar in the source's place and a Stop button in the
-// Close button's place while a run goes on. Shown modeless; the script's
-// Generate runs it without the user.
+// Close button's place while a run goes on (when the controls, disabled,
+// show the settings the run keeps). Shown modeless; the script's Generate
+// runs it without the user.
 #pragma once
 #include <memory>
 #include <string>
@@ -37,9 +38,10 @@ class frmGenerator : public ToolWindow, private GeneratorHost {
   void CancelBut(bool running);
   void InitPages();
   void ShowPage();
-  // The script's run: the settings into the controls, the window shown, the
-  // run without summary, the window closed.
-  void Generate();
+  // The script's run: the settings given become the generator's and go into
+  // the controls, the window is shown, the run goes without summary and the
+  // window is closed. Refused, changing nothing, while a run goes on.
+  void Generate(const player::GeneratorSettings& settings);
 
   bool AutoMode = false;  // the current run was started by Generate
   int PreviousPage = 0, CurrentPage = 0;

@@ -19,6 +19,9 @@
 namespace tools {
 namespace {
 
+// The pages' value column, right of their labels (wide enough for the longer languages).
+constexpr int kValueLeft = 184, kLabelWidth = kValueLeft - 16 - 4;
+
 // The pages, in side-bar order, and how tall each one is.
 std::vector<PageInfo> OptionPages() {
   return {{L"/General", L"Start Up & Exit", L"run", L"start-up-and-exit", 104},
@@ -132,7 +135,7 @@ void frmOptions::BuildPage(int page) {
     Add<forms::Label>(a);
   };
   auto combo = [&](const wchar_t* name, int top, std::initializer_list<const wchar_t*> items, const wchar_t* tip) {
-    auto a = on(forms::Placed<forms::ComboBoxArgs>(name, 170, top, kWidth - 170 - 16, 0));
+    auto a = on(forms::Placed<forms::ComboBoxArgs>(name, kValueLeft, top, kWidth - kValueLeft - 16, 0));
     a.Style = 2;
     a.ToolTipText = tip;
     forms::ComboBox& c = Add<forms::ComboBox>(a);
@@ -154,7 +157,7 @@ void frmOptions::BuildPage(int page) {
     case 0:  // Start Up & Exit
       check(L"chkScreenSaver", 12, L"Temporarily Disable Screen Saver", L"Disable Screen Saver while SWF.zel is running");
       check(L"chkInstance", 36, L"One Instance of SWF.zel Only", L"Open new files using existing window");
-      label(L"lblQuit", 16, 72, 150, L"Clean Up on Exit:");
+      label(L"lblQuit", 16, 72, kLabelWidth, L"Clean Up on Exit:");
       combo(L"cmbCache", 68, {L"Don't Clear Cache Up", L"Keep Thumbnails Only", L"Clear Cache Up"},
             L"Way of clearing up temporary files used by SWF.zel");
       break;
@@ -168,32 +171,32 @@ void frmOptions::BuildPage(int page) {
       button(L"cbFlash", 133, L"Choose a folder").OnClick = [this] { cbFlash_Click(); };
       break;
     case 2: {  // Thumbnails
-      label(L"lblRange", 16, 16, 150, L"Sample Range:");
+      label(L"lblRange", 16, 16, kLabelWidth, L"Sample Range:");
       forms::TextBox& from =
-          text(L"txtFrom", 170, 12, 44, L"Lowest per cent of the movie's length a thumbnail frame is picked from");
-      label(L"lblMinus", 220, 16, 10, L"-");
+          text(L"txtFrom", kValueLeft, 12, 44, L"Lowest per cent of the movie's length a thumbnail frame is picked from");
+      label(L"lblMinus", kValueLeft + 50, 16, 10, L"-");
       forms::TextBox& to =
-          text(L"txtTo", 234, 12, 44, L"Highest per cent of the movie's length a thumbnail frame is picked from");
-      label(L"lblPercent2", 284, 16, 20, L"%");
+          text(L"txtTo", kValueLeft + 64, 12, 44, L"Highest per cent of the movie's length a thumbnail frame is picked from");
+      label(L"lblPercent2", kValueLeft + 114, 16, 20, L"%");
       check(L"chkHQShots", 44, L"High Quality Thumbnails", L"Create anti-aliased thumbnails");
-      label(L"lblQuality", 16, 78, 150, L"JPEG Quality:");
-      forms::TextBox& quality = text(L"txtQuality", 170, 74, 44, L"JPEG compression quality");
-      label(L"lblPercent", 220, 78, 20, L"%");
-      label(L"lblThumbnail", 16, 108, 150, L"Thumbnails:");
+      label(L"lblQuality", 16, 78, kLabelWidth, L"JPEG Quality:");
+      forms::TextBox& quality = text(L"txtQuality", kValueLeft, 74, 44, L"JPEG compression quality");
+      label(L"lblPercent", kValueLeft + 50, 78, 20, L"%");
+      label(L"lblThumbnail", 16, 108, kLabelWidth, L"Thumbnails:");
       check(L"chkStore", 106, L"Save in Movie's Folder",
-            L"Thumbnail for every movie will be saved in the same folder, using corresponding name", 170);
+            L"Thumbnail for every movie will be saved in the same folder, using corresponding name", kValueLeft);
       WireValidation(from, to, quality);
       break;
     }
     case 3:  // Appearance
-      label(L"lblSkinColor", 16, 16, 150, L"Skin Colors:");
+      label(L"lblSkinColor", 16, 16, kLabelWidth, L"Skin Colors:");
       combo(L"cmbSkinColor", 12, {L"System", L"Dark"}, L"");
-      label(L"lblStyle", 16, 48, 150, L"Visual Style:");
+      label(L"lblStyle", 16, 48, kLabelWidth, L"Visual Style:");
       combo(L"cmbStyle", 44, {L"Simply Flat", L"Smooth Gradients", L"Glassy Look"}, L"Menus and Windows Appearance");
       check(L"chkCrop", 78, L"Crop Movie Viewport",
             L"Show black stripes for Wide Screen Movies while in \"Show All\" Scale Mode");
-      label(L"lblFont", 16, 112, 150, L"Preferred Font:");
-      text(L"txtFont", 170, 108, kWidth - 170 - 32 - 20, L"Font to be used in windows, menus and service movies")
+      label(L"lblFont", 16, 112, kLabelWidth, L"Preferred Font:");
+      text(L"txtFont", kValueLeft, 108, kWidth - kValueLeft - 32 - 20, L"Font to be used in windows, menus and service movies")
           .SetLocked(true);
       button(L"cbFont", 107, L"Choose font").OnClick = [this] { cbFont_Click(); };
       break;

@@ -7,6 +7,7 @@
 #include "platform/forms/PictureBox.h"
 #include "services/ShellMod.h"
 #include "ui/DrawingModule.h"
+#include "ui/LanguageForms.h"
 #include "ui/SmoothProgress.h"
 
 namespace tools {
@@ -62,6 +63,7 @@ void frmShot::CreateControls() {
 }
 
 void frmShot::Form_Load() {
+  ApplyLanguage(*this);
   // The main window takes no input while thumbnails are made.
   if (MainForm) EnableWindow(MainForm, FALSE);
   SetVisual();

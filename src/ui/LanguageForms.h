@@ -96,6 +96,15 @@ inline void ApplyLanguage(forms::Form& form, std::wstring section = L"") {
     std::wstring path = L"LANG/" + (language_forms::StartsWithBang(tag) ? UpperInvariant(tag.substr(1)) + L"/@text"
                                                                          : UpperInvariant(section) + L"/@title");
     std::wstring caption = GetXMLText(doc, path, form.Caption());
+    // A menu item's text as a title: its access key's mark goes.
+    if (language_forms::StartsWithBang(tag)) {
+      std::wstring plain;
+      for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;  // "&&" keeps one "&"
+        plain += caption[i];
+      }
+      caption = plain;
+    }
     if (caption != form.Caption()) form.SetCaption(caption);
   }
   forms::FontSpec font = form.Font();

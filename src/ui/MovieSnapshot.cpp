@@ -6,7 +6,7 @@
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
 #include "images/cPNG.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "services/Services.h"
 
 ShotSettings ShotOptions;

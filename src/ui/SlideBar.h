@@ -60,6 +60,7 @@ class SlideBar {
 
   long Selected() const { return selected_; }
   long Count() const { return static_cast<long>(items_.size()); }
+  const std::wstring& ItemCaption(long index) const { return items_[static_cast<size_t>(index)].Caption; }
   long CellWidth() const { return cellWidth_; }
   void SetCellWidth(long width) { cellWidth_ = width; }  // before Create
   long Offset() const { return offset_; }

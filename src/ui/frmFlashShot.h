@@ -6,7 +6,7 @@
 #include <string>
 
 #include "images/cDIBSection.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "platform/forms/Form.h"
 #include "ui/MovieSnapshot.h"
 

@@ -8,6 +8,7 @@
 #include "services/Services.h"
 #include "services/Tips.h"
 #include "ui/DrawingModule.h"
+#include "ui/FitText.h"
 #include "ui/LanguageForms.h"
 #include "ui/Window.h"
 
@@ -31,6 +32,7 @@ void frmMessage::CreateControls() {
   prompt.BackStyle = 0;
   prompt.AutoSize = true;
   prompt.WordWrap = true;
+  prompt.UseMnemonic = false;  // "&" in a file name is shown as it is
   lblPrompt = &Add<forms::Label>(prompt);
   auto check = forms::Placed<forms::CheckBoxArgs>(L"chkCheck", 80, 72, 304, 20);
   check.Caption = L"Do not show this message again";
@@ -84,12 +86,14 @@ void frmMessage::SetVisual() {
 
 bool ShowMessage(forms::Form& owner, const std::wstring& prompt, const std::wstring& title,
                  const std::wstring& iconName, const std::wstring& firstCaption, const std::wstring& secondCaption,
-                 const std::wstring&, const std::wstring& helpTopic, int& check) {
+                 const std::wstring&, const std::wstring& helpTopic, int& check, bool firstIsDefault) {
   frmMessage& f = MessageForm();
   f.Answer = false;
   f.Load();
   f.SetClientSize(frmMessage::BaseClientWidth, frmMessage::BaseClientHeight);
-  f.lblPrompt->SetCaption(prompt);
+  bool shortened = false;
+  f.lblPrompt->SetCaption(FitPathLines(*f.lblPrompt, prompt, f.lblPrompt->Width(), &shortened));
+  f.lblPrompt->SetToolTipText(shortened ? prompt : L"");
   f.SetCaption(title);
   f.cbFirstButton->SetCaption(firstCaption);
   f.cbSecondButton->SetCaption(secondCaption);
@@ -104,8 +108,8 @@ bool ShowMessage(forms::Form& owner, const std::wstring& prompt, const std::wstr
   f.SetVisual();
   const bool oneButton = secondCaption.empty();
   f.cbSecondButton->SetVisible(!oneButton);
-  f.cbSecondButton->SetDefault(!oneButton);
-  f.cbFirstButton->SetDefault(oneButton);
+  f.cbSecondButton->SetDefault(!oneButton && !firstIsDefault);
+  f.cbFirstButton->SetDefault(oneButton || firstIsDefault);
   f.cbFirstButton->SetCancel(true);
   EnableAllControls(owner, true);
   ShowForm(f, forms::vbModal);

@@ -1,6 +1,8 @@
 // frmMessage and ShowMessage: the program's own modal message box in its visual
 // style, with a header picture of the images folder, a prompt that grows the
-// dialog, one or two buttons, an optional help button and a check box.
+// dialog (a path too long for it shortened in the middle, the whole prompt
+// then its tooltip), one or two buttons, an optional help button and a check
+// box.
 #pragma once
 #include <string>
 
@@ -38,9 +40,11 @@ frmMessage& MessageForm();
 
 // Shows the message box modally over owner (whose controls are disabled
 // meanwhile). An empty secondCaption shows one button, pressed by Enter and
-// Escape; an empty helpTopic shows no help button. check: negative hides the
-// check box; on return the box's value (1 ticked, 0 not). extra is not used.
-// True when the user chose the second button.
+// Escape; of two, Enter presses the second, or the first with firstIsDefault
+// (a summary whose second button opens a window). An empty helpTopic shows no
+// help button. check: negative hides the check box; on return the box's value
+// (1 ticked, 0 not). extra is not used. True when the user chose the second
+// button.
 bool ShowMessage(forms::Form& owner, const std::wstring& prompt, const std::wstring& title,
                  const std::wstring& iconName, const std::wstring& firstCaption, const std::wstring& secondCaption,
-                 const std::wstring& extra, const std::wstring& helpTopic, int& check);
+                 const std::wstring& extra, const std::wstring& helpTopic, int& check, bool firstIsDefault = false);

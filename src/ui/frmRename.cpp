@@ -11,7 +11,9 @@
 
 namespace {
 
-forms::FormArgs RenameDesign() { return forms::FixedDialogArgs(L"Rename", 360, 150); }
+const wchar_t kTitle[] = L"Rename";
+
+forms::FormArgs RenameDesign() { return forms::FixedDialogArgs(kTitle, 360, 150); }
 
 const wchar_t kPrompt[] = L"Enter the new name:";
 
@@ -57,6 +59,7 @@ void frmRename::CreateControls() {
     Unload();
   };
   OnLoad = [this] {
+    SetCaption(kTitle);  // the caption outlives an unload: the design's is translated again
     ApplyLanguage(*this);
     SetVisual();
     txtInput->SetText(InputText);

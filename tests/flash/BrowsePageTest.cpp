@@ -12,8 +12,8 @@
 #include "base/Handles.h"
 #include "images/IntelJPEGLibrary.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/BrowsePage.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/pages/BrowsePage.h"
+#include "platform/flash/control/FlashControl.h"
 #include "services/Services.h"
 
 using namespace flashtest;

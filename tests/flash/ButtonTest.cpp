@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "RenderMovies.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 
 using namespace rendertest;
 using flashtest::ActGetUrl;

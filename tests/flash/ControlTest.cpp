@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "FlashTestSupport.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 
 using namespace flashtest;
 using flash::FlashControl;

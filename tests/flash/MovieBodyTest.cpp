@@ -4,7 +4,7 @@
 
 #include "FlashTestSupport.h"
 #include "moviefiles/SwfTags.h"
-#include "platform/flash/MovieBody.h"
+#include "platform/flash/parse/MovieBody.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "RenderMovies.h"
 #include "base/ErrorLog.h"
 #include "base/TextConv.h"
-#include "platform/flash/ClipEvents.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/play/ClipEvents.h"
+#include "platform/flash/control/FlashControl.h"
 
 using namespace rendertest;
 using flashtest::Code;

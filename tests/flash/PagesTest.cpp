@@ -5,9 +5,9 @@
 
 #include "FlashTestSupport.h"
 #include "moviefiles/SWFModule.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/TextPage.h"
-#include "platform/flash/VideoPage.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/pages/TextPage.h"
+#include "platform/flash/pages/VideoPage.h"
 
 using namespace flashtest;
 using flash::FlashControl;

@@ -88,4 +88,41 @@ TEST(ProbePlayTest, PlaysTheScriptsOfTheFramesItShows) {
   EXPECT_NE(out.find("FrameNum=2"), std::string::npos) << out;
 }
 
+// --ticks N: the picture after N frame ticks from the start (1: the first
+// frame with its actions run) while the timeline stands at frame 0 and
+// onEnterFrame moves a box 10 px right every tick.
+TEST(ProbePlayTest, SnapshotAfterFrameTicks) {
+  testing_support::TempDir dir;
+  moviebytes::Movie m;
+  m.version = 7;
+  m.rect = moviebytes::Rect(0, 100 * 20, 0, 50 * 20);
+  m.rateWhole = 10;
+  m.frames = 2;
+  m.tags = {moviebytes::BackgroundTag(255, 255, 255),
+            Script("push 1, 'd', 2, '_root'; getVariable; push 'createEmptyMovieClip'; callMethod; storeRegister 1; "
+                   "push 100, 0xFF0000, 2, r:1, 'beginFill'; callMethod; pop; push 10, 0, 2, r:1, 'lineTo'; callMethod; "
+                   "pop; push 10, 10, 2, r:1, 'lineTo'; callMethod; pop; push 0, 10, 2, r:1, 'lineTo'; callMethod; "
+                   "pop; push 0, r:1, 'endFill'; callMethod; pop; push r:1, 'onEnterFrame'; function '' () { "
+                   "push 'this'; getVariable; push '_x', 'this'; getVariable; push '_x'; getMember; push 10; add2; "
+                   "setMember }; setMember; stop"),
+            moviebytes::ShowFrame(), moviebytes::ShowFrame(), moviebytes::EndTag()};
+  const std::wstring movie = dir.File(L"ticks.swf");
+  ASSERT_TRUE(testing_support::WriteBytes(movie, m.Plain()));
+  for (int ticks : {1, 4}) {
+    const std::wstring picture = dir.File(L"ticks" + std::to_wstring(ticks) + L".bmp");
+    std::string out;
+    ASSERT_EQ(Probe(L"snapshot \"" + movie + L"\" \"" + picture + L"\" --ticks " + std::to_wstring(ticks), out), 0) << out;
+    EXPECT_NE(out.find("Frame=0"), std::string::npos) << out;
+    const std::vector<uint8_t> bmp = testing_support::ReadBytes(picture);
+    const int x = 10 * (ticks - 1);
+    EXPECT_EQ(BmpPixel(bmp, x + 5, 5), 0xFF0000u) << ticks;
+    EXPECT_EQ(BmpPixel(bmp, x + 15, 5), 0xFFFFFFu) << ticks;
+    if (x > 0) {
+      EXPECT_EQ(BmpPixel(bmp, x - 5, 5), 0xFFFFFFu) << ticks;
+    }
+  }
+  std::string out;
+  EXPECT_NE(Probe(L"snapshot \"" + movie + L"\" \"" + dir.File(L"none.bmp") + L"\" --ticks 0", out), 0) << out;
+}
+
 }  // namespace

@@ -6,7 +6,8 @@
 
 #include "images/IntelJPEGLibrary.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/control/FrameTicks.h"
 
 namespace rendertest {
 namespace {
@@ -49,21 +50,18 @@ Picture Paint(const Bytes& movie, const PaintOptions& o) {
   testing_support::WriteBytes(path, movie);
   flashtest::HostWindow host;
   flash::FlashControl control(host.get(), 0, 0, 16, 16);
-  double now = 0;
-  control.SetClock([&now] { return now; });
-  control.LoadMovie(0, path);
+  flash::FrameTicks ticks(control);
   Picture p;
-  if (control.FrameNum() < 0) return p;
+  if (!ticks.Load(path)) return p;
   p.width = o.width ? o.width : std::max(control.Movie()->StageWidthPixels(), 1);
   p.height = o.height ? o.height : std::max(control.Movie()->StageHeightPixels(), 1);
   control.Move(0, 0, p.width, p.height);
   control.SetScaleMode(o.scaleMode);
   control.SetQuality2(o.quality);
-  if (o.play) {
-    for (int tick = 0; tick < 1000 && control.CurrentFrame() != o.frame; ++tick) {
-      now += 1.0 / std::max(control.Movie()->frameRate, 1.0);
-      control.Pump();
-    }
+  if (o.ticks > 0) {
+    ticks.RunTo(o.ticks);
+  } else if (o.play) {
+    while (ticks.Ticks() <= 1000 && control.CurrentFrame() != o.frame) ticks.Tick();
   } else {
     control.GotoFrame(o.frame);
   }

@@ -201,6 +201,7 @@ struct PaintOptions {
   long scaleMode = 0;
   long frame = 0;
   bool play = false;  // played from the start (scripts run) to frame, rather than sought
+  long ticks = 0;     // when above 0: played for that many frame ticks from the start, as the probe does
 };
 
 // Loads the movie into a control and paints it (WM_PAINT with a DC) into a

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "RenderMovies.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/MoviePlayer.h"
-#include "platform/flash/SoftwareRenderer.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/play/MoviePlayer.h"
+#include "platform/flash/render/SoftwareRenderer.h"
 
 using namespace rendertest;
 
@@ -288,7 +288,7 @@ TEST(RenderTextTest, GlyphsOfFont2AndFont3GiveTheSamePixels) {
 TEST(RenderTextTest, EditTextInEmbeddedAndSystemFonts) {
   auto edit = [](bool hasFont, const std::string& text) {
     Bytes body = U16(4) + moviebytes::Rect(0, 1600, 0, 800);
-    body = body + Bytes{static_cast<uint8_t>(0x80 | 0x04 | (hasFont ? 0x01 : 0)), 0x00};
+    body = body + Bytes{static_cast<uint8_t>(0x80 | 0x04 | (hasFont ? 0x01 : 0)), static_cast<uint8_t>(hasFont ? 0x01 : 0)};
     if (hasFont) body = body + U16(2) + U16(400);
     body = body + Bytes{0, 0, 255, 255} + Bytes{'v', 0} + moviebytes::Text(text) + Bytes{0};
     return moviebytes::Tag(37, body, true);

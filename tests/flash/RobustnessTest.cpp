@@ -19,8 +19,8 @@
 
 #include "FlashTestSupport.h"
 #include "RenderMovies.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/MovieScripts.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/media/FlvStream.h"
 
 using namespace flashtest;

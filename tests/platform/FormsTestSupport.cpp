@@ -18,6 +18,33 @@ bool PumpUntil(const std::function<bool()>& done, int maxMs) {
   return true;
 }
 
+namespace {
+
+std::function<void()> pendingAction;
+forms::Form* awaitedForm = nullptr;
+
+void CALLBACK WhenShown(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!awaitedForm || !awaitedForm->IsLoaded() || !IsWindowVisible(awaitedForm->hWnd())) return;
+  KillTimer(nullptr, id);
+  auto action = std::move(pendingAction);
+  pendingAction = nullptr;
+  awaitedForm = nullptr;
+  if (action) action();
+}
+
+}  // namespace
+
+void OnceShown(forms::Form& form, std::function<void()> action) {
+  awaitedForm = &form;
+  pendingAction = std::move(action);
+  SetTimer(nullptr, 0, 10, WhenShown);
+}
+
+void Press(forms::Form& form, UINT key) {
+  PostMessageW(form.hWnd(), WM_KEYDOWN, key, 0);
+  PostMessageW(form.hWnd(), WM_KEYUP, key, 0xC0000000);
+}
+
 void PumpFor(int ms) {
   PumpUntil([] { return false; }, ms);
 }

@@ -1,5 +1,6 @@
 // Helpers of the forms tests: pumping messages until something happened,
-// reading pixels off the screen, and saving a window's picture.
+// acting in a modal window once it shows, reading pixels off the screen, and
+// saving a window's picture.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -15,6 +16,11 @@ namespace forms_test {
 bool PumpUntil(const std::function<bool()>& done, int maxMs = 3000);
 // Pumps messages for about ms milliseconds.
 void PumpFor(int ms);
+// Runs action once the form is loaded and visible, from a timer (so also
+// inside the form's modal loop); one action waits at a time.
+void OnceShown(forms::Form& form, std::function<void()> action);
+// Posts a key's press and release to the form's window.
+void Press(forms::Form& form, UINT key);
 // The colour on screen at a client point of a window (after repainting it).
 COLORREF ScreenPixel(HWND hwnd, int x, int y);
 // Whether a colour read off the screen is the one drawn, within what the

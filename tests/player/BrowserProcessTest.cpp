@@ -18,7 +18,7 @@
 #include "images/cDIBSection.h"
 #include "moviefiles/MovieBytes.h"
 #include "moviefiles/MovieCache.h"
-#include "platform/flash/BitmapDecoder.h"
+#include "platform/flash/parse/BitmapDecoder.h"
 #include "services/RegistryModule.h"
 #include "services/XmlDocument.h"
 

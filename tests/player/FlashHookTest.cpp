@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "flash/FlashTestSupport.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/MessageLoop.h"
 #include "player/FlashWindowHook.h"

@@ -1,9 +1,10 @@
 // The playlist, the remembered history and the recent files in the real
 // program: a folder on the command line (and the pane's picture), the next
 // start without arguments, a playlist file with a bad entry, playlists that
-// name themselves or hold too many entries, and six movies handed over by
-// second starts (the File menu read inside the running program, and its
-// picture).
+// name themselves or hold too many entries, six movies handed over by second
+// starts (the File menu read inside the running program, and its picture),
+// and a favourite folder too long for the screen shortened in the Favorite
+// Folders menu (and its picture).
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -15,6 +16,7 @@
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 #include "base/Handles.h"
+#include "base/TextConv.h"
 #include "player/MenuList.h"
 #include "player/PlaylistFile.h"
 #include "services/AppIdentity.h"
@@ -236,4 +238,62 @@ TEST_F(ListsRun, SixMoviesHandedOverLeaveTheLastFiveInTheFileMenuAndItsPicture) 
   PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
   PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(first.Close());
+}
+
+TEST_F(ListsRun, AFavouriteFolderTooLongForTheScreenIsShortenedInItsMenu) {
+  std::wstring folder = L"C:\\Users\\Public\\Documents\\Flash collection";
+  while (folder.size() < 180) folder += L"\\cartoons and games of the years";
+  // Its own name alone is wider than the menu's room.
+  folder += L"\\the folder whose own name is longer than any menu of the program should ever be wide\\";
+  ASSERT_GE(folder.size(), 208u);
+  SaveRegString(L"Favorites", L"", L"0");
+  SaveRegString(L"Favorites", L"0", folder);
+  ProgramProcess run(Quoted(Movie(L"m.swf")));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForCaption(main, L"SWF.zel - m.swf"));
+  SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  const DWORD pid = run.Id();
+  auto popups = [pid] {
+    std::vector<HWND> shown;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && IsWindowVisible(w)) shown.push_back(w);
+    }
+    return shown;
+  };
+  // Browser (the fourth menu), its eighth item: Favorite Folders, opened.
+  SetForegroundWindow(main);
+  PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  for (WPARAM k : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN,
+                   VK_RIGHT})
+    PostMessageW(main, WM_KEYDOWN, k, 0);
+  ASSERT_TRUE(WaitUntil([&] { return popups().size() == 2; }));
+  std::wstring shown;
+  for (const std::wstring& line : ProbeMenu(main, kOpenPopup))
+    if (line.find(L"ever be wide\\") != std::wstring::npos) shown = line.substr(8);
+  // Its start, "...", its end: shortened in the middle.
+  EXPECT_EQ(shown.rfind(L"C:\\Users", 0), 0u) << WideToUtf8(shown);
+  EXPECT_NE(shown.find(L"..."), std::wstring::npos) << WideToUtf8(shown);
+  EXPECT_LT(shown.size(), 80u) << WideToUtf8(shown);
+  const int screen = GetSystemMetrics(SM_CXSCREEN);
+  RECT area{};
+  GetWindowRect(main, &area);
+  for (HWND popup : popups()) {
+    RECT r{};
+    GetWindowRect(popup, &r);
+    EXPECT_LT(r.right - r.left, screen / 2);
+    EXPECT_LE(r.right, screen);
+    UnionRect(&area, &area, &r);
+  }
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<HWND> open = popups();
+    return !open.empty() && MenuWindowDrawn(open.front());
+  }));
+  EXPECT_TRUE(forms_test::SaveScreenArea(area, testing_support::ProgramDir() + L"favorites-long.bmp"));
+  PostMessageW(main, WM_CANCELMODE, 0, 0);
+  for (int i = 0; i < 3; ++i) PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return popups().empty(); }));
+  EXPECT_TRUE(run.Close());
 }

@@ -1,7 +1,8 @@
 // The menus and keys in the real program: hot-key messages changing what
 // their commands change (read back from the saved options), keys typed on
 // the window and in the address bar, the playlist's item menu with its bold
-// default, and the pictures of the View menu and the pop-up menus.
+// default, the movie's own pop-up menu over a playing movie, and the pictures
+// of the View menu and the pop-up menus.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "FormsTestSupport.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
+#include "base/TextConv.h"
 #include "services/RegistryModule.h"
 
 using namespace player_test;
@@ -246,5 +248,116 @@ TEST_F(MenusRun, TheViewMenuAndThePlaylistsItemMenuWithItsBoldDefault) {
   EXPECT_NE(std::find(shown.begin(), shown.end(), L"Move Up"), shown.end());
   SaveWithMenu(main, popup, L"popup-item.bmp");
   CloseMenus(main, pid);
+  EXPECT_TRUE(run.Close());
+}
+
+namespace {
+
+// The sample movie's picture in a movie of many frames, which plays on
+// (looping) rather than stopping at its one frame.
+std::wstring ManyFramesOfTheSample(const std::wstring& path) {
+  std::vector<uint8_t> movie = testing_support::ReadBytes(testing_support::ProgramDir() + L"Media\\Flash\\sample.swf");
+  if (movie.size() < 12 || movie[0] != 'F') return L"";
+  const size_t rectBytes = (5 + 4 * (movie[8] >> 3) + 7) / 8;
+  const size_t count = 8 + rectBytes + 2;  // after the rectangle and the frame rate
+  constexpr uint16_t kFrames = 120;
+  movie[count] = kFrames & 0xFF, movie[count + 1] = kFrames >> 8;
+  // One more "show frame" tag for each further frame, before the end tag.
+  movie.insert(movie.end() - 2, 2 * (kFrames - 1), 0);
+  for (size_t i = movie.size() - 2 - 2 * (kFrames - 1); i < movie.size() - 2; i += 2) movie[i] = 0x40;
+  const uint32_t length = static_cast<uint32_t>(movie.size());
+  for (int i = 0; i < 4; ++i) movie[4 + i] = static_cast<uint8_t>(length >> (8 * i));
+  testing_support::WriteBytes(path, movie);
+  return path;
+}
+
+}  // namespace
+
+TEST_F(MenusRun, TheMoviesPopUpMenuOverAPlayingMovie) {
+  ProgramProcess run(Quoted(ManyFramesOfTheSample(dir.File(L"playing.swf"))));
+  HWND main = Start(run, L"playing.swf");
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = run.Id();
+  // Playing: the Playback menu's first item offers Pause.
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::wstring> playback = ProbeMenu(main, 2);
+    return !playback.empty() && playback.front().find(L"Pause") != std::wstring::npos;
+  }));
+  HWND movie = FindChildOfClass(main, L"MacromediaFlashPlayerActiveX");
+  ASSERT_NE(movie, nullptr);
+  RECT area{};
+  GetClientRect(movie, &area);
+  POINT at{area.right / 2, area.bottom / 2};
+  POINT screen = at;
+  ClientToScreen(movie, &screen);
+  SetCursorPos(screen.x, screen.y);
+  SetForegroundWindow(main);
+  PostMessageW(movie, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+  HWND popup = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (popup = OpenPopup(pid)) != nullptr && MenuWindowDrawn(popup); }));
+  std::vector<std::wstring> shown;
+  for (const std::wstring& line : ProbeMenu(main, kOpenPopup))
+    if (line.size() >= 8 && line[2] != L'1') shown.push_back(WithoutAmpersands(line.substr(8)));
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), L"Pause") << "the movie plays on";
+  for (const wchar_t* item : {L"Full Screen", L"Media Browser", L"Get Info", L"About SWF.zel", L"Exit"})
+    EXPECT_NE(std::find(shown.begin(), shown.end(), item), shown.end()) << WideToUtf8(item);
+  SaveWithMenu(main, popup, L"popup-movie.bmp");
+  CloseMenus(main, pid);
+  EXPECT_TRUE(run.Close());
+}
+
+namespace {
+
+// The menu bar's strip of the window as the screen shows it: between the
+// title bar and the client area.
+RECT MenuBarArea(HWND main) {
+  RECT window{};
+  GetWindowRect(main, &window);
+  POINT client{0, 0};
+  ClientToScreen(main, &client);
+  return RECT{window.left, client.y - GetSystemMetrics(SM_CYMENU), window.right, client.y};
+}
+
+// The pixels of an area that are coloured (the icons; the captions are black on grey).
+int ColouredPixels(const RECT& area) {
+  HDC screen = GetDC(nullptr);
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) {
+      const COLORREF c = GetPixel(screen, x, y);
+      const int high = std::max({GetRValue(c), GetGValue(c), GetBValue(c)});
+      const int low = std::min({GetRValue(c), GetGValue(c), GetBValue(c)});
+      count += high - low > 48 ? 1 : 0;
+    }
+  ReleaseDC(nullptr, screen);
+  return count;
+}
+
+}  // namespace
+
+TEST_F(MenusRun, AfterASwitchToGermanTheMenuBarKeepsItsIcons) {
+  ProgramProcess run(Quoted(Movie(L"m.swf")));
+  HWND main = Start(run, L"m.swf");
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = run.Id();
+  ASSERT_TRUE(WaitUntil([&] { return ColouredPixels(MenuBarArea(main)) > 0; }));
+  const int before = ColouredPixels(MenuBarArea(main));
+  // Tools (the fifth menu), its last item Language, its second language.
+  SetForegroundWindow(main);
+  PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  for (WPARAM k : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN})
+    PostMessageW(main, WM_KEYDOWN, k, 0);
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::wstring> file = ProbeMenu(main, 0);
+    return !file.empty() && file.front().find(L"ffnen") != std::wstring::npos;
+  })) << "the File menu in German";
+  EXPECT_TRUE(WaitUntil([&] { return OpenPopup(pid) == nullptr; }));
+  // Six icons as before: the captions' lengths change, the icons' pixels hardly.
+  EXPECT_TRUE(WaitUntil([&] { return ColouredPixels(MenuBarArea(main)) * 10 >= before * 8; }))
+      << ColouredPixels(MenuBarArea(main)) << " coloured pixels against " << before;
+  RECT window{};
+  GetWindowRect(main, &window);
+  EXPECT_TRUE(forms_test::SaveScreenArea(window, testing_support::ProgramDir() + L"menubar-german.bmp"));
   EXPECT_TRUE(run.Close());
 }

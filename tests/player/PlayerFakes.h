@@ -97,6 +97,7 @@ class FakeHost : public player::PlayerHost {
   std::wstring asked;  // the last Yes/No question
   player::SaveFileAnswer saveAnswer;
   bool recycleWorks = true;
+  std::vector<player::GeneratorSettings> generated;  // the settings of each RunGenerator
 
   Item& Menu(const std::wstring& name, int index = -1) { return menus[{name, index}]; }
 
@@ -122,13 +123,19 @@ class FakeHost : public player::PlayerHost {
   bool WindowNormal() const override { return true; }
   void SizeForBrowsing() override { Log(L"SizeForBrowsing"); }
   void ShowAddressBar(bool on) override { Menu(L"AddressBar").visible = on; }
-  void FullScreen(bool on, bool, bool) override { Log(on ? L"FullScreen True" : L"FullScreen False"); }
+  void FullScreen(bool on, bool, bool hideUIonly) override {
+    Log(on ? L"FullScreen True" : L"FullScreen False");
+    if (!hideUIonly) Menu(L"mnuFullScreen").checked = on;  // as the window marks its menu
+  }
   void Quit(const std::wstring& reason, bool save) override {
     Log(L"Quit " + reason + (save ? L" saved" : L" unsaved"));
   }
   bool FormOpen(const std::wstring&) const override { return false; }
   void ShowForm(const std::wstring& name, int mode) override { Log(L"ShowForm " + name + L" " + std::to_wstring(mode)); }
-  void RunGenerator() override { Log(L"RunGenerator"); }
+  void RunGenerator(const player::GeneratorSettings& settings) override {
+    generated.push_back(settings);
+    Log(L"RunGenerator");
+  }
   bool SkinLoaded() const override { return false; }
   void ShowSkinButtons() override { Log(L"ShowSkinButtons"); }
   void UpdateSkinState() override { Log(L"UpdateSkinState"); }

@@ -1,5 +1,7 @@
 #include "ProgramProcess.h"
 
+#include <algorithm>
+
 #include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
 
@@ -158,6 +160,19 @@ HWND FindChildWithText(HWND parent, const std::wstring& part) {
   ChildSearch s{part, L""};
   EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&s));
   return s.found;
+}
+
+bool MenuWindowDrawn(HWND menu) {
+  RECT r{};
+  if (!IsWindowVisible(menu) || !GetWindowRect(menu, &r)) return false;
+  HDC screen = GetDC(nullptr);
+  std::vector<COLORREF> seen;
+  for (int x = r.left + 4; x < r.right - 4 && seen.size() < 3; x += 2) {
+    const COLORREF c = GetPixel(screen, x, r.top + 12);
+    if (std::find(seen.begin(), seen.end(), c) == seen.end()) seen.push_back(c);
+  }
+  ReleaseDC(nullptr, screen);
+  return seen.size() >= 3;
 }
 
 HWND FindChildOfClass(HWND parent, const std::wstring& className) {

@@ -88,5 +88,9 @@ bool ClickAt(HWND window, POINT client);
 // shown now ("enabled|separator|default|checked|caption").
 inline constexpr unsigned kOpenPopup = 0xFFFF;
 std::vector<std::wstring> ProbeMenu(HWND window, unsigned which);
+// Whether a menu window shows its items on the screen: more than two colours
+// along a line through its first row (the system shows the window before the
+// items are drawn).
+bool MenuWindowDrawn(HWND menu);
 
 }  // namespace player_test

@@ -1,5 +1,6 @@
-// The screen-saver install with a stand-in program and a missing one, and
-// the weekly automatic update check.
+// The screen-saver install with a stand-in program and a missing one, the
+// weekly automatic update check, and the script's Generate handing its
+// settings to the run.
 #include <gtest/gtest.h>
 
 #include "PlayerFakes.h"
@@ -68,6 +69,21 @@ TEST_F(Tools, TheAutomaticUpdateCheckRunsOnceAWeek) {
   }
   EXPECT_EQ(player::DaysFromCivil({1970, 1, 1}), 0);
   EXPECT_EQ(player::DaysFromCivil({2000, 3, 1}) - player::DaysFromCivil({2000, 2, 28}), 2);
+}
+
+TEST_F(Tools, GenerateHandsItsSettingsToTheRunAndWritesNone) {
+  player::GeneratorSettings& g = host.options.Generator;
+  g.Width = 120, g.Height = 90, g.Quality = 90, g.Source = L"C:\\Movies\\", g.Overwrite = true;
+  g.Info = true, g.BackColor = L"00FF00";
+  const player::GeneratorSettings before = g;
+  player::Generate(host, 50, 40, L"D:\\Other", 80, false);
+  EXPECT_TRUE(g == before) << "the run takes them, or refuses them, itself";
+  ASSERT_EQ(host.generated.size(), 1u);
+  player::GeneratorSettings expected = before;
+  expected.Width = 50, expected.Height = 40, expected.Quality = 80, expected.Source = L"D:\\Other";
+  expected.Overwrite = false;
+  EXPECT_TRUE(host.generated[0] == expected);
+  EXPECT_EQ(host.calls, Calls{L"RunGenerator"});
 }
 
 }  // namespace

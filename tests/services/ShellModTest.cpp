@@ -6,6 +6,7 @@
 
 #include "LogCapture.h"
 #include "base/Handles.h"
+#include "base/TextConv.h"
 #include "support/TestSupport.h"
 #include "services/ShellMod.h"
 
@@ -79,12 +80,35 @@ TEST(TextHelpers, FormatAndCompact) {
   EXPECT_EQ(FormatByteSize(5LL << 32).substr(0, 2), L"20");
   ScopedCreatedDC memory(CreateCompatibleDC(nullptr));
   HDC dc = memory.get();
-  std::wstring path = L"C:\\A rather long folder name\\and another one\\and a third\\movie.swf";
-  std::wstring shortPath = CompactPath(path, 120, dc);
-  EXPECT_LT(shortPath.size(), path.size());
-  EXPECT_NE(shortPath.find(L"..."), std::wstring::npos);
-  std::wstring huge = L"C:\\" + std::wstring(300, L'x') + L"\\movie.swf";
-  EXPECT_LE(CompactPath(huge, 200, dc).size(), static_cast<size_t>(MAX_PATH));
+  auto width = [dc](const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+  };
+  struct Case {
+    const char* what;
+    std::wstring path;
+    long width;
+    std::wstring head, tail;  // what the shortened path begins and ends with
+  };
+  const std::wstring longName(200, L'n');
+  const Case cases[] = {
+      {"folders", L"C:\\A rather long folder name\\and another one\\and a third\\movie.swf", 160, L"C:\\",
+       L"...\\movie.swf"},
+      {"a folder's long last name", L"C:\\Flash\\" + longName + L"z\\", 200, L"C:\\Flash\\", L"nnz\\"},
+      {"a name too wide alone", L"C:\\" + longName + L".swf", 150, L"C:\\n", L"n.swf"},
+      {"longer than the system takes", L"C:\\" + std::wstring(300, L'x') + L"\\movie.swf", 200, L"C:\\x",
+       L"movie.swf"},
+  };
+  for (const Case& c : cases) {
+    const std::wstring shown = CompactPath(c.path, c.width, dc);
+    EXPECT_LE(width(shown), c.width) << c.what;
+    EXPECT_NE(shown.find(L"..."), std::wstring::npos) << c.what;
+    EXPECT_EQ(shown.rfind(c.head, 0), 0u) << c.what << ": " << WideToUtf8(shown);
+    EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), c.tail.size())), c.tail) << c.what;
+  }
+  EXPECT_EQ(CompactPath(L"C:\\a.swf", 200, dc), L"C:\\a.swf") << "as it is when it fits";
+  EXPECT_EQ(CompactPath(L"C:\\x\\a.swf", 1, dc), L"...") << "nothing else fits";
 }
 
 TEST(Files, FileExistsAndReadTextFileLineEnds) {

@@ -1,7 +1,8 @@
 // The resource extractor window over a crafted movie (two JPEG images, ids 3
 // and 7, and an MP3 sound, id 12): the destination's rules (trailing "\",
-// the question for a missing folder, refusals), the summary, nothing checked,
-// Stop during a long run, the settings and the Tools menu's item, its picture.
+// the question for a missing folder, refusals), the summary (Enter closes it),
+// nothing checked, Stop during a long run (the summary says so), the settings
+// and the Tools menu's item, its picture.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,7 +16,9 @@
 #include "platform/forms/Forms.h"
 #include "services/Services.h"
 #include "tools/frmDecompiler.h"
+#include "services/ShellMod.h"
 #include "ui/SmoothProgress.h"
+#include "ui/frmMessage.h"
 
 using namespace tools;
 
@@ -166,8 +169,8 @@ TEST_F(Extractor, StopEndsALongRunWithTheCountsSoFar) {
   EXPECT_GT(files, 0);
   EXPECT_LT(files, 2000);
   ASSERT_EQ(prompts.prompts.size(), 1u);
-  EXPECT_EQ(prompts.prompts[0], L"The following resources were extracted:\r\n\r\nJPEG Compressed Images: " +
-                                    std::to_wstring(files));
+  EXPECT_EQ(prompts.prompts[0], L"The extraction was stopped.\r\n\r\nThe following resources were extracted:\r\n\r\n"
+                                L"JPEG Compressed Images: " + std::to_wstring(files));
 }
 
 TEST_F(Extractor, TheKindsReachTheOptionsAndTheMenuItemWaitsForTheWindow) {
@@ -191,6 +194,29 @@ TEST_F(Extractor, TheKindsReachTheOptionsAndTheMenuItemWaitsForTheWindow) {
   EXPECT_EQ(GetRegString(L"Decompiler", L"JPEG", L"?"), L"False");
   EXPECT_EQ(GetRegString(L"Decompiler", L"Video", L"?"), L"True");
   EXPECT_EQ(GetRegString(L"Decompiler", L"Destination", L"?"), temp.File(L""));
+}
+
+TEST_F(Extractor, EnterOnTheSummaryClosesItWithoutOpeningTheFolder) {
+  std::vector<std::wstring> opened;
+  CurrentShell().open = [&](const std::wstring& file, const std::wstring& verb) -> intptr_t {
+    opened.push_back(verb + L" " + file);
+    return 33;
+  };
+  frmDecompiler& x = Open(temp.File(L""));
+  x.SetPrompts(nullptr);  // the window's own message box
+  std::wstring summary;
+  bool offered = false;
+  forms_test::OnceShown(MessageForm(), [&] {
+    summary = MessageForm().lblPrompt->Caption();
+    offered = MessageForm().cbSecondButton->Visible();
+    forms_test::Press(MessageForm(), VK_RETURN);
+  });
+  x.cbGo_Click();
+  ResetShellSeam();
+  EXPECT_EQ(summary.rfind(L"The following resources were extracted:", 0), 0u);
+  EXPECT_TRUE(offered) << "Show Files is offered";
+  EXPECT_FALSE(MessageForm().IsLoaded());
+  EXPECT_TRUE(opened.empty()) << "no Explorer window";
 }
 
 TEST_F(Extractor, Picture) {

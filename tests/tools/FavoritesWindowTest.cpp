@@ -1,6 +1,8 @@
 // The favourites manager: the working list's edits and buttons, and the
 // window: OK hands the list to the main window's favourites (duplicates
-// collapse), Cancel leaves them, the menu item waits, and its picture.
+// collapse), Cancel leaves them, the menu item waits, a folder too long for
+// the list shortened in its middle with the whole path as the tooltip, and
+// its picture.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,7 +11,9 @@
 #include "ToolsTestSupport.h"
 #include "platform/forms/Forms.h"
 #include "player/PlayerWindow.h"
+#include "base/TextConv.h"
 #include "tools/frmFavorites.h"
+#include "ui/FitText.h"
 
 using namespace tools;
 
@@ -109,6 +113,32 @@ TEST_F(Favorites, OkAppliesTheListCancelLeavesTheMenu) {
   for (int i = 0; i < 3; ++i) w.RemoveFavItem(0);
   w.cbOK_Click();
   EXPECT_TRUE(player::Player.FavoriteFolderList().empty());
+}
+
+TEST_F(Favorites, AFolderTooLongForTheListIsShortenedInTheMiddleAndItsTooltipHoldsItAll) {
+  std::wstring folder = L"C:\\Users\\Public\\Documents\\Flash collection";
+  while (folder.size() < 200) folder += L"\\cartoons and games";
+  folder += L"\\the last folder\\";
+  Give({L"C:\\A\\", folder});
+  frmFavorites& w = Open();
+  const int room = w.FavList->Width() - 4 - GetSystemMetrics(SM_CXVSCROLL) - 6;
+  EXPECT_EQ(w.FavList->List(0), L"C:\\A\\") << "a folder that fits is shown as it is";
+  const std::wstring shown = w.FavList->List(1);
+  EXPECT_NE(shown.find(L"..."), std::wstring::npos) << WideToUtf8(shown);
+  EXPECT_EQ(shown.rfind(L"C:\\Users\\", 0), 0u) << WideToUtf8(shown);
+  EXPECT_EQ(shown.substr(shown.size() - 17), L"\\the last folder\\") << WideToUtf8(shown);
+  EXPECT_LE(TextSizeIn(*w.FavList, shown).cx, room);
+  w.FavList->SetListIndex(1);
+  w.FavList_Click();
+  EXPECT_EQ(w.FavList->ToolTipText(), folder);
+  // The row under the mouse gives its own path.
+  RECT row{};
+  SendMessageW(w.FavList->hWnd(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  w.FavList_MouseMove(row.left + 4, row.top + 2);
+  EXPECT_EQ(w.FavList->ToolTipText(), L"C:\\A\\");
+  // OK keeps the whole path.
+  w.cbOK_Click();
+  EXPECT_EQ(player::Player.FavoriteFolderList(), (Folders{L"C:\\A\\", folder}));
 }
 
 TEST_F(Favorites, Picture) {

@@ -1,5 +1,6 @@
-// The first-run set-up: what OK stores and registers, Exit, the language
-// choice translating the window, the start-up's seam, and its picture.
+// The first-run set-up: what OK stores and registers, a folder that is no
+// full path refused, Exit, the language choice translating the window, the
+// start-up's seam, and its picture.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -71,6 +72,23 @@ TEST_F(FirstRun, OkStoresTheFolderAsTypedAndRegistersTheTypesOnlyWhenChecked) {
     EXPECT_EQ(ClassesRoot(L".flv"), L"");
     EXPECT_EQ(ClassesRoot(L"SWF.zel.swf"), L"?");
   }
+}
+
+TEST_F(FirstRun, AFolderThatIsNoFullPathIsRefusedAndTheWindowStays) {
+  frmFirstRun& w = Open();
+  std::vector<std::wstring> said;
+  w.ProblemBox = [&](const std::wstring& text) { said.push_back(text); };
+  for (const wchar_t* typed : {L"My Flash", L"My Flash\\", L".\\Flash", L"\\Flash", L"C:Flash", L""}) {
+    said.clear();
+    w.txtMyFlash->SetText(typed);
+    w.cbGo_Click();
+    EXPECT_FALSE(w.Completed()) << typed;
+    EXPECT_TRUE(w.IsLoaded()) << typed;
+    EXPECT_EQ(said, std::vector<std::wstring>{L"A folder must be given by its full path, such as C:\\My Flash\\. "
+                                              L"This is not one:\r\n" + std::wstring(typed)});
+    EXPECT_FALSE(tools_test::AnyStored({L"Recent\\", L"Recent\\MyFlash", L"FileTypes\\SWF"})) << typed;
+  }
+  w.ProblemBox = nullptr;
 }
 
 TEST_F(FirstRun, ExitWritesNothingAndTheStartUpStopsOnlyThen) {

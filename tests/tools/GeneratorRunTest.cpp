@@ -1,9 +1,10 @@
 // The thumbnail generator's run without its window, over crafted movies in a
 // temporary folder and the real snapshot renderer: the index and what it
 // holds, the thumbnails written (and only those counted), overwriting, a stop
-// during the search and after the first file, the launch, a hostile title, the
-// frame rate under a decimal-comma locale, the background colours and the
-// watermark; and the pure helpers' edge cases.
+// during the search and after the first file (an earlier index kept), a source
+// that is missing or relative, settings changed during a run, the launch, a
+// hostile title, the frame rate under a decimal-comma locale, the background
+// colours and the watermark; and the pure helpers' edge cases.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -110,7 +111,7 @@ class GeneratorRunTest : public ::testing::Test {
   TempDir dir;
   std::wstring source;
   player::GeneratorSettings settings;
-  SnapshotThumbnails maker{settings};
+  SnapshotThumbnails maker;
   RecordingHost host;
   std::function<void()> stop;
   std::tuple<std::wstring, std::wstring, double, std::function<void()>> saved;
@@ -208,25 +209,82 @@ TEST_F(GeneratorRunTest, NothingIsLost) {
             std::wstring::npos);
 }
 
-TEST_F(GeneratorRunTest, AStopDuringTheSearchMakesNothingAndAStopAfterTheFirstFileEndsAfterIt) {
+TEST_F(GeneratorRunTest, AStopMakesNoMoreThumbnailsAndKeepsTheEarlierIndex) {
   PutAll();
+  Go();
+  const std::vector<uint8_t> whole = testing_support::ReadBytes(source + L"Flash Info.xml");
+  XmlDocument doc;
+  ASSERT_EQ(Movies(doc).size(), 3u);
+  const std::wstring kept = L"\r\n\r\nThe movie index was not written, as the run was cancelled.";
+
+  // During the search: nothing made.
   FileSearchYield().IntervalSeconds = 0;
   FileSearchYield().Pump = [this] { stop(); };
   GeneratorOutcome out = Go();
   EXPECT_TRUE(out.Cancelled);
   EXPECT_EQ(out.ThumbsCreated, 0);
-  XmlDocument doc;
-  EXPECT_TRUE(Movies(doc).empty()) << "the first and last lines only";
+  EXPECT_EQ(testing_support::ReadBytes(source + L"Flash Info.xml"), whole);
   EXPECT_EQ(host.summaries.back().rfind(L"Thumbnail Generation Cancelled!", 0), 0u);
+  EXPECT_EQ(host.summaries.back().substr(host.summaries.back().size() - kept.size()), kept);
 
+  // During the first file: it is finished, the second never begun.
   FileSearchYield().Pump = nullptr;
   int files = 0;
   host.onCurrent = [&] {
-    if (++files == 1) stop();  // during the first file: it is finished, the second never begun
+    if (++files == 1) stop();
   };
   out = Go();
   EXPECT_TRUE(out.Cancelled);
   EXPECT_EQ(out.ThumbsCreated, 1);
+  EXPECT_TRUE(out.IndexKept);
+  EXPECT_FALSE(out.IndexFailed);
+  EXPECT_EQ(testing_support::ReadBytes(source + L"Flash Info.xml"), whole);
+  EXPECT_NE(host.summaries.back().find(kept), std::wstring::npos);
+  // A run that ends writes it anew; one without an index says nothing of it.
+  host.onCurrent = nullptr;
+  EXPECT_FALSE(Go().IndexKept);
+  EXPECT_EQ(host.summaries.back().find(L"not written"), std::wstring::npos);
+}
+
+TEST_F(GeneratorRunTest, ASourceThatIsNoFullPathIsRefusedAndNothingIsWritten) {
+  PutAll();
+  // The current folder holds the movies: a relative source would find them there.
+  wchar_t current[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(dir.Path().c_str());
+  for (const wchar_t* relative : {L"m", L"m\\", L".\\m", L"m\\a.swf", L"\\m", L"C:m"}) {
+    settings.Source = relative;
+    host.problems.clear();
+    const GeneratorOutcome out = Go();
+    EXPECT_FALSE(out.Started) << relative;
+    EXPECT_EQ(host.problems, std::vector<std::wstring>{L"A folder must be given by its full path, such as "
+                                                       L"C:\\My Flash\\. This is not one:\r\n" +
+                                                       std::wstring(relative)});
+    EXPECT_EQ(settings.Source, relative) << "not completed from the current folder";
+  }
+  SetCurrentDirectoryW(current);
+  for (const wchar_t* name : {L"a.jpg", L"sub\\b.jpg", L"Flash Info.xml"}) EXPECT_FALSE(FileExists(source + name)) << name;
+  EXPECT_TRUE(host.summaries.empty());
+}
+
+TEST_F(GeneratorRunTest, ARunKeepsTheSettingsItStartedWith) {
+  Put(L"a.swf", MovieA());
+  Put(L"b.swf", MovieA());
+  settings.Width = 120, settings.Height = 90, settings.Info = false;
+  // Changed while the first movie is made: the second is made as the first.
+  host.onCurrent = [this] { settings.Width = 50, settings.Height = 50; };
+  GeneratorRun run(settings, maker, host);
+  const GeneratorOutcome out = run.Run(false);
+  EXPECT_EQ(out.ThumbsCreated, 2);
+  for (const wchar_t* name : {L"a.jpg", L"b.jpg"}) {
+    const imgtest::Image img = Jpeg(source + name);
+    EXPECT_EQ(std::pair(img.width, img.height), std::pair(120, 90)) << name;
+  }
+  EXPECT_EQ(run.Settings().Width, 120);
+  // The next run takes them.
+  host.onCurrent = nullptr;
+  run.Run(false);
+  EXPECT_EQ(Jpeg(source + L"a.jpg").width, 50);
 }
 
 TEST_F(GeneratorRunTest, AScriptRunShowsNothingAndTheLaunchIsChecked) {

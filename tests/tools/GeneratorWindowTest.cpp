@@ -1,18 +1,23 @@
 // The thumbnail generator's window: its boxes' rules and the settings they
 // edit, the help of its second page, a run from the Generate button (with its
-// pictures taken during the run), Stop, and the script's Generate.
+// pictures taken during the run), Stop, Enter on the summary (which closes
+// it), and the script's Generate (refused during a run without a trace).
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "FormsTestSupport.h"
+#include "ImageTestSupport.h"
+#include "PlayerFakes.h"
 #include "ToolsTestSupport.h"
 #include "moviefiles/MovieBytes.h"
 #include "platform/forms/Forms.h"
+#include "player/ToolOperations.h"
 #include "services/ShellMod.h"
 #include "tools/frmGenerator.h"
 #include "ui/DrawingModule.h"
 #include "ui/SmoothProgress.h"
 #include "ui/frmFlashShot.h"
+#include "ui/frmMessage.h"
 
 using namespace tools;
 using testing_support::TempDir;
@@ -170,9 +175,78 @@ TEST_F(GeneratorWindow_, GenerateRunsWithPreviewAndBarThenComesBackAndStopEndsAR
   // The script's Generate: no summary, the window closed, AutoMode cleared.
   maker.Preview = shown;
   const size_t before = summaries.size();
-  w.Generate();
+  w.Generate(player::Options().Generator);
   EXPECT_EQ(summaries.size(), before);
   EXPECT_FALSE(w.AutoMode);
   EXPECT_FALSE(w.IsLoaded());
   EXPECT_EQ(w.LastOutcome().ThumbsCreated, 3);
+}
+
+namespace {
+
+// The script's host, whose Generate reaches the window at once.
+struct GeneratingHost : player_test::FakeHost {
+  void RunGenerator(const player::GeneratorSettings& settings) override { GeneratorWindow().Generate(settings); }
+};
+
+}  // namespace
+
+TEST_F(GeneratorWindow_, AScriptsGenerateDuringARunChangesNothing) {
+  player::GeneratorSettings& g = player::Options().Generator;
+  g.Source = Movies();
+  g.Width = 120, g.Height = 90, g.Quality = 90, g.Overwrite = true;
+  const player::GeneratorSettings before = g;
+  frmGenerator& w = Open();
+  w.Show();
+  GeneratingHost host;
+  const std::wstring other = dir.File(L"other");
+  bool asked = false;
+  SnapshotThumbnails& maker = w.Maker();
+  auto shown = maker.Preview;
+  maker.Preview = [&](const cDIBSection& picture) {
+    shown(picture);
+    if (asked) return;
+    asked = true;
+    player::Generate(host, 50, 50, other, 80, false);
+  };
+  w.SummaryBox = [](const std::wstring&, bool) { return false; };
+  Get<forms::CommandButton>(L"cbGo").PerformClick();
+  ASSERT_TRUE(asked);
+  EXPECT_EQ(w.LastOutcome().ThumbsCreated, 3);
+  EXPECT_TRUE(g == before) << "the option set as it was";
+  EXPECT_EQ(Get<forms::TextBox>(L"txtWidth").Text(), L"120");
+  EXPECT_EQ(Get<forms::TextBox>(L"txtSource").Text(), before.Source);
+  for (const wchar_t* name : {L"one.jpg", L"two.jpg", L"three.jpg"}) {
+    const imgtest::Image img = imgtest::WicDecode(dir.File(name));
+    EXPECT_EQ(std::pair(img.width, img.height), std::pair(120, 90)) << name;
+  }
+
+  // Taken when no run goes on: the settings are the generator's, shown and used.
+  maker.Preview = shown;
+  player::Generate(host, 60, 40, dir.Path(), 80, true);
+  EXPECT_EQ(std::tuple(g.Width, g.Height, g.Quality), std::tuple(60L, 40L, 80L));
+  EXPECT_EQ(imgtest::WicDecode(dir.File(L"one.jpg")).width, 60);
+  EXPECT_FALSE(w.IsLoaded());
+}
+
+TEST_F(GeneratorWindow_, EnterOnTheSummaryClosesItWithoutOpeningTheFolder) {
+  player::Options().Generator.Source = Movies();
+  player::Options().Generator.Show = false;
+  std::vector<std::wstring> opened;
+  CurrentShell().open = [&](const std::wstring& file, const std::wstring& verb) -> intptr_t {
+    opened.push_back(verb + L" " + file);
+    return 33;
+  };
+  frmGenerator& w = Open();
+  w.Show();
+  bool offered = false;
+  forms_test::OnceShown(MessageForm(), [&] {
+    offered = MessageForm().cbSecondButton->Visible();
+    forms_test::Press(MessageForm(), VK_RETURN);
+  });
+  Get<forms::CommandButton>(L"cbGo").PerformClick();
+  EXPECT_TRUE(offered) << "Show Files is offered";
+  EXPECT_FALSE(MessageForm().IsLoaded());
+  EXPECT_EQ(w.LastOutcome().ThumbsCreated, 3);
+  EXPECT_TRUE(opened.empty()) << "no Explorer window";
 }

@@ -1,6 +1,6 @@
 // The tool windows in the running program, driven as a user would: the
 // first-run set-up before the main window (Enter goes on, Exit ends the
-// program with nothing written), and the options dialog from the Tools menu
+// program with nothing written: no setting, no folder, no file), and the options dialog from the Tools menu
 // (a page chosen on the slide bar, a value typed, left and saved at once; the
 // page last used comes back when reopened, also after a restart).
 #include <gtest/gtest.h>
@@ -46,8 +46,83 @@ TEST(ToolWindowsProcess, FirstRunComesBeforeTheMainWindowAndEnterGoesOn) {
   EXPECT_EQ(GetRegString(L"System", L"FirstRun", L"?"), L"False");
 }
 
+// OK pressed by a BM_CLICK an automation tool sends or posts: the same start
+// as with Enter, the main window and the set-up stored.
+TEST(ToolWindowsProcess, FirstRunOkGoesOnWhenPressedByAMessage) {
+  const struct {
+    const char* way;
+    std::function<bool(HWND ok)> press;
+  } ways[] = {
+      {"sent BM_CLICK", [](HWND ok) { return SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_NORMAL, 15000, nullptr) != 0; }},
+      {"posted BM_CLICK", [](HWND ok) { return PostMessageW(ok, BM_CLICK, 0, 0) != 0; }},
+  };
+  for (const auto& w : ways) {
+    SCOPED_TRACE(w.way);
+    PrivateProgramKey key;
+    ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
+    HWND setup = p.WaitForWindow(L"SWF.zel First Run");
+    ASSERT_NE(setup, nullptr);
+    HWND ok = FindChildWithText(setup, L"OK");
+    ASSERT_NE(ok, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(ok) != FALSE; }));
+    ASSERT_TRUE(w.press(ok));
+    EXPECT_NE(p.WaitForMainWindow(), nullptr);
+    EXPECT_EQ(GetRegString(L"System", L"FirstRun", L"?"), L"False");
+    EXPECT_TRUE(p.Close());
+  }
+}
+
+namespace {
+
+// The user's documents, application data and temporary folders moved into a
+// folder of the test's own for the programs it starts, put back at the end.
+class ProfileFolders {
+ public:
+  ProfileFolders() {
+    const std::wstring shell = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+    for (const wchar_t* key : {L"User Shell Folders", L"Shell Folders"})
+      for (const auto& [name, folder] : {std::pair{L"Personal", L"documents"}, std::pair{L"AppData", L"data"}}) {
+        keep_.Value(HKEY_CURRENT_USER, shell + key, name);
+        CreateDirectoryW(dir_.File(folder).c_str(), nullptr);
+        SaveRegString(shell + key, name, dir_.File(folder), false, HKEY_CURRENT_USER);
+      }
+    CreateDirectoryW(dir_.File(L"temp").c_str(), nullptr);
+    for (int i = 0; i < 2; ++i) {
+      GetEnvironmentVariableW(kTemp[i], saved_[i], MAX_PATH + 1);
+      SetEnvironmentVariableW(kTemp[i], dir_.File(L"temp").c_str());
+    }
+  }
+  ~ProfileFolders() {
+    for (int i = 0; i < 2; ++i) SetEnvironmentVariableW(kTemp[i], saved_[i][0] ? saved_[i] : nullptr);
+  }
+  // What the folders hold ("documents\\My Flash", ...).
+  std::vector<std::wstring> Contents() const {
+    std::vector<std::wstring> found;
+    for (const wchar_t* folder : {L"documents", L"data", L"temp"}) {
+      WIN32_FIND_DATAW data;
+      HANDLE find = FindFirstFileW(dir_.File(std::wstring(folder) + L"\\*").c_str(), &data);
+      if (find == INVALID_HANDLE_VALUE) continue;
+      do
+        if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..")
+          found.push_back(std::wstring(folder) + L"\\" + data.cFileName);
+      while (FindNextFileW(find, &data));
+      FindClose(find);
+    }
+    return found;
+  }
+
+ private:
+  static constexpr const wchar_t* kTemp[2] = {L"TMP", L"TEMP"};
+  testing_support::TempDir dir_;
+  testing_support::RegistryGuard keep_;
+  wchar_t saved_[2][MAX_PATH + 1] = {};
+};
+
+}  // namespace
+
 TEST(ToolWindowsProcess, FirstRunExitEndsTheProgramWithNothingWritten) {
   PrivateProgramKey key;
+  ProfileFolders profile;
   ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
   HWND setup = p.WaitForWindow(L"SWF.zel First Run");
   ASSERT_NE(setup, nullptr);
@@ -58,6 +133,8 @@ TEST(ToolWindowsProcess, FirstRunExitEndsTheProgramWithNothingWritten) {
   // No setting, no window handle (the main window never loaded), no options saved.
   EXPECT_FALSE(tools_test::AnyStored({L"System\\FirstRun", L"Window\\hWnd", L"System\\OptionsPage",
                                       L"Recent\\MyFlash", L"FileTypes\\SWF"}));
+  // No folder (not My Flash, not the program's data or cache) and no file (not the log).
+  EXPECT_EQ(profile.Contents(), std::vector<std::wstring>{});
 }
 
 TEST(ToolWindowsProcess, OptionsFromTheToolsMenuSaveAtOnceAndReopenOnThePageLastUsed) {

@@ -5,35 +5,17 @@
 #include <string>
 
 #include "DrawTestSupport.h"
+#include "FormsTestSupport.h"
+#include "platform/forms/Label.h"
+#include "ui/FitText.h"
 #include "platform/forms/Forms.h"
 #include "ui/frmMessage.h"
 #include "ui/frmRename.h"
 
 namespace {
 
-// Runs action once the form is shown, from a timer inside its modal loop.
-std::function<void()> pending;
-forms::Form* awaited = nullptr;
-
-void CALLBACK WhenShown(HWND, UINT, UINT_PTR id, DWORD) {
-  if (!awaited || !awaited->IsLoaded() || !IsWindowVisible(awaited->hWnd())) return;
-  KillTimer(nullptr, id);
-  auto action = std::move(pending);
-  pending = nullptr;
-  awaited = nullptr;
-  if (action) action();
-}
-
-void OnceShown(forms::Form& form, std::function<void()> action) {
-  awaited = &form;
-  pending = std::move(action);
-  SetTimer(nullptr, 0, 10, WhenShown);
-}
-
-void Press(forms::Form& form, UINT key) {
-  PostMessageW(form.hWnd(), WM_KEYDOWN, key, 0);
-  PostMessageW(form.hWnd(), WM_KEYUP, key, 0xC0000000);
-}
+using forms_test::OnceShown;
+using forms_test::Press;
 
 struct Owner : forms::Form {
   Owner() : Form(L"frmOwner") { Load(); }
@@ -126,6 +108,66 @@ TEST(ShowMessage, TheCheckBoxValueComesBackShownOrHidden) {
   ShowMessage(owner, L"Prompt", L"Title", L"info", L"OK", L"", L"", L"", check);
   EXPECT_FALSE(shown);
   EXPECT_EQ(check, 0);
+}
+
+TEST(ShowMessage, EnterPressesTheSecondButtonOfTwoUnlessTheFirstIsTheDefault) {
+  MessageState state;
+  Owner owner;
+  frmMessage& f = MessageForm();
+  for (const bool firstIsDefault : {false, true}) {
+    OnceShown(f, [&] { Press(f, VK_RETURN); });
+    int check = -1;
+    EXPECT_EQ(ShowMessage(owner, L"Done.", L"Title", L"info", L"Close", L"Show Files", L"", L"", check, firstIsDefault),
+              !firstIsDefault);
+    EXPECT_FALSE(f.IsLoaded());
+  }
+}
+
+TEST(ShowMessage, APathTooLongForThePromptIsShortenedInTheMiddleAndTheTooltipHoldsItAll) {
+  MessageState state;
+  Owner owner;
+  frmMessage& f = MessageForm();
+  std::wstring path = L"C:\\Flash Movies";
+  while (path.size() < 220) path += L"\\a folder of the collection";
+  path += L"\\Tom & Jerry.swf";
+  struct Case {
+    std::wstring prompt;
+    std::wstring head;  // the prompt's lines before the path's
+  };
+  const Case cases[] = {
+      {L"Specified path does not exist:\r\n" + path, L"Specified path does not exist:"},
+      {L"The movie index could not be written: " + path + L"\r\n\r\nEnd.", L"The movie index could not be written:"},
+  };
+  for (const Case& c : cases) {
+    std::wstring shown, tip;
+    int width = 0;
+    OnceShown(f, [&] {
+      shown = f.lblPrompt->Caption();
+      tip = f.lblPrompt->ToolTipText();
+      width = f.lblPrompt->Width();
+      f.cbFirstButton->PerformClick();
+    });
+    int check = -1;
+    ShowMessage(owner, c.prompt, L"Title", L"folder", L"OK", L"", L"", L"", check);
+    EXPECT_EQ(tip, c.prompt);
+    EXPECT_EQ(shown.rfind(c.head + L"\r\nC:\\Flash Movies\\", 0), 0u) << shown;
+    const size_t start = shown.find(L"C:\\");
+    const std::wstring line = shown.substr(start, shown.find(L'\r', start) - start);
+    EXPECT_NE(line.find(L"..."), std::wstring::npos) << line;
+    EXPECT_EQ(line.substr(line.size() - 16), L"\\Tom & Jerry.swf") << line;
+    EXPECT_LE(TextSizeIn(*f.lblPrompt, line).cx, width) << line;
+  }
+  // A prompt that fits is shown as it is, without a tooltip.
+  std::wstring shown, tip = L"?";
+  OnceShown(f, [&] {
+    shown = f.lblPrompt->Caption();
+    tip = f.lblPrompt->ToolTipText();
+    f.cbFirstButton->PerformClick();
+  });
+  int check = -1;
+  ShowMessage(owner, L"Not found:\r\nC:\\Flash\\a & b.swf", L"Title", L"folder", L"OK", L"", L"", L"", check);
+  EXPECT_EQ(shown, L"Not found:\r\nC:\\Flash\\a & b.swf");
+  EXPECT_EQ(tip, L"");
 }
 
 TEST(RenameProblem, EachRefusedName) {

@@ -6,8 +6,8 @@
 #include "MediaTestSupport.h"
 #include "flash/FlashTestSupport.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/MovieVideos.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/play/MovieVideos.h"
 #include "platform/flash/media/FlvPlayer.h"
 
 using namespace flashtest;

@@ -31,11 +31,12 @@ inline std::wstring DataPath(const std::wstring& name) {
 
 inline Bytes ReadData(const std::wstring& name) { return testing_support::ReadBytes(DataPath(name)); }
 
-// The reference frames (0, 24, 49, 62, 99) of a test video, inflated.
+// The reference frames (0, 24, 49, 62, 99) of a test video, inflated; a
+// video with other reference frames names how many it holds.
 inline constexpr int kRefFrames[] = {0, 24, 49, 62, 99};
-inline Bytes ReadReference(const std::wstring& name, size_t frameBytes) {
+inline Bytes ReadReference(const std::wstring& name, size_t frameBytes, size_t frames = std::size(kRefFrames)) {
   const Bytes packed = ReadData(name);
-  Bytes out(frameBytes * std::size(kRefFrames));
+  Bytes out(frameBytes * frames);
   uLongf size = static_cast<uLongf>(out.size());
   if (uncompress(out.data(), &size, packed.data(), static_cast<uLong>(packed.size())) != Z_OK || size != out.size()) return {};
   return out;

@@ -8,7 +8,7 @@
 
 #include "MediaTestSupport.h"
 #include "flash/FlashTestSupport.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 
 using namespace flashtest;
 using flash::FlashControl;

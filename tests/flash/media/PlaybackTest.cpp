@@ -1,13 +1,16 @@
 // Playing video files: the video page on the test streams (the frame of a
-// time after seeking, the clock moving the picture, the end), and the picture
-// of frames 1, 25 and 50 of every codec that the test run saves for a look.
+// time after seeking, the clock moving the picture, H.264 pictures stored out
+// of order shown in turn, the end), and the picture of frames 1, 25 and 50 of
+// every codec that the test run saves for a look.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "MediaTestSupport.h"
 #include "flash/FlashTestSupport.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/VideoPage.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/pages/VideoPage.h"
 
 using namespace flash::media;
 using namespace mediatest;
@@ -76,6 +79,24 @@ TEST_F(VideoPlaybackTest, PicturesFollowTheClockAndSeeking) {
   EXPECT_EQ(control.GetVariable(L"myVideo.playheadTime"), L"4");
 }
 
+// H.264 with B-frames: picture i is presented at 80 + 40 i ms, whatever order the file stores them in.
+TEST_F(VideoPlaybackTest, H264PicturesShowInTurnAtTheirPresentationTimes) {
+  if (!CreateVideoDecoder(VideoCodec::H264)) GTEST_SKIP() << "no H.264 decoder on this system";
+  Load(L"h264-bframes.flv", 2080);
+  ASSERT_TRUE(page && page->Player());
+  control.SetVariable(L"seeking", L"500");  // 1.04 s
+  EXPECT_EQ(Shown(), 24);
+  control.SetVariable(L"seeking", L"0");
+  control.SetVariable(L"playing", L"1");
+  for (int i = 1; i < 50; ++i) {
+    Advance(0.04);
+    ASSERT_EQ(Shown(), std::max(i - 2, 0)) << "after " << i << " frame times";
+  }
+  Advance(1);
+  EXPECT_EQ(Shown(), 49);
+  EXPECT_EQ(control.GetVariable(L"playing"), L"0");
+}
+
 TEST_F(VideoPlaybackTest, TheSoundTrackIsTheClockWhileItPlays) {
   Load(L"sorenson.flv", 4000);
   control.SetAudioMode(flash::FlashControl::AudioMode::Manual);
@@ -106,20 +127,25 @@ TEST_F(VideoPlaybackTest, AMissingOrDamagedFileShowsBlack) {
 }
 
 // Frames 1, 25 and 50 of each codec's test video side by side, a row per
-// codec, saved as bin\video-frames.bmp.
+// video, saved as bin\video-frames.bmp. The H.264 clips with B-frames
+// present their first picture at 80 ms.
 TEST(VideoFramesPicture, SavesFramesOfEveryCodec) {
-  const wchar_t* files[] = {L"sorenson.flv", L"screen.flv", L"screen2.flv", L"h264.flv"};
+  const struct {
+    const wchar_t* file;
+    double firstShown;
+  } videos[] = {{L"sorenson.flv", 0}, {L"screen.flv", 0},          {L"screen2.flv", 0},
+                {L"h264.flv", 0},     {L"h264-bframes.flv", 0.08}, {L"h264-nosize.flv", 0.08}};
   const int cell = 180, rowHeight = 150;
   cDIBSection dib;
-  ASSERT_TRUE(dib.Create(cell * 3, rowHeight * static_cast<long>(std::size(files))));
-  RECT all{0, 0, cell * 3, rowHeight * static_cast<int>(std::size(files))};
+  ASSERT_TRUE(dib.Create(cell * 3, rowHeight * static_cast<long>(std::size(videos))));
+  RECT all{0, 0, cell * 3, rowHeight * static_cast<int>(std::size(videos))};
   FillRect(dib.hdc(), &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  for (size_t row = 0; row < std::size(files); ++row) {
+  for (size_t row = 0; row < std::size(videos); ++row) {
     FlvPlayer player;
-    ASSERT_TRUE(player.Open(DataPath(files[row])));
+    ASSERT_TRUE(player.Open(DataPath(videos[row].file)));
     for (int col = 0; col < 3; ++col) {
       const int frame = col == 0 ? 0 : col == 1 ? 24 : 49;
-      player.ShowAt(frame * 0.04 + 0.001);
+      player.ShowAt(videos[row].firstShown + frame * 0.04 + 0.001);
       if (player.Pixels().empty()) continue;  // no decoder for this codec here
       EXPECT_EQ(player.Shown(), frame) << row;
       RECT r{col * cell + 2, static_cast<int>(row) * rowHeight + 2, (col + 1) * cell - 2, static_cast<int>(row + 1) * rowHeight - 2};

@@ -14,7 +14,7 @@
 #include "base/ErrorLog.h"
 #include "base/TextConv.h"
 #include "flash/FlashTestSupport.h"
-#include "platform/flash/FlashControl.h"
+#include "platform/flash/control/FlashControl.h"
 #include "platform/flash/media/FlvPlayer.h"
 
 using namespace flashtest;

@@ -1,5 +1,8 @@
 // Probe commands of the movie control: snapshot (one picture of a movie, at
-// a frame sought or played to with its scripts run) and control (what the
+// a frame sought or played to with its scripts run, or after a number of
+// frame ticks from its start: --ticks 1 is the first frame with its actions
+// run, each further tick one frame time of the movie's clock with its
+// actions, clip events and intervals) and control (what the
 // control reports after loading, or after playing some frames: the main
 // timeline's variables, for comparing with other players).
 #include <windows.h>
@@ -10,8 +13,9 @@
 #include "Probe.h"
 #include "images/IntelJPEGLibrary.h"
 #include "images/cDIBSection.h"
-#include "platform/flash/FlashControl.h"
-#include "platform/flash/VideoPage.h"
+#include "platform/flash/control/FlashControl.h"
+#include "platform/flash/control/FrameTicks.h"
+#include "platform/flash/pages/VideoPage.h"
 #include "platform/flash/media/FlvPlayer.h"
 #include "platform/forms/MessageLoop.h"
 
@@ -22,19 +26,21 @@ bool EndsWithNoCase(const std::wstring& text, const std::wstring& tail) {
          CompareStringOrdinal(text.c_str() + text.size() - tail.size(), -1, tail.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// Plays a loaded movie from its start on a clock of its own until frame
-// (0-based) is shown or, with frames set, for that many frames: every
-// frame's actions and clip events run, no mouse input. False when the frame
-// never came (the movie stopped before it).
-bool PlayTo(flash::FlashControl& control, double& now, long frame, long frames = -1) {
-  const double rate = control.Movie() && control.Movie()->frameRate > 0 ? control.Movie()->frameRate : 12;
-  const long limit = frames >= 0 ? frames : std::max(frame, 0L) * 4 + 1000;
-  for (long tick = 0; tick < limit && (frames >= 0 || control.CurrentFrame() != frame); ++tick) {
-    now += 1.0 / rate;
-    control.Pump();
-  }
-  return frames >= 0 || control.CurrentFrame() == frame;
+// Plays a loaded movie on from where the ticks stand until frame (0-based)
+// is shown: every frame's actions and clip events run, no mouse input.
+// False when the frame never came (the movie stopped before it).
+bool PlayTo(flash::FlashControl& control, flash::FrameTicks& ticks, long frame) {
+  const long limit = ticks.Ticks() + std::max(frame, 0L) * 4 + 1000;
+  while (ticks.Ticks() < limit && control.CurrentFrame() != frame) ticks.Tick();
+  return control.CurrentFrame() == frame;
 }
+
+constexpr wchar_t kSnapshotUsage[] =
+    L"MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N [--play]] [--ticks N] [--time SECONDS] [--size WxH] [--scale 0..3] "
+    L"[--low] [--quality High|Medium|Low]";
+
+// The most ticks a snapshot or report plays (a day at 12 frames a second).
+constexpr long kMaxTicks = 24L * 3600 * 12;
 
 // A hidden window that hosts the control.
 struct Host {
@@ -64,8 +70,8 @@ int VideoSnapshot(const probe::Args& args, double seconds, int width, int height
 }
 
 int Snapshot(const probe::Args& args) {
-  if (args.size() < 2) return probe::Fail(L"usage: snapshot MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N] [--play] [--time SECONDS] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]");
-  long frame = 0, scale = 1;
+  if (args.size() < 2) return probe::Fail(L"usage: snapshot " + std::wstring(kSnapshotUsage));
+  long frame = 0, scale = 1, tickCount = 0;
   double seconds = -1;
   int width = 0, height = 0;
   bool low = false, play = false;
@@ -86,6 +92,9 @@ int Snapshot(const probe::Args& args) {
       low = true;
     } else if (a == L"--play") {
       play = true;
+    } else if (a == L"--ticks" && hasValue) {
+      tickCount = _wtol(args[++i].c_str());
+      if (tickCount < 1 || tickCount > kMaxTicks) return probe::Fail(L"--ticks takes 1 to " + std::to_wstring(kMaxTicks));
     } else if (a == L"--quality" && hasValue) {
       quality = args[++i];
     } else {
@@ -98,10 +107,8 @@ int Snapshot(const probe::Args& args) {
   // Without a display (no X server under Wine) no window is made and nothing could be drawn.
   if (!host.hwnd || !control.hWnd()) return probe::Fail(L"can't draw: the movie control has no window (no display?)");
   control.SetAudioMode(flash::FlashControl::AudioMode::None);
-  double now = 0;
-  control.SetClock([&now] { return now; });
-  control.LoadMovie(0, args[0]);
-  if (control.FrameNum() < 0) return probe::Fail(L"not a movie: " + args[0]);
+  flash::FrameTicks ticks(control);
+  if (!ticks.Load(args[0])) return probe::Fail(L"not a movie: " + args[0]);
   if (width <= 0) {
     width = std::max(control.Movie()->StageWidthPixels(), 1);
     height = std::max(control.Movie()->StageHeightPixels(), 1);
@@ -110,8 +117,10 @@ int Snapshot(const probe::Args& args) {
   control.SetScaleMode(scale);
   control.SetQuality(low ? 0 : 1);
   if (!quality.empty()) control.SetQuality2(quality);
-  if (play) {
-    if (!PlayTo(control, now, frame)) return probe::Fail(L"frame " + std::to_wstring(frame) + L" was never shown");
+  if (tickCount > 0) {
+    ticks.RunTo(tickCount);
+  } else if (play) {
+    if (!PlayTo(control, ticks, frame)) return probe::Fail(L"frame " + std::to_wstring(frame) + L" was never shown");
   } else {
     control.GotoFrame(frame);
   }
@@ -121,6 +130,7 @@ int Snapshot(const probe::Args& args) {
     return probe::Fail(L"can't draw the movie at " + std::to_wstring(width) + L"x" + std::to_wstring(height));
   if (!SaveDib(dib, args[1])) return probe::Fail(L"can't write " + args[1]);
   probe::Out(L"Frame", std::to_wstring(control.FrameNum()));
+  if (tickCount > 0) probe::Out(L"Ticks", std::to_wstring(ticks.Ticks()));
   probe::Out(L"Size", std::to_wstring(width) + L"x" + std::to_wstring(height));
   forms::DoEvents();
   return 0;
@@ -130,11 +140,10 @@ int Control(const probe::Args& args) {
   if (args.empty()) return probe::Fail(L"usage: control MOVIE [--goto N | --play N]");
   Host host;
   flash::FlashControl control(host.hwnd, 0, 0, 100, 100);
-  double now = 0;
-  control.SetClock([&now] { return now; });
-  control.LoadMovie(0, args[0]);
+  flash::FrameTicks ticks(control);
+  ticks.Load(args[0]);
   if (args.size() >= 3 && args[1] == L"--goto") control.GotoFrame(_wtol(args[2].c_str()));
-  if (args.size() >= 3 && args[1] == L"--play") PlayTo(control, now, -1, std::max(_wtol(args[2].c_str()), 0L));
+  if (args.size() >= 3 && args[1] == L"--play") ticks.RunTo(1 + std::clamp(_wtol(args[2].c_str()), 0L, kMaxTicks));
   probe::Out(L"TotalFrames", std::to_wstring(control.TotalFrames()));
   probe::Out(L"FrameNum", std::to_wstring(control.FrameNum()));
   probe::Out(L"Playing", control.Playing() ? L"True" : L"False");
@@ -144,8 +153,7 @@ int Control(const probe::Args& args) {
   return control.FrameNum() < 0 ? 1 : 0;
 }
 
-probe::ProbeCommand snapshotCommand(L"snapshot", L"MOVIE|VIDEO.flv OUT.bmp|OUT.jpg [--frame N] [--play] [--time SECONDS] [--size WxH] [--scale 0..3] [--low] [--quality High|Medium|Low]",
-                                    Snapshot);
+probe::ProbeCommand snapshotCommand(L"snapshot", kSnapshotUsage, Snapshot);
 probe::ProbeCommand controlCommand(L"control", L"MOVIE [--goto N | --play N]", Control);
 
 }  // namespace

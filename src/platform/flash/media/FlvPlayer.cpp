@@ -7,7 +7,9 @@ namespace flash::media {
 namespace {
 
 constexpr uint64_t kMaxFile = 1ull << 31;
-constexpr size_t kMaxLead = 16;  // pictures fed past the target for decoders that give them out late
+// Pictures fed past the target for decoders that give them out late (a
+// threaded decoder holds about one picture per processor).
+constexpr size_t kMaxLead = 64;
 
 bool IsH264Config(const FlvTag& tag) { return (tag.data[0] & 15) == 7 && (tag.data.size() < 2 || tag.data[1] != 1); }
 
@@ -17,6 +19,12 @@ bool FlvPlayer::Open(const std::wstring& path) {
   if (!file_.Open(path, kMaxFile) || !flv_.Open(file_.Bytes())) return false;
   for (const FlvTag& tag : flv_.Video())
     if (!IsH264Config(tag)) pictures_.push_back(&tag);
+  byRank_.resize(pictures_.size());
+  for (size_t i = 0; i < byRank_.size(); ++i) byRank_[i] = i;
+  std::stable_sort(byRank_.begin(), byRank_.end(),
+                   [&](size_t a, size_t b) { return pictures_[a]->Presented() < pictures_[b]->Presented(); });
+  rank_.resize(pictures_.size());
+  for (size_t r = 0; r < byRank_.size(); ++r) rank_[byRank_[r]] = static_cast<long>(r);
   if (!pictures_.empty()) decoder_ = CreateVideoDecoder(static_cast<VideoCodec>(pictures_.front()->data[0] & 15));
   if (decoder_)  // configuration packets first
     for (const FlvTag& tag : flv_.Video())
@@ -26,28 +34,39 @@ bool FlvPlayer::Open(const std::wstring& path) {
 
 void FlvPlayer::Decode(size_t index) {
   const FlvTag& tag = *pictures_[index];
-  decoder_->Decode(tag.data.subspan(1), tag.key, static_cast<int64_t>(index));
+  decoder_->Decode(tag.data.subspan(1), tag.key, rank_[index]);
+}
+
+size_t FlvPlayer::StartFor(long rank) const {
+  size_t key = 0;
+  for (size_t i = 0; i <= byRank_[static_cast<size_t>(rank)]; ++i)
+    if (pictures_[i]->key && rank_[i] <= rank) key = i;
+  return key;
 }
 
 bool FlvPlayer::ShowAt(double seconds) {
   if (!decoder_ || pictures_.empty()) return false;
   const uint32_t ms = static_cast<uint32_t>(std::clamp(seconds, 0.0, 4.0e6) * 1000 + 0.5);
-  long target = 0;
-  while (static_cast<size_t>(target + 1) < pictures_.size() && pictures_[target + 1]->time <= ms) ++target;
+  // The last picture presented at or before ms; the first one before any is.
+  const auto after = std::upper_bound(byRank_.begin(), byRank_.end(), ms,
+                                      [&](uint32_t t, size_t i) { return t < pictures_[i]->Presented(); });
+  const long target = std::max<long>(static_cast<long>(after - byRank_.begin()) - 1, 0);
+  const size_t stored = byRank_[static_cast<size_t>(target)];  // its place in the file
+  if (target == asked_) return false;  // the same picture (or, when it was lost, the same stand-in)
+  asked_ = target;
   const VideoImage* image = decoder_->Image();
   const int64_t have = image ? image->frame : -1;
-  if (have == target && shown_ == target) return false;
   // Behind the target and no key frame between: decode on; else start at the key frame.
-  size_t key = 0;
-  for (size_t i = 0; i <= static_cast<size_t>(target); ++i)
-    if (pictures_[i]->key) key = i;
-  if (static_cast<int64_t>(target) < have || next_ > static_cast<size_t>(target) + kMaxLead || key > next_) {
+  const size_t key = StartFor(target);
+  if (target < have || next_ > stored + kMaxLead || key > next_) {
     decoder_->Reset();
     next_ = key;
   }
+  // The target itself (a decoder may still give out pictures from before a
+  // reset: they carry their own numbers); when it is lost, what came last stays.
   auto reached = [&] { return decoder_->Image() && decoder_->Image()->frame == target; };
-  while (!reached() && next_ < pictures_.size() && next_ <= static_cast<size_t>(target) + kMaxLead) Decode(next_++);
-  if (!reached() && next_ >= pictures_.size()) decoder_->Flush();
+  while (!reached() && next_ < pictures_.size() && next_ <= stored + kMaxLead) Decode(next_++);
+  if (!reached() && next_ >= pictures_.size()) decoder_->Flush(target);
   image = decoder_->Image();
   if (!image) return false;
   shown_ = static_cast<long>(image->frame);
@@ -74,7 +93,7 @@ void FlvPlayer::Convert() {
 double FlvPlayer::KeyTime(double seconds) const {
   if (flv_.Video().empty()) return seconds;
   const uint32_t ms = static_cast<uint32_t>(std::clamp(seconds, 0.0, 4.0e6) * 1000 + 0.5);
-  return flv_.Video()[flv_.KeyFrameAtOrBefore(ms)].time / 1000.0;
+  return flv_.Video()[flv_.KeyFrameAtOrBefore(ms)].Presented() / 1000.0;
 }
 
 void FlvPlayer::StartSound(const std::shared_ptr<Mixer>& mixer, uint64_t owner, double seconds, uint64_t channel) {

@@ -1,7 +1,9 @@
-// Plays an FLV file: the picture of any time (decoding on from the last
-// picture, or from the key frame at or before the time when that is nearer
-// or the time lies behind), and its sound track fed into a mixer stream whose
-// played samples are the video's clock while it plays. The file is mapped
+// Plays an FLV file: the picture of any time, the last one presented at or
+// before it (decoding on from the last picture, or from the key frame before
+// it when that is nearer or the time lies behind), and its sound track fed
+// into a mixer stream whose played samples are the video's clock while it
+// plays. Pictures are numbered in the order they are presented, which H.264
+// streams with reordered pictures store differently. The file is mapped
 // while the player lives.
 #pragma once
 #include <cstdint>
@@ -27,13 +29,13 @@ class FlvPlayer {
 
   // Makes the picture shown at `seconds` current; true when it changed.
   bool ShowAt(double seconds);
-  // The time of the key frame at or before `seconds` (seconds itself without video).
+  // The presentation time of the key frame at or before `seconds` (seconds itself without video).
   double KeyTime(double seconds) const;
   // The current picture as opaque 0xAARRGGBB rows, top-down; empty before the first.
   const std::vector<uint32_t>& Pixels() const { return pixels_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // The index of the picture shown (-1 before the first).
+  // The number of the picture shown, counted in presentation order (-1 before the first).
   long Shown() const { return shown_; }
 
   // Sound: starts the track at `seconds` into a new stream of mixer (owned
@@ -46,14 +48,20 @@ class FlvPlayer {
 
  private:
   void Decode(size_t index);
+  // Where decoding starts for the picture presented `rank`-th: the last key
+  // frame before it in the file that is not presented after it.
+  size_t StartFor(long rank) const;
   void Convert();
 
   MappedFile file_;
   FlvStream flv_;
-  std::vector<const FlvTag*> pictures_;  // the video tags that hold pictures
+  std::vector<const FlvTag*> pictures_;  // the video tags that hold pictures, in file order
+  std::vector<size_t> byRank_;           // indices into pictures_ in presentation order
+  std::vector<long> rank_;               // each picture's place in presentation order
   std::unique_ptr<VideoDecoder> decoder_;
   size_t next_ = 0;     // the next picture to feed the decoder
   long shown_ = -1;
+  long asked_ = -1;     // the picture last asked for
   int64_t converted_ = -2;
   std::vector<uint32_t> pixels_;
   int width_ = 0, height_ = 0;

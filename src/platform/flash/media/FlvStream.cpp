@@ -72,6 +72,16 @@ bool Value(ByteReader& r, int depth, double* number, std::vector<double>* number
 
 bool SkipValue(ByteReader& r, int depth) { return Value(r, depth, nullptr, nullptr, SkipMember); }
 
+// The composition offset of an H.264 picture tag: a signed 24-bit number
+// after the format byte and the packet type (1: coded units).
+int32_t Composition(std::span<const uint8_t> body) {
+  ByteReader r(body);
+  uint8_t format = 0, packetType = 0;
+  uint32_t offset = 0;
+  if (!r.U8(format) || (format & 15) != 7 || !r.U8(packetType) || packetType != 1 || !r.U24BE(offset)) return 0;
+  return static_cast<int32_t>(offset << 8) >> 8;
+}
+
 }  // namespace
 
 void FlvStream::ReadMetadata(std::span<const uint8_t> body, std::vector<double>& times, std::vector<double>& positions) {
@@ -131,7 +141,7 @@ bool FlvStream::Open(std::span<const uint8_t> bytes) {
           // An H.264 configuration packet is no picture and no key frame to seek to.
           const bool config = (body[0] & 15) == 7 && body.size() > 1 && body[1] == 0;
           videoAt[offset] = video_.size();
-          video_.push_back({time, body, frameType == 1 && !config});
+          video_.push_back({time, body, frameType == 1 && !config, Composition(body)});
         }
         break;
       case 18:
@@ -165,10 +175,8 @@ bool FlvStream::Open(std::span<const uint8_t> bytes) {
 
 size_t FlvStream::KeyFrameAtOrBefore(uint32_t time) const {
   size_t best = 0;
-  for (size_t k : keys_) {
-    if (video_[k].time > time) break;
-    best = k;
-  }
+  for (size_t k : keys_)
+    if (video_[k].Presented() <= time && (best == 0 || video_[k].Presented() >= video_[best].Presented())) best = k;
   return best;
 }
 

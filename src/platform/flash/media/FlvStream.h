@@ -3,6 +3,8 @@
 // metadata's key frame table when it names real key frames, else found by
 // scanning the tags) and the duration. Tags are views into the bytes, which
 // the caller keeps alive. A tag cut by the end of the file ends the index.
+// An H.264 picture's tag carries its composition offset: it is presented at
+// its tag time plus that offset (pictures come in decoding order).
 #pragma once
 #include <cstdint>
 #include <span>
@@ -14,6 +16,13 @@ struct FlvTag {
   uint32_t time = 0;  // milliseconds
   std::span<const uint8_t> data;  // the body (starting with the format byte)
   bool key = false;   // video: a key frame
+  int32_t composition = 0;  // H.264 pictures: milliseconds from decoding to presenting
+
+  // Milliseconds: when the picture is presented (never before 0).
+  uint32_t Presented() const {
+    const int64_t t = static_cast<int64_t>(time) + composition;
+    return t > 0 ? static_cast<uint32_t>(t) : 0;
+  }
 };
 
 class FlvStream {
@@ -25,9 +34,10 @@ class FlvStream {
   const std::vector<FlvTag>& Audio() const { return audio_; }
   // Seconds: the metadata's duration, else the last tag's time.
   double Duration() const { return duration_; }
-  // The index of the key frame at or before time (ms) among Video(); 0 when there is none before.
+  // The index among Video() of the last key frame presented at or before
+  // time (ms); 0 when there is none before.
   size_t KeyFrameAtOrBefore(uint32_t time) const;
-  // The last video frame whose time is at or before time (ms); -1 before the first.
+  // The last video tag (in file order) whose tag time is at or before time (ms); -1 before the first.
   long FrameAt(uint32_t time) const;
   // Whether the key frames came from the metadata's table.
   bool KeyFramesFromMetadata() const { return fromMetadata_; }

@@ -8,17 +8,21 @@
 #include <wmcodecdsp.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <vector>
 
 #include "base/ByteReader.h"
 #include "base/Handles.h"
+#include "platform/flash/media/H264Sequence.h"
 
 namespace flash::media {
 namespace {
 
 constexpr uint8_t kStartCode[4] = {0, 0, 0, 1};
+constexpr uint8_t kSequenceUnit = 7;
 // MF_LOW_LATENCY (declared by the headers only for later Windows versions).
 constexpr GUID kLowLatency = {0x9c27891a, 0xed7a, 0x40e1, {0x88, 0xe8, 0xb2, 0x27, 0x27, 0xa0, 0x24, 0xee}};
 
@@ -71,11 +75,17 @@ class H264Decoder : public VideoDecoder {
       if (!ReadLength(r, length) || length == 0 || !r.Bytes(length, unit)) return DecodeResult::Dropped;
       annexB_.insert(annexB_.end(), kStartCode, kStartCode + 4);
       annexB_.insert(annexB_.end(), unit.begin(), unit.end());
+      if ((unit[0] & 0x1F) == kSequenceUnit) ReadGeometry(unit);
     }
-    if (!keyFrame && !started_) return DecodeResult::Dropped;
+    if ((!keyFrame && !started_) || frame < 0 || frame >= kNumbers) return DecodeResult::Dropped;
+    if (!started_) lastFed_ = -1;
     started_ = true;
-    if (!Feed(frame)) return DecodeResult::Dropped;
-    lastFed_ = frame;
+    draining_ = false;
+    if (!Feed(annexB_, frame)) return DecodeResult::Dropped;
+    if (keyFrame) lastKey_ = annexB_;
+    lastFed_ = std::max(lastFed_, frame);
+    pending_.push_back(frame);
+    if (pending_.size() > kMaxPending) pending_.pop_front();
     return Drain() ? DecodeResult::Picture : DecodeResult::NoPicture;
   }
 
@@ -84,17 +94,24 @@ class H264Decoder : public VideoDecoder {
   void Reset() override {
     if (transform_) transform_->ProcessMessage(MFT_MESSAGE_COMMAND_FLUSH, 0);
     started_ = false;
+    pending_.clear();
+    ++epoch_;
+    fillers_ = 0;
   }
 
-  bool Flush() override {
+  bool Flush(int64_t upTo) override {
     if (!transform_ || !started_ || lastFed_ < 0) return false;
-    transform_->ProcessMessage(MFT_MESSAGE_COMMAND_DRAIN, 0);
-    bool any = Drain();
+    if (!draining_) transform_->ProcessMessage(MFT_MESSAGE_COMMAND_DRAIN, 0);
+    draining_ = true;
+    // The picture numbered highest is presented last.
+    const int64_t last = std::min(upTo, lastFed_);
+    bool any = Drain(last);
     // A decoder that keeps pictures back through a drain gives them up when
-    // more comes in: the last packet again, its pictures not shown.
-    for (int i = 0; i < 32 && image_.frame != lastFed_ && !annexB_.empty(); ++i) {
-      if (!Feed(kFiller)) break;
-      any |= Drain();
+    // more comes in: the last key frame again (which sends every picture
+    // before it out), its own pictures not shown.
+    for (int i = 0; i < kMaxFillers && image_.frame != last && !lastKey_.empty(); ++i) {
+      if (!Feed(lastKey_, kNumbers + fillers_++ % kNumbers)) break;
+      any |= Drain(last);
     }
     return any;
   }
@@ -124,10 +141,16 @@ class H264Decoder : public VideoDecoder {
         if (!r.U16BE(n) || !r.Bytes(n, set)) return false;
         parameterSets_.insert(parameterSets_.end(), kStartCode, kStartCode + 4);
         parameterSets_.insert(parameterSets_.end(), set.begin(), set.end());
+        if (list == 0 && i == 0) ReadGeometry(set);
       }
     }
     lengthSize_ = (sizeByte & 3) + 1;
     return lengthSize_ != 3;
+  }
+
+  // The picture inside the coded frame, as the sequence parameters crop it.
+  void ReadGeometry(std::span<const uint8_t> unit) {
+    if (auto g = ReadH264Geometry(unit)) geometry_ = *g;
   }
 
   bool ChooseOutput() {
@@ -145,34 +168,30 @@ class H264Decoder : public VideoDecoder {
         frameHeight_ = static_cast<int>(h);
         stride_ = static_cast<int>(MFGetAttributeUINT32(type.Get(), MF_MT_DEFAULT_STRIDE, w));
         // The picture inside the coded frame, when the decoder says it.
-        visibleWidth_ = frameWidth_;
-        visibleHeight_ = frameHeight_;
+        aperture_ = {};
         MFVideoArea area{};
         UINT32 size = 0;
         if (SUCCEEDED(type->GetBlob(MF_MT_MINIMUM_DISPLAY_APERTURE, reinterpret_cast<UINT8*>(&area), sizeof area, &size)) &&
-            size == sizeof area && area.OffsetX.value == 0 && area.OffsetY.value == 0 && area.Area.cx > 0 &&
-            area.Area.cy > 0 && area.Area.cx <= frameWidth_ && area.Area.cy <= frameHeight_) {
-          visibleWidth_ = area.Area.cx;
-          visibleHeight_ = area.Area.cy;
-        }
+            size == sizeof area && area.OffsetX.fract == 0 && area.OffsetY.fract == 0)
+          aperture_ = {area.OffsetX.value, area.OffsetY.value, area.Area.cx, area.Area.cy};
         return true;
       }
     }
     return false;
   }
 
-  bool Feed(int64_t frame) {
+  bool Feed(const std::vector<uint8_t>& annexB, int64_t frame) {
     ComPtr<IMFSample> sample;
     ComPtr<IMFMediaBuffer> buffer;
-    if (FAILED(MFCreateSample(sample.Put())) || FAILED(MFCreateMemoryBuffer(static_cast<DWORD>(annexB_.size()), buffer.Put())))
+    if (FAILED(MFCreateSample(sample.Put())) || FAILED(MFCreateMemoryBuffer(static_cast<DWORD>(annexB.size()), buffer.Put())))
       return false;
     BYTE* data = nullptr;
     if (FAILED(buffer->Lock(&data, nullptr, nullptr))) return false;
-    std::memcpy(data, annexB_.data(), annexB_.size());
+    std::memcpy(data, annexB.data(), annexB.size());
     buffer->Unlock();
-    buffer->SetCurrentLength(static_cast<DWORD>(annexB_.size()));
+    buffer->SetCurrentLength(static_cast<DWORD>(annexB.size()));
     sample->AddBuffer(buffer.Get());
-    sample->SetSampleTime(frame);  // carried to the picture
+    sample->SetSampleTime(epoch_ * kEpoch + frame);  // carried to the picture
     HRESULT hr = transform_->ProcessInput(0, sample.Get(), 0);
     if (hr == MF_E_NOTACCEPTING) {
       Drain();
@@ -181,8 +200,9 @@ class H264Decoder : public VideoDecoder {
     return SUCCEEDED(hr);
   }
 
-  // Takes every picture the decoder has ready; true when at least one came.
-  bool Drain() {
+  // Takes the pictures the decoder has ready, up to the one numbered until
+  // (the rest stay with the decoder); true when at least one came.
+  bool Drain(int64_t until = INT64_MAX) {
     bool any = false;
     for (int guard = 0; guard < 64; ++guard) {  // a drain gives out every held picture
       MFT_OUTPUT_STREAM_INFO info{};
@@ -207,13 +227,40 @@ class H264Decoder : public VideoDecoder {
       }
       if (FAILED(hr)) return any;
       IMFSample* picture = produced ? produced.Get() : sample.Get();
-      LONGLONG frame = kFiller;
-      if (SUCCEEDED(picture->GetSampleTime(&frame)) && frame != kFiller && Take(picture)) {
+      // Only pictures of packets fed since the last reset: a decoder that
+      // cannot forget may still give out older ones, and the fillers' pictures
+      // may come with times of the decoder's own making.
+      LONGLONG time = 0;
+      if (FAILED(picture->GetSampleTime(&time)) || time < 0 || time / kEpoch != epoch_ || time % kEpoch >= kNumbers) continue;
+      const int64_t frame = time % kEpoch;
+      const auto fed = std::find(pending_.begin(), pending_.end(), static_cast<int64_t>(frame));
+      if (fed == pending_.end()) continue;
+      pending_.erase(fed);
+      if (Take(picture)) {
         image_.frame = frame;
         any = true;
+        if (frame == until) break;
       }
     }
     return any;
+  }
+
+  struct Visible {
+    int left = 0, top = 0, width = 0, height = 0;
+    // Inside a w x h frame, on even offsets (the chroma planes' samples).
+    bool Fits(int w, int h) const {
+      return left >= 0 && top >= 0 && left % 2 == 0 && top % 2 == 0 && width > 0 && height > 0 && width <= w - left &&
+             height <= h - top;
+    }
+  };
+
+  // The sequence parameters' crop when it fits the decoder's frame, else the
+  // decoder's own aperture, else the whole frame.
+  Visible VisibleIn(int w, int h) const {
+    const Visible crop{geometry_.left, geometry_.top, geometry_.width, geometry_.height};
+    if (crop.Fits(w, h)) return crop;
+    if (aperture_.Fits(w, h)) return aperture_;
+    return {0, 0, w, h};
   }
 
   bool Take(IMFSample* sample) {
@@ -245,8 +292,10 @@ class H264Decoder : public VideoDecoder {
           std::memcpy(&planes_[2][static_cast<size_t>(y) * cw], chroma + static_cast<size_t>(cs) * ch + static_cast<size_t>(y) * cs, cw);
         }
       }
-      image_ = VideoImage{std::min(visibleWidth_, w), std::min(visibleHeight_, h), true,
-                          {planes_[0].data(), planes_[1].data(), planes_[2].data()}, {w, cw, cw}};
+      const Visible v = VisibleIn(w, h);
+      const size_t luma = static_cast<size_t>(v.top) * w + v.left, chromaAt = static_cast<size_t>(v.top / 2) * cw + v.left / 2;
+      image_ = VideoImage{v.width, v.height, true,
+                          {planes_[0].data() + luma, planes_[1].data() + chromaAt, planes_[2].data() + chromaAt}, {w, cw, cw}};
       shown_ = true;
     }
     buffer->Unlock();
@@ -257,12 +306,23 @@ class H264Decoder : public VideoDecoder {
   bool comInit_ = false;
   GUID subtype_{};
   int frameWidth_ = 0, frameHeight_ = 0, stride_ = 0;
-  int visibleWidth_ = 0, visibleHeight_ = 0;
+  H264Geometry geometry_;
+  Visible aperture_;
   int lengthSize_ = 0;
   bool started_ = false;
   int64_t lastFed_ = -1;
-  static constexpr LONGLONG kFiller = -12345;  // the time of packets fed only to push pictures out
-  std::vector<uint8_t> parameterSets_, annexB_;
+  bool draining_ = false;  // told that the stream ends
+  // Sample times: each reset starts an epoch of kEpoch times, far past the
+  // last one (a decoder that cannot forget insists on rising times, and makes
+  // up times of its own after repeated ones). In an epoch, pictures have their
+  // numbers (below kNumbers), and the packets fed only to push pictures out
+  // times from kNumbers on (their pictures are never taken).
+  static constexpr int64_t kNumbers = int64_t{1} << 31, kEpoch = int64_t{1} << 32;
+  int64_t epoch_ = 0, fillers_ = 0;
+  static constexpr int kMaxFillers = 64;
+  std::deque<int64_t> pending_;  // the numbers of the packets fed whose pictures are still to come
+  static constexpr size_t kMaxPending = 256;
+  std::vector<uint8_t> parameterSets_, annexB_, lastKey_;
   std::vector<uint8_t> planes_[3];
   VideoImage image_;
   bool shown_ = false;

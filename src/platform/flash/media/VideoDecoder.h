@@ -32,14 +32,19 @@ class VideoDecoder {
  public:
   virtual ~VideoDecoder() = default;
   // frame: a number the picture made from this packet carries (the caller's
-  // frame index), for decoders that give pictures out some packets later.
+  // frame index, 0 to 2^31 - 1), for decoders that give pictures out some
+  // packets later.
   virtual DecodeResult Decode(std::span<const uint8_t> packet, bool keyFrame, int64_t frame = 0) = 0;
   // The latest picture; null before the first.
   virtual const VideoImage* Image() const = 0;
   // Forgets the pictures held for prediction (before decoding from another key frame).
   virtual void Reset() {}
-  // Gives out the pictures still held back (at the end of a stream); true when one came.
-  virtual bool Flush() { return false; }
+  // Gives out the pictures still held back at the end of a stream, stopping
+  // at the one numbered upTo (a later call goes on); true when one came.
+  virtual bool Flush(int64_t upTo = INT64_MAX) {
+    (void)upTo;
+    return false;
+  }
 };
 
 // Null for a codec this build cannot decode (VP6 always; H.264 without the

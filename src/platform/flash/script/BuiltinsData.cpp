@@ -9,7 +9,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/TextConv.h"
-#include "platform/flash/MovieVariables.h"
+#include "platform/flash/script/UrlQuery.h"
 #include "platform/flash/script/Builtins.h"
 #include "platform/flash/script/Convert.h"
 

@@ -45,6 +45,7 @@ class ClipObject : public Object {
   virtual Value GetProperty(Vm& vm, int index) = 0;
   virtual void SetProperty(Vm& vm, int index, const Value& v) = 0;
 
+  // depth: on the display list's scale, as the clone action carries it.
   virtual void Duplicate(Vm& vm, String* name, int depth) = 0;
   virtual void Remove(Vm& vm) = 0;
   // constraint: left, top, right, bottom in the parent's pixels, or null.

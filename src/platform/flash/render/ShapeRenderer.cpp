@@ -1,0 +1,180 @@
+#include "platform/flash/render/ShapeRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace flash {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The device-space points of one path: x0 y0 x1 y1 ... (its first point first).
+void Flatten(const ShapePath& path, const Xform& m, std::vector<std::vector<double>>& polylines) {
+  std::vector<double>* line = nullptr;
+  double lastX = 0, lastY = 0;
+  for (const Segment& s : path.segments) {
+    const double x0 = m.X(s.x0, s.y0), y0 = m.Y(s.x0, s.y0);
+    if (!line || std::fabs(x0 - lastX) > 1e-6 || std::fabs(y0 - lastY) > 1e-6) {
+      polylines.emplace_back();
+      line = &polylines.back();
+      line->push_back(x0), line->push_back(y0);
+    }
+    const double x1 = m.X(s.x1, s.y1), y1 = m.Y(s.x1, s.y1);
+    if (s.curve) {
+      FlattenCurve(x0, y0, m.X(s.cx, s.cy), m.Y(s.cx, s.cy), x1, y1, *line);
+    } else {
+      line->push_back(x1), line->push_back(y1);
+    }
+    lastX = x1, lastY = y1;
+  }
+}
+
+void AddPolyline(Rasterizer& raster, const std::vector<double>& p, bool reverse) {
+  for (size_t i = 0; i + 3 < p.size(); i += 2) {
+    if (reverse) {
+      raster.Line(p[i + 2], p[i + 3], p[i], p[i + 1]);
+    } else {
+      raster.Line(p[i], p[i + 1], p[i + 2], p[i + 3]);
+    }
+  }
+}
+
+// A disc of radius r, wound the same way as the segment quads.
+void AddDisc(Rasterizer& raster, double x, double y, double r) {
+  const int n = std::clamp(static_cast<int>(r * 2), 8, 32);
+  double px = x + r, py = y;
+  for (int i = 1; i <= n; ++i) {
+    const double a = -2 * kPi * i / n;
+    const double qx = x + r * std::cos(a), qy = y + r * std::sin(a);
+    raster.Line(px, py, qx, qy);
+    px = qx, py = qy;
+  }
+}
+
+// A quad of half width hw around a..b, extended by ext at both ends.
+void AddQuad(Rasterizer& raster, double ax, double ay, double bx, double by, double hw, double extA, double extB) {
+  const double dx = bx - ax, dy = by - ay, len = std::hypot(dx, dy);
+  if (len < 1e-9) return;
+  const double ux = dx / len, uy = dy / len, nx = -uy * hw, ny = ux * hw;
+  ax -= ux * extA, ay -= uy * extA, bx += ux * extB, by += uy * extB;
+  raster.Line(ax + nx, ay + ny, bx + nx, by + ny);
+  raster.Line(bx + nx, by + ny, bx - nx, by - ny);
+  raster.Line(bx - nx, by - ny, ax - nx, ay - ny);
+  raster.Line(ax - nx, ay - ny, ax + nx, ay + ny);
+}
+
+void Stroke(Rasterizer& raster, const std::vector<double>& p, double width, const LineStyle& style) {
+  const double hw = width / 2;
+  const bool thin = width <= 1.5;
+  const size_t n = p.size() / 2;
+  if (n < 2) return;
+  const bool closed = std::fabs(p[0] - p[2 * n - 2]) < 1e-6 && std::fabs(p[1] - p[2 * n - 1]) < 1e-6;
+  for (size_t i = 0; i + 1 < n; ++i) {
+    double extA = 0, extB = 0;
+    if (!closed && style.startCap == 2 && i == 0) extA = hw;
+    if (!closed && style.endCap == 2 && i + 2 == n) extB = hw;
+    AddQuad(raster, p[2 * i], p[2 * i + 1], p[2 * i + 2], p[2 * i + 3], hw, extA, extB);
+  }
+  if (thin) return;
+  for (size_t i = 0; i < n; ++i) {
+    const bool end = !closed && (i == 0 || i + 1 == n);
+    if (end && (i == 0 ? style.startCap : style.endCap) != 0) continue;
+    AddDisc(raster, p[2 * i], p[2 * i + 1], hw);
+  }
+}
+
+// The factor a line's width takes under a transform: the mean of the scales
+// of the two axes (the lengths the unit x and y vectors are mapped to), so a
+// rotation leaves it and a scale along one axis counts half; a style that
+// ignores one axis's scale takes the other's alone, one that ignores both
+// the stage's.
+double LineScale(const Xform& m, const LineStyle& style, double stageScale) {
+  const double sx = std::hypot(m.a, m.b), sy = std::hypot(m.c, m.d);
+  if (style.noHScale && style.noVScale) return stageScale;
+  if (style.noHScale) return sy;
+  if (style.noVScale) return sx;
+  return (sx + sy) / 2;
+}
+
+// Sets up the painter for a fill style; false when it draws nothing.
+bool Prepare(DrawTarget& t, FillPainter& painter, const FillStyle& f, const Xform& toDevice, const ColorTransform& cx,
+             const Rgba* textColor) {
+  if (t.maskOut) {
+    painter.SetMask(t.maskOut);
+    return true;
+  }
+  if (textColor) {
+    painter.SetSolid(Premultiply(Transform(cx, *textColor)));
+    return true;
+  }
+  switch (f.kind) {
+    case kFillSolid:
+      painter.SetSolid(Premultiply(Transform(cx, f.color)));
+      return true;
+    case kFillLinear: case kFillRadial: case kFillFocal:
+      return painter.SetGradient(f, toDevice * f.matrix, cx);
+    default: {
+      const Bitmap* bitmap = t.bitmaps ? t.bitmaps(f.bitmap) : nullptr;
+      const bool repeat = f.kind == kFillBitmapRepeat || f.kind == kFillBitmapRepeatHard;
+      const bool smooth = t.smoothBitmaps && (f.kind == kFillBitmapRepeat || f.kind == kFillBitmapClip);
+      return painter.SetBitmap(bitmap, toDevice * f.matrix, repeat, smooth, cx);
+    }
+  }
+}
+
+}  // namespace
+
+void FlattenCurve(double x0, double y0, double cx, double cy, double x1, double y1, std::vector<double>& points) {
+  const double ddx = x0 - 2 * cx + x1, ddy = y0 - 2 * cy + y1;
+  const double dd = std::hypot(ddx, ddy);
+  int n = std::isfinite(dd) ? static_cast<int>(std::ceil(std::sqrt(dd / (8 * 0.25)))) : 1;
+  n = std::clamp(n, 1, 64);
+  for (int i = 1; i <= n; ++i) {
+    const double t = double(i) / n, u = 1 - t;
+    points.push_back(u * u * x0 + 2 * u * t * cx + t * t * x1);
+    points.push_back(u * u * y0 + 2 * u * t * cy + t * t * y1);
+  }
+}
+
+void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, const ColorTransform& cx,
+               const Rgba* textColor) {
+  Rasterizer& raster = *t.raster;
+  FillPainter painter(*t.canvas);
+  std::vector<std::vector<double>> polylines;
+  for (int group = 0; group < shape.groups; ++group) {
+    for (size_t f = 1; f < shape.fills.size(); ++f) {
+      const FillStyle& style = shape.fills[f];
+      if (style.group != group) continue;
+      raster.Reset(t.clip.left, t.clip.top, t.clip.right, t.clip.bottom);
+      for (const ShapePath& path : shape.paths) {
+        const bool left = path.fill0 == f, right = path.fill1 == f;
+        if (left == right) continue;  // not on this region's border, or inside it on both sides
+        polylines.clear();
+        Flatten(path, toDevice, polylines);
+        for (const auto& p : polylines) AddPolyline(raster, p, left);
+      }
+      if (raster.Empty() || !Prepare(t, painter, style, toDevice, cx, textColor)) continue;
+      raster.Fill(shape.windingRule ? FillRule::NonZero : FillRule::EvenOdd, t.antialias, painter);
+    }
+    for (size_t l = 1; l < shape.lines.size(); ++l) {
+      const LineStyle& style = shape.lines[l];
+      if (style.group != group) continue;
+      const double scaled = style.width * LineScale(toDevice, style, t.stageScale);
+      const double width = std::isfinite(scaled) ? std::max(1.0, scaled) : 1.0;
+      raster.Reset(t.clip.left, t.clip.top, t.clip.right, t.clip.bottom);
+      for (const ShapePath& path : shape.paths) {
+        if (path.line != l) continue;
+        polylines.clear();
+        Flatten(path, toDevice, polylines);
+        for (const auto& p : polylines) Stroke(raster, p, std::min(width, 1.0e5), style);
+      }
+      if (raster.Empty()) continue;
+      FillStyle solid;
+      solid.color = style.color;
+      if (!Prepare(t, painter, style.hasFill ? style.fill : solid, toDevice, cx, nullptr)) continue;
+      raster.Fill(FillRule::NonZero, t.antialias, painter);
+    }
+  }
+}
+
+}  // namespace flash

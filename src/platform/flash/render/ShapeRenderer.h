@@ -1,0 +1,38 @@
+// Draws a shape onto the canvas: each fill style's region (the edges with
+// that style on one side, flattened in device space, filled even-odd or by
+// winding) through its fill painter, then the strokes of each line style as
+// the union of segment quads and round joins and caps, each line as wide as
+// its width times the mean of the transform's axis scales (at least a pixel;
+// a style that ignores the scales takes the stage's alone). Fills and lines of
+// one style group draw together, groups in order.
+#pragma once
+#include <functional>
+
+#include "platform/flash/render/Canvas.h"
+#include "platform/flash/render/FillPainter.h"
+#include "platform/flash/render/Rasterizer.h"
+#include "platform/flash/parse/ShapeRecords.h"
+
+namespace flash {
+
+struct DrawTarget {
+  Canvas* canvas = nullptr;
+  Rasterizer* raster = nullptr;
+  RECT clip{};                 // device pixels drawn, inside the canvas
+  bool antialias = true;
+  bool smoothBitmaps = true;
+  uint8_t* maskOut = nullptr;  // when set, coverage goes here instead of colour
+  double stageScale = 0.05;    // device pixels per twip of the stage (lines that ignore clips' scales)
+  std::function<const Bitmap*(uint16_t)> bitmaps;
+};
+
+// toDevice: shape twips -> device pixels. textColor, when given, replaces
+// every fill (glyphs).
+void DrawShape(DrawTarget& target, const ShapeData& shape, const Xform& toDevice, const ColorTransform& cx,
+               const Rgba* textColor = nullptr);
+
+// Appends the segments of a quadratic curve from p0 through control c to p1
+// (device pixels) to points, flattened to within a quarter pixel.
+void FlattenCurve(double x0, double y0, double cx, double cy, double x1, double y1, std::vector<double>& points);
+
+}  // namespace flash
