@@ -73,7 +73,7 @@ std::wstring UpperInvariant(const std::wstring& text) {
   return out;
 }
 
-std::wstring Utf8ToWide(const std::string& bytes) {
+std::wstring Utf8ToWide(std::string_view bytes) {
   if (bytes.empty()) return {};
   int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring out(n > 0 ? n : 0, L'\0');
@@ -81,7 +81,7 @@ std::wstring Utf8ToWide(const std::string& bytes) {
   return out;
 }
 
-std::string WideToUtf8(const std::wstring& text) {
+std::string WideToUtf8(std::wstring_view text) {
   if (text.empty()) return {};
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? n : 0, '\0');

@@ -4,6 +4,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 
 long TextToLong(const std::wstring& text);  // 0 also when the number does not fit 32 bits
 // The value when the text's leading number fits 32 bits, nothing otherwise.
@@ -12,7 +13,7 @@ bool TextToBool(const std::wstring& text, bool def);
 std::wstring BoolToText(bool value);  // "True" / "False"
 // Invariant upper-casing (no locale rules), for keys and names.
 std::wstring UpperInvariant(const std::wstring& text);
-std::wstring Utf8ToWide(const std::string& bytes);
-std::string WideToUtf8(const std::wstring& text);
+std::wstring Utf8ToWide(std::string_view bytes);
+std::string WideToUtf8(std::wstring_view text);
 // "<", ">", "\"" and "&" as numeric entities; an "&#" already written is kept.
 std::wstring HTMLEncode(const std::wstring& text);

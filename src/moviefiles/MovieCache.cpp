@@ -226,6 +226,31 @@ std::wstring GetCacheFileName(const std::wstring& path, const std::wstring& suff
   return base + suffix;
 }
 
+FolderCacheNames::FolderCacheNames(const std::wstring& folder, const std::wstring& suffix)
+    : folder_(AddBackslash(FullPath(folder))), suffix_(suffix) {
+  // A folder's full path ends in "\": no replacement reaches across it into a name.
+  prefix_ = Flattened(folder_);
+}
+
+std::wstring FolderCacheNames::Of(const std::wstring& name) const {
+  // A name the full form would change (a trailing dot or blank, a separator)
+  // or one that would not stay flattened goes the long way.
+  const bool plain = !name.empty() && name.back() != L'.' && name.back() != L' ' &&
+                     name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." && name != L"..";
+  if (plain) {
+    std::wstring flat = prefix_;
+    for (wchar_t c : name) {
+      if (c == L'%') flat += L"%25";
+      else if (c == L'#') flat += L"%23";
+      else if (c == L'@') flat += L"%40";
+      else flat += c;
+    }
+    flat += suffix_;
+    if (UsableFileName(flat) && flat.size() <= kMaxCacheName) return flat;
+  }
+  return GetCacheFileName(folder_ + name, suffix_, true, true);
+}
+
 void EnsureCacheFolder() {
   if (!CacheFolder.empty()) MakeDirs(CacheFolder);
 }

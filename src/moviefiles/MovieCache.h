@@ -17,6 +17,20 @@
 // its extension, or only its file title with noFolder. The suffix is appended.
 std::wstring GetCacheFileName(const std::wstring& path, const std::wstring& suffix, bool flatten, bool noFolder);
 
+// The flattened cache names (no folder) of many files of one folder, the
+// folder made full and flattened once: Of(name) equals
+// GetCacheFileName(folder + name, suffix, true, true).
+class FolderCacheNames {
+ public:
+  FolderCacheNames(const std::wstring& folder, const std::wstring& suffix);
+  std::wstring Of(const std::wstring& name) const;
+  // The start every flattened (not hashed) name of the folder's files shares.
+  const std::wstring& Prefix() const { return prefix_; }
+
+ private:
+  std::wstring folder_, prefix_, suffix_;
+};
+
 // An uncompressed copy in the cache, open for reading. path: the cache name,
 // or for a whole copy whose earlier one is still open elsewhere (and so cannot
 // be replaced) the temporary name beside it. warning: Corrupted or

@@ -10,6 +10,7 @@
 #include "moviefiles/MovieCache.h"
 #include "services/FileVersioning.h"
 #include "services/Options.h"
+#include "services/ShellMod.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
 
@@ -46,14 +47,6 @@ bool CopyRange(BinaryFile& in, uint64_t offset, uint64_t length, BinaryFile& out
     length -= n;
   }
   return true;
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-  wchar_t fa[MAX_PATH * 2], fb[MAX_PATH * 2];
-  DWORD na = GetFullPathNameW(a.c_str(), MAX_PATH * 2, fa, nullptr);
-  DWORD nb = GetFullPathNameW(b.c_str(), MAX_PATH * 2, fb, nullptr);
-  if (na == 0 || nb == 0 || na >= MAX_PATH * 2 || nb >= MAX_PATH * 2) return StrEqualNoCase(a, b);
-  return StrEqualNoCase(fa, fb);
 }
 
 // The earlier copy is current only when it holds exactly the movie's bytes.

@@ -137,6 +137,31 @@ bool StrEqualNoCase(const std::wstring& a, const std::wstring& b) {
                         static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
+std::wstring CanonicalPath(const std::wstring& path) {
+  if (path.empty() || path.find(L'\0') != std::wstring::npos) return L"";
+  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return L"";
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return L"";
+  full.resize(n);
+  // The long form of short (8.3) names, where the path exists.
+  n = GetLongPathNameW(full.c_str(), nullptr, 0);
+  if (n == 0) return full;
+  std::wstring longForm(n, L'\0');
+  n = GetLongPathNameW(full.c_str(), longForm.data(), n);
+  if (n == 0 || n >= longForm.size()) return full;
+  longForm.resize(n);
+  return longForm;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  const std::wstring ca = CanonicalPath(a), cb = CanonicalPath(b);
+  return !ca.empty() && ca.size() == cb.size() &&
+         CompareStringOrdinal(ca.data(), static_cast<int>(ca.size()), cb.data(), static_cast<int>(cb.size()), TRUE) ==
+             CSTR_EQUAL;
+}
+
 long CheckUShort(long value) {
   if (value < 0 || value > 65535) throw std::overflow_error("Overflow");
   return value;

@@ -17,6 +17,13 @@ std::wstring GetFileExt(const std::wstring& path);
 std::wstring GetFolderPart(const std::wstring& path);
 std::wstring TrimNull(const std::wstring& text);
 bool StrEqualNoCase(const std::wstring& a, const std::wstring& b);
+// The path as trust is decided on: full (GetFullPathNameW: ".", ".." and
+// separators resolved), in its long form when it names something that exists
+// ("" when the path cannot be made full). Compare two with SamePath.
+std::wstring CanonicalPath(const std::wstring& path);
+// Whether two paths name the same place: their canonical forms, compared
+// without regard to case (ordinal). Two paths that cannot be made full never match.
+bool SamePath(const std::wstring& a, const std::wstring& b);
 long CheckUShort(long value);  // throws std::overflow_error (error 6) outside 0..65535
 // The path as it fits width pixels in the DC's font: as it is when it fits,
 // else shortened in the middle with "..." (the file name kept whole where it

@@ -1,4 +1,5 @@
-// The media browser's page: the grid's geometry, the events it sends (hot
+// The media browser's page: the grid's geometry and the cells in view, a
+// thumbnail written after its cell was drawn, the events it sends (hot
 // cell, double click, wheel and keys), the document read as input (the
 // title's lines, hostile thumbnail names, a huge or truncated document) and
 // the page saved as a picture with thumbnails, folders, a hot and a selected cell.
@@ -93,6 +94,36 @@ TEST(MediaBrowserViewTest, GridGeometry) {
   for (const Case& c : cases) EXPECT_EQ(view.ItemFromPoint(c.x, c.y), c.item) << c.x << "," << c.y;
   view.SetBounds(RECT{0, 0, 100, 400});
   EXPECT_EQ(view.Columns(), 1);  // never fewer than one column
+}
+
+// The cells in view as the page scrolls, and a thumbnail written after its
+// cell was drawn without one: it shows at the next paint once the page is told.
+TEST_F(BrowsePageTest, TheCellsInViewAndAThumbnailWrittenLater) {
+  Start(Document(100, 0, Cache()));
+  int first = 0, last = 0;
+  page.View().VisibleItems(first, last);
+  const int rows = (480 - page.View().Bounds().top) / MediaBrowserView::kCell + 1;
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(last, rows * 4);
+  page.View().SetScroll(MediaBrowserView::kCell * 10 + 20);
+  page.View().VisibleItems(first, last);
+  EXPECT_EQ(first, 41);
+  EXPECT_GE(last, 41 + 4 * rows - 1);
+  page.View().SetScroll(0);
+
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(640, 480));
+  auto paintedRed = [&] {
+    page.Paint(dib.hdc(), RECT{0, 0, 640, 480}, 1.0);
+    const RECT cell = page.View().GetItemRect(1);
+    const COLORREF c = GetPixel(dib.hdc(), (cell.left + cell.right) / 2, page.View().Bounds().top + cell.top + 50);
+    return GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80;
+  };
+  EXPECT_FALSE(paintedRed());
+  WriteThumb(dir.File(L"t1.jpg"), RGB(255, 0, 0));
+  EXPECT_FALSE(paintedRed()) << "a failed read is remembered";
+  page.View().ThumbnailWritten(L"t1.jpg");
+  EXPECT_TRUE(paintedRed());
 }
 
 TEST_F(BrowsePageTest, ReadsTheDocumentAndSplitsTitles) {

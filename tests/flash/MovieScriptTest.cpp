@@ -3,12 +3,14 @@
 // it and as it is then drawn, the drawing methods against the same shape
 // stored in a movie, the pointer and the keyboard reaching handlers, text
 // fields bound to variables both ways, the host's variables and labels, the
-// budget of a runaway script, and files only beside the movie. Pictures go
-// to actions-sheet.bmp.
+// budget of a runaway script, files only beside the movie (a read of one
+// known to the host, no load reaching an address). Pictures go to
+// actions-sheet.bmp.
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "LoopbackServer.h"
 #include "RenderMovies.h"
 #include "base/ErrorLog.h"
 #include "base/TextConv.h"
@@ -420,6 +422,54 @@ TEST_F(MovieScriptTest, FilesOnlyBesideTheMovie) {
   EXPECT_EQ(control->TotalFrames(), 1);  // still the movie played
   EXPECT_EQ(control->GetVariable(L"b"), L"two");
   DeleteFileW(dir.File(L"..\\outside.swf").c_str());
+}
+
+// Once a script has read a file beside the movie the control says so (the
+// host then asks before opening any address the movie asks for), also for a
+// movie the scripts load in its place, until the host loads another. Loads of
+// addresses reach nothing; an address is handed over without the blanks
+// and control characters around it, a script address not at all.
+TEST_F(MovieScriptTest, AFileReadIsKnownToTheHostAndNoLoadReachesAnAddress) {
+  testing_support::LoopbackServer server;
+  ASSERT_TRUE(server.Listening());
+  const std::string web = WideToUtf8(server.Url("/leak"));
+  testing_support::WriteText(dir.File(L"secret.txt"), "text=hidden");
+  testing_support::WriteBytes(dir.File(L"next.swf"), FramesMovie({Script("stop"), moviebytes::ShowFrame()}));
+  auto load = [](const std::string& method, const std::string& url) {
+    return "push '" + url + "', 1, '_root'; getVariable; push '" + method + "'; callMethod; pop; ";
+  };
+  const struct {
+    const char* what;
+    std::string script;
+    bool read;
+  } cases[] = {
+      {"nothing read", "", false},
+      {"a file that is not there", load("loadVariables", "none.txt"), false},
+      {"addresses loaded", load("loadVariables", web) + load("loadMovie", web + ".swf") +
+                               "push '" + web + "', '_level0'; getURL2 1; push '" + web + "', '_level3'; getURL2 0; ",
+       false},
+      {"a file beside the movie", load("loadVariables", "secret.txt"), true},
+      {"a file read, then another movie in its place",
+       load("loadVariables", "secret.txt") + "push 'next.swf', '_level0'; getURL2 0; ", true},
+  };
+  for (const auto& c : cases) {
+    Load(FramesMovie({Script(c.script + "stop"), moviebytes::ShowFrame()}));
+    Frames(2);
+    flashtest::PumpMessages();
+    EXPECT_EQ(control->ReadLocalFile(), c.read) << c.what;
+  }
+  EXPECT_EQ(control->GetVariable(L"text"), L"") << "the movie in its place";
+  Load(FramesMovie({Script("stop"), moviebytes::ShowFrame()}));
+  EXPECT_FALSE(control->ReadLocalFile()) << "the host's next load starts afresh";
+  EXPECT_TRUE(server.Requests().empty());
+
+  std::vector<std::wstring> urls;
+  control->OnGetURL = [&](const std::wstring& url, const std::wstring&) { urls.push_back(url); };
+  Load(FramesMovie({Script("push ' JavaScript:alert(2)', ''; getURL2 0; push '\t\njavascript:x', ''; getURL2 0; "
+                           "push ' " + web + "?d=1 ', '_blank'; getURL2 0; stop"),
+                    moviebytes::ShowFrame()}));
+  flashtest::PumpMessages();
+  EXPECT_EQ(urls, std::vector<std::wstring>{server.Url("/leak?d=1")});
 }
 
 TEST_F(MovieScriptTest, AMaskedClipShowsOnlyWhereItsMaskDraws) {

@@ -61,6 +61,23 @@ TEST_F(MovieCacheTest, CacheNamesAreOneToOneAndAlwaysUsable) {
   EXPECT_EQ(names.size(), 4u);
 }
 
+TEST_F(MovieCacheTest, AFoldersCacheNamesAreThoseOfItsFilesFullPaths) {
+  // The folder flattened once gives each file the name its own full path gives.
+  const std::wstring folders[] = {L"C:\\Movies", L"C:\\Movies\\", L"C:\\", L"D:\\a#b\\.\\c@d%\\..\\e",
+                                  L"\\\\server\\share\\x", L"C:\\" + std::wstring(190, L'f')};
+  const std::wstring names[] = {L"intro.swf", L"a#b@c%d.swf", L"trailing.", L"blank ", L".", L"..",
+                                L"a:b.swf", std::wstring(240, L'n') + L".swf", L"x.swf"};
+  for (const std::wstring& folder : folders) {
+    const FolderCacheNames cache(folder, L".jpg");
+    for (const std::wstring& name : names) {
+      const std::wstring expected = GetCacheFileName(AddBackslash(folder) + name, L".jpg", true, true);
+      EXPECT_EQ(cache.Of(name), expected) << folder << L" | " << name;
+      const bool inFolder = name != L"." && name != L"..";  // those two name the folder or its parent
+      if (inFolder && expected[0] != L'~') EXPECT_EQ(expected.rfind(cache.Prefix(), 0), 0u) << expected;
+    }
+  }
+}
+
 TEST_F(MovieCacheTest, MoviesWhoseNamesOnceCollidedOrCouldNotBeCachedAreReadAsThemselves) {
   ASSERT_TRUE(CreateDirectoryW(Path(L"a#b").c_str(), nullptr) && CreateDirectoryW(Path(L"a").c_str(), nullptr) &&
               CreateDirectoryW(Path(L"a\\b").c_str(), nullptr));

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "FormsTestSupport.h"
 #include "TestSupport.h"
 #include "platform/forms/Forms.h"
@@ -316,6 +318,33 @@ TEST(Controls, StandardControlsRaiseTheirEvents) {
   EXPECT_EQ(list.ItemData(1), 42);
   UpdateWindow(list.hWnd());
   EXPECT_GT(drawn, 0);
+
+  // A box without data: only the number of its rows, set at once; rows are
+  // selected and removed by index and drawn from the owner's data.
+  ListBoxArgs na = la;
+  na.Name = L"BigList";
+  na.Left = 160;
+  na.HasStrings = false;
+  na.NoData = true;
+  ListBox& rows = f.Add<ListBox>(na);
+  std::vector<UINT> drawnRows;
+  rows.OnDrawItem = [&](const DRAWITEMSTRUCT& d) {
+    drawnRows.push_back(d.itemID);
+    return true;
+  };
+  EXPECT_NE(GetWindowLongW(rows.hWnd(), GWL_STYLE) & LBS_NODATA, 0);
+  rows.SetCount(100000);
+  EXPECT_EQ(rows.ListCount(), 100000);
+  rows.SetSelected(99999, true);
+  EXPECT_TRUE(rows.Selected(99999));
+  SendMessageW(rows.hWnd(), LB_DELETESTRING, 5, 0);
+  EXPECT_EQ(rows.ListCount(), 99999);
+  drawnRows.clear();
+  InvalidateRect(rows.hWnd(), nullptr, TRUE);
+  UpdateWindow(rows.hWnd());
+  ASSERT_FALSE(drawnRows.empty());
+  EXPECT_LT(drawnRows.size(), 10u);  // the rows in view only
+  for (UINT row : drawnRows) EXPECT_LT(row, 99999u);
 
   ComboBoxArgs cb;
   cb.Name = L"cmbStyle";

@@ -1,13 +1,16 @@
 // The media browser in the program as a real process: started without a
-// movie it lists the user's movie folder, makes the missing thumbnails under
-// the progress window and shows them on the page; the wheel scrolls the page,
-// a folder typed in the address bar is listed (and Shift+Delete typed there
-// leaves the thumbnails), a double click plays a movie, and Ctrl+Insert twice
+// movie it shows the page of the user's movie folder first and makes the
+// missing thumbnails behind it, which then show on the page (a folder of
+// thousands of movies too, the window answering meanwhile); the wheel
+// scrolls the page, a folder typed in the address bar is listed with the
+// progress window over its thumbnails (and Shift+Delete typed there leaves
+// the thumbnails), a double click plays a movie, and Ctrl+Insert twice
 // writes two numbered pictures of its frame.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <tuple>
 
@@ -26,7 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMovies = 12;
+constexpr int kMovies = 12, kOthers = 40;
 constexpr int kHeader = 72;  // the page's header above the grid
 
 // One frame of the background colour; with boxes, a red one over the top
@@ -106,44 +109,54 @@ class BrowserRun : public ::testing::Test {
       thumbs.push_back(CacheThumb(movies + name));
       DeleteFileW(thumbs.back().c_str());
     }
-    testing_support::WriteBytes(other + L"x.swf", ColourMovie(1, 2, 3));
+    for (int i = 0; i < kOthers; ++i) {
+      const std::wstring movie = other + L"x" + std::to_wstring(i) + L".swf";
+      testing_support::WriteBytes(movie, ColourMovie(1, 2, static_cast<uint8_t>(i)));
+      otherThumbs.push_back(CacheThumb(movie));
+      DeleteFileW(otherThumbs.back().c_str());
+    }
     SaveSetting(L"Recent", L"", movies.c_str());
     SaveSetting(L"Recent", L"MyFlash", movies.c_str());
   }
   void TearDown() override {
     for (const auto& t : thumbs) DeleteFileW(t.c_str());
-    DeleteFileW(CacheThumb(other + L"x.swf").c_str());
+    for (const auto& t : otherThumbs) DeleteFileW(t.c_str());
+  }
+  static bool AllExist(const std::vector<std::wstring>& files) {
+    return std::all_of(files.begin(), files.end(),
+                       [](const std::wstring& f) { return GetFileAttributesW(f.c_str()) != INVALID_FILE_ATTRIBUTES; });
   }
   PrivateProgramKey key;
   testing_support::TempDir dir;
   std::wstring movies, other;
-  std::vector<std::wstring> thumbs;
+  std::vector<std::wstring> thumbs, otherThumbs;
 };
 
 TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
   ProgramProcess program(L"");
   ASSERT_TRUE(program.Started());
-  // The progress window shows while the thumbnails are made.
-  if (HWND progress = program.WaitForWindow(L"Thumbnails Creation", 30000)) {
-    WaitFor([&] { return GetFileAttributesW(thumbs[2].c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
-    cDIBSection shot;
-    if (Capture(progress, shot)) shot.SavePicture(testing_support::ProgramDir() + L"thumbnail-progress.bmp");
-  }
+  // The page first, the thumbnails behind it: the start shows no progress window.
   HWND main = program.WaitForMainWindow(60000);
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitForCaption(main, L"SWF.zel - Browse Media", 60000)) << Caption(main);
-  for (const auto& t : thumbs) EXPECT_NE(GetFileAttributesW(t.c_str()), INVALID_FILE_ATTRIBUTES) << t;
+  bool progressShown = false;
+  EXPECT_TRUE(WaitFor([&] {
+    progressShown = progressShown || program.WaitForWindow(L"Thumbnails Creation", 0);
+    return AllExist(thumbs);
+  }, 60000));
+  EXPECT_FALSE(progressShown);
   EXPECT_EQ(BrowseDocumentFolder(), movies);
   HWND flash = FindChildOfClass(main, L"MacromediaFlashPlayerActiveX");
   ASSERT_NE(flash, nullptr);
 
-  // The first cell shows its movie's thumbnail (the movie's green background).
-  Sleep(500);
+  // The first cell shows its movie's thumbnail (the movie's green background) once made.
   cDIBSection page;
-  ASSERT_TRUE(Capture(flash, page));
-  const COLORREF cell = GetPixel(page.hdc(), 75, kHeader + 50);
-  EXPECT_GT(GetGValue(cell), 170) << std::hex << cell;
-  EXPECT_LT(GetRValue(cell), 80) << std::hex << cell;
+  COLORREF cell = 0;
+  EXPECT_TRUE(WaitFor([&] {
+    if (!Capture(flash, page)) return false;
+    cell = GetPixel(page.hdc(), 75, kHeader + 50);
+    return GetGValue(cell) > 170 && GetRValue(cell) < 80;
+  }, 10000)) << std::hex << cell;
   cDIBSection window;  // the whole window, for a look
   if (Capture(main, window)) window.SavePicture(testing_support::ProgramDir() + L"browser-window.bmp");
 
@@ -176,6 +189,14 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other.c_str()));
   ASSERT_TRUE(PressKeys(main, {{VK_RETURN}}));
   EXPECT_TRUE(WaitFor([&] { return BrowseDocumentFolder() == other; }, 20000)) << BrowseDocumentFolder();
+  // A listing the user started: the progress window shows over its thumbnails.
+  HWND progress = program.WaitForWindow(L"Thumbnails Creation", 20000);
+  EXPECT_NE(progress, nullptr);
+  if (progress) {
+    cDIBSection shot;
+    if (Capture(progress, shot)) shot.SavePicture(testing_support::ProgramDir() + L"thumbnail-progress.bmp");
+  }
+  EXPECT_TRUE(WaitFor([&] { return AllExist(otherThumbs) && !program.WaitForWindow(L"Thumbnails Creation", 0); }, 60000));
   Sleep(700);  // the document is written before the page loads and takes the focus
   ASSERT_TRUE(ClickAt(main, ec));
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(movies.c_str()));
@@ -236,6 +257,37 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
     view.SavePicture(testing_support::ProgramDir() + L"frame-picture.bmp");
   }
   EXPECT_TRUE(program.Close());
+}
+
+// A start on a folder of thousands of movies without thumbnails: the window
+// and the page come first, the thumbnails follow in the background, those of
+// the first cells (in view) before the last, and the window answers meanwhile.
+TEST_F(BrowserRun, AFolderOfThousandsShowsItsPageFirstAndStaysAnswering) {
+  constexpr int kMany = 2000;
+  const std::wstring many = dir.File(L"many\\");
+  fs::create_directories(many);
+  const moviebytes::Bytes movie = ColourMovie(10, 200, 10);
+  std::vector<std::wstring> made;
+  for (int i = 0; i < kMany; ++i) {
+    wchar_t name[16];
+    swprintf(name, 16, L"n%04d.swf", i);
+    testing_support::WriteBytes(many + name, movie);
+    made.push_back(CacheThumb(many + name));
+    DeleteFileW(made.back().c_str());
+  }
+  SaveSetting(L"Recent", L"", many.c_str());
+  ProgramProcess program(L"");
+  HWND main = program.WaitForMainWindow(10000);
+  ASSERT_NE(main, nullptr) << "no window within 10 s";
+  EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - Browse Media", 10000)) << Caption(main);
+  EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(made[0].c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000));
+  EXPECT_EQ(GetFileAttributesW(made[kMany - 1].c_str()), INVALID_FILE_ATTRIBUTES) << "the last cell's came first";
+  for (int probe = 0; probe < 5; ++probe) {
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) << probe;
+  }
+  EXPECT_TRUE(program.Close());
+  for (const auto& t : made) DeleteFileW(t.c_str());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Movies talking to the player: the program's own words from its own pages
 // and from any other movie, the words the option guards, EXEC's question,
-// a movie's own addresses, and the numbers and truth values the arguments carry.
+// a movie's own addresses (all of them asked about once it has read a local
+// file), and the numbers and truth values the arguments carry.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -216,6 +217,52 @@ TEST_F(FSCommands, AMoviesAddressOpensByExecsRulesOnlyWhileTheOptionIsOn) {
     EXPECT_EQ(host.calls, c.calls) << &c - cases;
     EXPECT_EQ(!host.asked.empty(), c.asked) << &c - cases;
     if (!c.option) EXPECT_TRUE(Logged(url)) << "a log line says what was not opened";
+  }
+}
+
+// A movie that has read a file of this machine reaches the network only
+// after the user's Yes: every address, web and mail ones too, asked about by
+// name, by get-URL and by EXEC alike; without such a read web addresses open
+// at once. Addresses are judged without the blanks and control characters
+// around them, so a script address stays one.
+TEST_F(FSCommands, AfterAFileReadEveryAddressIsAskedAboutByName) {
+  host.options.FSCommand = true;
+  const std::wstring leak = L"http://127.0.0.1:8765/leak?d=secret";
+  struct Case {
+    bool read;
+    std::wstring given;
+    const wchar_t* opened;  // null: dropped
+    bool asked;
+  } cases[] = {
+      {false, leak, leak.c_str(), false},
+      {true, leak, leak.c_str(), true},
+      {true, L"https://example.org/", L"https://example.org/", true},
+      {true, L"mailto:me@example.org?body=secret", L"mailto:me@example.org?body=secret", true},
+      {true, L"C:\\x.bat", L"C:\\x.bat", true},
+      {false, L" https://example.org/ \r\n", L"https://example.org/", false},
+      {false, L" JavaScript:alert(2)", nullptr, false},
+      {true, L"\x01\tjavascript:alert(2)", nullptr, false},
+      {false, L"\r\nVBScript:MsgBox(1)", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    for (const wchar_t* word : {L"", L"EXEC"}) {
+      for (bool yes : {false, true}) {
+        host.control.readLocal = c.read;
+        host.answerYes = yes;
+        host.asked.clear();
+        host.state.ExecDeclined = false;
+        host.calls.clear();
+        if (*word)
+          player::SWF_FSCommand(host, word, c.given);
+        else
+          player::SWF_OnGetURL(host, c.given, L"_blank");
+        const bool opens = c.opened && (!c.asked || yes);
+        EXPECT_EQ(host.calls, opens ? Calls{L"ShellOpen open " + std::wstring(c.opened)} : Calls{})
+            << &c - cases << " " << word << " " << yes;
+        EXPECT_EQ(!host.asked.empty(), c.asked) << &c - cases << " " << word;
+        if (c.asked) EXPECT_NE(host.asked.find(L"\r\n" + std::wstring(c.opened) + L"\r\n"), std::wstring::npos);
+      }
+    }
   }
 }
 

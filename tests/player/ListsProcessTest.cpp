@@ -1,9 +1,10 @@
 // The playlist, the remembered history and the recent files in the real
 // program: a folder on the command line (and the pane's picture), the next
-// start without arguments, a playlist file with a bad entry, and six movies
-// handed over by second starts (the File menu read inside the running
-// program, and its picture), and a favourite folder too long for the screen
-// shortened in the Favorite Folders menu (and its picture).
+// start without arguments, a playlist file with a bad entry, playlists that
+// name themselves or hold too many entries, six movies handed over by second
+// starts (the File menu read inside the running program, and its picture),
+// and a favourite folder too long for the screen shortened in the Favorite
+// Folders menu (and its picture).
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -159,6 +160,47 @@ TEST_F(ListsRun, APlaylistFileGivesItsRealEntriesOnlyAndJoinsTheRecentFiles) {
   EXPECT_EQ(GetRegString(L"Recent", L"0", L""), tom);
   EXPECT_EQ(GetRegString(L"Recent", L"1", L""), list);
   EXPECT_EQ(player::ReadPlaylistFile(HistoryPath(), app::kVersionRevision).Entries, (Names{tom, relative}));
+}
+
+// A playlist naming itself thirty times, opened at three starts: each start
+// shows its window, and the remembered list does not grow.
+TEST_F(ListsRun, APlaylistNamingItselfNeitherGrowsTheHistoryNorHoldsTheWindowBack) {
+  const std::wstring movie = Movie(L"a.swf");
+  std::string text = "<?xml version=\"1.0\"?><PLAYLIST build=\"680\"><FILE>a.swf</FILE>";
+  for (int i = 0; i < 30; ++i) text += "<FILE>self.swfzel</FILE>";
+  const std::wstring list = dir.File(L"self.swfzel");
+  testing_support::WriteText(list, text + "</PLAYLIST>");
+  // The remembered list holding the playlist itself, as a start that kept
+  // its entries would have left it.
+  Names remembered{movie};
+  remembered.insert(remembered.end(), 30, list);
+  CreateDirectoryW(GetFolderPart(HistoryPath()).c_str(), nullptr);
+  ASSERT_TRUE(player::WritePlaylistFile(HistoryPath(), remembered, -1));
+  // The playlist double-clicked, then two plain starts from the remembered list.
+  for (int start = 1; start <= 3; ++start) {
+    SCOPED_TRACE(start);
+    ProgramProcess run(start == 1 ? Quoted(list) : L"");
+    HWND main = run.WaitForMainWindow(5000);
+    ASSERT_NE(main, nullptr) << "no window within 5 s";
+    EXPECT_TRUE(WaitForCaption(main, start == 1 ? L"SWF.zel - a.swf" : L"SWF.zel - Browse Media"));
+    EXPECT_TRUE(run.Close());
+    EXPECT_LT(player::ReadPlaylistFile(HistoryPath(), app::kVersionRevision).Entries.size(), 100u);
+  }
+}
+
+// A playlist of 100,000 entries: the window shows, and one add takes its first 10,000.
+TEST_F(ListsRun, AHugePlaylistShowsTheWindowAndItsFirstTenThousandRows) {
+  Movie(L"m0.swf");
+  std::string text = "<?xml version=\"1.0\"?><PLAYLIST build=\"680\">";
+  for (int i = 0; i < 100000; ++i) text += "<FILE>m" + std::to_string(i) + ".swf</FILE>";
+  const std::wstring list = dir.File(L"huge.swfzel");
+  testing_support::WriteText(list, text + "</PLAYLIST>");
+  ProgramProcess run(Quoted(list));
+  HWND main = run.WaitForMainWindow(10000);
+  ASSERT_NE(main, nullptr) << "no window within 10 s";
+  EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - m0.swf"));
+  EXPECT_EQ(Rows(main), 10000);
+  EXPECT_TRUE(run.Close());
 }
 
 TEST_F(ListsRun, SixMoviesHandedOverLeaveTheLastFiveInTheFileMenuAndItsPicture) {

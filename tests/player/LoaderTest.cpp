@@ -6,6 +6,7 @@
 
 #include "PlayerFakes.h"
 #include "moviefiles/Projector.h"
+#include "player/movie/FSCommands.h"
 #include "services/ShellMod.h"
 
 using namespace player_test;
@@ -76,7 +77,7 @@ TEST_F(Loader, KindOfMovieSetsMenusCountAndRecentFiles) {
     bool playback, convert, info, extract, desktop, thumbnail, counted;
   } cases[] = {
       {WriteMovie(L"plain.swf"), true, true, true, true, true, true, true},
-      {WriteMovie(L"Flash\\own page.swf"), false, false, false, false, false, false, false},
+      {WriteMovie(L"Flash\\intro.swf"), false, false, false, false, false, false, false},
       {Write(L"video.flv", flv), false, false, true, false, false, true, true},
   };
   for (const Case& c : cases) {
@@ -94,6 +95,57 @@ TEST_F(Loader, KindOfMovieSetsMenusCountAndRecentFiles) {
     EXPECT_EQ(host.Only(L"AddRecent").size(), c.counted ? 1u : 0u) << c.path;
     EXPECT_EQ(host.state.InternalMovie, !c.counted) << c.path;
   }
+}
+
+// Only the pages the program ships in its Flash folder are its own, by their
+// canonical paths: a path whose text passes through the Flash folder, a
+// movie of another name there, or a name that merely begins like a page is
+// a movie like any other, and its FS commands get none of the own words.
+TEST_F(Loader, OnlyTheShippedPagesByTheirCanonicalPathsAreTheProgramsOwn) {
+  CreateDirectoryW(temp.File(L"elsewhere").c_str(), nullptr);
+  WriteMovie(L"elsewhere\\evil.swf");
+  const std::wstring flash = FlashFolder;
+  const struct {
+    std::wstring path;
+    bool own;
+  } cases[] = {
+      {WriteMovie(L"Flash\\about_pro.swf"), true},
+      {flash + L"..\\Flash\\.\\ABOUT_PRO.SWF", true},
+      {flash.substr(0, flash.size() - 1) + L"/about_pro.swf", true},
+      {WriteMovie(L"Flash\\mine.swf"), false},
+      {WriteMovie(L"Flash\\about_pro.swf.swf"), false},
+      {flash + L"..\\elsewhere\\evil.swf", false},
+  };
+  for (const auto& c : cases) {
+    host.calls.clear();
+    Load(c.path);
+    ASSERT_FALSE(host.Only(L"LoadMovie").empty()) << c.path;
+    EXPECT_EQ(host.state.InternalMovie, c.own) << c.path;
+    host.calls.clear();
+    player::SWF_FSCommand(host, L"MEOWMSG", L"hello");
+    EXPECT_EQ(host.Only(L"Message").size(), c.own ? 1u : 0u) << c.path;
+  }
+  // Its short form names the page too, where the file system has one.
+  wchar_t shortForm[MAX_PATH] = {};
+  const std::wstring page = flash + L"about_pro.swf";
+  if (GetShortPathNameW(page.c_str(), shortForm, MAX_PATH) && page != shortForm) {
+    Load(shortForm);
+    EXPECT_TRUE(host.state.InternalMovie) << shortForm;
+  }
+}
+
+// A statement reaches the script host from the command line alone: the
+// loader takes none, whatever road brought it.
+TEST_F(Loader, TheLoaderRunsNoStatement) {
+  for (const wchar_t* text : {L"/exec Quit", L"\"/exec CreateObject(\"x\") '.swf\"", L"/EXEC Uninstall", L"/execQuit"}) {
+    host.calls.clear();
+    Load(text);
+    EXPECT_TRUE(host.Only(L"Execute").empty()) << text;
+    EXPECT_TRUE(host.Only(L"LoadMovie").empty()) << text;
+  }
+  host.calls.clear();
+  player::RunCommandLineStatement(host, L"/exec SetRepeatMode 2");
+  EXPECT_TRUE(host.Has(L"Execute SetRepeatMode 2"));
 }
 
 TEST_F(Loader, AHundredFramesIsNoLongerAShortMovie) {

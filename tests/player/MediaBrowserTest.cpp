@@ -1,7 +1,8 @@
 // The media browser without a window: the listing under its filters and
 // sorts, the folder a request names, browse.xml as the page reads it, the
-// address bar's history, the thumbnail run (missing list, Stop, a broken
-// movie after a good one) and the pictures of frames.
+// address bar's history, the thumbnail run after the page (missing list,
+// the cells in view first, Stop, a broken movie after a good one) and the
+// pictures of frames.
 #include <gtest/gtest.h>
 
 #include "PlayerFakes.h"
@@ -25,22 +26,52 @@ class RecordingBrowser : public player::BrowserWindow {
  public:
   std::vector<std::wstring> rows;
   int selected = -1;
-  std::vector<std::wstring> made;
-  int stopAfter = 0;  // Stop pressed while this many-th thumbnail is made
+  std::vector<std::wstring> made, shown;  // movies rendered; thumbnails the page was told of (in view: "*")
+  int stopAfter = 0;                      // Stop pressed while this many-th thumbnail is made
+  int first = 1, last = 0;                // the cells in view
+  int ended = 0;
+  std::unique_ptr<player::ThumbnailProgress> progress;  // what OpenProgress hands out once
+  double clock = 0;
+  player::ThumbnailRun run{[this] { return clock += 1; }};  // one thumbnail a step
+
   std::vector<std::wstring> HistoryRows() const override { return rows; }
   int HistoryIndex() const override { return selected; }
   void SetHistory(const std::vector<std::wstring>& r, int s) override { rows = r, selected = s; }
   void FocusMovie() override {}
   void RedrawMenuBar() override { made.push_back(L"redraw"); }
   std::wstring AskFolder(const std::wstring&, const std::wstring&) override { return L""; }
-  std::unique_ptr<player::ThumbnailProgress> OpenProgress(int) override { return nullptr; }
+  std::unique_ptr<player::ThumbnailProgress> OpenProgress(int) override { return std::move(progress); }
+  void StartThumbnails(std::vector<player::ThumbnailJob> jobs, std::unique_ptr<player::ThumbnailProgress> p) override {
+    run.Start(*this, std::move(jobs), std::move(p));
+  }
   bool MakeThumbnail(const std::wstring& movie, const std::wstring& thumb, player::ThumbnailProgress*) override {
     made.push_back(movie);
     testing_support::WriteText(thumb, "jpeg");
     if (static_cast<int>(made.size()) == stopAfter) player::CancelShots = true;
     return true;
   }
-  void EndThumbnails() override {}
+  void VisibleItems(int& f, int& l) override { f = first, l = last; }
+  void ThumbnailMade(const std::wstring& name, bool inView) override { shown.push_back(inView ? L"*" + name : name); }
+  void EndThumbnails() override { ++ended; }
+  // Runs the timer's ticks until the run ends; their number.
+  int RunToEnd() {
+    int ticks = 0;
+    while (run.Step(*this) && ticks < 1000) ++ticks;
+    return ticks;
+  }
+};
+
+// The progress window as a run drives it: its steps, and Stop pressed at one of them.
+struct RecordingProgress : player::ThumbnailProgress {
+  std::vector<int>& steps;
+  int stopAt;
+  RecordingProgress(std::vector<int>& s, int stop) : steps(s), stopAt(stop) {}
+  void Step(int index, int, const std::wstring&, const std::wstring&) override {
+    steps.push_back(index);
+    if (index == stopAt) player::CancelShots = true;
+  }
+  void Preview(const cDIBSection&) override {}
+  void DoEvents() override {}
 };
 
 std::vector<std::wstring> Names(const std::vector<BrowseItem>& items) {
@@ -268,7 +299,7 @@ TEST(BrowseHistoryTest, SameFolderAddsNoRowAndANewOneDropsTheForwardRows) {
   EXPECT_EQ(selected, 1);
 }
 
-TEST_F(MediaBrowserTest, BrowseFolderMakesMissingThumbnailsAndShowsThePage) {
+TEST_F(MediaBrowserTest, BrowseFolderShowsThePageThenMakesTheMissingThumbnails) {
   RecordingBrowser window;
   WriteMovie(L"Flash\\browse.swf");
   host.options.GenericProjectors = false;
@@ -279,18 +310,24 @@ TEST_F(MediaBrowserTest, BrowseFolderMakesMissingThumbnailsAndShowsThePage) {
   testing_support::WriteText(have, "old");
   player::BrowseFolder(host, window, folder + L"beta\\..", false);
   EXPECT_EQ(host.options.CurrentFolder, folder);
-  EXPECT_EQ(window.made.size(), 4u);
-  EXPECT_EQ(std::count(window.made.begin(), window.made.end(), folder + L"a.swf"), 0);
+  EXPECT_TRUE(window.made.empty()) << "the page comes first";
   EXPECT_EQ(host.state.BrowseItemCount(), 7);
   EXPECT_EQ(window.rows, (std::vector<std::wstring>{folder}));
   EXPECT_TRUE(host.state.Browsed);
   const auto loads = host.Only(L"LoadMovie 0 " + FlashFolder + L"browse.swf?myXML=");
   EXPECT_EQ(loads.size(), 1u);
+  window.RunToEnd();
+  EXPECT_EQ(window.made.size(), 4u);
+  EXPECT_EQ(std::count(window.made.begin(), window.made.end(), folder + L"a.swf"), 0);
+  EXPECT_EQ(window.shown.size(), 4u);
+  EXPECT_EQ(window.ended, 1);
+  EXPECT_TRUE(Logged(L"Thumbnail Generation (4 of 4)"));
   // Satellite: thumbnails beside the movies, named like them; a Stop ends the run.
   host.options.Satellite = true;
   window.made.clear();
   window.stopAfter = 2;
   player::BrowseFolder(host, window, folder, false);
+  window.RunToEnd();
   EXPECT_EQ(window.made.size(), 2u);
   EXPECT_TRUE(FileExists(folder + GetFileTitle(window.made[0], true) + L".jpg"));
   EXPECT_EQ(player::ThumbnailName(folder + L"clip.swf", true), L"clip.jpg");
@@ -303,12 +340,64 @@ TEST_F(MediaBrowserTest, BrowseFolderMakesMissingThumbnailsAndShowsThePage) {
   EXPECT_EQ(doc.SelectSingleNode(L"BROWSE/FOLDER").Text(), folder + L"missing\\");
 }
 
+// A large folder: the page first, then one thumbnail a tick, those of the
+// cells in view first (wherever the view is when the tick comes), then the
+// rest in order; the progress window, when there is one, counts them and its
+// Stop ends the run; a new listing ends the run before it.
+TEST_F(MediaBrowserTest, TheCellsInViewGetTheirThumbnailsFirst) {
+  RecordingBrowser window;
+  WriteMovie(L"Flash\\browse.swf");
+  for (const wchar_t* item : {L"mnuShowMovie", L"mnuSortName"}) host.Menu(item).checked = true;
+  const std::wstring many = temp.File(L"many\\");
+  CreateDirectoryW(many.c_str(), nullptr);
+  std::vector<std::wstring> movies;
+  for (int i = 0; i < 30; ++i) {
+    wchar_t name[16];
+    swprintf(name, 16, L"m%02d.swf", i);
+    movies.push_back(many + name);
+    testing_support::WriteBytes(movies.back(), std::vector<uint8_t>(20, 'x'));
+  }
+  testing_support::WriteText(player::ThumbnailPath(movies[22], false), "made before");
+  window.first = 21, window.last = 24;  // the page scrolled to the eighth row
+  player::BrowseFolder(host, window, many, false);
+  EXPECT_TRUE(window.made.empty());
+  EXPECT_EQ(window.run.Count(), 29);
+  for (int i = 0; i < 4; ++i) window.run.Step(window);
+  EXPECT_EQ(window.made, (std::vector<std::wstring>{movies[20], movies[21], movies[23], movies[0]}));
+  EXPECT_EQ(window.shown[0], L"*" + player::ThumbnailName(movies[20], false));
+  EXPECT_EQ(window.shown[3], player::ThumbnailName(movies[0], false)) << "out of view";
+  window.first = 5, window.last = 8;  // scrolled while the run goes on
+  window.run.Step(window);
+  EXPECT_EQ(window.made.back(), movies[4]);
+  window.RunToEnd();
+  EXPECT_EQ(window.made.size(), 29u);
+  EXPECT_EQ(std::count(window.made.begin(), window.made.end(), movies[4]), 1);
+  EXPECT_FALSE(window.run.Running());
+
+  // Started by the user: the progress window counts the run, its Stop ends it.
+  for (const auto& m : movies) DeleteFileW(player::ThumbnailPath(m, false).c_str());
+  std::vector<int> steps;
+  window.made.clear();
+  window.progress = std::make_unique<RecordingProgress>(steps, 3);
+  player::BrowseFolder(host, window, many, false);
+  window.RunToEnd();
+  EXPECT_EQ(steps, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(window.made.size(), 2u);
+  // A new listing ends the run of the one before.
+  window.made.clear();
+  player::BrowseFolder(host, window, many, false);
+  window.run.Step(window);
+  const int ended = window.ended;
+  player::BrowseFolder(host, window, folder, false);
+  EXPECT_EQ(window.ended, ended + 1);
+}
+
 TEST_F(MediaBrowserTest, AStatementShowsOnThePageOnlyWhenNoMovieStays) {
-  Load(L"/exec PauseMedia");
+  player::RunCommandLineStatement(host, L"/exec PauseMedia");
   EXPECT_EQ(host.Only(L"ShowBrowsePage"), (Calls{L"ShowBrowsePage Execution:  PauseMedia >> "}));
   host.calls.clear();
   host.control.frame = 5;  // a movie plays: the statement acts on it and it stays
-  Load(L"/exec GoToFrame 0.5");
+  player::RunCommandLineStatement(host, L"/exec GoToFrame 0.5");
   EXPECT_TRUE(host.Only(L"ShowBrowsePage").empty());
   EXPECT_TRUE(host.Has(L"Execute GoToFrame 0.5"));
 }

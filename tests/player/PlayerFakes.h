@@ -29,7 +29,7 @@ class FakeControl : public player::MovieControl {
  public:
   explicit FakeControl(Calls& calls) : calls_(calls) {}
   long frame = -1, total = 0, scale = 0, volume = 100, framesOnLoad = 10;
-  bool playing = false;
+  bool playing = false, readLocal = false;
   std::wstring quality = L"High";
   std::map<std::wstring, std::wstring> vars;
 
@@ -67,6 +67,7 @@ class FakeControl : public player::MovieControl {
   long TotalFrames() const override { return total; }
   bool Playing() const override { return playing; }
   void SetPlaying(bool on) override { Log(on ? L"Playing 1" : L"Playing 0"), playing = on; }
+  bool ReadLocalFile() const override { return readLocal; }
 
  private:
   void Log(const std::wstring& call) { calls_.push_back(call); }

@@ -1,11 +1,14 @@
 // The program playing, as a real process, on movies the tests write: a
 // playlist moving on by repeat mode, movies talking through FS commands
 // (a program path asked about, a word of the program's own ignored, a
-// quit), and the picture of the skinned window with a movie paused at its middle.
+// quit), a movie posing as one of the program's pages through a path into
+// its Flash folder, a movie that reads a file beside it and then asks for an
+// address, and the picture of the skinned window with a movie paused at its middle.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "FormsTestSupport.h"
+#include "LoopbackServer.h"
 #include "ProgramProcess.h"
 #include "services/RegistryModule.h"
 #include "TestSupport.h"
@@ -15,6 +18,7 @@ using namespace player_test;
 using flashtest::ActGetUrl;
 using flashtest::ActStop;
 using flashtest::DoAction;
+using flashtest::Script;
 using moviebytes::Bytes;
 
 namespace {
@@ -218,6 +222,98 @@ TEST_F(Playing, ARunawayScriptNeitherHangsTheWindowNorHoldsItOpen) {
   ASSERT_TRUE(waitBusy(main));
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(run.WaitForExit(2000)) << "the close request stops the handler";
+// Waits until the window is maximised (the movie's last command carried
+// out) or one of the process's boxes shows; the box, or null.
+HWND FullScreenOrBox(ProgramProcess& run, HWND main) {
+  for (int i = 0; i < 600; ++i, Sleep(50)) {
+    if (HWND box = FindDialogOf(run.Id())) return box;
+    if (IsZoomed(main)) return nullptr;
+  }
+  ADD_FAILURE() << "neither full screen nor a box";
+  return nullptr;
+}
+
+// A VBScript string written without a quote (a playlist entry drops its quotes).
+std::string VbText(const std::string& text) {
+  std::string out;
+  for (char c : text) out += (out.empty() ? "" : "&") + std::string("Chr(") + std::to_string(static_cast<unsigned char>(c)) + ")";
+  return out;
+}
+
+// A folder beside the program, so that a path from its Flash folder reaches
+// it through "..": removed with its contents.
+class BesideTheProgram {
+ public:
+  BesideTheProgram() : path_(testing_support::ProgramDir() + L"elsewhere-" + std::to_wstring(GetCurrentProcessId()) + L"\\") {
+    CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~BesideTheProgram() { testing_support::RemoveTree(path_); }
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// A movie opened through a path that passes through the program's Flash
+// folder, on the command line and from a playlist file, is no page of the
+// program's: its debug box does not show and the statement it hands over as
+// a movie to load never runs (no file is written).
+TEST_F(Playing, AMovieReachedThroughTheFlashFolderIsNoPageOfTheProgram) {
+  BesideTheProgram beside;
+  const std::wstring marker = temp.File(L"written.txt");
+  const std::string statement = "/exec CreateObject(" + VbText("Scripting.FileSystemObject") + ").CreateTextFile(" +
+                                VbText(Narrow(marker)) + ").Close '.swf";
+  testing_support::WriteBytes(beside.Path() + L"evil.swf",
+                              Commands({{"MEOWLOAD", std::wstring(statement.begin(), statement.end())},
+                                        {"MEOWMSG", L"own words"},
+                                        {"FULLSCREEN", L"true"}}));
+  const std::wstring throughFlash = testing_support::ProgramDir() + L"Media\\Flash\\..\\..\\" +
+                                    beside.Path().substr(testing_support::ProgramDir().size()) + L"evil.swf";
+  const std::wstring list = temp.File(L"evil.swfzel");
+  testing_support::WriteText(list, "<?xml version=\"1.0\"?><PLAYLIST build=\"680\"><FILE>" + Narrow(throughFlash) +
+                                       "</FILE></PLAYLIST>");
+  for (const std::wstring& given : {throughFlash, list}) {
+    SCOPED_TRACE(testing::Message() << Narrow(given));
+    ProgramProcess run(Quoted(given));
+    HWND main = run.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND box = FullScreenOrBox(run, main);
+    EXPECT_EQ(box, nullptr) << "the program's debug box";
+    if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the statement ran";
+    EXPECT_EQ(Caption(main), L"SWF.zel - evil.swf");
+    EXPECT_TRUE(run.Close());
+  }
+}
+
+// A movie reads a file beside it, then asks for an address carrying its
+// text: the question comes, names the address, has No for its default, and
+// with No nothing reaches the server.
+TEST_F(Playing, AMovieThatReadAFileAsksBeforeAnyAddressAndNoSendsNothing) {
+  testing_support::LoopbackServer server;
+  ASSERT_TRUE(server.Listening());
+  server.Serve("/leak?d=hidden", testing_support::HttpAnswer::Ok("thanks"));
+  testing_support::WriteText(temp.File(L"secret.txt"), "text=hidden");
+  const std::string address = Narrow(server.Url("/leak?d="));
+  const std::wstring movie =
+      Write(L"reader.swf", MovieWith(24, {{0, Script("push 'secret.txt', 1, '_root'; getVariable; "
+                                                     "push 'loadVariables'; callMethod; pop")},
+                                          {2, Script("push '" + address + "', 'text'; getVariable; add2; "
+                                                     "push '_blank'; getURL2 0")},
+                                          {4, Script("push 'FSCommand:FULLSCREEN', 'true'; getURL2 0; stop")}}));
+  ProgramProcess run(Quoted(movie));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND box = FullScreenOrBox(run, main);
+  ASSERT_NE(box, nullptr) << "the question";
+  EXPECT_NE(FindChildWithText(box, server.Url("/leak?d=hidden")), nullptr) << "the question names the address";
+  EXPECT_EQ(GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON) << "No is the default";
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
+  for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+  EXPECT_EQ(FullScreenOrBox(run, main), nullptr) << "the movie goes on to its next command";
+  EXPECT_TRUE(IsZoomed(main));
+  EXPECT_TRUE(server.Requests().empty());
+  EXPECT_TRUE(run.Close());
 }
 
 TEST_F(Playing, SavesThePictureOfAMoviePausedAtItsMiddle) {

@@ -8,6 +8,7 @@
 
 #include "PlaylistFakes.h"
 #include "base/Handles.h"
+#include "base/TextConv.h"
 #include "player/lists/PlaylistFile.h"
 #include "services/AppIdentity.h"
 #include "services/XmlDocument.h"
@@ -76,6 +77,11 @@ TEST(PlaylistFiles, OnlyFilePathsAreTakenAndOnlyFromACompatibleFile) {
     Names names;
   } cases[] = {
       {"relative entries", "<FILE>sub\\x.swf</FILE><FILE>sub\\..\\y.swf</FILE>", "680", {L"sub\\x.swf", L"y.swf"}},
+      {"rooted entries, dots resolved", "<FILE>@sub\\..\\r.swf</FILE><FILE>@.\\s.swf</FILE>", "680",
+       {L"r.swf", L"s.swf"}},
+      {"rooted entries, separators and trailing dots as the full form has them",
+       "<FILE>@x.swf.</FILE><FILE>@sub\\\\u.swf</FILE><FILE>@sub/v.swf</FILE><FILE>@sub\\w.swf</FILE>", "680",
+       {L"x.swf", L"sub\\u.swf", L"sub\\v.swf", L"sub\\w.swf"}},
       {"script statements", "<FILE>/exec Uninstall '.swf</FILE><FILE> /EXEC Quit</FILE><FILE>z.swf</FILE>", "680",
        {L"z.swf"}},
       {"control characters", "<FILE>a&#9;b.swf</FILE><FILE>c&#13;.swf</FILE><FILE>ok.swf</FILE>", "680",
@@ -88,7 +94,11 @@ TEST(PlaylistFiles, OnlyFilePathsAreTakenAndOnlyFromACompatibleFile) {
   for (const Case& c : cases) {
     PlaylistRig rig;
     const std::string build = c.build.empty() ? "" : " build=\"" + c.build + "\"";
-    const std::wstring file = rig.File(L"list.swfzel", "<?xml version=\"1.0\"?><PLAYLIST" + build + ">" + c.body +
+    // "@" stands for the test's folder, written out as a rooted path.
+    std::string body = c.body;
+    for (size_t at = body.find('@'); at != std::string::npos; at = body.find('@', at))
+      body.replace(at, 1, WideToUtf8(rig.dir.Path()));
+    const std::wstring file = rig.File(L"list.swfzel", "<?xml version=\"1.0\"?><PLAYLIST" + build + ">" + body +
                                                            "</PLAYLIST>");
     const bool compatible = !c.names.empty();
     LogLines log;
@@ -124,6 +134,81 @@ TEST(PlaylistDepth, HistoryOpensNestedPlaylistsAGivenPlaylistAndAFolderListThemA
   EXPECT_TRUE(empty.items.empty());
   EXPECT_EQ(empty.host.rowCalls, 0);
   EXPECT_FALSE(empty.host.exportOn);
+}
+
+// No road into the playlist takes a script statement, however it ends.
+TEST(PlaylistAdding, AStatementIsNeverAnEntry) {
+  PlaylistRig rig;
+  const std::wstring statement = L"/exec CreateObject(\"Scripting.FileSystemObject\").CreateTextFile(\"x\") '.swf";
+  rig.list.Add(statement, 0);
+  rig.list.Add(L"\"" + statement + L"\"", 0);
+  rig.list.Add(Names{L"/EXEC Quit '.flv", rig.File(L"kept.swf")}, 0);
+  rig.list.Add(L"/exec Quit '.swfzel", player::kHistoryDepth);
+  EXPECT_EQ(rig.Relative(), Names{L"kept.swf"});
+}
+
+// Playlists that name themselves or each other are each read once in one
+// add and are no entries of it once read, so the remembered list, read at
+// the next start, stays as it was saved.
+TEST(PlaylistDepth, EachPlaylistFileIsReadOnceInOneAdd) {
+  PlaylistRig rig;
+  const std::vector<std::string> self{"a.swf", "self.swfzel", "self.swfzel", "self.swfzel", "self.swfzel", "SELF.swfzel"};
+  const std::wstring list = rig.PlaylistOf(L"self.swfzel", self);
+  rig.list.Add(list, 0);
+  const Names first = rig.Relative();
+  EXPECT_EQ(first, Names{L"a.swf"}) << "read, it is no entry of its own";
+  // Three starts: the history written, then read back at -2 before the same list is given again.
+  for (int start = 0; start < 3; ++start) {
+    rig.list.Clear();
+    rig.list.Add(rig.host.history, player::kHistoryDepth);
+    EXPECT_EQ(rig.Relative(), first) << start;
+    rig.list.Clear();
+    rig.list.Add(list, 0);
+    EXPECT_EQ(rig.Relative(), first) << start;
+  }
+  // Two naming each other, and the history naming itself; a playlist met
+  // deeper down before it is read stays an entry.
+  rig.PlaylistOf(L"one.swfzel", {"x.swf", "two.swfzel"});
+  rig.PlaylistOf(L"two.swfzel", {"y.swf", "one.swfzel", ".\\one.swfzel", "three.swfzel"});
+  rig.list.Clear();
+  rig.list.Add(rig.PlaylistOf(L"Last Played.swfzel", {"one.swfzel", "two.swfzel", "Last Played.swfzel"}),
+               player::kHistoryDepth);
+  EXPECT_EQ(rig.Relative(), (Names{L"x.swf", L"y.swf", L"three.swfzel"}));
+}
+
+// One add makes at most 10,000 entries (one command line, one playlist of
+// many or several lists given together); the rest is left out and logged. A
+// playlist file over 32 MB is not read, and the log says why.
+TEST(PlaylistLimits, TenThousandEntriesAnAddAndNoFileOver32MB) {
+  PlaylistRig rig;
+  std::vector<std::string> many;
+  for (int i = 0; i < 6000; ++i) many.push_back("m" + std::to_string(i) + ".swf");
+  const std::wstring a = rig.PlaylistOf(L"a.swfzel", many), b = rig.PlaylistOf(L"b.swfzel", many);
+  {
+    LogLines log;
+    rig.list.Add(Names{a, b}, 0);
+    EXPECT_EQ(rig.items.size(), player::kMaxEntriesPerAdd);
+    EXPECT_EQ(rig.items.back(), rig.dir.File(L"m3999.swf"));
+    EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const std::wstring& l) {
+      return l.find(L"10000 entries in one add") != std::wstring::npos;
+    }));
+  }
+  rig.list.Add(a, 0);
+  EXPECT_EQ(rig.items.size(), player::kMaxEntriesPerAdd + 6000) << "a next add has its own limit";
+
+  PlaylistRig big;
+  std::string text = "<?xml version=\"1.0\"?><PLAYLIST build=\"680\"><FILE>a.swf</FILE><!-- ";
+  const std::string end = " --></PLAYLIST>";
+  text.append(static_cast<size_t>(player::kMaxPlaylistFileBytes) + 1 - text.size() - end.size(), 'x');
+  text += end;
+  const std::wstring file = big.File(L"big.swfzel", text);
+  LogLines log;
+  big.list.Add(file, 0);
+  EXPECT_TRUE(big.items.empty());
+  EXPECT_EQ(player::ReadPlaylistFile(file, app::kVersionRevision).Status, player::PlaylistFileStatus::TooLarge);
+  EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const std::wstring& l) {
+    return l.find(L"larger than 32 MB") != std::wstring::npos;
+  }));
 }
 
 TEST(PlaylistFolders, SystemOrderSubFoldersWhereTheyComeNoHiddenAndALinkLoopEnds) {

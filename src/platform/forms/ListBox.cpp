@@ -13,6 +13,7 @@ void ListBox::Create() {
   if (design_.MultiSelect == 1) style |= LBS_MULTIPLESEL;
   if (design_.MultiSelect == 2) style |= LBS_EXTENDEDSEL;
   if (design_.OwnerDraw) style |= LBS_OWNERDRAWFIXED | (design_.HasStrings ? LBS_HASSTRINGS : 0);
+  if (design_.OwnerDraw && !design_.HasStrings && !design_.Sorted && design_.NoData) style |= LBS_NODATA;
   if (!design_.IntegralHeight) style |= LBS_NOINTEGRALHEIGHT;
   CreateChild(L"LISTBOX", L"", style, design_.BorderStyle ? WS_EX_CLIENTEDGE : 0);
 }
@@ -44,6 +45,10 @@ void ListBox::RemoveItem(int index) {
 
 void ListBox::Clear() {
   if (hwnd_) SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+}
+
+void ListBox::SetCount(int count) {
+  if (hwnd_ && count >= 0) SendMessageW(hwnd_, LB_SETCOUNT, static_cast<WPARAM>(count), 0);
 }
 
 int ListBox::ListCount() const { return hwnd_ ? static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)) : 0; }

@@ -1,7 +1,8 @@
 // List box: rows of text with item data, single, simple or extended
 // multiple selection, and optionally owner-drawn fixed-height rows whose
 // drawing is the owner's (OnDrawItem here, or the form's own window
-// procedure when it answers WM_DRAWITEM first).
+// procedure when it answers WM_DRAWITEM first), with or without any data of
+// their own.
 #pragma once
 #include <vector>
 
@@ -16,6 +17,10 @@ struct ListBoxArgs : ControlArgs {
   // An owner-drawn box without strings keeps no text of its own: its rows are
   // drawn from the owner's data, AddItem's text is not stored and List is "".
   bool HasStrings = true;
+  // An owner-drawn box without strings may keep no rows either (LBS_NODATA):
+  // only their number, set at once with SetCount, however many; AddItem and
+  // item data are then not available.
+  bool NoData = false;
   int ItemHeight = 24;  // of owner-drawn rows
   bool IntegralHeight = false;
   int BorderStyle = 1;  // 0 none, 1 sunken
@@ -32,6 +37,8 @@ class ListBox : public Control {
   void AddItems(const std::vector<std::wstring>& texts);
   void RemoveItem(int index);
   void Clear();
+  // The number of rows of a box without data, in one message.
+  void SetCount(int count);
   int ListCount() const;
   std::wstring List(int index) const;
   void SetList(int index, const std::wstring& text);

@@ -6,12 +6,13 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <chrono>
+#include <unordered_set>
 
 #include "base/BinaryFile.h"
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
+#include "moviefiles/MovieCache.h"
 #include "moviefiles/Projector.h"
 #include "player/movie/MovieLoader.h"
 #include "services/Languages.h"
@@ -51,6 +52,24 @@ std::wstring DateTimeText(double date) {
   GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, day, 64);
   GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 64);
   return std::wstring(day) + L" " + time;
+}
+
+// A file name as the file system compares it: case folded.
+std::wstring Folded(std::wstring name) {
+  if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return name;
+}
+
+// The names (folded) of the files in folder that match pattern, at most as
+// many as a folder may list.
+void ListNames(const std::wstring& folder, const std::wstring& pattern, std::unordered_set<std::wstring>& names) {
+  WIN32_FIND_DATAW data{};
+  ScopedFind find(FindFirstFileExW((folder + pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(Folded(data.cFileName));
+  } while (names.size() < kMaxBrowseEntries && FindNextFileW(find.get(), &data));
 }
 
 std::wstring Line(const std::wstring& element, const std::wstring& text) {
@@ -107,7 +126,17 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
     return out;
   }
   const std::wstring thumbFolder = ThumbnailFolder(folder, settings.Satellite, cacheFolder);
+  // The thumbnails present, by name: beside the movies the listing itself
+  // names them; in the cache one listing of this folder's thumbnails does.
+  std::unordered_set<std::wstring> present;
+  const FolderCacheNames cacheNames(folder, L".jpg");
+  size_t listed = 0;
   do {
+    if (++listed > kMaxBrowseEntries) {
+      WriteLog(L"The folder holds more than " + std::to_wstring(kMaxBrowseEntries) +
+               L" entries: the rest is not listed: " + folder);
+      break;
+    }
     const std::wstring name = data.cFileName;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!settings.ShowFolders || name == L"." || name == L"..") continue;
@@ -118,6 +147,7 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
       out.Items.push_back(std::move(item));
       continue;
     }
+    if (settings.Satellite && EndsWithNoCase(name, L".jpg")) present.insert(Folded(name));
     const int kind = KindOf(name);
     if (kind == 0 || (kind == 1 && !settings.ShowMovies) || (kind == 4 && !settings.ShowVideos) ||
         (kind == 2 && !settings.ShowProjectors))
@@ -129,15 +159,21 @@ FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& setti
     if (kind == 2 && settings.GenericProjectors && !IsGenericProjector(item.Path)) continue;
     item.Size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     item.Modified = OleDate(data.ftLastWriteTime);
-    item.Thumb = ThumbnailName(item.Path, settings.Satellite);
+    item.Thumb = settings.Satellite ? ThumbnailName(item.Path, true) : cacheNames.Of(name);
     files.push_back(std::move(item));
   } while (FindNextFileW(find.get(), &data));
   out.Folders = static_cast<int>(out.Items.size());
   SortListing(files, 0, settings.Sort, settings.Backward);
   if (settings.Backward && settings.Sort == BrowseSort::Name) std::reverse(out.Items.begin(), out.Items.end());
+  // In the cache, a folder's thumbnails share the start of their names (a
+  // name too long for that is a hash, looked for on its own).
+  const std::wstring prefix = settings.Satellite ? L"" : cacheNames.Prefix();
+  if (!prefix.empty() && !files.empty()) ListNames(thumbFolder, prefix + L"*.jpg", present);
   for (BrowseItem& item : files) {
-    if (GetFileAttributesW((thumbFolder + item.Thumb).c_str()) == INVALID_FILE_ATTRIBUTES)
-      out.Missing.push_back(static_cast<int>(out.Items.size()));
+    const bool known = settings.Satellite || (!prefix.empty() && item.Thumb.compare(0, prefix.size(), prefix) == 0);
+    const bool exists = known ? present.count(Folded(item.Thumb)) > 0
+                              : GetFileAttributesW((thumbFolder + item.Thumb).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!exists) out.Missing.push_back(static_cast<int>(out.Items.size()));
     out.Items.push_back(std::move(item));
   }
   return out;
@@ -210,9 +246,9 @@ std::vector<BrowseItem> DriveList() {
   return out;
 }
 
-std::wstring XmlText(const std::wstring& text) {
-  std::wstring out;
-  out.reserve(text.size());
+namespace {
+
+void AppendXmlText(std::wstring& out, const std::wstring& text) {
   for (wchar_t c : text) {
     switch (c) {
       case L'&': out += L"&amp;"; break;
@@ -224,6 +260,25 @@ std::wstring XmlText(const std::wstring& text) {
         out += c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r' ? L'?' : c;
     }
   }
+}
+
+// An element of the document's own line, its text escaped, written in place.
+void AppendElement(std::wstring& out, const wchar_t* element, const std::wstring& text) {
+  out += L'<';
+  out += element;
+  out += L'>';
+  AppendXmlText(out, text);
+  out += L"</";
+  out += element;
+  out += L">\r\n";
+}
+
+}  // namespace
+
+std::wstring XmlText(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  AppendXmlText(out, text);
   return out;
 }
 
@@ -243,25 +298,50 @@ std::wstring BuildBrowseDocument(const std::vector<BrowseItem>& items, const Bro
   doc += Line(L"CACHE", XmlText(args.Cache));
   doc += Line(L"WAIT", HTMLEncode(LangText(L"BROWSEMEDIA/STRWAIT", L"Loading")));
   doc += Line(L"ERROR", XmlText(args.Message)) + L"\r\n";
+  // Written in place: a folder of tens of thousands of entries makes megabytes.
+  doc.reserve(doc.size() + items.size() * 160);
+  std::wstring title;
   for (const BrowseItem& item : items) {
-    doc += Line(L"JPEG", XmlText(item.Thumb));
+    AppendElement(doc, L"JPEG", item.Thumb);
     // The title is HTML: its name and size line are text within it, escaped once
     // for the HTML and the whole once more for the document.
-    std::wstring title = XmlText(item.Name);
-    if (item.Kind != kBrowseFolderKind) title += L"<BR><font size='10'>" + XmlText(BrowseSizeLine(item, args.ByDate));
-    doc += Line(L"TITLE", XmlText(title));
-    doc += Line(L"TYPE", std::to_wstring(item.Kind));
+    title = XmlText(item.Name);
+    if (item.Kind != kBrowseFolderKind) {
+      title += L"<BR><font size='10'>";
+      title += XmlText(BrowseSizeLine(item, args.ByDate));
+    }
+    AppendElement(doc, L"TITLE", title);
+    doc += L"<TYPE>";
+    doc += std::to_wstring(item.Kind);
+    doc += L"</TYPE>\r\n";
   }
   doc += L"</BROWSE>\r\n";
   return doc;
 }
 
 bool WriteBrowseDocument(const std::wstring& path, const std::wstring& document) {
-  // Well-formed by construction (every text escaped): written as UTF-8 in one piece.
-  const std::string bytes = WideToUtf8(document);
+  // Well-formed by construction (every text escaped): written as UTF-8, a
+  // piece at a time (a folder of thousands of movies makes megabytes).
   const std::wstring temp = TempFileBeside(path);
   if (temp.empty()) return false;
-  if (!WriteWholeFile(temp, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))) {
+  bool written = false;
+  {
+    BinaryFile file;
+    if (file.Create(temp)) {
+      constexpr size_t kPiece = size_t(1) << 18;
+      written = true;
+      for (size_t at = 0; written && at < document.size();) {
+        size_t n = std::min(kPiece, document.size() - at);
+        // A surrogate pair stays in one piece.
+        if (at + n < document.size() && document[at + n - 1] >= 0xD800 && document[at + n - 1] <= 0xDBFF) --n;
+        const std::string bytes = WideToUtf8(std::wstring_view(document).substr(at, n));
+        written = file.Write(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+        at += n;
+      }
+      written = file.CloseChecked() && written;
+    }
+  }
+  if (!written) {
     DeleteFileW(temp.c_str());
     return false;
   }
@@ -282,6 +362,7 @@ void BrowseFolder(PlayerHost& host, BrowserWindow& window, const std::wstring& f
   PlayerState& s = host.State();
   OptionSet& o = host.Opts();
   if (!keepScroll) s.BrowseScroll = 0;
+  window.StartThumbnails({}, nullptr);  // the run of the folder before ends
   s.BrowseItems.clear();
   s.HoverItem = 0;
   ::PlaylistCurrent = -1;
@@ -305,27 +386,18 @@ void BrowseFolder(PlayerHost& host, BrowserWindow& window, const std::wstring& f
     WriteLog(message);
   }
   s.BrowseItems = std::move(listing.Items);
-
-  if (!listing.Missing.empty()) {
-    CancelShots = false;
-    const int count = static_cast<int>(listing.Missing.size());
-    std::unique_ptr<ThumbnailProgress> progress = window.OpenProgress(count);
-    const auto start = std::chrono::steady_clock::now();
-    const std::wstring thumbFolder = ThumbnailFolder(resolved, settings.Satellite, CacheFolder);
-    for (int j = 1; j <= count; ++j) {
-      const BrowseItem& item = s.BrowseItems[static_cast<size_t>(listing.Missing[static_cast<size_t>(j - 1)])];
-      if (progress) progress->Step(j, count, ThumbnailCaption(j, count), item.Path);
-      if (CancelShots) break;
-      window.MakeThumbnail(item.Path, thumbFolder + item.Thumb, progress.get());
-      if (progress) progress->DoEvents();
-      if (CancelShots) break;
-    }
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    WriteLog(L"Thumbnail Generation (" + std::to_wstring(count) + L") in " + std::to_wstring(ms.count()) + L" ms");
-    progress.reset();
-    window.EndThumbnails();
-  }
+  // The page first; the missing thumbnails after it, those in view first.
   ShowBrowsePage(host, window, true, message);
+  std::vector<ThumbnailJob> jobs;
+  jobs.reserve(listing.Missing.size());
+  const std::wstring thumbFolder = ThumbnailFolder(resolved, settings.Satellite, CacheFolder);
+  for (int index : listing.Missing) {
+    const BrowseItem& item = s.BrowseItems[static_cast<size_t>(index)];
+    jobs.push_back(ThumbnailJob{index + 1, item.Path, thumbFolder + item.Thumb, item.Thumb});
+  }
+  std::unique_ptr<ThumbnailProgress> progress =
+      jobs.empty() ? nullptr : window.OpenProgress(static_cast<int>(jobs.size()));
+  window.StartThumbnails(std::move(jobs), std::move(progress));
 }
 
 void ShowBrowsePage(PlayerHost& host, BrowserWindow& window, bool load, const std::wstring& message) {

@@ -1,19 +1,24 @@
 // The media browser: BrowseFolder lists a folder (folders first, then the
 // movies, videos and projectors the Browser menu's filters let through,
-// sorted by its marks), makes the thumbnails that are missing under the
-// progress window, and ShowBrowsePage writes "browse.xml" and loads the
-// program's page "browse.swf" over it. Also the Browser menu's enabling,
-// the folder picker and the address bar's history.
+// sorted by its marks), shows the page, and has the window make the
+// thumbnails that are missing in the background (ThumbnailRun), and
+// ShowBrowsePage writes "browse.xml" and loads the program's page
+// "browse.swf" over it. Also the Browser menu's enabling, the folder picker
+// and the address bar's history.
 #pragma once
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "player/movie/PlayerHost.h"
-#include "player/window/PlayerState.h"
+#include "player/movie/ThumbnailRun.h"
 #include "player/movie/Thumbnails.h"
+#include "player/window/PlayerState.h"
 
 namespace player {
+
+// The most entries of one folder listed (the rest is left out and logged).
+inline constexpr size_t kMaxBrowseEntries = 100000;
 
 enum class BrowseSort { Name, Type, Size, Date };
 
@@ -42,7 +47,8 @@ struct FolderListing {
   std::vector<int> Missing;  // indices of Items whose thumbnail file is missing
   bool Readable = true;      // false when the folder could not be read
 };
-// The folder's entries (folder ends in "\"); thumbFolder: where thumbnails lie ("" beside the movies).
+// The folder's entries (folder ends in "\"), at most kMaxBrowseEntries;
+// cacheFolder: where thumbnails lie unless beside the movies.
 FolderListing ListFolder(const std::wstring& folder, const BrowseSettings& settings, const std::wstring& cacheFolder);
 // The file entries (from index folders on) stably sorted; folders are only reversed, by name.
 void SortListing(std::vector<BrowseItem>& items, int folders, BrowseSort sort, bool backward);
@@ -71,8 +77,9 @@ std::wstring BrowseSizeLine(const BrowseItem& item, bool byDate);
 // (ignoring case) drops the rows after it and is added as the selected last row.
 void AddToHistory(std::vector<std::wstring>& rows, int& selected, const std::wstring& folder);
 
-// What the browser needs of the window beyond PlayerHost.
-class BrowserWindow {
+// What the browser needs of the window beyond PlayerHost (and the thumbnail
+// maker a run needs).
+class BrowserWindow : public ThumbnailMaker {
  public:
   virtual ~BrowserWindow() = default;
   virtual std::vector<std::wstring> HistoryRows() const = 0;
@@ -82,12 +89,12 @@ class BrowserWindow {
   virtual void RedrawMenuBar() = 0;
   // The folder dialog; "" when cancelled.
   virtual std::wstring AskFolder(const std::wstring& title, const std::wstring& start) = 0;
-  // The progress window for a thumbnail run (null: run without one).
+  // The progress window for a thumbnail run (null: run without one, as
+  // during the start-up).
   virtual std::unique_ptr<ThumbnailProgress> OpenProgress(int count) = 0;
-  // Renders one thumbnail; the window's real snapshot, a fake in tests.
-  virtual bool MakeThumbnail(const std::wstring& movie, const std::wstring& thumbPath, ThumbnailProgress* progress) = 0;
-  // After a run: the hidden snapshot window goes.
-  virtual void EndThumbnails() = 0;
+  // Starts making these thumbnails (none: the run before just ends) from
+  // the window's timer, a slice of time at each tick.
+  virtual void StartThumbnails(std::vector<ThumbnailJob> jobs, std::unique_ptr<ThumbnailProgress> progress) = 0;
 };
 
 void BrowseFolder(PlayerHost& host, BrowserWindow& window, const std::wstring& folder, bool keepScroll);

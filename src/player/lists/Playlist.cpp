@@ -9,6 +9,7 @@
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
 #include "player/lists/PlaylistFile.h"
+#include "player/start/CommandLine.h"
 #include "services/AppIdentity.h"
 #include "services/FileSearch.h"
 #include "services/ShellMod.h"
@@ -25,46 +26,82 @@ bool HasControlCharacter(const std::wstring& text) {
 }
 
 constexpr unsigned long kUnknownAttributes = INVALID_FILE_ATTRIBUTES;
+// Playlists that open other playlists: the most files one add reads.
+constexpr size_t kMaxPlaylistsPerAdd = 1000;
+
+// A playlist file as one add remembers it: its canonical path, case folded.
+std::wstring PlaylistKey(const std::wstring& path) {
+  std::wstring key = CanonicalPath(path);
+  if (key.empty()) key = path;
+  CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+  return key;
+}
 
 }  // namespace
 
-// The folders one add has listed (by identity), so a link loop ends.
-struct Playlist::Folders {
-  std::set<std::pair<uint64_t, uint64_t>> seen;
+// What one add has done so far: the folders listed (by identity) and the
+// playlist files read (by canonical path), so that a link loop and playlists
+// naming themselves or each other end, and the entries it made.
+struct Playlist::AddRun {
+  std::set<std::pair<uint64_t, uint64_t>> folders;
+  std::set<std::wstring> playlists;  // canonical, upper case
+  size_t entries = 0;
+  bool full = false;  // the add reached kMaxEntriesPerAdd
 };
 
-void Playlist::Add(const std::wstring& path, int depth) {
-  Folders folders;
-  AddEntry(path, depth, kUnknownAttributes, folders);
+void Playlist::Add(const std::wstring& path, int depth) { Add(std::vector<std::wstring>{path}, depth); }
+
+void Playlist::Add(const std::vector<std::wstring>& paths, int depth) {
+  AddRun run;
+  for (const std::wstring& path : paths) {
+    if (run.full) break;
+    AddEntry(path, depth, kUnknownAttributes, run);
+  }
   Flush();
 }
 
-void Playlist::AddEntry(const std::wstring& given, int depth, unsigned long attributes, Folders& folders) {
+void Playlist::AddEntry(const std::wstring& given, int depth, unsigned long attributes, AddRun& run) {
+  if (run.full) return;
   std::wstring path;
   path.reserve(given.size());
   for (wchar_t c : given)
     if (c != L'"') path += c;
   // No file's name holds a control character; such an entry could not be saved either.
   if (path.empty() || HasControlCharacter(path)) return;
+  // A script statement is no file: an entry never runs one, whatever its end.
+  if (IsExecCommand(path)) {
+    WriteLog(L"Not added to the playlist: a script statement is no file");
+    return;
+  }
   const std::wstring ext = GetFileExt(path);
-  if (IsExtension(ext, kPlaylistExtension) && depth <= 0) {
-    AddPlaylistFile(path, depth, folders);
+  const bool playlist = IsExtension(ext, kPlaylistExtension);
+  if (playlist && depth <= 0) {
+    AddPlaylistFile(path, depth, run);
     return;
   }
-  if (attributes == kUnknownAttributes) attributes = GetFileAttributesW(path.c_str());
-  if (attributes != kUnknownAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    AddFolder(path, depth, folders);
+  // A playlist this add has read already is no entry of it either: the
+  // remembered list would hold it and open it again at the next start.
+  if (playlist && run.playlists.count(PlaylistKey(path))) {
+    WriteLog(L"Playlist read already in this add, left out: " + path);
     return;
   }
-  if (IsExtension(ext, L".swf") || IsExtension(ext, L".flv") || IsExtension(ext, kPlaylistExtension) ||
-      (IsExtension(ext, L".exe") && host_.AcceptsProgram(path)))
-    Append(path);
+  // A movie, video or playlist by its name: the file system is not asked
+  // (a playlist of thousands of entries is read at once).
+  const bool named = playlist || IsExtension(ext, L".swf") || IsExtension(ext, L".flv");
+  if (!named) {
+    if (attributes == kUnknownAttributes) attributes = GetFileAttributesW(path.c_str());
+    if (attributes != kUnknownAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      AddFolder(path, depth, run);
+      return;
+    }
+  }
+  if (named || (IsExtension(ext, L".exe") && host_.AcceptsProgram(path))) Append(path, run);
 }
 
-void Playlist::AddFolder(const std::wstring& folder, int depth, Folders& folders) {
+void Playlist::AddFolder(const std::wstring& folder, int depth, AddRun& run) {
   const std::wstring dir = AddBackslash(folder);
   std::pair<uint64_t, uint64_t> id;
-  if (FolderIdentity(dir, id) && !folders.seen.insert(id).second) return;  // listed already in this add
+  if (FolderIdentity(dir, id) && !run.folders.insert(id).second) return;  // listed already in this add
   WIN32_FIND_DATAW fd;
   ScopedFind find(FindFirstFileExW((dir + L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
                                    FIND_FIRST_EX_LARGE_FETCH));
@@ -76,11 +113,21 @@ void Playlist::AddFolder(const std::wstring& folder, int depth, Folders& folders
     const DWORD a = fd.dwFileAttributes;
     if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
     if ((a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_REPARSE_POINT)) continue;  // links, junctions
-    AddEntry(dir + name, depth + 1, a, folders);
-  } while (FindNextFileW(find.get(), &fd));
+    AddEntry(dir + name, depth + 1, a, run);
+  } while (!run.full && FindNextFileW(find.get(), &fd));
 }
 
-void Playlist::AddPlaylistFile(const std::wstring& path, int depth, Folders& folders) {
+void Playlist::AddPlaylistFile(const std::wstring& path, int depth, AddRun& run) {
+  const std::wstring key = PlaylistKey(path);
+  if (run.playlists.count(key)) {
+    WriteLog(L"Playlist read already in this add, left out: " + path);
+    return;
+  }
+  if (run.playlists.size() >= kMaxPlaylistsPerAdd) {
+    WriteLog(L"One add reads at most " + std::to_wstring(kMaxPlaylistsPerAdd) + L" playlist files, left out: " + path);
+    return;
+  }
+  run.playlists.insert(key);
   const PlaylistFileContent content = ReadPlaylistFile(path, app::kVersionRevision);
   if (content.Status == PlaylistFileStatus::Unreadable) {
     WriteLog(L"Failed to load PL XML");
@@ -90,11 +137,25 @@ void Playlist::AddPlaylistFile(const std::wstring& path, int depth, Folders& fol
     WriteLog(L"PL Version is incompatible");
     return;
   }
+  if (content.Status == PlaylistFileStatus::TooLarge) {
+    WriteLog(L"Playlist not read: larger than " + std::to_wstring(kMaxPlaylistFileBytes >> 20) + L" MB: " + path);
+    return;
+  }
   host_.AddRecent(path);
-  for (const std::wstring& entry : content.Entries) AddEntry(entry, depth + 1, kUnknownAttributes, folders);
+  for (const std::wstring& entry : content.Entries) {
+    if (run.full) break;
+    AddEntry(entry, depth + 1, kUnknownAttributes, run);
+  }
 }
 
-void Playlist::Append(const std::wstring& path) {
+void Playlist::Append(const std::wstring& path, AddRun& run) {
+  if (run.entries >= kMaxEntriesPerAdd) {
+    run.full = true;
+    WriteLog(L"The playlist took " + std::to_wstring(kMaxEntriesPerAdd) +
+             L" entries in one add: the rest is left out, from " + path);
+    return;
+  }
+  ++run.entries;
   data_.Items.push_back(path);
   data_.Last = static_cast<long>(data_.Items.size()) - 1;
   ++pendingRows_;

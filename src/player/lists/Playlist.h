@@ -3,7 +3,9 @@
 // index of the last entry and of the playing one, -1 for none); the list box
 // holds one row per entry and no text of its own. This unit adds files,
 // folders (every sub-folder, links and junctions not entered) and playlist
-// files by depth, plays, clears (saving the history first), saves, moves and
+// files by depth (one add: each playlist file read once, at most
+// kMaxEntriesPerAdd entries, a movie known by its name without asking the
+// file system), plays, clears (saving the history first), saves, moves and
 // removes entries, and keeps the two menu items that follow the list (Export
 // Playlist while it has entries, Next while it has two) in step. What it
 // needs of its window comes through PlaylistHost.
@@ -52,13 +54,20 @@ class PlaylistHost {
 // adds 1. A playlist file is opened at depth 0 or less, listed as an entry
 // deeper down.
 inline constexpr int kHistoryDepth = -2;
+// The most entries one add makes (as a command line's names): the rest is
+// left out and logged. Within one add each playlist file is read once and
+// each folder listed once.
+inline constexpr size_t kMaxEntriesPerAdd = 10000;
 
 class Playlist {
  public:
   Playlist(PlaylistData data, PlaylistHost& host) : data_(data), host_(host) {}
 
-  // A file, a folder's files or a playlist file's entries, at the end.
+  // A file, a folder's files or a playlist file's entries, at the end. An
+  // entry beginning with "/exec" is never taken.
   void Add(const std::wstring& path, int depth);
+  // Several of them as one add (one limit, each playlist file read once).
+  void Add(const std::vector<std::wstring>& paths, int depth);
   // Plays entry index (an index past the end: none); -2 or less plays the
   // current entry again. No entry to play shows the media browser.
   void PlayItem(int index);
@@ -81,11 +90,11 @@ class Playlist {
   long Current() const { return data_.Current; }
 
  private:
-  struct Folders;
-  void AddEntry(const std::wstring& path, int depth, unsigned long attributes, Folders& folders);
-  void AddFolder(const std::wstring& folder, int depth, Folders& folders);
-  void AddPlaylistFile(const std::wstring& path, int depth, Folders& folders);
-  void Append(const std::wstring& path);
+  struct AddRun;
+  void AddEntry(const std::wstring& path, int depth, unsigned long attributes, AddRun& run);
+  void AddFolder(const std::wstring& folder, int depth, AddRun& run);
+  void AddPlaylistFile(const std::wstring& path, int depth, AddRun& run);
+  void Append(const std::wstring& path, AddRun& run);
   void Flush();
 
   PlaylistData data_;

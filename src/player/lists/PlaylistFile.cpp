@@ -9,6 +9,7 @@
 #include "base/BinaryFile.h"
 #include "base/Handles.h"
 #include "base/TextConv.h"
+#include "moviefiles/MoviePaths.h"
 #include "player/start/CommandLine.h"
 #include "services/AppIdentity.h"
 #include "services/ShellMod.h"
@@ -52,6 +53,24 @@ bool ParseBuild(const std::wstring& text, long& build) {
   return true;
 }
 
+// A drive's full path that making it full would leave as it is: "X:\" and
+// names separated by single backslashes, none of them "." or "..", none
+// ending in a dot or a blank.
+bool IsPlainFullPath(const std::wstring& path) {
+  if (path.size() < 4 || !iswalpha(path[0]) || path[1] != L':' || path[2] != L'\\') return false;
+  size_t start = 3;
+  while (start < path.size()) {
+    size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    if (end == start || path[end - 1] == L'.' || path[end - 1] == L' ') return false;
+    for (size_t i = start; i < end; ++i)
+      if (path[i] == L'/' || path[i] == L':') return false;
+    start = end + 1;
+    if (end + 1 == path.size()) return false;  // a trailing backslash
+  }
+  return true;
+}
+
 std::wstring EntryPath(const wchar_t* text, size_t size, const std::wstring& folder) {
   // Blanks and line breaks around the path are the file's layout.
   auto blank = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; };
@@ -62,16 +81,13 @@ std::wstring EntryPath(const wchar_t* text, size_t size, const std::wstring& fol
   std::wstring entry(text + first, end - first);
   // An entry is a file's path: a script statement would run when played.
   if ((entry[0] == L'/' && IsExecCommand(entry)) || HasControlCharacter(entry)) return L"";
+  // Every entry in its full form: a relative one from the playlist file's
+  // folder, and "." and ".." resolved in any, so what the list shows and
+  // plays is where the file is.
+  if (IsPlainFullPath(entry)) return entry;  // as saved: nothing to resolve
   const bool rooted = entry[0] == L'\\' || entry[0] == L'/' || entry.find(L':') != std::wstring::npos;
-  if (rooted || folder.empty()) return entry;
-  // Relative: from the playlist file's folder, with "." and ".." resolved.
-  const std::wstring joined = AddBackslash(folder) + entry;
-  DWORD n = GetFullPathNameW(joined.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return joined;
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(joined.c_str(), n, full.data(), nullptr);
-  full.resize(n);
-  return full.empty() ? joined : full;
+  const std::wstring joined = rooted || folder.empty() ? entry : AddBackslash(folder) + entry;
+  return FullPath(joined);
 }
 
 // Appends the text as UTF-8 with every "&", "<", ">" and '"' as a character
@@ -149,6 +165,12 @@ bool WritePlaylistFile(const std::wstring& path, const std::vector<std::wstring>
 
 PlaylistFileContent ReadPlaylistFile(const std::wstring& path, long programBuild) {
   PlaylistFileContent content;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+      ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > kMaxPlaylistFileBytes) {
+    content.Status = PlaylistFileStatus::TooLarge;
+    return content;
+  }
   XmlDocument doc;
   {
     // White space is kept as it stands (the entries are trimmed here), which

@@ -3,9 +3,11 @@
 // the file with the program title, the build that wrote it and the playing
 // entry; the reader takes every element child of PLAYLIST as an entry,
 // whatever its name, and only entries that name a file: a script statement
-// or a text holding control characters is no path, and a relative path is
-// taken from the playlist file's folder.
+// or a text holding control characters is no path, and every entry is
+// given in its full form (a relative path taken from the playlist file's
+// folder). A file larger than kMaxPlaylistFileBytes is not read.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,8 @@ inline constexpr wchar_t kPlaylistExtension[] = L".swfzel";
 // The build this program writes into its playlist files (files it reads may
 // say any build up to its own).
 inline constexpr long kPlaylistFileBuild = 680;
+// The largest playlist file read (32 MB: about 200,000 entries).
+inline constexpr uint64_t kMaxPlaylistFileBytes = uint64_t(32) << 20;
 
 // Every "&", "<", ">" and '"' of the text as a character reference, so the
 // text reads back as it stands ("a&#38;b" stays "a&#38;b").
@@ -27,7 +31,7 @@ std::string PlaylistText(const std::vector<std::wstring>& items, long playing);
 // write fails); a path without extension gets ".swfzel". False on failure.
 bool WritePlaylistFile(const std::wstring& path, const std::vector<std::wstring>& items, long playing);
 
-enum class PlaylistFileStatus { Read, Unreadable, Incompatible };
+enum class PlaylistFileStatus { Read, Unreadable, Incompatible, TooLarge };
 
 struct PlaylistFileContent {
   PlaylistFileStatus Status = PlaylistFileStatus::Unreadable;
@@ -35,7 +39,8 @@ struct PlaylistFileContent {
 };
 
 // Reads a playlist file. A file that does not parse is Unreadable; one whose
-// build is missing, no number or above programBuild is Incompatible.
+// build is missing, no number or above programBuild is Incompatible; one
+// larger than kMaxPlaylistFileBytes is TooLarge (and not parsed).
 PlaylistFileContent ReadPlaylistFile(const std::wstring& path, long programBuild);
 
 // The path an entry's text names, taken from folder when it is relative;

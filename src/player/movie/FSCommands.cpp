@@ -27,8 +27,16 @@ int ItemNumber(const std::wstring& args) { return static_cast<int>(RoundHalfEven
 
 void ReplacePlaylist(PlayerHost& host, const std::wstring& path) { OpenMovie(host, path); }
 
+// Whether the movie has read a file of this machine: then it may no longer
+// reach the network unasked.
+bool MovieReadLocalFile(PlayerHost& host) {
+  const MovieControl* c = host.Control();
+  return c && c->ReadLocalFile();
+}
+
 // Opens what a movie asked for: a web or mail address at once, anything
-// else only after the user's Yes.
+// else, and any address once the movie has read a local file, only after
+// the user's Yes (No the default).
 void OpenAsked(PlayerHost& host, const std::wstring& target) {
   // Longer than any address the shell takes: no question box the user cannot read through.
   constexpr size_t kLongestAddress = 2083;
@@ -36,15 +44,18 @@ void OpenAsked(PlayerHost& host, const std::wstring& target) {
     WriteLog(L"Not opened: an address of " + std::to_wstring(target.size()) + L" characters");
     return;
   }
-  if (!IsWebAddress(target)) {
+  const bool readLocal = MovieReadLocalFile(host);
+  if (!IsWebAddress(target) || readLocal) {
     // One No answers for the rest of the movie: a movie cannot keep asking.
     if (host.State().ExecDeclined) {
       WriteLog(L"Not opened: the user declined an earlier request of this movie");
       return;
     }
-    const std::wstring text =
-        LangText(L"Player/strExecAsk", L"The movie asks to open this file or address:") + L"\r\n\r\n" + target +
-        L"\r\n\r\n" + LangText(L"Player/strExecAllow", L"Open it?");
+    const std::wstring ask = readLocal ? LangText(L"Player/strExecAskRead",
+                                                  L"The movie has read files of this computer and asks to open this "
+                                                  L"address:")
+                                       : LangText(L"Player/strExecAsk", L"The movie asks to open this file or address:");
+    const std::wstring text = ask + L"\r\n\r\n" + target + L"\r\n\r\n" + LangText(L"Player/strExecAllow", L"Open it?");
     if (!host.AskYesNo(text, app::kTitle)) {
       host.State().ExecDeclined = true;
       WriteLog(L"Not opened: the user declined");
@@ -54,9 +65,14 @@ void OpenAsked(PlayerHost& host, const std::wstring& target) {
   host.ShellOpen(target, L"open");
 }
 
-void Exec(PlayerHost& host, const std::wstring& target) {
-  WriteLog(L"Movie opened: '" + target + L"'");
+void Exec(PlayerHost& host, const std::wstring& given) {
+  WriteLog(L"Movie opened: '" + given + L"'");
+  const std::wstring target = TrimAddress(given);
   if (!host.Opts().FSCommand || target.empty()) return;
+  if (IsScriptAddress(target)) {
+    WriteLog(L"Not opened: a script address");
+    return;
+  }
   OpenAsked(host, target);
 }
 
@@ -124,8 +140,23 @@ void SWF_FSCommand(PlayerHost& host, const std::wstring& command, const std::wst
   }
 }
 
-void SWF_OnGetURL(PlayerHost& host, const std::wstring& url, const std::wstring& target) {
-  if (StartsWithNoCase(url, L"javascript:")) return;
+std::wstring TrimAddress(const std::wstring& text) {
+  size_t first = 0, end = text.size();
+  while (first < end && (text[first] <= L' ' || text[first] == 0x7F)) ++first;
+  while (end > first && (text[end - 1] <= L' ' || text[end - 1] == 0x7F)) --end;
+  return text.substr(first, end - first);
+}
+
+bool IsScriptAddress(const std::wstring& address) {
+  return StartsWithNoCase(address, L"javascript:") || StartsWithNoCase(address, L"vbscript:");
+}
+
+void SWF_OnGetURL(PlayerHost& host, const std::wstring& given, const std::wstring& target) {
+  const std::wstring url = TrimAddress(given);
+  if (IsScriptAddress(url)) {
+    WriteLog(L"Movie address dropped (a script address)");
+    return;
+  }
   if (!host.Opts().FSCommand || url.empty()) {
     WriteLog(L"Movie address not opened (movie commands are off): '" + url + L"' (" + target + L")");
     return;

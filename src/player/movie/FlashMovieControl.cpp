@@ -31,6 +31,7 @@ class FlashMovieControl final : public MovieControl {
   long TotalFrames() const override { return c_.TotalFrames(); }
   bool Playing() const override { return c_.Playing(); }
   void SetPlaying(bool playing) override { c_.SetPlaying(playing); }
+  bool ReadLocalFile() const override { return c_.ReadLocalFile(); }
 
  private:
   flash::FlashControl& c_;

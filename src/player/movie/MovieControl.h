@@ -39,6 +39,9 @@ class MovieControl {
   virtual long TotalFrames() const = 0;
   virtual bool Playing() const = 0;
   virtual void SetPlaying(bool playing) = 0;
+  // Whether the movie has read a file of this machine (variables, XML, a
+  // sound beside it): from then on every address it asks for is asked about.
+  virtual bool ReadLocalFile() const = 0;
 };
 
 // The window's Flash control behind the interface (the control stays the window's).

@@ -23,10 +23,6 @@ std::wstring WithoutQuotes(const std::wstring& text) {
   return out;
 }
 
-bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
-  return !part.empty() && StrStrIW(text.c_str(), part.c_str()) != nullptr;
-}
-
 bool IsFolder(const std::wstring& path) { return !path.empty() && PathIsDirectoryW(path.c_str()); }
 
 // The size of a file, or -1 when it cannot be read.
@@ -102,6 +98,28 @@ void EnterOrLeaveBrowsePage(PlayerHost& host, bool browserPage) {
 
 }  // namespace
 
+bool IsProgramPage(const std::wstring& file) {
+  if (FlashFolder.empty() || file.empty()) return false;
+  for (const wchar_t* page : kProgramPages)
+    if (SamePath(file, FlashFolder + page)) return true;
+  return false;
+}
+
+void RunCommandLineStatement(PlayerHost& host, const std::wstring& line) {
+  if (!IsScriptStatement(line)) {
+    WriteLog(L"Not run: no statement after /exec");
+    return;
+  }
+  PlayerState& s = host.State();
+  const std::wstring statement = ScriptStatementOf(line);
+  WriteLog(L"Execute script: " + statement);
+  // The statement is shown on the browse page when that is what the window
+  // shows (or nothing is loaded); a movie that plays stays: the statement acts on it.
+  const MovieControl* shown = host.Control();
+  if (s.Browsed || !shown || shown->FrameNum() < 0) host.ShowBrowsePage(true, L"Execution: " + statement + L" >> ");
+  host.ExecuteStatement(statement);
+}
+
 MovieMenus MovieMenuRules(const MovieFacts& f) {
   MovieMenus m{};
   const bool movie = !(f.internal || f.video);
@@ -143,17 +161,12 @@ void LoadFlash(PlayerHost& host, std::wstring& path, std::wstring caption, bool 
   WriteLog(L"");
   WriteLog(L" :: LoadFlash (" + path + L")... ");
   PlayerState& s = host.State();
-  if (IsScriptStatement(path)) {
-    const std::wstring statement = ScriptStatementOf(path);
-    WriteLog(L"Execute script: " + statement);
-    // The statement is shown on the browse page when that is what the window
-    // shows (or nothing is loaded); a movie that plays stays: the statement acts on it.
-    const MovieControl* shown = host.Control();
-    if (s.Browsed || !shown || shown->FrameNum() < 0) host.ShowBrowsePage(true, L"Execution: " + statement + L" >> ");
-    host.ExecuteStatement(statement);
+  path = WithoutQuotes(path);
+  // A file's path only: statements come from the command line alone.
+  if (IsExecCommand(path)) {
+    WriteLog(L"Not loaded: a script statement is no movie");
     return;
   }
-  path = WithoutQuotes(path);
   if (path.empty()) {
     host.BrowseMedia();
     return;
@@ -163,7 +176,7 @@ void LoadFlash(PlayerHost& host, std::wstring& path, std::wstring caption, bool 
     file = path.substr(0, q);
     query = path.substr(q);
   }
-  const bool internal = ContainsNoCase(file, FlashFolder);
+  const bool internal = IsProgramPage(file);
   host.SetHeartbeat(false);
 
   if (IsFolder(file)) {

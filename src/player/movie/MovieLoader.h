@@ -1,7 +1,8 @@
-// The movie loader: LoadFlash, the one road from a file, a folder or a
-// script statement to the movie control; the menu states a loaded movie
-// gives; the conversion between movies and projectors; and the hand-over
-// of a movie record to the information window.
+// The movie loader: LoadFlash, the one road from a file or a folder to the
+// movie control (it never runs a script statement); the statement of a
+// command line; which movies are the program's own pages; the menu states a
+// loaded movie gives; the conversion between movies and projectors; and the
+// hand-over of a movie record to the information window.
 #pragma once
 #include <string>
 
@@ -10,8 +11,23 @@
 
 namespace player {
 
+// The pages the program ships in its Flash folder (made by the data
+// folder's page script): the movies whose FS commands may use the program's
+// own words.
+inline constexpr const wchar_t* kProgramPages[] = {L"browse.swf", L"video.swf", L"intro.swf", L"about_pro.swf",
+                                                    L"sound.swf"};
+// True when file (without a query) is one of those pages: its canonical
+// path is one of theirs, never because its text contains the folder's.
+bool IsProgramPage(const std::wstring& file);
+
+// Runs the statement of a command line ("/exec " and the statement, also
+// one a second start hands over): the only way a statement is run from
+// outside. The browse page shows it when no movie stays to act on.
+void RunCommandLineStatement(PlayerHost& host, const std::wstring& line);
+
 // Loads path (a query after its last "?" goes to the control only; double
-// quotes are removed from the caller's text too). An empty caption means
+// quotes are removed from the caller's text too). A text beginning with
+// "/exec" is no path: it is logged and nothing else happens. An empty caption means
 // the movie's file title; browserPage is set only for the media browser's
 // own page. A failure is logged and shown; a movie that stays in the
 // control keeps playing under the heartbeat.

@@ -144,8 +144,18 @@ StartOutcome StartUp(const std::wstring& commandLine) {
   forms::DoEvents();
   if (Player.QuitStarted()) return StartOutcome::Ended;
 
+  // The window first: the remembered list and the command line (a playlist
+  // of thousands of entries, a folder of thousands of movies) come after it.
+  if (PlayerReady) {
+    Player.Show();
+    Player.UpdateSkin();
+    if (!SkinIsLoaded()) Player.ZoomFlash(100, 1);
+    UpdateWindow(Player.hWnd());
+  }
+  StopWatch(L"Window Shown", false);
+
   Player.PlaylistClear();
-  if (Options().KeepHistory && FileExists(LastPlayedFile)) Player.PlaylistAdd(LastPlayedFile, -2);
+  if (Options().KeepHistory && FileExists(LastPlayedFile)) Player.PlaylistAdd(LastPlayedFile, kHistoryDepth);
   if (!commandLine.empty()) {
     Player.ProcessCommandLine(commandLine);
   } else {
@@ -154,12 +164,7 @@ StartOutcome StartUp(const std::wstring& commandLine) {
   // A statement of the command line may have quit the program.
   if (Player.QuitStarted() || !Player.IsLoaded()) return StartOutcome::Ended;
   StopWatch(L"Movie Loaded", false);
-
-  if (PlayerReady) {
-    Player.Show();
-    Player.UpdateSkin();
-    if (!SkinIsLoaded()) Player.ZoomFlash(100, 1);
-  }
+  Player.SetStartedUp();
   StopWatch(L"<B>Player Loaded</B>", true);
   if (Options().Update.Auto) Player.WebUpdate(true);
   if (Options().Intro) Player.ClickMenu(L"mnuIntro");

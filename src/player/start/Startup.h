@@ -1,7 +1,8 @@
 // The program's start: a second start hands its command line to the running
 // instance and ends; the first sets up the services, the language and the
-// movie control, loads the main window, runs the command line (or shows the
-// media browser), shows the window and runs the message loop.
+// movie control, loads and shows the main window, then reads the remembered
+// playlist and runs the command line (or shows the media browser), and runs
+// the message loop.
 #pragma once
 #include <functional>
 #include <string>

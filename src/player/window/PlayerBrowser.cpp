@@ -5,10 +5,11 @@
 
 #include "base/ErrorLog.h"
 #include "moviefiles/SWFInfo.h"
-#include "player/window/BrowserWindowAdaptor.h"
+#include "platform/flash/pages/BrowsePage.h"
+#include "player/commands/ToolWindowOpeners.h"
 #include "player/lists/MediaBrowser.h"
 #include "player/movie/Thumbnails.h"
-#include "player/commands/ToolWindowOpeners.h"
+#include "player/window/BrowserWindowAdaptor.h"
 #include "services/CommonDialog.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
@@ -125,8 +126,36 @@ std::wstring PlayerWindow::BrowserWindowAdaptor::AskFolder(const std::wstring& t
 }
 
 std::unique_ptr<ThumbnailProgress> PlayerWindow::BrowserWindowAdaptor::OpenProgress(int count) {
+  // The start-up's own listing makes its thumbnails quietly behind the window.
+  if (!w_.startedUp_) return nullptr;
   if (ThumbnailProgressOpener& open = ThumbnailProgressWindow(); open) return open(count);
   return nullptr;
+}
+
+void PlayerWindow::BrowserWindowAdaptor::StartThumbnails(std::vector<ThumbnailJob> jobs,
+                                               std::unique_ptr<ThumbnailProgress> progress) {
+  w_.thumbnails_.Start(*this, std::move(jobs), std::move(progress));
+  if (auto* t = w_.Find<forms::Timer>(L"tmrThumbs")) t->SetEnabled(w_.thumbnails_.Running());
+}
+
+namespace {
+
+flash::BrowsePage* ShownBrowsePage(flash::FlashControl* swf) {
+  return swf ? dynamic_cast<flash::BrowsePage*>(swf->Page()) : nullptr;
+}
+
+}  // namespace
+
+void PlayerWindow::BrowserWindowAdaptor::VisibleItems(int& first, int& last) {
+  first = 1, last = 0;
+  if (flash::BrowsePage* page = ShownBrowsePage(w_.swf_.get())) page->View().VisibleItems(first, last);
+}
+
+void PlayerWindow::BrowserWindowAdaptor::ThumbnailMade(const std::wstring& thumbName, bool inView) {
+  flash::BrowsePage* page = ShownBrowsePage(w_.swf_.get());
+  if (!page) return;
+  page->View().ThumbnailWritten(thumbName);
+  if (inView && w_.swf_->hWnd()) InvalidateRect(w_.swf_->hWnd(), nullptr, FALSE);
 }
 
 bool PlayerWindow::BrowserWindowAdaptor::MakeThumbnail(const std::wstring& movie, const std::wstring& thumbPath,
@@ -135,5 +164,15 @@ bool PlayerWindow::BrowserWindowAdaptor::MakeThumbnail(const std::wstring& movie
 }
 
 void PlayerWindow::BrowserWindowAdaptor::EndThumbnails() { frmFlashShot.Unload(); }
+
+void PlayerWindow::ThumbnailTick() {
+  // Left the page (a movie plays): the run ends; the next listing starts anew.
+  if (Browsed)
+    thumbnails_.Step(*browser_);
+  else
+    thumbnails_.Stop(*browser_);
+  if (!thumbnails_.Running())
+    if (auto* t = Find<forms::Timer>(L"tmrThumbs")) t->SetEnabled(false);
+}
 
 }  // namespace player

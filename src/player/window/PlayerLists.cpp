@@ -27,16 +27,11 @@ HWND PlayerWindow::PlaylistHostAdaptor::Box() const {
 }
 
 void PlayerWindow::PlaylistHostAdaptor::RowsAdded(int count) {
-  HWND box = Box();
-  if (!box || count <= 0) return;
-  if (redrawOff_ == 0) SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(box, LB_INITSTORAGE, static_cast<WPARAM>(count), 0);
-  // Rows without text: the row's data is all the box keeps.
-  for (int i = 0; i < count; ++i) SendMessageW(box, LB_ADDSTRING, 0, 0);
-  if (redrawOff_ == 0) {
-    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(box, nullptr, TRUE);
-  }
+  auto* list = w_.Find<forms::ListBox>(L"PlayList");
+  if (!list || !list->hWnd() || count <= 0) return;
+  // The box keeps no rows, only their number: thousands come in one message.
+  list->SetCount(list->ListCount() + count);
+  if (redrawOff_ == 0) InvalidateRect(list->hWnd(), nullptr, TRUE);
 }
 
 void PlayerWindow::PlaylistHostAdaptor::RowRemoved(int index) {
@@ -113,6 +108,7 @@ void PlayerWindow::AddPlaylistBox() {
   list.IntegralHeight = false;
   list.OwnerDraw = true;
   list.HasStrings = false;
+  list.NoData = true;
   list.MultiSelect = 2;
   list.BorderStyle = 0;
   list.ItemHeight = PlaylistRowHeight;
@@ -189,7 +185,7 @@ void PlayerWindow::PlaylistAdd(const std::wstring& path, int depth) { playlist_.
 
 void PlayerWindow::PlaylistAdd(const std::vector<std::wstring>& paths) {
   listsHost_->SetRedraw(false);
-  for (const std::wstring& path : paths) PlaylistAdd(path, 0);
+  playlist_.Add(paths, 0);
   listsHost_->SetRedraw(true);
 }
 
@@ -224,9 +220,7 @@ void PlayerWindow::OpenMedia(bool replacePlaylist) {
   const std::vector<std::wstring> files = ChosenFiles(fileName, fileTitle);
   if (files.empty()) return;
   if (replacePlaylist) PlaylistClear();
-  listsHost_->SetRedraw(false);
-  for (const std::wstring& file : files) PlaylistAdd(file, 0);
-  listsHost_->SetRedraw(true);
+  PlaylistAdd(files);
   if (replacePlaylist) PlaylistPlayItem(0);
 }
 

@@ -143,6 +143,12 @@ void PlayerWindow::CreateControls() {
   update.Enabled = false;
   Add<forms::Timer>(update).OnTimer = [this] { tmrUpdate_Timer(); };
 
+  // The browse page's missing thumbnails: a slice of work at each tick.
+  auto thumbs = forms::Placed<forms::TimerArgs>(L"tmrThumbs", 0, 0, 0, 0);
+  thumbs.Interval = 15;
+  thumbs.Enabled = false;
+  Add<forms::Timer>(thumbs).OnTimer = [this] { ThumbnailTick(); };
+
   auto view = forms::Placed<forms::PictureBoxArgs>(L"View", 0, 0, 100, 100);
   view.BackColor = RGB(0, 0, 0);
   forms::PictureBox& viewBox = Add<forms::PictureBox>(view);
@@ -462,7 +468,7 @@ void PlayerWindow::ApplyPlacement() {
 void PlayerWindow::ProcessCommandLine(const std::wstring& text) {
   const std::wstring line = ScriptCommandLine(text);
   if (IsExecCommand(line)) {
-    LoadFlash(line, L"", false);
+    RunCommandLineStatement(Host(), line);
     return;
   }
   std::vector<std::wstring> names = SplitCommandLine(line);
@@ -729,7 +735,7 @@ void PlayerWindow::WireEvents() {
     }
     PostCall([this, dropped, onList] {
       if (!onList) PlaylistClear();
-      for (const auto& f : dropped) PlaylistAdd(f, 0);
+      PlaylistAdd(dropped);
       if (!onList) PlaylistPlayItem(0);
     });
   };

@@ -17,16 +17,17 @@
 #include "platform/flash/control/FlashControl.h"
 #include "platform/forms/Forms.h"
 #include "player/lists/FavoriteFolders.h"
-#include "player/window/FlashWindowHook.h"
-#include "player/window/Geometry.h"
-#include "player/movie/MovieControl.h"
-#include "player/start/OptionSet.h"
-#include "player/movie/PlayerHost.h"
-#include "player/window/PlayerState.h"
 #include "player/lists/Playlist.h"
 #include "player/lists/RecentFiles.h"
+#include "player/movie/MovieControl.h"
+#include "player/movie/PlayerHost.h"
+#include "player/movie/ThumbnailRun.h"
 #include "player/script/ScriptEngine.h"
 #include "player/script/ScriptObject.h"
+#include "player/start/OptionSet.h"
+#include "player/window/FlashWindowHook.h"
+#include "player/window/Geometry.h"
+#include "player/window/PlayerState.h"
 #include "player/window/WindowViews.h"
 #include "ui/CFormEvents.h"
 
@@ -65,6 +66,11 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   void ShowBrowsePage(bool load, const std::wstring& message);
   void SetBrowseMenus(bool browsing, bool menusShown, bool redraw);
   void SelectBrowseFolder(const std::wstring& startFolder);
+  // The start-up is over: from now on a thumbnail run shows its progress window.
+  void SetStartedUp() { startedUp_ = true; }
+  // The browse page's missing thumbnails made, a slice at each tick of their timer.
+  void ThumbnailTick();
+  const ThumbnailRun& Thumbnails() const { return thumbnails_; }
   // The frame shown now as a numbered picture (or the desktop picture): its path, "" on failure.
   std::wstring TakePicture(bool forWallpaper);
   // The frame shown now becomes the movie's thumbnail.
@@ -269,6 +275,7 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   std::unique_ptr<CommandHostAdaptor> commands_;
   std::unique_ptr<BrowserWindowAdaptor> browser_;
   Playlist playlist_;
+  ThumbnailRun thumbnails_;
   RecentFiles recent_;
   FavoriteFolders favorites_;
   bool playlistMenuThisPress_ = false;  // the right button's menu opens once per press
@@ -277,6 +284,7 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   bool optionsLoaded_ = false;
   bool handleWritten_ = false;
   bool quitStarted_ = false;
+  bool startedUp_ = false;
   bool hooked_ = false;
   BOOL savedScreenSaver_ = FALSE;
   struct PendingQuit {

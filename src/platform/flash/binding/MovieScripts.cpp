@@ -781,7 +781,9 @@ bool MovieScripts::ReadMovieFile(const std::wstring& url, std::string& bytes) {
   const int64_t size = f.Size();
   if (size < 0 || size > static_cast<int64_t>(kMaxLoadedFile)) return false;
   bytes.assign(static_cast<size_t>(size), '\0');
-  return f.ReadExactAt(0, std::span<uint8_t>(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()));
+  if (!f.ReadExactAt(0, std::span<uint8_t>(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()))) return false;
+  readLocalFile_ = true;
+  return true;
 }
 
 void MovieScripts::LoadVariablesInto(Object* target, const std::wstring& url) {
@@ -920,8 +922,13 @@ void MovieScripts::GetUrl(script::Vm& vm, const std::wstring& url, const std::ws
     }
     return;
   }
-  if (StartsWithNoCase(url, L"javascript:") || StartsWithNoCase(url, L"print:") || url.empty()) return;
-  links_.push_back(url);
+  // Blanks and control characters around an address are no part of it.
+  size_t first = 0, end = url.size();
+  while (first < end && url[first] <= L' ') ++first;
+  while (end > first && url[end - 1] <= L' ') --end;
+  const std::wstring address = url.substr(first, end - first);
+  if (StartsWithNoCase(address, L"javascript:") || StartsWithNoCase(address, L"print:") || address.empty()) return;
+  links_.push_back(address);
 }
 
 script::ClipObject* MovieScripts::Level(int n) {

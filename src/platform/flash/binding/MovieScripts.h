@@ -85,6 +85,8 @@ class MovieScripts : private script::VmHost {
   // Addresses get-URL asked for (other than FS commands), and a movie a script loads into level 0.
   std::vector<std::wstring> TakeLinks() { return std::exchange(links_, {}); }
   std::wstring TakeReload() { return std::exchange(reload_, {}); }
+  // Whether a script has read a file beside the movie (variables, XML, a sound).
+  bool ReadLocalFile() const { return readLocalFile_; }
   void SetShowMouse(std::function<void(bool)> show) { showMouse_ = std::move(show); }
   void SetScaleModeHandlers(std::function<std::wstring()> get, std::function<void(const std::wstring&)> set) {
     getScaleMode_ = std::move(get), setScaleMode_ = std::move(set);
@@ -205,6 +207,7 @@ class MovieScripts : private script::VmHost {
   std::vector<PendingLoad> loads_;
   bool quiet_ = false;
   bool draining_ = false;
+  bool readLocalFile_ = false;
   std::vector<script::Object*> held_;  // kept alive while they run
   std::vector<PendingMovie> movieLoads_;
   std::map<std::wstring, const MovieDefinition*> library_;  // loaded files by path (null: unreadable)

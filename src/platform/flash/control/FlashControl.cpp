@@ -138,7 +138,11 @@ LRESULT FlashControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kMsgLoad: {
       const std::wstring path = std::exchange(pendingLoad_, {});
-      if (!path.empty()) LoadMovie(0, path);
+      if (path.empty()) return 0;
+      // The movie its scripts put in their place keeps what they read.
+      const bool read = ReadLocalFile();
+      LoadMovie(0, path);
+      readLocalFile_ = read;
       return 0;
     }
     case WM_MOUSEWHEEL:
@@ -385,6 +389,7 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
   // after); only unloading to no movie forgets it.
   const bool hadColor = hasBGColor_;
   Unload();
+  readLocalFile_ = false;
   if (url == kNoMovie || file.empty()) return;
   hasBGColor_ = hadColor;
   // The movie keeps its own copy of the bytes (inflated or copied from the
@@ -753,6 +758,10 @@ void FlashControl::OpenLink(const std::wstring& url) {
   } else {
     ShellExecuteW(hwnd_, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   }
+}
+
+bool FlashControl::ReadLocalFile() const {
+  return readLocalFile_ || (player_ && player_->Scripts().ReadLocalFile());
 }
 
 void FlashControl::SetClock(std::function<double()> clock) {

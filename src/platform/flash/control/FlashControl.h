@@ -114,6 +114,12 @@ class FlashControl : private PageHost {
   void SetPan(long pan);
   // Stops every sound the movie started.
   void StopSounds();
+  // Whether the movie (or one its scripts loaded in its place) has read a
+  // file of this machine since the host loaded it: the host then asks the
+  // user before opening any address the movie asks for (OnGetURL). The
+  // control itself reads files beside the movie only and loads nothing
+  // from the network.
+  bool ReadLocalFile() const;
 
   // Where the sound goes: the wave output (opened with the first sound; a
   // machine without one plays nothing), nowhere, a mixer the caller renders,
@@ -257,6 +263,7 @@ class FlashControl : private PageHost {
   bool closing_ = false;          // a close request was seen
   ULONGLONG closeLookTick_ = 0;   // when the queue was last looked at for one
   std::function<bool()> closeCheck_;
+  bool readLocalFile_ = false;  // a movie before it in this load read a local file
 
   // Sound: the mixer lives with the control; the output (a worker thread) is
   // opened with the first sound and closed with the control.

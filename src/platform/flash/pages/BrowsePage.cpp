@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cwctype>
 #include <functional>
 
-#include "base/BinaryFile.h"
 #include "base/Handles.h"
+#include "base/MappedFile.h"
 #include "services/Languages.h"
 #include "services/Services.h"
 #include "base/TextConv.h"
@@ -158,22 +159,20 @@ class FlatReader {
 }  // namespace
 
 bool ReadBrowseDocument(const std::wstring& path, BrowseDocument& doc) {
-  std::vector<uint8_t> bytes;
-  {
-    BinaryFile file;
-    if (!file.OpenRead(path)) return false;
-    const int64_t size = file.Size();
-    if (size <= 0 || size > kMaxBrowseDocument) return false;
-    bytes.resize(static_cast<size_t>(size));
-    if (!file.ReadExactAt(0, bytes)) return false;
-  }
-  // UTF-8 (with or without its mark), or UTF-16 with its mark.
+  // UTF-8 (with or without its mark), or UTF-16 with its mark, turned into
+  // text straight from the mapped file (a folder of thousands of movies makes megabytes).
   std::wstring text;
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-    text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-  } else {
-    const size_t skip = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
-    text = Utf8ToWide(std::string(bytes.begin() + static_cast<ptrdiff_t>(skip), bytes.end()));
+  {
+    MappedFile file;
+    if (!file.Open(path, kMaxBrowseDocument)) return false;
+    const std::span<const uint8_t> bytes = file.Bytes();
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+      text.resize((bytes.size() - 2) / 2);
+      std::memcpy(text.data(), bytes.data() + 2, text.size() * sizeof(wchar_t));
+    } else {
+      const size_t skip = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+      text = Utf8ToWide(std::string_view(reinterpret_cast<const char*>(bytes.data()) + skip, bytes.size() - skip));
+    }
   }
   BrowseDocument out;
   BrowseEntry* entry = nullptr;

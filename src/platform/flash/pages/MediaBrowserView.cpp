@@ -138,20 +138,32 @@ RECT MediaBrowserView::ThumbRect() const {
   return RECT{bar.left, top, bar.right, top + thumb};
 }
 
+void MediaBrowserView::VisibleItems(int& first, int& last) const {
+  first = 1, last = 0;
+  if (Count() <= 0) return;
+  const int columns = Columns();
+  const int firstRow = scroll_ / kCell;
+  const int lastRow = (scroll_ + PageHeight()) / kCell;
+  first = static_cast<int>(std::min<long long>(static_cast<long long>(firstRow) * columns + 1, INT_MAX));
+  last = static_cast<int>(std::min<long long>(Count(), static_cast<long long>(lastRow + 1) * columns));
+}
+
+void MediaBrowserView::ThumbnailWritten(const std::wstring& jpeg) {
+  auto it = index_.find(jpeg);
+  if (it == index_.end()) return;
+  cache_.erase(it->second);
+  index_.erase(it);
+}
+
 void MediaBrowserView::Redraw(HDC dc) {
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, bounds_.left, bounds_.top, bounds_.right, bounds_.bottom);
   RECT grid{bounds_.left, bounds_.top, bounds_.right - kBar, bounds_.bottom};
   ScopedBrush back(CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
   FillRect(dc, &grid, back.get());
-  if (Count() > 0) {
-    const int columns = Columns();
-    const int firstRow = scroll_ / kCell;
-    const int lastRow = (scroll_ + PageHeight()) / kCell;
-    const long long first = static_cast<long long>(firstRow) * columns + 1;
-    const long long last = std::min<long long>(Count(), static_cast<long long>(lastRow + 1) * columns);
-    for (long long i = first; i <= last; ++i) DrawItem(dc, static_cast<int>(i));
-  }
+  int first = 1, last = 0;
+  VisibleItems(first, last);
+  for (int i = first; i <= last; ++i) DrawItem(dc, i);
   // The bar: its track and its thumb.
   const RECT bar = BarRect();
   ScopedBrush track(CreateSolidBrush(Blend(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_SCROLLBAR), 60)));

@@ -63,6 +63,11 @@ class MediaBrowserView {
 
   int Hot = 0, Selected = 0;
 
+  // The entries whose cells show now (first > last: none).
+  void VisibleItems(int& first, int& last) const;
+  // A thumbnail file was written since it was last looked for: it is read
+  // again when its cell is next drawn.
+  void ThumbnailWritten(const std::wstring& jpeg);
   // Draws the visible cells and the bar into dc (the caller's pixels).
   void Redraw(HDC dc);
   void DrawItem(HDC dc, int index);
