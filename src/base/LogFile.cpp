@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/Handles.h"
+#include "base/TextConv.h"
 
 namespace {
 
@@ -28,13 +29,7 @@ LogFileState& State() {
 }
 
 bool StartsNoCase(const std::wstring& text, size_t at, const wchar_t* prefix) {
-  for (size_t i = 0; prefix[i]; ++i) {
-    if (at + i >= text.size()) return false;
-    wchar_t c = text[at + i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
+  return at <= text.size() && StartsWithNoCase(std::wstring_view(text).substr(at), prefix);
 }
 
 bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }

@@ -73,6 +73,66 @@ std::wstring UpperInvariant(const std::wstring& text) {
   return out;
 }
 
+std::wstring LowerInvariant(const std::wstring& text) {
+  if (text.empty()) return text;
+  std::wstring out(text);
+  int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, text.data(), static_cast<int>(text.size()),
+                        out.data(), static_cast<int>(out.size()), nullptr, nullptr, 0);
+  if (n != static_cast<int>(text.size())) {
+    out = text;
+    for (auto& c : out) c = static_cast<wchar_t>(std::towlower(c));
+  }
+  return out;
+}
+
+void AppendXmlEscaped(std::wstring& out, std::wstring_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    switch (c) {
+      case L'&': out += L"&amp;"; break;
+      case L'<': out += L"&lt;"; break;
+      case L'>': out += L"&gt;"; break;
+      case L'"': out += L"&quot;"; break;
+      default:
+        if ((c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r') || c == 0xFFFE || c == 0xFFFF ||
+            (c >= 0xDC00 && c <= 0xDFFF)) {
+          out += L'?';
+        } else if (c >= 0xD800 && c <= 0xDBFF) {
+          if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            out += c;
+            out += text[++i];
+          } else {
+            out += L'?';
+          }
+        } else {
+          out += c;
+        }
+    }
+  }
+}
+
+std::wstring XmlEscaped(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  AppendXmlEscaped(out, text);
+  return out;
+}
+
+bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  if (a.empty()) return true;
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
+  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail) {
+  return text.size() >= tail.size() && EqualNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
 std::wstring Utf8ToWide(std::string_view bytes) {
   if (bytes.empty()) return {};
   int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

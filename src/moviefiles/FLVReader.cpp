@@ -6,6 +6,7 @@
 #include "base/BinaryFile.h"
 #include "moviefiles/BitStream.h"
 #include "base/ByteReader.h"
+#include "base/TextConv.h"
 #include "moviefiles/MovieCache.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
@@ -143,21 +144,6 @@ void ReadPictureSize(std::span<const uint8_t> data, SWFInfo& info) {
   }
 }
 
-std::wstring XmlEscape(const std::wstring& text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (wchar_t c : text) {
-    switch (c) {
-      case L'&': out += L"&amp;"; break;
-      case L'<': out += L"&lt;"; break;
-      case L'>': out += L"&gt;"; break;
-      case L'"': out += L"&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::wstring TimeOfDay() {
   SYSTEMTIME t{};
   GetLocalTime(&t);
@@ -169,7 +155,7 @@ std::wstring TimeOfDay() {
 }  // namespace
 
 std::wstring VideoPageText(const std::wstring& source, long width, long height, unsigned long time) {
-  return L"<?xml version=\"1.0\"?><VIDEO>\r\n<SOURCE>" + XmlEscape(source) + L"</SOURCE>\r\n<WIDTH>" +
+  return L"<?xml version=\"1.0\"?><VIDEO>\r\n<SOURCE>" + XmlEscaped(source) + L"</SOURCE>\r\n<WIDTH>" +
          std::to_wstring(width) + L"</WIDTH>\r\n<HEIGHT>" + std::to_wstring(height) + L"</HEIGHT>\r\n<TIME>" +
          std::to_wstring(time) + L"</TIME>\r\n</VIDEO>";
 }

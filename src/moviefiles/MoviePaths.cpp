@@ -7,13 +7,8 @@
 #include "services/ShellMod.h"
 
 std::wstring FullPath(const std::wstring& path) {
-  if (path.empty()) return path;
-  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return path;
-  std::vector<wchar_t> full(n + 1);
-  DWORD got = GetFullPathNameW(path.c_str(), n + 1, full.data(), nullptr);
-  if (got == 0 || got > n) return path;
-  return std::wstring(full.data(), got);
+  std::wstring full = FullPathName(path);
+  return full.empty() ? path : full;
 }
 
 std::wstring FileNameOf(const std::wstring& path) {

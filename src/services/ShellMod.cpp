@@ -137,7 +137,7 @@ bool StrEqualNoCase(const std::wstring& a, const std::wstring& b) {
                         static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-std::wstring CanonicalPath(const std::wstring& path) {
+std::wstring FullPathName(const std::wstring& path) {
   if (path.empty() || path.find(L'\0') != std::wstring::npos) return L"";
   DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (n == 0) return L"";
@@ -145,6 +145,13 @@ std::wstring CanonicalPath(const std::wstring& path) {
   n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
   if (n == 0 || n >= full.size()) return L"";
   full.resize(n);
+  return full;
+}
+
+std::wstring CanonicalPath(const std::wstring& path) {
+  const std::wstring full = FullPathName(path);
+  if (full.empty()) return L"";
+  DWORD n;
   // The long form of short (8.3) names, where the path exists.
   n = GetLongPathNameW(full.c_str(), nullptr, 0);
   if (n == 0) return full;

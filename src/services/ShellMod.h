@@ -17,6 +17,10 @@ std::wstring GetFileExt(const std::wstring& path);
 std::wstring GetFolderPart(const std::wstring& path);
 std::wstring TrimNull(const std::wstring& text);
 bool StrEqualNoCase(const std::wstring& a, const std::wstring& b);
+// The full form of a path (GetFullPathNameW: ".", ".." and separators
+// resolved against the current folder); "" when it cannot be made full.
+// Every full path of the program is made here.
+std::wstring FullPathName(const std::wstring& path);
 // The path as trust is decided on: full (GetFullPathNameW: ".", ".." and
 // separators resolved), in its long form when it names something that exists
 // ("" when the path cannot be made full). Compare two with SamePath.

@@ -2,21 +2,13 @@
 
 #include <windows.h>
 
-namespace {
-
-bool StartsNoCase(const std::wstring& text, const wchar_t* prefix) {
-  const size_t n = wcslen(prefix);
-  return text.size() >= n &&
-         CompareStringOrdinal(text.c_str(), static_cast<int>(n), prefix, static_cast<int>(n), TRUE) == CSTR_EQUAL;
-}
-
-}  // namespace
+#include "base/TextConv.h"
 
 bool IsWebAddress(const std::wstring& url) {
   size_t hostStart = 0;
-  if (StartsNoCase(url, L"http://")) {
+  if (StartsWithNoCase(url, L"http://")) {
     hostStart = 7;
-  } else if (StartsNoCase(url, L"https://")) {
+  } else if (StartsWithNoCase(url, L"https://")) {
     hostStart = 8;
   } else {
     return false;

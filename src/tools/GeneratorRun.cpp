@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/ErrorLog.h"
+#include "base/TextConv.h"
 #include "moviefiles/MovieCache.h"
 #include "moviefiles/Projector.h"
 #include "moviefiles/SWFModule.h"
@@ -25,10 +26,6 @@ namespace {
 
 std::wstring Text(const wchar_t* key, const wchar_t* english) {
   return LangText(std::wstring(L"frmGenerator/") + key, english);
-}
-
-bool EndsWithNoCase(const std::wstring& text, const std::wstring& tail) {
-  return text.size() >= tail.size() && StrEqualNoCase(text.substr(text.size() - tail.size()), tail);
 }
 
 void Attribute(std::wstring& line, const wchar_t* name, const std::wstring& value) {

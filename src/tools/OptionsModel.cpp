@@ -22,13 +22,8 @@ namespace {
 // The full path of a typed folder, ending in "\"; "" for an empty or relative text.
 std::wstring FullFolder(const std::wstring& typed) {
   if (typed.empty() || PathIsRelativeW(typed.c_str())) return L"";
-  const DWORD n = GetFullPathNameW(typed.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return L"";
-  std::wstring full(n, L'\0');
-  const DWORD got = GetFullPathNameW(typed.c_str(), n, full.data(), nullptr);
-  if (got == 0 || got >= n) return L"";
-  full.resize(got);
-  return AddBackslash(full);
+  const std::wstring full = FullPathName(typed);
+  return full.empty() ? L"" : AddBackslash(full);
 }
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) {

@@ -50,6 +50,21 @@ TEST(PathHelpers, RootsUncDotsAndNamesWithoutExtension) {
                             {L"\\\\server\\share\\x.swf", L"\\\\server\\share\\"}, {L"intro.swf", L""}});
 }
 
+TEST(PathHelpers, FullAndCanonicalPaths) {
+  // Dots and doubled or forward separators resolve; what cannot be made full is "".
+  ExpectAll(FullPathName, {{L"C:\\Movies\\..\\Games\\.\\a.swf", L"C:\\Games\\a.swf"},
+                           {L"C:/Movies//a.swf", L"C:\\Movies\\a.swf"},
+                           {L"C:\\Movies\\..\\..\\..", L"C:\\"},
+                           {L"\\\\server\\share\\x\\..\\y.swf", L"\\\\server\\share\\y.swf"},
+                           {L"", L""},
+                           {std::wstring(L"C:\\a\0..\\b", 9), L""}});
+  const std::wstring relative = FullPathName(L"a.swf");
+  EXPECT_TRUE(relative.size() > 5 && relative.compare(relative.size() - 6, 6, L"\\a.swf") == 0) << relative;
+  EXPECT_TRUE(SamePath(L"C:\\Movies\\..\\GAMES\\a.swf", L"c:/games/A.SWF"));
+  EXPECT_FALSE(SamePath(L"C:\\Games\\a.swf", L"C:\\Games\\a.swf.txt"));
+  EXPECT_FALSE(SamePath(L"", L""));
+}
+
 TEST(TextHelpers, TrimNullCompareAndRange) {
   EXPECT_EQ(TrimNull(std::wstring(L"abc\0def\0\0", 9)), L"abc");
   EXPECT_EQ(TrimNull(L"abc"), L"abc");

@@ -23,12 +23,6 @@
 namespace player {
 namespace {
 
-bool EndsWithNoCase(const std::wstring& text, const std::wstring& tail) {
-  return text.size() >= tail.size() &&
-         CompareStringOrdinal(text.c_str() + text.size() - tail.size(), static_cast<int>(tail.size()), tail.c_str(),
-                              static_cast<int>(tail.size()), TRUE) == CSTR_EQUAL;
-}
-
 // Kind by the last four characters of a file name, 0 for none.
 int KindOf(const std::wstring& name) {
   if (EndsWithNoCase(name, L".swf")) return 1;
@@ -55,10 +49,7 @@ std::wstring DateTimeText(double date) {
 }
 
 // A file name as the file system compares it: case folded.
-std::wstring Folded(std::wstring name) {
-  if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-  return name;
-}
+std::wstring Folded(const std::wstring& name) { return UpperInvariant(name); }
 
 // The names (folded) of the files in folder that match pattern, at most as
 // many as a folder may list.
@@ -101,12 +92,7 @@ std::wstring ResolveBrowseFolder(const std::wstring& folder, const std::wstring&
   if (f == kDriveList || EndsWithNoCase(f, L":\\..\\")) return kDriveList;
   if (f.compare(0, 2, kDriveList) == 0) f.erase(0, 2);
   if (f.empty()) return current.empty() ? myFlash : current;
-  const DWORD need = GetFullPathNameW(f.c_str(), 0, nullptr, nullptr);
-  if (need > 0) {
-    std::wstring full(need, L'\0');
-    const DWORD got = GetFullPathNameW(f.c_str(), need, full.data(), nullptr);
-    if (got > 0 && got < need) f = full.substr(0, got);
-  }
+  if (std::wstring full = FullPathName(f); !full.empty()) f = full;
   if (f.back() != L'\\') f += L'\\';
   return f;
 }
@@ -248,26 +234,12 @@ std::vector<BrowseItem> DriveList() {
 
 namespace {
 
-void AppendXmlText(std::wstring& out, const std::wstring& text) {
-  for (wchar_t c : text) {
-    switch (c) {
-      case L'&': out += L"&amp;"; break;
-      case L'<': out += L"&lt;"; break;
-      case L'>': out += L"&gt;"; break;
-      case L'"': out += L"&quot;"; break;
-      default:
-        // Characters a document cannot hold become "?".
-        out += c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r' ? L'?' : c;
-    }
-  }
-}
-
 // An element of the document's own line, its text escaped, written in place.
 void AppendElement(std::wstring& out, const wchar_t* element, const std::wstring& text) {
   out += L'<';
   out += element;
   out += L'>';
-  AppendXmlText(out, text);
+  AppendXmlEscaped(out, text);
   out += L"</";
   out += element;
   out += L">\r\n";
@@ -278,7 +250,7 @@ void AppendElement(std::wstring& out, const wchar_t* element, const std::wstring
 std::wstring XmlText(const std::wstring& text) {
   std::wstring out;
   out.reserve(text.size());
-  AppendXmlText(out, text);
+  AppendXmlEscaped(out, text);
   return out;
 }
 

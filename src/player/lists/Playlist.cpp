@@ -8,6 +8,7 @@
 
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
+#include "base/TextConv.h"
 #include "player/lists/PlaylistFile.h"
 #include "player/start/CommandLine.h"
 #include "services/AppIdentity.h"
@@ -33,8 +34,7 @@ constexpr size_t kMaxPlaylistsPerAdd = 1000;
 std::wstring PlaylistKey(const std::wstring& path) {
   std::wstring key = CanonicalPath(path);
   if (key.empty()) key = path;
-  CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
-  return key;
+  return UpperInvariant(key);
 }
 
 }  // namespace

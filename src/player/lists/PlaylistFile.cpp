@@ -122,13 +122,6 @@ void AppendEscapedUtf8(std::string& out, const std::wstring& text) {
 
 }  // namespace
 
-std::wstring EscapeXmlText(const std::wstring& text) {
-  std::string out;
-  out.reserve(text.size() + 8);
-  AppendEscapedUtf8(out, text);
-  return Utf8ToWide(out);
-}
-
 std::string PlaylistText(const std::vector<std::wstring>& items, long playing) {
   std::string text;
   size_t size = 128;

@@ -20,10 +20,6 @@ inline constexpr long kPlaylistFileBuild = 680;
 // The largest playlist file read (32 MB: about 200,000 entries).
 inline constexpr uint64_t kMaxPlaylistFileBytes = uint64_t(32) << 20;
 
-// Every "&", "<", ">" and '"' of the text as a character reference, so the
-// text reads back as it stands ("a&#38;b" stays "a&#38;b").
-std::wstring EscapeXmlText(const std::wstring& text);
-
 // The document text for these entries, with the playing entry's index.
 std::string PlaylistText(const std::vector<std::wstring>& items, long playing);
 

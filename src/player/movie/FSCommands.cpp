@@ -1,9 +1,7 @@
 #include "player/movie/FSCommands.h"
 
-#include <algorithm>
-#include <cwctype>
-
 #include "base/ErrorLog.h"
+#include "base/TextConv.h"
 #include "player/window/MovieFullScreen.h"
 #include "player/movie/PlayerNumbers.h"
 #include "player/movie/Transport.h"
@@ -12,15 +10,6 @@
 
 namespace player {
 namespace {
-
-std::wstring Upper(std::wstring text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towupper(c); });
-  return text;
-}
-
-bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
-  return text.size() >= prefix.size() && Upper(text.substr(0, prefix.size())) == Upper(prefix);
-}
 
 // An item number as a movie sends it: the leading number, to the nearest whole.
 int ItemNumber(const std::wstring& args) { return static_cast<int>(RoundHalfEven(LeadingNumber(args))); }
@@ -123,7 +112,7 @@ bool IsWebAddress(const std::wstring& target) {
 }
 
 void SWF_FSCommand(PlayerHost& host, const std::wstring& command, const std::wstring& args) {
-  const std::wstring word = Upper(command);
+  const std::wstring word = UpperInvariant(command);
   if (word == L"MEOWLOG") {
     WriteLog(L"Media debug :: " + args);
   } else if (word == L"FULLSCREEN") {

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "base/TextConv.h"
+
 namespace player {
 
 std::wstring CommandLineTail(const std::wstring& full) {
@@ -109,15 +111,9 @@ bool EveryQuoteEscaped(const std::wstring& text) {
   return true;
 }
 
-bool StartsNoCase(const std::wstring& text, const wchar_t* prefix) {
-  size_t i = 0;
-  for (; prefix[i]; ++i)
-    if (i >= text.size() || std::towlower(text[i]) != std::towlower(prefix[i])) return false;
-  return true;
-}
 }  // namespace
 
-bool IsExecCommand(const std::wstring& text) { return StartsNoCase(text, L"/exec"); }
+bool IsExecCommand(const std::wstring& text) { return StartsWithNoCase(text, L"/exec"); }
 
 std::wstring ScriptCommandLine(const std::wstring& text) {
   const bool quoted = !text.empty() && text[0] == L'"';
@@ -130,7 +126,7 @@ std::wstring ScriptCommandLine(const std::wstring& text) {
   return joined;
 }
 
-bool IsScriptStatement(const std::wstring& text) { return StartsNoCase(text, L"/exec "); }
+bool IsScriptStatement(const std::wstring& text) { return StartsWithNoCase(text, L"/exec "); }
 
 std::wstring ScriptStatementOf(const std::wstring& text) {
   std::wstring statement = text.size() > 5 ? text.substr(5) : std::wstring();

@@ -81,8 +81,7 @@ void Text(HDC dc, const std::wstring& text, RECT r, UINT flags) {
 }  // namespace
 
 void SplitBrowseTitle(const std::wstring& title, std::wstring& name, std::wstring& sizeLine) {
-  std::wstring upper = title;
-  for (auto& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+  const std::wstring upper = UpperInvariant(title);
   const size_t br = upper.find(L"<BR>");
   name = HtmlAsText(title.substr(0, br));
   sizeLine = br == std::wstring::npos ? L"" : HtmlAsText(title.substr(br + 4));

@@ -7,6 +7,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/Handles.h"
+#include "base/TextConv.h"
 #include "platform/flash/parse/BitmapDecoder.h"
 #include "services/Services.h"
 
@@ -16,11 +17,6 @@ namespace {
 // A thumbnail file larger than this is not read.
 constexpr int64_t kMaxThumbBytes = 4 << 20;
 constexpr int kPictureTop = 6;  // the picture area's top in a cell
-
-std::wstring Lower(std::wstring s) {
-  for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
-  return s;
-}
 
 void Gradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
   TRIVERTEX v[2] = {
@@ -46,7 +42,7 @@ bool IsBareFileName(const std::wstring& name) {
   for (wchar_t c : name)
     if (c < 0x20) return false;
   // Device names ("CON", "nul.jpg", "COM1.x") name no file.
-  const std::wstring stem = Lower(name.substr(0, name.find(L'.')));
+  const std::wstring stem = LowerInvariant(name.substr(0, name.find(L'.')));
   for (const wchar_t* device : {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"})
     if (stem == device) return false;
   if (stem.size() == 4 && (stem.compare(0, 3, L"com") == 0 || stem.compare(0, 3, L"lpt") == 0) && iswdigit(stem[3]))
@@ -276,7 +272,7 @@ HICON MediaBrowserView::IconFor(const BrowseEntry& entry) {
   std::wstring key = L"\\";
   if (entry.kind != 3) {
     const size_t dot = entry.name.rfind(L'.');
-    key = dot == std::wstring::npos ? L"." : Lower(entry.name.substr(dot));
+    key = dot == std::wstring::npos ? L"." : LowerInvariant(entry.name.substr(dot));
   }
   if (auto it = icons_.find(key); it != icons_.end()) return it->second;
   HICON icon = nullptr;

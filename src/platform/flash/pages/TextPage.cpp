@@ -9,11 +9,6 @@
 namespace flash {
 namespace {
 
-std::wstring Lower(std::wstring s) {
-  for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
-  return s;
-}
-
 std::wstring DecodeEntities(const std::wstring& s) {
   std::wstring out;
   for (size_t i = 0; i < s.size(); ++i) {
@@ -42,7 +37,7 @@ std::wstring DecodeEntities(const std::wstring& s) {
 }
 
 std::wstring AttributeOf(const std::wstring& tag, const std::wstring& name) {
-  std::wstring lower = Lower(tag);
+  std::wstring lower = LowerInvariant(tag);
   size_t at = lower.find(name + L"=");
   if (at == std::wstring::npos) return L"";
   size_t start = at + name.size() + 1;
@@ -54,8 +49,8 @@ std::wstring AttributeOf(const std::wstring& tag, const std::wstring& name) {
 }
 
 bool IsSiteLink(const std::wstring& href) {
-  std::wstring host = Lower(SWFZEL_WEB_HOST);
-  std::wstring h = Lower(href);
+  std::wstring host = LowerInvariant(SWFZEL_WEB_HOST);
+  std::wstring h = LowerInvariant(href);
   for (const wchar_t* scheme : {L"http://", L"https://"}) {
     std::wstring site = std::wstring(scheme) + host;
     if (h.compare(0, site.size(), site) == 0 && (h.size() == site.size() || h[site.size()] == L'/')) return true;
@@ -86,7 +81,7 @@ std::vector<TextRun> ParsePageHtml(const std::wstring& html) {
       break;
     }
     std::wstring tag = html.substr(i + 1, close - i - 1);
-    std::wstring name = Lower(tag.substr(0, tag.find(L' ')));
+    std::wstring name = LowerInvariant(tag.substr(0, tag.find(L' ')));
     i = close;
     if (name == L"br" || name == L"br/" || name == L"p" || name == L"/p") {
       flush(true);
@@ -166,7 +161,7 @@ void TextPage::Paint(HDC dc, const RECT& stage, double scale) {
 void TextPage::Click(PageHost& host, int x, int y) {
   for (const LinkArea& link : links_) {
     if (!PtInRect(&link.rect, POINT{x, y})) continue;
-    std::wstring h = Lower(link.href);
+    std::wstring h = LowerInvariant(link.href);
     if (IsSiteLink(link.href))
       host.RaiseCommand(L"GOWEB", L"");
     else if (h.rfind(L"mailto:", 0) == 0 || h.rfind(L"http://", 0) == 0 || h.rfind(L"https://", 0) == 0)

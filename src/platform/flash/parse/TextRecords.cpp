@@ -203,8 +203,7 @@ std::wstring PlainFromHtml(const std::wstring& html) {
     if (html[i] == L'<') {
       const size_t end = html.find(L'>', i);
       if (end == std::wstring::npos) break;
-      std::wstring tag = html.substr(i + 1, end - i - 1);
-      for (auto& c : tag) c = static_cast<wchar_t>(towlower(c));
+      const std::wstring tag = LowerInvariant(html.substr(i + 1, end - i - 1));
       if (tag == L"br" || tag == L"br/" || tag == L"/p") out += L'\r';
       i = end;
     } else if (html[i] == L'&') {
