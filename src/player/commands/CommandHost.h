@@ -3,9 +3,8 @@
 // item as the user would, the items' Tags and arrays, opening a pop-up menu,
 // the window's own operations, the lists, the tools and the shell's file
 // operations. The window implements it; tests implement it with a recording
-// fake. Operations of parts built later (frame pictures, thumbnails, the
-// about screen) are named here all the same, and the window answers them
-// with its "not available" log.
+// fake. An operation whose window is not registered (tests that plug in no
+// tool windows) is answered with the window's "not available" log.
 #pragma once
 #include <string>
 #include <vector>

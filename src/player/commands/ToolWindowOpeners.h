@@ -1,6 +1,6 @@
 // The tool windows the main window opens by name ("frmOptions", ...). The
 // tool windows sit above the player, so the program's entry registers how
-// to open each one here; a window not registered is not built yet.
+// to open each one here; a window not registered is logged as not available.
 #pragma once
 #include <functional>
 #include <map>

@@ -167,7 +167,7 @@ void PlayerWindow::CommandHostAdaptor::SwitchLanguage(int index) {
 
 void PlayerWindow::CommandHostAdaptor::ShowTipIfEnabled(bool show) {
   w_.SetChecked(L"mnuTips", show);
-  w_.NotBuilt(L"ShowTipIfEnabled");
+  w_.Unavailable(L"ShowTipIfEnabled");
 }
 
 int PlayerWindow::CommandHostAdaptor::PlaylistSelected() const { return w_.listsHost_->CurrentRow(); }

@@ -66,7 +66,7 @@ bool PlayerWindow::PlayerHostAdaptor::FormOpen(const std::wstring& name) const {
 }
 
 void PlayerWindow::PlayerHostAdaptor::ShowForm(const std::wstring& name, int mode) {
-  if (!OpenToolWindow(name, mode)) w_.NotBuilt(name);
+  if (!OpenToolWindow(name, mode)) w_.Unavailable(name);
 }
 
 void PlayerWindow::PlayerHostAdaptor::RunGenerator(const GeneratorSettings& settings) {
@@ -75,7 +75,7 @@ void PlayerWindow::PlayerHostAdaptor::RunGenerator(const GeneratorSettings& sett
   if (const std::function<void(const GeneratorSettings&)>& run = GeneratorRunner())
     PostCall([run, settings] { run(settings); });
   else
-    w_.NotBuilt(L"Generate");
+    w_.Unavailable(L"Generate");
 }
 
 bool PlayerWindow::PlayerHostAdaptor::SkinLoaded() const { return SkinIsLoaded(); }

@@ -1,5 +1,5 @@
 // The script vocabulary of the main window: its public operations by name.
-// Operations that are not built yet answer with a logged error.
+// Operations the program does not offer answer with a logged error.
 #include <cmath>
 
 #include "base/ErrorLog.h"

@@ -694,8 +694,8 @@ bool PlayerWindow::ClickMenu(const std::wstring& name, int index) {
   return true;
 }
 
-void PlayerWindow::NotBuilt(const std::wstring& operation) {
-  WriteLog(L"Not available yet: " + operation);
+void PlayerWindow::Unavailable(const std::wstring& operation) {
+  WriteLog(L"Not available: " + operation);
 }
 
 void PlayerWindow::WireEvents() {

@@ -245,7 +245,7 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   void ShowNotice(const std::wstring& text);
   void ApplyPlacement();
   WindowPlace NormalPlacement() const;
-  void NotBuilt(const std::wstring& operation);
+  void Unavailable(const std::wstring& operation);
   forms::Menu* MenuItem(const std::wstring& name, int index = -1) const;
   void SetChecked(const std::wstring& name, bool on, int index = -1);
   Frame CurrentFrame() const;
