@@ -138,14 +138,7 @@ class HostWindow {
   HWND hwnd_;
 };
 
-// Dispatches every pending message of the thread.
-inline void PumpMessages() {
-  MSG msg;
-  for (int guard = 0; guard < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++guard) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
+using testing_support::PumpMessages;
 
 // A clock the test moves by hand.
 struct FakeClock {

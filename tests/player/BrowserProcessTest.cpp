@@ -74,15 +74,7 @@ uint64_t RegionHash(HWND window, const RECT& area) {
   return h;
 }
 
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!pred()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(50);
-  }
-  return true;
-}
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) { return testing_support::WaitUntil(done, timeoutMs); }
 
 std::wstring BrowseDocumentFolder() {
   wchar_t appData[MAX_PATH] = {};

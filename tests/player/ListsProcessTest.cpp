@@ -49,14 +49,7 @@ class HistoryAside {
   std::vector<uint8_t> saved_;
 };
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(50);
-  }
-  return true;
-}
+using testing_support::WaitUntil;
 
 HWND PlaylistBox(HWND main) { return FindChildOfClass(main, L"ListBox"); }
 

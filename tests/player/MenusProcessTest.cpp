@@ -21,14 +21,7 @@ namespace {
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(50);
-  }
-  return true;
-}
+using testing_support::WaitUntil;
 
 // The program's pop-up menu window while one is open, else null.
 HWND OpenPopup(DWORD pid) {

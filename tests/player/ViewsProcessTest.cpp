@@ -55,12 +55,7 @@ COLORREF ScreenPixel(int x, int y) {
 
 // Polls (bounded) until the condition holds; this thread's windows paint meanwhile.
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done() && GetTickCount64() < end) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    flashtest::PumpMessages();
-  }
-  return done();
+  return testing_support::WaitUntil(done, timeoutMs, true);
 }
 
 RECT WindowRect(HWND window) {

@@ -155,4 +155,26 @@ void RemoveDirectoryLink(const std::wstring& link) {
 }
 
 
+void PumpMessages() {
+  MSG msg;
+  for (int guard = 0; guard < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++guard) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, bool pump) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    if (pump) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      PumpMessages();
+    } else {
+      Sleep(50);
+    }
+  }
+  return true;
+}
+
 }  // namespace testing_support

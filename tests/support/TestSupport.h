@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,5 +65,13 @@ class RegistryGuard {
 // which cannot make one from the Windows side) as a link of the host file system.
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
 void RemoveDirectoryLink(const std::wstring& link);
+
+// Dispatches the thread's pending messages (at most 10,000 a call).
+void PumpMessages();
+
+// Checks done every 50 ms until it holds or timeoutMs has passed, and says
+// whether it held; with pump, the thread's messages are dispatched between
+// checks (for windows of the test's own thread).
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000, bool pump = false);
 
 }  // namespace testing_support

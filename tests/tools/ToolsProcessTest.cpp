@@ -21,11 +21,7 @@ namespace {
 
 std::wstring SampleMovie() { return L"\"" + testing_support::ProgramDir() + L"Media\\Flash\\sample.swf\""; }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done() && GetTickCount64() < end) Sleep(50);
-  return done();
-}
+using testing_support::WaitUntil;
 
 // The options dialog opened from the Tools menu (Alt+T, O).
 HWND OpenOptions(const ProgramProcess& p, HWND main) {

@@ -50,10 +50,4 @@ const SeenMessage* PlainWindow::Last(UINT msg) const {
   return nullptr;
 }
 
-void PumpMessages() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-}
+

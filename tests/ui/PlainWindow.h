@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 struct SeenMessage {
   HWND hWnd;
   UINT msg;
@@ -32,4 +34,4 @@ class PlainWindow {
 };
 
 // Processes pending messages of this thread.
-void PumpMessages();
+using testing_support::PumpMessages;
