@@ -222,6 +222,8 @@ TEST_F(Playing, ARunawayScriptNeitherHangsTheWindowNorHoldsItOpen) {
   ASSERT_TRUE(waitBusy(main));
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(run.WaitForExit(2000)) << "the close request stops the handler";
+}
+
 // Waits until the window is maximised (the movie's last command carried
 // out) or one of the process's boxes shows; the box, or null.
 HWND FullScreenOrBox(ProgramProcess& run, HWND main) {
