@@ -405,6 +405,21 @@ DisplayObject* MoviePlayer::CreateText(Clip& parent, const std::wstring& name, i
   return obj;
 }
 
+DisplayObject* MoviePlayer::AttachBitmap(Clip& parent, int32_t depth, std::shared_ptr<BitmapSurface> bitmap,
+                                         bool smoothing) {
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || !bitmap) return nullptr;
+  const int32_t d = depth + kDepthOffset;
+  auto it = parent.objects.find(d);
+  if (it != parent.objects.end()) Remove(parent, it, true);
+  DisplayObject fresh;
+  fresh.depth = d;
+  fresh.bitmap = std::move(bitmap);
+  fresh.bitmapSmoothing = smoothing;
+  DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  ++changes_;
+  return obj;
+}
+
 DisplayObject* MoviePlayer::Duplicate(DisplayObject& source, Clip& parent, const std::wstring& name, int32_t depth) {
   if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxLiveClips) return nullptr;
   const int32_t d = depth + kDepthOffset;
