@@ -79,7 +79,7 @@ int wmain() {
   SetText(L"Recent", L"", empty);
   SetText(L"Recent", L"MyFlash", empty);
   tools::AttachToolWindows();
-  Check(player::StartUp(L"") && player::Player.SWF(), "starting the player");
+  Check(player::StartUp(L"") == player::StartOutcome::Running && player::Player.SWF(), "starting the player");
   player::PlayerWindow& w = player::Player;
 
   // 1,000 movies (copies of the sample) whose thumbnails exist in the cache.

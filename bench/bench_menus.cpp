@@ -43,7 +43,7 @@ int wmain() {
   SetText(L"FileTypes", L"SWF", L"False");
   SetText(L"FileTypes", L"FLV", L"False");
   SetText(L"FileTypes", L"PL", L"False");
-  if (!player::StartUp(L"") || !player::Player.IsLoaded()) Stop("starting the player");
+  if (player::StartUp(L"") != player::StartOutcome::Running || !player::Player.IsLoaded()) Stop("starting the player");
   player::PlayerWindow& w = player::Player;
   HWND window = w.hWnd();
 

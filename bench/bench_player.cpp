@@ -98,7 +98,7 @@ int wmain() {
   SetText(L"FileTypes", L"SWF", L"False");
   SetText(L"FileTypes", L"FLV", L"False");
   SetText(L"FileTypes", L"PL", L"False");
-  const bool started = player::StartUp(L"");
+  const bool started = player::StartUp(L"") == player::StartOutcome::Running;
   auto restore = [] {
     DropOwnSettings();
   };

@@ -47,7 +47,7 @@ int wmain() {
   std::wstring folder = exe;
   folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
   const std::wstring sample = folder + L"Media\\Flash\\sample.swf";
-  const bool started = player::StartUp(L"\"" + sample + L"\"");
+  const bool started = player::StartUp(L"\"" + sample + L"\"") == player::StartOutcome::Running;
   auto done = [] { RegDeleteTreeW(HKEY_CURRENT_USER, AppRegistryKey().c_str()); };
   if (!started || !player::Player.SWF() || !player::Player.FlashHook() || !player::Player.FlashHook()->Hooked()) {
     done();

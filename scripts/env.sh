@@ -26,7 +26,7 @@ if [ ${#need_pkgs[@]} -gt 0 ]; then
 fi
 
 export WINE64=/usr/lib/wine/wine64
-export WINEPREFIX="$BUILD/wineprefix"
+export WINEPREFIX="${SWFZEL_WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 export XDG_DATA_HOME="$BUILD/xdg-data"

@@ -1,5 +1,6 @@
 #include "base/ErrorLog.h"
 
+#include "base/LogFile.h"
 #include "base/TextConv.h"
 
 HWND MainForm = nullptr;
@@ -27,7 +28,7 @@ void ClearError() { CurrentError() = AppError{}; }
 void SetLogSink(LogSink sink) { Sink() = std::move(sink); }
 
 void WriteLog(const std::wstring& text, bool newLine) {
-  // The log file keeps its head only; lines go to the attached sink.
+  AppendLogLine(text, newLine);
   if (Sink()) Sink()(text, newLine);
 }
 

@@ -20,7 +20,8 @@ AppError& CurrentError();
 void SetError(long number, const std::wstring& source, const std::wstring& description);
 void ClearError();
 
-// WriteLog accepts a line and writes nothing to the file; an attached sink sees every line.
+// WriteLog appends a line to the log file (base/LogFile.h) and hands it to an
+// attached sink, which sees every line.
 using LogSink = std::function<void(const std::wstring& text, bool newLine)>;
 void SetLogSink(LogSink sink);  // an empty sink detaches
 void WriteLog(const std::wstring& text, bool newLine = true);

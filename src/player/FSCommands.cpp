@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "base/ErrorLog.h"
+#include "player/MovieFullScreen.h"
 #include "player/PlayerNumbers.h"
 #include "player/Transport.h"
 #include "services/AppIdentity.h"
@@ -111,7 +112,7 @@ void SWF_FSCommand(PlayerHost& host, const std::wstring& command, const std::wst
     WriteLog(L"Media debug :: " + args);
   } else if (word == L"FULLSCREEN") {
     if (!host.Opts().FSCommand) return;
-    if (const std::optional<bool> on = TruthValue(args)) host.FullScreen(*on, false, false);
+    if (const std::optional<bool> on = TruthValue(args)) AskFullScreen(host, *on);
   } else if (word == L"EXEC") {
     Exec(host, args);
   } else if (word == L"QUIT") {

@@ -245,8 +245,10 @@ std::wstring BuildBrowseDocument(const std::vector<BrowseItem>& items, const Bro
   doc += Line(L"ERROR", XmlText(args.Message)) + L"\r\n";
   for (const BrowseItem& item : items) {
     doc += Line(L"JPEG", XmlText(item.Thumb));
-    std::wstring title = item.Name;
-    if (item.Kind != kBrowseFolderKind) title += L"<BR><font size='10'>" + BrowseSizeLine(item, args.ByDate);
+    // The title is HTML: its name and size line are text within it, escaped once
+    // for the HTML and the whole once more for the document.
+    std::wstring title = XmlText(item.Name);
+    if (item.Kind != kBrowseFolderKind) title += L"<BR><font size='10'>" + XmlText(BrowseSizeLine(item, args.ByDate));
     doc += Line(L"TITLE", XmlText(title));
     doc += Line(L"TYPE", std::to_wstring(item.Kind));
   }

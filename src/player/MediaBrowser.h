@@ -59,6 +59,8 @@ struct BrowseDocumentArgs {
   int Scroll = 0;
   bool ByDate = false;  // the size line holds the modified date
 };
+// Each TITLE holds HTML: the name, then for files "<BR><font size='10'>" and the
+// size line, both escaped as HTML text, so the page shows every name as written.
 std::wstring BuildBrowseDocument(const std::vector<BrowseItem>& items, const BrowseDocumentArgs& args);
 // Writes the document as UTF-8, beside the target first; false when it could not be written.
 bool WriteBrowseDocument(const std::wstring& path, const std::wstring& document);

@@ -5,6 +5,7 @@
 // it through their host, so tests give them a record of their own.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ struct PlayerState {
   int FailedLoads = 0;
   // The user said No to opening something the movie asked for: its later asks are refused unasked.
   bool ExecDeclined = false;
+  // The movie's last full-screen request of its current frame, until it is carried out.
+  std::optional<bool> FullScreenAsked;
 
   // The media browser's listing (items 1..count) and what the page reported.
   std::vector<BrowseItem> BrowseItems;

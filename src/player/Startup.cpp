@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "base/ErrorLog.h"
+#include "base/TextConv.h"
 #include "player/OptionSet.h"
 #include "player/PlayerSkin.h"
 #include "player/PlayerWindow.h"
@@ -37,6 +38,30 @@ std::wstring ProgramFolder() {
   return GetFolderPart(path);
 }
 
+// True when the session lets the program make a window (a hidden one, made and destroyed).
+bool WindowsCanBeMade() {
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+  if (!probe) return false;
+  DestroyWindow(probe);
+  return true;
+}
+
+// A start-up that cannot go on: said in the log, on the standard error when
+// there is one, and in a message box when one can be shown.
+StartOutcome Failed(const std::wstring& why) {
+  WriteLog(L"<B>Start-up failed: " + why + L"</B>");
+  const std::wstring text = std::wstring(app::kTitle) + L": " + why + L"\r\n";
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (error && error != INVALID_HANDLE_VALUE) {
+    const std::string bytes = WideToUtf8(text);
+    DWORD written = 0;
+    WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+  MessageBoxW(nullptr, why.c_str(), app::kTitle, MB_OK | MB_ICONERROR);
+  return StartOutcome::Failed;
+}
+
 }  // namespace
 
 std::function<bool()>& FirstRunDialog() {
@@ -55,7 +80,7 @@ bool CheckFirstRun() {
   return true;
 }
 
-bool StartUp(const std::wstring& commandLine) {
+StartOutcome StartUp(const std::wstring& commandLine) {
   const std::wstring folder = ProgramFolder();
   SetCurrentDirectoryW(folder.c_str());
   RunningCompiled = IsCompiled();
@@ -66,7 +91,7 @@ bool StartUp(const std::wstring& commandLine) {
   if (OneInstance && running) {
     SendHandOver(running, commandLine);
     ActivateWindow(running);
-    return false;
+    return StartOutcome::Ended;
   }
 
   StopWatch(L"", true);
@@ -92,7 +117,12 @@ bool StartUp(const std::wstring& commandLine) {
   LoadLanguageAndTips();
   Options().VisualStyle = static_cast<uint8_t>(GetRegLong(L"Window", L"Style", 1) & 0xFF);
   StopWatch(L"Initialized", false);
-  if (!CheckFirstRun()) return false;
+  // Without a desktop to show them on (no display), no window comes, not even the first-run set-up's.
+  if (!WindowsCanBeMade()) {
+    MakeUserFiles();  // a failed start leaves its log
+    return Failed(L"no window can be made (is there a display?)");
+  }
+  if (!CheckFirstRun()) return StartOutcome::Ended;
   MakeUserFiles();
 
   const int flashVersion = GetFlashPlayerVersion();
@@ -105,14 +135,14 @@ bool StartUp(const std::wstring& commandLine) {
       ShellOpen(GetWebSiteURL() + L"getflash", L"open");
     }
     Player.Quit(L"Flash Required", false);
-    return false;
+    return StartOutcome::Ended;
   }
 
   AttachSkinEngine();
   Player.PrevInstanceWnd = running;
-  if (!Player.Load()) return false;
+  if (!Player.Load()) return Failed(L"the main window could not be made");
   forms::DoEvents();
-  if (Player.QuitStarted()) return false;
+  if (Player.QuitStarted()) return StartOutcome::Ended;
 
   Player.PlaylistClear();
   if (Options().KeepHistory && FileExists(LastPlayedFile)) Player.PlaylistAdd(LastPlayedFile, -2);
@@ -122,7 +152,7 @@ bool StartUp(const std::wstring& commandLine) {
     Player.BrowseMedia();
   }
   // A statement of the command line may have quit the program.
-  if (Player.QuitStarted() || !Player.IsLoaded()) return false;
+  if (Player.QuitStarted() || !Player.IsLoaded()) return StartOutcome::Ended;
   StopWatch(L"Movie Loaded", false);
 
   if (PlayerReady) {
@@ -133,13 +163,14 @@ bool StartUp(const std::wstring& commandLine) {
   StopWatch(L"<B>Player Loaded</B>", true);
   if (Options().Update.Auto) Player.WebUpdate(true);
   if (Options().Intro) Player.ClickMenu(L"mnuIntro");
-  return true;
+  return StartOutcome::Running;
 }
 
 int RunMain(const std::wstring& commandLine) {
-  if (!StartUp(commandLine)) {
+  const StartOutcome outcome = StartUp(commandLine);
+  if (outcome != StartOutcome::Running) {
     forms::DoEvents();
-    return 0;
+    return outcome == StartOutcome::Failed ? 1 : 0;
   }
   return forms::RunMessageLoop();
 }

@@ -11,13 +11,18 @@ namespace player {
 // The smallest movie control version the player works with.
 inline constexpr int kRequiredFlashVersion = 23;
 
-// Runs the whole program on the command line's tail; returns the exit code.
+// Runs the whole program on the command line's tail; returns the exit code
+// (1 when the start-up failed).
 int RunMain(const std::wstring& commandLine);
 
-// Everything up to (not including) the message loop; false when the program
-// ended during start-up (handed over, control missing, a quit in the command
-// line's statement).
-bool StartUp(const std::wstring& commandLine);
+// How the start-up ended: the program runs (the message loop comes next), it
+// ended as asked (handed over, the first-run set-up left, control missing, a
+// quit in the command line's statement), or it failed: no window could be
+// made, which it says in a message box, on the standard error and in the log.
+enum class StartOutcome { Running, Ended, Failed };
+
+// Everything up to (not including) the message loop.
+StartOutcome StartUp(const std::wstring& commandLine);
 
 // The first-run set-up: shown at every start until it has completed once.
 // The dialog is a seam (none: the set-up counts as completed) that answers

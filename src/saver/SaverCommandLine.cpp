@@ -38,11 +38,9 @@ SaverCommand ParseSaverCommandLine(const std::wstring& arguments) {
   switch (letter) {
     case L's':
       return SaverCommand{SaverMode::FullScreen};
-    case L'p': {
-      // A preview needs its window; without one there is nothing to draw into.
-      HWND parent = WindowNumber(rest);
-      return parent ? SaverCommand{SaverMode::Preview, parent} : SaverCommand{};
-    }
+    case L'p':
+      // A preview without a usable window has nothing to draw into: the run ends at once.
+      return SaverCommand{SaverMode::Preview, WindowNumber(rest)};
     case L'c':
       return SaverCommand{SaverMode::Settings, WindowNumber(rest)};
     default:

@@ -1,8 +1,9 @@
 // The screen saver's command line, as the system passes it: "/s" runs full
 // screen, "/p <window>" draws a preview inside that window, "/c" or
 // "/c:<window>" shows the settings owned by that window. The switch may be
-// written "-" or "/", in any case, its window number after a blank or a colon;
-// no argument, or anything else, shows the settings.
+// written "-" or "/", in any case, its window number after a blank or a colon.
+// A "/p" whose number names no window (none, 0, negative, too long) is still a
+// preview, which ends at once; no argument, or anything else, shows the settings.
 #pragma once
 #include <windows.h>
 
@@ -14,7 +15,7 @@ enum class SaverMode { FullScreen, Preview, Settings };
 
 struct SaverCommand {
   SaverMode Mode = SaverMode::Settings;
-  HWND Window = nullptr;  // the preview's parent or the settings' owner (none when not given)
+  HWND Window = nullptr;  // the preview's parent or the settings' owner (none when not given or unusable)
   bool operator==(const SaverCommand&) const = default;
 };
 

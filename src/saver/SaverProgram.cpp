@@ -59,7 +59,7 @@ int Run(const SaverCommand& command) {
       break;
     case SaverMode::Preview:
       WriteLog(L" :: Preview");
-      RunPreview(command.Window);
+      if (!RunPreview(command.Window)) WriteLog(L"No preview: the window given cannot be drawn into");
       break;
     case SaverMode::Settings:
       WriteLog(L" :: Settings");

@@ -9,7 +9,7 @@
 #include "base/TextConv.h"
 #include "services/AppIdentity.h"
 
-std::wstring AppRegistryKey() {
+std::wstring TestRunName() {
   wchar_t name[66] = {};
   const DWORD n = GetEnvironmentVariableW(kTestKeyVariable, name, 66);
   bool usable = n > 0 && n <= 64;
@@ -18,7 +18,12 @@ std::wstring AppRegistryKey() {
     const bool alnum = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
     usable = alnum || (i > 0 && (c == L'_' || c == L'-' || c == L'.'));
   }
-  if (!usable) return app::kRegistryKey;
+  return usable ? std::wstring(name, n) : L"";
+}
+
+std::wstring AppRegistryKey() {
+  const std::wstring name = TestRunName();
+  if (name.empty()) return app::kRegistryKey;
   return std::wstring(app::kRegistryKey) + L" tests\\" + name;
 }
 

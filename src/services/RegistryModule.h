@@ -12,6 +12,8 @@
 // digit, then also "_", "-" and ".", at most 64), which gives "Software\SWF.zel tests\<name>":
 // the tests and the programs they start never touch the user's settings.
 std::wstring AppRegistryKey();
+// The test run's name from SWFZEL_TEST_KEY when it is usable as above, else "".
+std::wstring TestRunName();
 // The environment variable that names the test key.
 inline constexpr const wchar_t* kTestKeyVariable = L"SWFZEL_TEST_KEY";
 

@@ -9,6 +9,7 @@
 
 #include "base/BinaryFile.h"
 #include "base/Clock.h"
+#include "base/LogFile.h"
 #include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
 #include "services/ShellMod.h"
@@ -67,8 +68,14 @@ void InitServices(const std::wstring& appPath, const std::wstring& logName, User
   SkinFolder = MediaFolder + L"Skin\\";
   UserSkinFolder = UserDataFolder + L"Skin\\";
   CacheFolder = GetTempDir() + title + L" Cache\\";
-  LogFile = UserDataFolder + logName + L".Log.html";
-  if (userFiles == UserFiles::Now) MakeUserFiles();
+  // A test run's programs keep a log of their own, as they keep their own settings.
+  const std::wstring testRun = TestRunName();
+  LogFile = UserDataFolder + logName + (testRun.empty() ? L"" : L" (" + testRun + L")") + L".Log.html";
+  if (userFiles == UserFiles::Now) {
+    MakeUserFiles();
+  } else {
+    HoldLogLines();  // for the log file, once it is made
+  }
 
   WriteLog(L"<b>" + title + L"</b>");
   WriteLog(L"");
@@ -85,7 +92,9 @@ void MakeUserFiles() {
   // A fresh profile may lack the folders above them too (its temporary folder).
   for (const std::wstring* folder : {&UserSkinFolder, &CacheFolder})
     if (!MakeDirs(*folder)) WriteLog(L"The folder cannot be made: " + *folder);
+  AttachLogFile(L"");
   WriteLogHead(LogFile);
+  AttachLogFile(LogFile);  // the lines held until now first
 }
 
 void StopWatch(const std::wstring& label, bool total) {

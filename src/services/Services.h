@@ -26,7 +26,10 @@ extern double StopWatchTimes[2];  // lap mark, overall mark (seconds on the mono
 
 // Sets the folder globals and starts the log. The user's skin and cache
 // folders and the log file's head are made now, or with UserFiles::Later only
-// by MakeUserFiles (a first run left at once writes nothing).
+// by MakeUserFiles (a first run left at once writes nothing; the lines logged
+// until then are held and go into the file first). LogFile is UserDataFolder +
+// logName (+ " (<test run>)" under a test run's key) + ".Log.html"; WriteLog's
+// lines go to it once it is made.
 enum class UserFiles { Now, Later };
 void InitServices(const std::wstring& appPath, const std::wstring& logName, UserFiles userFiles = UserFiles::Now);
 void MakeUserFiles();

@@ -2,6 +2,8 @@
 // keyboard handling and persistent drawing, with real windows.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "FormsTestSupport.h"
 #include "platform/forms/Forms.h"
 
@@ -183,6 +185,36 @@ TEST(Form, ModalShowRunsItsOwnLoopAndDisablesOtherForms) {
   EXPECT_FALSE(dlg.IsModal());
   EXPECT_TRUE(IsWindowEnabled(main.hWnd()));
   main.Unload();
+}
+
+// Automation tools press a modal form's buttons with messages sent from
+// another thread or process: a button that unloads or hides the form ends
+// its modal loop as a click does.
+TEST(Form, AModalFormClosedByASentClickEndsItsLoop) {
+  for (bool unload : {true, false}) {
+    DialogForm dlg;
+    ASSERT_TRUE(dlg.Load());
+    dlg.ok->OnClick = [&] { unload ? static_cast<void>(dlg.Unload()) : dlg.Hide(); };
+    const HWND ok = dlg.ok->hWnd();
+    const DWORD loopThread = GetCurrentThreadId();
+    HANDLE returned = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool pressed = false, stuck = false;
+    std::thread tool([&] {
+      for (int i = 0; i < 500 && !IsWindowVisible(ok); ++i) Sleep(10);
+      pressed = SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr) != 0;
+      // A loop still asleep long after the form went is stuck: wake it so that the test can end.
+      stuck = WaitForSingleObject(returned, 10000) == WAIT_TIMEOUT;
+      if (stuck) PostThreadMessageW(loopThread, WM_NULL, 0, 0);
+    });
+    dlg.Show(vbModal);
+    SetEvent(returned);
+    tool.join();
+    CloseHandle(returned);
+    EXPECT_TRUE(pressed) << unload;
+    EXPECT_FALSE(stuck) << (unload ? "unloaded" : "hidden") << " by a sent click, the modal loop slept on";
+    EXPECT_FALSE(dlg.IsModal());
+    dlg.Unload();
+  }
 }
 
 TEST(Form, ActivationRaisesActivateAndDeactivate) {

@@ -8,6 +8,7 @@
 #include "PlayerFakes.h"
 #include "player/FSCommands.h"
 #include "player/PlayerNumbers.h"
+#include "player/PostedCalls.h"
 
 using namespace player_test;
 
@@ -21,9 +22,15 @@ class FSCommands : public PlayerFixture {
     host.state.BrowseItems = {{L"a", L"C:\\Movies\\a.swf", 1}, {L"sub", L"C:\\Movies\\sub", 3},
                               {L"c", L"C:\\Movies\\c.flv", 4}};
   }
+  void TearDown() override {
+    player::RunPostedCalls();  // nothing queued for this host outlives it
+    PlayerFixture::TearDown();
+  }
+  // One command, and what it made happen once the movie's events were answered.
   Calls Send(const std::wstring& word, const std::wstring& args) {
     host.calls.clear();
     player::SWF_FSCommand(host, word, args);
+    player::RunPostedCalls();
     return host.calls;
   }
 };
@@ -107,6 +114,49 @@ TEST_F(FSCommands, FullScreenExecAndQuitFollowTheOption) {
       }
     }
   }
+}
+
+// A movie asking for full screen many times a frame: a request for the state
+// the window is in does nothing, and of a frame's requests only the last is
+// carried out, after the frame's events.
+TEST_F(FSCommands, FullScreenChangesAtMostOnceAFrame) {
+  host.options.FSCommand = true;
+  const auto times = [](std::vector<const wchar_t*> part, int n) {
+    std::vector<const wchar_t*> out;
+    for (int i = 0; i < n; ++i) out.insert(out.end(), part.begin(), part.end());
+    return out;
+  };
+  const struct {
+    bool fullBefore;
+    std::vector<const wchar_t*> frame;
+    Calls calls;
+  } cases[] = {
+      {false, times({L"true", L"false"}, 10), {}},
+      {false, times({L"false", L"true"}, 10), {L"FullScreen True"}},
+      {false, times({L"true"}, 5), {L"FullScreen True"}},
+      {true, times({L"false", L"true"}, 10), {}},
+      {true, times({L"true", L"false"}, 10), {L"FullScreen False"}},
+      {true, {L"true"}, {}},
+      {false, {L"false", L"maybe"}, {}},
+  };
+  for (const auto& c : cases) {
+    host.Menu(L"mnuFullScreen").checked = c.fullBefore;
+    host.calls.clear();
+    for (const wchar_t* args : c.frame) player::SWF_FSCommand(host, L"FULLSCREEN", args);
+    EXPECT_TRUE(host.calls.empty()) << "nothing changes while the frame's events are answered";
+    player::RunPostedCalls();
+    EXPECT_EQ(host.calls, c.calls) << c.fullBefore << " " << c.frame.size() << " " << c.frame.front();
+    EXPECT_FALSE(host.state.FullScreenAsked.has_value());
+  }
+  // Frame after frame, each frame's last request counts.
+  host.Menu(L"mnuFullScreen").checked = false;
+  host.calls.clear();
+  for (const wchar_t* args : {L"true", L"false", L"true"}) {
+    player::SWF_FSCommand(host, L"FULLSCREEN", args);
+    player::SWF_FSCommand(host, L"FULLSCREEN", args);
+    player::RunPostedCalls();
+  }
+  EXPECT_EQ(host.calls, (Calls{L"FullScreen True", L"FullScreen False", L"FullScreen True"}));
 }
 
 TEST_F(FSCommands, ExecOpensAnythingButAWebAddressOnlyAfterYes) {

@@ -220,7 +220,7 @@ TEST(BrowseDocumentTest, ElementsTitlesAndEscapes) {
   EXPECT_EQ(e[2].second, L"42");
   EXPECT_EQ(e[3].second, L"C:\\R&#D\\");
   EXPECT_EQ(e[6].second, L"<b>&\"x\" &#65;");
-  EXPECT_EQ(e[8].second, L"R&#D");
+  EXPECT_EQ(e[8].second, L"R&amp;#D");  // a title is HTML, its name text within it
   EXPECT_EQ(e[10].second, L"C@R&#D#b.swf.jpg");
   EXPECT_EQ(e[11].second, L"b.swf<BR><font size='10'>1.95 KB");
   EXPECT_EQ(e[12].second, L"1");
@@ -234,6 +234,27 @@ TEST(BrowseDocumentTest, ElementsTitlesAndEscapes) {
   ASSERT_EQ(page.entries.size(), 2u);
   EXPECT_EQ(page.entries[0].name, L"R&#D");
   EXPECT_EQ(page.entries[1].name + L"|" + page.entries[1].sizeLine, L"b.swf|1.95 KB");
+}
+
+// Every name reaches the page as written, whatever markup it looks like.
+TEST(BrowseDocumentTest, ThePageShowsEveryNameAsWritten) {
+  const std::vector<std::wstring> names = {
+      L"<![CDATA[x.swf", L"a]]>b.swf", L"<b>bold</b>.swf", L"x<BR>y.swf", L"1 < 2 > 0.swf", L"Tom & Jerry.swf",
+      L"&lt;not a tag&gt;.swf", L"&#60;&#x3C;.swf", L"&amp;.swf", L"\"quoted\" 'single'.swf", L"<font size='99'>",
+      L"&", L"&;", L"&#;.swf", L"<", L"\u00e9t\u00e9 \u6620\u753b.swf"};
+  std::vector<BrowseItem> items;
+  for (const std::wstring& name : names) items.push_back({name, L"C:\\m\\" + name, 1, 10});
+  items.push_back({L"<folder & co>", L"C:\\<folder & co>\\", 3});
+  testing_support::TempDir dir;
+  ASSERT_TRUE(player::WriteBrowseDocument(dir.File(L"browse.xml"), player::BuildBrowseDocument(items, {})));
+  Elements(player::BuildBrowseDocument(items, {}));  // well-formed for any XML reader
+  flash::BrowseDocument page;
+  ASSERT_TRUE(flash::ReadBrowseDocument(dir.File(L"browse.xml"), page));
+  ASSERT_EQ(page.entries.size(), items.size());
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(page.entries[i].name, items[i].Name);
+    EXPECT_EQ(page.entries[i].sizeLine, items[i].Kind == 3 ? L"" : FormatByteSize(10)) << items[i].Name;
+  }
 }
 
 TEST(BrowseHistoryTest, SameFolderAddsNoRowAndANewOneDropsTheForwardRows) {

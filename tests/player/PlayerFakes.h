@@ -122,7 +122,10 @@ class FakeHost : public player::PlayerHost {
   bool WindowNormal() const override { return true; }
   void SizeForBrowsing() override { Log(L"SizeForBrowsing"); }
   void ShowAddressBar(bool on) override { Menu(L"AddressBar").visible = on; }
-  void FullScreen(bool on, bool, bool) override { Log(on ? L"FullScreen True" : L"FullScreen False"); }
+  void FullScreen(bool on, bool, bool hideUIonly) override {
+    Log(on ? L"FullScreen True" : L"FullScreen False");
+    if (!hideUIonly) Menu(L"mnuFullScreen").checked = on;  // as the window marks its menu
+  }
   void Quit(const std::wstring& reason, bool save) override {
     Log(L"Quit " + reason + (save ? L" saved" : L" unsaved"));
   }

@@ -220,6 +220,18 @@ TEST_F(SaverRun, PreviewDrawsOverTheGivenWindowUntilItIsDestroyed) {
   EXPECT_TRUE(run.Ended(5000));
 }
 
+// A preview asked for without a window it can draw into ends at once, showing
+// nothing: the settings window belongs to "/c" and to no argument only.
+TEST_F(SaverRun, APreviewWithoutAUsableWindowEndsShowingNothing) {
+  RecordMovie(SampleMovie());
+  for (const wchar_t* arguments : {L"/p 0", L"/p", L"/p -5", L"/p 99999999999999999999", L"/p 12345"}) {
+    Child run(arguments);
+    EXPECT_EQ(run.Window(nullptr), nullptr) << arguments;  // waits for a window or the end
+    EXPECT_TRUE(run.Ended(0)) << arguments;
+    EXPECT_EQ(run.ExitCode(), 0u) << arguments;
+  }
+}
+
 TEST_F(SaverRun, SettingsBrowseRecordsTheChosenMovie) {
   testing_support::TempDir temp;
   const std::wstring chosen = temp.File(L"chosen movie.swf");

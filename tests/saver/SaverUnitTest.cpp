@@ -21,8 +21,10 @@ TEST(SaverCommandLine, FollowsTheSystemsConvention) {
       {L"/p 1234", {SaverMode::Preview, window}}, {L"/P:1234", {SaverMode::Preview, window}},
       {L"/c", {SaverMode::Settings}},           {L"/c:1234", {SaverMode::Settings, window}},
       {L"", {SaverMode::Settings}},             {L"/x", {SaverMode::Settings}},
-      {L"/p", {SaverMode::Settings}},           {L"/p 12ab", {SaverMode::Settings}},
-      {L"/p 99999999999999999999", {SaverMode::Settings}},  // no handle is that long
+      // A preview whose window is missing or unusable stays a preview (which ends at once).
+      {L"/p", {SaverMode::Preview}},            {L"/p 12ab", {SaverMode::Preview}},
+      {L"/p 0", {SaverMode::Preview}},          {L"/p -5", {SaverMode::Preview}},
+      {L"/p 99999999999999999999", {SaverMode::Preview}},  // no handle is that long
       {L"/sx", {SaverMode::Settings}},          {L"s", {SaverMode::Settings}},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseSaverCommandLine(c.arguments), c.expected) << c.arguments;

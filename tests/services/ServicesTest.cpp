@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "LogCapture.h"
+#include "base/LogFile.h"
 #include "base/TextConv.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
@@ -24,9 +25,9 @@ const std::string kLogHead =
 
 std::wstring TestLogName() { return L"Services Test " + std::to_wstring(GetCurrentProcessId()); }
 
-void ExpectLogHead() {
+std::string LogText() {
   auto bytes = ReadBytes(LogFile);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kLogHead);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 // Puts back the folder globals InitServices sets, and removes the folders it made
@@ -39,6 +40,7 @@ class ServicesState {
       if (!PathIsDirectoryW(f.c_str())) made_.push_back(f);
   }
   ~ServicesState() {
+    AttachLogFile(L"");
     for (auto it = made_.rbegin(); it != made_.rend(); ++it) RemoveDirectoryW(it->c_str());
     for (size_t i = 0; i < globals_.size(); ++i) *globals_[i] = saved_[i];
   }
@@ -52,7 +54,7 @@ class ServicesState {
   std::vector<std::wstring> saved_, made_;
 };
 
-TEST(InitServices, SetsFoldersWritesTheLogHeadAndReplacesAnOldLog) {
+TEST(InitServices, SetsFoldersStartsTheLogFileAndReplacesAnOldLog) {
   ServicesState state;
   TempDir dir;
   const std::wstring& app = dir.Path();
@@ -68,11 +70,11 @@ TEST(InitServices, SetsFoldersWritesTheLogHeadAndReplacesAnOldLog) {
       {UserDataFolder, GetSpecialFolder(CSIDL_APPDATA) + L"SWF.zel\\"},
       {UserSkinFolder, UserDataFolder + L"Skin\\"},
       {CacheFolder, GetTempDir() + L"SWF.zel Cache\\"},
-      {LogFile, UserDataFolder + TestLogName() + L".Log.html"}};
+      // A test run's programs keep a log of their own.
+      {LogFile, UserDataFolder + TestLogName() + L" (test_services).Log.html"}};
   for (const auto& [folder, expected] : folders) EXPECT_EQ(folder, expected);
   EXPECT_TRUE(PathIsDirectoryW(UserSkinFolder.c_str()));
   EXPECT_TRUE(PathIsDirectoryW(CacheFolder.c_str()));
-  ExpectLogHead();
 
   ASSERT_EQ(log.lines.size(), 5u);
   EXPECT_EQ(log.lines[0], L"<b>SWF.zel</b>");
@@ -80,13 +82,24 @@ TEST(InitServices, SetsFoldersWritesTheLogHeadAndReplacesAnOldLog) {
   EXPECT_TRUE(std::regex_match(log.lines[2], std::wregex(L"SWF\\.zel 1\\.0\\.883 :: .+"))) << log.lines[2];
   EXPECT_EQ(log.lines[3], L"Windows " + WinVersionName + L" Build #" + WinVersionExtra);
   EXPECT_EQ(log.lines[4], L"");
+  // The file: its head, then every line given, each ending in "<br>".
+  WriteLog(L"Written ", false);
+  WriteLog(L"<B>later</B>");
+  const std::string text = LogText();
+  ASSERT_EQ(text.rfind(kLogHead, 0), 0u) << text;
+  EXPECT_TRUE(std::regex_match(text.substr(kLogHead.size()),
+                               std::regex("<b>SWF\\.zel</b><br>\r\n<br>\r\nSWF\\.zel 1\\.0\\.883 :: [^\r\n]+<br>\r\n"
+                                          "Windows [0-9.]+ Build #[0-9]+<br>\r\n<br>\r\nWritten <B>later</B><br>\r\n")))
+      << text;
 
   // A second start (here with a trailing "\") replaces the old log.
+  AttachLogFile(L"");
   ASSERT_TRUE(WriteText(LogFile, std::string(5000, 'x')));
   InitServices(app, TestLogName());
   EXPECT_EQ(AppFolder, app);
   EXPECT_EQ(MediaFolder, app + L"Media\\");
-  ExpectLogHead();
+  EXPECT_EQ(LogText().rfind(kLogHead + "<b>SWF.zel</b><br>", 0), 0u) << LogText();
+  EXPECT_EQ(LogText().find("xxx"), std::string::npos);
   DeleteFileW(LogFile.c_str());
 }
 

@@ -46,6 +46,32 @@ TEST(ToolWindowsProcess, FirstRunComesBeforeTheMainWindowAndEnterGoesOn) {
   EXPECT_EQ(GetRegString(L"System", L"FirstRun", L"?"), L"False");
 }
 
+// OK pressed by a BM_CLICK an automation tool sends or posts: the same start
+// as with Enter, the main window and the set-up stored.
+TEST(ToolWindowsProcess, FirstRunOkGoesOnWhenPressedByAMessage) {
+  const struct {
+    const char* way;
+    std::function<bool(HWND ok)> press;
+  } ways[] = {
+      {"sent BM_CLICK", [](HWND ok) { return SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_NORMAL, 15000, nullptr) != 0; }},
+      {"posted BM_CLICK", [](HWND ok) { return PostMessageW(ok, BM_CLICK, 0, 0) != 0; }},
+  };
+  for (const auto& w : ways) {
+    SCOPED_TRACE(w.way);
+    PrivateProgramKey key;
+    ProgramProcess p(SampleMovie(), ProgramProcess::Start::First);
+    HWND setup = p.WaitForWindow(L"SWF.zel First Run");
+    ASSERT_NE(setup, nullptr);
+    HWND ok = FindChildWithText(setup, L"OK");
+    ASSERT_NE(ok, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(ok) != FALSE; }));
+    ASSERT_TRUE(w.press(ok));
+    EXPECT_NE(p.WaitForMainWindow(), nullptr);
+    EXPECT_EQ(GetRegString(L"System", L"FirstRun", L"?"), L"False");
+    EXPECT_TRUE(p.Close());
+  }
+}
+
 namespace {
 
 // The user's documents, application data and temporary folders moved into a

@@ -21,6 +21,11 @@ std::vector<Form*>& Loaded() {
   return forms;
 }
 
+// A modal loop waits in GetMessage, which returns for posted messages only. A
+// modal form hidden or unloaded by a message sent from another thread or
+// process (an automation tool's BM_CLICK on its OK button) wakes it with one.
+void WakeModalLoop() { PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0); }
+
 void StyleOf(const FormArgs& d, bool withCaption, DWORD& style, DWORD& ex) {
   style = WS_CLIPCHILDREN;
   ex = WS_EX_CONTROLPARENT | d.ExStyle;
@@ -174,6 +179,7 @@ void Form::Teardown() {
   focus_ = nullptr;
   unvalidated_ = nullptr;
   refocusing_ = false;
+  if (modal_) WakeModalLoop();
   modal_ = false;
   loadedFully_ = shownOnce_ = false;
   nextMenuId_ = 0x1000;
@@ -713,6 +719,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   switch (msg) {
+    case WM_SHOWWINDOW:
+      if (!wp && modal_) WakeModalLoop();
+      break;
     case WM_CLOSE:
       Unload(vbFormControlMenu);
       return 0;

@@ -1,5 +1,6 @@
 // Probe command: folders [AppPath] — sets up the folders as start-up does
 // (for the probe's own folder unless a path is given) and prints each one.
+// The probe keeps a log of its own: a running program's log stays as it is.
 #include <windows.h>
 
 #include "Probe.h"
@@ -17,7 +18,7 @@ std::wstring ProbeFolder() {
 
 int Folders(const probe::Args& args) {
   if (args.size() > 1) return probe::Fail(L"usage: movieprobe folders [AppPath]");
-  InitServices(args.empty() ? ProbeFolder() : args[0], app::kLogName);
+  InitServices(args.empty() ? ProbeFolder() : args[0], std::wstring(app::kLogName) + L" Probe");
   const std::pair<const wchar_t*, const std::wstring*> folders[] = {
       {L"AppFolder", &AppFolder},           {L"MediaFolder", &MediaFolder},
       {L"BinaryFolder", &BinaryFolder},     {L"FlashFolder", &FlashFolder},

@@ -14,11 +14,12 @@
 
 namespace {
 
+// The probe's own log: a running program's log stays as it is.
 void StartServices() {
   wchar_t exe[MAX_PATH * 2] = {};
   GetModuleFileNameW(nullptr, exe, MAX_PATH * 2);
   std::wstring folder(exe);
-  InitServices(folder.substr(0, folder.find_last_of(L'\\') + 1), app::kLogName);
+  InitServices(folder.substr(0, folder.find_last_of(L'\\') + 1), std::wstring(app::kLogName) + L" Probe");
 }
 
 std::wstring Bool(bool b) { return b ? L"True" : L"False"; }

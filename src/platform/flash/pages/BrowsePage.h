@@ -28,7 +28,8 @@ inline constexpr int64_t kMaxBrowseDocument = 32 << 20;
 
 // Reads the document; false (doc untouched) when it is missing, too large or malformed.
 bool ReadBrowseDocument(const std::wstring& path, BrowseDocument& doc);
-// A TITLE's two lines: split at the first "<BR>", tags dropped.
+// A TITLE's two lines: the title is HTML, split at the first "<BR>"; each line
+// is its text (tags dropped, character references read).
 void SplitBrowseTitle(const std::wstring& title, std::wstring& name, std::wstring& sizeLine);
 
 class BrowsePage : public FlashPage {
