@@ -875,32 +875,25 @@ void MovieScripts::LoadPendingMovies() {
   const std::vector<PendingMovie> loads = std::exchange(movieLoads_, {});
   for (const PendingMovie& l : loads) {
     const MovieDefinition* movie = l.path.empty() ? nullptr : LoadedMovie(l.path);
-    Clip* clip = l.target ? l.target->TheClip() : nullptr;
-    if (l.target && !clip) continue;
-    const Value before = clip ? Value::Obj(l.target) : Value::Undefined();
+    if (l.target && !l.target->TheClip()) continue;
+    Clip* clip = l.target ? l.target->TheClip() : movie ? player_.LevelFor(l.level, *movie) : nullptr;
+    const Value target = l.target ? Value::Obj(l.target) : clip ? Value::Obj(ObjectOf(*clip)) : Value::Undefined();
     if (!movie) {
-      if (l.loader) ClipLoaderEvent(*this, l.loader, before, l.path.empty() ? kLoadMissing : kLoadBroken, 0);
+      if (l.loader) ClipLoaderEvent(*this, l.loader, target, l.path.empty() ? kLoadMissing : kLoadBroken, 0);
       continue;
     }
-    if (l.loader && clip) ClipLoaderEvent(*this, l.loader, before, kLoadArriving, movie->bytes.size());
-    bool ok = true;
-    if (clip) {
-      ok = player_.LoadInto(*clip, *movie);
-      if (ok) {
-        held_.push_back(l.target);
-        Event(l.target, clip->entry, kEventLoad, nullptr, false);
-        held_.pop_back();
-      }
-    } else {
-      ok = player_.LoadLevel(l.level, *movie);
+    // A MovieClipLoader hears of the file before the movie's first frame runs.
+    if (l.loader && clip) ClipLoaderEvent(*this, l.loader, target, kLoadArriving, movie->bytes.size());
+    const bool ok = clip && player_.LoadInto(*clip, *movie);
+    if (ok && l.target) {
+      held_.push_back(l.target);
+      Event(l.target, clip->entry, kEventLoad, nullptr, false);
+      held_.pop_back();
     }
     if (!ok) Warn(L"'" + l.path + L"' was not loaded: too many movies are loaded inside one another, or too many levels");
     if (!l.loader) continue;
-    Clip* level = clip ? nullptr : player_.Level(l.level);
-    const Value after = clip ? before : level ? Value::Obj(ObjectOf(*level)) : Value::Undefined();
-    if (!ok) ClipLoaderEvent(*this, l.loader, after, kLoadBroken, 0);
-    else if (level) ClipLoaderEvent(*this, l.loader, after, kLoadArriving, movie->bytes.size());
-    if (ok) ClipLoaderEvent(*this, l.loader, after, kLoadRan, 0);
+    if (!ok) ClipLoaderEvent(*this, l.loader, target, kLoadBroken, 0);
+    else ClipLoaderEvent(*this, l.loader, target, kLoadRan, 0);
   }
   Drain();
 }

@@ -533,18 +533,23 @@ bool MoviePlayer::LoadInto(Clip& clip, const MovieDefinition& movie) {
   return true;
 }
 
-bool MoviePlayer::LoadLevel(int n, const MovieDefinition& movie) {
-  if (n <= 0) return false;
+Clip* MoviePlayer::LevelFor(int n, const MovieDefinition& movie) {
+  if (n <= 0) return nullptr;
   auto it = levels_.find(n);
   if (it == levels_.end()) {
-    if (static_cast<int>(levels_.size()) >= kMaxLevels || liveClips_ >= kMaxLiveClips) return false;
+    if (static_cast<int>(levels_.size()) >= kMaxLevels || liveClips_ >= kMaxLiveClips) return nullptr;
     auto level = std::make_unique<Clip>(&liveClips_);
     level->level = n;
     level->movie = &movie;
     level->home = level.get();
     it = levels_.emplace(n, std::move(level)).first;
   }
-  return LoadInto(*it->second, movie);
+  return it->second.get();
+}
+
+bool MoviePlayer::LoadLevel(int n, const MovieDefinition& movie) {
+  Clip* level = LevelFor(n, movie);
+  return level && LoadInto(*level, movie);
 }
 
 void MoviePlayer::UnloadLevel(int n) {

@@ -234,6 +234,9 @@ class MoviePlayer {
   // too many movies are loaded inside one another or too many levels exist.
   bool LoadInto(Clip& clip, const MovieDefinition& movie);
   bool LoadLevel(int n, const MovieDefinition& movie);
+  // The level n a movie loads into, made when missing (null when n is no
+  // level or there are too many); LoadInto then shows the movie there.
+  Clip* LevelFor(int n, const MovieDefinition& movie);
   void UnloadLevel(int n);
   // Keeps a loaded definition for the player's life.
   const MovieDefinition& Keep(std::unique_ptr<MovieDefinition> movie);
