@@ -115,6 +115,10 @@ TEST_F(StageClassesTest, BitmapDataPixelMethods) {
             "trace(new B(2880, 1).width); trace(new B(1, 2880).height); trace(new B(0, 1).getPixel(0, 0));")
            .c_str(),
        "-1|-1|-1|2880|2880|-1"},
+      // Surfaces past the script heap's limit are not made.
+      {(b + "var k = []; for (var i = 0; i < 10; i++) k.push(new B(2880, 2880)); trace(k[0].width + ',' + k[9].width);")
+           .c_str(),
+       "2880,-1"},
       // setPixel keeps the alpha, setPixel32 sets it; outside the bitmap pixels read 0.
       {(b + "var d = new B(4, 4, true, 0x80FFFFFF); d.setPixel(1, 1, 0x123456); trace((d.getPixel32(1, 1) >>> 24) + ',' "
             "+ d.getPixel(1, 1).toString(16)); d.setPixel32(2, 2, 0x40ABCDEF); trace((d.getPixel32(2, 2) >>> 24) + ',' "

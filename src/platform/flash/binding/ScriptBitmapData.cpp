@@ -37,6 +37,20 @@ BitmapSurface* Other(const Value& v) {
 
 Value Invalid() { return Value::Number(-1); }
 
+// What a surface costs the script heap: its pixels and the picture the stage draws of them.
+ptrdiff_t Cost(const BitmapSurface& s) { return static_cast<ptrdiff_t>(2 * s.Bytes()); }
+
+// False, with a warning, when a surface of width x height would take the
+// script heap past its limit (the bitmap is then invalid).
+bool Affordable(Vm& vm, int width, int height) {
+  const script::Heap& heap = vm.GetHeap();
+  const size_t cost = 2 * sizeof(uint32_t) * size_t(width) * size_t(height);
+  if (heap.Bytes() + cost <= heap.Limit()) return true;
+  vm.Host().Warn(L"a bitmap of " + std::to_wstring(width) + L" x " + std::to_wstring(height) +
+                 L" pixels would take more memory than a movie may; it was not made");
+  return false;
+}
+
 // The stage shows what changed at its next paint.
 void Wrote(const CallInfo& c) { Owner(c).Player().Changed(); }
 
@@ -65,10 +79,11 @@ Value BitmapDataCtor(Vm& vm, CallInfo& c) {
   script::Attach(o, state);
   const double w = vm.ToNumber(c.Arg(0)), h = vm.ToNumber(c.Arg(1));
   if (!BitmapSurface::ValidSize(std::trunc(w), std::trunc(h))) return Value::Undefined();
+  if (!Affordable(vm, static_cast<int>(w), static_cast<int>(h))) return Value::Undefined();
   const bool transparent = c.argc > 2 ? vm.ToBool(c.args[2]) : true;
   const uint32_t fill = c.argc > 3 ? ColorArg(vm, c.args[3]) : 0xFFFFFFFFu;
   state->surface = std::make_shared<BitmapSurface>(static_cast<int>(w), static_cast<int>(h), transparent, fill);
-  vm.GetHeap().Grow(state, static_cast<ptrdiff_t>(state->surface->Bytes()));
+  vm.GetHeap().Grow(state, Cost(*state->surface));
   return Value::Undefined();
 }
 
@@ -172,13 +187,17 @@ Value ScrollMethod(Vm& vm, CallInfo& c) {
 Value Clone(Vm& vm, CallInfo& c) {
   BitmapSurface* s = Self(c);
   if (!s) return Invalid();
-  return NewBitmapData(vm, std::make_shared<BitmapSurface>(*s));
+  if (!Affordable(vm, s->Width(), s->Height())) return Value::Undefined();
+  auto copy = std::make_shared<BitmapSurface>(s->Width(), s->Height(), s->Transparent(), 0);
+  copy->Pixels() = s->Pixels();
+  copy->Touch();
+  return NewBitmapData(vm, std::move(copy));
 }
 
 Value Dispose(Vm& vm, CallInfo& c) {
   BitmapState* state = BitmapOf(c.thisv);
   if (!state || !state->surface) return Value::Undefined();
-  vm.GetHeap().Grow(state, -static_cast<ptrdiff_t>(state->surface->Bytes()));
+  vm.GetHeap().Grow(state, -Cost(*state->surface));
   state->surface->Dispose();  // what shows it shows nothing from now on
   state->surface.reset();
   Wrote(c);
@@ -320,9 +339,9 @@ Value NewBitmapData(Vm& vm, std::shared_ptr<BitmapSurface> surface) {
   const Value made = script::NewOf(vm, kBitmapData, args);
   BitmapState* state = BitmapOf(made);
   if (!state) return Value::Undefined();
-  if (state->surface) vm.GetHeap().Grow(state, -static_cast<ptrdiff_t>(state->surface->Bytes()));
+  if (state->surface) vm.GetHeap().Grow(state, -Cost(*state->surface));
   state->surface = std::move(surface);
-  if (state->surface) vm.GetHeap().Grow(state, static_cast<ptrdiff_t>(state->surface->Bytes()));
+  if (state->surface) vm.GetHeap().Grow(state, Cost(*state->surface));
   return made;
 }
 
