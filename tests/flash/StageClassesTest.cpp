@@ -4,7 +4,8 @@
 // MovieClip.transform and scrollRect, BitmapData (its pixel methods, draw of
 // a clip, attachBitmap and bitmap fills shown changed on the next frame,
 // loadBitmap, sizes out of bounds), MovieClipLoader's events, Selection,
-// LocalConnection between two controls, style sheets in fields, and which
+// LocalConnection between two controls, style sheets in fields, text
+// snapshots of static text, and which
 // version sees which class. Pictures go to classes-sheet.bmp.
 #include "MovieScriptFixture.h"
 #include "ScriptCompiler.h"
@@ -346,6 +347,18 @@ TEST_F(StageClassesTest, AStyleSheetStylesAFieldsHtml) {
            .c_str(),
        "y|xy"},
   });
+}
+
+TEST_F(StageClassesTest, TextSnapshotReadsTheStaticTexts) {
+  // "AA": glyphs 10 px wide, 12 px apart, from (10, 50) on the baseline.
+  const std::vector<Bytes> library{Font2(2, 'A', 1, 48), TextTag(3, 2), rendertest::Place(1, 3, Translate(0, 0))};
+  EXPECT_EQ(RunMovie("var s = _root.getTextSnapshot(); trace(s.getCount() + ' ' + s.getText(0, 2)); "
+                     "trace(s.findText(0, 'a', false) + ' ' + s.findText(1, 'A', true) + ' ' + s.findText(0, 'b', false)); "
+                     "s.setSelected(0, 1, true); trace(s.getSelected(0, 1) + ' ' + s.getSelected(1, 2) + ' ' + "
+                     "s.getSelectedText()); trace(s.hitTestTextNearPos(27, 40)); "
+                     "trace(_root.createEmptyMovieClip('e', 5).getTextSnapshot().getCount());",
+                     8, library),
+            "2 AA|0 1 -1|true false A|1|0");
 }
 
 TEST_F(StageClassesTest, TypeOfEachStageClassAndWhichVersionsSeeThem) {
