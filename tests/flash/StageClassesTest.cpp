@@ -5,8 +5,8 @@
 // a clip, attachBitmap and bitmap fills shown changed on the next frame,
 // loadBitmap, sizes out of bounds), MovieClipLoader's events, Selection,
 // LocalConnection between two controls, style sheets in fields, text
-// snapshots of static text, and which
-// version sees which class. Pictures go to classes-sheet.bmp.
+// snapshots of static text, and which version sees which class. Pictures go
+// to classes-sheet.bmp.
 #include "MovieScriptFixture.h"
 #include "ScriptCompiler.h"
 
