@@ -61,8 +61,8 @@ Bytes LargeMovie() {
   return movie;
 }
 
-// Deletes the files of a folder, then the folder.
-void RemoveFolder(const std::wstring& folder) {
+// Deletes the files of a folder.
+void ClearFolder(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
   if (find != INVALID_HANDLE_VALUE) {
@@ -71,6 +71,11 @@ void RemoveFolder(const std::wstring& folder) {
     while (FindNextFileW(find, &found));
     FindClose(find);
   }
+}
+
+// Deletes the files of a folder, then the folder.
+void RemoveFolder(const std::wstring& folder) {
+  ClearFolder(folder);
   RemoveDirectoryW(folder.c_str());
 }
 
@@ -92,6 +97,7 @@ double ThroughWindow(const SWFInfo& info, const std::wstring& folder, Answers& a
   ExtractSWFInfo = info;  // the window clears it when it closes
   w.txtDest->SetText(folder);
   answers.last.clear();
+  ClearFolder(folder);  // every round writes the same names afresh (the extractor never replaces a file)
   const double t0 = Now();
   w.cbGo_Click();
   const double t = Now() - t0;
@@ -102,6 +108,7 @@ double ThroughWindow(const SWFInfo& info, const std::wstring& folder, Answers& a
 double Alone(const SWFInfo& info, const std::wstring& folder) {
   int32_t counts[5] = {0, -1, 0, 0, -1};
   const bool cancel = false;
+  ClearFolder(folder);
   const double t0 = Now();
   ExtractResources(info, folder, nullptr, counts, cancel);
   const double t = Now() - t0;

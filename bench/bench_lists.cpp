@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "BenchCommon.h"
-#include "player/Playlist.h"
-#include "player/PlaylistFile.h"
+#include "player/lists/Playlist.h"
+#include "player/lists/PlaylistFile.h"
 #include "services/AppIdentity.h"
 #include "services/XmlDocument.h"
 #include "ui/OwnerDrawn.h"

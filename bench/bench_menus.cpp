@@ -13,8 +13,8 @@
 
 #include "BenchCommon.h"
 #include "base/Handles.h"
-#include "player/PlayerWindow.h"
-#include "player/Startup.h"
+#include "player/window/PlayerWindow.h"
+#include "player/start/Startup.h"
 #include "services/Services.h"
 #include "ui/OwnerDrawn.h"
 

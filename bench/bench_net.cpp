@@ -1,23 +1,29 @@
 // Network benchmark: a 64 MB file from the tests' loopback server through the
 // asynchronous download (into memory, and into the Internet cache) against a
-// plain WinINet read loop of the same file in the same run; and the update
-// feed's walk over 1,000 items against parsing the feed alone; and the
-// downloader window (status line, log line and bar at each report) against the
-// layer alone, both into the cache.
+// plain WinINet read loop of the same file in the same run; the update feed's
+// walk over 1,000 items against parsing the feed alone; the downloader window
+// (status line, log line and bar at each report) against the layer alone, both
+// into the cache, with the longest time the window took to answer meanwhile;
+// and the update window over a feed of 4,000 items against one of 100, with
+// the same watch.
 #include <windows.h>
 #include <wininet.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchCommon.h"
 #include "LoopbackServer.h"
 #include "platform/download/Transfer.h"
 #include "platform/forms/TextBox.h"
+#include "services/Languages.h"
 #include "services/UpdateFeed.h"
 #include "tools/frmDownload.h"
+#include "tools/frmUpdate.h"
 
 using testing_support::HttpAnswer;
 using testing_support::LoopbackServer;
@@ -66,17 +72,65 @@ uint64_t ThroughLayer(const std::wstring& url, bool toCache) {
   return bytes;
 }
 
+// Asks a window of this thread, from a thread of its own, for an answer
+// (WM_NULL) over and over until stopped: the longest it took to answer.
+class AnswerWatch {
+ public:
+  explicit AnswerWatch(HWND window) : window_(window), thread_([this] { Run(); }) {}
+  ~AnswerWatch() { Stop(); }
+  // Answers the last question still on its way while the watch ends.
+  double Stop() {
+    stop_ = true;
+    while (!ended_) {
+      MSG msg;
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      Sleep(1);
+    }
+    if (thread_.joinable()) thread_.join();
+    return longest_;
+  }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      const double t = Now();
+      DWORD_PTR result = 0;
+      SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+      longest_ = std::max(longest_, Now() - t);
+      Sleep(2);
+    }
+    ended_ = true;
+  }
+
+  HWND window_;
+  std::atomic<bool> stop_{false}, ended_{false};
+  double longest_ = 0;
+  std::thread thread_;
+};
+
+struct WindowRun {
+  double seconds = -1;  // -1: it failed
+  double longestUnanswered = 0;
+  int reports = 0;  // byte counts that reached the window
+};
+
 // One transfer through the downloader window, as the user starts it (the
-// window opened beforehand); seconds from Download to the report of its end.
-double ThroughWindow(const std::wstring& url) {
+// window opened beforehand); from Download to the report of its end.
+WindowRun ThroughWindow(const std::wstring& url) {
   tools::frmDownload& w = tools::DownloadWindow();
   bool done = false, ok = false;
+  WindowRun run;
   w.Report = [&](const std::wstring& title, const std::wstring&) {
     done = true;
     ok = title == L"Download Complete";
   };
   w.Open(forms::vbModeless);
+  w.Downloader()->Progress = [&](const download::Progress& p) {
+    run.reports += p.Status == download::kDownloading;
+    w.Downloader_Progress(p);
+  };
   w.txtSource->SetText(url);
+  AnswerWatch watch(w.hWnd());
   const double t = Now();
   w.cbGo->PerformClick();
   MSG msg;
@@ -85,9 +139,36 @@ double ThroughWindow(const std::wstring& url) {
     DispatchMessageW(&msg);
   }
   const double elapsed = Now() - t;
+  run.longestUnanswered = watch.Stop();
   w.Close();
   DeleteUrlCacheEntryW(url.c_str());
-  return ok ? elapsed : -1;
+  if (ok) run.seconds = elapsed;
+  return run;
+}
+
+// The update window checking against a feed the server holds: from opening
+// to the end of the check, with the longest time the window took to answer.
+WindowRun UpdateWindowRun() {
+  tools::frmUpdate& w = tools::UpdateWindow();
+  w.Today = [] { return std::wstring(L"1-1-2024"); };
+  WindowRun run;
+  const double t = Now();
+  w.Open(forms::vbModeless);
+  AnswerWatch watch(w.hWnd());
+  MSG msg;
+  while (w.IsLoaded() && !(w.Check() && w.Check()->ReadyState() == 4) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  const double elapsed = Now() - t;
+  run.longestUnanswered = watch.Stop();
+  if (w.IsLoaded() && w.Check() && w.Check()->Outcome() == tools::UpdateOutcome::Found) {
+    run.seconds = elapsed;
+  } else if (w.IsLoaded() && w.Check()) {
+    std::printf("  the check: %ls\n", w.Check()->FailureReason().c_str());
+  }
+  w.Close();
+  return run;
 }
 
 std::wstring FeedOf(int items) {
@@ -106,6 +187,7 @@ std::wstring FeedOf(int items) {
 }  // namespace
 
 int main() {
+  UseOwnSettings(L"bench_net");
   LoopbackServer server;
   if (!server.Listening()) {
     std::printf("no loopback server\n");
@@ -157,26 +239,31 @@ int main() {
   std::printf("  layer, into the Internet cache:       %.0f ms (best %.0f), %.2fx\n", c * 1000,
               *std::min_element(cache.begin(), cache.end()) * 1000, Median(cacheRatio));
 
-  std::vector<double> layer, window, windowRatio;
+  std::vector<double> layer, window, windowRatio, unanswered, reportRates;
   for (int round = 0; round <= 5; ++round) {
     double t = Now();
     const uint64_t a = ThroughLayer(url, true);
     const double tLayer = Now() - t;
-    const double tWindow = ThroughWindow(url);
-    if (a != size || tWindow < 0) {
+    const WindowRun w = ThroughWindow(url);
+    if (a != size || w.seconds < 0) {
       std::printf("short transfer through the window\n");
       return 1;
     }
     if (round == 0) continue;
     layer.push_back(tLayer);
-    window.push_back(tWindow);
-    windowRatio.push_back(tWindow / tLayer);
+    window.push_back(w.seconds);
+    windowRatio.push_back(w.seconds / tLayer);
+    unanswered.push_back(w.longestUnanswered);
+    reportRates.push_back(w.reports / w.seconds);
   }
   std::printf("64 MB into the cache, medians of 5 interleaved rounds:\n");
   std::printf("  layer alone:          %.0f ms (best %.0f)\n", Median(layer) * 1000,
               *std::min_element(layer.begin(), layer.end()) * 1000);
   std::printf("  the downloader window: %.0f ms (best %.0f), %.2fx\n", Median(window) * 1000,
               *std::min_element(window.begin(), window.end()) * 1000, Median(windowRatio));
+  std::printf("  the window's longest wait for an answer: %.0f ms (median of rounds), %.0f ms (worst)\n",
+              Median(unanswered) * 1000, *std::max_element(unanswered.begin(), unanswered.end()) * 1000);
+  std::printf("  byte counts reaching the window: %.0f a second (median)\n", Median(reportRates));
 
   const std::wstring feedText = FeedOf(1000);
   std::vector<double> load, walk;
@@ -198,5 +285,43 @@ int main() {
   std::printf("  LoadXML alone: %.1f ms\n", Median(load) * 1000);
   std::printf("  walk alone:    %.1f ms, %.2fx of LoadXML\n", Median(walk) * 1000, Median(walk) / Median(load));
   std::printf("(%zu characters of details)\n", found);
+
+  // The update window over a feed of 4,000 items (just under the feed's 1 MB)
+  // from the server it names as its web site, against the same window over a
+  // feed of 100 items, interleaved.
+  auto served = [&](int items) {
+    std::string bytes;
+    for (wchar_t c : FeedOf(items)) bytes += static_cast<char>(c);
+    return HttpAnswer::Ok(std::move(bytes), "text/xml");
+  };
+  const HttpAnswer smallFeed = served(100), bigFeed = served(4000);
+  LangDoc().LoadXML(L"<LANG title=\"Loopback\" langID=\"1033\"><PLAYER><MNUWEB text=\"127.0.0.1:" +
+                    std::to_wstring(server.Port()) + L"\"/></PLAYER></LANG>");
+  std::vector<double> check, checkUnanswered, smallCheck, smallUnanswered;
+  for (int round = 0; round <= 5; ++round) {
+    server.Serve("/rss.php", smallFeed);
+    const WindowRun s = UpdateWindowRun();
+    server.Serve("/rss.php", bigFeed);
+    const WindowRun w = UpdateWindowRun();
+    if (w.seconds < 0 || s.seconds < 0) {
+      std::printf("the update window found no update in the feed\n");
+      return 1;
+    }
+    if (round == 0) continue;
+    check.push_back(w.seconds);
+    checkUnanswered.push_back(w.longestUnanswered);
+    smallCheck.push_back(s.seconds);
+    smallUnanswered.push_back(s.longestUnanswered);
+  }
+  std::printf("update window, medians of 5 interleaved rounds:\n");
+  std::printf("  feed of 100 items (%zu bytes): %.0f ms from opening to the end of the check; longest wait for an "
+              "answer %.0f ms (median of rounds), %.0f ms (worst)\n",
+              smallFeed.body->size(), Median(smallCheck) * 1000, Median(smallUnanswered) * 1000,
+              *std::max_element(smallUnanswered.begin(), smallUnanswered.end()) * 1000);
+  std::printf("  feed of 4,000 items (%zu bytes): %.0f ms from opening to the end of the check; longest wait for an "
+              "answer %.0f ms (median of rounds), %.0f ms (worst)\n",
+              bigFeed.body->size(), Median(check) * 1000, Median(checkUnanswered) * 1000,
+              *std::max_element(checkUnanswered.begin(), checkUnanswered.end()) * 1000);
+  DropOwnSettings();
   return 0;
 }

@@ -15,9 +15,9 @@
 #include "BenchCommon.h"
 #include "moviefiles/SWFInfo.h"
 #include "platform/flash/control/FlashControl.h"
-#include "player/PlayerWindow.h"
-#include "player/SkinSeam.h"
-#include "player/Startup.h"
+#include "player/window/PlayerWindow.h"
+#include "player/window/SkinSeam.h"
+#include "player/start/Startup.h"
 #include "services/Services.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "BenchCommon.h"
 #include "platform/flash/control/FlashControl.h"
 #include "platform/forms/MessageLoop.h"
-#include "player/PlayerWindow.h"
-#include "player/Startup.h"
+#include "player/window/PlayerWindow.h"
+#include "player/start/Startup.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
 

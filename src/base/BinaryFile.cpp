@@ -116,6 +116,24 @@ bool CommitTempFile(const std::wstring& temp, const std::wstring& target) {
   return false;
 }
 
+std::wstring NumberedName(const std::wstring& path, int n) {
+  const size_t slash = path.find_last_of(L"\\/");
+  const size_t dot = path.find_last_of(L'.');
+  const size_t at = dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash) ? path.size() : dot;
+  return path.substr(0, at) + L"(" + std::to_wstring(n) + L")" + path.substr(at);
+}
+
+std::wstring CommitTempFileAsNew(const std::wstring& temp, const std::wstring& target, int maxNumber) {
+  for (int n = 0; n <= maxNumber; ++n) {
+    const std::wstring name = n == 0 ? target : NumberedName(target, n);
+    if (MoveFileExW(temp.c_str(), name.c_str(), 0)) return name;
+    // Only a taken name is worth another try.
+    if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+  }
+  DeleteFileW(temp.c_str());
+  return L"";
+}
+
 bool WriteWholeFile(const std::wstring& path, std::span<const uint8_t> bytes) {
   BinaryFile f;
   if (!f.Create(path)) return false;

@@ -73,5 +73,11 @@ std::wstring TempFileBeside(const std::wstring& target);
 // Moves a finished temporary file over target; deletes it on failure (GetLastError
 // then tells why the move failed).
 bool CommitTempFile(const std::wstring& temp, const std::wstring& target);
+// path with "(n)" before the extension of its file name: ("a.5.jpg", 2) gives "a.5(2).jpg".
+std::wstring NumberedName(const std::wstring& path, int n);
+// Moves a finished temporary file to target or, while that name is taken, to
+// NumberedName(target, 1), (target, 2) ... up to maxNumber: never over an
+// existing file. The name it took; "" on failure, the temporary file deleted.
+std::wstring CommitTempFileAsNew(const std::wstring& temp, const std::wstring& target, int maxNumber);
 // Writes bytes as the whole content of path (an existing file is replaced).
 bool WriteWholeFile(const std::wstring& path, std::span<const uint8_t> bytes);

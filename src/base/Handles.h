@@ -157,6 +157,23 @@ inline HDC CreateScreenCompatibleDC() {
   return screen ? CreateCompatibleDC(screen.get()) : nullptr;
 }
 
+// COM for the current thread for a scope, apartment-threaded: a worker
+// thread's own, undone when the scope ends (interface pointers of the
+// apartment must be released before).
+class ScopedComApartment {
+ public:
+  ScopedComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ScopedComApartment() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  ScopedComApartment(const ScopedComApartment&) = delete;
+  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+  bool Ready() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
+
+ private:
+  HRESULT hr_;
+};
+
 // Owns one COM interface pointer.
 template <typename T>
 class ComPtr {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include "services/MessagePump.h"
 #include "base/BinaryFile.h"
 #include "base/ByteReader.h"
+#include "moviefiles/BitmapTagData.h"
 #include "moviefiles/MoviePaths.h"
 #include "moviefiles/SWFModule.h"
 #include "moviefiles/SwfTags.h"
@@ -20,8 +20,12 @@ constexpr auto kYieldEvery = std::chrono::milliseconds(100);
 // The tags are read in windows of this size (a larger tag is read whole).
 constexpr size_t kWindow = 1u << 20;
 
-// An output file written beside its final name and moved over it when done,
-// so a failed or abandoned write leaves the earlier file as it was.
+// The highest "(n)" tried after a file's own name when that is taken.
+constexpr int kMaxNumbered = 9999;
+
+// An output file written beside its final name and given that name, or the
+// first free numbered one, when done: a file already there is never replaced,
+// and a failed or abandoned write leaves nothing behind.
 class OutputFile {
  public:
   ~OutputFile() { Abandon(); }
@@ -37,11 +41,17 @@ class OutputFile {
   }
   bool IsOpen() const { return file_.IsOpen(); }
   void Write(std::span<const uint8_t> bytes) { ok_ = file_.Write(bytes) && ok_; }
-  // Moves the finished file over its name; false (and the old file kept) when anything failed.
+  // Gives the finished file its name; false (and nothing left) when anything failed.
   bool Commit() {
     if (temp_.empty()) return false;
-    bool ok = file_.CloseChecked() && ok_ && CommitTempFile(temp_, path_);
-    if (ok) temp_.clear();
+    bool ok = file_.CloseChecked() && ok_;
+    if (ok) {
+      ok = !CommitTempFileAsNew(temp_, path_, kMaxNumbered).empty();
+      if (!ok)
+        WriteLog(L"Not written (no name free up to (" + std::to_wstring(kMaxNumbered) + L"), or the move failed): " +
+                 path_);
+      temp_.clear();
+    }
     Abandon();
     return ok;
   }
@@ -75,6 +85,7 @@ bool Handled(SwfTag code) {
     case SwfTag::SoundStreamHead2:
     case SwfTag::SoundStreamBlock:
     case SwfTag::DefineBitsJPEG2:
+    case SwfTag::DefineBitsJPEG3:
     case SwfTag::DefineSprite:
     case SwfTag::Metadata:
       return true;
@@ -135,6 +146,20 @@ class Walk {
     return !path.empty() && WriteResource(path, bytes);
   }
 
+  // An image of a JPEG tag in its own format, when its kind is wanted: JPEG
+  // data joined with the tables into one stream, PNG and GIF files as they
+  // are. False when the kind is not wanted or there is no image.
+  bool SaveImage(uint32_t id, std::span<const uint8_t> tables, std::span<const uint8_t> image) {
+    if (image.empty()) return false;
+    const ImageFormat format = SniffImageFormat(image);
+    const int kind = format == ImageFormat::Jpeg ? kExtractJPEG : kExtractPNG;
+    if (!Wanted(kind)) return false;
+    const std::wstring tail = L"." + std::to_wstring(id) + ImageExtension(format);
+    const bool saved = format == ImageFormat::Jpeg ? Save(tail, JoinJpeg(tables, image)) : Save(tail, image);
+    if (saved) ++counts_[kind];
+    return true;
+  }
+
   void Handle(SwfTagView& tag, uint64_t reached) {
     std::wstring name = Extract(tag);
     const unsigned code = static_cast<unsigned>(tag.code);
@@ -151,17 +176,11 @@ class Walk {
       case SwfTag::End:
         CloseStream();
         return L"End";
-      case SwfTag::DefineBits: {  // an image over the shared tables
-        if (!Wanted(kExtractJPEG) || !body.U16LE(id)) return L"";
-        std::vector<uint8_t> image(tables_);
-        std::span<const uint8_t> rest = body.Rest();
-        image.insert(image.end(), rest.begin(), rest.end());
-        FixJPEGStream(image);
-        if (Save(L"." + std::to_wstring(id) + L".jpg", image)) ++counts_[kExtractJPEG];
-        return L"DefineBits";
-      }
+      case SwfTag::DefineBits:  // an image over the shared tables
+        if (!body.U16LE(id)) return L"";
+        return SaveImage(id, tables_, body.Rest()) ? L"DefineBits" : L"";
       case SwfTag::JPEGTables:
-        if (tag.length >= 5 && body.Skip(4)) tables_.assign(body.Rest().begin(), body.Rest().end());
+        tables_.assign(body.Rest().begin(), body.Rest().end());
         return L"JPEGTables";
       case SwfTag::DefineSound: {  // id, format byte, sample count, seek samples, frames
         uint8_t format = 0;
@@ -179,18 +198,18 @@ class Walk {
         if (tag.length < 4 || !body.U8(playback) || !body.U8(format) || (format >> 4) != 2) return L"";
         ++streams_;
         std::wstring path = Named(streams_ == 1 ? L".stream.mp3" : L".stream-" + std::to_wstring(streams_) + L".mp3");
-        if (!path.empty() && stream_.Open(path)) ++counts_[kExtractStream];
+        if (!path.empty()) stream_.Open(path);
         return tag.code == SwfTag::SoundStreamHead ? L"SoundStreamHead" : L"SoundStreamHead2";
       }
       case SwfTag::SoundStreamBlock:  // sample count, seek samples, frames
         if (tag.length > 4 && stream_.IsOpen() && body.Skip(4)) stream_.Write(body.Rest());
         return L"SoundStreamBlock";
-      case SwfTag::DefineBitsJPEG2: {  // id, 4 bytes dropped, the image
-        if (!Wanted(kExtractJPEG) || tag.length < 6 || !body.U16LE(id) || !body.Skip(4)) return L"";
-        std::vector<uint8_t> image(body.Rest().begin(), body.Rest().end());
-        FixJPEGStream(image);
-        if (Save(L"." + std::to_wstring(id) + L".jpg", image)) ++counts_[kExtractJPEG];
-        return L"DefineBitsJPEG2";
+      case SwfTag::DefineBitsJPEG2:
+      case SwfTag::DefineBitsJPEG3: {  // id, the image (and the alpha plane after it)
+        if (!body.U16LE(id)) return L"";
+        const std::span<const uint8_t> image = BitmapTagImage(tag.code, body.Rest());
+        if (!SaveImage(id, {}, image)) return L"";
+        return tag.code == SwfTag::DefineBitsJPEG2 ? L"DefineBitsJPEG2" : L"DefineBitsJPEG3";
       }
       case SwfTag::DefineSprite:  // its own tags are not entered
         return L"DefineSprite";
@@ -203,7 +222,10 @@ class Walk {
     }
   }
 
-  void CloseStream() { stream_.Commit(); }
+  // A stream counts once its file is written whole.
+  void CloseStream() {
+    if (stream_.Commit()) ++counts_[kExtractStream];
+  }
 
   void Report(const std::wstring& name, uint64_t reached) {
     if (progress_) {
@@ -227,7 +249,7 @@ class Walk {
   BinaryFile file_;
   OutputFile stream_;
   double total_ = 0;
-  std::vector<uint8_t> tables_ = std::vector<uint8_t>(1, 0);  // one zero byte until JPEGTables
+  std::vector<uint8_t> tables_;  // the last JPEGTables met
   int streams_ = 0;
   Clock::time_point lastYield_;
 };
@@ -241,16 +263,4 @@ void ExtractResources(const SWFInfo& info, const std::wstring& destFolder, Extra
   } catch (const std::bad_alloc&) {
     WriteLog(L"Resource extraction stopped: out of memory");
   }
-}
-
-void FixJPEGStream(std::vector<uint8_t>& bytes) {
-  if (bytes.size() < 612) return;
-  if (!(bytes[570] == 0xFF && bytes[571] == 0xD8 && bytes[1] != 0xD8)) return;
-  uint8_t head[612];
-  std::memcpy(head, bytes.data() + 570, 40);
-  head[40] = 0xDB;
-  std::memcpy(head + 41, bytes.data(), 570);
-  head[610] = 0xDA;
-  head[611] = 0x00;
-  std::memcpy(bytes.data(), head, 612);
 }

@@ -1,10 +1,11 @@
-// Resource extraction: writes the JPEG images, MP3 sounds and streams and the
-// metadata of a movie (read by GetSWFInfo in full mode) into a folder.
+// Resource extraction: writes the images of the JPEG tags (as JPEG files over
+// the movie's tables, or the PNG and GIF files later movies store there), the
+// MP3 sounds and streams and the metadata of a movie (read by GetSWFInfo in
+// full mode) into a folder, each file under a name of its own: one already
+// there is never replaced ("intro.swf.3.jpg", then "intro.swf.3(1).jpg").
 #pragma once
 #include <cstdint>
-#include <span>
 #include <string>
-#include <vector>
 
 #include "moviefiles/SWFInfo.h"
 
@@ -19,12 +20,10 @@ class ExtractProgress {
 enum ExtractKind { kExtractJPEG = 0, kExtractPNG = 1, kExtractSound = 2, kExtractStream = 3, kExtractVideo = 4 };
 
 // Walks the tags of info.Path from FirstTagOffset. counts: a negative entry
-// means the kind is not wanted, else one is added per file written (entries 1
-// and 4 are left alone). cancel is read after every tag and every time the
-// message loop ran; progress may be null. Pending window messages are
-// processed at most every 0.1 s.
+// means the kind is not wanted, else one is added per file written (JPEG
+// images in entry 0, PNG and GIF images in entry 1; entry 4 is left alone).
+// cancel is read after every tag and every time the message loop ran;
+// progress may be null. Pending window messages are processed at most every
+// 0.1 s.
 void ExtractResources(const SWFInfo& info, const std::wstring& destFolder, ExtractProgress* progress,
                       int32_t (&counts)[5], const bool& cancel);
-// Repairs a JPEG whose tables were stored after the first 570 bytes: applied to
-// the bytes of an extracted image before they are written (612 bytes or more).
-void FixJPEGStream(std::vector<uint8_t>& bytes);

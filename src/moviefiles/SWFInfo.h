@@ -10,6 +10,7 @@ struct SWFInfo {
   bool Compressed = false;
   double MovieLength = 0;  // uncompressed length from the header; an FLV's file size
   int32_t FileSize = 0;    // size of the file asked for (a projector: the executable)
+  int32_t MovieFileSize = 0;  // size of the movie as stored: the file's, a projector's movie's
   int32_t Width = 0;
   int32_t Height = 0;
   float FrameRate = 0;

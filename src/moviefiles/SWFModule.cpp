@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <algorithm>
+#include <charconv>
+#include <climits>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -65,19 +67,18 @@ int32_t TwipsToPixels(int32_t twips) {
   return static_cast<int32_t>(std::nearbyint(twips / 20.0));
 }
 
-std::wstring DecodeText(std::span<const uint8_t> bytes, bool utf8First) {
-  if (bytes.empty()) return L"";
+bool IsUtf8(std::span<const uint8_t> bytes) {
+  if (bytes.size() > INT_MAX) return false;
   const char* src = reinterpret_cast<const char*>(bytes.data());
-  int len = static_cast<int>(bytes.size());
-  if (utf8First) {
-    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, src, len, nullptr, 0);
-    if (n > 0) {
-      std::wstring text(n, L'\0');
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, src, len, text.data(), n);
-      return text;
-    }
-  }
-  int n = MultiByteToWideChar(CP_ACP, 0, src, len, nullptr, 0);
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, src, static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
+// Text in the ANSI code page.
+std::wstring AnsiText(std::span<const uint8_t> bytes) {
+  if (bytes.empty() || bytes.size() > INT_MAX) return L"";
+  const char* src = reinterpret_cast<const char*>(bytes.data());
+  const int len = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(CP_ACP, 0, src, len, nullptr, 0);
   std::wstring text(n > 0 ? n : 0, L'\0');
   if (n > 0) MultiByteToWideChar(CP_ACP, 0, src, len, text.data(), n);
   return text;
@@ -119,7 +120,7 @@ MovieError ReadHeaderFields(std::span<const uint8_t> bytes, SWFInfo& info) {
   if (!reader.Seek(8) || !ReadSWFFrameRect(reader, info) || !reader.U8(fraction) || !reader.U8(whole) ||
       !reader.U16LE(frames))
     return MovieError::Truncated;
-  info.FrameRate = whole;
+  info.FrameRate = FrameRateFromFixed(fraction, whole);
   info.FrameCount = static_cast<int32_t>(frames);
   info.FirstTagOffset = static_cast<int32_t>(reader.Pos()) + 1;
   return MovieError::None;
@@ -180,6 +181,7 @@ Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo
     if (!start) return ReadFailure{start.Error()};
     kind = SniffSignature(start->bytes, false);
   }
+  info.MovieFileSize = ClampToInt32(start->size);
   if (!kind) {
     WriteLog(L"Unknown signature (" + SignatureText(std::span(start->bytes).first(std::min<size_t>(3, start->bytes.size()))) + L")");
     return ReadFailure{kind.Error()};
@@ -256,6 +258,26 @@ std::wstring BytesToHexColor(uint8_t red, uint8_t green, uint8_t blue) {
   return text;
 }
 
+float FrameRateFromFixed(uint8_t fraction, uint8_t whole) {
+  const uint32_t fixed = uint32_t{whole} << 8 | fraction;
+  uint32_t scale = 1;
+  // Three decimals always suffice: a thousandth is finer than a 256th.
+  for (int digits = 0; digits < 3; ++digits, scale *= 10) {
+    const uint32_t nearest = (fixed * scale * 2 + 256) / 512;  // fixed / 256 in units of 1 / scale, rounded
+    if ((nearest * 256 * 2 + scale) / (2 * scale) == fixed) return static_cast<float>(double(nearest) / scale);
+  }
+  return static_cast<float>(double((fixed * scale * 2 + 256) / 512) / scale);
+}
+
+std::wstring FrameRateText(float rate, wchar_t decimal) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, rate, std::chars_format::general, 7).ptr;
+  std::wstring out(text, end);
+  for (wchar_t& c : out)
+    if (c == L'.') c = decimal;
+  return out;
+}
+
 std::wstring FramesToTime(int32_t frames, float frameRate) {
   double t = frameRate != 0 ? frames / static_cast<double>(frameRate) : 0;
   if (!std::isfinite(t) || t < 0) t = 0;
@@ -312,7 +334,7 @@ uint64_t ReadSWFInfoTags(std::span<const uint8_t> movie, SWFInfo& info) {
         if (body.size() >= 3) info.BackColor = BytesToHexColor(body[0], body[1], body[2]);
         break;
       case SwfTag::Metadata:
-        if (body.size() <= kMaxMetadata) ReadSWFMetadata(body, info.Version, info.Title, info.Description);
+        if (body.size() <= kMaxMetadata) ReadSWFMetadata(body, info.Title, info.Description);
         break;
       default:
         break;
@@ -321,19 +343,22 @@ uint64_t ReadSWFInfoTags(std::span<const uint8_t> movie, SWFInfo& info) {
   return 0;
 }
 
-void ReadSWFMetadata(std::span<const uint8_t> body, uint8_t version, std::wstring& title,
-                     std::wstring& description) {
-  for (size_t i = 0; i < body.size(); ++i) {
-    if (body[i] == 0) {
+void ReadSWFMetadata(std::span<const uint8_t> body, std::wstring& title, std::wstring& description) {
+  // The text ends at its terminating NUL: a 16-bit one in a UTF-16 document.
+  const bool wide = body.size() >= 2 && ((body[0] == 0xFF && body[1] == 0xFE) || (body[0] == 0xFE && body[1] == 0xFF));
+  const size_t step = wide ? 2 : 1;
+  for (size_t i = 0; i + step <= body.size(); i += step) {
+    if (body[i] == 0 && (!wide || body[i + 1] == 0)) {
       body = body.first(i);
       break;
     }
   }
-  std::wstring text = DecodeText(body, version >= 6);
-  if (text.empty()) return;
+  if (body.empty()) return;
   EnsureCom();
   XmlDocument doc;
-  if (!doc.LoadXML(text)) return;
+  // The document's own encoding, UTF-8 unless it names another; bytes that
+  // are not UTF-8 in a document that names none are read in the ANSI code page.
+  if (!doc.LoadBytes(body) && (wide || IsUtf8(body) || !doc.LoadXML(AnsiText(body)))) return;
   // The texts are taken as they stand: a leading "!" is no reference here.
   if (XmlNode node = doc.SelectSingleNode(L"rdf:RDF/rdf:Description/dc:title")) title = node.Text();
   if (XmlNode node = doc.SelectSingleNode(L"rdf:RDF/rdf:Description/dc:description")) description = node.Text();

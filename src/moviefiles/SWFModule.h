@@ -19,6 +19,12 @@ std::wstring GetSWFInfo(const std::wstring& path, SWFInfo& info, bool fullDecomp
 void ClearSWFInfo(SWFInfo& info);
 // "RRGGBB" in upper-case hexadecimal.
 std::wstring BytesToHexColor(uint8_t red, uint8_t green, uint8_t blue);
+// The header's frame rate, an 8.8 fixed-point number, as the decimal of fewest
+// digits that the rate stores as (29.97 for 29 + 248/256, 0.5, 12).
+float FrameRateFromFixed(uint8_t fraction, uint8_t whole);
+// A frame rate in its shortest form (up to 7 significant digits) with the
+// given decimal separator: "29.97", "12", "0.5".
+std::wstring FrameRateText(float rate, wchar_t decimal = L'.');
 // A play time "m:ss" from a frame count and rate; "0:00" without a rate.
 std::wstring FramesToTime(int32_t frames, float frameRate);
 // The smallest whole number not below x.
@@ -34,6 +40,6 @@ bool ReadSWFFrameRect(ByteReader& reader, SWFInfo& info);
 // off, for the caller to read that much and call again. A long tag whose body
 // is not read (a shape, a bitmap) ends the scan without asking for its body.
 uint64_t ReadSWFInfoTags(std::span<const uint8_t> movie, SWFInfo& info);
-// The title and description of a Metadata tag's body (RDF text).
-void ReadSWFMetadata(std::span<const uint8_t> body, uint8_t version, std::wstring& title,
-                     std::wstring& description);
+// The title and description of a Metadata tag's body: an RDF document read
+// in the encoding it names (UTF-8 by default), whatever the movie's version.
+void ReadSWFMetadata(std::span<const uint8_t> body, std::wstring& title, std::wstring& description);

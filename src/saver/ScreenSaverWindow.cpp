@@ -111,6 +111,13 @@ void ScreenSaverWindow::LoadMovie(const SaverMovie& movie, int width, int height
   swf->SetLinkOpener([](const std::wstring& url) { WriteLog(L"Link not opened: " + url); });
   // The preview in another program's window stays silent.
   if (parent_) swf->SetAudioMode(flash::FlashControl::AudioMode::None);
+  // Full screen, a key or a button ends the run: it also stops a script that runs on.
+  if (!parent_) {
+    swf->SetCloseCheck([] {
+      constexpr UINT kInput = QS_KEY | QS_MOUSEBUTTON;
+      return (HIWORD(GetQueueStatus(kInput)) & kInput) != 0;
+    });
+  }
   swf->SetScaleMode(flash::kShowAll);
   swf->SetLoop(true);
   swf->LoadMovie(0, movie.Info.Path);

@@ -71,9 +71,14 @@ class FeedWalk {
     const std::optional<long> build = ParseBuild(GetXMLText(item, L"update/@build", L""));
     if (!build || *build <= compBuild_) return;
     result_.Found = true;
-    result_.Details += L"\r\n\t" + std::wstring(kBullet) + GetXMLText(item, L"title", appTitle_) + kBullet + L"\r\n";
-    result_.Details += L"\t" + GetXMLText(item, L"pubDate", std::to_wstring(app::kVersionMajor)) + L"\r\n\r\n";
-    result_.Details += GetXMLText(item, L"description", L"") + L"\r\n";
+    std::wstring block = L"\r\n\t" + std::wstring(kBullet) + GetXMLText(item, L"title", appTitle_) + kBullet + L"\r\n";
+    block += L"\t" + GetXMLText(item, L"pubDate", std::to_wstring(app::kVersionMajor)) + L"\r\n\r\n";
+    block += GetXMLText(item, L"description", L"") + L"\r\n";
+    if (result_.DetailsLeftOut == 0 && result_.Details.size() + block.size() <= kMaxUpdateDetails) {
+      result_.Details += block;
+    } else {
+      ++result_.DetailsLeftOut;
+    }
     if (*build <= result_.NewestBuild) return;
     const std::wstring url = GetXMLText(item, L"enclosure/@url", baseURL_ + L"get");
     if (IsWebAddress(url)) {
@@ -128,4 +133,31 @@ std::wstring FeedText(const std::string& bytes) {
   }
   std::wstring text = Decode(bytes.data(), bytes.size(), CP_UTF8, MB_ERR_INVALID_CHARS);
   return text.empty() && !bytes.empty() ? Decode(bytes.data(), bytes.size(), 1252, 0) : text;
+}
+
+UpdateFeedReading ReadUpdateFeed(const std::string& bytes, long compBuild, const std::wstring& baseURL,
+                                 const std::wstring& appTitle) {
+  UpdateFeedReading reading;
+  XmlDocument doc;
+  if (!doc.LoadXML(FeedText(bytes))) {
+    const XmlParseError& error = doc.ParseError();
+    if (error.declaresDtd) {
+      reading.Reason = L"The feed declares a DTD (entities or other declarations), which is not read";
+    } else {
+      reading.Reason = L"Not XML: " + error.reason;
+      if (error.line > 0) {
+        reading.Reason +=
+            L" (line " + std::to_wstring(error.line) + L", column " + std::to_wstring(error.linepos) + L")";
+      }
+    }
+    return reading;
+  }
+  const std::wstring root = doc.Root().NodeName();
+  if (root != L"rss") {
+    reading.Reason = L"No rss element: the document's root element is \"" + root + L"\"";
+    return reading;
+  }
+  reading.Read = true;
+  reading.Feed = WalkUpdateFeed(doc, compBuild, baseURL, appTitle);
+  return reading;
 }

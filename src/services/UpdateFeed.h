@@ -2,7 +2,8 @@
 // WalkUpdateFeed decides from the parsed feed whether a build newer than the
 // one to compare against is published, which is the newest (its download
 // address and size) and what the details box shows; FeedText turns the fetched
-// bytes into the text the XML parser takes.
+// bytes into the text the XML parser takes; ReadUpdateFeed does all three, or
+// says what is wrong with the feed (it runs on any thread with COM).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -10,12 +11,17 @@
 #include "services/AppIdentity.h"
 #include "services/XmlDocument.h"
 
+// The most characters of details: a feed of thousands of newer items would
+// take a text box seconds to lay out, so the items past this are counted only.
+inline constexpr size_t kMaxUpdateDetails = 8192;
+
 struct UpdateFeedResult {
   bool Found = false;          // an item of this program carries a build above compBuild
   long NewestBuild = 0;        // the highest such build (the first item of it); compBuild when none
   std::wstring DownloadURL;    // that item's enclosure address; "" when it is not an absolute http/https address
   int64_t DownloadLength = 0;  // that item's enclosure length in bytes (0 when missing or not a number)
-  std::wstring Details;        // every newer item of this program, in feed order, as the details box shows it
+  std::wstring Details;        // the newer items of this program, in feed order, as the details box shows them
+  int DetailsLeftOut = 0;      // newer items past kMaxUpdateDetails, not in Details
 };
 
 // Walks the direct children of "rss/channel" (channel and item elements by
@@ -31,3 +37,15 @@ UpdateFeedResult WalkUpdateFeed(const XmlDocument& feed, long compBuild, const s
 // without one, or Windows-1252 when the bytes are not valid UTF-8 (the parser
 // takes the text whatever encoding its declaration names).
 std::wstring FeedText(const std::string& bytes);
+
+struct UpdateFeedReading {
+  bool Read = false;    // the feed is an RSS document and was walked
+  std::wstring Reason;  // why not: not XML, a DTD, no rss element
+  UpdateFeedResult Feed;
+};
+
+// The fetched bytes parsed and walked. A DOCTYPE that declares nothing is
+// accepted (no DTD is read); one that declares entities or anything else is
+// refused, as is a document whose root element is not "rss".
+UpdateFeedReading ReadUpdateFeed(const std::string& bytes, long compBuild, const std::wstring& baseURL,
+                                 const std::wstring& appTitle = app::kTitle);

@@ -5,6 +5,7 @@
 #include <msxml2.h>
 #include <shlwapi.h>
 
+#include <cwchar>
 #include <utility>
 
 namespace {
@@ -124,6 +125,19 @@ bool ParseSimplePath(const std::wstring& path, SimplePath& out) {
   }
 }
 
+// The nodes a path's step looks at under Node: its children, or for a
+// document its root element alone.
+template <typename Visit>
+bool ForEachStep(IXMLDOMNode* node, Visit visit) {
+  ComPtr<IXMLDOMDocument> doc;
+  if (node && SUCCEEDED(node->QueryInterface(IID_IXMLDOMDocument, doc.PutVoid())) && doc) {
+    ComPtr<IXMLDOMElement> root;
+    if (doc->get_documentElement(root.Put()) != S_OK || !root) return true;
+    return visit(root.Get());
+  }
+  return ForEachChild(node, visit);
+}
+
 // Visits the nodes the simple path selects under Node, in document order,
 // from step Index on; stops when visit returns false.
 template <typename Visit>
@@ -135,7 +149,7 @@ bool WalkPath(IXMLDOMNode* node, const SimplePath& path, size_t index, Visit& vi
     return attribute ? visit(attribute) : true;
   }
   const std::wstring& name = path.steps[index];
-  return ForEachChild(node, [&](IXMLDOMNode* child) {
+  return ForEachStep(node, [&](IXMLDOMNode* child) {
     if (NameOf(child) != name || !IsElement(child)) return true;
     return WalkPath(child, path, index + 1, visit);
   });
@@ -204,6 +218,13 @@ XmlNode RootElementOf(const XmlNode& node) {
 void EnsureCom() {
   thread_local bool initialised = false;
   if (initialised) return;
+  // A thread whose COM its owner set up (and undoes) gets no reference of ours.
+  APTTYPE type;
+  APTTYPEQUALIFIER qualifier;
+  if (CoGetApartmentType(&type, &qualifier) == S_OK && qualifier != APTTYPEQUALIFIER_IMPLICIT_MTA) {
+    initialised = true;
+    return;
+  }
   HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   initialised = SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
 }
@@ -298,6 +319,46 @@ XmlDocument::~XmlDocument() = default;
 
 namespace {
 
+enum class Doctype { None, Bare, Declaring };
+
+// Looks through what comes before the root element for a DOCTYPE: Bare when
+// it has no internal subset (its place is returned), Declaring when it has one.
+Doctype FindDoctype(const std::wstring& text, size_t& start, size_t& end) {
+  auto at = [&](size_t i, const wchar_t* s) { return text.compare(i, wcslen(s), s) == 0; };
+  size_t i = !text.empty() && text[0] == 0xFEFF ? 1 : 0;
+  while (i < text.size()) {
+    const wchar_t c = text[i];
+    if (c == L' ' || c == L'\t' || c == L'\r' || c == L'\n') {
+      ++i;
+    } else if (at(i, L"<?") || at(i, L"<!--")) {
+      const bool instruction = text[i + 1] == L'?';
+      const size_t close = text.find(instruction ? L"?>" : L"-->", i + 2);
+      if (close == std::wstring::npos) return Doctype::None;  // the parser says what is wrong
+      i = close + (instruction ? 2 : 3);
+    } else if (at(i, L"<!DOCTYPE")) {
+      wchar_t quote = 0;
+      for (size_t k = i + 9; k < text.size(); ++k) {
+        const wchar_t d = text[k];
+        if (quote) {
+          if (d == quote) quote = 0;
+        } else if (d == L'"' || d == L'\'') {
+          quote = d;
+        } else if (d == L'[') {
+          return Doctype::Declaring;
+        } else if (d == L'>') {
+          start = i;
+          end = k + 1;
+          return Doctype::Bare;
+        }
+      }
+      return Doctype::None;
+    } else {
+      return Doctype::None;  // the root element (or something the parser refuses)
+    }
+  }
+  return Doctype::None;
+}
+
 XmlParseError ReadParseError(IXMLDOMDocument* doc) {
   XmlParseError error;
   ComPtr<IXMLDOMParseError> parse;
@@ -317,27 +378,38 @@ XmlParseError ReadParseError(IXMLDOMDocument* doc) {
 }  // namespace
 
 bool XmlDocument::Load(const std::wstring& path) {
+  // The parser would take a path for an address ("%20" in a folder name
+  // becoming a blank), so the file is opened here and handed over as a stream.
+  ComPtr<IStream> stream;
+  if (FAILED(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
+                                    nullptr, stream.Put())))
+    stream.Reset();
+  return LoadStream(stream.Get(), L"The file could not be read.");
+}
+
+bool XmlDocument::LoadBytes(std::span<const uint8_t> bytes) {
+  ComPtr<IStream> stream;
+  if (bytes.size() <= 0x7FFFFFFF) stream = ComPtr<IStream>(SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size())));
+  return LoadStream(stream.Get(), L"The text could not be read.");
+}
+
+bool XmlDocument::LoadStream(IStream* stream, const wchar_t* unreadable) {
   error_ = XmlParseError();
   if (!doc_) {
     error_.reason = L"The XML parser is not available.";
     return false;
   }
-  // The parser would take a path for an address ("%20" in a folder name
-  // becoming a blank), so the file is opened here and handed over as a stream.
-  ComPtr<IStream> stream;
-  HRESULT hr = SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
-                                      nullptr, stream.Put());
   VARIANT_BOOL ok = VARIANT_FALSE;
-  if (SUCCEEDED(hr) && stream) {
+  if (stream) {
     VARIANT source;
     VariantInit(&source);
     source.vt = VT_UNKNOWN;
-    source.punkVal = stream.Get();
-    hr = doc_->load(source, &ok);
+    source.punkVal = stream;
+    const HRESULT hr = doc_->load(source, &ok);
     if (hr == S_OK && ok == VARIANT_TRUE) return true;
     error_ = ReadParseError(doc_.Get());
   }
-  if (error_.reason.empty()) error_.reason = L"The file could not be read.";
+  if (error_.reason.empty()) error_.reason = unreadable;
   doc_ = CreateDocument();  // a failed load leaves an empty document
   return false;
 }
@@ -348,7 +420,24 @@ bool XmlDocument::LoadXML(const std::wstring& text) {
     error_.reason = L"The XML parser is not available.";
     return false;
   }
-  BSTR source = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  // A DOCTYPE that declares nothing is blanked out (lines kept, for the
+  // parser's positions), so it is neither read nor refused by the parser.
+  size_t start = 0, end = 0;
+  std::wstring blanked;
+  switch (FindDoctype(text, start, end)) {
+    case Doctype::Declaring:
+      error_.reason = L"The document declares a DTD (entities or other declarations), which is not accepted.";
+      error_.declaresDtd = true;
+      return false;
+    case Doctype::Bare:
+      blanked = text;
+      for (size_t i = start; i < end; ++i)
+        if (blanked[i] != L'\r' && blanked[i] != L'\n') blanked[i] = L' ';
+      break;
+    case Doctype::None: break;
+  }
+  const std::wstring& parsed = blanked.empty() ? text : blanked;
+  BSTR source = SysAllocStringLen(parsed.data(), static_cast<UINT>(parsed.size()));
   VARIANT_BOOL ok = VARIANT_FALSE;
   HRESULT hr = doc_->loadXML(source, &ok);
   SysFreeString(source);

@@ -2,13 +2,19 @@
 // the one text reader GetXMLText. Paths are element names separated by "/",
 // an optional final "@attribute", and "."; names compare exactly, prefixes as
 // written in the document ("rdf:RDF/rdf:Description/dc:title"), whatever
-// namespaces it declares. Other expressions go to the parser's XPath; one it
-// cannot evaluate selects nothing.
+// namespaces it declares; from a document, a path's first step is its root
+// element (whatever DOCTYPE, comments or instructions come before it). Other
+// expressions go to the parser's XPath; one it cannot evaluate selects nothing.
+// Text loaded from memory may carry a DOCTYPE: one that only names the root
+// element and an external DTD is accepted and not read (no DTD is fetched,
+// no entity defined), one with declarations of its own is refused.
 #pragma once
 #include <windows.h>
 #include <ole2.h>
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -42,6 +48,7 @@ class XmlNode {
 
 struct XmlParseError {
   std::wstring reason;
+  bool declaresDtd = false;  // refused for the declarations of its DOCTYPE
   long line = 0;
   long linepos = 0;
   std::wstring srcText;
@@ -56,6 +63,9 @@ class XmlDocument {
 
   bool Load(const std::wstring& path);     // false for a missing or malformed file; stays empty then
   bool LoadXML(const std::wstring& text);  // as Load, for text in memory
+  // As Load, for a document's bytes in memory: read in the encoding its byte
+  // order mark or declaration names, UTF-8 without either.
+  bool LoadBytes(std::span<const uint8_t> bytes);
   bool Save(const std::wstring& path);
   const XmlParseError& ParseError() const { return error_; }
   XmlNode Node() const;  // the document as a node (for GetXMLText and selections)
@@ -65,6 +75,8 @@ class XmlDocument {
   bool Empty() const;
 
  private:
+  bool LoadStream(IStream* stream, const wchar_t* unreadable);
+
   ComPtr<IXMLDOMDocument> doc_;
   XmlParseError error_;
 };

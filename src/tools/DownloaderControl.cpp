@@ -1,5 +1,6 @@
 #include "tools/DownloaderControl.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "services/ShellMod.h"
@@ -22,6 +23,19 @@ std::wstring DownloadStatusLine(long status, const std::wstring& text) {
     default: stage = std::to_wstring(status); break;
   }
   return stage + L" :: " + text;
+}
+
+std::wstring DownloadStatusLine(const download::Progress& report) {
+  std::wstring line = DownloadStatusLine(report.Status, report.Text);
+  if (report.Status == download::kDownloading && report.BytesPerSecond > 0) {
+    line += L" (" + FormatByteSize(static_cast<int64_t>(report.BytesPerSecond)) + L"/s)";
+  }
+  return line;
+}
+
+double DownloadFraction(const download::Progress& report) {
+  if (report.Total == 0) return 0;
+  return std::min(1.0, static_cast<double>(report.Bytes) / static_cast<double>(report.Total));
 }
 
 bool DownloaderControl::Download(const std::wstring& url) {

@@ -16,6 +16,12 @@ namespace tools {
 bool DownloadAddressAccepted(const std::wstring& text);
 // "Connecting... :: <text>" and the like; another code as its number.
 std::wstring DownloadStatusLine(long status, const std::wstring& text);
+// A report's line: the stage's line, and while downloading the rate
+// ("Downloading... :: <address> (1.50 MB/s)").
+std::wstring DownloadStatusLine(const download::Progress& report);
+// The bar's fill for a report: received over declared, never above 1; 0
+// without a declared length.
+double DownloadFraction(const download::Progress& report);
 
 class DownloaderControl {
  public:

@@ -1,14 +1,15 @@
 // What the resource extractor window does without its window: the kind
 // counters handed to ExtractResources, the destination made ready (one
-// trailing "\", a missing folder offered to be made, a folder that is not a
-// full path, cannot be made or cannot be written to refused with a message,
-// so nothing is extracted into an unexpected place or lost on the way), and
-// the summary of what was written.
+// trailing "\", a missing folder offered to be made, a path that is not a
+// full one, holds a character no name takes, is too long, is a file, lies in
+// a missing folder, cannot be made or takes no files refused, each with its
+// own message and before anything is made, so nothing is extracted into an
+// unexpected place or left behind), and the summary of what was written.
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 
 namespace tools {
 
@@ -37,9 +38,12 @@ bool AnyKind(const player::ExtractorSettings& kinds);
 bool IsFullFolderPath(const std::wstring& path);
 
 enum class Destination { Ready, Cancelled, Refused };
-// Makes dest end in one "\"; asks to make a missing folder (one level) and
-// refuses, with the failure message, a relative path or a folder that could
-// not be made or takes no file.
+// Makes dest its full form ending in one "\"; asks to make a missing folder
+// (one level) and refuses, with a message naming the cause, a relative path,
+// a forbidden character, a path too long for the files' names, a file, a
+// folder whose parent is missing, one that could not be made (with the
+// system's reason) and one that takes no files (a folder made for it is
+// removed again).
 Destination PrepareDestination(std::wstring& dest, ExtractorPrompts& prompts);
 
 // The check boxes' captions in counter order.

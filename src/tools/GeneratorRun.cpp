@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -58,12 +57,6 @@ std::pair<int, int> ThumbnailSize(const player::GeneratorSettings& s, const SWFI
     h = h * kMaxThumbnailSide / larger;
   }
   return {Side(w), Side(h)};
-}
-
-std::wstring FrameRateText(float rate) {
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, rate, std::chars_format::general, 7).ptr;
-  return std::wstring(text, end);
 }
 
 std::wstring IndexEscape(const std::wstring& text) {

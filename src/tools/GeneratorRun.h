@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "moviefiles/SWFInfo.h"
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 
 namespace tools {
 
@@ -101,9 +101,6 @@ std::wstring ThumbnailPath(const std::wstring& movie);
 // (rounded half to even, at least 1); at most kMaxThumbnailSide a side
 // (a per-cent size keeps the movie's shape).
 std::pair<int, int> ThumbnailSize(const player::GeneratorSettings& settings, const SWFInfo& record);
-// A frame rate as the index writes it: shortest form, up to 7 significant
-// digits, always with ".".
-std::wstring FrameRateText(float rate);
 // An attribute or text value of the index: "&", "<", ">", quote and the
 // white space that attributes would lose as references; characters XML
 // cannot hold dropped.

@@ -2,8 +2,8 @@
 // command line's tail, verbatim, goes to the start-up.
 #include <windows.h>
 
-#include "player/CommandLine.h"
-#include "player/Startup.h"
+#include "player/start/CommandLine.h"
+#include "player/start/Startup.h"
 #include "tools/ToolWindows.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "moviefiles/SWFModule.h"
-#include "player/PlayerWindow.h"
+#include "player/window/PlayerWindow.h"
 #include "services/Languages.h"
 #include "services/ShellMod.h"
 
@@ -32,13 +33,18 @@ std::wstring VersionText(uint8_t version) {
 
 }  // namespace
 
-std::optional<std::wstring> OneDecimal(double value, wchar_t decimal) {
-  const double tenths = std::nearbyint(value * 10);  // the default rounding mode: halves to even
-  if (!std::isfinite(tenths) || std::fabs(tenths) > 9e17) return std::nullopt;
-  const long long n = static_cast<long long>(tenths);
+std::optional<std::wstring> Rounded(double value, int decimals, wchar_t decimal) {
+  decimals = std::clamp(decimals, 0, 6);
+  long long unit = 1;
+  for (int i = 0; i < decimals; ++i) unit *= 10;
+  const double units = std::nearbyint(value * unit);  // the default rounding mode: halves to even
+  if (!std::isfinite(units) || std::fabs(units) > 9e17) return std::nullopt;
+  const long long n = static_cast<long long>(units);
   const unsigned long long magnitude = static_cast<unsigned long long>(n < 0 ? -n : n);
-  std::wstring text = (n < 0 ? L"-" : L"") + std::to_wstring(magnitude / 10);
-  if (magnitude % 10) text += std::wstring(1, decimal) + std::to_wstring(magnitude % 10);
+  std::wstring text = (n < 0 ? L"-" : L"") + std::to_wstring(magnitude / unit);
+  std::wstring fraction = std::to_wstring(magnitude % unit + unit).substr(1);  // with its leading zeros
+  while (!fraction.empty() && fraction.back() == L'0') fraction.pop_back();
+  if (!fraction.empty()) text += decimal + fraction;
   return text;
 }
 
@@ -52,8 +58,9 @@ MovieInfoRows InfoRows(const SWFInfo& info, const MovieInfoTexts& texts, const s
   if (info.MovieLength >= 0 && std::isfinite(info.MovieLength))
     rows.Size = FormatByteSize(static_cast<int64_t>(info.MovieLength));
 
+  // The movie's own size: a projector's executable holds more than the movie.
   if (info.Compressed && info.MovieLength > 0)
-    if (auto ratio = OneDecimal(info.FileSize / info.MovieLength * 100, texts.Decimal))
+    if (auto ratio = Rounded(info.MovieFileSize / info.MovieLength * 100, 1, texts.Decimal))
       rows.Compression = *ratio + texts.OfOriginal;
   if (const std::wstring codec = CodecName(info.VideoCodecID); !codec.empty()) rows.Compression = codec;
 
@@ -67,11 +74,12 @@ MovieInfoRows InfoRows(const SWFInfo& info, const MovieInfoTexts& texts, const s
   } else if (info.FrameCount != 0 && info.FrameRate != 0) {
     // Bytes per second of play, as kilobits.
     const double seconds = info.FrameCount / static_cast<double>(info.FrameRate);
-    if (auto rate = OneDecimal(info.MovieLength / seconds * 8 / 1000, texts.Decimal))
+    if (auto rate = Rounded(info.MovieLength / seconds * 8 / 1000, 1, texts.Decimal))
       rows.Bitrate = *rate + L" kbps (" + texts.Average + L")";
   }
 
-  if (auto fps = OneDecimal(info.FrameRate, texts.Decimal))
+  // A movie's rate has at most three decimals; a video's measured one is cut there.
+  if (auto fps = Rounded(info.FrameRate, 3, texts.Decimal))
     rows.Frame = std::to_wstring(info.Width) + L"x" + std::to_wstring(info.Height) + L", " + *fps + L" fps";
   rows.Time = FramesToTime(info.FrameCount, info.FrameRate) + L" (" + std::to_wstring(info.FrameCount) + L")";
   if (!modified.empty()) rows.Modified = modified;

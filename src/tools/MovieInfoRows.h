@@ -39,10 +39,10 @@ struct MovieInfoRows {
 // modified: the file's date as the user reads it ("" when unknown).
 MovieInfoRows InfoRows(const SWFInfo& info, const MovieInfoTexts& texts, const std::wstring& modified);
 
-// A number rounded to one decimal (halves to even), written without grouping
-// and without a trailing zero decimal: 12, 45.3, 29.9. Nothing for a value
-// that is not finite or too large to write this way.
-std::optional<std::wstring> OneDecimal(double value, wchar_t decimal);
+// A number rounded to at most `decimals` decimals (0 to 6, halves to even),
+// written without grouping and without trailing zero decimals: 12, 45.3,
+// 29.97. Nothing for a value that is not finite or too large to write this way.
+std::optional<std::wstring> Rounded(double value, int decimals, wchar_t decimal);
 
 // The texts of the language and of the main window's menus as they are now.
 MovieInfoTexts CurrentInfoTexts();

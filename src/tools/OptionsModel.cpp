@@ -8,7 +8,7 @@
 #include <cwchar>
 
 #include "base/ErrorLog.h"
-#include "player/MyFlashFolder.h"
+#include "player/start/MyFlashFolder.h"
 #include "services/Languages.h"
 #include "services/Options.h"
 #include "services/RegistryModule.h"

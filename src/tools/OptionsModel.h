@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 
 namespace tools {
 

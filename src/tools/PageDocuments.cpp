@@ -6,7 +6,7 @@
 
 #include "base/TextConv.h"
 #include "platform/flash/control/FlashControl.h"
-#include "player/MenuCommands.h"
+#include "player/commands/MenuCommands.h"
 #include "services/Languages.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"

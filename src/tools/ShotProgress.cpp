@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "player/Thumbnails.h"
+#include "player/movie/Thumbnails.h"
 
 namespace tools {
 

@@ -1,7 +1,7 @@
 #include "tools/ToolWindows.h"
 
-#include "player/Startup.h"
-#include "player/ToolWindows.h"
+#include "player/start/Startup.h"
+#include "player/commands/ToolWindowOpeners.h"
 #include "tools/frmAbout.h"
 #include "tools/frmDesktop.h"
 #include "tools/frmFirstRun.h"

@@ -4,7 +4,7 @@
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/TextBox.h"
-#include "player/PlayerWindow.h"
+#include "player/window/PlayerWindow.h"
 #include "services/CommonDialog.h"
 #include "services/Languages.h"
 #include "services/MessagePump.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "player/PlayerHost.h"
+#include "player/movie/PlayerHost.h"
 #include "tools/ExtractorRun.h"
 #include "tools/ToolWindow.h"
 

@@ -1,7 +1,7 @@
 #include "tools/frmDownload.h"
 
 #include "base/ErrorLog.h"
-#include "player/PlayerWindow.h"
+#include "player/window/PlayerWindow.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/Menu.h"
 #include "platform/forms/TextBox.h"
@@ -92,12 +92,11 @@ void frmDownload::ShowIdle() {
 }
 
 void frmDownload::Downloader_Progress(const download::Progress& report) {
-  const std::wstring line = DownloadStatusLine(report.Status, report.Text);
+  const std::wstring line = DownloadStatusLine(report);
   WriteLog(line);
   progress_->SetCaption(line);
   // Without a declared size the bar stays empty while the status line moves.
-  if (report.Total > 0 && report.Bytes > 0)
-    progress_->SetStatus(static_cast<float>(static_cast<double>(report.Bytes) / static_cast<double>(report.Total)));
+  if (report.Total > 0 && report.Bytes > 0) progress_->SetStatus(static_cast<float>(DownloadFraction(report)));
 }
 
 void frmDownload::Downloader_Complete(const download::Result& result) {

@@ -1,5 +1,5 @@
 // frmDownload: the movie downloader. An address typed in, Download fetches it
-// into the Internet cache with a progress bar and Stop; the end reports where
+// into the Internet cache with a progress bar, the rate and Stop; the end reports where
 // the cache put the file and its MIME type, or why the transfer failed.
 // Nothing fetched is moved, opened or run. While the window is loaded the
 // main window's Download item is disabled.

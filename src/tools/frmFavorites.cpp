@@ -1,7 +1,7 @@
 #include "tools/frmFavorites.h"
 
 #include "platform/forms/ListBox.h"
-#include "player/PlayerWindow.h"
+#include "player/window/PlayerWindow.h"
 #include "services/CommonDialog.h"
 #include "services/Languages.h"
 #include "services/ShellMod.h"

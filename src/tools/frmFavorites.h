@@ -8,7 +8,7 @@
 #pragma once
 #include <string>
 
-#include "player/PlayerHost.h"
+#include "player/movie/PlayerHost.h"
 #include "tools/FavoritesList.h"
 #include "tools/ToolWindow.h"
 

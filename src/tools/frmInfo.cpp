@@ -8,7 +8,7 @@
 #include "platform/forms/Label.h"
 #include "platform/forms/PictureBox.h"
 #include "platform/forms/TextBox.h"
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 #include "services/ShellMod.h"
 #include "ui/DrawingModule.h"
 #include "ui/LanguageForms.h"

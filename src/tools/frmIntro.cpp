@@ -2,7 +2,7 @@
 
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Label.h"
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 #include "tools/PageDocuments.h"
 
 namespace tools {

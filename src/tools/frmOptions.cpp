@@ -2,8 +2,8 @@
 
 #include <commdlg.h>
 
-#include "player/OptionSet.h"
-#include "player/PlayerWindow.h"
+#include "player/start/OptionSet.h"
+#include "player/window/PlayerWindow.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Label.h"

@@ -6,7 +6,7 @@
 #pragma once
 #include <memory>
 
-#include "player/Thumbnails.h"
+#include "player/movie/Thumbnails.h"
 #include "tools/ShotProgress.h"
 #include "tools/ToolWindow.h"
 

@@ -1,7 +1,7 @@
 #include "tools/frmUpdate.h"
 
-#include "player/OptionSet.h"
-#include "player/PlayerWindow.h"
+#include "player/start/OptionSet.h"
+#include "player/window/PlayerWindow.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/TextBox.h"
@@ -125,6 +125,7 @@ void frmUpdate::Form_Load() {
   SetVisual();
   check_ = std::make_unique<UpdateCheck>();
   check_->Today = Today;
+  check_->Limits = FeedLimits;
   check_->OnReadyStateChange = [this](long state) { UpdateXML_onreadystatechange(state); };
   check_->Start(o.Update.Build);
 }
@@ -161,7 +162,10 @@ void frmUpdate::UpdateXML_onreadystatechange(long readyState) {
       UpdateFound = true;
       NewestBuild = feed.NewestBuild;
       DownloadURL = feed.DownloadURL;
-      txtDetails->SetText(feed.Details);
+      txtDetails->SetText(feed.DetailsLeftOut == 0
+                              ? feed.Details
+                              : feed.Details + L"\r\n" + Text(L"/STRMORE", L"More newer builds, not listed here: ") +
+                                    std::to_wstring(feed.DetailsLeftOut));
       lblStatus->SetCaption(Text(L"/STRUPDATE", L"Update is Available"));
       lblNotice->SetCaption(Text(L"/STRUPDATENOTE",
                                  L"There is a newer version available. Click \"Details\" to check out what's new"));

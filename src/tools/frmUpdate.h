@@ -41,6 +41,8 @@ class frmUpdate : public ToolWindow {
   std::function<bool(const std::wstring& prompt)> AskRemind;
   // The date a successful check stores; today unless replaced.
   std::function<std::wstring()> Today;
+  // The feed's transfer limits for the next load (1 MB within 60 s unless replaced).
+  download::Options FeedLimits = download::Transfer::FeedOptions();
 
   bool UpdateFound = false;
   bool DetailsShown = false;

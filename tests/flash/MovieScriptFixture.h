@@ -83,10 +83,11 @@ class MovieScriptTest : public ::testing::Test {
     log.clear();
     return out;
   }
-  bool Logged(const std::wstring& part) const {
-    for (const auto& line : log)
-      if (line.find(part) != std::wstring::npos) return true;
-    return false;
+  bool Logged(const std::wstring& part) const { return Count(part) > 0; }
+  int Count(const std::wstring& part) const {
+    int n = 0;
+    for (const auto& line : log) n += line.find(part) != std::wstring::npos;
+    return n;
   }
   Picture Shot() {
     Picture p;

@@ -199,6 +199,96 @@ TEST_F(MovieScriptTest, ARunawayScriptIsStoppedAndTheMovieStillPaints) {
   EXPECT_EQ(control->FrameNum(), 0);
 }
 
+// A handler that never ends (on every frame, on a timer, on a press) is
+// stopped once: the movie's scripts stop for good and its timeline plays on.
+TEST_F(MovieScriptTest, ARunawayHandlerStopsTheScriptsAndTheTimelinePlaysOn) {
+  const std::string endless = "function '' () { loop: jump loop }";
+  const struct {
+    const char* name;
+    std::string script;
+    bool click;
+  } cases[] = {
+      {"enterFrame", "push '_root'; getVariable; push 'onEnterFrame'; " + endless + "; setMember", false},
+      {"interval", "push 10; " + endless + "; push 2, 'setInterval'; callFunction; pop", false},
+      {"press", "push 'clip'; getVariable; push 'onPress'; " + endless + "; setMember", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    step = 1;  // every look at the clock finds it a second later
+    std::vector<Bytes> tags{Box(1, kRed, 0, 0, 20, 20),
+                            flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                            flashtest::Place(1, 2, 0, 0, "clip"), Script(c.script + "; push 'set'; trace")};
+    for (int i = 0; i < 100; ++i) tags.push_back(moviebytes::ShowFrame());
+    Load(FramesMovie(tags));
+    EXPECT_EQ(Traces(), "set");
+    long frame = control->FrameNum();
+    for (int round = 0; round < 4; ++round) {
+      if (c.click) Click(10, 10);
+      Frames(1);
+      EXPECT_GT(control->FrameNum(), frame) << "round " << round;
+      frame = control->FrameNum();
+    }
+    EXPECT_EQ(Count(L"15 seconds"), 1);
+    log.clear();
+  }
+}
+
+// The runs of one turn of the control (here every handler of one frame)
+// share one budget, while a message that comes inside another's modal loop
+// (a dialog an FS command opened) is a turn of its own; a close request to
+// the window, or the host's own sign of ending, stops the scripts at once.
+TEST_F(MovieScriptTest, OneTurnsRunsShareTheBudgetAndACloseStopsThem) {
+  step = 0.0001;
+  const std::string tenSeconds = "function '' () { getTime; storeRegister 1; pop; loop: getTime; push r:1; subtract; "
+                                 "push 10000; less2; if loop; push 'done'; trace }";
+  Load(FramesMovie({Box(1, kRed, 0, 0, 20, 20),
+                    flashtest::Sprite(2, {flashtest::Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+                    flashtest::Place(1, 2, 0, 0, "clip"),
+                    Script("push '_root'; getVariable; push 'onEnterFrame'; " + tenSeconds + "; setMember; "
+                           "push 'clip'; getVariable; push 'onEnterFrame'; " + tenSeconds + "; setMember"),
+                    moviebytes::ShowFrame(), moviebytes::ShowFrame()}));
+  Frames(1);
+  EXPECT_EQ(Count(L"15 seconds"), 1);
+  EXPECT_EQ(Traces(), "done");
+
+  // Twenty seconds of a dialog, the frame timer ticking under it, each tick's handler long enough to look at the clock.
+  step = 0;
+  ShowWindow(host.get(), SW_SHOWNA);
+  int ticks = 0;
+  control->OnFSCommand = [&](const std::wstring&, const std::wstring&) {
+    for (; ticks < 20; ++ticks) {
+      now += 1;
+      SendMessageW(control->hWnd(), WM_TIMER, flash::kFrameTimer, 0);
+    }
+  };
+  Load(FramesMovie({Script("push '_root'; getVariable; push 'onEnterFrame'; function '' () { push 0; storeRegister 1; "
+                           "pop; loop: push r:1; increment; storeRegister 1; push 100000; less2; if loop; "
+                           "push 'tick'; trace }; setMember; push 'FSCommand:ask', ''; getURL2 0"),
+                    moviebytes::ShowFrame(), moviebytes::ShowFrame()}));
+  flashtest::PumpMessages();
+  EXPECT_EQ(ticks, 20);
+  EXPECT_FALSE(Logged(L"seconds"));
+  EXPECT_GE(Count(L"tick"), 20);  // every tick ran the handler to its end
+  log.clear();
+  ShowWindow(host.get(), SW_HIDE);
+
+  // The clock stands still: only the close request ends the loop.
+  step = 0;
+  PostMessageW(host.get(), WM_CLOSE, 0, 0);
+  Load(FramesMovie({Script("push 'start'; trace; loop: jump loop"), moviebytes::ShowFrame()}));
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, host.get(), WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  EXPECT_TRUE(Logged(L"closing"));
+  EXPECT_EQ(Traces(), "start");
+
+  // So does the host's own sign that it is ending.
+  control->SetCloseCheck([] { return true; });
+  Load(FramesMovie({Script("push 'again'; trace; loop: jump loop"), moviebytes::ShowFrame()}));
+  control->SetCloseCheck(nullptr);
+  EXPECT_TRUE(Logged(L"closing"));
+  EXPECT_EQ(Traces(), "again");
+}
+
 TEST_F(MovieScriptTest, FilesOnlyBesideTheMovie) {
   testing_support::WriteText(dir.File(L"vars.txt"), "a=1&b=two");
   testing_support::WriteBytes(dir.File(L"..\\outside.swf"), FramesMovie({moviebytes::ShowFrame(), moviebytes::ShowFrame()}));

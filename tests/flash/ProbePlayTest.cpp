@@ -1,6 +1,7 @@
 // The probe plays a movie of scripts: snapshot --play draws what the
 // scripts made by the frame asked for (a seek draws the timeline alone), and
-// control --play N prints the main timeline's variables after N frames.
+// control --play N prints the main timeline's variables after N frames; info
+// prints a movie's frame rate with its fraction.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -123,6 +124,22 @@ TEST(ProbePlayTest, SnapshotAfterFrameTicks) {
   }
   std::string out;
   EXPECT_NE(Probe(L"snapshot \"" + movie + L"\" \"" + dir.File(L"none.bmp") + L"\" --ticks 0", out), 0) << out;
+}
+
+TEST(ProbeInfoTest, PrintsTheFrameRateWithItsFraction) {
+  testing_support::TempDir dir;
+  for (const auto& [fraction, whole, text] : {std::tuple(0xF8, 29, "29.97"), std::tuple(0x80, 0, "0.5")}) {
+    moviebytes::Movie m;
+    m.rateFraction = static_cast<uint8_t>(fraction), m.rateWhole = static_cast<uint8_t>(whole);
+    m.tags = {moviebytes::ShowFrame(), moviebytes::EndTag()};
+    const std::wstring movie = dir.File(L"rate.swf");
+    ASSERT_TRUE(testing_support::WriteBytes(movie, m.Plain()));
+    std::string out;
+    ASSERT_EQ(Probe(L"info \"" + movie + L"\"", out), 0) << out;
+    const size_t at = out.find("FrameRate=");
+    ASSERT_NE(at, std::string::npos) << out;
+    EXPECT_EQ(out.substr(at + 10, out.find_first_of("\r\n", at) - at - 10), text) << out;
+  }
 }
 
 }  // namespace

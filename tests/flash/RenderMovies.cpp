@@ -246,4 +246,17 @@ Bytes FlatJpeg(uint8_t r, uint8_t g, uint8_t b) {
   return testing_support::ReadBytes(path);
 }
 
+void SplitJpeg(const Bytes& jpeg, Bytes& tables, Bytes& image) {
+  tables = {0xFF, 0xD8}, image = {0xFF, 0xD8};
+  size_t pos = 2;
+  while (pos + 4 <= jpeg.size() && jpeg[pos + 1] != 0xDA) {
+    const size_t len = 2 + (size_t(jpeg[pos + 2]) << 8 | jpeg[pos + 3]);
+    Bytes& to = jpeg[pos + 1] == 0xDB || jpeg[pos + 1] == 0xC4 ? tables : image;
+    to.insert(to.end(), jpeg.begin() + static_cast<ptrdiff_t>(pos), jpeg.begin() + static_cast<ptrdiff_t>(pos + len));
+    pos += len;
+  }
+  image.insert(image.end(), jpeg.begin() + static_cast<ptrdiff_t>(pos), jpeg.end());
+  tables = tables + Bytes{0xFF, 0xD9};
+}
+
 }  // namespace rendertest

@@ -233,6 +233,10 @@ Picture PaintControl(flash::FlashControl& control, int width, int height);
 
 // A 16 x 16 JPEG of a flat colour made with the program's own encoder.
 Bytes FlatJpeg(uint8_t r, uint8_t g, uint8_t b);
+// A JPEG file split as movies store it for DefineBits: the tables
+// (quantisation and Huffman segments) and the rest, each between its own
+// start and end markers.
+void SplitJpeg(const Bytes& jpeg, Bytes& tables, Bytes& image);
 
 // Every kind of drawn character on a 200 x 100 stage: shapes with gradients,
 // curves and lines, a bitmap fill, a font and text, an edit text, a morph

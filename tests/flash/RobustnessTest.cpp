@@ -10,18 +10,26 @@
 // octaves, sizes negative, huge and not numbers), and a movie whose scripts play sounds
 // and a video and load movies and a picture into clips and levels (itself,
 // so the damage reaches every loaded copy, beside a damaged copy of the
-// video and the MP3 file); mutations edit bytes, edit the bytes of action
-// records, and rewrite character ids to other ids of the movie. Scripts that
-// run away meet their budget (the clock moves at every look).
+// video and the MP3 file), and a movie of every filter and blend mode with
+// extreme parameters (blurs of 255 in 15 passes, a 255 x 255 convolution,
+// distances of 32767, an object far larger than a layer); mutations edit
+// bytes, edit the bytes of action records, and rewrite character ids to other
+// ids of the movie. Beside them stand hostile scripts (codes no action has,
+// handlers that never end) and streams that decode to nothing. Every movie
+// also plays 60 frame ticks with its scripts; scripts that run away meet a
+// budget shortened to a second (the clock moves at every look). Every action
+// code, in both record forms, plays in a movie of each script version.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <set>
 
+#include "FilterMovies.h"
 #include "FlashTestSupport.h"
 #include "ScriptCompiler.h"
 #include "RenderMovies.h"
+#include "base/ErrorLog.h"
 #include "platform/flash/control/FlashControl.h"
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/media/FlvStream.h"
@@ -173,6 +181,44 @@ Bytes MediaScriptMovie(int drop = 0) {
                    "getVariable; push 'unloadMovie'; " + call + "push 0, 'g'; getVariable; push 'getTransform'; " +
                    call),
             moviebytes::ShowFrame(), moviebytes::EndTag()};
+  return m.Plain();
+}
+
+// Hostile scripts: codes no action has where our own instructions once
+// stood (a frame's actions, a function, a try, a with), and handlers that
+// never end on every frame, on a timer and on a press.
+Bytes HostileScriptMovie() {
+  moviebytes::Movie m = Frames(0);
+  m.version = 6;
+  const std::string endless = "function '' () { loop: jump loop }";
+  m.tags = {moviebytes::BackgroundTag(9, 9, 9), Shape(1), Sprite(2, {Place(1, 1, 0, 0), moviebytes::ShowFrame()}),
+            Place(1, 2, 0, 0, "clip"), DoAction({Bytes{0x01}}),
+            Script("push 'a'; raw 0x01 0x02 0x03 0x16 0x19 0x1A 0x1B 0x1E; trace"),
+            Script("function f () { raw 0x1E 0x01; push 1; raw 0x03 }; push 0, 'f'; callFunction; pop; "
+                   "try catch=e { raw 0x19 0x02; push 'x'; throw } catch { raw 0x1A } finally { raw 0x1B }; "
+                   "push 0, 'Object'; newObject; with { raw 0x16 0x01 }"),
+            moviebytes::ShowFrame(),
+            Script("push '_root'; getVariable; push 'onEnterFrame'; " + endless + "; setMember; "
+                   "push 20; " + endless + "; push 2, 'setInterval'; callFunction; pop; "
+                   "push 'clip'; getVariable; push 'onPress'; " + endless + "; setMember"),
+            moviebytes::ShowFrame(), moviebytes::ShowFrame(), moviebytes::EndTag()};
+  return m.Plain();
+}
+
+// A stream of a format given that decodes to nothing (Nellymoser, Speex, MP3
+// of random bytes) in each of 100 frames.
+Bytes SilentStreamMovie(uint8_t format, uint32_t seed) {
+  std::mt19937 rng(seed);
+  moviebytes::Movie m = Frames(0);
+  m.frames = 100;
+  m.tags = {moviebytes::Tag(18, Bytes{format, format} + U16(1000))};
+  for (int i = 0; i < 100; ++i) {
+    Bytes block = (format >> 4) == 2 ? U16(1152) + U16(0) : Bytes{};
+    for (int b = 0; b < 300; ++b) block.push_back(static_cast<uint8_t>(rng()));
+    m.tags.push_back(moviebytes::Tag(19, block, true));
+    m.tags.push_back(moviebytes::ShowFrame());
+  }
+  m.tags.push_back(moviebytes::EndTag());
   return m.Plain();
 }
 
@@ -336,14 +382,37 @@ TEST(ControlRobustnessTest, DrawnSeedDrawsEveryKind) {
   EXPECT_GT(drawn, 1000);
 }
 
+// Extreme filters end within the paint's bounds: what would take too long, or
+// a layer beyond 2880 pixels a side, is drawn without its effects (and said
+// so in the log); the rest is drawn.
+TEST(ControlRobustnessTest, ExtremeEffectsStayBounded) {
+  std::vector<std::wstring> log;
+  SetLogSink([&log](const std::wstring& text, bool) { log.push_back(text); });
+  for (int size : {100, 1000}) {
+    for (long frame : {0L, 1L}) {
+      const rendertest::Picture p = rendertest::Paint(filtertest::EffectsMovie(), {.width = size, .height = size, .frame = frame});
+      ASSERT_EQ(p.width, size);
+      int drawn = 0;
+      for (uint32_t px : p.pixels) drawn += (px & 0xFFFFFF) != 0xFFFFFF;
+      EXPECT_GT(drawn, size * size / 20) << size << " frame " << frame;
+      if (size == 100 && frame == 0) rendertest::AddToSheet(L"extreme effects", p, L"flash8");
+    }
+  }
+  SetLogSink({});
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::wstring& l) { return l.find(L"left out") != std::wstring::npos; }));
+}
+
 // Loads a movie and puts it through its paces: every frame played, painted
-// and hit-tested, the pointer over and around the buttons, seeks and paints.
+// and hit-tested, the pointer over and around the buttons, seeks and paints,
+// then 60 frame ticks with its scripts.
 class Exerciser {
  public:
-  // With sound, the test mixes what the device would take; without, sounds run silent on the clock.
-  explicit Exerciser(bool sound = false) : control_(host_.get(), 0, 0, 64, 48), sound_(sound) {
+  // With sound, a device that plays nothing takes the mix at the clock's
+  // pace; without, sounds run silent on the clock.
+  explicit Exerciser(bool sound = false) : control_(host_.get(), 0, 0, 64, 48) {
     control_.SetClock([this] { return now_ += 0.25; });
-    control_.SetAudioMode(sound ? flash::FlashControl::AudioMode::Manual : flash::FlashControl::AudioMode::None);
+    control_.SetAudioMode(sound ? flash::FlashControl::AudioMode::Silent : flash::FlashControl::AudioMode::None);
+    control_.SetScriptBudget(1);
     HDC screen = GetDC(nullptr);
     dc_ = CreateCompatibleDC(screen);
     bitmap_ = CreateCompatibleBitmap(screen, 64, 48);
@@ -372,10 +441,8 @@ class Exerciser {
     ASSERT_GE(total, 1);
     static const POINT points[] = {{15, 15}, {25, 20}, {30, 30}, {50, 10}};
     control_.Play();
-    std::vector<int16_t> sound(2 * 2000);
     for (long f = 0; f < total + 2; ++f) {
       now_ += 1.0;
-      if (sound_) control_.AudioMixer()->Render(sound);
       control_.Pump();
       Paint();
       for (const POINT& p : points) Send(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
@@ -396,6 +463,14 @@ class Exerciser {
     Paint();
     control_.GotoFrame(0);
     Paint();
+    control_.Play();
+    const double frameTime = 1 / control_.Movie()->PlayRate();
+    for (int tick = 0; tick < 60 && control_.Player(); ++tick) {
+      now_ += frameTime;
+      control_.Pump();
+      if (tick % 10 == 0) Paint();
+    }
+    if (!control_.Player()) return;  // the movie loaded another in its place, which failed
     EXPECT_LT(control_.Player()->Describe().size(), 4u << 20);
     EXPECT_LE(control_.Player()->Scripts().Vm().GetHeap().Bytes(), flash::script::Vm::kDefaultHeapLimit + (16u << 20));
     SendMessageW(control_.hWnd(), WM_KEYDOWN, VK_LEFT, 0);
@@ -412,7 +487,6 @@ class Exerciser {
   HostWindow host_;
   flash::FlashControl control_;
   double now_ = 0;
-  bool sound_;
   HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_ = nullptr;
@@ -423,7 +497,10 @@ class Exerciser {
 std::vector<std::pair<std::wstring, Bytes>> Seeds(bool chains) {
   std::vector<std::pair<std::wstring, Bytes>> seeds{
       {L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}, {L"scripted", ScriptedMovie()},
-      {L"media scripts", MediaScriptMovie()}};
+      {L"media scripts", MediaScriptMovie()}, {L"effects", filtertest::EffectsMovie()},
+      {L"hostile scripts", HostileScriptMovie()},
+      {L"Nellymoser stream", SilentStreamMovie(0x6E, 1)}, {L"Speex stream", SilentStreamMovie(0xB2, 2)},
+      {L"random MP3 stream", SilentStreamMovie(0x2F, 3)}};
   // The bitmaps' extremes take long to draw: played as they are, not mutated.
   if (chains) seeds.emplace_back(L"bitmaps", BitmapMovie());
   for (const rendertest::HostileMovie& h : rendertest::HostileMovies())
@@ -484,6 +561,37 @@ TEST(ControlRobustnessTest, MutatedMoviesLoadStepAndPaint) {
       }
     }
     run.Run(input, name + L" mutant " + std::to_wstring(i));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Every action code 0x00 to 0xFF in both record forms (short; long with a
+// length and a payload), each in a record of its own: alone, in a function,
+// in a try and in a with, in a movie of each script version.
+TEST(ControlRobustnessTest, EveryActionCodeInBothFormsPlays) {
+  Exerciser run(true);
+  for (int version = 4; version <= 7; ++version) {
+    moviebytes::Movie m = Frames(0);
+    m.version = static_cast<uint8_t>(version);
+    m.tags = {moviebytes::BackgroundTag(9, 9, 9)};
+    for (int code = 0; code < 256; ++code) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", code);
+      for (const std::string& record : {std::string(hex), std::string(hex) + " 0x03 0x00 0x01 0x02 0x03"}) {
+        const std::string raw = "raw " + record;
+        m.tags.push_back(Script("push 'a'; " + raw + "; push 'b'; trace"));
+        m.tags.push_back(Script("function f () { " + raw + " }; push 0, 'f'; callFunction; pop"));
+        m.tags.push_back(Script("try catch=e { " + raw + " } catch { push 'e'; trace } finally { push 'f'; trace }"));
+        m.tags.push_back(Script("push 0, 'Object'; newObject; with { " + raw + " }"));
+      }
+    }
+    m.tags.push_back(moviebytes::ShowFrame());
+    m.tags.push_back(moviebytes::ShowFrame());
+    m.tags.push_back(moviebytes::EndTag());
+    run.Run(m.Plain(), L"every action code, version " + std::to_wstring(version));
   }
 }
 

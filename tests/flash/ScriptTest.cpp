@@ -29,9 +29,13 @@ struct Recorder : VmHost {
   double now = 100, step = 0;  // the clock moves by step at every look
   std::map<std::wstring, std::string> files;  // what ReadMovieFile finds
   std::wstring sharedFolder;
+  uint64_t turn = 0;
+  bool interrupted = false;
   void Trace(const std::wstring& t) override { traces.push_back(t); }
   void Warn(const std::wstring& t) override { warnings.push_back(t); }
   double Seconds() override { return now += step; }
+  uint64_t Turn() override { return turn; }
+  bool Interrupted() override { return interrupted; }
   double EpochMs() override { return 946684800000.0; }
   bool ReadMovieFile(const std::wstring& url, std::string& bytes) override {
     auto it = files.find(url);
@@ -522,6 +526,104 @@ TEST(ScriptSafety, CodeThatLeavesItsRecordEndsThere) {
       {7, "push 'a'; trace; raw 0x96 0x02 0x00 0x0F 0x00; push 'b'; trace", "a"},
       {7, "push 'a'; trace; raw 0x8E 0x03 0x00 0x00 0x01", "a"},
   });
+}
+
+// Codes no action has (and those our own instructions once shared) do
+// nothing wherever they stand, in both record forms, in every version.
+TEST(ScriptSafety, UndefinedActionsDoNothing) {
+  for (int version = 4; version <= 7; ++version) {
+    RunTable({
+        {version, "raw 0x01", ""},
+        {version, "push 'a'; trace; raw 0x01; trace", "a|undefined"},
+        {version, "constants 'p'; push 'a'; trace; raw 0x02; trace; raw 0x03; trace", "a|undefined|undefined"},
+        {version, "raw 0x01 0x02 0x03 0x16 0x19 0x1A 0x1B 0x1E 0x1F 0x2F 0x5F 0x7F; push 'b'; trace", "b"},
+        {version, "raw 0x80 0x00 0x00 0xA0 0x02 0x00 0x01 0x02 0xFF 0x01 0x00 0x00; push 'b'; trace", "b"},
+    });
+  }
+  RunTable({
+      // Inside a function: no early return.
+      {7, "function f () { push 'in'; trace; raw 0x1E; push 'on'; trace }; push 0, 'f'; callFunction; pop", "in|on"},
+      {7, "function2 f regs=2 () { push 'in'; trace; raw 0x1E 0x01; push 'on'; trace }; push 0, 'f'; callFunction; "
+          "pop", "in|on"},
+      // Inside a try and a with: their bodies run to their ends.
+      {7, "try catch=e { push 'x'; trace; raw 0x19; push 'y'; trace } catch { push 'c'; trace }; push 'z'; trace",
+       "x|y|z"},
+      {7, "try catch=e { push 'x'; throw } catch { raw 0x1A; push 'c'; trace } finally { raw 0x1B; push 'f'; trace }",
+       "c|f"},
+      {7, "push 'k', 1, 1; initObject; with { raw 0x16; push 'k'; getVariable; trace }", "1"},
+      // Registers a function does not have read as undefined and take nothing.
+      {7, "function2 f regs=2 () { push 5; storeRegister 3; pop; push r:3; trace; push r:1; trace }; "
+          "push 0, 'f'; callFunction; pop", "undefined|undefined"},
+      {7, "push 9; storeRegister 4; pop; push r:4; trace; push r:3; trace", "undefined|undefined"},
+  });
+}
+
+// A runaway script outlasts its budget: it is stopped, and so is every later
+// script of the movie; the runs of one turn of the host share the budget;
+// an interrupted host stops them at once.
+TEST(ScriptSafety, ARunawayStopsTheMoviesScriptsForGood) {
+  auto code = [](const char* text) {
+    std::vector<uint8_t> c = actions::Assemble(text);
+    c.push_back(0);
+    return c;
+  };
+  // Ten seconds on the clock (a tenth of a millisecond at every look), then "done".
+  const auto tenSeconds = code("getTime; storeRegister 1; pop; loop: getTime; push r:1; subtract; push 10000; less2; "
+                               "if loop; push 'done'; trace");
+  const auto endless = code("loop: jump loop");
+  const auto later = code("push 'later'; trace");
+  struct Case {
+    const char* name;
+    double budget;  // 0: the interpreter's own
+    bool sameTurn;
+    const char* traces;
+    const char* warning;
+  };
+  const Case cases[] = {
+      {"own turns", 0, false, "done|done", ""},
+      {"one turn", 0, true, "done", "15 seconds"},
+      {"short budget", 5, false, "", "5 seconds"},
+  };
+  for (const Case& c : cases) {
+    Recorder host;
+    host.step = 0.0001;
+    Vm vm(7, host);
+    if (c.budget) vm.SetBudget(c.budget);
+    Object* root = vm.NewObject();
+    vm.Pin(Value::Obj(root));
+    for (int run = 0; run < 2; ++run) {
+      host.turn = c.sameTurn ? 1 : static_cast<uint64_t>(run + 1);
+      vm.Run(*vm.Decode(tenSeconds), root, Value::Obj(root));
+    }
+    EXPECT_EQ(Join(host.traces), c.traces) << c.name;
+    EXPECT_EQ(host.warnings.size(), *c.warning ? 1u : 0u) << c.name;
+    if (!host.warnings.empty()) {
+      EXPECT_NE(host.warnings[0].find(Utf8ToWide(c.warning)), std::wstring::npos) << c.name;
+    }
+  }
+  // Stopped for good: a later run, a timer and a call do nothing, and warn no more.
+  for (bool interrupt : {false, true}) {
+    Recorder host;
+    host.step = interrupt ? 0 : 1;  // an interrupted host's clock need not move
+    Vm vm(7, host);
+    Object* root = vm.NewObject();
+    vm.Pin(Value::Obj(root));
+    const auto timer = code("function tick () { push 'tick'; trace }; push 10, 'tick'; getVariable; "
+                            "push 2, 'setInterval'; callFunction; pop; push 'f'; function '' () { push 'call'; "
+                            "trace }; setVariable");
+    ASSERT_TRUE(vm.Run(*vm.Decode(timer), root, Value::Obj(root)));
+    host.interrupted = interrupt;
+    EXPECT_FALSE(vm.Run(*vm.Decode(endless), root, Value::Obj(root)));
+    EXPECT_TRUE(vm.Halted());
+    host.interrupted = false;
+    vm.Run(*vm.Decode(later), root, Value::Obj(root));
+    host.now += 1;
+    vm.RunTimers();
+    vm.Call(vm.Get(Value::Obj(root), vm.Intern(L"f")), Value::Obj(root), {});
+    EXPECT_EQ(Join(host.traces), "") << interrupt;
+    ASSERT_EQ(host.warnings.size(), 1u) << interrupt;
+    EXPECT_NE(host.warnings[0].find(interrupt ? L"closing" : L"15 seconds"), std::wstring::npos);
+  }
 }
 
 TEST(ScriptSafety, GarbageIsCollectedAndMemoryBounded) {

@@ -213,3 +213,68 @@ TEST(JpegLibrary, RecordContract) {
   EXPECT_FALSE(ReadBytes(bottomUp).empty());
   FreeLibrary(lib);
 }
+
+TEST(JpegLibrary, GreyAndOptimalHuffmanTables) {
+  HMODULE lib = LoadLibraryW(L"jpegzel.dll");
+  ASSERT_NE(lib, nullptr);
+  auto init = reinterpret_cast<IjlInitFn>(reinterpret_cast<void*>(GetProcAddress(lib, "ijlInit")));
+  auto write = reinterpret_cast<IjlWriteFn>(reinterpret_cast<void*>(GetProcAddress(lib, "ijlWrite")));
+  auto release = reinterpret_cast<IjlFreeFn>(reinterpret_cast<void*>(GetProcAddress(lib, "ijlFree")));
+  ASSERT_TRUE(init && write && release);
+  TempDir dir;
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(203, 141));
+  PaintScene(dib);
+  const Image source = FromDib(dib);
+  Image greySource = source;
+  for (size_t i = 0; i < greySource.bgra.size(); i += 4) {
+    uint8_t* p = &greySource.bgra[i];
+    p[0] = p[1] = p[2] = static_cast<uint8_t>(std::lround(0.114 * p[0] + 0.587 * p[1] + 0.299 * p[2]));
+  }
+  struct Case {
+    const wchar_t* name;
+    bool grey, optimal;
+  };
+  std::vector<size_t> sizes;
+  for (const Case& c : {Case{L"colour.jpg", false, false}, Case{L"optimal.jpg", false, true},
+                        Case{L"grey.jpg", true, false}, Case{L"grey-optimal.jpg", true, true}}) {
+    JPEG_CORE_PROPERTIES props{};
+    ASSERT_EQ(init(&props), IJL_OK);
+    const std::wstring path = dir.File(c.name);
+    props.DIBBytes = dib.DIBSectionBitsPtr(), props.DIBWidth = props.JPGWidth = 203;
+    props.DIBHeight = -141, props.JPGHeight = 141;
+    props.DIBPadBytes = dib.BytesPerScanLine() - 3 * 203;
+    props.JPGFile = path.c_str(), props.jquality = 90, props.OptimalHuffman = c.optimal;
+    if (c.grey) props.JPGChannels = 1, props.JPGColor = IJL_G, props.JPGSubsampling = IJL_NONE;
+    ASSERT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_OK) << c.name;
+    release(&props);
+    const Bytes bytes = ReadBytes(path);
+    sizes.push_back(bytes.size());
+    const Image decoded = WicDecode(path);
+    ASSERT_TRUE(decoded.ok) << c.name;
+    EXPECT_GT(Psnr(decoded, c.grey ? greySource : source), 30.0) << c.name;
+    // One component for grey: a single quantisation and two Huffman tables.
+    size_t at = 2, dqt = 0, dht = 0;
+    while (at + 4 <= bytes.size() && bytes[at] == 0xFF && bytes[at + 1] != 0xDA) {
+      dqt += bytes[at + 1] == 0xDB, dht += bytes[at + 1] == 0xC4;
+      at += 2 + ((size_t(bytes[at + 2]) << 8) | bytes[at + 3]);
+    }
+    using Counts = std::pair<size_t, size_t>;
+    EXPECT_EQ(Counts(dqt, dht), c.grey ? Counts(1, 2) : Counts(2, 4)) << c.name;
+  }
+  // Tables made for the picture make a smaller file of the same picture.
+  EXPECT_LT(sizes[1], sizes[0]);
+  EXPECT_LT(sizes[3], sizes[2]);
+  // Grey with a colour layout, or subsampled grey, is refused.
+  JPEG_CORE_PROPERTIES props{};
+  ASSERT_EQ(init(&props), IJL_OK);
+  const std::wstring bad = dir.File(L"bad.jpg");
+  props.DIBBytes = dib.DIBSectionBitsPtr(), props.DIBWidth = props.JPGWidth = 203;
+  props.DIBHeight = -141, props.JPGHeight = 141, props.DIBPadBytes = dib.BytesPerScanLine() - 3 * 203;
+  props.JPGFile = bad.c_str(), props.JPGChannels = 1;
+  EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_BAD_PARAMETER);
+  props.JPGColor = IJL_G;
+  EXPECT_EQ(write(&props, IJL_JFILE_WRITEWHOLEIMAGE), IJL_BAD_PARAMETER);
+  release(&props);
+  FreeLibrary(lib);
+}

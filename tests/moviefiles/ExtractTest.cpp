@@ -55,31 +55,50 @@ class ExtractTest : public MovieTest {
   bool cancel_ = false;
 };
 
-TEST_F(ExtractTest, ImagesWithAndWithoutTables) {
+TEST_F(ExtractTest, ImagesOfEveryTagInTheirOwnFormat) {
+  const Bytes soi{0xFF, 0xD8}, eoi{0xFF, 0xD9}, prefix{0xFF, 0xD9, 0xFF, 0xD8};
+  const Bytes tables{0xFF, 0xDB, 0x00, 0x03, 0x01, 0xFF, 0xC4, 0x00, 0x03, 0x02};
+  const Bytes frame{0xFF, 0xC0, 0x00, 0x03, 0x03, 0xFF, 0xDA, 0x00, 0x03, 0x04, 0x55, 0x66};
+  const Bytes jpeg = soi + tables + frame + eoi;
+  const Bytes png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2, 3};
+  const Bytes gif = Text("GIF89a") + Bytes{4, 5, 6};
+  Bytes jpeg3;
+  PutLE(jpeg3, static_cast<uint32_t>(jpeg.size()), 4);
   Movie m;
-  Bytes tables{0xFF, 0xD9, 0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x01, 0xFF, 0xD9};
-  Bytes jpeg{0xFF, 0xD8, 0xFF, 0xE0, 0x11, 0x22, 0xFF, 0xD9};
-  Bytes bitsBefore = WithId(1, {0xFF, 0xD8, 0x55, 0xFF, 0xD9});
-  m.tags = {Tag(6, bitsBefore),                               // before any tables: one zero byte first
-            Tag(8, tables),
-            Tag(6, WithId(2, {0xFF, 0xD8, 0x66, 0xFF, 0xD9})),  // begins with the tables
-            Tag(21, WithId(3, Bytes{0xFF, 0xD9, 0xFF, 0xD8} + jpeg)),
-            Tag(21, WithId(7, Bytes{0, 0, 0, 0} + jpeg), true),
-            Tag(21, {0x09, 0x00, 0xFF}),  // too short for its fixed fields
-            Tag(6, {0x01}),
+  m.tags = {Tag(6, WithId(1, soi + frame + eoi)),             // before any tables: the image alone
+            Tag(8, prefix + soi + tables + eoi),
+            Tag(6, WithId(2, soi + frame + eoi)),             // over the tables
+            Tag(21, WithId(3, prefix + jpeg)),
+            Tag(21, WithId(4, jpeg), true),
+            Tag(21, WithId(5, soi + tables + eoi + soi + frame + eoi)),  // after its own tables
+            Tag(21, WithId(6, png)),
+            Tag(21, WithId(7, gif)),
+            Tag(35, WithId(8, jpeg3 + jpeg + Bytes{0x78, 0x9C, 0x03, 0x00})),  // the alpha plane is left out
+            Tag(35, WithId(9, jpeg3 + png)),                  // an image size past the end
+            Tag(21, {0x09}),                                  // too short for its id
             EndTag()};
-  int32_t counts[5] = {0, 5, 0, 0, 9};
+  int32_t counts[5] = {0, 0, 0, 0, 9};
   Extract(m, counts, true);
-  EXPECT_EQ(std::tuple(counts[0], counts[1], counts[4]), std::tuple(4, 5, 9));
-  EXPECT_EQ(Out(L"intro.swf.1.jpg"), (Bytes{0, 0xFF, 0xD8, 0x55, 0xFF, 0xD9}));
-  EXPECT_EQ(Out(L"intro.swf.2.jpg"), (Bytes{0xFF, 0xDB, 0x00, 0x43, 0x01, 0xFF, 0xD9, 0xFF, 0xD8, 0x66, 0xFF, 0xD9}));
-  EXPECT_EQ(Out(L"intro.swf.3.jpg"), jpeg);
-  EXPECT_EQ(Out(L"intro.swf.7.jpg"), jpeg);
-  EXPECT_FALSE(Exists(L"intro.swf.9.jpg"));
+  EXPECT_EQ(std::tuple(counts[0], counts[1], counts[4]), std::tuple(6, 2, 9));
+  EXPECT_EQ(Out(L"intro.swf.1.jpg"), soi + frame + eoi);
+  for (const wchar_t* name : {L"intro.swf.2.jpg", L"intro.swf.3.jpg", L"intro.swf.4.jpg", L"intro.swf.5.jpg",
+                              L"intro.swf.8.jpg"})
+    EXPECT_EQ(Out(name), jpeg) << name;
+  EXPECT_EQ(Out(L"intro.swf.6.png"), png);
+  EXPECT_EQ(Out(L"intro.swf.7.gif"), gif);
+  EXPECT_FALSE(Exists(L"intro.swf.9.jpg") || Exists(L"intro.swf.9.png"));
 
-  int32_t refused[5] = {-1, 0, 0, 0, 0};
+  // A second run writes beside the first one's files, never over them.
+  int32_t again[5] = {0, -1, 0, 0, 0};
+  ExtractResources(info_, out_, nullptr, again, cancel_);
+  EXPECT_EQ(std::tuple(again[0], again[1]), std::tuple(6, -1));
+  EXPECT_EQ(Out(L"intro.swf.3(1).jpg"), jpeg);
+  EXPECT_FALSE(Exists(L"intro.swf.6(1).png"));
+  EXPECT_EQ(Out(L"intro.swf.3.jpg"), jpeg);
+
+  int32_t refused[5] = {-1, -1, 0, 0, 0};
   Extract(m, refused);
-  EXPECT_EQ(refused[0], -1);
+  EXPECT_EQ(std::tuple(refused[0], refused[1]), std::tuple(-1, -1));
 }
 
 TEST_F(ExtractTest, SoundsStreamsAndMetadata) {
@@ -148,7 +167,7 @@ TEST_F(ExtractTest, CancelAfterTheCurrentTagAndProgressWithAZeroLength) {
   for (double f : zero.statuses) EXPECT_TRUE(f >= 0 && f <= 1);
 }
 
-TEST_F(ExtractTest, OutputsReplaceEarlierOnesOnlyWhenWholeAndStayInTheFolder) {
+TEST_F(ExtractTest, OutputsNeverReplaceEarlierOnesAndStayInTheFolder) {
   Movie m;
   m.tags = {Tag(21, WithId(1, Bytes{0, 0, 0, 0, 0xFF, 0xD8, 0xFF, 0xD9})), Tag(18, StreamHead(2))};
   Bytes stream;
@@ -161,20 +180,25 @@ TEST_F(ExtractTest, OutputsReplaceEarlierOnesOnlyWhenWholeAndStayInTheFolder) {
   Extract(m, counts);
   ASSERT_EQ(Out(L"intro.swf.stream.mp3"), stream);
 
-  // Halfway through the second run the earlier stream file is still whole.
+  // A second run writes numbered files beside the first one's; halfway through it the stream has no
+  // file of its own yet.
   struct Peek : Recorder {
-    std::wstring file;
-    Bytes seen;
+    std::wstring folder;
+    bool numberedSeen = false;
     void SetCaption(const std::wstring& c) override {
       Recorder::SetCaption(c);
-      if (captions.size() == 12) seen = ReadBytes(file);
+      if (captions.size() == 12) numberedSeen = FileExists(folder + L"intro.swf.stream(1).mp3");
     }
   } peek;
-  peek.file = out_ + L"intro.swf.stream.mp3";
+  peek.folder = out_;
+  const Bytes image = Out(L"intro.swf.1.jpg");
   int32_t again[5] = {};
   ExtractResources(info_, out_, &peek, again, cancel_);
-  EXPECT_EQ(peek.seen, stream);
+  EXPECT_EQ(std::tuple(again[0], again[3]), std::tuple(1, 1));
+  EXPECT_FALSE(peek.numberedSeen);
   EXPECT_EQ(Out(L"intro.swf.stream.mp3"), stream);
+  EXPECT_EQ(Out(L"intro.swf.stream(1).mp3"), stream);
+  EXPECT_EQ(Out(L"intro.swf.1(1).jpg"), image);
 
   // A movie named by a relative path, and titles that try to climb out of the folder.
   ASSERT_TRUE(CreateDirectoryW(Path(L"work").c_str(), nullptr) && CreateDirectoryW(Path(L"movies").c_str(), nullptr));
@@ -191,26 +215,5 @@ TEST_F(ExtractTest, OutputsReplaceEarlierOnesOnlyWhenWholeAndStayInTheFolder) {
     EXPECT_TRUE(Exists(L"x.swf.1.jpg")) << title;
     EXPECT_FALSE(FileExists(Path(L"x.swf.1.jpg")) || FileExists(Path(L"..\\x.swf.1.jpg"))) << title;
     DeleteFileW((out_ + L"x.swf.1.jpg").c_str());
-  }
-}
-
-TEST(FixJPEGStream, MovesTheMisplacedStartOfImage) {
-  Bytes img(700);
-  for (size_t i = 0; i < img.size(); ++i) img[i] = static_cast<uint8_t>(i);
-  img[1] = 0x00;
-  img[570] = 0xFF, img[571] = 0xD8;
-  // Bytes 570..609 first, then 0xDB, the first 569 bytes, 0xDA 0x00 and the rest as it was.
-  Bytes expected = Bytes(img.begin() + 570, img.begin() + 610) + Bytes{0xDB} + Bytes(img.begin(), img.begin() + 569) +
-                   Bytes{0xDA, 0x00} + Bytes(img.begin() + 612, img.end());
-  Bytes fixed = img;
-  FixJPEGStream(fixed);
-  EXPECT_EQ(fixed, expected);
-
-  Bytes proper = img, shortOne(img.begin(), img.begin() + 611);
-  proper[1] = 0xD8;  // already starts with an image
-  for (const Bytes& kept : {proper, shortOne}) {
-    Bytes same = kept;
-    FixJPEGStream(same);
-    EXPECT_EQ(same, kept);
   }
 }

@@ -77,6 +77,25 @@ inline Bytes Rect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax, int nb
   return w.Done();
 }
 
+// DefineShape: a solid box of one colour from (0, 0) to (width, height) in twips.
+inline Bytes BoxShape(uint16_t id, int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b) {
+  BitWriter w;
+  w.Put(1, 4).Put(0, 4);                                          // fill bits, line bits
+  w.Put(0, 1).Put(0, 1).Put(0, 1).Put(1, 1).Put(0, 1).Put(1, 1);  // style change: fill 1, move to
+  w.Put(1, 5).Put(0, 1).Put(0, 1).Put(1, 1);                      // (0, 0); fill style 1
+  auto edge = [&](int32_t dx, int32_t dy) {  // a general line with 16-bit deltas
+    w.Put(1, 1).Put(1, 1).Put(14, 4).Put(1, 1).Put(static_cast<uint32_t>(dx) & 0xFFFF, 16).Put(
+        static_cast<uint32_t>(dy) & 0xFFFF, 16);
+  };
+  edge(width, 0), edge(0, height), edge(-width, 0), edge(0, -height);
+  w.Put(0, 6);
+  Bytes body{static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8)};
+  Append(body, Rect(0, width, 0, height));
+  Append(body, Bytes{1, 0x00, r, g, b, 0});  // one solid fill, no line styles
+  Append(body, w.Done());
+  return Tag(2, body, true);
+}
+
 struct Movie {
   uint8_t version = 10;
   Bytes rect = Rect(0, 550 * 20, 0, 400 * 20);

@@ -115,6 +115,20 @@ TEST_F(ProjectorTest, ARebuiltProjectorOfTheSameLengthShowsItsNewMovie) {
   }
 }
 
+TEST_F(ProjectorTest, TheRecordKeepsTheSizeOfTheMovieInside) {
+  const Bytes stub = ReadBytes(ShippedStub());
+  for (bool compressed : {false, true}) {
+    const Bytes movie = compressed ? Sample().Compressed() : Sample().Plain();
+    SWFInfo info;
+    ASSERT_EQ(Read(compressed ? L"sized-c.exe" : L"sized.exe", Projector(stub, movie), info), L"");
+    ASSERT_TRUE(info.PathChanged);
+    EXPECT_EQ(std::tuple(info.MovieFileSize, info.FileSize),
+              std::tuple(int32_t(movie.size()), int32_t(stub.size() + movie.size() + 8)));
+    ASSERT_EQ(Read(L"sized.swf", movie, info), L"");
+    EXPECT_EQ(std::tuple(info.MovieFileSize, info.FileSize), std::tuple(int32_t(movie.size()), int32_t(movie.size())));
+  }
+}
+
 TEST_F(ProjectorTest, RoundTripGivesTheMovieBack) {
   for (bool compressed : {false, true}) {
     Bytes movie = compressed ? Sample().Compressed() : Sample().Plain();

@@ -62,11 +62,21 @@ TEST_F(SWFInfoTest, RectangleAndRateFields) {
     int32_t width, height;
     float rate;
   } cases[] = {
-      {Rect(2000, 550 * 20 + 10, 100, 400 * 20 + 30), 0xF8, 0x1D, 550, 402, 29.0f},  // Xmin ignored; 29.97: whole part
+      {Rect(2000, 550 * 20 + 10, 100, 400 * 20 + 30), 0xF8, 0x1D, 550, 402, 29.97f},  // Xmin ignored
       {Rect(0, -400, 0, 200), 0, 12, 0, 10, 12.0f},                                  // a negative extent is no extent
       {Rect(0, 0, 0, 0, 0), 0, 24, 0, 0, 24.0f},                                     // Nbits 0: one byte, zero size
   };
   EXPECT_EQ(cases[2].rect.size(), 1u);
+  // The 8.8 rate keeps its fraction, as the decimal of fewest digits that stores as the same value.
+  const struct {
+    uint8_t fraction, whole;
+    float rate;
+  } rates[] = {{0x80, 0, 0.5f}, {0xF8, 29, 29.97f}, {0, 12, 12.0f}, {0x40, 7, 7.25f}, {0xFA, 23, 23.977f},
+               {1, 0, 0.004f}, {0, 0, 0.0f}, {0xFF, 0xFF, 255.996f}};
+  for (const auto& r : rates) EXPECT_EQ(FrameRateFromFixed(r.fraction, r.whole), r.rate) << int(r.whole) << "." << int(r.fraction);
+  EXPECT_EQ(std::tuple(FrameRateText(29.97f), FrameRateText(12.0f), FrameRateText(0.5f, L',')),
+            std::tuple(L"29.97"s, L"12"s, L"0,5"s));
+  EXPECT_EQ(FramesToTime(45, 0.5f), L"1:30");
   for (const auto& c : cases) {
     Movie m = Basic();
     m.rect = c.rect, m.rateFraction = c.fraction, m.rateWhole = c.whole;
@@ -137,6 +147,34 @@ TEST_F(SWFInfoTest, MetadataTitleAndDescription) {
   // Broken XML leaves the texts empty and the read successful.
   info = Of({Tag(77, Text("<rdf:RDF><oops")), BackgroundTag(4, 5, 6)});
   EXPECT_EQ(std::tuple(info.Title, info.BackColor), std::tuple(std::wstring(), L"040506"s));
+}
+
+TEST_F(SWFInfoTest, MetadataIsReadInItsOwnEncodingWhateverTheVersion) {
+  const std::string utf8 = "\xC3\xA9\xE4\xB8\xAD";  // e acute and a CJK character
+  auto titleOf = [this](uint8_t version, const Bytes& tag) {
+    Movie m;
+    m.version = version;
+    m.tags = {tag, EndTag()};
+    SWFInfo info;
+    EXPECT_EQ(Read(L"meta.swf", m.Plain(), info), L"");
+    return info.Title;
+  };
+  auto rdf = [](const std::string& title) {
+    return "<rdf:RDF xmlns:rdf=\"r\"><rdf:Description xmlns:dc=\"d\"><dc:title>" + title +
+           "</dc:title></rdf:Description></rdf:RDF>";
+  };
+  for (uint8_t version : {4, 5, 6, 8}) {
+    EXPECT_EQ(titleOf(version, MetadataTag(utf8, "")), L"\u00E9\u4E2D") << int(version);
+    // A declared encoding is the document's own, not the user's code page.
+    const std::string latin = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + rdf("Ol\xE9");
+    EXPECT_EQ(titleOf(version, Tag(77, Text(latin) + Bytes{0}, true)), L"Ol\u00E9") << int(version);
+  }
+  // A UTF-16 document with its byte order mark, ended by a 16-bit NUL.
+  const std::wstring wide = L"\xFEFF" + std::wstring(L"<rdf:RDF xmlns:rdf=\"r\"><rdf:Description xmlns:dc=\"d\">") +
+                            L"<dc:title>\u00E9\u4E2D</dc:title></rdf:Description></rdf:RDF>";
+  Bytes utf16;
+  for (wchar_t c : wide + L'\0' + L"junk") PutLE(utf16, c, 2);
+  EXPECT_EQ(titleOf(5, Tag(77, utf16, true)), L"\u00E9\u4E2D");
 }
 
 TEST_F(SWFInfoTest, MetadataOverAMegabyteIsSkipped) {

@@ -9,7 +9,9 @@
 #include <shlobj.h>
 
 #include <filesystem>
+#include <tuple>
 
+#include "../flash/FlashTestSupport.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 #include "images/cDIBSection.h"
@@ -27,10 +29,19 @@ namespace {
 constexpr int kMovies = 12;
 constexpr int kHeader = 72;  // the page's header above the grid
 
-moviebytes::Bytes ColourMovie(uint8_t r, uint8_t g, uint8_t b) {
-  moviebytes::Movie m;
+// One frame of the background colour; with boxes, a red one over the top
+// left and a blue one over the bottom right of the 550x400 stage.
+moviebytes::Bytes ColourMovie(uint8_t r, uint8_t g, uint8_t b, bool boxes = false) {
+  using namespace moviebytes;
+  Movie m;
   m.frames = 1;
-  m.tags = {moviebytes::BackgroundTag(r, g, b), moviebytes::ShowFrame(), moviebytes::EndTag()};
+  m.tags = {BackgroundTag(r, g, b)};
+  if (boxes) {
+    m.tags.insert(m.tags.end(), {BoxShape(1, 250 * 20, 150 * 20, 230, 20, 20), flashtest::Place(1, 1, 0, 0),
+                                 BoxShape(2, 250 * 20, 150 * 20, 20, 20, 230),
+                                 flashtest::Place(2, 2, 300 * 20, 250 * 20)});
+  }
+  m.tags.insert(m.tags.end(), {ShowFrame(), EndTag()});
   return m.Plain();
 }
 
@@ -90,7 +101,8 @@ class BrowserRun : public ::testing::Test {
     for (int i = 1; i <= kMovies; ++i) {
       wchar_t name[16];
       swprintf(name, 16, L"m%02d.swf", i);
-      testing_support::WriteBytes(movies + name, ColourMovie(static_cast<uint8_t>(20 * i), 200, static_cast<uint8_t>(240 - 15 * i)));
+      testing_support::WriteBytes(movies + name,
+                                  ColourMovie(static_cast<uint8_t>(20 * i), 200, static_cast<uint8_t>(240 - 15 * i), i == 1));
       thumbs.push_back(CacheThumb(movies + name));
       DeleteFileW(thumbs.back().c_str());
     }
@@ -198,13 +210,23 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
   EXPECT_EQ(stem.rfind(L"m01.", 0), 0u) << first;
   EXPECT_EQ(names[1], stem + L"(1).jpg");
   CopyFileW((shots + first).c_str(), (testing_support::ProgramDir() + L"frame-picture.jpg").c_str(), FALSE);
-  // The picture is a JPEG of the frame: the movie's green background.
+  // The picture is a JPEG of the frame: the movie's teal background with the red box at the top left and
+  // the blue one at the bottom right.
   const auto bytes = testing_support::ReadBytes(shots + first);
   const auto picture = flash::DecodeWithCodecs(bytes);
   ASSERT_NE(picture, nullptr);
   ASSERT_GT(picture->width, 0);
-  const uint32_t centre = picture->pixels[static_cast<size_t>(picture->height / 2) * picture->width + picture->width / 2];
-  EXPECT_GT((centre >> 8) & 0xFF, 170u) << std::hex << centre;
+  auto colourAt = [&](double x, double y) {  // a fraction of the way across and down
+    const uint32_t p = picture->pixels[static_cast<size_t>(y * picture->height) * picture->width +
+                                       static_cast<size_t>(x * picture->width)];
+    return std::tuple(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+  };
+  const auto [cr, cg, cb] = colourAt(0.5, 0.5);
+  EXPECT_TRUE(cg > 170 && cr < 60) << cr << " " << cg << " " << cb;
+  const auto [rr, rg, rb] = colourAt(0.2, 0.2);
+  EXPECT_TRUE(rr > 170 && rg < 60 && rb < 60) << rr << " " << rg << " " << rb;
+  const auto [br, bg, bb] = colourAt(0.8, 0.8);
+  EXPECT_TRUE(bb > 170 && br < 60 && bg < 60) << br << " " << bg << " " << bb;
   cDIBSection view;  // for a look at it
   if (view.Create(picture->width, picture->height)) {
     BITMAPINFO bi{};

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "PlayerFakes.h"
-#include "player/CommandHost.h"
-#include "player/MenuCommands.h"
-#include "player/PlayerMenus.h"
+#include "player/commands/CommandHost.h"
+#include "player/commands/MenuCommands.h"
+#include "player/commands/PlayerMenus.h"
 
 namespace player_test {
 

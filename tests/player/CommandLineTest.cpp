@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "player/CommandLine.h"
+#include "player/start/CommandLine.h"
 
 using player::SplitCommandLine;
 using Names = std::vector<std::wstring>;

@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "PlayerFakes.h"
-#include "player/FSCommands.h"
-#include "player/PlayerNumbers.h"
-#include "player/PostedCalls.h"
+#include "player/movie/FSCommands.h"
+#include "player/movie/PlayerNumbers.h"
+#include "player/window/PostedCalls.h"
 
 using namespace player_test;
 

@@ -13,8 +13,8 @@
 #include "platform/flash/control/FlashControl.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/MessageLoop.h"
-#include "player/FlashWindowHook.h"
-#include "player/Geometry.h"
+#include "player/window/FlashWindowHook.h"
+#include "player/window/Geometry.h"
 
 using Calls = std::vector<std::wstring>;
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "PlayerFakes.h"
-#include "player/Heartbeat.h"
-#include "player/Transport.h"
+#include "player/movie/Heartbeat.h"
+#include "player/movie/Transport.h"
 
 using namespace player_test;
 

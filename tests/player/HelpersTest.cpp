@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "player/AppCommands.h"
-#include "player/CacheFiles.h"
-#include "player/Geometry.h"
-#include "player/PostedCalls.h"
-#include "player/SingleInstance.h"
+#include "player/commands/AppCommands.h"
+#include "player/start/CacheFiles.h"
+#include "player/window/Geometry.h"
+#include "player/window/PostedCalls.h"
+#include "player/start/SingleInstance.h"
 
 using player::Frame;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "CommandFakes.h"
-#include "player/HotKeys.h"
+#include "player/commands/HotKeys.h"
 
 using namespace player_test;
 

@@ -7,8 +7,8 @@
 #include <set>
 
 #include "CommandFakes.h"
-#include "player/HotKeys.h"
-#include "player/MenuIconMap.h"
+#include "player/commands/HotKeys.h"
+#include "player/commands/MenuIconMap.h"
 
 using namespace player_test;
 using Names = std::set<std::wstring>;

@@ -4,8 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
 #include "ProgramProcess.h"
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
+#include "player/start/OptionTable.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
 
@@ -18,7 +24,57 @@ DWORD TypeOf(const wchar_t* section, const wchar_t* name) {
   return raw ? raw->Type : REG_NONE;
 }
 
+// Gives a row's field a value unlike its default and unlike every other row's.
+void SetDistinct(const player::OptionRow& row, OptionSet& o, int index) {
+  std::visit(
+      [&](auto field) {
+        auto& v = field(o);
+        using T = std::remove_reference_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, bool>)
+          v = !v;
+        else if constexpr (std::is_same_v<T, std::wstring>)
+          v = L"D:\\Value " + std::to_wstring(index) + L"\\";
+        else if constexpr (std::is_same_v<T, float>)
+          v = 10.5f;
+        else
+          v = static_cast<T>(40 + index);
+      },
+      row.Field);
+}
+
+bool SameValue(const player::OptionRow& row, OptionSet& a, OptionSet& b) {
+  return std::visit([&](auto field) { return field(a) == field(b); }, row.Field);
+}
+
 }  // namespace
+
+TEST(OptionSet, EveryRowOfTheTableIsStoredOnceAndReadBackAsWritten) {
+  player_test::PrivateProgramKey key;
+  std::set<std::pair<std::wstring, std::wstring>> names;
+  OptionSet o;
+  int index = 0;
+  for (const auto& row : player::OptionTable()) {
+    EXPECT_TRUE(names.insert({row.Section, row.Name}).second) << row.Section << L"\\" << row.Name << L" twice";
+    SetDistinct(row, o, index++);
+  }
+  player::WriteOptionSet(o);
+
+  OptionSet back;
+  player::ReadOptionSet(back, L"1-1-2000");
+  for (const auto& row : player::OptionTable()) {
+    const std::wstring where = std::wstring(row.Section) + L"\\" + row.Name;
+    const bool stored = GetRegRaw(row.Section, row.Name).has_value();
+    if (row.Written) {
+      EXPECT_TRUE(stored) << where;
+    } else if (std::wstring(row.Name) != L"Date") {  // the load stores a missing date
+      EXPECT_FALSE(stored) << where;
+    }
+    if (row.Written && row.Read == player::OptionRead::Load) {
+      EXPECT_TRUE(SameValue(row, o, back)) << where;
+    }
+  }
+  EXPECT_EQ(GetRegString(L"Window", L"FontSize", L""), L"10.5");
+}
 
 TEST(OptionSet, AnEmptyRegistryGivesEveryDefault) {
   player_test::PrivateProgramKey key;

@@ -15,8 +15,8 @@
 #include "base/ErrorLog.h"
 #include "moviefiles/MovieBytes.h"
 #include "moviefiles/SWFModule.h"
-#include "player/MovieLoader.h"
-#include "player/PlayerHost.h"
+#include "player/movie/MovieLoader.h"
+#include "player/movie/PlayerHost.h"
 #include "services/Options.h"
 #include "services/Services.h"
 

@@ -176,6 +176,50 @@ TEST_F(Playing, AnOutsideMovieCannotLoadAnotherAndMayQuit) {
   EXPECT_EQ(run.ExitCode(), 0u);
 }
 
+// From its third second, the movie's every frame calls a handler that never
+// ends. The window answers once the scripts' budget stopped it (the movie's
+// ScriptLimits asks for three seconds) and goes on answering; and a close
+// request ends the program while the handler runs (the full budget).
+TEST_F(Playing, ARunawayScriptNeitherHangsTheWindowNorHoldsItOpen) {
+  auto runaway = [](uint16_t seconds) {
+    const Bytes handler = flashtest::Script("push '_root'; getVariable; push 'onEnterFrame'; "
+                                            "function '' () { loop: jump loop }; setMember");
+    // ScriptLimits: recursion depth, seconds.
+    const Bytes limits = moviebytes::Tag(65, Bytes{0, 1, static_cast<uint8_t>(seconds), 0});
+    return seconds ? MovieWith(48, {{0, limits}, {24, handler}}) : MovieWith(48, {{24, handler}});
+  };
+  // Pings until one finds the window busy (the handler runs); false when none did.
+  auto waitBusy = [](HWND window) {
+    for (int i = 0; i < 60; ++i) {
+      DWORD_PTR result = 0;
+      if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result)) return true;
+      Sleep(100);
+    }
+    return false;
+  };
+  {
+    ProgramProcess run(Quoted(Write(L"limited.swf", runaway(3))));
+    HWND main = run.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(waitBusy(main));
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 16000, &result)) << "answers once stopped";
+    // Frames go on, their handler no more: through a second of frames, no ping waits out a
+    // run of the handler (3 s).
+    const ULONGLONG until = GetTickCount64() + 1000;
+    while (GetTickCount64() < until)
+      ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result)) << "and goes on answering";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.WaitForExit(2000));
+  }
+  ProgramProcess run(Quoted(Write(L"endless.swf", runaway(0))));
+  HWND main = run.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(waitBusy(main));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(run.WaitForExit(2000)) << "the close request stops the handler";
+}
+
 TEST_F(Playing, SavesThePictureOfAMoviePausedAtItsMiddle) {
   // 120 frames at 12 a second, stopping itself at frame 60: 0:05 played, 0:05 left.
   const std::wstring movie = Write(L"middle.swf", MovieWith(120, {{60, DoAction({ActStop()})}}));

@@ -9,7 +9,7 @@
 
 #include "TestSupport.h"
 #include "moviefiles/Projector.h"
-#include "player/Playlist.h"
+#include "player/lists/Playlist.h"
 #include "services/Services.h"
 
 namespace player_test {

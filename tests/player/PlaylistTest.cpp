@@ -8,7 +8,7 @@
 
 #include "PlaylistFakes.h"
 #include "base/Handles.h"
-#include "player/PlaylistFile.h"
+#include "player/lists/PlaylistFile.h"
 #include "services/AppIdentity.h"
 #include "services/XmlDocument.h"
 

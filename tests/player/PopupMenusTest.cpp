@@ -8,7 +8,7 @@
 #include <set>
 
 #include "CommandFakes.h"
-#include "player/PopupMenus.h"
+#include "player/commands/PopupMenus.h"
 
 using namespace player_test;
 using Names = std::set<std::wstring>;

@@ -13,8 +13,8 @@
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 #include "base/TextConv.h"
-#include "player/CommandLine.h"
-#include "player/SingleInstance.h"
+#include "player/start/CommandLine.h"
+#include "player/start/SingleInstance.h"
 
 using namespace player_test;
 

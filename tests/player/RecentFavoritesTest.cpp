@@ -7,9 +7,9 @@
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 #include "platform/forms/Forms.h"
-#include "player/FavoriteFolders.h"
-#include "player/PlayerMenus.h"
-#include "player/RecentFiles.h"
+#include "player/lists/FavoriteFolders.h"
+#include "player/commands/PlayerMenus.h"
+#include "player/lists/RecentFiles.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/forms/Form.h"
-#include "player/Shutdown.h"
+#include "player/window/Shutdown.h"
 
 namespace {
 

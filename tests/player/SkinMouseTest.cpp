@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/forms/FormTypes.h"
-#include "player/SkinMouse.h"
+#include "player/window/SkinMouse.h"
 
 using player::SkinElement;
 using player::SkinKind;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PlayerFakes.h"
-#include "player/ToolOperations.h"
+#include "player/commands/ToolOperations.h"
 #include "services/RegistryModule.h"
 
 using namespace player_test;

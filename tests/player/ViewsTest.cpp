@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/forms/FormTypes.h"
-#include "player/WindowViews.h"
+#include "player/window/WindowViews.h"
 
 using Calls = std::vector<std::wstring>;
 

@@ -1,7 +1,7 @@
 // SWF.zel.scr as a real process: the full-screen run (the movie over the
-// whole screen; ended by a key, a click or a move, not by a small move nor by
-// the movie's own quit; one run at a time; no registry writes), the preview
-// over another program's window, "nomedia" for a missing movie, the settings
+// whole screen; ended by a key, a click or a move, also while a script runs
+// on, not by a small move nor by the movie's own quit; one run at a time; no
+// registry writes), the preview over another program's window, "nomedia" for a missing movie, the settings
 // window's Browse, and the pictures of a 640 x 480 run and of the settings.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -170,6 +170,30 @@ TEST_F(SaverRun, AClickOrAMoveEndsTheRunAndASmallMoveDoesNot) {
     else SetCursorPos(kRest.x + 11, kRest.y);
     EXPECT_TRUE(run.process.Ended(2000)) << (click ? "click" : "move");
   }
+}
+
+// A movie whose second frame loops for good: a click while it runs still ends the run at once.
+TEST_F(SaverRun, AClickEndsTheRunWhileAScriptRunsOn) {
+  using namespace moviebytes;
+  const Bytes endless{0x99, 0x02, 0x00, 0xFB, 0xFF, 0x00};  // a jump to itself
+  Movie movie;
+  movie.frames = 3;
+  movie.tags = {BackgroundTag(0x20, 0x40, 0x80), ShowFrame(), Tag(12, endless), ShowFrame(), ShowFrame(), EndTag()};
+  testing_support::TempDir temp;
+  ASSERT_TRUE(testing_support::WriteBytes(temp.File(L"endless.swf"), movie.Plain()));
+  RecordMovie(temp.File(L"endless.swf"));
+  FullScreenRun run;
+  ASSERT_NE(run.window, nullptr);
+  // Pings until one finds the window busy.
+  const bool busy = PumpUntil([&] {
+    DWORD_PTR result = 0;
+    return !SendMessageTimeoutW(run.window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result);
+  }, 15000);
+  ASSERT_TRUE(busy);
+  INPUT press[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN, press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, press, sizeof(INPUT));
+  EXPECT_TRUE(run.process.Ended(2000));
 }
 
 // A movie that asks, on every frame, to quit, to run a program and to open a web page.

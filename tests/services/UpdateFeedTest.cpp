@@ -1,11 +1,13 @@
 // The update feed's walk over parsed feeds, the web-address rule it applies to
-// download addresses, and the decoding of fetched feed bytes.
+// download addresses, the decoding of fetched feed bytes, and reading a feed
+// whole with the reason it is refused.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "LogCapture.h"
+#include "base/TextConv.h"
 #include "services/ShellMod.h"
 #include "services/UpdateFeed.h"
 #include "services/WebAddress.h"
@@ -172,6 +174,63 @@ TEST(UpdateFeed, WebAddresses) {
   for (const wchar_t* no : {L"", L"http://", L"https:///x", L"http://a b/", L"http://a\\b", L"http://u@/x",
                             L"http://:80/", L"mailto:a@b", L"file://host/share"}) {
     EXPECT_FALSE(IsWebAddress(no)) << no;
+  }
+}
+
+// A feed of thousands of newer items: the details end at their bound after a
+// whole item, the rest are counted, and the download is still the newest build's.
+TEST(UpdateFeed, TheDetailsOfAHugeFeedAreBoundedButEveryItemCounts) {
+  std::vector<Item> items;
+  for (int i = 0; i < 2000; ++i) {
+    items.push_back({std::to_wstring(900 + i), L"Build " + std::to_wstring(i),
+                     L"http://dl.example/" + std::to_wstring(i) + L".exe"});
+  }
+  const UpdateFeedResult r = Walk(Feed(items));
+  EXPECT_LE(r.Details.size(), kMaxUpdateDetails);
+  size_t shown = 0;
+  for (size_t at = 0; (at = r.Details.find(L" \u2022 \r\n", at)) != std::wstring::npos; ++at) ++shown;
+  EXPECT_GT(shown, 10u);
+  EXPECT_EQ(shown + static_cast<size_t>(r.DetailsLeftOut), items.size());
+  EXPECT_EQ(r.Details.substr(r.Details.size() - Block(L"Build " + std::to_wstring(shown - 1)).size()),
+            Block(L"Build " + std::to_wstring(shown - 1)))
+      << "the last item shown is whole";
+  EXPECT_EQ(r.NewestBuild, 2899);
+  EXPECT_EQ(r.DownloadURL, L"http://dl.example/1999.exe");
+  EXPECT_EQ(Walk(Feed({{L"900"}})).DetailsLeftOut, 0);
+}
+
+TEST(UpdateFeed, ReadingAFeedSaysWhatIsWrongWithIt) {
+  const std::string decl = "<?xml version=\"1.0\"?>";
+  const std::string feed = WideToUtf8(Feed({{L"900"}}));
+  const std::string body = feed.substr(decl.size());
+  const struct Case {
+    const char* name;
+    std::string bytes;
+    bool read;
+    std::wstring reason;  // its start
+  } cases[] = {
+      {"a plain feed", feed, true, L""},
+      {"a bare DOCTYPE", decl + "<!DOCTYPE rss>" + body, true, L""},
+      {"the RSS 0.91 DOCTYPE",
+       decl +
+           "<!DOCTYPE rss PUBLIC \"-//Netscape Communications//DTD RSS 0.91//EN\" "
+           "\"http://127.0.0.1:1/rss-0.91.dtd\">" +
+           body,
+       true, L""},
+      {"entity declarations", decl + "<!DOCTYPE rss [<!ENTITY b \"900\">]>" + body, false, L"The feed declares a DTD"},
+      {"a web page", "<html><body>Not found", false, L"Not XML: "},
+      {"nothing", "", false, L"Not XML: "},
+      {"another root element", decl + "<feed><entry/></feed>", false, L"No rss element"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const UpdateFeedReading reading = ReadUpdateFeed(c.bytes, 883, kBase);
+    EXPECT_EQ(reading.Read, c.read);
+    EXPECT_EQ(reading.Reason.compare(0, c.reason.size(), c.reason), 0) << WideToUtf8(reading.Reason);
+    EXPECT_EQ(reading.Feed.Found, c.read);
+    if (c.read) {
+      EXPECT_EQ(reading.Feed.NewestBuild, 900);
+    }
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <tuple>
 
+#include "base/TextConv.h"
+#include "support/LoopbackServer.h"
 #include "support/TestSupport.h"
 #include "services/XmlDocument.h"
 
@@ -123,6 +125,60 @@ TEST(XmlDocument, EntityExpansionIsNotFollowed) {
   XmlDocument doc;
   doc.LoadXML(text);  // refused, or at least not expanded to gigabytes
   EXPECT_LT(doc.Root().Text().size(), 1000000u);
+}
+
+// A DOCTYPE that only names the root element and an external DTD is taken
+// as no DTD at all: paths start at the root element, and nothing is fetched
+// (the DTDs named here are on the tests' own server, which must see no
+// request). One with declarations of its own is refused.
+TEST(XmlDocument, DoctypesThatDeclareNothingAreAcceptedAndNeverRead) {
+  testing_support::LoopbackServer server;
+  server.Serve("/rss.dtd", testing_support::HttpAnswer::Ok("<!ENTITY title \"Fetched\">", "application/xml-dtd"));
+  const std::wstring dtd = server.Url("/rss.dtd");
+  const std::wstring body = L"<rss version=\"0.91\"><channel><title>News</title></channel></rss>";
+  const std::wstring accepted[] = {
+      L"<?xml version=\"1.0\"?>\n<!DOCTYPE rss>\n" + body,
+      L"<!DOCTYPE rss PUBLIC \"-//Netscape Communications//DTD RSS 0.91//EN\" \"" + dtd + L"\">" + body,
+      L"<?xml version=\"1.0\"?><!-- a comment --><?style x?><!DOCTYPE rss SYSTEM '" + dtd + L"?a>b'>" + body,
+  };
+  for (const std::wstring& text : accepted) {
+    SCOPED_TRACE(WideToUtf8(text));
+    XmlDocument doc;
+    ASSERT_TRUE(doc.LoadXML(text)) << WideToUtf8(doc.ParseError().reason);
+    EXPECT_EQ(doc.SelectSingleNode(L"rss/channel/title").Text(), L"News");
+    EXPECT_EQ(GetXMLText(doc, L"rss/@version", L""), L"0.91");
+    EXPECT_EQ(doc.SelectNodes(L"rss/channel").size(), 1u);
+  }
+  const std::wstring refused[] = {
+      L"<!DOCTYPE rss [<!ENTITY t \"Declared\">]><rss><channel><title>&t;</title></channel></rss>",
+      L"<?xml version=\"1.0\"?><!DOCTYPE rss SYSTEM \"" + dtd + L"\" []>" + body,
+  };
+  for (const std::wstring& text : refused) {
+    SCOPED_TRACE(WideToUtf8(text));
+    XmlDocument doc;
+    EXPECT_FALSE(doc.LoadXML(text));
+    EXPECT_TRUE(doc.ParseError().declaresDtd);
+    EXPECT_TRUE(doc.Empty());
+  }
+  EXPECT_TRUE(server.Requests().empty()) << "a DTD was fetched";
+}
+
+TEST(XmlDocument, BytesInMemoryAreReadInTheirOwnEncodingAndFollowNoEntity) {
+  auto load = [](const std::string& bytes) {
+    XmlDocument doc;
+    doc.LoadBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    return doc.Root().Text();
+  };
+  EXPECT_EQ(load("<A>\xC3\xA9\xE4\xB8\xAD</A>"), L"\u00E9\u4E2D");  // UTF-8 without a declaration
+  EXPECT_EQ(load("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><A>\xE9</A>"), L"\u00E9");
+  EXPECT_EQ(load(std::string("\xFF\xFE<\0A\0>\0\xE9\0-N<\0/\0A\0>\0", 20)), L"\u00E9\u4E2D");  // UTF-16 LE
+  EXPECT_EQ(load("<A>\xE9</A>"), L"");  // not UTF-8, and no other encoding named
+  // An entity naming a file of the machine brings nothing of it in.
+  TempDir dir;
+  ASSERT_TRUE(WriteText(dir.File(L"secret.txt"), "secret"));
+  std::string url = "file:///";
+  for (wchar_t c : dir.File(L"secret.txt")) url += c == L'\\' ? '/' : static_cast<char>(c);
+  EXPECT_EQ(load("<!DOCTYPE A [<!ENTITY s SYSTEM \"" + url + "\">]><A>&s;</A>").find(L"secret"), std::wstring::npos);
 }
 
 TEST(XmlDocument, LoadsAndSavesInFoldersWithUrlCharactersOrBeyondASCII) {

@@ -3,6 +3,7 @@
 #include <ws2tcpip.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace testing_support {
 
@@ -85,6 +86,20 @@ HttpAnswer HttpAnswer::Redirect(std::string location, int status) {
   return answer;
 }
 
+HttpAnswer HttpAnswer::Generated(uint64_t bytes, bool chunked) {
+  HttpAnswer answer = Ok("", "application/octet-stream");
+  answer.generatedBytes = bytes;
+  answer.chunked = chunked;
+  return answer;
+}
+
+HttpAnswer HttpAnswer::Trickle(std::string body, DWORD pauseMs) {
+  HttpAnswer answer = Ok(std::move(body), "text/xml");
+  answer.chunkSize = 1;
+  answer.chunkPauseMs = pauseMs;
+  return answer;
+}
+
 LoopbackServer::LoopbackServer() {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
@@ -121,8 +136,13 @@ std::wstring LoopbackServer::Url(const std::string& path) const {
 }
 
 void LoopbackServer::Serve(const std::string& path, HttpAnswer answer) {
+  Serve(path, std::vector<HttpAnswer>{std::move(answer)});
+}
+
+void LoopbackServer::Serve(const std::string& path, std::vector<HttpAnswer> answers) {
   std::lock_guard<std::mutex> lock(mutex_);
-  answers_[path] = std::move(answer);
+  answers_[path] = std::move(answers);
+  asked_[path] = 0;
 }
 
 std::vector<SeenRequest> LoopbackServer::Requests() const {
@@ -176,30 +196,117 @@ void LoopbackServer::Answer(SOCKET client) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     auto found = answers_.find(seen.path);
-    if (found != answers_.end()) answer = found->second;
+    if (found != answers_.end() && !found->second.empty()) {
+      size_t& asked = asked_[seen.path];
+      answer = found->second[std::min(asked, found->second.size() - 1)];
+      ++asked;
+    }
   }
-  const std::string& body = *answer.body;
+  const bool made = answer.generatedBytes > 0;
+  const uint64_t size = made ? answer.generatedBytes : answer.body->size();
+  if (made) {
+    // A small send buffer: what went out is close to what the client read.
+    int buffer = 64 * 1024;
+    setsockopt(client, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&buffer), sizeof buffer);
+  }
   std::string out = "HTTP/1.1 " + std::to_string(answer.status) + " " + ReasonOf(answer.status) + "\r\n";
   for (const auto& [name, value] : answer.headers) out += name + ": " + value + "\r\n";
-  int64_t length = answer.declaredLength == -2 ? static_cast<int64_t>(body.size()) : answer.declaredLength;
-  if (length >= 0) out += "Content-Length: " + std::to_string(length) + "\r\n";
+  if (answer.chunked) {
+    out += "Transfer-Encoding: chunked\r\n";
+  } else {
+    int64_t length = answer.declaredLength;
+    if (length == -2) length = size == HttpAnswer::kEndless ? -1 : static_cast<int64_t>(size);
+    if (length >= 0) out += "Content-Length: " + std::to_string(length) + "\r\n";
+  }
   out += "Connection: close\r\n\r\n";
 
   bool ok = !seen.method.empty() && SendAll(client, out.data(), out.size());
   if (ok && seen.method != "HEAD") {
-    const size_t total = std::min(body.size(), answer.closeAfter);
-    const size_t chunk = answer.chunkSize ? answer.chunkSize : std::max<size_t>(total, 1);
-    for (size_t at = 0; ok && at < total; at += chunk) {
-      if (at > 0 && answer.chunkPauseMs) ok = Pause(client, stop_, answer.chunkPauseMs);
-      ok = ok && SendAll(client, body.data() + at, std::min(chunk, total - at));
+    const uint64_t total = std::min<uint64_t>(size, answer.closeAfter);
+    const size_t piece = answer.chunkSize ? answer.chunkSize
+                         : made           ? 64 * 1024
+                                          : static_cast<size_t>(std::max<uint64_t>(total, 1));
+    std::string pattern;
+    if (made) {
+      pattern.resize(piece);
+      for (size_t i = 0; i < piece; ++i) pattern[i] = static_cast<char>('a' + i % 26);
     }
-    ok = ok && total == body.size();
+    for (uint64_t at = 0; ok && at < total;) {
+      if (at > 0 && answer.chunkPauseMs) ok = Pause(client, stop_, answer.chunkPauseMs);
+      if (made && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) ok = false;
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(piece, total - at));
+      const char* data = made ? pattern.data() : answer.body->data() + at;
+      if (answer.chunked) {
+        char line[32];
+        const int length = std::snprintf(line, sizeof line, "%zx\r\n", n);
+        ok = ok && SendAll(client, line, static_cast<size_t>(length)) && SendAll(client, data, n) &&
+             SendAll(client, "\r\n", 2);
+      } else {
+        ok = ok && SendAll(client, data, n);
+      }
+      if (ok) {
+        at += n;
+        seen.bodyBytesSent = at;
+      }
+    }
+    if (ok && answer.chunked && total == size) ok = SendAll(client, "0\r\n\r\n", 5);
+    ok = ok && total == size;
   }
   seen.answeredFully = ok;
   std::lock_guard<std::mutex> lock(mutex_);
   requests_.push_back(std::move(seen));
   ++ended_;
   changed_.notify_all();
+}
+
+SilentServer::SilentServer() {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address = Loopback(0);
+  int size = sizeof address;
+  if (listener_ == INVALID_SOCKET || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener_, 16) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    return;
+  }
+  port_ = ntohs(address.sin_port);
+  thread_ = std::thread([this] { Run(); });
+}
+
+SilentServer::~SilentServer() {
+  Stop();
+  CloseHandle(stop_);
+  WSACleanup();
+}
+
+size_t SilentServer::Accepted() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return clients_.size();
+}
+
+void SilentServer::Stop() {
+  SetEvent(stop_);
+  if (thread_.joinable()) thread_.join();
+  if (listener_ != INVALID_SOCKET) closesocket(listener_);
+  listener_ = INVALID_SOCKET;
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (SOCKET client : clients_) closesocket(client);
+  clients_.clear();
+}
+
+void SilentServer::Run() {
+  while (WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(listener_, &readable);
+    timeval slice = {0, 20000};
+    if (select(0, &readable, nullptr, nullptr, &slice) <= 0) continue;
+    SOCKET client = accept(listener_, nullptr, nullptr);
+    if (client == INVALID_SOCKET) continue;
+    std::lock_guard<std::mutex> lock(mutex_);
+    clients_.push_back(client);
+  }
 }
 
 unsigned short RefusingPort() {

@@ -1,7 +1,9 @@
 // The downloader: which addresses start, the status lines, and the window
-// against the tests' loopback server: a movie into the Internet cache, every
-// kind of failure ending idle with "Download Failed", Stop ending idle with no
-// message (the download layer's own tests see that no thread stays behind).
+// against the tests' loopback server: a movie into the Internet cache (also
+// after redirects that come back to the first address), every kind of failure
+// ending idle with "Download Failed" and its reason, the rate while it runs,
+// Stop ending idle with no message (the download layer's own tests see that no
+// thread stays behind).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,6 +15,7 @@
 #include "platform/forms/TextBox.h"
 #include "services/ShellMod.h"
 #include "support/LoopbackServer.h"
+#include "support/TestSupport.h"
 #include "tools/frmDownload.h"
 
 using forms_test::PumpUntil;
@@ -35,6 +38,16 @@ TEST(Downloader, WhichAddressesStartAndTheStatusLines) {
                {5, L"Downloading... :: text"},      {11, L"Sending Request... :: text"},
                {7, L"7 :: text"}};
   for (const auto& l : lines) EXPECT_EQ(tools::DownloadStatusLine(l.code, L"text"), l.line);
+  // While downloading, the rate; the bar never past its end.
+  download::Progress report{download::kDownloading, L"http://a.b/m.swf", 5025, 10};
+  report.BytesPerSecond = 3 * 1024 * 1024 / 2;
+  EXPECT_EQ(tools::DownloadStatusLine(report),
+            L"Downloading... :: http://a.b/m.swf (" + FormatByteSize(report.BytesPerSecond) + L"/s)");
+  EXPECT_EQ(tools::DownloadFraction(report), 1.0);
+  report.Total = 0;
+  EXPECT_EQ(tools::DownloadFraction(report), 0.0);
+  report.BytesPerSecond = 0;
+  EXPECT_EQ(tools::DownloadStatusLine(report), L"Downloading... :: http://a.b/m.swf");
 }
 
 class DownloadWindow : public ::testing::Test {
@@ -81,37 +94,55 @@ class DownloadWindow : public ::testing::Test {
 TEST_F(DownloadWindow, AServedMovieLandsInTheCache) {
   w.txtSource->SetText(L"https://abc.de/movie.swf");
   EXPECT_FALSE(w.cbGo->Enabled());
-  server.Serve("/movie.swf", HttpAnswer::Ok(std::string(40000, 'F'), "application/x-shockwave-flash"));
-  Fetch(server.Url("/movie.swf"));
-  ASSERT_EQ(reports.size(), 1u);
-  const std::wstring& r = reports[0];
-  ASSERT_EQ(r.rfind(L"Download Complete|Cache: ", 0), 0u) << WideToUtf8(r);
-  const size_t end = r.find(L"\r\n");
-  ASSERT_NE(end, std::wstring::npos);
-  const std::wstring file = r.substr(25, end - 25);
-  EXPECT_TRUE(FileExists(file)) << WideToUtf8(file);
-  EXPECT_EQ(file, cacheDuringEnd);
-  EXPECT_EQ(r.substr(end), L"\r\nMIME: application/x-shockwave-flash");
-  ExpectIdle();
+  const HttpAnswer movie = HttpAnswer::Ok(std::string(40000, 'F'), "application/x-shockwave-flash");
+  server.Serve("/movie.swf", movie);
+  // /flip -> /flop -> /flip, which answers with the movie the second time.
+  server.Serve("/flip", std::vector<HttpAnswer>{HttpAnswer::Redirect("/flop"), movie});
+  server.Serve("/flop", HttpAnswer::Redirect("/flip"));
+  for (const char* path : {"/movie.swf", "/flip"}) {
+    SCOPED_TRACE(path);
+    reports.clear();
+    Fetch(server.Url(path));
+    ASSERT_EQ(reports.size(), 1u);
+    const std::wstring& r = reports[0];
+    ASSERT_EQ(r.rfind(L"Download Complete|Cache: ", 0), 0u) << WideToUtf8(r);
+    const size_t end = r.find(L"\r\n");
+    ASSERT_NE(end, std::wstring::npos);
+    const std::wstring file = r.substr(25, end - 25);
+    EXPECT_TRUE(FileExists(file)) << WideToUtf8(file);
+    EXPECT_EQ(file, cacheDuringEnd);
+    EXPECT_EQ(r.substr(end), L"\r\nMIME: application/x-shockwave-flash");
+    const std::vector<uint8_t> bytes = testing_support::ReadBytes(file);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string(40000, 'F'));
+    ExpectIdle();
+  }
 }
 
 TEST_F(DownloadWindow, FailuresEndIdleWithDownloadFailedAndNoCacheFile) {
   HttpAnswer truncated = HttpAnswer::Ok(std::string(20000, 'x'), "application/x-shockwave-flash");
   truncated.declaredLength = 40000;
-  HttpAnswer huge = HttpAnswer::Ok("small", "application/x-shockwave-flash");
-  huge.declaredLength = 10'000'000'000LL;
+  HttpAnswer longer = HttpAnswer::Ok(std::string(5025, 'x'), "application/x-shockwave-flash");
+  longer.declaredLength = 10;
   server.Serve("/truncated.swf", truncated);
-  server.Serve("/huge.swf", huge);
+  server.Serve("/longer.swf", longer);
+  server.Serve("/huge.swf", HttpAnswer::Generated(10ull << 30));
   server.Serve("/redirect.swf", HttpAnswer::Redirect("file:///C:/windows/win.ini"));
-  for (const char* path : {"/missing.swf", "/truncated.swf", "/huge.swf", "/redirect.swf"}) {
-    SCOPED_TRACE(path);
+  server.Serve("/trickle.swf", HttpAnswer::Trickle(std::string(100, 'x')));
+  w.Downloader()->Limits.ReceiveTimeoutMs = 300;
+  const struct {
+    const char* path;
+    const wchar_t* reason;  // its start
+  } cases[] = {{"/missing.swf", L"HTTP 404"},         {"/truncated.swf", L"Connection closed after"},
+               {"/longer.swf", L"Longer than"},       {"/huge.swf", L"Too large"},
+               {"/redirect.swf", L"Redirected to a"}, {"/trickle.swf", L"Timed out"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
     reports.clear();
-    Fetch(server.Url(path));
+    Fetch(server.Url(c.path));
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].rfind(L"Download Failed|", 0), 0u) << WideToUtf8(reports[0]);
-    EXPECT_GT(reports[0].size(), 16u) << "with the reason";
+    const std::wstring expected = L"Download Failed|" + std::wstring(c.reason);
+    EXPECT_EQ(reports[0].compare(0, expected.size(), expected), 0) << WideToUtf8(reports[0]);
     EXPECT_EQ(cacheDuringEnd, L"");
-    if (std::string(path) == "/missing.swf") EXPECT_EQ(reports[0], L"Download Failed|HTTP 404");
     ExpectIdle();
   }
 }
@@ -124,9 +155,12 @@ TEST_F(DownloadWindow, StopDuringASlowBodyEndsIdleWithoutAMessage) {
   w.txtSource->SetText(server.Url("/slow.swf"));
   w.cbGo->PerformClick();
   SmoothProgress& bar = *w.Progress();
-  ASSERT_TRUE(PumpUntil([&] { return bar.FillWidth() > 0; }, 30000));
+  // The line shows the rate once there is one.
+  ASSERT_TRUE(PumpUntil([&] { return bar.FillWidth() > 0 && bar.Caption().find(L"/s)") != std::wstring::npos; }, 30000))
+      << WideToUtf8(bar.Caption());
   EXPECT_LT(bar.FillWidth(), bar.TrackWidth());
-  EXPECT_EQ(bar.Caption().rfind(L"Downloading... :: ", 0), 0u) << WideToUtf8(bar.Caption());
+  EXPECT_EQ(bar.Caption().rfind(L"Downloading... :: " + server.Url("/slow.swf") + L" (", 0), 0u)
+      << WideToUtf8(bar.Caption());
   EXPECT_TRUE(w.cbCancel->Visible());
   forms_test::PumpFor(100);
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"downloader.bmp"));

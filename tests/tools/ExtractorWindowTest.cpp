@@ -1,6 +1,7 @@
 // The resource extractor window over a crafted movie (two JPEG images, ids 3
 // and 7, and an MP3 sound, id 12): the destination's rules (trailing "\",
-// the question for a missing folder, refusals), the summary (Enter closes it),
+// the question for a missing folder, a message for each refusal), the
+// summary (Enter closes it), a second run beside the first one's files,
 // nothing checked, Stop during a long run (the summary says so), the settings
 // and the Tools menu's item, its picture.
 #include <gtest/gtest.h>
@@ -93,39 +94,67 @@ TEST_F(Extractor, AMissingFolderIsMadeOnRequestAndTheSummaryListsWhatWasWritten)
   EXPECT_EQ(prompts.shown, std::vector<std::wstring>{out + L"\\"});
   EXPECT_FALSE(x.Progress()->Surface().Visible());
   EXPECT_TRUE(x.cbDone->Visible());
+
+  // A second run into the same folder keeps the first one's files and numbers its own.
+  const std::vector<uint8_t> first = testing_support::ReadBytes(out + L"\\x.swf.3.jpg");
+  testing_support::WriteBytes(out + L"\\x.swf.7.jpg", {1, 2, 3});  // a file of the user's
+  prompts.answers = {false};
+  x.cbGo_Click();
+  ASSERT_EQ(prompts.prompts.size(), 3u);
+  EXPECT_EQ(prompts.prompts[2], prompts.prompts[1]);
+  EXPECT_EQ(testing_support::ReadBytes(out + L"\\x.swf.3.jpg"), first);
+  EXPECT_EQ(testing_support::ReadBytes(out + L"\\x.swf.3(1).jpg"), first);
+  EXPECT_EQ(testing_support::ReadBytes(out + L"\\x.swf.7.jpg"), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_TRUE(Exists(out + L"\\x.swf.7(1).jpg") && Exists(out + L"\\x.swf.12(1).mp3"));
 }
 
-TEST_F(Extractor, ADestinationNotTakenWritesNothing) {
+TEST_F(Extractor, EachRefusalSaysItsCauseBeforeAnythingIsMade) {
+  testing_support::WriteBytes(temp.File(L"file.txt"), {1, 2, 3});
+  const std::wstring longName(250 - temp.File(L"").size(), L'a');
+  const std::wstring fullPath = L"A folder must be given by its full path, such as C:\\My Flash\\. This is not one:\r\n";
   struct Case {
     const char* what;
     std::wstring dest;
-    bool answer;        // to the question about a missing folder
-    size_t questions;
-    bool refused;       // the second question is the failure message
+    std::wstring message;  // the one shown; "" for the question about a missing folder
   };
   const Case cases[] = {
-      {"cancelled", temp.File(L"out"), false, 1, false},
-      {"cannot be made", temp.File(L"missing\\deeper\\out"), true, 2, true},
-      {"relative", L"out", true, 1, true},
-      {"device path", L"\\\\?\\" + temp.File(L"dev"), true, 1, true},
-      {"drive without root", L"C:out", true, 1, true},
+      {"cancelled", temp.File(L"out"), L""},
+      {"relative", L"out", fullPath + L"out\\"},
+      {"device path", L"\\\\?\\" + temp.File(L"dev"), fullPath + L"\\\\?\\" + temp.File(L"dev\\")},
+      {"drive without root", L"C:out", fullPath + L"C:out\\"},
+      {"forbidden character", temp.File(L"a|b"),
+       L"A folder name cannot contain any of the characters : * ? \" < > |\r\n" + temp.File(L"a|b\\")},
+      {"too long", temp.File(longName),
+       L"Specified path is too long. Please choose a shorter one:\r\n" + temp.File(longName + L"\\")},
+      {"a file", temp.File(L"file.txt"), L"Specified path is a file, not a folder:\r\n" + temp.File(L"file.txt")},
+      {"parent missing", temp.File(L"missing\\deeper\\out"),
+       L"Specified path cannot be created: the folder that would hold it does not exist:\r\n" +
+           temp.File(L"missing\\deeper\\")},
   };
   for (const Case& c : cases) {
     prompts = {};
-    prompts.answers = {c.answer};
+    prompts.answers = {false};  // Cancel, were the folder offered
     Open(c.dest).cbGo_Click();
-    ASSERT_EQ(prompts.prompts.size(), c.questions) << c.what;
-    if (c.refused) {
-      EXPECT_EQ(prompts.prompts.back(), L"Could not create specified path. Please choose a different one") << c.what;
-      EXPECT_EQ(prompts.seconds.back(), L"") << c.what;
+    ASSERT_EQ(prompts.prompts.size(), 1u) << c.what;
+    if (c.message.empty()) {
+      EXPECT_EQ(prompts.seconds[0], L"Create Folder") << c.what;
+    } else {
+      EXPECT_EQ(prompts.prompts[0], c.message) << c.what;
+      EXPECT_EQ(prompts.seconds[0], L"") << c.what;
     }
-    EXPECT_FALSE(Exists(temp.File(L"out"))) << c.what;
-    EXPECT_FALSE(Exists(temp.File(L"dev"))) << c.what;
+    for (const wchar_t* made : {L"out", L"dev", L"missing", L"a|b"}) EXPECT_FALSE(Exists(temp.File(made))) << c.what;
+    EXPECT_FALSE(Exists(temp.File(longName))) << c.what;
     wchar_t current[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, current);
     EXPECT_FALSE(Exists(std::wstring(current) + L"\\out")) << c.what;
     w().Close();
   }
+  // A folder given in a roundabout way is taken in its full form.
+  ASSERT_EQ(GetSWFInfo(temp.File(L"x.swf"), ExtractSWFInfo, true), L"");  // closing the window cleared it
+  prompts = {};
+  Open(temp.File(L"sub\\..\\.")).cbGo_Click();
+  EXPECT_EQ(w().txtDest->Text(), temp.File(L""));
+  EXPECT_TRUE(Exists(temp.File(L"x.swf.3.jpg")));
 }
 
 TEST_F(Extractor, NothingCheckedWritesNoFileNotEvenTheMetadata) {

@@ -10,7 +10,7 @@
 #include "PlayerFakes.h"
 #include "ToolsTestSupport.h"
 #include "platform/forms/Forms.h"
-#include "player/PlayerWindow.h"
+#include "player/window/PlayerWindow.h"
 #include "base/TextConv.h"
 #include "tools/frmFavorites.h"
 #include "ui/FitText.h"

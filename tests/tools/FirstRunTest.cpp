@@ -7,7 +7,7 @@
 #include "FormsTestSupport.h"
 #include "ToolsTestSupport.h"
 #include "platform/forms/Forms.h"
-#include "player/Startup.h"
+#include "player/start/Startup.h"
 #include "services/FileAssociations.h"
 #include "services/Tips.h"
 #include "tools/FirstRunSetup.h"

@@ -15,6 +15,7 @@
 #include "ImageTestSupport.h"
 #include "ToolsTestSupport.h"
 #include "moviefiles/MovieBytes.h"
+#include "moviefiles/SWFModule.h"
 #include "services/FileSearch.h"
 #include "services/Options.h"
 #include "services/Services.h"
@@ -316,6 +317,10 @@ TEST_F(GeneratorRunTest, HostileTitlesAndADecimalCommaLocaleStillGiveAnIndexThat
   m.rateFraction = 0x80, m.rateWhole = 0x17;
   m.tags = {MetadataTag("&amp;#xZZ; &amp;#38; end", "D &lt;&amp;&gt;"), ShowFrame(), EndTag()};
   Put(L"odd & 'n#1;\x00E9.swf", m.Plain());
+  Movie slow;  // half a frame a second
+  slow.rateFraction = 0x80, slow.rateWhole = 0;
+  slow.tags = {ShowFrame(), EndTag()};
+  Put(L"slow.swf", slow.Plain());
   const char* before = setlocale(LC_ALL, nullptr);
   const std::string kept = before ? before : "C";
   setlocale(LC_ALL, "German");
@@ -323,9 +328,10 @@ TEST_F(GeneratorRunTest, HostileTitlesAndADecimalCommaLocaleStillGiveAnIndexThat
   setlocale(LC_ALL, kept.c_str());
   XmlDocument doc;
   const std::vector<XmlNode> movies = Movies(doc);
-  ASSERT_EQ(movies.size(), 1u);
+  ASSERT_EQ(movies.size(), 2u);
   EXPECT_EQ(movies[0].Text(), L"odd & 'n#1;\x00E9.swf");
-  EXPECT_EQ(movies[0].Attribute(L"frameRate"), L"23");
+  EXPECT_EQ(movies[0].Attribute(L"frameRate"), L"23.5");
+  EXPECT_EQ(std::tuple(movies[1].Attribute(L"frameRate"), movies[1].Attribute(L"time")), std::tuple(L"0.5", L"4:00"));
   EXPECT_EQ(movies[0].Attribute(L"title"), L"&#xZZ; &#38; end");
   EXPECT_EQ(movies[0].Attribute(L"description"), L"D <&>");
   EXPECT_TRUE(FileExists(source + L"odd & 'n#1;\x00E9.jpg"));

@@ -11,7 +11,7 @@
 #include "ToolsTestSupport.h"
 #include "moviefiles/MovieBytes.h"
 #include "platform/forms/Forms.h"
-#include "player/ToolOperations.h"
+#include "player/commands/ToolOperations.h"
 #include "services/ShellMod.h"
 #include "tools/frmGenerator.h"
 #include "ui/DrawingModule.h"

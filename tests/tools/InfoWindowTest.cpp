@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cmath>
 #include <functional>
 
 #include "FormsTestSupport.h"
@@ -50,8 +51,11 @@ TEST(InfoRows, EachRowFollowsItsRule) {
   auto version = [](uint8_t v) { return [v](SWFInfo& r, MovieInfoTexts&) { r.Version = v; }; };
   const Case cases[] = {
       {"uncompressed", none, &MovieInfoRows::Compression, L"None"},
-      {"compressed", [](SWFInfo& r, MovieInfoTexts&) { r.Compressed = true, r.FileSize = 4530, r.MovieLength = 10000; },
+      {"compressed", [](SWFInfo& r, MovieInfoTexts&) { r.Compressed = true, r.FileSize = r.MovieFileSize = 4530, r.MovieLength = 10000; },
        &MovieInfoRows::Compression, L"45.3% of Original"},
+      {"projector", [](SWFInfo& r, MovieInfoTexts&) { r.Compressed = true, r.PathChanged = true, r.FileSize = 904530,
+                                                     r.MovieFileSize = 610, r.MovieLength = 10000; },
+       &MovieInfoRows::Compression, L"6.1% of Original"},
       {"codec 2", codec(2), &MovieInfoRows::Compression, L"Sorenson H.263"},
       {"codec 3", codec(3), &MovieInfoRows::Compression, L"Screen Video"},
       {"codec 4", codec(4), &MovieInfoRows::Compression, L"On2 Truemotion VP6"},
@@ -68,8 +72,15 @@ TEST(InfoRows, EachRowFollowsItsRule) {
       {"no frames", [](SWFInfo& r, MovieInfoTexts&) { r.FrameCount = 0; }, &MovieInfoRows::Bitrate, L"??"},
       {"no rate", [](SWFInfo& r, MovieInfoTexts&) { r.FrameRate = 0; }, &MovieInfoRows::Bitrate, L"??"},
       {"frame", none, &MovieInfoRows::Frame, L"550x400, 12 fps"},
-      {"rate rounded", [](SWFInfo& r, MovieInfoTexts&) { r.FrameRate = 29.97f; }, &MovieInfoRows::Frame,
-       L"550x400, 30 fps"},
+      {"rate's fraction", [](SWFInfo& r, MovieInfoTexts&) { r.FrameRate = 29.97f; }, &MovieInfoRows::Frame,
+       L"550x400, 29.97 fps"},
+      {"video's measured rate", [](SWFInfo& r, MovieInfoTexts&) { r.FrameRate = 24.016459f; }, &MovieInfoRows::Frame,
+       L"550x400, 24.016 fps"},
+      // Half a frame a second: 120 frames play four minutes, 100,000 bytes over 240 seconds.
+      {"slow rate", [](SWFInfo& r, MovieInfoTexts&) { r.FrameRate = 0.5f; }, &MovieInfoRows::Frame, L"550x400, 0.5 fps"},
+      {"slow time", [](SWFInfo& r, MovieInfoTexts&) { r.FrameRate = 0.5f; }, &MovieInfoRows::Time, L"4:00 (120)"},
+      {"slow bit rate", [](SWFInfo& r, MovieInfoTexts&) { r.FrameRate = 0.5f; }, &MovieInfoRows::Bitrate,
+       L"3.3 kbps (average)"},
       {"user's decimal", [](SWFInfo& r, MovieInfoTexts& t) { r.FrameRate = 12.5f, t.Decimal = L','; },
        &MovieInfoRows::Frame, L"550x400, 12,5 fps"},
       {"time", [](SWFInfo& r, MovieInfoTexts&) { r.FrameCount = 780; }, &MovieInfoRows::Time, L"1:05 (780)"},
@@ -91,8 +102,9 @@ TEST(InfoRows, EachRowFollowsItsRule) {
   EXPECT_EQ(InfoRows(Record(), {}, L"").Modified, L"??");
   // A record that was not read keeps every initial text.
   EXPECT_EQ(InfoRows(BlankSWFInfo, {}, L"1/2/2024"), MovieInfoRows{});
-  EXPECT_EQ(OneDecimal(45.25, L'.'), L"45.2");  // halves to even
-  EXPECT_EQ(OneDecimal(1e300, L'.'), std::nullopt);
+  EXPECT_EQ(Rounded(45.25, 1, L'.'), L"45.2");  // halves to even
+  EXPECT_EQ(Rounded(1e300, 1, L'.'), std::nullopt);
+  EXPECT_EQ(std::tuple(Rounded(-2.05, 3, L','), Rounded(3.0001, 3, L'.')), std::tuple(L"-2,05", L"3"));
 }
 
 namespace {
@@ -208,6 +220,24 @@ TEST_F(InfoWindow, AProjectorShowsItsKindAndTheDateOfTheExecutable) {
   EXPECT_EQ(Value(L"ModifiedValue"), FileModifiedText(exe));
   EXPECT_NE(FileModifiedText(exe), FileModifiedText(InfoSWFInfo.Path)) << "not the movie taken out";
   EXPECT_EQ(w.ThumbFile(), GetCacheFileName(exe, L".jpg", true, false));
+}
+
+TEST_F(InfoWindow, AProjectorsCompressionIsItsMoviesOwnAndTheRateKeepsItsFraction) {
+  GenericProjectors = false;
+  moviebytes::Movie m = tools_test::MovingBoxMovie(300);
+  m.rateFraction = 0xF8, m.rateWhole = 29;  // 29.97
+  const moviebytes::Bytes movie = m.Compressed();
+  moviebytes::Bytes stub = moviebytes::Text("MZ");
+  stub.resize(60000, 7);
+  const std::wstring exe = Write(L"big.exe", moviebytes::Projector(stub, movie));
+  Open(exe);
+  wchar_t ratio[32];  // the movie's compressed size over its own length, not the executable's
+  swprintf(ratio, 32, L"%.1f", std::nearbyint(movie.size() * 1000.0 / m.Plain().size()) / 10);
+  std::wstring expected = ratio;
+  if (expected.ends_with(L".0")) expected.resize(expected.size() - 2);
+  EXPECT_EQ(Value(L"lblNone"), expected + L"% of Original");
+  EXPECT_EQ(Value(L"FrameValue"), L"550x400, 29.97 fps");
+  EXPECT_EQ(Value(L"TimeValue"), L"0:10 (300)");
 }
 
 TEST_F(InfoWindow, ALongPathIsShortenedWithItsWholeTextInTheTipAndADoubleClickCopiesIt) {

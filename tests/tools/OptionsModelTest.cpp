@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "ToolsTestSupport.h"
-#include "player/MyFlashFolder.h"
+#include "player/start/MyFlashFolder.h"
 #include "services/ShellMod.h"
 #include "tools/OptionsModel.h"
 

@@ -3,7 +3,7 @@
 // sets the shared cancel flag once and is disabled from then on.
 #include <gtest/gtest.h>
 
-#include "player/Thumbnails.h"
+#include "player/movie/Thumbnails.h"
 #include "tools/ShotProgress.h"
 
 TEST(ShotProgressTest, BarStepsAndStop) {

@@ -16,22 +16,7 @@ inline moviebytes::Movie MovingBoxMovie(int frames) {
   m.rateWhole = 12;
   m.frames = static_cast<uint16_t>(frames);
   m.tags.push_back(BackgroundTag(255, 255, 255));
-  BitWriter w;
-  const int W = 100 * 20;
-  w.Put(1, 4).Put(0, 4);                                          // fill bits, line bits
-  w.Put(0, 1).Put(0, 1).Put(0, 1).Put(1, 1).Put(0, 1).Put(1, 1);  // style change: fill 1, move to
-  w.Put(1, 5).Put(0, 1).Put(0, 1).Put(1, 1);                      // (0, 0); fill style 1
-  auto edge = [&](int dx, int dy) {
-    w.Put(1, 1).Put(1, 1).Put(14, 4).Put(1, 1).Put(static_cast<uint32_t>(dx) & 0xFFFF, 16).Put(
-        static_cast<uint32_t>(dy) & 0xFFFF, 16);
-  };
-  edge(W, 0), edge(0, W), edge(-W, 0), edge(0, -W);
-  w.Put(0, 6);
-  Bytes body{1, 0};
-  Append(body, Rect(0, W, 0, W));
-  Append(body, Bytes{1, 0x00, 255, 0, 0, 0});  // one red fill, no line styles
-  Append(body, w.Done());
-  m.tags.push_back(Tag(2, body, true));
+  m.tags.push_back(BoxShape(1, 100 * 20, 100 * 20, 255, 0, 0));
   for (int i = 0; i < frames; ++i) {
     const int x = 20 * (i * 450 / (frames > 1 ? frames - 1 : 1)), y = 150 * 20;
     m.tags.push_back(i == 0 ? flashtest::Place(1, 1, x, y) : flashtest::Move(1, x, y));

@@ -11,7 +11,7 @@
 
 #include "ProgramProcess.h"
 #include "TestSupport.h"
-#include "player/OptionSet.h"
+#include "player/start/OptionSet.h"
 #include "services/Languages.h"
 #include "services/RegistryModule.h"
 #include "tools/OptionsModel.h"

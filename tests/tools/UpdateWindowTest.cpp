@@ -1,8 +1,9 @@
 // The update check's window against the tests' loopback server (the language
 // file names it as the web site): automatic checks show only an update and
 // renew the date only after a feed was read; checks by the user report every
-// outcome; the reminder, the download and a window closed mid-load; and the
-// running program checking at start-up and from a script statement.
+// outcome and name what was wrong; the reminder, the download and a window
+// closed mid-load; and the running program checking at start-up and from a
+// script statement, and dropping a feed without end while it answers.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,7 +15,7 @@
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/TextBox.h"
-#include "player/PlayerWindow.h"
+#include "player/window/PlayerWindow.h"
 #include "services/Languages.h"
 #include "services/ShellMod.h"
 #include "support/LoopbackServer.h"
@@ -48,6 +49,15 @@ const std::string kTwoNewer = FeedOf({{890, "Build 890", "http://dl.example/890.
                                       {900, "Build 900"},
                                       {950, "Other program", "http://dl.example/other.exe", "Other"}});
 const std::string kNothingNewer = FeedOf({{kBuild, "This build"}});
+
+// The feed with a DOCTYPE after its XML declaration.
+std::string WithDoctype(const std::string& feed, const std::string& doctype) {
+  const size_t declarationEnd = feed.find("?>") + 2;
+  return feed.substr(0, declarationEnd) + doctype + feed.substr(declarationEnd);
+}
+const std::string kRss091 =
+    "<!DOCTYPE rss PUBLIC \"-//Netscape Communications//DTD RSS 0.91//EN\" "
+    "\"http://127.0.0.1:1/publish/formats/rss-0.91.dtd\">";
 
 // A language file whose web site is the server: "PLAYER/MNUWEB" = "127.0.0.1:<port>".
 std::wstring LanguageNaming(unsigned short port) {
@@ -109,6 +119,11 @@ TEST_F(UpdateCheck, AutomaticShowsOnlyAnUpdateAndRenewsTheDateOnlyAfterAFeedWasR
       {"server error", HttpAnswer::Status(500), false, L"3-2-2024"},
       {"not xml", HttpAnswer::Ok("not xml"), false, L"3-2-2024"},
       {"cut short", cut, false, L"3-2-2024"},
+      {"update, bare DOCTYPE", HttpAnswer::Ok(WithDoctype(kTwoNewer, "<!DOCTYPE rss>"), "text/xml"), true,
+       L"3-10-2024"},
+      {"update, RSS 0.91 DOCTYPE", HttpAnswer::Ok(WithDoctype(kTwoNewer, kRss091), "text/xml"), true, L"3-10-2024"},
+      {"entities declared", HttpAnswer::Ok(WithDoctype(kTwoNewer, "<!DOCTYPE rss [<!ENTITY e \"x\">]>"), "text/xml"),
+       false, L"3-2-2024"},
   };
   size_t requests = 0;
   for (const Case& c : cases) {
@@ -184,6 +199,39 @@ TEST_F(UpdateCheck, ByTheUserEveryOutcomeStaysShown) {
   forms_test::PumpFor(200);
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"update-failed.bmp"));
   EXPECT_TRUE(asked.empty()) << "closing without an update asks nothing";
+}
+
+// A check by the user that failed says what was wrong, and renews nothing.
+TEST_F(UpdateCheck, AFailedCheckNamesWhatWasWrong) {
+  HttpAnswer declaredHuge = HttpAnswer::Generated(10ull << 30);
+  HttpAnswer endless = HttpAnswer::Generated(HttpAnswer::kEndless);
+  const struct Case {
+    const char* name;
+    HttpAnswer answer;
+    const wchar_t* reason;  // its start
+  } cases[] = {
+      {"10 GB declared", declaredHuge, L"Too large"},
+      {"without end", endless, L"Too large"},
+      {"a web page", HttpAnswer::Ok("<html><body><p>Moved</body></html>", "text/html"), L"Not XML: "},
+      {"another document", HttpAnswer::Ok("<?xml version=\"1.0\"?><feed/>", "text/xml"), L"No rss element"},
+      {"entities declared", HttpAnswer::Ok(WithDoctype(kTwoNewer, "<!DOCTYPE rss [<!ENTITY e \"x\">]>"), "text/xml"),
+       L"The feed declares a DTD"},
+      {"a byte a second", HttpAnswer::Trickle(kTwoNewer), L"Timed out"},
+  };
+  w.FeedLimits.DeadlineMs = 1500;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.Serve("/rss.php", c.answer);
+    Run(false);
+    ASSERT_TRUE(w.Visible());
+    EXPECT_EQ(Status(), L"Check Failed");
+    const std::wstring details = w.txtDetails->Text();
+    const std::wstring expected = L"Failure Reason:\r\n" + std::wstring(c.reason);
+    EXPECT_EQ(details.compare(0, expected.size(), expected), 0) << WideToUtf8(details);
+    EXPECT_EQ(player::Options().Update.Date, L"3-2-2024");
+    w.Close();
+  }
+  w.FeedLimits = download::Transfer::FeedOptions();
 }
 
 TEST_F(UpdateCheck, ClosingWhileASlowServerSendsDropsTheAnswer) {
@@ -264,11 +312,19 @@ std::wstring DetailsText(HWND window) {
 }
 
 TEST(UpdateCheckProcess, AtStartUpAWeekLaterTheProgramAsksAndShowsOnlyAnUpdate) {
-  for (bool newer : {true, false}) {
-    SCOPED_TRACE(newer ? "newer" : "none");
+  const struct {
+    const char* name;
+    std::string feed;
+    bool newer;
+  } runs[] = {{"newer", kTwoNewer, true},
+              {"newer, with a DOCTYPE", WithDoctype(kTwoNewer, kRss091), true},
+              {"none", kNothingNewer, false}};
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.name);
+    const bool newer = run.newer;
     player_test::PrivateProgramKey key;
     LoopbackServer server;
-    server.Serve("/rss.php", HttpAnswer::Ok(newer ? kTwoNewer : kNothingNewer, "text/xml"));
+    server.Serve("/rss.php", HttpAnswer::Ok(run.feed, "text/xml"));
     LoopbackLanguage language(server.Port());
     player_test::SaveSetting(L"System", L"FirstRun", L"False");
     player_test::SaveSetting(L"Update", L"Auto", L"True");
@@ -297,6 +353,49 @@ TEST(UpdateCheckProcess, AScriptStatementChecksAndAStoppedServerFails) {
   std::wstring details;
   EXPECT_TRUE(PumpUntil([&] { return (details = DetailsText(update)).find(L"Failure Reason:") == 0; }, 30000))
       << WideToUtf8(details);
+}
+
+// A feed of 10 GB, declared or not, or of 100 MB declared: the running
+// program drops the connection before 2 MB of it went out (the feed's limit
+// is 1 MB), says why, and its main window answers throughout.
+TEST(UpdateCheckProcess, AFeedOfTenGigabytesIsDroppedWhileTheProgramAnswers) {
+  const struct {
+    const char* name;
+    uint64_t bytes;
+    bool declared;
+  } feeds[] = {{"10 GB declared", 10ull << 30, true},
+               {"10 GB undeclared", 10ull << 30, false},
+               {"100 MB declared", 100u << 20, true}};
+  for (const auto& feed : feeds) {
+    SCOPED_TRACE(feed.name);
+    player_test::PrivateProgramKey key;
+    LoopbackServer server;
+    HttpAnswer huge = HttpAnswer::Generated(feed.bytes);
+    if (!feed.declared) huge.declaredLength = -1;
+    server.Serve("/rss.php", huge);
+    LoopbackLanguage language(server.Port());
+    player_test::ProgramProcess p(SampleMovie());
+    HWND main = p.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    player_test::ProgramProcess second(L"/exec WebUpdate False");
+    HWND update = p.WaitForWindow(L"Check for Updates");
+    ASSERT_NE(update, nullptr);
+    std::wstring details;
+    bool answered = true;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          DWORD_PTR result = 0;
+          answered = answered && SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+          return (details = DetailsText(update)).find(L"Failure Reason:") == 0;
+        },
+        30000))
+        << WideToUtf8(details);
+    EXPECT_NE(details.find(L"Too large"), std::wstring::npos) << WideToUtf8(details);
+    EXPECT_TRUE(answered) << "the main window stopped answering";
+    ASSERT_TRUE(server.WaitForAnswers(1, 30000));
+    EXPECT_FALSE(server.Requests()[0].answeredFully);
+    EXPECT_LT(server.Requests()[0].bodyBytesSent, 2u << 20);
+  }
 }
 
 }  // namespace

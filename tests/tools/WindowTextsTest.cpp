@@ -21,7 +21,7 @@
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/OptionButton.h"
-#include "player/PlayerMenus.h"
+#include "player/commands/PlayerMenus.h"
 #include "services/Languages.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"

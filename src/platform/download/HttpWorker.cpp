@@ -1,16 +1,23 @@
-// The worker: WinINet on the worker thread. Redirects are followed here one at
-// a time so that each new address is checked before it is asked for. A cache
-// download has WinINet write the body into the Internet cache as it is read;
-// a failed one takes its entry and file out of the cache again.
+// The worker: one connection per address asked for, redirects followed here
+// one at a time so that each new address is checked before it is asked for.
+// A cache download writes the body into its cache file as it is read and
+// enters the file in the cache only once the whole body came; every failure
+// drops the connection at once (the stream's socket is reset, nothing of the
+// rest of the body is read) and leaves nothing in the cache.
+#include <winsock2.h>
+// After winsock2.h:
 #include <windows.h>
 #include <wininet.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "base/Handles.h"
+#include "platform/download/CacheWriter.h"
+#include "platform/download/HttpMessage.h"
+#include "platform/download/TlsStream.h"
 #include "platform/download/TransferJob.h"
 #include "services/AppIdentity.h"
 #include "services/WebAddress.h"
@@ -19,14 +26,10 @@ namespace download {
 
 namespace {
 
-struct InternetFree {
-  void operator()(HINTERNET h) const { InternetCloseHandle(h); }
-};
-using ScopedInternet = UniqueHandle<HINTERNET, InternetFree>;
-
 constexpr int kMaxRedirects = 10;
-constexpr DWORD kBlock = 256 * 1024;
-constexpr ULONGLONG kStreamingMs = 50;  // a whole block this fast: the data is streaming
+constexpr int kMaxInterimAnswers = 10;  // "100 Continue" and the like before the answer
+constexpr size_t kBlock = 256 * 1024;
+constexpr DWORD kAfterBodyMs = 250;  // bytes past the declared length are looked for this long
 
 Result Failed(Failure failure, std::wstring reason, long status = 0) {
   Result result;
@@ -36,30 +39,9 @@ Result Failed(Failure failure, std::wstring reason, long status = 0) {
   return result;
 }
 
-Result NetworkFailure(DWORD error) {
-  if (error == ERROR_INTERNET_OPERATION_CANCELLED) return Failed(Failure::Cancelled, L"Cancelled");
-  if (error == ERROR_INTERNET_TIMEOUT || error == WSAETIMEDOUT) return Failed(Failure::TimedOut, L"Timed out");
-  return Failed(Failure::Connect, L"Could not connect (error " + std::to_wstring(error) + L")");
-}
+Result Failed(const NetStatus& status) { return Failed(status.failure, status.reason); }
 
-std::wstring QueryText(HINTERNET request, DWORD what) {
-  wchar_t buffer[2048];
-  DWORD size = sizeof buffer;
-  if (!HttpQueryInfoW(request, what, buffer, &size, nullptr)) return L"";
-  return std::wstring(buffer, size / sizeof(wchar_t));
-}
-
-// A declared length: decimal digits only (more than fit count as the most
-// that fit); -1 when missing or not a number.
-int64_t ParseLength(const std::wstring& text) {
-  if (text.empty()) return -1;
-  int64_t value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return -1;
-    value = value > (INT64_MAX - 9) / 10 ? INT64_MAX : value * 10 + (c - L'0');
-  }
-  return value;
-}
+std::wstring Widened(std::string_view bytes) { return std::wstring(bytes.begin(), bytes.end()); }
 
 std::wstring Combine(const std::wstring& base, const std::wstring& relative) {
   wchar_t buffer[INTERNET_MAX_URL_LENGTH];
@@ -88,6 +70,12 @@ bool Crack(const std::wstring& url, Address& out) {
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
   out.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
   out.host = host;
+  if (out.host.size() > 2 && out.host.front() == L'[' && out.host.back() == L']') {
+    out.host = out.host.substr(1, out.host.size() - 2);
+  }
+  // A host goes into the request as it is: nothing that could end a line or a field.
+  for (wchar_t c : out.host)
+    if (c <= L' ' || c == 0x7F || std::wstring_view(L"/\\?#@\"<>").find(c) != std::wstring_view::npos) return false;
   out.port = parts.nPort;
   out.object = std::wstring(path) + extra;
   const size_t fragment = out.object.find(L'#');
@@ -96,142 +84,242 @@ bool Crack(const std::wstring& url, Address& out) {
   return !out.host.empty();
 }
 
-void SetTimeouts(HINTERNET handle, const Options& options) {
-  DWORD connect = options.ConnectTimeoutMs, receive = options.ReceiveTimeoutMs;
-  InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
-  InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &connect, sizeof connect);
-  InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
-}
-
-std::wstring CacheFileOf(HINTERNET request) {
-  wchar_t name[MAX_PATH + 1] = {};
-  DWORD size = sizeof name - sizeof(wchar_t);
-  if (!InternetQueryOptionW(request, INTERNET_OPTION_DATAFILE_NAME, name, &size)) return L"";
-  return name;
-}
-
-// Reads the body of an answered request (declared: its length or -1); kept in
-// memory for a fetch, only counted for a cache download (WinINet keeps it).
-Result ReadBody(TransferJob& job, HINTERNET request, const std::wstring& url, int64_t declared) {
-  const uint64_t limit = job.options.MaxBytes;
-  const uint64_t total = declared > 0 ? static_cast<uint64_t>(declared) : 0;
-  Result result;
-  uint64_t received = 0;
-  // Room for what the server declared, within the caller's limit.
-  if (!job.toCache && declared > 0) result.Body.reserve(static_cast<size_t>(std::min<uint64_t>(declared, limit)));
-  std::string buffer(kBlock, '\0');
-  bool streaming = false;  // the last block came whole and at once
-  while (true) {
-    if (job.cancelled) break;
-    DWORD want = kBlock;
-    if (!streaming) {
-      // Waits for the next data without giving up the stream; what arrived is
-      // read at once, a whole block when the server is sending fast.
-      DWORD available = 0;
-      if (!InternetQueryDataAvailable(request, &available, 0, 0)) return NetworkFailure(GetLastError());
-      if (available == 0) break;
-      if (available < 8192) want = available;
-    }
-    const uint64_t room = limit - received + 1;  // one byte over the limit is enough to tell
-    if (want > room) want = static_cast<DWORD>(room);
-    const ULONGLONG started = GetTickCount64();
-    DWORD got = 0;
-    if (!InternetReadFile(request, buffer.data(), want, &got)) return NetworkFailure(GetLastError());
-    if (got == 0) break;
-    streaming = got == kBlock && GetTickCount64() - started <= kStreamingMs;
-    received += got;
-    if (received > limit) return Failed(Failure::TooLarge, L"Too large");
-    if (!job.toCache) result.Body.append(buffer.data(), got);
-    job.Report({kDownloading, url, received, total});
+// One address's connection: TCP, with the secure channel over it for https.
+class Connection {
+ public:
+  explicit Connection(const TransferClock& clock) : tcp_(clock) {}
+  NetStatus Open(const Address& address, const Options& options) {
+    NetStatus status = tcp_.Connect(address.host, address.port, tcp_.Clock().Remaining(options.ConnectTimeoutMs));
+    if (!status.Ok() || !address.secure) return status;
+    tls_.emplace(tcp_);
+    return tls_->Handshake(address.host, tcp_.Clock().Remaining(options.ConnectTimeoutMs));
   }
-  if (job.cancelled) return Failed(Failure::Cancelled, L"Cancelled");
-  result.Bytes = received;
-  if (declared >= 0 && result.Bytes < static_cast<uint64_t>(declared)) {
-    return Failed(Failure::Truncated, L"Connection closed after " + std::to_wstring(result.Bytes) + L" of " +
-                                          std::to_wstring(declared) + L" bytes");
-  }
-  if (job.toCache) {
-    result.CacheFile = CacheFileOf(request);
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (result.CacheFile.empty() || !GetFileAttributesExW(result.CacheFile.c_str(), GetFileExInfoStandard, &data)) {
-      return Failed(Failure::System, L"The Internet cache kept no file");
-    }
-  }
-  job.Report({kEndDownload, url, result.Bytes, total});
-  return result;
-}
+  ByteStream& Stream() { return tls_ ? static_cast<ByteStream&>(*tls_) : tcp_; }
 
-// What WinINet may have put into the cache for one request: its address and file.
-struct CacheEntry {
-  std::wstring url, file;
+ private:
+  TcpStream tcp_;
+  std::optional<TlsStream> tls_;
 };
 
-Result Perform(TransferJob& job, std::vector<CacheEntry>& entries) {
-  ScopedInternet session(InternetOpenW(app::kVersionText, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  if (!session) return NetworkFailure(GetLastError());
-  SetTimeouts(session.get(), job.options);
+// The answer's head, after any interim answers; rest: the body's first bytes.
+Result ReadHead(ByteStream& stream, const Options& options, ResponseHead& head, std::string& headText,
+                std::string& rest) {
+  std::string raw;
+  std::string block(16 * 1024, '\0');
+  for (int interim = 0; interim <= kMaxInterimAnswers; ++interim) {
+    size_t used = 0;
+    std::wstring reason;
+    HeadState state;
+    while ((state = ParseResponseHead(raw, head, used, reason)) == HeadState::NeedMore) {
+      size_t got = 0;
+      NetStatus status =
+          stream.Receive(block.data(), block.size(), got, options.ReceiveTimeoutMs, L"waiting for the answer");
+      if (!status.Ok()) return Failed(status);
+      if (got == 0) {
+        return Failed(Failure::Connect, raw.empty() ? L"The server closed the connection without an answer"
+                                                    : L"The server closed the connection inside the answer's head");
+      }
+      raw.append(block.data(), got);
+    }
+    if (state == HeadState::Bad) return Failed(Failure::BadAnswer, reason);
+    if (head.status >= 100 && head.status < 200 && head.status != 101) {
+      raw.erase(0, used);
+      continue;
+    }
+    headText = raw.substr(0, used);
+    rest = raw.substr(used);
+    return {};
+  }
+  return Failed(Failure::BadAnswer, L"More than " + std::to_wstring(kMaxInterimAnswers) + L" interim answers");
+}
+
+// The rate over the last one to two seconds.
+class RateMeter {
+ public:
+  explicit RateMeter(ULONGLONG now) : older_{now, 0}, newer_{now, 0} {}
+  uint64_t Rate(ULONGLONG now, uint64_t bytes) {
+    if (now - newer_.tick >= 1000) {
+      older_ = newer_;
+      newer_ = {now, bytes};
+    }
+    const ULONGLONG span = now - older_.tick;
+    return span == 0 ? 0 : (bytes - older_.bytes) * 1000 / span;
+  }
+
+ private:
+  struct Sample {
+    ULONGLONG tick;
+    uint64_t bytes;
+  } older_, newer_;
+};
+
+// The body of an answered request: checked against the limit and the declared
+// length as it arrives, kept in memory for a fetch, written to the cache file
+// for a cache download.
+class BodyReader {
+ public:
+  BodyReader(TransferJob& job, const std::wstring& url, const BodyFraming& framing, CacheWriter* cache)
+      : job_(job), url_(url), framing_(framing), cache_(cache), rate_(GetTickCount64()) {
+    total_ = framing.kind == BodyFraming::Length ? framing.length : 0;
+    if (!cache_ && total_ > 0) result_.Body.reserve(static_cast<size_t>(std::min(total_, job.options.MaxBytes)));
+  }
+
+  Result Read(ByteStream& stream, const std::string& first) {
+    if (framing_.kind == BodyFraming::Empty) return Finish();
+    ChunkedDecoder chunks;
+    std::string block(kBlock, '\0');
+    std::string_view input = first;
+    while (true) {
+      if (framing_.kind == BodyFraming::Chunked) {
+        size_t used = 0;
+        const ChunkedDecoder::State state = chunks.Feed(
+            input, [this](const char* data, size_t size) { return Take(data, size); }, used);
+        if (!failure_.Ok()) return Failed(failure_);
+        if (state == ChunkedDecoder::State::Bad) return Failed(Failure::BadAnswer, chunks.Reason());
+        if (state == ChunkedDecoder::State::End) return Finish();
+      } else if (!input.empty() && !Take(input.data(), input.size())) {
+        return Failed(failure_);
+      }
+      if (framing_.kind == BodyFraming::Length && received_ == total_) return Finish(&stream);
+      size_t got = 0;
+      NetStatus status =
+          stream.Receive(block.data(), block.size(), got, job_.options.ReceiveTimeoutMs, L"waiting for data");
+      if (!status.Ok()) return Failed(status);
+      if (got == 0) {
+        if (framing_.kind == BodyFraming::UntilClose) return Finish();
+        if (framing_.kind == BodyFraming::Chunked) {
+          return Failed(Failure::Truncated,
+                        L"Connection closed inside the chunked body after " + std::to_wstring(received_) + L" bytes");
+        }
+        return Failed(Failure::Truncated, L"Connection closed after " + std::to_wstring(received_) + L" of " +
+                                              std::to_wstring(total_) + L" bytes");
+      }
+      input = std::string_view(block.data(), got);
+    }
+  }
+
+ private:
+  // Takes the next body bytes; false (with the failure) past the limit or the declared length.
+  bool Take(const char* data, size_t size) {
+    received_ += size;
+    if (received_ > job_.options.MaxBytes) {
+      failure_ =
+          NetFailure(Failure::TooLarge, L"Too large: more than " + std::to_wstring(job_.options.MaxBytes) + L" bytes");
+      return false;
+    }
+    if (framing_.kind == BodyFraming::Length && received_ > total_) {
+      failure_ =
+          NetFailure(Failure::Overrun, L"Longer than its declared length of " + std::to_wstring(total_) + L" bytes");
+      return false;
+    }
+    if (cache_) {
+      if (!cache_->Write(data, size)) {
+        failure_ = NetFailure(Failure::System, L"The cache file could not be written");
+        return false;
+      }
+    } else {
+      result_.Body.append(data, size);
+    }
+    const ULONGLONG now = GetTickCount64();
+    Progress progress{kDownloading, url_, received_, total_};
+    progress.BytesPerSecond = rate_.Rate(now, received_);
+    job_.Report(std::move(progress));
+    return true;
+  }
+
+  // A body of its declared length: whatever the server sends after it shortly
+  // makes it too long; its end, silence or a reset are all fine.
+  Result Finish(ByteStream* stream = nullptr) {
+    if (stream) {
+      char extra[1];
+      size_t got = 0;
+      NetStatus status = stream->Receive(extra, sizeof extra, got, kAfterBodyMs, L"after the body");
+      if (status.failure == Failure::Cancelled) return Failed(status);
+      if (status.Ok() && got > 0) {
+        return Failed(Failure::Overrun, L"Longer than its declared length of " + std::to_wstring(total_) + L" bytes");
+      }
+    }
+    result_.Bytes = received_;
+    return std::move(result_);
+  }
+
+  TransferJob& job_;
+  const std::wstring& url_;
+  const BodyFraming& framing_;
+  CacheWriter* cache_;
+  Result result_;
+  RateMeter rate_;
+  uint64_t total_ = 0, received_ = 0;
+  NetStatus failure_;
+};
+
+Result Perform(TransferJob& job, CacheWriter& cache) {
+  const TransferClock clock(job.cancelled, job.options.DeadlineMs);
   std::wstring url = job.url;
   for (int hop = 0; hop <= kMaxRedirects; ++hop) {
     Address address;
     if (!Crack(url, address)) return Failed(Failure::Address, L"Not an http or https address");
     job.Report({kConnecting, address.host, 0, 0});
-    ScopedInternet connection(InternetConnectW(session.get(), address.host.c_str(), address.port, nullptr, nullptr,
-                                               INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return NetworkFailure(GetLastError());
-    const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE |
-                        INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | (address.secure ? INTERNET_FLAG_SECURE : 0) |
-                        (job.toCache ? INTERNET_FLAG_NEED_FILE : INTERNET_FLAG_NO_CACHE_WRITE);
-    ScopedInternet request(
-        HttpOpenRequestW(connection.get(), L"GET", address.object.c_str(), nullptr, nullptr, nullptr, flags, 0));
-    if (!request) return NetworkFailure(GetLastError());
-    SetTimeouts(request.get(), job.options);
+    Connection connection(clock);
+    NetStatus status = connection.Open(address, job.options);
+    if (!status.Ok()) return Failed(status);
     job.Report({kSendingRequest, L"", 0, 0});
-    if (job.cancelled) break;
-    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return NetworkFailure(GetLastError());
-    if (job.toCache) entries.push_back({url, CacheFileOf(request.get())});
-    if (job.cancelled) break;
+    const std::string request =
+        RequestText(address.host, address.port, address.secure, address.object, app::kVersionText);
+    status = connection.Stream().Send(request.data(), request.size(), clock.Remaining(job.options.ReceiveTimeoutMs));
+    if (!status.Ok()) return Failed(status);
 
-    DWORD status = 0, size = sizeof status;
-    HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
-    const std::wstring location = QueryText(request.get(), HTTP_QUERY_LOCATION);
-    if (status >= 300 && status < 400 && !location.empty()) {
-      url = Combine(url, location);
+    ResponseHead head;
+    std::string headText, rest;
+    Result answer = ReadHead(connection.Stream(), job.options, head, headText, rest);
+    if (!answer.Ok()) return answer;
+    const long code = head.status;
+    const std::string location = head.Field("Location");
+    if (code >= 300 && code < 400 && !location.empty()) {
+      url = Combine(url, Widened(location));
       job.Report({kRedirecting, url, 0, 0});
-      if (!IsWebAddress(url)) return Failed(Failure::Redirect, L"Redirected to a non-web address: " + url, status);
+      if (!IsWebAddress(url)) return Failed(Failure::Redirect, L"Redirected to a non-web address: " + url, code);
       continue;
     }
-    if (status < 200 || status >= 300) return Failed(Failure::Http, L"HTTP " + std::to_wstring(status), status);
-    const int64_t declared = ParseLength(QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH));
-    if (declared > 0 && static_cast<uint64_t>(declared) > job.options.MaxBytes) {
-      return Failed(Failure::TooLarge, L"Too large (" + std::to_wstring(declared) + L" bytes)", status);
+    if (code < 200 || code >= 300) return Failed(Failure::Http, L"HTTP " + std::to_wstring(code), code);
+    const BodyFraming framing = FramingOf(head);
+    if (framing.kind == BodyFraming::Bad) return Failed(Failure::BadAnswer, framing.reason, code);
+    if (framing.kind == BodyFraming::Length && framing.length > job.options.MaxBytes) {
+      return Failed(Failure::TooLarge, L"Too large (" + std::to_wstring(framing.length) + L" bytes)", code);
     }
-    const std::wstring mime = QueryText(request.get(), HTTP_QUERY_CONTENT_TYPE);
+    const std::wstring mime = Widened(head.Field("Content-Type"));
     if (!mime.empty()) job.Report({kMimeType, mime, 0, 0});
-    const uint64_t total = declared > 0 ? static_cast<uint64_t>(declared) : 0;
+    const uint64_t total = framing.kind == BodyFraming::Length ? framing.length : 0;
     job.Report({kBeginDownload, url, 0, total});
-    if (job.toCache && !entries.back().file.empty()) job.Report({kCacheFile, entries.back().file, 0, total});
-    Result result = ReadBody(job, request.get(), url, declared);
-    if (job.toCache && entries.back().file.empty()) entries.back().file = CacheFileOf(request.get());
-    result.HttpStatus = static_cast<long>(status);
-    if (result.Ok()) result.MimeType = mime;
+    if (job.toCache) {
+      if (!cache.Begin(url, total)) return Failed(Failure::System, L"The Internet cache gave no file", code);
+      job.Report({kCacheFile, cache.File(), 0, total});
+    }
+    Result result = BodyReader(job, url, framing, job.toCache ? &cache : nullptr).Read(connection.Stream(), rest);
+    result.HttpStatus = code;
+    if (!result.Ok()) return result;
+    result.MimeType = mime;
+    if (job.toCache) {
+      if (!cache.Commit(Widened(headText)) || GetFileAttributesW(cache.File().c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return Failed(Failure::System, L"The Internet cache kept no file", code);
+      }
+      result.CacheFile = cache.File();
+    }
+    job.Report({kEndDownload, url, result.Bytes, total});
     return result;
   }
-  if (job.cancelled) return Failed(Failure::Cancelled, L"Cancelled");
   return Failed(Failure::Redirect, L"Too many redirects");
 }
 
 }  // namespace
 
 void RunTransfer(TransferJob& job) {
-  std::vector<CacheEntry> entries;
-  Result result = Perform(job, entries);
-  // The handles are closed by now: what WinINet kept of redirects and of a
-  // failed download leaves the cache again.
-  if (result.Ok() && !entries.empty()) entries.pop_back();
-  for (const CacheEntry& entry : entries) {
-    DeleteUrlCacheEntryW(entry.url.c_str());
-    if (!entry.file.empty()) DeleteFileW(entry.file.c_str());
+  Result result;
+  {
+    CacheWriter cache;  // a file not committed is gone when this scope ends
+    result = Perform(job, cache);
   }
+  if (job.cancelled) result = Failed(Failure::Cancelled, L"Cancelled");
   job.Finish(std::move(result));
 }
 

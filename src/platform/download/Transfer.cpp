@@ -94,12 +94,13 @@ void Transfer::Cancel() {
   job_.reset();
 }
 
-// Raises the waiting reports one at a time, so that a callback that runs a
-// message loop of its own sees the later ones in order; stops when a callback
-// cancelled the transfer or destroyed this object.
+// Raises the reports waiting when it is called, one at a time, so that a
+// callback that runs a message loop of its own sees the later ones in order;
+// stops when a callback cancelled the transfer or destroyed this object.
+// Reports that came meanwhile wait for the next turn of the message loop.
 void Transfer::Dispatch() {
   const std::shared_ptr<bool> alive = alive_;
-  while (*alive && job_) {
+  for (size_t turn = job_ ? job_->Waiting() : 0; turn > 0 && *alive && job_; --turn) {
     const std::shared_ptr<TransferJob> job = job_;
     TransferJob::Event event;
     if (!job->Take(event)) return;
@@ -111,6 +112,7 @@ void Transfer::Dispatch() {
       return;
     }
   }
+  if (*alive && job_ && job_->Waiting() > 0) PostMessageW(window_, kReportsWaiting, 0, 0);
 }
 
 LRESULT CALLBACK Transfer::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

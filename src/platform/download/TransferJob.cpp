@@ -20,8 +20,11 @@ void TransferJob::Post(Event event, bool replaceSameStatus) {
 }
 
 void TransferJob::Report(Progress progress) {
-  const bool coalesce = progress.Status == kDownloading;
-  Post(std::move(progress), coalesce);
+  if (progress.Status != kDownloading) return Post(std::move(progress), false);
+  const double now = Clock();
+  if (lastBytesReport_ >= 0 && now - lastBytesReport_ < kBytesReportSeconds) return;
+  lastBytesReport_ = now;
+  Post(std::move(progress), true);
 }
 
 void TransferJob::Finish(Result result) { Post(std::move(result), false); }
@@ -37,6 +40,11 @@ bool TransferJob::Take(Event& event) {
   event = std::move(events_.front());
   events_.pop_front();
   return true;
+}
+
+size_t TransferJob::Waiting() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events_.size();
 }
 
 void TransferJob::Release() {

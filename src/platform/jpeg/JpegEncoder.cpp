@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -66,6 +67,65 @@ HuffTable BuildTable(const uint8_t* bits, const uint8_t* values) {
     code = static_cast<uint16_t>(code << 1);
   }
   return t;
+}
+
+// A Huffman table's code counts per length 1..16 and its symbols in code order.
+struct HuffSpec {
+  uint8_t bits[16] = {};
+  std::vector<uint8_t> values;
+};
+
+// The table of shortest codes for the symbols' counts (no code longer than 16
+// bits, none of all ones), built as the JPEG standard's Annex K.2 describes.
+HuffSpec OptimalTable(const uint32_t (&counts)[256]) {
+  uint64_t freq[257];
+  for (int i = 0; i < 256; ++i) freq[i] = counts[i];
+  freq[256] = 1;  // a reserved symbol, so that no real code is all ones
+  int size[257] = {}, others[257];
+  std::fill(std::begin(others), std::end(others), -1);
+  for (;;) {
+    int v1 = -1, v2 = -1;  // the least and next least frequent (the later symbol on ties)
+    for (int i = 0; i <= 256; ++i)
+      if (freq[i] && (v1 < 0 || freq[i] <= freq[v1])) v1 = i;
+    for (int i = 0; i <= 256; ++i)
+      if (freq[i] && i != v1 && (v2 < 0 || freq[i] <= freq[v2])) v2 = i;
+    if (v2 < 0) break;
+    freq[v1] += freq[v2];
+    freq[v2] = 0;
+    for (++size[v1]; others[v1] >= 0; ++size[v1]) v1 = others[v1];
+    others[v1] = v2;
+    for (++size[v2]; others[v2] >= 0; ++size[v2]) v2 = others[v2];
+  }
+  int lengths[33] = {};
+  for (int i = 0; i <= 256; ++i)
+    if (size[i]) ++lengths[std::min(size[i], 32)];
+  // Codes over 16 bits are moved up the tree in pairs.
+  for (int i = 32; i > 16; --i) {
+    while (lengths[i] > 0) {
+      int j = i - 2;
+      while (lengths[j] == 0) --j;
+      lengths[i] -= 2;
+      ++lengths[i - 1];
+      lengths[j + 1] += 2;
+      --lengths[j];
+    }
+  }
+  int longest = 16;
+  while (longest > 0 && lengths[longest] == 0) --longest;
+  if (longest > 0) --lengths[longest];  // the reserved symbol's code goes
+  HuffSpec spec;
+  for (int i = 1; i <= 16; ++i) spec.bits[i - 1] = static_cast<uint8_t>(lengths[i]);
+  for (int length = 1; length <= 32; ++length)
+    for (int symbol = 0; symbol < 256; ++symbol)
+      if (size[symbol] == length) spec.values.push_back(static_cast<uint8_t>(symbol));
+  return spec;
+}
+
+HuffSpec StandardTable(const uint8_t* bits, const uint8_t* values, size_t count) {
+  HuffSpec spec;
+  std::copy(bits, bits + 16, spec.bits);
+  spec.values.assign(values, values + count);
+  return spec;
 }
 
 // Output with the entropy-coded segment's bit packing and 0xFF stuffing.
@@ -138,7 +198,8 @@ void ForwardDct(float* d) {
 
 class Encoder {
  public:
-  Encoder(int quality, std::vector<uint8_t>& out) : out_(out), bits_(out) {
+  Encoder(int quality, const JpegOptions& options, std::vector<uint8_t>& out)
+      : options_(options), out_(out), bits_(out) {
     MakeQuant(kLumaQuant, quality, quant_[0]);
     MakeQuant(kChromaQuant, quality, quant_[1]);
     static const double kAan[8] = {1.0, 1.387039845, 1.306562965, 1.175875602,
@@ -146,24 +207,60 @@ class Encoder {
     for (int t = 0; t < 2; ++t)
       for (int i = 0; i < 64; ++i)
         divisor_[t][i] = static_cast<float>(1.0 / (quant_[t][i] * kAan[i / 8] * kAan[i % 8] * 8.0));
-    dc_[0] = BuildTable(kDcLumaBits, kDcValues);
-    dc_[1] = BuildTable(kDcChromaBits, kDcValues);
-    ac_[0] = BuildTable(kAcLumaBits, kAcLumaValues);
-    ac_[1] = BuildTable(kAcChromaBits, kAcChromaValues);
+    dcSpec_[0] = StandardTable(kDcLumaBits, kDcValues, sizeof kDcValues);
+    dcSpec_[1] = StandardTable(kDcChromaBits, kDcValues, sizeof kDcValues);
+    acSpec_[0] = StandardTable(kAcLumaBits, kAcLumaValues, sizeof kAcLumaValues);
+    acSpec_[1] = StandardTable(kAcChromaBits, kAcChromaValues, sizeof kAcChromaValues);
   }
 
   void Run(const JpegSource& src) {
-    WriteHeaders(src.width, src.height);
-    const int paddedWidth = (src.width + 15) & ~15;
+    if (!options_.optimalHuffman) {
+      WriteHeaders(src.width, src.height);
+      ForEachBlock(src, [this](const int* coef, int component) { Emit(coef, component); });
+    } else {
+      // The blocks are kept until the counts of their symbols have made the tables.
+      std::vector<int16_t> blocks;
+      std::vector<uint8_t> components;
+      uint32_t dcCounts[2][256] = {}, acCounts[2][256] = {};
+      int dcPred[3] = {0, 0, 0};
+      ForEachBlock(src, [&](const int* coef, int component) {
+        blocks.insert(blocks.end(), coef, coef + 64);
+        components.push_back(static_cast<uint8_t>(component));
+        const int t = component == 0 ? 0 : 1;
+        Symbols(coef, dcPred[component], [&](bool ac, int symbol, int, int) { ++(ac ? acCounts : dcCounts)[t][symbol]; });
+      });
+      for (int t = 0; t < Tables(); ++t) dcSpec_[t] = OptimalTable(dcCounts[t]), acSpec_[t] = OptimalTable(acCounts[t]);
+      WriteHeaders(src.width, src.height);
+      int coef[64];
+      for (size_t b = 0; b < components.size(); ++b) {
+        std::copy(blocks.begin() + static_cast<ptrdiff_t>(64 * b), blocks.begin() + static_cast<ptrdiff_t>(64 * b + 64),
+                  coef);
+        Emit(coef, components[b]);
+      }
+    }
+    bits_.Flush();
+    PutWord(out_, 0xFFD9);
+  }
+
+ private:
+  int Tables() const { return options_.grey ? 1 : 2; }
+
+  // Calls visit(coefficients, component) for every block in the file's order:
+  // per 16x16 unit four luma blocks and one each of Cb and Cr, or per 8x8 unit
+  // one luma block for a grey picture.
+  template <class Visit>
+  void ForEachBlock(const JpegSource& src, Visit&& visit) {
+    const int unit = options_.grey ? 8 : 16;
+    const int paddedWidth = (src.width + unit - 1) / unit * unit;
     std::vector<float> planes(3 * 16 * static_cast<size_t>(paddedWidth));
     float* yPlane = planes.data();
     float* cbPlane = yPlane + 16 * paddedWidth;
     float* crPlane = cbPlane + 16 * paddedWidth;
     float block[64];
-    for (int top = 0; top < src.height; top += 16) {
-      // Colour conversion of one strip of 16 rows; rows and columns past the edge repeat
-      // the last ones.
-      for (int r = 0; r < 16; ++r) {
+    int coef[64];
+    for (int top = 0; top < src.height; top += unit) {
+      // Colour conversion of one strip of rows; rows and columns past the edge repeat the last ones.
+      for (int r = 0; r < unit; ++r) {
         const int y = std::min(top + r, src.height - 1);
         const uint8_t* p = src.topRow + src.rowStep * y;
         float* py = yPlane + r * paddedWidth;
@@ -181,23 +278,24 @@ class Encoder {
           pcr[x] = pcr[src.width - 1];
         }
       }
-      for (int left = 0; left < paddedWidth; left += 16) {
-        for (int k = 0; k < 4; ++k) {
+      for (int left = 0; left < paddedWidth; left += unit) {
+        for (int k = 0; k < (options_.grey ? 1 : 4); ++k) {
           const float* base = yPlane + (k / 2) * 8 * paddedWidth + left + (k % 2) * 8;
           for (int r = 0; r < 8; ++r) std::memcpy(block + 8 * r, base + r * paddedWidth, 8 * sizeof(float));
-          EncodeBlock(block, 0, dcPred_[0]);
+          Quantise(block, 0, coef);
+          visit(coef, 0);
         }
+        if (options_.grey) continue;
         Subsample(cbPlane + left, paddedWidth, block);
-        EncodeBlock(block, 1, dcPred_[1]);
+        Quantise(block, 1, coef);
+        visit(coef, 1);
         Subsample(crPlane + left, paddedWidth, block);
-        EncodeBlock(block, 1, dcPred_[2]);
+        Quantise(block, 1, coef);
+        visit(coef, 2);
       }
     }
-    bits_.Flush();
-    PutWord(out_, 0xFFD9);
   }
 
- private:
   static void Subsample(const float* plane, int stride, float* block) {
     for (int r = 0; r < 8; ++r) {
       const float* a = plane + 2 * r * stride;
@@ -216,21 +314,24 @@ class Encoder {
     return n;
   }
 
-  void EncodeBlock(float* block, int table, int& dcPred) {
+  // The block's coefficients in zig-zag order, quantised.
+  void Quantise(float* block, int table, int* coef) const {
     ForwardDct(block);
-    int coef[64];
     const float* div = divisor_[table];
     for (int k = 0; k < 64; ++k) {
       const int i = kZigZag[k];
       coef[k] = static_cast<int>(block[i] * div[i] + 16384.5f) - 16384;
     }
     for (int k = 1; k < 64; ++k) coef[k] = std::clamp(coef[k], -1023, 1023);  // AC categories stop at 10
+  }
+
+  // Calls sink(ac, symbol, extra bits, their count) for each Huffman symbol of a block.
+  template <class Sink>
+  static void Symbols(const int* coef, int& dcPred, Sink&& sink) {
     const int diff = coef[0] - dcPred;
     dcPred = coef[0];
     int cat = Category(diff);
-    bits_.Put(dc_[table].code[cat], dc_[table].size[cat]);
-    if (cat) bits_.Put(static_cast<uint32_t>(diff < 0 ? diff - 1 : diff), cat);
-    const HuffTable& ac = ac_[table];
+    sink(false, cat, diff < 0 ? diff - 1 : diff, cat);
     int run = 0;
     for (int k = 1; k < 64; ++k) {
       const int v = coef[k];
@@ -238,69 +339,82 @@ class Encoder {
         ++run;
         continue;
       }
-      while (run > 15) {
-        bits_.Put(ac.code[0xF0], ac.size[0xF0]);
-        run -= 16;
-      }
+      for (; run > 15; run -= 16) sink(true, 0xF0, 0, 0);
       cat = Category(v);
-      const int symbol = (run << 4) | cat;
-      bits_.Put(ac.code[symbol], ac.size[symbol]);
-      bits_.Put(static_cast<uint32_t>(v < 0 ? v - 1 : v), cat);
+      sink(true, (run << 4) | cat, v < 0 ? v - 1 : v, cat);
       run = 0;
     }
-    if (run > 0) bits_.Put(ac.code[0x00], ac.size[0x00]);
+    if (run > 0) sink(true, 0x00, 0, 0);
   }
 
-  void WriteHuffman(int tableClass, int id, const uint8_t* bits, const uint8_t* values) {
-    int count = 0;
-    for (int i = 0; i < 16; ++i) count += bits[i];
+  void Emit(const int* coef, int component) {
+    const int t = component == 0 ? 0 : 1;
+    Symbols(coef, dcPred_[component], [&](bool ac, int symbol, int value, int count) {
+      const HuffTable& table = ac ? ac_[t] : dc_[t];
+      bits_.Put(table.code[symbol], table.size[symbol]);
+      if (count) bits_.Put(static_cast<uint32_t>(value), count);
+    });
+  }
+
+  void WriteHuffman(int tableClass, int id, const HuffSpec& spec) {
     PutWord(out_, 0xFFC4);
-    PutWord(out_, 2 + 1 + 16 + count);
+    PutWord(out_, static_cast<int>(2 + 1 + 16 + spec.values.size()));
     out_.push_back(static_cast<uint8_t>((tableClass << 4) | id));
-    out_.insert(out_.end(), bits, bits + 16);
-    out_.insert(out_.end(), values, values + count);
+    out_.insert(out_.end(), spec.bits, spec.bits + 16);
+    out_.insert(out_.end(), spec.values.begin(), spec.values.end());
   }
 
   void WriteHeaders(int width, int height) {
+    for (int t = 0; t < Tables(); ++t) {
+      dc_[t] = BuildTable(dcSpec_[t].bits, dcSpec_[t].values.data());
+      ac_[t] = BuildTable(acSpec_[t].bits, acSpec_[t].values.data());
+    }
     PutWord(out_, 0xFFD8);  // SOI
     static const uint8_t kJfif[] = {0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
     out_.insert(out_.end(), kJfif, kJfif + sizeof(kJfif));
-    for (int t = 0; t < 2; ++t) {  // DQT
+    for (int t = 0; t < Tables(); ++t) {  // DQT
       PutWord(out_, 0xFFDB);
       PutWord(out_, 2 + 65);
       out_.push_back(static_cast<uint8_t>(t));
       for (int k = 0; k < 64; ++k) out_.push_back(quant_[t][kZigZag[k]]);
     }
+    const int components = options_.grey ? 1 : 3;
     PutWord(out_, 0xFFC0);  // SOF0
-    PutWord(out_, 17);
+    PutWord(out_, 8 + 3 * components);
     out_.push_back(8);
     PutWord(out_, height);
     PutWord(out_, width);
-    out_.push_back(3);
+    out_.push_back(static_cast<uint8_t>(components));
     static const uint8_t kComponents[] = {1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1};
-    out_.insert(out_.end(), kComponents, kComponents + sizeof(kComponents));
-    WriteHuffman(0, 0, kDcLumaBits, kDcValues);
-    WriteHuffman(1, 0, kAcLumaBits, kAcLumaValues);
-    WriteHuffman(0, 1, kDcChromaBits, kDcValues);
-    WriteHuffman(1, 1, kAcChromaBits, kAcChromaValues);
+    static const uint8_t kGrey[] = {1, 0x11, 0};
+    if (options_.grey) out_.insert(out_.end(), kGrey, kGrey + sizeof(kGrey));
+    else out_.insert(out_.end(), kComponents, kComponents + sizeof(kComponents));
+    for (int t = 0; t < Tables(); ++t) {
+      WriteHuffman(0, t, dcSpec_[t]);
+      WriteHuffman(1, t, acSpec_[t]);
+    }
     static const uint8_t kScan[] = {0xFF, 0xDA, 0, 12, 3, 1, 0x00, 2, 0x11, 3, 0x11, 0, 63, 0};
-    out_.insert(out_.end(), kScan, kScan + sizeof(kScan));
+    static const uint8_t kGreyScan[] = {0xFF, 0xDA, 0, 8, 1, 1, 0x00, 0, 63, 0};
+    if (options_.grey) out_.insert(out_.end(), kGreyScan, kGreyScan + sizeof(kGreyScan));
+    else out_.insert(out_.end(), kScan, kScan + sizeof(kScan));
   }
 
+  JpegOptions options_;
   std::vector<uint8_t>& out_;
   BitWriter bits_;
   uint8_t quant_[2][64];
   float divisor_[2][64];
+  HuffSpec dcSpec_[2], acSpec_[2];
   HuffTable dc_[2], ac_[2];
   int dcPred_[3] = {0, 0, 0};
 };
 
 }  // namespace
 
-bool EncodeJpeg(const JpegSource& source, int quality, std::vector<uint8_t>& out) {
+bool EncodeJpeg(const JpegSource& source, int quality, std::vector<uint8_t>& out, const JpegOptions& options) {
   if (!source.topRow || source.width < 1 || source.height < 1 || source.width > 65535 || source.height > 65535)
     return false;
   out.reserve(out.size() + 1024 + static_cast<size_t>(source.width) * source.height / 4);
-  Encoder(std::clamp(quality, 0, 100), out).Run(source);
+  Encoder(std::clamp(quality, 0, 100), options, out).Run(source);
   return true;
 }

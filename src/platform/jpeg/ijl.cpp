@@ -43,9 +43,10 @@ IJLAPI int32_t ijlWrite(JPEG_CORE_PROPERTIES* props, int32_t iotype) {
   if (iotype != IJL_JFILE_WRITEWHOLEIMAGE) return IJL_UNSUPPORTED_IOTYPE;
   if (!props->DIBBytes || !props->JPGFile || !props->JPGFile[0]) return IJL_INVALID_POINTER;
   const int32_t rows = props->DIBHeight < 0 ? -props->DIBHeight : props->DIBHeight;
+  const bool colour = props->JPGChannels == 3 && props->JPGColor == IJL_YCBCR && props->JPGSubsampling == IJL_420;
+  const bool grey = props->JPGChannels == 1 && props->JPGColor == IJL_G && props->JPGSubsampling == IJL_NONE;
   if (props->DIBChannels != 3 || props->DIBColor != IJL_BGR || props->DIBSubsampling != IJL_NONE ||
-      props->JPGChannels != 3 || props->JPGColor != IJL_YCBCR || props->JPGSubsampling != IJL_420 ||
-      props->DIBPadBytes < 0 || props->DIBWidth < 1 || rows < 1 || props->JPGWidth != props->DIBWidth ||
+      !(colour || grey) || props->DIBPadBytes < 0 || props->DIBWidth < 1 || rows < 1 || props->JPGWidth != props->DIBWidth ||
       props->JPGHeight != rows)
     return IJL_BAD_PARAMETER;
 
@@ -57,7 +58,8 @@ IJLAPI int32_t ijlWrite(JPEG_CORE_PROPERTIES* props, int32_t iotype) {
   }
   std::vector<uint8_t> bytes;
   try {
-    if (!EncodeJpeg(source, props->jquality, bytes)) return IJL_BAD_PARAMETER;
+    const JpegOptions options{grey, props->OptimalHuffman != 0};
+    if (!EncodeJpeg(source, props->jquality, bytes, options)) return IJL_BAD_PARAMETER;
   } catch (const std::bad_alloc&) {
     return IJL_MEMORY_ERROR;
   }

@@ -15,7 +15,7 @@ enum IJLIOTYPE : int32_t {
   IJL_JFILE_WRITEWHOLEIMAGE = 8,  // the whole image to the file named in JPGFile
 };
 
-enum IJLCOLOR : int32_t { IJL_RGB = 1, IJL_BGR = 2, IJL_YCBCR = 3 };
+enum IJLCOLOR : int32_t { IJL_RGB = 1, IJL_BGR = 2, IJL_YCBCR = 3, IJL_G = 4 };
 enum IJLSUBSAMPLING : int32_t { IJL_NONE = 0, IJL_420 = 1 };
 
 enum IJLERR : int32_t {
@@ -44,10 +44,11 @@ struct JPEG_CORE_PROPERTIES {
   const wchar_t* JPGFile;  // target file
   int32_t JPGWidth;
   int32_t JPGHeight;
-  int32_t JPGChannels;     // 3
-  int32_t JPGColor;        // IJL_YCBCR
-  int32_t JPGSubsampling;  // IJL_420
+  int32_t JPGChannels;     // 3, or 1 for grey
+  int32_t JPGColor;        // IJL_YCBCR, or IJL_G for grey
+  int32_t JPGSubsampling;  // IJL_420, or IJL_NONE for grey
   int32_t jquality;        // 0 to 100 (values outside are clamped)
+  int32_t OptimalHuffman;  // non-zero: Huffman tables made for the picture (smaller, slower)
 };
 
 IJLAPI int32_t ijlInit(JPEG_CORE_PROPERTIES* props);

@@ -6,6 +6,9 @@
 // with them.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+
 #include "MediaTestSupport.h"
 #include "flash/FlashTestSupport.h"
 #include "platform/flash/control/FlashControl.h"
@@ -32,20 +35,31 @@ Bytes DefineSound(uint16_t id, size_t samples, uint8_t level) {
 }
 Bytes StartSound(uint16_t id, uint8_t flags = 0) { return moviebytes::Tag(15, U16(id) + Bytes{flags}); }
 
-// A 12 fps movie of `frames` frames with a stream block in each of the first `streamed`.
-Bytes StreamMovie(int frames, int streamed, const std::vector<Bytes>& firstFrame = {}) {
+// A 12 fps movie of `frames` frames whose stream has the format byte given
+// and the block block(i) makes in frame i (none when empty).
+Bytes StreamMovieOf(int frames, uint8_t format, const std::function<Bytes(int)>& block,
+                    const std::vector<Bytes>& firstFrame = {}) {
   moviebytes::Movie m;
   m.rect = moviebytes::Rect(0, 100 * 20, 0, 100 * 20);
   m.rateWhole = kRate;
   m.frames = static_cast<uint16_t>(frames);
-  m.tags.push_back(StreamHead());
+  m.tags.push_back(moviebytes::Tag(18, Bytes{format, format} + U16(kFrameSamples)));
   for (const Bytes& t : firstFrame) m.tags.push_back(t);
   for (int i = 0; i < frames; ++i) {
-    if (i < streamed) m.tags.push_back(StreamBlock(static_cast<uint8_t>(128 + (i % 2 ? 20 : -20))));
+    const Bytes data = block(i);
+    if (!data.empty()) m.tags.push_back(moviebytes::Tag(19, data, true));
     m.tags.push_back(moviebytes::ShowFrame());
   }
   m.tags.push_back(moviebytes::EndTag());
   return m.Plain();
+}
+
+// 8-bit PCM, one frame's worth in each of the first `streamed` frames.
+Bytes StreamMovie(int frames, int streamed, const std::vector<Bytes>& firstFrame = {}) {
+  return StreamMovieOf(
+      frames, kPcm8,
+      [&](int i) { return i < streamed ? Bytes(kFrameSamples, static_cast<uint8_t>(128 + (i % 2 ? 20 : -20))) : Bytes{}; },
+      firstFrame);
 }
 
 class MovieSoundTest : public ::testing::Test {
@@ -176,4 +190,42 @@ TEST_F(MovieSoundTest, StoppingTheTimelineOrItsSpriteStopsTheStream) {
   EXPECT_EQ(control.CurrentFrame(), 3);
   Hear(10);
   EXPECT_EQ(mixer->VoiceCount(), 0u);
+}
+
+// With a sound device (one that plays nothing at the clock's pace), a stream
+// that yields no samples (formats without a decoder, MP3 of random bytes)
+// leads nothing: the frames follow the frame clock as without a device. So
+// they do through a stream's silent stretch, and a stream that plays keeps
+// them on its own clock, which here is the same pace.
+TEST_F(MovieSoundTest, AStreamThatYieldsNothingLeavesTheFramesToTheClock) {
+  std::mt19937 rng(35);
+  auto noise = [&](size_t bytes) {
+    Bytes b(bytes);
+    for (auto& v : b) v = static_cast<uint8_t>(rng());
+    return b;
+  };
+  const struct {
+    const char* name;
+    uint8_t format;  // codec, rate, size, channels
+    std::function<Bytes(int)> block;
+  } cases[] = {
+      {"Nellymoser", 0x6E, [&](int) { return noise(256); }},
+      {"Speex", 0xB2, [&](int) { return noise(100); }},
+      {"MP3 of random bytes", 0x2F, [&](int) { return U16(1152) + U16(0) + noise(400); }},
+      {"PCM with a silent stretch", kPcm8,
+       [&](int i) { return i < 12 || i >= 48 ? Bytes(kFrameSamples, 150) : Bytes{}; }},
+      {"PCM", kPcm8, [&](int) { return Bytes(kFrameSamples, 150); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Load(StreamMovieOf(200, c.format, c.block), FlashControl::AudioMode::Silent);
+    control.Pump();  // the device has taken nothing yet
+    long worst = std::labs(control.CurrentFrame());
+    for (int tick = 1; tick <= 72; ++tick) {
+      clock.now += 1.0 / kRate;
+      control.Pump();
+      worst = std::max(worst, std::labs(control.CurrentFrame() - tick));
+    }
+    EXPECT_LE(worst, 1) << "frames away from the clock";
+  }
 }

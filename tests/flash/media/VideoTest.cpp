@@ -175,3 +175,67 @@ TEST(VideoDecoders, DamagedStreamsAreDroppedWithoutHarm) {
   EXPECT_EQ(sorenson->Image(), nullptr);
   EXPECT_FALSE(CreateVideoDecoder(VideoCodec::Vp6));
 }
+
+TEST(VideoDecoders, ADamagedScreenFrameLeavesThePictureForTheNextFrame) {
+  for (const Stream& s : {kStreams[1], kStreams[2]}) {
+    SCOPED_TRACE(std::string(s.file, s.file + wcslen(s.file)));
+    const Bytes file = ReadData(s.file);
+    FlvStream flv;
+    ASSERT_TRUE(flv.Open(file));
+    const auto pictures = Pictures(flv);
+    auto clean = CreateVideoDecoder(s.codec), damaged = CreateVideoDecoder(s.codec);
+    for (size_t i = 0; i < 30; ++i) {
+      const FlvTag& tag = *pictures[i];
+      ASSERT_EQ(clean->Decode(Payload(tag), tag.key, static_cast<int64_t>(i)), DecodeResult::Picture);
+      if (i % 3 == 2) {
+        // The frame cut short inside its last block: every block before it already written.
+        const Bytes before = PictureBytes(*damaged->Image());
+        const Bytes cut(Payload(tag).begin(), Payload(tag).end() - 3);
+        EXPECT_EQ(damaged->Decode(cut, tag.key, static_cast<int64_t>(i)), DecodeResult::Dropped) << "frame " << i;
+        EXPECT_EQ(PictureBytes(*damaged->Image()), before) << "frame " << i;
+      }
+      ASSERT_EQ(damaged->Decode(Payload(tag), tag.key, static_cast<int64_t>(i)), DecodeResult::Picture);
+      ASSERT_EQ(PictureBytes(*damaged->Image()), PictureBytes(*clean->Image())) << "frame " << i;
+    }
+  }
+}
+
+TEST(VideoDecoders, ScreenBlocksAreCheckedAndMayEndWithoutTheStreamsEnd) {
+  // One 16x16 block of a 16x16 key frame, its pixels compressed as each case says.
+  Bytes pixels(16 * 16 * 3);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7 + i / 48);
+  auto compress = [&](int flush) {
+    z_stream z{};
+    deflateInit(&z, 9);
+    Bytes out(1024);
+    z.next_in = pixels.data(), z.avail_in = static_cast<uInt>(pixels.size());
+    z.next_out = out.data(), z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, flush);
+    out.resize(out.size() - z.avail_out);
+    deflateEnd(&z);
+    return out;
+  };
+  const Bytes whole = compress(Z_FINISH), flushed = compress(Z_SYNC_FLUSH);
+  Bytes wrongSum = whole;
+  wrongSum.back() ^= 1;
+  const struct {
+    const char* name;
+    Bytes data;
+    DecodeResult result;
+  } cases[] = {{"the whole stream", whole, DecodeResult::Picture},
+               {"flushed, without the stream's end", flushed, DecodeResult::Picture},
+               {"a wrong check value", wrongSum, DecodeResult::Dropped},
+               {"cut inside the data", Bytes(whole.begin(), whole.begin() + whole.size() / 2), DecodeResult::Dropped}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes packet{0x00, 16, 0x00, 16, static_cast<uint8_t>(c.data.size() >> 8), static_cast<uint8_t>(c.data.size())};
+    packet.insert(packet.end(), c.data.begin(), c.data.end());
+    auto decoder = CreateVideoDecoder(VideoCodec::ScreenVideo);
+    ASSERT_EQ(decoder->Decode(packet, true), c.result);
+    if (c.result != DecodeResult::Picture) continue;
+    // Rows come bottom-up.
+    const Bytes got = PictureBytes(*decoder->Image());
+    for (int row = 0; row < 16; ++row)
+      EXPECT_TRUE(std::equal(got.begin() + row * 48, got.begin() + row * 48 + 48, pixels.begin() + (15 - row) * 48)) << "row " << row;
+  }
+}

@@ -47,9 +47,10 @@ void PrintInfo(const std::wstring& result, const SWFInfo& i) {
   probe::Out(L"Compressed", Bool(i.Compressed));
   probe::Out(L"MovieLength", Number(i.MovieLength, 17));
   probe::Out(L"FileSize", std::to_wstring(i.FileSize));
+  probe::Out(L"MovieFileSize", std::to_wstring(i.MovieFileSize));
   probe::Out(L"Width", std::to_wstring(i.Width));
   probe::Out(L"Height", std::to_wstring(i.Height));
-  probe::Out(L"FrameRate", Number(i.FrameRate, 9));
+  probe::Out(L"FrameRate", FrameRateText(i.FrameRate));
   probe::Out(L"FrameCount", std::to_wstring(i.FrameCount));
   probe::Out(L"Path", i.Path);
   probe::Out(L"RequestedPath", i.RequestedPath);

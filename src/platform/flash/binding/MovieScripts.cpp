@@ -16,6 +16,7 @@
 #include "platform/flash/binding/MovieVariables.h"
 #include "platform/flash/script/UrlQuery.h"
 #include "platform/flash/binding/ScriptClasses.h"
+#include "platform/flash/binding/ScriptEffects.h"
 #include "platform/flash/binding/ScriptMedia.h"
 #include "platform/flash/binding/ScriptObjects.h"
 #include "platform/flash/render/ShapeCache.h"
@@ -88,9 +89,13 @@ MovieScripts::MovieScripts(MoviePlayer& player, const PlayerEnvironment& environ
   uint64_t bits = 0;
   std::memcpy(&bits, &seed, sizeof bits);
   vm_->Seed(bits ^ player.Movie().serial * 0x9E3779B97F4A7C15ull);
+  // The movie may ask for a shorter budget than the host's, never a longer one.
+  if (environment_.scriptSeconds > 0) vm_->SetBudget(environment_.scriptSeconds);
+  if (player.Movie().scriptSeconds > 0) vm_->SetBudget(std::min<double>(vm_->Budget(), player.Movie().scriptSeconds));
   InstallMovieClipClass(*this, *vm_);
   InstallTextFieldClass(*this, *vm_);
   InstallPlayerClasses(*this, *vm_);
+  InstallEffectProperties(*this, *vm_);
   media_ = std::make_unique<ScriptMedia>(*this);
 }
 

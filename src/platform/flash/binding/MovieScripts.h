@@ -188,6 +188,8 @@ class MovieScripts : private script::VmHost {
   void SetStageScaleMode(const std::wstring& mode) override {
     if (setScaleMode_) setScaleMode_(mode);
   }
+  uint64_t Turn() override { return environment_.turn ? environment_.turn() : 0; }
+  bool Interrupted() override { return environment_.interrupted && environment_.interrupted(); }
 
   void Run(const Queued& q);
   void Enqueue(Queued q);

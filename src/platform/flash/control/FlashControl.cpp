@@ -18,6 +18,7 @@
 #include "platform/flash/binding/ScriptMedia.h"
 #include "platform/flash/script/UrlQuery.h"
 #include "platform/flash/render/SoftwareRenderer.h"
+#include "platform/flash/media/SilentOutput.h"
 #include "moviefiles/MovieCache.h"
 #include "services/Services.h"
 
@@ -27,7 +28,7 @@ namespace {
 constexpr UINT kMsgEvents = WM_APP + 0x311;
 constexpr UINT kMsgLoad = WM_APP + 0x312;  // a movie the scripts load into level 0
 constexpr UINT kTimerMs = 10;
-constexpr double kDefaultRate = 12;  // for a header rate of 0
+constexpr ULONGLONG kCloseLookMs = 50;  // while scripts run, the queue is looked at for a close this often
 constexpr long kMaxCatchUpFrames = 8;  // a late clock skips rather than racing through frames
 constexpr long kMaxSoundCatchUp = 120;  // frames stepped at once to catch up with a stream
 
@@ -89,6 +90,7 @@ LRESULT CALLBACK FlashControl::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<FlashControl*>(GetWindowLongPtrW(hwnd, 0));
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   try {
+    Turn turn(*self, true);
     return self->HandleMessage(msg, wp, lp);
   } catch (...) {
     return DefWindowProcW(hwnd, msg, wp, lp);  // nothing crosses the window procedure
@@ -308,6 +310,45 @@ void FlashControl::Invalidate() {
   if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
+// ---- Turns and the scripts' budget ------------------------------------------------
+
+FlashControl::Turn::Turn(FlashControl& control, bool message)
+    : control_(control), alive_(control.alive_), outer_(control.turn_) {
+  if (message || control_.turnDepth_ == 0) control_.turn_ = ++control_.turns_;
+  ++control_.turnDepth_;
+}
+
+FlashControl::Turn::~Turn() {
+  if (!*alive_) return;
+  --control_.turnDepth_;
+  control_.turn_ = outer_;
+}
+
+void FlashControl::SetScriptBudget(double seconds) {
+  scriptSeconds_ = seconds;
+  if (player_ && !page_) player_->Scripts().Vm().SetBudget(seconds);
+}
+
+// Whether the window holding the control was asked to close (or the host's
+// own check says it is ending): its queue is looked at (nothing taken from it) at most every kCloseLookMs while scripts
+// run. A look would handle a message another thread sends (in the middle of
+// the script), so there is none while one waits.
+bool FlashControl::CloseRequested() {
+  if (closing_ || !hwnd_) return closing_;
+  const ULONGLONG now = GetTickCount64();
+  if (closeLookTick_ && now - closeLookTick_ < kCloseLookMs) return false;
+  closeLookTick_ = now;
+  if (closeCheck_ && closeCheck_()) return closing_ = true;
+  const DWORD queued = HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_ALLPOSTMESSAGE | QS_SENDMESSAGE));
+  if (!(queued & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) || (queued & QS_SENDMESSAGE)) return false;
+  HWND root = GetAncestor(hwnd_, GA_ROOT);
+  constexpr UINT kLook = PM_NOREMOVE | PM_QS_POSTMESSAGE;
+  MSG msg{};
+  closing_ = PeekMessageW(&msg, root, WM_CLOSE, WM_CLOSE, kLook) || PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, kLook) ||
+             (PeekMessageW(&msg, root, WM_SYSCOMMAND, WM_SYSCOMMAND, kLook) && (msg.wParam & 0xFFF0) == SC_CLOSE);
+  return closing_;
+}
+
 // ---- Loading --------------------------------------------------------------
 
 void FlashControl::Unload() {
@@ -333,11 +374,13 @@ void FlashControl::Unload() {
   alpha_ = 100;
   pageFrame_ = 0;
   pagePlaying_ = false;
+  closing_ = false;
   Invalidate();
 }
 
 void FlashControl::LoadMovie(long layer, const std::wstring& url) {
   if (layer != 0) return;  // only the base layer is used
+  Turn turn(*this, false);
   std::wstring file, query;
   SplitAddress(url, file, query);
   // A colour the host set stays over the next movie (set before its load or
@@ -401,6 +444,9 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
                                   std::vector<uint32_t>& out) {
       return renderer_ && player_ && DrawClipPicture(*renderer_, player_->MovieOf(&clip), clip, m, width, height, out);
     };
+    environment.scriptSeconds = scriptSeconds_;
+    environment.turn = [this] { return turnDepth_ > 0 ? turn_ : 0; };
+    environment.interrupted = [this] { return CloseRequested(); };
     player_ = std::make_unique<MoviePlayer>(*movie_, std::move(environment));
     sounds_->SetMixOf([this](const Clip& clip) { return player_->Scripts().Media().MixOf(clip); });
     player_->SetLoop(loop_);
@@ -469,10 +515,12 @@ void FlashControl::Anchor() {
   soundLed_ = false;
 }
 
-double FlashControl::FrameRate() const { return movie_ && movie_->frameRate > 0 ? movie_->frameRate : kDefaultRate; }
+double FlashControl::FrameRate() const { return movie_ ? movie_->PlayRate() : MovieDefinition::kDefaultRate; }
 
 void FlashControl::Pump() {
   if (!movie_) return;
+  Turn turn(*this, false);
+  if (output_) output_->Take();
   if (page_) {
     page_->Tick(*this);
     PostEvents();
@@ -489,7 +537,11 @@ void FlashControl::Pump() {
     steps = std::min<long long>(*soundFrame - player_->CurrentFrame(), kMaxSoundCatchUp);
     soundLed_ = true;
   } else {
-    if (soundLed_) Anchor();  // back to the frame clock from here
+    if (soundLed_) {
+      // Back to the frame clock: the stream's last frame was heard, the next is due now.
+      Anchor();
+      anchorTime_ -= 1 / FrameRate();
+    }
     const double rate = FrameRate();
     const long long due = static_cast<long long>(std::floor((clock_() - anchorTime_) * rate + 1e-6)) - anchorFrames_;
     if (due <= 0) return;
@@ -583,7 +635,9 @@ std::shared_ptr<media::Mixer> FlashControl::SoundMixer() {
     noDevice_ = true;  // the device stopped taking sound: play on without it
     return nullptr;
   }
-  if (!output_) {
+  if (!output_ && audioMode_ == AudioMode::Silent) {
+    output_ = std::make_unique<media::SilentOutput>(mixer_, [this] { return clock_(); });
+  } else if (!output_) {
     auto sink = media::OpenWaveOut();
     if (!sink) {
       noDevice_ = true;
@@ -611,6 +665,7 @@ void FlashControl::SetVariable(const std::wstring& name, const std::wstring& val
     return;
   }
   if (!player_) return;
+  Turn turn(*this, false);
   const uint64_t before = player_->Changes();
   player_->Scripts().SetVariable(name, value);
   AfterScripts();
@@ -636,6 +691,7 @@ void FlashControl::TCallLabel(const std::wstring& target, const std::wstring& la
     return;
   }
   if (!player_) return;
+  Turn turn(*this, false);
   player_->CallLabel(target, label);
   AfterScripts();
   SyncButtons();

@@ -21,6 +21,12 @@
 // it shows the hand cursor. Clips with press, release or roll handlers take
 // the pointer like buttons; the keyboard goes to the movie's scripts and to
 // the input text field last clicked.
+//
+// The movie's scripts hold the control's thread for at most their budget in
+// one turn of the control (a message, a Pump, a load, a member that runs
+// scripts): a movie whose scripts outlast it has them stopped for good,
+// and plays on without them. A close request to the control's top-level
+// window (WM_CLOSE, the close command, a quit) stops them at once.
 #pragma once
 #include <windows.h>
 
@@ -110,8 +116,9 @@ class FlashControl : private PageHost {
   void StopSounds();
 
   // Where the sound goes: the wave output (opened with the first sound; a
-  // machine without one plays nothing), nowhere, or a mixer the caller renders.
-  enum class AudioMode { Device, None, Manual };
+  // machine without one plays nothing), nowhere, a mixer the caller renders,
+  // or a device that plays nothing and takes the mix at the frame clock's pace.
+  enum class AudioMode { Device, None, Manual, Silent };
   void SetAudioMode(AudioMode mode);
   const std::shared_ptr<media::Mixer>& AudioMixer() const { return mixer_; }
 
@@ -147,6 +154,12 @@ class FlashControl : private PageHost {
   std::vector<std::pair<std::wstring, std::wstring>> RootVariables();
   // The folder under which each movie's shared objects are kept ("" keeps none).
   void SetSharedObjectFolder(const std::wstring& folder) { sharedFolder_ = folder; }
+  // How long the scripts may run in one turn, in seconds: at most (and by
+  // default) the interpreter's 15; a movie's own ScriptLimits may shorten it.
+  void SetScriptBudget(double seconds);
+  // A host's own sign that it is ending (input that ends a screen saver, say),
+  // asked beside the close requests while scripts run: true stops them at once.
+  void SetCloseCheck(std::function<bool()> check) { closeCheck_ = std::move(check); }
 
  private:
   struct Event {
@@ -154,10 +167,26 @@ class FlashControl : private PageHost {
     long state = 0;
     std::wstring command, args;
   };
+  // One turn of the control: the script runs inside share one budget. A
+  // message to the window is a turn of its own (also one that comes inside
+  // another's modal loop); a member called inside a turn joins it.
+  class Turn {
+   public:
+    Turn(FlashControl& control, bool message);
+    ~Turn();
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+   private:
+    FlashControl& control_;
+    std::shared_ptr<bool> alive_;
+    uint64_t outer_;  // the turn this one came inside
+  };
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Unload();
+  bool CloseRequested();
   void Anchor();
   void QueueCommands();
   void AfterScripts();
@@ -222,11 +251,17 @@ class FlashControl : private PageHost {
   long volume_ = 100, pan_ = 0;
   std::wstring sharedFolder_;
   std::wstring pendingLoad_;  // a movie the scripts load into level 0
+  double scriptSeconds_ = 0;  // 0: the interpreter's own budget
+  uint64_t turn_ = 0, turns_ = 0;  // the current turn's number; turns so far
+  int turnDepth_ = 0;
+  bool closing_ = false;          // a close request was seen
+  ULONGLONG closeLookTick_ = 0;   // when the queue was last looked at for one
+  std::function<bool()> closeCheck_;
 
   // Sound: the mixer lives with the control; the output (a worker thread) is
   // opened with the first sound and closed with the control.
   std::shared_ptr<media::Mixer> mixer_ = std::make_shared<media::Mixer>();
-  std::unique_ptr<media::AudioOutput> output_;
+  std::unique_ptr<media::MixOutput> output_;
   AudioMode audioMode_ = AudioMode::Device;
   bool noDevice_ = false;
   bool soundLed_ = false;  // the last frames came by the main timeline's stream

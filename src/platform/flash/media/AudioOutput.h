@@ -2,7 +2,8 @@
 // wave-out sink feeds the platform's wave output with about 100 ms queued;
 // AudioOutput runs a worker thread that renders the mixer into a sink block
 // after block until it is destroyed. Without a wave-out device there is no
-// sink, and sounds are not started at all.
+// sink, and sounds are not started at all. A MixOutput is whatever takes
+// the mix: this threaded one, or one the caller drives (SilentOutput).
 #pragma once
 #include <windows.h>
 
@@ -33,15 +34,26 @@ class AudioSink {
 // The platform's wave output; null when the machine has no device.
 std::unique_ptr<AudioSink> OpenWaveOut();
 
-class AudioOutput {
+class MixOutput {
+ public:
+  virtual ~MixOutput() = default;
+  // Frames taken from the mixer but not heard yet.
+  virtual size_t Latency() const = 0;
+  // The output stopped taking sound.
+  virtual bool Failed() const = 0;
+  // Takes what is due now, for an output driven from the caller's thread.
+  virtual void Take() {}
+};
+
+class AudioOutput : public MixOutput {
  public:
   AudioOutput(std::shared_ptr<Mixer> mixer, std::unique_ptr<AudioSink> sink);
-  ~AudioOutput();  // stops the worker and waits for it
+  ~AudioOutput() override;  // stops the worker and waits for it
   AudioOutput(const AudioOutput&) = delete;
   AudioOutput& operator=(const AudioOutput&) = delete;
 
-  size_t Latency() const { return sink_->Latency(); }
-  bool Failed() const { return failed_; }
+  size_t Latency() const override { return sink_->Latency(); }
+  bool Failed() const override { return failed_; }
 
  private:
   void Run();

@@ -1,10 +1,12 @@
 // A fast most-significant-bit-first reader for video bitstreams over a byte
-// span: a 64-bit window refilled a byte at a time from inside the span only.
+// span: a 64-bit window refilled eight bytes at a time, a byte at a time in
+// the span's last eight, never reading outside the span.
 // Past the end it reads zero bits and remembers that it ran over, so a
 // decoder checks Overrun() once per macroblock instead of at every field.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace flash::media {
@@ -18,7 +20,6 @@ class BitReader {
   void Skip(unsigned n) {
     window_ <<= n;
     count_ -= static_cast<int>(n);
-    consumed_ += n;
     if (count_ < 32) Refill();
   }
   uint32_t Read(unsigned n) {
@@ -33,12 +34,23 @@ class BitReader {
   }
   bool Bit() { return Read(1) != 0; }
 
-  bool Overrun() const { return consumed_ > data_.size() * 8; }
-  size_t BitsLeft() const { return Overrun() ? 0 : data_.size() * 8 - consumed_; }
-  size_t BitPos() const { return consumed_; }
+  bool Overrun() const { return BitPos() > data_.size() * 8; }
+  size_t BitsLeft() const { return Overrun() ? 0 : data_.size() * 8 - BitPos(); }
+  size_t BitPos() const { return next_ * 8 - static_cast<size_t>(count_); }
 
  private:
+  // Bits below the valid ones may already hold the bytes that follow: a
+  // later load puts the same bits in the same places.
   void Refill() {
+    if (next_ <= data_.size() && data_.size() - next_ >= 8) {
+      uint64_t bytes;
+      std::memcpy(&bytes, data_.data() + next_, 8);
+      window_ |= __builtin_bswap64(bytes) >> count_;
+      const int whole = (63 - count_) >> 3;
+      next_ += static_cast<size_t>(whole);
+      count_ += whole * 8;
+      return;
+    }
     while (count_ <= 56) {
       const uint64_t b = next_ < data_.size() ? data_[next_] : 0;
       ++next_;
@@ -49,9 +61,8 @@ class BitReader {
 
   std::span<const uint8_t> data_;
   uint64_t window_ = 0;
-  int count_ = 0;        // valid bits at the top of window_
-  size_t next_ = 0;      // next byte to load (may pass the end: zeros)
-  size_t consumed_ = 0;  // bits taken
+  int count_ = 0;    // valid bits at the top of window_
+  size_t next_ = 0;  // next byte to load (may pass the end: zeros)
 };
 
 }  // namespace flash::media

@@ -1,5 +1,7 @@
 #include "platform/flash/media/H263Decoder.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -197,6 +199,15 @@ constexpr uint8_t kZigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25,
                                  35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
                                  58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
+// The scan order as positions in a block stored column by column, as the inverse transform takes it.
+struct ColumnScan {
+  uint8_t at[64];
+  constexpr ColumnScan() : at() {
+    for (int i = 0; i < 64; ++i) at[i] = static_cast<uint8_t>((kZigzag[i] & 7) * 8 + (kZigzag[i] >> 3));
+  }
+};
+constexpr ColumnScan kScan;
+
 constexpr int kDquant[4] = {-1, -2, 1, 2};
 
 int Median(int a, int b, int c) { return std::max(std::min(a, b), std::min(std::max(a, b), c)); }
@@ -208,19 +219,53 @@ int Wrap(int v) {
   return v;
 }
 
-// Copies a size x size block from src at half-pixel offset (fx, fy), averaging with rounding up.
-void Predict(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int size, int fx, int fy) {
-  for (int y = 0; y < size; ++y, src += srcStride, dst += dstStride) {
-    const uint8_t* below = src + srcStride;
-    if (!fx && !fy) {
-      std::memcpy(dst, src, static_cast<size_t>(size));
-    } else if (fx && !fy) {
-      for (int x = 0; x < size; ++x) dst[x] = static_cast<uint8_t>((src[x] + src[x + 1] + 1) >> 1);
-    } else if (!fx) {
-      for (int x = 0; x < size; ++x) dst[x] = static_cast<uint8_t>((src[x] + below[x] + 1) >> 1);
-    } else {
-      for (int x = 0; x < size; ++x)
-        dst[x] = static_cast<uint8_t>((src[x] + src[x + 1] + below[x] + below[x + 1] + 2) >> 2);
+// Rows of Size pixels (16 or 8) loaded and stored whole.
+template <int Size>
+inline __m128i LoadRow(const uint8_t* p) {
+  if constexpr (Size == 16) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+template <int Size>
+inline void StoreRow(uint8_t* p, __m128i v) {
+  if constexpr (Size == 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+  else _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+}
+
+// Copies a Size x Size block from src at half-pixel offset (fx, fy): the
+// average of two neighbours rounds up, of four adds 2 before dividing.
+template <int Size>
+void Predict(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int fx, int fy) {
+  if (!fx && !fy) {
+    for (int y = 0; y < Size; ++y, src += srcStride, dst += dstStride) StoreRow<Size>(dst, LoadRow<Size>(src));
+  } else if (!fy) {
+    for (int y = 0; y < Size; ++y, src += srcStride, dst += dstStride)
+      StoreRow<Size>(dst, _mm_avg_epu8(LoadRow<Size>(src), LoadRow<Size>(src + 1)));
+  } else if (!fx) {
+    __m128i above = LoadRow<Size>(src);
+    for (int y = 0; y < Size; ++y, dst += dstStride) {
+      src += srcStride;
+      const __m128i below = LoadRow<Size>(src);
+      StoreRow<Size>(dst, _mm_avg_epu8(above, below));
+      above = below;
+    }
+  } else {
+    // Each row's sums of horizontal neighbours, as 16-bit lanes, serve the row above and the row below.
+    const __m128i zero = _mm_setzero_si128(), two = _mm_set1_epi16(2);
+    auto pairs = [&](const uint8_t* p, __m128i& lo, __m128i& hi) {
+      const __m128i a = LoadRow<Size>(p), b = LoadRow<Size>(p + 1);
+      lo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
+      hi = _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero));
+    };
+    __m128i aboveLo, aboveHi;
+    pairs(src, aboveLo, aboveHi);
+    for (int y = 0; y < Size; ++y, dst += dstStride) {
+      src += srcStride;
+      __m128i belowLo, belowHi;
+      pairs(src, belowLo, belowHi);
+      const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(aboveLo, belowLo), two), 2);
+      const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(aboveHi, belowHi), two), 2);
+      StoreRow<Size>(dst, _mm_packus_epi16(lo, hi));
+      aboveLo = belowLo, aboveHi = belowHi;
     }
   }
 }
@@ -228,11 +273,17 @@ void Predict(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int
 }  // namespace
 
 void H263Decoder::Plane::Extend() {
-  // Everything right of and below the coded area repeats its last column and row.
+  // Everything right of and below the coded area repeats its last column
+  // and row. The side edges are a whole number of 16-byte stores (pad is 32
+  // or 16, and so is what lies right of the coded area).
   for (int y = 0; y < height; ++y) {
     uint8_t* row = At(0, y);
-    std::memset(row - pad, row[0], static_cast<size_t>(pad));
-    std::memset(row + width, row[width - 1], static_cast<size_t>(stride - pad - width));
+    const __m128i left = _mm_set1_epi8(static_cast<char>(row[0]));
+    const __m128i right = _mm_set1_epi8(static_cast<char>(row[width - 1]));
+    for (int x = 0; x < pad; x += 16) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row - pad + x), left);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row + width + x), right);
+    }
   }
   const uint8_t* first = At(-pad, 0);
   const uint8_t* last = At(-pad, height - 1);
@@ -264,6 +315,7 @@ bool H263Decoder::Allocate(int width, int height) {
   }
   vectors_.assign(static_cast<size_t>(mbCols_) * mbRows_, Vector{});
   hasVector_.assign(vectors_.size(), 0);
+  same_.assign(vectors_.size(), 1);  // both pictures start filled alike
   ref_ = -1;
   shown_ = -1;
   return true;
@@ -358,12 +410,14 @@ void H263Decoder::MotionCompensate(int mbx, int mby, Vector mv) {
     const Plane& src = ref.plane[p];
     Plane& dst = cur.plane[p];
     const int x = mbx * size + (vx >> 1), y = mby * size + (vy >> 1);
-    Predict(src.At(x, y), src.stride, dst.At(mbx * size, mby * size), dst.stride, size, vx & 1, vy & 1);
+    if (p == 0)
+      Predict<16>(src.At(x, y), src.stride, dst.At(mbx * size, mby * size), dst.stride, vx & 1, vy & 1);
+    else
+      Predict<8>(src.At(x, y), src.stride, dst.At(mbx * size, mby * size), dst.stride, vx & 1, vy & 1);
   }
 }
 
 bool H263Decoder::DecodeBlock(BitReader& br, int16_t* block, bool intra, bool coded, int quant) {
-  std::memset(block, 0, 64 * sizeof(int16_t));
   int i = 0;
   if (intra) {
     const uint32_t dc = br.Read(8);
@@ -372,10 +426,20 @@ bool H263Decoder::DecodeBlock(BitReader& br, int16_t* block, bool intra, bool co
   }
   if (!coded) return true;
   const Vlc& tcoef = Tcoef();
+  // Levels scale to quant x (2 |level| + 1), less one for an even quant.
+  const int scale = 2 * quant, offset = (quant - 1) | 1;
+  // Each event moves on at least one coefficient: the loop ends within 64.
   for (;;) {
-    int code = 0, last = 0, run = 0, level = 0;
-    if (!tcoef.Read(br, code)) return false;
+    // The code (at most 12 bits) and the sign bit after it, in one peek.
+    const uint32_t bits = br.Peek(13);
+    const int32_t entry = tcoef.Look(bits >> 1);
+    const unsigned length = Vlc::Length(entry);
+    if (!length) return false;
+    const int code = Vlc::Value(entry);
+    int last = 0, run = 0, value = 0;  // value: the coefficient, scaled
     if (code == kEscape) {
+      br.Skip(length);
+      int level = 0;
       if (version_ == 0) {
         last = br.Read(1);
         run = static_cast<int>(br.Read(6));
@@ -387,19 +451,22 @@ bool H263Decoder::DecodeBlock(BitReader& br, int16_t* block, bool intra, bool co
         level = br.ReadSigned(wide ? 11 : 7);
       }
       if (level == 0) return false;
+      const int magnitude = scale * std::abs(level) + offset;
+      value = std::clamp(level < 0 ? -magnitude : magnitude, -2048, 2047);
     } else {
+      // Levels of the table reach 12: at most 62 x 12 + 31, never clipped.
+      br.Skip(length + 1);
       last = code >> 16;
       run = (code >> 8) & 0xFF;
-      level = code & 0xFF;
-      if (br.Bit()) level = -level;
+      const int magnitude = scale * (code & 0xFF) + offset;
+      const int negative = -static_cast<int>((bits >> (12 - length)) & 1);
+      value = (magnitude ^ negative) - negative;
     }
     i += run;
     if (i > 63) return false;
-    const int magnitude = quant * (2 * std::abs(level) + 1) - (quant % 2 == 0 ? 1 : 0);
-    block[kZigzag[i]] = static_cast<int16_t>(std::clamp(level < 0 ? -magnitude : magnitude, -2048, 2047));
+    block[kScan.at[i]] = static_cast<int16_t>(value);
     ++i;
     if (last) return true;
-    if (br.Overrun()) return false;
   }
 }
 
@@ -409,13 +476,15 @@ bool H263Decoder::DecodeMacroblock(BitReader& br, int mbx, int mby, bool inter, 
   int mcbpc = 0;
   for (;;) {
     if (inter && br.Bit()) {  // not coded: the reference's pixels, no vector
-      MotionCompensate(mbx, mby, Vector{});
+      if (!same_[index]) MotionCompensate(mbx, mby, Vector{});
+      same_[index] = 1;
       return true;
     }
     if (!(inter ? InterMcbpc() : IntraMcbpc()).Read(br, mcbpc)) return false;
     if (mcbpc != kStuffing) break;
     if (br.Overrun()) return false;
   }
+  same_[index] = 0;
   const int type = mcbpc >> 2;
   const bool intra = type >= 3;
   if (type == 2) return false;  // four vectors: not part of this codec
@@ -437,7 +506,7 @@ bool H263Decoder::DecodeMacroblock(BitReader& br, int mbx, int mby, bool inter, 
     hasVector_[index] = 1;
     MotionCompensate(mbx, mby, mv);
   }
-  alignas(16) int16_t block[64];
+  alignas(16) int16_t block[64] = {};  // the inverse transform leaves it clear for the next block
   for (int b = 0; b < 6; ++b) {
     const bool coded = (cbp >> (5 - b)) & 1;
     if (!intra && !coded) continue;

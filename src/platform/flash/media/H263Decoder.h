@@ -4,6 +4,8 @@
 // no GOB headers, the version-1 escape with 7- or 11-bit levels, half-pixel
 // motion compensation from the last reference picture with its edges
 // extended, and disposable inter pictures that do not become references.
+// Pictures alternate between two buffers; a macroblock sent as unchanged is
+// copied only where the two buffers may differ.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -41,6 +43,7 @@ class H263Decoder : public VideoDecoder {
 
   bool Allocate(int width, int height);
   bool DecodeMacroblock(BitReader& br, int mbx, int mby, bool inter, int& quant);
+  // Reads a block's coefficients into block (clear on entry).
   bool DecodeBlock(BitReader& br, int16_t* block, bool intra, bool coded, int quant);
   Vector PredictVector(int mbx, int mby) const;
   void MotionCompensate(int mbx, int mby, Vector mv);
@@ -55,6 +58,7 @@ class H263Decoder : public VideoDecoder {
   int shown_ = -1;
   std::vector<Vector> vectors_;  // per macroblock of the picture being decoded
   std::vector<uint8_t> hasVector_;
+  std::vector<uint8_t> same_;  // per macroblock: both buffers hold the same pixels there
   VideoImage image_;
 };
 

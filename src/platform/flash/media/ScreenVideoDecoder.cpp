@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/flash/media/Adler32.h"
+
 namespace flash::media {
 namespace {
 
@@ -28,12 +30,33 @@ constexpr uint32_t kDefaultPalette[128] = {
     0x111111, 0x222222, 0x444444, 0x555555, 0xAAAAAA, 0xBBBBBB, 0xDDDDDD, 0xEEEEEE,
 };
 
+}  // namespace
+
+// One zlib stream, reset for each block.
+struct ScreenVideoDecoder::Inflater {
+  z_stream z{};
+  bool live = false;
+};
+
+void ScreenVideoDecoder::InflaterEnd::operator()(Inflater* inflater) const {
+  if (inflater->live) inflateEnd(&inflater->z);
+  delete inflater;
+}
+
 // Inflates into out (sized to the most the block can hold); a dictionary
 // means raw deflate data that continues a stream primed with it. False when
-// the data is damaged; out is cut to what came out.
-bool Inflate(std::span<const uint8_t> in, std::span<const uint8_t> dictionary, std::vector<uint8_t>& out) {
-  z_stream z{};
-  if ((dictionary.empty() ? inflateInit(&z) : inflateInit2(&z, -15)) != Z_OK) return false;
+// the data is damaged; out is cut to what came out. zlib data that reaches
+// its end has its check value compared here, with the faster sum.
+bool ScreenVideoDecoder::Inflate(std::span<const uint8_t> in, std::span<const uint8_t> dictionary,
+                                 std::vector<uint8_t>& out) {
+  if (!inflater_) {
+    inflater_.reset(new Inflater);
+    inflater_->live = inflateInit(&inflater_->z) == Z_OK;
+  }
+  if (!inflater_->live) return false;
+  z_stream& z = inflater_->z;
+  if (inflateReset2(&z, dictionary.empty() ? 15 : -15) != Z_OK) return false;
+  if (dictionary.empty() && inflateValidate(&z, 0) != Z_OK) return false;
   bool ok = true;
   if (!dictionary.empty())
     ok = inflateSetDictionary(&z, dictionary.data(), static_cast<uInt>(dictionary.size())) == Z_OK;
@@ -42,15 +65,23 @@ bool Inflate(std::span<const uint8_t> in, std::span<const uint8_t> dictionary, s
   z.next_out = out.data();
   z.avail_out = static_cast<uInt>(out.size());
   if (ok) {
-    const int r = inflate(&z, Z_SYNC_FLUSH);
-    ok = r == Z_OK || r == Z_STREAM_END || (r == Z_BUF_ERROR && z.avail_out == 0);
+    // Finishing spares zlib keeping a window of what came out. A stream cut
+    // short still counts as far as it went (the block's rows tell whether
+    // that is enough); one that gave nothing and took nothing does not.
+    const int r = inflate(&z, Z_FINISH);
+    const bool progress = z.avail_in < in.size() || z.avail_out < out.size();
+    ok = r == Z_STREAM_END || (r == Z_BUF_ERROR && (z.avail_out == 0 || progress));
+    // The stream's last 4 bytes (the big-endian sum of what it holds) were read just before it ended.
+    const size_t used = in.size() - z.avail_in;
+    if (r == Z_STREAM_END && dictionary.empty() && used >= 4) {
+      const uint8_t* sum = in.data() + used - 4;
+      const uint32_t expected = uint32_t{sum[0]} << 24 | sum[1] << 16 | sum[2] << 8 | sum[3];
+      ok = Adler32(1, std::span<const uint8_t>(out.data(), out.size() - z.avail_out)) == expected;
+    }
   }
   out.resize(out.size() - z.avail_out);
-  inflateEnd(&z);
   return ok;
 }
-
-}  // namespace
 
 bool ScreenVideoDecoder::Allocate(int width, int height, int blockWidth, int blockHeight) {
   if (width <= 0 || height <= 0 || width > kMaxVideoSide || height > kMaxVideoSide) return false;
@@ -81,26 +112,52 @@ ScreenVideoDecoder::Block ScreenVideoDecoder::BlockAt(size_t index) const {
   return b;
 }
 
+void ScreenVideoDecoder::Save(const Block& b, int firstRow, int rows) {
+  const Saved saved{b.x, b.y + b.height - firstRow - rows, b.width, rows};
+  const size_t rowBytes = static_cast<size_t>(saved.width) * 3;
+  for (int y = saved.top; y < saved.top + saved.rows; ++y) {
+    const uint8_t* row = pixels_.data() + (static_cast<size_t>(y) * width_ + saved.x) * 3;
+    undoPixels_.insert(undoPixels_.end(), row, row + rowBytes);
+  }
+  undoRegions_.push_back(saved);
+}
+
+void ScreenVideoDecoder::Undo() {
+  const uint8_t* from = undoPixels_.data();
+  for (const Saved& saved : undoRegions_) {
+    const size_t rowBytes = static_cast<size_t>(saved.width) * 3;
+    for (int y = saved.top; y < saved.top + saved.rows; ++y, from += rowBytes)
+      std::memcpy(pixels_.data() + (static_cast<size_t>(y) * width_ + saved.x) * 3, from, rowBytes);
+  }
+  undoPixels_.clear();
+  undoRegions_.clear();
+}
+
 bool ScreenVideoDecoder::PutPixels(const Block& b, int firstRow, int rows, std::span<const uint8_t> data, bool hybrid) {
-  ByteReader r(data);
+  Save(b, firstRow, rows);
+  const size_t rowBytes = static_cast<size_t>(b.width) * 3;
+  auto target = [&](int row) { return pixels_.data() + (static_cast<size_t>(b.y + b.height - 1 - row) * width_ + b.x) * 3; };
+  if (!hybrid) {
+    // Rows of BGR as they are; data short of the rows is damage.
+    if (data.size() < rowBytes * rows) return false;
+    for (int row = firstRow; row < firstRow + rows; ++row)
+      std::memcpy(target(row), data.data() + rowBytes * (row - firstRow), rowBytes);
+    return true;
+  }
+  const uint8_t* in = data.data();
+  const uint8_t* const end = in + data.size();
+  const uint32_t* palette = paletteSet_ ? palette_ : kDefaultPalette;
   for (int row = firstRow; row < firstRow + rows; ++row) {
-    uint8_t* dst = pixels_.data() + (static_cast<size_t>(b.y + b.height - 1 - row) * width_ + b.x) * 3;
+    uint8_t* dst = target(row);
     for (int x = 0; x < b.width; ++x, dst += 3) {
-      if (!hybrid) {
-        std::span<const uint8_t> bgr;
-        if (!r.Bytes(3, bgr)) return false;
-        dst[0] = bgr[0], dst[1] = bgr[1], dst[2] = bgr[2];
-        continue;
-      }
-      uint8_t first = 0;
-      if (!r.U8(first)) return false;
+      if (in == end) return false;
+      const uint8_t first = *in++;
       uint32_t rgb = 0;
       if (first < 0x80) {
-        rgb = paletteSet_ ? palette_[first] : kDefaultPalette[first];
+        rgb = palette[first];
       } else {
-        uint8_t second = 0;
-        if (!r.U8(second)) return false;
-        const uint32_t c = (first & 0x7Fu) << 8 | second;
+        if (in == end) return false;
+        const uint32_t c = (first & 0x7Fu) << 8 | *in++;
         auto expand = [](uint32_t v) { return v << 3 | v >> 2; };
         rgb = expand(c >> 10 & 31) << 16 | expand(c >> 5 & 31) << 8 | expand(c & 31);
       }
@@ -187,22 +244,22 @@ DecodeResult ScreenVideoDecoder::Decode(std::span<const uint8_t> packet, bool ke
     if ((flags & 1) && !ReadPalette(r)) return DecodeResult::Dropped;
   }
   // A damaged frame leaves the picture as it was.
-  backup_.assign(pixels_.begin(), pixels_.end());
+  undoPixels_.clear();
+  undoRegions_.clear();
   const size_t blocks = static_cast<size_t>(cols_) * rows_;
   for (size_t i = 0; i < blocks; ++i) {
     if (!(version2_ ? DecodeBlockV2(r, i, keyFrame, false) : DecodeBlockV1(r, i))) {
-      pixels_.swap(backup_);
-      image_.planes[0] = pixels_.data();
+      Undo();
       return DecodeResult::Dropped;
     }
   }
   if (hasKeyImage) {
     // The image later frames are primed with; not drawn.
-    backup_.assign(pixels_.begin(), pixels_.end());
+    undoPixels_.clear();
+    undoRegions_.clear();
     for (size_t i = 0; i < blocks; ++i)
       if (!DecodeBlockV2(r, i, true, true)) break;
-    pixels_.swap(backup_);
-    image_.planes[0] = pixels_.data();
+    Undo();
   }
   if (keyFrame) haveKey_ = true;
   shown_ = true;

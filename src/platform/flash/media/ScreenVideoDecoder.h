@@ -4,9 +4,12 @@
 // before". Version 2 adds, per block, 15/7-bit hybrid colour (a byte below
 // 128 is an index into the palette, else two bytes of 15-bit colour), a band
 // of changed rows, and zlib data primed with the previous key image's block
-// (or another block of this image) as its dictionary.
+// (or another block of this image) as its dictionary. A damaged frame
+// leaves the picture as it was: the rows it overwrote are put back. Buffers
+// and the inflater are kept from frame to frame.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/ByteReader.h"
@@ -33,10 +36,25 @@ class ScreenVideoDecoder : public VideoDecoder {
   // Writes rows [firstRow, firstRow + rows) of the block (counted from its bottom) from pixel data.
   bool PutPixels(const Block& b, int firstRow, int rows, std::span<const uint8_t> data, bool hybrid);
 
+  // Keeps the rows PutPixels is about to overwrite, to put them back.
+  void Save(const Block& b, int firstRow, int rows);
+  void Undo();
+  bool Inflate(std::span<const uint8_t> in, std::span<const uint8_t> dictionary, std::vector<uint8_t>& out);
+
+  struct Inflater;
+  struct InflaterEnd {
+    void operator()(Inflater* inflater) const;
+  };
+  struct Saved {
+    int x, top, width, rows;  // rows top..top + rows - 1 of the image, width pixels from x
+  };
+
   bool version2_;
   int width_ = 0, height_ = 0, blockWidth_ = 0, blockHeight_ = 0, cols_ = 0, rows_ = 0;
   std::vector<uint8_t> pixels_;  // BGR, rows top-down
-  std::vector<uint8_t> backup_;   // the picture before the frame, put back when it is damaged
+  std::vector<uint8_t> undoPixels_;  // the overwritten rows, in the order of undoRegions_
+  std::vector<Saved> undoRegions_;
+  std::unique_ptr<Inflater, InflaterEnd> inflater_;
   std::vector<uint8_t> scratch_;
   std::vector<std::vector<uint8_t>> keyData_;   // version 2: each block's data of the last key image, for priming
   std::vector<std::vector<uint8_t>> thisData_;  // version 2: each block's data in this image

@@ -8,7 +8,7 @@
 #include "base/ByteReader.h"
 #include "base/Handles.h"
 #include "moviefiles/Compression.h"
-#include "moviefiles/ResourceExtractor.h"
+#include "moviefiles/BitmapTagData.h"
 
 namespace flash {
 namespace {
@@ -66,41 +66,12 @@ std::unique_ptr<Bitmap> DecodeLossless(ByteReader r, bool alpha) {
   return bitmap;
 }
 
-bool HasSignature(std::span<const uint8_t> b, std::initializer_list<uint8_t> sig) {
-  return b.size() >= sig.size() && std::equal(sig.begin(), sig.end(), b.begin());
-}
-
 std::unique_ptr<Bitmap> DecodeJpegData(std::span<const uint8_t> tables, std::span<const uint8_t> image) {
-  if (HasSignature(image, {0x89, 'P', 'N', 'G'}) || HasSignature(image, {'G', 'I', 'F', '8'}))
-    return DecodeWithCodecs(image);
-  const std::vector<uint8_t> joined = CleanJpeg(tables, image);
-  return DecodeWithCodecs(joined);
+  if (SniffImageFormat(image) != ImageFormat::Jpeg) return DecodeWithCodecs(image);
+  return DecodeWithCodecs(JoinJpeg(tables, image));
 }
 
 }  // namespace
-
-std::vector<uint8_t> CleanJpeg(std::span<const uint8_t> tables, std::span<const uint8_t> image) {
-  std::vector<uint8_t> b(tables.begin(), tables.end());
-  b.insert(b.end(), image.begin(), image.end());
-  FixJPEGStream(b);
-  if (b.size() >= 4 && b[0] == 0xFF && b[1] == 0xD9 && b[2] == 0xFF && b[3] == 0xD8) b.erase(b.begin(), b.begin() + 4);
-  // Walk the marker segments up to the scan, taking out end/start pairs between them.
-  size_t pos = b.size() >= 2 && b[0] == 0xFF && b[1] == 0xD8 ? 2 : 0;
-  while (pos + 4 <= b.size() && b[pos] == 0xFF) {
-    const uint8_t m = b[pos + 1];
-    if (m == 0xD9 && b[pos + 2] == 0xFF && b[pos + 3] == 0xD8) {
-      b.erase(b.begin() + static_cast<ptrdiff_t>(pos), b.begin() + static_cast<ptrdiff_t>(pos) + 4);
-      continue;
-    }
-    if (m == 0xD8) {
-      b.erase(b.begin() + static_cast<ptrdiff_t>(pos), b.begin() + static_cast<ptrdiff_t>(pos) + 2);
-      continue;
-    }
-    if (m == 0xDA || m == 0xD9) break;
-    pos += 2 + (size_t(b[pos + 2]) << 8 | b[pos + 3]);
-  }
-  return b;
-}
 
 std::unique_ptr<Bitmap> DecodeWithCodecs(std::span<const uint8_t> encoded) {
   if (encoded.empty() || encoded.size() > 0x7FFFFFFF) return nullptr;
@@ -142,8 +113,8 @@ std::unique_ptr<Bitmap> DecodeBitmap(const Character& ch, std::span<const uint8_
     case SwfTag::DefineBitsJPEG2: return DecodeJpegData({}, ch.body);
     case SwfTag::DefineBitsJPEG3: {
       uint32_t offset = 0;
-      std::span<const uint8_t> image;
-      if (!r.U32LE(offset) || !r.Bytes(offset, image)) return nullptr;
+      std::span<const uint8_t> image = BitmapTagImage(ch.tagCode, ch.body);
+      if (image.empty() || !r.U32LE(offset) || !r.Skip(offset)) return nullptr;
       auto bitmap = DecodeJpegData({}, image);
       if (!bitmap) return nullptr;
       std::vector<uint8_t> alpha;

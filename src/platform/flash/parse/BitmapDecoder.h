@@ -21,11 +21,6 @@ inline constexpr uint64_t kMaxBitmapPixels = 1u << 24;
 // Null when the character is not a bitmap or its data can't be decoded.
 std::unique_ptr<Bitmap> DecodeBitmap(const Character& character, std::span<const uint8_t> jpegTables);
 
-// Joins tables and image data into one stream a decoder takes: repairs the
-// stored-after-570-bytes quirk, drops a leading end/start marker pair and an
-// end/start pair between the tables and the frame.
-std::vector<uint8_t> CleanJpeg(std::span<const uint8_t> tables, std::span<const uint8_t> image);
-
 // Decodes an encoded image (JPEG, PNG, GIF) held in memory with the system's codecs.
 std::unique_ptr<Bitmap> DecodeWithCodecs(std::span<const uint8_t> encoded);
 

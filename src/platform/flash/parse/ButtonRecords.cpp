@@ -20,9 +20,24 @@ bool ReadParts(ByteReader& r, bool second, std::vector<ButtonPart>& parts) {
     if (!r.U16LE(id) || !r.U16LE(depth) || !ReadMatrix(r, part.matrix)) return false;
     if (second && !ReadColorTransform(r, true, part.color)) return false;
     part.character = static_cast<uint16_t>(id), part.depth = static_cast<uint16_t>(depth);
-    parts.push_back(part);
-    if (second && (flags & kPartHasFilters)) return false;  // a filter list follows, whose length is not kept here
-    if (second && (flags & kPartHasBlendMode) && !r.Skip(1)) return false;
+    if (second && (flags & kPartHasFilters)) {
+      auto filters = std::make_shared<FilterList>();
+      const bool read = ReadFilterList(r, *filters);
+      part.effects.filters = std::move(filters);
+      if (!read) {
+        parts.push_back(std::move(part));
+        return false;
+      }
+    }
+    uint8_t blend = 0;
+    if (second && (flags & kPartHasBlendMode)) {
+      if (!r.U8(blend)) {
+        parts.push_back(std::move(part));
+        return false;
+      }
+      part.effects.blend = BlendModeFromRecord(blend);
+    }
+    parts.push_back(std::move(part));
   }
 }
 

@@ -32,6 +32,7 @@ struct ButtonPart {
   uint16_t depth = 0;
   Matrix matrix;
   ColorTransform color;
+  SurfaceEffects effects;  // DefineButton2 records of version 8
 };
 
 struct ButtonAction {

@@ -60,29 +60,6 @@ bool ReadPlaceObject(ByteReader& r, PlaceCommand& cmd) {
   return true;
 }
 
-// Steps over one filter of PlaceObject3; false when it cannot be read.
-bool SkipFilter(ByteReader& r) {
-  uint8_t id = 0;
-  if (!r.U8(id)) return false;
-  switch (id) {
-    case 0: return r.Skip(23);                  // drop shadow
-    case 1: return r.Skip(9);                   // blur
-    case 2: return r.Skip(15);                  // glow
-    case 3: return r.Skip(27);                  // bevel
-    case 4:                                      // gradient glow
-    case 7: {                                    // gradient bevel
-      uint8_t n = 0;
-      return r.U8(n) && r.Skip(size_t(n) * 5 + 19);
-    }
-    case 5: {                                    // convolution
-      uint8_t x = 0, y = 0;
-      return r.U8(x) && r.U8(y) && r.Skip(8 + size_t(x) * y * 4 + 5);
-    }
-    case 6: return r.Skip(80);                  // colour matrix
-    default: return false;
-  }
-}
-
 bool ReadPlaceObject23(ByteReader& r, bool version3, uint8_t swfVersion, PlaceCommand& cmd) {
   uint8_t flags = 0, flags2 = 0;
   uint32_t depth = 0;
@@ -127,16 +104,25 @@ bool ReadPlaceObject23(ByteReader& r, bool version3, uint8_t swfVersion, PlaceCo
     cmd.clipDepth = static_cast<uint16_t>(clip);
   }
   if (version3) {
-    // Filters, blend mode and bitmap caching come before the clip actions; they are not drawn.
+    // Filters, blend mode and bitmap caching (and, in later versions, visibility
+    // and a background colour) come before the clip actions.
     if (flags2 & 0x01) {
-      uint8_t count = 0;
-      if (!r.U8(count)) return true;
-      for (uint8_t i = 0; i < count; ++i)
-        if (!SkipFilter(r)) return true;
+      auto filters = std::make_shared<FilterList>();
+      const bool read = ReadFilterList(r, *filters);
+      cmd.filters = std::move(filters);
+      if (!read) return true;
     }
-    uint8_t unused = 0;
-    if ((flags2 & 0x02) && !r.U8(unused)) return true;
-    if ((flags2 & 0x04) && !r.U8(unused)) return true;
+    uint8_t value = 0;
+    if (flags2 & 0x02) {
+      if (!r.U8(value)) return true;
+      cmd.blend = BlendModeFromRecord(value);
+    }
+    if (flags2 & 0x04) {
+      if (!r.U8(value)) return true;
+      cmd.cacheAsBitmap = value != 0;
+    }
+    if ((flags2 & 0x20) && !r.Skip(1)) return true;
+    if ((flags2 & 0x40) && !r.Skip(4)) return true;
   }
   if (flags & 0x80) cmd.clipActions = r.Rest();
   return true;
@@ -237,6 +223,11 @@ class TimelineReader {
           freed.frame = RootFrame();
           defined->second.push_back(freed);
         }
+        break;
+      }
+      case SwfTag::ScriptLimits: {
+        uint32_t depth = 0, seconds = 0;
+        if (isRoot_ && body.U16LE(depth) && body.U16LE(seconds)) movie_.scriptSeconds = static_cast<uint16_t>(seconds);
         break;
       }
       case SwfTag::JPEGTables:

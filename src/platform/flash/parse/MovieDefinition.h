@@ -17,6 +17,7 @@
 
 #include "moviefiles/SwfTags.h"
 #include "base/ByteReader.h"
+#include "platform/flash/parse/FilterRecords.h"
 
 namespace flash {
 
@@ -46,6 +47,10 @@ struct PlaceCommand {
   std::optional<std::wstring> name;
   std::optional<uint16_t> clipDepth;
   std::span<const uint8_t> clipActions;  // PlaceObject2/3's clip event records, as stored
+  // PlaceObject3: a filter list (non-null when the record has one), blend mode and bitmap caching.
+  std::shared_ptr<const FilterList> filters;
+  std::optional<BlendMode> blend;
+  std::optional<bool> cacheAsBitmap;
 };
 
 struct FrameScript {
@@ -74,6 +79,7 @@ struct MovieDefinition {
   uint8_t version = 0;
   RECT frame{};                // stage rectangle in twips
   double frameRate = 0;        // frames per second from the header
+  uint16_t scriptSeconds = 0;  // ScriptLimits: how long a script may run (0: not said)
   uint16_t headerFrames = 0;
   Timeline root;
   std::vector<Timeline> sprites;
@@ -90,6 +96,9 @@ struct MovieDefinition {
   const Character* Find(uint16_t id, int frame) const;
   // The character exported under a name (case-insensitive before version 7); 0 for none.
   uint16_t Exported(const std::wstring& name) const;
+  // The rate frames are played at (a header rate of 0 plays at the default).
+  static constexpr double kDefaultRate = 12;
+  double PlayRate() const { return frameRate > 0 ? frameRate : kDefaultRate; }
   int StageWidthPixels() const { return (frame.right - frame.left) / 20; }
   int StageHeightPixels() const { return (frame.bottom - frame.top) / 20; }
 };

@@ -25,6 +25,12 @@ void DescribeClip(const Clip& clip, int indent, std::wstring& out) {
              o.color.aa, o.ratio, o.name.c_str(), o.clipDepth);
     out += line;
     if (!o.visible) out += L" hidden";
+    if (o.effects.HasFilters()) {
+      out += L" filters";
+      for (const Filter& f : *o.effects.filters) out += L" " + std::to_wstring(static_cast<int>(f.kind));
+    }
+    if (o.effects.blend != BlendMode::Normal) out += std::wstring(L" blend ") + BlendModeName(o.effects.blend);
+    if (o.effects.cacheAsBitmap) out += L" cached";
     if (o.clip) {
       if (o.clip->home == o.clip.get()) out += L" loaded";
       out += L" sprite frame " + std::to_wstring(o.clip->frame) + (o.clip->playing ? L" playing" : L" stopped");
@@ -34,6 +40,14 @@ void DescribeClip(const Clip& clip, int indent, std::wstring& out) {
       out += L"\n";
     }
   }
+}
+
+// What a placement record sets of an entry's effects (all of them when whole:
+// the state a go-to rebuilds).
+void ApplyEffects(const PlaceCommand& cmd, SurfaceEffects& effects, bool whole) {
+  if (cmd.filters || whole) effects.filters = cmd.filters && !cmd.filters->empty() ? cmd.filters : nullptr;
+  if (cmd.blend || whole) effects.blend = cmd.blend.value_or(BlendMode::Normal);
+  if (cmd.cacheAsBitmap || whole) effects.cacheAsBitmap = cmd.cacheAsBitmap.value_or(false);
 }
 
 const Timeline& EmptyTimeline() {
@@ -156,6 +170,7 @@ void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, int frame, bool scr
     if (cmd.ratio) fresh.ratio = *cmd.ratio;
     if (cmd.name) fresh.name = *cmd.name;
     if (cmd.clipDepth) fresh.clipDepth = *cmd.clipDepth;
+    ApplyEffects(cmd, fresh.effects, false);
     if (!cmd.clipActions.empty()) {
       fresh.events = ReadClipEvents(cmd.clipActions, MovieOf(&clip).version);
       for (const ClipEventRecord& e : fresh.events) fresh.eventMask |= e.events;
@@ -173,6 +188,7 @@ void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, int frame, bool scr
   if (cmd.ratio) obj->ratio = *cmd.ratio;
   if (cmd.name) obj->name = *cmd.name, obj->nameKey = nullptr;
   if (cmd.clipDepth) obj->clipDepth = *cmd.clipDepth;
+  if (!obj->effectsScripted) ApplyEffects(cmd, obj->effects, false);
 }
 
 void MoviePlayer::NewObject(Clip& owner, DisplayObject& obj, uint16_t character, bool scripts, int nesting) {
@@ -276,6 +292,9 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
         if (cmd.ratio) p.ratio = cmd.ratio;
         if (cmd.name) p.name = cmd.name;
         if (cmd.clipDepth) p.clipDepth = cmd.clipDepth;
+        if (cmd.filters) p.filters = cmd.filters;
+        if (cmd.blend) p.blend = cmd.blend;
+        if (cmd.cacheAsBitmap) p.cacheAsBitmap = cmd.cacheAsBitmap;
       } else if (cmd.character) {
         Wanted w{cmd, f};
         w.place.move = false;
@@ -304,6 +323,7 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
       obj.transformKnown = false;
     }
     obj.ratio = p.ratio.value_or(0);
+    if (!obj.effectsScripted) ApplyEffects(p, obj.effects, true);
     ++changes_;
     ++it;
   }
@@ -439,6 +459,8 @@ DisplayObject* MoviePlayer::Duplicate(DisplayObject& source, Clip& parent, const
   fresh.xscale = source.xscale, fresh.yscale = source.yscale, fresh.rotation = source.rotation;
   fresh.events = source.events;
   fresh.eventMask = source.eventMask;
+  fresh.effects = source.effects;
+  fresh.effectsScripted = source.effectsScripted;
   const bool empty = source.clip && source.clip->timeline == -2;
   const uint16_t character = source.character;
   std::unique_ptr<ScriptDrawing> drawing;

@@ -45,6 +45,7 @@ class MovieClipObject;
 struct Clip;
 struct Bitmap;
 class BitmapSurface;
+struct CachedSurface;
 
 // Scripts' depths d are kept at kDepthOffset + d; the timeline's below it.
 inline constexpr int32_t kDepthOffset = 16384;
@@ -77,6 +78,12 @@ struct DisplayObject {
   bool videoSmoothing = false;
   std::shared_ptr<BitmapSurface> bitmap;  // a script's bitmap (attachBitmap), drawn as it is at each paint
   bool bitmapSmoothing = false;
+
+  // Filters, blend mode and bitmap caching (PlaceObject3 or scripts); once a
+  // script set them the timeline no longer does.
+  SurfaceEffects effects;
+  bool effectsScripted = false;
+  mutable std::shared_ptr<CachedSurface> cache;  // what the renderer kept of its finished layer
 };
 
 // What a script's Sound set for a clip (or for every sound): a volume in
@@ -150,6 +157,11 @@ struct PlayerEnvironment {
   // control's renderer: its twips through m into width x height premultiplied
   // pixels, transparent where nothing is drawn; false when nothing could be.
   std::function<bool(const Clip& clip, const Matrix& m, int width, int height, std::vector<uint32_t>& out)> drawClip;
+  // The scripts' budget in seconds (0: the interpreter's own), the host's
+  // current turn (its runs share one budget) and whether it is closing.
+  double scriptSeconds = 0;
+  std::function<uint64_t()> turn;
+  std::function<bool()> interrupted;
 };
 
 class MoviePlayer {

@@ -1,6 +1,7 @@
 #include "platform/flash/play/MovieSounds.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace flash {
@@ -71,6 +72,7 @@ void MovieSounds::FrameEntered(const Clip& clip, int frame) {
   auto it = std::find_if(streams_.begin(), streams_.end(), [&](const Stream& s) { return s.clip == &clip; });
   if (it != streams_.end() && frame == it->entered + 1) {
     it->entered = frame;
+    Feed(*it);  // blocks that come after silence are timed from this frame's start
     return;
   }
   if (it != streams_.end()) {
@@ -108,7 +110,13 @@ void MovieSounds::ButtonChanged(const Clip& parent, uint16_t button, uint8_t fro
 
 void MovieSounds::Feed(Stream& s) {
   const uint64_t played = mixer_->Played(s.voice);
-  while (!s.closed && s.fed < played + kLead) {
+  const double frameSamples = media::kOutputRate / movie_.PlayRate();
+  const int ahead = static_cast<int>(std::ceil(kLead / frameSamples)) + 1;
+  const bool dry = played >= s.fed;  // everything fed was mixed: the next samples are heard at once
+  // Marks heard long ago go.
+  const auto old = std::find_if(s.marks.begin(), s.marks.end(), [&](const Stream::Mark& m) { return m.end + media::kOutputRate > played; });
+  s.marks.erase(s.marks.begin(), old);
+  while (!s.closed && s.fed < played + kLead && (s.flowing || s.next <= s.entered + ahead)) {
     if (s.next > s.last) {
       pcm_.clear();
       s.decoder->Finish(pcm_);
@@ -124,9 +132,21 @@ void MovieSounds::Feed(Stream& s) {
       if (s.source->format.codec == media::SoundCodec::Mp3) data = data.size() >= 4 ? data.subspan(4) : std::span<const uint8_t>{};
       pcm_.clear();
       s.decoder->Decode(data, pcm_);
-      s.marks.emplace_back(s.next, s.fed);
-      mixer_->Append(s.voice, pcm_);
-      s.fed += pcm_.size() / 2;
+      if (!pcm_.empty()) {
+        if (dry && !s.flowing && s.fed == played && s.next > s.entered) {
+          // Silence until the block's frame is due on the frame clock.
+          const uint64_t gap = static_cast<uint64_t>((s.next - s.entered) * frameSamples);
+          mixer_->Append(s.voice, std::vector<int16_t>(static_cast<size_t>(gap) * 2));
+          s.fed += gap;
+        }
+        const uint64_t start = s.fed;
+        mixer_->Append(s.voice, pcm_);
+        s.fed += pcm_.size() / 2;
+        s.marks.push_back(Stream::Mark{s.next, start, s.fed});
+      }
+      s.flowing = !pcm_.empty();
+    } else {
+      s.flowing = false;
     }
     ++s.next;
   }
@@ -164,9 +184,11 @@ std::optional<int> MovieSounds::StreamFrame(size_t outputLatency) const {
     if (!s.leads || s.marks.empty()) continue;
     const uint64_t played = mixer_->Played(s.voice);
     const uint64_t heard = played > outputLatency ? played - outputLatency : 0;
+    // The block whose samples are heard; none (silence, or nothing yet): the frame clock rules.
     auto it = std::upper_bound(s.marks.begin(), s.marks.end(), heard,
-                               [](uint64_t v, const std::pair<int, uint64_t>& m) { return v < m.second; });
-    return it == s.marks.begin() ? s.marks.front().first : std::prev(it)->first;
+                               [](uint64_t v, const Stream::Mark& m) { return v < m.start; });
+    if (it == s.marks.begin() || heard >= std::prev(it)->end) return std::nullopt;
+    return std::prev(it)->frame;
   }
   return std::nullopt;
 }

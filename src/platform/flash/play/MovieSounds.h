@@ -4,8 +4,14 @@
 // showing a loaded movie plays that movie's sounds. Each sound plays on its
 // clip's channel, under the mix scripts' Sound objects set for the clip.
 // While the main timeline's stream plays, its clock says which frame the
-// timeline should show. A stream stops with its timeline (stopped, removed,
-// moved elsewhere: it starts again where the timeline plays on).
+// timeline should show: the frame whose block's samples are being heard.
+// Blocks that yield samples are decoded a third of a second ahead of what is
+// heard; past blocks that yield none, at most that far ahead of the
+// timeline. A block that yields no samples leads nothing, and one that comes
+// after such blocks, when the stream ran dry, is played from its own frame's
+// time: a stream that decodes to nothing leaves the frames to the frame clock. A
+// stream stops with its timeline (stopped, removed, moved elsewhere: it
+// starts again where the timeline plays on).
 #pragma once
 #include <functional>
 #include <map>
@@ -48,8 +54,14 @@ class MovieSounds : public FrameListener {
     int next = 0;       // the next frame whose block is fed
     int last = 0;       // the last frame with a block
     bool closed = false;
+    bool flowing = false;  // the last block walked yielded samples
     uint64_t fed = 0;   // output frames fed
-    std::vector<std::pair<int, uint64_t>> marks;  // frame -> output frames fed before its block
+    // The blocks that yielded samples: each one's frame and where its samples lie in what was fed.
+    struct Mark {
+      int frame;
+      uint64_t start, end;
+    };
+    std::vector<Mark> marks;
   };
 
   const MovieMedia& MediaOf(const Clip& clip);

@@ -62,7 +62,9 @@ void SoftwareRenderer::DropSurface() {
   surfaceDC_ = ScopedMemoryDC();
   surfaceW_ = surfaceH_ = 0;
   canvas_.pixels = nullptr;
+  surfacePixels_ = nullptr;
   std::vector<std::vector<uint8_t>>().swap(masks_);
+  std::vector<std::vector<uint32_t>>().swap(layerBuffers_);
 }
 
 bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame, int left, int top) {
@@ -91,6 +93,7 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
     selected_ = std::make_unique<ScopedSelect>(surfaceDC_.get(), surface_.get());
     surfaceW_ = frame.width, surfaceH_ = frame.height;
     canvas_.pixels = static_cast<uint32_t*>(bits);
+    surfacePixels_ = canvas_.pixels;
   }
   canvas_.width = frame.width, canvas_.height = frame.height, canvas_.mask = nullptr;
   bandLeft_ = left, bandTop_ = top;
@@ -112,6 +115,9 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
   target_.bitmaps = [this](uint16_t id) { return BitmapOf(id); };
   budget_ = kDrawBudget;
   chain_.clear();
+  measuring_ = false;
+  layerDepth_ = 0;
+  effectBudget_ = kEffectBudget;
   return true;
 }
 
@@ -188,7 +194,7 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
     DrawTarget target = target_;
     const ScriptDrawing* drawing = clip.drawing.get();
     target.bitmaps = [drawing](uint16_t id) { return drawing->BitmapOf(id); };
-    DrawShape(target, drawing->Shape(), ToDevice(m), cx);
+    Paint(drawing->Shape(), ToDevice(m), cx, nullptr, &target);
   }
   struct Layer {
     int32_t until;
@@ -212,7 +218,7 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
     if (obj.clipDepth > 0) {
       // A clip layer inside a mask draws nothing. Masks in force are nested, so
       // each level has its buffer, kept from paint to paint.
-      if (target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) continue;
+      if (measuring_ || target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) continue;
       --masksLeft_;
       if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
       std::vector<uint8_t>& mask = masks_[size_t(masksInForce_)];
@@ -236,7 +242,12 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
       shown = Concat(world, Matrix{1, 0, 0, 1, static_cast<int32_t>(std::lround(-r[0] * 20)),
                                    static_cast<int32_t>(std::lround(-r[1] * 20))});
     }
-    DrawEntry(obj, shown, color, nesting);
+    if (obj.effects.NeedsLayer() || obj.effects.cacheAsBitmap) {
+      DrawLayered(obj.effects, color, ToDevice(shown), &obj,
+                  [&](const ColorTransform& c) { DrawEntry(obj, shown, c, nesting); });
+    } else {
+      DrawEntry(obj, shown, color, nesting);
+    }
     if (scrolled) --masksInForce_;
     if (masked) --masksInForce_;
     if (masked || scrolled) canvas_.mask = below;
@@ -277,7 +288,8 @@ void SoftwareRenderer::DrawEntry(const DisplayObject& obj, const Matrix& world, 
 bool SoftwareRenderer::PushClipMask(const Clip& target, const ColorTransform& cx, int nesting) {
   const MovieClipObject* maskObject = target.mask;
   const Clip* mask = maskObject ? maskObject->TheClip() : nullptr;
-  if (!mask || !mask->entry || target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) return false;
+  if (!mask || !mask->entry || measuring_ || target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0)
+    return false;
   --masksLeft_;
   if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
   std::vector<uint8_t>& buffer = masks_[size_t(masksInForce_)];
@@ -296,7 +308,7 @@ bool SoftwareRenderer::PushClipMask(const Clip& target, const ColorTransform& cx
 
 // The scroll rectangle of a clip (its size at the clip's origin) as the next mask level.
 bool SoftwareRenderer::PushScrollMask(const Clip& clip, const Matrix& world) {
-  if (target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) return false;
+  if (measuring_ || target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) return false;
   --masksLeft_;
   if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
   std::vector<uint8_t>& buffer = masks_[size_t(masksInForce_)];
@@ -336,7 +348,7 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
   if (!ch) return;
   const SwfTag tag = ch->tagCode;
   if (IsShape(tag) || IsMorph(tag)) {
-    if (const ShapeData* shape = shapes_.ShapeOf(*ch, ratio)) DrawShape(target_, *shape, ToDevice(world), cx);
+    if (const ShapeData* shape = shapes_.ShapeOf(*ch, ratio)) Paint(*shape, ToDevice(world), cx);
     return;
   }
   if (tag == SwfTag::DefineText || tag == SwfTag::DefineText2) return DrawGlyphText(*ch, ToDevice(world), cx);
@@ -349,10 +361,15 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
   if (button) {
     auto it = buttons_.find(ch);
     if (it == buttons_.end()) it = buttons_.emplace(ch, ReadButtonParts(*ch)).first;
-    for (const ButtonPart& part : it->second)
-      if (part.states & buttonState)
-        DrawCharacter(part.character, 0, Concat(world, part.matrix), Concat(cx, part.color), nullptr, buttonState_,
-                      nesting + 1);
+    for (const ButtonPart& part : it->second) {
+      if (!(part.states & buttonState)) continue;
+      const Matrix placed = Concat(world, part.matrix);
+      auto draw = [&](const ColorTransform& c) {
+        DrawCharacter(part.character, 0, placed, c, nullptr, buttonState_, nesting + 1);
+      };
+      if (part.effects.NeedsLayer()) DrawLayered(part.effects, Concat(cx, part.color), ToDevice(placed), nullptr, draw);
+      else draw(Concat(cx, part.color));
+    }
   } else if (clip) {
     DrawList(*clip, world, cx, nesting + 1);
   } else {
@@ -364,9 +381,18 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
 // A sprite shown without a running timeline (inside a button): its first frame.
 void SoftwareRenderer::DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx,
                                         int nesting) {
-  for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, ch))
-    DrawCharacter(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})),
-                  Concat(cx, cmd->color.value_or(ColorTransform{})), nullptr, buttonState_, nesting);
+  for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, ch)) {
+    const Matrix placed = Concat(world, cmd->matrix.value_or(Matrix{}));
+    const ColorTransform color = Concat(cx, cmd->color.value_or(ColorTransform{}));
+    auto draw = [&](const ColorTransform& c) {
+      DrawCharacter(*cmd->character, cmd->ratio.value_or(0), placed, c, nullptr, buttonState_, nesting);
+    };
+    SurfaceEffects effects;
+    effects.filters = cmd->filters;
+    effects.blend = cmd->blend.value_or(BlendMode::Normal);
+    if (effects.NeedsLayer()) DrawLayered(effects, color, ToDevice(placed), nullptr, draw);
+    else draw(color);
+  }
 }
 
 // A video: its stream's rectangle (from the origin, in pixels of the
@@ -398,7 +424,7 @@ void SoftwareRenderer::DrawPicture(const Bitmap& picture, float w, float h, bool
   DrawTarget target = target_;
   target.bitmaps = [shown](uint16_t) { return shown; };
   target.smoothBitmaps = target_.smoothBitmaps && smooth;
-  DrawShape(target, rect, ToDevice(world), cx);
+  Paint(rect, ToDevice(world), cx, nullptr, &target);
 }
 
 // Bitmaps defined again or freed since (frames of a video) make room for
@@ -455,7 +481,7 @@ void SoftwareRenderer::DrawGlyphText(const Character& ch, const Xform& toDevice,
       const ShapeData* glyph = GlyphOf(*font, g.index);
       if (!glyph) continue;
       const Xform place{scale, 0, 0, scale, g.x, run.y};
-      DrawShape(target_, *glyph, base * place, cx, &run.color);
+      Paint(*glyph, base * place, cx, &run.color);
     }
   }
 }
@@ -492,7 +518,7 @@ void SoftwareRenderer::DrawField(const TextFieldState& field, const Xform& toDev
       edge.line = 1;
     }
     box.paths.push_back(std::move(edge));
-    DrawShape(target_, box, toDevice, cx);
+    Paint(box, toDevice, cx);
   }
   DrawEditData(e, toDevice, cx, &field);
 }
@@ -518,7 +544,7 @@ void SoftwareRenderer::DrawEditData(const EditTextData& e, const Xform& toDevice
     const double baseline = e.bounds.top + 40.0 + layout.ascent + double(line) * layout.lineHeight;
     for (const PlacedGlyph& g : laid.glyphs)
       if (const ShapeData* glyph = GlyphOf(*font, g.index))
-        DrawShape(target_, *glyph, toDevice * Xform{scale, 0, 0, scale, left + shift + g.x, baseline}, cx, &e.color);
+        Paint(*glyph, toDevice * Xform{scale, 0, 0, scale, left + shift + g.x, baseline}, cx, &e.color);
   }
   target_.clip = savedClip;
 }
@@ -527,9 +553,10 @@ void SoftwareRenderer::DrawEditData(const EditTextData& e, const Xform& toDevice
 // upright, at the field's place and height.
 void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
                                       const TextFieldState* field) {
-  if (target_.maskOut) return;
   // The text is laid out in the whole field; the part drawn is clipped (a band may hold a part).
   const RECT whole = DeviceBounds(e.bounds, toDevice);
+  if (measuring_) return MeasureBox(whole.left, whole.top, whole.right, whole.bottom);
+  if (target_.maskOut) return;
   const RECT box = Intersect(whole, target_.clip);
   if (box.right <= box.left || box.bottom <= box.top) return;
   const double scale = std::sqrt(std::fabs(toDevice.Determinant()));
@@ -545,9 +572,27 @@ void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevi
   if (color.a == 0) return;
   GdiFlush();
   HDC dc = surfaceDC_.get();
+  // On a layer GDI draws white on black on a sheet of its own, which then
+  // gives the text's coverage.
+  const bool onLayer = canvas_.pixels != surfacePixels_;
+  ScopedMemoryDC sheetDC;
+  ScopedBitmap sheet;
+  std::unique_ptr<ScopedSelect> sheetSelected;
+  void* bits = nullptr;
+  if (onLayer) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), box.right - box.left, -(box.bottom - box.top), 1, 32, BI_RGB};
+    sheetDC = ScopedMemoryDC(dc);
+    sheet = ScopedBitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!sheetDC || !sheet || !bits) return;
+    sheetSelected = std::make_unique<ScopedSelect>(sheetDC.get(), sheet.get());
+    dc = sheetDC.get();
+    SetViewportOrgEx(dc, -box.left, -box.top, nullptr);
+  }
+  const COLORREF ink = onLayer ? RGB(255, 255, 255) : RGB(color.r, color.g, color.b);
   ScopedSelect use(dc, gdiFont.get());
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(color.r, color.g, color.b));
+  SetTextColor(dc, ink);
   const int gutter = static_cast<int>(std::lround(40 * scale));
   RECT inner{whole.left + gutter, whole.top + gutter, whole.right - gutter, whole.bottom - gutter};
   std::wstring text = e.password ? std::wstring(e.text.size(), L'*') : e.text;
@@ -567,11 +612,12 @@ void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevi
     GetTextExtentPoint32W(dc, L"Ag", 2, &line);
     const int x = inner.left + before.cx, y = inner.top + lineNo * line.cy;
     RECT bar{x, y, x + 1, y + line.cy};
-    ScopedBrush brush(CreateSolidBrush(RGB(color.r, color.g, color.b)));
+    ScopedBrush brush(CreateSolidBrush(ink));
     FillRect(dc, &bar, brush.get());
   }
   RestoreDC(dc, saved);
   GdiFlush();
+  if (onLayer) DrawTextOnLayer(static_cast<const uint32_t*>(bits), box, color);
 }
 
 }  // namespace flash

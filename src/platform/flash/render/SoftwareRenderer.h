@@ -15,10 +15,20 @@
 // most a few hundred clip layers). A frame larger
 // than the surface limit is drawn in bands. Parsed characters and decoded
 // bitmaps are kept until a movie never drawn before is drawn.
+//
+// An object with filters, a blend mode other than normal, a background or
+// bitmap caching is drawn on a layer of its own (SoftwareRendererLayers.cpp):
+// its device bounds are measured by walking it without drawing, grown by its
+// filters' reach and cut to what can show; the layer is drawn, filtered and
+// laid on what lies below in its blend mode. A layer larger than 2880 pixels
+// a side, or one beyond the paint's filter budget, is drawn plainly. A
+// cached object keeps its finished layer while its content, scale and
+// sub-pixel place stay the same, from the second paint that finds them so.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -27,6 +37,7 @@
 #include "base/Handles.h"
 #include "platform/flash/parse/BitmapDecoder.h"
 #include "platform/flash/parse/ButtonRecords.h"
+#include "platform/flash/render/CachedSurface.h"
 #include "platform/flash/render/FlashRenderer.h"
 #include "platform/flash/parse/MorphShape.h"
 #include "platform/flash/play/MovieVideos.h"
@@ -45,6 +56,12 @@ class SoftwareRenderer : public FlashRenderer {
   static constexpr uint64_t kBitmapBudget = 1u << 26;
   // Characters one paint (of one band) draws; past it the rest is left out.
   static constexpr int kDrawBudget = 20000;
+  // The largest side of a layer, in pixels; larger objects are drawn without their effects.
+  static constexpr int kMaxLayerSide = 2880;
+  // Filter work one paint does (see FilterWork); past it objects are drawn without their effects.
+  static constexpr uint64_t kEffectBudget = uint64_t{1} << 29;
+  // Pixels of finished layers kept for cached objects, over all of them.
+  static constexpr uint64_t kCacheBudget = uint64_t{1} << 25;
 
   explicit SoftwareRenderer(uint64_t maxSurfacePixels = kMaxSurfacePixels) : maxSurfacePixels_(maxSurfacePixels) {}
   // Draws with the characters as defined at the movie's first frame; nothing
@@ -57,6 +74,11 @@ class SoftwareRenderer : public FlashRenderer {
   // The state buttons the pointer is not on are drawn in (kButtonUp, kButtonOver
   // or kButtonDown); a display-list entry's own state wins when it is not up.
   void SetButtonState(uint8_t state) { buttonState_ = state; }
+  // Layers drawn and layers taken from caches since the renderer was made (for tests and benchmarks).
+  uint64_t LayersDrawn() const { return layersDrawn_; }
+  uint64_t LayersReused() const { return layersReused_; }
+  // Pixels the kept layers of this renderer's objects hold now.
+  uint64_t KeptPixels() const { return ledger_->pixels; }
 
  private:
   struct FontEntry {
@@ -81,6 +103,23 @@ class SoftwareRenderer : public FlashRenderer {
   void DrawField(const TextFieldState& field, const Xform& toDevice, const ColorTransform& cx);
   void DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx, const Clip* clip,
                      uint8_t buttonState, int nesting);
+  // Every shape the renderer draws goes through here: drawn, or measured.
+  void Paint(const ShapeData& shape, const Xform& toDevice, const ColorTransform& cx, const Rgba* textColor = nullptr,
+             DrawTarget* target = nullptr);
+
+  // ---- Layers (SoftwareRendererLayers.cpp) ----
+  using DrawFn = std::function<void(const ColorTransform&)>;
+  // Draws what draw draws with the effects; device is the object's own
+  // transform (for the cache); cache and entry are null for what has none.
+  void DrawLayered(const SurfaceEffects& effects, const ColorTransform& cx, const Xform& device,
+                   const DisplayObject* entry, const DrawFn& draw);
+  // The device box of what draw would draw; false when it draws nothing.
+  bool Measure(const DrawFn& draw, double box[4]);
+  void MeasureBox(double x0, double y0, double x1, double y1);
+  void DrawTextOnLayer(const uint32_t* sheet, const RECT& box, Rgba color);
+  uint64_t Signature(const DisplayObject& entry, int& nodes, int nesting) const;
+  uint64_t ClipSignature(const Clip& clip, int& nodes, int nesting) const;
+  double FilterScale() const { return target_.stageScale * 20; }
   uint8_t StateOf(const DisplayObject& object) const;
   void DrawGlyphText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
   void DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
@@ -119,6 +158,19 @@ class SoftwareRenderer : public FlashRenderer {
   int masksInForce_ = 0;
   int masksLeft_ = 0;                       // clip layers the paint may still apply
   std::vector<std::vector<uint8_t>> masks_;  // one per level of clip layers in force
+  uint32_t* surfacePixels_ = nullptr;        // the DIB's own pixels (GDI draws only there)
+
+  // Layers: measuring instead of drawing, the box measured, the layers being
+  // drawn into (a buffer each), and what the paint may still spend on filters.
+  bool measuring_ = false;
+  bool measuredAny_ = false;
+  double measured_[4] = {};
+  int layerDepth_ = 0;
+  std::vector<std::vector<uint32_t>> layerBuffers_;
+  uint64_t effectBudget_ = 0;
+  uint64_t layersDrawn_ = 0, layersReused_ = 0;
+  bool warnedEffects_ = false;
+  std::shared_ptr<CacheLedger> ledger_ = std::make_shared<CacheLedger>();
 
   // What was read from the movies drawn (a movie never seen before clears it).
   std::set<uint64_t> seen_;

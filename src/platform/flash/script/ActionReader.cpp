@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "base/ByteReader.h"
 #include "base/TextConv.h"
@@ -30,6 +32,7 @@ class Reader {
     fns_.push_back(FnRange{0, static_cast<uint32_t>(bytes_.size()), 0, {}});
     Range(0, static_cast<uint32_t>(bytes_.size()), 0, -1);
     Fix();
+    Check();
   }
 
  private:
@@ -39,7 +42,7 @@ class Reader {
   };
   struct Region {
     uint32_t end;
-    uint8_t op;
+    uint16_t op;
     uint32_t arg;
   };
   struct Jump {
@@ -49,7 +52,7 @@ class Reader {
     uint32_t instr, ordinal, count, fn;
   };
 
-  uint32_t Emit(uint8_t op, uint32_t arg = 0, uint8_t a = 0) {
+  uint32_t Emit(uint16_t op, uint32_t arg = 0, uint8_t a = 0) {
     Instr i;
     i.op = op, i.arg = arg, i.a = a;
     code_.instrs.push_back(i);
@@ -89,6 +92,9 @@ class Reader {
   // Reads the actions of [start, end) for function fn; nested functions recurse.
   void Range(uint32_t start, uint32_t end, uint32_t fn, int info) {
     std::vector<Region> open;
+    // The registers this code has: 4 outside functions and in DefineFunction's.
+    const FunctionInfo* holder = info >= 0 ? &functions_[static_cast<size_t>(info)] : nullptr;
+    registers_ = holder && holder->version2 ? std::max<uint32_t>(holder->registers, 1) : 4;
     uint32_t pos = start;
     int64_t endAction = -1;  // where an ActionEnd stands, a target like the end itself
     while (pos < end) {
@@ -113,7 +119,7 @@ class Reader {
       const uint32_t limit = open.empty() ? end : std::min(end, open.back().end);
       bool ok = true;
       switch (code) {
-        case kPush: ok = Push(d); break;
+        case kPush: ok = Push(d, registers_); break;
         case kGotoFrame: {
           uint32_t frame = 0;
           ok = d.U16LE(frame);
@@ -146,7 +152,7 @@ class Reader {
         case kStoreRegister: {
           uint8_t reg = 0;
           ok = d.U8(reg);
-          if (ok) Emit(code, 0, reg);
+          if (ok) Emit(reg < registers_ ? uint16_t{kStoreRegister} : uint16_t{kOpNop}, 0, reg);
           break;
         }
         case kGetURL2: {
@@ -204,7 +210,9 @@ class Reader {
           const uint32_t id = static_cast<uint32_t>(fns_.size());
           fns_.push_back(FnRange{next, next + size, 0, {}});
           functions_[index].start = Next();
+          const uint32_t registers = registers_;
           Range(next, next + size, id, static_cast<int>(index));
+          registers_ = registers;
           code_.instrs[define].arg2 = Next();
           pos = next + size;
           continue;
@@ -217,7 +225,7 @@ class Reader {
         }
         case kTry: ok = Try(d, next, limit, open); break;
         default:
-          Emit(code);  // actions without data (and unknown ones, which do nothing)
+          Emit(KnownAction(code) ? code : kOpNop);  // actions without data; unknown ones do nothing
           break;
       }
       if (!ok) {
@@ -237,7 +245,7 @@ class Reader {
     if (info >= 0) functions_[static_cast<size_t>(info)].end = fns_[fn].endInstr;
   }
 
-  bool Push(ByteReader& d) {
+  bool Push(ByteReader& d, uint32_t registers) {
     while (!d.AtEnd()) {
       uint8_t type = 0;
       d.U8(type);
@@ -261,7 +269,11 @@ class Reader {
         case 4: {
           uint8_t reg = 0;
           if (!d.U8(reg)) return false;
-          Emit(kOpPushReg, 0, reg);
+          if (reg < registers) {
+            Emit(kOpPushReg, 0, reg);
+          } else {
+            Emit(kOpPushConst, Constant(Value::Undefined()));
+          }
           break;
         }
         case 5: {
@@ -361,6 +373,47 @@ class Reader {
     code_.functions = std::move(functions_);
   }
 
+  // Every index an instruction holds, checked against its table: one that
+  // names nothing ends the list there.
+  void Check() {
+    const size_t n = code_.instrs.size();
+    auto text = [&](uint32_t i) { return i < code_.constants.size() && code_.constants[i].IsString(); };
+    auto tryOk = [&](uint32_t i) {
+      if (i >= code_.tries.size()) return false;
+      const TryInfo& t = code_.tries[i];
+      return t.catchStart < n && t.finallyStart < n && t.end < n;
+    };
+    auto functionOk = [&](uint32_t i) {
+      return i < code_.functions.size() && code_.functions[i].start < n && code_.functions[i].end < n;
+    };
+    for (Instr& i : code_.instrs) {
+      bool ok = true;
+      switch (i.op) {
+        case kOpPushConst: ok = i.arg < code_.constants.size(); break;
+        case kGetURL: ok = text(i.arg) && text(i.arg2); break;
+        case kSetTarget:
+        case kGoToLabel: ok = text(i.arg); break;
+        case kConstantPool: ok = i.arg < code_.pools.size(); break;
+        case kTry:
+        case kOpTryBodyEnd:
+        case kOpCatchEnd:
+        case kOpFinallyEnd: ok = tryOk(i.arg); break;
+        case kDefineFunction:
+        case kDefineFunction2: ok = functionOk(i.arg) && i.arg2 < n; break;
+        case kJump:
+        case kIf:
+        case kWith: ok = i.arg < n; break;
+        case kWaitForFrame:
+        case kWaitForFrame2: ok = i.arg2 < n; break;
+        default: break;
+      }
+      if (!ok) i = Instr{};
+    }
+    // The list ends in an end whatever came before.
+    if (code_.instrs.empty() || (code_.instrs.back().op != kOpEnd && code_.instrs.back().op != kOpFunctionEnd))
+      code_.instrs.push_back(Instr{});
+  }
+
   Heap& heap_;
   std::span<const uint8_t> bytes_;
   uint8_t version_;
@@ -371,9 +424,35 @@ class Reader {
   std::vector<FunctionInfo> functions_;
   std::vector<Jump> jumps_;
   std::vector<Skip> skips_;
+  uint32_t registers_ = 4;  // of the code being read
+};
+
+// The action codes the interpreter knows.
+constexpr uint8_t kKnownActions[] = {
+    kNextFrame, kPrevFrame, kPlay, kStop, kToggleQuality, kStopSounds, kAdd, kSubtract, kMultiply, kDivide,
+    kEquals, kLess, kAnd, kOr, kNot, kStringEquals, kStringLength, kStringExtract, kPop, kToInteger,
+    kGetVariable, kSetVariable, kSetTarget2, kStringAdd, kGetProperty, kSetProperty, kCloneSprite,
+    kRemoveSprite, kTrace, kStartDrag, kEndDrag, kStringLess, kThrow, kCastOp, kImplementsOp, kRandomNumber,
+    kMBStringLength, kCharToAscii, kAsciiToChar, kGetTime, kMBStringExtract, kMBCharToAscii, kMBAsciiToChar,
+    kDelete, kDelete2, kDefineLocal, kCallFunction, kReturn, kModulo, kNewObject, kDefineLocal2, kInitArray,
+    kInitObject, kTypeOf, kTargetPath, kEnumerate, kAdd2, kLess2, kEquals2, kToNumber, kToString,
+    kPushDuplicate, kStackSwap, kGetMember, kSetMember, kIncrement, kDecrement, kCallMethod, kNewMethod,
+    kInstanceOf, kEnumerate2, kBitAnd, kBitOr, kBitXor, kBitLShift, kBitRShift, kBitURShift, kStrictEquals,
+    kGreater, kStringGreater, kExtends, kGotoFrame, kGetURL, kStoreRegister, kConstantPool, kWaitForFrame,
+    kSetTarget, kGoToLabel, kWaitForFrame2, kDefineFunction2, kTry, kWith, kPush, kJump, kGetURL2,
+    kDefineFunction, kIf, kCall, kGotoFrame2,
 };
 
 }  // namespace
+
+bool KnownAction(uint8_t code) {
+  static const auto known = [] {
+    std::array<bool, 256> table{};
+    for (uint8_t c : kKnownActions) table[c] = true;
+    return table;
+  }();
+  return known[code];
+}
 
 void Code::Trace(Tracer& t) const {
   for (const Value& v : constants) t.Mark(v);

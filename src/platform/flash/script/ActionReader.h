@@ -5,7 +5,8 @@
 // interned in the heap. Everything is read through the bounds-checked
 // reader: an action that runs past its record, a jump that lands outside its
 // own function or between actions, or a block that overlaps its container
-// ends the list there (the instruction becomes an end).
+// ends the list there (the instruction becomes an end). A register beyond
+// what its function has reads as undefined and is not written.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -16,18 +17,20 @@
 
 namespace flash::script {
 
-// Instruction codes: the action codes themselves, and these of our own in
-// codes no action uses.
-enum Op : uint8_t {
-  kOpEnd = 0x00,
-  kOpPushConst = 0x01,   // arg: constant
-  kOpPushPool = 0x02,    // arg: constant-pool index
-  kOpPushReg = 0x03,     // a: register
-  kOpWithEnd = 0x16,
-  kOpTryBodyEnd = 0x19,  // arg: try
-  kOpCatchEnd = 0x1A,
-  kOpFinallyEnd = 0x1B,
-  kOpFunctionEnd = 0x1E,
+// Instruction codes: the codes of the actions this interpreter knows (below
+// 0x100), and these of our own above them, which no movie can write. An
+// action code the reader does not know becomes kOpNop.
+enum Op : uint16_t {
+  kOpEnd = 0x100,
+  kOpNop,
+  kOpPushConst,    // arg: constant
+  kOpPushPool,     // arg: constant-pool index
+  kOpPushReg,      // a: register
+  kOpWithEnd,
+  kOpTryBodyEnd,   // arg: try
+  kOpCatchEnd,     // arg: try
+  kOpFinallyEnd,   // arg: try
+  kOpFunctionEnd,
 };
 
 // Action codes.
@@ -53,10 +56,15 @@ enum Action : uint8_t {
   kGotoFrame2 = 0x9F,
 };
 
+// Whether the interpreter knows an action code (the others do nothing).
+bool KnownAction(uint8_t code);
+
+// Every index an instruction holds (a constant, a pool, a register, a
+// function, a try, another instruction) was checked by the reader against
+// its table: the interpreter uses them as they are.
 struct Instr {
-  uint8_t op = kOpEnd;
+  uint16_t op = kOpEnd;
   uint8_t a = 0;
-  uint16_t b = 0;
   uint32_t arg = 0;
   uint32_t arg2 = 0;
 };

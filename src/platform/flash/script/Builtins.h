@@ -4,10 +4,10 @@
 // unescape, parseInt, parseFloat, isNaN, isFinite, setInterval,
 // clearInterval, setTimeout, clearTimeout, ASSetPropFlags, getVersion), and
 // the classes that need only the host interface (Key, Mouse, Stage,
-// TextFormat, Color, LoadVars, XML, SharedObject, and the classes of
-// versions 7 and 8 that ClassKit.h lists). MovieClip, TextField, Button,
-// Sound, Video, NetConnection, NetStream and the classes that reach the
-// stage are the player's.
+// TextFormat, Color, LoadVars, XML, SharedObject, the flash.filters classes
+// of version 8, and the classes of versions 7 and 8 that ClassKit.h lists).
+// MovieClip, TextField, Button, Sound, Video, NetConnection, NetStream and
+// the classes that reach the stage are the player's.
 #pragma once
 #include <string>
 
@@ -23,6 +23,7 @@ void InstallNumberBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
 void InstallPlayerBuiltins(Vm& vm);  // AsBroadcaster, Key, Mouse, Stage, TextFormat, Color
 void InstallDataBuiltins(Vm& vm);    // LoadVars, XML, SharedObject
+void InstallFilterBuiltins(Vm& vm);  // flash.filters, for version 8 and later
 
 // Helpers of built-in functions.
 inline double NumberArg(Vm& vm, const CallInfo& c, uint32_t i) { return vm.ToNumber(c.Arg(i)); }

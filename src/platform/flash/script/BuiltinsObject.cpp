@@ -364,6 +364,7 @@ void InstallBuiltins(Vm& vm) {
   InstallPlayerBuiltins(vm);
   InstallDataBuiltins(vm);
   InstallLaterClasses(vm);
+  InstallFilterBuiltins(vm);
 }
 
 size_t RelativeIndex(double d, size_t length) {

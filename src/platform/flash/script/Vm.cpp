@@ -118,13 +118,39 @@ void Vm::Abort(const std::wstring& why) {
   SetSteps(0);
 }
 
+void Vm::SetBudget(double seconds) {
+  if (seconds > 0) budget_ = std::min(seconds, kBudgetSeconds);
+}
+
+void Vm::Halt(const std::wstring& why) {
+  halted_ = true;
+  Abort(why + L"; the movie's scripts are stopped");
+}
+
 bool Vm::CheckBudget() {
+  if (host_.Interrupted()) {
+    Halt(L"the player is closing");
+    return false;
+  }
   const double elapsed = host_.Seconds() - runStart_;
-  if (elapsed > kBudgetSeconds || Steps() - runStartSteps_ > kMaxStepsPerRun) {
-    Abort(L"a script ran longer than 15 seconds and was stopped");
+  if (elapsed > budget_ || Steps() - runStartSteps_ > kMaxStepsPerRun) {
+    wchar_t seconds[32];
+    swprintf(seconds, 32, L"%g", budget_);
+    Halt(L"a script ran longer than " + std::wstring(seconds) + L" seconds");
     return false;
   }
   return true;
+}
+
+// An outermost run begins: its budget is the turn's when the host is in the
+// same turn as the last run, else its own from now.
+void Vm::StartRun() {
+  pending_ = Pending::None;
+  const uint64_t turn = host_.Turn();
+  if (turn != 0 && turn == turn_) return;
+  turn_ = turn;
+  runStart_ = host_.Seconds();
+  runStartSteps_ = Steps();
 }
 
 // ---- Entries from the host ---------------------------------------------------------
@@ -141,12 +167,8 @@ const Code* Vm::Decode(std::span<const uint8_t> actions) {
 
 bool Vm::Run(const Code& code, Object* target, const Value& thisv) {
   const bool outer = runs_ == 0;
-  if (outer) {
-    runStart_ = host_.Seconds();
-    runStartSteps_ = Steps();
-    pending_ = Pending::None;
-  }
-  if (pending_ != Pending::None) return false;
+  if (outer) StartRun();
+  if (halted_ || pending_ != Pending::None) return false;
   EnsureStacks();
   if (registerTop_ + 4 > kRegisterSpace || depth_ >= kMaxDepth) {
     Abort(L"256 levels of recursion were exceeded");
@@ -190,12 +212,8 @@ bool Vm::Run(const Code& code, Object* target, const Value& thisv) {
 template <class Body>
 void Vm::Outer(Body body) {
   const bool outer = runs_ == 0;
-  if (outer) {
-    runStart_ = host_.Seconds();
-    runStartSteps_ = Steps();
-    pending_ = Pending::None;
-  }
-  if (pending_ != Pending::None) return;
+  if (outer) StartRun();
+  if (halted_ || pending_ != Pending::None) return;
   ++runs_;
   body();
   --runs_;
@@ -253,6 +271,7 @@ Value Vm::CallValue(const Value& fnv, const Value& thisv, const Value* args, uin
     }
     ++depth_;
     ++gcBlocked_;
+    steps_ -= kBuiltinSteps;  // the loop looks at the clock sooner
     CallInfo call{thisv, args, argc, fn, construct};
     Value r = fn->native(*this, call);
     --gcBlocked_;
@@ -450,6 +469,7 @@ void Vm::Execute(Frame& f, uint32_t pc) {
       case kOpEnd:
       case kOpFunctionEnd:
         return;
+      case kOpNop: break;
       case kOpPushConst: Push(f.code->constants[in.arg]); break;
       case kOpPushPool:
         Push(f.pool && in.arg < f.pool->size() ? (*f.pool)[in.arg] : Value::Undefined());

@@ -1,11 +1,14 @@
 // The interpreter of the action language of movies of versions 4 to 8: one
 // per loaded movie. It runs decoded action lists (see ActionReader) against
 // a target clip, keeps the global object and the built-in classes, converts
-// values by the movie's version, and stays safe with any byte code: every
-// run has an instruction budget measured on the host's clock (15 seconds),
-// calls nest at most 256 deep, the operand stack, registers, strings,
-// arrays and the heap are bounded, and a run that breaks a bound stops with
-// a warning to the host while the movie goes on.
+// values by the movie's version, and stays safe with any byte code: calls
+// nest at most 256 deep, the operand stack, registers, strings, arrays and
+// the heap are bounded, and a run that breaks a bound stops with a warning
+// to the host while the movie goes on. Runs have a budget on the host's
+// clock (15 seconds, shared by every run of one turn of the host): a movie
+// whose script outlasts it, or whose host is interrupted (its window is
+// asked to close), has its scripts stopped for good, and the run is cut at
+// once; the movie's timeline goes on without them.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -55,6 +58,11 @@ class VmHost {
   virtual void SetStageScaleMode(const std::wstring&) {}
   virtual std::wstring StageAlign() { return L""; }
   virtual void SetStageAlign(const std::wstring&) {}
+  // The host's current turn (one message of its window, say), 0 outside
+  // any: the runs of one turn share one budget.
+  virtual uint64_t Turn() { return 0; }
+  // True when every script must stop at once (the host is closing).
+  virtual bool Interrupted() { return false; }
 };
 
 // Property keys the interpreter and the built-ins use often.
@@ -77,7 +85,10 @@ struct Timer {
 class Vm {
  public:
   static constexpr int kMaxDepth = 256;
-  static constexpr double kBudgetSeconds = 15;
+  static constexpr double kBudgetSeconds = 15;  // the longest budget
+  // A call of a built-in counts as this many instructions against the
+  // budget's looks at the clock (one built-in may do much work).
+  static constexpr int64_t kBuiltinSteps = 1024;
   static constexpr size_t kDefaultHeapLimit = size_t(256) << 20;
 
   Vm(uint8_t version, VmHost& host, size_t heapLimit = kDefaultHeapLimit);
@@ -107,8 +118,13 @@ class Vm {
   bool Stopped() const { return pending_ != Pending::None; }
   void Throw(const Value& v);
   void Abort(const std::wstring& why);
-  // Instructions run since the interpreter was made.
+  // Instructions run since the interpreter was made (built-ins weighted).
   uint64_t Steps() const;
+  // The budget of a turn's runs in seconds (at most kBudgetSeconds).
+  void SetBudget(double seconds);
+  double Budget() const { return budget_; }
+  // The movie's scripts were stopped for good: every run returns at once.
+  bool Halted() const { return halted_; }
 
   // ---- Values ---------------------------------------------------------------
   double ToNumber(const Value& v);
@@ -225,6 +241,8 @@ class Vm {
   Value CallValue(const Value& fn, const Value& thisv, const Value* args, uint32_t argc, Object* home,
                   bool construct);
   bool CheckBudget();
+  void StartRun();
+  void Halt(const std::wstring& why);
   void EnsureStacks();
   void SetSteps(int64_t n);
   Object* ToObjectProto(const Value& v) const;
@@ -291,6 +309,9 @@ class Vm {
   int64_t steps_ = 1 << 16, stepsBase_ = 1 << 16;
   uint64_t runStartSteps_ = 0;
   double runStart_ = 0;
+  double budget_ = kBudgetSeconds;
+  bool halted_ = false;
+  uint64_t turn_ = 0;  // the host's turn the budget started in (0: none)
   double startSeconds_ = 0;
 
   std::vector<Timer> timers_, firing_;

@@ -22,13 +22,17 @@ test run needs no ffmpeg.
   tone.mp3      1 s of 440 Hz at 22.05 kHz, mono
   bench-sorenson.flv, bench-h264.flv
                 640x360, 25 fps, 2 s at about 600 kbit/s, for bench_media
+  bench-screen.flv, bench-screen2.flv
+                the same picture in Screen Video 1 and 2 (not kept here:
+                bench/video_vs_ffmpeg.sh makes them in a folder of its own)
   *.ref         ffmpeg's own decoding of frames 0, 24, 49, 62 and 99 of each
                 video (YUV 4:2:0 planes for the block-transform codecs, BGR rows
                 top-down for the screen codecs), zlib-compressed; of
                 h264-bframes.flv the frames in BFRAME_FRAMES, of h264-nosize.flv
                 frames 0, 24 and 49, both in presentation order
 
-Names on the command line make only those outputs (and their references).
+Names on the command line make only those outputs (and their references);
+"--into FOLDER" first puts them in another folder.
 """
 import os
 import subprocess
@@ -36,6 +40,7 @@ import sys
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+OUT = HERE
 FRAMES = [0, 24, 49, 62, 99]
 # Pictures of h264-bframes.flv around both key frames and at the end, where
 # stored and presented order differ most.
@@ -45,15 +50,15 @@ PATTERN = "testsrc=size={size}:rate=25:duration=4,hue=H=2*PI*t/4"
 
 
 def ffmpeg(*args):
-    subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-y", *args], check=True, cwd=HERE)
+    subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-y", *args], check=True, cwd=OUT)
 
 
 def reference(video, pix_fmt, frame_bytes, frames=FRAMES):
     raw = subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-i", video, "-f", "rawvideo",
-                          "-pix_fmt", pix_fmt, "-"], check=True, cwd=HERE, capture_output=True).stdout
+                          "-pix_fmt", pix_fmt, "-"], check=True, cwd=OUT, capture_output=True).stdout
     picked = b"".join(raw[i * frame_bytes:(i + 1) * frame_bytes] for i in frames)
     assert len(picked) == frame_bytes * len(frames), video
-    with open(os.path.join(HERE, os.path.splitext(video)[0] + ".ref"), "wb") as f:
+    with open(os.path.join(OUT, os.path.splitext(video)[0] + ".ref"), "wb") as f:
         f.write(zlib.compress(picked, 9))
 
 
@@ -69,7 +74,7 @@ def sorenson():
     ffmpeg("-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050:duration=4", *MP3, "tone4.mp3")
     ffmpeg("-i", "video-only.flv", "-i", "tone4.mp3", "-c", "copy", "-map", "0:v", "-map", "1:a", "sorenson.flv")
     for temporary in ("video-only.flv", "tone4.mp3"):
-        os.remove(os.path.join(HERE, temporary))
+        os.remove(os.path.join(OUT, temporary))
     reference("sorenson.flv", "yuv420p", 168 * 120 * 3 // 2)
 
 
@@ -106,19 +111,37 @@ def tone():
     ffmpeg("-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050:duration=1", *MP3, "tone.mp3")
 
 
-def bench():
+def bench_sorenson():
     ffmpeg("-f", "lavfi", "-i", WIDE, "-c:v", "flv", "-b:v", "600k", "-g", "50", "bench-sorenson.flv")
+
+
+def bench_h264():
     ffmpeg("-f", "lavfi", "-i", WIDE, "-c:v", "libx264", "-profile:v", "baseline", "-pix_fmt", "yuv420p",
            "-b:v", "600k", "-g", "50", "bench-h264.flv")
 
 
+def bench_screen():
+    ffmpeg("-f", "lavfi", "-i", WIDE, "-c:v", "flashsv", "-g", "50", "bench-screen.flv")
+
+
+def bench_screen2():
+    ffmpeg("-f", "lavfi", "-i", WIDE, "-c:v", "flashsv2", "-g", "50", "bench-screen2.flv")
+
+
 MAKERS = {"sorenson.flv": sorenson, "h264.flv": h264, "h264-bframes.flv": h264_bframes,
           "h264-nosize.flv": h264_nosize, "screen.flv": screen, "screen2.flv": screen2, "tone.mp3": tone,
-          "bench-sorenson.flv": bench, "bench-h264.flv": bench}
+          "bench-sorenson.flv": bench_sorenson, "bench-h264.flv": bench_h264}
+# Made only when named.
+ELSEWHERE = {"bench-screen.flv": bench_screen, "bench-screen2.flv": bench_screen2}
 
 
-def main(names):
-    makers = [MAKERS[n] for n in names] if names else list(dict.fromkeys(MAKERS.values()))
+def main(args):
+    global OUT
+    if args[:1] == ["--into"]:
+        OUT = os.path.abspath(args[1])
+        os.makedirs(OUT, exist_ok=True)
+        args = args[2:]
+    makers = [{**MAKERS, **ELSEWHERE}[n] for n in args] if args else list(dict.fromkeys(MAKERS.values()))
     for make in dict.fromkeys(makers):
         make()
 
