@@ -1,8 +1,8 @@
 // The classes of versions 7 and 8 that reach the stage, in the real control:
 // scripts written as their authors write them, their traces compared with
 // tables of what the documentation says, and pictures of what they show:
-// MovieClip.transform and scrollRect, BitmapData (its pixel methods, draw of
-// a clip, attachBitmap and bitmap fills shown changed on the next frame,
+// MovieClip.transform and scrollRect, BitmapData (its pixel methods, its
+// filters, draw of a clip, attachBitmap and bitmap fills shown changed on the next frame,
 // loadBitmap, sizes out of bounds), MovieClipLoader's events, Selection,
 // LocalConnection between two controls, style sheets in fields, text
 // snapshots of static text, and which version sees which class. Pictures go
@@ -170,6 +170,42 @@ TEST_F(StageClassesTest, BitmapDataPixelMethods) {
             "trace(d.compare(e)); trace(d.compare(new B(2, 16)));")
            .c_str(),
        "0|object|0|-3"},
+  });
+}
+
+// applyFilter: the source's rectangle through the filter at the point, the
+// filter's reach written too; -1 and nothing changed without a filter.
+TEST_F(StageClassesTest, BitmapDataAppliesFilters) {
+  const std::string b = "var B = flash.display.BitmapData; var R = flash.geom.Rectangle; var P = flash.geom.Point; "
+                        "var F = flash.filters; function px(d, x, y) { return (d.getPixel32(x, y) >>> 0).toString(16); } ";
+  Table({
+      // A colour matrix that swaps red and blue, on a part of the source, at another place.
+      {(b + "var s = new B(4, 4, false, 0xFF0000); var d = new B(8, 8, false, 0x00FF00); "
+            "var m = new F.ColorMatrixFilter([0,0,1,0,0, 0,1,0,0,0, 1,0,0,0,0, 0,0,0,1,0]); "
+            "trace(d.applyFilter(s, new R(0, 0, 2, 2), new P(3, 3), m)); "
+            "trace(px(d, 3, 3) + ',' + px(d, 4, 4) + ',' + px(d, 2, 2) + ',' + px(d, 5, 5) + ',' + px(s, 0, 0));")
+           .c_str(),
+       "0|ff0000ff,ff0000ff,ff00ff00,ff00ff00,ffff0000"},
+      // A blur spreads one pixel over its neighbours, beyond the rectangle it was given.
+      {(b + "var s = new B(9, 9, true, 0); s.setPixel32(4, 4, 0xFFFF0000); var d = new B(9, 9, true, 0); "
+            "trace(d.applyFilter(s, new R(4, 4, 1, 1), new P(4, 4), new F.BlurFilter(4, 4, 1))); "
+            "var a = d.getPixel32(4, 4) >>> 24, n = d.getPixel32(5, 4) >>> 24; "
+            "trace((a > 0 && a < 255) + ',' + (n > 0) + ',' + (d.getPixel32(0, 0) >>> 24) + ',' + d.getPixel(4, 4).toString(16));")
+           .c_str(),
+       "0|true,true,0,ff0000"},
+      // A hard shadow moved right by its distance, under the object.
+      {(b + "var s = new B(10, 2, true, 0); s.fillRect(new R(0, 0, 2, 2), 0xFFFF0000); var d = new B(10, 2, true, 0); "
+            "trace(d.applyFilter(s, new R(0, 0, 2, 2), new P(0, 0), new F.DropShadowFilter(4, 0, 0x0000FF, 1, 0, 0))); "
+            "trace(px(d, 0, 0) + ',' + px(d, 4, 0) + ',' + px(d, 5, 1) + ',' + px(d, 7, 0));")
+           .c_str(),
+       "0|ffff0000,ff0000ff,ff0000ff,0"},
+      // No filter, no source or a disposed bitmap: -1, nothing written.
+      {(b + "var s = new B(2, 2, false, 0xFF); var d = new B(2, 2, false, 0); "
+            "trace(d.applyFilter(s, s.rectangle, new P(0, 0), {}) + ',' + d.applyFilter(null, s.rectangle, new P(0, 0), "
+            "new F.BlurFilter()) + ',' + d.getPixel(0, 0)); s.dispose(); "
+            "trace(d.applyFilter(s, new R(0, 0, 2, 2), new P(0, 0), new F.BlurFilter()));")
+           .c_str(),
+       "-1,-1,0|-1"},
   });
 }
 

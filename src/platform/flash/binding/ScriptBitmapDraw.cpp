@@ -12,6 +12,7 @@
 #include "platform/flash/parse/BitmapDecoder.h"
 #include "platform/flash/render/BitmapSurface.h"
 #include "platform/flash/render/ShapeRenderer.h"
+#include "platform/flash/script/FilterObject.h"
 
 namespace flash {
 namespace {
@@ -110,13 +111,14 @@ Value DrawMethod(Vm& vm, CallInfo& c) {
 }
 
 // applyFilter(source, sourceRect, destPoint, filter): the source's rectangle
-// copied to the point; 0 when done.
+// through the filter, written at the point; 0 when done, -1 when nothing was.
 Value ApplyFilter(Vm& vm, CallInfo& c) {
   BitmapSurface* s = Live(c.thisv);
   BitmapSurface* source = Live(c.Arg(0));
-  if (!s || !source) return Value::Number(-1);
+  const Filter* filter = script::FilterOf(c.Arg(3));
+  if (!s || !source || !filter) return Value::Number(-1);
   const int dx = IntOf(vm, vm.Get(c.Arg(2), vm.Intern(L"x"))), dy = IntOf(vm, vm.Get(c.Arg(2), vm.Intern(L"y")));
-  CopyPixels(*s, *source, RectArg(vm, c.Arg(1)), dx, dy, nullptr, 0, 0, false);
+  if (!FilterPixels(*s, *source, RectArg(vm, c.Arg(1)), dx, dy, *filter)) return Value::Number(-1);
   Owner(c).Player().Changed();
   return Value::Number(0);
 }

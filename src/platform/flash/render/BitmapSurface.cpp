@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "platform/flash/render/Filters.h"
+
 namespace flash {
 namespace {
 
@@ -281,6 +283,51 @@ void PaletteMap(BitmapSurface& dst, const BitmapSurface& src, const PixelRect& r
     }
     return out;
   });
+}
+
+bool FilterPixels(BitmapSurface& dst, const BitmapSurface& src, const PixelRect& r, int dx, int dy,
+                  const Filter& filter) {
+  const PixelRect in = src.Clip(r);
+  if (in.w <= 0 || in.h <= 0) return false;
+  dx += in.x - r.x, dy += in.y - r.y;
+  // The layer holds the rectangle grown by the reach, cut to what can still
+  // reach the destination (its bounds as seen from the source) or the rectangle.
+  const RECT reach = FilterReach(filter, 1.0);
+  const int64_t sx = in.x, sy = in.y;  // the layer's origin in the source is (left, top)
+  const int64_t reachL = std::min<int64_t>(reach.left, int64_t{1} << 24), reachT = std::min<int64_t>(reach.top, int64_t{1} << 24);
+  const int64_t reachR = std::min<int64_t>(reach.right, int64_t{1} << 24), reachB = std::min<int64_t>(reach.bottom, int64_t{1} << 24);
+  const int64_t dstL = sx - dx, dstT = sy - dy;  // the destination's origin in source coordinates
+  const int64_t left = std::max(sx - reachL, std::min(sx, dstL));
+  const int64_t top = std::max(sy - reachT, std::min(sy, dstT));
+  const int64_t right = std::min(sx + in.w + reachR, std::max(sx + in.w, dstL + dst.Width()));
+  const int64_t bottom = std::min(sy + in.h + reachB, std::max(sy + in.h, dstT + dst.Height()));
+  const int64_t w = right - left, h = bottom - top;
+  const int64_t kMaxLayer = int64_t{BitmapSurface::kMaxSide} * BitmapSurface::kMaxSide;
+  if (w <= 0 || h <= 0 || w * h > kMaxLayer) return false;
+  std::vector<uint32_t> layer(size_t(w * h), 0);
+  const int ox = static_cast<int>(sx - left), oy = static_cast<int>(sy - top);
+  for (int y = 0; y < in.h; ++y) {
+    for (int x = 0; x < in.w; ++x) {
+      const uint32_t p = src.Get(in.x + x, in.y + y);
+      layer[size_t(oy + y) * size_t(w) + size_t(ox + x)] =
+          Premultiply(Rgba{uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
+    }
+  }
+  RECT image{ox, oy, ox + in.w, oy + in.h};
+  if (!ApplyFilter(filter, layer.data(), static_cast<int>(w), static_cast<int>(h), image, 1.0)) return false;
+  // The layer's (x, y) lands on the destination's (x + left - dstL, y + top - dstT).
+  const int64_t shiftX = left - dstL, shiftY = top - dstT;
+  for (int64_t y = image.top; y < image.bottom; ++y) {
+    for (int64_t x = image.left; x < image.right; ++x) {
+      const int64_t tx = x + shiftX, ty = y + shiftY;
+      if (tx < 0 || ty < 0 || tx >= dst.Width() || ty >= dst.Height()) continue;
+      const Rgba u = Unpremultiply(layer[size_t(y) * size_t(w) + size_t(x)]);
+      dst.Pixels()[size_t(ty) * dst.Width() + size_t(tx)] =
+          dst.Stored(uint32_t(u.a) << 24 | uint32_t(u.r) << 16 | uint32_t(u.g) << 8 | u.b);
+    }
+  }
+  dst.Touch();
+  return true;
 }
 
 PixelRect ColorBounds(const BitmapSurface& s, uint32_t mask, uint32_t color, bool find) {

@@ -15,6 +15,8 @@
 
 namespace flash {
 
+struct Filter;
+
 struct PixelRect {
   int x = 0, y = 0, w = 0, h = 0;
 };
@@ -77,6 +79,12 @@ void CopyPixels(BitmapSurface& dst, const BitmapSurface& src, const PixelRect& r
 // Composites premultiplied pixels (width x height, placed at 0, 0) over the surface inside a rectangle.
 void CompositeOver(BitmapSurface& dst, const std::vector<uint32_t>& premultiplied, int width, int height,
                    const PixelRect& inside);
+// A filter on source's rectangle, written at (dx, dy): the filtered picture,
+// grown by the filter's reach, replaces the pixels it covers. False, and
+// nothing changed, when the rectangle is empty, the filtered area is past
+// kMaxSide squared pixels or the filter's work is past its bound.
+bool FilterPixels(BitmapSurface& dst, const BitmapSurface& src, const PixelRect& r, int dx, int dy,
+                  const Filter& filter);
 void ColorTransformRect(BitmapSurface& s, const PixelRect& r, const PixelTransform& t);
 // Fills the 4-connected area of the colour at (x, y); false when outside.
 bool FloodFill(BitmapSurface& s, int x, int y, uint32_t argb);
