@@ -7,7 +7,8 @@
 // actions, classes, drawing, text fields, timers) and the hostile movies
 // whose characters place themselves, a movie of bitmaps at their extremes
 // (sides of 2880 pixels, flood fills of whole surfaces, noise of many
-// octaves, sizes negative, huge and not numbers), and a movie whose scripts play sounds
+// octaves, filters of extreme reach, sizes negative, huge and not numbers),
+// and a movie whose scripts play sounds
 // and a video and load movies and a picture into clips and levels (itself,
 // so the damage reaches every loaded copy, beside a damaged copy of the
 // video and the MP3 file), and a movie of every filter and blend mode with
@@ -98,8 +99,9 @@ Bytes ScriptedMovie() {
 
 // Bitmaps at their limits: the largest surfaces filled, flooded, scrolled,
 // noised and drawn, sizes out of bounds, rectangles and points far outside,
-// Perlin noise of a million octaves, every bitmap shown on the stage, and a
-// loop that makes surfaces until the script heap is spent.
+// Perlin noise of a million octaves, filters past their bounds, every bitmap
+// shown on the stage, and a loop that makes surfaces until the script heap
+// is spent.
 Bytes BitmapMovie() {
   std::string error;
   const std::string first = actions::CompileScript(
@@ -118,7 +120,10 @@ Bytes BitmapMovie() {
       "small.colorTransform(new R(0, 0, 64, 64), new flash.geom.ColorTransform(1e300, -1e300, 0 / 0, 1, 1e300, 0, 0, -1e300)); "
       "var h = _root.createEmptyMovieClip('h', 1); h.attachBitmap(big, 1); h.attachBitmap(small, 2, 'auto', true); "
       "h.beginBitmapFill(tall, new flash.geom.Matrix(1e-30, 0, 0, 1e30, 0, 0)); h.lineTo(200, 0); h.lineTo(200, 100); "
-      "h.endFill(); h.scrollRect = new R(-1e300, 0, 1e300, 1e300); _root.big = big; "
+      "h.endFill(); h.scrollRect = new R(-1e300, 0, 1e300, 1e300); _root.big = big; var F = flash.filters; "
+      "big.applyFilter(big, new R(-1e9, -1e9, 2e9, 2e9), new P(-1e9, 1e9), new F.BlurFilter(255, 255, 15)); "
+      "small.applyFilter(big, new R(2800, 2800, 1e9, 1e9), new P(-60, 60), new F.DropShadowFilter(32767, 1e300, 0, 1, 255, 255, 255, 15)); "
+      "small.applyFilter(small, small.rectangle, new P(0, 0), new F.ConvolutionFilter(255, 255, [], 0, 1e300)); "
       "var kept = []; for (var k = 0; k < 40; k++) kept.push(new B(2880, 2880));",
       &error);
   EXPECT_EQ(error, "");
