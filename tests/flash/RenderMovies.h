@@ -171,6 +171,27 @@ inline Bytes Lossless32(uint16_t id, int w, int h, const std::vector<uint32_t>& 
   return moviebytes::Tag(alpha ? 36 : 20, U16(id) + Bytes{5} + U16(w) + U16(h) + Zlib(raw), true);
 }
 
+// One glyph: a box 512 units wide and 1024 high standing on the baseline.
+inline Bytes GlyphBox(int unit) {
+  ShapeBuilder g;
+  g.Move(0, 0, -1, 1).To(512 * unit, 0).To(512 * unit, -1024 * unit).To(0, -1024 * unit).To(0, 0);
+  return g.Records();
+}
+inline Bytes Font2(uint16_t id, uint32_t code, int unit, uint32_t tag) {
+  const Bytes glyph = GlyphBox(unit);
+  Bytes body = U16(id) + Bytes{0x00, 0, 1, 'F'} + U16(1);
+  body = body + U16(4) + U16(static_cast<uint32_t>(4 + glyph.size())) + glyph + Bytes{static_cast<uint8_t>(code)};
+  return moviebytes::Tag(tag, body, true);
+}
+// DefineText: font 2 at 20 px, red, baseline (10, 50) px, two glyphs 12 px apart.
+inline Bytes TextTag(uint16_t id, uint16_t font, uint32_t glyphIndex = 0, int advance = 240) {
+  BitWriter glyphs;
+  glyphs.Put(glyphIndex, 8).Put(static_cast<uint32_t>(advance), 16).Put(glyphIndex, 8).Put(static_cast<uint32_t>(advance), 16);
+  Bytes body = U16(id) + moviebytes::Rect(0, 2000, 0, 2000) + Translate(0, 0) + Bytes{8, 16};
+  body = body + Bytes{0x8F} + U16(font) + Bytes{255, 0, 0} + U16(200) + U16(1000) + U16(400) + Bytes{2} + glyphs.Done();
+  return moviebytes::Tag(11, body + Bytes{0}, true);
+}
+
 // A single-frame movie of w x h pixels on a white stage.
 inline Bytes Movie(int w, int h, const std::vector<Bytes>& tags, uint8_t version = 8) {
   moviebytes::Movie m;

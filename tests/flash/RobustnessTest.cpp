@@ -5,7 +5,10 @@
 // clicks and drags over the buttons. The seeds are movies of every kind of
 // character, a movie of scripts (every kind of action, clip events, button
 // actions, classes, drawing, text fields, timers) and the hostile movies
-// whose characters place themselves, and a movie whose scripts play sounds
+// whose characters place themselves, a movie of bitmaps at their extremes
+// (sides of 2880 pixels, flood fills of whole surfaces, noise of many
+// octaves, filters of extreme reach, sizes negative, huge and not numbers),
+// and a movie whose scripts play sounds
 // and a video and load movies and a picture into clips and levels (itself,
 // so the damage reaches every loaded copy, beside a damaged copy of the
 // video and the MP3 file), and a movie of every filter and blend mode with
@@ -25,6 +28,7 @@
 
 #include "FilterMovies.h"
 #include "FlashTestSupport.h"
+#include "ScriptCompiler.h"
 #include "RenderMovies.h"
 #include "base/ErrorLog.h"
 #include "platform/flash/control/FlashControl.h"
@@ -90,6 +94,48 @@ Bytes ScriptedMovie() {
             moviebytes::ShowFrame(),
             Script("push 0, 's1'; getVariable; push 'removeMovieClip'; callMethod; push 'start'; gotoFrame2 1"),
             Label("start"), moviebytes::ShowFrame(), moviebytes::EndTag()};
+  return m.Plain();
+}
+
+// Bitmaps at their limits: the largest surfaces filled, flooded, scrolled,
+// noised and drawn, sizes out of bounds, rectangles and points far outside,
+// Perlin noise of a million octaves, filters past their bounds, every bitmap
+// shown on the stage, and a loop that makes surfaces until the script heap
+// is spent.
+Bytes BitmapMovie() {
+  std::string error;
+  const std::string first = actions::CompileScript(
+      "var B = flash.display.BitmapData; var R = flash.geom.Rectangle; var P = flash.geom.Point; "
+      "var big = new B(2880, 2880, false, 0xFF0000); big.floodFill(0, 0, 0x00FF00); big.floodFill(2879, 2879, 0xFF); "
+      "big.scroll(100000000, -7); big.fillRect(new R(-1e12, -1e12, 1e13, 1e13), 0); "
+      "var wide = new B(2880, 1); var tall = new B(1, 2880, true, 0); wide.noise(1, 300, -40, 15, true); "
+      "tall.perlinNoise(1e-9, 1e300, 1000000, 3, true, true, 15, false, [new P(1e308, -1e308)]); "
+      "var odd = [new B(-1, 5), new B(1e10, 1e10), new B(0 / 0, 3), new B(2881, 2880), new B('x', {})]; "
+      "for (var i = 0; i < odd.length; i++) { odd[i].fillRect(new R(0, 0, 9, 9), 1); odd[i].dispose(); } "
+      "var small = new B(64, 64, true, 0x80FFFFFF); small.perlinNoise(32, 32, 64, 9, false, true); "
+      "small.copyPixels(big, new R(-5, -5, 1e9, 1e9), new P(-2147483648, 2147483647), wide, new P(1e20, 0), true); "
+      "small.threshold(tall, new R(0, 0, 1e9, 1e9), new P(0, 0), '>=', 0x80000000, 0xFF00FF00, 0xFF000000, true); "
+      "small.draw(_root, new flash.geom.Matrix(1e30, 0, 0, -1e30, 1e30, 0 / 0)); small.draw(big); "
+      "small.pixelDissolve(big, new R(0, 0, 1e9, 1e9), new P(0, 0), 1, 1e15, 0); "
+      "small.colorTransform(new R(0, 0, 64, 64), new flash.geom.ColorTransform(1e300, -1e300, 0 / 0, 1, 1e300, 0, 0, -1e300)); "
+      "var h = _root.createEmptyMovieClip('h', 1); h.attachBitmap(big, 1); h.attachBitmap(small, 2, 'auto', true); "
+      "h.beginBitmapFill(tall, new flash.geom.Matrix(1e-30, 0, 0, 1e30, 0, 0)); h.lineTo(200, 0); h.lineTo(200, 100); "
+      "h.endFill(); h.scrollRect = new R(-1e300, 0, 1e300, 1e300); _root.big = big; var F = flash.filters; "
+      "big.applyFilter(big, new R(-1e9, -1e9, 2e9, 2e9), new P(-1e9, 1e9), new F.BlurFilter(255, 255, 15)); "
+      "small.applyFilter(big, new R(2800, 2800, 1e9, 1e9), new P(-60, 60), new F.DropShadowFilter(32767, 1e300, 0, 1, 255, 255, 255, 15)); "
+      "small.applyFilter(small, small.rectangle, new P(0, 0), new F.ConvolutionFilter(255, 255, [], 0, 1e300)); "
+      "var kept = []; for (var k = 0; k < 40; k++) kept.push(new B(2880, 2880));",
+      &error);
+  EXPECT_EQ(error, "");
+  const std::string second = actions::CompileScript(
+      "_root.big.floodFill(1, 1, 0xFFFF00); _root.big.dispose(); _root.big.floodFill(1, 1, 0); "
+      "var again = new flash.display.BitmapData(2880, 2880); again.noise(5);",
+      &error);
+  EXPECT_EQ(error, "");
+  moviebytes::Movie m = Frames(0);
+  m.version = 8;
+  m.tags = {moviebytes::BackgroundTag(9, 9, 9), Script(first), moviebytes::ShowFrame(), Script(second),
+            moviebytes::ShowFrame(), moviebytes::EndTag()};
   return m.Plain();
 }
 
@@ -460,6 +506,8 @@ std::vector<std::pair<std::wstring, Bytes>> Seeds(bool chains) {
       {L"hostile scripts", HostileScriptMovie()},
       {L"Nellymoser stream", SilentStreamMovie(0x6E, 1)}, {L"Speex stream", SilentStreamMovie(0xB2, 2)},
       {L"random MP3 stream", SilentStreamMovie(0x2F, 3)}};
+  // The bitmaps' extremes take long to draw: played as they are, not mutated.
+  if (chains) seeds.emplace_back(L"bitmaps", BitmapMovie());
   for (const rendertest::HostileMovie& h : rendertest::HostileMovies())
     if (h.cycle || chains) seeds.emplace_back(h.name, h.movie);
   return seeds;

@@ -10,10 +10,12 @@
 #include "base/TextConv.h"
 #include "moviefiles/BitStream.h"
 #include "base/MappedFile.h"
+#include "platform/flash/render/BitmapSurface.h"
 #include "platform/flash/render/FlashRenderer.h"
 #include "platform/flash/play/LoadedMovie.h"
 #include "platform/flash/binding/MovieVariables.h"
 #include "platform/flash/script/UrlQuery.h"
+#include "platform/flash/binding/ScriptClasses.h"
 #include "platform/flash/binding/ScriptEffects.h"
 #include "platform/flash/binding/ScriptMedia.h"
 #include "platform/flash/binding/ScriptObjects.h"
@@ -92,11 +94,12 @@ MovieScripts::MovieScripts(MoviePlayer& player, const PlayerEnvironment& environ
   if (player.Movie().scriptSeconds > 0) vm_->SetBudget(std::min<double>(vm_->Budget(), player.Movie().scriptSeconds));
   InstallMovieClipClass(*this, *vm_);
   InstallTextFieldClass(*this, *vm_);
+  InstallPlayerClasses(*this, *vm_);
   InstallEffectProperties(*this, *vm_);
   media_ = std::make_unique<ScriptMedia>(*this);
 }
 
-MovieScripts::~MovieScripts() = default;
+MovieScripts::~MovieScripts() { ForgetLocalConnections(*this); }
 
 // ---- The player's events ----------------------------------------------------------------
 
@@ -574,19 +577,30 @@ void MovieScripts::Char(wchar_t ch) {
 }
 
 void MovieScripts::Focus(const std::vector<int32_t>* path) {
+  DisplayObject* entry = path ? player_.ObjectAt(*path) : nullptr;
+  const bool input = entry && entry->text && entry->text->input && entry->object;
+  FocusField(input ? static_cast<EntryObject*>(entry->object) : nullptr);
+  Drain();
+}
+
+bool MovieScripts::FocusField(EntryObject* field) {
+  TextFieldState* next = field && field->Entry() ? field->Entry()->text.get() : nullptr;
+  if (field && !next) return false;
+  EntryObject* old = focus_;
   if (focus_ && focus_->Entry() && focus_->Entry()->text) {
     focus_->Entry()->text->focused = false;
     ++focus_->Entry()->text->version;
     player_.Changed();
   }
-  focus_ = nullptr;
-  DisplayObject* entry = path ? player_.ObjectAt(*path) : nullptr;
-  if (!entry || !entry->text || !entry->text->input || !entry->object) return;
-  focus_ = static_cast<EntryObject*>(entry->object);
-  entry->text->focused = true;
-  entry->text->caret = entry->text->data.text.size();
-  ++entry->text->version;
-  player_.Changed();
+  focus_ = field;
+  if (next) {
+    next->focused = true;
+    next->caret = next->data.text.size();
+    ++next->version;
+    player_.Changed();
+  }
+  if (old != field) FocusChanged(*this, old, field);
+  return true;
 }
 
 void MovieScripts::RunTimers() { vm_->RunTimers(); }
@@ -651,6 +665,12 @@ bool MovieScripts::ClipBounds(const Clip& clip, const Matrix& m, double box[4], 
   bool any = false;
   if (nesting > kMaxNesting) return false;
   double local[4];
+  if (clip.scrolled) {
+    // Only the scroll rectangle shows, at the clip's origin.
+    const double r[4] = {0, 0, clip.scrollRect[2] * 20, clip.scrollRect[3] * 20};
+    Transformed(m, r, box, any);
+    return any;
+  }
   if (clip.drawing && clip.drawing->Bounds(local[0], local[1], local[2], local[3])) Transformed(m, local, box, any);
   for (const auto& [depth, entry] : clip.objects) {
     if (!entry.visible || entry.clipDepth) continue;
@@ -674,6 +694,10 @@ bool MovieScripts::ClipBounds(const Clip& clip, const Matrix& m, double box[4], 
 
 bool MovieScripts::LocalBounds(const Clip* parent, const DisplayObject& entry, double box[4]) {
   if (entry.clip) return ClipBounds(*entry.clip, Matrix{}, box);
+  if (entry.bitmap) {
+    box[0] = box[1] = 0, box[2] = entry.bitmap->Width() * 20.0, box[3] = entry.bitmap->Height() * 20.0;
+    return !entry.bitmap->Disposed();
+  }
   if (entry.text) {
     const RECT& b = entry.text->data.bounds;
     box[0] = b.left, box[1] = b.top, box[2] = b.right, box[3] = b.bottom;
@@ -792,29 +816,39 @@ void MovieScripts::LoadVariablesInto(Object* target, const std::wstring& url) {
   loads_.push_back(std::move(load));
 }
 
-void MovieScripts::LoadMovieInto(Clip* clip, const std::wstring& url) {
+void MovieScripts::LoadMovieInto(Clip* clip, const std::wstring& url, Object* loader) {
   if (!clip) return;
-  if (clip == &player_.Root()) return LoadMovieNum(0, url);
+  if (clip == &player_.Root()) return LoadMovieNum(0, url, loader);
   bool missing = false;
   const std::wstring path = Sandboxed(url, &missing);
   if (path.empty()) {
     if (!missing) Warn(L"a script may only load movies beside the movie: '" + url + L"' was refused");
-    return;
+    if (!loader) return;
   }
-  movieLoads_.push_back(PendingMovie{ObjectOf(*clip), -1, path});
+  movieLoads_.push_back(PendingMovie{ObjectOf(*clip), -1, path, loader});
 }
 
-void MovieScripts::LoadMovieNum(int level, const std::wstring& url) {
+void MovieScripts::LoadMovieNum(int level, const std::wstring& url, Object* loader) {
   bool missing = false;
   const std::wstring path = Sandboxed(url, &missing);
   if (path.empty()) {
     if (!missing) Warn(L"a script may only load movies beside the movie: '" + url + L"' was refused");
+    if (loader && level != 0) movieLoads_.push_back(PendingMovie{nullptr, level, L"", loader});
     return;
   }
   if (level == 0)
     reload_ = path;  // the control loads it once the scripts are done
   else
-    movieLoads_.push_back(PendingMovie{nullptr, level, path});
+    movieLoads_.push_back(PendingMovie{nullptr, level, path, loader});
+}
+
+void MovieScripts::QueueCall(Object* target, const wchar_t* method, std::vector<Value> args) {
+  Queued q;
+  q.kind = Queued::kMethod;
+  q.target = target;
+  q.method = Key(method);
+  q.args = std::move(args);
+  Enqueue(std::move(q));
 }
 
 // A file loaded before is read again from the same definition; a new one
@@ -847,22 +881,26 @@ void MovieScripts::LoadPendingMovies() {
   // Loads the new movies' first frames ask for wait for the next frame.
   const std::vector<PendingMovie> loads = std::exchange(movieLoads_, {});
   for (const PendingMovie& l : loads) {
-    const MovieDefinition* movie = LoadedMovie(l.path);
-    if (!movie) continue;
-    bool ok = true;
-    if (l.target) {
-      Clip* clip = l.target->TheClip();
-      if (!clip) continue;
-      ok = player_.LoadInto(*clip, *movie);
-      if (ok) {
-        held_.push_back(l.target);
-        Event(l.target, clip->entry, kEventLoad, nullptr, false);
-        held_.pop_back();
-      }
-    } else {
-      ok = player_.LoadLevel(l.level, *movie);
+    const MovieDefinition* movie = l.path.empty() ? nullptr : LoadedMovie(l.path);
+    if (l.target && !l.target->TheClip()) continue;
+    Clip* clip = l.target ? l.target->TheClip() : movie ? player_.LevelFor(l.level, *movie) : nullptr;
+    const Value target = l.target ? Value::Obj(l.target) : clip ? Value::Obj(ObjectOf(*clip)) : Value::Undefined();
+    if (!movie) {
+      if (l.loader) ClipLoaderEvent(*this, l.loader, target, l.path.empty() ? kLoadMissing : kLoadBroken, 0);
+      continue;
+    }
+    // A MovieClipLoader hears of the file before the movie's first frame runs.
+    if (l.loader && clip) ClipLoaderEvent(*this, l.loader, target, kLoadArriving, movie->bytes.size());
+    const bool ok = clip && player_.LoadInto(*clip, *movie);
+    if (ok && l.target) {
+      held_.push_back(l.target);
+      Event(l.target, clip->entry, kEventLoad, nullptr, false);
+      held_.pop_back();
     }
     if (!ok) Warn(L"'" + l.path + L"' was not loaded: too many movies are loaded inside one another, or too many levels");
+    if (!l.loader) continue;
+    if (!ok) ClipLoaderEvent(*this, l.loader, target, kLoadBroken, 0);
+    else ClipLoaderEvent(*this, l.loader, target, kLoadRan, 0);
   }
   Drain();
 }
@@ -970,7 +1008,10 @@ void MovieScripts::TraceClips(script::Tracer& t, const Clip& clip, int nesting) 
 void MovieScripts::Roots(script::Tracer& t) {
   TraceClips(t, player_.Root(), 0);
   for (const auto& [n, level] : player_.Levels()) TraceClips(t, *level, 0);
-  for (const PendingMovie& l : movieLoads_) t.Mark(l.target);
+  for (const PendingMovie& l : movieLoads_) {
+    t.Mark(l.target);
+    t.Mark(l.loader);
+  }
   media_->Trace(t);
   for (const Queued& q : queue_) {
     t.Mark(q.target);

@@ -81,6 +81,10 @@ class MovieScripts : private script::VmHost {
   void Char(wchar_t ch);
   // Gives the keyboard to the input field at path (null path: none).
   void Focus(const std::vector<int32_t>* path);
+  // The text field that has the keyboard (null: none), and giving it to one
+  // (null: to none); false for an object no longer on the stage.
+  EntryObject* FocusedField() const { return focus_; }
+  bool FocusField(EntryObject* field);
   void RunTimers();
   // Addresses get-URL asked for (other than FS commands), and a movie a script loads into level 0.
   std::vector<std::wstring> TakeLinks() { return std::exchange(links_, {}); }
@@ -122,8 +126,11 @@ class MovieScripts : private script::VmHost {
   // Loads a movie or a JPEG picture (beside the movie) into a clip or a
   // level once the frame's scripts are done (into level 0: the control
   // replaces the movie), or variables into an object.
-  void LoadMovieInto(Clip* clip, const std::wstring& url);
-  void LoadMovieNum(int level, const std::wstring& url);
+  // loader: a MovieClipLoader that hears how the load goes (ClipLoaderEvent).
+  void LoadMovieInto(Clip* clip, const std::wstring& url, script::Object* loader = nullptr);
+  void LoadMovieNum(int level, const std::wstring& url, script::Object* loader = nullptr);
+  // Calls target[method](args) after the actions queued before it.
+  void QueueCall(script::Object* target, const wchar_t* method, std::vector<script::Value> args);
   void LoadVariablesInto(script::Object* target, const std::wstring& url);
   // The file a script names, only inside the movie's folder; false for anything
   // else (missing: the name was allowed but there is no such file).
@@ -158,7 +165,8 @@ class MovieScripts : private script::VmHost {
   struct PendingMovie {
     MovieClipObject* target;  // null: into level
     int level;
-    std::wstring path;
+    std::wstring path;        // empty: the address was refused or names no file
+    script::Object* loader = nullptr;
   };
 
   // script::VmHost

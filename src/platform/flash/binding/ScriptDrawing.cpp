@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/flash/render/BitmapSurface.h"
+
 namespace flash {
 namespace {
 
@@ -17,7 +19,21 @@ void ScriptDrawing::Clear() {
   x_ = y_ = startX_ = startY_ = 0;
   pathOpen_ = false;
   segments_ = 0;
+  bitmaps_.clear();
   ++version_;
+}
+
+uint16_t ScriptDrawing::AddBitmap(std::shared_ptr<BitmapSurface> bitmap) {
+  for (size_t i = 0; i < bitmaps_.size(); ++i)
+    if (bitmaps_[i] == bitmap) return static_cast<uint16_t>(i + 1);
+  if (!bitmap || bitmaps_.size() >= 1024) return 0;
+  bitmaps_.push_back(std::move(bitmap));
+  return static_cast<uint16_t>(bitmaps_.size());
+}
+
+const Bitmap* ScriptDrawing::BitmapOf(uint16_t id) const {
+  if (!id || id > bitmaps_.size() || bitmaps_[id - 1u]->Disposed()) return nullptr;
+  return &bitmaps_[id - 1u]->Shown();
 }
 
 void ScriptDrawing::StartPath() {

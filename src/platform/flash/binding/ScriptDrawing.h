@@ -3,14 +3,21 @@
 // like one read from the movie, in the clip's own space (pixels of the
 // script become twips). Each fill begins a style group of its own, so later
 // drawing lies over earlier drawing; a fill left open is closed back to
-// where its outline began. Bounded like shapes read from movies.
+// where its outline began. Bitmap fills name the script's bitmaps the
+// drawing holds, drawn as they are when painted. Bounded like shapes read
+// from movies.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/flash/parse/ShapeRecords.h"
 
 namespace flash {
+
+class BitmapSurface;
+struct Bitmap;
 
 class ScriptDrawing {
  public:
@@ -20,6 +27,11 @@ class ScriptDrawing {
   // "vertical" (only the vertical scale counts), "horizontal".
   void LineStyle(double thickness, Rgba color, const std::wstring& scaleMode = L"normal");
   void BeginFill(const FillStyle& fill);
+  // The id a bitmap fill (beginBitmapFill) names a script's bitmap by; 0
+  // when the drawing holds too many.
+  uint16_t AddBitmap(std::shared_ptr<BitmapSurface> bitmap);
+  // The picture of a bitmap fill's id as it is now (null when none or disposed).
+  const Bitmap* BitmapOf(uint16_t id) const;
   void EndFill();
   void MoveTo(double x, double y);
   void LineTo(double x, double y);
@@ -46,6 +58,7 @@ class ScriptDrawing {
   bool pathOpen_ = false;
   size_t segments_ = 0;
   uint64_t version_ = 0;
+  std::vector<std::shared_ptr<BitmapSurface>> bitmaps_;  // id - 1
 };
 
 // The gradient matrix of beginGradientFill, from a box (x, y, width,

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "platform/flash/binding/MovieScripts.h"
+#include "platform/flash/binding/ScriptClasses.h"
 #include "platform/flash/binding/ScriptMedia.h"
 #include "platform/flash/binding/ScriptObjects.h"
 #include "platform/flash/play/DeviceText.h"
@@ -161,7 +162,10 @@ bool EntryObject::SetHook(Vm& vm, String* key, const Value& v) {
   TextFieldState& f = *entry_->text;
   switch (static_cast<int>(at - keys.begin())) {
     case kText: f.SetText(vm.ToText(v)); break;
-    case kHtmlText: f.SetHtml(vm.ToText(v)); break;
+    case kHtmlText:
+      f.SetHtml(vm.ToText(v));
+      ApplyFieldStyleSheet(vm, *this);
+      break;
     case kHtml: f.data.html = vm.ToBool(v); break;
     case kVariable: f.data.variable = v.IsNullish() ? L"" : vm.ToText(v); break;
     case kTextColor: f.data.color = FromRgb(vm.ToInt32(v)); break;

@@ -1,4 +1,6 @@
 #include "platform/flash/control/FlashControl.h"
+
+#include "platform/flash/control/ClipPicture.h"
 #include "platform/flash/pages/PageFactory.h"
 
 #include <shellapi.h>
@@ -443,6 +445,10 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
     environment.mixer = [this] { return SoundMixer(); };
     environment.soundOwner = loadSerial_;
     environment.soundLatency = [this] { return SoundLatency(); };
+    environment.drawClip = [this](const Clip& clip, const Matrix& m, int width, int height,
+                                  std::vector<uint32_t>& out) {
+      return renderer_ && player_ && DrawClipPicture(*renderer_, player_->MovieOf(&clip), clip, m, width, height, out);
+    };
     environment.scriptSeconds = scriptSeconds_;
     environment.turn = [this] { return turnDepth_ > 0 ? turn_ : 0; };
     environment.interrupted = [this] { return CloseRequested(); };

@@ -425,6 +425,21 @@ DisplayObject* MoviePlayer::CreateText(Clip& parent, const std::wstring& name, i
   return obj;
 }
 
+DisplayObject* MoviePlayer::AttachBitmap(Clip& parent, int32_t depth, std::shared_ptr<BitmapSurface> bitmap,
+                                         bool smoothing) {
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || !bitmap) return nullptr;
+  const int32_t d = depth + kDepthOffset;
+  auto it = parent.objects.find(d);
+  if (it != parent.objects.end()) Remove(parent, it, true);
+  DisplayObject fresh;
+  fresh.depth = d;
+  fresh.bitmap = std::move(bitmap);
+  fresh.bitmapSmoothing = smoothing;
+  DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  ++changes_;
+  return obj;
+}
+
 DisplayObject* MoviePlayer::Duplicate(DisplayObject& source, Clip& parent, const std::wstring& name, int32_t depth) {
   if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxLiveClips) return nullptr;
   const int32_t d = depth + kDepthOffset;
@@ -540,18 +555,23 @@ bool MoviePlayer::LoadInto(Clip& clip, const MovieDefinition& movie) {
   return true;
 }
 
-bool MoviePlayer::LoadLevel(int n, const MovieDefinition& movie) {
-  if (n <= 0) return false;
+Clip* MoviePlayer::LevelFor(int n, const MovieDefinition& movie) {
+  if (n <= 0) return nullptr;
   auto it = levels_.find(n);
   if (it == levels_.end()) {
-    if (static_cast<int>(levels_.size()) >= kMaxLevels || liveClips_ >= kMaxLiveClips) return false;
+    if (static_cast<int>(levels_.size()) >= kMaxLevels || liveClips_ >= kMaxLiveClips) return nullptr;
     auto level = std::make_unique<Clip>(&liveClips_);
     level->level = n;
     level->movie = &movie;
     level->home = level.get();
     it = levels_.emplace(n, std::move(level)).first;
   }
-  return LoadInto(*it->second, movie);
+  return it->second.get();
+}
+
+bool MoviePlayer::LoadLevel(int n, const MovieDefinition& movie) {
+  Clip* level = LevelFor(n, movie);
+  return level && LoadInto(*level, movie);
 }
 
 void MoviePlayer::UnloadLevel(int n) {

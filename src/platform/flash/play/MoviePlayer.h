@@ -44,6 +44,7 @@ class MovieScripts;
 class MovieClipObject;
 struct Clip;
 struct Bitmap;
+class BitmapSurface;
 struct CachedSurface;
 
 // Scripts' depths d are kept at kDepthOffset + d; the timeline's below it.
@@ -75,6 +76,8 @@ struct DisplayObject {
   script::Object* object = nullptr;      // a text field's, button's or video's script object
   std::shared_ptr<const Bitmap> video;   // the picture a script's video shows (attachVideo)
   bool videoSmoothing = false;
+  std::shared_ptr<BitmapSurface> bitmap;  // a script's bitmap (attachBitmap), drawn as it is at each paint
+  bool bitmapSmoothing = false;
 
   // Filters, blend mode and bitmap caching (PlaceObject3 or scripts); once a
   // script set them the timeline no longer does.
@@ -112,6 +115,8 @@ struct Clip {
   MovieClipObject* object = nullptr;         // its script object
   std::unique_ptr<ScriptDrawing> drawing;    // what its drawing methods drew
   MovieClipObject* mask = nullptr;           // setMask: the clip whose shape shows this one
+  bool scrolled = false;                     // scrollRect: only this rectangle (x, y, width, height in
+  double scrollRect[4] = {};                 // the clip's pixels) shows, its corner at the clip's origin
   const MovieDefinition* movie = nullptr;    // whose timeline and characters it shows
   const Clip* home = nullptr;  // that movie's main timeline (itself for one): its frame says which definitions hold
   int level = 0;               // for the main timeline of a level: its number
@@ -148,6 +153,10 @@ struct PlayerEnvironment {
   std::function<std::shared_ptr<media::Mixer>()> mixer;
   uint64_t soundOwner = 0;
   std::function<size_t()> soundLatency;
+  // Draws a clip's display list (without the clip's own place) through the
+  // control's renderer: its twips through m into width x height premultiplied
+  // pixels, transparent where nothing is drawn; false when nothing could be.
+  std::function<bool(const Clip& clip, const Matrix& m, int width, int height, std::vector<uint32_t>& out)> drawClip;
   // The scripts' budget in seconds (0: the interpreter's own), the host's
   // current turn (its runs share one budget) and whether it is closing.
   double scriptSeconds = 0;
@@ -218,6 +227,7 @@ class MoviePlayer {
   DisplayObject* Attach(Clip& parent, uint16_t character, const std::wstring& name, int32_t depth);
   DisplayObject* CreateEmpty(Clip& parent, const std::wstring& name, int32_t depth);
   DisplayObject* CreateText(Clip& parent, const std::wstring& name, int32_t depth, const RECT& bounds);
+  DisplayObject* AttachBitmap(Clip& parent, int32_t depth, std::shared_ptr<BitmapSurface> bitmap, bool smoothing);
   DisplayObject* Duplicate(DisplayObject& source, Clip& parent, const std::wstring& name, int32_t depth);
   void RemoveEntry(Clip& parent, int32_t depth);
   bool SwapDepths(Clip& parent, int32_t depth, int32_t other);
@@ -236,6 +246,9 @@ class MoviePlayer {
   // too many movies are loaded inside one another or too many levels exist.
   bool LoadInto(Clip& clip, const MovieDefinition& movie);
   bool LoadLevel(int n, const MovieDefinition& movie);
+  // The level n a movie loads into, made when missing (null when n is no
+  // level or there are too many); LoadInto then shows the movie there.
+  Clip* LevelFor(int n, const MovieDefinition& movie);
   void UnloadLevel(int n);
   // Keeps a loaded definition for the player's life.
   const MovieDefinition& Keep(std::unique_ptr<MovieDefinition> movie);

@@ -23,6 +23,10 @@ struct TextFieldState {
   bool bold = false, italic = false;
   size_t caret = 0;
   uint64_t version = 0;  // changes with everything drawn
+  // A selection a script set (Selection.setSelection) runs from selectFrom to
+  // the caret while the field has not changed since (version is selectVersion).
+  size_t selectFrom = 0;
+  uint64_t selectVersion = 0;
 
   static TextFieldState FromCharacter(const EditTextData& e);
   // A field made by createTextField: width x height twips, no font, black text.

@@ -1,6 +1,7 @@
 #include "platform/flash/render/SoftwareRenderer.h"
 
 #include "platform/flash/binding/ScriptObjects.h"
+#include "platform/flash/render/BitmapSurface.h"
 #include "platform/flash/play/DeviceText.h"
 #include "platform/flash/play/TextLayout.h"
 
@@ -189,7 +190,11 @@ void SoftwareRenderer::DrawList(const Clip& clip, const Matrix& m, const ColorTr
 void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting) {
   if (clip.drawing && !clip.drawing->Empty() && budget_ > 0) {
     --budget_;
-    Paint(clip.drawing->Shape(), ToDevice(m), cx);
+    // Bitmap fills of a drawing show the script's bitmaps it holds.
+    DrawTarget target = target_;
+    const ScriptDrawing* drawing = clip.drawing.get();
+    target.bitmaps = [drawing](uint16_t id) { return drawing->BitmapOf(id); };
+    Paint(drawing->Shape(), ToDevice(m), cx, nullptr, &target);
   }
   struct Layer {
     int32_t until;
@@ -226,19 +231,26 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
       ++masksInForce_;
       continue;
     }
-    // A clip with a mask set by a script shows only where its mask draws.
+    // A clip with a mask set by a script shows only where its mask draws,
+    // and one with a scroll rectangle only that rectangle, moved to its origin.
     const uint8_t* below = canvas_.mask;
     const bool masked = obj.clip && obj.clip->mask && PushClipMask(*obj.clip, cx, nesting);
+    const bool scrolled = obj.clip && obj.clip->scrolled && PushScrollMask(*obj.clip, world);
+    Matrix shown = world;
+    if (obj.clip && obj.clip->scrolled) {
+      const double* r = obj.clip->scrollRect;
+      shown = Concat(world, Matrix{1, 0, 0, 1, static_cast<int32_t>(std::lround(-r[0] * 20)),
+                                   static_cast<int32_t>(std::lround(-r[1] * 20))});
+    }
     if (obj.effects.NeedsLayer() || obj.effects.cacheAsBitmap) {
-      DrawLayered(obj.effects, color, ToDevice(world), &obj,
-                  [&](const ColorTransform& c) { DrawEntry(obj, world, c, nesting); });
+      DrawLayered(obj.effects, color, ToDevice(shown), &obj,
+                  [&](const ColorTransform& c) { DrawEntry(obj, shown, c, nesting); });
     } else {
-      DrawEntry(obj, world, color, nesting);
+      DrawEntry(obj, shown, color, nesting);
     }
-    if (masked) {
-      canvas_.mask = below;
-      --masksInForce_;
-    }
+    if (scrolled) --masksInForce_;
+    if (masked) --masksInForce_;
+    if (masked || scrolled) canvas_.mask = below;
   }
   masksInForce_ -= static_cast<int>(layers.size());
   if (!layers.empty()) canvas_.mask = layers.front().below;
@@ -251,6 +263,12 @@ void SoftwareRenderer::DrawEntry(const DisplayObject& obj, const Matrix& world, 
     DrawField(*obj.text, ToDevice(world), cx);
   } else if (obj.clip && obj.clip->timeline < 0) {
     DrawList(*obj.clip, world, cx, nesting + 1);  // a clip a script made empty, or one showing a loaded movie
+  } else if (obj.bitmap) {
+    // A script's bitmap at its own size, as its pixels are now.
+    if (budget_ <= 0 || obj.bitmap->Disposed()) return;
+    --budget_;
+    const Bitmap& picture = obj.bitmap->Shown();
+    DrawPicture(picture, picture.width * 20.0f, picture.height * 20.0f, obj.bitmapSmoothing, world, cx);
   } else if (obj.video && obj.video->width > 0 && obj.video->height > 0) {
     // A picture a script attached, in the video's rectangle (else at its own size).
     if (budget_ <= 0) return;
@@ -282,6 +300,29 @@ bool SoftwareRenderer::PushClipMask(const Clip& target, const ColorTransform& cx
     world = Concat(c->entry->matrix, world);
   target_.maskOut = buffer.data();
   DrawEntry(*mask->entry, Concat(origin_, world), cx, nesting);
+  target_.maskOut = nullptr;
+  canvas_.mask = buffer.data();
+  ++masksInForce_;
+  return true;
+}
+
+// The scroll rectangle of a clip (its size at the clip's origin) as the next mask level.
+bool SoftwareRenderer::PushScrollMask(const Clip& clip, const Matrix& world) {
+  if (measuring_ || target_.maskOut || masksInForce_ >= kMaxMasks || masksLeft_ <= 0) return false;
+  --masksLeft_;
+  if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
+  std::vector<uint8_t>& buffer = masks_[size_t(masksInForce_)];
+  buffer.assign(size_t(canvas_.width) * canvas_.height, 0);
+  const float w = static_cast<float>(std::clamp(clip.scrollRect[2] * 20, 0.0, 1e8));
+  const float h = static_cast<float>(std::clamp(clip.scrollRect[3] * 20, 0.0, 1e8));
+  ShapeData rect;
+  rect.fills = {FillStyle{}, FillStyle{}};
+  ShapePath path;
+  path.fill1 = 1;
+  path.segments = {{0, 0, 0, 0, w, 0, false}, {w, 0, 0, 0, w, h, false}, {w, h, 0, 0, 0, h, false}, {0, h, 0, 0, 0, 0, false}};
+  rect.paths.push_back(std::move(path));
+  target_.maskOut = buffer.data();
+  DrawShape(target_, rect, ToDevice(world), ColorTransform{});
   target_.maskOut = nullptr;
   canvas_.mask = buffer.data();
   ++masksInForce_;

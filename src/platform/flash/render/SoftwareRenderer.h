@@ -5,7 +5,9 @@
 // through GDI), buttons in their current state and sprites; clip layers mask
 // the depths above them; colour transforms and matrices compose down the
 // tree; embedded video frames, and the pictures of videos scripts attach,
-// are drawn like bitmaps. Characters are drawn as defined at the frame of
+// are drawn like bitmaps, as are scripts' bitmaps (attachBitmap and bitmap
+// fills, as their pixels are at the paint); a clip's scroll rectangle
+// shows only that part of it. Characters are drawn as defined at the frame of
 // their movie's main timeline; a clip showing a loaded movie draws from that
 // movie's dictionary. A
 // button or sprite inside itself (directly or through others) is not drawn
@@ -96,6 +98,7 @@ class SoftwareRenderer : public FlashRenderer {
   void DrawListOf(const Clip& clip, const Matrix& m, const ColorTransform& cx, int nesting);
   void DrawEntry(const DisplayObject& obj, const Matrix& world, const ColorTransform& cx, int nesting);
   bool PushClipMask(const Clip& target, const ColorTransform& cx, int nesting);
+  bool PushScrollMask(const Clip& clip, const Matrix& world);
   void CollectMasks(const Clip& clip, std::vector<const Clip*>& out, int nesting);
   void DrawField(const TextFieldState& field, const Xform& toDevice, const ColorTransform& cx);
   void DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx, const Clip* clip,

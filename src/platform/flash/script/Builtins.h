@@ -4,9 +4,10 @@
 // unescape, parseInt, parseFloat, isNaN, isFinite, setInterval,
 // clearInterval, setTimeout, clearTimeout, ASSetPropFlags, getVersion), and
 // the classes that need only the host interface (Key, Mouse, Stage,
-// TextFormat, Color, LoadVars, XML, SharedObject, and the flash.filters
-// classes of version 8). MovieClip, TextField,
-// Button, Sound, Video, NetConnection and NetStream are the player's.
+// TextFormat, Color, LoadVars, XML, SharedObject, the flash.filters classes
+// of version 8, and the classes of versions 7 and 8 that ClassKit.h lists).
+// MovieClip, TextField, Button, Sound, Video, NetConnection, NetStream and
+// the classes that reach the stage are the player's.
 #pragma once
 #include <string>
 
@@ -20,7 +21,7 @@ void InstallArrayBuiltins(Vm& vm);
 void InstallStringBuiltins(Vm& vm);
 void InstallNumberBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
-void InstallPlayerBuiltins(Vm& vm);  // AsBroadcaster, Key, Mouse, Stage, System, TextFormat, Color
+void InstallPlayerBuiltins(Vm& vm);  // AsBroadcaster, Key, Mouse, Stage, TextFormat, Color
 void InstallDataBuiltins(Vm& vm);    // LoadVars, XML, SharedObject
 void InstallFilterBuiltins(Vm& vm);  // flash.filters, for version 8 and later
 

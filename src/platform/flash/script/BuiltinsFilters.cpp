@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "platform/flash/script/Builtins.h"
+#include "platform/flash/script/ClassKit.h"
 #include "platform/flash/script/FilterObject.h"
 
 namespace flash::script {
@@ -222,20 +223,6 @@ Value Clone(Vm& vm, CallInfo& c) {
   return Value::Obj(o);
 }
 
-// The package object at a dotted path of the global object, made when missing.
-Object* Package(Vm& vm, std::initializer_list<const wchar_t*> path) {
-  Object* at = vm.Global();
-  for (const wchar_t* name : path) {
-    Object* next = vm.Get(Value::Obj(at), vm.Intern(name)).ObjectOrNull();
-    if (!next) {
-      next = vm.NewObject();
-      vm.Put(at, name, Value::Obj(next));
-    }
-    at = next;
-  }
-  return at;
-}
-
 }  // namespace
 
 FilterObject::FilterObject(Object* proto, const Filter& filter) : Object(proto), filter_(filter) {
@@ -270,7 +257,7 @@ Object* NewFilterObject(Vm& vm, const Filter& filter) {
   const size_t kind = static_cast<size_t>(filter.kind);
   Object* proto = nullptr;
   if (kind < std::size(kClasses)) {
-    const Value cls = vm.Get(Value::Obj(Package(vm, {L"flash", L"filters"})), vm.Intern(kClasses[kind].name));
+    const Value cls = vm.Get(Value::Obj(Package(vm, L"flash.filters")), vm.Intern(kClasses[kind].name));
     proto = cls.IsObject() ? vm.Get(cls, vm.N().prototype).ObjectOrNull() : nullptr;
   }
   auto* o = vm.GetHeap().New<FilterObject>(proto ? proto : vm.objectProto, filter);
@@ -285,7 +272,7 @@ const Filter* FilterOf(const Value& v) {
 
 void InstallFilterBuiltins(Vm& vm) {
   if (vm.Version() < 8) return;
-  Object* filters = Package(vm, {L"flash", L"filters"});
+  Object* filters = Package(vm, L"flash.filters");
   Object* base = vm.NewObject();
   vm.Method(base, L"clone", Clone);
   Function* bitmapFilter = vm.Class(nullptr, BitmapFilterCtor, base);

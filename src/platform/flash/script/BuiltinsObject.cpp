@@ -5,6 +5,7 @@
 
 #include "base/TextConv.h"
 #include "platform/flash/script/Builtins.h"
+#include "platform/flash/script/ClassKit.h"
 #include "platform/flash/script/Convert.h"
 
 namespace flash::script {
@@ -362,6 +363,7 @@ void InstallBuiltins(Vm& vm) {
   InstallDateBuiltins(vm);
   InstallPlayerBuiltins(vm);
   InstallDataBuiltins(vm);
+  InstallLaterClasses(vm);
   InstallFilterBuiltins(vm);
 }
 

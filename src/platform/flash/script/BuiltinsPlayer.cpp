@@ -1,70 +1,11 @@
-// AsBroadcaster, Key, Mouse, Stage, System, TextFormat and Color.
+// Key, Mouse, Stage, TextFormat and Color.
 #include <algorithm>
 #include <cmath>
 
-#include "platform/flash/script/Builtins.h"
+#include "platform/flash/script/ClassKit.h"
 
 namespace flash::script {
 namespace {
-
-// ---- AsBroadcaster --------------------------------------------------------------------
-
-Array* Listeners(Vm& vm, const Value& self, bool make) {
-  Object* o = self.ObjectOrNull();
-  if (!o) return nullptr;
-  String* name = vm.Intern(L"_listeners");
-  Object* list = vm.Get(self, name).ObjectOrNull();
-  if (list && list->Class() == ObjClass::Array) return static_cast<Array*>(list);
-  if (!make) return nullptr;
-  Array* a = vm.NewArray();
-  vm.Put(o, name, Value::Obj(a));
-  return a;
-}
-
-Value AddListener(Vm& vm, CallInfo& c) {
-  Array* a = Listeners(vm, c.thisv, true);
-  if (!a || !c.Arg(0).IsObject()) return Value::Bool(false);
-  for (const Value& v : a->items)
-    if (v.Same(c.Arg(0))) return Value::Bool(true);
-  vm.ArrayPut(a, a->items.size(), c.Arg(0));
-  return Value::Bool(true);
-}
-
-Value RemoveListener(Vm& vm, CallInfo& c) {
-  Array* a = Listeners(vm, c.thisv, false);
-  if (!a) return Value::Bool(false);
-  for (size_t i = 0; i < a->items.size(); ++i) {
-    if (a->items[i].Same(c.Arg(0))) {
-      a->items.erase(a->items.begin() + static_cast<ptrdiff_t>(i));
-      return Value::Bool(true);
-    }
-  }
-  return Value::Bool(false);
-}
-
-Value BroadcastMessage(Vm& vm, CallInfo& c) {
-  Array* a = Listeners(vm, c.thisv, false);
-  if (!a || !c.argc) return Value::Undefined();
-  String* method = vm.ToString(c.args[0]);
-  const std::vector<Value> listeners = a->items;
-  for (const Value& l : listeners) {
-    vm.CallMethod(l, method, std::span<const Value>(c.args + 1, c.argc - 1));
-    if (vm.Stopped()) break;
-  }
-  return Value::Undefined();
-}
-
-void MakeBroadcaster(Vm& vm, Object* o) {
-  Listeners(vm, Value::Obj(o), true);
-  vm.Method(o, L"addListener", AddListener);
-  vm.Method(o, L"removeListener", RemoveListener);
-  vm.Method(o, L"broadcastMessage", BroadcastMessage);
-}
-
-Value Initialize(Vm& vm, CallInfo& c) {
-  if (Object* o = c.Arg(0).ObjectOrNull()) MakeBroadcaster(vm, o);
-  return Value::Undefined();
-}
 
 // ---- Key, Mouse -------------------------------------------------------------------------
 
@@ -196,12 +137,7 @@ Value ColorMethod(Vm& vm, CallInfo& c) {
 
 void InstallPlayerBuiltins(Vm& vm) {
   Object* global = vm.Global();
-  Object* broadcaster = vm.NewObject();
-  vm.Put(global, L"AsBroadcaster", Value::Obj(broadcaster));
-  vm.Method(broadcaster, L"initialize", Initialize);
-  vm.Method(broadcaster, L"addListener", AddListener);
-  vm.Method(broadcaster, L"removeListener", RemoveListener);
-  vm.Method(broadcaster, L"broadcastMessage", BroadcastMessage);
+  InstallAsBroadcaster(vm);
 
   Object* key = vm.NewObject();
   vm.Put(global, L"Key", Value::Obj(key));
@@ -228,17 +164,6 @@ void InstallPlayerBuiltins(Vm& vm) {
   Object* stage = vm.GetHeap().New<StageObject>(vm, vm.objectProto);
   vm.Put(global, L"Stage", Value::Obj(stage));
   MakeBroadcaster(vm, stage);
-
-  Object* system = vm.NewObject();
-  vm.Put(global, L"System", Value::Obj(system));
-  Object* capabilities = vm.NewObject();
-  vm.Put(system, L"capabilities", Value::Obj(capabilities));
-  vm.Put(capabilities, L"version", Value::Str(vm.Intern(L"WIN 32,0,0,0")), 0);
-  vm.Put(capabilities, L"os", Value::Str(vm.Intern(L"Windows")), 0);
-  vm.Put(capabilities, L"playerType", Value::Str(vm.Intern(L"StandAlone")), 0);
-  vm.Put(capabilities, L"language", Value::Str(vm.Intern(L"en")), 0);
-  vm.Put(capabilities, L"hasAudio", Value::Bool(true), 0);
-  vm.Put(system, L"useCodepage", Value::Bool(false), 0);
 
   vm.Class(L"TextFormat", TextFormatCtor, vm.NewObject());
 
