@@ -33,30 +33,15 @@ struct AsyncWork::Job {
   }
 };
 
-AsyncWork::~AsyncWork() {
-  Cancel();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
-}
+AsyncWork::~AsyncWork() { Cancel(); }
 
 bool AsyncWork::Start(std::function<void()> work, std::function<void()> done) {
   if (job_) return false;
-  if (!window_) {
-    WNDCLASSEXW wc = {sizeof wc};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);  // fails harmlessly when already registered
-    window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    if (!window_) return false;
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
+  if (!window_.Create(kClassName, Proc, this)) return false;
   auto job = std::make_shared<Job>();
   job->work = std::move(work);
   job->serial = ++serial_;
-  job->notify = window_;
+  job->notify = window_.get();
   auto* param = new std::shared_ptr<Job>(job);
   HANDLE thread = CreateThread(nullptr, 0, &Job::Main, param, 0, nullptr);
   if (!thread) {
@@ -91,7 +76,7 @@ void AsyncWork::Ended(WPARAM serial) {
 }
 
 LRESULT CALLBACK AsyncWork::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<AsyncWork*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = MessageWindow::Owner<AsyncWork>(hwnd);
   if (self && msg == kWorkEnded) {
     self->Ended(wp);
     return 0;

@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/MessageWindow.h"
+
 namespace platform {
 
 class AsyncWork {
@@ -30,7 +32,7 @@ class AsyncWork {
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void Ended(WPARAM serial);
 
-  HWND window_ = nullptr;
+  MessageWindow window_;
   std::shared_ptr<Job> job_;
   std::function<void()> done_;
   WPARAM serial_ = 0;

@@ -39,10 +39,6 @@ Transfer::Transfer() = default;
 Transfer::~Transfer() {
   *alive_ = false;
   if (job_) job_->Release();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
 }
 
 bool Transfer::Fetch(const std::wstring& url, const Options& options) { return Start(false, url, options); }
@@ -51,21 +47,12 @@ bool Transfer::DownloadToCache(const std::wstring& url, const Options& options) 
 
 bool Transfer::Start(bool toCache, const std::wstring& url, const Options& options) {
   if (job_) return false;
-  if (!window_) {
-    WNDCLASSEXW wc = {sizeof wc};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);  // fails harmlessly when already registered
-    window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    if (!window_) return false;
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
+  if (!window_.Create(kClassName, Proc, this)) return false;
   auto job = std::make_shared<TransferJob>();
   job->toCache = toCache;
   job->url = url;
   job->options = options;
-  job->Attach(window_);
+  job->Attach(window_.get());
   job_ = job;
   if (!IsWebAddress(url)) {
     Result result;
@@ -112,11 +99,11 @@ void Transfer::Dispatch() {
       return;
     }
   }
-  if (*alive && job_ && job_->Waiting() > 0) PostMessageW(window_, kReportsWaiting, 0, 0);
+  if (*alive && job_ && job_->Waiting() > 0) PostMessageW(window_.get(), kReportsWaiting, 0, 0);
 }
 
 LRESULT CALLBACK Transfer::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<Transfer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = MessageWindow::Owner<Transfer>(hwnd);
   if (self && msg == kReportsWaiting) {
     self->Dispatch();
     return 0;

@@ -22,6 +22,8 @@
 #include <memory>
 #include <string>
 
+#include "base/MessageWindow.h"
+
 namespace download {
 
 // Status codes of the reports: those the system uses for its binding stages.
@@ -120,7 +122,7 @@ class Transfer {
   void Dispatch();
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-  HWND window_ = nullptr;
+  MessageWindow window_;
   std::shared_ptr<TransferJob> job_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
