@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/flash/render/Stroker.h"
+
 namespace flash {
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // The device-space points of one path: x0 y0 x1 y1 ... (its first point first).
 void Flatten(const ShapePath& path, const Xform& m, std::vector<std::vector<double>>& polylines) {
@@ -39,47 +39,13 @@ void AddPolyline(Rasterizer& raster, const std::vector<double>& p, bool reverse)
   }
 }
 
-// A disc of radius r, wound the same way as the segment quads.
-void AddDisc(Rasterizer& raster, double x, double y, double r) {
-  const int n = std::clamp(static_cast<int>(r * 2), 8, 32);
-  double px = x + r, py = y;
-  for (int i = 1; i <= n; ++i) {
-    const double a = -2 * kPi * i / n;
-    const double qx = x + r * std::cos(a), qy = y + r * std::sin(a);
-    raster.Line(px, py, qx, qy);
-    px = qx, py = qy;
-  }
-}
-
-// A quad of half width hw around a..b, extended by ext at both ends.
-void AddQuad(Rasterizer& raster, double ax, double ay, double bx, double by, double hw, double extA, double extB) {
-  const double dx = bx - ax, dy = by - ay, len = std::hypot(dx, dy);
-  if (len < 1e-9) return;
-  const double ux = dx / len, uy = dy / len, nx = -uy * hw, ny = ux * hw;
-  ax -= ux * extA, ay -= uy * extA, bx += ux * extB, by += uy * extB;
-  raster.Line(ax + nx, ay + ny, bx + nx, by + ny);
-  raster.Line(bx + nx, by + ny, bx - nx, by - ny);
-  raster.Line(bx - nx, by - ny, ax - nx, ay - ny);
-  raster.Line(ax - nx, ay - ny, ax + nx, ay + ny);
-}
-
-void Stroke(Rasterizer& raster, const std::vector<double>& p, double width, const LineStyle& style) {
-  const double hw = width / 2;
-  const bool thin = width <= 1.5;
-  const size_t n = p.size() / 2;
-  if (n < 2) return;
-  const bool closed = std::fabs(p[0] - p[2 * n - 2]) < 1e-6 && std::fabs(p[1] - p[2 * n - 1]) < 1e-6;
-  for (size_t i = 0; i + 1 < n; ++i) {
-    double extA = 0, extB = 0;
-    if (!closed && style.startCap == 2 && i == 0) extA = hw;
-    if (!closed && style.endCap == 2 && i + 2 == n) extB = hw;
-    AddQuad(raster, p[2 * i], p[2 * i + 1], p[2 * i + 2], p[2 * i + 3], hw, extA, extB);
-  }
-  if (thin) return;
-  for (size_t i = 0; i < n; ++i) {
-    const bool end = !closed && (i == 0 || i + 1 == n);
-    if (end && (i == 0 ? style.startCap : style.endCap) != 0) continue;
-    AddDisc(raster, p[2 * i], p[2 * i + 1], hw);
+// Moves a hinted line's points onto the pixel grid: onto pixel centres when
+// its rounded width is odd, onto pixel corners when even, so its edges fall
+// on pixel boundaries.
+void SnapToPixels(std::vector<double>& p, double width) {
+  const double offset = std::fmod(std::max(1.0, std::round(std::min(width, 1.0e5))), 2.0) == 1 ? 0.5 : 0;
+  for (double& v : p) {
+    if (std::fabs(v) < 1e9) v = offset ? std::floor(v) + offset : std::round(v);
   }
 }
 
@@ -166,7 +132,10 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
         if (path.line != l) continue;
         polylines.clear();
         Flatten(path, toDevice, polylines);
-        for (const auto& p : polylines) Stroke(raster, p, std::min(width, 1.0e5), style);
+        for (auto& p : polylines) {
+          if (style.pixelHinting) SnapToPixels(p, width);
+          StrokePolyline(raster, p, std::min(width, 1.0e5), style);
+        }
       }
       if (raster.Empty()) continue;
       FillStyle solid;

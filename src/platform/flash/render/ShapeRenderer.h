@@ -1,7 +1,8 @@
 // Draws a shape onto the canvas: each fill style's region (the edges with
 // that style on one side, flattened in device space, filled even-odd or by
-// winding) through its fill painter, then the strokes of each line style as
-// the union of segment quads and round joins and caps, each line as wide as
+// winding) through its fill painter, then the strokes of each line style
+// with its caps and joins (Stroker; a hinted line's points on the pixel
+// grid), each line as wide as
 // its width times the mean of the transform's axis scales (at least a pixel;
 // a style that ignores the scales takes the stage's alone). Fills and lines of
 // one style group draw together, groups in order.

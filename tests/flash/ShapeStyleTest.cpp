@@ -1,0 +1,223 @@
+// Version 8 line styles and gradients drawn through the control: caps, joins
+// and miter limits, focal radial gradients, spread modes, linear-light
+// mixing and unordered stops, each checked at pixels worked out from the
+// geometry of its definition (and kept for the flash8 contact sheet).
+#include <gtest/gtest.h>
+
+#include "RenderMovies.h"
+#include "ShapeStyleMovies.h"
+
+using namespace rendertest;
+
+namespace {
+
+constexpr Color kRed{255, 0, 0}, kBlue{0, 0, 255}, kBlack{0, 0, 0};
+constexpr uint32_t kInk = 0x000000, kPaper = 0xFFFFFF;
+
+Picture Shot(const std::wstring& label, ShapeBuilder& shape) {
+  Picture p = Paint(Movie(100, 100, {shape.Tag(1), Place(1, 1, Translate(0, 0))}));
+  AddToSheet(label, p, L"flash8");
+  return p;
+}
+
+struct Probe {
+  int x, y;
+  uint32_t expected;
+};
+
+// A line 30..70 px along row 50, 20 px wide: the cap decides what lies
+// past its ends (a disc of radius 10, nothing, or a square reaching 10 px).
+TEST(ShapeStyleTest, CapsAtBothEnds) {
+  struct Case {
+    const wchar_t* name;
+    int cap;
+    uint32_t beforeEnd, diskInside, squareCorner;
+  } cases[] = {
+      {L"round caps", 0, kInk, kInk, kPaper},
+      {L"no caps", 1, kPaper, kPaper, kPaper},
+      {L"square caps", 2, kInk, kInk, kInk},
+  };
+  for (const Case& c : cases) {
+    LineStyle2 style{.width = 400, .startCap = c.cap, .endCap = c.cap};
+    ShapeBuilder s(4);
+    s.Line(style).Move(600, 1000, -1, -1, 1).To(1400, 1000);
+    const Picture p = Shot(c.name, s);
+    for (int mirror : {0, 1}) {  // the start's probes, then the same at the end
+      auto x = [&](int at) { return mirror ? 99 - at : at; };
+      EXPECT_EQ(p.At(x(28), 50), c.beforeEnd) << c.cap << " end " << mirror;
+      EXPECT_EQ(p.At(x(25), 50), c.diskInside) << c.cap << " end " << mirror;
+      EXPECT_EQ(p.At(x(21), 41), c.squareCorner) << c.cap << " end " << mirror;
+      EXPECT_EQ(p.At(x(18), 50), kPaper) << c.cap << " end " << mirror;  // past every cap
+      EXPECT_EQ(p.At(x(40), 50), kInk) << c.cap << " end " << mirror;
+    }
+  }
+}
+
+// A right-angled corner at (60, 60) of a line 40 px wide (half width 20):
+// the outer wedge x, y in 60..80 is filled by a disc of radius 20, a bevel
+// below x + y = 140, the whole miter (tip at (80, 80), 1.41 half widths
+// out), or a miter whose limit 1 cuts it square at 20 px along the bisector
+// (x + y <= 148.3).
+TEST(ShapeStyleTest, JoinsAndTheMiterLimit) {
+  struct Case {
+    const wchar_t* name;
+    int join;
+    double limit;
+    uint32_t inner, mid, tip, side;  // at (63,63), (72,72), (77,77), (79,67)
+  } cases[] = {
+      {L"round join", 0, 3, kInk, kInk, kPaper, kPaper},
+      {L"bevel join", 1, 3, kInk, kPaper, kPaper, kPaper},
+      {L"miter join", 2, 3, kInk, kInk, kInk, kInk},
+      {L"miter limit 1", 2, 1, kInk, kInk, kPaper, kInk},
+      {L"miter limit 1.5", 2, 1.5, kInk, kInk, kInk, kInk},
+  };
+  for (const Case& c : cases) {
+    LineStyle2 style{.width = 800, .join = c.join, .miterLimit = c.limit};
+    ShapeBuilder s(4);
+    s.Line(style).Move(200, 1200, -1, -1, 1).To(1200, 1200).To(1200, 200);
+    const Picture p = Shot(c.name, s);
+    const Probe probes[] = {{63, 63, c.inner}, {72, 72, c.mid}, {77, 77, c.tip}, {79, 67, c.side}};
+    for (const Probe& q : probes) EXPECT_EQ(p.At(q.x, q.y), q.expected) << c.join << " " << c.limit << " at " << q.x << "," << q.y;
+    EXPECT_EQ(p.At(82, 82), kPaper) << c.join;  // past the whole miter
+  }
+}
+
+// A version 8 morph shape takes the same joins: the corner of the test
+// above, at the same place in both ends, mitred or bevelled at any ratio.
+TEST(ShapeStyleTest, MorphShapeLinesTakeTheirJoins) {
+  for (int join : {1, 2}) {
+    LineStyle2 style{.width = 800, .join = join};
+    const Bytes one = style.Body();  // width, flags, limit, colour: the morph's repeats width and colour
+    Bytes line = U16(800) + Bytes(one.begin(), one.end() - 4) + Rgb(kBlack, true) + Rgb(kBlack, true);
+    ShapeBuilder start(4), end(4);
+    start.Move(200, 1200, -1, -1, 1).To(1200, 1200).To(1200, 200);
+    end.Move(200, 1200).To(1200, 1200).To(1200, 200);
+    const Bytes styles = Bytes{0, 1} + line, startRecords = start.Records();
+    const Bytes bounds = moviebytes::Rect(0, 2000, 0, 2000);
+    Bytes body = U16(1) + bounds + bounds + bounds + bounds + Bytes{1};
+    body = body + U32(static_cast<uint32_t>(styles.size() + startRecords.size())) + styles + startRecords + end.Records();
+    for (int ratio : {0, 40000}) {
+      const Picture p = Paint(Movie(100, 100, {moviebytes::Tag(84, body, true), Place(1, 1, Translate(0, 0), {}, ratio)}));
+      EXPECT_EQ(p.At(72, 72), join == 2 ? kInk : kPaper) << join << " ratio " << ratio;
+      EXPECT_EQ(p.At(63, 63), kInk) << join << " ratio " << ratio;
+      if (ratio == 0) AddToSheet(join == 2 ? L"morph miter" : L"morph bevel", p, L"flash8");
+    }
+  }
+}
+
+// A closed square outline: joined at its first point unless the style asks
+// for no close, when the start and end take their (none) caps instead.
+TEST(ShapeStyleTest, ClosedPathJoinsUnlessNoClose) {
+  for (bool noClose : {false, true}) {
+    LineStyle2 style{.width = 400, .startCap = 1, .join = 2, .endCap = 1, .noClose = noClose};
+    ShapeBuilder s(4);
+    s.Line(style).Move(600, 600, -1, -1, 1).To(1400, 600).To(1400, 1400).To(600, 1400).To(600, 600);
+    const Picture p = Shot(noClose ? L"no close" : L"closed", s);
+    EXPECT_EQ(p.At(22, 22), noClose ? kPaper : kInk);  // the first corner's outer wedge
+    EXPECT_EQ(p.At(77, 22), kInk);                     // another corner, always mitred
+    EXPECT_EQ(p.At(77, 77), kInk);
+  }
+}
+
+// A one-pixel line along y = 50.3 px: hinted, it moves to the middle of row
+// 50 and covers it alone; plain, it shares itself between rows 49 and 50.
+TEST(ShapeStyleTest, PixelHintingSnapsToWholePixels) {
+  for (bool hinted : {false, true}) {
+    LineStyle2 style{.width = 20, .startCap = 1, .endCap = 1, .pixelHinting = hinted};
+    ShapeBuilder s(4);
+    s.Line(style).Move(200, 1006, -1, -1, 1).To(1800, 1006);
+    const Picture p = Shot(hinted ? L"hinted" : L"not hinted", s);
+    EXPECT_EQ(p.At(50, 50) == kInk, hinted);
+    EXPECT_EQ(p.At(50, 49) == kPaper, hinted);
+    EXPECT_EQ(p.At(50, 51), kPaper);
+  }
+}
+
+// A focal gradient, red at the focal point to blue at the rim, on a circle of
+// radius 50 px about (50, 50) with the focal point at (75, 50): along a ray
+// the ramp runs from the focal point to the circle, so the centre lies a
+// third of the way (0.5 of 1.5) and (87.5, 50) half way.
+TEST(ShapeStyleTest, FocalRadialRunsFromTheFocalPointToTheRim) {
+  ShapeBuilder s(4);
+  s.Fill(Gradient(0x13, GradientBox(0, 2000, 1000), {{0, kRed}, {255, kBlue}}, 0, 4, 0.5)).Rect(0, 0, 2000, 2000, 1);
+  const Picture p = Shot(L"focal 0.5", s);
+  EXPECT_GE(p.R(75, 50), 240);
+  EXPECT_NEAR(p.R(50, 50), 170, 6);
+  EXPECT_NEAR(p.R(87, 50), 127, 8);
+  EXPECT_LE(p.R(99, 50), 12);
+  EXPECT_LE(p.R(1, 50), 12);
+  EXPECT_NEAR(p.R(75, 29), p.R(75, 70), 3);  // symmetric about the axis
+}
+
+// The same focal gradient on a circle of radius 25 px, its ramp past the rim
+// by spread: at (78, 50) the ray from the focal point (62.5, 50) is 1.28
+// times as long as to the circle, so pad shows the last stop, reflect 0.72
+// of the way back and repeat 0.28 of the way anew.
+TEST(ShapeStyleTest, FocalSpreadModesPastTheRim) {
+  struct Case {
+    int spread;
+    int red;
+  } cases[] = {{0, 0}, {1, 71}, {2, 184}};
+  for (const Case& c : cases) {
+    ShapeBuilder s(4);
+    s.Fill(Gradient(0x13, GradientBox(500, 1500, 1000), {{0, kRed}, {255, kBlue}}, c.spread, 4, 0.5))
+        .Rect(0, 0, 2000, 2000, 1);
+    const Picture p = Shot(L"focal spread " + std::to_wstring(c.spread), s);
+    EXPECT_NEAR(p.R(78, 50), c.red, 8) << c.spread;
+    EXPECT_GE(p.R(62, 50), 240) << c.spread;
+  }
+}
+
+// Red to blue across 100 px: mixed as stored the middle is (128, 0, 128);
+// in linear light both channels keep about 0.5 of their light, 188 each.
+TEST(ShapeStyleTest, LinearLightInterpolation) {
+  struct Case {
+    int interpolation;
+    int middle;
+  } cases[] = {{0, 128}, {1, 187}};
+  for (const Case& c : cases) {
+    ShapeBuilder s(4);
+    s.Fill(Gradient(0x10, GradientBox(0, 2000, 0), {{0, kRed}, {255, kBlue}}, 0, 4, 0, c.interpolation))
+        .Rect(0, 0, 2000, 2000, 1);
+    const Picture p = Shot(c.interpolation ? L"linear light" : L"as stored", s);
+    EXPECT_NEAR(p.R(50, 50), c.middle, 5) << c.interpolation;
+    EXPECT_NEAR(p.B(49, 50), c.middle, 5) << c.interpolation;
+    EXPECT_GE(p.R(0, 50), 250);
+    EXPECT_GE(p.B(99, 50), 250);
+  }
+}
+
+// Fifteen stops alternating red and blue every 17 of the ratio: the same
+// picture whichever order they are written in.
+TEST(ShapeStyleTest, FifteenStopsInAnyOrder) {
+  std::vector<std::pair<uint8_t, Color>> stops;
+  for (int k = 0; k < 15; ++k) stops.emplace_back(static_cast<uint8_t>(17 * k), k % 2 ? kBlue : kRed);
+  std::vector<std::pair<uint8_t, Color>> shuffled;
+  for (int k = 0; k < 15; ++k) shuffled.push_back(stops[static_cast<size_t>(k * 7 % 15)]);
+  Picture pictures[2];
+  int i = 0;
+  for (const auto* list : {&stops, &shuffled}) {
+    ShapeBuilder s(4);
+    s.Fill(Gradient(0x10, GradientBox(0, 2000, 0), *list, 0, 4)).Rect(0, 0, 2000, 2000, 1);
+    pictures[i] = Shot(i ? L"15 stops shuffled" : L"15 stops", s);
+    const Picture& p = pictures[i++];
+    EXPECT_GE(p.B(19, 50), 200);  // near the fourth stop (blue)
+    EXPECT_GE(p.R(26, 50), 200);  // near the fifth (red)
+    EXPECT_GE(p.R(99, 50), 200);  // padded with the last (red, ratio 238)
+  }
+  EXPECT_EQ(pictures[0].pixels, pictures[1].pixels);
+}
+
+// Extreme styles draw and end: hairlines with square caps, a miter limit of
+// 255 at a needle-sharp turn, 15 stops every way, lines filled with
+// gradients.
+TEST(ShapeStyleTest, ExtremeStylesDraw) {
+  const Picture p = Paint(Version8ShapesMovie());
+  AddToSheet(L"version 8 shapes", p, L"flash8");
+  ASSERT_EQ(p.width, 160);
+  int drawn = 0;
+  for (uint32_t px : p.pixels) drawn += (px & 0xFFFFFF) != kPaper;
+  EXPECT_GT(drawn, 2000);
+}
+
+}  // namespace
