@@ -23,9 +23,12 @@ Bytes Version8ShapesMovie() {
                           .fill = Gradient(0x10, GradientBox(0, 200, 0), {{0, red}, {255, black}}, 2, 4)})
       .Move(1000, 400, -1, -1, 1).To(1400, 1600).To(1800, 400).To(2200, 1600)
       .Move(600, 1900).To(600, 1900);  // and a dot
-  return Movie(160, 100, {hairlines.Tag(1), needle.Tag(2), focal.Tag(3), painted.Tag(4),
+  // The focal shape again in a sprite whose scaling grid reaches far past it.
+  const Bytes gridded = flashtest::Sprite(5, {Place(1, 3, Translate(0, 0)), moviebytes::ShowFrame()});
+  const Bytes grid = moviebytes::Tag(78, U16(5) + moviebytes::Rect(0, 60000, 100, 60000), true);
+  return Movie(160, 100, {hairlines.Tag(1), needle.Tag(2), focal.Tag(3), painted.Tag(4), gridded, grid,
                           Place(1, 1, Translate(0, 0)), Place(2, 2, Translate(0, 0)), Place(3, 3, Translate(0, 0)),
-                          Place(4, 4, Translate(1000, 0))});
+                          Place(4, 4, Translate(1000, 0)), Place(5, 5, Mat(0.4, 0, 0, 3, 2600, -1400))});
 }
 
 }  // namespace rendertest

@@ -2,7 +2,8 @@
 // robustness seeds and the flash8 contact sheet: hairlines and dots with
 // square caps, a needle-sharp turn under a miter limit of 255, fifteen stops
 // in shuffled order on a focal gradient with reflect spread mixed in linear
-// light, and a line painted with a gradient.
+// light, a line painted with a gradient, and a sprite whose scaling grid
+// is larger than what it shows.
 #pragma once
 #include "RenderMovies.h"
 

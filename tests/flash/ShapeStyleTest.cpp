@@ -220,4 +220,37 @@ TEST(ShapeStyleTest, ExtremeStylesDraw) {
   EXPECT_GT(drawn, 2000);
 }
 
+// A 40 px green square with a black 10 px square in its top left corner, in
+// a sprite drawn twice as large: under a grid of 10..30 px the corners keep
+// their size and the centre takes up the rest (the whole still spans 80 px);
+// without a grid, or with one larger than the content, all of it doubles.
+TEST(ScalingGridTest, CornersKeepTheirSize) {
+  constexpr Color kGreen{0, 255, 0};
+  struct Case {
+    const wchar_t* name;
+    bool grid;
+    int32_t x0, x1, y0, y1;
+    uint32_t pastCorner;
+  } cases[] = {
+      {L"no grid", false, 0, 0, 0, 0, kInk},
+      {L"grid", true, 200, 600, 200, 600, 0x00FF00},
+      {L"grid past the content", true, 0, 30000, 0, 30000, kInk},
+  };
+  for (const Case& c : cases) {
+    ShapeBuilder s;
+    s.Fill(Solid(kGreen)).Fill(Solid(kBlack)).Rect(0, 0, 800, 800, 1).Rect(0, 0, 200, 200, 2);
+    std::vector<Bytes> tags{moviebytes::Tag(32, U16(1) + moviebytes::Rect(0, 800, 0, 800) + s.StyleArrays() + s.Records(), true),
+                            flashtest::Sprite(2, {Place(1, 1, Translate(0, 0)), moviebytes::ShowFrame()})};
+    if (c.grid) tags.push_back(moviebytes::Tag(78, U16(2) + moviebytes::Rect(c.x0, c.x1, c.y0, c.y1), true));
+    tags.push_back(Place(1, 2, Mat(2, 0, 0, 2, 0, 0)));
+    const Picture p = Paint(Movie(100, 100, tags));
+    AddToSheet(c.name, p, L"flash8");
+    EXPECT_EQ(p.At(5, 5), kInk) << c.grid;
+    EXPECT_EQ(p.At(15, 5), c.pastCorner) << c.x0;
+    EXPECT_EQ(p.At(5, 15), c.pastCorner) << c.x0;
+    EXPECT_EQ(p.At(75, 75), 0x00FF00u) << c.x0;  // the far corner: 80 px wide either way
+    EXPECT_EQ(p.At(85, 50), kPaper) << c.x0;
+  }
+}
+
 }  // namespace

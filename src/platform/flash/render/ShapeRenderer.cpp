@@ -9,9 +9,16 @@ namespace flash {
 namespace {
 
 // The device-space points of one path: x0 y0 x1 y1 ... (its first point first).
-void Flatten(const ShapePath& path, const Xform& m, std::vector<std::vector<double>>& polylines) {
+void Flatten(const ShapePath& path, const Xform& toDevice, const GridWarp* warp,
+             std::vector<std::vector<double>>& polylines) {
   std::vector<double>* line = nullptr;
   double lastX = 0, lastY = 0;
+  struct Map {
+    const Xform& toDevice;
+    const GridWarp* warp;
+    double X(double x, double y) const { return warp ? warp->outer.X(warp->X(x, y), warp->Y(x, y)) : toDevice.X(x, y); }
+    double Y(double x, double y) const { return warp ? warp->outer.Y(warp->X(x, y), warp->Y(x, y)) : toDevice.Y(x, y); }
+  } m{toDevice, warp};
   for (const Segment& s : path.segments) {
     const double x0 = m.X(s.x0, s.y0), y0 = m.Y(s.x0, s.y0);
     if (!line || std::fabs(x0 - lastX) > 1e-6 || std::fabs(y0 - lastY) > 1e-6) {
@@ -90,6 +97,15 @@ bool Prepare(DrawTarget& t, FillPainter& painter, const FillStyle& f, const Xfor
 
 }  // namespace
 
+double GridWarp::Map(double v, const double* e, double scale) {
+  const double length = e[3] - e[0], corners = (e[1] - e[0]) + (e[3] - e[2]);
+  if (!(scale > 0) || !std::isfinite(scale) || length * scale < corners) return v;  // too small for its corners
+  const double start = e[0] + (e[1] - e[0]) / scale, end = e[3] - (e[3] - e[2]) / scale;
+  if (v <= e[1]) return e[0] + (v - e[0]) / scale;
+  if (v >= e[2]) return e[3] - (e[3] - v) / scale;
+  return start + (v - e[1]) * (end - start) / (e[2] - e[1]);
+}
+
 void FlattenCurve(double x0, double y0, double cx, double cy, double x1, double y1, std::vector<double>& points) {
   const double ddx = x0 - 2 * cx + x1, ddy = y0 - 2 * cy + y1;
   const double dd = std::hypot(ddx, ddy);
@@ -116,7 +132,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
         const bool left = path.fill0 == f, right = path.fill1 == f;
         if (left == right) continue;  // not on this region's border, or inside it on both sides
         polylines.clear();
-        Flatten(path, toDevice, polylines);
+        Flatten(path, toDevice, t.warp, polylines);
         for (const auto& p : polylines) AddPolyline(raster, p, left);
       }
       if (raster.Empty() || !Prepare(t, painter, style, toDevice, cx, textColor)) continue;
@@ -131,7 +147,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
       for (const ShapePath& path : shape.paths) {
         if (path.line != l) continue;
         polylines.clear();
-        Flatten(path, toDevice, polylines);
+        Flatten(path, toDevice, t.warp, polylines);
         for (auto& p : polylines) {
           if (style.pixelHinting) SnapToPixels(p, width);
           StrokePolyline(raster, p, std::min(width, 1.0e5), style);
