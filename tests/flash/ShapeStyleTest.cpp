@@ -253,4 +253,34 @@ TEST(ScalingGridTest, CornersKeepTheirSize) {
   }
 }
 
+// A grid a script sets (any object with x, y, width and height, in pixels)
+// draws as the same grid defined by the movie; setting null takes it away.
+TEST(ScalingGridTest, ScriptSetGridDrawsAsDefinedOne) {
+  ShapeBuilder s;
+  s.Fill(Solid({0, 255, 0})).Fill(Solid(kBlack)).Rect(0, 0, 800, 800, 1).Rect(0, 0, 200, 200, 2);
+  const Bytes shape = moviebytes::Tag(32, U16(1) + moviebytes::Rect(0, 800, 0, 800) + s.StyleArrays() + s.Records(), true);
+  const Bytes sprite = flashtest::Sprite(2, {Place(1, 1, Translate(0, 0)), moviebytes::ShowFrame()});
+  const Picture defined = Paint(Movie(100, 100, {shape, sprite, moviebytes::Tag(78, U16(2) + moviebytes::Rect(200, 600, 200, 600), true),
+                                                 Place(1, 2, Mat(2, 0, 0, 2, 0, 0))}));
+  const std::string scale = "push 'c'; getVariable; push '_xscale', 200; setMember; "
+                            "push 'c'; getVariable; push '_yscale', 200; setMember; ";
+  struct Case {
+    std::string grid;
+    bool same;
+  } cases[] = {
+      {"push 'x', 10, 'y', 10, 'width', 20, 'height', 20, 4; initObject", true},
+      {"push null", false},
+      {"push 'x', 10, 'y', 10, 'width', 0, 'height', 20, 4; initObject", false},  // no area: no grid
+  };
+  for (const Case& c : cases) {
+    const Picture scripted = Paint(Movie(100, 100, {shape, sprite, flashtest::Place(1, 2, 0, 0, "c"),
+                                                    flashtest::Script(scale + "push 'c'; getVariable; push 'scale9Grid'; " +
+                                                                      c.grid + "; setMember")}),
+                                   {.ticks = 1});
+    EXPECT_EQ(scripted.pixels == defined.pixels, c.same) << c.grid;
+    EXPECT_EQ(scripted.At(15, 5), c.same ? 0x00FF00u : kInk) << c.grid;
+  }
+}
+
 }  // namespace
+

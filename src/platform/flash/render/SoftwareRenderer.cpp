@@ -351,8 +351,9 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
 }
 
 bool SoftwareRenderer::GridOf(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp) const {
-  const auto grid = movie_->scalingGrids.find(id);
-  if (grid == movie_->scalingGrids.end() || !clip.entry) return false;
+  const auto defined = movie_->scalingGrids.find(id);
+  if (!clip.entry || (!clip.entry->scale9Grid && defined == movie_->scalingGrids.end())) return false;
+  const RECT& g = clip.entry->scale9Grid ? *clip.entry->scale9Grid : defined->second;
   const Matrix& own = clip.entry->matrix;
   if (own.b != 0 || own.c != 0 || own.a == 0 || own.d == 0) return false;
   // The content's bounds: the shapes the sprite shows, in its own twips.
@@ -370,7 +371,6 @@ bool SoftwareRenderer::GridOf(uint16_t id, const Clip& clip, const Matrix& world
     }
   }
   if (!(lo[0] < hi[0]) || !(lo[1] < hi[1])) return false;
-  const RECT& g = grid->second;
   const double gx0 = std::clamp<double>(g.left, lo[0], hi[0]), gx1 = std::clamp<double>(g.right, gx0, hi[0]);
   const double gy0 = std::clamp<double>(g.top, lo[1], hi[1]), gy1 = std::clamp<double>(g.bottom, gy0, hi[1]);
   warp.x[0] = lo[0], warp.x[1] = gx0, warp.x[2] = gx1, warp.x[3] = hi[0];
