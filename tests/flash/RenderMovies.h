@@ -59,9 +59,9 @@ inline Bytes Rgb(Color c, bool alpha) { return alpha ? Bytes{c.r, c.g, c.b, c.a}
 // Fill style bodies (level: 1..4 as DefineShape<n>).
 inline Bytes Solid(Color c, int level = 3) { return Bytes{0x00} + Rgb(c, level >= 3); }
 inline Bytes Gradient(uint8_t kind, const Bytes& matrix, const std::vector<std::pair<uint8_t, Color>>& stops,
-                      int spread = 0, int level = 3, double focal = 0) {
+                      int spread = 0, int level = 3, double focal = 0, int interpolation = 0) {
   Bytes b = Bytes{kind} + matrix;
-  b.push_back(static_cast<uint8_t>(spread << 6 | (stops.size() & 15)));
+  b.push_back(static_cast<uint8_t>(spread << 6 | interpolation << 4 | (stops.size() & 15)));
   for (const auto& [ratio, c] : stops) moviebytes::Append(b, Bytes{ratio} + Rgb(c, level >= 3));
   if (kind == 0x13) moviebytes::Append(b, U16(static_cast<uint16_t>(static_cast<int16_t>(focal * 256))));
   return b;
@@ -71,6 +71,26 @@ inline Bytes GradientBox(double x0, double x1, double cy) {
   const double s = (x1 - x0) / 32768;
   return Mat(s, 0, 0, s, static_cast<int32_t>((x0 + x1) / 2), static_cast<int32_t>(cy));
 }
+// A DefineShape4 line style: caps 0 round, 1 none, 2 square; joins 0 round,
+// 1 bevel, 2 miter (with its limit); fill, when given, a fill style body
+// the line is painted with instead of the colour.
+struct LineStyle2 {
+  uint16_t width = 20;
+  Color color{0, 0, 0};
+  int startCap = 0, join = 0, endCap = 0;
+  double miterLimit = 3;
+  bool noClose = false, noHScale = false, noVScale = false, pixelHinting = false;
+  Bytes fill;
+  Bytes Body() const {
+    Bytes b = U16(width);
+    b.push_back(static_cast<uint8_t>(startCap << 6 | join << 4 | (fill.empty() ? 0 : 8) | (noHScale ? 4 : 0) |
+                                     (noVScale ? 2 : 0) | (pixelHinting ? 1 : 0)));
+    b.push_back(static_cast<uint8_t>((noClose ? 4 : 0) | endCap));
+    if (join == 2) b = b + U16(static_cast<uint16_t>(std::lround(miterLimit * 256)));
+    return b + (fill.empty() ? Bytes{color.r, color.g, color.b, color.a} : fill);
+  }
+};
+
 inline Bytes BitmapFill(uint8_t kind, uint16_t bitmap, const Bytes& matrix) { return Bytes{kind} + U16(bitmap) + matrix; }
 
 // Shape records with fixed field widths: 4-bit style indices, 17-bit deltas.
@@ -83,6 +103,10 @@ class ShapeBuilder {
   }
   ShapeBuilder& Line(uint16_t width, Color c) {
     lines_.push_back(U16(width) + Rgb(c, level_ >= 3));
+    return *this;
+  }
+  ShapeBuilder& Line(const LineStyle2& style) {
+    lines_.push_back(style.Body());
     return *this;
   }
   // A style change: move to (x, y), set fill0, fill1, line (negative: unchanged).

@@ -30,6 +30,7 @@
 #include "FlashTestSupport.h"
 #include "ScriptCompiler.h"
 #include "RenderMovies.h"
+#include "ShapeStyleMovies.h"
 #include "base/ErrorLog.h"
 #include "platform/flash/control/FlashControl.h"
 #include "platform/flash/binding/MovieScripts.h"
@@ -503,6 +504,7 @@ std::vector<std::pair<std::wstring, Bytes>> Seeds(bool chains) {
   std::vector<std::pair<std::wstring, Bytes>> seeds{
       {L"rich", RichMovie()}, {L"drawn", rendertest::DrawnMovie(false)}, {L"scripted", ScriptedMovie()},
       {L"media scripts", MediaScriptMovie()}, {L"effects", filtertest::EffectsMovie()},
+      {L"version 8 shapes", rendertest::Version8ShapesMovie()},
       {L"hostile scripts", HostileScriptMovie()},
       {L"Nellymoser stream", SilentStreamMovie(0x6E, 1)}, {L"Speex stream", SilentStreamMovie(0xB2, 2)},
       {L"random MP3 stream", SilentStreamMovie(0x2F, 3)}};

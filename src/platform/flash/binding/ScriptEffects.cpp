@@ -1,6 +1,7 @@
 #include "platform/flash/binding/ScriptEffects.h"
 
 #include <cmath>
+#include <string_view>
 
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/binding/ScriptObjects.h"
@@ -14,8 +15,8 @@ using script::Object;
 using script::Value;
 using script::Vm;
 
-enum EffectProp { kFilters, kBlendMode, kCacheAsBitmap, kOpaqueBackground };
-const wchar_t* const kNames[] = {L"filters", L"blendMode", L"cacheAsBitmap", L"opaqueBackground"};
+enum EffectProp { kFilters, kBlendMode, kCacheAsBitmap, kOpaqueBackground, kScale9Grid };
+const wchar_t* const kNames[] = {L"filters", L"blendMode", L"cacheAsBitmap", L"opaqueBackground", L"scale9Grid"};
 
 // What one clip's filter list may hold: as many filters as a placement can
 // carry, and convolution matrices of at most one largest matrix's values.
@@ -44,6 +45,16 @@ Value Get(Vm& vm, CallInfo& c) {
     }
     case kBlendMode: return vm.Str(BlendModeName(fx.blend));
     case kCacheAsBitmap: return Value::Bool(fx.cacheAsBitmap || fx.HasFilters());
+    case kScale9Grid: {
+      if (!e || !e->scale9Grid) return Value::Undefined();
+      const RECT& g = *e->scale9Grid;
+      Object* o = vm.NewObject();
+      vm.Put(o, L"x", Value::Number(g.left / 20.0), 0);
+      vm.Put(o, L"y", Value::Number(g.top / 20.0), 0);
+      vm.Put(o, L"width", Value::Number((g.right - g.left) / 20.0), 0);
+      vm.Put(o, L"height", Value::Number((g.bottom - g.top) / 20.0), 0);
+      return Value::Obj(o);
+    }
     default: return fx.opaqueBackground ? Value::Number(*fx.opaqueBackground) : Value::Undefined();
   }
 }
@@ -87,6 +98,19 @@ Value Set(Vm& vm, CallInfo& c) {
       break;
     }
     case kCacheAsBitmap: fx.cacheAsBitmap = vm.ToBool(v); break;
+    case kScale9Grid: {
+      // Any object with x, y, width and height in pixels; anything else (or a
+      // rectangle with no area or beyond the twips' range) takes the grid away.
+      e->scale9Grid.reset();
+      if (!v.IsObject()) break;
+      double f[4];
+      const wchar_t* const fields[] = {L"x", L"y", L"width", L"height"};
+      for (int i = 0; i < 4; ++i) f[i] = vm.ToNumber(vm.Get(v, vm.Intern(fields[i]))) * 20;
+      const bool sound = std::isfinite(f[0]) && std::isfinite(f[1]) && f[2] > 0 && f[3] > 0 &&
+                         std::fabs(f[0]) + f[2] < 1e9 && std::fabs(f[1]) + f[3] < 1e9;
+      if (sound) e->scale9Grid = RECT{LONG(f[0]), LONG(f[1]), LONG(f[0] + f[2]), LONG(f[1] + f[3])};
+      break;
+    }
     default: {
       if (v.IsUndefined() || v.IsNull()) {
         fx.opaqueBackground.reset();
@@ -110,7 +134,8 @@ void InstallEffectProperties(MovieScripts& owner, Vm& vm) {
     const Value ctor = vm.Get(Value::Obj(vm.Global()), vm.Intern(cls));
     Object* proto = ctor.IsObject() ? vm.Get(ctor, vm.N().prototype).ObjectOrNull() : nullptr;
     if (!proto) continue;
-    for (int p = kFilters; p <= kOpaqueBackground; ++p) {
+    for (int p = kFilters; p <= kScale9Grid; ++p) {
+      if (p == kScale9Grid && std::wstring_view(cls) != L"MovieClip") continue;
       script::Function* getter = vm.NewNative(Get, p);
       script::Function* setter = vm.NewNative(Set, p);
       getter->hostData = setter->hostData = &owner;

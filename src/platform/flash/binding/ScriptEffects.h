@@ -3,7 +3,9 @@
 // array of them, other elements left out, at most 255 of them and one
 // largest convolution matrix's values), blendMode (read as its name;
 // written as a name or a number 1..14), cacheAsBitmap (true while filters are
-// set) and opaqueBackground (a colour, or undefined for none). They are
+// set), opaqueBackground (a colour, or undefined for none) and, for clips
+// only, scale9Grid (a rectangle in pixels: any object with x, y,
+// width and height is taken; read as a new such object). They are
 // getter/setter pairs on the classes' prototypes.
 #pragma once
 #include "platform/flash/script/Vm.h"

@@ -25,6 +25,7 @@ bool ReadMorphFill(ByteReader& r, FillStyle& a, FillStyle& b) {
       a.matrix = Xform::From(ma), b.matrix = Xform::From(mb);
       a.spread = b.spread = (head >> 6) & 3;
       if (a.spread > kSpreadRepeat) a.spread = b.spread = kSpreadPad;
+      a.linearRgb = b.linearRgb = ((head >> 4) & 3) == 1;
       for (int i = 0; i < (head & 0x0F); ++i) {
         GradientStop sa, sb;
         if (!r.U8(sa.ratio) || !ReadRgb(r, true, sa.color) || !r.U8(sb.ratio) || !ReadRgb(r, true, sb.color))
@@ -62,8 +63,10 @@ bool ReadMorphLine(ByteReader& r, bool second, LineStyle& a, LineStyle& b) {
   a.startCap = b.startCap = f1 >> 6, a.join = b.join = (f1 >> 4) & 3;
   a.hasFill = b.hasFill = f1 & 0x08;
   a.noHScale = b.noHScale = f1 & 0x04, a.noVScale = b.noVScale = f1 & 0x02;
-  a.endCap = b.endCap = f2 & 3;
+  a.pixelHinting = b.pixelHinting = f1 & 0x01;
+  a.noClose = b.noClose = f2 & 0x04, a.endCap = b.endCap = f2 & 3;
   if (a.join == 2 && !r.U16LE(miter)) return false;
+  if (a.join == 2) a.miterLimit = b.miterLimit = miter / 256.0;
   if (!a.hasFill) return ReadRgb(r, true, a.color) && ReadRgb(r, true, b.color);
   if (!ReadMorphFill(r, a.fill, b.fill)) return false;
   a.color = a.fill.color, b.color = b.fill.color;

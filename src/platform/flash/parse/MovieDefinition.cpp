@@ -207,6 +207,13 @@ class TimelineReader {
         }
         break;
       }
+      case SwfTag::DefineScalingGrid: {
+        uint32_t id = 0;
+        int32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        if (body.U16LE(id) && ReadRectRecord(body, x0, x1, y0, y1) && x0 <= x1 && y0 <= y1)
+          movie_.scalingGrids[static_cast<uint16_t>(id)] = RECT{x0, y0, x1, y1};
+        break;
+      }
       case SwfTag::FrameLabel: {
         std::wstring label;
         if (ReadString(body, version, label) && !timeline_.labels.count(label))

@@ -21,10 +21,11 @@ bool ReadLineStyle(ByteReader& r, int shapeLevel, LineStyle& l) {
   uint8_t f1 = 0, f2 = 0;
   if (!r.U8(f1) || !r.U8(f2)) return false;
   l.startCap = f1 >> 6, l.join = (f1 >> 4) & 3, l.hasFill = f1 & 0x08;
-  l.noHScale = f1 & 0x04, l.noVScale = f1 & 0x02;
+  l.noHScale = f1 & 0x04, l.noVScale = f1 & 0x02, l.pixelHinting = f1 & 0x01;
   l.noClose = f2 & 0x04, l.endCap = f2 & 3;
   uint32_t miter = 0;
   if (l.join == 2 && !r.U16LE(miter)) return false;
+  if (l.join == 2) l.miterLimit = miter / 256.0;
   if (!l.hasFill) return ReadRgb(r, true, l.color);
   if (!ReadFillStyle(r, shapeLevel, l.fill)) return false;
   l.color = l.fill.stops.empty() ? l.fill.color : l.fill.stops.front().color;
@@ -51,6 +52,7 @@ bool ReadFillStyle(ByteReader& r, int shapeLevel, FillStyle& f) {
       f.matrix = Xform::From(m);
       f.spread = (head >> 6) & 3;
       if (f.spread > kSpreadRepeat) f.spread = kSpreadPad;
+      f.linearRgb = ((head >> 4) & 3) == 1;
       const int count = head & 0x0F;
       for (int i = 0; i < count; ++i) {
         GradientStop s;

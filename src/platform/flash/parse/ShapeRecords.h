@@ -31,6 +31,7 @@ struct FillStyle {
   Rgba color;
   Xform matrix;  // gradient or bitmap space -> shape twips
   uint8_t spread = kSpreadPad;
+  bool linearRgb = false;  // stops mixed in linear light rather than as stored
   double focal = 0;  // -1..1 along the gradient's x axis
   std::vector<GradientStop> stops;
   uint16_t bitmap = 0;
@@ -43,7 +44,9 @@ struct LineStyle {
   bool hasFill = false;
   FillStyle fill;
   uint8_t startCap = 0, endCap = 0, join = 0;  // 0 round, 1 none, 2 square / 0 round, 1 bevel, 2 miter
+  double miterLimit = 3;  // how far a miter may reach, in half widths from its corner
   bool noClose = false;
+  bool pixelHinting = false;  // the line's points snap to the pixel grid
   bool noHScale = false, noVScale = false;  // the width ignores the horizontal / vertical scale
   int group = 0;
 };

@@ -83,6 +83,7 @@ struct DisplayObject {
   // script set them the timeline no longer does.
   SurfaceEffects effects;
   bool effectsScripted = false;
+  std::optional<RECT> scale9Grid;  // a scaling grid a script set, in the clip's twips (wins over the movie's)
   mutable std::shared_ptr<CachedSurface> cache;  // what the renderer kept of its finished layer
 };
 

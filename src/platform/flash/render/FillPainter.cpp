@@ -93,11 +93,33 @@ void BlendSpan(Canvas& canvas, int y, int x, int count, const uint8_t* coverage,
   }
 }
 
+double ToLinear(uint8_t v) {
+  const double c = v / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+uint8_t FromLinear(double c) {
+  c = std::clamp(c, 0.0, 1.0);
+  const double v = c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
+  return static_cast<uint8_t>(std::lround(v * 255));
+}
+
+// from..to at t with the colour channels mixed in linear light, alpha as stored.
+Rgba MixLinearLight(Rgba from, Rgba to, double t) {
+  auto mix = [&](uint8_t a, uint8_t b) { return FromLinear(ToLinear(a) + (ToLinear(b) - ToLinear(a)) * t); };
+  Rgba c = Mix(from, to, t);
+  c.r = mix(from.r, to.r), c.g = mix(from.g, to.g), c.b = mix(from.b, to.b);
+  return c;
+}
+
 }  // namespace
 
-std::array<uint32_t, 256> GradientRamp(const std::vector<GradientStop>& stops, const ColorTransform& cx) {
+std::array<uint32_t, 256> GradientRamp(const std::vector<GradientStop>& given, const ColorTransform& cx,
+                                       bool linearRgb) {
   std::array<uint32_t, 256> ramp{};
-  if (stops.empty()) return ramp;
+  if (given.empty()) return ramp;
+  std::vector<GradientStop> stops = given;
+  std::stable_sort(stops.begin(), stops.end(), [](const GradientStop& a, const GradientStop& b) { return a.ratio < b.ratio; });
   size_t k = 0;
   for (int i = 0; i < 256; ++i) {
     while (k < stops.size() && stops[k].ratio < i) ++k;
@@ -110,7 +132,8 @@ std::array<uint32_t, 256> GradientRamp(const std::vector<GradientStop>& stops, c
       const GradientStop& a = stops[k - 1];
       const GradientStop& b = stops[k];
       const int span = b.ratio - a.ratio;
-      c = span <= 0 ? b.color : Mix(a.color, b.color, double(i - a.ratio) / span);
+      const double t = span <= 0 ? 1 : double(i - a.ratio) / span;
+      c = linearRgb ? MixLinearLight(a.color, b.color, t) : Mix(a.color, b.color, t);
     }
     ramp[i] = Premultiply(Transform(cx, c));
   }
@@ -125,7 +148,7 @@ void FillPainter::SetSolid(uint32_t premultiplied) {
 bool FillPainter::SetGradient(const FillStyle& style, const Xform& toDevice, const ColorTransform& cx) {
   if (style.stops.empty() || !toDevice.Invert(inverse_)) return false;
   mode_ = Mode::Gradient;
-  ramp_ = GradientRamp(style.stops, cx);
+  ramp_ = GradientRamp(style.stops, cx, style.linearRgb);
   kind_ = style.kind;
   spread_ = style.spread;
   focal_ = std::clamp(style.focal, -0.98, 0.98);
@@ -158,11 +181,13 @@ void FillPainter::GradientRow(double u, double v, int count) {
   if (kind_ == kFillLinear) {
     for (int i = 0; i < count; ++i, u += du) out[i] = ramp((u + 16384) / 32768);
   } else if (kind_ == kFillFocal && focal_ != 0) {
-    // The ramp runs from the focal point (f, 0) to the unit circle along each ray.
+    // The ramp runs from the focal point F = (f, 0) to the unit circle along
+    // each ray: with D = P - F, the circle lies at F + kD where
+    // k|D|^2 = -fDx + sqrt(f^2 Dx^2 + |D|^2 (1 - f^2)), and t = 1 / k.
     for (int i = 0; i < count; ++i, u += du, v += dv) {
       const double px = u / 16384, py = v / 16384;
       const double dx = px - focal_, dy = py, d2 = dx * dx + dy * dy;
-      const double root = focal_ * dx + std::sqrt(focal_ * focal_ * dx * dx + d2 * (1 - focal_ * focal_));
+      const double root = -focal_ * dx + std::sqrt(focal_ * focal_ * dx * dx + d2 * (1 - focal_ * focal_));
       out[i] = ramp(root > 0 ? d2 / root : 0);
     }
   } else {

@@ -20,8 +20,11 @@ struct Bitmap {
   std::vector<uint32_t> pixels;
 };
 
-// The ramp of a gradient (premultiplied, after the colour transform).
-std::array<uint32_t, 256> GradientRamp(const std::vector<GradientStop>& stops, const ColorTransform& cx);
+// The ramp of a gradient (premultiplied, after the colour transform): the
+// stops in order of ratio (equal ratios as given), mixed as stored or, with
+// linearRgb, in linear light.
+std::array<uint32_t, 256> GradientRamp(const std::vector<GradientStop>& stops, const ColorTransform& cx,
+                                       bool linearRgb = false);
 
 class FillPainter : public SpanSink {
  public:

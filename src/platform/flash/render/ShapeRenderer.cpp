@@ -3,15 +3,22 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/flash/render/Stroker.h"
+
 namespace flash {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 // The device-space points of one path: x0 y0 x1 y1 ... (its first point first).
-void Flatten(const ShapePath& path, const Xform& m, std::vector<std::vector<double>>& polylines) {
+void Flatten(const ShapePath& path, const Xform& toDevice, const GridWarp* warp,
+             std::vector<std::vector<double>>& polylines) {
   std::vector<double>* line = nullptr;
   double lastX = 0, lastY = 0;
+  struct Map {
+    const Xform& toDevice;
+    const GridWarp* warp;
+    double X(double x, double y) const { return warp ? warp->outer.X(warp->X(x, y), warp->Y(x, y)) : toDevice.X(x, y); }
+    double Y(double x, double y) const { return warp ? warp->outer.Y(warp->X(x, y), warp->Y(x, y)) : toDevice.Y(x, y); }
+  } m{toDevice, warp};
   for (const Segment& s : path.segments) {
     const double x0 = m.X(s.x0, s.y0), y0 = m.Y(s.x0, s.y0);
     if (!line || std::fabs(x0 - lastX) > 1e-6 || std::fabs(y0 - lastY) > 1e-6) {
@@ -39,47 +46,13 @@ void AddPolyline(Rasterizer& raster, const std::vector<double>& p, bool reverse)
   }
 }
 
-// A disc of radius r, wound the same way as the segment quads.
-void AddDisc(Rasterizer& raster, double x, double y, double r) {
-  const int n = std::clamp(static_cast<int>(r * 2), 8, 32);
-  double px = x + r, py = y;
-  for (int i = 1; i <= n; ++i) {
-    const double a = -2 * kPi * i / n;
-    const double qx = x + r * std::cos(a), qy = y + r * std::sin(a);
-    raster.Line(px, py, qx, qy);
-    px = qx, py = qy;
-  }
-}
-
-// A quad of half width hw around a..b, extended by ext at both ends.
-void AddQuad(Rasterizer& raster, double ax, double ay, double bx, double by, double hw, double extA, double extB) {
-  const double dx = bx - ax, dy = by - ay, len = std::hypot(dx, dy);
-  if (len < 1e-9) return;
-  const double ux = dx / len, uy = dy / len, nx = -uy * hw, ny = ux * hw;
-  ax -= ux * extA, ay -= uy * extA, bx += ux * extB, by += uy * extB;
-  raster.Line(ax + nx, ay + ny, bx + nx, by + ny);
-  raster.Line(bx + nx, by + ny, bx - nx, by - ny);
-  raster.Line(bx - nx, by - ny, ax - nx, ay - ny);
-  raster.Line(ax - nx, ay - ny, ax + nx, ay + ny);
-}
-
-void Stroke(Rasterizer& raster, const std::vector<double>& p, double width, const LineStyle& style) {
-  const double hw = width / 2;
-  const bool thin = width <= 1.5;
-  const size_t n = p.size() / 2;
-  if (n < 2) return;
-  const bool closed = std::fabs(p[0] - p[2 * n - 2]) < 1e-6 && std::fabs(p[1] - p[2 * n - 1]) < 1e-6;
-  for (size_t i = 0; i + 1 < n; ++i) {
-    double extA = 0, extB = 0;
-    if (!closed && style.startCap == 2 && i == 0) extA = hw;
-    if (!closed && style.endCap == 2 && i + 2 == n) extB = hw;
-    AddQuad(raster, p[2 * i], p[2 * i + 1], p[2 * i + 2], p[2 * i + 3], hw, extA, extB);
-  }
-  if (thin) return;
-  for (size_t i = 0; i < n; ++i) {
-    const bool end = !closed && (i == 0 || i + 1 == n);
-    if (end && (i == 0 ? style.startCap : style.endCap) != 0) continue;
-    AddDisc(raster, p[2 * i], p[2 * i + 1], hw);
+// Moves a hinted line's points onto the pixel grid: onto pixel centres when
+// its rounded width is odd, onto pixel corners when even, so its edges fall
+// on pixel boundaries.
+void SnapToPixels(std::vector<double>& p, double width) {
+  const double offset = std::fmod(std::max(1.0, std::round(std::min(width, 1.0e5))), 2.0) == 1 ? 0.5 : 0;
+  for (double& v : p) {
+    if (std::fabs(v) < 1e9) v = offset ? std::floor(v) + offset : std::round(v);
   }
 }
 
@@ -124,6 +97,15 @@ bool Prepare(DrawTarget& t, FillPainter& painter, const FillStyle& f, const Xfor
 
 }  // namespace
 
+double GridWarp::Map(double v, const double* e, double scale) {
+  const double length = e[3] - e[0], corners = (e[1] - e[0]) + (e[3] - e[2]);
+  if (!(scale > 0) || !std::isfinite(scale) || length * scale < corners) return v;  // too small for its corners
+  const double start = e[0] + (e[1] - e[0]) / scale, end = e[3] - (e[3] - e[2]) / scale;
+  if (v <= e[1]) return e[0] + (v - e[0]) / scale;
+  if (v >= e[2]) return e[3] - (e[3] - v) / scale;
+  return start + (v - e[1]) * (end - start) / (e[2] - e[1]);
+}
+
 void FlattenCurve(double x0, double y0, double cx, double cy, double x1, double y1, std::vector<double>& points) {
   const double ddx = x0 - 2 * cx + x1, ddy = y0 - 2 * cy + y1;
   const double dd = std::hypot(ddx, ddy);
@@ -150,7 +132,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
         const bool left = path.fill0 == f, right = path.fill1 == f;
         if (left == right) continue;  // not on this region's border, or inside it on both sides
         polylines.clear();
-        Flatten(path, toDevice, polylines);
+        Flatten(path, toDevice, t.warp, polylines);
         for (const auto& p : polylines) AddPolyline(raster, p, left);
       }
       if (raster.Empty() || !Prepare(t, painter, style, toDevice, cx, textColor)) continue;
@@ -165,8 +147,11 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
       for (const ShapePath& path : shape.paths) {
         if (path.line != l) continue;
         polylines.clear();
-        Flatten(path, toDevice, polylines);
-        for (const auto& p : polylines) Stroke(raster, p, std::min(width, 1.0e5), style);
+        Flatten(path, toDevice, t.warp, polylines);
+        for (auto& p : polylines) {
+          if (style.pixelHinting) SnapToPixels(p, width);
+          StrokePolyline(raster, p, std::min(width, 1.0e5), style);
+        }
       }
       if (raster.Empty()) continue;
       FillStyle solid;

@@ -1,7 +1,8 @@
 // Draws a shape onto the canvas: each fill style's region (the edges with
 // that style on one side, flattened in device space, filled even-odd or by
-// winding) through its fill painter, then the strokes of each line style as
-// the union of segment quads and round joins and caps, each line as wide as
+// winding) through its fill painter, then the strokes of each line style
+// with its caps and joins (Stroker; a hinted line's points on the pixel
+// grid), each line as wide as
 // its width times the mean of the transform's axis scales (at least a pixel;
 // a style that ignores the scales takes the stage's alone). Fills and lines of
 // one style group draw together, groups in order.
@@ -15,6 +16,19 @@
 
 namespace flash {
 
+// A scaling grid at work: a shape's points go through inner (to its
+// sprite's twips), are moved so the grid's corners keep their size under
+// the sprite's own scales sx, sy, and go through outer to device pixels.
+// Per axis: the content's start, the grid's start and end, the content's end.
+struct GridWarp {
+  Xform inner, outer;
+  double x[4] = {}, y[4] = {};
+  double sx = 1, sy = 1;
+  static double Map(double v, const double* edges, double scale);
+  double X(double px, double py) const { return Map(inner.X(px, py), x, sx); }
+  double Y(double px, double py) const { return Map(inner.Y(px, py), y, sy); }
+};
+
 struct DrawTarget {
   Canvas* canvas = nullptr;
   Rasterizer* raster = nullptr;
@@ -24,6 +38,7 @@ struct DrawTarget {
   uint8_t* maskOut = nullptr;  // when set, coverage goes here instead of colour
   double stageScale = 0.05;    // device pixels per twip of the stage (lines that ignore clips' scales)
   std::function<const Bitmap*(uint16_t)> bitmaps;
+  const GridWarp* warp = nullptr;  // when set, points take it instead of toDevice
 };
 
 // toDevice: shape twips -> device pixels. textColor, when given, replaces

@@ -1,5 +1,7 @@
 #include "platform/flash/render/SoftwareRenderer.h"
 
+#include "base/ByteReader.h"
+#include "moviefiles/BitStream.h"
 #include "platform/flash/binding/ScriptObjects.h"
 #include "platform/flash/render/BitmapSurface.h"
 #include "platform/flash/play/DeviceText.h"
@@ -245,6 +247,11 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
     if (obj.effects.NeedsLayer() || obj.effects.cacheAsBitmap) {
       DrawLayered(obj.effects, color, ToDevice(shown), &obj,
                   [&](const ColorTransform& c) { DrawEntry(obj, shown, c, nesting); });
+    } else if (&clip == gridClip_ && !obj.clip && !obj.text) {
+      gridWarp_.inner = Xform::From(obj.matrix);
+      target_.warp = &gridWarp_;
+      DrawEntry(obj, shown, color, nesting);
+      target_.warp = nullptr;
     } else {
       DrawEntry(obj, shown, color, nesting);
     }
@@ -371,11 +378,47 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
       else draw(Concat(cx, part.color));
     }
   } else if (clip) {
+    const Clip* outerGrid = gridClip_;
+    const GridWarp outerWarp = gridWarp_;
+    GridWarp warp;
+    gridClip_ = GridOf(id, *clip, world, warp) ? clip : nullptr;
+    if (gridClip_) gridWarp_ = warp;
     DrawList(*clip, world, cx, nesting + 1);
+    gridClip_ = outerGrid, gridWarp_ = outerWarp;
   } else {
     DrawStaticSprite(*ch, world, cx, nesting + 1);
   }
   chain_.pop_back();
+}
+
+bool SoftwareRenderer::GridOf(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp) const {
+  const auto defined = movie_->scalingGrids.find(id);
+  if (!clip.entry || (!clip.entry->scale9Grid && defined == movie_->scalingGrids.end())) return false;
+  const RECT& g = clip.entry->scale9Grid ? *clip.entry->scale9Grid : defined->second;
+  const Matrix& own = clip.entry->matrix;
+  if (own.b != 0 || own.c != 0 || own.a == 0 || own.d == 0) return false;
+  // The content's bounds: the shapes the sprite shows, in its own twips.
+  double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
+  for (const auto& [depth, obj] : clip.objects) {
+    const Character* ch = obj.clip || obj.text ? nullptr : Lookup(obj.character);
+    if (!ch || !IsShape(ch->tagCode)) continue;
+    ByteReader r(ch->body);
+    int32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    if (!ReadRectRecord(r, x0, x1, y0, y1)) continue;
+    const Xform m = Xform::From(obj.matrix);
+    for (const auto& [x, y] : {std::pair{x0, y0}, std::pair{x1, y0}, std::pair{x0, y1}, std::pair{x1, y1}}) {
+      lo[0] = std::min(lo[0], m.X(x, y)), hi[0] = std::max(hi[0], m.X(x, y));
+      lo[1] = std::min(lo[1], m.Y(x, y)), hi[1] = std::max(hi[1], m.Y(x, y));
+    }
+  }
+  if (!(lo[0] < hi[0]) || !(lo[1] < hi[1])) return false;
+  const double gx0 = std::clamp<double>(g.left, lo[0], hi[0]), gx1 = std::clamp<double>(g.right, gx0, hi[0]);
+  const double gy0 = std::clamp<double>(g.top, lo[1], hi[1]), gy1 = std::clamp<double>(g.bottom, gy0, hi[1]);
+  warp.x[0] = lo[0], warp.x[1] = gx0, warp.x[2] = gx1, warp.x[3] = hi[0];
+  warp.y[0] = lo[1], warp.y[1] = gy0, warp.y[2] = gy1, warp.y[3] = hi[1];
+  warp.sx = std::fabs(own.a), warp.sy = std::fabs(own.d);
+  warp.outer = ToDevice(world);
+  return true;
 }
 
 // A sprite shown without a running timeline (inside a button): its first frame.

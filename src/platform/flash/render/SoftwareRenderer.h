@@ -7,7 +7,9 @@
 // tree; embedded video frames, and the pictures of videos scripts attach,
 // are drawn like bitmaps, as are scripts' bitmaps (attachBitmap and bitmap
 // fills, as their pixels are at the paint); a clip's scroll rectangle
-// shows only that part of it. Characters are drawn as defined at the frame of
+// shows only that part of it. The shapes a sprite with a scaling grid shows
+// directly keep the grid's corners at their size as the sprite is scaled.
+// Characters are drawn as defined at the frame of
 // their movie's main timeline; a clip showing a loaded movie draws from that
 // movie's dictionary. A
 // button or sprite inside itself (directly or through others) is not drawn
@@ -127,6 +129,9 @@ class SoftwareRenderer : public FlashRenderer {
                     const TextFieldState* field = nullptr);
   void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
                       const TextFieldState* field = nullptr);
+  // The scaling grid of sprite id showing clip under world; false when it
+  // has none, or the sprite is turned or skewed (then drawn plainly).
+  bool GridOf(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp) const;
   void DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx, int nesting);
   void DrawVideo(uint16_t id, uint16_t frame, const Matrix& world, const ColorTransform& cx);
   void DrawPicture(const Bitmap& picture, float width, float height, bool smooth, const Matrix& world,
@@ -159,6 +164,8 @@ class SoftwareRenderer : public FlashRenderer {
   int masksLeft_ = 0;                       // clip layers the paint may still apply
   std::vector<std::vector<uint8_t>> masks_;  // one per level of clip layers in force
   uint32_t* surfacePixels_ = nullptr;        // the DIB's own pixels (GDI draws only there)
+  const Clip* gridClip_ = nullptr;           // the sprite whose scaling grid is at work, and its warp
+  GridWarp gridWarp_;
 
   // Layers: measuring instead of drawing, the box measured, the layers being
   // drawn into (a buffer each), and what the paint may still spend on filters.
