@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "FormsTestSupport.h"
+#include "TestSupport.h"
 #include "platform/forms/Forms.h"
 
 using namespace forms;
@@ -200,7 +201,7 @@ TEST(Form, AModalFormClosedByASentClickEndsItsLoop) {
     HANDLE returned = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     bool pressed = false, stuck = false;
     std::thread tool([&] {
-      for (int i = 0; i < 500 && !IsWindowVisible(ok); ++i) Sleep(10);
+      testing_support::WaitUntil([&] { return IsWindowVisible(ok) != FALSE; }, 5000);
       pressed = SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr) != 0;
       // A loop still asleep long after the form went is stuck: wake it so that the test can end.
       stuck = WaitForSingleObject(returned, 10000) == WAIT_TIMEOUT;

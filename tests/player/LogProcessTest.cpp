@@ -30,9 +30,7 @@ std::string LogText() {
 }
 
 bool WaitForLog(const std::function<bool(const std::string&)>& done, DWORD timeoutMs = 20000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done(LogText()) && GetTickCount64() < end) Sleep(50);
-  return done(LogText());
+  return testing_support::WaitUntil([&] { return done(LogText()); }, timeoutMs);
 }
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

@@ -192,14 +192,12 @@ TEST_F(Playing, ARunawayScriptNeitherHangsTheWindowNorHoldsItOpen) {
     const Bytes limits = moviebytes::Tag(65, Bytes{0, 1, static_cast<uint8_t>(seconds), 0});
     return seconds ? MovieWith(48, {{0, limits}, {24, handler}}) : MovieWith(48, {{24, handler}});
   };
-  // Pings until one finds the window busy (the handler runs); false when none did.
+  // Pings until one finds the window busy (the handler runs), within a deadline.
   auto waitBusy = [](HWND window) {
-    for (int i = 0; i < 60; ++i) {
+    return testing_support::WaitUntil([&] {
       DWORD_PTR result = 0;
-      if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result)) return true;
-      Sleep(100);
-    }
-    return false;
+      return !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result);
+    }, 36000);
   };
   {
     ProgramProcess run(Quoted(Write(L"limited.swf", runaway(3))));
