@@ -191,6 +191,17 @@ class FlashControl : private PageHost {
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // The handlers of the window's message groups: true answers the message
+  // with result; false lets the default window procedure have it too.
+  bool OnPaintMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  bool OnMouseMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  bool OnKeyMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  bool OnTimerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  bool OnSizeMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  bool OnControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  void MouseMove(int x, int y, bool buttonDown);
+  void MouseDown(int x, int y, bool doubleClick);
+  void MouseUp(int x, int y);
   void Unload();
   bool CloseRequested();
   void Anchor();
