@@ -22,7 +22,9 @@ void InstallStringBuiltins(Vm& vm);
 void InstallNumberBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
 void InstallPlayerBuiltins(Vm& vm);  // AsBroadcaster, Key, Mouse, Stage, TextFormat, Color
-void InstallDataBuiltins(Vm& vm);    // LoadVars, XML, SharedObject
+void InstallLoadVarsBuiltins(Vm& vm);
+void InstallXmlBuiltins(Vm& vm);  // XML and XMLNode
+void InstallSharedObjectBuiltins(Vm& vm);
 void InstallFilterBuiltins(Vm& vm);  // flash.filters, for version 8 and later
 
 // Helpers of built-in functions.

@@ -362,7 +362,9 @@ void InstallBuiltins(Vm& vm) {
   InstallArrayBuiltins(vm);
   InstallDateBuiltins(vm);
   InstallPlayerBuiltins(vm);
-  InstallDataBuiltins(vm);
+  InstallLoadVarsBuiltins(vm);
+  InstallXmlBuiltins(vm);
+  InstallSharedObjectBuiltins(vm);
   InstallLaterClasses(vm);
   InstallFilterBuiltins(vm);
 }
