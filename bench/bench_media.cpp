@@ -24,7 +24,7 @@
 #include "platform/flash/media/AudioOutput.h"
 #include "platform/flash/media/FlvStream.h"
 #include "platform/flash/media/Mixer.h"
-#include "platform/flash/media/VideoDecoder.h"
+#include "platform/flash/media/VideoDecoderFactory.h"
 
 using namespace flash::media;
 

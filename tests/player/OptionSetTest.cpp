@@ -11,6 +11,7 @@
 
 #include "ProgramProcess.h"
 #include "player/start/OptionSet.h"
+#include "player/start/OptionStore.h"
 #include "player/start/OptionTable.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"

@@ -15,6 +15,7 @@
 #include "ToolsTestSupport.h"
 #include "moviefiles/SWFModule.h"
 #include "platform/forms/Forms.h"
+#include "player/start/OptionStore.h"
 #include "services/Services.h"
 #include "tools/frmDecompiler.h"
 #include "services/ShellMod.h"

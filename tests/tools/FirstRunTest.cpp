@@ -7,6 +7,7 @@
 #include "FormsTestSupport.h"
 #include "ToolsTestSupport.h"
 #include "platform/forms/Forms.h"
+#include "player/start/OptionStore.h"
 #include "player/start/Startup.h"
 #include "services/FileAssociations.h"
 #include "services/Tips.h"

@@ -7,6 +7,7 @@
 #include "FormsTestSupport.h"
 #include "ToolsTestSupport.h"
 #include "platform/forms/Forms.h"
+#include "player/start/OptionStore.h"
 #include "services/ShellMod.h"
 #include "tools/frmOptions.h"
 #include "ui/DrawingModule.h"

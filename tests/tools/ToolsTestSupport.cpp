@@ -1,6 +1,7 @@
 #include "ToolsTestSupport.h"
 
 #include "FormsTestSupport.h"
+#include "player/start/OptionStore.h"
 #include "services/Options.h"
 #include "services/Services.h"
 #include "services/Tips.h"

@@ -15,6 +15,7 @@
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/TextBox.h"
+#include "player/start/OptionStore.h"
 #include "player/window/PlayerWindow.h"
 #include "services/Languages.h"
 #include "services/ShellMod.h"

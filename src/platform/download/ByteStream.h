@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/download/Transfer.h"
+#include "platform/download/TransferReports.h"
 
 namespace download {
 

@@ -12,8 +12,7 @@
 #include <variant>
 
 #include "base/Clock.h"
-
-#include "platform/download/Transfer.h"
+#include "platform/download/TransferReports.h"
 
 namespace download {
 

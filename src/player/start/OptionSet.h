@@ -3,7 +3,8 @@
 // Booleans are stored as the texts "True"/"False", numbers as REG_DWORD,
 // texts as REG_SZ. Reading takes each value's current content as its
 // default, so a default-made set read from an empty registry keeps the
-// design defaults; the main window applies the values to itself.
+// design defaults (OptionStore.h reads and writes it); the main window
+// applies the values to itself.
 // The tool windows' settings live here as plain structures: a window copies
 // them in when it opens and out when its changes are applied.
 #pragma once
@@ -110,17 +111,6 @@ struct OptionSet {
   ExtractorSettings Decompiler;
   bool operator==(const OptionSet&) const = default;
 };
-
-// Reads every value that the main window's load reads, each with the
-// current content as its default. MyFlashFolder, Place and Update.Build
-// should hold their contextual defaults before the call. Folders get their
-// trailing "\"; an empty "Date" becomes today's date and is written back.
-void ReadOptionSet(OptionSet& options, const std::wstring& today);
-
-// Writes every value the final quit saves, in the order of the sections.
-// The usage counter takes the heartbeat ticks in (0.3 s each, rounded)
-// and the ticks start again from 0.
-void WriteOptionSet(OptionSet& options);
 
 // Today as "month-day-year" (the "Date" value's form).
 std::wstring TodayText();

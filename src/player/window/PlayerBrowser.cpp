@@ -175,4 +175,8 @@ void PlayerWindow::ThumbnailTick() {
     if (auto* t = Find<forms::Timer>(L"tmrThumbs")) t->SetEnabled(false);
 }
 
+std::unique_ptr<BrowserWindow> PlayerWindow::MakeBrowserWindow(PlayerWindow& w) {
+  return std::make_unique<BrowserWindowAdaptor>(w);
+}
+
 }  // namespace player

@@ -170,7 +170,7 @@ void PlayerWindow::CommandHostAdaptor::ShowTipIfEnabled(bool show) {
   w_.Unavailable(L"ShowTipIfEnabled");
 }
 
-int PlayerWindow::CommandHostAdaptor::PlaylistSelected() const { return w_.listsHost_->CurrentRow(); }
+int PlayerWindow::CommandHostAdaptor::PlaylistSelected() const { return w_.Lists().CurrentRow(); }
 
 std::wstring PlayerWindow::CommandHostAdaptor::PlaylistPath(int index) const {
   const std::vector<std::wstring>& items = w_.PlaylistItems();
@@ -218,5 +218,9 @@ bool PlayerWindow::CommandHostAdaptor::ShellRename(const std::wstring& from, con
 }
 
 std::wstring PlayerWindow::CommandHostAdaptor::AskNewName(const std::wstring& start) { return ::AskNewName(start); }
+
+std::unique_ptr<CommandHost> PlayerWindow::MakeCommandHost(PlayerWindow& w) {
+  return std::make_unique<CommandHostAdaptor>(w);
+}
 
 }  // namespace player

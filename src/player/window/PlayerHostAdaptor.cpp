@@ -124,4 +124,8 @@ bool PlayerWindow::PlayerHostAdaptor::Recycle(const std::wstring& path) {
   return !PathFileExistsW(path.c_str());
 }
 
+std::unique_ptr<PlayerHost> PlayerWindow::MakePlayerHost(PlayerWindow& w) {
+  return std::make_unique<PlayerHostAdaptor>(w);
+}
+
 }  // namespace player

@@ -1,6 +1,6 @@
 // The main window as the player's operations see it (PlayerHost): its
-// menus, controls, playlist and layout, with the operations of parts not
-// built yet answering "not available", and the real seams (chance, the
+// menus, controls, playlist and layout, with the operations the window does
+// not offer answering "not available", and the real seams (chance, the
 // calendar, message boxes, the save dialog, the shell, the Recycle Bin).
 #pragma once
 #include <random>

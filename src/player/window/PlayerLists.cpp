@@ -138,7 +138,7 @@ int PlayerWindow::PlaylistRowAtCursor() const {
 
 void PlayerWindow::PlayList_DblClick(bool fromMouse) {
   // A double click acts on the row under the mouse; Enter on the caret row.
-  const int row = fromMouse ? PlaylistRowAtCursor() : listsHost_->CurrentRow();
+  const int row = fromMouse ? PlaylistRowAtCursor() : Lists().CurrentRow();
   if (row < 0)
     OpenMedia(false);
   else
@@ -154,9 +154,9 @@ void PlayerWindow::PlayList_MouseDown(int button) {
   // becomes the only selected row; off the rows nothing stays selected.
   const int row = PlaylistRowAtCursor();
   if (row < 0) {
-    listsHost_->SelectRow(-1);
+    Lists().SelectRow(-1);
   } else if (!list->Selected(row)) {
-    listsHost_->SelectRow(row);
+    Lists().SelectRow(row);
   } else {
     SendMessageW(list->hWnd(), LB_SETCARETINDEX, static_cast<WPARAM>(row), FALSE);
   }
@@ -184,9 +184,9 @@ void PlayerWindow::PlaylistClear() { playlist_.Clear(); }
 void PlayerWindow::PlaylistAdd(const std::wstring& path, int depth) { playlist_.Add(path, depth); }
 
 void PlayerWindow::PlaylistAdd(const std::vector<std::wstring>& paths) {
-  listsHost_->SetRedraw(false);
+  Lists().SetRedraw(false);
   playlist_.Add(paths, 0);
-  listsHost_->SetRedraw(true);
+  Lists().SetRedraw(true);
 }
 
 void PlayerWindow::PlaylistPlayItem(int index) { playlist_.PlayItem(index); }
@@ -239,19 +239,19 @@ void PlayerWindow::ExportPlaylist() {
 
 void PlayerWindow::MoveSelectedEntry(const std::wstring& item, int delta) {
   if (forms::Menu* m = MenuItem(item); m && !m->Enabled()) return;
-  const int row = listsHost_->CurrentRow();
+  const int row = Lists().CurrentRow();
   const int to = row + delta;
   if (row < 0 || to < 0 || to > playlist_.Last()) return;
   PlaylistMoveItem(row, delta);
-  listsHost_->SelectRow(to);
+  Lists().SelectRow(to);
 }
 
 void PlayerWindow::RemoveSelectedEntries() {
   if (forms::Menu* m = MenuItem(L"mnuRemove"); m && !m->Enabled()) return;
   // The selected rows (the right button selects the row it opens the menu on).
-  const std::vector<int> rows = listsHost_->SelectedRows();
+  const std::vector<int> rows = Lists().SelectedRows();
   if (rows.empty()) return;
-  listsHost_->SelectRow(-1);
+  Lists().SelectRow(-1);
   playlist_.RemoveRows(rows);
 }
 
@@ -262,9 +262,9 @@ void PlayerWindow::AddFolderToPlaylist() {
                        LangText(L"Player/strAddFolder", L"Select a folder you would like to add to Playlist:")) ||
       folder.empty())
     return;
-  listsHost_->SetRedraw(false);
+  Lists().SetRedraw(false);
   PlaylistAdd(folder, 0);
-  listsHost_->SetRedraw(true);
+  Lists().SetRedraw(true);
 }
 
 // ---------------------------------------------------------------- recent files and favourites
@@ -307,5 +307,11 @@ void PlayerWindow::ShowFavoritesMenu() {
   auto fit = [this](const std::wstring& path, long width) { return FitText(path, width); };
   ShowMenuList(*this, L"mnuFavList", L"", favorites_.Menu(fit, LangText(L"Player/mnuFavList_0", L"[ No Favorite Folders ]")));
 }
+
+std::unique_ptr<PlaylistHost> PlayerWindow::MakePlaylistHost(PlayerWindow& w) {
+  return std::make_unique<PlaylistHostAdaptor>(w);
+}
+
+PlayerWindow::PlaylistHostAdaptor& PlayerWindow::Lists() const { return static_cast<PlaylistHostAdaptor&>(*listsHost_); }
 
 }  // namespace player

@@ -9,17 +9,16 @@
 #include "moviefiles/SWFInfo.h"
 #include "moviefiles/SWFModule.h"
 #include "player/commands/AppCommands.h"
-#include "player/window/BrowserWindowAdaptor.h"
+#include "player/commands/CommandHost.h"
 #include "player/start/CacheFiles.h"
 #include "player/start/CommandLine.h"
-#include "player/window/CommandHostAdaptor.h"
-#include "player/window/PlaylistHostAdaptor.h"
+#include "player/lists/MediaBrowser.h"
 #include "player/movie/MovieLoader.h"
 #include "player/start/MyFlashFolder.h"
+#include "player/start/OptionStore.h"
 #include "player/commands/PlayerMenus.h"
 #include "player/window/PostedCalls.h"
 #include "player/window/Shutdown.h"
-#include "player/window/PlayerHostAdaptor.h"
 #include "player/window/SkinSeam.h"
 #include "skin/SkinLayout.h"
 #include "services/AppIdentity.h"
@@ -96,10 +95,10 @@ class PlayerWindow::Steps : public QuitSteps {
 
 PlayerWindow::PlayerWindow()
     : Form(L"Player", PlayerDesign()),
-      host_(std::make_unique<PlayerHostAdaptor>(*this)),
-      listsHost_(std::make_unique<PlaylistHostAdaptor>(*this)),
-      commands_(std::make_unique<CommandHostAdaptor>(*this)),
-      browser_(std::make_unique<BrowserWindowAdaptor>(*this)),
+      host_(MakePlayerHost(*this)),
+      listsHost_(MakePlaylistHost(*this)),
+      commands_(MakeCommandHost(*this)),
+      browser_(MakeBrowserWindow(*this)),
       playlist_({::PlaylistItems, ::PlaylistLast, ::PlaylistCurrent}, *listsHost_),
       recent_(Options(), [](const std::wstring& path) { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }) {
   OnLoad = [this] { Form_Load(); };

@@ -33,6 +33,9 @@
 
 namespace player {
 
+class BrowserWindow;
+class CommandHost;
+
 // TogglePlaylist's modes: 1 toggles, 0 hides, any other value shows (VB's
 // True, -1, shows).
 inline constexpr int kPlaylistHide = 0, kPlaylistToggle = 1, kPlaylistShow = 2;
@@ -234,6 +237,12 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   class PlaylistHostAdaptor;
   class CommandHostAdaptor;
   class BrowserWindowAdaptor;
+  // The window as each lower part sees it, made in the adaptor's own unit.
+  static std::unique_ptr<PlayerHost> MakePlayerHost(PlayerWindow& w);
+  static std::unique_ptr<PlaylistHost> MakePlaylistHost(PlayerWindow& w);
+  static std::unique_ptr<CommandHost> MakeCommandHost(PlayerWindow& w);
+  static std::unique_ptr<BrowserWindow> MakeBrowserWindow(PlayerWindow& w);
+  PlaylistHostAdaptor& Lists() const;
   void WireAddressBar();
   void WireCommands();
   void Form_KeyDown(int& keyCode, int shift);
@@ -265,15 +274,15 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
 
   std::unique_ptr<flash::FlashControl> swf_;
   std::unique_ptr<MovieControl> control_;  // swf_ behind the operations' interface
-  std::unique_ptr<PlayerHostAdaptor> host_;
+  std::unique_ptr<PlayerHost> host_;
   std::unique_ptr<FlashWindowHook> flashHook_;
   ScopedRegion defaultRegion_;  // the window's own region at load; none: no region
   CFormEvents formX_;
   ScriptEngine script_;
   ScriptObject members_;
-  std::unique_ptr<PlaylistHostAdaptor> listsHost_;
-  std::unique_ptr<CommandHostAdaptor> commands_;
-  std::unique_ptr<BrowserWindowAdaptor> browser_;
+  std::unique_ptr<PlaylistHost> listsHost_;
+  std::unique_ptr<CommandHost> commands_;
+  std::unique_ptr<BrowserWindow> browser_;
   Playlist playlist_;
   ThumbnailRun thumbnails_;
   RecentFiles recent_;

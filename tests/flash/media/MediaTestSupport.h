@@ -14,7 +14,7 @@
 #include "moviefiles/MovieBytes.h"
 #include "platform/flash/media/Adpcm.h"
 #include "platform/flash/media/FlvStream.h"
-#include "platform/flash/media/VideoDecoder.h"
+#include "platform/flash/media/VideoDecoderFactory.h"
 
 namespace mediatest {
 

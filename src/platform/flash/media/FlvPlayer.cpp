@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/flash/media/VideoDecoderFactory.h"
+
 namespace flash::media {
 namespace {
 

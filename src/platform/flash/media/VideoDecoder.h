@@ -47,8 +47,4 @@ class VideoDecoder {
   }
 };
 
-// Null for a codec this build cannot decode (VP6 always; H.264 without the
-// system's decoder); the first such request of each codec writes a log line.
-std::unique_ptr<VideoDecoder> CreateVideoDecoder(VideoCodec codec);
-
 }  // namespace flash::media

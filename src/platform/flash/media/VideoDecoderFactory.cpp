@@ -1,4 +1,4 @@
-#include "platform/flash/media/VideoDecoder.h"
+#include "platform/flash/media/VideoDecoderFactory.h"
 
 #include <mutex>
 #include <set>

@@ -7,6 +7,7 @@
 
 #include "platform/flash/media/BitReader.h"
 #include "platform/flash/media/H263Decoder.h"
+#include "platform/flash/media/VideoDecoderFactory.h"
 
 namespace flash {
 namespace {
