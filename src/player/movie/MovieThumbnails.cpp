@@ -13,8 +13,10 @@ bool MovieThumbnails::Make(const SWFInfo& record, const std::wstring& moviePath,
                            const ThumbnailSettings& s, const std::function<void(const cDIBSection&)>& preview) {
   auto cancelled = [&] { return s.Cancel && *s.Cancel; };
   cDIBSection& picture = frmFlashShot.myDib;
-  // A snapshot that fails must never leave the picture of an earlier movie to be saved.
-  picture.ClearUp();
+  // A snapshot that fails must never leave the picture of an earlier movie to
+  // be saved; one that needs the whole movie is told by the snapshot (and
+  // keeps its bitmap for the next movie of the same size).
+  if (!s.WholeOnly) picture.ClearUp();
   if (s.Width > 0 && s.Height > 0) frmFlashShot.SWF().Move(0, 0, s.Width, s.Height);
   SWFInfo read;
   const bool readHere = record.Version == 0;
