@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <exception>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -159,7 +160,13 @@ DesktopMovieCopy::DesktopMovieCopy(const DesktopPlace& place, const std::wstring
   needed_ = !from.empty() && !IsCurrentCopy(from, to_);
   if (!needed_) return;
   try {
-    thread_ = std::thread([this] { Run(); });
+    thread_ = std::thread([this] {
+      try {
+        Run();
+      } catch (const std::exception&) {
+        failure_ = L"Could not copy " + from_ + L": out of memory";
+      }
+    });
   } catch (const std::system_error&) {
     Run();  // no helper thread to be had: copied at once
   }
@@ -192,8 +199,8 @@ std::wstring DesktopMovieCopy::Wait() {
 }
 
 std::wstring DesktopMovieCopy::Commit() {
-  if (!needed_ || temp_.empty()) return Wait();
-  Wait();
+  const std::wstring failure = Wait();
+  if (!needed_ || !failure.empty()) return failure;
   const std::wstring temp = std::exchange(temp_, std::wstring());
   return CommitTempFile(temp, to_) ? L"" : LastErrorText(L"Could not copy", from_);
 }
