@@ -18,8 +18,7 @@ bool BinaryFile::Create(const std::wstring& path) {
 
 bool BinaryFile::OpenForOverwrite(const std::wstring& path) {
   Close();
-  h_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                   nullptr);
+  h_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   return IsOpen();
 }
 

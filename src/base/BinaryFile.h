@@ -28,7 +28,9 @@ class BinaryFile {
   bool OpenRead(const std::wstring& path);
   bool Create(const std::wstring& path);  // replaces an existing file
   // Opens for writing from the start, keeping an existing file's space until
-  // Truncate cuts it at the current position.
+  // Truncate cuts it at the current position. The file is held for this
+  // handle alone: false while anyone else has it open (a reader is never
+  // written under), and no one opens it until it is closed.
   bool OpenForOverwrite(const std::wstring& path);
   bool Truncate();
   bool IsOpen() const { return h_ != INVALID_HANDLE_VALUE; }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/BinaryFile.h"
 #include "images/DibCommon.h"
 #include "images/cDIBSection.h"
 #include "platform/jpeg/ijl.h"
@@ -47,36 +48,51 @@ bool Fail(const std::wstring& description) {
 
 }  // namespace
 
-bool SaveJPG(const cDIBSection& bitmap, const std::wstring& fileName, long quality) {
+bool WriteJpegFile(const JpegPixels& pixels, const std::wstring& fileName, long quality, std::wstring& reason) {
   const Library& lib = JpegLibrary();
-  if (!lib.init || !lib.write || !lib.free) return Fail(L"Failed to initialise the IJL library: jpegzel.dll not found");
-
+  if (!lib.init || !lib.write || !lib.free) {
+    reason = L"Failed to initialise the IJL library: jpegzel.dll not found";
+    return false;
+  }
   JPEG_CORE_PROPERTIES props{};
   int32_t rc = lib.init(&props);
-  if (rc != 0) return Fail(L"Failed to initialise the IJL library: " + std::to_wstring(rc));
-
-  // The new picture goes to a temporary file beside the target first.
-  const std::wstring temp = fileName + L".~" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-  GdiFlush();
-  props.DIBWidth = bitmap.Width();
-  props.DIBHeight = -bitmap.Height();
-  props.DIBBytes = bitmap.DIBSectionBitsPtr();
-  props.DIBPadBytes = bitmap.BytesPerScanLine() - 3 * bitmap.Width();
+  if (rc != 0) {
+    reason = L"Failed to initialise the IJL library: " + std::to_wstring(rc);
+    return false;
+  }
+  // The new picture goes to a temporary file beside the target first (named
+  // after it, the process and the thread: made by the library's own create,
+  // with no file made beforehand to hold the name) and CommitTempFile moves it over.
+  const std::wstring temp = fileName + L".~" + std::to_wstring(GetCurrentProcessId()) + L"." +
+                            std::to_wstring(GetCurrentThreadId()) + L".tmp";
+  props.DIBWidth = pixels.width;
+  props.DIBHeight = -pixels.height;
+  props.DIBBytes = const_cast<uint8_t*>(pixels.bits);
+  props.DIBPadBytes = pixels.stride - 3 * pixels.width;
   props.JPGFile = temp.c_str();
-  props.JPGWidth = bitmap.Width();
-  props.JPGHeight = bitmap.Height();
+  props.JPGWidth = pixels.width;
+  props.JPGHeight = pixels.height;
   props.jquality = static_cast<int32_t>(std::clamp(quality, 0L, 100L));
   rc = lib.write(&props, IJL_JFILE_WRITEWHOLEIMAGE);
   lib.free(&props);
 
   if (rc != 0) {
     DeleteFileW(temp.c_str());
-    return Fail(L"Failed to save to JPG " + std::to_wstring(rc));
+    reason = L"Failed to save to JPG " + std::to_wstring(rc);
+    return false;
   }
-  if (!MoveFileExW(temp.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!CommitTempFile(temp, fileName)) {
     const DWORD err = GetLastError();
-    DeleteFileW(temp.c_str());
-    return Fail(L"Failed to save to JPG: the file can't be replaced (system error " + std::to_wstring(err) + L")");
+    reason = L"Failed to save to JPG: the file can't be replaced (system error " + std::to_wstring(err) + L")";
+    return false;
   }
   return true;
+}
+
+bool SaveJPG(const cDIBSection& bitmap, const std::wstring& fileName, long quality) {
+  GdiFlush();
+  const JpegPixels pixels{bitmap.DIBSectionBitsPtr(), static_cast<int>(bitmap.Width()),
+                          static_cast<int>(bitmap.Height()), static_cast<int>(bitmap.BytesPerScanLine())};
+  std::wstring reason;
+  return WriteJpegFile(pixels, fileName, quality, reason) || Fail(reason);
 }

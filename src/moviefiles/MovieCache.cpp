@@ -143,15 +143,16 @@ class PipelinedWriter {
 };
 
 // Inflates the body of the open movie (from byte 8) into out, keeping at most
-// the header copy's part (header-only) or refusing more than the cap (full).
+// the header copy's part (header-only) or refusing more than maxCopy (full).
 // outcome is zlib's last code (Z_STREAM_END for a whole stream); decisive is
 // how many source bytes (header included) decided the copy's first part.
-MovieError InflateBody(BinaryFile& in, BinaryFile& out, bool headerOnly, int& outcome, uint64_t& decisive) {
+MovieError InflateBody(BinaryFile& in, BinaryFile& out, bool headerOnly, uint64_t maxCopy, int& outcome,
+                       uint64_t& decisive) {
   Inflater z;
   if (!z.live) return MovieError::OutOfMemory;
   const size_t inChunk = headerOnly ? 16384 : (1u << 20);
   const size_t outChunk = headerOnly ? kHeaderCacheBody : (1u << 20);
-  const uint64_t limit = headerOnly ? kHeaderCacheBody : kMaxInflatedMovie;
+  const uint64_t limit = headerOnly ? kHeaderCacheBody : maxCopy;
   std::vector<uint8_t> inBuf(inChunk);
   std::unique_ptr<PipelinedWriter> writer;
   if (!headerOnly) {
@@ -256,7 +257,7 @@ void EnsureCacheFolder() {
 }
 
 Result<CacheCopy> MakeUncompressedCopy(BinaryFile& source, const std::wstring& sourcePath,
-                                       const std::wstring& requestedPath, bool headerOnly) {
+                                       const std::wstring& requestedPath, bool headerOnly, uint64_t maxCopy) {
   std::wstring target = GetCacheFileName(requestedPath, L".tmp", true, false);
   CacheCopy copy;
   copy.path = target;
@@ -271,24 +272,32 @@ Result<CacheCopy> MakeUncompressedCopy(BinaryFile& source, const std::wstring& s
   if (!source.ReadExactAt(0, header)) return MovieError::Truncated;
   header[0] = 'F', header[1] = 'W', header[2] = 'S';
 
-  // Written beside the target and moved over it, so a reader never meets half
-  // of a copy; the stamp goes first and comes back only with the new copy.
+  // The stamp goes first and comes back only with the whole copy, so no
+  // reader takes a copy being written, or one a failure cut short, for a
+  // valid one. The copy is overwritten in place (its file's space reused),
+  // held for this writer alone; an earlier copy still open elsewhere (being
+  // played) is left whole and the new one is written beside it.
   EnsureCacheFolder();
-  std::wstring temp = TempFileBeside(target);
+  RemoveCacheStamp(target);
   BinaryFile out;
-  if (temp.empty() || !out.Create(temp)) {
-    if (!temp.empty()) DeleteFileW(temp.c_str());
-    return MovieError::CacheWrite;
+  std::wstring written = target;
+  if (!out.OpenForOverwrite(target)) {
+    written = TempFileBeside(target);
+    if (written.empty() || !out.Create(written)) {
+      if (!written.empty()) DeleteFileW(written.c_str());
+      return MovieError::CacheWrite;
+    }
   }
   WriteLog(L"Decompression");
   int outcome = Z_STREAM_END;
   uint64_t decisive = 0;
   MovieError failure = out.Write(header) ? MovieError::None : MovieError::CacheWrite;
-  if (failure == MovieError::None) failure = InflateBody(source, out, headerOnly, outcome, decisive);
+  if (failure == MovieError::None) failure = InflateBody(source, out, headerOnly, maxCopy, outcome, decisive);
+  if (failure == MovieError::None && !out.Truncate()) failure = MovieError::CacheWrite;
   int64_t copySize = failure == MovieError::None ? out.Size() : -1;
   if (!out.CloseChecked() && failure == MovieError::None) failure = MovieError::CacheWrite;
   if (failure != MovieError::None) {
-    DeleteFileW(temp.c_str());
+    DeleteFileW(written.c_str());
     return failure;
   }
   if (outcome != Z_STREAM_END) {
@@ -297,15 +306,14 @@ Result<CacheCopy> MakeUncompressedCopy(BinaryFile& source, const std::wstring& s
   }
   WriteLog(L"Writing decompressed data");
   std::optional<CacheStamp> stamp = StampOf(source, sourcePath, decisive);
-  RemoveCacheStamp(target);
   // A whole copy that cannot replace the earlier one (still open for playing)
   // stays under its temporary name in the cache folder.
-  if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  if (written != target && !MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     if (headerOnly) {
-      DeleteFileW(temp.c_str());
+      DeleteFileW(written.c_str());
       return MovieError::CacheWrite;
     }
-    copy.path = temp;
+    copy.path = written;
   }
   if (stamp) {
     stamp->copySize = static_cast<uint64_t>(copySize);

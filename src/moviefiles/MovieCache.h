@@ -9,6 +9,10 @@
 #include "moviefiles/MovieError.h"
 #include "moviefiles/SWFInfo.h"
 
+inline constexpr uint64_t kHeaderCacheBody = 10001;
+// Full copies larger than this are refused.
+inline constexpr uint64_t kMaxInflatedMovie = 512ull << 20;
+
 // Flattened: the full form of the path as one file name in CacheFolder (":\" ->
 // "@", "\\", "//", "\", "/" -> "#", after "%", "#" and "@" of the path became
 // "%25", "%23" and "%40", so distinct paths get distinct names). A name that
@@ -43,9 +47,12 @@ struct CacheCopy {
 };
 // The copy of the compressed movie open in source, named after requestedPath.
 // Header-only keeps the first kHeaderCacheBody bytes after the header and
-// reuses a copy whose stamp matches the source; full always inflates anew.
+// reuses a copy whose stamp matches the source; full always inflates anew and
+// refuses (TooLarge) a movie larger than maxCopy. A copy is stamped only once
+// it is whole: a failure leaves no copy and no stamp.
 Result<CacheCopy> MakeUncompressedCopy(BinaryFile& source, const std::wstring& sourcePath,
-                                       const std::wstring& requestedPath, bool headerOnly);
+                                       const std::wstring& requestedPath, bool headerOnly,
+                                       uint64_t maxCopy = kMaxInflatedMovie);
 
 // Writes (or reuses) the copy of the compressed movie at info.Path and returns
 // its path, or "" with the reason in LastError. Header-only sets
@@ -62,6 +69,3 @@ bool RemoveCacheCopy(const SWFInfo& info);
 // Creates the cache folder again (with the folders above it) when it has gone missing.
 void EnsureCacheFolder();
 
-inline constexpr uint64_t kHeaderCacheBody = 10001;
-// Full copies larger than this are refused.
-inline constexpr uint64_t kMaxInflatedMovie = 512ull << 20;

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <exception>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -71,13 +73,15 @@ bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& x, const WIN32_FILE_ATTRIBUTE_DA
          CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0;
 }
 
-// Copies a file over target unless target is already a copy of it (same
-// size and last write, which a copy keeps) or the file itself: the movie
-// played may be the item's own copy, which must not be overwritten by itself.
-bool CopyUnlessCurrent(const std::wstring& from, const std::wstring& to) {
+bool IsCurrentCopy(const std::wstring& from, const std::wstring& to) {
   WIN32_FILE_ATTRIBUTE_DATA sf{}, st{};
-  if (Stamp(from, sf) && Stamp(to, st) && SameStamp(sf, st)) return true;
-  return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+  return Stamp(from, sf) && Stamp(to, st) && SameStamp(sf, st);
+}
+
+// Copies a file over target unless target is already a copy of it (same
+// size and last write, which a copy keeps) or the file itself.
+bool CopyUnlessCurrent(const std::wstring& from, const std::wstring& to) {
+  return IsCurrentCopy(from, to) || CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }
 
 bool WriteUtf8(const std::wstring& path, const std::wstring& text) {
@@ -103,8 +107,10 @@ std::wstring ReadTemplate(const std::wstring& path) {
   return text;
 }
 
-bool WriteItemPage(const DesktopPlace& place, const DesktopChoice& choice, const SWFInfo& movie,
-                   const std::wstring& caption, long screenWidth, long screenHeight) {
+// The page for the item, written beside its page; the temporary file's name,
+// or "" when it could not be written (GetLastError tells why).
+std::wstring WriteItemPage(const DesktopPlace& place, const DesktopChoice& choice, const SWFInfo& movie,
+                           const std::wstring& caption, long screenWidth, long screenHeight) {
   DesktopPageValues v;
   v.Title = caption;
   v.MoviePath = place.MoviePath();
@@ -116,26 +122,88 @@ bool WriteItemPage(const DesktopPlace& place, const DesktopChoice& choice, const
   v.MovieHeight = movie.Height;
   v.Transparent = choice.Transparent;
   v.Mute = choice.Mute;
-  return WriteUtf8(place.PagePath(), FillDesktopPage(ReadTemplate(place.TemplatePath), v));
+  const std::wstring temp = TempFileBeside(place.PagePath());
+  if (temp.empty()) return L"";
+  if (WriteUtf8(temp, FillDesktopPage(ReadTemplate(place.TemplatePath), v))) return temp;
+  const DWORD error = GetLastError();
+  DeleteFileW(temp.c_str());
+  SetLastError(error);
+  return L"";
 }
 
-// Puts the item's files in the folder; "" when done, else why not.
+// Puts the item's files in the folder, the movie's copy last; "" when done,
+// else why not (the item's earlier files then stay as they were).
 std::wstring WriteItemFiles(const DesktopPlace& place, const DesktopChoice& choice, const SWFInfo& movie,
-                            const std::wstring& caption, long screenWidth, long screenHeight) {
+                            const std::wstring& caption, long screenWidth, long screenHeight,
+                            DesktopMovieCopy& movieCopy) {
   if (!FileExists(place.TemplatePath)) return L"The page template is missing: " + place.TemplatePath;
   if (!MakeDirs(place.Folder)) return LastErrorText(L"Could not make the folder", place.Folder);
   if (!CopyUnlessCurrent(place.SoundMovie, place.SoundPath()))
     return LastErrorText(L"Could not copy", place.SoundMovie);
-  if (!CopyUnlessCurrent(movie.Path, place.MoviePath()))
-    return LastErrorText(L"Could not copy", movie.Path);
-  return WriteItemPage(place, choice, movie, caption, screenWidth, screenHeight)
-             ? L""
-             : LastErrorText(L"Could not write", place.PagePath());
+  const std::wstring page = WriteItemPage(place, choice, movie, caption, screenWidth, screenHeight);
+  if (page.empty()) return LastErrorText(L"Could not write", place.PagePath());
+  std::wstring failure = movieCopy.Wait();
+  if (failure.empty()) failure = movieCopy.Commit();
+  if (!failure.empty()) {
+    DeleteFileW(page.c_str());
+    return failure;
+  }
+  return CommitTempFile(page, place.PagePath()) ? L"" : LastErrorText(L"Could not write", place.PagePath());
 }
 
 }  // namespace
 
 std::unique_ptr<DesktopShell> CreateShellDesktop() { return std::make_unique<ActiveDesktopShell>(); }
+
+DesktopMovieCopy::DesktopMovieCopy(const DesktopPlace& place, const std::wstring& from)
+    : from_(from), to_(place.MoviePath()) {
+  needed_ = !from.empty() && !IsCurrentCopy(from, to_);
+  if (!needed_) return;
+  try {
+    thread_ = std::thread([this] {
+      try {
+        Run();
+      } catch (const std::exception&) {
+        failure_ = L"Could not copy " + from_ + L": out of memory";
+      }
+    });
+  } catch (const std::system_error&) {
+    Run();  // no helper thread to be had: copied at once
+  }
+}
+
+DesktopMovieCopy::~DesktopMovieCopy() {
+  Wait();
+  if (!temp_.empty()) DeleteFileW(temp_.c_str());
+}
+
+void DesktopMovieCopy::Run() {
+  const std::wstring folder = to_.substr(0, to_.find_last_of(L'\\') + 1);
+  if (!MakeDirs(folder)) {
+    failure_ = LastErrorText(L"Could not make the folder", folder);
+    return;
+  }
+  temp_ = TempFileBeside(to_);
+  if (temp_.empty()) {
+    failure_ = LastErrorText(L"Could not write", to_);
+  } else if (!CopyFileW(from_.c_str(), temp_.c_str(), FALSE)) {
+    failure_ = LastErrorText(L"Could not copy", from_);
+    DeleteFileW(temp_.c_str());
+    temp_.clear();
+  }
+}
+
+std::wstring DesktopMovieCopy::Wait() {
+  if (thread_.joinable()) thread_.join();
+  return failure_;
+}
+
+std::wstring DesktopMovieCopy::Commit() {
+  const std::wstring failure = Wait();
+  if (!needed_ || !failure.empty()) return failure;
+  const std::wstring temp = std::exchange(temp_, std::wstring());
+  return CommitTempFile(temp, to_) ? L"" : LastErrorText(L"Could not copy", from_);
+}
 
 DesktopPlace ShellDesktopPlace() {
   DesktopPlace p;
@@ -215,20 +283,23 @@ bool IconsHidden(const DesktopPlace& place) {
 }
 
 std::wstring ApplyDesktop(DesktopShell& shell, const DesktopPlace& place, const DesktopChoice& choice,
-                          const SWFInfo& movie, const std::wstring& caption, long screenWidth, long screenHeight) {
+                          const SWFInfo& movie, const std::wstring& caption, long screenWidth, long screenHeight,
+                          DesktopMovieCopy& movieCopy) {
   SaveRegLong(place.IconsKey, L"HideIcons", choice.HideIcons ? 1 : 0, false, HKEY_CURRENT_USER);
   const COMPONENT item = DesktopItemRecord(place.PagePath(), screenWidth, screenHeight);
   // Taking the item off deletes its files; putting it on writes each of them
   // again where it changed.
   if (!choice.Enable)
     for (const std::wstring& file : {place.MoviePath(), place.SoundPath(), place.PagePath()}) DeleteFileW(file.c_str());
-  std::wstring failure;
-  if (choice.Enable) failure = WriteItemFiles(place, choice, movie, caption, screenWidth, screenHeight);
+  // Files that could not all be written leave the item (and what it shows) as it was.
+  if (choice.Enable) {
+    const std::wstring failure = WriteItemFiles(place, choice, movie, caption, screenWidth, screenHeight, movieCopy);
+    if (!failure.empty()) return failure;
+  }
   // Removing an item that is not there fails harmlessly: only the changes count.
   shell.RemoveDesktopItem(item);
   HRESULT hr = shell.ApplyChanges(kApplyAll);
   if (!choice.Enable) return FAILED(hr) ? ResultText(hr) : std::wstring();
-  if (!failure.empty()) return failure;
   hr = shell.AddDesktopItem(item);
   if (SUCCEEDED(hr)) hr = shell.ApplyChanges(kApplyAll);
   return FAILED(hr) ? ResultText(hr) : std::wstring();

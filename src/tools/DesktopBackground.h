@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "moviefiles/SWFInfo.h"
 
@@ -71,12 +72,39 @@ bool DesktopItemPresent(DesktopShell& shell, const DesktopPlace& place);
 // The shell's icons setting: "HideIcons" is 1.
 bool IconsHidden(const DesktopPlace& place);
 
-// OK of the window: stores the icons setting, removes the item and its files,
-// and with Enable copies the movie and the sound movie, writes the page and
-// adds the item again. "" when done, else why it failed (a file not written,
-// the shell's refusal); the item is never added over files missing.
+// The movie's copy into the item's folder, made on a helper thread while the
+// rest of OK goes on. It is written beside the item's movie and moved over it
+// only by Commit, so a copy that fails leaves the item's movie as it was.
+class DesktopMovieCopy {
+ public:
+  // Starts copying from (nothing when "") into place's folder, unless the
+  // item's movie is already a copy of it (same size and last write, which a
+  // copy keeps) or from itself: the movie played may be the item's own copy.
+  DesktopMovieCopy(const DesktopPlace& place, const std::wstring& from);
+  ~DesktopMovieCopy();  // waits for the copy; one not committed is deleted
+  DesktopMovieCopy(const DesktopMovieCopy&) = delete;
+  DesktopMovieCopy& operator=(const DesktopMovieCopy&) = delete;
+  // Waits for the copy; "" when it is whole (or none was needed), else why not.
+  std::wstring Wait();
+  // Moves the whole copy over the item's movie; "" when done, else why not.
+  std::wstring Commit();
+
+ private:
+  void Run();
+  std::wstring from_, to_, temp_, failure_;
+  bool needed_ = false;
+  std::thread thread_;
+};
+
+// OK of the window: stores the icons setting; without Enable removes the item
+// and its files; with Enable waits for the movie's copy, copies the sound
+// movie, writes the page and sets the item again. "" when done, else why it
+// failed (a file not written, the shell's refusal). The item and its files
+// are switched to the new movie only once every file is whole: a failure
+// before that leaves the item as it was.
 std::wstring ApplyDesktop(DesktopShell& shell, const DesktopPlace& place, const DesktopChoice& choice,
-                          const SWFInfo& movie, const std::wstring& caption, long screenWidth, long screenHeight);
+                          const SWFInfo& movie, const std::wstring& caption, long screenWidth, long screenHeight,
+                          DesktopMovieCopy& movieCopy);
 
 // The system's text for a result ("Not implemented", ...).
 std::wstring ResultText(HRESULT hr);

@@ -12,6 +12,7 @@
 #include "moviefiles/MovieCache.h"
 #include "moviefiles/Projector.h"
 #include "moviefiles/SWFModule.h"
+#include "player/movie/Thumbnails.h"
 #include "services/AppIdentity.h"
 #include "services/FileSearch.h"
 #include "services/Languages.h"
@@ -41,8 +42,6 @@ int Side(double value) {
 }
 
 }  // namespace
-
-std::wstring ThumbnailPath(const std::wstring& movie) { return GetCacheFileName(movie, L".jpg", false, false); }
 
 std::pair<int, int> ThumbnailSize(const player::GeneratorSettings& s, const SWFInfo& record) {
   if (s.Size) return {Side(s.Width), Side(s.Height)};
@@ -173,6 +172,10 @@ GeneratorOutcome GeneratorRun::Run(bool autoMode) {
     host_.Status(static_cast<double>(k + 1) / static_cast<double>(files.size()));
   }
   out.Cancelled = stop_;
+  for (const UnwrittenThumbnail& lost : maker_.Finish()) {
+    --out.ThumbsCreated;
+    WriteLog(L"Thumbnail Generation :: no thumbnail " + lost.Target + L" :: " + lost.Reason);
+  }
 
   if (settings_.Info) {
     out.IndexPath = indexFolder + kIndexFileName;
@@ -218,7 +221,8 @@ void GeneratorRun::MakeOne(const std::wstring& file, const std::wstring& indexFo
     const std::wstring folder = GetFolderPart(file);
     *index += IndexLine(record, folder.size() > indexFolder.size() ? folder.substr(indexFolder.size()) : L"");
   }
-  const std::wstring target = ThumbnailPath(file);
+  // The thumbnail beside its movie (as the browser keeps it with satellite thumbnails).
+  const std::wstring target = player::ThumbnailPath(file, true);
   if (!(settings_.Overwrite || !FileExists(target))) return;
   ThumbnailJob job;
   job.Target = target;

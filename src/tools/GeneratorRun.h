@@ -4,13 +4,16 @@
 // at the end when asked and reports what it did. The window (frmGenerator)
 // and the script's Generate drive it through three seams: the maker that
 // renders and saves one thumbnail, and the host that shows progress, launches
-// and shows the summary. Only thumbnails actually written are counted. A run
-// works on a copy of the settings taken when it starts: what changes them
-// meanwhile reaches the next run, never the one going on. A source must be a
-// full path (a relative one is refused, never taken from the program's folder).
+// and shows the summary. Only thumbnails actually written are counted: the
+// files the maker still writes are waited for before the count is taken and
+// the index written. A run works on a copy of the settings taken when it
+// starts: what changes them meanwhile reaches the next run, never the one
+// going on. A source must be a full path (a relative one is refused, never
+// taken from the program's folder).
 #pragma once
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "moviefiles/SWFInfo.h"
 #include "player/start/OptionSet.h"
@@ -31,11 +34,19 @@ struct ThumbnailJob {
   std::wstring LogoPath;
 };
 
-// Renders a movie and writes its JPEG; true only when the file was written.
+// A thumbnail handed on that could not be written, and why.
+struct UnwrittenThumbnail {
+  std::wstring Target, Reason;
+};
+
+// Renders a movie and writes its JPEG, or hands the picture on to be written
+// while the next movie renders; false when no thumbnail comes of it.
 class ThumbnailMaker {
  public:
   virtual ~ThumbnailMaker() = default;
   virtual bool Make(const SWFInfo& record, const ThumbnailJob& job) = 0;
+  // Waits until every thumbnail handed on is written; those that were not.
+  virtual std::vector<UnwrittenThumbnail> Finish() { return {}; }
 };
 
 // What the run shows and asks of its surroundings.
@@ -95,8 +106,6 @@ class GeneratorRun {
   bool running_ = false;
 };
 
-// The thumbnail beside a movie: its path less the last extension, ".jpg" added.
-std::wstring ThumbnailPath(const std::wstring& movie);
 // The thumbnail's size: the fixed size, or the movie's size in per cent
 // (rounded half to even, at least 1); at most kMaxThumbnailSide a side
 // (a per-cent size keeps the movie's shape).

@@ -177,6 +177,8 @@ void frmDesktop::chkEnable_Click() {
 }
 
 void frmDesktop::cbGo_Click() {
+  // The movie, the largest of the item's files, is copied while the settings are stored and the page is written.
+  DesktopMovieCopy movieCopy(place_, Checked(chkEnable) ? DesktopSWFInfo.Path : std::wstring());
   fdTransp = Checked(chkTransparent);
   fdMute = Checked(chkMute);
   // Kept for the next start, which reads them with the options.
@@ -193,7 +195,7 @@ void frmDesktop::cbGo_Click() {
   choice.HideIcons = Checked(chkHideIcons);
   const SIZE screen = Host().Screen();
   const std::wstring failure =
-      ApplyDesktop(*shell_, place_, choice, DesktopSWFInfo, Host().Caption(), screen.cx, screen.cy);
+      ApplyDesktop(*shell_, place_, choice, DesktopSWFInfo, Host().Caption(), screen.cx, screen.cy, movieCopy);
   if (!failure.empty()) {
     const std::wstring what = choice.Enable
                                   ? LangText(Name() + L"/strNotSet", L"The movie could not be put on the desktop.")

@@ -1,13 +1,12 @@
 #include "tools/frmInfo.h"
 
-#include "base/BinaryFile.h"
 #include "base/ErrorLog.h"
 #include "base/Handles.h"
-#include "images/IntelJPEGLibrary.h"
 #include "moviefiles/MovieCache.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/PictureBox.h"
 #include "platform/forms/TextBox.h"
+#include "player/movie/MovieThumbnails.h"
 #include "player/start/OptionSet.h"
 #include "services/ShellMod.h"
 #include "ui/DrawingModule.h"
@@ -78,24 +77,15 @@ frmInfo& InfoWindow() { return Instance<frmInfo>(); }
 
 bool MakeInfoThumbnail(const SWFInfo& info, const std::wstring& file) {
   if (info.Path.empty() || file.empty()) return false;
-  // A snapshot that fails must not leave the picture of an earlier movie to be saved.
-  frmFlashShot.myDib.ClearUp();
+  player::ThumbnailSettings settings;
+  settings.Shot = ShotOptions;
   // No message loop meanwhile: the window is still loading, and a second Get Info
   // or a closing must not come in half-way through.
-  const bool doEvents = ShotOptions.ShotDoEvents;
-  ShotOptions.ShotDoEvents = false;
-  TakeMovieSnapshot(info, false, player::Options().Satellite ? 1 : 0);
-  ShotOptions.ShotDoEvents = doEvents;
-  if (frmFlashShot.myDib.Width() <= 0 || frmFlashShot.myDib.Height() <= 0) return false;
-  // Written beside its name and moved over it when complete: a failure keeps the earlier thumbnail.
-  const long quality = player::Options().ShotJpeg;
-  const std::wstring temp = TempFileBeside(file);
-  if (temp.empty() ? SaveJPG(frmFlashShot.myDib, file, quality)
-                   : SaveJPG(frmFlashShot.myDib, temp, quality) && CommitTempFile(temp, file))
-    return true;
-  WriteLog(L"Failed to save JPEG");
-  if (!temp.empty()) DeleteFileW(temp.c_str());
-  return false;
+  settings.Shot.ShotDoEvents = false;
+  settings.Satellite = player::Options().Satellite ? 1 : 0;
+  settings.Quality = player::Options().ShotJpeg;
+  player::MovieThumbnails maker;
+  return maker.Make(info, info.Path, file, settings);
 }
 
 frmInfo::frmInfo() : ToolWindow(L"frmInfo", InfoDesign()) {}

@@ -5,6 +5,7 @@
 #include "MovieTestEnv.h"
 #include "base/BinaryFile.h"
 #include "services/ShellMod.h"
+#include "moviefiles/CacheStamp.h"
 #include "moviefiles/Compression.h"
 #include "moviefiles/MovieCache.h"
 
@@ -182,6 +183,40 @@ TEST_F(MovieCacheTest, FullModeWritesExactlyTheInflatedMovie) {
   EXPECT_TRUE(FileExists(path) && FileExists(info.Path));
   EXPECT_TRUE(RemoveCacheCopy(info));
   EXPECT_FALSE(FileExists(info.Path));
+}
+
+TEST_F(MovieCacheTest, AWholeCopyIsRewrittenInPlaceAndStampedOnlyOnceComplete) {
+  Movie m = Large();
+  std::wstring path = Write(L"big.swf", m.Compressed());
+  const std::wstring copy = GetCacheFileName(path, L".tmp", true, false);
+  SWFInfo info;
+  ASSERT_EQ(GetSWFInfo(path, info, true), L"");
+  ASSERT_TRUE(LoadCacheStamp(copy).has_value());
+
+  // A shorter movie overwrites the longer copy under its own name, cut to its length.
+  Movie small;
+  small.tags = {BackgroundTag(7, 7, 7), EndTag()};
+  Write(L"big.swf", small.Compressed());
+  ASSERT_EQ(GetSWFInfo(path, info, true), L"");
+  EXPECT_EQ(info.Path, copy);
+  EXPECT_EQ(ReadBytes(copy), small.Plain());
+  std::optional<CacheStamp> stamp = LoadCacheStamp(copy);
+  ASSERT_TRUE(stamp.has_value());
+  EXPECT_EQ(std::tuple(stamp->full, stamp->copySize), std::tuple(true, uint64_t{small.Plain().size()}));
+
+  // A copy that fails half-way (here: larger than allowed) leaves neither the
+  // partial file nor a stamp, so nothing takes it for a valid copy.
+  Write(L"big.swf", m.Compressed());
+  BinaryFile source;
+  ASSERT_TRUE(source.OpenRead(path));
+  Result<CacheCopy> cut = MakeUncompressedCopy(source, path, path, false, 1u << 20);
+  ASSERT_FALSE(cut);
+  EXPECT_EQ(cut.Error(), MovieError::TooLarge);
+  EXPECT_FALSE(FileExists(copy));
+  EXPECT_FALSE(LoadCacheStamp(copy).has_value());
+  // The next reader makes a whole copy again.
+  ASSERT_EQ(GetSWFInfo(path, info, false), L"");
+  EXPECT_EQ(ReadBytes(copy).size(), 8u + kHeaderCacheBody);
 }
 
 TEST_F(MovieCacheTest, DamagedOrCutBodiesKeepWhatCouldBeInflated) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "FormsTestSupport.h"
@@ -208,7 +209,8 @@ TEST_F(Desktop, OpeningShowsWhetherTheItemIsThereAndAFailingShellIsReportedWitho
   EXPECT_NE(host.reports[0].find(L"could not be put on the desktop"), std::wstring::npos) << host.reports[0];
   EXPECT_NE(host.reports[0].find(L"0x80004001"), std::wstring::npos) << "the system's reason";
   EXPECT_EQ(host.minimized, 0);
-  // A missing template is reported, and no item is added over its missing page.
+  // A missing template is reported, and no item is added over its missing page
+  // (nor one already there taken off).
   host.log->answer = S_OK;
   host.log->calls.clear();
   host.place.TemplatePath = temp.File(L"none.html");
@@ -217,8 +219,56 @@ TEST_F(Desktop, OpeningShowsWhetherTheItemIsThereAndAFailingShellIsReportedWitho
   w.cbGo_Click();
   ASSERT_EQ(host.reports.size(), 2u);
   EXPECT_NE(host.reports[1].find(L"none.html"), std::wstring::npos) << host.reports[1];
-  EXPECT_EQ(host.log->calls, (std::vector<std::wstring>{L"Remove", L"Apply7"}));
+  EXPECT_TRUE(host.log->calls.empty());
   EXPECT_EQ(host.minimized, 0);
+}
+
+TEST_F(Desktop, AMovieThatCannotBeCopiedLeavesTheItemAndItsFilesAsTheyWere) {
+  frmDesktop& w = Open();
+  Set(w.chkEnable, true);
+  w.cbGo_Click();
+  const auto movie = ReadBytes(host.place.MoviePath());
+  const auto page = ReadBytes(host.place.PagePath());
+  ASSERT_FALSE(movie.empty() || page.empty());
+  auto filesInFolder = [&] {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW((host.place.Folder + L"*").c_str(), &d);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &d))
+      if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(d.cFileName);
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const auto files = filesInFolder();
+  EXPECT_EQ(files.size(), 3u);
+
+  // Another movie that is gone by the time OK copies it: the failure is told,
+  // and the item, its movie and its page stay as they were, with nothing left beside them.
+  host.log->calls.clear();
+  const std::wstring played = DesktopSWFInfo.Path;
+  DesktopSWFInfo.Path = temp.File(L"gone.swf");
+  DesktopSWFInfo.Width = 640;
+  Open();
+  Set(w.chkEnable, true);
+  w.cbGo_Click();
+  ASSERT_EQ(host.reports.size(), 1u);
+  EXPECT_NE(host.reports[0].find(L"could not be put on the desktop"), std::wstring::npos) << host.reports[0];
+  EXPECT_NE(host.reports[0].find(L"gone.swf"), std::wstring::npos) << host.reports[0];
+  EXPECT_TRUE(host.log->calls.empty());
+  EXPECT_EQ(host.minimized, 1);
+  EXPECT_EQ(ReadBytes(host.place.MoviePath()), movie);
+  EXPECT_EQ(ReadBytes(host.place.PagePath()), page);
+  EXPECT_EQ(filesInFolder(), files);
+
+  // Once the movie is there again OK sets the item as ever.
+  DesktopSWFInfo.Path = played;
+  Open();
+  Set(w.chkEnable, true);
+  w.cbGo_Click();
+  EXPECT_EQ(host.log->calls, (std::vector<std::wstring>{L"Remove", L"Apply7", L"Add", L"Apply7"}));
+  EXPECT_NE(Utf8Of(host.place.PagePath()).find("x=640"), std::string::npos);
+  EXPECT_EQ(filesInFolder(), files);
 }
 
 TEST_F(Desktop, ThePlayedMovieBeingTheItemsOwnCopyStaysIntact) {

@@ -1,7 +1,5 @@
 #include "platform/forms/Picture.h"
 
-#include <wincodec.h>
-
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -10,6 +8,7 @@
 #include "base/BinaryFile.h"
 #include "base/ByteReader.h"
 #include "base/Handles.h"
+#include "images/CodecPicture.h"
 #include "images/cPNG.h"
 #include "platform/forms/FormsInternal.h"
 #include "services/ShellMod.h"
@@ -192,30 +191,19 @@ std::optional<Picture> LoadBmp(const std::wstring& path) {
 
 // JPEG, GIF and the other formats of the system's imaging codecs.
 Picture LoadWithCodecs(const std::wstring& path) {
-  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  Picture picture;
-  {
-    ComPtr<IWICImagingFactory> factory;
-    ComPtr<IWICBitmapDecoder> decoder;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    ComPtr<IWICBitmapSource> converted;
-    UINT w = 0, h = 0;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                   factory.PutVoid())) &&
-        SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                     WICDecodeMetadataCacheOnDemand, decoder.Put())) &&
-        SUCCEEDED(decoder->GetFrame(0, frame.Put())) &&
-        SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.Get(), converted.Put())) &&
-        SUCCEEDED(converted->GetSize(&w, &h)) && w > 0 && h > 0 && w <= 32767 && h <= 32767) {
-      void* bits = nullptr;
-      ScopedBitmap dib(CreateDib32(static_cast<int>(w), static_cast<int>(h), &bits));
-      const UINT stride = w * 4;
-      if (dib && SUCCEEDED(converted->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(bits))))
-        picture = FromPremultiplied(std::move(dib), static_cast<uint8_t*>(bits), static_cast<size_t>(w) * h);
-    }
-  }  // the codec objects go before COM does
-  if (SUCCEEDED(init)) CoUninitialize();
-  return picture;
+  ScopedBitmap dib;
+  uint8_t* pixels = nullptr;
+  size_t count = 0;
+  const bool decoded = DecodeCodecPicture(path, [&](uint32_t w, uint32_t h) -> uint8_t* {
+    if (w > 32767 || h > 32767) return nullptr;
+    void* bits = nullptr;
+    dib.reset(CreateDib32(static_cast<int>(w), static_cast<int>(h), &bits));
+    pixels = dib ? static_cast<uint8_t*>(bits) : nullptr;
+    count = static_cast<size_t>(w) * h;
+    return pixels;
+  });
+  if (!decoded || !dib || !pixels) return Picture{};
+  return FromPremultiplied(std::move(dib), pixels, count);
 }
 
 }  // namespace

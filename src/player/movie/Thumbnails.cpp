@@ -9,10 +9,10 @@
 #include "images/IntelJPEGLibrary.h"
 #include "images/cPNG.h"
 #include "moviefiles/MovieCache.h"
+#include "player/movie/MovieThumbnails.h"
 #include "services/Languages.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
-#include "ui/frmFlashShot.h"
 
 namespace player {
 
@@ -61,20 +61,14 @@ bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const st
   CancelShots = false;
   // The movie control loads synchronously: the snapshot has nothing to wait
   // for, and the run yields to the message loop after every movie instead.
-  // The last picture is cleared first: a movie that cannot be shown never keeps the one before.
-  frmFlashShot.myDib.ClearUp();
-  if (info.Version != 0)
-    TakeMovieSnapshot(info, false);
-  else
-    PrepareShot(movie, false);
-  if (CancelShots) return false;
-  if (frmFlashShot.myDib.Width() <= 0) {
-    WriteLog(L"No snapshot of " + movie);
-    return false;
-  }
-  if (progress) progress->Preview(frmFlashShot.myDib);
-  if (CancelShots) return false;
-  return SavePicture(frmFlashShot.myDib, thumbPath, JpegQuality(quality, optionQuality));
+  ThumbnailSettings settings;
+  settings.Shot = ShotOptions;
+  settings.Quality = JpegQuality(quality, optionQuality);
+  settings.Cancel = &CancelShots;
+  MovieThumbnails maker;
+  return maker.Make(info, movie, thumbPath, settings, [progress](const cDIBSection& picture) {
+    if (progress) progress->Preview(picture);
+  });
 }
 
 std::wstring FramePictureName(const std::wstring& folder, const std::wstring& title, long frame) {

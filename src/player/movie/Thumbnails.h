@@ -1,6 +1,6 @@
-// Movie thumbnails and frame pictures: MakeMovieThumbnail renders a movie
-// off-screen (the hidden snapshot window) and saves its JPEG thumbnail, for
-// the media browser and the thumbnail generator; TakePicture saves the frame
+// Movie thumbnails and frame pictures: MakeMovieThumbnail makes the media
+// browser's thumbnail of a movie through the one maker (MovieThumbnails) with
+// the player's snapshot settings; TakePicture saves the frame
 // shown now as a numbered picture or as the desktop picture; SaveThumbnail
 // makes it the movie's browser thumbnail. Every picture is written beside
 // its target and moved over it only when complete.

@@ -1,12 +1,9 @@
 #include "platform/flash/parse/BitmapDecoder.h"
 
-#include <objbase.h>
-#include <wincodec.h>
-
 #include <algorithm>
 
 #include "base/ByteReader.h"
-#include "base/Handles.h"
+#include "images/CodecPicture.h"
 #include "moviefiles/Compression.h"
 #include "moviefiles/BitmapTagData.h"
 
@@ -74,33 +71,12 @@ std::unique_ptr<Bitmap> DecodeJpegData(std::span<const uint8_t> tables, std::spa
 }  // namespace
 
 std::unique_ptr<Bitmap> DecodeWithCodecs(std::span<const uint8_t> encoded) {
-  if (encoded.empty() || encoded.size() > 0x7FFFFFFF) return nullptr;
-  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::unique_ptr<Bitmap> bitmap;
-  {
-    ComPtr<IWICImagingFactory> factory;
-    ComPtr<IWICStream> stream;
-    ComPtr<IWICBitmapDecoder> decoder;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    ComPtr<IWICBitmapSource> converted;
-    UINT w = 0, h = 0;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                   factory.PutVoid())) &&
-        SUCCEEDED(factory->CreateStream(stream.Put())) &&
-        SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(encoded.data()), static_cast<DWORD>(encoded.size()))) &&
-        SUCCEEDED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                                   decoder.Put())) &&
-        SUCCEEDED(decoder->GetFrame(0, frame.Put())) &&
-        SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.Get(), converted.Put())) &&
-        SUCCEEDED(converted->GetSize(&w, &h))) {
-      bitmap = NewBitmap(w, h);
-      const UINT stride = w * 4;
-      if (bitmap && FAILED(converted->CopyPixels(nullptr, stride, stride * h,
-                                                 reinterpret_cast<BYTE*>(bitmap->pixels.data()))))
-        bitmap.reset();
-    }
-  }  // the codec objects go before COM does
-  if (SUCCEEDED(init)) CoUninitialize();
+  const bool decoded = DecodeCodecPicture(encoded, [&](uint32_t w, uint32_t h) -> uint8_t* {
+    bitmap = NewBitmap(w, h);
+    return bitmap ? reinterpret_cast<uint8_t*>(bitmap->pixels.data()) : nullptr;
+  });
+  if (!decoded) bitmap.reset();
   return bitmap;
 }
 
