@@ -171,17 +171,8 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
   if (IsButton(tag)) {
     covers = ButtonCovers(*ch, world, nesting, own);
   } else if (running) {
-    const auto defined = movie_->scalingGrids.find(id);
     GridWarp warp;
-    const RECT* grid = !running->entry ? nullptr
-                       : running->entry->scale9Grid ? &*running->entry->scale9Grid
-                       : defined != movie_->scalingGrids.end() ? &defined->second : nullptr;
-    GridBounds content;
-    if (grid)
-      for (const auto& [depth, obj] : running->objects)
-        if (const Character* c = obj.clip || obj.text ? nullptr : movie_->Find(obj.character, frame_))
-          content.AddShape(*c, obj.matrix);
-    const bool warped = grid && MakeGridWarp(*grid, content, running->entry->matrix, toPixel_ * Xform::From(world), warp);
+    const bool warped = ClipGrid(id, *running, world, warp);
     covers = ListCovers(*running, world, nesting + 1, warped ? &warp : nullptr);
   } else {
     for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, *ch))
@@ -217,6 +208,18 @@ bool HitTester::ButtonCovers(const Character& ch, const Matrix& world, int nesti
       return true;
   }
   return false;
+}
+
+// The scaling grid of sprite id running as clip, as drawn; false for none.
+bool HitTester::ClipGrid(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp) {
+  const auto defined = movie_->scalingGrids.find(id);
+  if (!clip.entry || (!clip.entry->scale9Grid && defined == movie_->scalingGrids.end())) return false;
+  const RECT& grid = clip.entry->scale9Grid ? *clip.entry->scale9Grid : defined->second;
+  GridBounds content;
+  for (const auto& [depth, obj] : clip.objects)
+    if (const Character* ch = obj.clip || obj.text ? nullptr : movie_->Find(obj.character, frame_))
+      content.AddShape(*ch, obj.matrix);
+  return MakeGridWarp(grid, content, clip.entry->matrix, toPixel_ * Xform::From(world), warp);
 }
 
 const ShapeData* HitTester::ShapeOf(uint16_t id) {

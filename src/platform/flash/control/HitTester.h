@@ -73,6 +73,7 @@ class HitTester {
   bool Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting,
               const Matrix* own = nullptr);
   bool ButtonCovers(const Character& ch, const Matrix& world, int nesting, const Matrix* own);
+  bool ClipGrid(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp);
   bool EntryCovers(const DisplayObject& obj, const Matrix& world, int nesting);
   bool BoxCovers(const RECT& b, const Matrix& world);
   // grid: the warp of the clip's scaling grid, for the shapes it shows directly.

@@ -1,7 +1,5 @@
 #include "platform/flash/render/SoftwareRenderer.h"
 
-#include "base/ByteReader.h"
-#include "moviefiles/BitStream.h"
 #include "platform/flash/binding/ScriptObjects.h"
 #include "platform/flash/render/BitmapSurface.h"
 #include "platform/flash/play/DeviceText.h"
@@ -249,8 +247,8 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
     if (obj.effects.NeedsLayer() || obj.effects.cacheAsBitmap) {
       DrawLayered(obj.effects, color, ToDevice(shown), &obj,
                   [&](const ColorTransform& c) { DrawEntry(obj, shown, c, nesting); });
-    } else if (&clip == gridClip_ && !obj.clip && !obj.text && Lookup(obj.character) &&
-               IsShape(Lookup(obj.character)->tagCode)) {
+    } else if (const Character* ch = &clip == gridClip_ && !obj.clip && !obj.text ? Lookup(obj.character) : nullptr;
+               ch && IsShape(ch->tagCode)) {
       gridWarp_.inner = Xform::From(obj.matrix);
       target_.warp = &gridWarp_;
       DrawEntry(obj, shown, color, nesting);
