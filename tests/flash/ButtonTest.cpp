@@ -287,3 +287,34 @@ TEST_F(ButtonTest, SelfPlacingHitAreasEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// A button drawn twice as large whose hit area is the 10 px square in the
+// top left corner of its 40 px content: under a grid of 10..30 px the
+// corner keeps its size, and so does the area that takes the pointer.
+TEST_F(ButtonTest, ScalingGridShapesTheHitArea) {
+  struct Case {
+    int x, y;
+    bool gridded, plain;
+  } cases[] = {{5, 5, true, true}, {15, 5, false, true}, {5, 15, false, true}, {25, 25, false, false}};
+  for (bool grid : {true, false}) {
+    std::vector<Bytes> tags{Box(1, kGreen, 0, 0, 40, 40), Box(4, kRed, 0, 0, 10, 10),
+                            Button1(3, Record(flash::kButtonUp, 1, 1, false) + Record(flash::kButtonHit, 4, 2, false),
+                                    {Command("hit")})};
+    if (grid) tags.push_back(moviebytes::Tag(78, U16(3) + moviebytes::Rect(200, 600, 200, 600), true));
+    tags.push_back(Place(1, 3, Mat(2, 0, 0, 2, 0, 0)));
+    control.reset();
+    Load(Movie(100, 100, tags));
+    for (const Case& c : cases) {
+      commands.clear();
+      Mouse(WM_MOUSEMOVE, c.x, c.y);
+      Mouse(WM_LBUTTONDOWN, c.x, c.y);
+      Mouse(WM_LBUTTONUP, c.x, c.y);
+      Mouse(WM_MOUSELEAVE, 0, 0);
+      EXPECT_EQ(!commands.empty(), grid ? c.gridded : c.plain) << grid << " " << c.x << "," << c.y;
+    }
+  }
+}
+
+}  // namespace

@@ -463,4 +463,29 @@ TEST_F(MovieScriptTest, LoadsAreBoundedInDepthAndBytes) {
   EXPECT_EQ(control->TotalFrames(), 1);
 }
 
+// A clip acting as a button, turned a quarter and drawn twice as large,
+// takes the pointer where its scaling grid draws it: the grid works in the
+// clip's own space, so its 10 px corner square stays 10 px (at the top right).
+TEST_F(MovieScriptTest, ClipsTakeThePointerWhereTheirScalingGridDrawsThem) {
+  for (bool grid : {true, false}) {
+    std::vector<Bytes> tags{Box(1, kRed, 0, 0, 10, 10), Box(2, kBlue, 30, 30, 40, 40),
+                            flashtest::Sprite(3, {flashtest::Place(1, 1, 0, 0), flashtest::Place(2, 2, 0, 0),
+                                                  moviebytes::ShowFrame()})};
+    if (grid) tags.push_back(moviebytes::Tag(78, U16(3) + moviebytes::Rect(200, 600, 200, 600), true));
+    tags.push_back(moviebytes::Tag(26, Bytes{0x26} + U16(1) + U16(3) + Mat(0, 2, -2, 0, 1800, 100) +
+                                           moviebytes::Text("c") + Bytes{0}, true));
+    tags.push_back(Script("push 'c'; getVariable; push 'onRelease'; function '' () { push 'hit'; trace }; "
+                          "setMember; stop"));
+    tags.push_back(moviebytes::ShowFrame());
+    Load(FramesMovie(tags));
+    Traces();
+    Click(85, 10);  // the corner either way
+    EXPECT_EQ(Traces(), "hit") << grid;
+    Click(75, 10);  // the corner only without the grid
+    EXPECT_EQ(Traces(), grid ? "" : "hit") << grid;
+    Click(50, 50);  // the middle, between the squares
+    EXPECT_EQ(Traces(), "") << grid;
+  }
+}
+
 }  // namespace

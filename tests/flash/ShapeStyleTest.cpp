@@ -253,6 +253,47 @@ TEST(ScalingGridTest, CornersKeepTheirSize) {
   }
 }
 
+// The same content turned a quarter (and twice as large) in a sprite, and
+// in a button: the grid works in the object's own space, so the black
+// corner keeps its 10 px wherever it turns to and the green centre takes
+// up the rest; without the grid the corner doubles with the rest.
+TEST(ScalingGridTest, TurnedSpritesAndButtonsKeepTheirCorners) {
+  ShapeBuilder s;
+  s.Fill(Solid({0, 255, 0})).Fill(Solid(kBlack)).Rect(0, 0, 800, 800, 1).Rect(0, 0, 200, 200, 2);
+  const Bytes shape = moviebytes::Tag(32, U16(1) + moviebytes::Rect(0, 800, 0, 800) + s.StyleArrays() + s.Records(), true);
+  const Bytes sprite = flashtest::Sprite(2, {Place(1, 1, Translate(0, 0)), moviebytes::ShowFrame()});
+  const Bytes button = Button(3, ButtonRecord(0x0F, 1, 1));
+  struct Probe {
+    int x, y;
+    uint32_t gridded, plain;
+  };
+  struct Case {
+    const wchar_t* name;
+    uint16_t id;
+    Bytes matrix;
+    std::vector<Probe> probes;
+  } cases[] = {
+      // x' = 90 - 2y, y' = 5 + 2x (px): the corner at the top right.
+      {L"grid turned", 2, Mat(0, 2, -2, 0, 1800, 100),
+       {{85, 10, kInk, kInk}, {75, 10, 0x00FF00, kInk}, {85, 20, 0x00FF00, kInk}, {15, 80, 0x00FF00, 0x00FF00},
+        {5, 50, kPaper, kPaper}, {50, 88, kPaper, kPaper}}},
+      {L"grid button", 3, Mat(2, 0, 0, 2, 0, 0),
+       {{5, 5, kInk, kInk}, {15, 5, 0x00FF00, kInk}, {5, 15, 0x00FF00, kInk}, {75, 75, 0x00FF00, 0x00FF00},
+        {85, 50, kPaper, kPaper}}},
+  };
+  for (const Case& c : cases) {
+    for (bool grid : {true, false}) {
+      std::vector<Bytes> tags{shape, sprite, button};
+      if (grid) tags.push_back(moviebytes::Tag(78, U16(c.id) + moviebytes::Rect(200, 600, 200, 600), true));
+      tags.push_back(Place(1, c.id, c.matrix));
+      const Picture p = Paint(Movie(100, 100, tags));
+      if (grid) AddToSheet(c.name, p, L"flash8");
+      for (const Probe& probe : c.probes)
+        EXPECT_EQ(p.At(probe.x, probe.y), grid ? probe.gridded : probe.plain) << c.id << " " << grid << " " << probe.x << "," << probe.y;
+    }
+  }
+}
+
 // A grid a script sets (any object with x, y, width and height, in pixels)
 // draws as the same grid defined by the movie; setting null takes it away.
 TEST(ScalingGridTest, ScriptSetGridDrawsAsDefinedOne) {

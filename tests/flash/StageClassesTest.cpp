@@ -310,6 +310,42 @@ TEST_F(StageClassesTest, MovieClipLoaderTellsItsListeners) {
   EXPECT_EQ(Shot().At(105, 5), kWhite);
 }
 
+// A larger file arrives a part a turn: onLoadProgress for each part, with
+// getProgress answering the part in so far, then onLoadComplete, the
+// loaded movie's first frame and onLoadInit, in that order.
+TEST_F(StageClassesTest, MovieClipLoaderTellsOfALargerFileInParts) {
+  const Bytes bulk = moviebytes::Tag(2, U16(9) + Bytes(40000, 0), true);  // a shape of 40,000 bytes
+  testing_support::WriteBytes(dir.File(L"large.swf"),
+                              FramesMovie({bulk, Source("trace('child ran');"), moviebytes::ShowFrame()}));
+  const std::string loader =
+      "var l = new MovieClipLoader(); var o = {}; "
+      "o.onLoadStart = function (t) { trace('start ' + t); }; "
+      "o.onLoadProgress = function (t, n, total) { var p = l.getProgress(t); "
+      "  trace((n < total ? n : 'all') + ' ' + (p.bytesLoaded == n) + ' ' + (p.bytesTotal == total)); }; "
+      "o.onLoadComplete = function (t) { trace('complete ' + t); }; "
+      "o.onLoadInit = function (t) { trace('init ' + t); }; "
+      "l.addListener(o); var h = _root.createEmptyMovieClip('h', 1); ";
+  const struct {
+    const char* load;
+    const char* traces;
+  } cases[] = {
+      {"l.loadClip('large.swf', h);",
+       "start _level0.h|16384 true true|32768 true true|all true true|complete _level0.h|child ran|init _level0.h"},
+      {"l.loadClip('large.swf', 4);",
+       "start _level4|16384 true true|32768 true true|all true true|complete _level4|child ran|init _level4"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.load);
+    std::string traces = RunMovie(loader + c.load);
+    for (int turn = 0; turn < 5; ++turn) {
+      Frames(1);
+      const std::string later = Traces();
+      if (!later.empty()) traces += (traces.empty() ? "" : "|") + later;
+    }
+    EXPECT_EQ(traces, c.traces);
+  }
+}
+
 TEST_F(StageClassesTest, SelectionMovesTheKeyboardAndSelectsText) {
   const std::string fields =
       "_root.createTextField('t', 1, 0, 0, 100, 20); t.type = 'input'; t.text = 'hello'; "

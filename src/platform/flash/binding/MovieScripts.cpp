@@ -9,7 +9,6 @@
 #include "base/ErrorLog.h"
 #include "base/TextConv.h"
 #include "moviefiles/BitStream.h"
-#include "base/MappedFile.h"
 #include "platform/flash/render/BitmapSurface.h"
 #include "platform/flash/render/FlashRenderer.h"
 #include "platform/flash/play/LoadedMovie.h"
@@ -816,32 +815,6 @@ void MovieScripts::LoadVariablesInto(Object* target, const std::wstring& url) {
   loads_.push_back(std::move(load));
 }
 
-void MovieScripts::LoadMovieInto(Clip* clip, const std::wstring& url, Object* loader) {
-  if (!clip) return;
-  if (clip == &player_.Root()) return LoadMovieNum(0, url, loader);
-  bool missing = false;
-  const std::wstring path = Sandboxed(url, &missing);
-  if (path.empty()) {
-    if (!missing) Warn(L"a script may only load movies beside the movie: '" + url + L"' was refused");
-    if (!loader) return;
-  }
-  movieLoads_.push_back(PendingMovie{ObjectOf(*clip), -1, path, loader});
-}
-
-void MovieScripts::LoadMovieNum(int level, const std::wstring& url, Object* loader) {
-  bool missing = false;
-  const std::wstring path = Sandboxed(url, &missing);
-  if (path.empty()) {
-    if (!missing) Warn(L"a script may only load movies beside the movie: '" + url + L"' was refused");
-    if (loader && level != 0) movieLoads_.push_back(PendingMovie{nullptr, level, L"", loader});
-    return;
-  }
-  if (level == 0)
-    reload_ = path;  // the control loads it once the scripts are done
-  else
-    movieLoads_.push_back(PendingMovie{nullptr, level, path, loader});
-}
-
 void MovieScripts::QueueCall(Object* target, const wchar_t* method, std::vector<Value> args) {
   Queued q;
   q.kind = Queued::kMethod;
@@ -849,60 +822,6 @@ void MovieScripts::QueueCall(Object* target, const wchar_t* method, std::vector<
   q.method = Key(method);
   q.args = std::move(args);
   Enqueue(std::move(q));
-}
-
-// A file loaded before is read again from the same definition; a new one
-// counts against the budget of all loaded files.
-const MovieDefinition* MovieScripts::LoadedMovie(const std::wstring& path) {
-  std::wstring key = path;
-  for (wchar_t& c : key) c = static_cast<wchar_t>(towlower(c));
-  auto known = library_.find(key);
-  if (known != library_.end()) return known->second;
-  const MovieDefinition* movie = nullptr;
-  MappedFile file;
-  std::unique_ptr<MovieDefinition> read;
-  std::wstring why;
-  if (!file.Open(path, kMaxLoadedBytes)) {
-    why = L"it could not be read, or it is larger than " + std::to_wstring(kMaxLoadedBytes >> 20) + L" MB";
-  } else if (!ReadLoadedMovie(file.Bytes(), kMaxLoadedBytes - loadedBytes_, read)) {
-    why = L"it is no movie or JPEG picture, or loaded movies would exceed " +
-          std::to_wstring(kMaxLoadedBytes >> 20) + L" MB";
-  } else {
-    loadedBytes_ += read->bytes.size();
-    movie = &player_.Keep(std::move(read));
-  }
-  if (!movie) Warn(L"'" + path + L"' was not loaded: " + why);
-  if (library_.size() < 4096) library_[key] = movie;
-  return movie;
-}
-
-void MovieScripts::LoadPendingMovies() {
-  if (movieLoads_.empty()) return;
-  // Loads the new movies' first frames ask for wait for the next frame.
-  const std::vector<PendingMovie> loads = std::exchange(movieLoads_, {});
-  for (const PendingMovie& l : loads) {
-    const MovieDefinition* movie = l.path.empty() ? nullptr : LoadedMovie(l.path);
-    if (l.target && !l.target->TheClip()) continue;
-    Clip* clip = l.target ? l.target->TheClip() : movie ? player_.LevelFor(l.level, *movie) : nullptr;
-    const Value target = l.target ? Value::Obj(l.target) : clip ? Value::Obj(ObjectOf(*clip)) : Value::Undefined();
-    if (!movie) {
-      if (l.loader) ClipLoaderEvent(*this, l.loader, target, l.path.empty() ? kLoadMissing : kLoadBroken, 0);
-      continue;
-    }
-    // A MovieClipLoader hears of the file before the movie's first frame runs.
-    if (l.loader && clip) ClipLoaderEvent(*this, l.loader, target, kLoadArriving, movie->bytes.size());
-    const bool ok = clip && player_.LoadInto(*clip, *movie);
-    if (ok && l.target) {
-      held_.push_back(l.target);
-      Event(l.target, clip->entry, kEventLoad, nullptr, false);
-      held_.pop_back();
-    }
-    if (!ok) Warn(L"'" + l.path + L"' was not loaded: too many movies are loaded inside one another, or too many levels");
-    if (!l.loader) continue;
-    if (!ok) ClipLoaderEvent(*this, l.loader, target, kLoadBroken, 0);
-    else ClipLoaderEvent(*this, l.loader, target, kLoadRan, 0);
-  }
-  Drain();
 }
 
 // ---- The interpreter's host -------------------------------------------------------------------

@@ -129,6 +129,11 @@ class MovieScripts : private script::VmHost {
   // loader: a MovieClipLoader that hears how the load goes (ClipLoaderEvent).
   void LoadMovieInto(Clip* clip, const std::wstring& url, script::Object* loader = nullptr);
   void LoadMovieNum(int level, const std::wstring& url, script::Object* loader = nullptr);
+  // Bytes a MovieClipLoader's load moves each turn.
+  static constexpr uint64_t kLoadStep = 16 * 1024;
+  // A MovieClipLoader's load into clip (null: into level) still arriving:
+  // the bytes in so far, of all.
+  bool LoadingInto(const Clip* clip, int level, uint64_t& loaded, uint64_t& total) const;
   // Calls target[method](args) after the actions queued before it.
   void QueueCall(script::Object* target, const wchar_t* method, std::vector<script::Value> args);
   void LoadVariablesInto(script::Object* target, const std::wstring& url);
@@ -167,6 +172,8 @@ class MovieScripts : private script::VmHost {
     int level;
     std::wstring path;        // empty: the address was refused or names no file
     script::Object* loader = nullptr;
+    uint64_t loaded = 0, total = 0;  // a MovieClipLoader's load: bytes told of so far, of all
+    bool told = false;               // its listeners heard of every part
   };
 
   // script::VmHost

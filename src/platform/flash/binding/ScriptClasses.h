@@ -29,13 +29,15 @@ void ForgetLocalConnections(MovieScripts& owner);
 void InstallTextSnapshot(MovieScripts& owner, script::Vm& vm, script::Object* movieClip);
 void InstallFieldStyles(MovieScripts& owner, script::Vm& vm, script::Object* textField);
 
-// How a MovieClipLoader's load of target goes: its movie arrives (onLoadStart,
-// onLoadProgress, onLoadComplete), its first frame ran (onLoadInit), or it
-// failed (onLoadError: "URLNotFound" for an address refused or naming no
-// file, "LoadNeverCompleted" for a file that is no movie or picture).
-enum LoadPhase { kLoadArriving, kLoadRan, kLoadMissing, kLoadBroken };
+// How a MovieClipLoader's load of target goes: its movie begins to arrive
+// (onLoadStart), a part arrived (onLoadProgress with the bytes loaded and
+// total), all of it arrived (onLoadComplete), its first frame ran
+// (onLoadInit), or it failed (onLoadError: "URLNotFound" for an address
+// refused or naming no file, "LoadNeverCompleted" for a file that is no
+// movie or picture).
+enum LoadPhase { kLoadStart, kLoadProgress, kLoadComplete, kLoadRan, kLoadMissing, kLoadBroken };
 void ClipLoaderEvent(MovieScripts& owner, script::Object* loader, const script::Value& target, LoadPhase phase,
-                     uint64_t bytes);
+                     uint64_t loaded, uint64_t total);
 
 // The keyboard went from one text field to another (either null): their
 // onKillFocus and onSetFocus, and Selection's listeners' onSetFocus, queued.

@@ -1,10 +1,11 @@
 // MovieClipLoader: loads a movie or JPEG picture beside the movie into a
 // clip or a level, under the same rules as loadMovie, and tells its
-// listeners (itself among them) how it goes: onLoadStart, onLoadProgress
-// and onLoadComplete when the file arrives, onLoadInit once the loaded
-// movie's first frame ran, onLoadError when it cannot be loaded.
-// getProgress gives a clip's bytes loaded and total; unloadClip empties a
-// clip or takes a level away.
+// listeners (itself among them) how it goes: onLoadStart as the file begins
+// to arrive, onLoadProgress for each part of it, onLoadComplete once all of
+// it is in, onLoadInit once the loaded movie's first frame ran, onLoadError
+// when it cannot be loaded. getProgress gives a clip's bytes loaded and
+// total (of a load still arriving, the part in so far); unloadClip empties
+// a clip or takes a level away.
 #include <cmath>
 
 #include "platform/flash/binding/MovieScripts.h"
@@ -81,31 +82,32 @@ Value GetProgress(Vm& vm, CallInfo& c) {
   MovieScripts& owner = Owner(c);
   MovieClipObject* clip = nullptr;
   int level = -1;
-  Clip* shown = nullptr;
-  if (Target(owner, c.Arg(0), clip, level)) shown = clip ? clip->TheClip() : owner.Player().Level(level);
-  const double bytes = shown ? static_cast<double>(owner.Player().MovieOf(shown).bytes.size()) : 0;
+  uint64_t loaded = 0, total = 0;
+  if (Target(owner, c.Arg(0), clip, level) && !owner.LoadingInto(clip ? clip->TheClip() : nullptr, level, loaded, total))
+    if (Clip* shown = clip ? clip->TheClip() : owner.Player().Level(level))
+      loaded = total = owner.Player().MovieOf(shown).bytes.size();
   Object* o = vm.NewObject();
-  vm.Put(o, L"bytesLoaded", Value::Number(bytes), 0);
-  vm.Put(o, L"bytesTotal", Value::Number(bytes), 0);
+  vm.Put(o, L"bytesLoaded", Value::Number(static_cast<double>(loaded)), 0);
+  vm.Put(o, L"bytesTotal", Value::Number(static_cast<double>(total)), 0);
   return Value::Obj(o);
 }
 
 }  // namespace
 
-void ClipLoaderEvent(MovieScripts& owner, Object* loader, const Value& target, LoadPhase phase, uint64_t bytes) {
+void ClipLoaderEvent(MovieScripts& owner, Object* loader, const Value& target, LoadPhase phase, uint64_t loaded,
+                     uint64_t total) {
   Vm& vm = owner.Vm();
   auto tell = [&](const wchar_t* event, std::vector<Value> more) {
     std::vector<Value> args{Value::Str(vm.Intern(event)), target};
     args.insert(args.end(), more.begin(), more.end());
     owner.QueueCall(loader, L"broadcastMessage", std::move(args));
   };
-  const Value size = Value::Number(static_cast<double>(bytes));
   switch (phase) {
-    case kLoadArriving:
-      tell(L"onLoadStart", {});
-      tell(L"onLoadProgress", {size, size});
-      tell(L"onLoadComplete", {Value::Number(0)});
+    case kLoadStart: tell(L"onLoadStart", {}); break;
+    case kLoadProgress:
+      tell(L"onLoadProgress", {Value::Number(static_cast<double>(loaded)), Value::Number(static_cast<double>(total))});
       break;
+    case kLoadComplete: tell(L"onLoadComplete", {Value::Number(0)}); break;
     case kLoadRan: tell(L"onLoadInit", {}); break;
     case kLoadMissing: tell(L"onLoadError", {Value::Str(vm.Intern(L"URLNotFound")), Value::Number(0)}); break;
     default: tell(L"onLoadError", {Value::Str(vm.Intern(L"LoadNeverCompleted")), Value::Number(0)}); break;

@@ -5,6 +5,7 @@
 
 #include "platform/flash/render/ShapeRenderer.h"
 #include "platform/flash/parse/TextRecords.h"
+#include "platform/flash/render/ScalingGrid.h"
 
 namespace flash {
 namespace {
@@ -133,7 +134,7 @@ bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector
     }
     const Character* ch = movie_->Find(obj.character, frame_);
     if (!ch || !IsButton(ch->tagCode)) continue;
-    if (!Covers(obj.character, 0, world, nullptr, nesting + 1) || !unmasked(depth)) continue;
+    if (!Covers(obj.character, 0, world, nullptr, nesting + 1, &obj.matrix) || !unmasked(depth)) continue;
     path.push_back(depth);
     found = ButtonPath{path, obj.character};
     return true;
@@ -143,7 +144,8 @@ bool HitTester::Find(const Clip& clip, const Matrix& m, int nesting, std::vector
 
 // Whether a character drawn at world covers the pixel: a button through its
 // hit state, a sprite through its running timeline (else its first frame).
-bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting) {
+bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting,
+                       const Matrix* own) {
   if (nesting > kMaxNesting || budget_ <= 0) return false;
   --budget_;
   const Character* ch = movie_->Find(id, frame_);
@@ -167,13 +169,11 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
   chain_.push_back(ch);
   bool covers = false;
   if (IsButton(tag)) {
-    for (const ButtonPart& part : PartsOf(*ch))
-      if ((part.states & kButtonHit) && Covers(part.character, 0, Concat(world, part.matrix), nullptr, nesting + 1)) {
-        covers = true;
-        break;
-      }
+    covers = ButtonCovers(*ch, world, nesting, own);
   } else if (running) {
-    covers = ListCovers(*running, world, nesting + 1);
+    GridWarp warp;
+    const bool warped = ClipGrid(id, *running, world, warp);
+    covers = ListCovers(*running, world, nesting + 1, warped ? &warp : nullptr);
   } else {
     for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, *ch))
       if (Covers(*cmd->character, cmd->ratio.value_or(0), Concat(world, cmd->matrix.value_or(Matrix{})), nullptr,
@@ -186,11 +186,56 @@ bool HitTester::Covers(uint16_t id, uint16_t ratio, const Matrix& world, const C
   return covers;
 }
 
-bool HitTester::ListCovers(const Clip& clip, const Matrix& m, int nesting) {
+// A button through its hit state; with a scaling grid, its shapes warped
+// as they are drawn (the grid spans the shapes of all its states).
+bool HitTester::ButtonCovers(const Character& ch, const Matrix& world, int nesting, const Matrix* own) {
+  const std::vector<ButtonPart>& parts = PartsOf(ch);
+  GridWarp warp;
+  bool grid = false;
+  const auto defined = movie_->scalingGrids.find(ch.id);
+  if (own && defined != movie_->scalingGrids.end()) {
+    GridBounds content;
+    for (const ButtonPart& part : parts)
+      if (const Character* shape = movie_->Find(part.character, frame_)) content.AddShape(*shape, part.matrix);
+    grid = MakeGridWarp(defined->second, content, *own, toPixel_ * Xform::From(world), warp);
+  }
+  for (const ButtonPart& part : parts) {
+    if (!(part.states & kButtonHit)) continue;
+    const ShapeData* shape = grid ? ShapeOf(part.character) : nullptr;
+    if (shape) warp.inner = Xform::From(part.matrix);
+    if (shape ? ShapeCovers(*shape, world, &warp)
+              : Covers(part.character, 0, Concat(world, part.matrix), nullptr, nesting + 1, &part.matrix))
+      return true;
+  }
+  return false;
+}
+
+// The scaling grid of sprite id running as clip, as drawn; false for none.
+bool HitTester::ClipGrid(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp) {
+  const auto defined = movie_->scalingGrids.find(id);
+  if (!clip.entry || (!clip.entry->scale9Grid && defined == movie_->scalingGrids.end())) return false;
+  const RECT& grid = clip.entry->scale9Grid ? *clip.entry->scale9Grid : defined->second;
+  GridBounds content;
+  for (const auto& [depth, obj] : clip.objects)
+    if (const Character* ch = obj.clip || obj.text ? nullptr : movie_->Find(obj.character, frame_))
+      content.AddShape(*ch, obj.matrix);
+  return MakeGridWarp(grid, content, clip.entry->matrix, toPixel_ * Xform::From(world), warp);
+}
+
+const ShapeData* HitTester::ShapeOf(uint16_t id) {
+  const Character* ch = movie_->Find(id, frame_);
+  return ch && IsShape(ch->tagCode) ? shapes_.ShapeOf(*ch, 0) : nullptr;
+}
+
+bool HitTester::ListCovers(const Clip& clip, const Matrix& m, int nesting, GridWarp* grid) {
   InMovieOf in(*this, clip);
   if (clip.drawing && !clip.drawing->Empty() && ShapeCovers(clip.drawing->Shape(), m)) return true;
-  for (const auto& [depth, obj] : clip.objects)
-    if (!obj.clipDepth && obj.visible && EntryCovers(obj, Concat(m, obj.matrix), nesting)) return true;
+  for (const auto& [depth, obj] : clip.objects) {
+    if (obj.clipDepth || !obj.visible) continue;
+    const ShapeData* shape = grid && !obj.clip && !obj.text ? ShapeOf(obj.character) : nullptr;
+    if (shape) grid->inner = Xform::From(obj.matrix);
+    if (shape ? ShapeCovers(*shape, m, grid) : EntryCovers(obj, Concat(m, obj.matrix), nesting)) return true;
+  }
   return false;
 }
 
@@ -216,7 +261,7 @@ bool HitTester::BoxCovers(const RECT& b, const Matrix& world) {
 }
 
 // Draws the shape into a one-pixel mask at the tested pixel, hard-edged.
-bool HitTester::ShapeCovers(const ShapeData& shape, const Matrix& world) {
+bool HitTester::ShapeCovers(const ShapeData& shape, const Matrix& world, const GridWarp* warp) {
   uint32_t pixel = 0;
   uint8_t covered = 0;
   Canvas canvas{1, 1, &pixel, nullptr};
@@ -226,6 +271,7 @@ bool HitTester::ShapeCovers(const ShapeData& shape, const Matrix& world) {
   target.clip = RECT{0, 0, 1, 1};
   target.antialias = false;
   target.maskOut = &covered;
+  target.warp = warp;
   target.stageScale = (std::hypot(toPixel_.a, toPixel_.b) + std::hypot(toPixel_.c, toPixel_.d)) / 2;
   DrawShape(target, shape, toPixel_ * Xform::From(world), ColorTransform{});
   return covered > 0;

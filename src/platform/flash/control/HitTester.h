@@ -3,7 +3,8 @@
 // the characters of its hit state with the composed matrices; clip layers
 // hide what they mask wherever they do not cover the pixel. A shape covers a
 // pixel when, drawn without anti-aliasing, it covers the pixel's centre;
-// a text covers its bounds. Only buttons, and clips that say they act as
+// a text covers its bounds; the shapes of a sprite or button with a scaling
+// grid cover what they draw warped by it. Only buttons, and clips that say they act as
 // buttons, take the pointer: shapes drawn above a button do not hide it;
 // hidden entries take nothing. As in drawing, a button or sprite inside itself
 // (directly or through others) is not followed again, and one test follows at
@@ -22,6 +23,7 @@
 #include "platform/flash/parse/MorphShape.h"
 #include "platform/flash/render/ShapeCache.h"
 #include "platform/flash/render/Rasterizer.h"
+#include "platform/flash/render/ShapeRenderer.h"
 #include "platform/flash/parse/ShapeRecords.h"
 
 namespace flash {
@@ -67,11 +69,18 @@ class HitTester {
   bool Find(const Clip& clip, const Matrix& m, int nesting, std::vector<int32_t>& path, ButtonPath& found);
   bool FindField(const Clip& clip, const Matrix& m, int nesting, std::vector<int32_t>& path, ButtonPath& found);
   void Aim(const FrameView& frame, int x, int y);
-  bool Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting);
+  // own: the matrix placing the character in its parent (for a button's scaling grid).
+  bool Covers(uint16_t id, uint16_t ratio, const Matrix& world, const Clip* running, int nesting,
+              const Matrix* own = nullptr);
+  bool ButtonCovers(const Character& ch, const Matrix& world, int nesting, const Matrix* own);
+  bool ClipGrid(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp);
   bool EntryCovers(const DisplayObject& obj, const Matrix& world, int nesting);
   bool BoxCovers(const RECT& b, const Matrix& world);
-  bool ListCovers(const Clip& clip, const Matrix& m, int nesting);
-  bool ShapeCovers(const ShapeData& shape, const Matrix& world);
+  // grid: the warp of the clip's scaling grid, for the shapes it shows directly.
+  bool ListCovers(const Clip& clip, const Matrix& m, int nesting, GridWarp* grid = nullptr);
+  bool ShapeCovers(const ShapeData& shape, const Matrix& world, const GridWarp* warp = nullptr);
+  // The shape a character is, null for anything else.
+  const ShapeData* ShapeOf(uint16_t id);
   const std::vector<ButtonPart>& PartsOf(const Character& ch);
 
   const MovieDefinition* movie_ = nullptr;

@@ -214,6 +214,19 @@ class TimelineReader {
           movie_.scalingGrids[static_cast<uint16_t>(id)] = RECT{x0, y0, x1, y1};
         break;
       }
+      case SwfTag::DefineFontAlignZones: {
+        uint16_t font = 0;
+        FontZones zones;
+        if (ReadFontAlignZones(body, font, zones) && !movie_.fontZones.count(font))
+          movie_.fontZones.emplace(font, std::move(zones));
+        break;
+      }
+      case SwfTag::CSMTextSettings: {
+        uint16_t text = 0;
+        TextSettings settings;
+        if (ReadTextSettings(body, text, settings)) movie_.textSettings[text] = settings;
+        break;
+      }
       case SwfTag::FrameLabel: {
         std::wstring label;
         if (ReadString(body, version, label) && !timeline_.labels.count(label))
@@ -393,6 +406,8 @@ MovieError ReadMovieDefinition(std::span<const uint8_t> file, std::unique_ptr<Mo
     movie->sprites.clear();
     movie->dictionary.clear();
     movie->background.reset();
+    movie->fontZones.clear();
+    movie->textSettings.clear();
     movie->jpegTables = {};
     movie->damaged = true;
   }

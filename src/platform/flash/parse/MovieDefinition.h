@@ -18,6 +18,7 @@
 #include "moviefiles/SwfTags.h"
 #include "base/ByteReader.h"
 #include "platform/flash/parse/FilterRecords.h"
+#include "platform/flash/parse/FontHints.h"
 
 namespace flash {
 
@@ -87,7 +88,9 @@ struct MovieDefinition {
   std::optional<COLORREF> background;  // the first SetBackgroundColor of the main timeline
   std::string metadata;        // the Metadata tag's text, when present
   std::map<std::wstring, uint16_t> exports;  // ExportAssets: names of library characters
-  std::map<uint16_t, RECT> scalingGrids;     // DefineScalingGrid: a sprite's grid, in its own twips
+  std::map<uint16_t, RECT> scalingGrids;     // DefineScalingGrid: a sprite's or button's grid, in its own twips
+  std::map<uint16_t, FontZones> fontZones;   // DefineFontAlignZones, by font
+  std::map<uint16_t, TextSettings> textSettings;  // CSMTextSettings, by text or edit text
   bool damaged = false;        // a tag could not be read; the stage stays blank
   std::span<const uint8_t> jpegTables;  // the JPEGTables tag's body, shared by DefineBits images
   uint64_t serial = 0;         // different for every definition read, for keying what is drawn from it

@@ -9,16 +9,23 @@ namespace flash {
 namespace {
 
 // The device-space points of one path: x0 y0 x1 y1 ... (its first point first).
-void Flatten(const ShapePath& path, const Xform& toDevice, const GridWarp* warp,
+void Flatten(const ShapePath& path, const Xform& toDevice, const GridWarp* warp, const PixelSnap* snap,
              std::vector<std::vector<double>>& polylines) {
   std::vector<double>* line = nullptr;
   double lastX = 0, lastY = 0;
   struct Map {
     const Xform& toDevice;
     const GridWarp* warp;
-    double X(double x, double y) const { return warp ? warp->outer.X(warp->X(x, y), warp->Y(x, y)) : toDevice.X(x, y); }
-    double Y(double x, double y) const { return warp ? warp->outer.Y(warp->X(x, y), warp->Y(x, y)) : toDevice.Y(x, y); }
-  } m{toDevice, warp};
+    const PixelSnap* snap;
+    double RawX(double x, double y) const {
+      return warp ? warp->outer.X(warp->X(x, y), warp->Y(x, y)) : toDevice.X(x, y);
+    }
+    double RawY(double x, double y) const {
+      return warp ? warp->outer.Y(warp->X(x, y), warp->Y(x, y)) : toDevice.Y(x, y);
+    }
+    double X(double x, double y) const { return snap ? snap->X(RawX(x, y)) : RawX(x, y); }
+    double Y(double x, double y) const { return snap ? snap->Y(RawY(x, y)) : RawY(x, y); }
+  } m{toDevice, warp, snap};
   for (const Segment& s : path.segments) {
     const double x0 = m.X(s.x0, s.y0), y0 = m.Y(s.x0, s.y0);
     if (!line || std::fabs(x0 - lastX) > 1e-6 || std::fabs(y0 - lastY) > 1e-6) {
@@ -95,7 +102,31 @@ bool Prepare(DrawTarget& t, FillPainter& painter, const FillStyle& f, const Xfor
   }
 }
 
+// Hands a painter coverage reshaped through a table (text's thickness and sharpness).
+class CurvedSink : public SpanSink {
+ public:
+  CurvedSink(SpanSink& next, const uint8_t* curve) : next_(next), curve_(curve) {}
+  void Span(int y, int x, int count, const uint8_t* coverage) override {
+    shaped_.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) shaped_[size_t(i)] = curve_[coverage[i]];
+    next_.Span(y, x, count, shaped_.data());
+  }
+
+ private:
+  SpanSink& next_;
+  const uint8_t* curve_;
+  std::vector<uint8_t> shaped_;
+};
+
 }  // namespace
+
+double PixelSnap::Map(double v, const double* from, const double* to) {
+  const double lo = std::min(from[0], from[1]), hi = std::max(from[0], from[1]);
+  const double loTo = from[0] <= from[1] ? to[0] : to[1], hiTo = from[0] <= from[1] ? to[1] : to[0];
+  if (v <= lo) return v + (loTo - lo);
+  if (v >= hi) return v + (hiTo - hi);
+  return loTo + (v - lo) * (hiTo - loTo) / (hi - lo);
+}
 
 double GridWarp::Map(double v, const double* e, double scale) {
   const double length = e[3] - e[0], corners = (e[1] - e[0]) + (e[3] - e[2]);
@@ -132,11 +163,17 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
         const bool left = path.fill0 == f, right = path.fill1 == f;
         if (left == right) continue;  // not on this region's border, or inside it on both sides
         polylines.clear();
-        Flatten(path, toDevice, t.warp, polylines);
+        Flatten(path, toDevice, t.warp, t.snap, polylines);
         for (const auto& p : polylines) AddPolyline(raster, p, left);
       }
       if (raster.Empty() || !Prepare(t, painter, style, toDevice, cx, textColor)) continue;
-      raster.Fill(shape.windingRule ? FillRule::NonZero : FillRule::EvenOdd, t.antialias, painter);
+      const FillRule rule = shape.windingRule ? FillRule::NonZero : FillRule::EvenOdd;
+      if (t.coverageCurve && t.antialias) {
+        CurvedSink curved(painter, t.coverageCurve);
+        raster.Fill(rule, true, curved);
+      } else {
+        raster.Fill(rule, t.antialias, painter);
+      }
     }
     for (size_t l = 1; l < shape.lines.size(); ++l) {
       const LineStyle& style = shape.lines[l];
@@ -147,7 +184,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
       for (const ShapePath& path : shape.paths) {
         if (path.line != l) continue;
         polylines.clear();
-        Flatten(path, toDevice, t.warp, polylines);
+        Flatten(path, toDevice, t.warp, t.snap, polylines);
         for (auto& p : polylines) {
           if (style.pixelHinting) SnapToPixels(p, width);
           StrokePolyline(raster, p, std::min(width, 1.0e5), style);

@@ -29,6 +29,17 @@ struct GridWarp {
   double Y(double px, double py) const { return Map(inner.Y(px, py), y, sy); }
 };
 
+// Stems moved onto the pixel grid (text's alignment zones): per axis,
+// device coordinates between from[0] and from[1] go linearly onto
+// to[0]..to[1]; those beyond move with the nearer edge.
+struct PixelSnap {
+  bool x = false, y = false;
+  double fromX[2] = {}, toX[2] = {}, fromY[2] = {}, toY[2] = {};
+  static double Map(double v, const double* from, const double* to);
+  double X(double v) const { return x ? Map(v, fromX, toX) : v; }
+  double Y(double v) const { return y ? Map(v, fromY, toY) : v; }
+};
+
 struct DrawTarget {
   Canvas* canvas = nullptr;
   Rasterizer* raster = nullptr;
@@ -39,6 +50,8 @@ struct DrawTarget {
   double stageScale = 0.05;    // device pixels per twip of the stage (lines that ignore clips' scales)
   std::function<const Bitmap*(uint16_t)> bitmaps;
   const GridWarp* warp = nullptr;  // when set, points take it instead of toDevice
+  const PixelSnap* snap = nullptr;  // when set, device points go through it
+  const uint8_t* coverageCurve = nullptr;  // when set, fills' coverage goes through this table of 256
 };
 
 // toDevice: shape twips -> device pixels. textColor, when given, replaces

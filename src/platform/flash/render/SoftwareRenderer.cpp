@@ -1,11 +1,11 @@
 #include "platform/flash/render/SoftwareRenderer.h"
 
-#include "base/ByteReader.h"
-#include "moviefiles/BitStream.h"
 #include "platform/flash/binding/ScriptObjects.h"
 #include "platform/flash/render/BitmapSurface.h"
 #include "platform/flash/play/DeviceText.h"
 #include "platform/flash/play/TextLayout.h"
+#include "platform/flash/render/ScalingGrid.h"
+#include "platform/flash/render/TextHinting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -226,7 +226,7 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
       std::vector<uint8_t>& mask = masks_[size_t(masksInForce_)];
       mask.assign(size_t(canvas_.width) * canvas_.height, 0);
       target_.maskOut = mask.data();
-      DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), StateOf(obj), nesting);
+      DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), StateOf(obj), nesting, &obj.matrix);
       target_.maskOut = nullptr;
       layers.push_back(Layer{obj.clipDepth, mask.data(), canvas_.mask});
       canvas_.mask = mask.data();
@@ -247,7 +247,8 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
     if (obj.effects.NeedsLayer() || obj.effects.cacheAsBitmap) {
       DrawLayered(obj.effects, color, ToDevice(shown), &obj,
                   [&](const ColorTransform& c) { DrawEntry(obj, shown, c, nesting); });
-    } else if (&clip == gridClip_ && !obj.clip && !obj.text) {
+    } else if (const Character* ch = &clip == gridClip_ && !obj.clip && !obj.text ? Lookup(obj.character) : nullptr;
+               ch && IsShape(ch->tagCode)) {
       gridWarp_.inner = Xform::From(obj.matrix);
       target_.warp = &gridWarp_;
       DrawEntry(obj, shown, color, nesting);
@@ -267,7 +268,7 @@ void SoftwareRenderer::DrawEntry(const DisplayObject& obj, const Matrix& world, 
   if (obj.text) {
     if (budget_ <= 0) return;
     --budget_;
-    DrawField(*obj.text, ToDevice(world), cx);
+    DrawField(*obj.text, ToDevice(world), cx, obj.character ? SettingsOf(obj.character) : nullptr);
   } else if (obj.clip && obj.clip->timeline < 0) {
     DrawList(*obj.clip, world, cx, nesting + 1);  // a clip a script made empty, or one showing a loaded movie
   } else if (obj.bitmap) {
@@ -287,7 +288,7 @@ void SoftwareRenderer::DrawEntry(const DisplayObject& obj, const Matrix& world, 
     const float h = static_cast<float>((info && info->height ? info->height : obj.video->height) * 20);
     DrawPicture(*obj.video, w, h, obj.videoSmoothing, world, cx);
   } else {
-    DrawCharacter(obj.character, obj.ratio, world, cx, obj.clip.get(), StateOf(obj), nesting);
+    DrawCharacter(obj.character, obj.ratio, world, cx, obj.clip.get(), StateOf(obj), nesting, &obj.matrix);
   }
 }
 
@@ -348,7 +349,7 @@ uint8_t SoftwareRenderer::StateOf(const DisplayObject& object) const {
 }
 
 void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx,
-                                     const Clip* clip, uint8_t buttonState, int nesting) {
+                                     const Clip* clip, uint8_t buttonState, int nesting, const Matrix* own) {
   if (nesting > kMaxNesting || budget_ <= 0) return;
   --budget_;
   const Character* ch = Lookup(id);
@@ -366,17 +367,7 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
   if (std::find(chain_.begin(), chain_.end(), ch) != chain_.end()) return;  // inside itself: drawn once
   chain_.push_back(ch);
   if (button) {
-    auto it = buttons_.find(ch);
-    if (it == buttons_.end()) it = buttons_.emplace(ch, ReadButtonParts(*ch)).first;
-    for (const ButtonPart& part : it->second) {
-      if (!(part.states & buttonState)) continue;
-      const Matrix placed = Concat(world, part.matrix);
-      auto draw = [&](const ColorTransform& c) {
-        DrawCharacter(part.character, 0, placed, c, nullptr, buttonState_, nesting + 1);
-      };
-      if (part.effects.NeedsLayer()) DrawLayered(part.effects, Concat(cx, part.color), ToDevice(placed), nullptr, draw);
-      else draw(Concat(cx, part.color));
-    }
+    DrawButton(*ch, world, cx, buttonState, nesting, own);
   } else if (clip) {
     const Clip* outerGrid = gridClip_;
     const GridWarp outerWarp = gridWarp_;
@@ -391,44 +382,62 @@ void SoftwareRenderer::DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& 
   chain_.pop_back();
 }
 
+// A button's parts in its state; with a scaling grid, the shapes among them
+// keep the grid's corners (the grid spans the shapes of all its states).
+void SoftwareRenderer::DrawButton(const Character& ch, const Matrix& world, const ColorTransform& cx,
+                                  uint8_t buttonState, int nesting, const Matrix* own) {
+  auto it = buttons_.find(&ch);
+  if (it == buttons_.end()) it = buttons_.emplace(&ch, ReadButtonParts(ch)).first;
+  GridWarp warp;
+  bool grid = false;
+  const auto defined = movie_->scalingGrids.find(ch.id);
+  if (own && defined != movie_->scalingGrids.end()) {
+    GridBounds content;
+    for (const ButtonPart& part : it->second)
+      if (const Character* shape = Lookup(part.character)) content.AddShape(*shape, part.matrix);
+    grid = MakeGridWarp(defined->second, content, *own, ToDevice(world), warp);
+  }
+  for (const ButtonPart& part : it->second) {
+    if (!(part.states & buttonState)) continue;
+    const Matrix placed = Concat(world, part.matrix);
+    auto draw = [&](const ColorTransform& c) {
+      DrawCharacter(part.character, 0, placed, c, nullptr, buttonState_, nesting + 1, &part.matrix);
+    };
+    const Character* shape = grid ? Lookup(part.character) : nullptr;
+    if (part.effects.NeedsLayer()) {
+      DrawLayered(part.effects, Concat(cx, part.color), ToDevice(placed), nullptr, draw);
+    } else if (shape && IsShape(shape->tagCode)) {
+      warp.inner = Xform::From(part.matrix);
+      const GridWarp* outer = target_.warp;
+      target_.warp = &warp;
+      draw(Concat(cx, part.color));
+      target_.warp = outer;
+    } else {
+      draw(Concat(cx, part.color));
+    }
+  }
+}
+
 bool SoftwareRenderer::GridOf(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp) const {
   const auto defined = movie_->scalingGrids.find(id);
   if (!clip.entry || (!clip.entry->scale9Grid && defined == movie_->scalingGrids.end())) return false;
   const RECT& g = clip.entry->scale9Grid ? *clip.entry->scale9Grid : defined->second;
-  const Matrix& own = clip.entry->matrix;
-  if (own.b != 0 || own.c != 0 || own.a == 0 || own.d == 0) return false;
   // The content's bounds: the shapes the sprite shows, in its own twips.
-  double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
-  for (const auto& [depth, obj] : clip.objects) {
-    const Character* ch = obj.clip || obj.text ? nullptr : Lookup(obj.character);
-    if (!ch || !IsShape(ch->tagCode)) continue;
-    ByteReader r(ch->body);
-    int32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-    if (!ReadRectRecord(r, x0, x1, y0, y1)) continue;
-    const Xform m = Xform::From(obj.matrix);
-    for (const auto& [x, y] : {std::pair{x0, y0}, std::pair{x1, y0}, std::pair{x0, y1}, std::pair{x1, y1}}) {
-      lo[0] = std::min(lo[0], m.X(x, y)), hi[0] = std::max(hi[0], m.X(x, y));
-      lo[1] = std::min(lo[1], m.Y(x, y)), hi[1] = std::max(hi[1], m.Y(x, y));
-    }
-  }
-  if (!(lo[0] < hi[0]) || !(lo[1] < hi[1])) return false;
-  const double gx0 = std::clamp<double>(g.left, lo[0], hi[0]), gx1 = std::clamp<double>(g.right, gx0, hi[0]);
-  const double gy0 = std::clamp<double>(g.top, lo[1], hi[1]), gy1 = std::clamp<double>(g.bottom, gy0, hi[1]);
-  warp.x[0] = lo[0], warp.x[1] = gx0, warp.x[2] = gx1, warp.x[3] = hi[0];
-  warp.y[0] = lo[1], warp.y[1] = gy0, warp.y[2] = gy1, warp.y[3] = hi[1];
-  warp.sx = std::fabs(own.a), warp.sy = std::fabs(own.d);
-  warp.outer = ToDevice(world);
-  return true;
+  GridBounds content;
+  for (const auto& [depth, obj] : clip.objects)
+    if (const Character* ch = obj.clip || obj.text ? nullptr : Lookup(obj.character)) content.AddShape(*ch, obj.matrix);
+  return MakeGridWarp(g, content, clip.entry->matrix, ToDevice(world), warp);
 }
 
 // A sprite shown without a running timeline (inside a button): its first frame.
 void SoftwareRenderer::DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx,
                                         int nesting) {
   for (const auto& [depth, cmd] : FirstFramePlacements(*movie_, ch)) {
-    const Matrix placed = Concat(world, cmd->matrix.value_or(Matrix{}));
+    const Matrix own = cmd->matrix.value_or(Matrix{});
+    const Matrix placed = Concat(world, own);
     const ColorTransform color = Concat(cx, cmd->color.value_or(ColorTransform{}));
     auto draw = [&](const ColorTransform& c) {
-      DrawCharacter(*cmd->character, cmd->ratio.value_or(0), placed, c, nullptr, buttonState_, nesting);
+      DrawCharacter(*cmd->character, cmd->ratio.value_or(0), placed, c, nullptr, buttonState_, nesting, &own);
     };
     SurfaceEffects effects;
     effects.filters = cmd->filters;
@@ -511,32 +520,65 @@ const ShapeData* SoftwareRenderer::GlyphOf(FontEntry& font, uint32_t index) {
   return font.glyphs[index].get();
 }
 
+const TextSettings* SoftwareRenderer::SettingsOf(uint16_t text) const {
+  const auto it = movie_->textSettings.find(text);
+  return it == movie_->textSettings.end() ? nullptr : &it->second;
+}
+
+const FontZones* SoftwareRenderer::BeginHints(const TextSettings* settings, uint16_t font,
+                                              std::array<uint8_t, 256>& curve) {
+  target_.coverageCurve = nullptr;
+  if (!settings || !settings->advanced) return nullptr;
+  if (ReshapesCoverage(*settings)) {
+    curve = CoverageCurve(*settings);
+    target_.coverageCurve = curve.data();
+  }
+  if (!settings->gridFit) return nullptr;
+  const auto it = movie_->fontZones.find(font);
+  return it == movie_->fontZones.end() ? nullptr : &it->second;
+}
+
+void SoftwareRenderer::PaintGlyph(const ShapeData& glyph, const Xform& m, const ColorTransform& cx, const Rgba* color,
+                                  const FontZones* zones, uint32_t index, double emSize, uint8_t gridFit) {
+  PixelSnap snap;
+  if (zones && index < zones->glyphs.size() && GlyphSnap(zones->glyphs[index], emSize, m, gridFit, snap))
+    target_.snap = &snap;
+  Paint(glyph, m, cx, color);
+  target_.snap = nullptr;
+}
+
 void SoftwareRenderer::DrawGlyphText(const Character& ch, const Xform& toDevice, const ColorTransform& cx) {
   auto it = texts_.find(&ch);
   if (it == texts_.end()) it = texts_.emplace(&ch, ReadText(ch)).first;
   const TextData& text = it->second;
   const Xform base = toDevice * text.matrix;
+  const TextSettings* settings = SettingsOf(ch.id);
+  std::array<uint8_t, 256> curve;
   for (const GlyphRun& run : text.runs) {
     FontEntry* font = FontOf(run.font);
     if (!font || font->glyphs.empty()) continue;
+    const FontZones* zones = BeginHints(settings, run.font, curve);
     const double scale = run.height / font->font.emSize;
     for (const PlacedGlyph& g : run.glyphs) {
       const ShapeData* glyph = GlyphOf(*font, g.index);
       if (!glyph) continue;
       const Xform place{scale, 0, 0, scale, g.x, run.y};
-      Paint(*glyph, base * place, cx, &run.color);
+      PaintGlyph(*glyph, base * place, cx, &run.color, zones, g.index, font->font.emSize,
+                 settings ? settings->gridFit : 0);
     }
   }
+  target_.coverageCurve = nullptr;
 }
 
 void SoftwareRenderer::DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx) {
   auto it = editTexts_.find(&ch);
   if (it == editTexts_.end()) it = editTexts_.emplace(&ch, ReadEditText(ch, movie_->version)).first;
-  DrawEditData(it->second, toDevice, cx);
+  DrawEditData(it->second, toDevice, cx, nullptr, SettingsOf(ch.id));
 }
 
 // A text field as scripts left it: its background and border, then its text.
-void SoftwareRenderer::DrawField(const TextFieldState& field, const Xform& toDevice, const ColorTransform& cx) {
+void SoftwareRenderer::DrawField(const TextFieldState& field, const Xform& toDevice, const ColorTransform& cx,
+                                 const TextSettings* settings) {
   const EditTextData& e = field.data;
   if (field.background || e.border) {
     ShapeData box;
@@ -563,11 +605,11 @@ void SoftwareRenderer::DrawField(const TextFieldState& field, const Xform& toDev
     box.paths.push_back(std::move(edge));
     Paint(box, toDevice, cx);
   }
-  DrawEditData(e, toDevice, cx, &field);
+  DrawEditData(e, toDevice, cx, &field, settings);
 }
 
 void SoftwareRenderer::DrawEditData(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
-                                    const TextFieldState* field) {
+                                    const TextFieldState* field, const TextSettings* settings) {
   const bool caret = field && field->focused && field->input;
   if (e.text.empty() && !caret) return;
   FontEntry* font = e.hasFont ? FontOf(e.font) : nullptr;
@@ -580,6 +622,9 @@ void SoftwareRenderer::DrawEditData(const EditTextData& e, const Xform& toDevice
   const GlyphLayout layout = LayOutGlyphs(font->font, e);
   const double left = e.bounds.left + 40.0 + e.leftMargin, right = e.bounds.right - 40.0 - e.rightMargin;
   const double scale = layout.scale;
+  std::array<uint8_t, 256> curve;
+  const FontZones* zones = BeginHints(settings, e.font, curve);
+  const uint8_t gridFit = settings ? settings->gridFit : 0;
   for (size_t line = 0; line < layout.lines.size(); ++line) {
     const LaidLine& laid = layout.lines[line];
     const double spare = right - left - laid.width;
@@ -587,8 +632,10 @@ void SoftwareRenderer::DrawEditData(const EditTextData& e, const Xform& toDevice
     const double baseline = e.bounds.top + 40.0 + layout.ascent + double(line) * layout.lineHeight;
     for (const PlacedGlyph& g : laid.glyphs)
       if (const ShapeData* glyph = GlyphOf(*font, g.index))
-        Paint(*glyph, toDevice * Xform{scale, 0, 0, scale, left + shift + g.x, baseline}, cx, &e.color);
+        PaintGlyph(*glyph, toDevice * Xform{scale, 0, 0, scale, left + shift + g.x, baseline}, cx, &e.color, zones,
+                   g.index, font->font.emSize, gridFit);
   }
+  target_.coverageCurve = nullptr;
   target_.clip = savedClip;
 }
 

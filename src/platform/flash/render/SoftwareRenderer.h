@@ -7,8 +7,9 @@
 // tree; embedded video frames, and the pictures of videos scripts attach,
 // are drawn like bitmaps, as are scripts' bitmaps (attachBitmap and bitmap
 // fills, as their pixels are at the paint); a clip's scroll rectangle
-// shows only that part of it. The shapes a sprite with a scaling grid shows
-// directly keep the grid's corners at their size as the sprite is scaled.
+// shows only that part of it. The shapes a sprite or button with a scaling
+// grid shows directly keep the grid's corners at their size as it is scaled
+// (in its own space when it is turned or skewed: ScalingGrid).
 // Characters are drawn as defined at the frame of
 // their movie's main timeline; a clip showing a loaded movie draws from that
 // movie's dictionary. A
@@ -30,6 +31,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -102,9 +104,13 @@ class SoftwareRenderer : public FlashRenderer {
   bool PushClipMask(const Clip& target, const ColorTransform& cx, int nesting);
   bool PushScrollMask(const Clip& clip, const Matrix& world);
   void CollectMasks(const Clip& clip, std::vector<const Clip*>& out, int nesting);
-  void DrawField(const TextFieldState& field, const Xform& toDevice, const ColorTransform& cx);
+  void DrawField(const TextFieldState& field, const Xform& toDevice, const ColorTransform& cx,
+                 const TextSettings* settings);
+  // own: the matrix placing the character in its parent (a button's scaling grid takes its scales).
   void DrawCharacter(uint16_t id, uint16_t ratio, const Matrix& world, const ColorTransform& cx, const Clip* clip,
-                     uint8_t buttonState, int nesting);
+                     uint8_t buttonState, int nesting, const Matrix* own = nullptr);
+  void DrawButton(const Character& ch, const Matrix& world, const ColorTransform& cx, uint8_t buttonState,
+                  int nesting, const Matrix* own);
   // Every shape the renderer draws goes through here: drawn, or measured.
   void Paint(const ShapeData& shape, const Xform& toDevice, const ColorTransform& cx, const Rgba* textColor = nullptr,
              DrawTarget* target = nullptr);
@@ -126,11 +132,17 @@ class SoftwareRenderer : public FlashRenderer {
   void DrawGlyphText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
   void DrawEditText(const Character& ch, const Xform& toDevice, const ColorTransform& cx);
   void DrawEditData(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
-                    const TextFieldState* field = nullptr);
+                    const TextFieldState* field = nullptr, const TextSettings* settings = nullptr);
+  // A text's anti-aliasing settings (CSMTextSettings), null for none.
+  const TextSettings* SettingsOf(uint16_t text) const;
+  // Glyphs of a font in a text with settings: put the coverage curve in
+  // force (curve holds it) and give the font's zones when they are fitted.
+  const FontZones* BeginHints(const TextSettings* settings, uint16_t font, std::array<uint8_t, 256>& curve);
+  void PaintGlyph(const ShapeData& glyph, const Xform& toDevice, const ColorTransform& cx, const Rgba* color,
+                  const FontZones* zones, uint32_t index, double emSize, uint8_t gridFit);
   void DrawSystemText(const EditTextData& e, const Xform& toDevice, const ColorTransform& cx,
                       const TextFieldState* field = nullptr);
-  // The scaling grid of sprite id showing clip under world; false when it
-  // has none, or the sprite is turned or skewed (then drawn plainly).
+  // The scaling grid of sprite id showing clip under world; false when it has none.
   bool GridOf(uint16_t id, const Clip& clip, const Matrix& world, GridWarp& warp) const;
   void DrawStaticSprite(const Character& ch, const Matrix& world, const ColorTransform& cx, int nesting);
   void DrawVideo(uint16_t id, uint16_t frame, const Matrix& world, const ColorTransform& cx);
