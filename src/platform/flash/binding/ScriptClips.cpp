@@ -181,6 +181,7 @@ void SetEntryProperty(MovieScripts& owner, Clip* parent, DisplayObject* entry, i
     case script::kPropName:
       entry->name = vm.ToText(v);
       entry->nameKey = nullptr;
+      if (parent) parent->Named(*entry);
       break;
     default: return;  // read-only
   }
@@ -222,18 +223,20 @@ bool MovieClipObject::SetHook(Vm& vm, String* key, const Value& v) {
   return true;
 }
 
+// The child of the lowest depth bearing the name.
 bool MovieClipObject::LateHook(Vm& vm, String* key, Value& out) {
   if (!clip_) return false;
-  for (auto& [depth, entry] : clip_->objects) {
-    if (entry.name.empty()) continue;
+  const DisplayObject* found = nullptr;
+  clip_->ForEachNamed(key->View(), [&](DisplayObject& entry) {
+    if (entry.name.empty() || (found && found->depth < entry.depth)) return;
     if (!entry.nameKey) entry.nameKey = vm.Key(entry.name);
-    if (entry.nameKey != key) continue;
+    if (entry.nameKey != key) return;
     const Value v = owner_.ValueOf(*clip_, entry);
-    if (v.IsUndefined()) continue;
+    if (v.IsUndefined()) return;
+    found = &entry;
     out = v;
-    return true;
-  }
-  return false;
+  });
+  return found != nullptr;
 }
 
 void MovieClipObject::EnumerateHook(Vm& vm, std::vector<String*>& names) {

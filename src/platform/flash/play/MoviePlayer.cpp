@@ -94,9 +94,18 @@ const Character* MoviePlayer::Find(const Clip* clip, uint16_t id) const {
   return MovieOf(clip).Find(id, frame);
 }
 
+void Clip::Named(const DisplayObject& entry) {
+  if (names.Size() >= 2 * objects.size() + 64) {
+    names.Clear();
+    for (const auto& [depth, obj] : objects) names.Add(obj.name, depth);
+  } else {
+    names.Add(entry.name, entry.depth);
+  }
+}
+
 // A clip for an entry of parent's list, showing parent's movie.
 std::unique_ptr<Clip> MoviePlayer::NewClip(Clip& parent, DisplayObject& entry, int timeline) {
-  auto clip = std::make_unique<Clip>(&liveClips_);
+  auto clip = std::make_unique<Clip>(&liveClips_, entry.placedFrame >= 0 ? &placedClips_ : nullptr);
   clip->timeline = timeline;
   clip->parent = &parent;
   clip->entry = &entry;
@@ -176,6 +185,7 @@ void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, int frame, bool scr
       for (const ClipEventRecord& e : fresh.events) fresh.eventMask |= e.events;
     }
     obj = &(clip.objects[cmd.depth] = std::move(fresh));
+    clip.Named(*obj);
     NewObject(clip, *obj, *cmd.character, scripts, nesting);
     return;
   } else {
@@ -186,7 +196,10 @@ void MoviePlayer::Apply(Clip& clip, const PlaceCommand& cmd, int frame, bool scr
     if (cmd.color) obj->color = *cmd.color;
   }
   if (cmd.ratio) obj->ratio = *cmd.ratio;
-  if (cmd.name) obj->name = *cmd.name, obj->nameKey = nullptr;
+  if (cmd.name) {
+    obj->name = *cmd.name, obj->nameKey = nullptr;
+    clip.Named(*obj);
+  }
   if (cmd.clipDepth) obj->clipDepth = *cmd.clipDepth;
   if (!obj->effectsScripted) ApplyEffects(cmd, obj->effects, false);
 }
@@ -200,7 +213,9 @@ void MoviePlayer::NewObject(Clip& owner, DisplayObject& obj, uint16_t character,
   const Character* ch = Find(&owner, character);
   if (ch && ch->tagCode == SwfTag::DefineEditText)
     obj.text = std::make_unique<TextFieldState>(TextFieldState::FromCharacter(ReadEditText(*ch, MovieOf(&owner).version)));
-  bool nests = ch && ch->sprite >= 0 && nesting < kMaxNesting && liveClips_ < kMaxLiveClips;
+  // A timeline's sprites have the smaller bound; a script's attachMovie the larger.
+  bool nests = ch && ch->sprite >= 0 && nesting < kMaxNesting && liveClips_ < kMaxScriptClips &&
+               (obj.placedFrame < 0 || placedClips_ < kMaxLiveClips);
   for (const Clip* above = &owner; above && nests; above = above->parent)
     if (above->timeline == ch->sprite && above->movie == owner.movie) nests = false;
   if (nests) obj.clip = NewClip(owner, obj, ch->sprite);
@@ -382,18 +397,19 @@ DisplayObject* MoviePlayer::Attach(Clip& parent, uint16_t character, const std::
   const int32_t d = depth + kDepthOffset;
   auto it = parent.objects.find(d);
   if (it != parent.objects.end()) Remove(parent, it, true);
-  if (liveClips_ >= kMaxLiveClips) return nullptr;
+  if (liveClips_ >= kMaxScriptClips) return nullptr;
   DisplayObject fresh;
   fresh.depth = d;
   fresh.name = name;
   DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  parent.Named(*obj);
   ++changes_;
   NewObject(parent, *obj, character, true, NestingOf(parent));
   return obj;
 }
 
 DisplayObject* MoviePlayer::CreateEmpty(Clip& parent, const std::wstring& name, int32_t depth) {
-  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxLiveClips ||
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxScriptClips ||
       NestingOf(parent) >= kMaxNesting)
     return nullptr;
   const int32_t d = depth + kDepthOffset;
@@ -403,6 +419,7 @@ DisplayObject* MoviePlayer::CreateEmpty(Clip& parent, const std::wstring& name, 
   fresh.depth = d;
   fresh.name = name;
   DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  parent.Named(*obj);
   obj->clip = NewClip(parent, *obj, -2);
   ++changes_;
   scripts_->Placed(parent, *obj, true);
@@ -410,7 +427,7 @@ DisplayObject* MoviePlayer::CreateEmpty(Clip& parent, const std::wstring& name, 
 }
 
 DisplayObject* MoviePlayer::CreateText(Clip& parent, const std::wstring& name, int32_t depth, const RECT& bounds) {
-  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxLiveClips) return nullptr;
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxScriptClips) return nullptr;
   const int32_t d = depth + kDepthOffset;
   auto it = parent.objects.find(d);
   if (it != parent.objects.end()) Remove(parent, it, true);
@@ -420,6 +437,7 @@ DisplayObject* MoviePlayer::CreateText(Clip& parent, const std::wstring& name, i
   fresh.matrix.tx = bounds.left, fresh.matrix.ty = bounds.top;
   fresh.text = std::make_unique<TextFieldState>(TextFieldState::Empty(bounds.right - bounds.left, bounds.bottom - bounds.top));
   DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  parent.Named(*obj);
   ++changes_;
   scripts_->Placed(parent, *obj, true);
   return obj;
@@ -436,12 +454,13 @@ DisplayObject* MoviePlayer::AttachBitmap(Clip& parent, int32_t depth, std::share
   fresh.bitmap = std::move(bitmap);
   fresh.bitmapSmoothing = smoothing;
   DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  parent.Named(*obj);
   ++changes_;
   return obj;
 }
 
 DisplayObject* MoviePlayer::Duplicate(DisplayObject& source, Clip& parent, const std::wstring& name, int32_t depth) {
-  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxLiveClips) return nullptr;
+  if (depth < -kDepthOffset || depth > kMaxScriptDepth - kDepthOffset || liveClips_ >= kMaxScriptClips) return nullptr;
   const int32_t d = depth + kDepthOffset;
   if (d == source.depth) return nullptr;
   auto it = parent.objects.find(d);
@@ -468,6 +487,7 @@ DisplayObject* MoviePlayer::Duplicate(DisplayObject& source, Clip& parent, const
   std::unique_ptr<TextFieldState> text;
   if (source.text) text = std::make_unique<TextFieldState>(*source.text);
   DisplayObject* obj = &(parent.objects[d] = std::move(fresh));
+  parent.Named(*obj);
   ++changes_;
   if (empty) {
     obj->clip = NewClip(parent, *obj, -2);
@@ -498,9 +518,9 @@ bool MoviePlayer::SwapDepths(Clip& parent, int32_t depth, int32_t other) {
   if (!b.empty()) {
     b.key() = depth;
     b.mapped().depth = depth;
-    parent.objects.insert(std::move(b));
+    parent.Named(parent.objects.insert(std::move(b)).position->second);
   }
-  parent.objects.insert(std::move(a));
+  parent.Named(parent.objects.insert(std::move(a)).position->second);
   ++changes_;
   return true;
 }
@@ -559,7 +579,7 @@ Clip* MoviePlayer::LevelFor(int n, const MovieDefinition& movie) {
   if (n <= 0) return nullptr;
   auto it = levels_.find(n);
   if (it == levels_.end()) {
-    if (static_cast<int>(levels_.size()) >= kMaxLevels || liveClips_ >= kMaxLiveClips) return nullptr;
+    if (static_cast<int>(levels_.size()) >= kMaxLevels || liveClips_ >= kMaxScriptClips) return nullptr;
     auto level = std::make_unique<Clip>(&liveClips_);
     level->level = n;
     level->movie = &movie;

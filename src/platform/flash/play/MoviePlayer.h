@@ -29,6 +29,7 @@
 #include "platform/flash/play/ClipEvents.h"
 #include "platform/flash/parse/MovieDefinition.h"
 #include "platform/flash/binding/ScriptDrawing.h"
+#include "platform/flash/play/ChildNames.h"
 #include "platform/flash/play/TextFieldState.h"
 
 namespace flash {
@@ -100,17 +101,36 @@ struct SoundSettings {
 // empty one a script made.
 struct Clip {
   Clip() = default;
-  explicit Clip(size_t* counter) : counter_(counter) { ++*counter_; }
+  // Counted in counter, and in placed as well for a sprite a timeline placed.
+  explicit Clip(size_t* counter, size_t* placed = nullptr) : counter_(counter), placed_(placed) {
+    ++*counter_;
+    if (placed_) ++*placed_;
+  }
   ~Clip() {
     if (counter_) --*counter_;
+    if (placed_) --*placed_;
   }
   Clip(const Clip&) = delete;
   Clip& operator=(const Clip&) = delete;
+
+  // Records the name of an entry of objects that was placed, renamed or
+  // moved to another depth, so that ForEachNamed finds it.
+  void Named(const DisplayObject& entry);
+  // Calls fn(entry) for each entry that may bear name (compared without
+  // case; fn checks), in no particular order.
+  template <class Fn>
+  void ForEachNamed(std::wstring_view name, Fn fn) {
+    names.ForEach(name, [&](int32_t depth) {
+      auto it = objects.find(depth);
+      if (it != objects.end()) fn(it->second);
+    });
+  }
 
   int timeline = -1;  // -1: the main timeline; -2: an empty clip
   int frame = 0;
   bool playing = true;
   std::map<int32_t, DisplayObject> objects;  // by depth
+  ChildNames names;                          // where to look for an entry by its name (see Named)
   Clip* parent = nullptr;                    // the clip whose list holds this one
   DisplayObject* entry = nullptr;            // its entry there (null for the main timeline)
   MovieClipObject* object = nullptr;         // its script object
@@ -126,6 +146,7 @@ struct Clip {
 
  private:
   size_t* counter_ = nullptr;
+  size_t* placed_ = nullptr;
 };
 
 // Told of every frame a timeline enters by playing (where its sounds start).
@@ -167,7 +188,8 @@ struct PlayerEnvironment {
 
 class MoviePlayer {
  public:
-  static constexpr size_t kMaxLiveClips = 10000;
+  static constexpr size_t kMaxLiveClips = 10000;    // sprites placed by timelines at once
+  static constexpr size_t kMaxScriptClips = 200000; // clips at once, those scripts made with them
   static constexpr int kMaxLevels = 256;       // levels above 0 at once
   static constexpr int kMaxLoadNesting = 8;    // movies loaded inside loaded movies
 
@@ -278,7 +300,8 @@ class MoviePlayer {
   const MovieDefinition& movie_;
   PlayerEnvironment environment_;
   std::vector<std::unique_ptr<MovieDefinition>> loaded_;  // before the clips: they point into these
-  size_t liveClips_ = 0;  // sprite instances alive, bounded against sprites that multiply
+  size_t liveClips_ = 0;    // clips alive
+  size_t placedClips_ = 0;  // those placed by timelines, bounded against sprites that multiply
   Clip root_;
   std::map<int, std::unique_ptr<Clip>> levels_;
   SoundSettings globalSound_;

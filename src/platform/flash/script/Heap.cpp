@@ -1,19 +1,10 @@
 #include "platform/flash/script/Heap.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
-#include "platform/flash/script/Object.h"
-
 namespace flash::script {
-
-void Tracer::Mark(const Value& v) {
-  if (v.IsString()) {
-    Mark(static_cast<const GcThing*>(v.AsString()));
-  } else if (v.IsObject()) {
-    Mark(static_cast<const GcThing*>(v.AsObject()));
-  }
-}
 
 wchar_t FoldCase(wchar_t c) {
   if (c >= L'A' && c <= L'Z') return static_cast<wchar_t>(c + 32);

@@ -7,6 +7,16 @@ constexpr size_t kLinearSlots = 8;
 
 }  // namespace
 
+// Declared with the heap, which knows values only as bits: an object is a
+// thing of the heap, and both kinds are known here.
+void Tracer::Mark(const Value& v) {
+  if (v.IsString()) {
+    Mark(static_cast<const GcThing*>(v.AsString()));
+  } else if (v.IsObject()) {
+    Mark(static_cast<const GcThing*>(v.AsObject()));
+  }
+}
+
 Slot& PropertyMap::Add(String* key, String* name, const Value& v, uint32_t flags) {
   slots_.push_back(Slot{key, name, v, flags});
   if (slots_.size() > kLinearSlots) {

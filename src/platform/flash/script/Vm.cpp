@@ -1,11 +1,12 @@
-// The interpreter loop: frames of running action lists and calls, blocks
-// of with and try, the budget and the bounds.
+// The interpreter loop: frames of running action lists, blocks of with and
+// try, the budget and the bounds. Calls are in VmCall.cpp, timers and
+// listeners in VmTimers.cpp, the collector's roots in VmMemory.cpp and the
+// making of an interpreter with its built-in classes in VmCreate.cpp.
 #include "platform/flash/script/Vm.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/flash/script/Builtins.h"
 #include "platform/flash/script/Convert.h"
 #include "platform/flash/script/VmFrame.h"
 
@@ -13,57 +14,10 @@ namespace flash::script {
 namespace {
 
 constexpr size_t kStackSize = size_t(1) << 17;
-constexpr size_t kRegisterSpace = size_t(Vm::kMaxDepth + 4) * 256;
 constexpr int64_t kChunk = 1 << 16;                 // instructions between looks at the clock
 constexpr uint64_t kMaxStepsPerRun = uint64_t(1) << 32;  // when the clock stands still
-constexpr size_t kMinCollect = size_t(16) << 20;      // fresh bytes before a collection inside a run
-constexpr size_t kMaxTimers = 4096;
 
 }  // namespace
-
-Vm::Vm(uint8_t version, VmHost& host, size_t heapLimit)
-    : version_(version), host_(host), heap_(version >= 7, heapLimit) {
-  auto key = [&](const wchar_t* s) { return heap_.Key(s); };
-  names_.length = key(L"length");
-  names_.prototype = key(L"prototype");
-  names_.constructor = key(L"constructor");
-  names_.proto = key(L"__proto__");
-  names_.ctor = key(L"__constructor__");
-  names_.thisName = key(L"this");
-  names_.global = key(L"_global");
-  names_.root = key(L"_root");
-  names_.parent = key(L"_parent");
-  names_.arguments = key(L"arguments");
-  names_.callee = key(L"callee");
-  names_.caller = key(L"caller");
-  names_.superName = key(L"super");
-  names_.toString = key(L"toString");
-  names_.valueOf = key(L"valueOf");
-  names_.empty = heap_.Intern(L"");
-  names_.level0 = key(L"_level0");
-  names_.undefinedText = heap_.Intern(L"undefined");
-  names_.nullText = heap_.Intern(L"null");
-  names_.trueText = heap_.Intern(L"true");
-  names_.falseText = heap_.Intern(L"false");
-  names_.nanText = heap_.Intern(L"NaN");
-  names_.objectText = heap_.Intern(L"object");
-  names_.functionText = heap_.Intern(L"function");
-  names_.movieclipText = heap_.Intern(L"movieclip");
-  names_.stringText = heap_.Intern(L"string");
-  names_.numberText = heap_.Intern(L"number");
-  names_.booleanText = heap_.Intern(L"boolean");
-  names_.message = key(L"message");
-  names_.name = key(L"name");
-  names_.interfaces = key(L"__interfaces__");
-  for (int i = 0; i < 256; ++i) smallInts_.push_back(heap_.Intern(std::to_wstring(i)));
-  startSeconds_ = host_.Seconds();
-  objectProto = heap_.New<Object>(nullptr);
-  functionProto = heap_.New<Object>(objectProto);
-  global_ = heap_.New<Object>(objectProto);
-  InstallBuiltins(*this);
-}
-
-Vm::~Vm() = default;
 
 // The operand stack and the registers are made when code first runs (a
 // movie without scripts never pays for them).
@@ -207,23 +161,6 @@ bool Vm::Run(const Code& code, Object* target, const Value& thisv) {
   return ok;
 }
 
-// An entry from the host: the budget starts with the outermost one, and a
-// stop or an uncaught throw is warned about and cleared there.
-template <class Body>
-void Vm::Outer(Body body) {
-  const bool outer = runs_ == 0;
-  if (outer) StartRun();
-  if (halted_ || pending_ != Pending::None) return;
-  ++runs_;
-  body();
-  --runs_;
-  if (outer && pending_ != Pending::None) {
-    host_.Warn(pending_ == Pending::Throw ? L"uncaught exception: " + ToText(thrown_) : abortReason_);
-    pending_ = Pending::None;
-    thrown_ = Value::Undefined();
-  }
-}
-
 Value Vm::Call(const Value& fn, const Value& thisv, std::span<const Value> args) {
   Value result;
   Outer([&] { result = CallValue(fn, thisv, args.data(), static_cast<uint32_t>(args.size()), nullptr, false); });
@@ -241,138 +178,6 @@ bool Vm::CallMethod(const Value& obj, String* name, std::span<const Value> args,
   --gcBlocked_;
   if (result) *result = r;
   return true;
-}
-
-// ---- Calls --------------------------------------------------------------------------
-
-Value Vm::CallValue(const Value& fnv, const Value& thisv, const Value* args, uint32_t argc, Object* home,
-                    bool construct) {
-  if (runs_ == 0) {
-    // A call from outside any run (a conversion or an accessor the host asked
-    // for) is an entry of its own, with its own budget.
-    Value result;
-    Outer([&] { result = CallValue(fnv, thisv, args, argc, home, construct); });
-    return result;
-  }
-  if (!fnv.IsObject()) return Value::Undefined();
-  Object* o = fnv.AsObject();
-  if (o->Class() == ObjClass::Super) {
-    // super(...): the superclass's constructor on this object.
-    auto* s = static_cast<SuperObject*>(o);
-    if (!s->constructor) return Value::Undefined();
-    return CallValue(Value::Obj(s->constructor), s->self, args, argc, s->Proto(), construct);
-  }
-  if (o->Class() != ObjClass::Function) return Value::Undefined();
-  auto* fn = static_cast<Function*>(o);
-  if (fn->native) {
-    if (depth_ >= kMaxDepth) {
-      Abort(L"256 levels of recursion were exceeded");
-      return Value::Undefined();
-    }
-    ++depth_;
-    ++gcBlocked_;
-    steps_ -= kBuiltinSteps;  // the loop looks at the clock sooner
-    CallInfo call{thisv, args, argc, fn, construct};
-    Value r = fn->native(*this, call);
-    --gcBlocked_;
-    --depth_;
-    return r;
-  }
-  if (!fn->code || !fn->info) return Value::Undefined();
-  return Invoke(fn, thisv, args, argc, home, construct);
-}
-
-Value Vm::Invoke(Function* fn, const Value& thisv, const Value* args, uint32_t argc, Object* home, bool) {
-  EnsureStacks();
-  const FunctionInfo& info = *fn->info;
-  const uint32_t regCount = info.version2 ? std::max<uint32_t>(info.registers, 1) : 4;
-  if (depth_ >= kMaxDepth || registerTop_ + regCount > kRegisterSpace) {
-    Abort(L"256 levels of recursion were exceeded");
-    return Value::Undefined();
-  }
-  ++depth_;
-  Frame f;
-  f.code = fn->code;
-  f.pool = fn->pool;
-  f.regs = registers_.get() + registerTop_;
-  f.regCount = regCount;
-  std::fill(f.regs, f.regs + regCount, Value::Undefined());
-  registerTop_ += regCount;
-  f.target = f.baseTarget = fn->target;
-  f.thisv = thisv;
-  f.callee = fn;
-  f.home = home;
-  f.stackBase = sp_;
-  f.caller = top_;
-  top_ = &f;
-
-  Object* activation = heap_.New<Object>(nullptr, ObjClass::Activation);
-  f.activation = activation;
-  f.scope = heap_.New<Scope>(activation, fn->scope);
-  const uint16_t flags = info.version2 ? info.flags : 0;
-  const bool wantsArguments = !info.version2 || !(flags & kSuppressArguments) || (flags & kPreloadArguments);
-  Array* arguments = nullptr;
-  if (wantsArguments) {
-    arguments = NewArray(argc);
-    arguments->items.assign(args, args + argc);
-    heap_.Grow(arguments, static_cast<ptrdiff_t>(argc * sizeof(Value)));
-    Put(arguments, names_.callee, Value::Obj(fn));
-    Put(arguments, names_.caller, f.caller && f.caller->callee ? Value::Obj(f.caller->callee) : Value::Null());
-  }
-  if (info.version2) {
-    uint32_t r = 1;
-    auto preload = [&](const Value& v) {
-      if (r < regCount) f.regs[r] = v;
-      ++r;
-    };
-    if (flags & kPreloadThis) preload(thisv);
-    if (flags & kPreloadArguments) preload(Value::Obj(arguments));
-    if (flags & kPreloadSuper) preload(Value::Obj(SuperOf(f)));
-    ClipObject* clip = TargetClip(f);
-    if (flags & kPreloadRoot) preload(clip ? Value::Obj(clip->RootClip()) : Value::Undefined());
-    if (flags & kPreloadParent) {
-      ClipObject* parent = clip ? clip->ParentClip() : nullptr;
-      preload(parent ? Value::Obj(parent) : Value::Undefined());
-    }
-    if (flags & kPreloadGlobal) preload(Value::Obj(global_));
-    if (!(flags & kSuppressArguments) && !(flags & kPreloadArguments))
-      activation->Props().Add(names_.arguments, names_.arguments, Value::Obj(arguments), kDontEnum);
-  } else {
-    activation->Props().Add(names_.arguments, names_.arguments, Value::Obj(arguments), kDontEnum);
-  }
-  for (uint32_t i = 0; i < info.params.size(); ++i) {
-    const auto& p = info.params[i];
-    const Value v = i < argc ? args[i] : Value::Undefined();
-    if (info.version2 && p.reg) {
-      if (p.reg < regCount) f.regs[p.reg] = v;
-    } else {
-      String* key = heap_.Key(p.name);
-      if (Slot* s = activation->Props().Find(key)) {
-        s->value = v;
-      } else {
-        activation->Props().Add(key, p.name, v, 0);
-      }
-    }
-  }
-  heap_.Grow(activation, static_cast<ptrdiff_t>(activation->Props().Size() * sizeof(Slot)));
-  if (gcBlocked_ == 0 && heap_.Fresh() > std::max(kMinCollect, heap_.Bytes() / 2)) Collect();
-  Execute(f, info.start);
-  top_ = f.caller;
-  sp_ = f.stackBase;
-  registerTop_ -= regCount;
-  --depth_;
-  return f.result;
-}
-
-Object* Vm::SuperOf(Frame& f) {
-  Object* home = f.home;
-  if (!home && f.thisv.IsObject()) home = f.thisv.AsObject()->Proto();
-  if (!home) return nullptr;
-  Value ctor;
-  Object* superCtor = nullptr;
-  if (Slot* s = home->Props().Find(names_.ctor); s && s->value.IsObject()) superCtor = s->value.AsObject();
-  (void)ctor;
-  return heap_.New<SuperObject>(home->Proto(), f.thisv, superCtor);
 }
 
 // ---- Blocks ----------------------------------------------------------------------------
@@ -911,135 +716,6 @@ void Vm::Execute(Frame& f, uint32_t pc) {
       case kToggleQuality: host_.ToggleQuality(); break;
       case kStopSounds: host_.StopSounds(); break;
       default: break;  // actions this version does not know do nothing
-    }
-  }
-}
-
-// ---- Timers ---------------------------------------------------------------------------------
-
-void Vm::RunTimers() {
-  if (timers_.empty()) return;
-  const double now = (host_.Seconds() - startSeconds_) * 1000;
-  std::vector<int> due;
-  for (const Timer& t : timers_)
-    if (t.due <= now) due.push_back(t.id);
-  for (int id : due) {
-    auto it = std::find_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; });
-    if (it == timers_.end()) continue;  // cleared by an earlier one
-    Timer t = *it;
-    if (t.once) {
-      timers_.erase(it);
-    } else {
-      it->due = std::max(it->due + std::max(it->intervalMs, 1.0), now);
-    }
-    firing_.push_back(t);  // kept alive while it runs
-    if (t.method) {
-      Outer([&] { CallMethod(t.object, t.method, t.args); });
-    } else {
-      Call(t.fn, Value::Undefined(), t.args);
-    }
-    firing_.pop_back();
-  }
-}
-
-int Vm::AddTimer(Timer t) {
-  if (timers_.size() >= kMaxTimers) return 0;
-  t.id = nextTimer_++;
-  t.due = (host_.Seconds() - startSeconds_) * 1000 + std::max(t.intervalMs, 0.0);
-  timers_.push_back(std::move(t));
-  return timers_.back().id;
-}
-
-void Vm::ClearTimer(int id) {
-  timers_.erase(std::remove_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; }),
-                timers_.end());
-}
-
-// ---- Input and listeners ------------------------------------------------------------------
-
-void Vm::SetKey(int code, int ascii, bool down) {
-  if (code >= 0 && code < 256) keysDown_[code] = down;
-  lastKey_ = code;
-  if (down) lastAscii_ = ascii;
-}
-
-Object* Vm::GlobalObject(const wchar_t* name) { return Get(Value::Obj(global_), Intern(name)).ObjectOrNull(); }
-
-void Vm::Broadcast(Object* broadcaster, const wchar_t* method, std::span<const Value> args) {
-  if (!broadcaster) return;
-  Object* list = Get(Value::Obj(broadcaster), Intern(L"_listeners")).ObjectOrNull();
-  if (!list || list->Class() != ObjClass::Array) return;
-  const std::vector<Value> listeners = static_cast<Array*>(list)->items;
-  String* name = Intern(method);
-  ++gcBlocked_;  // the copy above is not seen by the collector
-  for (const Value& l : listeners) Outer([&] { CallMethod(l, name, args); });
-  --gcBlocked_;
-}
-
-void Vm::Later(const Value& obj, String* method, std::vector<Value> args) {
-  Timer t;
-  t.object = obj;
-  t.method = method;
-  t.args = std::move(args);
-  t.once = true;
-  AddTimer(std::move(t));
-}
-
-// ---- Memory -------------------------------------------------------------------------------------
-
-void Vm::Roots(Tracer& t) {
-  t.Mark(global_);
-  for (String* s : smallInts_) t.Mark(s);
-  const String* const* names = reinterpret_cast<const String* const*>(&names_);
-  for (size_t i = 0; i < sizeof(Names) / sizeof(String*); ++i) t.Mark(names[i]);
-  t.Mark(classRegistry);
-  t.Mark(sharedObjects);
-  for (Object* o : {objectProto, functionProto, arrayProto, stringProto, numberProto, booleanProto, dateProto, errorProto})
-    t.Mark(o);
-  for (const auto& [at, code] : codes_) code->Trace(t);
-  for (Value* v = stack_.get(); v < sp_; ++v) t.Mark(*v);
-  for (size_t i = 0; i < registerTop_; ++i) t.Mark(registers_[i]);
-  for (Frame* f = top_; f; f = f->caller) {
-    t.Mark(f->scope);
-    t.Mark(f->activation);
-    t.Mark(f->target);
-    t.Mark(f->baseTarget);
-    t.Mark(f->thisv);
-    t.Mark(f->callee);
-    t.Mark(f->home);
-    t.Mark(f->result);
-    for (const Block& b : f->blocks) {
-      t.Mark(b.scope);
-      t.Mark(b.value);
-    }
-  }
-  for (const std::vector<Timer>* list : {&timers_, &firing_})
-    for (const Timer& timer : *list) {
-      t.Mark(timer.fn);
-      t.Mark(timer.object);
-      t.Mark(timer.method);
-      for (const Value& v : timer.args) t.Mark(v);
-    }
-  for (const Value& v : pinned_) t.Mark(v);
-  t.Mark(thrown_);
-  host_.Roots(t);
-}
-
-void Vm::Collect() {
-  heap_.Collect([this](Tracer& t) { Roots(t); });
-}
-
-void Vm::MaybeCollect() {
-  if (gcBlocked_ == 0 && runs_ == 0 && heap_.Fresh() > std::max<size_t>(size_t(4) << 20, heap_.Bytes() / 2)) Collect();
-}
-
-void Vm::Pin(const Value& v) { pinned_.push_back(v); }
-
-void Vm::Unpin(const Value& v) {
-  for (size_t i = pinned_.size(); i-- > 0;) {
-    if (pinned_[i].Same(v)) {
-      pinned_.erase(pinned_.begin() + static_cast<ptrdiff_t>(i));
-      return;
     }
   }
 }

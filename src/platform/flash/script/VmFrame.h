@@ -1,10 +1,14 @@
 // The interpreter's own records of a running call (inside the Vm only).
 #pragma once
+#include <cstddef>
 #include <vector>
 
 #include "platform/flash/script/Vm.h"
 
 namespace flash::script {
+
+inline constexpr size_t kRegisterSpace = size_t(Vm::kMaxDepth + 4) * 256;
+inline constexpr size_t kMinCollect = size_t(16) << 20;  // fresh bytes before a collection inside a run
 
 struct Vm::Block {
   enum Kind : uint8_t { kWith, kTry };
@@ -35,5 +39,22 @@ struct Vm::Frame {
   std::vector<Block> blocks;
   Value result;
 };
+
+// An entry from the host: the budget starts with the outermost one, and a
+// stop or an uncaught throw is warned about and cleared there.
+template <class Body>
+void Vm::Outer(Body body) {
+  const bool outer = runs_ == 0;
+  if (outer) StartRun();
+  if (halted_ || pending_ != Pending::None) return;
+  ++runs_;
+  body();
+  --runs_;
+  if (outer && pending_ != Pending::None) {
+    host_.Warn(pending_ == Pending::Throw ? L"uncaught exception: " + ToText(thrown_) : abortReason_);
+    pending_ = Pending::None;
+    thrown_ = Value::Undefined();
+  }
+}
 
 }  // namespace flash::script
