@@ -357,8 +357,10 @@ TEST(UpdateCheckProcess, AScriptStatementChecksAndAStoppedServerFails) {
 }
 
 // A feed of 10 GB, declared or not, or of 100 MB declared: the running
-// program drops the connection before 2 MB of it went out (the feed's limit
-// is 1 MB), says why, and its main window answers throughout.
+// program drops the connection early (the feed's limit is 1 MB; what the
+// server counts as sent also holds what the loopback's socket buffers took in,
+// several MB on a busy machine), says why, and its main window answers
+// throughout.
 TEST(UpdateCheckProcess, AFeedOfTenGigabytesIsDroppedWhileTheProgramAnswers) {
   const struct {
     const char* name;
@@ -395,7 +397,7 @@ TEST(UpdateCheckProcess, AFeedOfTenGigabytesIsDroppedWhileTheProgramAnswers) {
     EXPECT_TRUE(answered) << "the main window stopped answering";
     ASSERT_TRUE(server.WaitForAnswers(1, 30000));
     EXPECT_FALSE(server.Requests()[0].answeredFully);
-    EXPECT_LT(server.Requests()[0].bodyBytesSent, 2u << 20);
+    EXPECT_LT(server.Requests()[0].bodyBytesSent, 32u << 20);
   }
 }
 
