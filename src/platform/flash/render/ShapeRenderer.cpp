@@ -95,6 +95,14 @@ bool Prepare(DrawTarget& t, FillPainter& painter, const FillStyle& f, const Xfor
   }
 }
 
+void FillRegion(DrawTarget& t, FillRule rule, FillPainter& painter) {
+  if (t.banded) {
+    t.banded->Fill(*t.raster, rule, t.antialias, painter);
+  } else {
+    t.raster->Fill(rule, t.antialias, painter);
+  }
+}
+
 }  // namespace
 
 double GridWarp::Map(double v, const double* e, double scale) {
@@ -136,7 +144,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
         for (const auto& p : polylines) AddPolyline(raster, p, left);
       }
       if (raster.Empty() || !Prepare(t, painter, style, toDevice, cx, textColor)) continue;
-      raster.Fill(shape.windingRule ? FillRule::NonZero : FillRule::EvenOdd, t.antialias, painter);
+      FillRegion(t, shape.windingRule ? FillRule::NonZero : FillRule::EvenOdd, painter);
     }
     for (size_t l = 1; l < shape.lines.size(); ++l) {
       const LineStyle& style = shape.lines[l];
@@ -157,7 +165,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
       FillStyle solid;
       solid.color = style.color;
       if (!Prepare(t, painter, style.hasFill ? style.fill : solid, toDevice, cx, nullptr)) continue;
-      raster.Fill(FillRule::NonZero, t.antialias, painter);
+      FillRegion(t, FillRule::NonZero, painter);
     }
   }
 }

@@ -9,6 +9,7 @@
 #pragma once
 #include <functional>
 
+#include "platform/flash/render/BandedFill.h"
 #include "platform/flash/render/Canvas.h"
 #include "platform/flash/render/FillPainter.h"
 #include "platform/flash/render/Rasterizer.h"
@@ -39,6 +40,7 @@ struct DrawTarget {
   double stageScale = 0.05;    // device pixels per twip of the stage (lines that ignore clips' scales)
   std::function<const Bitmap*(uint16_t)> bitmaps;
   const GridWarp* warp = nullptr;  // when set, points take it instead of toDevice
+  BandedFill* banded = nullptr;    // when set, large regions are painted on its threads
 };
 
 // toDevice: shape twips -> device pixels. textColor, when given, replaces

@@ -151,6 +151,7 @@ class SoftwareRenderer : public FlashRenderer {
   int bandLeft_ = 0, bandTop_ = 0;
   Canvas canvas_;
   Rasterizer raster_;
+  std::unique_ptr<BandedFill> banded_;  // the painting threads, made at the first paint
   DrawTarget target_;
   StageView view_;
   const MovieDefinition* movie_ = nullptr;
