@@ -15,7 +15,9 @@
 // button or sprite inside itself (directly or through others) is not drawn
 // again, and one paint draws at most kDrawBudget characters (and applies at
 // most a few hundred clip layers). A frame larger
-// than the surface limit is drawn in bands. Parsed characters and decoded
+// than the surface limit is drawn in bands. A large filled region is painted
+// in row bands on the renderer's pool of threads (BandedFill), with the
+// pixels one thread would give. Parsed characters and decoded
 // bitmaps are kept until a movie never drawn before is drawn.
 //
 // An object with filters, a blend mode other than normal, a background or
