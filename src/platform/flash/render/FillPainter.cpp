@@ -1,5 +1,7 @@
 #include "platform/flash/render/FillPainter.h"
 
+#include "platform/flash/render/SpanFill.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -174,6 +176,10 @@ void FillPainter::SetMask(uint8_t* mask) {
 void FillPainter::GradientRow(double u, double v, int count) {
   const double du = inverse_.a, dv = inverse_.b;
   uint32_t* out = colors_.data();
+  if (spread_ != kSpreadRepeat && spread_ != kSpreadReflect) {
+    if (kind_ == kFillLinear) return LinearPadRow(ramp_, SpanWalk{u, v, du, dv, count}, out);
+    if (kind_ != kFillFocal || focal_ == 0) return RadialPadRow(ramp_, SpanWalk{u, v, du, dv, count}, out);
+  }
   auto ramp = [&](double t) {
     const int i = static_cast<int>(Spreaded(t, spread_) * 255 + 0.5);
     return ramp_[std::clamp(i, 0, 255)];
@@ -223,6 +229,10 @@ uint32_t FillPainter::Sample(double u, double v) const {
 void FillPainter::BitmapRow(double u, double v, int count) {
   const double du = inverse_.a, dv = inverse_.b;
   uint32_t* out = colors_.data();
+  if (plainColors_) {
+    const SpanWalk walk{u, v, du, dv, count};
+    if (smooth_ ? BilinearRow(*bitmap_, repeat_, walk, out) : NearestRow(*bitmap_, repeat_, walk, out)) return;
+  }
   for (int i = 0; i < count; ++i, u += du, v += dv) out[i] = Sample(u, v);
 }
 

@@ -33,7 +33,7 @@ inline int32_t RoundNonNegative(double v) {
 void Rasterizer::Reset(int left, int top, int right, int bottom) {
   edges_.clear();
   left_ = left, top_ = top, right_ = std::max(left, right), bottom_ = std::max(top, bottom);
-  minY_ = kFar, maxY_ = -kFar;
+  minX_ = minY_ = kFar, maxX_ = maxY_ = -kFar;
   const size_t width = static_cast<size_t>(right_ - left_) + 2;
   if (cover_.size() < width) cover_.assign(width, 0), delta_.assign(width, 0), row_.assign(width, 0);
 }
@@ -47,6 +47,14 @@ void Rasterizer::Line(double x0, double y0, double x1, double y1) {
   if (y1 <= top_ || y0 >= bottom_) return;
   edges_.push_back(Edge{x0, y0, x1, y1, (x1 - x0) / (y1 - y0), dir});
   minY_ = std::min(minY_, y0), maxY_ = std::max(maxY_, y1);
+  minX_ = std::min({minX_, x0, x1}), maxX_ = std::max({maxX_, x0, x1});
+}
+
+double Rasterizer::BoxArea() const {
+  if (edges_.empty()) return 0;
+  const double w = std::min<double>(maxX_ + 1, right_) - std::max<double>(minX_ - 1, left_);
+  const double h = std::min<double>(maxY_ + 1, bottom_) - std::max<double>(minY_ - 1, top_);
+  return w > 0 && h > 0 ? w * h : 0;
 }
 
 // Adds the span [xa, xb) of one sample row to the row's coverage.

@@ -28,6 +28,8 @@ class Rasterizer {
   void Reset(int left, int top, int right, int bottom);
   void Line(double x0, double y0, double x1, double y1);
   bool Empty() const { return edges_.empty(); }
+  // The pixels of the box around the segments inside the clip rectangle (at least what a fill covers).
+  double BoxArea() const;
   void Fill(FillRule rule, bool antialias, SpanSink& sink);
 
  private:
@@ -48,7 +50,7 @@ class Rasterizer {
   std::vector<size_t> active_;
   std::vector<int> events_;  // where this row's accumulators were touched
   int left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
-  double minY_ = 0, maxY_ = 0;
+  double minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
   int touchedMin_ = 0, touchedMax_ = -1;
 };
 

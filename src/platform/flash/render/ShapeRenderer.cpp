@@ -118,6 +118,14 @@ class CurvedSink : public SpanSink {
   std::vector<uint8_t> shaped_;
 };
 
+void FillRegion(DrawTarget& t, FillRule rule, FillPainter& painter) {
+  if (t.banded) {
+    t.banded->Fill(*t.raster, rule, t.antialias, painter);
+  } else {
+    t.raster->Fill(rule, t.antialias, painter);
+  }
+}
+
 }  // namespace
 
 double PixelSnap::Map(double v, const double* from, const double* to) {
@@ -172,7 +180,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
         CurvedSink curved(painter, t.coverageCurve);
         raster.Fill(rule, true, curved);
       } else {
-        raster.Fill(rule, t.antialias, painter);
+        FillRegion(t, rule, painter);
       }
     }
     for (size_t l = 1; l < shape.lines.size(); ++l) {
@@ -194,7 +202,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
       FillStyle solid;
       solid.color = style.color;
       if (!Prepare(t, painter, style.hasFill ? style.fill : solid, toDevice, cx, nullptr)) continue;
-      raster.Fill(FillRule::NonZero, t.antialias, painter);
+      FillRegion(t, FillRule::NonZero, painter);
     }
   }
 }

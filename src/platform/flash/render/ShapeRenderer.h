@@ -9,6 +9,7 @@
 #pragma once
 #include <functional>
 
+#include "platform/flash/render/BandedFill.h"
 #include "platform/flash/render/Canvas.h"
 #include "platform/flash/render/FillPainter.h"
 #include "platform/flash/render/Rasterizer.h"
@@ -52,6 +53,7 @@ struct DrawTarget {
   const GridWarp* warp = nullptr;  // when set, points take it instead of toDevice
   const PixelSnap* snap = nullptr;  // when set, device points go through it
   const uint8_t* coverageCurve = nullptr;  // when set, fills' coverage goes through this table of 256
+  BandedFill* banded = nullptr;    // when set, large regions are painted on its threads
 };
 
 // toDevice: shape twips -> device pixels. textColor, when given, replaces

@@ -107,6 +107,8 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
   view_ = frame.view;
   target_.canvas = &canvas_;
   target_.raster = &raster_;
+  if (!banded_) banded_ = std::make_unique<BandedFill>(PaintPool::MachineThreads());
+  target_.banded = banded_.get();
   target_.clip = Intersect(frame.clip, RECT{0, 0, frame.width, frame.height});
   target_.antialias = frame.quality >= kQualityMedium;
   target_.smoothBitmaps = frame.quality >= kQualityHigh;

@@ -16,7 +16,9 @@
 // button or sprite inside itself (directly or through others) is not drawn
 // again, and one paint draws at most kDrawBudget characters (and applies at
 // most a few hundred clip layers). A frame larger
-// than the surface limit is drawn in bands. Parsed characters and decoded
+// than the surface limit is drawn in bands. A large filled region is painted
+// in row bands on the renderer's pool of threads (BandedFill), with the
+// pixels one thread would give. Parsed characters and decoded
 // bitmaps are kept until a movie never drawn before is drawn.
 //
 // An object with filters, a blend mode other than normal, a background or
@@ -163,6 +165,7 @@ class SoftwareRenderer : public FlashRenderer {
   int bandLeft_ = 0, bandTop_ = 0;
   Canvas canvas_;
   Rasterizer raster_;
+  std::unique_ptr<BandedFill> banded_;  // the painting threads, made at the first paint
   DrawTarget target_;
   StageView view_;
   const MovieDefinition* movie_ = nullptr;
