@@ -153,6 +153,7 @@ class MovieScripts : private script::VmHost {
   script::String *parentKey = nullptr, *rootKey = nullptr;
 
  private:
+  static constexpr int kMaxNesting = 32;  // clips inside clips that walks follow
   struct Queued {
     enum Kind : uint8_t { kCode, kMethod, kConstruct } kind = kCode;
     script::Object* target = nullptr;
@@ -207,6 +208,9 @@ class MovieScripts : private script::VmHost {
   void EachClip(Clip& clip, const std::function<void(Clip&)>& fn, int nesting);
   void LoadPendingMovies();
   const MovieDefinition* LoadedMovie(const std::wstring& path);
+  // The object and name a text field's variable path names ("a.b:c" -> a.b and
+  // "c"), relative to the field's clip; null when there is none.
+  script::Object* FieldVariable(Clip& parent, const std::wstring& path, std::wstring& name);
   void SyncField(Clip& parent, DisplayObject& entry);
   void Drag();
   void TypedInto(Clip& parent, DisplayObject& entry);

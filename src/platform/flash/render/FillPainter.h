@@ -8,17 +8,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/flash/render/Bitmap.h"
 #include "platform/flash/render/Canvas.h"
 #include "platform/flash/render/Rasterizer.h"
 #include "platform/flash/parse/ShapeRecords.h"
 
 namespace flash {
-
-// A decoded image: premultiplied 0xAARRGGBB pixels, top-down.
-struct Bitmap {
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels;
-};
 
 // The ramp of a gradient (premultiplied, after the colour transform): the
 // stops in order of ratio (equal ratios as given), mixed as stored or, with

@@ -5,7 +5,7 @@
 
 #include <emmintrin.h>
 
-#include "platform/flash/render/FillPainter.h"
+#include "platform/flash/render/Bitmap.h"
 
 namespace flash {
 namespace {
