@@ -1,4 +1,5 @@
 #include "tools/OptionsModel.h"
+#include "base/TextConv.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -27,8 +28,7 @@ std::wstring FullFolder(const std::wstring& typed) {
 }
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
+  return EqualNoCase(a, b);
 }
 
 bool MakeFolder(const std::wstring& folder) {

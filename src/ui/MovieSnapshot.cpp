@@ -1,4 +1,5 @@
 #include "ui/MovieSnapshot.h"
+#include "base/TextConv.h"
 
 #include <cmath>
 #include <random>
@@ -78,5 +79,5 @@ bool TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info
 bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const SWFInfo& playing) {
   // The player's own movie (the same extracted file) is never deleted under it.
   return record.PathChanged && cacheMode != 0 && !record.Path.empty() &&
-         CompareStringOrdinal(record.Path.c_str(), -1, playing.Path.c_str(), -1, TRUE) != CSTR_EQUAL;
+         !EqualNoCase(record.Path, playing.Path);
 }

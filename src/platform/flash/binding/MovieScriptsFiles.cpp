@@ -38,8 +38,7 @@ bool MovieScripts::SandboxPath(const std::wstring& movieFolder, const std::wstri
     if (part.empty() || part == L".") continue;
     if (part == L".." || part.find_first_of(L"<>\"|*?") != std::wstring::npos) return false;
     // The names of devices (CON, NUL, COM1 ...) name no file in any folder.
-    std::wstring stem = part.substr(0, part.find(L'.'));
-    for (wchar_t& c : stem) c = static_cast<wchar_t>(towupper(c));
+    std::wstring stem = UpperInvariant(part.substr(0, part.find(L'.')));
     while (!stem.empty() && stem.back() == L' ') stem.pop_back();
     static const wchar_t* const devices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
     for (const wchar_t* d : devices)

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/MappedFile.h"
+#include "base/TextConv.h"
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/binding/ScriptClasses.h"
 #include "platform/flash/binding/ScriptObjects.h"
@@ -44,8 +45,7 @@ void MovieScripts::LoadMovieNum(int level, const std::wstring& url, Object* load
 // A file loaded before is read again from the same definition; a new one
 // counts against the budget of all loaded files.
 const MovieDefinition* MovieScripts::LoadedMovie(const std::wstring& path) {
-  std::wstring key = path;
-  for (wchar_t& c : key) c = static_cast<wchar_t>(towlower(c));
+  const std::wstring key = LowerInvariant(path);
   auto known = library_.find(key);
   if (known != library_.end()) return known->second;
   const MovieDefinition* movie = nullptr;

@@ -11,6 +11,7 @@
 #include <cwctype>
 
 #include "platform/flash/binding/MovieScripts.h"
+#include "base/TextConv.h"
 #include "platform/flash/binding/ScriptClasses.h"
 
 namespace flash {
@@ -40,7 +41,7 @@ std::vector<Listening>& Connections() {
 MovieScripts& Owner(const CallInfo& c) { return *static_cast<MovieScripts*>(c.callee->hostData); }
 
 std::wstring Normalized(std::wstring name) {
-  for (wchar_t& ch : name) ch = static_cast<wchar_t>(std::towlower(ch));
+  name = LowerInvariant(name);
   if (name.rfind(L"localhost:", 0) == 0) name.erase(0, 10);
   return name;
 }

@@ -7,6 +7,7 @@
 #include <cwctype>
 
 #include "platform/flash/binding/MovieScripts.h"
+#include "base/TextConv.h"
 #include "platform/flash/binding/ScriptClasses.h"
 #include "platform/flash/binding/ScriptObjects.h"
 #include "platform/flash/parse/TextRecords.h"
@@ -113,8 +114,8 @@ Value FindText(Vm& vm, CallInfo& c) {
   if (!s) return Value::Number(-1);
   std::wstring all = TextOf(s->glyphs, 0, s->glyphs.size(), false, false), wanted = vm.ToText(c.Arg(1));
   if (!vm.ToBool(c.Arg(2))) {
-    for (wchar_t& ch : all) ch = static_cast<wchar_t>(std::towlower(ch));
-    for (wchar_t& ch : wanted) ch = static_cast<wchar_t>(std::towlower(ch));
+    all = LowerInvariant(all);
+    wanted = LowerInvariant(wanted);
   }
   const size_t at = wanted.empty() ? std::wstring::npos : all.find(wanted, Index(vm, c.Arg(0), all.size()));
   return Value::Number(at == std::wstring::npos ? -1.0 : static_cast<double>(at));

@@ -274,7 +274,9 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
                                 : !UserDataFolder.empty() ? UserDataFolder + L"SharedObjects\\"
                                                           : L"";
     if (!shared.empty()) {
-      // One folder per movie file, named from the file's name and a hash of its path.
+      // One folder per movie file, named from the file's name and a hash of its
+      // path. The hash folds case as the C library does, so the folders of
+      // earlier runs keep their names.
       uint32_t hash = 2166136261u;
       for (wchar_t c : file) hash = (hash ^ static_cast<uint32_t>(towlower(c))) * 16777619u;
       const size_t slash = file.find_last_of(L"\\/");

@@ -1,6 +1,7 @@
 // The control's properties: its place in the container, the settings a host
 // sets (quality, scale, alignment, colour, sound) and the movie's variables.
 #include "platform/flash/control/FlashControl.h"
+#include "base/TextConv.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,7 +79,7 @@ void FlashControl::SetQuality(long quality) { quality2_ = quality == 0 ? L"Low" 
 
 void FlashControl::SetQuality2(const std::wstring& quality) {
   for (const wchar_t* name : {L"High", L"Medium", L"Low", L"AutoHigh", L"AutoLow"})
-    if (CompareStringOrdinal(quality.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) quality2_ = name;
+    if (EqualNoCase(quality, name)) quality2_ = name;
   Invalidate();
 }
 

@@ -299,7 +299,7 @@ class TimelineReader {
 
 int Timeline::FrameOfLabel(const std::wstring& label) const {
   for (const auto& [name, frame] : labels)
-    if (CompareStringOrdinal(name.c_str(), -1, label.c_str(), -1, TRUE) == CSTR_EQUAL) return frame;
+    if (EqualNoCase(name, label)) return frame;
   return -1;
 }
 
@@ -308,7 +308,7 @@ uint16_t MovieDefinition::Exported(const std::wstring& name) const {
   if (it != exports.end()) return it->second;
   if (version >= 7) return 0;
   for (const auto& [n, id] : exports)
-    if (CompareStringOrdinal(n.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return id;
+    if (EqualNoCase(n, name)) return id;
   return 0;
 }
 

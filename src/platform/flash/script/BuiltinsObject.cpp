@@ -376,20 +376,8 @@ size_t RelativeIndex(double d, size_t length) {
   return static_cast<size_t>(std::min(d, double(length)));
 }
 
-std::wstring ToUpper(std::wstring_view s) {
-  std::wstring out(s);
-  if (!out.empty())
-    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, s.data(), static_cast<int>(s.size()), out.data(),
-                  static_cast<int>(out.size()), nullptr, nullptr, 0);
-  return out;
-}
+std::wstring ToUpper(std::wstring_view s) { return UpperInvariant(std::wstring(s)); }
 
-std::wstring ToLower(std::wstring_view s) {
-  std::wstring out(s);
-  if (!out.empty())
-    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, s.data(), static_cast<int>(s.size()), out.data(),
-                  static_cast<int>(out.size()), nullptr, nullptr, 0);
-  return out;
-}
+std::wstring ToLower(std::wstring_view s) { return LowerInvariant(std::wstring(s)); }
 
 }  // namespace flash::script

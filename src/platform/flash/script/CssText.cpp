@@ -1,4 +1,5 @@
 #include "platform/flash/script/CssText.h"
+#include "base/TextConv.h"
 
 #include <cmath>
 #include <cwchar>
@@ -17,10 +18,7 @@ std::wstring Trim(std::wstring_view s) {
   return std::wstring(s.substr(a, b - a));
 }
 
-std::wstring Lower(std::wstring s) {
-  for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(c));
-  return s;
-}
+std::wstring Lower(const std::wstring& s) { return LowerInvariant(s); }
 
 // The text without /* comments */; false when one is left open.
 bool StripComments(std::wstring_view in, std::wstring& out) {
