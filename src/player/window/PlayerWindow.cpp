@@ -100,7 +100,7 @@ PlayerWindow::PlayerWindow()
       listsHost_(std::make_unique<PlaylistHostAdaptor>(*this)),
       commands_(std::make_unique<CommandHostAdaptor>(*this)),
       browser_(std::make_unique<BrowserWindowAdaptor>(*this)),
-      playlist_({::PlaylistItems, ::PlaylistLast, ::PlaylistCurrent}, *listsHost_),
+      playlist_(*listsHost_),
       recent_(Options(), [](const std::wstring& path) { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }) {
   OnLoad = [this] { Form_Load(); };
   OnResize = [this] { Form_Resize(); };
