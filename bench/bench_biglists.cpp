@@ -7,6 +7,9 @@
 // of 50,000 movies without thumbnails browsed to the first painted page
 // against listing the folder with FindFirstFileW alone. Medians of
 // interleaved rounds; the ratio is the median of each round's own ratio.
+// Then how each grows with its size, per entry or file: playlist files of
+// 100, 1,000 and 10,000 entries, folders of 500, 5,000 and 50,000 movies.
+// The argument "playlist" measures the playlist file alone.
 #include <windows.h>
 
 #include <cstdio>
@@ -37,6 +40,13 @@ void Check(bool ok, const std::string& step) {
   Fail(step);
 }
 
+// One row of a table of sizes: the median time per item at each size, in
+// microseconds, and the ratio of the largest size's to the smallest's.
+void PrintGrowth(const char* what, const std::vector<double> (&perItem)[3]) {
+  std::printf("  %-40s %9.2f %9.2f %9.2f  %.2f\n", what, Median(perItem[0]) * 1e6, Median(perItem[1]) * 1e6,
+              Median(perItem[2]) * 1e6, Median(perItem[2]) / Median(perItem[0]));
+}
+
 std::wstring Numbered(const std::wstring& folder, const wchar_t* stem, int i) {
   wchar_t name[32];
   swprintf(name, 32, L"%ls%05d.swf", stem, i);
@@ -51,7 +61,8 @@ double RatioOfRounds(const std::vector<double>& ours, const std::vector<double>&
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  const bool playlistOnly = argc > 1 && std::wstring(argv[1]) == L"playlist";
   const std::wstring root = BenchFolder(L"bench_biglists");
   const std::wstring listed = root + L"list\\", many = root + L"many\\", empty = root + L"empty\\";
   for (const auto& f : {listed, many, empty}) Require(MakeDirs(f), "making the folders");
@@ -69,16 +80,22 @@ int wmain() {
   const std::vector<uint8_t> sample = ReadWholeFileOrEmpty(AppFolder + L"Media\\Flash\\sample.swf");
   Check(!sample.empty(), "reading the sample movie");
 
-  // The playlist file of 10,000 movies that exist.
+  // The playlist file of 10,000 movies that exist, and those of its first 100 and 1,000.
+  const int entrySizes[] = {kEntries / 100, kEntries / 10, kEntries};
+  std::wstring lists[3];
   std::string text = "<?xml version=\"1.0\"?>\r\n<PLAYLIST app=\"SWF.zel\" build=\"680\" play=\"-1\">";
   for (int i = 0; i < kEntries; ++i) {
     const std::wstring movie = Numbered(listed, L"movie", i);
-    WriteOrFail(movie, sample, "a movie");
+    if (FileSizeOf(movie) != static_cast<int64_t>(sample.size())) WriteOrFail(movie, sample, "a movie");
     text += "<FILE>" + std::string(movie.begin(), movie.end()) + "</FILE>";
+    for (int s = 0; s < 3; ++s) {
+      if (i + 1 != entrySizes[s]) continue;
+      const std::string whole = text + "</PLAYLIST>\r\n";
+      lists[s] = root + L"list" + std::to_wstring(entrySizes[s]) + L".swfzel";
+      WriteOrFail(lists[s], std::vector<uint8_t>(whole.begin(), whole.end()), "the playlist file");
+    }
   }
-  text += "</PLAYLIST>\r\n";
-  const std::wstring list = root + L"big.swfzel";
-  WriteOrFail(list, std::vector<uint8_t>(text.begin(), text.end()), "the playlist file");
+  const std::wstring list = lists[2];
   HWND box = FindWindowExW(w.hWnd(), nullptr, L"ListBox", nullptr);
   Check(box != nullptr, "finding the playlist box");
   if (!w.MenuChecked(L"mnuPlaylist")) w.TogglePlaylist(player::kPlaylistShow);
@@ -115,10 +132,37 @@ int wmain() {
               best(ours), RatioOfRounds(ours, base));
   w.PlaylistClear();
 
-  // The folder of 50,000 movies, no thumbnail made.
-  for (int i = 0; i < kMovies; ++i) {
-    const std::wstring movie = Numbered(many, L"m", i);
-    if (FileSizeOf(movie) != static_cast<int64_t>(sample.size())) WriteOrFail(movie, sample, "a movie of the folder");
+  // How the rows grow: each size's file read and its rows in the box, per entry.
+  std::vector<double> perEntry[3];
+  for (int round = 0; round < kListRounds; ++round) {
+    for (int s = 0; s < 3; ++s) {
+      w.PlaylistClear();
+      Painted(box);
+      const double t0 = Now();
+      w.PlaylistAdd(std::vector<std::wstring>{lists[s]});
+      perEntry[s].push_back((Now() - t0) / entrySizes[s]);
+      Check(SendMessageW(box, LB_GETCOUNT, 0, 0) == entrySizes[s], "the rows of each size");
+    }
+  }
+  w.PlaylistClear();
+  std::printf("how it grows, medians of %d rounds, microseconds per entry:\n", kListRounds);
+  std::printf("  %-40s %9s %9s %9s  largest/smallest\n", "entries", "100", "1,000", "10,000");
+  PrintGrowth("a playlist file read, its rows in the box", perEntry);
+  if (playlistOnly) {
+    w.Quit(L"Benchmark", false);
+    DropOwnSettings();
+    return 0;
+  }
+
+  // The folder of 50,000 movies, no thumbnail made, and folders of 500 and 5,000.
+  const int movieSizes[] = {kMovies / 100, kMovies / 10, kMovies};
+  const std::wstring folders[] = {root + L"many500\\", root + L"many5000\\", many};
+  for (int s = 0; s < 3; ++s) {
+    Require(MakeDirs(folders[s]), "making the folders");
+    for (int i = 0; i < movieSizes[s]; ++i) {
+      const std::wstring movie = Numbered(folders[s], L"m", i);
+      if (FileSizeOf(movie) != static_cast<int64_t>(sample.size())) WriteOrFail(movie, sample, "a movie of the folder");
+    }
   }
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
@@ -126,7 +170,16 @@ int wmain() {
   ReleaseDC(nullptr, screen);
   HGDIOBJ old = SelectObject(dc, bitmap);
   ours.clear(), base.clear();
+  std::vector<double> perMovie[3];
   for (int round = 0; round < kFolderRounds; ++round) {
+    for (int s = 0; s < 2; ++s) {  // the smaller folders, in the same rounds
+      const double t0 = Now();
+      w.BrowseFolder(folders[s], false);
+      Check(swf->Paint(dc, std::max(1, swf->Width()), std::max(1, swf->Height())), "painting the page");
+      perMovie[s].push_back((Now() - t0) / movieSizes[s]);
+      Check(w.Browsed && w.BrowseItemCount() == movieSizes[s], "listing a smaller folder");
+      w.BrowseFolder(empty, false);
+    }
     double t0 = Now();
     size_t names = 0;
     WIN32_FIND_DATAW data{};
@@ -143,6 +196,7 @@ int wmain() {
     w.BrowseFolder(many, false);
     Check(swf->Paint(dc, std::max(1, swf->Width()), std::max(1, swf->Height())), "painting the page");
     ours.push_back(Now() - t0);
+    perMovie[2].push_back(ours.back() / kMovies);
     Check(w.Browsed && w.BrowseItemCount() == kMovies, "listing the folder");
     Check(w.Thumbnails().Running() && w.Thumbnails().Made() == 0, "leaving the thumbnails to the background");
     w.BrowseFolder(empty, false);  // the run ends before it made any
@@ -151,6 +205,9 @@ int wmain() {
   std::printf("  FindFirstFileW listing it alone                 %7.1f (%.1f)\n", Median(base) * 1000, best(base));
   std::printf("  browsed to the first painted page               %7.1f (%.1f), ratio %.2f (target 3)\n",
               Median(ours) * 1000, best(ours), RatioOfRounds(ours, base));
+  std::printf("how it grows, medians of %d rounds, microseconds per movie:\n", kFolderRounds);
+  std::printf("  %-40s %9s %9s %9s  largest/smallest\n", "movies", "500", "5,000", "50,000");
+  PrintGrowth("browsed to the first painted page", perMovie);
 
   SelectObject(dc, old);
   DeleteObject(bitmap);

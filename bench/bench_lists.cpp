@@ -3,7 +3,10 @@
 // one (rows added) against listing the folder with FindFirstFileW alone;
 // saving the 10,000-entry playlist and reading it back against the XML
 // parser loading and saving the same document alone; and removing 1,000
-// selected rows of the 10,000. Medians of several rounds.
+// selected rows of the 10,000. Medians of several rounds. Then how the work
+// grows with the list: a playlist file of 100, 1,000 and 10,000 entries read
+// into the playlist, and a tenth of such a list's rows removed, each per
+// entry or row.
 #include <windows.h>
 
 #include <algorithm>
@@ -54,6 +57,9 @@ class BoxHost final : public player::PlaylistHost {
   HWND box_;
 };
 
+// The playlist the box's rows are drawn from.
+const player::Playlist* Shown = nullptr;
+
 double Best(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 void Pump() {
@@ -87,7 +93,7 @@ int main() {
   WNDCLASSW wc{};
   wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     if (m == WM_DRAWITEM) {
-      DrawPlaylistItem(w, *reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+      if (Shown) DrawPlaylistItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp), Shown->Items(), Shown->Current());
       return TRUE;
     }
     if (m == WM_MEASUREITEM) {
@@ -106,7 +112,8 @@ int main() {
                                  LBS_NOINTEGRALHEIGHT,
                              0, 0, 380, 560, window, nullptr, nullptr, nullptr);
   BoxHost host(box);
-  player::Playlist list({PlaylistItems, PlaylistLast, PlaylistCurrent}, host);
+  player::Playlist list(host);
+  Shown = &list;
 
   // Adding the folder, against listing it.
   std::vector<double> listing, adding;
@@ -177,6 +184,44 @@ int main() {
     left = SendMessageW(box, LB_GETCOUNT, 0, 0);
   }
 
+  // How the work grows: each size's median per entry or row (interleaved rounds).
+  const int sizes[] = {100, 1000, 10000};
+  std::vector<double> perRead[3], perRemoved[3];
+  std::vector<std::wstring> files;
+  for (int n : sizes) {
+    std::string text = "<?xml version=\"1.0\"?>\r\n<PLAYLIST app=\"SWF.zel\" build=\"680\" play=\"-1\">";
+    for (int i = 0; i < n; ++i) {
+      char name[96];
+      std::snprintf(name, sizeof name, "<FILE>C:\\Movies\\Collection\\movie %05d.swf</FILE>", i);
+      text += name;
+    }
+    text += "</PLAYLIST>\r\n";
+    files.push_back(folder + L"scale" + std::to_wstring(n) + L".swfzel");
+    WriteFileBytes(files.back(), std::vector<uint8_t>(text.begin(), text.end()));
+  }
+  for (int round = 0; round < kRounds; ++round) {
+    for (size_t s = 0; s < 3; ++s) {
+      const int n = sizes[s];
+      list.Clear();
+      Pump();
+      double t0 = Now();
+      list.Add(files[s], 0);
+      const double read = Now() - t0;
+      Require(list.Items().size() == static_cast<size_t>(n), "reading the playlist file");
+      perRead[s].push_back(read / n);
+      Pump();
+      for (int i = 0; i < n; i += 10) SendMessageW(box, LB_SETSEL, TRUE, i);
+      t0 = Now();
+      std::vector<int> selected(static_cast<size_t>(SendMessageW(box, LB_GETSELCOUNT, 0, 0)));
+      SendMessageW(box, LB_GETSELITEMS, selected.size(), reinterpret_cast<LPARAM>(selected.data()));
+      SendMessageW(box, LB_SETSEL, FALSE, -1);
+      list.RemoveRows(selected);
+      Pump();
+      perRemoved[s].push_back((Now() - t0) / (n / 10));
+      Require(list.Items().size() == static_cast<size_t>(n - n / 10), "removing the rows");
+    }
+  }
+
   // Each round's own ratio, then their median: the machine's load swings whole rounds.
   auto ratio = [](const std::vector<double>& ours, const std::vector<double>& base) {
     std::vector<double> r;
@@ -197,14 +242,24 @@ int main() {
   std::printf("removing %d selected rows of %d: %.1f (%.1f), %ld rows left\n", kRemoved, kMovies,
               Median(removing) * 1000, Best(removing) * 1000, static_cast<long>(left));
   std::printf("(%zu names listed)\n", seen);
+  std::printf("how the work grows, medians of %d rounds, microseconds per entry (per row removed):\n", kRounds);
+  std::printf("  %-44s %9s %9s %9s  largest/smallest\n", "", "100", "1,000", "10,000");
+  auto row = [&](const char* what, std::vector<double>* per) {
+    std::printf("  %-44s %9.2f %9.2f %9.2f  %.2f\n", what, Median(per[0]) * 1e6, Median(per[1]) * 1e6,
+                Median(per[2]) * 1e6, Median(per[2]) / Median(per[0]));
+  };
+  row("a playlist file read into the playlist", perRead);
+  row("a tenth of its rows selected and removed", perRemoved);
 
   list.Clear();
   DestroyWindow(window);
+  Shown = nullptr;
   for (int i = 0; i < kMovies; ++i) {
     wchar_t name[64];
     swprintf(name, 64, L"movie %05d.swf", i);
     DeleteFileW((movies + name).c_str());
   }
+  for (const std::wstring& f : files) DeleteFileW(f.c_str());
   DeleteFileW(saved.c_str());
   DeleteFileW(copy.c_str());
   RemoveDirectoryW(movies.c_str());

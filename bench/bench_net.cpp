@@ -1,7 +1,8 @@
 // Network benchmark: a 64 MB file from the tests' loopback server through the
 // asynchronous download (into memory, and into the Internet cache) against a
 // plain WinINet read loop of the same file in the same run; the update feed's
-// walk over 1,000 items against parsing the feed alone; the downloader window
+// walk over 1,000 items against parsing the feed alone, and how the walk grows
+// over feeds of 100, 1,000 and 10,000 items, per item; the downloader window
 // (status line, log line and bar at each report) against the layer alone, both
 // into the cache, with the longest time the window took to answer meanwhile;
 // and the update window over a feed of 4,000 items against one of 100, with
@@ -184,9 +185,66 @@ std::wstring FeedOf(int items) {
   return xml + L"</channel></rss>";
 }
 
+// The update feed's walk against LoadXML alone, and how both grow with the
+// feed; false when a feed does not parse or its walk finds no update.
+bool FeedFigures() {
+  const std::wstring feedText = FeedOf(1000);
+  std::vector<double> load, walk;
+  size_t found = 0;
+  for (int round = 0; round < 7; ++round) {
+    XmlDocument doc;
+    double t = Now();
+    if (!doc.LoadXML(feedText)) {
+      std::printf("the feed does not parse\n");
+      return false;
+    }
+    load.push_back(Now() - t);
+    t = Now();
+    UpdateFeedResult result = WalkUpdateFeed(doc, 883, L"http://www.swfzel.example/");
+    walk.push_back(Now() - t);
+    found += result.Details.size();
+  }
+  std::printf("update feed of 1,000 items (%zu characters), medians of 7:\n", feedText.size());
+  std::printf("  LoadXML alone: %.1f ms\n", Median(load) * 1000);
+  std::printf("  walk alone:    %.1f ms, %.2fx of LoadXML\n", Median(walk) * 1000, Median(walk) / Median(load));
+  std::printf("(%zu characters of details)\n", found);
+
+  // How the walk grows: each size's median per item, interleaved rounds.
+  const int feedSizes[] = {100, 1000, 10000};
+  std::wstring feeds[3];
+  for (int s = 0; s < 3; ++s) feeds[s] = FeedOf(feedSizes[s]);
+  std::vector<double> perLoad[3], perWalk[3];
+  for (int round = 0; round < 7; ++round) {
+    for (int s = 0; s < 3; ++s) {
+      XmlDocument doc;
+      double t = Now();
+      if (!doc.LoadXML(feeds[s])) {
+        std::printf("a feed does not parse\n");
+        return false;
+      }
+      perLoad[s].push_back((Now() - t) / feedSizes[s]);
+      t = Now();
+      const UpdateFeedResult result = WalkUpdateFeed(doc, 883, L"http://www.swfzel.example/");
+      perWalk[s].push_back((Now() - t) / feedSizes[s]);
+      if (!result.Found) {
+        std::printf("a feed's walk found no update\n");
+        return false;
+      }
+    }
+  }
+  std::printf("how the feed grows, medians of 7, microseconds per item:\n");
+  std::printf("  %-16s %9s %9s %9s  largest/smallest\n", "items", "100", "1,000", "10,000");
+  for (auto [what, per] : {std::pair{"LoadXML alone", perLoad}, std::pair{"the walk", perWalk}})
+    std::printf("  %-16s %9.2f %9.2f %9.2f  %.2f\n", what, Median(per[0]) * 1e6, Median(per[1]) * 1e6,
+                Median(per[2]) * 1e6, Median(per[2]) / Median(per[0]));
+  return true;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // The argument "feed" measures the update feed alone.
+  if (argc > 1 && std::string(argv[1]) == "feed") return FeedFigures() ? 0 : 1;
   UseOwnSettings(L"bench_net");
   LoopbackServer server;
   if (!server.Listening()) {
@@ -265,26 +323,7 @@ int main() {
               Median(unanswered) * 1000, *std::max_element(unanswered.begin(), unanswered.end()) * 1000);
   std::printf("  byte counts reaching the window: %.0f a second (median)\n", Median(reportRates));
 
-  const std::wstring feedText = FeedOf(1000);
-  std::vector<double> load, walk;
-  size_t found = 0;
-  for (int round = 0; round < 7; ++round) {
-    XmlDocument doc;
-    double t = Now();
-    if (!doc.LoadXML(feedText)) {
-      std::printf("the feed does not parse\n");
-      return 1;
-    }
-    load.push_back(Now() - t);
-    t = Now();
-    UpdateFeedResult result = WalkUpdateFeed(doc, 883, L"http://www.swfzel.example/");
-    walk.push_back(Now() - t);
-    found += result.Details.size();
-  }
-  std::printf("update feed of 1,000 items (%zu characters), medians of 7:\n", feedText.size());
-  std::printf("  LoadXML alone: %.1f ms\n", Median(load) * 1000);
-  std::printf("  walk alone:    %.1f ms, %.2fx of LoadXML\n", Median(walk) * 1000, Median(walk) / Median(load));
-  std::printf("(%zu characters of details)\n", found);
+  if (!FeedFigures()) return 1;
 
   // The update window over a feed of 4,000 items (just under the feed's 1 MB)
   // from the server it names as its web site, against the same window over a

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "BenchCommon.h"
 #include "base/Handles.h"
@@ -79,27 +80,26 @@ int main() {
   });
   std::printf("menu item measured and drawn: %.0f per second\n", menus);
 
-  for (int i = 0; i < 1000; ++i) PlaylistItems.push_back(L"C:\\Movies\\movie " + std::to_wstring(i) + L".swf");
-  PlaylistLast = 999;
-  PlaylistCurrent = 0;
+  std::vector<std::wstring> paths;
+  for (int i = 0; i < 1000; ++i) paths.push_back(L"C:\\Movies\\movie " + std::to_wstring(i) + L".swf");
   DRAWITEMSTRUCT row{};
   row.CtlType = ODT_LISTBOX;
   row.hDC = dc.get();
   row.rcItem = {0, 0, 240, 24};
   row.itemID = 0;
-  RequireDrawn(dc.get(), row.rcItem, "drawing the playing playlist row", [&] { DrawPlaylistItem(window, row); });
-  const double playing = PerSecond(2000, [&](int) { DrawPlaylistItem(window, row); });
+  RequireDrawn(dc.get(), row.rcItem, "drawing the playing playlist row", [&] { DrawPlaylistItem(row, paths, 0); });
+  const double playing = PerSecond(2000, [&](int) { DrawPlaylistItem(row, paths, 0); });
   std::printf("playing playlist row drawn: %.0f per second\n", playing);
   row.itemID = 1;
-  RequireDrawn(dc.get(), row.rcItem, "drawing a plain playlist row", [&] { DrawPlaylistItem(window, row); });
-  const double plain = PerSecond(2000, [&](int) { DrawPlaylistItem(window, row); });
+  RequireDrawn(dc.get(), row.rcItem, "drawing a plain playlist row", [&] { DrawPlaylistItem(row, paths, 0); });
+  const double plain = PerSecond(2000, [&](int) { DrawPlaylistItem(row, paths, 0); });
   std::printf("plain playlist row drawn: %.0f per second\n", plain);
 
   const double t0 = Now();
   for (UINT i = 0; i < 1000; ++i) {
     row.itemID = i;
     row.rcItem = {0, static_cast<LONG>(i * 24), 240, static_cast<LONG>(i * 24 + 24)};
-    DrawPlaylistItem(window, row);
+    DrawPlaylistItem(row, paths, 0);
   }
   std::printf("1000 playlist rows drawn in %.1f ms\n", (Now() - t0) * 1000);
   DestroyWindow(window);

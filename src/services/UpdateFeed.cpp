@@ -1,6 +1,7 @@
 #include "services/UpdateFeed.h"
 
 #include <windows.h>
+#include <msxml2.h>
 
 #include <optional>
 
@@ -57,7 +58,15 @@ class FeedWalk {
   void Node(const XmlNode& node) {
     const std::wstring name = UpperInvariant(node.NodeName());
     if (name == L"CHANNEL") {
-      for (const XmlNode& child : node.ChildNodes()) Node(child);
+      // Child by child: only the item in hand is held, however long the feed.
+      ComPtr<IXMLDOMNode> child;
+      if (!node.Raw() || node.Raw()->get_firstChild(child.Put()) != S_OK) return;
+      while (child) {
+        Node(XmlNode(child.Get()));
+        ComPtr<IXMLDOMNode> next;
+        if (child->get_nextSibling(next.Put()) != S_OK) next.Reset();
+        child = std::move(next);
+      }
     } else if (name == L"ITEM") {
       Item(node);
     }

@@ -109,10 +109,6 @@ void CFormEvents::BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lPa
       if (item->CtlType == ODT_MENU && OwnerDrawHooks.DrawMenuItem) {
         Raise(OwnerDrawHooks.DrawMenuItem, hWnd, *item);
         handled = true;
-      } else if ((item->CtlType == ODT_LISTBOX || item->CtlType == ODT_COMBOBOX) &&
-                 OwnerDrawHooks.DrawPlaylistItem) {
-        Raise(OwnerDrawHooks.DrawPlaylistItem, hWnd, *item);
-        handled = true;
       }
       if (handled) result = TRUE;
       break;

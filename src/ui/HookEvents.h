@@ -49,11 +49,10 @@ bool UnsubclassWindow(int& slot);
 // The dispatcher the entry procedures call.
 LRESULT SubclassWndProc(int slot, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-// Owner drawing of menus and list boxes rides on the same hook. Each handler is
+// Owner drawing of menus rides on the same hook. Each handler is
 // optional; a message whose handler is missing goes on to the previous procedure.
 struct OwnerDrawHandlers {
   std::function<void(HWND hWnd, DRAWITEMSTRUCT& item)> DrawMenuItem;
-  std::function<void(HWND hWnd, DRAWITEMSTRUCT& item)> DrawPlaylistItem;
   // Fills size with the width and height of a menu item's row.
   std::function<void(HWND hWnd, UINT itemID, ULONG_PTR itemData, SIZE& size, bool bold)> MeasureMenuItem;
   std::function<void(HMENU popup, HWND hWnd, int level)> MakePopupOwnerDrawn;

@@ -19,9 +19,6 @@ std::map<std::wstring, std::wstring> MenuCaptions;
 std::set<std::wstring> MenuSeparators;
 std::map<std::wstring, std::wstring> MenuIcons;
 long LastMenuBarId = 0;
-std::vector<std::wstring> PlaylistItems;
-long PlaylistLast = -1;
-long PlaylistCurrent = -1;
 bool PlayerNotActive = false;
 
 namespace {
@@ -450,13 +447,13 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
                     disabled || selected || PlayerNotActive);
 }
 
-void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
+void DrawPlaylistItem(const DRAWITEMSTRUCT& dis, const std::vector<std::wstring>& paths, long playing) {
   const long w = dis.rcItem.right - dis.rcItem.left, h = dis.rcItem.bottom - dis.rcItem.top;
   if (w <= 0 || h <= 0) return;
   const UINT state = dis.itemState;
   const bool selected = state & ODS_SELECTED, focused = state & ODS_FOCUS;
   const long index = static_cast<long>(static_cast<int>(dis.itemID));
-  const bool isRow = index >= 0 && index <= PlaylistLast && index < static_cast<long>(PlaylistItems.size());
+  const bool isRow = index >= 0 && index < static_cast<long>(paths.size());
   ItemSurface mem(dis.hDC, w, h);
   HDC dc = mem.dc.get();
   Fill(dc, {0, 0, w, h}, Sys(COLOR_WINDOW));
@@ -469,7 +466,7 @@ void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
     BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
     return;
   }
-  const std::wstring& path = PlaylistItems[index];
+  const std::wstring& path = paths[static_cast<size_t>(index)];
   const bool odd = index % 2 == 1;
   const COLORREF highlight = Sys(COLOR_HIGHLIGHT);
   if (focused)
@@ -489,7 +486,7 @@ void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
   DrawPlainText(dc, title, 22, RoundEven((h - text.cy) / 2.0 - 1), state & ODS_DISABLED);
 
   const long iconTop = RoundEven((h - 16) / 2.0);
-  if (index == PlaylistCurrent) {
+  if (index == playing) {
     DrawMenuPicture(MenusFolder + L"play", dc, 2, iconTop, false);
   } else if (FileExists(path)) {
     // The call may write another file name into its buffer: it gets a copy.
@@ -506,7 +503,6 @@ void DrawPlaylistItem(HWND, const DRAWITEMSTRUCT& dis) {
 
 void InstallOwnerDrawHooks() {
   OwnerDrawHooks.DrawMenuItem = [](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(window, item); };
-  OwnerDrawHooks.DrawPlaylistItem = [](HWND window, DRAWITEMSTRUCT& item) { DrawPlaylistItem(window, item); };
   OwnerDrawHooks.MeasureMenuItem = [](HWND window, UINT id, ULONG_PTR data, SIZE& size, bool bold) {
     MeasureMenuItem(window, id, data, size, bold);
   };
@@ -515,18 +511,18 @@ void InstallOwnerDrawHooks() {
   };
 }
 
-HWND CreatePlaylistBox(HWND parent, const RECT& bounds, int id) {
+HWND CreatePlaylistBox(HWND parent, const RECT& bounds, int id, long rows) {
   HWND list = CreateWindowExW(0, L"LISTBOX", nullptr,
                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWVARIABLE |
                                   LBS_NOINTEGRALHEIGHT,
                               bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (list) SyncPlaylistBox(list);
+  if (list) SyncPlaylistBox(list, rows);
   return list;
 }
 
-void SyncPlaylistBox(HWND list) {
-  const LRESULT want = PlaylistLast + 1;
+void SyncPlaylistBox(HWND list, long rows) {
+  const LRESULT want = std::max(0L, rows);
   LRESULT have = SendMessageW(list, LB_GETCOUNT, 0, 0);
   if (have == LB_ERR) return;
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);

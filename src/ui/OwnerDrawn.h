@@ -32,11 +32,6 @@ constexpr ULONG_PTR MenuBarItemData = 2;
 // Height of an owner-drawn separator.
 constexpr UINT MenuSeparatorHeight = 8;
 
-// The playlist the list box shows, kept by the player: the paths, the index of
-// the last entry and of the playing one (-1 when empty or none).
-extern std::vector<std::wstring> PlaylistItems;
-extern long PlaylistLast;
-extern long PlaylistCurrent;
 // Set by the main window while the application is inactive: menu-bar captions grey.
 extern bool PlayerNotActive;
 
@@ -56,14 +51,16 @@ void MeasureMenuItem(HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, b
 // The menu font (the interface font at the menu's metrics); the caller deletes it.
 HFONT CreateMenuFont(HDC dc, bool bold);
 void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& item);
-// A playlist row; an itemID outside the playlist (-1 for the focus on an empty
-// box) paints only the background and the focus rectangle.
-void DrawPlaylistItem(HWND window, const DRAWITEMSTRUCT& item);
-// Routes the owner-draw messages of hooked windows (OwnerDrawHooks) here.
+// A playlist row of the paths given, the playing one (-1: none) marked; an
+// itemID outside them (-1 for the focus on an empty box) paints only the
+// background and the focus rectangle.
+void DrawPlaylistItem(const DRAWITEMSTRUCT& item, const std::vector<std::wstring>& paths, long playing);
+// Routes the menus' owner-draw messages of hooked windows (OwnerDrawHooks)
+// here; a list box draws its rows through its own window's handler.
 void InstallOwnerDrawHooks();
 
 // The playlist list box: a borderless owner-drawn child of parent with rows of
-// variable (24-pixel) height and no strings of its own; its rows are
-// PlaylistItems, whose count SyncPlaylistBox keeps it in step with.
-HWND CreatePlaylistBox(HWND parent, const RECT& bounds, int id);
-void SyncPlaylistBox(HWND list);
+// variable (24-pixel) height and no strings of its own, as many as the
+// playlist's entries; SyncPlaylistBox brings it to a new number of them.
+HWND CreatePlaylistBox(HWND parent, const RECT& bounds, int id, long rows);
+void SyncPlaylistBox(HWND list, long rows);

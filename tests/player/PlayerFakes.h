@@ -142,6 +142,7 @@ class FakeHost : public player::PlayerHost {
 
   int PlaylistLast() const override { return static_cast<int>(playlist.size()) - 1; }
   int PlaylistCurrent() const override { return current; }
+  void PlaylistMarkNonePlaying() override { current = -1; }
   void PlaylistClear() override {
     Log(L"PlaylistClear");
     playlist.clear(), current = -1;

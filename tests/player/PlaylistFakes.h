@@ -20,10 +20,11 @@ struct RecordingPlaylistHost : player::PlaylistHost {
   int rows = 0, rowCalls = 0, selected = -2, browsed = 0;
   bool exportOn = false, nextOn = false, keepHistory = true, genericOnly = true;
   Names loaded, recent;
+  std::vector<int> removed;  // the rows taken out of the box, in order
   std::wstring history;
 
   void RowsAdded(int count) override { rows += count, ++rowCalls; }
-  void RowRemoved(int) override { --rows; }
+  void RowRemoved(int index) override { --rows, removed.push_back(index); }
   void RowsCleared() override { rows = 0; }
   void SelectRow(int index) override { selected = index; }
   void Repaint() override {}
@@ -42,10 +43,10 @@ struct RecordingPlaylistHost : player::PlaylistHost {
 
 struct PlaylistRig {
   testing_support::TempDir dir;
-  Names items;
-  long last = -1, current = -1;
   RecordingPlaylistHost host;
-  player::Playlist list{{items, last, current}, host};
+  player::Playlist list{host};
+  Names& items = list.Data().Items;
+  long &last = list.Data().Last, &current = list.Data().Current;
 
   PlaylistRig() { host.history = dir.File(L"Last Played.swfzel"); }
   // A file with these bytes (folders on the way made); its path.

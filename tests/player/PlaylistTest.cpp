@@ -250,6 +250,17 @@ TEST(PlaylistMoves, OutOfRangeDoesNothingAndThePlayingMarkFollowsItsFile) {
   }
 }
 
+TEST(PlaylistRemovals, RowsGivenTwiceOrOutsideTheListCountOnceAndTheBoxLosesItsRowsBottomUp) {
+  PlaylistRig rig;
+  for (const wchar_t* name : {L"a.swf", L"b.swf", L"c.swf", L"d.swf", L"e.swf"}) rig.list.Add(rig.File(name), 0);
+  rig.current = 0;
+  rig.list.RemoveRows({9, 3, -2, 0, 3});
+  EXPECT_EQ(rig.Relative(), (Names{L"b.swf", L"c.swf", L"e.swf"}));
+  EXPECT_EQ(rig.current, -1) << "the playing entry went";
+  EXPECT_EQ(rig.host.removed, (std::vector<int>{3, 0}));
+  EXPECT_TRUE(rig.last == 2 && rig.host.rows == 3 && rig.host.nextOn);
+}
+
 TEST(PlaylistRemovals, RowsMapToIndicesThePlayingMarkFollowsAndTheLastLeavesTheEmptyState) {
   EXPECT_EQ(player::RemovalOrder({4, 2, -1, 1, 2}), (std::vector<int>{1, 1, 2}));
   PlaylistRig rig;

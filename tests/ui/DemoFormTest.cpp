@@ -98,15 +98,14 @@ class DemoForm : public Form {
     list.OwnerDraw = true;
     ListBox& pl = Add<ListBox>(list);
     // The playlist's rows: striped, the playing one marked.
+    static const std::vector<std::wstring> rows = {L"List box - playlist rows", L"C:\\Movies\\intro.swf",
+                                                   L"C:\\Movies\\menu.swf",      L"C:\\Movies\\clock.swf",
+                                                   L"C:\\Movies\\game.swf",      L"C:\\Movies\\space.swf"};
     pl.OnDrawItem = [](const DRAWITEMSTRUCT& d) {
-      DrawPlaylistItem(nullptr, d);
+      DrawPlaylistItem(d, rows, 1);
       return true;
     };
-    PlaylistItems = {L"List box - playlist rows", L"C:\\Movies\\intro.swf", L"C:\\Movies\\menu.swf",
-                     L"C:\\Movies\\clock.swf", L"C:\\Movies\\game.swf", L"C:\\Movies\\space.swf"};
-    PlaylistLast = 5;
-    PlaylistCurrent = 1;
-    for (const std::wstring& item : PlaylistItems) pl.AddItem(item);
+    for (const std::wstring& item : rows) pl.AddItem(item);
     pl.SetSelected(2, true);
     pl.SetSelected(3, true);
 
@@ -195,15 +194,10 @@ namespace {
 struct DemoState {
   draw_test::PictureFolders pictures;
   draw_test::StyleScope glassy{2};
-  std::vector<std::wstring> items = PlaylistItems;
-  long last = PlaylistLast, current = PlaylistCurrent;
   HWND mainForm = MainForm;
   OwnerDrawHandlers hooks = OwnerDrawHooks;
   int check = MessageForm().CheckValue;
   ~DemoState() {
-    PlaylistItems = items;
-    PlaylistLast = last;
-    PlaylistCurrent = current;
     MainForm = mainForm;
     OwnerDrawHooks = hooks;
     InitMenuCaptionCache();

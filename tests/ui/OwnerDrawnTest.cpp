@@ -17,19 +17,14 @@ using draw_test::Surface;
 
 namespace {
 
-// Puts the owner-drawn menus' and the playlist's globals back after a test.
+// Puts the owner-drawn menus' globals back after a test.
 struct OwnerDrawnState {
   draw_test::PictureFolders pictures;
   draw_test::StyleScope flat{0};
-  std::vector<std::wstring> items = PlaylistItems;
-  long last = PlaylistLast, current = PlaylistCurrent;
   HWND mainForm = MainForm;
   OwnerDrawnState() { InitMenuCaptionCache(); }
   ~OwnerDrawnState() {
     InitMenuCaptionCache();
-    PlaylistItems = items;
-    PlaylistLast = last;
-    PlaylistCurrent = current;
     MainForm = mainForm;
   }
 };
@@ -265,28 +260,27 @@ TEST(PlaylistRows, StripedWithThePlayingPictureAMissingFilesNoIconAndNoRowForMin
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);  // in the test prefix: a program with an icon of its own
   const std::wstring here = std::wstring(system) + L"\\notepad.exe", gone = dir.File(L"gone.swf");
-  PlaylistItems = {here, gone, here};
-  PlaylistLast = 2;
-  PlaylistCurrent = 2;
+  const std::vector<std::wstring> rows = {here, gone, here};
+  const long playing = 2;
   const int W = 200;
   const COLORREF window = GetSysColor(COLOR_WINDOW);
-  Surface even(W, 24, RGB(1, 2, 3)), odd(W, 24, RGB(1, 2, 3)), playing(W, 24), none(W, 24, RGB(1, 2, 3));
-  DrawPlaylistItem(nullptr, Row(even.Dc(), 0, 0, W));
-  DrawPlaylistItem(nullptr, Row(odd.Dc(), 1, 0, W));
+  Surface even(W, 24, RGB(1, 2, 3)), odd(W, 24, RGB(1, 2, 3)), current(W, 24), none(W, 24, RGB(1, 2, 3));
+  DrawPlaylistItem(Row(even.Dc(), 0, 0, W), rows, playing);
+  DrawPlaylistItem(Row(odd.Dc(), 1, 0, W), rows, playing);
   EXPECT_EQ(even.Pixel(W - 2, 1), window);
   EXPECT_EQ(odd.Pixel(W - 2, 1), BlendColors(GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_3DHIGHLIGHT), 64));
   EXPECT_TRUE(even.AnyOtherThan({2, 4, 18, 20}, window));  // the file's icon
   EXPECT_FALSE(odd.AnyOtherThan({2, 4, 18, 20}, odd.Pixel(W - 2, 1)));  // a missing file: none
-  EXPECT_EQ(PlaylistItems[1], gone);
+  EXPECT_EQ(rows[1], gone);
 
-  DrawPlaylistItem(nullptr, Row(playing.Dc(), 2, 0, W));
+  DrawPlaylistItem(Row(current.Dc(), 2, 0, W), rows, playing);
   Surface play(W, 24, window);
   ASSERT_TRUE(DrawPNG(MenusFolder + L"play", play.Dc(), 2, 4, false));
-  EXPECT_TRUE(SameBlock(playing, 2, 4, play, 2, 4));
+  EXPECT_TRUE(SameBlock(current, 2, 4, play, 2, 4));
 
   // The focus on an empty list, and a row the list no longer has.
   for (UINT id : {static_cast<UINT>(-1), 3u}) {
-    DrawPlaylistItem(nullptr, Row(none.Dc(), id, ODS_FOCUS, W));
+    DrawPlaylistItem(Row(none.Dc(), id, ODS_FOCUS, W), rows, playing);
     EXPECT_EQ(none.Pixel(W / 2, 12), window) << static_cast<int>(id);
     EXPECT_TRUE(none.AnyOtherThan({0, 0, W, 1}, window));  // the focus rectangle
   }
@@ -295,33 +289,25 @@ TEST(PlaylistRows, StripedWithThePlayingPictureAMissingFilesNoIconAndNoRowForMin
 TEST(PlaylistRows, TheBoxIsBorderlessOwnerDrawnAndCountsThePlaylist) {
   OwnerDrawnState state;
   PlainWindow w;
-  PlaylistItems = {L"a.swf", L"b.swf", L"c.swf"};
-  PlaylistLast = 2;
-  HWND list = CreatePlaylistBox(w.h, {0, 0, 200, 100}, 7);
+  HWND list = CreatePlaylistBox(w.h, {0, 0, 200, 100}, 7, 3);
   ASSERT_NE(list, nullptr);
   const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
   EXPECT_TRUE(style & LBS_OWNERDRAWVARIABLE);
   EXPECT_TRUE(style & LBS_NOINTEGRALHEIGHT);
   EXPECT_FALSE(style & (WS_BORDER | LBS_HASSTRINGS));
   EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
-  PlaylistItems.pop_back();
-  PlaylistLast = 1;
-  SyncPlaylistBox(list);
+  SyncPlaylistBox(list, 2);
   EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
   DestroyWindow(list);
 }
 
 TEST(PlaylistRows, AFileNameIsDrawnAsItStandsWithItsAmpersand) {
   OwnerDrawnState state;
-  PlaylistLast = 0;
-  PlaylistCurrent = -1;
   const int W = 240;
   const COLORREF window = GetSysColor(COLOR_WINDOW), ink = GetSysColor(COLOR_MENUTEXT);
   Surface plain(W, 24, window), amp(W, 24, window);
-  PlaylistItems = {L"C:\\AB.swf"};
-  DrawPlaylistItem(nullptr, Row(plain.Dc(), 0, 0, W));
-  PlaylistItems = {L"C:\\A&B.swf"};
-  DrawPlaylistItem(nullptr, Row(amp.Dc(), 0, 0, W));
+  DrawPlaylistItem(Row(plain.Dc(), 0, 0, W), {L"C:\\AB.swf"}, -1);
+  DrawPlaylistItem(Row(amp.Dc(), 0, 0, W), {L"C:\\A&B.swf"}, -1);
   const auto a = InkColumns(plain, {22, 0, W, 24}, ink), b = InkColumns(amp, {22, 0, W, 24}, ink);
   ASSERT_GE(a.first, 0);
   // As a caption "A&B" would draw "AB" with B underlined: as wide as "AB".

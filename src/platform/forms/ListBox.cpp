@@ -15,6 +15,7 @@ void ListBox::Create() {
   if (design_.OwnerDraw) style |= LBS_OWNERDRAWFIXED | (design_.HasStrings ? LBS_HASSTRINGS : 0);
   if (design_.OwnerDraw && !design_.HasStrings && !design_.Sorted && design_.NoData) style |= LBS_NODATA;
   if (!design_.IntegralHeight) style |= LBS_NOINTEGRALHEIGHT;
+  if (design_.KeepScrollBar) style |= LBS_DISABLENOSCROLL;
   CreateChild(L"LISTBOX", L"", style, design_.BorderStyle ? WS_EX_CLIENTEDGE : 0);
 }
 

@@ -24,6 +24,9 @@ struct ListBoxArgs : ControlArgs {
   int ItemHeight = 24;  // of owner-drawn rows
   bool IntegralHeight = false;
   int BorderStyle = 1;  // 0 none, 1 sunken
+  // The scroll bar stays, disabled while every row is in view: rows coming
+  // and going never change the box's frame.
+  bool KeepScrollBar = false;
   ListBoxArgs() { BackColor = SysColor(COLOR_WINDOW); ForeColor = SysColor(COLOR_WINDOWTEXT); }
 };
 

@@ -18,7 +18,6 @@
 #include "services/Languages.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
-#include "ui/OwnerDrawn.h"
 
 namespace player {
 namespace {
@@ -337,7 +336,7 @@ void BrowseFolder(PlayerHost& host, BrowserWindow& window, const std::wstring& f
   window.StartThumbnails({}, nullptr);  // the run of the folder before ends
   s.BrowseItems.clear();
   s.HoverItem = 0;
-  ::PlaylistCurrent = -1;
+  host.PlaylistMarkNonePlaying();
   const std::wstring resolved = ResolveBrowseFolder(folder, o.CurrentFolder, o.MyFlashFolder);
   if (resolved == kDriveList) {
     o.CurrentFolder = kDriveList;

@@ -60,12 +60,10 @@ void Playlist::Add(const std::vector<std::wstring>& paths, int depth) {
   Flush();
 }
 
-void Playlist::AddEntry(const std::wstring& given, int depth, unsigned long attributes, AddRun& run) {
+void Playlist::AddEntry(std::wstring path, int depth, unsigned long attributes, AddRun& run) {
   if (run.full) return;
-  std::wstring path;
-  path.reserve(given.size());
-  for (wchar_t c : given)
-    if (c != L'"') path += c;
+  // Quotes are no part of a name (an entry of a command line may keep them).
+  if (path.find(L'"') != std::wstring::npos) path.erase(std::remove(path.begin(), path.end(), L'"'), path.end());
   // No file's name holds a control character; such an entry could not be saved either.
   if (path.empty() || HasControlCharacter(path)) return;
   // A script statement is no file: an entry never runs one, whatever its end.
@@ -95,7 +93,7 @@ void Playlist::AddEntry(const std::wstring& given, int depth, unsigned long attr
       return;
     }
   }
-  if (named || (IsExtension(ext, L".exe") && host_.AcceptsProgram(path))) Append(path, run);
+  if (named || (IsExtension(ext, L".exe") && host_.AcceptsProgram(path))) Append(std::move(path), run);
 }
 
 void Playlist::AddFolder(const std::wstring& folder, int depth, AddRun& run) {
@@ -128,7 +126,7 @@ void Playlist::AddPlaylistFile(const std::wstring& path, int depth, AddRun& run)
     return;
   }
   run.playlists.insert(key);
-  const PlaylistFileContent content = ReadPlaylistFile(path, app::kVersionRevision);
+  PlaylistFileContent content = ReadPlaylistFile(path, app::kVersionRevision);
   if (content.Status == PlaylistFileStatus::Unreadable) {
     WriteLog(L"Failed to load PL XML");
     return;
@@ -142,13 +140,16 @@ void Playlist::AddPlaylistFile(const std::wstring& path, int depth, AddRun& run)
     return;
   }
   host_.AddRecent(path);
-  for (const std::wstring& entry : content.Entries) {
+  // Room for the entries at once, growing by at least half (many small playlists in one add stay linear).
+  const size_t want = data_.Items.size() + std::min(content.Entries.size(), kMaxEntriesPerAdd - run.entries);
+  if (want > data_.Items.capacity()) data_.Items.reserve(std::max(want, data_.Items.capacity() * 3 / 2));
+  for (std::wstring& entry : content.Entries) {
     if (run.full) break;
-    AddEntry(entry, depth + 1, kUnknownAttributes, run);
+    AddEntry(std::move(entry), depth + 1, kUnknownAttributes, run);
   }
 }
 
-void Playlist::Append(const std::wstring& path, AddRun& run) {
+void Playlist::Append(std::wstring path, AddRun& run) {
   if (run.entries >= kMaxEntriesPerAdd) {
     run.full = true;
     WriteLog(L"The playlist took " + std::to_wstring(kMaxEntriesPerAdd) +
@@ -156,7 +157,7 @@ void Playlist::Append(const std::wstring& path, AddRun& run) {
     return;
   }
   ++run.entries;
-  data_.Items.push_back(path);
+  data_.Items.push_back(std::move(path));
   data_.Last = static_cast<long>(data_.Items.size()) - 1;
   ++pendingRows_;
 }
@@ -229,10 +230,32 @@ void Playlist::RemoveItem(int index) {
 }
 
 void Playlist::RemoveRows(const std::vector<int>& rows) {
-  const std::vector<int> order = RemovalOrder(rows);
-  if (order.empty()) return;
+  std::vector<int> gone = rows;
+  std::sort(gone.begin(), gone.end());
+  gone.erase(std::unique(gone.begin(), gone.end()), gone.end());
+  gone.erase(gone.begin(), std::lower_bound(gone.begin(), gone.end(), 0));
+  gone.erase(std::upper_bound(gone.begin(), gone.end(), static_cast<int>(data_.Last)), gone.end());
+  if (gone.empty()) return;
   host_.SetRedraw(false);
-  for (int index : order) RemoveItem(index);
+  // The box's rows bottom up, each still at its index; the entries in one pass.
+  for (auto row = gone.rbegin(); row != gone.rend(); ++row) host_.RowRemoved(*row);
+  size_t kept = 0, next = 0;
+  long playing = data_.Current;
+  for (size_t i = 0; i < data_.Items.size(); ++i) {
+    if (next < gone.size() && gone[next] == static_cast<int>(i)) {
+      ++next;
+      if (data_.Current == static_cast<long>(i)) playing = -1;  // the playing entry went: no row is marked
+      continue;
+    }
+    if (data_.Current == static_cast<long>(i)) playing = static_cast<long>(kept);
+    if (kept != i) data_.Items[kept] = std::move(data_.Items[i]);
+    ++kept;
+  }
+  data_.Items.resize(kept);
+  data_.Last = static_cast<long>(kept) - 1;
+  data_.Current = playing;
+  host_.SetNextEnabled(data_.Last >= 1);
+  if (data_.Last < 0) host_.SetExportEnabled(false);
   host_.SetRedraw(true);
   host_.Repaint();
 }

@@ -15,11 +15,11 @@
 
 namespace player {
 
-// The playlist's storage: the window hands over its globals, tests their own.
+// The playlist's entries, kept by the playlist itself.
 struct PlaylistData {
-  std::vector<std::wstring>& Items;  // Items.size() == Last + 1
-  long& Last;                        // -1 when empty
-  long& Current;                     // the playing entry, -1 for none
+  std::vector<std::wstring> Items;  // Items.size() == Last + 1
+  long Last = -1;                   // -1 when empty
+  long Current = -1;                // the playing entry, -1 for none
 };
 
 class PlaylistHost {
@@ -61,7 +61,7 @@ inline constexpr size_t kMaxEntriesPerAdd = 10000;
 
 class Playlist {
  public:
-  Playlist(PlaylistData data, PlaylistHost& host) : data_(data), host_(host) {}
+  explicit Playlist(PlaylistHost& host) : host_(host) {}
 
   // A file, a folder's files or a playlist file's entries, at the end. An
   // entry beginning with "/exec" is never taken.
@@ -82,19 +82,24 @@ class Playlist {
   void MoveItem(int index, int delta);
   // Removes one entry; removing the playing one leaves none playing.
   void RemoveItem(int index);
-  // Removes the rows given (as selected, top to bottom), drawing stopped meanwhile.
+  // Removes the rows given (as selected, top to bottom) in one pass over the
+  // entries, drawing stopped meanwhile; the playing mark follows its file.
   void RemoveRows(const std::vector<int>& rows);
 
   const std::vector<std::wstring>& Items() const { return data_.Items; }
   long Last() const { return data_.Last; }
   long Current() const { return data_.Current; }
+  // No entry playing any more (the media browser took the player's place).
+  void MarkNonePlaying() { data_.Current = -1; }
+  // The entries as they stand, for a list set up in one step (tests, demonstrations).
+  PlaylistData& Data() { return data_; }
 
  private:
   struct AddRun;
-  void AddEntry(const std::wstring& path, int depth, unsigned long attributes, AddRun& run);
+  void AddEntry(std::wstring path, int depth, unsigned long attributes, AddRun& run);
   void AddFolder(const std::wstring& folder, int depth, AddRun& run);
   void AddPlaylistFile(const std::wstring& path, int depth, AddRun& run);
-  void Append(const std::wstring& path, AddRun& run);
+  void Append(std::wstring path, AddRun& run);
   void Flush();
 
   PlaylistData data_;

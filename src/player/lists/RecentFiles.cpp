@@ -13,13 +13,15 @@ const wchar_t kSection[] = L"Recent";
 
 }  // namespace
 
-void RecentFiles::Add(const std::wstring& file) {
+bool RecentFiles::Add(const std::wstring& file) {
   // The remembered playlist is the program's own file, not one the user opened.
-  if (file.empty() || file == LastPlayedFile) return;
+  if (file.empty() || file == LastPlayedFile) return true;
   const std::wstring folder = GetFolderPart(file);
   if (!folder.empty()) options_.CurrentFolder = folder;
-  if (!options_.KeepHistory) return;
+  if (!options_.KeepHistory) return true;
+  if (!files_.empty() && files_.front() == file) return false;
   Record(file, true);
+  return true;
 }
 
 void RecentFiles::Record(const std::wstring& file, bool tellShell) {

@@ -27,8 +27,9 @@ class RecentFiles {
   RecentFiles(OptionSet& options, TellShellRecent tellShell)
       : options_(options), tellShell_(std::move(tellShell)) {}
 
-  // Records a file as the most recent (AddRecent).
-  void Add(const std::wstring& file);
+  // Records a file as the most recent (AddRecent); false when the list stays
+  // as it was (the file is the most recent already), its menu with it.
+  bool Add(const std::wstring& file);
   // The index of the file ignoring case, -1 when it is not one (FindRecent).
   int Find(const std::wstring& file) const;
   // LoadRecent: with the history on, the registry's files that still exist;

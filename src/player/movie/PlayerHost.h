@@ -73,6 +73,7 @@ class PlayerHost {
   // The playlist.
   virtual int PlaylistLast() const = 0;  // -1 when empty
   virtual int PlaylistCurrent() const = 0;
+  virtual void PlaylistMarkNonePlaying() = 0;  // the browser took the player's place
   virtual void PlaylistClear() = 0;
   virtual void PlaylistAdd(const std::wstring& path, int depth) = 0;
   virtual void PlaylistPlayItem(int index) = 0;

@@ -47,6 +47,7 @@ class PlayerWindow::PlayerHostAdaptor final : public PlayerHost {
 
   int PlaylistLast() const override { return w_.PlaylistLast(); }
   int PlaylistCurrent() const override { return w_.PlaylistCurrent(); }
+  void PlaylistMarkNonePlaying() override { w_.playlist_.MarkNonePlaying(); }
   void PlaylistClear() override { w_.PlaylistClear(); }
   void PlaylistAdd(const std::wstring& path, int depth) override { w_.PlaylistAdd(path, depth); }
   void PlaylistPlayItem(int index) override { w_.PlaylistPlayItem(index); }

@@ -112,9 +112,10 @@ void PlayerWindow::AddPlaylistBox() {
   list.MultiSelect = 2;
   list.BorderStyle = 0;
   list.ItemHeight = PlaylistRowHeight;
+  list.KeepScrollBar = true;
   forms::ListBox& box = Add<forms::ListBox>(list);
-  box.OnDrawItem = [](const DRAWITEMSTRUCT& item) {
-    DrawPlaylistItem(item.hwndItem, item);
+  box.OnDrawItem = [this](const DRAWITEMSTRUCT& item) {
+    DrawPlaylistItem(item, playlist_.Items(), playlist_.Current());
     return true;
   };
   box.OnDblClick = [this] { PlayList_DblClick(true); };
@@ -278,8 +279,7 @@ std::wstring PlayerWindow::FitText(const std::wstring& path, long width) const {
 }
 
 void PlayerWindow::AddRecent(const std::wstring& file) {
-  recent_.Add(file);
-  ShowRecentMenu();
+  if (recent_.Add(file)) ShowRecentMenu();
 }
 
 void PlayerWindow::LoadRecent() {

@@ -99,7 +99,7 @@ PlayerWindow::PlayerWindow()
       listsHost_(MakePlaylistHost(*this)),
       commands_(MakeCommandHost(*this)),
       browser_(MakeBrowserWindow(*this)),
-      playlist_({::PlaylistItems, ::PlaylistLast, ::PlaylistCurrent}, *listsHost_),
+      playlist_(*listsHost_),
       recent_(Options(), [](const std::wstring& path) { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }) {
   OnLoad = [this] { Form_Load(); };
   OnResize = [this] { Form_Resize(); };
