@@ -76,6 +76,22 @@ uint64_t RegionHash(HWND window, const RECT& area) {
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) { return testing_support::WaitUntil(done, timeoutMs); }
 
+// Whether the first cell of the page shows the first movie's thumbnail (its green background).
+bool FirstCellShowsItsThumbnail(HWND flash, COLORREF* seen = nullptr) {
+  cDIBSection page;
+  if (!Capture(flash, page)) return false;
+  const COLORREF cell = GetPixel(page.hdc(), 75, kHeader + 50);
+  if (seen) *seen = cell;
+  return GetGValue(cell) > 170 && GetRValue(cell) < 80;
+}
+
+// Whether the keyboard focus of the window's thread is the window or one inside it.
+bool FocusInside(HWND window) {
+  GUITHREADINFO info{sizeof(info)};
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) return false;
+  return info.hwndFocus == window || IsChild(window, info.hwndFocus);
+}
+
 std::wstring BrowseDocumentFolder() {
   wchar_t appData[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
@@ -142,13 +158,8 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
   ASSERT_NE(flash, nullptr);
 
   // The first cell shows its movie's thumbnail (the movie's green background) once made.
-  cDIBSection page;
   COLORREF cell = 0;
-  EXPECT_TRUE(WaitFor([&] {
-    if (!Capture(flash, page)) return false;
-    cell = GetPixel(page.hdc(), 75, kHeader + 50);
-    return GetGValue(cell) > 170 && GetRValue(cell) < 80;
-  }, 10000)) << std::hex << cell;
+  EXPECT_TRUE(WaitFor([&] { return FirstCellShowsItsThumbnail(flash, &cell); }, 10000)) << std::hex << cell;
   cDIBSection window;  // the whole window, for a look
   if (Capture(main, window)) window.SavePicture(testing_support::ProgramDir() + L"browser-window.bmp");
 
@@ -176,7 +187,7 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
   ASSERT_TRUE(ClickAt(main, ec));
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other.c_str()));
   ASSERT_TRUE(PressKeys(main, {{VK_SHIFT, VK_DELETE}}));
-  Sleep(300);
+  EXPECT_TRUE(KeysBeforeHandled(main, edit));
   for (const auto& t : thumbs) EXPECT_NE(GetFileAttributesW(t.c_str()), INVALID_FILE_ATTRIBUTES) << t;
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other.c_str()));
   ASSERT_TRUE(PressKeys(main, {{VK_RETURN}}));
@@ -189,14 +200,15 @@ TEST_F(BrowserRun, StartsOnThePageOfThumbnailsAndWalksFoldersAndPlays) {
     if (Capture(progress, shot)) shot.SavePicture(testing_support::ProgramDir() + L"thumbnail-progress.bmp");
   }
   EXPECT_TRUE(WaitFor([&] { return AllExist(otherThumbs) && !program.WaitForWindow(L"Thumbnails Creation", 0); }, 60000));
-  Sleep(700);  // the document is written before the page loads and takes the focus
+  // The document is written before the page loads and takes the focus.
+  EXPECT_TRUE(WaitFor([&] { return FocusInside(flash); }, 20000));
   ASSERT_TRUE(ClickAt(main, ec));
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(movies.c_str()));
   ASSERT_TRUE(PressKeys(main, {{VK_RETURN}}));
   EXPECT_TRUE(WaitFor([&] { return BrowseDocumentFolder() == movies; }, 20000)) << BrowseDocumentFolder();
 
-  // A double click on the first cell plays its movie.
-  Sleep(500);
+  // A double click on the first cell plays its movie, once the page shows it.
+  EXPECT_TRUE(WaitFor([&] { return FirstCellShowsItsThumbnail(flash); }, 20000));
   PostMessageW(flash, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(75, kHeader + 60));
   PostMessageW(flash, WM_LBUTTONUP, 0, MAKELPARAM(75, kHeader + 60));
   PostMessageW(flash, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(75, kHeader + 60));

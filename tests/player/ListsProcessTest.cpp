@@ -119,7 +119,7 @@ TEST_F(ListsRun, AFolderFillsThePlaylistInOrderItsPictureAndTheNextStartShowsItU
     SendMessageW(box, LB_SETSEL, FALSE, -1);
     SendMessageW(box, LB_SETSEL, TRUE, 2);
     SendMessageW(box, LB_SETSEL, TRUE, 5);
-    Sleep(500);
+    EXPECT_TRUE(Answers(main));  // laid out anew at its new size
     EXPECT_TRUE(forms_test::SaveWindowShot(main, testing_support::ProgramDir() + L"playlist.bmp"));
     SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     EXPECT_TRUE(run.Close());
@@ -131,7 +131,8 @@ TEST_F(ListsRun, AFolderFillsThePlaylistInOrderItsPictureAndTheNextStartShowsItU
   HWND main = again.WaitForMainWindow();
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return Rows(main) == 12; }));
-  Sleep(300);
+  // A play the rows had asked for would come before a mark posted after them.
+  EXPECT_TRUE(PostedBeforeHandled(PlaylistBox(main)));
   EXPECT_EQ(Caption(main), L"SWF.zel - Browse Media") << "the remembered rows are shown, not played";
   EXPECT_TRUE(again.Close());
 }
@@ -221,7 +222,7 @@ TEST_F(ListsRun, SixMoviesHandedOverLeaveTheLastFiveInTheFileMenuAndItsPicture) 
   PostMessageW(main, WM_KEYDOWN, VK_DOWN, 0);
   HWND popup = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(popup); }));
-  Sleep(300);
+  EXPECT_TRUE(WaitUntil([&] { return MenuWindowDrawn(popup); }));
   RECT window{}, menu{}, both{};
   GetWindowRect(main, &window);
   GetWindowRect(popup, &menu);

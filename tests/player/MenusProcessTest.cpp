@@ -34,6 +34,26 @@ HWND OpenPopup(DWORD pid) {
   return nullptr;
 }
 
+// How many of the program's pop-up menu windows show their items.
+int DrawnPopups(DWORD pid) {
+  int drawn = 0;
+  HWND w = nullptr;
+  while ((w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid && MenuWindowDrawn(w)) ++drawn;
+  }
+  return drawn;
+}
+
+// The window covers the screen without its frame.
+bool IsFullScreen(HWND main) {
+  RECT r{};
+  GetWindowRect(main, &r);
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return EqualRect(&r, &screen) && (GetWindowLongW(main, GWL_STYLE) & WS_CAPTION) == 0;
+}
+
 void CloseMenus(HWND main, DWORD pid) {
   PostMessageW(main, WM_CANCELMODE, 0, 0);
   PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -177,7 +197,7 @@ TEST_F(MenusRun, KeysOnTheWindowActOnceAndEditingKeysEditTheAddressBar) {
   SendMessageW(edit, EM_SETSEL, 0, 4);
   PressKeys(main, {VK_SHIFT}, VK_DELETE);
   EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == L"two"; })) << TextOf(edit);
-  Sleep(300);
+  EXPECT_TRUE(KeysBeforeHandled(main, edit));
   EXPECT_EQ(GetFileAttributesW(thumb.c_str()) != INVALID_FILE_ATTRIBUTES, true) << "the thumbnails stay";
 
   // On the movie, Shift+Delete clears the thumbnails and Ctrl+M mutes.
@@ -189,7 +209,7 @@ TEST_F(MenusRun, KeysOnTheWindowActOnceAndEditingKeysEditTheAddressBar) {
   // In full screen, with the top menus hidden, F2 toggles the menu bar once.
   ProgramProcess full(L"/exec FullScreen True, False, False");
   EXPECT_TRUE(full.WaitForExit(10000));
-  Sleep(300);
+  EXPECT_TRUE(WaitUntil([&] { return IsFullScreen(main); }));
   PostMessageW(main, WM_KEYDOWN, VK_F2, 0);
   EXPECT_TRUE(run.Close());
   EXPECT_FALSE(GetRegBool(L"Window", L"MenuBar", true));
@@ -209,8 +229,8 @@ TEST_F(MenusRun, TheViewMenuAndThePlaylistsItemMenuWithItsBoldDefault) {
   SetForegroundWindow(main);
   PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 0);
   for (WPARAM k : {VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT}) PostMessageW(main, WM_KEYDOWN, k, 0);
-  ASSERT_TRUE(WaitUntil([&] { return OpenPopup(pid) != nullptr; }));
-  Sleep(800);
+  // Both menus drawn: the View menu and its Quality list.
+  ASSERT_TRUE(WaitUntil([&] { return DrawnPopups(pid) == 2; }));
   RECT area{};
   GetWindowRect(main, &area);
   for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
@@ -229,7 +249,7 @@ TEST_F(MenusRun, TheViewMenuAndThePlaylistsItemMenuWithItsBoldDefault) {
   PostMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 36));
   HWND popup = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (popup = OpenPopup(pid)) != nullptr; }));
-  Sleep(500);
+  EXPECT_TRUE(WaitUntil([&] { return MenuWindowDrawn(popup); }));
   std::vector<std::wstring> defaults, shown;
   for (const std::wstring& line : ProbeMenu(main, kOpenPopup)) {
     if (line.size() < 8 || line[2] == L'1') continue;  // separators

@@ -6,12 +6,14 @@
 // address, and the picture of the skinned window with a movie paused at its middle.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "FormsTestSupport.h"
 #include "LoopbackServer.h"
 #include "ProgramProcess.h"
 #include "services/RegistryModule.h"
 #include "TestSupport.h"
+#include "base/Handles.h"
 #include "flash/FlashTestSupport.h"
 
 using namespace player_test;
@@ -85,6 +87,17 @@ HWND FindDialogOf(DWORD pid) {
   return s.found;
 }
 
+// The processes whose parent is the process given.
+int ChildProcesses(DWORD parent) {
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return -1;
+  PROCESSENTRY32W entry{sizeof(entry)};
+  int children = 0;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+    if (entry.th32ParentProcessID == parent) ++children;
+  return children;
+}
+
 // Waits until three pictures of the window 0.6 s apart are the same (the
 // read-out and the seek bar move on every tick while a movie plays).
 bool WaitUntilStill(HWND window, const std::wstring& shot, DWORD timeoutMs) {
@@ -146,14 +159,17 @@ TEST_F(Playing, AMovieAsksBeforeAProgramRunsAndNoRunsNothing) {
   HWND main = run.WaitForMainWindow();
   ASSERT_NE(main, nullptr);
   HWND box = nullptr;
-  for (int i = 0; i < 300 && !box; ++i, Sleep(50)) box = FindDialogOf(run.Id());
+  testing_support::WaitUntil([&] { return (box = FindDialogOf(run.Id())) != nullptr; }, 15000);
   ASSERT_NE(box, nullptr) << "the confirmation box";
   EXPECT_NE(FindChildWithText(box, batch), nullptr) << "the box names the program";
   EXPECT_EQ(GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON) << "No is the default";
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
-  for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+  testing_support::WaitUntil([&] { return !IsWindow(box); });
   EXPECT_FALSE(IsWindow(box));
-  Sleep(1500);  // time enough for a program that was started to write
+  // The answer is acted on before the window takes its next message: a
+  // program started then would be a child of the process by now.
+  EXPECT_TRUE(Answers(main));
+  EXPECT_EQ(ChildProcesses(run.Id()), 0) << "nothing was started";
   EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(run.Close());
 }
@@ -168,9 +184,7 @@ TEST_F(Playing, AnOutsideMovieCannotLoadAnotherAndMayQuit) {
     ProgramProcess run(Quoted(outside));
     HWND main = run.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    bool full = false;
-    for (int i = 0; i < 300 && !full; ++i, Sleep(50)) full = IsZoomed(main);
-    EXPECT_TRUE(full);
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return IsZoomed(main) != FALSE; }, 15000));
     EXPECT_EQ(Caption(main), L"SWF.zel - outside.swf");
     EXPECT_TRUE(run.Close());
   }
@@ -225,10 +239,9 @@ TEST_F(Playing, ARunawayScriptNeitherHangsTheWindowNorHoldsItOpen) {
 // Waits until the window is maximised (the movie's last command carried
 // out) or one of the process's boxes shows; the box, or null.
 HWND FullScreenOrBox(ProgramProcess& run, HWND main) {
-  for (int i = 0; i < 600; ++i, Sleep(50)) {
-    if (HWND box = FindDialogOf(run.Id())) return box;
-    if (IsZoomed(main)) return nullptr;
-  }
+  HWND box = nullptr;
+  if (testing_support::WaitUntil([&] { return (box = FindDialogOf(run.Id())) != nullptr || IsZoomed(main); }, 30000))
+    return box;
   ADD_FAILURE() << "neither full screen nor a box";
   return nullptr;
 }
@@ -309,7 +322,7 @@ TEST_F(Playing, AMovieThatReadAFileAsksBeforeAnyAddressAndNoSendsNothing) {
   EXPECT_NE(FindChildWithText(box, server.Url("/leak?d=hidden")), nullptr) << "the question names the address";
   EXPECT_EQ(GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON) << "No is the default";
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
-  for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+  testing_support::WaitUntil([&] { return !IsWindow(box); });
   EXPECT_EQ(FullScreenOrBox(run, main), nullptr) << "the movie goes on to its next command";
   EXPECT_TRUE(IsZoomed(main));
   EXPECT_TRUE(server.Requests().empty());

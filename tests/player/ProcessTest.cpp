@@ -28,17 +28,14 @@ std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 // colour) rather than the black of an empty movie area.
 bool WaitForStage(HWND window, DWORD timeoutMs = 10000) {
   if (!window) return false;
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  do {
+  return testing_support::WaitUntil([&] {
     RECT r{};
     GetWindowRect(window, &r);
     HDC screen = GetDC(nullptr);
     const COLORREF centre = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
     ReleaseDC(nullptr, screen);
-    if (centre != RGB(0, 0, 0) && centre != CLR_INVALID) return true;
-    Sleep(50);
-  } while (GetTickCount64() < end);
-  return false;
+    return centre != RGB(0, 0, 0) && centre != CLR_INVALID;
+  }, timeoutMs);
 }
 
 std::wstring HandleText(HWND window) { return std::to_wstring(reinterpret_cast<uintptr_t>(window)); }
@@ -201,12 +198,14 @@ TEST_F(ProgramRun, AHandOverOfManyNamesIsCappedAndTheWindowAnswers) {
   names += L"last.swf";
   ASSERT_TRUE(player::SendHandOver(main, names));
   HWND list = nullptr;
-  for (int i = 0; i < 200 && !list; ++i, Sleep(50)) list = FindChildOfClass(main, L"ListBox");
+  testing_support::WaitUntil([&] { return (list = FindChildOfClass(main, L"ListBox")) != nullptr; });
   ASSERT_NE(list, nullptr);
   // The names go in from the message loop after the hand-over has been answered.
   DWORD_PTR count = 0;
-  for (int i = 0; i < 100 && count != player::kMaxCommandLineNames; ++i, Sleep(100))
+  testing_support::WaitUntil([&] {
     if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 200, &count)) count = 0;
+    return count == player::kMaxCommandLineNames;
+  });
   EXPECT_EQ(count, static_cast<DWORD_PTR>(player::kMaxCommandLineNames));
   EXPECT_TRUE(run.Close());
 }
@@ -220,10 +219,9 @@ TEST_F(ProgramRun, StatementsSaveThePlaylistAndBrowseAFolder) {
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(player::SendHandOver(main, L"/exec SavePlaylist \"" + temp.File(L"list") + L"\""));
   EXPECT_TRUE(player::SendHandOver(main, L"/exec BrowseFolder \"" + temp.Path() + L"\", False"));
-  bool saved = false;
-  for (int i = 0; i < 100 && !saved; ++i, Sleep(50))
-    saved = GetFileAttributesW(temp.File(L"list.swfzel").c_str()) != INVALID_FILE_ATTRIBUTES;
-  EXPECT_TRUE(saved);
+  EXPECT_TRUE(testing_support::WaitUntil([&] {
+    return GetFileAttributesW(temp.File(L"list.swfzel").c_str()) != INVALID_FILE_ATTRIBUTES;
+  }, 5000));
   EXPECT_TRUE(WaitForCaption(main, L"SWF.zel - Browse Media", 5000)) << WideToUtf8(Caption(main));
   EXPECT_TRUE(run.Close());
 }
@@ -233,7 +231,7 @@ TEST_F(ProgramRun, AMissingMovieSaysSoInTheWindow) {
   HWND main = run.WaitForMainWindow();
   ASSERT_NE(main, nullptr);
   HWND notice = nullptr;
-  for (int i = 0; i < 100 && !notice; ++i, Sleep(50)) notice = FindChildWithText(main, L"File Not Found");
+  testing_support::WaitUntil([&] { return (notice = FindChildWithText(main, L"File Not Found")) != nullptr; }, 5000);
   ASSERT_NE(notice, nullptr);
   EXPECT_NE(FindChildWithText(main, L"missing movie.swf"), nullptr);
   EXPECT_TRUE(run.Close());
@@ -260,12 +258,7 @@ COLORREF ScreenColour(HWND movie, POINT client) {
 }
 
 bool WaitForColour(HWND movie, POINT at, COLORREF colour, DWORD timeoutMs = 15000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (GetTickCount64() < end) {
-    if (ScreenColour(movie, at) == colour) return true;
-    Sleep(50);
-  }
-  return false;
+  return testing_support::WaitUntil([&] { return ScreenColour(movie, at) == colour; }, timeoutMs);
 }
 
 // A movie of 400 x 300: a preloader that loops until every frame is loaded,

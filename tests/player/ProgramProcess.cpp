@@ -156,6 +156,34 @@ bool WaitForCaption(HWND window, const std::wstring& text, DWORD timeoutMs) {
   return Caption(window) == text;
 }
 
+bool Answers(HWND window, DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+bool PostedBeforeHandled(HWND listBox, DWORD timeoutMs) {
+  DWORD_PTR caret = 0, count = 0;
+  if (!SendMessageTimeoutW(listBox, LB_GETCARETINDEX, 0, 0, SMTO_NORMAL, timeoutMs, &caret) ||
+      !SendMessageTimeoutW(listBox, LB_GETCOUNT, 0, 0, SMTO_NORMAL, timeoutMs, &count) || count < 2)
+    return false;
+  const WPARAM mark = static_cast<LRESULT>(caret) == 0 ? 1 : 0;
+  if (!PostMessageW(listBox, LB_SETCARETINDEX, mark, FALSE)) return false;
+  return testing_support::WaitUntil([&] {
+    DWORD_PTR now = 0;
+    return SendMessageTimeoutW(listBox, LB_GETCARETINDEX, 0, 0, SMTO_NORMAL, 3000, &now) && now == mark;
+  }, timeoutMs);
+}
+
+bool KeysBeforeHandled(HWND window, HWND edit, DWORD timeoutMs) {
+  if (!PressKeys(window, {{VK_END}})) return false;
+  return testing_support::WaitUntil([&] {
+    DWORD_PTR length = 0, selection = 0;
+    return SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 3000, &length) &&
+           SendMessageTimeoutW(edit, EM_GETSEL, 0, 0, SMTO_NORMAL, 3000, &selection) &&
+           LOWORD(selection) == length && HIWORD(selection) == length;
+  }, timeoutMs);
+}
+
 HWND FindChildWithText(HWND parent, const std::wstring& part) {
   ChildSearch s{part, L""};
   EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&s));

@@ -1,6 +1,7 @@
 // Driving SWF.zel.exe as a child process: starting it with a command line,
 // waiting (bounded, by polling) for its main window or another of its windows,
-// giving it keys and clicks as a user does, closing it, and starting each test
+// waiting until it has handled what it was given, giving it keys and clicks as
+// a user does, closing it, and starting each test
 // on an empty registry key.
 #pragma once
 #include <windows.h>
@@ -62,6 +63,16 @@ class ProgramProcess {
 std::wstring Caption(HWND window);
 // Polls until the window's caption is text, up to timeoutMs.
 bool WaitForCaption(HWND window, const std::wstring& text, DWORD timeoutMs = 15000);
+// Sends the window a message and waits for the answer (up to timeoutMs): its
+// thread has finished what it was doing and is back at its message loop.
+bool Answers(HWND window, DWORD timeoutMs = 10000);
+// Posts the list box a move of its caret row and waits until it shows: every
+// message posted to its thread before has been handled.
+bool PostedBeforeHandled(HWND listBox, DWORD timeoutMs = 10000);
+// Presses End in the focused edit box of the window and waits until its caret
+// stands at the end of its text: input is handled in order, so every key
+// given before has been handled, with whatever its handling posted.
+bool KeysBeforeHandled(HWND window, HWND edit, DWORD timeoutMs = 10000);
 // A visible child window (any depth) whose text contains part, or null.
 HWND FindChildWithText(HWND parent, const std::wstring& part);
 HWND FindChildOfClass(HWND parent, const std::wstring& className);

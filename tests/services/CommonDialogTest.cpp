@@ -37,16 +37,16 @@ class DialogDriver {
   explicit DialogDriver(std::function<void(HWND)> drive) {
     DWORD owner = GetCurrentThreadId();
     thread_ = std::thread([owner, drive] {
-      for (int i = 0; i < 600; ++i) {
-        FindArgs args;
+      FindArgs args;
+      testing_support::WaitUntil([&] {
         EnumThreadWindows(owner, TakeDialog, reinterpret_cast<LPARAM>(&args));
-        if (args.found) {
-          Sleep(200);  // let the dialog finish filling its lists
-          drive(args.found);
-          return;
-        }
-        Sleep(50);
-      }
+        return args.found != nullptr;
+      }, 30000);
+      if (!args.found) return;
+      // The dialog answers once it has filled its lists and waits for the user.
+      DWORD_PTR result = 0;
+      SendMessageTimeoutW(args.found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+      drive(args.found);
     });
   }
   ~DialogDriver() { thread_.join(); }

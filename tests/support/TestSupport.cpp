@@ -123,8 +123,7 @@ static bool RunHost(std::string cmd, const std::function<bool()>& done) {
   ScopedHandle process(pi.hProcess), thread(pi.hProcess ? pi.hThread : nullptr);
   if (process) WaitForSingleObject(process.get(), 10000);
   // A host program may still be finishing when its handle is signalled.
-  for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
-  return done();
+  return WaitUntil(done, 5000);
 }
 
 static std::string HostPath(const std::wstring& path) {

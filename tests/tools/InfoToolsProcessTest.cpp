@@ -47,12 +47,12 @@ namespace {
 // The program's message box over the extractor (it bears the extractor's
 // caption) once it shows a button of that text.
 HWND MessageWithButton(const ProgramProcess& p, const std::wstring& button) {
-  for (int i = 0; i < 40; ++i) {
-    HWND w = p.WaitForWindow(L"Resource Extractor", 250);
-    if (w && FindChildWithText(w, button)) return w;
-    Sleep(100);
-  }
-  return nullptr;
+  HWND w = nullptr;
+  testing_support::WaitUntil([&] {
+    w = p.WaitForWindow(L"Resource Extractor", 0);
+    return w && FindChildWithText(w, button);
+  });
+  return w && FindChildWithText(w, button) ? w : nullptr;
 }
 
 }  // namespace
