@@ -2,7 +2,7 @@
 // H.264 (through the system's decoder) streams in frames per second, against
 // copying the same frames' pixels (the floor) in the same run; and the
 // mixer's cost per second of audio with 8 sounds playing. The streams are the
-// media tests' (tests/flash/media/data, where the screen streams are not
+// media tests' (tests/platform/flash/media/data, where the screen streams are not
 // kept); an argument names another folder.
 //
 // "--versus folder" times only the decoders of our own (Sorenson, Screen
@@ -50,7 +50,7 @@ std::wstring DataFolder(int argc, wchar_t** argv) {
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
   std::wstring dir = exe;
   dir.resize(dir.find_last_of(L'\\') + 1);
-  return dir + L"..\\..\\tests\\flash\\media\\data\\";
+  return dir + L"..\\..\\tests\\platform\\flash\\media\\data\\";
 }
 
 // The 32-bit picture, kept from run to run as the players keep theirs (a

@@ -33,7 +33,7 @@ swfzel_wine_init
 
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
-python3 "$ROOT/tests/flash/media/data/make_media.py" --into "$WORK" \
+python3 "$ROOT/tests/platform/flash/media/data/make_media.py" --into "$WORK" \
   bench-sorenson.flv bench-screen.flv bench-screen2.flv
 
 # FFmpeg's processor seconds and frames for one run over the file looped `loops` extra times.

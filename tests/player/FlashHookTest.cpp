@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "flash/FlashTestSupport.h"
+#include "platform/flash/FlashTestSupport.h"
 #include "platform/flash/control/FlashControl.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/MessageLoop.h"

@@ -6,7 +6,7 @@
 
 #include "ProgramProcess.h"
 #include "TestSupport.h"
-#include "flash/FlashTestSupport.h"
+#include "platform/flash/FlashTestSupport.h"
 
 using namespace player_test;
 using flashtest::ActGetUrl;

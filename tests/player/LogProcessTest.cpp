@@ -9,7 +9,7 @@
 
 #include "ProgramProcess.h"
 #include "TestSupport.h"
-#include "flash/FlashTestSupport.h"
+#include "platform/flash/FlashTestSupport.h"
 #include "services/AppIdentity.h"
 #include "services/RegistryModule.h"
 #include "services/ShellMod.h"

@@ -20,7 +20,7 @@ namespace {
 std::wstring MediaData(const std::wstring& name) {
   wchar_t root[MAX_PATH] = L"";
   GetEnvironmentVariableW(L"SWFZEL_SOURCE_DIR", root, MAX_PATH);
-  return std::wstring(root) + L"\\tests\\flash\\media\\data\\" + name;
+  return std::wstring(root) + L"\\tests\\platform\\flash\\media\\data\\" + name;
 }
 
 COLORREF CentreOf(HWND window) {

@@ -14,7 +14,7 @@
 #include "services/RegistryModule.h"
 #include "TestSupport.h"
 #include "base/Handles.h"
-#include "flash/FlashTestSupport.h"
+#include "platform/flash/FlashTestSupport.h"
 
 using namespace player_test;
 using flashtest::ActGetUrl;

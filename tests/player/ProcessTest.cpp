@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "FormsTestSupport.h"
-#include "flash/FlashTestSupport.h"
-#include "flash/RenderMovies.h"
+#include "platform/flash/FlashTestSupport.h"
+#include "platform/flash/RenderMovies.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 #include "base/TextConv.h"

@@ -13,8 +13,8 @@
 #include "FormsTestSupport.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
-#include "flash/FlashTestSupport.h"
-#include "flash/RenderMovies.h"
+#include "platform/flash/FlashTestSupport.h"
+#include "platform/flash/RenderMovies.h"
 #include "images/cDIBSection.h"
 
 using namespace player_test;

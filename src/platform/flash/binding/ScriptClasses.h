@@ -8,7 +8,7 @@
 #pragma once
 #include <memory>
 
-#include "platform/flash/script/ClassKit.h"
+#include "platform/flash/script/builtins/ClassKit.h"
 
 namespace flash {
 

@@ -9,7 +9,7 @@
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/binding/ScriptMedia.h"
 #include "platform/flash/binding/ScriptObjects.h"
-#include "platform/flash/script/Builtins.h"
+#include "platform/flash/script/builtins/Builtins.h"
 
 namespace flash {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/flash/script/Builtins.h"
+#include "platform/flash/script/builtins/Builtins.h"
 
 namespace flash::script {
 
