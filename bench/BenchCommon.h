@@ -21,6 +21,17 @@
 // Seconds from the program's monotonic clock (differences are what count).
 inline double Now() { return MonotonicSeconds(); }
 
+// n bytes of v, little-endian, and a tag in its long form: the pieces of the
+// movies the benchmarks make.
+inline void PutLE(std::vector<uint8_t>& b, uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+inline void Tag(std::vector<uint8_t>& out, uint32_t code, const std::vector<uint8_t>& body) {
+  PutLE(out, code << 6 | 63, 2);
+  PutLE(out, static_cast<uint32_t>(body.size()), 4);
+  out.insert(out.end(), body.begin(), body.end());
+}
+
 // Ends the benchmark with an error naming the step that failed.
 [[noreturn]] inline void Fail(const std::string& step) {
   std::fflush(stdout);

@@ -24,15 +24,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void PutLE(Bytes& b, uint32_t v, int n) {
-  for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void LongTag(Bytes& movie, uint32_t code, const Bytes& body) {
-  PutLE(movie, code << 6 | 63, 2);
-  PutLE(movie, static_cast<uint32_t>(body.size()), 4);
-  movie.insert(movie.end(), body.begin(), body.end());
-}
-
 // 550x400 at 12 fps, one frame: 500 images of 123 KB, 50 sounds of 80 KB.
 Bytes LargeMovie() {
   Bytes body = {0x78, 0x00, 0x05, 0x5F, 0x00, 0x00, 0x0F, 0xA0, 0x00, 0x00, 12, 1, 0};  // rectangle, rate, 1 frame
@@ -43,7 +34,7 @@ Bytes LargeMovie() {
     tag.insert(tag.end(), {0xFF, 0xD9, 0xFF, 0xD8, 0xFF, 0xD8});
     for (int i = 0; i < 123 * 1024 - 4; ++i) tag.push_back(static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 24));
     tag.insert(tag.end(), {0xFF, 0xD9});
-    LongTag(body, 21, tag);
+    Tag(body, 21, tag);
   }
   for (uint16_t id = 501; id <= 550; ++id) {
     Bytes tag;
@@ -52,7 +43,7 @@ Bytes LargeMovie() {
     PutLE(tag, 44100, 4);
     PutLE(tag, 0, 2);
     tag.resize(tag.size() + 80 * 1024, 0xAB);
-    LongTag(body, 14, tag);
+    Tag(body, 14, tag);
   }
   body.insert(body.end(), {0x40, 0x00, 0x00, 0x00});  // ShowFrame, End
   Bytes movie = {'F', 'W', 'S', 8};

@@ -26,14 +26,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void PutLE(Bytes& b, uint32_t v, int n) {
-  for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void Tag(Bytes& out, uint32_t code, const Bytes& body) {
-  PutLE(out, code << 6 | 63, 2);
-  PutLE(out, static_cast<uint32_t>(body.size()), 4);
-  out.insert(out.end(), body.begin(), body.end());
-}
 Bytes Header(const char* sig, uint32_t length) {
   Bytes b{static_cast<uint8_t>(sig[0]), static_cast<uint8_t>(sig[1]), static_cast<uint8_t>(sig[2]), 10};
   PutLE(b, length, 4);

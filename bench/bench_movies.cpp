@@ -25,9 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
-void PutLE(Bytes& b, uint32_t v, int n) {
-  for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 Bytes Tag(uint32_t code, const Bytes& body) {
   Bytes b;
   if (body.size() < 63) {
