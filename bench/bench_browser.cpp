@@ -23,7 +23,7 @@
 #include "player/movie/Thumbnails.h"
 #include "player/commands/ToolWindowOpeners.h"
 #include "services/Services.h"
-#include "tools/ToolWindows.h"
+#include "tools/common/ToolWindows.h"
 #include "ui/frmFlashShot.h"
 
 namespace {

@@ -20,8 +20,8 @@
 #include "platform/forms/Forms.h"
 #include "services/RegistryModule.h"
 #include "services/Services.h"
-#include "tools/frmAbout.h"
-#include "tools/frmDesktop.h"
+#include "tools/pages/frmAbout.h"
+#include "tools/desktop/frmDesktop.h"
 #include "ui/DrawingModule.h"
 #include "ui/frmMessage.h"
 

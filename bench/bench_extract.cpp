@@ -17,7 +17,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/forms/TextBox.h"
 #include "services/Services.h"
-#include "tools/frmDecompiler.h"
+#include "tools/movieinfo/frmDecompiler.h"
 #include "ui/DrawingModule.h"
 
 namespace {

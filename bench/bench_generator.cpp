@@ -18,8 +18,8 @@
 #include "services/FileSearch.h"
 #include "services/Services.h"
 #include "images/IntelJPEGLibrary.h"
-#include "tools/GeneratorRun.h"
-#include "tools/SnapshotThumbnails.h"
+#include "tools/thumbnails/GeneratorRun.h"
+#include "tools/thumbnails/SnapshotThumbnails.h"
 #include "ui/frmFlashShot.h"
 
 namespace {

@@ -23,8 +23,8 @@
 #include "platform/forms/TextBox.h"
 #include "services/Languages.h"
 #include "services/UpdateFeed.h"
-#include "tools/frmDownload.h"
-#include "tools/frmUpdate.h"
+#include "tools/network/frmDownload.h"
+#include "tools/network/frmUpdate.h"
 
 using testing_support::HttpAnswer;
 using testing_support::LoopbackServer;

@@ -14,7 +14,7 @@
 #include "BenchMessageBox.h"
 #include "platform/forms/Forms.h"
 #include "services/Services.h"
-#include "tools/frmOptions.h"
+#include "tools/settings/frmOptions.h"
 #include "ui/DrawingModule.h"
 #include "ui/frmMessage.h"
 

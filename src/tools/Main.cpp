@@ -4,7 +4,7 @@
 
 #include "player/start/CommandLine.h"
 #include "player/start/Startup.h"
-#include "tools/ToolWindows.h"
+#include "tools/common/ToolWindows.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tools::AttachToolWindows();

@@ -17,7 +17,7 @@
 #include "platform/forms/Forms.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
-#include "tools/frmDesktop.h"
+#include "tools/desktop/frmDesktop.h"
 
 using namespace tools;
 using testing_support::ProgramDir;

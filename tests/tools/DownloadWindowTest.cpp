@@ -16,7 +16,7 @@
 #include "services/ShellMod.h"
 #include "support/LoopbackServer.h"
 #include "support/TestSupport.h"
-#include "tools/frmDownload.h"
+#include "tools/network/frmDownload.h"
 
 using forms_test::PumpUntil;
 using testing_support::HttpAnswer;

@@ -17,7 +17,7 @@
 #include "platform/forms/Forms.h"
 #include "player/start/OptionStore.h"
 #include "services/Services.h"
-#include "tools/frmDecompiler.h"
+#include "tools/movieinfo/frmDecompiler.h"
 #include "services/ShellMod.h"
 #include "ui/SmoothProgress.h"
 #include "ui/frmMessage.h"

@@ -12,7 +12,7 @@
 #include "platform/forms/Forms.h"
 #include "player/window/PlayerWindow.h"
 #include "base/TextConv.h"
-#include "tools/frmFavorites.h"
+#include "tools/favorites/frmFavorites.h"
 #include "ui/FitText.h"
 
 using namespace tools;

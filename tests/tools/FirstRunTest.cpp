@@ -11,8 +11,8 @@
 #include "player/start/Startup.h"
 #include "services/FileAssociations.h"
 #include "services/Tips.h"
-#include "tools/FirstRunSetup.h"
-#include "tools/frmFirstRun.h"
+#include "tools/settings/FirstRunSetup.h"
+#include "tools/settings/frmFirstRun.h"
 #include "ui/DrawingModule.h"
 
 using namespace tools;

@@ -21,8 +21,8 @@
 #include "services/Services.h"
 #include "services/ShellMod.h"
 #include "services/XmlDocument.h"
-#include "tools/GeneratorRun.h"
-#include "tools/SnapshotThumbnails.h"
+#include "tools/thumbnails/GeneratorRun.h"
+#include "tools/thumbnails/SnapshotThumbnails.h"
 #include "ui/frmFlashShot.h"
 
 using namespace moviebytes;

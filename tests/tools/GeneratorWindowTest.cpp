@@ -13,7 +13,7 @@
 #include "platform/forms/Forms.h"
 #include "player/commands/ToolOperations.h"
 #include "services/ShellMod.h"
-#include "tools/frmGenerator.h"
+#include "tools/thumbnails/frmGenerator.h"
 #include "ui/DrawingModule.h"
 #include "ui/SmoothProgress.h"
 #include "ui/frmFlashShot.h"

@@ -17,7 +17,7 @@
 #include "services/Options.h"
 #include "services/Services.h"
 #include "services/ShellMod.h"
-#include "tools/frmInfo.h"
+#include "tools/movieinfo/frmInfo.h"
 #include "ui/frmFlashShot.h"
 
 using namespace tools;

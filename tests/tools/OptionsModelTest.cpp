@@ -7,7 +7,7 @@
 #include "ToolsTestSupport.h"
 #include "player/start/MyFlashFolder.h"
 #include "services/ShellMod.h"
-#include "tools/OptionsModel.h"
+#include "tools/settings/OptionsModel.h"
 
 using namespace tools;
 using testing_support::TempDir;

@@ -9,7 +9,7 @@
 #include "platform/forms/Forms.h"
 #include "player/start/OptionStore.h"
 #include "services/ShellMod.h"
-#include "tools/frmOptions.h"
+#include "tools/settings/frmOptions.h"
 #include "ui/DrawingModule.h"
 
 using namespace tools;

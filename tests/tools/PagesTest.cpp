@@ -14,9 +14,9 @@
 #include "services/ShellMod.h"
 #include "services/Tips.h"
 #include "services/XmlDocument.h"
-#include "tools/PageDocuments.h"
-#include "tools/frmAbout.h"
-#include "tools/frmIntro.h"
+#include "tools/pages/PageDocuments.h"
+#include "tools/pages/frmAbout.h"
+#include "tools/pages/frmIntro.h"
 
 using namespace tools;
 using testing_support::TempDir;

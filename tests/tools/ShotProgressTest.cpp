@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "player/movie/Thumbnails.h"
-#include "tools/ShotProgress.h"
+#include "tools/thumbnails/ShotProgress.h"
 
 TEST(ShotProgressTest, BarStepsAndStop) {
   EXPECT_FALSE(tools::ShotProgress(1).BarVisible());

@@ -14,7 +14,7 @@
 #include "player/start/OptionSet.h"
 #include "services/Languages.h"
 #include "services/RegistryModule.h"
-#include "tools/OptionsModel.h"
+#include "tools/settings/OptionsModel.h"
 
 namespace tools_test {
 

@@ -20,7 +20,7 @@
 #include "services/Languages.h"
 #include "services/ShellMod.h"
 #include "support/LoopbackServer.h"
-#include "tools/frmUpdate.h"
+#include "tools/network/frmUpdate.h"
 
 using forms_test::PumpUntil;
 using testing_support::HttpAnswer;
