@@ -83,6 +83,14 @@ inline void SetText(const wchar_t* section, const wchar_t* name, const std::wstr
                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+// The settings of a start that asks nothing: no first-run set-up, no update
+// check, no file types taken over.
+inline void QuietStartSettings() {
+  SetText(L"System", L"FirstRun", L"False");
+  SetText(L"Update", L"Auto", L"False");
+  for (const wchar_t* type : {L"SWF", L"FLV", L"PL"}) SetText(L"FileTypes", type, L"False");
+}
+
 // The middle of the values (-1 for none).
 inline double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());

@@ -68,9 +68,7 @@ int wmain(int argc, wchar_t** argv) {
   for (const auto& f : {listed, many, empty}) Require(MakeDirs(f), "making the folders");
 
   UseOwnSettings(L"bench_biglists");
-  SetText(L"System", L"FirstRun", L"False");
-  SetText(L"Update", L"Auto", L"False");
-  for (const wchar_t* t : {L"SWF", L"FLV", L"PL"}) SetText(L"FileTypes", t, L"False");
+  QuietStartSettings();
   SetText(L"Recent", L"", empty);
   SetText(L"Recent", L"MyFlash", empty);
   Check(player::StartUp(L"") == player::StartOutcome::Running && player::Player.SWF(), "starting the player");

@@ -73,9 +73,7 @@ int wmain() {
   for (const auto& f : {listed, fresh, empty}) Require(MakeDirs(f), "making the folders");
 
   UseOwnSettings(L"bench_browser");
-  SetText(L"System", L"FirstRun", L"False");
-  SetText(L"Update", L"Auto", L"False");
-  for (const wchar_t* t : {L"SWF", L"FLV", L"PL"}) SetText(L"FileTypes", t, L"False");
+  QuietStartSettings();
   SetText(L"Recent", L"", empty);
   SetText(L"Recent", L"MyFlash", empty);
   tools::AttachToolWindows();

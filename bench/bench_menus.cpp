@@ -38,11 +38,7 @@ struct MenuRow {
 
 int wmain() {
   UseOwnSettings(L"bench_menus");
-  SetText(L"System", L"FirstRun", L"False");
-  SetText(L"Update", L"Auto", L"False");
-  SetText(L"FileTypes", L"SWF", L"False");
-  SetText(L"FileTypes", L"FLV", L"False");
-  SetText(L"FileTypes", L"PL", L"False");
+  QuietStartSettings();
   if (player::StartUp(L"") != player::StartOutcome::Running || !player::Player.IsLoaded()) Stop("starting the player");
   player::PlayerWindow& w = player::Player;
   HWND window = w.hWnd();

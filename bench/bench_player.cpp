@@ -85,11 +85,7 @@ int wmain() {
   if (!WriteFileBytes(large, LargeMovie())) Fail("writing the large movie");
 
   UseOwnSettings(L"bench_player");
-  SetText(L"System", L"FirstRun", L"False");
-  SetText(L"Update", L"Auto", L"False");
-  SetText(L"FileTypes", L"SWF", L"False");
-  SetText(L"FileTypes", L"FLV", L"False");
-  SetText(L"FileTypes", L"PL", L"False");
+  QuietStartSettings();
   const bool started = player::StartUp(L"") == player::StartOutcome::Running;
   auto restore = [] {
     DropOwnSettings();

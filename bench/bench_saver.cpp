@@ -115,9 +115,7 @@ int wmain(int argc, wchar_t** argv) {
 
   // The started programs inherit the key's name.
   UseOwnSettings(L"bench_saver");
-  SetText(L"System", L"FirstRun", L"False");
-  SetText(L"Update", L"Auto", L"False");
-  for (const wchar_t* type : {L"SWF", L"FLV", L"PL"}) SetText(L"FileTypes", type, L"False");
+  QuietStartSettings();
   SetText(L"ScreenSaver", L"FileName", movie);
 
   // One start of each first, so that the files are in the system's cache.

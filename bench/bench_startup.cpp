@@ -95,11 +95,7 @@ int wmain(int argc, wchar_t** argv) {
 
   // The started programs inherit the key's name.
   UseOwnSettings(L"bench_startup");
-  SetText(L"System", L"FirstRun", L"False");
-  SetText(L"Update", L"Auto", L"False");
-  SetText(L"FileTypes", L"SWF", L"False");
-  SetText(L"FileTypes", L"FLV", L"False");
-  SetText(L"FileTypes", L"PL", L"False");
+  QuietStartSettings();
 
   auto startEmpty = [&] {
     const double t = TimeToWindow(self, L"--empty-window", kEmptyTitle);

@@ -37,11 +37,7 @@ double Moves(HWND window, int width, int height) {
 
 int wmain() {
   UseOwnSettings(L"bench_views");
-  SetText(L"System", L"FirstRun", L"False");
-  SetText(L"Update", L"Auto", L"False");
-  SetText(L"FileTypes", L"SWF", L"False");
-  SetText(L"FileTypes", L"FLV", L"False");
-  SetText(L"FileTypes", L"PL", L"False");
+  QuietStartSettings();
   wchar_t exe[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
   std::wstring folder = exe;
