@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cwctype>
+#include <utility>
 
 namespace {
 
@@ -85,37 +87,92 @@ std::wstring LowerInvariant(const std::wstring& text) {
   return out;
 }
 
-void AppendXmlEscaped(std::wstring& out, std::wstring_view text) {
+void AppendXmlEscaped(std::wstring& out, std::wstring_view text, XmlEscaping how) {
   for (size_t i = 0; i < text.size(); ++i) {
     const wchar_t c = text[i];
-    switch (c) {
-      case L'&': out += L"&amp;"; break;
-      case L'<': out += L"&lt;"; break;
-      case L'>': out += L"&gt;"; break;
-      case L'"': out += L"&quot;"; break;
-      default:
-        if ((c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r') || c == 0xFFFE || c == 0xFFFF ||
-            (c >= 0xDC00 && c <= 0xDFFF)) {
-          out += L'?';
-        } else if (c >= 0xD800 && c <= 0xDBFF) {
-          if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            out += c;
-            out += text[++i];
-          } else {
-            out += L'?';
-          }
-        } else {
-          out += c;
-        }
+    if (c == L'&') {
+      out += L"&amp;";
+    } else if (c == L'<') {
+      out += L"&lt;";
+    } else if (c == L'>') {
+      out += L"&gt;";
+    } else if (c == L'"' && how.quote) {
+      out += L"&quot;";
+    } else if (c == L'\'' && how.apostrophe) {
+      out += L"&apos;";
+    } else if (!how.replaceUnheld) {
+      out += c;
+    } else if ((c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r') || c == 0xFFFE || c == 0xFFFF ||
+               (c >= 0xDC00 && c <= 0xDFFF)) {
+      out += L'?';
+    } else if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        out += c;
+        out += text[++i];
+      } else {
+        out += L'?';
+      }
+    } else {
+      out += c;
     }
   }
 }
 
-std::wstring XmlEscaped(std::wstring_view text) {
+std::wstring XmlEscaped(std::wstring_view text, XmlEscaping how) {
   std::wstring out;
   out.reserve(text.size());
-  AppendXmlEscaped(out, text);
+  AppendXmlEscaped(out, text, how);
   return out;
+}
+
+namespace {
+
+// The code point a numeric reference's digits ("60", "x3C") name; 0 when
+// they are not plain digits of a character.
+uint32_t NumericReference(std::wstring_view digits) {
+  const bool hex = !digits.empty() && digits[0] == L'x';
+  if (hex) digits.remove_prefix(1);
+  if (digits.empty()) return 0;
+  uint32_t code = 0;
+  for (wchar_t d : digits) {
+    uint32_t v = 0;
+    if (d >= L'0' && d <= L'9') v = d - L'0';
+    else if (hex && d >= L'a' && d <= L'f') v = d - L'a' + 10;
+    else if (hex && d >= L'A' && d <= L'F') v = d - L'A' + 10;
+    else return 0;
+    code = code * (hex ? 16 : 10) + v;
+    if (code > 0x10FFFF) return 0;
+  }
+  return code >= 0xD800 && code <= 0xDFFF ? 0 : code;
+}
+
+}  // namespace
+
+size_t ReadXmlReference(std::wstring_view text, size_t at, std::wstring& out, XmlReferences which) {
+  constexpr size_t kLongestReference = 10;  // "&#x10FFFF;"
+  if (at >= text.size() || text[at] != L'&') return 0;
+  const size_t semi = text.find(L';', at);
+  if (semi == std::wstring_view::npos || semi - at > kLongestReference) return 0;
+  const std::wstring_view name = text.substr(at + 1, semi - at - 1);
+  static const std::pair<std::wstring_view, wchar_t> kNamed[] = {
+      {L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}, {L"nbsp", 0xA0}};
+  for (const auto& [known, c] : kNamed) {
+    if (name == known) {
+      out += c;
+      return semi - at + 1;
+    }
+  }
+  if (which != XmlReferences::kNamedAndNumeric || name.empty() || name[0] != L'#') return 0;
+  uint32_t code = NumericReference(name.substr(1));
+  if (code == 0) return 0;
+  if (code > 0xFFFF) {
+    code -= 0x10000;
+    out += static_cast<wchar_t>(0xD800 + (code >> 10));
+    out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+  } else {
+    out += static_cast<wchar_t>(code);
+  }
+  return semi - at + 1;
 }
 
 bool EqualNoCase(std::wstring_view a, std::wstring_view b) {

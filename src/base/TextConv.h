@@ -2,6 +2,7 @@
 // optional sign, then leading decimal digits; no digits gives 0. Booleans are
 // "True"/"False" in any case or a number (non-zero is True).
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,10 +22,29 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail);
 std::wstring Utf8ToWide(std::string_view bytes);
 std::string WideToUtf8(std::wstring_view text);
-// Text for an XML element or a double-quoted attribute: "&", "<", ">" and
-// "\"" as entities, and characters a document cannot hold (controls other
-// than tab and line ends, U+FFFE, U+FFFF, unpaired surrogates) as "?".
-void AppendXmlEscaped(std::wstring& out, std::wstring_view text);
-std::wstring XmlEscaped(std::wstring_view text);
+// How text is escaped for XML: "&", "<" and ">" always become "&amp;",
+// "&lt;" and "&gt;"; the policy says which quotes become "&quot;" and
+// "&apos;", and whether characters a document cannot hold (controls other
+// than tab and line ends, U+FFFE, U+FFFF, unpaired surrogates) become "?" or
+// pass as they are (text a script reads back as it wrote it).
+struct XmlEscaping {
+  bool quote = false;       // '"' as "&quot;"
+  bool apostrophe = false;  // '\'' as "&apos;"
+  bool replaceUnheld = false;
+};
+// Element text or a double-quoted attribute of a document this program writes.
+inline constexpr XmlEscaping kXmlDocument{true, false, true};
+// Element text and attribute values of scripts' XML and HTML text.
+inline constexpr XmlEscaping kXmlScriptText{false, false, false};
+inline constexpr XmlEscaping kXmlScriptAttribute{true, true, false};
+void AppendXmlEscaped(std::wstring& out, std::wstring_view text, XmlEscaping how = kXmlDocument);
+std::wstring XmlEscaped(std::wstring_view text, XmlEscaping how = kXmlDocument);
+// Which character references a reader takes: the five XML names and
+// "&nbsp;", or those and numeric ones ("&#60;", "&#x3C;").
+enum class XmlReferences { kNamed, kNamedAndNumeric };
+// The character reference starting at text[at] (an "&"): appends its
+// character to out and returns the reference's length (through its ";");
+// 0, with out unchanged, when none starts there.
+size_t ReadXmlReference(std::wstring_view text, size_t at, std::wstring& out, XmlReferences which);
 // "<", ">", "\"" and "&" as numeric entities; an "&#" already written is kept.
 std::wstring HTMLEncode(const std::wstring& text);

@@ -39,22 +39,78 @@ TEST(TextConv, CaseAndUtf8) {
   EXPECT_EQ(WideToUtf8(L"\u00e9"), "\xC3\xA9");
 }
 
-TEST(TextConv, XmlEscapingKeepsWhatADocumentCanHold) {
-  const std::pair<std::wstring, std::wstring> cases[] = {
-      {L"a&b <c> \"d\" 'e'", L"a&amp;b &lt;c&gt; &quot;d&quot; 'e'"},
-      {L"&amp;", L"&amp;amp;"},  // escaped again: the text reads back as it stands
-      {L"tab\tline\r\n", L"tab\tline\r\n"},
-      {std::wstring(L"nul\0bell\x07", 9), L"nul?bell?"},
-      {L"\xFFFE\xFFFF", L"??"},
-      {L"\U0001F600 pair", L"\U0001F600 pair"},
-      {L"lone \xD800 high, lone \xDC00 low, \xD800", L"lone ? high, lone ? low, ?"},
+TEST(TextConv, XmlEscapingByPolicy) {
+  const struct {
+    std::wstring text;
+    XmlEscaping how;
+    std::wstring escaped;
+  } cases[] = {
+      {L"a&b <c> \"d\" 'e'", kXmlDocument, L"a&amp;b &lt;c&gt; &quot;d&quot; 'e'"},
+      {L"a&b <c> \"d\" 'e'", kXmlScriptText, L"a&amp;b &lt;c&gt; \"d\" 'e'"},
+      {L"a&b <c> \"d\" 'e'", kXmlScriptAttribute, L"a&amp;b &lt;c&gt; &quot;d&quot; &apos;e&apos;"},
+      {L"&amp;", kXmlDocument, L"&amp;amp;"},  // escaped again: the text reads back as it stands
+      {L"tab\tline\r\n", kXmlDocument, L"tab\tline\r\n"},
+      {std::wstring(L"nul\0bell\x07", 9), kXmlDocument, L"nul?bell?"},
+      {L"\xFFFE\xFFFF", kXmlDocument, L"??"},
+      {L"\U0001F600 pair", kXmlDocument, L"\U0001F600 pair"},
+      {L"lone \xD800 high, lone \xDC00 low, \xD800", kXmlDocument, L"lone ? high, lone ? low, ?"},
+      // Scripts read back what they wrote, characters a document cannot hold too.
+      {std::wstring(L"nul\0\xFFFE\xD800<", 7), kXmlScriptText, std::wstring(L"nul\0\xFFFE\xD800&lt;", 10)},
+      {std::wstring(L"\x07\xDC00'", 3), kXmlScriptAttribute, L"\x07\xDC00&apos;"},
   };
-  for (const auto& [text, escaped] : cases) {
-    EXPECT_EQ(XmlEscaped(text), escaped);
+  for (const auto& c : cases) {
+    EXPECT_EQ(XmlEscaped(c.text, c.how), c.escaped) << c.text;
     std::wstring appended = L"<x>";
-    AppendXmlEscaped(appended, text);
-    EXPECT_EQ(appended, L"<x>" + escaped);
+    AppendXmlEscaped(appended, c.text, c.how);
+    EXPECT_EQ(appended, L"<x>" + c.escaped) << c.text;
   }
+  EXPECT_EQ(XmlEscaped(L"\"&\x01"), L"&quot;&amp;?");  // a document's text unless told otherwise
+}
+
+TEST(TextConv, CharacterReferences) {
+  using enum XmlReferences;
+  // Text with a reference at its start, which references are read, what is
+  // appended and the length read (0: none).
+  const struct {
+    const wchar_t* text;
+    XmlReferences which;
+    std::wstring read;
+    size_t length;
+  } cases[] = {
+      {L"&amp;x", kNamed, L"&", 5},
+      {L"&lt;&gt;", kNamed, L"<", 4},
+      {L"&quot;", kNamed, L"\"", 6},
+      {L"&apos;", kNamed, L"'", 6},
+      {L"&nbsp;", kNamed, L"\xA0", 6},
+      {L"&AMP;", kNamed, L"", 0},  // names are read as written
+      {L"&amp", kNamed, L"", 0},
+      {L"& amp;", kNamed, L"", 0},
+      {L"&unknown;", kNamedAndNumeric, L"", 0},
+      {L"&verylongname;", kNamedAndNumeric, L"", 0},
+      {L"&#60;", kNamed, L"", 0},
+      {L"&#60;", kNamedAndNumeric, L"<", 5},
+      {L"&#x3C;", kNamedAndNumeric, L"<", 6},
+      {L"&#x3c;", kNamedAndNumeric, L"<", 6},
+      {L"&#x1F600;", kNamedAndNumeric, L"\U0001F600", 9},
+      {L"&#1114111;", kNamedAndNumeric, L"\U0010FFFF", 10},
+      {L"&#1114112;", kNamedAndNumeric, L"", 0},
+      {L"&#0;", kNamedAndNumeric, L"", 0},
+      {L"&#xD800;", kNamedAndNumeric, L"", 0},
+      {L"&#;", kNamedAndNumeric, L"", 0},
+      {L"&#x;", kNamedAndNumeric, L"", 0},
+      {L"&#+60;", kNamedAndNumeric, L"", 0},
+      {L"&#6a;", kNamedAndNumeric, L"", 0},
+      {L"x&amp;", kNamed, L"", 0},  // not at an "&"
+  };
+  for (const auto& c : cases) {
+    std::wstring out = L">";
+    EXPECT_EQ(ReadXmlReference(c.text, 0, out, c.which), c.length) << c.text;
+    EXPECT_EQ(out, L">" + c.read) << c.text;
+  }
+  std::wstring out;
+  EXPECT_EQ(ReadXmlReference(L"a &lt;", 2, out, kNamed), 4u);
+  EXPECT_EQ(ReadXmlReference(L"a &lt;", 6, out, kNamed), 0u);  // past the end
+  EXPECT_EQ(out, L"<");
 }
 
 TEST(TextConv, ComparisonsWithoutCase) {

@@ -26,37 +26,6 @@ std::wstring DropTags(const std::wstring& text) {
   return out;
 }
 
-// The character reference at s[i] ("&amp;", "&#60;", "&#x3C;"): appends its
-// character and leaves i at its ";"; false (nothing changed) for anything else.
-bool ReadReference(const std::wstring& s, size_t& i, std::wstring& out) {
-  const size_t semi = s.find(L';', i);
-  if (semi == std::wstring::npos || semi - i > 10) return false;
-  const std::wstring name = s.substr(i + 1, semi - i - 1);
-  unsigned long code = 0;
-  if (name == L"amp") code = L'&';
-  else if (name == L"lt") code = L'<';
-  else if (name == L"gt") code = L'>';
-  else if (name == L"quot") code = L'"';
-  else if (name == L"apos") code = L'\'';
-  else if (name.size() > 1 && name[0] == L'#') {
-    wchar_t* endp = nullptr;
-    const bool hex = name[1] == L'x';
-    code = wcstoul(name.c_str() + (hex ? 2 : 1), &endp, hex ? 16 : 10);
-    if (!endp || *endp || code == 0 || code > 0x10FFFF) return false;
-  } else {
-    return false;
-  }
-  if (code > 0xFFFF) {
-    code -= 0x10000;
-    out += static_cast<wchar_t>(0xD800 + (code >> 10));
-    out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
-  } else {
-    out += static_cast<wchar_t>(code);
-  }
-  i = semi;
-  return true;
-}
-
 // HTML text as shown: tags dropped, character references read; an "&" that
 // begins none stays as written.
 std::wstring HtmlAsText(const std::wstring& html) {
@@ -64,7 +33,9 @@ std::wstring HtmlAsText(const std::wstring& html) {
   std::wstring out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != L'&' || !ReadReference(text, i, out)) out += text[i];
+    const size_t n = ReadXmlReference(text, i, out, XmlReferences::kNamedAndNumeric);
+    if (n == 0) out += text[i];
+    else i += n - 1;
   }
   return out;
 }
@@ -144,7 +115,9 @@ class FlatReader {
     for (size_t i = 0; i < s.size(); ++i) {
       if (s[i] != L'&') {
         out += s[i];
-      } else if (!ReadReference(s, i, out)) {
+      } else if (const size_t n = ReadXmlReference(s, i, out, XmlReferences::kNamedAndNumeric)) {
+        i += n - 1;
+      } else {
         return false;
       }
     }

@@ -207,17 +207,9 @@ std::wstring PlainFromHtml(const std::wstring& html) {
       if (tag == L"br" || tag == L"br/" || tag == L"/p") out += L'\r';
       i = end;
     } else if (html[i] == L'&') {
-      static const std::pair<const wchar_t*, wchar_t> entities[] = {
-          {L"&amp;", L'&'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}, {L"&apos;", L'\''}, {L"&nbsp;", 0xA0}};
-      bool matched = false;
-      for (const auto& [name, c] : entities) {
-        const size_t n = wcslen(name);
-        if (html.compare(i, n, name) == 0) {
-          out += c, i += n - 1, matched = true;
-          break;
-        }
-      }
-      if (!matched) out += L'&';
+      const size_t n = ReadXmlReference(html, i, out, XmlReferences::kNamed);
+      if (n == 0) out += L'&';
+      else i += n - 1;
     } else {
       out += html[i];
     }

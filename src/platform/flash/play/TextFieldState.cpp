@@ -3,20 +3,25 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
+
+#include "base/TextConv.h"
 
 namespace flash {
 namespace {
 
 constexpr size_t kMaxFieldText = size_t(1) << 20;
 
+// The text as htmlText gives it: escaped, each line end as "<br>".
 std::wstring Escape(const std::wstring& text) {
   std::wstring out;
-  for (wchar_t c : text) {
-    if (c == L'<') out += L"&lt;";
-    else if (c == L'>') out += L"&gt;";
-    else if (c == L'&') out += L"&amp;";
-    else if (c == L'\r' || c == L'\n') out += L"<br>";
-    else out += c;
+  const std::wstring_view view(text);
+  for (size_t start = 0;;) {
+    const size_t end = view.find_first_of(L"\r\n", start);
+    AppendXmlEscaped(out, view.substr(start, end - start), kXmlScriptText);
+    if (end == std::wstring_view::npos) break;
+    out += L"<br>";
+    start = end + 1;
   }
   return out;
 }

@@ -1,6 +1,7 @@
 // XML and XMLNode: a document parsed from text (entities, attributes,
 // declarations and doctype kept aside), its nodes edited and cloned, and
 // written back as text; XML.load reads a file beside the movie.
+#include "base/TextConv.h"
 #include "platform/flash/script/builtins/DataLoad.h"
 
 namespace flash::script {
@@ -107,23 +108,10 @@ XmlNode* NewNode(Vm& vm, int type, String* text) {
   return n;
 }
 
-void AppendEscaped(std::wstring& out, std::wstring_view s, bool attribute) {
-  for (wchar_t ch : s) {
-    switch (ch) {
-      case L'&': out += L"&amp;"; break;
-      case L'<': out += L"&lt;"; break;
-      case L'>': out += L"&gt;"; break;
-      case L'"': out += attribute ? L"&quot;" : L"\""; break;
-      case L'\'': out += attribute ? L"&apos;" : L"'"; break;
-      default: out += ch;
-    }
-  }
-}
-
 void Serialize(Vm& vm, XmlNode* n, std::wstring& out, int depth) {
   if (depth > kMaxXmlDepth || vm.Stopped() || !vm.CheckLength(out.size())) return;
   if (n->type == 3) {
-    if (n->value) AppendEscaped(out, n->value->View(), false);
+    if (n->value) AppendXmlEscaped(out, n->value->View(), kXmlScriptText);
     return;
   }
   if (n->name) {
@@ -134,7 +122,7 @@ void Serialize(Vm& vm, XmlNode* n, std::wstring& out, int depth) {
         out += L" ";
         out += a->View();
         out += L"=\"";
-        AppendEscaped(out, vm.ToString(vm.Get(Value::Obj(n->attributes), a))->View(), true);
+        AppendXmlEscaped(out, vm.ToString(vm.Get(Value::Obj(n->attributes), a))->View(), kXmlScriptAttribute);
         out += L"\"";
       }
     if (n->children.empty()) {

@@ -207,19 +207,11 @@ StyledHtml ApplyStyles(std::wstring_view html,
       continue;
     }
     if (c == L'&') {
-      static const std::pair<const wchar_t*, wchar_t> entities[] = {
-          {L"&amp;", L'&'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}, {L"&apos;", L'\''}, {L"&nbsp;", 0xA0}};
-      bool matched = false;
-      for (const auto& [name, ch] : entities) {
-        const size_t n = std::wcslen(name);
-        if (html.substr(i, n) == name) {
-          visible(ch);
-          i += n - 1;
-          matched = true;
-          break;
-        }
-      }
-      if (!matched) visible(L'&');
+      std::wstring decoded;
+      const size_t n = ReadXmlReference(html, i, decoded, XmlReferences::kNamed);
+      if (n == 0) visible(L'&');
+      for (wchar_t ch : decoded) visible(ch);
+      if (n != 0) i += n - 1;
       continue;
     }
     visible(c);
