@@ -148,7 +148,7 @@ TEST(BandedFillTest, BandsPaintWhatOneThreadPaints) {
         std::vector<uint32_t> one(w * h, 0xFF336699u), many = one;
         std::vector<uint8_t> maskOne(w * h), maskMany(w * h);
         auto paint = [&](std::vector<uint32_t>& pixels, std::vector<uint8_t>& maskOut, bool bands) {
-          Canvas canvas{w, h, pixels.data(), kind == 3 ? clipMask.data() : nullptr};
+          PixelCanvas canvas{w, h, pixels.data(), kind == 3 ? clipMask.data() : nullptr};
           FillPainter painter(canvas);
           if (kind == 0) painter.SetGradient(gradient, device, ColorTransform{});
           if (kind == 1) painter.SetBitmap(&tile, Xform{7.1, 2.3, -2.3, 7.1, 5, 9}, true, true, ColorTransform{});

@@ -50,7 +50,7 @@ double Finite(double v) { return std::isfinite(v) ? std::clamp(v, -1e7, 1e7) : 0
 // A bitmap's pixels through m (its pixels to the layer's) into a premultiplied layer.
 void PaintBitmap(std::vector<uint32_t>& layer, int width, int height, const Bitmap& source, const script::Affine& m,
                  bool smooth) {
-  Canvas canvas{width, height, layer.data(), nullptr};
+  PixelCanvas canvas{width, height, layer.data(), nullptr};
   Rasterizer raster;
   DrawTarget target;
   target.canvas = &canvas;

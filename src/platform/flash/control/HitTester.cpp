@@ -264,7 +264,7 @@ bool HitTester::BoxCovers(const RECT& b, const Matrix& world) {
 bool HitTester::ShapeCovers(const ShapeData& shape, const Matrix& world, const GridWarp* warp) {
   uint32_t pixel = 0;
   uint8_t covered = 0;
-  Canvas canvas{1, 1, &pixel, nullptr};
+  PixelCanvas canvas{1, 1, &pixel, nullptr};
   DrawTarget target;
   target.canvas = &canvas;
   target.raster = &raster_;

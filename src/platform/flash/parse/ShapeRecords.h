@@ -11,7 +11,7 @@
 
 #include "base/ByteReader.h"
 #include "moviefiles/SwfTags.h"
-#include "platform/flash/render/Canvas.h"
+#include "platform/flash/render/PixelCanvas.h"
 
 namespace flash {
 

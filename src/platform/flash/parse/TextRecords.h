@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/flash/render/Canvas.h"
+#include "platform/flash/render/PixelCanvas.h"
 #include "platform/flash/parse/MovieDefinition.h"
 
 namespace flash {

@@ -60,7 +60,7 @@ uint32_t BlendPixel(BlendMode mode, uint32_t src, uint32_t dst) {
   }
 }
 
-void CompositeLayer(Canvas& canvas, const RECT& clip, const LayerPixels& layer, const RECT& part, BlendMode mode,
+void CompositeLayer(PixelCanvas& canvas, const RECT& clip, const LayerPixels& layer, const RECT& part, BlendMode mode,
                     const ColorTransform& cx, bool onLayer) {
   if (!onLayer && (mode == BlendMode::Alpha || mode == BlendMode::Erase)) return;
   const LONG left = std::max({clip.left, LONG(part.left + layer.left), 0L});

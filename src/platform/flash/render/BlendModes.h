@@ -16,7 +16,7 @@
 #include <cstdint>
 
 #include "platform/flash/parse/FilterRecords.h"
-#include "platform/flash/render/Canvas.h"
+#include "platform/flash/render/PixelCanvas.h"
 
 namespace flash {
 
@@ -29,7 +29,7 @@ struct LayerPixels {
 // Composites the layer's pixels of part (layer coordinates) inside clip
 // (canvas coordinates). onLayer: the canvas is itself a layer (alpha and
 // erase apply).
-void CompositeLayer(Canvas& canvas, const RECT& clip, const LayerPixels& layer, const RECT& part, BlendMode mode,
+void CompositeLayer(PixelCanvas& canvas, const RECT& clip, const LayerPixels& layer, const RECT& part, BlendMode mode,
                     const ColorTransform& cx, bool onLayer);
 
 // One pixel of a blend mode (premultiplied 0xAARRGGBB in and out).

@@ -48,7 +48,7 @@ inline __m128i Mul255Lanes(__m128i v, __m128i k) {
 }
 
 // Over(Mul255(src, coverage), dst) for four pixels. Mul255 by 255 keeps a
-// pixel and Over of nothing keeps dst, so this equals Canvas::Blend for every
+// pixel and Over of nothing keeps dst, so this equals PixelCanvas::Blend for every
 // coverage, 0 and 255 included.
 inline __m128i BlendFour(__m128i src, __m128i dst, uint32_t coverage4) {
   const __m128i zero = _mm_setzero_si128();
@@ -65,9 +65,9 @@ inline __m128i BlendFour(__m128i src, __m128i dst, uint32_t coverage4) {
 }
 
 // Blends source(i) at coverage[i] into count pixels of row y from x, with
-// the arithmetic of Canvas::Blend.
+// the arithmetic of PixelCanvas::Blend.
 template <class Source>
-void BlendSpan(Canvas& canvas, int y, int x, int count, const uint8_t* coverage, Source source) {
+void BlendSpan(PixelCanvas& canvas, int y, int x, int count, const uint8_t* coverage, Source source) {
   const size_t at = static_cast<size_t>(y) * canvas.width + x;
   uint32_t* dst = canvas.pixels + at;
   if (canvas.mask) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/flash/render/Bitmap.h"
-#include "platform/flash/render/Canvas.h"
+#include "platform/flash/render/PixelCanvas.h"
 #include "platform/flash/render/Rasterizer.h"
 #include "platform/flash/parse/ShapeRecords.h"
 
@@ -23,7 +23,7 @@ std::array<uint32_t, 256> GradientRamp(const std::vector<GradientStop>& stops, c
 
 class FillPainter : public SpanSink {
  public:
-  explicit FillPainter(Canvas& canvas) : canvas_(canvas) {}
+  explicit FillPainter(PixelCanvas& canvas) : canvas_(canvas) {}
 
   void SetSolid(uint32_t premultiplied);
   // toDevice: the gradient square's space (-16384..16384) -> device pixels.
@@ -44,7 +44,7 @@ class FillPainter : public SpanSink {
   void GradientRow(double u, double v, int count);
   void BitmapRow(double u, double v, int count);
 
-  Canvas& canvas_;
+  PixelCanvas& canvas_;
   Mode mode_ = Mode::Solid;
   uint32_t color_ = 0;
   std::array<uint32_t, 256> ramp_{};

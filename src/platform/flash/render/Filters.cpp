@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/flash/render/BoxBlur.h"
-#include "platform/flash/render/Canvas.h"
+#include "platform/flash/render/PixelCanvas.h"
 
 namespace flash {
 namespace {

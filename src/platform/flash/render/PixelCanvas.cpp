@@ -1,4 +1,4 @@
-#include "platform/flash/render/Canvas.h"
+#include "platform/flash/render/PixelCanvas.h"
 
 #include <algorithm>
 #include <cmath>

@@ -55,7 +55,7 @@ inline uint32_t Mul255(uint32_t p, uint32_t k) {
 // src over dst, both premultiplied.
 inline uint32_t Over(uint32_t src, uint32_t dst) { return src + Mul255(dst, 255 - (src >> 24)); }
 
-struct Canvas {
+struct PixelCanvas {
   int width = 0, height = 0;
   uint32_t* pixels = nullptr;     // width * height, top-down
   const uint8_t* mask = nullptr;  // width * height or null

@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "platform/flash/render/BandedFill.h"
-#include "platform/flash/render/Canvas.h"
 #include "platform/flash/render/FillPainter.h"
+#include "platform/flash/render/PixelCanvas.h"
 #include "platform/flash/render/Rasterizer.h"
 #include "platform/flash/parse/ShapeRecords.h"
 
@@ -42,7 +42,7 @@ struct PixelSnap {
 };
 
 struct DrawTarget {
-  Canvas* canvas = nullptr;
+  PixelCanvas* canvas = nullptr;
   Rasterizer* raster = nullptr;
   RECT clip{};                 // device pixels drawn, inside the canvas
   bool antialias = true;

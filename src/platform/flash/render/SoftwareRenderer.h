@@ -163,7 +163,7 @@ class SoftwareRenderer : public FlashRenderer {
   std::unique_ptr<ScopedSelect> selected_;
   int surfaceW_ = 0, surfaceH_ = 0;
   int bandLeft_ = 0, bandTop_ = 0;
-  Canvas canvas_;
+  PixelCanvas canvas_;
   Rasterizer raster_;
   std::unique_ptr<BandedFill> banded_;  // the painting threads, made at the first paint
   DrawTarget target_;

@@ -199,10 +199,10 @@ void SoftwareRenderer::DrawLayered(const SurfaceEffects& effects, const ColorTra
   }
   {
     // Drawn on the layer as on the canvas: the same view moved to the layer's corner, no mask.
-    const Canvas canvas = canvas_;
+    const PixelCanvas canvas = canvas_;
     const DrawTarget target = target_;
     const StageView view = view_;
-    canvas_ = Canvas{w, h, buffer.data(), nullptr};
+    canvas_ = PixelCanvas{w, h, buffer.data(), nullptr};
     view_.left -= layer.left, view_.top -= layer.top;
     target_.clip = RECT{0, 0, w, h};
     ++layerDepth_;

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "platform/flash/parse/FontHints.h"
-#include "platform/flash/render/Canvas.h"
+#include "platform/flash/render/PixelCanvas.h"
 #include "platform/flash/render/ShapeRenderer.h"
 
 namespace flash {
