@@ -12,7 +12,6 @@
 #include "platform/forms/Forms.h"
 
 using namespace forms;
-using forms_test::PumpFor;
 using forms_test::PumpUntil;
 using forms_test::ScreenPixel;
 
@@ -246,7 +245,13 @@ TEST(Controls, TimersTickWhileEnabledAndStopWhenDisabled) {
   };
   EXPECT_TRUE(t.Running());
   EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }));
-  PumpFor(150);
+  // A second timer at the same pace ticks five times; the stopped one stays quiet.
+  ta.Name = L"tmrWitness";
+  int witnessTicks = 0;
+  Timer& witness = f.Add<Timer>(ta);
+  witness.OnTimer = [&] { ++witnessTicks; };
+  EXPECT_TRUE(PumpUntil([&] { return witnessTicks >= 5; }));
+  witness.SetEnabled(false);
   EXPECT_EQ(ticks, 3);
   EXPECT_FALSE(t.Running());
   // Interval 0 keeps an enabled timer quiet.

@@ -10,7 +10,6 @@
 
 using namespace forms;
 using forms_test::PrintedPixel;
-using forms_test::PumpFor;
 using forms_test::PumpUntil;
 using forms_test::ScreenPixel;
 
@@ -239,7 +238,7 @@ TEST(Form, EnterAndEscapeClickTheDefaultAndCancelButtons) {
   DialogForm f;
   f.Show();
   f.text->SetFocus();
-  PumpFor(20);
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == f.text->hWnd(); }));
   PostMessageW(f.text->hWnd(), WM_KEYDOWN, VK_RETURN, 0);
   PostMessageW(f.text->hWnd(), WM_KEYDOWN, VK_ESCAPE, 0);
   PumpUntil([&] { return f.okClicks && f.cancelClicks; }, 1000);
@@ -248,7 +247,7 @@ TEST(Form, EnterAndEscapeClickTheDefaultAndCancelButtons) {
   // A disabled default button is not clicked.
   f.ok->SetEnabled(false);
   PostMessageW(f.text->hWnd(), WM_KEYDOWN, VK_RETURN, 0);
-  PumpFor(50);
+  forms::DoEvents();  // the key and all it posts
   EXPECT_EQ(f.okClicks, 1);
 
   // Key preview: the form sees the key first and may swallow it.
@@ -281,13 +280,13 @@ TEST(Form, ValidateChecksTheBoxTheFocusLeavesAndBeforeTheDefaultButton) {
     ++checks;
     cancel = refuse;
   };
+  auto focused = [&](Control& c) { return GetFocus() == c.hWnd(); };
   f.text->SetFocus();
-  PumpFor(20);
+  ASSERT_TRUE(PumpUntil([&] { return focused(*f.text); }));
   auto enter = [&] {
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
-    PumpFor(50);
+    forms::DoEvents();  // the key and all it posts
   };
-  auto focused = [&](Control& c) { return GetFocus() == c.hWnd(); };
 
   // Refused: the focus comes back and Enter does not press the default button.
   other.SetFocus();
@@ -299,20 +298,20 @@ TEST(Form, ValidateChecksTheBoxTheFocusLeavesAndBeforeTheDefaultButton) {
   EXPECT_EQ(f.okClicks, 0);
   // A button that causes no validation takes the focus without a check.
   f.cancel->SetFocus();
-  PumpFor(50);
+  PumpUntil([&] { return focused(*f.cancel); });
   EXPECT_EQ(checks, 2);
   EXPECT_TRUE(focused(*f.cancel));
 
   // Accepted: Enter presses the button once the box is checked; the focus moves on.
   refuse = false;
   f.text->SetFocus();
-  PumpFor(20);
+  ASSERT_TRUE(PumpUntil([&] { return focused(*f.text); }));
   const int before = checks;
   enter();
   EXPECT_EQ(checks, before + 1);
   EXPECT_EQ(f.okClicks, 1);
   other.SetFocus();
-  PumpFor(50);
+  PumpUntil([&] { return focused(other); });
   EXPECT_EQ(checks, before + 2);
   EXPECT_TRUE(focused(other));
   EXPECT_TRUE(f.ValidateActiveControl());  // the other box has no handler
@@ -347,9 +346,9 @@ TEST(Form, DrawingPersistsAfterCoveringAndResizing) {
   GetWindowRect(f.hWnd(), &area);
   HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, area.left,
                                area.top, 400, 300, nullptr, nullptr, nullptr, nullptr);
-  PumpFor(50);
+  PumpUntil([&] { return forms_test::ShownAs(ScreenPixel(f.hWnd(), 30, 30), RGB(0, 0, 0)); });  // covered
   DestroyWindow(cover);
-  PumpFor(50);
+  PumpUntil([&] { return forms_test::ShownAs(ScreenPixel(f.hWnd(), 30, 30), RGB(255, 0, 0)); });
   EXPECT_TRUE(forms_test::ShownAs(ScreenPixel(f.hWnd(), 30, 30), RGB(255, 0, 0)));
   EXPECT_TRUE(forms_test::ShownAs(ScreenPixel(f.hWnd(), 100, 100), RGB(0, 0, 255)));
 

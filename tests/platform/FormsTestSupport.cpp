@@ -51,7 +51,8 @@ void PumpFor(int ms) {
 
 COLORREF ScreenPixel(HWND hwnd, int x, int y) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  PumpFor(50);
+  forms::DoEvents();
+  GdiFlush();
   POINT pt{x, y};
   ClientToScreen(hwnd, &pt);
   HDC screen = GetDC(nullptr);
@@ -118,7 +119,8 @@ forms::Picture SolidPicture(int w, int h, COLORREF color) {
 
 bool SaveWindowShot(HWND hwnd, const std::wstring& path) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  PumpFor(200);
+  forms::DoEvents();
+  GdiFlush();
   RECT r;
   GetWindowRect(hwnd, &r);
   return SaveScreenArea(r, path);

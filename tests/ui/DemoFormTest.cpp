@@ -236,7 +236,8 @@ void CALLBACK ShootOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
   HWND menu = FindWindowW(L"#32768", nullptr);
   if (!menu || !IsWindowVisible(menu)) return;
   KillTimer(nullptr, id);
-  forms_test::PumpFor(200);
+  RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
+  GdiFlush();
   RECT form{}, popup{}, both{};
   GetWindowRect(shotForm->hWnd(), &form);
   GetWindowRect(menu, &popup);
@@ -280,7 +281,7 @@ TEST(DemoForm, ShowsEachControlStyledWithTheDrawnControlsAndSavesItsPicture) {
   MenuIcons[L"&Open..."] = L"play";
   MakeMenuBarOwnerDrawn(f);
   f.Refresh();
-  forms_test::PumpFor(100);
+  forms::DoEvents();
   shotForm = &f;
   menuShot = false;
   SetTimer(nullptr, 0, 20, ShootOpenMenu);
