@@ -8,6 +8,7 @@
 #include "FilterMovies.h"
 #include "platform/flash/parse/ButtonRecords.h"
 #include "platform/flash/parse/MovieDefinition.h"
+#include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/play/MoviePlayer.h"
 #include "platform/flash/render/BlendModes.h"
 #include "platform/flash/render/Filters.h"
@@ -126,7 +127,7 @@ TEST(FilterRecordsTest, TimelineAppliesAndRewindsEffects) {
        Place3(1, 0, {}, {Glow(kBlack, 2, 2), Blur(1, 1)}, 1, -1, "", true), moviebytes::ShowFrame(),
        Place3(1, 0, rendertest::Translate(20, 0), {}, -1, 0, "", true)});
   const auto def = Read(movie);
-  flash::MoviePlayer player(*def);
+  flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
   player.Start();
   auto effects = [&]() -> const flash::SurfaceEffects& { return player.Root().objects.at(1).effects; };
   EXPECT_EQ(effects().filters->size(), 1u);

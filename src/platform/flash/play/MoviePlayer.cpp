@@ -5,9 +5,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/flash/binding/MovieScripts.h"
-#include "platform/flash/binding/ScriptObjects.h"
-
 namespace flash {
 namespace {
 
@@ -67,12 +64,13 @@ uint64_t SoundChannelOf(const Clip& clip) {
   return clip.soundChannel;
 }
 
-MoviePlayer::MoviePlayer(const MovieDefinition& movie, PlayerEnvironment environment)
+MoviePlayer::MoviePlayer(const MovieDefinition& movie, const TimelineScriptsFactory& scripts,
+                         PlayerEnvironment environment)
     : movie_(movie), environment_(std::move(environment)) {
   if (!environment_.clock) environment_.clock = [] { return 0.0; };
   root_.movie = &movie_;
   root_.home = &root_;
-  scripts_ = std::make_unique<MovieScripts>(*this, environment_);
+  scripts_ = scripts(*this, environment_);
 }
 
 MoviePlayer::~MoviePlayer() {
@@ -265,7 +263,7 @@ void MoviePlayer::Advance() {
   objects.reserve(clips.size());
   for (Clip* c : clips) objects.push_back(c->object);
   for (MovieClipObject* o : objects) {
-    Clip* c = o ? o->TheClip() : nullptr;
+    Clip* c = o ? scripts_->ClipOf(*o) : nullptr;
     if (!c) continue;
     const int count = static_cast<int>(TimelineOf(*c).frames.size());
     if (!c->playing || count <= 1) continue;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "base/ErrorLog.h"
-#include "platform/flash/binding/ScriptDrawing.h"
+#include "platform/flash/play/ScriptDrawing.h"
 #include "platform/flash/render/BlendModes.h"
 #include "platform/flash/render/Filters.h"
 #include "platform/flash/render/SoftwareRenderer.h"
