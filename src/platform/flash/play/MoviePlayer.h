@@ -1,11 +1,11 @@
 // The timeline engine: the display list of a movie's main timeline and of
-// the clips on it, stepped one frame at a time, with the movie's scripts
-// (a TimelineScripts its creator makes) driving it as the frame model says: on each frame every
-// playing timeline moves on and applies its display-list changes, clips
-// placed get their load events, removed ones their unload, then every clip
-// gets its enterFrame, then the queued frame actions run (init actions
-// first, a parent's before its children's). Scripts change the lists too
-// (attachMovie, duplicateMovieClip, swapDepths, removeMovieClip ...).
+// the clips on it, stepped one frame at a time, with the movie's scripts (a
+// TimelineScripts its creator makes) driving it as the frame model says: on
+// each frame every playing timeline moves on and applies its display-list
+// changes, clips placed get their load events, removed ones their unload,
+// then every clip gets its enterFrame, then the queued frame actions run
+// (init actions first, a parent's before its children's). Scripts change the
+// lists too (attachMovie, duplicateMovieClip, swapDepths, removeMovieClip ...).
 //
 // Seeking by the host (GotoFrame) replays the frames from the start (or
 // from the current frame when it lies ahead) and runs no scripts, so a frame
