@@ -419,8 +419,8 @@ TEST_F(MediaBrowserTest, BrokenMovieAfterAGoodOneGetsNoMediaPicture) {
   moviebytes::Bytes bytes = Frames(20).Plain();
   bytes.resize(12);
   const std::wstring broken = Write(L"broken.swf", bytes);
-  ASSERT_TRUE(player::MakeMovieThumbnail(good, BlankSWFInfo, temp.File(L"good.jpg"), 255, 90, nullptr));
-  player::MakeMovieThumbnail(broken, BlankSWFInfo, temp.File(L"broken.jpg"), 255, 90, nullptr);
+  ASSERT_TRUE(player::MakeMovieThumbnail(good, SWFInfo{}, temp.File(L"good.jpg"), 255, 90, nullptr, L""));
+  player::MakeMovieThumbnail(broken, SWFInfo{}, temp.File(L"broken.jpg"), 255, 90, nullptr, L"");
   frmFlashShot.Unload();  // the hidden window goes, as after a run
   ASSERT_TRUE(FileExists(temp.File(L"broken.jpg")));
   EXPECT_NE(testing_support::ReadBytes(temp.File(L"good.jpg")), testing_support::ReadBytes(temp.File(L"broken.jpg")));

@@ -57,7 +57,7 @@ long JpegQuality(long quality, long optionQuality) {
 }
 
 bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const std::wstring& thumbPath, long quality,
-                        long optionQuality, ThumbnailProgress* progress) {
+                        long optionQuality, ThumbnailProgress* progress, const std::wstring& playingPath) {
   CancelShots = false;
   // The movie control loads synchronously: the snapshot has nothing to wait
   // for, and the run yields to the message loop after every movie instead.
@@ -65,6 +65,7 @@ bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const st
   settings.Shot = ShotOptions;
   settings.Quality = JpegQuality(quality, optionQuality);
   settings.Cancel = &CancelShots;
+  settings.PlayingPath = playingPath;
   MovieThumbnails maker;
   return maker.Make(info, movie, thumbPath, settings, [progress](const cDIBSection& picture) {
     if (progress) progress->Preview(picture);

@@ -39,9 +39,10 @@ std::wstring ThumbnailName(const std::wstring& movie, bool satellite);
 long JpegQuality(long quality, long optionQuality);
 
 // The snapshot of movie (read from its path unless info has a Version)
-// written at thumbPath. False when nothing was written (cancelled or failed).
+// written at thumbPath; playingPath: the player's movie, whose copy stays.
+// False when nothing was written (cancelled or failed).
 bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const std::wstring& thumbPath, long quality,
-                        long optionQuality, ThumbnailProgress* progress);
+                        long optionQuality, ThumbnailProgress* progress, const std::wstring& playingPath);
 
 // The next free name for a picture of frame in folder: title.frame.jpg, then
 // title.frame(1).jpg, (2), ... with no upper limit; "" when none is free.
