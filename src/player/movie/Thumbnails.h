@@ -15,19 +15,25 @@
 
 namespace player {
 
-// Set by the progress window's Stop; cleared at the start of every thumbnail run.
-extern bool CancelShots;
-
-// What a thumbnail run shows while it works.
+// What a thumbnail run shows while it works; its Stop ends the run.
 class ThumbnailProgress {
  public:
   virtual ~ThumbnailProgress() = default;
+  // Stop was pressed: the run ends after the movie in hand.
+  void PressStop() { stopPressed_ = true; }
+  bool StopPressed() const { return stopPressed_; }
+  // Read while a snapshot goes on.
+  const bool* StopFlag() const { return &stopPressed_; }
+
   // Movie index of count (from 1) is being made; caption is the bar's text.
   virtual void Step(int index, int count, const std::wstring& caption, const std::wstring& path) = 0;
   // The picture just made.
   virtual void Preview(const cDIBSection& picture) = 0;
   // Lets the message loop run (Stop is pressed through it).
   virtual void DoEvents() = 0;
+
+ private:
+  bool stopPressed_ = false;
 };
 
 // "Creating 2 of 5" in the current language.
