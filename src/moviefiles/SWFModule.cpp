@@ -20,12 +20,6 @@
 #include "services/ShellMod.h"
 #include "services/XmlDocument.h"
 
-SWFInfo CurrentSWFInfo;
-SWFInfo InfoSWFInfo;
-SWFInfo ExtractSWFInfo;
-SWFInfo DesktopSWFInfo;
-const SWFInfo BlankSWFInfo;
-
 namespace {
 
 constexpr int kMaxInfoTags = 5;
@@ -231,7 +225,7 @@ Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo
 
 std::wstring GetSWFInfo(const std::wstring& path, SWFInfo& info, bool fullDecompress) {
   std::wstring requested = path;  // path may be a field of info itself
-  info = BlankSWFInfo;
+  info = SWFInfo{};
   ReadFailure failure;
   MovieError warning = MovieError::None;
   try {
@@ -250,7 +244,7 @@ std::wstring GetSWFInfo(const std::wstring& path, SWFInfo& info, bool fullDecomp
   return L"";
 }
 
-void ClearSWFInfo(SWFInfo& info) { info = BlankSWFInfo; }
+void ClearSWFInfo(SWFInfo& info) { info = SWFInfo{}; }
 
 std::wstring BytesToHexColor(uint8_t red, uint8_t green, uint8_t blue) {
   wchar_t text[8];

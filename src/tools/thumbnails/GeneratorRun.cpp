@@ -237,7 +237,7 @@ void GeneratorRun::MakeOne(const std::wstring& file, const std::wstring& indexFo
   else
     WriteLog(L"Thumbnail Generation :: no thumbnail for " + file);
   // The movie taken out of a projector goes again, unless the player plays it.
-  if (DeletesShotCopy(record, player::Options().CacheMode, CurrentSWFInfo) && FileExists(record.Path))
+  if (DeletesShotCopy(record, player::Options().CacheMode, host_.PlayingMovie()) && FileExists(record.Path))
     DeleteFileW(record.Path.c_str());
 }
 
