@@ -259,12 +259,17 @@ void EnsureCacheFolder() {
 Result<CacheCopy> MakeUncompressedCopy(BinaryFile& source, const std::wstring& sourcePath,
                                        const std::wstring& requestedPath, bool headerOnly, uint64_t maxCopy) {
   std::wstring target = GetCacheFileName(requestedPath, L".tmp", true, false);
+  const std::wstring fullSource = FullPath(sourcePath);
   CacheCopy copy;
   copy.path = target;
-  // A header copy (or a whole one) made from this very source serves again.
-  if (headerOnly && StampMatches(target, source, sourcePath) && copy.file.OpenRead(target)) {
-    WriteLog(L"Header exists - skipping");
-    return copy;
+  // A header copy (or a whole one) made from this very source serves again:
+  // the copy is opened first, its size taken from the open file.
+  if (headerOnly && copy.file.OpenRead(target)) {
+    if (StampMatches(target, copy.file.Size(), source, fullSource)) {
+      WriteLog(L"Header exists - skipping");
+      return copy;
+    }
+    copy.file.Close();
   }
   WriteLog(L"Target path: " + target);
   WriteLog(L"Reading data");
@@ -305,7 +310,7 @@ Result<CacheCopy> MakeUncompressedCopy(BinaryFile& source, const std::wstring& s
     WriteLog(L"<B>Warning: decompression error</B> " + MovieErrorText(copy.warning));
   }
   WriteLog(L"Writing decompressed data");
-  std::optional<CacheStamp> stamp = StampOf(source, sourcePath, decisive);
+  std::optional<CacheStamp> stamp = StampOf(source, fullSource, decisive);
   // A whole copy that cannot replace the earlier one (still open for playing)
   // stays under its temporary name in the cache folder.
   if (written != target && !MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
