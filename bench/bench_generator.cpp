@@ -209,8 +209,9 @@ int main() {
               "waiting for the files %.0f, the rest (reading, paths, index) %.0f\n",
               Median(searchIn) * 1000, Median(makeIn) * 1000, Median(finishIn) * 1000,
               (f - Median(searchIn) - Median(makeIn) - Median(finishIn)) * 1000);
-  std::printf("\nThe other steps alone, ms for the 200: reading plain %.0f, compressed %.0f; JPEG files %.0f; "
-              "search %.0f; index %.0f\n", plain, compressed, jpeg, search, index);
+  std::printf("\nThe other steps alone, ms for the 200: reading plain %.0f, compressed %.0f; JPEG files %.0f "
+              "(again over them, as a run does: %.0f); search %.0f; index %.0f\n",
+              plain, compressed, jpeg, jpegAgain, search, index);
   frmFlashShot.Unload();
   ShellDelete(folder.substr(0, folder.size() - 1), false);
   return 0;
