@@ -398,4 +398,18 @@ TEST_F(Desktop, AnUnchangedPageIsLeftInPlaceAndAChangedOneReplaced) {
   EXPECT_NE(pageFile(), first);
   EXPECT_NE(Utf8Of(host.place.PagePath()), text);
   EXPECT_NE(Utf8Of(host.place.PagePath()).find("volume=100"), std::string::npos);
+
+  // A changed movie takes the earlier one's place, which leaves nothing behind.
+  auto movie = ReadBytes(DesktopSWFInfo.Path);
+  movie.resize(movie.size() + 100, 0);
+  testing_support::WriteBytes(DesktopSWFInfo.Path, movie);
+  ok(false);
+  EXPECT_EQ(ReadBytes(host.place.MoviePath()), movie);
+  int files = 0;
+  WIN32_FIND_DATAW d;
+  HANDLE h = FindFirstFileW((host.place.Folder + L"*").c_str(), &d);
+  for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &d))
+    files += !(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  EXPECT_EQ(files, 3) << "the movie, the sound movie and the page";
 }

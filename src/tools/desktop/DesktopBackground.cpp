@@ -227,7 +227,26 @@ std::wstring DesktopMovieCopy::Commit() {
   const std::wstring failure = Wait();
   if (!needed_ || !failure.empty()) return failure;
   const std::wstring temp = std::exchange(temp_, std::wstring());
-  return CommitTempFile(temp, to_) ? L"" : LastErrorText(L"Could not copy", from_);
+  // The earlier movie is moved aside (a name taken beside it) rather than
+  // replaced, so freeing a large file's space is left off OK's way; it is
+  // deleted on the helper thread. Moved back when the new copy cannot go in.
+  std::wstring aside = FileExists(to_) ? TempFileBeside(to_) : L"";
+  if (!aside.empty() && !MoveFileExW(to_.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileW(aside.c_str());
+    aside.clear();
+  }
+  if (!CommitTempFile(temp, to_)) {
+    const std::wstring why = LastErrorText(L"Could not copy", from_);
+    if (!aside.empty()) MoveFileExW(aside.c_str(), to_.c_str(), 0);
+    return why;
+  }
+  if (aside.empty()) return L"";
+  try {
+    thread_ = std::thread([aside] { DeleteFileW(aside.c_str()); });
+  } catch (const std::system_error&) {
+    DeleteFileW(aside.c_str());  // no helper thread to be had: deleted at once
+  }
+  return L"";
 }
 
 DesktopPlace ShellDesktopPlace() {
