@@ -164,8 +164,9 @@ Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo
   Result<MovieKind> kind = SniffSignature(start->bytes, true);
   if (kind && *kind == MovieKind::Executable) {
     WriteLog(L"Executable");
+    // The projector's check and its movie's copy read the file already open.
+    Result<ProjectorMovie> movie = TakeMovieOut(file, path);
     file.Close();
-    Result<ProjectorMovie> movie = TakeMovieOut(path);
     if (!movie) return ReadFailure{movie.Error()};
     path = movie->path;
     WriteLog(L"File path changed to: " + path);

@@ -368,3 +368,48 @@ TEST_F(Desktop, PictureOfTheWindowEnabledAndOpaque) {
   EXPECT_EQ(GetPixel(w.picDesktop->hDC(), 100, 10), RGB(0x33, 0x66, 0x99)) << "the sample's colour";
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"desktop.bmp"));
 }
+
+TEST_F(Desktop, AnUnchangedPageIsLeftInPlaceAndAChangedOneReplaced) {
+  // The page's own file: a page written again (beside it, then moved over) is another file.
+  auto pageFile = [&] {
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE h = CreateFileW(host.place.PagePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::pair<DWORD, DWORD>(0, 0);
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return std::pair(info.nFileIndexHigh, info.nFileIndexLow);
+  };
+  auto ok = [&](bool mute) {
+    frmDesktop& w = Open();
+    Set(w.chkEnable, true);
+    Set(w.chkMute, mute);
+    w.cbGo_Click();
+  };
+  ok(true);
+  const auto first = pageFile();
+  const std::string text = Utf8Of(host.place.PagePath());
+  ASSERT_NE(first, (std::pair<DWORD, DWORD>(0, 0)));
+  ok(true);
+  EXPECT_EQ(pageFile(), first);
+  EXPECT_EQ(Utf8Of(host.place.PagePath()), text);
+  EXPECT_EQ(host.log->calls.size(), 8u) << "the item set again both times";
+  ok(false);
+  EXPECT_NE(pageFile(), first);
+  EXPECT_NE(Utf8Of(host.place.PagePath()), text);
+  EXPECT_NE(Utf8Of(host.place.PagePath()).find("volume=100"), std::string::npos);
+
+  // A changed movie takes the earlier one's place, which leaves nothing behind.
+  auto movie = ReadBytes(record.Path);
+  movie.resize(movie.size() + 100, 0);
+  testing_support::WriteBytes(record.Path, movie);
+  ok(false);
+  EXPECT_EQ(ReadBytes(host.place.MoviePath()), movie);
+  int files = 0;
+  WIN32_FIND_DATAW d;
+  HANDLE h = FindFirstFileW((host.place.Folder + L"*").c_str(), &d);
+  for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &d))
+    files += !(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  EXPECT_EQ(files, 3) << "the movie, the sound movie and the page";
+}
