@@ -77,6 +77,7 @@ void SoftwareRenderer::DropSurface() {
 }
 
 bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame, int left, int top) {
+  if (frameBands_) frameBands_->Drop();  // held fills of a paint that did not end are not painted
   if (!dc || frame.width <= 0 || frame.height <= 0 ||
       uint64_t(frame.width) * uint64_t(frame.height) > maxSurfacePixels_)
     return false;
@@ -117,7 +118,6 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
   if (!banded_) banded_ = std::make_unique<BandedFill>(PaintPool::MachineThreads());
   target_.banded = banded_.get();
   if (!frameBands_) frameBands_ = std::make_unique<FrameBands>(banded_->Pool());
-  frameBands_->Drop();
   target_.bands = frameBands_.get();
   target_.ramps = &ramps_;
   target_.clip = Intersect(frame.clip, RECT{0, 0, frame.width, frame.height});
