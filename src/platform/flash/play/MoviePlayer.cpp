@@ -50,6 +50,52 @@ void ApplyEffects(const PlaceCommand& cmd, SurfaceEffects& effects, bool whole) 
   if (cmd.cacheAsBitmap || whole) effects.cacheAsBitmap = cmd.cacheAsBitmap.value_or(false);
 }
 
+// What a depth of a timeline holds at a frame, as a go-to rebuilds it: the
+// record that placed it and, for each property, the last record that set
+// it since (pointers into the timeline, so a long list costs little).
+struct PlacedState {
+  PlacedState() = default;
+  PlacedState(const PlaceCommand& place, int placedFrame)
+      : placed(&place), matrix(&place), color(&place), ratio(&place), name(&place), clipDepth(&place),
+        filters(&place), blend(&place), cache(&place), character(*place.character), frame(placedFrame) {}
+
+  // A move at frame f: what it sets wins; a new character counts as placed there.
+  void Move(const PlaceCommand& cmd, int f) {
+    if (cmd.character && *cmd.character != character) character = *cmd.character, frame = f;
+    if (cmd.matrix) matrix = &cmd;
+    if (cmd.color) color = &cmd;
+    if (cmd.ratio) ratio = &cmd;
+    if (cmd.name) name = &cmd;
+    if (cmd.clipDepth) clipDepth = &cmd;
+    if (cmd.filters) filters = &cmd;
+    if (cmd.blend) blend = &cmd;
+    if (cmd.cacheAsBitmap) cache = &cmd;
+  }
+
+  // The state as one placing record (its name only when asked: it is copied).
+  PlaceCommand Command(bool withName) const {
+    PlaceCommand p;
+    p.depth = placed->depth;
+    p.character = character;
+    p.matrix = matrix->matrix;
+    p.color = color->color;
+    p.ratio = ratio->ratio;
+    if (withName) p.name = name->name;
+    p.clipDepth = clipDepth->clipDepth;
+    p.clipActions = placed->clipActions;
+    p.filters = filters->filters;
+    p.blend = blend->blend;
+    p.cacheAsBitmap = cache->cacheAsBitmap;
+    return p;
+  }
+
+  const PlaceCommand* placed = nullptr;
+  const PlaceCommand *matrix = nullptr, *color = nullptr, *ratio = nullptr, *name = nullptr, *clipDepth = nullptr;
+  const PlaceCommand *filters = nullptr, *blend = nullptr, *cache = nullptr;
+  uint16_t character = 0;
+  int frame = 0;
+};
+
 const Timeline& EmptyTimeline() {
   static const Timeline empty = [] {
     Timeline t;
@@ -288,32 +334,17 @@ void MoviePlayer::Advance() {
 // A go-to backwards: the instances that stand in both frames (placed by
 // the same tag) stay; the others go and the missing ones come.
 void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
-  struct Wanted {
-    PlaceCommand place;
-    int frame = 0;
-  };
   const Timeline& timeline = TimelineOf(clip);
-  std::map<int32_t, Wanted> wanted;
+  std::map<int32_t, PlacedState> wanted;
   for (int f = 0; f <= frame && f < static_cast<int>(timeline.frames.size()); ++f) {
     for (const PlaceCommand& cmd : timeline.frames[static_cast<size_t>(f)].commands) {
       auto it = wanted.find(cmd.depth);
       if (cmd.remove) {
         if (it != wanted.end()) wanted.erase(it);
       } else if (cmd.move && it != wanted.end()) {
-        PlaceCommand& p = it->second.place;
-        if (cmd.character && *cmd.character != *p.character) p.character = cmd.character, it->second.frame = f;
-        if (cmd.matrix) p.matrix = cmd.matrix;
-        if (cmd.color) p.color = cmd.color;
-        if (cmd.ratio) p.ratio = cmd.ratio;
-        if (cmd.name) p.name = cmd.name;
-        if (cmd.clipDepth) p.clipDepth = cmd.clipDepth;
-        if (cmd.filters) p.filters = cmd.filters;
-        if (cmd.blend) p.blend = cmd.blend;
-        if (cmd.cacheAsBitmap) p.cacheAsBitmap = cmd.cacheAsBitmap;
+        it->second.Move(cmd, f);
       } else if (cmd.character) {
-        Wanted w{cmd, f};
-        w.place.move = false;
-        wanted[cmd.depth] = w;
+        wanted[cmd.depth] = PlacedState(cmd, f);
       }
     }
   }
@@ -325,13 +356,13 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
       continue;
     }
     auto w = wanted.find(it->first);
-    if (w == wanted.end() || *w->second.place.character != obj.character || w->second.frame != obj.placedFrame) {
+    if (w == wanted.end() || w->second.character != obj.character || w->second.frame != obj.placedFrame) {
       auto next = std::next(it);
       Remove(clip, it, true);
       it = next;
       continue;
     }
-    const PlaceCommand& p = w->second.place;
+    const PlaceCommand p = w->second.Command(false);
     if (!obj.scripted) {
       obj.matrix = p.matrix.value_or(Matrix{});
       obj.color = p.color.value_or(ColorTransform{});
@@ -344,7 +375,7 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
   }
   clip.frame = frame;
   for (const auto& [depth, w] : wanted)
-    if (!clip.objects.count(depth)) Apply(clip, w.place, w.frame, true, nesting);
+    if (!clip.objects.count(depth)) Apply(clip, w.Command(true), w.frame, true, nesting);
   if (listener_) listener_->FrameEntered(clip, frame);
   scripts_->FrameEntered(clip, frame, mark);
 }
