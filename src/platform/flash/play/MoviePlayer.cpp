@@ -57,7 +57,8 @@ struct PlacedState {
   PlacedState() = default;
   PlacedState(const PlaceCommand& place, int placedFrame)
       : placed(&place), matrix(&place), color(&place), ratio(&place), name(&place), clipDepth(&place),
-        filters(&place), blend(&place), cache(&place), character(*place.character), frame(placedFrame) {}
+        filters(&place), blend(&place), cache(&place), character(*place.character), depth(place.depth),
+        frame(placedFrame) {}
 
   // A move at frame f: what it sets wins; a new character counts as placed there.
   void Move(const PlaceCommand& cmd, int f) {
@@ -75,7 +76,7 @@ struct PlacedState {
   // The state as one placing record (its name only when asked: it is copied).
   PlaceCommand Command(bool withName) const {
     PlaceCommand p;
-    p.depth = placed->depth;
+    p.depth = depth;
     p.character = character;
     p.matrix = matrix->matrix;
     p.color = color->color;
@@ -93,6 +94,7 @@ struct PlacedState {
   const PlaceCommand *matrix = nullptr, *color = nullptr, *ratio = nullptr, *name = nullptr, *clipDepth = nullptr;
   const PlaceCommand *filters = nullptr, *blend = nullptr, *cache = nullptr;
   uint16_t character = 0;
+  uint16_t depth = 0;
   int frame = 0;
 };
 
@@ -106,6 +108,14 @@ const Timeline& EmptyTimeline() {
 }
 
 }  // namespace
+
+// The depths a go-to back wants, in the order first placed (an entry taken
+// away has no record), and where each depth's entry is (-1: none).
+struct MoviePlayer::RewindLists {
+  std::vector<PlacedState> wanted;
+  std::vector<int32_t> slots;
+  std::vector<uint32_t> order;
+};
 
 uint64_t SoundChannelOf(const Clip& clip) {
   static std::atomic<uint64_t> channels{uint64_t(1) << 48};  // above any owner the control gives out
@@ -335,19 +345,29 @@ void MoviePlayer::Advance() {
 // the same tag) stay; the others go and the missing ones come.
 void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
   const Timeline& timeline = TimelineOf(clip);
-  std::map<int32_t, PlacedState> wanted;
+  // The lists of the last go-to back (one begun inside this one makes its own).
+  std::unique_ptr<RewindLists> lists = std::move(rewindLists_);
+  if (!lists) lists = std::make_unique<RewindLists>();
+  std::vector<PlacedState>& wanted = lists->wanted;
+  std::vector<int32_t>& slots = lists->slots;
   for (int f = 0; f <= frame && f < static_cast<int>(timeline.frames.size()); ++f) {
     for (const PlaceCommand& cmd : timeline.frames[static_cast<size_t>(f)].commands) {
-      auto it = wanted.find(cmd.depth);
+      if (cmd.depth >= slots.size()) slots.resize(size_t(cmd.depth) + 1, -1);
+      int32_t& slot = slots[cmd.depth];
       if (cmd.remove) {
-        if (it != wanted.end()) wanted.erase(it);
-      } else if (cmd.move && it != wanted.end()) {
-        it->second.Move(cmd, f);
+        if (slot >= 0) wanted[size_t(slot)].placed = nullptr, slot = -1;
+      } else if (cmd.move && slot >= 0) {
+        wanted[size_t(slot)].Move(cmd, f);
       } else if (cmd.character) {
-        wanted[cmd.depth] = PlacedState(cmd, f);
+        if (slot < 0) slot = static_cast<int32_t>(wanted.size()), wanted.emplace_back();
+        wanted[size_t(slot)] = PlacedState(cmd, f);
       }
     }
   }
+  auto wantedAt = [&](int32_t depth) -> const PlacedState* {
+    if (depth < 0 || size_t(depth) >= slots.size() || slots[size_t(depth)] < 0) return nullptr;
+    return &wanted[size_t(slots[size_t(depth)])];
+  };
   const size_t mark = scripts_->Mark();
   for (auto it = clip.objects.begin(); it != clip.objects.end();) {
     DisplayObject& obj = it->second;
@@ -355,14 +375,14 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
       ++it;
       continue;
     }
-    auto w = wanted.find(it->first);
-    if (w == wanted.end() || w->second.character != obj.character || w->second.frame != obj.placedFrame) {
+    const PlacedState* w = wantedAt(it->first);
+    if (!w || w->character != obj.character || w->frame != obj.placedFrame) {
       auto next = std::next(it);
       Remove(clip, it, true);
       it = next;
       continue;
     }
-    const PlaceCommand p = w->second.Command(false);
+    const PlaceCommand p = w->Command(false);
     if (!obj.scripted) {
       obj.matrix = p.matrix.value_or(Matrix{});
       obj.color = p.color.value_or(ColorTransform{});
@@ -374,8 +394,17 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
     ++it;
   }
   clip.frame = frame;
-  for (const auto& [depth, w] : wanted)
-    if (!clip.objects.count(depth)) Apply(clip, w.Command(true), w.frame, true, nesting);
+  // The missing ones come in the order of their depths.
+  std::vector<uint32_t>& order = lists->order;
+  for (uint32_t i = 0; i < wanted.size(); ++i)
+    if (wanted[i].placed) order.push_back(i);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return wanted[a].depth < wanted[b].depth; });
+  for (uint32_t i : order)
+    if (!clip.objects.count(wanted[i].depth)) Apply(clip, wanted[i].Command(true), wanted[i].frame, true, nesting);
+  for (const PlacedState& w : wanted) slots[w.depth] = -1;
+  wanted.clear();
+  order.clear();
+  rewindLists_ = std::move(lists);
   if (listener_) listener_->FrameEntered(clip, frame);
   scripts_->FrameEntered(clip, frame, mark);
 }

@@ -309,6 +309,8 @@ class MoviePlayer {
   std::vector<QueuedCommand> commands_;
   uint64_t changes_ = 0;
   std::unique_ptr<MovieScripts> scripts_;
+  struct RewindLists;  // a go-to back's working lists, kept so the next one takes no fresh memory
+  std::unique_ptr<RewindLists> rewindLists_;
   FrameListener* listener_ = nullptr;
 };
 
