@@ -95,7 +95,8 @@ TEST(FilterRecordsTest, PlaceObject3ReadsEveryFilterBlendModeAndCaching) {
               FilterList({Blur(2, 2), DropShadow(kBlack, 1, 1, 0, 1)});
   cut.resize(cut.size() - 6);
   const auto damaged = Read(rendertest::Movie(100, 100, {Square(), moviebytes::Tag(70, cut, true)}));
-  const flash::PlaceCommand& kept = damaged->root.frames[0].commands.at(0);
+  ASSERT_EQ(damaged->root.frames[0].commands.size(), 1u);
+  const flash::PlaceCommand& kept = damaged->root.frames[0].commands[0];
   ASSERT_TRUE(kept.filters);
   EXPECT_EQ(kept.filters->size(), 1u);
   EXPECT_TRUE(kept.clipActions.empty());

@@ -311,6 +311,8 @@ class MoviePlayer {
   std::vector<QueuedCommand> commands_;
   uint64_t changes_ = 0;
   std::unique_ptr<TimelineScripts> scripts_;
+  struct RewindLists;  // a go-to back's working lists, kept so the next one takes no fresh memory
+  std::unique_ptr<RewindLists> rewindLists_;
   FrameListener* listener_ = nullptr;
 };
 
