@@ -6,6 +6,7 @@
 
 #include "FlashTestSupport.h"
 #include "platform/flash/parse/MovieDefinition.h"
+#include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/play/MoviePlayer.h"
 
 using namespace flashtest;
@@ -79,7 +80,7 @@ TEST(TimelineRecordsTest, EmptyAndLongTimelines) {
     ASSERT_EQ(def->root.frames[size_t(f)].commands.size(), 1u);
     EXPECT_EQ(def->root.frames[size_t(f)].commands[0].matrix->ty, 2 * f);
   }
-  flash::MoviePlayer player(*def);
+  flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
   player.Start();
   player.GotoFrame(kFrames - 1);
   EXPECT_EQ(player.Root().objects.at(1).matrix.tx, kFrames - 1);
@@ -93,7 +94,7 @@ TEST(TimelineRecordsTest, GoingBackRebuildsEachDepth) {
                          Move(1, 90, 90), Replace(2, 2), Place(3, 1, 5, 5), moviebytes::ShowFrame(),
                          Remove(1), moviebytes::ShowFrame()},
                         4);
-  flash::MoviePlayer player(*def);
+  flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
   player.Start();
   for (int i = 0; i < 3; ++i) player.Advance();
   ASSERT_EQ(player.CurrentFrame(), 3);
