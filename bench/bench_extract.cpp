@@ -83,9 +83,9 @@ struct Answers : tools::ExtractorPrompts {
 const wchar_t kExpected[] =
     L"The following resources were extracted:\r\n\r\nJPEG Compressed Images: 500\r\nEvent MP3 Sounds: 50";
 
-double ThroughWindow(const SWFInfo& info, const std::wstring& folder, Answers& answers) {
+// The window, open over the movie since the start, runs it again.
+double ThroughWindow(const std::wstring& folder, Answers& answers) {
   tools::frmDecompiler& w = tools::ExtractorWindow();
-  ExtractSWFInfo = info;  // the window clears it when it closes
   w.txtDest->SetText(folder);
   answers.last.clear();
   ClearFolder(folder);  // every round writes the same names afresh (the extractor never replaces a file)
@@ -122,15 +122,15 @@ int main() {
   Answers answers;
   tools::frmDecompiler& w = tools::ExtractorWindow();
   w.SetPrompts(&answers);
-  w.Open(forms::vbModeless);
-  ThroughWindow(info, windowOut, answers);
+  w.OpenFor(info, forms::vbModeless);
+  ThroughWindow(windowOut, answers);
   Alone(info, aloneOut);
 
   const int rounds = 9;
   std::vector<double> window, alone, ratios;
   for (int i = 0; i < rounds; ++i) {
-    const double a = i % 2 ? Alone(info, aloneOut) : ThroughWindow(info, windowOut, answers);
-    const double b = i % 2 ? ThroughWindow(info, windowOut, answers) : Alone(info, aloneOut);
+    const double a = i % 2 ? Alone(info, aloneOut) : ThroughWindow(windowOut, answers);
+    const double b = i % 2 ? ThroughWindow(windowOut, answers) : Alone(info, aloneOut);
     const double tw = i % 2 ? b : a, ta = i % 2 ? a : b;
     window.push_back(tw), alone.push_back(ta), ratios.push_back(tw / ta);
   }

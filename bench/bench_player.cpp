@@ -114,7 +114,7 @@ int wmain() {
       w.LoadFlash(r.path, L"", false);
       swf->Paint(shown.dc, shown.width, shown.height);
       double t1 = Now();
-      if (swf->TotalFrames() <= 0 || CurrentSWFInfo.FrameCount <= 0) {
+      if (swf->TotalFrames() <= 0 || w.CurrentSWFInfo.FrameCount <= 0) {
         restore();
         Fail("LoadFlash");
       }

@@ -23,6 +23,7 @@
 #include "ActionAssembler.h"
 #include "BenchCommon.h"
 #include "platform/flash/control/FlashControl.h"
+#include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/play/MoviePlayer.h"
 
 namespace {
@@ -180,7 +181,7 @@ double MakeClips(const std::function<std::string(int)>& script, int count, size_
   ShowFrame(frames);
   const auto def = Define(Movie(frames, 1));
   return Best(3, [&] {
-    flash::MoviePlayer player(*def);
+    flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
     const double t0 = Now();
     player.Start();
     const double t = Now() - t0;
@@ -241,7 +242,7 @@ void Timelines() {
   Measure({"stepping through every frame", "frame", {1000, 10000, 100000}, [](int n) {
              const auto def = Define(Timeline(n));
              return Best(3, [&] {
-               flash::MoviePlayer player(*def);
+               flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
                player.Start();
                const double t0 = Now();
                for (int f = 1; f < n; ++f) player.Advance();
@@ -253,7 +254,7 @@ void Timelines() {
   Measure({"seeking from the first frame to the last", "frame", {1000, 10000, 100000}, [](int n) {
              const auto def = Define(Timeline(n));
              return Best(3, [&] {
-               flash::MoviePlayer player(*def);
+               flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
                player.Start();
                const double t0 = Now();
                player.GotoFrame(n - 1);
@@ -317,7 +318,7 @@ void DisplayLists() {
              return Best(3, [&] {
                const double t0 = Now();
                const auto def = Define(movie);
-               flash::MoviePlayer player(*def);
+               flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
                player.Start();
                const double t = Now() - t0;
                Require(player.Root().objects.size() == size_t(n), "placing the squares");
@@ -326,7 +327,7 @@ void DisplayLists() {
            }});
   Measure({"stepping (all move; all placed again)", "object", {500, 5000, 50000}, [](int n) {
              const auto def = Define(Crowd(n));
-             flash::MoviePlayer player(*def);
+             flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
              player.Start();
              return Best(3, [&] {
                const double t0 = Now();

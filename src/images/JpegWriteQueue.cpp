@@ -36,13 +36,13 @@ bool JpegWriteQueue::Add(const cDIBSection& picture, const std::wstring& target,
     } catch (const std::system_error&) {
       // No helper thread to be had: the file is written at once.
       const std::wstring reason = Write(job);
-      std::lock_guard<std::mutex> lock(m_);
+      std::lock_guard<SlimMutex> lock(m_);
       if (!reason.empty()) failures_.push_back({job.target, reason});
       return reason.empty();
     }
   }
   const size_t bytes = job.bits.size();
-  std::unique_lock<std::mutex> lock(m_);
+  std::unique_lock<SlimMutex> lock(m_);
   cv_.wait(lock, [&] { return jobs_.empty() || (jobs_.size() < depth_ && queuedBytes_ + bytes <= kMaxQueuedBytes); });
   queuedBytes_ += bytes;
   jobs_.push_back(std::move(job));
@@ -53,19 +53,19 @@ bool JpegWriteQueue::Add(const cDIBSection& picture, const std::wstring& target,
 std::vector<JpegWriteQueue::Failure> JpegWriteQueue::Drain() {
   if (thread_.joinable()) {
     {
-      std::lock_guard<std::mutex> lock(m_);
+      std::lock_guard<SlimMutex> lock(m_);
       ending_ = true;
     }
     cv_.notify_all();
     thread_.join();  // the thread writes every file queued before it ends
     ending_ = false;
   }
-  std::lock_guard<std::mutex> lock(m_);
+  std::lock_guard<SlimMutex> lock(m_);
   return std::exchange(failures_, {});
 }
 
 void JpegWriteQueue::Run() {
-  std::unique_lock<std::mutex> lock(m_);
+  std::unique_lock<SlimMutex> lock(m_);
   for (;;) {
     cv_.wait(lock, [this] { return !jobs_.empty() || ending_; });
     if (jobs_.empty()) return;

@@ -5,13 +5,13 @@
 // and ends with Drain, which waits until every file queued is written and
 // tells which ones failed and why.
 #pragma once
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "base/SlimLock.h"
 
 class cDIBSection;
 
@@ -45,8 +45,8 @@ class JpegWriteQueue {
   static std::wstring Write(const Job& job);
 
   const size_t depth_;
-  std::mutex m_;
-  std::condition_variable cv_;
+  SlimMutex m_;
+  SlimCondition cv_;
   std::deque<Job> jobs_;
   std::vector<Failure> failures_;
   size_t queuedBytes_ = 0;

@@ -4,7 +4,6 @@
 
 #include "base/BinaryFile.h"
 #include "base/ByteReader.h"
-#include "moviefiles/MoviePaths.h"
 #include "services/ShellMod.h"
 
 namespace {
@@ -76,13 +75,13 @@ uint64_t HashText(const std::wstring& text) {
   return HashBytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size() * 2));
 }
 
-std::optional<CacheStamp> StampOf(BinaryFile& source, const std::wstring& sourcePath, uint64_t prefixLength) {
+std::optional<CacheStamp> StampOf(BinaryFile& source, const std::wstring& fullSourcePath, uint64_t prefixLength) {
   int64_t size = source.Size();
   if (size < 0 || prefixLength > static_cast<uint64_t>(size) || prefixLength > kMaxPrefix) return std::nullopt;
   std::vector<uint8_t> prefix(static_cast<size_t>(prefixLength));
   if (!source.ReadExactAt(0, prefix)) return std::nullopt;
   CacheStamp s;
-  s.source = FullPath(sourcePath);
+  s.source = fullSourcePath;
   s.sourceSize = static_cast<uint64_t>(size);
   s.sourceTime = TimeOf(source.LastWriteTime());
   s.prefixLength = prefixLength;
@@ -90,15 +89,14 @@ std::optional<CacheStamp> StampOf(BinaryFile& source, const std::wstring& source
   return s;
 }
 
-bool StampMatches(const std::wstring& copy, BinaryFile& source, const std::wstring& sourcePath) {
+bool StampMatches(const std::wstring& copy, int64_t copySize, BinaryFile& source, const std::wstring& fullSourcePath) {
   std::optional<CacheStamp> kept = LoadCacheStamp(copy);
   if (!kept) return false;
-  int64_t copySize = FileSizeOf(copy);
   int64_t size = source.Size();
   if (copySize < 0 || static_cast<uint64_t>(copySize) != kept->copySize || size < 0 ||
       static_cast<uint64_t>(size) != kept->sourceSize || TimeOf(source.LastWriteTime()) != kept->sourceTime ||
-      !StrEqualNoCase(kept->source, FullPath(sourcePath)))
+      !StrEqualNoCase(kept->source, fullSourcePath))
     return false;
-  std::optional<CacheStamp> now = StampOf(source, sourcePath, kept->prefixLength);
+  std::optional<CacheStamp> now = StampOf(source, fullSourcePath, kept->prefixLength);
   return now && now->prefixHash == kept->prefixHash;
 }

@@ -30,8 +30,9 @@ void RemoveCacheStamp(const std::wstring& copy);
 uint64_t HashBytes(std::span<const uint8_t> bytes, uint64_t hash = 0xCBF29CE484222325ull);
 uint64_t HashText(const std::wstring& text);
 // The stamp of the open source file as it is now, with the hash of its first
-// prefixLength bytes; nullopt when they cannot be read.
-std::optional<CacheStamp> StampOf(BinaryFile& source, const std::wstring& sourcePath, uint64_t prefixLength);
-// True when the copy's stamp matches the open source as it is now (and the
-// copy still has the size it was stamped with).
-bool StampMatches(const std::wstring& copy, BinaryFile& source, const std::wstring& sourcePath);
+// prefixLength bytes; nullopt when they cannot be read. fullSourcePath: the
+// source's full path (made full once by the caller).
+std::optional<CacheStamp> StampOf(BinaryFile& source, const std::wstring& fullSourcePath, uint64_t prefixLength);
+// True when the copy's stamp matches the open source as it is now and the
+// copy (copySize bytes now) still has the size it was stamped with.
+bool StampMatches(const std::wstring& copy, int64_t copySize, BinaryFile& source, const std::wstring& fullSourcePath);

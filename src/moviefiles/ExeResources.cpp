@@ -129,7 +129,10 @@ bool VersionNode(std::span<const uint8_t> block, size_t off, size_t end, int dep
 
 bool HasSoundVersionResource(const std::wstring& path) {
   BinaryFile file;
-  if (!file.OpenRead(path)) return false;
+  return file.OpenRead(path) && HasSoundVersionResource(file);
+}
+
+bool HasSoundVersionResource(BinaryFile& file) {
   PeImage pe(file);
   if (!pe.Load()) return false;
   uint64_t resOffset = 0, resAvail = 0;

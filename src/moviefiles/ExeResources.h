@@ -4,6 +4,10 @@
 #pragma once
 #include <string>
 
+class BinaryFile;
+
 // True when the file is a PE executable whose version resources lie wholly in
 // the file and form a well-nested version block.
 bool HasSoundVersionResource(const std::wstring& path);
+// The same of a file already open for reading.
+bool HasSoundVersionResource(BinaryFile& file);

@@ -71,8 +71,13 @@ std::wstring ProjectorStub() {
 }
 
 bool IsGenericProjector(const std::wstring& path, bool onlyStandalone) {
+  BinaryFile exe;
+  return exe.OpenRead(path) && IsGenericProjector(exe, path, onlyStandalone);
+}
+
+bool IsGenericProjector(BinaryFile& exe, const std::wstring& path, bool onlyStandalone) {
   // A damaged resource is refused here rather than handed to the version functions.
-  if (!HasSoundVersionResource(path)) return false;
+  if (!HasSoundVersionResource(exe)) return false;
   std::wstring original;
   ReadFileVersion(path, original);
   if (original.empty()) return false;
@@ -81,12 +86,19 @@ bool IsGenericProjector(const std::wstring& path, bool onlyStandalone) {
 }
 
 Result<ProjectorMovie> TakeMovieOut(const std::wstring& path) {
-  if (GenericProjectors && !IsGenericProjector(path)) {
+  BinaryFile exe;
+  if (exe.OpenRead(path)) return TakeMovieOut(exe, path);
+  // A file that cannot be read is no generic projector either.
+  if (!GenericProjectors) return MovieError::ReadError;
+  WriteLog(L"Not a Generic Projector");
+  return MovieError::NotGenericProjector;
+}
+
+Result<ProjectorMovie> TakeMovieOut(BinaryFile& exe, const std::wstring& path) {
+  if (GenericProjectors && !IsGenericProjector(exe, path)) {
     WriteLog(L"Not a Generic Projector");
     return MovieError::NotGenericProjector;
   }
-  BinaryFile exe;
-  if (!exe.OpenRead(path)) return MovieError::ReadError;
   Trailer t;
   uint8_t head[8] = {};
   if (!ReadTrailer(exe, t) || !exe.ReadExactAt(t.offset, std::span<uint8_t>(head, std::min<size_t>(8, t.length))) ||

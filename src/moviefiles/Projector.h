@@ -5,6 +5,8 @@
 #include <string>
 
 #include "moviefiles/MovieError.h"
+
+class BinaryFile;
 #include "moviefiles/SWFInfo.h"
 
 inline constexpr uint8_t kProjectorMagic[4] = {0x56, 0x34, 0x12, 0xFA};
@@ -16,6 +18,8 @@ struct ProjectorMovie {
   bool reused = false;
 };
 Result<ProjectorMovie> TakeMovieOut(const std::wstring& path);
+// The same of the projector at path already open for reading in exe.
+Result<ProjectorMovie> TakeMovieOut(BinaryFile& exe, const std::wstring& path);
 // TakeMovieOut for the program: the copy's path, or "" with the reason in
 // LastError; a reused copy leaves "File Already Cached" there.
 std::wstring ExtractEXE(const std::wstring& path);
@@ -25,5 +29,8 @@ std::wstring CreateProjector(const std::wstring& outPath, const SWFInfo& info);
 // True when the executable's original file name is that of a generic
 // projector; with onlyStandalone only "SwFlsh32.exe" counts.
 bool IsGenericProjector(const std::wstring& path, bool onlyStandalone = false);
+// The same of the executable at path already open for reading in exe (its
+// resources are checked through exe; the version functions read path).
+bool IsGenericProjector(BinaryFile& exe, const std::wstring& path, bool onlyStandalone = false);
 // The stub CreateProjector uses: ProjectorStubPath, or BinaryFolder\projector.dll.
 std::wstring ProjectorStub();

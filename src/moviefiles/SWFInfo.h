@@ -1,6 +1,6 @@
 // The movie-information record: one movie file's facts as GetSWFInfo reads
-// them, and the program-wide records that hold the movies of the player, the
-// information window, the extractor and the desktop.
+// them. Each window keeps the records of its own movies; a default-made
+// record is the blank one.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -29,9 +29,3 @@ struct SWFInfo {
   std::wstring Title;
   std::wstring Description;
 };
-
-extern SWFInfo CurrentSWFInfo;  // the player's movie
-extern SWFInfo InfoSWFInfo;     // the information window's
-extern SWFInfo ExtractSWFInfo;  // the resource extractor's (read in full mode)
-extern SWFInfo DesktopSWFInfo;  // the desktop background's (read in full mode)
-extern const SWFInfo BlankSWFInfo;  // never written: copied over a record to clear it

@@ -20,12 +20,6 @@
 #include "services/ShellMod.h"
 #include "services/XmlDocument.h"
 
-SWFInfo CurrentSWFInfo;
-SWFInfo InfoSWFInfo;
-SWFInfo ExtractSWFInfo;
-SWFInfo DesktopSWFInfo;
-const SWFInfo BlankSWFInfo;
-
 namespace {
 
 constexpr int kMaxInfoTags = 5;
@@ -170,8 +164,9 @@ Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo
   Result<MovieKind> kind = SniffSignature(start->bytes, true);
   if (kind && *kind == MovieKind::Executable) {
     WriteLog(L"Executable");
+    // The projector's check and its movie's copy read the file already open.
+    Result<ProjectorMovie> movie = TakeMovieOut(file, path);
     file.Close();
-    Result<ProjectorMovie> movie = TakeMovieOut(path);
     if (!movie) return ReadFailure{movie.Error()};
     path = movie->path;
     WriteLog(L"File path changed to: " + path);
@@ -231,7 +226,7 @@ Result<MovieError, ReadFailure> ReadMovie(const std::wstring& requested, SWFInfo
 
 std::wstring GetSWFInfo(const std::wstring& path, SWFInfo& info, bool fullDecompress) {
   std::wstring requested = path;  // path may be a field of info itself
-  info = BlankSWFInfo;
+  info = SWFInfo{};
   ReadFailure failure;
   MovieError warning = MovieError::None;
   try {
@@ -250,7 +245,7 @@ std::wstring GetSWFInfo(const std::wstring& path, SWFInfo& info, bool fullDecomp
   return L"";
 }
 
-void ClearSWFInfo(SWFInfo& info) { info = BlankSWFInfo; }
+void ClearSWFInfo(SWFInfo& info) { info = SWFInfo{}; }
 
 std::wstring BytesToHexColor(uint8_t red, uint8_t green, uint8_t blue) {
   wchar_t text[8];

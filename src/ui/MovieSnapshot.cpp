@@ -76,8 +76,8 @@ bool TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info
   return loaded && made;
 }
 
-bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const SWFInfo& playing) {
+bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const std::wstring& playingPath) {
   // The player's own movie (the same extracted file) is never deleted under it.
   return record.PathChanged && cacheMode != 0 && !record.Path.empty() &&
-         !EqualNoCase(record.Path, playing.Path);
+         !EqualNoCase(record.Path, playingPath);
 }

@@ -54,5 +54,6 @@ long SnapshotFrame(uint8_t sampleFrom, uint8_t sampleTo, double r, long totalFra
 bool TakeMovieSnapshot(ShotTarget& target, cDIBSection& dib, const SWFInfo& info, bool forceUnload, long satellite,
                        const ShotSettings& settings);
 // Whether PrepareShot deletes the movie of record afterwards: one taken out of
-// a projector into the cache, with CacheMode not 0, that is not the player's.
-bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const SWFInfo& playing);
+// a projector into the cache, with CacheMode not 0, that is not the player's
+// movie (playingPath).
+bool DeletesShotCopy(const SWFInfo& record, int cacheMode, const std::wstring& playingPath);

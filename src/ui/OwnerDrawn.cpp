@@ -18,8 +18,6 @@
 std::map<std::wstring, std::wstring> MenuCaptions;
 std::set<std::wstring> MenuSeparators;
 std::map<std::wstring, std::wstring> MenuIcons;
-long LastMenuBarId = 0;
-bool PlayerNotActive = false;
 
 namespace {
 
@@ -210,7 +208,6 @@ void MakeMenuBarOwnerDrawn(forms::Form& form) {
   HMENU bar = GetMenu(window);
   if (!bar) return;
   const int count = GetMenuItemCount(bar);
-  LastMenuBarId = count + FirstMenuBarId - 1;
   for (int i = 0; i < count; ++i) {
     wchar_t text[128] = {};
     MENUITEMINFOW mii{sizeof(mii)};
@@ -324,7 +321,7 @@ void DrawMenuBarBookkeeping(HWND window, const DRAWITEMSTRUCT& dis) {
          Sys(COLOR_MENU));
   PrevMenuBarItem.rect = r;
   PrevMenuBarItem.id = dis.itemID;
-  if (static_cast<long>(dis.itemID) == LastMenuBarId)
+  if (static_cast<long>(dis.itemID) == LastMenuBarId(window))
     DrawGradient(dis.hDC, {r.right, r.top, barRight, r.bottom}, Sys(COLOR_MENU), Sys(COLOR_BTNFACE), true);
 }
 
@@ -352,7 +349,13 @@ void DrawMark(HDC dc, const std::wstring& icon, long boxTop, UINT state) {
 
 }  // namespace
 
-void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
+long LastMenuBarId(HWND window) {
+  HMENU bar = window ? GetMenu(window) : nullptr;
+  const int count = bar ? GetMenuItemCount(bar) : 0;
+  return static_cast<long>(FirstMenuBarId) + std::max(count, 0) - 1;
+}
+
+void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis, bool appInactive) {
   const long w = dis.rcItem.right - dis.rcItem.left, h = dis.rcItem.bottom - dis.rcItem.top;
   if (w <= 0 || h <= 0) return;
   const bool barItem = dis.itemData == MenuBarItemData;
@@ -430,7 +433,7 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
       }
       SetTextColor(dc, colour);
       DrawPrefixText(dc, caption, RoundEven((w - text.cx + 14) / 2.0), RoundEven((h - text.cy) / 2.0),
-                     disabled || PlayerNotActive);
+                     disabled || appInactive);
     }
     if (!barItem && !noIcon) {
       const long boxTop = RoundEven((h - 16) / 2.0);
@@ -444,7 +447,7 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis) {
   if (!barItem) KeepItemPicture(pictureKey, dc, w, h);
   if (barItem && !noIcon)
     DrawMenuPicture(MenusFolder + icon, dis.hDC, dis.rcItem.left + 4, dis.rcItem.top + RoundEven((h - 16) / 2.0),
-                    disabled || selected || PlayerNotActive);
+                    disabled || selected || appInactive);
 }
 
 void DrawPlaylistItem(const DRAWITEMSTRUCT& dis, const std::vector<std::wstring>& paths, long playing) {

@@ -24,16 +24,14 @@ extern std::set<std::wstring> MenuSeparators;
 // Icon names by caption (without accelerator): pictures of the menus folder
 // without ".png"; "check" and "radio" draw the item's check state.
 extern std::map<std::wstring, std::wstring> MenuIcons;
-// Command ID of the last menu-bar item (menu-bar items are numbered from 666).
-extern long LastMenuBarId;
 constexpr UINT FirstMenuBarId = 666;
+// Command ID of the last item of the window's owner-drawn menu bar (menu-bar
+// items are numbered from 666); FirstMenuBarId - 1 without a bar.
+long LastMenuBarId(HWND window);
 // Item data that marks a menu-bar item.
 constexpr ULONG_PTR MenuBarItemData = 2;
 // Height of an owner-drawn separator.
 constexpr UINT MenuSeparatorHeight = 8;
-
-// Set by the main window while the application is inactive: menu-bar captions grey.
-extern bool PlayerNotActive;
 
 std::wstring MenuCaptionKey(UINT id, HWND window);
 // Empties the captions, separators and icons, and the menus' pictures read so far.
@@ -50,7 +48,8 @@ void MakePopupOwnerDrawn(HMENU menu, HWND window, int position);
 void MeasureMenuItem(HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, bool bold);
 // The menu font (the interface font at the menu's metrics); the caller deletes it.
 HFONT CreateMenuFont(HDC dc, bool bold);
-void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& item);
+// appInactive: the program is not the active one (the menu bar's captions grey).
+void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& item, bool appInactive = false);
 // A playlist row of the paths given, the playing one (-1: none) marked; an
 // itemID outside them (-1 for the focus on an empty box) paints only the
 // background and the focus rectangle.

@@ -15,7 +15,6 @@
 #include "services/Services.h"
 #include "base/TextConv.h"
 
-bool TopMostFlag = false;
 
 using forms::Control;
 using forms::Form;
@@ -229,9 +228,9 @@ void ShowForm(Form& form, int mode) {
       return;
     }
     if (PlayerReady && MainForm && IsWindow(MainForm)) {
-      TopMostFlag = MainTopMostChecked();
+      const bool topMost = MainTopMostChecked();
       form.Load();
-      SetTopMost(form.hWnd(), TopMostFlag);
+      SetTopMost(form.hWnd(), topMost);
       form.Show(mode, MainForm);
       // A modal dialog has closed by now: the main window comes back to the front.
       if (mode == forms::vbModal) ActivateWindow(MainForm);

@@ -15,9 +15,6 @@ class Form;
 class PictureBox;
 }  // namespace forms
 
-// The main window's always-on-top state as ShowForm last applied it to a dialog.
-extern bool TopMostFlag;
-
 // A region handle with its owner.
 using RegionPtr = ScopedRegion;
 

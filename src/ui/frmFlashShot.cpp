@@ -55,7 +55,7 @@ bool TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite) {
   return TakeMovieSnapshot(frmFlashShot, frmFlashShot.myDib, info, forceUnload, satellite, ShotOptions);
 }
 
-void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite) {
+void PrepareShot(const std::wstring& movieFileName, const std::wstring& playingPath, bool forceUnload, long satellite) {
   SWFInfo record;
   if (movieFileName != flash::kNoMovie) {
     WriteLog(L"Reading Info " + movieFileName + L"... ", false);
@@ -63,7 +63,7 @@ void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satel
     WriteLog(result.empty() ? L"Ok" : result);
   }
   TakeMovieSnapshot(record, forceUnload, satellite);
-  if (DeletesShotCopy(record, ShotOptions.CacheMode, CurrentSWFInfo) && FileExists(record.Path))
+  if (DeletesShotCopy(record, ShotOptions.CacheMode, playingPath) && FileExists(record.Path))
     DeleteFileW(record.Path.c_str());
 }
 

@@ -14,8 +14,10 @@
 bool TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite = 0);
 // Reads the movie's header into a record of its own and takes its snapshot;
 // "| no |" only stops the hidden control. A movie taken out of a projector
-// into the cache is deleted afterwards by CacheMode, unless the player plays it.
-void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite = 0);
+// into the cache is deleted afterwards by CacheMode, unless it is the
+// player's (playingPath).
+void PrepareShot(const std::wstring& movieFileName, const std::wstring& playingPath, bool forceUnload,
+                 long satellite = 0);
 // The major version of the movie control, 0 when it can't be read.
 uint8_t GetFlashPlayerVersion();
 
@@ -26,9 +28,6 @@ class FlashShotForm : public forms::Form, public ShotTarget {
 
   // The movie control, loading the window when needed.
   flash::FlashControl& SWF();
-  void PrepareShot(const std::wstring& movieFileName, bool forceUnload, long satellite = 0) {
-    ::PrepareShot(movieFileName, forceUnload, satellite);
-  }
 
   cDIBSection myDib;      // the last picture taken
   HWND hShotSWF = nullptr;  // the control's own window

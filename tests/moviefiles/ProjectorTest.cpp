@@ -217,3 +217,30 @@ TEST_F(ProjectorTest, CreateProjectorReportsFailureAndKeepsExistingFiles) {
   ProjectorStubPath = ShippedStub();
   EXPECT_NE(CreateProjector(Path(L"no folder\\x.exe"), info), L"");
 }
+
+TEST_F(ProjectorTest, AProjectorsRecordIsItsMoviesOneReadingOfTheFile) {
+  const Bytes stub = ReadBytes(ShippedStub());
+  Movie m = Sample();
+  m.tags.insert(m.tags.begin() + 1, MetadataTag("Title", "About"));
+  for (bool compressed : {false, true}) {
+    const Bytes movie = compressed ? m.Compressed() : m.Plain();
+    SWFInfo plain, wrapped;
+    ASSERT_EQ(Read(compressed ? L"same-c.swf" : L"same.swf", movie, plain), L"");
+    ASSERT_EQ(Read(compressed ? L"same-c.exe" : L"same.exe", Projector(stub, movie), wrapped), L"");
+    // Every fact of the movie is the same; only where it lies and the file's size differ.
+    EXPECT_EQ(std::tuple(wrapped.Version, wrapped.Compressed, wrapped.MovieLength, wrapped.MovieFileSize),
+              std::tuple(plain.Version, plain.Compressed, plain.MovieLength, plain.MovieFileSize));
+    EXPECT_EQ(std::tuple(wrapped.Width, wrapped.Height, wrapped.FrameRate, wrapped.FrameCount, wrapped.FirstTagOffset),
+              std::tuple(plain.Width, plain.Height, plain.FrameRate, plain.FrameCount, plain.FirstTagOffset));
+    EXPECT_EQ(std::tuple(wrapped.BackColor, wrapped.Title, wrapped.Description),
+              std::tuple(plain.BackColor, plain.Title, plain.Description));
+    EXPECT_EQ(std::tuple(wrapped.PathChanged, plain.PathChanged), std::tuple(true, false));
+    EXPECT_EQ(compressed, !wrapped.HeaderCachePath.empty() && wrapped.HeaderCachePath != plain.HeaderCachePath);
+  }
+  // A projector that is not there is refused as before, whichever way it is asked for.
+  const std::wstring missing = Path(L"missing.exe");
+  EXPECT_EQ(TakeMovieOut(missing).Error(), MovieError::NotGenericProjector);
+  EXPECT_FALSE(IsGenericProjector(missing));
+  GenericProjectors = false;
+  EXPECT_EQ(TakeMovieOut(missing).Error(), MovieError::ReadError);
+}

@@ -16,8 +16,8 @@ class Heartbeat : public PlayerFixture {
  protected:
   // A movie of total frames at rate, shown at frame; a playlist of entries playing current.
   void Movie(long total, long frame, float rate = 12, bool playing = true) {
-    CurrentSWFInfo.FrameCount = total;
-    CurrentSWFInfo.FrameRate = rate;
+    host.state.CurrentSWFInfo.FrameCount = total;
+    host.state.CurrentSWFInfo.FrameRate = rate;
     host.control.total = total;
     host.control.frame = frame;
     host.control.playing = playing;
@@ -106,7 +106,7 @@ TEST_F(Heartbeat, TheEndOfAMovieActsByRepeatMode) {
 }
 
 TEST_F(Heartbeat, RepeatOneRestartsAVideoInItsWrapper) {
-  CurrentSWFInfo.IsFLV = true;
+  host.state.CurrentSWFInfo.IsFLV = true;
   Movie(250, 999, 25, false);
   host.control.total = 1000;
   host.control.vars = {{L"myVideo.playheadTime", L"10"}, {L"playing", L"0"}};
@@ -119,7 +119,7 @@ TEST_F(Heartbeat, RepeatOneRestartsAVideoInItsWrapper) {
 }
 
 TEST_F(Heartbeat, AVideosPositionComesFromItsPlayheadWithAPoint) {
-  CurrentSWFInfo.IsFLV = true;
+  host.state.CurrentSWFInfo.IsFLV = true;
   struct Case {
     const wchar_t* playhead;
     const wchar_t* cur;
@@ -171,7 +171,7 @@ TEST_F(Heartbeat, AWalkOfFailingEntriesStopsAfterOneRound) {
 class TransportOps : public Heartbeat {};
 
 TEST_F(TransportOps, GoToFrameClampsAndKeepsThePlayState) {
-  CurrentSWFInfo.IsFLV = true;
+  host.state.CurrentSWFInfo.IsFLV = true;
   struct Case {
     double fraction;
     bool playing;
@@ -185,7 +185,7 @@ TEST_F(TransportOps, GoToFrameClampsAndKeepsThePlayState) {
     EXPECT_EQ(host.control.frame, c.frame) << c.fraction;
     EXPECT_EQ(host.control.playing, c.playing) << c.fraction;
   }
-  CurrentSWFInfo.IsFLV = false;
+  host.state.CurrentSWFInfo.IsFLV = false;
   Movie(120, 50, 12, true);
   player::FFwd(host);
   EXPECT_EQ(host.control.frame, 62);

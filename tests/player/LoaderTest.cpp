@@ -33,7 +33,7 @@ TEST_F(Loader, ChecksTheFileBeforeReadingIt) {
     host.calls.clear();
     log.clear();
     LastError.clear();
-    CurrentSWFInfo.FileTitle = L"stale";
+    host.state.CurrentSWFInfo.FileTitle = L"stale";
     Load(c.path);
     EXPECT_TRUE(host.Only(L"LoadMovie").empty()) << c.path;
     EXPECT_FALSE(host.heartbeat) << "nothing left to watch";
@@ -46,7 +46,7 @@ TEST_F(Loader, ChecksTheFileBeforeReadingIt) {
     EXPECT_EQ(c.failure == L"read", !LastError.empty()) << c.path;
     EXPECT_TRUE(Logged(L"Failed to load, since " + failure)) << c.path;
     EXPECT_NE(host.notice.find(failure), std::wstring::npos) << c.path;
-    EXPECT_TRUE(CurrentSWFInfo.FileTitle.empty()) << "the record is blank";
+    EXPECT_TRUE(host.state.CurrentSWFInfo.FileTitle.empty()) << "the record is blank";
   }
 }
 
@@ -221,8 +221,8 @@ TEST_F(Loader, AFailedLoadLeavesThePlayingMovieUnderTheHeartbeat) {
   Load(WriteMovie(L"playing.swf", 24));
   Load(temp.File(L"missing.swf"));
   EXPECT_TRUE(host.heartbeat);
-  EXPECT_EQ(CurrentSWFInfo.FileTitle, L"playing.swf") << "the record of the movie still shown";
-  EXPECT_EQ(CurrentSWFInfo.FrameCount, 24);
+  EXPECT_EQ(host.state.CurrentSWFInfo.FileTitle, L"playing.swf") << "the record of the movie still shown";
+  EXPECT_EQ(host.state.CurrentSWFInfo.FrameCount, 24);
   EXPECT_NE(host.notice.find(L"File Not Found"), std::wstring::npos);
 }
 

@@ -44,10 +44,10 @@ class RecordingBrowser : public player::BrowserWindow {
   void StartThumbnails(std::vector<player::ThumbnailJob> jobs, std::unique_ptr<player::ThumbnailProgress> p) override {
     run.Start(*this, std::move(jobs), std::move(p));
   }
-  bool MakeThumbnail(const std::wstring& movie, const std::wstring& thumb, player::ThumbnailProgress*) override {
+  bool MakeThumbnail(const std::wstring& movie, const std::wstring& thumb, player::ThumbnailProgress* p) override {
     made.push_back(movie);
     testing_support::WriteText(thumb, "jpeg");
-    if (static_cast<int>(made.size()) == stopAfter) player::CancelShots = true;
+    if (static_cast<int>(made.size()) == stopAfter && p) p->PressStop();
     return true;
   }
   void VisibleItems(int& f, int& l) override { f = first, l = last; }
@@ -68,7 +68,7 @@ struct RecordingProgress : player::ThumbnailProgress {
   RecordingProgress(std::vector<int>& s, int stop) : steps(s), stopAt(stop) {}
   void Step(int index, int, const std::wstring&, const std::wstring&) override {
     steps.push_back(index);
-    if (index == stopAt) player::CancelShots = true;
+    if (index == stopAt) PressStop();
   }
   void Preview(const cDIBSection&) override {}
   void DoEvents() override {}
@@ -115,7 +115,6 @@ class MediaBrowserTest : public PlayerFixture {
   }
   void TearDown() override {
     std::tie(UserDataFolder, CacheFolder) = saved_;
-    player::CancelShots = false;
     PlayerFixture::TearDown();
   }
   std::vector<std::wstring> InOrder(std::initializer_list<const wchar_t*> names, bool folders) const {
@@ -326,6 +325,8 @@ TEST_F(MediaBrowserTest, BrowseFolderShowsThePageThenMakesTheMissingThumbnails) 
   host.options.Satellite = true;
   window.made.clear();
   window.stopAfter = 2;
+  std::vector<int> steps;
+  window.progress = std::make_unique<RecordingProgress>(steps, 0);
   player::BrowseFolder(host, window, folder, false);
   window.RunToEnd();
   EXPECT_EQ(window.made.size(), 2u);
@@ -419,8 +420,8 @@ TEST_F(MediaBrowserTest, BrokenMovieAfterAGoodOneGetsNoMediaPicture) {
   moviebytes::Bytes bytes = Frames(20).Plain();
   bytes.resize(12);
   const std::wstring broken = Write(L"broken.swf", bytes);
-  ASSERT_TRUE(player::MakeMovieThumbnail(good, BlankSWFInfo, temp.File(L"good.jpg"), 255, 90, nullptr));
-  player::MakeMovieThumbnail(broken, BlankSWFInfo, temp.File(L"broken.jpg"), 255, 90, nullptr);
+  ASSERT_TRUE(player::MakeMovieThumbnail(good, SWFInfo{}, temp.File(L"good.jpg"), 255, 90, nullptr, L""));
+  player::MakeMovieThumbnail(broken, SWFInfo{}, temp.File(L"broken.jpg"), 255, 90, nullptr, L"");
   frmFlashShot.Unload();  // the hidden window goes, as after a run
   ASSERT_TRUE(FileExists(temp.File(L"broken.jpg")));
   EXPECT_NE(testing_support::ReadBytes(temp.File(L"good.jpg")), testing_support::ReadBytes(temp.File(L"broken.jpg")));

@@ -32,7 +32,7 @@ class Commands : public PlayerFixture {
   // A readable movie as the player's current one.
   void LoadCurrent() {
     const std::wstring movie = WriteMovie(L"current.swf");
-    ASSERT_EQ(GetSWFInfo(movie, CurrentSWFInfo, false), L"");
+    ASSERT_EQ(GetSWFInfo(movie, host.state.CurrentSWFInfo, false), L"");
   }
 
   FakeCommands commands{host};
@@ -111,6 +111,37 @@ TEST_F(Commands, TheGuardedItemsRefuseWhileDisabledThroughTheMenuHotKeysAndSkinB
   EXPECT_TRUE(Run(L"mnuHideUI").empty());
   host.SetChecked(L"mnuFullScreen", false, -1);
   EXPECT_EQ(Run(L"mnuHideUI"), (Calls{L"FullScreen True"}));
+}
+
+TEST_F(Commands, TheMovieToolsOpenOverTheirOwnFullReadOfTheMovie) {
+  // The player's movie: each tool gets a copy read in full; the player's record stays as it was.
+  LoadCurrent();
+  const SWFInfo playing = host.state.CurrentSWFInfo;
+  const std::pair<const wchar_t*, const wchar_t*> tools[] = {{L"mnuExtract", L"frmDecompiler"},
+                                                             {L"mnuDesktop", L"frmDesktop"}};
+  for (const auto& [item, form] : tools) {
+    host.formMovies.clear();
+    EXPECT_EQ(Run(item), (Calls{std::wstring(L"ShowForm ") + form + L" 0"}));
+    ASSERT_EQ(host.formMovies.size(), 1u) << item;
+    EXPECT_EQ(host.formMovies[0].FrameCount, playing.FrameCount) << item;
+    EXPECT_FALSE(host.formMovies[0].Path.empty()) << item;
+  }
+  EXPECT_EQ(host.state.CurrentSWFInfo.RequestedPath, playing.RequestedPath);
+  EXPECT_EQ(host.state.CurrentSWFInfo.Path, playing.Path);
+
+  // An item of the browser: the extractor gets that file, not the player's.
+  host.state.PopupPath = WriteMovie(L"other.swf", playing.FrameCount + 5);
+  host.formMovies.clear();
+  EXPECT_EQ(Run(L"mnuMovieExtract"), (Calls{L"ShowForm frmDecompiler 0"}));
+  ASSERT_EQ(host.formMovies.size(), 1u);
+  EXPECT_EQ(host.formMovies[0].FrameCount, playing.FrameCount + 5);
+  EXPECT_EQ(host.state.CurrentSWFInfo.Path, playing.Path);
+
+  // No movie that reads: no window.
+  host.state.CurrentSWFInfo = SWFInfo{};
+  host.formMovies.clear();
+  EXPECT_TRUE(Run(L"mnuExtract").empty());
+  EXPECT_TRUE(host.formMovies.empty());
 }
 
 TEST_F(Commands, SkinPictureButtonsByTag) {

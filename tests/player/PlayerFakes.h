@@ -98,6 +98,7 @@ class FakeHost : public player::PlayerHost {
   player::SaveFileAnswer saveAnswer;
   bool recycleWorks = true;
   std::vector<player::GeneratorSettings> generated;  // the settings of each RunGenerator
+  std::vector<SWFInfo> formMovies;  // the record handed to each ShowMovieForm
 
   Item& Menu(const std::wstring& name, int index = -1) { return menus[{name, index}]; }
 
@@ -132,6 +133,10 @@ class FakeHost : public player::PlayerHost {
   }
   bool FormOpen(const std::wstring&) const override { return false; }
   void ShowForm(const std::wstring& name, int mode) override { Log(L"ShowForm " + name + L" " + std::to_wstring(mode)); }
+  void ShowMovieForm(const std::wstring& name, const SWFInfo& movie, int mode) override {
+    formMovies.push_back(movie);
+    ShowForm(name, mode);
+  }
   void RunGenerator(const player::GeneratorSettings& settings) override {
     generated.push_back(settings);
     Log(L"RunGenerator");
@@ -221,12 +226,10 @@ class PlayerFixture : public ::testing::Test {
     CreateDirectoryW(FlashFolder.c_str(), nullptr);
     GenericProjectors = false;
     ProjectorStubPath = Write(L"stub.dll", moviebytes::Text("MZ stub of the tests"));
-    CurrentSWFInfo = BlankSWFInfo;
     SetLogSink([this](const std::wstring& text, bool) { log.push_back(text); });
   }
   void TearDown() override {
     SetLogSink(nullptr);
-    CurrentSWFInfo = BlankSWFInfo;
     std::tie(CacheFolder, FlashFolder, ProjectorStubPath, GenericProjectors) = saved_;
   }
 

@@ -248,8 +248,8 @@ TEST_F(Popups, ConvertAndTheScreenSaverGetTheFileTheUserNamed) {
 
   // A projector plays from its movie's copy in the cache; the screen saver gets the projector.
   const std::wstring exe = WriteProjector(L"show.exe", Frames(3).Plain());
-  ASSERT_EQ(GetSWFInfo(exe, CurrentSWFInfo, false), L"");
-  ASSERT_NE(CurrentSWFInfo.Path, exe);
+  ASSERT_EQ(GetSWFInfo(exe, host.state.CurrentSWFInfo, false), L"");
+  ASSERT_NE(host.state.CurrentSWFInfo.Path, exe);
   EXPECT_EQ(Run(L"mnuScreenSaver"), (Calls{L"SetAsSS " + exe}));
   host.state.PopupPath = exe;
   EXPECT_EQ(Run(L"mnuMovieSaver"), (Calls{L"SetAsSS " + exe}));

@@ -102,19 +102,18 @@ class Desktop : public ::testing::Test {
     compress2(cws.data() + 8, &size, plain.data() + 8, static_cast<uLong>(plain.size() - 8), 9);
     cws.resize(8 + size);
     testing_support::WriteBytes(temp.File(L"movie.swf"), cws);
-    ASSERT_EQ(GetSWFInfo(temp.File(L"movie.swf"), DesktopSWFInfo, true), L"");
+    ASSERT_EQ(GetSWFInfo(temp.File(L"movie.swf"), record, true), L"");
     DesktopWindow().SetHost(&host);
   }
   void TearDown() override {
     DesktopWindow().Close();
     DesktopWindow().SetHost(nullptr);
-    DesktopSWFInfo = BlankSWFInfo;
     ImagesFolder = images_;
     CacheFolder = cache_;
   }
   frmDesktop& Open() {
     frmDesktop& w = DesktopWindow();
-    w.Open(-1);
+    w.OpenFor(record, -1);
     return w;
   }
   static void Set(forms::CheckBox* box, bool on) { box->SetValue(on ? forms::vbChecked : forms::vbUnchecked); }
@@ -122,6 +121,7 @@ class Desktop : public ::testing::Test {
   tools_test::ProgramState state;
   TempDir temp;
   RecordingDesktopHost host;
+  SWFInfo record;  // the record the menu command read in full
   std::wstring images_ = ImagesFolder, cache_ = CacheFolder;
 };
 
@@ -151,7 +151,7 @@ TEST_F(Desktop, OkEnabledRemovesThenAddsTheFullScreenItemWithItsThreeFilesAndMin
   EXPECT_EQ(c.wszSource, host.place.PagePath());
   EXPECT_STREQ(c.wszSubscribedURL, L"");
   const auto movie = ReadBytes(host.place.MoviePath());
-  EXPECT_EQ(movie, ReadBytes(DesktopSWFInfo.Path));
+  EXPECT_EQ(movie, ReadBytes(record.Path));
   EXPECT_EQ(std::string(movie.begin(), movie.begin() + 3), "FWS") << "the compressed movie arrives plain";
   EXPECT_EQ(ReadBytes(host.place.SoundPath()), ReadBytes(host.place.SoundMovie));
   const std::string page = Utf8Of(host.place.PagePath());
@@ -246,9 +246,9 @@ TEST_F(Desktop, AMovieThatCannotBeCopiedLeavesTheItemAndItsFilesAsTheyWere) {
   // Another movie that is gone by the time OK copies it: the failure is told,
   // and the item, its movie and its page stay as they were, with nothing left beside them.
   host.log->calls.clear();
-  const std::wstring played = DesktopSWFInfo.Path;
-  DesktopSWFInfo.Path = temp.File(L"gone.swf");
-  DesktopSWFInfo.Width = 640;
+  const std::wstring played = record.Path;
+  record.Path = temp.File(L"gone.swf");
+  record.Width = 640;
   Open();
   Set(w.chkEnable, true);
   w.cbGo_Click();
@@ -262,7 +262,7 @@ TEST_F(Desktop, AMovieThatCannotBeCopiedLeavesTheItemAndItsFilesAsTheyWere) {
   EXPECT_EQ(filesInFolder(), files);
 
   // Once the movie is there again OK sets the item as ever.
-  DesktopSWFInfo.Path = played;
+  record.Path = played;
   Open();
   Set(w.chkEnable, true);
   w.cbGo_Click();
@@ -277,7 +277,7 @@ TEST_F(Desktop, ThePlayedMovieBeingTheItemsOwnCopyStaysIntact) {
   w.cbGo_Click();
   const auto before = ReadBytes(host.place.MoviePath());
   ASSERT_FALSE(before.empty());
-  ASSERT_EQ(GetSWFInfo(host.place.MoviePath(), DesktopSWFInfo, true), L"");
+  ASSERT_EQ(GetSWFInfo(host.place.MoviePath(), record, true), L"");
   Open();
   Set(w.chkEnable, true);
   w.cbGo_Click();
@@ -367,4 +367,49 @@ TEST_F(Desktop, PictureOfTheWindowEnabledAndOpaque) {
   ASSERT_TRUE(forms_test::PumpUntil([&] { return IsWindowVisible(w.hWnd()) != FALSE; }));
   EXPECT_EQ(GetPixel(w.picDesktop->hDC(), 100, 10), RGB(0x33, 0x66, 0x99)) << "the sample's colour";
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"desktop.bmp"));
+}
+
+TEST_F(Desktop, AnUnchangedPageIsLeftInPlaceAndAChangedOneReplaced) {
+  // The page's own file: a page written again (beside it, then moved over) is another file.
+  auto pageFile = [&] {
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE h = CreateFileW(host.place.PagePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::pair<DWORD, DWORD>(0, 0);
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return std::pair(info.nFileIndexHigh, info.nFileIndexLow);
+  };
+  auto ok = [&](bool mute) {
+    frmDesktop& w = Open();
+    Set(w.chkEnable, true);
+    Set(w.chkMute, mute);
+    w.cbGo_Click();
+  };
+  ok(true);
+  const auto first = pageFile();
+  const std::string text = Utf8Of(host.place.PagePath());
+  ASSERT_NE(first, (std::pair<DWORD, DWORD>(0, 0)));
+  ok(true);
+  EXPECT_EQ(pageFile(), first);
+  EXPECT_EQ(Utf8Of(host.place.PagePath()), text);
+  EXPECT_EQ(host.log->calls.size(), 8u) << "the item set again both times";
+  ok(false);
+  EXPECT_NE(pageFile(), first);
+  EXPECT_NE(Utf8Of(host.place.PagePath()), text);
+  EXPECT_NE(Utf8Of(host.place.PagePath()).find("volume=100"), std::string::npos);
+
+  // A changed movie takes the earlier one's place, which leaves nothing behind.
+  auto movie = ReadBytes(record.Path);
+  movie.resize(movie.size() + 100, 0);
+  testing_support::WriteBytes(record.Path, movie);
+  ok(false);
+  EXPECT_EQ(ReadBytes(host.place.MoviePath()), movie);
+  int files = 0;
+  WIN32_FIND_DATAW d;
+  HANDLE h = FindFirstFileW((host.place.Folder + L"*").c_str(), &d);
+  for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &d))
+    files += !(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  EXPECT_EQ(files, 3) << "the movie, the sound movie and the page";
 }

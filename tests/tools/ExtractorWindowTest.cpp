@@ -46,7 +46,7 @@ class Extractor : public ::testing::Test {
   void SetUp() override {
     const std::wstring movie = temp.File(L"x.swf");
     testing_support::WriteBytes(movie, tools_test::ResourceMovie({3, 7}, {12}).Plain());
-    ASSERT_EQ(GetSWFInfo(movie, ExtractSWFInfo, true), L"");
+    ASSERT_EQ(GetSWFInfo(movie, record, true), L"");
     player::Options().Decompiler = {};
     host.Menu(L"mnuExtract").enabled = true;
   }
@@ -54,13 +54,12 @@ class Extractor : public ::testing::Test {
     w().Close();
     w().SetHost(nullptr);
     w().SetPrompts(nullptr);
-    ExtractSWFInfo = BlankSWFInfo;
   }
   static frmDecompiler& w() { return ExtractorWindow(); }
   frmDecompiler& Open(const std::wstring& dest) {
     w().SetHost(&host);
     w().SetPrompts(&prompts);
-    w().Load();
+    w().OpenFor(record, -1);
     w().txtDest->SetText(dest);
     return w();
   }
@@ -70,6 +69,7 @@ class Extractor : public ::testing::Test {
   testing_support::TempDir temp;
   player_test::FakeHost host;
   ScriptedPrompts prompts;
+  SWFInfo record;  // the movie as the menu command reads it, in full
 };
 
 }  // namespace
@@ -151,7 +151,7 @@ TEST_F(Extractor, EachRefusalSaysItsCauseBeforeAnythingIsMade) {
     w().Close();
   }
   // A folder given in a roundabout way is taken in its full form.
-  ASSERT_EQ(GetSWFInfo(temp.File(L"x.swf"), ExtractSWFInfo, true), L"");  // closing the window cleared it
+  ASSERT_EQ(GetSWFInfo(temp.File(L"x.swf"), record, true), L"");  // read afresh, as each menu command does
   prompts = {};
   Open(temp.File(L"sub\\..\\.")).cbGo_Click();
   EXPECT_EQ(w().txtDest->Text(), temp.File(L""));
@@ -174,7 +174,7 @@ TEST_F(Extractor, StopEndsALongRunWithTheCountsSoFar) {
   for (uint16_t id = 1; id <= 2000; ++id) ids.push_back(id);
   const std::wstring movie = temp.File(L"many.swf");
   testing_support::WriteBytes(movie, tools_test::ResourceMovie(ids, {}).Plain());
-  ASSERT_EQ(GetSWFInfo(movie, ExtractSWFInfo, true), L"");
+  ASSERT_EQ(GetSWFInfo(movie, record, true), L"");
   const std::wstring out = temp.File(L"out\\");
   CreateDirectoryW(out.c_str(), nullptr);
   frmDecompiler& x = Open(out);
@@ -213,11 +213,11 @@ TEST_F(Extractor, TheKindsReachTheOptionsAndTheMenuItemWaitsForTheWindow) {
     x.Find<forms::CheckBox>(L"chkJPEG")->SetValue(forms::vbUnchecked);
     x.Find<forms::CheckBox>(L"chkVideo")->SetValue(forms::vbChecked);
     host.state.InternalMovie = c.internal;
-    CurrentSWFInfo.IsFLV = c.video;
+    host.state.CurrentSWFInfo.IsFLV = c.video;
+    EXPECT_FALSE(x.Movie().Path.empty());
     x.cbDone_Click();
-    CurrentSWFInfo = BlankSWFInfo;
     EXPECT_EQ(host.Menu(L"mnuExtract").enabled, c.enabledAfter);
-    EXPECT_TRUE(ExtractSWFInfo.Path.empty());
+    EXPECT_TRUE(x.Movie().Path.empty()) << "closing clears the window's record";
     host.Menu(L"mnuExtract").enabled = true;
   }
   player::WriteOptionSet(player::Options());

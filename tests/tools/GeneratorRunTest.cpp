@@ -210,6 +210,29 @@ TEST_F(GeneratorRunTest, NothingIsLost) {
             std::wstring::npos);
 }
 
+TEST_F(GeneratorRunTest, AnExecutableCountsOnlyAsAGenericProjectorWhileThatIsAsked) {
+  // A bare movie named as a program, a projector, and one of another stub.
+  Put(L"bare.exe", MovieA());
+  Put(L"p.exe", Projector(testing_support::ReadBytes(ShippedStub()), MovieA()));
+  Put(L"q.exe", Projector(Text("MZ no version information"), MovieA()));
+  XmlDocument doc;
+  EXPECT_EQ(Go().ThumbsCreated, 1);
+  std::vector<XmlNode> movies = Movies(doc);
+  ASSERT_EQ(movies.size(), 1u);
+  EXPECT_EQ(movies[0].Text(), L"p.exe");
+  EXPECT_EQ(movies[0].Attribute(L"size"), std::to_wstring(FileSizeOf(source + L"p.exe")));
+  EXPECT_FALSE(FileExists(source + L"bare.jpg"));
+  EXPECT_FALSE(FileExists(source + L"q.jpg"));
+
+  // Any executable holding a movie, when generic projectors are not asked for.
+  GenericProjectors = false;
+  EXPECT_EQ(Go().ThumbsCreated, 3);
+  movies = Movies(doc);
+  ASSERT_EQ(movies.size(), 3u);
+  EXPECT_EQ(movies[0].Text(), L"bare.exe");
+  EXPECT_TRUE(FileExists(source + L"bare.jpg"));
+}
+
 TEST_F(GeneratorRunTest, AStopMakesNoMoreThumbnailsAndKeepsTheEarlierIndex) {
   PutAll();
   Go();

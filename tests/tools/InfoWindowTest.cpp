@@ -101,7 +101,7 @@ TEST(InfoRows, EachRowFollowsItsRule) {
   }
   EXPECT_EQ(InfoRows(Record(), {}, L"").Modified, L"??");
   // A record that was not read keeps every initial text.
-  EXPECT_EQ(InfoRows(BlankSWFInfo, {}, L"1/2/2024"), MovieInfoRows{});
+  EXPECT_EQ(InfoRows(SWFInfo{}, {}, L"1/2/2024"), MovieInfoRows{});
   EXPECT_EQ(Rounded(45.25, 1, L'.'), L"45.2");  // halves to even
   EXPECT_EQ(Rounded(1e300, 1, L'.'), std::nullopt);
   EXPECT_EQ(std::tuple(Rounded(-2.05, 3, L','), Rounded(3.0001, 3, L'.')), std::tuple(L"-2,05", L"3"));
@@ -122,17 +122,16 @@ class InfoWindow : public ::testing::Test {
     tools::InfoWindow().Close();
     CacheFolder = saved_;
     ShotOptions = shots_;
-    InfoSWFInfo = BlankSWFInfo;
   }
   std::wstring Write(const std::wstring& name, const moviebytes::Bytes& bytes) {
     const std::wstring path = temp.File(name);
     testing_support::WriteBytes(path, bytes);
     return path;
   }
-  frmInfo& Open(const std::wstring& movie) {
-    GetSWFInfo(movie, InfoSWFInfo, false);
-    frmInfo& w = tools::InfoWindow();
-    w.Load();
+  frmInfo& Open(const std::wstring& movie, frmInfo& w = tools::InfoWindow()) {
+    SWFInfo record;
+    GetSWFInfo(movie, record, false);
+    w.OpenFor(record, -1);
     return w;
   }
   std::wstring Value(const wchar_t* name) { return tools::InfoWindow().Find<forms::TextBox>(name)->Text(); }
@@ -180,7 +179,7 @@ TEST_F(InfoWindow, TheThumbnailIsMadeInTheCacheOrBesideTheMovieAndADoubleClickMa
   w.cbClose_Click();
   EXPECT_FALSE(w.IsLoaded());
   EXPECT_FALSE(frmFlashShot.IsLoaded());
-  EXPECT_TRUE(InfoSWFInfo.RequestedPath.empty());
+  EXPECT_TRUE(w.Movie().RequestedPath.empty());
 
   player::Options().Satellite = true;
   Open(movie);
@@ -218,7 +217,7 @@ TEST_F(InfoWindow, AProjectorShowsItsKindAndTheDateOfTheExecutable) {
   frmInfo& w = Open(exe);
   EXPECT_EQ(Value(L"TypeValue"), L"Flash Projector (EXE)");
   EXPECT_EQ(Value(L"ModifiedValue"), FileModifiedText(exe));
-  EXPECT_NE(FileModifiedText(exe), FileModifiedText(InfoSWFInfo.Path)) << "not the movie taken out";
+  EXPECT_NE(FileModifiedText(exe), FileModifiedText(w.Movie().Path)) << "not the movie taken out";
   EXPECT_EQ(w.ThumbFile(), GetCacheFileName(exe, L".jpg", true, false));
 }
 
@@ -257,13 +256,38 @@ TEST_F(InfoWindow, ALongPathIsShortenedWithItsWholeTextInTheTipAndADoubleClickCo
   EXPECT_EQ(ClipboardText(), movie);
 }
 
+TEST_F(InfoWindow, TwoWindowsEachShowAndClearOnlyTheirOwnMovie) {
+  const std::wstring one = Write(L"one.swf", tools_test::MovingBoxMovie(2).Plain());
+  moviebytes::Movie m = tools_test::MovingBoxMovie(300);
+  m.rateFraction = 0xF8, m.rateWhole = 29;
+  const std::wstring two = Write(L"two.swf", m.Compressed());
+  frmInfo other;
+  frmInfo& first = Open(one);
+  Open(two, other);
+  auto frames = [](frmInfo& w) { return w.Find<forms::TextBox>(L"FrameValue")->Text(); };
+  EXPECT_EQ(first.Movie().RequestedPath, one);
+  EXPECT_EQ(other.Movie().RequestedPath, two);
+  EXPECT_EQ(first.WhereValue->ToolTipText(), one);
+  EXPECT_EQ(other.WhereValue->ToolTipText(), two);
+  EXPECT_EQ(frames(other), L"550x400, 29.97 fps");
+  EXPECT_NE(frames(first), frames(other));
+  EXPECT_NE(first.ThumbFile(), other.ThumbFile());
+
+  other.Close();
+  EXPECT_TRUE(other.Movie().RequestedPath.empty());
+  EXPECT_EQ(first.Movie().RequestedPath, one) << "the other window's closing leaves this one's record";
+  first.ShowInfo();
+  EXPECT_EQ(first.WhereValue->ToolTipText(), one);
+}
+
 TEST_F(InfoWindow, Picture) {
   moviebytes::Movie m = tools_test::MovingBoxMovie(780);
   m.tags.insert(m.tags.begin(), moviebytes::MetadataTag("Red Box", "A red box crossing the stage, one step a frame."));
   const std::wstring movie = Write(L"Red Box.swf", m.Compressed());
-  GetSWFInfo(movie, InfoSWFInfo, false);
+  SWFInfo record;
+  GetSWFInfo(movie, record, false);
   frmInfo& w = tools::InfoWindow();
-  w.Open(0);
+  w.OpenFor(record, 0);
   forms_test::PumpFor(300);
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"info.bmp"));
 }

@@ -104,7 +104,7 @@ TEST(OwnerDrawnMenus, MenuBarItemsRenumberedFrom666StillRaiseClickAndKeepTheirSu
   MakeMenuBarOwnerDrawn(f);
   HMENU bar = GetMenu(f.hWnd());
   EXPECT_EQ(GetMenuItemID(bar, 1), 667u);
-  EXPECT_EQ(LastMenuBarId, 667);
+  EXPECT_EQ(LastMenuBarId(f.hWnd()), 667);
   EXPECT_NE(GetSubMenu(bar, 0), nullptr);
   EXPECT_EQ(MenuCaptions[MenuCaptionKey(666, f.hWnd())], L"&File");
   EXPECT_TRUE(f.DispatchMenuCommand(667));

@@ -127,14 +127,13 @@ TEST(TakeMovieSnapshotTest, FalseWhenTheControlCouldNotLoadTheMovie) {
 
 class SnapshotFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override { savedImages = ImagesFolder, savedOptions = ShotOptions, savedCurrent = CurrentSWFInfo; }
+  void SetUp() override { savedImages = ImagesFolder, savedOptions = ShotOptions; }
   void TearDown() override {
-    ImagesFolder = savedImages, ShotOptions = savedOptions, CurrentSWFInfo = savedCurrent;
+    ImagesFolder = savedImages, ShotOptions = savedOptions;
     frmFlashShot.Unload();
   }
   std::wstring savedImages;
   ShotSettings savedOptions;
-  SWFInfo savedCurrent;
   testing_support::TempDir dir;
 };
 
@@ -172,7 +171,7 @@ TEST_F(SnapshotFilesTest, RealWindowPaintsTheMovieBackgroundAndKeepsThePicture) 
   std::wstring path = dir.File(L"shot.swf");
   testing_support::WriteBytes(path, m.Plain());
   ShotOptions = ShotSettings{};
-  PrepareShot(path, true);
+  PrepareShot(path, L"", true);
   EXPECT_FALSE(frmFlashShot.IsLoaded());
   ASSERT_EQ(frmFlashShot.myDib.Width(), 120);
   EXPECT_EQ(frmFlashShot.myDib.Height(), 90);
@@ -182,12 +181,12 @@ TEST_F(SnapshotFilesTest, RealWindowPaintsTheMovieBackgroundAndKeepsThePicture) 
 }
 
 TEST(DeletesShotCopyTest, OnlyCacheCopiesThePlayerDoesNotPlay) {
-  SWFInfo extracted, playing;
+  SWFInfo extracted;
   extracted.Path = L"C:\\Cache\\game.swf";
   extracted.PathChanged = true;
-  playing.Path = L"c:\\cache\\GAME.swf";
+  std::wstring playing = L"c:\\cache\\GAME.swf";
   EXPECT_FALSE(DeletesShotCopy(extracted, 1, playing));  // the player plays it
-  playing.Path = L"C:\\other.swf";
+  playing = L"C:\\other.swf";
   EXPECT_TRUE(DeletesShotCopy(extracted, 1, playing));
   EXPECT_TRUE(DeletesShotCopy(extracted, 2, playing));
   EXPECT_FALSE(DeletesShotCopy(extracted, 0, playing));

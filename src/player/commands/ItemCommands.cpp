@@ -62,7 +62,8 @@ void ConvertPopupItem(CommandHost& h) {
 }
 
 void ExtractPopupItem(CommandHost& h) {
-  if (GetSWFInfo(State(h).PopupPath, ExtractSWFInfo, true).empty()) h.Player().ShowForm(L"frmDecompiler", 0);
+  SWFInfo record;
+  if (GetSWFInfo(State(h).PopupPath, record, true).empty()) h.Player().ShowMovieForm(L"frmDecompiler", record, 0);
 }
 
 void CutOrCopyPopupItem(CommandHost& h, bool cut) {

@@ -35,9 +35,12 @@ std::wstring CurrentFolder(CommandHost& h) { return h.Player().Opts().CurrentFol
 // A file-type filter or a sort key: the folder listed again from the top.
 void Relist(CommandHost& h) { h.Player().BrowseFolder(L"", false); }
 
+const SWFInfo& Playing(CommandHost& h) { return h.Player().State().CurrentSWFInfo; }
+
 // Opens the movie's file in a tool window once it reads in full.
-void OpenToolFor(CommandHost& h, SWFInfo& record, const wchar_t* form) {
-  if (GetSWFInfo(CurrentSWFInfo.RequestedPath, record, true).empty()) h.Player().ShowForm(form, 0);
+void OpenToolFor(CommandHost& h, const wchar_t* form) {
+  SWFInfo record;
+  if (GetSWFInfo(Playing(h).RequestedPath, record, true).empty()) h.Player().ShowMovieForm(form, record, 0);
 }
 
 void PlayListEntry(CommandHost& h, int index) {
@@ -59,11 +62,11 @@ void AddFileCommands(Table& t) {
   t[L"mnuOpen"] = {[](CommandHost& h, int) { h.OpenMedia(true); }};
   t[L"mnuAddtoPL"] = {[](CommandHost& h, int) { h.OpenMedia(false); }};
   t[L"mnuDownload"] = {[](CommandHost& h, int) { h.Player().ShowForm(L"frmDownload", 0); }};
-  t[L"mnuConvert"] = {[](CommandHost& h, int) { h.ConvertMovie(CurrentSWFInfo); }, true};
-  t[L"mnuInfo"] = {[](CommandHost& h, int) { h.ShowMovieInfo(CurrentSWFInfo); }, true};
+  t[L"mnuConvert"] = {[](CommandHost& h, int) { h.ConvertMovie(Playing(h)); }, true};
+  t[L"mnuInfo"] = {[](CommandHost& h, int) { h.ShowMovieInfo(Playing(h)); }, true};
   t[L"mnuShowExplorer"] = {[](CommandHost& h, int) {
                              ExploreFolder(h, h.Player().State().Browsed ? CurrentFolder(h)
-                                                                         : GetFolderPart(CurrentSWFInfo.RequestedPath));
+                                                                         : GetFolderPart(Playing(h).RequestedPath));
                            },
                            true};
   t[L"mnuSavePL"] = {[](CommandHost& h, int) { h.ExportPlaylist(); }, true};
@@ -155,9 +158,9 @@ void AddBrowserCommands(Table& t) {
 }
 
 void AddToolCommands(Table& t) {
-  t[L"mnuDesktop"] = {[](CommandHost& h, int) { OpenToolFor(h, DesktopSWFInfo, L"frmDesktop"); }, true};
+  t[L"mnuDesktop"] = {[](CommandHost& h, int) { OpenToolFor(h, L"frmDesktop"); }, true};
   // The movie the user opened, not the copy in the cache that the quit deletes.
-  t[L"mnuScreenSaver"] = {[](CommandHost& h, int) { h.SetAsSS(CurrentSWFInfo.RequestedPath); }, true};
+  t[L"mnuScreenSaver"] = {[](CommandHost& h, int) { h.SetAsSS(Playing(h).RequestedPath); }, true};
   t[L"mnuWallpaper"] = {[](CommandHost& h, int) {
     const std::wstring picture = h.TakePicture(true);
     if (!picture.empty()) h.SetWallpaper(picture);
@@ -167,7 +170,7 @@ void AddToolCommands(Table& t) {
                           h.ShowTG();
                         },
                         true};
-  t[L"mnuExtract"] = {[](CommandHost& h, int) { OpenToolFor(h, ExtractSWFInfo, L"frmDecompiler"); }, true};
+  t[L"mnuExtract"] = {[](CommandHost& h, int) { OpenToolFor(h, L"frmDecompiler"); }, true};
   t[L"mnuPicture"] = {[](CommandHost& h, int) { h.TakePicture(false); }};
   t[L"mnuThumbnail"] = {[](CommandHost& h, int) { h.SaveThumbnail(); }, true};
   t[L"mnuClearCache"] = {[](CommandHost& h, int) {

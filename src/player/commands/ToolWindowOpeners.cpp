@@ -16,6 +16,18 @@ bool OpenToolWindow(const std::wstring& name, int mode) {
   return true;
 }
 
+std::map<std::wstring, MovieToolWindowOpener>& MovieToolWindows() {
+  static std::map<std::wstring, MovieToolWindowOpener> windows;
+  return windows;
+}
+
+bool OpenMovieToolWindow(const std::wstring& name, const SWFInfo& movie, int mode) {
+  auto it = MovieToolWindows().find(name);
+  if (it == MovieToolWindows().end() || !it->second) return false;
+  it->second(movie, mode);
+  return true;
+}
+
 std::function<void(const GeneratorSettings&)>& GeneratorRunner() {
   static std::function<void(const GeneratorSettings&)> runner;
   return runner;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "moviefiles/SWFInfo.h"
+
 namespace player {
 
 struct GeneratorSettings;
@@ -18,6 +20,11 @@ std::map<std::wstring, ToolWindowOpener>& ToolWindows();
 
 // Opens the window registered under name; false when there is none.
 bool OpenToolWindow(const std::wstring& name, int mode);
+
+// Opens a tool window over a movie of its own, which it keeps until it closes.
+using MovieToolWindowOpener = std::function<void(const SWFInfo& movie, int mode)>;
+std::map<std::wstring, MovieToolWindowOpener>& MovieToolWindows();
+bool OpenMovieToolWindow(const std::wstring& name, const SWFInfo& movie, int mode);
 
 // The thumbnail generator's run over the settings given (the script's
 // Generate); empty until the generator is registered.

@@ -35,8 +35,7 @@ namespace {
 
 // The position in frames; a video's wrapper timeline is moved in step and
 // its play state taken from the wrapper's "playing".
-long ReadPosition(MovieControl& c) {
-  const SWFInfo& info = CurrentSWFInfo;
+long ReadPosition(MovieControl& c, const SWFInfo& info) {
   if (!info.IsFLV) return c.FrameNum();
   const double rate = std::isfinite(info.FrameRate) ? info.FrameRate : 0.0;
   const std::optional<double> seconds = DotNumber(c.GetVariable(L"myVideo.playheadTime"));
@@ -64,7 +63,7 @@ bool EndOfMovie(PlayerHost& host, MovieControl& c) {
       return true;
     case 1:
       if (total < 2) return false;
-      if (CurrentSWFInfo.IsFLV) {
+      if (host.State().CurrentSWFInfo.IsFLV) {
         // The wrapper's own timeline follows the video; the video itself starts over.
         c.SetVariable(L"seeking", L"0");
         c.SetVariable(L"playing", L"1");
@@ -104,11 +103,11 @@ void FollowQuality(PlayerHost& host, MovieControl* c) {
 void tmrUpdate_Timer(PlayerHost& host) {
   PlayerState& s = host.State();
   MovieControl* c = host.Control();
-  const long position = c ? ReadPosition(*c) : 0;
+  const long position = c ? ReadPosition(*c, s.CurrentSWFInfo) : 0;
   ++host.Opts().PlayTicks;
 
   ReadOut r;
-  if (ComposeReadOut(s.TimeMode, position, CurrentSWFInfo.FrameCount, CurrentSWFInfo.FrameRate,
+  if (ComposeReadOut(s.TimeMode, position, s.CurrentSWFInfo.FrameCount, s.CurrentSWFInfo.FrameRate,
                      LangText(L"Player/strTime", L"Time"), LangText(L"Player/strFrame", L"Frame"), r)) {
     s.TimeInfo = r.Info;
     s.TimeInfoCur = r.Cur;

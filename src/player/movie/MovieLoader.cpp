@@ -52,7 +52,7 @@ void LoadFailed(PlayerHost& host, const std::wstring& file, const std::wstring& 
   ++s.FailedLoads;
   MovieControl* c = host.Control();
   const bool movieStays = c && c->TotalFrames() > 0;
-  CurrentSWFInfo = movieStays ? s.LoadedSWFInfo : BlankSWFInfo;
+  s.CurrentSWFInfo = movieStays ? s.LoadedSWFInfo : SWFInfo{};
   if (!internal && s.Browsed) host.ShowBrowsePage(true, failure);
   host.ShowNotice(LangText(L"Player/strLoadFailed", L"The movie could not be loaded") + L": " + failure + L"\r\n" +
                   file);
@@ -199,7 +199,7 @@ void LoadFlash(PlayerHost& host, std::wstring& path, std::wstring caption, bool 
   }
   if (info.PathChanged && host.Opts().RemoveProjectors && ReplaceProjector(host, file, query, info)) return;
 
-  CurrentSWFInfo = info;
+  s.CurrentSWFInfo = info;
   s.InternalMovie = internal;
   s.ShortMovie = info.FrameCount < 100;
   s.FailedLoads = 0;
@@ -282,8 +282,7 @@ void ConvertMovie(PlayerHost& host, const SWFInfo& info) {
 }
 
 void ShowMovieInfo(PlayerHost& host, const SWFInfo& info) {
-  InfoSWFInfo = info;
-  host.ShowForm(L"frmInfo", 1);
+  host.ShowMovieForm(L"frmInfo", info, 1);
 }
 
 }  // namespace player

@@ -26,7 +26,7 @@ bool MovieThumbnails::Make(const SWFInfo& record, const std::wstring& moviePath,
     WriteLog(result.empty() ? L"Ok" : result);
   }
   const bool loaded = TakeMovieSnapshot(frmFlashShot, picture, readHere ? read : record, false, s.Satellite, s.Shot);
-  if (readHere && DeletesShotCopy(read, s.Shot.CacheMode, CurrentSWFInfo) && FileExists(read.Path))
+  if (readHere && DeletesShotCopy(read, s.Shot.CacheMode, s.PlayingPath) && FileExists(read.Path))
     DeleteFileW(read.Path.c_str());
   if (cancelled()) return false;
   if (picture.Width() <= 0 || picture.Height() <= 0) {

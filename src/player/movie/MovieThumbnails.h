@@ -24,6 +24,7 @@ struct ThumbnailSettings {
   long Quality = 90;            // JPEG quality, 0..100
   long Satellite = 0;           // passed on to the snapshot
   const bool* Cancel = nullptr; // set meanwhile (Stop): nothing is written
+  std::wstring PlayingPath;     // the player's movie: a copy taken out of a projector it plays stays
 };
 
 class MovieThumbnails {

@@ -63,6 +63,9 @@ class PlayerHost {
   virtual void Quit(const std::wstring& reason, bool save) = 0;
   virtual bool FormOpen(const std::wstring& name) const = 0;
   virtual void ShowForm(const std::wstring& name, int mode) = 0;  // 0 modeless, 1 modal; -1 loaded hidden
+  // A tool window over a movie of its own (the information window, the
+  // extractor, the desktop), which keeps a copy of the record until it closes.
+  virtual void ShowMovieForm(const std::wstring& name, const SWFInfo& movie, int mode) = 0;
   // The thumbnail generator's run over these settings (which it then keeps);
   // refused, changing nothing, while a run goes on.
   virtual void RunGenerator(const GeneratorSettings& settings) = 0;

@@ -26,7 +26,6 @@ void ThumbnailRun::Start(ThumbnailMaker& maker, std::vector<ThumbnailJob> jobs,
   progress_ = std::move(progress);
   started_ = clock_();
   running_ = !jobs_.empty();
-  CancelShots = false;
   if (!running_) progress_.reset();
 }
 
@@ -61,7 +60,7 @@ bool ThumbnailRun::Step(ThumbnailMaker& maker) {
   bool more = true;
   do {
     bool inView = false;
-    const int next = CancelShots || stopAsked_ ? -1 : Next(maker, inView);
+    const int next = StopPressed() || stopAsked_ ? -1 : Next(maker, inView);
     if (next < 0) {
       more = false;
       break;
@@ -69,13 +68,13 @@ bool ThumbnailRun::Step(ThumbnailMaker& maker) {
     const ThumbnailJob job = jobs_[static_cast<size_t>(next)];
     done_[static_cast<size_t>(next)] = true;
     if (progress_) progress_->Step(made_ + 1, Count(), ThumbnailCaption(made_ + 1, Count()), job.Movie);
-    if (CancelShots) {  // Stop pressed while the window drew
+    if (StopPressed()) {  // Stop pressed while the window drew
       more = false;
       break;
     }
     ++made_;
     if (maker.MakeThumbnail(job.Movie, job.ThumbPath, progress_.get())) maker.ThumbnailMade(job.ThumbName, inView);
-    if (CancelShots || stopAsked_) more = false;
+    if (StopPressed() || stopAsked_) more = false;
   } while (more && clock_() < sliceEnd);
   busy_ = false;
   if (!more) End(maker);

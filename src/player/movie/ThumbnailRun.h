@@ -58,6 +58,8 @@ class ThumbnailRun {
   int Count() const { return static_cast<int>(jobs_.size()); }
 
  private:
+  // The progress window's Stop was pressed.
+  bool StopPressed() const { return progress_ && progress_->StopPressed(); }
   // The next job not made: one in view first, else the next in order; -1 when none.
   int Next(ThumbnailMaker& maker, bool& inView);
   void End(ThumbnailMaker& maker);

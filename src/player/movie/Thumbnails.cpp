@@ -16,8 +16,6 @@
 
 namespace player {
 
-bool CancelShots = false;
-
 namespace {
 
 constexpr int kThumbWidth = 120, kThumbHeight = 90;
@@ -57,14 +55,14 @@ long JpegQuality(long quality, long optionQuality) {
 }
 
 bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const std::wstring& thumbPath, long quality,
-                        long optionQuality, ThumbnailProgress* progress) {
-  CancelShots = false;
+                        long optionQuality, ThumbnailProgress* progress, const std::wstring& playingPath) {
   // The movie control loads synchronously: the snapshot has nothing to wait
   // for, and the run yields to the message loop after every movie instead.
   ThumbnailSettings settings;
   settings.Shot = ShotOptions;
   settings.Quality = JpegQuality(quality, optionQuality);
-  settings.Cancel = &CancelShots;
+  settings.Cancel = progress ? progress->StopFlag() : nullptr;
+  settings.PlayingPath = playingPath;
   MovieThumbnails maker;
   return maker.Make(info, movie, thumbPath, settings, [progress](const cDIBSection& picture) {
     if (progress) progress->Preview(picture);

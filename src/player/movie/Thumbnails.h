@@ -15,19 +15,25 @@
 
 namespace player {
 
-// Set by the progress window's Stop; cleared at the start of every thumbnail run.
-extern bool CancelShots;
-
-// What a thumbnail run shows while it works.
+// What a thumbnail run shows while it works; its Stop ends the run.
 class ThumbnailProgress {
  public:
   virtual ~ThumbnailProgress() = default;
+  // Stop was pressed: the run ends after the movie in hand.
+  void PressStop() { stopPressed_ = true; }
+  bool StopPressed() const { return stopPressed_; }
+  // Read while a snapshot goes on.
+  const bool* StopFlag() const { return &stopPressed_; }
+
   // Movie index of count (from 1) is being made; caption is the bar's text.
   virtual void Step(int index, int count, const std::wstring& caption, const std::wstring& path) = 0;
   // The picture just made.
   virtual void Preview(const cDIBSection& picture) = 0;
   // Lets the message loop run (Stop is pressed through it).
   virtual void DoEvents() = 0;
+
+ private:
+  bool stopPressed_ = false;
 };
 
 // "Creating 2 of 5" in the current language.
@@ -39,9 +45,10 @@ std::wstring ThumbnailName(const std::wstring& movie, bool satellite);
 long JpegQuality(long quality, long optionQuality);
 
 // The snapshot of movie (read from its path unless info has a Version)
-// written at thumbPath. False when nothing was written (cancelled or failed).
+// written at thumbPath; playingPath: the player's movie, whose copy stays.
+// False when nothing was written (cancelled or failed).
 bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const std::wstring& thumbPath, long quality,
-                        long optionQuality, ThumbnailProgress* progress);
+                        long optionQuality, ThumbnailProgress* progress, const std::wstring& playingPath);
 
 // The next free name for a picture of frame in folder: title.frame.jpg, then
 // title.frame(1).jpg, (2), ... with no upper limit; "" when none is free.

@@ -41,7 +41,7 @@ void StopMedia(PlayerHost& host) {
   PauseMedia(host);
   MovieControl* c = host.Control();
   if (!c) return;
-  if (CurrentSWFInfo.IsFLV) c->SetVariable(L"seeking", L"0");
+  if (host.State().CurrentSWFInfo.IsFLV) c->SetVariable(L"seeking", L"0");
   c->Rewind();
 }
 
@@ -50,7 +50,8 @@ void GoToFrame(PlayerHost& host, double fraction) {
   if (!c) return;
   const double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
   const bool wasPlaying = c->Playing();
-  if (CurrentSWFInfo.IsFLV) c->SetVariable(L"seeking", std::to_wstring(static_cast<int>(std::floor(f * 1000))));
+  if (host.State().CurrentSWFInfo.IsFLV)
+    c->SetVariable(L"seeking", std::to_wstring(static_cast<int>(std::floor(f * 1000))));
   const long total = c->TotalFrames();
   c->GotoFrame(std::clamp<long>(RoundHalfEven(f * total), 0, std::max(total - 1, 0L)));
   if (wasPlaying)
@@ -65,7 +66,8 @@ void StepSeconds(PlayerHost& host, int direction) {
   MovieControl* c = host.Control();
   if (!c) return;
   const bool wasPlaying = c->Playing();
-  const double rate = std::isfinite(CurrentSWFInfo.FrameRate) ? CurrentSWFInfo.FrameRate : 0.0;
+  const float movieRate = host.State().CurrentSWFInfo.FrameRate;
+  const double rate = std::isfinite(movieRate) ? movieRate : 0.0;
   const long target = RoundHalfEven(static_cast<double>(c->CurrentFrame()) + direction * rate);
   c->GotoFrame(std::max(target, 0L));
   c->SetPlaying(wasPlaying);
@@ -127,7 +129,7 @@ void SetSound(PlayerHost& host, int volume, int pan) {
   if (!c) return;
   c->SetVolume(s.Muted ? 0 : s.Volume);
   c->SetPan(s.StereoPan);
-  if (HasColor(CurrentSWFInfo.BackColor)) c->SetBGColor(CurrentSWFInfo.BackColor);
+  if (HasColor(s.CurrentSWFInfo.BackColor)) c->SetBGColor(s.CurrentSWFInfo.BackColor);
 }
 
 void MuteSound(PlayerHost& host, bool mute) {
@@ -147,7 +149,8 @@ void MuteSound(PlayerHost& host, bool mute) {
 
 void SWF_OnReadyStateChange(PlayerHost& host, long state) {
   MovieControl* c = host.Control();
-  if (state == 4 && c && HasColor(CurrentSWFInfo.BackColor)) c->SetBGColor(CurrentSWFInfo.BackColor);
+  const std::wstring& color = host.State().CurrentSWFInfo.BackColor;
+  if (state == 4 && c && HasColor(color)) c->SetBGColor(color);
 }
 
 int PlayRandom(PlayerHost& host) {

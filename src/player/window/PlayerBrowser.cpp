@@ -160,7 +160,8 @@ void PlayerWindow::BrowserWindowAdaptor::ThumbnailMade(const std::wstring& thumb
 
 bool PlayerWindow::BrowserWindowAdaptor::MakeThumbnail(const std::wstring& movie, const std::wstring& thumbPath,
                                              ThumbnailProgress* progress) {
-  return MakeMovieThumbnail(movie, BlankSWFInfo, thumbPath, 255, w_.Host().Opts().ShotJpeg, progress);
+  return MakeMovieThumbnail(movie, SWFInfo{}, thumbPath, 255, w_.Host().Opts().ShotJpeg, progress,
+                            w_.CurrentSWFInfo.Path);
 }
 
 void PlayerWindow::BrowserWindowAdaptor::EndThumbnails() { frmFlashShot.Unload(); }

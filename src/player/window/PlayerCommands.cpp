@@ -100,7 +100,7 @@ void PlayerWindow::PIC_Click(int index) {
 }
 
 void PlayerWindow::AssignMenus() {
-  OwnerDrawHooks.DrawMenuItem = [](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(window, item); };
+  OwnerDrawHooks.DrawMenuItem = [this](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(window, item, NotActive); };
   OwnerDrawHooks.MeasureMenuItem = [](HWND window, UINT id, ULONG_PTR data, SIZE& size, bool bold) {
     MeasureMenuItem(window, id, data, size, bold);
   };

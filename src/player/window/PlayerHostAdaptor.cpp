@@ -69,6 +69,10 @@ void PlayerWindow::PlayerHostAdaptor::ShowForm(const std::wstring& name, int mod
   if (!OpenToolWindow(name, mode)) w_.Unavailable(name);
 }
 
+void PlayerWindow::PlayerHostAdaptor::ShowMovieForm(const std::wstring& name, const SWFInfo& movie, int mode) {
+  if (!OpenMovieToolWindow(name, movie, mode)) w_.Unavailable(name);
+}
+
 void PlayerWindow::PlayerHostAdaptor::RunGenerator(const GeneratorSettings& settings) {
   // From the message loop: a script's statement returns first, and the run
   // (which lets messages through) is never nested in the statement's wait.

@@ -40,6 +40,7 @@ class PlayerWindow::PlayerHostAdaptor final : public PlayerHost {
   void Quit(const std::wstring& reason, bool save) override;
   bool FormOpen(const std::wstring& name) const override;
   void ShowForm(const std::wstring& name, int mode) override;
+  void ShowMovieForm(const std::wstring& name, const SWFInfo& movie, int mode) override;
   void RunGenerator(const GeneratorSettings& settings) override;
   bool SkinLoaded() const override;
   void ShowSkinButtons() override;

@@ -45,6 +45,9 @@ struct PlayerState {
   std::wstring ScreenSaverEXE;
   bool SilentCheck = false;  // the running update check is the automatic one
 
+  // The player's movie: the record of the movie shown, blank once a load
+  // failed with none left playing.
+  SWFInfo CurrentSWFInfo;
   // The movie in the control: its record, kept while a later load fails.
   SWFInfo LoadedSWFInfo;
   // Loads that failed one after another; a playlist walk stops after a round of them.

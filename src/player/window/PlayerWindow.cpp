@@ -705,7 +705,6 @@ void PlayerWindow::WireEvents() {
     else
       UnregisterHotKeys();
     NotActive = !active;
-    PlayerNotActive = NotActive;
     if (IsLoaded()) DrawMenuBar(hWnd());
     SkinActivated(active);
   };

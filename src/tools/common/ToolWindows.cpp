@@ -24,10 +24,14 @@ void AttachToolWindows() {
   player::ToolWindows()[L"frmGenerator"] = [](int mode) { GeneratorWindow().Open(mode); };
   player::GeneratorRunner() = [](const player::GeneratorSettings& settings) { GeneratorWindow().Generate(settings); };
   player::FirstRunDialog() = [] { return FirstRunWindow().Run(); };
-  player::ToolWindows()[L"frmInfo"] = [](int mode) { InfoWindow().Open(mode); };
-  player::ToolWindows()[L"frmDecompiler"] = [](int mode) { ExtractorWindow().Open(mode); };
+  player::MovieToolWindows()[L"frmInfo"] = [](const SWFInfo& movie, int mode) { InfoWindow().OpenFor(movie, mode); };
+  player::MovieToolWindows()[L"frmDecompiler"] = [](const SWFInfo& movie, int mode) {
+    ExtractorWindow().OpenFor(movie, mode);
+  };
   player::ToolWindows()[L"frmFavorites"] = [](int mode) { FavoritesWindow().Open(mode); };
-  player::ToolWindows()[L"frmDesktop"] = [](int mode) { DesktopWindow().Open(mode); };
+  player::MovieToolWindows()[L"frmDesktop"] = [](const SWFInfo& movie, int mode) {
+    DesktopWindow().OpenFor(movie, mode);
+  };
   player::ToolWindows()[L"frmIntro"] = [](int mode) { IntroWindow().Open(mode); };
   player::ToolWindows()[L"frmAbout"] = [](int mode) { AboutWindow().Open(mode); };
   player::ThumbnailProgressWindow() = [](int count) { return OpenShotProgress(count); };

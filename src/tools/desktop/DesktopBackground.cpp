@@ -1,5 +1,6 @@
 #include "tools/desktop/DesktopBackground.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 #include <exception>
@@ -84,11 +85,6 @@ bool CopyUnlessCurrent(const std::wstring& from, const std::wstring& to) {
   return IsCurrentCopy(from, to) || CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }
 
-bool WriteUtf8(const std::wstring& path, const std::wstring& text) {
-  const std::string bytes = WideToUtf8(text);
-  return WriteWholeFile(path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-}
-
 // The template as text: UTF-8 (ours), or the system's code page for a
 // template someone saved that way.
 std::wstring ReadTemplate(const std::wstring& path) {
@@ -107,10 +103,28 @@ std::wstring ReadTemplate(const std::wstring& path) {
   return text;
 }
 
-// The page for the item, written beside its page; the temporary file's name,
-// or "" when it could not be written (GetLastError tells why).
-std::wstring WriteItemPage(const DesktopPlace& place, const DesktopChoice& choice, const SWFInfo& movie,
-                           const std::wstring& caption, long screenWidth, long screenHeight) {
+// True when the file at path holds exactly bytes (a page is never large:
+// anything over 16 MB is taken as different).
+bool HoldsExactly(const std::wstring& path, const std::string& bytes) {
+  BinaryFile f;
+  if (bytes.size() > (16u << 20) || !f.OpenRead(path) || f.Size() != static_cast<int64_t>(bytes.size())) return false;
+  std::vector<uint8_t> held(bytes.size());
+  return f.ReadExactAt(0, held) && std::equal(held.begin(), held.end(), bytes.begin(), bytes.end(),
+                                              [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); });
+}
+
+// The item's page as written: a temporary file beside the page to be moved
+// over it, or none when the page already holds exactly these bytes.
+struct ItemPage {
+  std::wstring temp;
+  bool unchanged = false;
+  bool ok() const { return unchanged || !temp.empty(); }
+};
+
+// The page for the item, written beside its page unless it is unchanged;
+// neither when it could not be written (GetLastError tells why).
+ItemPage WriteItemPage(const DesktopPlace& place, const DesktopChoice& choice, const SWFInfo& movie,
+                       const std::wstring& caption, long screenWidth, long screenHeight) {
   DesktopPageValues v;
   v.Title = caption;
   v.MoviePath = place.MoviePath();
@@ -122,13 +136,22 @@ std::wstring WriteItemPage(const DesktopPlace& place, const DesktopChoice& choic
   v.MovieHeight = movie.Height;
   v.Transparent = choice.Transparent;
   v.Mute = choice.Mute;
+  const std::string bytes = WideToUtf8(FillDesktopPage(ReadTemplate(place.TemplatePath), v));
+  ItemPage page;
+  if (HoldsExactly(place.PagePath(), bytes)) {
+    page.unchanged = true;
+    return page;
+  }
   const std::wstring temp = TempFileBeside(place.PagePath());
-  if (temp.empty()) return L"";
-  if (WriteUtf8(temp, FillDesktopPage(ReadTemplate(place.TemplatePath), v))) return temp;
+  if (temp.empty()) return page;
+  if (WriteWholeFile(temp, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))) {
+    page.temp = temp;
+    return page;
+  }
   const DWORD error = GetLastError();
   DeleteFileW(temp.c_str());
   SetLastError(error);
-  return L"";
+  return page;
 }
 
 // Puts the item's files in the folder, the movie's copy last; "" when done,
@@ -140,15 +163,17 @@ std::wstring WriteItemFiles(const DesktopPlace& place, const DesktopChoice& choi
   if (!MakeDirs(place.Folder)) return LastErrorText(L"Could not make the folder", place.Folder);
   if (!CopyUnlessCurrent(place.SoundMovie, place.SoundPath()))
     return LastErrorText(L"Could not copy", place.SoundMovie);
-  const std::wstring page = WriteItemPage(place, choice, movie, caption, screenWidth, screenHeight);
-  if (page.empty()) return LastErrorText(L"Could not write", place.PagePath());
+  const ItemPage page = WriteItemPage(place, choice, movie, caption, screenWidth, screenHeight);
+  if (!page.ok()) return LastErrorText(L"Could not write", place.PagePath());
   std::wstring failure = movieCopy.Wait();
   if (failure.empty()) failure = movieCopy.Commit();
   if (!failure.empty()) {
-    DeleteFileW(page.c_str());
+    if (!page.unchanged) DeleteFileW(page.temp.c_str());
     return failure;
   }
-  return CommitTempFile(page, place.PagePath()) ? L"" : LastErrorText(L"Could not write", place.PagePath());
+  // A page that already says what it should is left as it is.
+  if (page.unchanged) return L"";
+  return CommitTempFile(page.temp, place.PagePath()) ? L"" : LastErrorText(L"Could not write", place.PagePath());
 }
 
 }  // namespace
@@ -202,7 +227,26 @@ std::wstring DesktopMovieCopy::Commit() {
   const std::wstring failure = Wait();
   if (!needed_ || !failure.empty()) return failure;
   const std::wstring temp = std::exchange(temp_, std::wstring());
-  return CommitTempFile(temp, to_) ? L"" : LastErrorText(L"Could not copy", from_);
+  // The earlier movie is moved aside (a name taken beside it) rather than
+  // replaced, so freeing a large file's space is left off OK's way; it is
+  // deleted on the helper thread. Moved back when the new copy cannot go in.
+  std::wstring aside = FileExists(to_) ? TempFileBeside(to_) : L"";
+  if (!aside.empty() && !MoveFileExW(to_.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileW(aside.c_str());
+    aside.clear();
+  }
+  if (!CommitTempFile(temp, to_)) {
+    const std::wstring why = LastErrorText(L"Could not copy", from_);
+    if (!aside.empty()) MoveFileExW(aside.c_str(), to_.c_str(), 0);
+    return why;
+  }
+  if (aside.empty()) return L"";
+  try {
+    thread_ = std::thread([aside] { DeleteFileW(aside.c_str()); });
+  } catch (const std::system_error&) {
+    DeleteFileW(aside.c_str());  // no helper thread to be had: deleted at once
+  }
+  return L"";
 }
 
 DesktopPlace ShellDesktopPlace() {

@@ -81,12 +81,13 @@ class DesktopMovieCopy {
   // item's movie is already a copy of it (same size and last write, which a
   // copy keeps) or from itself: the movie played may be the item's own copy.
   DesktopMovieCopy(const DesktopPlace& place, const std::wstring& from);
-  ~DesktopMovieCopy();  // waits for the copy; one not committed is deleted
+  ~DesktopMovieCopy();  // waits for the copy (and the earlier one's deletion); one not committed is deleted
   DesktopMovieCopy(const DesktopMovieCopy&) = delete;
   DesktopMovieCopy& operator=(const DesktopMovieCopy&) = delete;
   // Waits for the copy; "" when it is whole (or none was needed), else why not.
   std::wstring Wait();
-  // Moves the whole copy over the item's movie; "" when done, else why not.
+  // Moves the whole copy into the item's movie's place (the earlier movie
+  // deleted on the helper thread meanwhile); "" when done, else why not.
   std::wstring Commit();
 
  private:

@@ -33,7 +33,7 @@ class PlayerDesktopHost : public DesktopHost {
     if (!player::Player.IsLoaded()) return;
     player::PlayerHost& host = player::Player.Host();
     // Closing gives the item back only where the movie may go on the desktop.
-    host.SetEnabled(L"mnuDesktop", !opening && !host.State().InternalMovie && !CurrentSWFInfo.IsFLV);
+    host.SetEnabled(L"mnuDesktop", !opening && !host.State().InternalMovie && !host.State().CurrentSWFInfo.IsFLV);
   }
   SIZE Screen() override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
@@ -91,6 +91,11 @@ void frmDesktop::CreateControls() {
   chkTransparent->OnClick = [this] { DrawMiniDesktop(); };
 }
 
+void frmDesktop::OpenFor(const SWFInfo& movie, int mode) {
+  movie_ = movie;
+  Open(mode);
+}
+
 void frmDesktop::Form_Load() {
   Host().SetMenuEnabled(true);
   IsOpen = true;
@@ -114,6 +119,7 @@ void frmDesktop::Form_Unload() {
   shell_.reset();
   wallpaperDib_.reset();
   taskbarDib_.reset();
+  movie_ = SWFInfo{};
 }
 
 void frmDesktop::SetVisual() {
@@ -159,7 +165,7 @@ void frmDesktop::DrawMiniDesktop() {
   mini.Wallpaper = wallpaperDib_.get();
   mini.Taskbar = taskbarDib_.get();
   mini.TaskbarAt = taskbarAt_;
-  mini.MovieColor = MovieBackColor(DesktopSWFInfo.BackColor);
+  mini.MovieColor = MovieBackColor(movie_.BackColor);
   mini.Enable = Checked(chkEnable);
   mini.Transparent = Checked(chkTransparent);
   mini.HideIcons = Checked(chkHideIcons);
@@ -178,7 +184,7 @@ void frmDesktop::chkEnable_Click() {
 
 void frmDesktop::cbGo_Click() {
   // The movie, the largest of the item's files, is copied while the settings are stored and the page is written.
-  DesktopMovieCopy movieCopy(place_, Checked(chkEnable) ? DesktopSWFInfo.Path : std::wstring());
+  DesktopMovieCopy movieCopy(place_, Checked(chkEnable) ? movie_.Path : std::wstring());
   fdTransp = Checked(chkTransparent);
   fdMute = Checked(chkMute);
   // Kept for the next start, which reads them with the options.
@@ -195,7 +201,7 @@ void frmDesktop::cbGo_Click() {
   choice.HideIcons = Checked(chkHideIcons);
   const SIZE screen = Host().Screen();
   const std::wstring failure =
-      ApplyDesktop(*shell_, place_, choice, DesktopSWFInfo, Host().Caption(), screen.cx, screen.cy, movieCopy);
+      ApplyDesktop(*shell_, place_, choice, movie_, Host().Caption(), screen.cx, screen.cy, movieCopy);
   if (!failure.empty()) {
     const std::wstring what = choice.Enable
                                   ? LangText(Name() + L"/strNotSet", L"The movie could not be put on the desktop.")

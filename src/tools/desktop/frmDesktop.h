@@ -1,8 +1,8 @@
 // frmDesktop ("Zoruv Uredare"): the playing movie as a full-screen desktop
 // item, taken off again, the desktop icons hidden or shown, and a miniature
-// of the desktop as it will look. It reads DesktopSWFInfo, which the menu
-// command fills (in full, so a compressed movie or a projector arrives as a
-// plain copy) before it opens the window.
+// of the desktop as it will look. Its movie is the record OpenFor hands it,
+// read in full by the menu command (so a compressed movie or a projector
+// arrives as a plain copy); the window keeps it until it closes.
 #pragma once
 #include <memory>
 #include <string>
@@ -43,6 +43,10 @@ class frmDesktop : public ToolWindow {
   bool IsOpen = false;
   bool fdTransp = true, fdMute = true;
 
+  // Opens the window over a movie read in full (0 modeless, 1 modal).
+  void OpenFor(const SWFInfo& movie, int mode);
+  const SWFInfo& Movie() const { return movie_; }
+
   void SetVisual() override;
   void DrawMiniDesktop();
   // What the window reaches outside itself; none puts the main window back.
@@ -69,6 +73,7 @@ class frmDesktop : public ToolWindow {
  private:
   DesktopHost& Host();
   DesktopHost* host_ = nullptr;
+  SWFInfo movie_;
   std::unique_ptr<DesktopShell> shell_;
   DesktopPlace place_;
   std::unique_ptr<cDIBSection> wallpaperDib_, taskbarDib_;

@@ -151,6 +151,11 @@ void frmDecompiler::CreateControls() {
   cbCancel->Move(cbDone->Left(), cbDone->Top(), cbDone->Width(), cbDone->Height());
 }
 
+void frmDecompiler::OpenFor(const SWFInfo& movie, int mode) {
+  movie_ = movie;
+  Open(mode);
+}
+
 void frmDecompiler::Form_Load() {
   Host().SetEnabled(L"mnuExtract", false);
   ApplyLanguage(*this);
@@ -164,11 +169,11 @@ void frmDecompiler::Form_Load() {
 
 void frmDecompiler::Form_Unload() {
   stopRequested_ = true;  // a run still going stops at its next tag
-  if (!Host().State().InternalMovie && !CurrentSWFInfo.IsFLV) Host().SetEnabled(L"mnuExtract", true);
+  if (!Host().State().InternalMovie && !Host().State().CurrentSWFInfo.IsFLV) Host().SetEnabled(L"mnuExtract", true);
   player::ExtractorSettings& s = player::Options().Decompiler;
   const player::ExtractorSettings kinds = Kinds();
   for (const KindBox& k : kKinds) s.*k.kind = kinds.*k.kind;
-  ExtractSWFInfo = BlankSWFInfo;
+  movie_ = SWFInfo{};
 }
 
 player::ExtractorSettings frmDecompiler::Kinds() const {
@@ -221,7 +226,8 @@ void frmDecompiler::cbGo_Click() {
     stopRequested_ = false;
     running_ = true;
     BarProgress bar(*progress_);
-    ExtractResources(ExtractSWFInfo, dest, &bar, counts, stopRequested_);
+    const SWFInfo movie = movie_;  // the window may close, clearing its record, while the run goes on
+    ExtractResources(movie, dest, &bar, counts, stopRequested_);
     running_ = false;
     stopped = stopRequested_;
     if (!IsLoaded()) return;  // closed while it ran

@@ -1,6 +1,7 @@
 // frmDecompiler: the resource extractor window ("Resource Extractor"). The
 // user picks a destination folder and the kinds to write, and Extract runs
-// ExtractResources over the movie of ExtractSWFInfo with a progress bar and
+// ExtractResources over the window's movie (read in full, handed over by
+// OpenFor and kept until the window closes) with a progress bar and
 // a Stop button, then sums up what was written and offers to show it. The
 // kinds and the folder are the option set's "Decompiler" settings; the Tools
 // menu's item stays disabled while the window is open.
@@ -25,6 +26,11 @@ class frmDecompiler : public ToolWindow {
  public:
   frmDecompiler();
   ~frmDecompiler() override;
+
+  // Opens the window (0 modeless, 1 modal, -1 loaded only) over a movie read
+  // in full; an open window takes the new movie for its next run.
+  void OpenFor(const SWFInfo& movie, int mode);
+  const SWFInfo& Movie() const { return movie_; }
 
   // The check boxes' states as settings.
   player::ExtractorSettings Kinds() const;
@@ -58,6 +64,7 @@ class frmDecompiler : public ToolWindow {
   void ShowRunning(bool running);
 
   std::unique_ptr<SmoothProgress> progress_;
+  SWFInfo movie_;
   player::PlayerHost* host_ = nullptr;
   ExtractorPrompts* prompts_ = nullptr;
   bool stopRequested_ = false;

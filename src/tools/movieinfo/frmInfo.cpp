@@ -8,6 +8,7 @@
 #include "platform/forms/TextBox.h"
 #include "player/movie/MovieThumbnails.h"
 #include "player/start/OptionSet.h"
+#include "player/window/PlayerWindow.h"
 #include "services/ShellMod.h"
 #include "ui/DrawingModule.h"
 #include "ui/LanguageForms.h"
@@ -84,11 +85,17 @@ bool MakeInfoThumbnail(const SWFInfo& info, const std::wstring& file) {
   settings.Shot.ShotDoEvents = false;
   settings.Satellite = player::Options().Satellite ? 1 : 0;
   settings.Quality = player::Options().ShotJpeg;
+  settings.PlayingPath = player::Player.CurrentSWFInfo.Path;
   player::MovieThumbnails maker;
   return maker.Make(info, info.Path, file, settings);
 }
 
 frmInfo::frmInfo() : ToolWindow(L"frmInfo", InfoDesign()) {}
+
+void frmInfo::OpenFor(const SWFInfo& movie, int mode) {
+  movie_ = movie;
+  Open(mode);
+}
 
 void frmInfo::CreateControls() {
   auto page = forms::Placed<forms::PictureBoxArgs>(L"Page", kPageLeft, kPageTop, kPageWidth, kPageHeight);
@@ -157,7 +164,7 @@ void frmInfo::InitPages() {
 }
 
 void frmInfo::ShowInfo() {
-  rows_ = InfoRows(InfoSWFInfo, CurrentInfoTexts(), FileModifiedText(InfoSWFInfo.RequestedPath));
+  rows_ = InfoRows(movie_, CurrentInfoTexts(), FileModifiedText(movie_.RequestedPath));
   Find<forms::Label>(L"TitleSummary")->SetCaption(rows_.Title);
   Find<forms::Label>(L"SeriesSummary")->SetCaption(rows_.Description);
   for (const Row& r : kRows)
@@ -168,15 +175,15 @@ void frmInfo::ShowInfo() {
 
 void frmInfo::ShowPage() {
   thumbFile_.clear();
-  if (!InfoSWFInfo.RequestedPath.empty()) {
-    thumbFile_ = GetCacheFileName(InfoSWFInfo.RequestedPath, L".jpg", !player::Options().Satellite, false);
+  if (!movie_.RequestedPath.empty()) {
+    thumbFile_ = GetCacheFileName(movie_.RequestedPath, L".jpg", !player::Options().Satellite, false);
     if (!FileExists(thumbFile_)) MakeThumbnail();
   }
   PaintPage();
 }
 
 void frmInfo::MakeThumbnail() {
-  if (!thumbFile_.empty()) MakeInfoThumbnail(InfoSWFInfo, thumbFile_);
+  if (!thumbFile_.empty()) MakeInfoThumbnail(movie_, thumbFile_);
 }
 
 void frmInfo::PaintPage() {
@@ -204,8 +211,8 @@ void frmInfo::lblWhere_DblClick() { CopyText(hWnd(), rows_.Where); }
 
 void frmInfo::Form_Unload() {
   // Releases the movie control that making the thumbnail may have loaded.
-  if (frmFlashShot.IsLoaded()) TakeMovieSnapshot(BlankSWFInfo, true);
-  InfoSWFInfo = BlankSWFInfo;
+  if (frmFlashShot.IsLoaded()) TakeMovieSnapshot(SWFInfo{}, true);
+  movie_ = SWFInfo{};
   thumbFile_.clear();
 }
 

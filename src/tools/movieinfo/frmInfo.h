@@ -1,5 +1,5 @@
 // frmInfo: the movie information window ("Info"), shown modally for the
-// record in InfoSWFInfo (ShowMovieInfo fills it). The Summary page: the
+// record OpenFor hands it (the player's ShowMovieInfo). The Summary page: the
 // movie's thumbnail (made in the cache, or beside the movie with the
 // Satellite option, when missing; a double-click on the page makes it
 // afresh), title and description, and one row per fact (MovieInfoRows).
@@ -25,6 +25,11 @@ class frmInfo : public ToolWindow {
   static constexpr int kThumbX = 16, kThumbY = 8;
 
   frmInfo();
+
+  // Opens the window over a movie's record (0 modeless, 1 modal); it keeps
+  // the record until it closes.
+  void OpenFor(const SWFInfo& movie, int mode);
+  const SWFInfo& Movie() const { return movie_; }
 
   // Public operations.
   void InitPages();
@@ -54,6 +59,7 @@ class frmInfo : public ToolWindow {
   void PaintPage();
   void MakeThumbnail();
 
+  SWFInfo movie_;
   std::wstring thumbFile_;
   MovieInfoRows rows_;
 };

@@ -10,7 +10,6 @@
 #include "base/ErrorLog.h"
 #include "base/TextConv.h"
 #include "moviefiles/MovieCache.h"
-#include "moviefiles/Projector.h"
 #include "moviefiles/SWFModule.h"
 #include "player/movie/Thumbnails.h"
 #include "services/AppIdentity.h"
@@ -209,12 +208,15 @@ void GeneratorRun::Finish(GeneratorOutcome& out, bool autoMode) {
 void GeneratorRun::MakeOne(const std::wstring& file, const std::wstring& indexFolder, std::wstring* index,
                            GeneratorOutcome& out) {
   host_.Current(file);
-  // A doubtful projector is not opened at all: no picture, no line.
-  if (EndsWithNoCase(file, L".exe") && GenericProjectors && !IsGenericProjector(file, false)) return;
+  // One reading of the file: a doubtful projector is refused by it before
+  // its movie is taken out (no picture, no line), and an executable that
+  // held no projector's movie gives neither.
   SWFInfo record;
   const std::wstring error = GetSWFInfo(file, record, false);
-  if (!error.empty() || record.Version == 0) {
-    WriteLog(L"Thumbnail Generation :: " + file + L" :: " + (error.empty() ? L"no movie" : error));
+  const bool notProjector = error.empty() && EndsWithNoCase(file, L".exe") && GenericProjectors && !record.PathChanged;
+  if (!error.empty() || record.Version == 0 || notProjector) {
+    WriteLog(L"Thumbnail Generation :: " + file + L" :: " +
+             (!error.empty() ? error : notProjector ? L"not a projector" : L"no movie"));
     return;
   }
   if (index) {
@@ -237,7 +239,7 @@ void GeneratorRun::MakeOne(const std::wstring& file, const std::wstring& indexFo
   else
     WriteLog(L"Thumbnail Generation :: no thumbnail for " + file);
   // The movie taken out of a projector goes again, unless the player plays it.
-  if (DeletesShotCopy(record, player::Options().CacheMode, CurrentSWFInfo) && FileExists(record.Path))
+  if (DeletesShotCopy(record, player::Options().CacheMode, host_.PlayingMovie()) && FileExists(record.Path))
     DeleteFileW(record.Path.c_str());
 }
 

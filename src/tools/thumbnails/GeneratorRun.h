@@ -61,6 +61,8 @@ class GeneratorHost {
   virtual bool Summary(const std::wstring& text, bool offerShowFiles) = 0;
   virtual void Explore(const std::wstring& folder) = 0;
   virtual void Problem(const std::wstring& text) = 0;  // the run could not start
+  // The player's movie: a copy taken out of a projector it plays is kept.
+  virtual std::wstring PlayingMovie() { return L""; }
 };
 
 struct GeneratorOutcome {

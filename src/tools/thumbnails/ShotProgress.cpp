@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "player/movie/Thumbnails.h"
 
 namespace tools {
 
@@ -13,10 +12,10 @@ void ShotProgress::Step(int index, int count, const std::wstring& caption, const
   status_ = path;
 }
 
-void ShotProgress::Stop() {
-  if (!stopEnabled_) return;
+bool ShotProgress::Stop() {
+  if (!stopEnabled_) return false;
   stopEnabled_ = false;
-  player::CancelShots = true;
+  return true;
 }
 
 }  // namespace tools

@@ -1,7 +1,7 @@
 // The state of the thumbnail progress window, without a window: the run's
 // count (the bar shows only for more than one movie), the bar's fraction
-// and caption, the file in hand, and Stop, which sets the shared cancel flag
-// once and is disabled from then on.
+// and caption, the file in hand, and Stop, which acts once and is disabled
+// from then on.
 #pragma once
 #include <string>
 
@@ -17,8 +17,8 @@ class ShotProgress {
   const std::wstring& Caption() const { return caption_; }
   const std::wstring& Status() const { return status_; }
 
-  // Stop: the run ends after the movie in hand.
-  void Stop();
+  // Stop: true the first time (the run is to end after the movie in hand).
+  bool Stop();
   bool StopEnabled() const { return stopEnabled_; }
 
  private:

@@ -13,6 +13,7 @@
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/PictureBox.h"
 #include "platform/forms/TextBox.h"
+#include "player/window/PlayerWindow.h"
 #include "services/CommonDialog.h"
 #include "services/Languages.h"
 #include "services/ShellMod.h"
@@ -372,6 +373,8 @@ bool frmGenerator::Summary(const std::wstring& text, bool offerShowFiles) {
 }
 
 void frmGenerator::Explore(const std::wstring& folder) { ShellOpen(folder, L"explore"); }
+
+std::wstring frmGenerator::PlayingMovie() { return player::Player.CurrentSWFInfo.Path; }
 
 void frmGenerator::Problem(const std::wstring& text) {
   if (SummaryBox) {

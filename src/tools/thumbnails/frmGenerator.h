@@ -83,6 +83,7 @@ class frmGenerator : public ToolWindow, private GeneratorHost {
   bool Summary(const std::wstring& text, bool offerShowFiles) override;
   void Explore(const std::wstring& folder) override;
   void Problem(const std::wstring& text) override;
+  std::wstring PlayingMovie() override;
 
   void BuildPage(int page);
   void ShowSettings();  // the settings into the controls

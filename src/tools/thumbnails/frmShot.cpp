@@ -19,8 +19,8 @@ constexpr int kTextLeft = 152;
 
 class RunProgress final : public player::ThumbnailProgress {
  public:
-  explicit RunProgress(int count) { ShotWindow().Begin(count); }
-  ~RunProgress() override { ShotWindow().Close(); }
+  explicit RunProgress(int count) { ShotWindow().Begin(count, this); }
+  ~RunProgress() override { ShotWindow().End(); }
   void Step(int index, int count, const std::wstring& caption, const std::wstring& path) override {
     ShotWindow().Step(index, count, caption, path);
   }
@@ -75,8 +75,14 @@ void frmShot::Form_Unload() {
   Progress.reset();
 }
 
-void frmShot::Begin(int count) {
+void frmShot::End() {
+  run_ = nullptr;
+  Close();
+}
+
+void frmShot::Begin(int count, player::ThumbnailProgress* run) {
   state_ = ShotProgress(count);
+  run_ = run;
   lastShown_ = 0;
   Open(0);
   if (Progress) {
@@ -113,7 +119,7 @@ void frmShot::Preview(const cDIBSection& picture) {
 }
 
 void frmShot::cbCancel_Click() {
-  state_.Stop();
+  if (state_.Stop() && run_) run_->PressStop();
   cbCancel->SetEnabled(false);
 }
 

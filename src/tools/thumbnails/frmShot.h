@@ -23,8 +23,11 @@ class frmShot : public ToolWindow {
   frmShot();
   ~frmShot() override;
 
-  // Opens the window for a run of count movies.
-  void Begin(int count);
+  // Opens the window for a run of count movies; its Stop presses the Stop of
+  // the run's progress (run).
+  void Begin(int count, player::ThumbnailProgress* run);
+  // Closes the window; the run is released from it.
+  void End();
   void Step(int index, int count, const std::wstring& caption, const std::wstring& path);
   void Preview(const cDIBSection& picture);
   const ShotProgress& State() const { return state_; }
@@ -44,6 +47,7 @@ class frmShot : public ToolWindow {
 
  private:
   ShotProgress state_{0};
+  player::ThumbnailProgress* run_ = nullptr;  // the run's progress while the window shows it
   unsigned long long lastShown_ = 0;  // when the bar and the label were last drawn
 };
 

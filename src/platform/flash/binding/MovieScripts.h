@@ -7,7 +7,7 @@
 // movie (variables, movies and pictures loaded into clips and levels, sounds
 // and videos), FS commands and links handed to the control, shared objects in
 // the control's folder for the movie. Sounds and videos of scripts are
-// ScriptMedia's.
+// ScriptMedia's. The player owns them as its TimelineScripts.
 #pragma once
 #include <map>
 #include <memory>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/flash/play/MoviePlayer.h"
+#include "platform/flash/play/TimelineScripts.h"
 #include "platform/flash/script/Vm.h"
 
 namespace flash {
@@ -25,7 +26,7 @@ class MovieClipObject;
 class EntryObject;
 class ScriptMedia;
 
-class MovieScripts : private script::VmHost {
+class MovieScripts final : public TimelineScripts, private script::VmHost {
  public:
   // Queued actions and events past this many in one frame are dropped (go-to loops).
   static constexpr size_t kMaxQueuedPerFrame = 100000;
@@ -34,37 +35,34 @@ class MovieScripts : private script::VmHost {
 
   MovieScripts(MoviePlayer& player, const PlayerEnvironment& environment);
   ~MovieScripts() override;
+  // What a player is made with to have these scripts; made, when given, is
+  // told the scripts the player then owns (for its creator to reach them).
+  static TimelineScriptsFactory Factory(MovieScripts** made = nullptr);
 
   script::Vm& Vm() { return *vm_; }
   MoviePlayer& Player() { return player_; }
   ScriptMedia& Media() { return *media_; }
 
-  // ---- From the player -----------------------------------------------------------
-  void Begin(Clip& root, const std::vector<std::pair<std::wstring, std::wstring>>& variables);
-  size_t Mark() const { return queue_.size(); }
-  // A new entry: its script object, and (with scripts) its init, construct and load events.
-  void Placed(Clip& parent, DisplayObject& entry, bool scripts);
-  // An entry goes: its unload events (with scripts) and its objects let go.
-  void Removed(Clip& parent, DisplayObject& entry, bool scripts);
-  // A clip starts showing a loaded movie: its object loses its variables and handlers.
-  void Reloaded(Clip& clip);
-  // A level is taken away.
-  void LevelGone(Clip& level);
-  // A frame was entered: its init actions (once per sprite) and actions
-  // join the queue at mark, before what its new children queued.
-  void FrameEntered(Clip& clip, int frame, size_t mark);
-  // A seek by the host passes a sprite frame: only its stop and play count.
-  void QuietActions(Clip& clip, const FrameScript& frame);
-  void EnterFrame();
-  void Drain();
-  // After a frame's scripts: bound text fields follow their variables, loads arrive.
-  void AfterFrame();
-  void RunFrameNow(Clip& clip, int frame);
-  void Unload();
+  // ---- From the player (TimelineScripts) ------------------------------------------------
+  void Begin(Clip& root, const std::vector<std::pair<std::wstring, std::wstring>>& variables) override;
+  size_t Mark() const override { return queue_.size(); }
+  void Placed(Clip& parent, DisplayObject& entry, bool scripts) override;
+  void Removed(Clip& parent, DisplayObject& entry, bool scripts) override;
+  void Reloaded(Clip& clip) override;
+  void LevelGone(Clip& level) override;
+  void FrameEntered(Clip& clip, int frame, size_t mark) override;
+  void QuietActions(Clip& clip, const FrameScript& frame) override;
+  void EnterFrame() override;
+  void Drain() override;
+  void RunTimers() override;
+  void MediaEvents() override;
+  void AfterFrame() override;
+  void RunFrameNow(Clip& clip, int frame) override;
+  void Unload() override;
+  Clip* ClipOf(const MovieClipObject& object) const override;
   // Between frames: sounds and videos of scripts go on (true when a picture
-  // changed); at a frame, their completions and statuses reach the scripts.
+  // changed).
   bool UpdateMedia();
-  void MediaEvents();
 
   // ---- From the control --------------------------------------------------------------
   void SetVariable(const std::wstring& path, const std::wstring& value);
@@ -85,7 +83,6 @@ class MovieScripts : private script::VmHost {
   // (null: to none); false for an object no longer on the stage.
   EntryObject* FocusedField() const { return focus_; }
   bool FocusField(EntryObject* field);
-  void RunTimers();
   // Addresses get-URL asked for (other than FS commands), and a movie a script loads into level 0.
   std::vector<std::wstring> TakeLinks() { return std::exchange(links_, {}); }
   std::wstring TakeReload() { return std::exchange(reload_, {}); }

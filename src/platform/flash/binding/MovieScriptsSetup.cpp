@@ -37,6 +37,16 @@ MovieScripts::MovieScripts(MoviePlayer& player, const PlayerEnvironment& environ
 
 MovieScripts::~MovieScripts() { ForgetLocalConnections(*this); }
 
+TimelineScriptsFactory MovieScripts::Factory(MovieScripts** made) {
+  return [made](MoviePlayer& player, const PlayerEnvironment& environment) -> std::unique_ptr<TimelineScripts> {
+    auto scripts = std::make_unique<MovieScripts>(player, environment);
+    if (made) *made = scripts.get();
+    return scripts;
+  };
+}
+
+Clip* MovieScripts::ClipOf(const MovieClipObject& object) const { return object.TheClip(); }
+
 void MovieScripts::StopSounds() {
   media_->StopAll();
   if (environment_.stopSounds) environment_.stopSounds();

@@ -143,7 +143,7 @@ bool FlashControl::OnTimerMessage(UINT, WPARAM wp, LPARAM, LRESULT& result) {
 bool FlashControl::OnSizeMessage(UINT, WPARAM, LPARAM, LRESULT&) {
   // A stage that does not scale is as large as the control: its listeners hear.
   if (player_ && !page_ && scaleMode_ == kNoScale) {
-    script::Vm& vm = player_->Scripts().Vm();
+    script::Vm& vm = scripts_->Vm();
     vm.Broadcast(vm.GlobalObject(L"Stage"), L"onResize");
     AfterScripts();
   }
@@ -183,7 +183,7 @@ FlashControl::Turn::~Turn() {
 
 void FlashControl::SetScriptBudget(double seconds) {
   scriptSeconds_ = seconds;
-  if (player_ && !page_) player_->Scripts().Vm().SetBudget(seconds);
+  if (player_ && !page_) scripts_->Vm().SetBudget(seconds);
 }
 
 // Whether the window holding the control was asked to close (or the host's
@@ -219,6 +219,7 @@ void FlashControl::Unload() {
   sounds_.reset();
   page_.reset();
   if (player_) player_->Unload();
+  scripts_ = nullptr;
   player_.reset();
   movie_.reset();
   mixer_->StopOwner(loadSerial_);
@@ -261,7 +262,7 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
   sounds_ = std::make_unique<MovieSounds>(*movie_, [this] { return SoundMixer(); }, loadSerial_);
   page_ = CreatePage(movie_->metadata);
   if (page_) {
-    player_ = std::make_unique<MoviePlayer>(*movie_);
+    player_ = std::make_unique<MoviePlayer>(*movie_, MovieScripts::Factory(&scripts_));
     player_->SetFrameListener(sounds_.get());
     pagePlaying_ = true;
     page_->Start(*this);
@@ -307,8 +308,8 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
     environment.scriptSeconds = scriptSeconds_;
     environment.turn = [this] { return turnDepth_ > 0 ? turn_ : 0; };
     environment.interrupted = [this] { return CloseRequested(); };
-    player_ = std::make_unique<MoviePlayer>(*movie_, std::move(environment));
-    sounds_->SetMixOf([this](const Clip& clip) { return player_->Scripts().Media().MixOf(clip); });
+    player_ = std::make_unique<MoviePlayer>(*movie_, MovieScripts::Factory(&scripts_), std::move(environment));
+    sounds_->SetMixOf([this](const Clip& clip) { return scripts_->Media().MixOf(clip); });
     player_->SetLoop(loop_);
     player_->SetFrameListener(sounds_.get());
     player_->Start(variables);
@@ -388,7 +389,7 @@ void FlashControl::Pump() {
   }
   // Frames go on while the main timeline is stopped: clips and scripts run.
   sounds_->Update(*player_);
-  if (player_->Scripts().UpdateMedia()) Invalidate();
+  if (scripts_->UpdateMedia()) Invalidate();
   long long steps = 0;
   bool caughtUp = false;  // a late clock: the frames stepped do not count from the new anchor
   if (const auto soundFrame = sounds_->StreamFrame(SoundLatency())) {
@@ -435,8 +436,8 @@ void FlashControl::QueueCommands() {
 void FlashControl::AfterScripts() {
   if (!player_) return;
   QueueCommands();
-  for (auto& url : player_->Scripts().TakeLinks()) events_.push_back(Event{Event::kGetUrl, 0, std::move(url), L""});
-  const std::wstring load = player_->Scripts().TakeReload();
+  for (auto& url : scripts_->TakeLinks()) events_.push_back(Event{Event::kGetUrl, 0, std::move(url), L""});
+  const std::wstring load = scripts_->TakeReload();
   if (!load.empty() && hwnd_) {
     pendingLoad_ = load;
     PostMessageW(hwnd_, kMsgLoad, 0, 0);
@@ -486,7 +487,7 @@ void FlashControl::OpenLink(const std::wstring& url) {
 }
 
 bool FlashControl::ReadLocalFile() const {
-  return readLocalFile_ || (player_ && player_->Scripts().ReadLocalFile());
+  return readLocalFile_ || (player_ && scripts_->ReadLocalFile());
 }
 
 void FlashControl::SetClock(std::function<double()> clock) {

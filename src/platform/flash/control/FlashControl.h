@@ -47,6 +47,8 @@
 
 namespace flash {
 
+class MovieScripts;
+
 inline constexpr wchar_t kFlashWindowClass[] = L"MacromediaFlashPlayerActiveX";
 // The address that unloads the control.
 inline constexpr wchar_t kNoMovie[] = L"| no |";
@@ -154,6 +156,8 @@ class FlashControl : private PageHost {
   const MovieDefinition* Movie() const { return movie_.get(); }
   const MoviePlayer* Player() const { return player_.get(); }
   MoviePlayer* Player() { return player_.get(); }
+  // The scripts of the movie the player plays (null with no movie).
+  MovieScripts* Scripts() { return scripts_; }
   FlashPage* Page() const { return page_.get(); }
   const MovieVariables& Variables() const { return variables_; }
   // The main timeline's variables as text (a page's variables for a page).
@@ -239,6 +243,7 @@ class FlashControl : private PageHost {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::unique_ptr<MovieDefinition> movie_;
   std::unique_ptr<MoviePlayer> player_;
+  MovieScripts* scripts_ = nullptr;  // the player's own
   std::unique_ptr<MovieSounds> sounds_;
   std::unique_ptr<FlashPage> page_;
   MovieVariables variables_;

@@ -55,7 +55,7 @@ void FlashControl::MouseMove(int x, int y, bool buttonDown) {
   }
   double sx = 0, sy = 0;
   if (player_ && StagePoint(x, y, sx, sy)) {
-    player_->Scripts().Mouse(0, sx, sy);
+    scripts_->Mouse(0, sx, sy);
     AfterScripts();
     if (!player_) return;
   }
@@ -82,7 +82,7 @@ void FlashControl::MouseDown(int x, int y, bool doubleClick) {
   double sx = 0, sy = 0;
   if (player_ && StagePoint(x, y, sx, sy)) {
     FocusFieldAt(x, y);
-    player_->Scripts().Mouse(1, sx, sy);
+    scripts_->Mouse(1, sx, sy);
     AfterScripts();
     if (!player_) return;
   }
@@ -106,7 +106,7 @@ void FlashControl::MouseUp(int x, int y) {
   }
   double sx = 0, sy = 0;
   if (player_ && StagePoint(x, y, sx, sy)) {
-    player_->Scripts().Mouse(2, sx, sy);
+    scripts_->Mouse(2, sx, sy);
     AfterScripts();
     if (!player_) return;
   }
@@ -136,9 +136,9 @@ bool FlashControl::OnKeyMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   }
   if (!player_) return false;
   if (msg == WM_CHAR)
-    player_->Scripts().Char(static_cast<wchar_t>(wp));
+    scripts_->Char(static_cast<wchar_t>(wp));
   else
-    player_->Scripts().Key(msg == WM_KEYDOWN, static_cast<int>(wp),
+    scripts_->Key(msg == WM_KEYDOWN, static_cast<int>(wp),
                            static_cast<wchar_t>(MapVirtualKeyW(static_cast<UINT>(wp), MAPVK_VK_TO_CHAR)));
   AfterScripts();
   return true;
@@ -151,7 +151,7 @@ std::optional<ButtonPath> FlashControl::ButtonAt(int x, int y) {
   if (!movie_ || !player_ || page_ || !hwnd_) return std::nullopt;
   RECT client{};
   GetClientRect(hwnd_, &client);
-  MovieScripts& scripts = player_->Scripts();
+  MovieScripts& scripts = *scripts_;
   const FrameView view = ViewOf(client.right, client.bottom);
   auto isButton = [&scripts](const Clip& clip) { return scripts.IsButtonClip(clip); };
   const auto& levels = player_->Levels();
@@ -188,7 +188,7 @@ void FlashControl::FocusFieldAt(int x, int y) {
     if ((field = hitTester_.FieldAt(*it->second->movie, *it->second, Origin(), view, x, y)))
       field->depths.insert(field->depths.begin(), -it->first);
   if (!field) field = hitTester_.FieldAt(*movie_, player_->Root(), Origin(), view, x, y);
-  player_->Scripts().Focus(field ? &field->depths : nullptr);
+  scripts_->Focus(field ? &field->depths : nullptr);
   Invalidate();
 }
 
@@ -209,7 +209,7 @@ void FlashControl::Apply(const std::vector<ButtonTransition>& transitions) {
       obj->buttonState = t.state;
       repaint = true;
     }
-    if (t.condition) player_->Scripts().ButtonEvent(t.button.depths, t.condition);
+    if (t.condition) scripts_->ButtonEvent(t.button.depths, t.condition);
   }
   if (!player_) return;
   if (!wasPlaying && player_->Playing()) Anchor();
@@ -242,8 +242,8 @@ bool FlashControl::WantsHand() {
   bool handlers = false;
   if (obj && (obj->clip || obj->object)) {
     // A clip or button with handlers shows the hand unless it says not to.
-    script::Vm& vm = player_->Scripts().Vm();
-    const script::Value self = obj->clip ? player_->Scripts().ValueOf(player_->Root(), *obj) : script::Value::Obj(obj->object);
+    script::Vm& vm = scripts_->Vm();
+    const script::Value self = obj->clip ? scripts_->ValueOf(player_->Root(), *obj) : script::Value::Obj(obj->object);
     const script::Value hand = vm.Get(self, vm.Intern(L"useHandCursor"));
     if (!hand.IsUndefined() && !vm.ToBool(hand)) return false;
     if (obj->clip) return true;

@@ -126,7 +126,7 @@ void FlashControl::SetPan(long pan) {
 
 void FlashControl::StopSounds() {
   if (sounds_) sounds_->StopStreams();
-  if (player_ && !page_) player_->Scripts().Media().StopAll();
+  if (player_ && !page_) scripts_->Media().StopAll();
   mixer_->StopOwner(loadSerial_);
 }
 
@@ -176,7 +176,7 @@ void FlashControl::SetVariable(const std::wstring& name, const std::wstring& val
   if (!player_) return;
   Turn turn(*this, false);
   const uint64_t before = player_->Changes();
-  player_->Scripts().SetVariable(name, value);
+  scripts_->SetVariable(name, value);
   AfterScripts();
   if (player_ && player_->Changes() != before) Invalidate();
 }
@@ -185,12 +185,12 @@ std::wstring FlashControl::GetVariable(const std::wstring& name) const {
   const std::wstring key = MovieVariables::Normalize(name);
   if (key == L"_alpha") return std::to_wstring(alpha_);
   if (page_ || !player_) return variables_.Get(key);
-  return player_->Scripts().GetVariable(name);
+  return scripts_->GetVariable(name);
 }
 
 std::vector<std::pair<std::wstring, std::wstring>> FlashControl::RootVariables() {
   if (page_ || !player_) return {variables_.All().begin(), variables_.All().end()};
-  return player_->Scripts().RootVariables();
+  return scripts_->RootVariables();
 }
 
 void FlashControl::TCallLabel(const std::wstring& target, const std::wstring& label) {

@@ -138,37 +138,53 @@ class TimelineReader {
 
   // False when the tags run past their span.
   bool Read(std::span<const uint8_t> tags) {
+    Count(tags);
     SwfTagWalker walker(tags);
     SwfTagView tag;
     while (walker.Next(tag) && tag.code != SwfTag::End)
       if (!Visit(tag.code, tag.body)) break;
     if (walker.Cut() || failed_) return false;
-    if (timeline_.frames.empty() || !IsEmpty(current_)) timeline_.frames.push_back(std::move(current_));
+    timeline_.Finish();
     return true;
   }
 
  private:
-  static bool IsEmpty(const FrameScript& f) {
-    return f.commands.empty() && f.doActions.empty() && f.initActions.empty();
+  // Makes room for the timeline's frames and records, counted from its tags
+  // (a cheap walk that reads only their headers).
+  void Count(std::span<const uint8_t> tags) {
+    size_t frames = 1, commands = 0, actions = 0, inits = 0;
+    SwfTagWalker walker(tags);
+    SwfTagView tag;
+    while (walker.Next(tag) && tag.code != SwfTag::End) {
+      switch (tag.code) {
+        case SwfTag::ShowFrame: ++frames; break;
+        case SwfTag::PlaceObject: case SwfTag::PlaceObject2: case SwfTag::PlaceObject3:
+        case SwfTag::RemoveObject: case SwfTag::RemoveObject2: ++commands; break;
+        case SwfTag::DoAction: ++actions; break;
+        case SwfTag::DoInitAction: ++inits; break;
+        default: break;
+      }
+    }
+    timeline_.Reserve(frames, commands, actions, inits);
   }
-  int RootFrame() const { return isRoot_ ? static_cast<int>(timeline_.frames.size()) : rootFrame_; }
+
+  int RootFrame() const { return isRoot_ ? static_cast<int>(timeline_.FramesBuilt()) : rootFrame_; }
 
   bool Visit(SwfTag code, ByteReader& body) {
     const uint8_t version = movie_.version;
     switch (code) {
       case SwfTag::ShowFrame:
-        timeline_.frames.push_back(std::move(current_));
-        current_ = FrameScript{};
+        timeline_.EndFrame();
         break;
       case SwfTag::PlaceObject: {
         PlaceCommand cmd;
-        if (ReadPlaceObject(body, cmd)) current_.commands.push_back(std::move(cmd));
+        if (ReadPlaceObject(body, cmd)) timeline_.Add(std::move(cmd));
         break;
       }
       case SwfTag::PlaceObject2:
       case SwfTag::PlaceObject3: {
         PlaceCommand cmd;
-        if (ReadPlaceObject23(body, code == SwfTag::PlaceObject3, version, cmd)) current_.commands.push_back(std::move(cmd));
+        if (ReadPlaceObject23(body, code == SwfTag::PlaceObject3, version, cmd)) timeline_.Add(std::move(cmd));
         break;
       }
       case SwfTag::RemoveObject:
@@ -179,7 +195,7 @@ class TimelineReader {
         PlaceCommand cmd;
         cmd.remove = true;
         cmd.depth = static_cast<uint16_t>(depth);
-        current_.commands.push_back(cmd);
+        timeline_.Add(std::move(cmd));
         break;
       }
       case SwfTag::SetBackgroundColor: {
@@ -188,12 +204,12 @@ class TimelineReader {
         break;
       }
       case SwfTag::DoAction: {
-        current_.doActions.push_back(body.Rest());
+        timeline_.AddAction(body.Rest());
         break;
       }
       case SwfTag::DoInitAction: {
         uint32_t sprite = 0;
-        if (body.U16LE(sprite)) current_.initActions.emplace_back(static_cast<uint16_t>(sprite), body.Rest());
+        if (body.U16LE(sprite)) timeline_.AddInit(static_cast<uint16_t>(sprite), body.Rest());
         break;
       }
       case SwfTag::ExportAssets: {
@@ -230,7 +246,7 @@ class TimelineReader {
       case SwfTag::FrameLabel: {
         std::wstring label;
         if (ReadString(body, version, label) && !timeline_.labels.count(label))
-          timeline_.labels[label] = static_cast<int>(timeline_.frames.size());
+          timeline_.labels[label] = static_cast<int>(timeline_.FramesBuilt());
         break;
       }
       case SwfTag::FreeCharacter: {
@@ -291,11 +307,42 @@ class TimelineReader {
   Timeline& timeline_;
   bool isRoot_;
   int rootFrame_;
-  FrameScript current_;
   bool failed_ = false;
 };
 
 }  // namespace
+
+void Timeline::Reserve(size_t frameCount, size_t commandCount, size_t actionCount, size_t initCount) {
+  ends_.reserve(frameCount);
+  commands_.reserve(commandCount);
+  actions_.reserve(actionCount);
+  inits_.reserve(initCount);
+}
+
+bool Timeline::FrameOpen() const {
+  const Ends last = ends_.empty() ? Ends{} : ends_.back();
+  return commands_.size() > last.commands || actions_.size() > last.actions || inits_.size() > last.inits;
+}
+
+void Timeline::EndFrame() {
+  ends_.push_back({static_cast<uint32_t>(commands_.size()), static_cast<uint32_t>(actions_.size()),
+                   static_cast<uint32_t>(inits_.size())});
+}
+
+void Timeline::Finish() {
+  if (ends_.empty() || FrameOpen()) EndFrame();
+  frames.clear();
+  frames.reserve(ends_.size());
+  Ends from;
+  for (const Ends& to : ends_) {
+    frames.push_back({std::span<const PlaceCommand>(commands_).subspan(from.commands, to.commands - from.commands),
+                      std::span<const std::span<const uint8_t>>(actions_).subspan(from.actions, to.actions - from.actions),
+                      std::span<const std::pair<uint16_t, std::span<const uint8_t>>>(inits_).subspan(
+                          from.inits, to.inits - from.inits)});
+    from = to;
+  }
+  ends_ = {};
+}
 
 int Timeline::FrameOfLabel(const std::wstring& label) const {
   for (const auto& [name, frame] : labels)

@@ -13,6 +13,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "moviefiles/SwfTags.h"
@@ -54,17 +55,50 @@ struct PlaceCommand {
   std::optional<bool> cacheAsBitmap;
 };
 
+// What one frame does: views into its timeline's lists, in tag order.
 struct FrameScript {
-  std::vector<PlaceCommand> commands;
-  std::vector<std::span<const uint8_t>> doActions;  // DoAction bodies in tag order
+  std::span<const PlaceCommand> commands;
+  std::span<const std::span<const uint8_t>> doActions;  // DoAction bodies
   // DoInitAction: a sprite's actions, run once when the frame is first reached.
-  std::vector<std::pair<uint16_t, std::span<const uint8_t>>> initActions;
+  std::span<const std::pair<uint16_t, std::span<const uint8_t>>> initActions;
 };
 
+// A timeline's frames. Its records are kept in three lists for all frames
+// (one allocation each, not one a frame), which the frames view; a timeline
+// is moved, never copied, so the views stay good. It is built a frame at a
+// time (Add..., EndFrame) and then sealed (Finish), which sets the views.
 struct Timeline {
+  Timeline() = default;
+  Timeline(Timeline&&) = default;
+  Timeline& operator=(Timeline&&) = default;
+  Timeline(const Timeline&) = delete;
+  Timeline& operator=(const Timeline&) = delete;
+
   std::vector<FrameScript> frames;               // at least one
   std::map<std::wstring, int> labels;            // frame label -> frame
   int FrameOfLabel(const std::wstring& label) const;  // -1 when absent
+
+  // Room for what is known to come (counted from the tags before reading them).
+  void Reserve(size_t frameCount, size_t commandCount, size_t actionCount, size_t initCount);
+  void Add(PlaceCommand command) { commands_.push_back(std::move(command)); }
+  void AddAction(std::span<const uint8_t> code) { actions_.push_back(code); }
+  void AddInit(uint16_t sprite, std::span<const uint8_t> code) { inits_.emplace_back(sprite, code); }
+  // Whether records were added since the last EndFrame.
+  bool FrameOpen() const;
+  // Closes the frame being built; FramesBuilt counts the closed ones.
+  void EndFrame();
+  size_t FramesBuilt() const { return ends_.size(); }
+  // Closes an open frame (or makes an empty one when there is none) and sets the views.
+  void Finish();
+
+ private:
+  struct Ends {  // where each closed frame's records end in the lists
+    uint32_t commands = 0, actions = 0, inits = 0;
+  };
+  std::vector<PlaceCommand> commands_;
+  std::vector<std::span<const uint8_t>> actions_;
+  std::vector<std::pair<uint16_t, std::span<const uint8_t>>> inits_;
+  std::vector<Ends> ends_;
 };
 
 struct Character {

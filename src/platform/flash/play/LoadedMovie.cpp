@@ -87,8 +87,8 @@ std::unique_ptr<MovieDefinition> PictureMovie(std::span<const uint8_t> jpeg, uin
   place.depth = 1;
   place.character = 2;
   place.matrix = Matrix{20, 0, 0, 20, 0, 0};
-  movie->root.frames.resize(1);
-  movie->root.frames[0].commands.push_back(place);
+  movie->root.Add(place);
+  movie->root.Finish();
   return movie;
 }
 

@@ -5,9 +5,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/flash/binding/MovieScripts.h"
-#include "platform/flash/binding/ScriptObjects.h"
-
 namespace flash {
 namespace {
 
@@ -50,6 +47,54 @@ void ApplyEffects(const PlaceCommand& cmd, SurfaceEffects& effects, bool whole) 
   if (cmd.cacheAsBitmap || whole) effects.cacheAsBitmap = cmd.cacheAsBitmap.value_or(false);
 }
 
+// What a depth of a timeline holds at a frame, as a go-to rebuilds it: the
+// record that placed it and, for each property, the last record that set
+// it since (pointers into the timeline, so a long list costs little).
+struct PlacedState {
+  PlacedState() = default;
+  PlacedState(const PlaceCommand& place, int placedFrame)
+      : placed(&place), matrix(&place), color(&place), ratio(&place), name(&place), clipDepth(&place),
+        filters(&place), blend(&place), cache(&place), character(*place.character), depth(place.depth),
+        frame(placedFrame) {}
+
+  // A move at frame f: what it sets wins; a new character counts as placed there.
+  void Move(const PlaceCommand& cmd, int f) {
+    if (cmd.character && *cmd.character != character) character = *cmd.character, frame = f;
+    if (cmd.matrix) matrix = &cmd;
+    if (cmd.color) color = &cmd;
+    if (cmd.ratio) ratio = &cmd;
+    if (cmd.name) name = &cmd;
+    if (cmd.clipDepth) clipDepth = &cmd;
+    if (cmd.filters) filters = &cmd;
+    if (cmd.blend) blend = &cmd;
+    if (cmd.cacheAsBitmap) cache = &cmd;
+  }
+
+  // The state as one placing record (its name only when asked: it is copied).
+  PlaceCommand Command(bool withName) const {
+    PlaceCommand p;
+    p.depth = depth;
+    p.character = character;
+    p.matrix = matrix->matrix;
+    p.color = color->color;
+    p.ratio = ratio->ratio;
+    if (withName) p.name = name->name;
+    p.clipDepth = clipDepth->clipDepth;
+    p.clipActions = placed->clipActions;
+    p.filters = filters->filters;
+    p.blend = blend->blend;
+    p.cacheAsBitmap = cache->cacheAsBitmap;
+    return p;
+  }
+
+  const PlaceCommand* placed = nullptr;
+  const PlaceCommand *matrix = nullptr, *color = nullptr, *ratio = nullptr, *name = nullptr, *clipDepth = nullptr;
+  const PlaceCommand *filters = nullptr, *blend = nullptr, *cache = nullptr;
+  uint16_t character = 0;
+  uint16_t depth = 0;
+  int frame = 0;
+};
+
 const Timeline& EmptyTimeline() {
   static const Timeline empty = [] {
     Timeline t;
@@ -61,18 +106,27 @@ const Timeline& EmptyTimeline() {
 
 }  // namespace
 
+// The depths a go-to back wants, in the order first placed (an entry taken
+// away has no record), and where each depth's entry is (-1: none).
+struct MoviePlayer::RewindLists {
+  std::vector<PlacedState> wanted;
+  std::vector<int32_t> slots;
+  std::vector<uint32_t> order;
+};
+
 uint64_t SoundChannelOf(const Clip& clip) {
   static std::atomic<uint64_t> channels{uint64_t(1) << 48};  // above any owner the control gives out
   if (!clip.soundChannel) clip.soundChannel = ++channels;
   return clip.soundChannel;
 }
 
-MoviePlayer::MoviePlayer(const MovieDefinition& movie, PlayerEnvironment environment)
+MoviePlayer::MoviePlayer(const MovieDefinition& movie, const TimelineScriptsFactory& scripts,
+                         PlayerEnvironment environment)
     : movie_(movie), environment_(std::move(environment)) {
   if (!environment_.clock) environment_.clock = [] { return 0.0; };
   root_.movie = &movie_;
   root_.home = &root_;
-  scripts_ = std::make_unique<MovieScripts>(*this, environment_);
+  scripts_ = scripts(*this, environment_);
 }
 
 MoviePlayer::~MoviePlayer() {
@@ -265,7 +319,7 @@ void MoviePlayer::Advance() {
   objects.reserve(clips.size());
   for (Clip* c : clips) objects.push_back(c->object);
   for (MovieClipObject* o : objects) {
-    Clip* c = o ? o->TheClip() : nullptr;
+    Clip* c = o ? scripts_->ClipOf(*o) : nullptr;
     if (!c) continue;
     const int count = static_cast<int>(TimelineOf(*c).frames.size());
     if (!c->playing || count <= 1) continue;
@@ -288,35 +342,30 @@ void MoviePlayer::Advance() {
 // A go-to backwards: the instances that stand in both frames (placed by
 // the same tag) stay; the others go and the missing ones come.
 void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
-  struct Wanted {
-    PlaceCommand place;
-    int frame = 0;
-  };
   const Timeline& timeline = TimelineOf(clip);
-  std::map<int32_t, Wanted> wanted;
+  // The lists of the last go-to back (one begun inside this one makes its own).
+  std::unique_ptr<RewindLists> lists = std::move(rewindLists_);
+  if (!lists) lists = std::make_unique<RewindLists>();
+  std::vector<PlacedState>& wanted = lists->wanted;
+  std::vector<int32_t>& slots = lists->slots;
   for (int f = 0; f <= frame && f < static_cast<int>(timeline.frames.size()); ++f) {
     for (const PlaceCommand& cmd : timeline.frames[static_cast<size_t>(f)].commands) {
-      auto it = wanted.find(cmd.depth);
+      if (cmd.depth >= slots.size()) slots.resize(size_t(cmd.depth) + 1, -1);
+      int32_t& slot = slots[cmd.depth];
       if (cmd.remove) {
-        if (it != wanted.end()) wanted.erase(it);
-      } else if (cmd.move && it != wanted.end()) {
-        PlaceCommand& p = it->second.place;
-        if (cmd.character && *cmd.character != *p.character) p.character = cmd.character, it->second.frame = f;
-        if (cmd.matrix) p.matrix = cmd.matrix;
-        if (cmd.color) p.color = cmd.color;
-        if (cmd.ratio) p.ratio = cmd.ratio;
-        if (cmd.name) p.name = cmd.name;
-        if (cmd.clipDepth) p.clipDepth = cmd.clipDepth;
-        if (cmd.filters) p.filters = cmd.filters;
-        if (cmd.blend) p.blend = cmd.blend;
-        if (cmd.cacheAsBitmap) p.cacheAsBitmap = cmd.cacheAsBitmap;
+        if (slot >= 0) wanted[size_t(slot)].placed = nullptr, slot = -1;
+      } else if (cmd.move && slot >= 0) {
+        wanted[size_t(slot)].Move(cmd, f);
       } else if (cmd.character) {
-        Wanted w{cmd, f};
-        w.place.move = false;
-        wanted[cmd.depth] = w;
+        if (slot < 0) slot = static_cast<int32_t>(wanted.size()), wanted.emplace_back();
+        wanted[size_t(slot)] = PlacedState(cmd, f);
       }
     }
   }
+  auto wantedAt = [&](int32_t depth) -> const PlacedState* {
+    if (depth < 0 || size_t(depth) >= slots.size() || slots[size_t(depth)] < 0) return nullptr;
+    return &wanted[size_t(slots[size_t(depth)])];
+  };
   const size_t mark = scripts_->Mark();
   for (auto it = clip.objects.begin(); it != clip.objects.end();) {
     DisplayObject& obj = it->second;
@@ -324,14 +373,14 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
       ++it;
       continue;
     }
-    auto w = wanted.find(it->first);
-    if (w == wanted.end() || *w->second.place.character != obj.character || w->second.frame != obj.placedFrame) {
+    const PlacedState* w = wantedAt(it->first);
+    if (!w || w->character != obj.character || w->frame != obj.placedFrame) {
       auto next = std::next(it);
       Remove(clip, it, true);
       it = next;
       continue;
     }
-    const PlaceCommand& p = w->second.place;
+    const PlaceCommand p = w->Command(false);
     if (!obj.scripted) {
       obj.matrix = p.matrix.value_or(Matrix{});
       obj.color = p.color.value_or(ColorTransform{});
@@ -343,8 +392,17 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
     ++it;
   }
   clip.frame = frame;
-  for (const auto& [depth, w] : wanted)
-    if (!clip.objects.count(depth)) Apply(clip, w.place, w.frame, true, nesting);
+  // The missing ones come in the order of their depths.
+  std::vector<uint32_t>& order = lists->order;
+  for (uint32_t i = 0; i < wanted.size(); ++i)
+    if (wanted[i].placed) order.push_back(i);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return wanted[a].depth < wanted[b].depth; });
+  for (uint32_t i : order)
+    if (!clip.objects.count(wanted[i].depth)) Apply(clip, wanted[i].Command(true), wanted[i].frame, true, nesting);
+  for (const PlacedState& w : wanted) slots[w.depth] = -1;
+  wanted.clear();
+  order.clear();
+  rewindLists_ = std::move(lists);
   if (listener_) listener_->FrameEntered(clip, frame);
   scripts_->FrameEntered(clip, frame, mark);
 }

@@ -1,11 +1,11 @@
 // The timeline engine: the display list of a movie's main timeline and of
-// the clips on it, stepped one frame at a time, with the movie's scripts
-// (MovieScripts) driving it as the frame model says: on each frame every
-// playing timeline moves on and applies its display-list changes, clips
-// placed get their load events, removed ones their unload, then every clip
-// gets its enterFrame, then the queued frame actions run (init actions
-// first, a parent's before its children's). Scripts change the lists too
-// (attachMovie, duplicateMovieClip, swapDepths, removeMovieClip ...).
+// the clips on it, stepped one frame at a time, with the movie's scripts (a
+// TimelineScripts its creator makes) driving it as the frame model says: on
+// each frame every playing timeline moves on and applies its display-list
+// changes, clips placed get their load events, removed ones their unload,
+// then every clip gets its enterFrame, then the queued frame actions run
+// (init actions first, a parent's before its children's). Scripts change the
+// lists too (attachMovie, duplicateMovieClip, swapDepths, removeMovieClip ...).
 //
 // Seeking by the host (GotoFrame) replays the frames from the start (or
 // from the current frame when it lies ahead) and runs no scripts, so a frame
@@ -28,9 +28,10 @@
 #include "platform/flash/parse/ButtonRecords.h"
 #include "platform/flash/play/ClipEvents.h"
 #include "platform/flash/parse/MovieDefinition.h"
-#include "platform/flash/binding/ScriptDrawing.h"
+#include "platform/flash/play/ScriptDrawing.h"
 #include "platform/flash/play/ChildNames.h"
 #include "platform/flash/play/TextFieldState.h"
+#include "platform/flash/play/TimelineScripts.h"
 
 namespace flash {
 
@@ -41,7 +42,6 @@ class String;
 namespace media {
 class Mixer;
 }
-class MovieScripts;
 class MovieClipObject;
 struct Clip;
 struct Bitmap;
@@ -193,7 +193,9 @@ class MoviePlayer {
   static constexpr int kMaxLevels = 256;       // levels above 0 at once
   static constexpr int kMaxLoadNesting = 8;    // movies loaded inside loaded movies
 
-  explicit MoviePlayer(const MovieDefinition& movie, PlayerEnvironment environment = {});
+  // scripts makes the movie's scripts (it must be given), once the player
+  // stands; the player owns them.
+  MoviePlayer(const MovieDefinition& movie, const TimelineScriptsFactory& scripts, PlayerEnvironment environment = {});
   ~MoviePlayer();
   MoviePlayer(const MoviePlayer&) = delete;
   MoviePlayer& operator=(const MoviePlayer&) = delete;
@@ -207,7 +209,7 @@ class MoviePlayer {
   const Clip& Root() const { return root_; }
   Clip& Root() { return root_; }
   const MovieDefinition& Movie() const { return movie_; }
-  MovieScripts& Scripts() { return *scripts_; }
+  TimelineScripts& Scripts() { return *scripts_; }
 
   // Enters frame 0 of a freshly loaded movie with the address's variables
   // set on the main timeline, and runs its scripts.
@@ -308,7 +310,9 @@ class MoviePlayer {
   bool loop_ = true;
   std::vector<QueuedCommand> commands_;
   uint64_t changes_ = 0;
-  std::unique_ptr<MovieScripts> scripts_;
+  std::unique_ptr<TimelineScripts> scripts_;
+  struct RewindLists;  // a go-to back's working lists, kept so the next one takes no fresh memory
+  std::unique_ptr<RewindLists> rewindLists_;
   FrameListener* listener_ = nullptr;
 };
 

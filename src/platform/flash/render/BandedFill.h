@@ -46,6 +46,7 @@ class BandedFill {
   explicit BandedFill(int threads, size_t minPixels = kMinPixels)
       : minPixels_(minPixels), pool_(threads), painters_(pool_.Threads()) {}
   int Threads() const { return pool_.Threads(); }
+  PaintPool& Pool() { return pool_; }
   void Fill(Rasterizer& raster, FillRule rule, bool antialias, FillPainter& painter);
 
  private:

@@ -67,7 +67,7 @@ inline __m128i BlendFour(__m128i src, __m128i dst, uint32_t coverage4) {
 // Blends source(i) at coverage[i] into count pixels of row y from x, with
 // the arithmetic of PixelCanvas::Blend.
 template <class Source>
-void BlendSpan(PixelCanvas& canvas, int y, int x, int count, const uint8_t* coverage, Source source) {
+void BlendSpan(const PixelCanvas& canvas, int y, int x, int count, const uint8_t* coverage, Source source) {
   const size_t at = static_cast<size_t>(y) * canvas.width + x;
   uint32_t* dst = canvas.pixels + at;
   if (canvas.mask) {
@@ -147,10 +147,11 @@ void FillPainter::SetSolid(uint32_t premultiplied) {
   color_ = premultiplied;
 }
 
-bool FillPainter::SetGradient(const FillStyle& style, const Xform& toDevice, const ColorTransform& cx) {
+bool FillPainter::SetGradient(const FillStyle& style, const Xform& toDevice, const ColorTransform& cx,
+                              const std::array<uint32_t, 256>* ramp) {
   if (style.stops.empty() || !toDevice.Invert(inverse_)) return false;
   mode_ = Mode::Gradient;
-  ramp_ = GradientRamp(style.stops, cx, style.linearRgb);
+  ramp_ = ramp ? *ramp : GradientRamp(style.stops, cx, style.linearRgb);
   kind_ = style.kind;
   spread_ = style.spread;
   focal_ = std::clamp(style.focal, -0.98, 0.98);
@@ -173,9 +174,8 @@ void FillPainter::SetMask(uint8_t* mask) {
   mask_ = mask;
 }
 
-void FillPainter::GradientRow(double u, double v, int count) {
+void FillPainter::GradientRow(double u, double v, int count, uint32_t* out) const {
   const double du = inverse_.a, dv = inverse_.b;
-  uint32_t* out = colors_.data();
   if (spread_ != kSpreadRepeat && spread_ != kSpreadReflect) {
     if (kind_ == kFillLinear) return LinearPadRow(ramp_, SpanWalk{u, v, du, dv, count}, out);
     if (kind_ != kFillFocal || focal_ == 0) return RadialPadRow(ramp_, SpanWalk{u, v, du, dv, count}, out);
@@ -226,9 +226,8 @@ uint32_t FillPainter::Sample(double u, double v) const {
   return plainColors_ ? p : Premultiply(Transform(cx_, Unpremultiply(p)));
 }
 
-void FillPainter::BitmapRow(double u, double v, int count) {
+void FillPainter::BitmapRow(double u, double v, int count, uint32_t* out) const {
   const double du = inverse_.a, dv = inverse_.b;
-  uint32_t* out = colors_.data();
   if (plainColors_) {
     const SpanWalk walk{u, v, du, dv, count};
     if (smooth_ ? BilinearRow(*bitmap_, repeat_, walk, out) : NearestRow(*bitmap_, repeat_, walk, out)) return;
@@ -237,6 +236,10 @@ void FillPainter::BitmapRow(double u, double v, int count) {
 }
 
 void FillPainter::Span(int y, int x, int count, const uint8_t* coverage) {
+  PaintSpan(y, x, count, coverage, colors_);
+}
+
+void FillPainter::PaintSpan(int y, int x, int count, const uint8_t* coverage, std::vector<uint32_t>& colors) const {
   if (mode_ == Mode::Mask) {
     const size_t row = static_cast<size_t>(y) * canvas_.width;
     for (int i = 0; i < count; ++i) {
@@ -251,16 +254,16 @@ void FillPainter::Span(int y, int x, int count, const uint8_t* coverage) {
     BlendSpan(canvas_, y, x, count, coverage, [&](int) { return color_; });
     return;
   }
-  if (colors_.size() < static_cast<size_t>(count)) colors_.resize(count);
+  if (colors.size() < static_cast<size_t>(count)) colors.resize(count);
   const double cx = x + 0.5, cy = y + 0.5;
   const double u = inverse_.X(cx, cy), v = inverse_.Y(cx, cy);
   if (mode_ == Mode::Gradient) {
-    GradientRow(u, v, count);
+    GradientRow(u, v, count, colors.data());
   } else {
-    BitmapRow(u, v, count);
+    BitmapRow(u, v, count, colors.data());
   }
-  const uint32_t* colors = colors_.data();
-  BlendSpan(canvas_, y, x, count, coverage, [&](int i) { return colors[i]; });
+  const uint32_t* source = colors.data();
+  BlendSpan(canvas_, y, x, count, coverage, [&](int i) { return source[i]; });
 }
 
 }  // namespace flash

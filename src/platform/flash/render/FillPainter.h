@@ -2,7 +2,9 @@
 // focal gradient through a 256-entry colour ramp, or a bitmap sampled
 // through the inverse of its fill matrix (repeating or clamped to its edge,
 // nearest or bilinear), each under a colour transform. In mask mode the
-// coverage is written into an 8-bit mask instead of colour.
+// coverage is written into an 8-bit mask instead of colour. A painter keeps
+// the canvas as it was given (its pixels and mask), so a copy can paint
+// later; PaintSpan paints with the caller's scratch, so threads can share one.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -23,28 +25,33 @@ std::array<uint32_t, 256> GradientRamp(const std::vector<GradientStop>& stops, c
 
 class FillPainter : public SpanSink {
  public:
-  explicit FillPainter(PixelCanvas& canvas) : canvas_(canvas) {}
+  explicit FillPainter(const PixelCanvas& canvas) : canvas_(canvas) {}
 
   void SetSolid(uint32_t premultiplied);
   // toDevice: the gradient square's space (-16384..16384) -> device pixels.
   // False when nothing can be drawn (no stops, a collapsed matrix).
-  bool SetGradient(const FillStyle& style, const Xform& toDevice, const ColorTransform& cx);
+  // ramp, when given, is the style's GradientRamp under cx (made once and kept by the caller).
+  bool SetGradient(const FillStyle& style, const Xform& toDevice, const ColorTransform& cx,
+                   const std::array<uint32_t, 256>* ramp = nullptr);
   // toDevice: the bitmap's pixels -> device pixels.
   bool SetBitmap(const Bitmap* bitmap, const Xform& toDevice, bool repeat, bool smooth, const ColorTransform& cx);
   // Coverage goes into mask (canvas-sized), scaled by the canvas's current mask.
   void SetMask(uint8_t* mask);
 
   void Span(int y, int x, int count, const uint8_t* coverage) override;
+  // Span with colors as the scratch for one span's source colours.
+  void PaintSpan(int y, int x, int count, const uint8_t* coverage, std::vector<uint32_t>& colors) const;
+  bool Masking() const { return mode_ == Mode::Mask; }
 
  private:
   enum class Mode { Solid, Gradient, Bitmap, Mask };
   uint32_t Sample(double u, double v) const;
   // The colours of count pixels from (u, v) in fill space, stepping by the
   // inverse matrix's x column, into colors_.
-  void GradientRow(double u, double v, int count);
-  void BitmapRow(double u, double v, int count);
+  void GradientRow(double u, double v, int count, uint32_t* out) const;
+  void BitmapRow(double u, double v, int count, uint32_t* out) const;
 
-  PixelCanvas& canvas_;
+  PixelCanvas canvas_;
   Mode mode_ = Mode::Solid;
   uint32_t color_ = 0;
   std::array<uint32_t, 256> ramp_{};

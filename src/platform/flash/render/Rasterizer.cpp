@@ -34,6 +34,10 @@ void Rasterizer::Reset(int left, int top, int right, int bottom) {
   edges_.clear();
   left_ = left, top_ = top, right_ = std::max(left, right), bottom_ = std::max(top, bottom);
   minX_ = minY_ = kFar, maxX_ = maxY_ = -kFar;
+  Widen();
+}
+
+void Rasterizer::Widen() {
   const size_t width = static_cast<size_t>(right_ - left_) + 2;
   if (cover_.size() < width) cover_.assign(width, 0), delta_.assign(width, 0), row_.assign(width, 0);
 }
@@ -87,11 +91,33 @@ void Rasterizer::Accumulate(double xa, double xb, bool antialias) {
   }
 }
 
+const std::vector<Rasterizer::Edge>& Rasterizer::SortedEdges() {
+  std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
+  return edges_;
+}
+
 void Rasterizer::Fill(FillRule rule, bool antialias, SpanSink& sink) {
   if (edges_.empty()) return;
-  std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
+  SortedEdges();
   const int yStart = std::max(top_, static_cast<int>(std::floor(minY_)));
   const int yEnd = std::min(bottom_, static_cast<int>(std::ceil(maxY_)));
+  Scan(edges_.data(), edges_.size(), yStart, yEnd, rule, antialias, sink);
+}
+
+void Rasterizer::FillSorted(const Edge* edges, size_t count, double minY, double maxY, int left, int top, int right,
+                            int bottom, FillRule rule, bool antialias, SpanSink& sink) {
+  if (!count) return;
+  const int saved[4] = {left_, top_, right_, bottom_};
+  left_ = left, top_ = top, right_ = std::max(left, right), bottom_ = std::max(top, bottom);
+  Widen();
+  const int yStart = std::max(top_, static_cast<int>(std::floor(minY)));
+  const int yEnd = std::min(bottom_, static_cast<int>(std::ceil(maxY)));
+  Scan(edges, count, yStart, yEnd, rule, antialias, sink);
+  left_ = saved[0], top_ = saved[1], right_ = saved[2], bottom_ = saved[3];
+}
+
+void Rasterizer::Scan(const Edge* edges, size_t count, int yStart, int yEnd, FillRule rule, bool antialias,
+                      SpanSink& sink) {
   const int samples = antialias ? kSamples : 1;
   size_t next = 0;
   active_.clear();
@@ -100,10 +126,10 @@ void Rasterizer::Fill(FillRule rule, bool antialias, SpanSink& sink) {
     events_.clear();
     for (int s = 0; s < samples; ++s) {
       const double sy = y + (s + 0.5) / samples;
-      while (next < edges_.size() && edges_[next].y0 <= sy) active_.push_back(next++);
+      while (next < count && edges[next].y0 <= sy) active_.push_back(next++);
       crossings_.clear();
       for (size_t i = 0; i < active_.size();) {
-        const Edge& e = edges_[active_[i]];
+        const Edge& e = edges[active_[i]];
         if (e.y1 <= sy) {
           active_[i] = active_.back();
           active_.pop_back();

@@ -3,7 +3,9 @@
 // the non-zero rule. Anti-aliased coverage takes four sample rows per pixel
 // with the exact covered width along each; without anti-aliasing a pixel is
 // in when its centre is. Work is bounded: segments past kMaxSegments are
-// dropped and everything is clipped to the clip rectangle.
+// dropped and everything is clipped to the clip rectangle. A region's sorted
+// edges can also be filled later on any rows of its clip by another
+// rasteriser (FillSorted): each row comes out as the whole fill gives it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +25,11 @@ enum class FillRule { EvenOdd, NonZero };
 class Rasterizer {
  public:
   static constexpr size_t kMaxSegments = 1u << 21;
+  // A segment going down (y0 < y1), dir -1 when it was given going up.
+  struct Edge {
+    double x0, y0, x1, y1, slope;
+    int dir;
+  };
 
   // Forgets all segments; later fills stay inside [left, right) x [top, bottom).
   void Reset(int left, int top, int right, int bottom);
@@ -32,16 +39,29 @@ class Rasterizer {
   double BoxArea() const;
   void Fill(FillRule rule, bool antialias, SpanSink& sink);
 
+  // The segments in order of their tops, and how far they reach down.
+  const std::vector<Edge>& SortedEdges();
+  int ClipLeft() const { return left_; }
+  int ClipTop() const { return top_; }
+  int ClipRight() const { return right_; }
+  int ClipBottom() const { return bottom_; }
+  double MinY() const { return minY_; }
+  double MaxY() const { return maxY_; }
+  // Fills edges sorted by their tops (minY..maxY their reach), as Fill does,
+  // on the rows of [left, right) x [top, bottom) only, with this rasteriser's
+  // scratch; its own segments are left as they are.
+  void FillSorted(const Edge* edges, size_t count, double minY, double maxY, int left, int top, int right, int bottom,
+                  FillRule rule, bool antialias, SpanSink& sink);
+
  private:
-  struct Edge {
-    double x0, y0, x1, y1, slope;
-    int dir;
-  };
   struct Crossing {
     double x;
     int dir;
   };
   void Accumulate(double xa, double xb, bool antialias);
+  // Rows yStart..yEnd-1 of the edges, inside left_..right_.
+  void Scan(const Edge* edges, size_t count, int yStart, int yEnd, FillRule rule, bool antialias, SpanSink& sink);
+  void Widen();  // scratch for the clip's width
 
   std::vector<Edge> edges_;
   std::vector<Crossing> crossings_;

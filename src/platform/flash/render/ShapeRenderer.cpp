@@ -92,7 +92,8 @@ bool Prepare(DrawTarget& t, FillPainter& painter, const FillStyle& f, const Xfor
       painter.SetSolid(Premultiply(Transform(cx, f.color)));
       return true;
     case kFillLinear: case kFillRadial: case kFillFocal:
-      return painter.SetGradient(f, toDevice * f.matrix, cx);
+      if (f.stops.empty()) return false;
+      return painter.SetGradient(f, toDevice * f.matrix, cx, t.ramps ? &t.ramps->Ramp(f.stops, cx, f.linearRgb) : nullptr);
     default: {
       const Bitmap* bitmap = t.bitmaps ? t.bitmaps(f.bitmap) : nullptr;
       const bool repeat = f.kind == kFillBitmapRepeat || f.kind == kFillBitmapRepeatHard;
@@ -118,7 +119,11 @@ class CurvedSink : public SpanSink {
   std::vector<uint8_t> shaped_;
 };
 
+// A colour fill is held for the frame's bands; anything else paints now,
+// after what is held.
 void FillRegion(DrawTarget& t, FillRule rule, FillPainter& painter) {
+  if (t.bands && !painter.Masking() && t.bands->Add(*t.raster, rule, t.antialias, painter)) return;
+  if (t.bands) t.bands->Settle();
   if (t.banded) {
     t.banded->Fill(*t.raster, rule, t.antialias, painter);
   } else {
@@ -177,6 +182,7 @@ void DrawShape(DrawTarget& t, const ShapeData& shape, const Xform& toDevice, con
       if (raster.Empty() || !Prepare(t, painter, style, toDevice, cx, textColor)) continue;
       const FillRule rule = shape.windingRule ? FillRule::NonZero : FillRule::EvenOdd;
       if (t.coverageCurve && t.antialias) {
+        if (t.bands) t.bands->Settle();
         CurvedSink curved(painter, t.coverageCurve);
         raster.Fill(rule, true, curved);
       } else {

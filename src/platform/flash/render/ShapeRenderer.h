@@ -5,13 +5,17 @@
 // grid), each line as wide as
 // its width times the mean of the transform's axis scales (at least a pixel;
 // a style that ignores the scales takes the stage's alone). Fills and lines of
-// one style group draw together, groups in order.
+// one style group draw together, groups in order. A target with frame bands
+// holds its colour fills there (painted at their Settle, before anything it
+// paints directly).
 #pragma once
 #include <functional>
 
 #include "platform/flash/render/BandedFill.h"
 #include "platform/flash/render/FillPainter.h"
+#include "platform/flash/render/FrameBands.h"
 #include "platform/flash/render/PixelCanvas.h"
+#include "platform/flash/render/RampCache.h"
 #include "platform/flash/render/Rasterizer.h"
 #include "platform/flash/parse/ShapeRecords.h"
 
@@ -54,6 +58,8 @@ struct DrawTarget {
   const PixelSnap* snap = nullptr;  // when set, device points go through it
   const uint8_t* coverageCurve = nullptr;  // when set, fills' coverage goes through this table of 256
   BandedFill* banded = nullptr;    // when set, large regions are painted on its threads
+  FrameBands* bands = nullptr;     // when set, colour fills are held there and painted at its Settle
+  RampCache* ramps = nullptr;      // when set, gradients' colour ramps are kept there
 };
 
 // toDevice: shape twips -> device pixels. textColor, when given, replaces

@@ -43,7 +43,13 @@ Xform SoftwareRenderer::ToDevice(const Matrix& world) const {
   return view * Xform::From(world);
 }
 
+void SoftwareRenderer::Settle() {
+  if (frameBands_) frameBands_->Settle();
+}
+
 void SoftwareRenderer::Forget() {
+  Settle();
+  ramps_.Clear();
   shapes_.Clear(), bitmaps_.clear(), fonts_.clear();
   texts_.clear(), editTexts_.clear(), buttons_.clear();
   bitmapPixels_ = 0;
@@ -59,6 +65,7 @@ void SoftwareRenderer::Use(const MovieDefinition& movie) {
 }
 
 void SoftwareRenderer::DropSurface() {
+  if (frameBands_) frameBands_->Drop();
   selected_.reset();
   surface_.reset();
   surfaceDC_ = ScopedMemoryDC();
@@ -70,6 +77,7 @@ void SoftwareRenderer::DropSurface() {
 }
 
 bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame, int left, int top) {
+  if (frameBands_) frameBands_->Drop();  // held fills of a paint that did not end are not painted
   if (!dc || frame.width <= 0 || frame.height <= 0 ||
       uint64_t(frame.width) * uint64_t(frame.height) > maxSurfacePixels_)
     return false;
@@ -109,6 +117,9 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
   target_.raster = &raster_;
   if (!banded_) banded_ = std::make_unique<BandedFill>(PaintPool::MachineThreads());
   target_.banded = banded_.get();
+  if (!frameBands_) frameBands_ = std::make_unique<FrameBands>(banded_->Pool());
+  target_.bands = frameBands_.get();
+  target_.ramps = &ramps_;
   target_.clip = Intersect(frame.clip, RECT{0, 0, frame.width, frame.height});
   target_.antialias = frame.quality >= kQualityMedium;
   target_.smoothBitmaps = frame.quality >= kQualityHigh;
@@ -126,6 +137,7 @@ bool SoftwareRenderer::Begin(HDC dc, const MovieDefinition& movie, const FrameVi
 }
 
 void SoftwareRenderer::End(HDC dc) {
+  Settle();
   GdiFlush();
   BitBlt(dc, bandLeft_, bandTop_, canvas_.width, canvas_.height, surfaceDC_.get(), 0, 0, SRCCOPY);
   movie_ = nullptr;
@@ -226,6 +238,7 @@ void SoftwareRenderer::DrawListOf(const Clip& clip, const Matrix& m, const Color
       --masksLeft_;
       if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
       std::vector<uint8_t>& mask = masks_[size_t(masksInForce_)];
+      Settle();
       mask.assign(size_t(canvas_.width) * canvas_.height, 0);
       target_.maskOut = mask.data();
       DrawCharacter(obj.character, obj.ratio, world, color, obj.clip.get(), StateOf(obj), nesting, &obj.matrix);
@@ -303,6 +316,7 @@ bool SoftwareRenderer::PushClipMask(const Clip& target, const ColorTransform& cx
   --masksLeft_;
   if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
   std::vector<uint8_t>& buffer = masks_[size_t(masksInForce_)];
+  Settle();
   buffer.assign(size_t(canvas_.width) * canvas_.height, 0);
   Matrix world = mask->entry->matrix;
   int hops = 0;
@@ -322,6 +336,7 @@ bool SoftwareRenderer::PushScrollMask(const Clip& clip, const Matrix& world) {
   --masksLeft_;
   if (masks_.size() <= size_t(masksInForce_)) masks_.resize(size_t(masksInForce_) + 1);
   std::vector<uint8_t>& buffer = masks_[size_t(masksInForce_)];
+  Settle();
   buffer.assign(size_t(canvas_.width) * canvas_.height, 0);
   const float w = static_cast<float>(std::clamp(clip.scrollRect[2] * 20, 0.0, 1e8));
   const float h = static_cast<float>(std::clamp(clip.scrollRect[3] * 20, 0.0, 1e8));
@@ -479,6 +494,7 @@ void SoftwareRenderer::DrawPicture(const Bitmap& picture, float w, float h, bool
   target.bitmaps = [shown](uint16_t) { return shown; };
   target.smoothBitmaps = target_.smoothBitmaps && smooth;
   Paint(rect, ToDevice(world), cx, nullptr, &target);
+  Settle();  // a video's frame may change before the paint ends
 }
 
 // Bitmaps defined again or freed since (frames of a video) make room for
@@ -662,6 +678,7 @@ void SoftwareRenderer::DrawSystemText(const EditTextData& e, const Xform& toDevi
   if (!gdiFont) return;
   const Rgba color = Transform(cx, e.color);
   if (color.a == 0) return;
+  Settle();
   GdiFlush();
   HDC dc = surfaceDC_.get();
   // On a layer GDI draws white on black on a sheet of its own, which then

@@ -18,7 +18,11 @@
 // most a few hundred clip layers). A frame larger
 // than the surface limit is drawn in bands. A large filled region is painted
 // in row bands on the renderer's pool of threads (BandedFill), with the
-// pixels one thread would give. Parsed characters and decoded
+// pixels one thread would give; on the surface itself the colour fills of
+// the whole frame are held and painted in row bands at once (FrameBands),
+// until anything else (a mask, a layer, GDI's text, the blit) needs the
+// pixels. Gradients' colour ramps are kept from paint to paint (RampCache).
+// Parsed characters and decoded
 // bitmaps are kept until a movie never drawn before is drawn.
 //
 // An object with filters, a blend mode other than normal, a background or
@@ -45,8 +49,10 @@
 #include "platform/flash/parse/ButtonRecords.h"
 #include "platform/flash/render/CachedSurface.h"
 #include "platform/flash/render/FlashRenderer.h"
+#include "platform/flash/render/FrameBands.h"
 #include "platform/flash/parse/MorphShape.h"
 #include "platform/flash/play/MovieVideos.h"
+#include "platform/flash/render/RampCache.h"
 #include "platform/flash/render/ShapeCache.h"
 #include "platform/flash/render/ShapeRenderer.h"
 #include "platform/flash/play/TextFieldState.h"
@@ -97,6 +103,8 @@ class SoftwareRenderer : public FlashRenderer {
   bool Begin(HDC dc, const MovieDefinition& movie, const FrameView& frame, int left, int top);
   void End(HDC dc);
   void DropSurface();
+  // Paints the fills held for the frame's bands (before the pixels are read or drawn otherwise).
+  void Settle();
   void Forget();
   void Use(const MovieDefinition& movie);
   const Character* Lookup(uint16_t id) const { return movie_->Find(id, frame_); }
@@ -166,6 +174,8 @@ class SoftwareRenderer : public FlashRenderer {
   PixelCanvas canvas_;
   Rasterizer raster_;
   std::unique_ptr<BandedFill> banded_;  // the painting threads, made at the first paint
+  std::unique_ptr<FrameBands> frameBands_;  // the frame's held fills, on banded_'s threads
+  RampCache ramps_;
   DrawTarget target_;
   StageView view_;
   const MovieDefinition* movie_ = nullptr;

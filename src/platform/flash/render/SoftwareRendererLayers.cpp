@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "base/ErrorLog.h"
-#include "platform/flash/binding/ScriptDrawing.h"
+#include "platform/flash/play/ScriptDrawing.h"
 #include "platform/flash/render/BlendModes.h"
 #include "platform/flash/render/Filters.h"
 #include "platform/flash/render/SoftwareRenderer.h"
@@ -142,6 +142,7 @@ void SoftwareRenderer::DrawLayered(const SurfaceEffects& effects, const ColorTra
     budget_ = budget;
     return;
   }
+  Settle();  // a layer is laid on the pixels below it
   const bool keep = entry && (effects.cacheAsBitmap || effects.HasFilters());
   uint64_t signature = 0;
   int nodes = 0;
@@ -205,6 +206,7 @@ void SoftwareRenderer::DrawLayered(const SurfaceEffects& effects, const ColorTra
     canvas_ = PixelCanvas{w, h, buffer.data(), nullptr};
     view_.left -= layer.left, view_.top -= layer.top;
     target_.clip = RECT{0, 0, w, h};
+    target_.bands = nullptr;  // a layer's fills are painted as they come
     ++layerDepth_;
     draw(ColorTransform{});
     --layerDepth_;

@@ -223,7 +223,7 @@ bool Vm::Unwind(Frame& f, uint32_t& pc) {
     }
     if (b.phase < 2 && t.hasFinally) {
       b.phase = 2;
-      b.resume = Pending::Throw;
+      b.throwing = true;
       b.returning = false;
       b.value = thrown_;
       pending_ = Pending::None;
@@ -243,7 +243,7 @@ bool Vm::ReturnThroughFinally(Frame& f, const Value& v, uint32_t& pc) {
     if (b.kind == Block::kTry && b.phase < 2 && b.t->hasFinally) {
       b.phase = 2;
       b.returning = true;
-      b.resume = Pending::None;
+      b.throwing = false;
       b.value = v;
       pc = b.t->finallyStart;
       return true;
@@ -626,7 +626,7 @@ void Vm::Execute(Frame& f, uint32_t pc) {
         if (!f.blocks.empty() && f.blocks.back().kind == Block::kTry && f.blocks.back().t == &f.code->tries[in.arg]) {
           const Block b = f.blocks.back();
           f.blocks.pop_back();
-          if (b.resume == Pending::Throw) {
+          if (b.throwing) {
             Throw(b.value);
           } else if (b.returning) {
             if (ReturnThroughFinally(f, b.value, pc)) break;

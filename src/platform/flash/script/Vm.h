@@ -24,6 +24,8 @@
 namespace flash::script {
 
 class Vm;
+struct VmFrame;
+struct VmBlock;
 
 // What the interpreter needs of the movie control.
 class VmHost {
@@ -230,9 +232,11 @@ class Vm {
   double StartSeconds() const { return startSeconds_; }
 
  private:
-  struct Frame;
-  struct Block;
+  using Frame = VmFrame;
+  using Block = VmBlock;
   enum class Pending : uint8_t { None, Throw, Abort };
+  static constexpr size_t kRegisterSpace = size_t(kMaxDepth + 4) * 256;
+  static constexpr size_t kMinCollect = size_t(16) << 20;  // fresh bytes before a collection inside a run
 
   void Execute(Frame& f, uint32_t pc);
   template <class Body>
@@ -321,5 +325,22 @@ class Vm {
   int lastKey_ = 0, lastAscii_ = 0;
   uint64_t random_ = 0x9E3779B97F4A7C15ull;
 };
+
+// An entry from the host: the budget starts with the outermost one, and a
+// stop or an uncaught throw is warned about and cleared there.
+template <class Body>
+void Vm::Outer(Body body) {
+  const bool outer = runs_ == 0;
+  if (outer) StartRun();
+  if (halted_ || pending_ != Pending::None) return;
+  ++runs_;
+  body();
+  --runs_;
+  if (outer && pending_ != Pending::None) {
+    host_.Warn(pending_ == Pending::Throw ? L"uncaught exception: " + ToText(thrown_) : abortReason_);
+    pending_ = Pending::None;
+    thrown_ = Value::Undefined();
+  }
+}
 
 }  // namespace flash::script

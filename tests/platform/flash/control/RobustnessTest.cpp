@@ -478,7 +478,7 @@ class Exerciser {
     }
     if (!control_.Player()) return;  // the movie loaded another in its place, which failed
     EXPECT_LT(control_.Player()->Describe().size(), 4u << 20);
-    EXPECT_LE(control_.Player()->Scripts().Vm().GetHeap().Bytes(), flash::script::Vm::kDefaultHeapLimit + (16u << 20));
+    EXPECT_LE(control_.Scripts()->Vm().GetHeap().Bytes(), flash::script::Vm::kDefaultHeapLimit + (16u << 20));
     SendMessageW(control_.hWnd(), WM_KEYDOWN, VK_LEFT, 0);
     SendMessageW(control_.hWnd(), WM_CHAR, L'a', 0);
     SendMessageW(control_.hWnd(), WM_KEYUP, VK_LEFT, 0);

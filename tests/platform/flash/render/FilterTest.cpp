@@ -8,6 +8,7 @@
 #include "FilterMovies.h"
 #include "platform/flash/parse/ButtonRecords.h"
 #include "platform/flash/parse/MovieDefinition.h"
+#include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/play/MoviePlayer.h"
 #include "platform/flash/render/BlendModes.h"
 #include "platform/flash/render/Filters.h"
@@ -94,7 +95,8 @@ TEST(FilterRecordsTest, PlaceObject3ReadsEveryFilterBlendModeAndCaching) {
               FilterList({Blur(2, 2), DropShadow(kBlack, 1, 1, 0, 1)});
   cut.resize(cut.size() - 6);
   const auto damaged = Read(rendertest::Movie(100, 100, {Square(), moviebytes::Tag(70, cut, true)}));
-  const flash::PlaceCommand& kept = damaged->root.frames[0].commands.at(0);
+  ASSERT_EQ(damaged->root.frames[0].commands.size(), 1u);
+  const flash::PlaceCommand& kept = damaged->root.frames[0].commands[0];
   ASSERT_TRUE(kept.filters);
   EXPECT_EQ(kept.filters->size(), 1u);
   EXPECT_TRUE(kept.clipActions.empty());
@@ -126,7 +128,7 @@ TEST(FilterRecordsTest, TimelineAppliesAndRewindsEffects) {
        Place3(1, 0, {}, {Glow(kBlack, 2, 2), Blur(1, 1)}, 1, -1, "", true), moviebytes::ShowFrame(),
        Place3(1, 0, rendertest::Translate(20, 0), {}, -1, 0, "", true)});
   const auto def = Read(movie);
-  flash::MoviePlayer player(*def);
+  flash::MoviePlayer player(*def, flash::MovieScripts::Factory());
   player.Start();
   auto effects = [&]() -> const flash::SurfaceEffects& { return player.Root().objects.at(1).effects; };
   EXPECT_EQ(effects().filters->size(), 1u);

@@ -6,6 +6,7 @@
 
 #include "RenderMovies.h"
 #include "platform/flash/control/FlashControl.h"
+#include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/play/MoviePlayer.h"
 #include "platform/flash/render/SoftwareRenderer.h"
 
@@ -329,7 +330,7 @@ TEST(RenderDisplayTest, ButtonUpAndOverStates) {
 
   std::unique_ptr<flash::MovieDefinition> definition;
   ASSERT_EQ(flash::ReadMovieDefinition(movie, definition), flash::MovieError::None);
-  flash::MoviePlayer player(*definition);
+  flash::MoviePlayer player(*definition, flash::MovieScripts::Factory());
   player.Start();
   flash::SoftwareRenderer renderer;
   renderer.SetButtonState(flash::kButtonOver);
@@ -402,7 +403,7 @@ TEST(RenderDisplayTest, CharacterDefinedAgainShowsFromItsFrame) {
 TEST(RenderDisplayTest, LargeFramesAreDrawnInBands) {
   std::unique_ptr<flash::MovieDefinition> definition;
   ASSERT_EQ(flash::ReadMovieDefinition(DrawnMovie(false), definition), flash::MovieError::None);
-  flash::MoviePlayer player(*definition);
+  flash::MoviePlayer player(*definition, flash::MovieScripts::Factory());
   player.Start();
   player.GotoFrame(1);
   const flash::FrameView frame{200, 100, RECT{0, 0, 200, 100}, flash::PlaceStage(definition->frame, 200, 100, 0, 0),
@@ -522,7 +523,7 @@ TEST(RenderDamageTest, SelfPlacingCharactersAreDrawnOnceAndChainsEnd) {
     }
     std::unique_ptr<flash::MovieDefinition> definition;
     ASSERT_EQ(flash::ReadMovieDefinition(h.movie, definition), flash::MovieError::None);
-    flash::MoviePlayer player(*definition);
+    flash::MoviePlayer player(*definition, flash::MovieScripts::Factory());
     player.Start();
     const std::wstring list = player.Describe();
     size_t clips = 0;

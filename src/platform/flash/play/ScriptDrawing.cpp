@@ -1,4 +1,4 @@
-#include "platform/flash/binding/ScriptDrawing.h"
+#include "platform/flash/play/ScriptDrawing.h"
 
 #include <algorithm>
 #include <cmath>
