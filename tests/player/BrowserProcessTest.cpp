@@ -86,12 +86,6 @@ bool FirstCellShowsItsThumbnail(HWND flash, COLORREF* seen = nullptr) {
 }
 
 // Whether the keyboard focus of the window's thread is the window or one inside it.
-bool FocusInside(HWND window) {
-  GUITHREADINFO info{sizeof(info)};
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) return false;
-  return info.hwndFocus == window || IsChild(window, info.hwndFocus);
-}
-
 std::wstring BrowseDocumentFolder() {
   wchar_t appData[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);

@@ -286,6 +286,12 @@ bool TypeText(HWND window, const std::wstring& text) {
   return Send(inputs);
 }
 
+bool FocusInside(HWND window) {
+  GUITHREADINFO info{sizeof(info)};
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) return false;
+  return info.hwndFocus == window || IsChild(window, info.hwndFocus);
+}
+
 bool ClickAt(HWND window, POINT client) {
   HWND top = GetAncestor(window, GA_ROOT);
   if (!ToFront(top)) return false;

@@ -91,6 +91,8 @@ bool PressKeys(HWND window, std::initializer_list<std::vector<WORD>> chords);
 bool TypeText(HWND window, const std::wstring& text);
 // A left click at a point of the window's client area.
 bool ClickAt(HWND window, POINT client);
+// The window or one of its children holds its thread's focus.
+bool FocusInside(HWND window);
 // The items of one menu of the running program's window, read inside the
 // program (another process's menus cannot be read from outside under Wine):
 // a window hook loads the probe library there, which writes one line per
