@@ -160,7 +160,7 @@ void PlayerWindow::BrowserWindowAdaptor::ThumbnailMade(const std::wstring& thumb
 
 bool PlayerWindow::BrowserWindowAdaptor::MakeThumbnail(const std::wstring& movie, const std::wstring& thumbPath,
                                              ThumbnailProgress* progress) {
-  return MakeMovieThumbnail(movie, SWFInfo{}, thumbPath, 255, w_.Host().Opts().ShotJpeg, progress,
+  return MakeMovieThumbnail(movie, SWFInfo{}, thumbPath, 255, w_.Host().Opts(), progress,
                             w_.CurrentSWFInfo.Path);
 }
 
