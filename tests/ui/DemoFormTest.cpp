@@ -249,6 +249,7 @@ void CALLBACK ShootOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
 }  // namespace
 
 TEST(DemoForm, ShowsEachControlStyledWithTheDrawnControlsAndSavesItsPicture) {
+  MenuTexts texts;  // outlives the hooks, which the state puts back
   DemoState state;
   DemoForm f;
   f.Show();
@@ -274,12 +275,12 @@ TEST(DemoForm, ShowsEachControlStyledWithTheDrawnControlsAndSavesItsPicture) {
   // The menus owner-drawn through the form's hook, and the File menu opened.
   CFormEvents hook;
   ASSERT_TRUE(hook.SetHookedForm(&f));
-  InstallOwnerDrawHooks();
+  InstallOwnerDrawHooks(texts);
   InitMenuCaptionCache();
-  MenuIcons[L"&Loop"] = L"check";
-  MenuIcons[L"&Shuffle"] = L"radio";
-  MenuIcons[L"&Open..."] = L"play";
-  MakeMenuBarOwnerDrawn(f);
+  texts.Icons[L"&Loop"] = L"check";
+  texts.Icons[L"&Shuffle"] = L"radio";
+  texts.Icons[L"&Open..."] = L"play";
+  MakeMenuBarOwnerDrawn(texts, f);
   f.Refresh();
   forms::DoEvents();
   shotForm = &f;
