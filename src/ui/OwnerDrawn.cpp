@@ -497,12 +497,12 @@ void DrawPlaylistItem(const DRAWITEMSTRUCT& dis, const std::vector<std::wstring>
   BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
 }
 
-void InstallOwnerDrawHooks(MenuTexts& texts) {
-  OwnerDrawHooks.DrawMenuItem = [&texts](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(texts, window, item); };
-  OwnerDrawHooks.MeasureMenuItem = [&texts](HWND window, UINT id, ULONG_PTR data, SIZE& size, bool bold) {
+void InstallOwnerDrawHooks(OwnerDrawHandlers& handlers, MenuTexts& texts) {
+  handlers.DrawMenuItem = [&texts](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(texts, window, item); };
+  handlers.MeasureMenuItem = [&texts](HWND window, UINT id, ULONG_PTR data, SIZE& size, bool bold) {
     MeasureMenuItem(texts, window, id, data, size, bold);
   };
-  OwnerDrawHooks.MakePopupOwnerDrawn = [&texts](HMENU popup, HWND window, int position) {
+  handlers.MakePopupOwnerDrawn = [&texts](HMENU popup, HWND window, int position) {
     MakePopupOwnerDrawn(texts, popup, window, position);
   };
 }

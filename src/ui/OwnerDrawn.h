@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+struct OwnerDrawHandlers;
 namespace forms {
 class Form;
 }
@@ -58,10 +59,10 @@ void DrawMenuItem(const MenuTexts& texts, HWND window, const DRAWITEMSTRUCT& ite
 // itemID outside them (-1 for the focus on an empty box) paints only the
 // background and the focus rectangle.
 void DrawPlaylistItem(const DRAWITEMSTRUCT& item, const std::vector<std::wstring>& paths, long playing);
-// Routes the menus' owner-draw messages of hooked windows (OwnerDrawHooks)
-// here, with texts (which must outlive the hooks); a list box draws its rows
-// through its own window's handler.
-void InstallOwnerDrawHooks(MenuTexts& texts);
+// Routes the menus' owner-draw messages of a hooked window (its hook's
+// handlers) here, with texts (which must outlive the handlers); a list box
+// draws its rows through its own window's handler.
+void InstallOwnerDrawHooks(OwnerDrawHandlers& handlers, MenuTexts& texts);
 
 // The playlist list box: a borderless owner-drawn child of parent with rows of
 // variable (24-pixel) height and no strings of its own, as many as the

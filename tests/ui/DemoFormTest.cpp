@@ -195,11 +195,9 @@ struct DemoState {
   draw_test::PictureFolders pictures;
   draw_test::StyleScope glassy{2};
   HWND mainForm = MainForm;
-  OwnerDrawHandlers hooks = OwnerDrawHooks;
   int check = MessageForm().CheckValue;
   ~DemoState() {
     MainForm = mainForm;
-    OwnerDrawHooks = hooks;
     InitMenuCaptionCache();
     MessageForm().CheckValue = check;
   }
@@ -249,8 +247,8 @@ void CALLBACK ShootOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
 }  // namespace
 
 TEST(DemoForm, ShowsEachControlStyledWithTheDrawnControlsAndSavesItsPicture) {
-  MenuTexts texts;  // outlives the hooks, which the state puts back
   DemoState state;
+  MenuTexts texts;
   DemoForm f;
   f.Show();
   MainForm = f.hWnd();
@@ -275,7 +273,7 @@ TEST(DemoForm, ShowsEachControlStyledWithTheDrawnControlsAndSavesItsPicture) {
   // The menus owner-drawn through the form's hook, and the File menu opened.
   CFormEvents hook;
   ASSERT_TRUE(hook.SetHookedForm(&f));
-  InstallOwnerDrawHooks(texts);
+  InstallOwnerDrawHooks(hook.OwnerDraw, texts);
   InitMenuCaptionCache();
   texts.Icons[L"&Loop"] = L"check";
   texts.Icons[L"&Shuffle"] = L"radio";

@@ -100,8 +100,8 @@ void PlayerWindow::PIC_Click(int index) {
 }
 
 void PlayerWindow::AssignMenus() {
-  InstallOwnerDrawHooks(menuTexts_);
-  OwnerDrawHooks.DrawMenuItem = [this](HWND window, DRAWITEMSTRUCT& item) {
+  InstallOwnerDrawHooks(formX_.OwnerDraw, menuTexts_);
+  formX_.OwnerDraw.DrawMenuItem = [this](HWND window, DRAWITEMSTRUCT& item) {
     DrawMenuItem(menuTexts_, window, item, NotActive);
   };
   InitMenuCaptionCache();
