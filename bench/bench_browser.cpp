@@ -164,7 +164,7 @@ int wmain() {
     clear();
     t0 = Now();
     for (const auto& m : movies) {
-      PrepareShot(m, L"", false);
+      PrepareShot(m, L"", false, ShotSettings{});
       Check(SaveJPG(frmFlashShot.myDib, player::ThumbnailPath(m, false), 90), "SaveJPG");
     }
     frmFlashShot.Unload();

@@ -55,15 +55,15 @@ int wmain() {
   forms::Menu* view = w.FindMenu(L"MenuView");
   if (!view || !view->SubMenu()) Stop("finding the View menu");
   HMENU menu = view->SubMenu();
-  MakePopupOwnerDrawn(menu, window, 0);
+  MakePopupOwnerDrawn(w.Menus(), menu, window, 0);
   std::vector<MenuRow> rows;
   for (int i = 0; i < GetMenuItemCount(menu); ++i) {
     MENUITEMINFOW mii{sizeof(mii)};
     mii.fMask = MIIM_ID | MIIM_STATE;
     if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
-    const auto caption = MenuCaptions.find(MenuCaptionKey(mii.wID, window));
+    const auto caption = w.Menus().Captions.find(MenuCaptionKey(mii.wID, window));
     rows.push_back({mii.wID, (mii.fState & MFS_CHECKED) ? static_cast<UINT>(ODS_CHECKED) : 0u,
-                    caption == MenuCaptions.end() ? L"" : caption->second});
+                    caption == w.Menus().Captions.end() ? L"" : caption->second});
   }
   if (rows.empty()) Stop("reading the View menu");
 
@@ -76,7 +76,7 @@ int wmain() {
     int top = 0;
     for (const MenuRow& r : rows) {
       SIZE size{};
-      MeasureMenuItem(window, r.id, 0, size, false);
+      MeasureMenuItem(w.Menus(), window, r.id, 0, size, false);
       DRAWITEMSTRUCT item{};
       item.CtlType = ODT_MENU;
       item.itemID = r.id;
@@ -84,7 +84,7 @@ int wmain() {
       item.hDC = dc.get();
       item.hwndItem = reinterpret_cast<HWND>(menu);
       item.rcItem = {0, top, width, top + size.cy};
-      DrawMenuItem(window, item);
+      DrawMenuItem(w.Menus(), window, item);
       top += size.cy;
     }
   };
@@ -102,7 +102,7 @@ int wmain() {
   std::vector<double> first;
   for (int round = 0; round < 11; ++round) {
     w.AssignMenus();
-    MakePopupOwnerDrawn(menu, window, 0);
+    MakePopupOwnerDrawn(w.Menus(), menu, window, 0);
     const double t0 = Now();
     ownerDrawn();
     first.push_back(Now() - t0);

@@ -62,21 +62,22 @@ int main() {
   Require(window && dc && bitmap, "making the window and the picture to draw into");
   ScopedSelect select(dc.get(), bitmap.get());
 
-  MenuCaptions[MenuCaptionKey(100, window)] = L"&Open...\tCtrl+O";
-  MenuCaptions[MenuCaptionKey(101, window)] = L"&Loop";
-  MenuIcons[L"&Loop"] = L"check";
+  MenuTexts texts;
+  texts.Captions[MenuCaptionKey(100, window)] = L"&Open...\tCtrl+O";
+  texts.Captions[MenuCaptionKey(101, window)] = L"&Loop";
+  texts.Icons[L"&Loop"] = L"check";
   DRAWITEMSTRUCT item{};
   item.CtlType = ODT_MENU;
   item.hDC = dc.get();
   item.rcItem = {0, 0, 200, 22};
   item.itemID = 100;
-  RequireDrawn(dc.get(), item.rcItem, "drawing a menu item", [&] { DrawMenuItem(window, item); });
+  RequireDrawn(dc.get(), item.rcItem, "drawing a menu item", [&] { DrawMenuItem(texts, window, item); });
   const double menus = PerSecond(2000, [&](int i) {
     SIZE size{};
     item.itemID = 100 + i % 2;
     item.itemState = i % 2 ? ODS_CHECKED : 0;
-    MeasureMenuItem(window, item.itemID, 0, size, false);
-    DrawMenuItem(window, item);
+    MeasureMenuItem(texts, window, item.itemID, 0, size, false);
+    DrawMenuItem(texts, window, item);
   });
   std::printf("menu item measured and drawn: %.0f per second\n", menus);
 

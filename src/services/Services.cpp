@@ -24,13 +24,18 @@ bool OneInstance = false;
 std::wstring LastError;
 std::wstring WinVersionName, WinVersionExtra;
 bool WinVersionUnknown = false;
-double StopWatchTimes[2] = {0, 0};
 
 namespace {
 
-std::function<double()>& Clock() {
-  static std::function<double()> clock = MonotonicSeconds;
-  return clock;
+// The stopwatch: its clock and its marks (seconds on that clock; 0 until started).
+struct StopWatchState {
+  std::function<double()> clock = MonotonicSeconds;
+  double lap = 0, overall = 0;
+};
+
+StopWatchState& Watch() {
+  static StopWatchState watch;
+  return watch;
 }
 
 std::wstring NowText() {
@@ -98,21 +103,24 @@ void MakeUserFiles() {
 }
 
 void StopWatch(const std::wstring& label, bool total) {
-  double now = Clock()();
-  if (total && StopWatchTimes[1] == 0) {
-    StopWatchTimes[0] = StopWatchTimes[1] = now;
+  StopWatchState& watch = Watch();
+  double now = watch.clock();
+  if (total && watch.overall == 0) {
+    watch.lap = watch.overall = now;
     return;
   }
   if (!label.empty()) {
-    double elapsed = now - (total ? StopWatchTimes[1] : StopWatchTimes[0]);
+    double elapsed = now - (total ? watch.overall : watch.lap);
     long long ms = std::llrint(elapsed * 1000.0);  // to nearest, halves to even
     WriteLog(label + L" in " + std::to_wstring(ms) + L" ms");
   }
-  StopWatchTimes[0] = now;
+  watch.lap = now;
 }
 
 void SetStopWatchClock(std::function<double()> clock) {
-  Clock() = clock ? std::move(clock) : std::function<double()>(MonotonicSeconds);
+  StopWatchState& watch = Watch();
+  watch.clock = clock ? std::move(clock) : std::function<double()>(MonotonicSeconds);
+  watch.lap = watch.overall = 0;
 }
 
 std::wstring GetAppVersion() {

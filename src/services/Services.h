@@ -21,7 +21,6 @@ extern bool OneInstance;
 extern std::wstring LastError; // last error text of the movie-file routines
 extern std::wstring WinVersionName, WinVersionExtra;
 extern bool WinVersionUnknown;
-extern double StopWatchTimes[2];  // lap mark, overall mark (seconds on the monotonic clock); 0 until started
 
 
 // Sets the folder globals and starts the log. The user's skin and cache
@@ -34,8 +33,11 @@ enum class UserFiles { Now, Later };
 void InitServices(const std::wstring& appPath, const std::wstring& logName, UserFiles userFiles = UserFiles::Now);
 void MakeUserFiles();
 
+// Logs "<label> in <n> ms" since the last call (total: since the watch was
+// started); total on a watch not started starts it, an empty label only marks the lap.
+// SetStopWatchClock gives the watch a clock in seconds (monotonic by default; an empty
+// function restores it) and stops it.
 void StopWatch(const std::wstring& label, bool total);
-// The stopwatch's clock in seconds (monotonic by default); an empty function restores it.
 void SetStopWatchClock(std::function<double()> clock);
 
 std::wstring GetAppVersion();

@@ -106,8 +106,8 @@ void CFormEvents::BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lPa
     case WM_DRAWITEM: {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
       if (!item) break;
-      if (item->CtlType == ODT_MENU && OwnerDrawHooks.DrawMenuItem) {
-        Raise(OwnerDrawHooks.DrawMenuItem, hWnd, *item);
+      if (item->CtlType == ODT_MENU && OwnerDraw.DrawMenuItem) {
+        Raise(OwnerDraw.DrawMenuItem, hWnd, *item);
         handled = true;
       }
       if (handled) result = TRUE;
@@ -116,9 +116,9 @@ void CFormEvents::BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lPa
     case WM_MEASUREITEM: {
       auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       if (!item) break;
-      if (item->CtlType == ODT_MENU && OwnerDrawHooks.MeasureMenuItem) {
+      if (item->CtlType == ODT_MENU && OwnerDraw.MeasureMenuItem) {
         SIZE size{0, 0};
-        Raise(OwnerDrawHooks.MeasureMenuItem, hWnd, item->itemID, item->itemData, size, false);
+        Raise(OwnerDraw.MeasureMenuItem, hWnd, item->itemID, item->itemData, size, false);
         item->itemWidth = static_cast<UINT>(size.cx) + (item->itemData == 2 ? 16 : 0);
         item->itemHeight = static_cast<UINT>(size.cy);
         handled = true;
@@ -132,8 +132,8 @@ void CFormEvents::BeforeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM& lPa
     case WM_INITMENUPOPUP: {
       // A window menu (the system's own popup) is never made owner-drawn.
       auto popup = reinterpret_cast<HMENU>(wParam);
-      if (HIWORD(lParam) || !OwnerDrawHooks.MakePopupOwnerDrawn) break;
-      Raise(OwnerDrawHooks.MakePopupOwnerDrawn, popup, hWnd, 0);
+      if (HIWORD(lParam) || !OwnerDraw.MakePopupOwnerDrawn) break;
+      Raise(OwnerDraw.MakePopupOwnerDrawn, popup, hWnd, 0);
       break;
     }
     case WM_CONTEXTMENU:

@@ -44,6 +44,8 @@ class CFormEvents : private IHookClient {
   std::function<void(std::wstring& Text, HWND& Sender)> CopyData;
   // Handled = true keeps the command from the previous window procedure.
   std::function<void(long Command, long Device, long KeyState, bool& Handled)> AppCommand;
+  // The hooked window's owner-drawn menus (WM_DRAWITEM, WM_MEASUREITEM, WM_INITMENUPOPUP).
+  OwnerDrawHandlers OwnerDraw;
 
   HWND hWnd() const { return hWnd_; }
   forms::Form* HookedForm() const { return form_; }

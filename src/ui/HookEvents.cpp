@@ -1,7 +1,6 @@
 #include "ui/HookEvents.h"
 
 SubclassSlot SubclassTable[SubclassSlotCount + 1];
-OwnerDrawHandlers OwnerDrawHooks;
 
 namespace {
 

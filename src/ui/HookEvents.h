@@ -49,15 +49,15 @@ bool UnsubclassWindow(int& slot);
 // The dispatcher the entry procedures call.
 LRESULT SubclassWndProc(int slot, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-// Owner drawing of menus rides on the same hook. Each handler is
-// optional; a message whose handler is missing goes on to the previous procedure.
+// Owner drawing of menus rides on the same hook: each hook (CFormEvents) has its
+// own handlers. Each handler is optional; a message whose handler is missing goes
+// on to the previous procedure.
 struct OwnerDrawHandlers {
   std::function<void(HWND hWnd, DRAWITEMSTRUCT& item)> DrawMenuItem;
   // Fills size with the width and height of a menu item's row.
   std::function<void(HWND hWnd, UINT itemID, ULONG_PTR itemData, SIZE& size, bool bold)> MeasureMenuItem;
   std::function<void(HMENU popup, HWND hWnd, int level)> MakePopupOwnerDrawn;
 };
-extern OwnerDrawHandlers OwnerDrawHooks;
 
 // Height of an owner-drawn list box row, in pixels.
 constexpr UINT PlaylistRowHeight = 24;

@@ -10,7 +10,6 @@
 #include "platform/flash/control/FlashControl.h"
 #include "services/Services.h"
 
-ShotSettings ShotOptions;
 
 namespace {
 

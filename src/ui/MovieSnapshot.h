@@ -12,7 +12,8 @@
 #include "images/cDIBSection.h"
 #include "moviefiles/SWFInfo.h"
 
-// The settings a snapshot reads (kept by the option set and the thumbnail generator).
+// The settings a snapshot reads; each caller makes its own (the player from its
+// option set, the thumbnail generator from its run's settings).
 struct ShotSettings {
   bool HQShots = true;
   uint8_t SampleFrom = 30, SampleTo = 50;  // per cent of the movie, SampleTo >= SampleFrom
@@ -23,7 +24,6 @@ struct ShotSettings {
   bool Watermark = false;        // the generator's watermark
   std::wstring LogoPath;         // its PNG
 };
-extern ShotSettings ShotOptions;
 
 // What a snapshot needs of the hidden window and its control.
 class ShotTarget {

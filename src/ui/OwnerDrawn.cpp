@@ -15,10 +15,6 @@
 #include "ui/DrawingModule.h"
 #include "ui/HookEvents.h"
 
-std::map<std::wstring, std::wstring> MenuCaptions;
-std::set<std::wstring> MenuSeparators;
-std::map<std::wstring, std::wstring> MenuIcons;
-
 namespace {
 
 // The menu-bar item drawn last, to close the gap at the end of a wrapped bar line.
@@ -192,9 +188,6 @@ std::wstring MenuCaptionKey(UINT id, HWND window) {
 }
 
 void InitMenuCaptionCache() {
-  MenuCaptions.clear();
-  MenuSeparators.clear();
-  MenuIcons.clear();
   MenuPictures().clear();
   PaintCache& c = Cache();
   c.fontKey.clear();
@@ -203,7 +196,7 @@ void InitMenuCaptionCache() {
   c.noMarkTheme = false;
 }
 
-void MakeMenuBarOwnerDrawn(forms::Form& form) {
+void MakeMenuBarOwnerDrawn(MenuTexts& texts, forms::Form& form) {
   HWND window = form.hWnd();
   HMENU bar = GetMenu(window);
   if (!bar) return;
@@ -218,7 +211,7 @@ void MakeMenuBarOwnerDrawn(forms::Form& form) {
     const UINT id = FirstMenuBarId + static_cast<UINT>(i);
     std::wstring caption = FormItemText(&form, bar, i);
     if (caption.empty() && !(mii.fType & MFT_OWNERDRAW)) caption = text;
-    if (!caption.empty()) MenuCaptions[MenuCaptionKey(id, window)] = caption;
+    if (!caption.empty()) texts.Captions[MenuCaptionKey(id, window)] = caption;
     // The item keeps its state and submenu; only type, number and data change.
     MENUITEMINFOW set{sizeof(set)};
     set.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA;
@@ -230,7 +223,7 @@ void MakeMenuBarOwnerDrawn(forms::Form& form) {
   DrawMenuBar(window);
 }
 
-void MakePopupOwnerDrawn(HMENU menu, HWND window, int position) {
+void MakePopupOwnerDrawn(MenuTexts& texts, HMENU menu, HWND window, int position) {
   forms::Form* form = forms::FormFromHwnd(window);
   const int count = GetMenuItemCount(menu);
   const int first = position < 1 ? 0 : position, last = position < 1 ? count - 1 : position;
@@ -252,12 +245,12 @@ void MakePopupOwnerDrawn(HMENU menu, HWND window, int position) {
       type |= MFT_MENUBREAK;
     }
     const std::wstring key = MenuCaptionKey(mii.wID, window);
-    if (mii.fType & MFT_SEPARATOR) MenuSeparators.insert(key);
+    if (mii.fType & MFT_SEPARATOR) texts.Separators.insert(key);
     MENUITEMINFOW set{sizeof(set)};
     set.fMask = MIIM_FTYPE;
     set.fType = type;
     SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &set);
-    if (!caption.empty()) MenuCaptions[key] = caption;
+    if (!caption.empty()) texts.Captions[key] = caption;
   }
 }
 
@@ -278,9 +271,9 @@ HFONT CreateMenuFont(HDC dc, bool bold) {
   return CreateFontIndirectW(&lf);
 }
 
-void MeasureMenuItem(HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, bool bold) {
+void MeasureMenuItem(const MenuTexts& texts, HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, bool bold) {
   const std::wstring key = MenuCaptionKey(itemID, window);
-  std::wstring text = Lookup(MenuCaptions, key);
+  std::wstring text = Lookup(texts.Captions, key);
   long extra = 0;
   const size_t tab = text.find(L'\t');
   if (tab != std::wstring::npos)
@@ -305,7 +298,7 @@ void MeasureMenuItem(HWND window, UINT itemID, ULONG_PTR itemData, SIZE& size, b
   }
   const SIZE measured = known->second;
   size.cx = measured.cx + 6 + (itemData == MenuBarItemData ? 0 : extra);
-  size.cy = MenuSeparators.count(key) ? static_cast<LONG>(MenuSeparatorHeight) : measured.cy + 6;
+  size.cy = texts.Separators.count(key) ? static_cast<LONG>(MenuSeparatorHeight) : measured.cy + 6;
 }
 
 namespace {
@@ -355,7 +348,7 @@ long LastMenuBarId(HWND window) {
   return static_cast<long>(FirstMenuBarId) + std::max(count, 0) - 1;
 }
 
-void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis, bool appInactive) {
+void DrawMenuItem(const MenuTexts& texts, HWND window, const DRAWITEMSTRUCT& dis, bool appInactive) {
   const long w = dis.rcItem.right - dis.rcItem.left, h = dis.rcItem.bottom - dis.rcItem.top;
   if (w <= 0 || h <= 0) return;
   const bool barItem = dis.itemData == MenuBarItemData;
@@ -363,12 +356,12 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis, bool appInactive) {
   MENUITEMINFOW mii{sizeof(mii)};
   mii.fMask = MIIM_FTYPE | MIIM_STATE;
   const bool known = GetMenuItemInfoW(reinterpret_cast<HMENU>(dis.hwndItem), dis.itemID, FALSE, &mii) != FALSE;
-  const bool separator = MenuSeparators.count(key) || (known && (mii.fType & MFT_SEPARATOR));
+  const bool separator = texts.Separators.count(key) || (known && (mii.fType & MFT_SEPARATOR));
   // The menu's default item is drawn bold (the system does not always say so in the drawing state).
   const UINT state = dis.itemState | (known && !barItem && (mii.fState & MFS_DEFAULT) ? ODS_DEFAULT : 0);
   const bool selected = state & ODS_SELECTED, disabled = state & ODS_DISABLED, checked = state & ODS_CHECKED;
 
-  std::wstring caption = separator && !barItem ? std::wstring() : Lookup(MenuCaptions, key), accelerator;
+  std::wstring caption = separator && !barItem ? std::wstring() : Lookup(texts.Captions, key), accelerator;
   const size_t tab = caption.find(L'\t');
   if (tab != std::wstring::npos) {
     accelerator = caption.substr(tab + 1);
@@ -376,8 +369,8 @@ void DrawMenuItem(HWND window, const DRAWITEMSTRUCT& dis, bool appInactive) {
   }
   std::wstring icon;
   if (!(separator && !barItem)) {
-    auto found = MenuIcons.find(caption);
-    if (found != MenuIcons.end()) icon = found->second;
+    auto found = texts.Icons.find(caption);
+    if (found != texts.Icons.end()) icon = found->second;
     else if (checked) icon = L"check";  // a checked item without an icon of its own shows its check
   }
   const bool noIcon = icon.empty();
@@ -504,13 +497,13 @@ void DrawPlaylistItem(const DRAWITEMSTRUCT& dis, const std::vector<std::wstring>
   BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
 }
 
-void InstallOwnerDrawHooks() {
-  OwnerDrawHooks.DrawMenuItem = [](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(window, item); };
-  OwnerDrawHooks.MeasureMenuItem = [](HWND window, UINT id, ULONG_PTR data, SIZE& size, bool bold) {
-    MeasureMenuItem(window, id, data, size, bold);
+void InstallOwnerDrawHooks(OwnerDrawHandlers& handlers, MenuTexts& texts) {
+  handlers.DrawMenuItem = [&texts](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(texts, window, item); };
+  handlers.MeasureMenuItem = [&texts](HWND window, UINT id, ULONG_PTR data, SIZE& size, bool bold) {
+    MeasureMenuItem(texts, window, id, data, size, bold);
   };
-  OwnerDrawHooks.MakePopupOwnerDrawn = [](HMENU popup, HWND window, int position) {
-    MakePopupOwnerDrawn(popup, window, position);
+  handlers.MakePopupOwnerDrawn = [&texts](HMENU popup, HWND window, int position) {
+    MakePopupOwnerDrawn(texts, popup, window, position);
   };
 }
 

@@ -51,19 +51,20 @@ void FlashShotForm::PaintInto(HDC dc) {
 
 void FlashShotForm::DoEvents() { forms::DoEvents(); }
 
-bool TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite) {
-  return TakeMovieSnapshot(frmFlashShot, frmFlashShot.myDib, info, forceUnload, satellite, ShotOptions);
+bool TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, const ShotSettings& settings, long satellite) {
+  return TakeMovieSnapshot(frmFlashShot, frmFlashShot.myDib, info, forceUnload, satellite, settings);
 }
 
-void PrepareShot(const std::wstring& movieFileName, const std::wstring& playingPath, bool forceUnload, long satellite) {
+void PrepareShot(const std::wstring& movieFileName, const std::wstring& playingPath, bool forceUnload,
+                 const ShotSettings& settings, long satellite) {
   SWFInfo record;
   if (movieFileName != flash::kNoMovie) {
     WriteLog(L"Reading Info " + movieFileName + L"... ", false);
     std::wstring result = GetSWFInfo(movieFileName, record, false);
     WriteLog(result.empty() ? L"Ok" : result);
   }
-  TakeMovieSnapshot(record, forceUnload, satellite);
-  if (DeletesShotCopy(record, ShotOptions.CacheMode, playingPath) && FileExists(record.Path))
+  TakeMovieSnapshot(record, forceUnload, settings, satellite);
+  if (DeletesShotCopy(record, settings.CacheMode, playingPath) && FileExists(record.Path))
     DeleteFileW(record.Path.c_str());
 }
 

@@ -11,13 +11,13 @@
 #include "ui/MovieSnapshot.h"
 
 // Into frmFlashShot.myDib through the hidden window.
-bool TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, long satellite = 0);
+bool TakeMovieSnapshot(const SWFInfo& info, bool forceUnload, const ShotSettings& settings, long satellite = 0);
 // Reads the movie's header into a record of its own and takes its snapshot;
 // "| no |" only stops the hidden control. A movie taken out of a projector
 // into the cache is deleted afterwards by CacheMode, unless it is the
 // player's (playingPath).
 void PrepareShot(const std::wstring& movieFileName, const std::wstring& playingPath, bool forceUnload,
-                 long satellite = 0);
+                 const ShotSettings& settings, long satellite = 0);
 // The major version of the movie control, 0 when it can't be read.
 uint8_t GetFlashPlayerVersion();
 

@@ -2,8 +2,10 @@
 // sorts, the folder a request names, browse.xml as the page reads it, the
 // address bar's history, the thumbnail run after the page (missing list,
 // the cells in view first, Stop, a broken movie after a good one) and the
-// pictures of frames.
+// pictures of frames, and the snapshot settings the options give.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "PlayerFakes.h"
 #include "base/TextConv.h"
@@ -420,11 +422,22 @@ TEST_F(MediaBrowserTest, BrokenMovieAfterAGoodOneGetsNoMediaPicture) {
   moviebytes::Bytes bytes = Frames(20).Plain();
   bytes.resize(12);
   const std::wstring broken = Write(L"broken.swf", bytes);
-  ASSERT_TRUE(player::MakeMovieThumbnail(good, SWFInfo{}, temp.File(L"good.jpg"), 255, 90, nullptr, L""));
-  player::MakeMovieThumbnail(broken, SWFInfo{}, temp.File(L"broken.jpg"), 255, 90, nullptr, L"");
+  ASSERT_TRUE(player::MakeMovieThumbnail(good, SWFInfo{}, temp.File(L"good.jpg"), 255, player::OptionSet{}, nullptr, L""));
+  player::MakeMovieThumbnail(broken, SWFInfo{}, temp.File(L"broken.jpg"), 255, player::OptionSet{}, nullptr, L"");
   frmFlashShot.Unload();  // the hidden window goes, as after a run
   ASSERT_TRUE(FileExists(temp.File(L"broken.jpg")));
   EXPECT_NE(testing_support::ReadBytes(temp.File(L"good.jpg")), testing_support::ReadBytes(temp.File(L"broken.jpg")));
+}
+
+// The player's snapshots follow its options; each option set gives its own settings.
+TEST(SnapshotSettingsTest, TakenFromTheOptionsWithTheSampleInOrder) {
+  player::OptionSet first, second;
+  first.HQShots = false, first.SampleFrom = 80, first.SampleTo = 20, first.CacheMode = 2;
+  second.SampleFrom = 10, second.SampleTo = 40, second.CacheMode = 0;
+  const ShotSettings a = player::SnapshotSettings(first), b = player::SnapshotSettings(second);
+  EXPECT_EQ(std::tuple(a.HQShots, a.SampleFrom, a.SampleTo, a.CacheMode), std::tuple(false, 20, 80, 2));
+  EXPECT_EQ(std::tuple(b.HQShots, b.SampleFrom, b.SampleTo, b.CacheMode), std::tuple(true, 10, 40, 0));
+  EXPECT_FALSE(a.ShotDoEvents || a.FixedBackColor || a.Watermark);
 }
 
 player::FrameSource Frame(long frame, bool paints = true) {

@@ -115,13 +115,11 @@ class InfoWindow : public ::testing::Test {
     saved_ = CacheFolder;
     CacheFolder = temp.File(L"cache\\");
     CreateDirectoryW(CacheFolder.c_str(), nullptr);
-    shots_ = ShotOptions;
-    ShotOptions.SampleFrom = 0, ShotOptions.SampleTo = 100;
+    player::Options().SampleFrom = 0, player::Options().SampleTo = 100;
   }
   void TearDown() override {
     tools::InfoWindow().Close();
     CacheFolder = saved_;
-    ShotOptions = shots_;
   }
   std::wstring Write(const std::wstring& name, const moviebytes::Bytes& bytes) {
     const std::wstring path = temp.File(name);
@@ -141,7 +139,6 @@ class InfoWindow : public ::testing::Test {
 
  private:
   std::wstring saved_;
-  ShotSettings shots_;
 };
 
 std::wstring ClipboardText() {

@@ -195,11 +195,9 @@ struct DemoState {
   draw_test::PictureFolders pictures;
   draw_test::StyleScope glassy{2};
   HWND mainForm = MainForm;
-  OwnerDrawHandlers hooks = OwnerDrawHooks;
   int check = MessageForm().CheckValue;
   ~DemoState() {
     MainForm = mainForm;
-    OwnerDrawHooks = hooks;
     InitMenuCaptionCache();
     MessageForm().CheckValue = check;
   }
@@ -250,6 +248,7 @@ void CALLBACK ShootOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST(DemoForm, ShowsEachControlStyledWithTheDrawnControlsAndSavesItsPicture) {
   DemoState state;
+  MenuTexts texts;
   DemoForm f;
   f.Show();
   MainForm = f.hWnd();
@@ -274,12 +273,12 @@ TEST(DemoForm, ShowsEachControlStyledWithTheDrawnControlsAndSavesItsPicture) {
   // The menus owner-drawn through the form's hook, and the File menu opened.
   CFormEvents hook;
   ASSERT_TRUE(hook.SetHookedForm(&f));
-  InstallOwnerDrawHooks();
+  InstallOwnerDrawHooks(hook.OwnerDraw, texts);
   InitMenuCaptionCache();
-  MenuIcons[L"&Loop"] = L"check";
-  MenuIcons[L"&Shuffle"] = L"radio";
-  MenuIcons[L"&Open..."] = L"play";
-  MakeMenuBarOwnerDrawn(f);
+  texts.Icons[L"&Loop"] = L"check";
+  texts.Icons[L"&Shuffle"] = L"radio";
+  texts.Icons[L"&Open..."] = L"play";
+  MakeMenuBarOwnerDrawn(texts, f);
   f.Refresh();
   forms::DoEvents();
   shotForm = &f;

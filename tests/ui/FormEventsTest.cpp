@@ -285,8 +285,8 @@ TEST_F(FormEvents, OwnerDrawnItemsAnswerTrueWhenDrawnHere) {
   EXPECT_TRUE(w.Saw(WM_DRAWITEM));
 
   int drawn = 0;
-  OwnerDrawHooks.DrawMenuItem = [&](HWND, DRAWITEMSTRUCT&) { drawn++; };
-  OwnerDrawHooks.MeasureMenuItem = [](HWND, UINT, ULONG_PTR, SIZE& size, bool) { size = {50, 20}; };
+  events.OwnerDraw.DrawMenuItem = [&](HWND, DRAWITEMSTRUCT&) { drawn++; };
+  events.OwnerDraw.MeasureMenuItem = [](HWND, UINT, ULONG_PTR, SIZE& size, bool) { size = {50, 20}; };
   w.seen.clear();
   EXPECT_EQ(Send(WM_DRAWITEM, 0, &di), TRUE);
   EXPECT_EQ(drawn, 1);
@@ -306,14 +306,22 @@ TEST_F(FormEvents, OwnerDrawnItemsAnswerTrueWhenDrawnHere) {
 
   // Popups turn owner-drawn as they open, except the window menu; the message goes on.
   std::vector<HMENU> made;
-  OwnerDrawHooks.MakePopupOwnerDrawn = [&](HMENU popup, HWND, int) { made.push_back(popup); };
+  events.OwnerDraw.MakePopupOwnerDrawn = [&](HMENU popup, HWND, int) { made.push_back(popup); };
   HMENU popup = CreatePopupMenu();
   Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, FALSE));
   Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, TRUE));
   EXPECT_EQ(made, std::vector<HMENU>{popup});
   EXPECT_TRUE(w.Saw(WM_INITMENUPOPUP));
   DestroyMenu(popup);
-  OwnerDrawHooks = OwnerDrawHandlers{};
+
+  // Another hooked window has handlers of its own: none here, so its items go on.
+  PlainWindow other;
+  CFormEvents otherEvents;
+  ASSERT_TRUE(otherEvents.HookWindow(other.h));
+  other.seen.clear();
+  SendMessageW(other.h, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di));
+  EXPECT_TRUE(other.Saw(WM_DRAWITEM));
+  EXPECT_EQ(drawn, 1);
 }
 
 TEST_F(FormEvents, ThrowingHandlerStaysInsideTheWindowProcedure) {

@@ -17,7 +17,7 @@ using draw_test::Surface;
 
 namespace {
 
-// Puts the owner-drawn menus' globals back after a test.
+// Empties the owner-drawn menus' caches and puts the main window back after a test.
 struct OwnerDrawnState {
   draw_test::PictureFolders pictures;
   draw_test::StyleScope flat{0};
@@ -99,14 +99,15 @@ class MenuForm : public forms::Form {
 
 TEST(OwnerDrawnMenus, MenuBarItemsRenumberedFrom666StillRaiseClickAndKeepTheirSubmenus) {
   OwnerDrawnState state;
+  MenuTexts texts;
   MenuForm f;
   ASSERT_TRUE(f.Load());
-  MakeMenuBarOwnerDrawn(f);
+  MakeMenuBarOwnerDrawn(texts, f);
   HMENU bar = GetMenu(f.hWnd());
   EXPECT_EQ(GetMenuItemID(bar, 1), 667u);
   EXPECT_EQ(LastMenuBarId(f.hWnd()), 667);
   EXPECT_NE(GetSubMenu(bar, 0), nullptr);
-  EXPECT_EQ(MenuCaptions[MenuCaptionKey(666, f.hWnd())], L"&File");
+  EXPECT_EQ(texts.Captions[MenuCaptionKey(666, f.hWnd())], L"&File");
   EXPECT_TRUE(f.DispatchMenuCommand(667));
   SendMessageW(f.hWnd(), WM_COMMAND, MAKEWPARAM(667, 0), 0);
   EXPECT_EQ(f.aboutClicks, 2);
@@ -118,19 +119,20 @@ TEST(OwnerDrawnMenus, MenuBarItemsRenumberedFrom666StillRaiseClickAndKeepTheirSu
 
   // A popup's "|" caption starts a new column and is kept without the "|".
   HMENU popup = GetSubMenu(bar, 0);
-  MakePopupOwnerDrawn(popup, f.hWnd(), 0);
+  MakePopupOwnerDrawn(texts, popup, f.hWnd(), 0);
   GetMenuItemInfoW(popup, 1, TRUE, &mii);
   EXPECT_TRUE(mii.fType & MFT_MENUBREAK);
-  EXPECT_EQ(MenuCaptions[MenuCaptionKey(GetMenuItemID(popup, 1), f.hWnd())], L"Next column");
-  MakePopupOwnerDrawn(popup, f.hWnd(), 0);  // opened again: the captions stay
-  EXPECT_EQ(MenuCaptions[MenuCaptionKey(GetMenuItemID(popup, 0), f.hWnd())], L"&Open");
+  EXPECT_EQ(texts.Captions[MenuCaptionKey(GetMenuItemID(popup, 1), f.hWnd())], L"Next column");
+  MakePopupOwnerDrawn(texts, popup, f.hWnd(), 0);  // opened again: the captions stay
+  EXPECT_EQ(texts.Captions[MenuCaptionKey(GetMenuItemID(popup, 0), f.hWnd())], L"&Open");
   // A caption changed while owner-drawn, and the captions renewed: the form's texts return.
   f.FindMenu(L"mnuOpen")->SetCaption(L"&Open Movie");
   InitMenuCaptionCache();
-  MakeMenuBarOwnerDrawn(f);
-  MakePopupOwnerDrawn(popup, f.hWnd(), 0);
-  EXPECT_EQ(MenuCaptions[MenuCaptionKey(GetMenuItemID(popup, 0), f.hWnd())], L"&Open Movie");
-  EXPECT_EQ(MenuCaptions[MenuCaptionKey(666, f.hWnd())], L"&File");
+  texts = MenuTexts{};
+  MakeMenuBarOwnerDrawn(texts, f);
+  MakePopupOwnerDrawn(texts, popup, f.hWnd(), 0);
+  EXPECT_EQ(texts.Captions[MenuCaptionKey(GetMenuItemID(popup, 0), f.hWnd())], L"&Open Movie");
+  EXPECT_EQ(texts.Captions[MenuCaptionKey(666, f.hWnd())], L"&File");
   EXPECT_TRUE(f.DispatchMenuCommand(GetMenuItemID(popup, 0)));
   EXPECT_EQ(f.fileClicks, 1);
   f.Unload();
@@ -138,12 +140,13 @@ TEST(OwnerDrawnMenus, MenuBarItemsRenumberedFrom666StillRaiseClickAndKeepTheirSu
 
 TEST(OwnerDrawnMenus, MeasuredWidthsWithAndWithoutAnAccelerator) {
   OwnerDrawnState state;
+  MenuTexts texts;
   PlainWindow w;
-  MenuCaptions[MenuCaptionKey(1, w.h)] = L"Open\tCtrl+O";
-  MenuCaptions[MenuCaptionKey(2, w.h)] = L"Open...";
-  MenuCaptions[MenuCaptionKey(3, w.h)] = L"Ab";
-  MenuCaptions[MenuCaptionKey(4, w.h)] = L"&View";
-  MenuSeparators.insert(MenuCaptionKey(5, w.h));
+  texts.Captions[MenuCaptionKey(1, w.h)] = L"Open\tCtrl+O";
+  texts.Captions[MenuCaptionKey(2, w.h)] = L"Open...";
+  texts.Captions[MenuCaptionKey(3, w.h)] = L"Ab";
+  texts.Captions[MenuCaptionKey(4, w.h)] = L"&View";
+  texts.Separators.insert(MenuCaptionKey(5, w.h));
   auto width = [&](const wchar_t* text) {
     ScopedWindowDC dc(w.h);
     ScopedFont font(CreateMenuFont(dc.get(), false));
@@ -165,24 +168,54 @@ TEST(OwnerDrawnMenus, MeasuredWidthsWithAndWithoutAnAccelerator) {
   };
   for (const Case& c : cases) {
     SIZE size{};
-    MeasureMenuItem(w.h, c.id, c.data, size, false);
+    MeasureMenuItem(texts, w.h, c.id, c.data, size, false);
     EXPECT_EQ(size.cx, c.cx) << c.id;
     EXPECT_EQ(size.cy, width(L"Ab").cy + 6) << c.id;
   }
   SIZE separator{};
-  MeasureMenuItem(w.h, 5, 0, separator, false);
+  MeasureMenuItem(texts, w.h, 5, 0, separator, false);
   EXPECT_EQ(separator.cy, static_cast<LONG>(MenuSeparatorHeight));
+}
+
+// Two windows' menu texts are their own: one's captions, separators and icons
+// never show in the other's items.
+TEST(OwnerDrawnMenus, TwoWindowsTextsAreIndependent) {
+  OwnerDrawnState state;
+  MenuForm f;
+  ASSERT_TRUE(f.Load());
+  MenuTexts first, second;
+  MakeMenuBarOwnerDrawn(first, f);
+  MakePopupOwnerDrawn(first, GetSubMenu(GetMenu(f.hWnd()), 0), f.hWnd(), 0);
+  EXPECT_EQ(first.Captions[MenuCaptionKey(666, f.hWnd())], L"&File");
+  EXPECT_TRUE(second.Captions.empty());
+
+  PlainWindow w;
+  second.Captions[MenuCaptionKey(1, w.h)] = L"A much longer caption";
+  second.Separators.insert(MenuCaptionKey(2, w.h));
+  second.Icons[L"A much longer caption"] = L"check";
+  first.Captions[MenuCaptionKey(1, w.h)] = L"Ab";
+  SIZE shortRow{}, longRow{}, separator{}, plainRow{};
+  MeasureMenuItem(first, w.h, 1, 0, shortRow, false);
+  MeasureMenuItem(second, w.h, 1, 0, longRow, false);
+  MeasureMenuItem(second, w.h, 2, 0, separator, false);
+  MeasureMenuItem(first, w.h, 2, 0, plainRow, false);
+  EXPECT_LT(shortRow.cx, longRow.cx);
+  EXPECT_EQ(separator.cy, static_cast<LONG>(MenuSeparatorHeight));
+  EXPECT_EQ(plainRow.cy, shortRow.cy);
+  EXPECT_TRUE(first.Icons.empty());
+  f.Unload();
 }
 
 TEST(OwnerDrawnMenus, TextPlacesBoldDefaultAndEmbossedDisabledItems) {
   OwnerDrawnState state;
+  MenuTexts texts;
   PlainWindow w;
-  MenuCaptions[MenuCaptionKey(10, w.h)] = L"Open\tCtrl+O";
-  MenuCaptions[MenuCaptionKey(11, w.h)] = L"Settings";
+  texts.Captions[MenuCaptionKey(10, w.h)] = L"Open\tCtrl+O";
+  texts.Captions[MenuCaptionKey(11, w.h)] = L"Settings";
   const int W = 160, H = 22;
   const COLORREF ink = GetSysColor(COLOR_MENUTEXT);
   Surface s(W, H);
-  DrawMenuItem(w.h, Item(s.Dc(), 10, 0, W, H));
+  DrawMenuItem(texts, w.h, Item(s.Dc(), 10, 0, W, H));
   auto [first, last] = InkColumns(s, {0, 0, W, H}, ink);
   EXPECT_GE(first, 26);
   EXPECT_LE(first, 28);
@@ -190,9 +223,9 @@ TEST(OwnerDrawnMenus, TextPlacesBoldDefaultAndEmbossedDisabledItems) {
   EXPECT_GE(last, W - 14);
 
   Surface normal(W, H), bold(W, H), disabled(W, H);
-  DrawMenuItem(w.h, Item(normal.Dc(), 11, 0, W, H));
-  DrawMenuItem(w.h, Item(bold.Dc(), 11, ODS_DEFAULT, W, H));
-  DrawMenuItem(w.h, Item(disabled.Dc(), 11, ODS_DISABLED, W, H));
+  DrawMenuItem(texts, w.h, Item(normal.Dc(), 11, 0, W, H));
+  DrawMenuItem(texts, w.h, Item(bold.Dc(), 11, ODS_DEFAULT, W, H));
+  DrawMenuItem(texts, w.h, Item(disabled.Dc(), 11, ODS_DISABLED, W, H));
   const RECT text{22, 0, W, H};
   EXPECT_GT(CountPixels(bold, text, ink), CountPixels(normal, text, ink));
   EXPECT_EQ(CountPixels(disabled, text, ink), 0);
@@ -203,7 +236,7 @@ TEST(OwnerDrawnMenus, TextPlacesBoldDefaultAndEmbossedDisabledItems) {
   AppendMenuW(menu, MF_OWNERDRAW, 11, nullptr);
   SetMenuDefaultItem(menu, 11, FALSE);
   Surface byMenu(W, H);
-  DrawMenuItem(w.h, Item(byMenu.Dc(), 11, 0, W, H, 0, menu));
+  DrawMenuItem(texts, w.h, Item(byMenu.Dc(), 11, 0, W, H, 0, menu));
   EXPECT_EQ(CountPixels(byMenu, text, ink), CountPixels(bold, text, ink));
   DestroyMenu(menu);
 }
@@ -211,31 +244,33 @@ TEST(OwnerDrawnMenus, TextPlacesBoldDefaultAndEmbossedDisabledItems) {
 TEST(Unthemed, MenuCheckMarkIsThePictureWithTheDigit) {
   if (!draw_test::ThemeRun(false)) GTEST_SKIP() << "only in the unthemed child process";
   OwnerDrawnState state;
+  MenuTexts texts;
   PlainWindow w;
   MainForm = w.h;
-  MenuCaptions[MenuCaptionKey(12, w.h)] = L"Loop";
-  MenuIcons[L"Loop"] = L"check";
+  texts.Captions[MenuCaptionKey(12, w.h)] = L"Loop";
+  texts.Icons[L"Loop"] = L"check";
   const int W = 120, H = 20;
   Surface item(W, H), expected(W, H, GetSysColor(COLOR_MENU));
   DrawStyledGradient(expected.Dc(), {0, 0, 20, H}, BlendColors(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNSHADOW), 192),
                      false);
   ASSERT_TRUE(DrawPNG(MenusFolder + L"check1", expected.Dc(), 2, 2, false));
-  DrawMenuItem(w.h, Item(item.Dc(), 12, ODS_CHECKED, W, H));
+  DrawMenuItem(texts, w.h, Item(item.Dc(), 12, ODS_CHECKED, W, H));
   EXPECT_TRUE(SameBlock(item, 2, 2, expected, 2, 2));
 }
 
 TEST(Themed, MenuCheckMarkIsTheStylesAndLeavesTheMainWindowAlone) {
   if (!draw_test::ThemeRun(true)) GTEST_SKIP() << "only in the themed child process";
   OwnerDrawnState state;
+  MenuTexts texts;
   PlainWindow main;
   MainForm = main.h;
-  MenuCaptions[MenuCaptionKey(12, main.h)] = L"Loop";
-  MenuIcons[L"Loop"] = L"check";
+  texts.Captions[MenuCaptionKey(12, main.h)] = L"Loop";
+  texts.Icons[L"Loop"] = L"check";
   const int W = 120, H = 20;
   Surface item(W, H), picture(W, H, GetSysColor(COLOR_MENU));
   DrawPNG(MenusFolder + L"check1", picture.Dc(), 2, 2, false);
   main.seen.clear();
-  DrawMenuItem(main.h, Item(item.Dc(), 12, ODS_CHECKED, W, H));
+  DrawMenuItem(texts, main.h, Item(item.Dc(), 12, ODS_CHECKED, W, H));
   EXPECT_FALSE(SameBlock(item, 2, 2, picture, 2, 2));
   EXPECT_FALSE(main.Saw(WM_ERASEBKGND) || main.Saw(WM_PRINTCLIENT));
 }

@@ -127,13 +127,12 @@ TEST(TakeMovieSnapshotTest, FalseWhenTheControlCouldNotLoadTheMovie) {
 
 class SnapshotFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override { savedImages = ImagesFolder, savedOptions = ShotOptions; }
+  void SetUp() override { savedImages = ImagesFolder; }
   void TearDown() override {
-    ImagesFolder = savedImages, ShotOptions = savedOptions;
+    ImagesFolder = savedImages;
     frmFlashShot.Unload();
   }
   std::wstring savedImages;
-  ShotSettings savedOptions;
   testing_support::TempDir dir;
 };
 
@@ -170,8 +169,7 @@ TEST_F(SnapshotFilesTest, RealWindowPaintsTheMovieBackgroundAndKeepsThePicture) 
   Movie m = Frames(3, 0x40, 0x50, 0x60);
   std::wstring path = dir.File(L"shot.swf");
   testing_support::WriteBytes(path, m.Plain());
-  ShotOptions = ShotSettings{};
-  PrepareShot(path, L"", true);
+  PrepareShot(path, L"", true, ShotSettings{});
   EXPECT_FALSE(frmFlashShot.IsLoaded());
   ASSERT_EQ(frmFlashShot.myDib.Width(), 120);
   EXPECT_EQ(frmFlashShot.myDib.Height(), 90);

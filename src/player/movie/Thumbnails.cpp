@@ -54,13 +54,22 @@ long JpegQuality(long quality, long optionQuality) {
   return std::clamp(quality > 100 ? optionQuality : quality, 0L, 100L);
 }
 
+ShotSettings SnapshotSettings(const OptionSet& options) {
+  ShotSettings shot;
+  shot.HQShots = options.HQShots;
+  shot.SampleFrom = std::min(options.SampleFrom, options.SampleTo);
+  shot.SampleTo = std::max(options.SampleFrom, options.SampleTo);
+  shot.CacheMode = static_cast<int>(options.CacheMode);
+  return shot;
+}
+
 bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const std::wstring& thumbPath, long quality,
-                        long optionQuality, ThumbnailProgress* progress, const std::wstring& playingPath) {
+                        const OptionSet& options, ThumbnailProgress* progress, const std::wstring& playingPath) {
   // The movie control loads synchronously: the snapshot has nothing to wait
   // for, and the run yields to the message loop after every movie instead.
   ThumbnailSettings settings;
-  settings.Shot = ShotOptions;
-  settings.Quality = JpegQuality(quality, optionQuality);
+  settings.Shot = SnapshotSettings(options);
+  settings.Quality = JpegQuality(quality, options.ShotJpeg);
   settings.Cancel = progress ? progress->StopFlag() : nullptr;
   settings.PlayingPath = playingPath;
   MovieThumbnails maker;

@@ -12,6 +12,8 @@
 
 #include "images/cDIBSection.h"
 #include "moviefiles/SWFInfo.h"
+#include "player/start/OptionSet.h"
+#include "ui/MovieSnapshot.h"
 
 namespace player {
 
@@ -43,12 +45,16 @@ std::wstring ThumbnailPath(const std::wstring& movie, bool satellite);
 std::wstring ThumbnailName(const std::wstring& movie, bool satellite);
 // A quality above 100 means the option's.
 long JpegQuality(long quality, long optionQuality);
+// The snapshot settings of the player's options: quality, the frames sampled
+// (in order) and what becomes of a projector's cached copy.
+ShotSettings SnapshotSettings(const OptionSet& options);
 
-// The snapshot of movie (read from its path unless info has a Version)
-// written at thumbPath; playingPath: the player's movie, whose copy stays.
-// False when nothing was written (cancelled or failed).
+// The snapshot of movie (read from its path unless info has a Version) taken
+// with the options' snapshot settings and written at thumbPath (a quality above
+// 100: the options' JPEG quality); playingPath: the player's movie, whose copy
+// stays. False when nothing was written (cancelled or failed).
 bool MakeMovieThumbnail(const std::wstring& movie, const SWFInfo& info, const std::wstring& thumbPath, long quality,
-                        long optionQuality, ThumbnailProgress* progress, const std::wstring& playingPath);
+                        const OptionSet& options, ThumbnailProgress* progress, const std::wstring& playingPath);
 
 // The next free name for a picture of frame in folder: title.frame.jpg, then
 // title.frame(1).jpg, (2), ... with no upper limit; "" when none is free.

@@ -115,7 +115,7 @@ void PlayerWindow::BrowserWindowAdaptor::FocusMovie() {
   if (w_.swf_ && w_.Visible()) w_.swf_->SetFocus();
 }
 
-void PlayerWindow::BrowserWindowAdaptor::RedrawMenuBar() { MakeMenuBarOwnerDrawn(w_); }
+void PlayerWindow::BrowserWindowAdaptor::RedrawMenuBar() { MakeMenuBarOwnerDrawn(w_.menuTexts_, w_); }
 
 std::wstring PlayerWindow::BrowserWindowAdaptor::AskFolder(const std::wstring& title, const std::wstring& start) {
   UINT flags = 0;
@@ -160,7 +160,7 @@ void PlayerWindow::BrowserWindowAdaptor::ThumbnailMade(const std::wstring& thumb
 
 bool PlayerWindow::BrowserWindowAdaptor::MakeThumbnail(const std::wstring& movie, const std::wstring& thumbPath,
                                              ThumbnailProgress* progress) {
-  return MakeMovieThumbnail(movie, SWFInfo{}, thumbPath, 255, w_.Host().Opts().ShotJpeg, progress,
+  return MakeMovieThumbnail(movie, SWFInfo{}, thumbPath, 255, w_.Host().Opts(), progress,
                             w_.CurrentSWFInfo.Path);
 }
 

@@ -100,22 +100,20 @@ void PlayerWindow::PIC_Click(int index) {
 }
 
 void PlayerWindow::AssignMenus() {
-  OwnerDrawHooks.DrawMenuItem = [this](HWND window, DRAWITEMSTRUCT& item) { DrawMenuItem(window, item, NotActive); };
-  OwnerDrawHooks.MeasureMenuItem = [](HWND window, UINT id, ULONG_PTR data, SIZE& size, bool bold) {
-    MeasureMenuItem(window, id, data, size, bold);
-  };
-  OwnerDrawHooks.MakePopupOwnerDrawn = [](HMENU popup, HWND window, int position) {
-    MakePopupOwnerDrawn(popup, window, position);
+  InstallOwnerDrawHooks(formX_.OwnerDraw, menuTexts_);
+  formX_.OwnerDraw.DrawMenuItem = [this](HWND window, DRAWITEMSTRUCT& item) {
+    DrawMenuItem(menuTexts_, window, item, NotActive);
   };
   InitMenuCaptionCache();
+  menuTexts_ = MenuTexts{};
   // The icons first: making the bar owner-drawn draws it again at once.
-  MenuIcons = MenuIconMap(
+  menuTexts_.Icons = MenuIconMap(
       [this](const std::wstring& item, int index) {
         forms::Menu* m = MenuItem(item, index);
         return m ? m->Caption() : std::wstring();
       },
       [this](const std::wstring& array) { return Array<forms::Menu>(array).UBound(); });
-  MakeMenuBarOwnerDrawn(*this);
+  MakeMenuBarOwnerDrawn(menuTexts_, *this);
 }
 
 void PlayerWindow::SetVisual() {

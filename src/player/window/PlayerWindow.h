@@ -30,6 +30,7 @@
 #include "player/window/PlayerState.h"
 #include "player/window/WindowViews.h"
 #include "ui/CFormEvents.h"
+#include "ui/OwnerDrawn.h"
 
 namespace player {
 
@@ -213,6 +214,8 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   void PIC_Click(int index);  // a skin picture element (its index in the PIC array)
   // The owner-drawn menu bar and the menus' icons by caption.
   void AssignMenus();
+  // What the window's owner-drawn menus show.
+  MenuTexts& Menus() { return menuTexts_; }
   // The language applied to the window again, with its menus.
   void SetVisual() override;
 
@@ -278,6 +281,7 @@ class PlayerWindow : public forms::Form, public PlayerState, public ViewFlags {
   std::unique_ptr<FlashWindowHook> flashHook_;
   ScopedRegion defaultRegion_;  // the window's own region at load; none: no region
   CFormEvents formX_;
+  MenuTexts menuTexts_;  // what its owner-drawn menus show
   ScriptEngine script_;
   ScriptObject members_;
   std::unique_ptr<PlaylistHost> listsHost_;

@@ -7,6 +7,7 @@
 #include "platform/forms/PictureBox.h"
 #include "platform/forms/TextBox.h"
 #include "player/movie/MovieThumbnails.h"
+#include "player/movie/Thumbnails.h"
 #include "player/start/OptionSet.h"
 #include "player/window/PlayerWindow.h"
 #include "services/ShellMod.h"
@@ -79,7 +80,7 @@ frmInfo& InfoWindow() { return Instance<frmInfo>(); }
 bool MakeInfoThumbnail(const SWFInfo& info, const std::wstring& file) {
   if (info.Path.empty() || file.empty()) return false;
   player::ThumbnailSettings settings;
-  settings.Shot = ShotOptions;
+  settings.Shot = player::SnapshotSettings(player::Options());
   // No message loop meanwhile: the window is still loading, and a second Get Info
   // or a closing must not come in half-way through.
   settings.Shot.ShotDoEvents = false;
@@ -211,7 +212,7 @@ void frmInfo::lblWhere_DblClick() { CopyText(hWnd(), rows_.Where); }
 
 void frmInfo::Form_Unload() {
   // Releases the movie control that making the thumbnail may have loaded.
-  if (frmFlashShot.IsLoaded()) TakeMovieSnapshot(SWFInfo{}, true);
+  if (frmFlashShot.IsLoaded()) TakeMovieSnapshot(SWFInfo{}, true, ShotSettings{});
   movie_ = SWFInfo{};
   thumbFile_.clear();
 }
