@@ -87,6 +87,15 @@ std::wstring LowerInvariant(const std::wstring& text) {
   return out;
 }
 
+wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+std::wstring LowerAscii(std::wstring_view text) {
+  std::wstring out(text);
+  for (auto& c : out)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  return out;
+}
+
 void AppendXmlEscaped(std::wstring& out, std::wstring_view text, XmlEscaping how) {
   for (size_t i = 0; i < text.size(); ++i) {
     const wchar_t c = text[i];
