@@ -96,6 +96,17 @@ std::wstring LowerAscii(std::wstring_view text) {
   return out;
 }
 
+bool EqualNoCaseAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 void AppendXmlEscaped(std::wstring& out, std::wstring_view text, XmlEscaping how) {
   for (size_t i = 0; i < text.size(); ++i) {
     const wchar_t c = text[i];
