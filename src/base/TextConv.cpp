@@ -87,6 +87,26 @@ std::wstring LowerInvariant(const std::wstring& text) {
   return out;
 }
 
+wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+std::wstring LowerAscii(std::wstring_view text) {
+  std::wstring out(text);
+  for (auto& c : out)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  return out;
+}
+
+bool EqualNoCaseAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 void AppendXmlEscaped(std::wstring& out, std::wstring_view text, XmlEscaping how) {
   for (size_t i = 0; i < text.size(); ++i) {
     const wchar_t c = text[i];

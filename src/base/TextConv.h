@@ -15,6 +15,12 @@ std::wstring BoolToText(bool value);  // "True" / "False"
 // Invariant upper- and lower-casing (no locale rules), for keys and names.
 std::wstring UpperInvariant(const std::wstring& text);
 std::wstring LowerInvariant(const std::wstring& text);
+// A to Z only, as the C library folds in its default locale: for names made
+// from text that must fold alike on every system (folder names from paths).
+wchar_t UpperAscii(wchar_t c);
+std::wstring LowerAscii(std::wstring_view text);
+// Bytes compared with A to Z folded (protocol names: HTTP fields, codings).
+bool EqualNoCaseAscii(std::string_view a, std::string_view b);
 // Comparisons without case, by the system's ordinal case table (as file
 // names compare): whole texts, a start and an end.
 bool EqualNoCase(std::wstring_view a, std::wstring_view b);

@@ -1,6 +1,6 @@
 #include "saver/SaverCommandLine.h"
 
-#include <cwctype>
+#include "base/TextConv.h"
 
 namespace saver {
 namespace {
@@ -30,18 +30,18 @@ HWND WindowNumber(const std::wstring& text) {
 SaverCommand ParseSaverCommandLine(const std::wstring& arguments) {
   const std::wstring text = Trimmed(arguments);
   if (text.size() < 2 || (text[0] != L'/' && text[0] != L'-')) return {};
-  const wchar_t letter = static_cast<wchar_t>(std::towlower(text[1]));
+  const wchar_t letter = UpperAscii(text[1]);
   std::wstring rest = text.substr(2);
   if (!rest.empty() && rest[0] != L' ' && rest[0] != L'\t' && rest[0] != L':') return {};  // "/sx" is no switch
   if (!rest.empty() && rest[0] == L':') rest.erase(0, 1);
   rest = Trimmed(rest);
   switch (letter) {
-    case L's':
+    case L'S':
       return SaverCommand{SaverMode::FullScreen};
-    case L'p':
+    case L'P':
       // A preview without a usable window has nothing to draw into: the run ends at once.
       return SaverCommand{SaverMode::Preview, WindowNumber(rest)};
-    case L'c':
+    case L'C':
       return SaverCommand{SaverMode::Settings, WindowNumber(rest)};
     default:
       return {};

@@ -34,6 +34,16 @@ TEST(TextConv, CaseAndUtf8) {
   EXPECT_EQ(UpperInvariant(L"\u00e9t\u00e9"), L"\u00c9T\u00c9");
   EXPECT_EQ(UpperInvariant(L"title"), L"TITLE");  // no locale's dotted capital I
   EXPECT_EQ(LowerInvariant(L"\u00c9T\u00c9 TITLE"), L"\u00e9t\u00e9 title");
+  // A to Z only: other letters keep their case, so names folded this way stay
+  // the same on every system.
+  EXPECT_EQ(LowerAscii(L"C:\\Movies\\\u00c9T\u00c9 Az@[`{.SWF"), L"c:\\movies\\\u00c9t\u00c9 az@[`{.swf");
+  EXPECT_EQ(UpperAscii(L'a'), L'A');
+  EXPECT_EQ(UpperAscii(L'z'), L'Z');
+  EXPECT_EQ(UpperAscii(L'\u00e9'), L'\u00e9');
+  EXPECT_EQ(UpperAscii(L'{'), L'{');
+  EXPECT_TRUE(EqualNoCaseAscii("Content-Length", "content-LENGTH"));
+  EXPECT_FALSE(EqualNoCaseAscii("chunked", "chunke"));
+  EXPECT_FALSE(EqualNoCaseAscii("@[", "`{"));  // neighbours of the letters stay apart
   std::wstring mixed = L"a\u05e9\u00e9\U0001F600";
   EXPECT_EQ(Utf8ToWide(WideToUtf8(mixed)), mixed);
   EXPECT_EQ(WideToUtf8(L"\u00e9"), "\xC3\xA9");

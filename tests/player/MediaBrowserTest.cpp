@@ -43,7 +43,7 @@ class RecordingBrowser : public player::BrowserWindow {
   void RedrawMenuBar() override { made.push_back(L"redraw"); }
   std::wstring AskFolder(const std::wstring&, const std::wstring&) override { return L""; }
   std::unique_ptr<player::ThumbnailProgress> OpenProgress(int) override { return std::move(progress); }
-  void StartThumbnails(std::vector<player::ThumbnailJob> jobs, std::unique_ptr<player::ThumbnailProgress> p) override {
+  void StartThumbnails(std::vector<player::MissingThumbnail> jobs, std::unique_ptr<player::ThumbnailProgress> p) override {
     run.Start(*this, std::move(jobs), std::move(p));
   }
   bool MakeThumbnail(const std::wstring& movie, const std::wstring& thumb, player::ThumbnailProgress* p) override {

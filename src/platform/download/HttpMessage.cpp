@@ -9,17 +9,6 @@ namespace download {
 
 namespace {
 
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -78,13 +67,13 @@ std::string RequestText(const std::wstring& host, unsigned short port, bool secu
 
 std::string ResponseHead::Field(std::string_view name) const {
   for (const auto& [n, v] : fields)
-    if (SameNoCase(n, name)) return v;
+    if (EqualNoCaseAscii(n, name)) return v;
   return "";
 }
 
 size_t ResponseHead::Count(std::string_view name) const {
   return static_cast<size_t>(
-      std::count_if(fields.begin(), fields.end(), [&](const auto& f) { return SameNoCase(f.first, name); }));
+      std::count_if(fields.begin(), fields.end(), [&](const auto& f) { return EqualNoCaseAscii(f.first, name); }));
 }
 
 HeadState ParseResponseHead(std::string_view data, ResponseHead& head, size_t& used, std::wstring& reason) {
@@ -153,15 +142,15 @@ BodyFraming FramingOf(const ResponseHead& head) {
     // The codings of every field in order; chunked must be the last to frame the body.
     std::string codings;
     for (const auto& [n, v] : head.fields)
-      if (SameNoCase(n, "Transfer-Encoding")) codings += "," + v;
+      if (EqualNoCaseAscii(n, "Transfer-Encoding")) codings += "," + v;
     const size_t comma = codings.rfind(',');
-    framing.kind = SameNoCase(Trim(std::string_view(codings).substr(comma + 1)), "chunked") ? BodyFraming::Chunked
+    framing.kind = EqualNoCaseAscii(Trim(std::string_view(codings).substr(comma + 1)), "chunked") ? BodyFraming::Chunked
                                                                                             : BodyFraming::UntilClose;
     return framing;
   }
   bool seen = false;
   for (const auto& [n, v] : head.fields) {
-    if (!SameNoCase(n, "Content-Length")) continue;
+    if (!EqualNoCaseAscii(n, "Content-Length")) continue;
     std::string_view rest = v;
     while (true) {  // "10, 10" lists the same length twice
       const size_t comma = rest.find(',');

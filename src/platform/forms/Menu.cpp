@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "base/TextConv.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/FormsInternal.h"
 
@@ -10,11 +11,9 @@ namespace forms {
 
 namespace {
 
-bool SameText(const std::wstring& a, const wchar_t* b) { return _wcsicmp(a.c_str(), b) == 0; }
-
 UINT NamedKey(const std::wstring& name) {
   if (name.size() == 1) {
-    wchar_t c = static_cast<wchar_t>(std::towupper(name[0]));
+    const wchar_t c = UpperAscii(name[0]);
     if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) return c;
     return 0;
   }
@@ -33,7 +32,7 @@ UINT NamedKey(const std::wstring& name) {
                {L"PgDn", VK_NEXT},        {L"PageDown", VK_NEXT}, {L"Up", VK_UP},           {L"Down", VK_DOWN},
                {L"Left", VK_LEFT},        {L"Right", VK_RIGHT},   {L"Pause", VK_PAUSE}};
   for (const auto& k : kKeys)
-    if (SameText(name, k.name)) return k.key;
+    if (EqualNoCase(name, k.name)) return k.key;
   return 0;
 }
 
@@ -51,11 +50,11 @@ bool ParseShortcut(const std::wstring& text, UINT& key, int& shift) {
       key = NamedKey(part);
       return key != 0;
     }
-    if (SameText(part, L"Ctrl"))
+    if (EqualNoCase(part, L"Ctrl"))
       shift |= vbCtrlMask;
-    else if (SameText(part, L"Shift"))
+    else if (EqualNoCase(part, L"Shift"))
       shift |= vbShiftMask;
-    else if (SameText(part, L"Alt"))
+    else if (EqualNoCase(part, L"Alt"))
       shift |= vbAltMask;
     else
       return false;

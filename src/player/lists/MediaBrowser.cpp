@@ -359,12 +359,12 @@ void BrowseFolder(PlayerHost& host, BrowserWindow& window, const std::wstring& f
   s.BrowseItems = std::move(listing.Items);
   // The page first; the missing thumbnails after it, those in view first.
   ShowBrowsePage(host, window, true, message);
-  std::vector<ThumbnailJob> jobs;
+  std::vector<MissingThumbnail> jobs;
   jobs.reserve(listing.Missing.size());
   const std::wstring thumbFolder = ThumbnailFolder(resolved, settings.Satellite, CacheFolder);
   for (int index : listing.Missing) {
     const BrowseItem& item = s.BrowseItems[static_cast<size_t>(index)];
-    jobs.push_back(ThumbnailJob{index + 1, item.Path, thumbFolder + item.Thumb, item.Thumb});
+    jobs.push_back(MissingThumbnail{index + 1, item.Path, thumbFolder + item.Thumb, item.Thumb});
   }
   std::unique_ptr<ThumbnailProgress> progress =
       jobs.empty() ? nullptr : window.OpenProgress(static_cast<int>(jobs.size()));

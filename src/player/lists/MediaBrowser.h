@@ -77,9 +77,9 @@ std::wstring BrowseSizeLine(const BrowseItem& item, bool byDate);
 // (ignoring case) drops the rows after it and is added as the selected last row.
 void AddToHistory(std::vector<std::wstring>& rows, int& selected, const std::wstring& folder);
 
-// What the browser needs of the window beyond PlayerHost (and the thumbnail
-// maker a run needs).
-class BrowserWindow : public ThumbnailMaker {
+// What the browser needs of the window beyond PlayerHost (and the window side
+// of a thumbnail run).
+class BrowserWindow : public ThumbnailRunWindow {
  public:
   virtual ~BrowserWindow() = default;
   virtual std::vector<std::wstring> HistoryRows() const = 0;
@@ -94,7 +94,7 @@ class BrowserWindow : public ThumbnailMaker {
   virtual std::unique_ptr<ThumbnailProgress> OpenProgress(int count) = 0;
   // Starts making these thumbnails (none: the run before just ends) from
   // the window's timer, a slice of time at each tick.
-  virtual void StartThumbnails(std::vector<ThumbnailJob> jobs, std::unique_ptr<ThumbnailProgress> progress) = 0;
+  virtual void StartThumbnails(std::vector<MissingThumbnail> jobs, std::unique_ptr<ThumbnailProgress> progress) = 0;
 };
 
 void BrowseFolder(PlayerHost& host, BrowserWindow& window, const std::wstring& folder, bool keepScroll);

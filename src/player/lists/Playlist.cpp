@@ -18,8 +18,6 @@
 namespace player {
 namespace {
 
-bool IsExtension(const std::wstring& ext, const wchar_t* wanted) { return _wcsicmp(ext.c_str(), wanted) == 0; }
-
 bool HasControlCharacter(const std::wstring& text) {
   for (wchar_t c : text)
     if (c < 0x20) return true;
@@ -72,7 +70,7 @@ void Playlist::AddEntry(std::wstring path, int depth, unsigned long attributes, 
     return;
   }
   const std::wstring ext = GetFileExt(path);
-  const bool playlist = IsExtension(ext, kPlaylistExtension);
+  const bool playlist = EqualNoCase(ext, kPlaylistExtension);
   if (playlist && depth <= 0) {
     AddPlaylistFile(path, depth, run);
     return;
@@ -85,7 +83,7 @@ void Playlist::AddEntry(std::wstring path, int depth, unsigned long attributes, 
   }
   // A movie, video or playlist by its name: the file system is not asked
   // (a playlist of thousands of entries is read at once).
-  const bool named = playlist || IsExtension(ext, L".swf") || IsExtension(ext, L".flv");
+  const bool named = playlist || EqualNoCase(ext, L".swf") || EqualNoCase(ext, L".flv");
   if (!named) {
     if (attributes == kUnknownAttributes) attributes = GetFileAttributesW(path.c_str());
     if (attributes != kUnknownAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -93,7 +91,7 @@ void Playlist::AddEntry(std::wstring path, int depth, unsigned long attributes, 
       return;
     }
   }
-  if (named || (IsExtension(ext, L".exe") && host_.AcceptsProgram(path))) Append(std::move(path), run);
+  if (named || (EqualNoCase(ext, L".exe") && host_.AcceptsProgram(path))) Append(std::move(path), run);
 }
 
 void Playlist::AddFolder(const std::wstring& folder, int depth, AddRun& run) {

@@ -9,7 +9,7 @@ namespace player {
 
 ThumbnailRun::ThumbnailRun(Clock clock) : clock_(clock ? std::move(clock) : Clock(MonotonicSeconds)) {}
 
-void ThumbnailRun::Start(ThumbnailMaker& maker, std::vector<ThumbnailJob> jobs,
+void ThumbnailRun::Start(ThumbnailRunWindow& window, std::vector<MissingThumbnail> jobs,
                          std::unique_ptr<ThumbnailProgress> progress) {
   if (busy_) {
     // Asked while a thumbnail is made (its snapshot lets messages run): the
@@ -18,7 +18,7 @@ void ThumbnailRun::Start(ThumbnailMaker& maker, std::vector<ThumbnailJob> jobs,
     stopAsked_ = true;
     return;
   }
-  if (running_) End(maker);
+  if (running_) End(window);
   jobs_ = std::move(jobs);
   done_.assign(jobs_.size(), false);
   cursor_ = 0;
@@ -29,13 +29,13 @@ void ThumbnailRun::Start(ThumbnailMaker& maker, std::vector<ThumbnailJob> jobs,
   if (!running_) progress_.reset();
 }
 
-int ThumbnailRun::Next(ThumbnailMaker& maker, bool& inView) {
+int ThumbnailRun::Next(ThumbnailRunWindow& window, bool& inView) {
   int first = 1, last = 0;
-  maker.VisibleItems(first, last);
+  window.VisibleItems(first, last);
   if (first <= last) {
     // The cells in view: a few dozen entries, found by their numbers.
     auto it = std::lower_bound(jobs_.begin(), jobs_.end(), first,
-                               [](const ThumbnailJob& j, int item) { return j.Item < item; });
+                               [](const MissingThumbnail& j, int item) { return j.Item < item; });
     for (; it != jobs_.end() && it->Item <= last; ++it) {
       const size_t i = static_cast<size_t>(it - jobs_.begin());
       if (!done_[i]) {
@@ -50,7 +50,7 @@ int ThumbnailRun::Next(ThumbnailMaker& maker, bool& inView) {
   return static_cast<int>(cursor_);
 }
 
-bool ThumbnailRun::Step(ThumbnailMaker& maker) {
+bool ThumbnailRun::Step(ThumbnailRunWindow& window) {
   if (!running_) return false;
   // The progress window lets the message loop run while it draws: a tick
   // that comes meanwhile waits for this one.
@@ -60,12 +60,12 @@ bool ThumbnailRun::Step(ThumbnailMaker& maker) {
   bool more = true;
   do {
     bool inView = false;
-    const int next = StopPressed() || stopAsked_ ? -1 : Next(maker, inView);
+    const int next = StopPressed() || stopAsked_ ? -1 : Next(window, inView);
     if (next < 0) {
       more = false;
       break;
     }
-    const ThumbnailJob job = jobs_[static_cast<size_t>(next)];
+    const MissingThumbnail job = jobs_[static_cast<size_t>(next)];
     done_[static_cast<size_t>(next)] = true;
     if (progress_) progress_->Step(made_ + 1, Count(), ThumbnailCaption(made_ + 1, Count()), job.Movie);
     if (StopPressed()) {  // Stop pressed while the window drew
@@ -73,28 +73,28 @@ bool ThumbnailRun::Step(ThumbnailMaker& maker) {
       break;
     }
     ++made_;
-    if (maker.MakeThumbnail(job.Movie, job.ThumbPath, progress_.get())) maker.ThumbnailMade(job.ThumbName, inView);
+    if (window.MakeThumbnail(job.Movie, job.ThumbPath, progress_.get())) window.ThumbnailMade(job.ThumbName, inView);
     if (StopPressed() || stopAsked_) more = false;
   } while (more && clock_() < sliceEnd);
   busy_ = false;
-  if (!more) End(maker);
+  if (!more) End(window);
   if (pending_) {
     std::unique_ptr<Pending> next = std::move(pending_);
-    Start(maker, std::move(next->jobs), std::move(next->progress));
+    Start(window, std::move(next->jobs), std::move(next->progress));
     return running_;
   }
   return more;
 }
 
-void ThumbnailRun::Stop(ThumbnailMaker& maker) {
+void ThumbnailRun::Stop(ThumbnailRunWindow& window) {
   pending_.reset();
   if (busy_)
     stopAsked_ = true;
   else if (running_)
-    End(maker);
+    End(window);
 }
 
-void ThumbnailRun::End(ThumbnailMaker& maker) {
+void ThumbnailRun::End(ThumbnailRunWindow& window) {
   running_ = false;
   stopAsked_ = false;
   const long ms = static_cast<long>((clock_() - started_) * 1000);
@@ -103,7 +103,7 @@ void ThumbnailRun::End(ThumbnailMaker& maker) {
   progress_.reset();
   jobs_.clear();
   done_.clear();
-  maker.EndThumbnails();
+  window.EndThumbnails();
 }
 
 }  // namespace player

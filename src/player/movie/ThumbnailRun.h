@@ -16,15 +16,15 @@ namespace player {
 
 // One missing thumbnail: the entry's number on the page (from 1), the movie,
 // the thumbnail's path and its name as the page knows it.
-struct ThumbnailJob {
+struct MissingThumbnail {
   int Item = 0;
   std::wstring Movie, ThumbPath, ThumbName;
 };
 
-// What a run needs of the window.
-class ThumbnailMaker {
+// The window side of a run: what a run needs of the window.
+class ThumbnailRunWindow {
  public:
-  virtual ~ThumbnailMaker() = default;
+  virtual ~ThumbnailRunWindow() = default;
   // Renders one thumbnail; the window's real snapshot, a fake in tests.
   virtual bool MakeThumbnail(const std::wstring& movie, const std::wstring& thumbPath, ThumbnailProgress* progress) = 0;
   // The entries whose cells the page shows now (from 1; first > last: none).
@@ -46,13 +46,13 @@ class ThumbnailRun {
   // Starts a run over jobs (sorted by Item); the run before ends first
   // (asked during a step: once the thumbnail being made is done).
   // progress: the progress window, or null for a run in the background.
-  void Start(ThumbnailMaker& maker, std::vector<ThumbnailJob> jobs, std::unique_ptr<ThumbnailProgress> progress);
+  void Start(ThumbnailRunWindow& window, std::vector<MissingThumbnail> jobs, std::unique_ptr<ThumbnailProgress> progress);
   // Makes thumbnails until the slice is used (at least one): false when the
   // run is over (done, stopped by the progress window, or none running).
-  bool Step(ThumbnailMaker& maker);
+  bool Step(ThumbnailRunWindow& window);
   // Ends the run now (the page was left); asked during a step, once the
   // thumbnail being made is done.
-  void Stop(ThumbnailMaker& maker);
+  void Stop(ThumbnailRunWindow& window);
   bool Running() const { return running_; }
   int Made() const { return made_; }
   int Count() const { return static_cast<int>(jobs_.size()); }
@@ -61,16 +61,16 @@ class ThumbnailRun {
   // The progress window's Stop was pressed.
   bool StopPressed() const { return progress_ && progress_->StopPressed(); }
   // The next job not made: one in view first, else the next in order; -1 when none.
-  int Next(ThumbnailMaker& maker, bool& inView);
-  void End(ThumbnailMaker& maker);
+  int Next(ThumbnailRunWindow& window, bool& inView);
+  void End(ThumbnailRunWindow& window);
 
   struct Pending {
-    std::vector<ThumbnailJob> jobs;
+    std::vector<MissingThumbnail> jobs;
     std::unique_ptr<ThumbnailProgress> progress;
   };
 
   Clock clock_;
-  std::vector<ThumbnailJob> jobs_;
+  std::vector<MissingThumbnail> jobs_;
   std::vector<bool> done_;
   size_t cursor_ = 0;  // every job before it is done
   int made_ = 0;

@@ -19,7 +19,7 @@ class PlayerWindow::BrowserWindowAdaptor final : public BrowserWindow {
   void RedrawMenuBar() override;
   std::wstring AskFolder(const std::wstring& title, const std::wstring& start) override;
   std::unique_ptr<ThumbnailProgress> OpenProgress(int count) override;
-  void StartThumbnails(std::vector<ThumbnailJob> jobs, std::unique_ptr<ThumbnailProgress> progress) override;
+  void StartThumbnails(std::vector<MissingThumbnail> jobs, std::unique_ptr<ThumbnailProgress> progress) override;
   bool MakeThumbnail(const std::wstring& movie, const std::wstring& thumbPath, ThumbnailProgress* progress) override;
   void VisibleItems(int& first, int& last) override;
   void ThumbnailMade(const std::wstring& thumbName, bool inView) override;

@@ -132,7 +132,7 @@ std::unique_ptr<ThumbnailProgress> PlayerWindow::BrowserWindowAdaptor::OpenProgr
   return nullptr;
 }
 
-void PlayerWindow::BrowserWindowAdaptor::StartThumbnails(std::vector<ThumbnailJob> jobs,
+void PlayerWindow::BrowserWindowAdaptor::StartThumbnails(std::vector<MissingThumbnail> jobs,
                                                std::unique_ptr<ThumbnailProgress> progress) {
   w_.thumbnails_.Start(*this, std::move(jobs), std::move(progress));
   if (auto* t = w_.Find<forms::Timer>(L"tmrThumbs")) t->SetEnabled(w_.thumbnails_.Running());

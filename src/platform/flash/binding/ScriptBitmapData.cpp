@@ -10,7 +10,7 @@
 
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/binding/ScriptClasses.h"
-#include "platform/flash/render/BitmapNoise.h"
+#include "platform/flash/render/effects/BitmapNoise.h"
 #include "platform/flash/render/BitmapSurface.h"
 
 namespace flash {

@@ -276,10 +276,10 @@ void FlashControl::LoadMovie(long layer, const std::wstring& url) {
                                                           : L"";
     if (!shared.empty()) {
       // One folder per movie file, named from the file's name and a hash of its
-      // path. The hash folds case as the C library does, so the folders of
-      // earlier runs keep their names.
+      // path. The hash folds case as the C library does (A to Z), so the
+      // folders of earlier runs keep their names.
       uint32_t hash = 2166136261u;
-      for (wchar_t c : file) hash = (hash ^ static_cast<uint32_t>(towlower(c))) * 16777619u;
+      for (wchar_t c : LowerAscii(file)) hash = (hash ^ static_cast<uint32_t>(c)) * 16777619u;
       const size_t slash = file.find_last_of(L"\\/");
       std::wstring name = file.substr(slash == std::wstring::npos ? 0 : slash + 1);
       for (wchar_t& c : name)

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "platform/flash/render/Filters.h"
+#include "platform/flash/render/effects/Filters.h"
 
 namespace flash {
 namespace {

@@ -47,7 +47,7 @@
 #include "base/Handles.h"
 #include "platform/flash/parse/BitmapDecoder.h"
 #include "platform/flash/parse/ButtonRecords.h"
-#include "platform/flash/render/CachedSurface.h"
+#include "platform/flash/render/effects/CachedSurface.h"
 #include "platform/flash/render/FlashRenderer.h"
 #include "platform/flash/render/FrameBands.h"
 #include "platform/flash/parse/MorphShape.h"

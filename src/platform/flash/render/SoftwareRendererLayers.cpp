@@ -7,8 +7,8 @@
 
 #include "base/ErrorLog.h"
 #include "platform/flash/play/ScriptDrawing.h"
-#include "platform/flash/render/BlendModes.h"
-#include "platform/flash/render/Filters.h"
+#include "platform/flash/render/effects/BlendModes.h"
+#include "platform/flash/render/effects/Filters.h"
 #include "platform/flash/render/SoftwareRenderer.h"
 
 namespace flash {

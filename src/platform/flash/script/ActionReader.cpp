@@ -117,6 +117,7 @@ class Reader {
       fns_[fn].actions.push_back(pos);
       ByteReader d(data);
       const uint32_t limit = open.empty() ? end : std::min(end, open.back().end);
+      uint32_t after = next;  // a function definition's body is read with it
       bool ok = true;
       switch (code) {
         case kPush: ok = Push(d, registers_); break;
@@ -168,55 +169,11 @@ class Reader {
           if (ok) Emit(code, bias, flags);
           break;
         }
-        case kConstantPool: {
-          uint32_t count = 0;
-          ok = d.U16LE(count);
-          std::vector<Value> pool;
-          for (uint32_t i = 0; ok && i < count; ++i) {
-            String* s = nullptr;
-            ok = Text(d, s);
-            if (ok) pool.push_back(Value::Str(s));
-          }
-          if (ok) {
-            code_.pools.push_back(std::move(pool));
-            Emit(code, static_cast<uint32_t>(code_.pools.size() - 1));
-          }
-          break;
-        }
+        case kConstantPool: ok = ConstantPool(d); break;
         case kJump:
-        case kIf: {
-          uint32_t raw = 0;
-          ok = d.U16LE(raw);
-          if (ok) {
-            const int64_t target = int64_t(next) + int16_t(raw);
-            const uint32_t i = Emit(code);
-            if (target < 0 || target > int64_t(bytes_.size())) {
-              code_.instrs[i].op = kOpEnd;
-            } else {
-              jumps_.push_back(Jump{i, static_cast<uint32_t>(target), fn});
-            }
-          }
-          break;
-        }
+        case kIf: ok = Branch(d, code, next, fn); break;
         case kDefineFunction:
-        case kDefineFunction2: {
-          FunctionInfo f;
-          uint32_t size = 0;
-          ok = Function(d, code == kDefineFunction2, f, size) && size <= limit - next;
-          if (!ok) break;
-          const uint32_t define = Emit(code, static_cast<uint32_t>(functions_.size()));
-          functions_.push_back(std::move(f));
-          const uint32_t index = static_cast<uint32_t>(functions_.size() - 1);
-          const uint32_t id = static_cast<uint32_t>(fns_.size());
-          fns_.push_back(FnRange{next, next + size, 0, {}});
-          functions_[index].start = Next();
-          const uint32_t registers = registers_;
-          Range(next, next + size, id, static_cast<int>(index));
-          registers_ = registers;
-          code_.instrs[define].arg2 = Next();
-          pos = next + size;
-          continue;
-        }
+        case kDefineFunction2: ok = DefineFunction(d, code == kDefineFunction2, next, limit, after); break;
         case kWith: {
           uint32_t size = 0;
           ok = d.U16LE(size) && size <= limit - next;
@@ -234,7 +191,7 @@ class Reader {
         fns_[fn].actions.pop_back();
         break;
       }
-      pos = next;
+      pos = after;
     }
     CloseRegions(open, UINT32_MAX);
     fns_[fn].endInstr = Emit(info >= 0 ? kOpFunctionEnd : kOpEnd);
@@ -243,6 +200,56 @@ class Reader {
       owner_[static_cast<size_t>(endAction)] = fn;
     }
     if (info >= 0) functions_[static_cast<size_t>(info)].end = fns_[fn].endInstr;
+  }
+
+  // ActionConstantPool: the strings the pushes that follow name by index.
+  bool ConstantPool(ByteReader& d) {
+    uint32_t count = 0;
+    if (!d.U16LE(count)) return false;
+    std::vector<Value> pool;
+    for (uint32_t i = 0; i < count; ++i) {
+      String* s = nullptr;
+      if (!Text(d, s)) return false;
+      pool.push_back(Value::Str(s));
+    }
+    code_.pools.push_back(std::move(pool));
+    Emit(kConstantPool, static_cast<uint32_t>(code_.pools.size() - 1));
+    return true;
+  }
+
+  // ActionJump and ActionIf: an offset from the next action, resolved once all
+  // actions are read; a target outside the bytes ends the code there.
+  bool Branch(ByteReader& d, uint8_t code, uint32_t next, uint32_t fn) {
+    uint32_t raw = 0;
+    if (!d.U16LE(raw)) return false;
+    const int64_t target = int64_t(next) + int16_t(raw);
+    const uint32_t i = Emit(code);
+    if (target < 0 || target > int64_t(bytes_.size())) {
+      code_.instrs[i].op = kOpEnd;
+    } else {
+      jumps_.push_back(Jump{i, static_cast<uint32_t>(target), fn});
+    }
+    return true;
+  }
+
+  // ActionDefineFunction(2): the header, then its body, read at once as a
+  // function of its own; after is where the actions go on past the body.
+  bool DefineFunction(ByteReader& d, bool version2, uint32_t next, uint32_t limit, uint32_t& after) {
+    FunctionInfo f;
+    uint32_t size = 0;
+    if (!Function(d, version2, f, size) || size > limit - next) return false;
+    const uint32_t define = Emit(version2 ? kDefineFunction2 : kDefineFunction, static_cast<uint32_t>(functions_.size()));
+    functions_.push_back(std::move(f));
+    const uint32_t index = static_cast<uint32_t>(functions_.size() - 1);
+    const uint32_t id = static_cast<uint32_t>(fns_.size());
+    fns_.push_back(FnRange{next, next + size, 0, {}});
+    functions_[index].start = Next();
+    const uint32_t registers = registers_;
+    Range(next, next + size, id, static_cast<int>(index));
+    registers_ = registers;
+    code_.instrs[define].arg2 = Next();
+    after = next + size;
+    return true;
   }
 
   bool Push(ByteReader& d, uint32_t registers) {

@@ -66,7 +66,7 @@ std::wstring CamelCase(std::wstring_view name) {
       upper = !out.empty();
       continue;
     }
-    out += upper ? static_cast<wchar_t>(std::towupper(c)) : c;
+    out += upper ? UpperAscii(c) : c;
     upper = false;
   }
   return out;

@@ -1,4 +1,4 @@
-#include "platform/flash/render/BoxBlur.h"
+#include "platform/flash/render/effects/BoxBlur.h"
 
 #include <algorithm>
 #include <cmath>

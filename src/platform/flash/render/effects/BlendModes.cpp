@@ -1,4 +1,4 @@
-#include "platform/flash/render/BlendModes.h"
+#include "platform/flash/render/effects/BlendModes.h"
 
 #include <algorithm>
 #include <cmath>

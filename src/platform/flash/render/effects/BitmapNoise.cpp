@@ -1,4 +1,4 @@
-#include "platform/flash/render/BitmapNoise.h"
+#include "platform/flash/render/effects/BitmapNoise.h"
 
 #include <algorithm>
 #include <array>

@@ -10,8 +10,8 @@
 #include "platform/flash/parse/MovieDefinition.h"
 #include "platform/flash/binding/MovieScripts.h"
 #include "platform/flash/play/MoviePlayer.h"
-#include "platform/flash/render/BlendModes.h"
-#include "platform/flash/render/Filters.h"
+#include "platform/flash/render/effects/BlendModes.h"
+#include "platform/flash/render/effects/Filters.h"
 
 using namespace filtertest;
 using flash::Filter;

@@ -1,10 +1,10 @@
-#include "platform/flash/render/Filters.h"
+#include "platform/flash/render/effects/Filters.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "platform/flash/render/BoxBlur.h"
+#include "platform/flash/render/effects/BoxBlur.h"
 #include "platform/flash/render/PixelCanvas.h"
 
 namespace flash {
