@@ -115,24 +115,6 @@ bool CommitTempFile(const std::wstring& temp, const std::wstring& target) {
   return false;
 }
 
-bool CommitTempFileAside(const std::wstring& temp, const std::wstring& target) {
-  if (MoveFileExW(temp.c_str(), target.c_str(), 0)) return true;
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  const bool plainFile = attributes != INVALID_FILE_ATTRIBUTES &&
-                         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
-  const std::wstring aside = temp + L".old";
-  if (!plainFile || !MoveFileExW(target.c_str(), aside.c_str(), 0)) return CommitTempFile(temp, target);
-  if (MoveFileExW(temp.c_str(), target.c_str(), 0)) {
-    DeleteFileW(aside.c_str());
-    return true;
-  }
-  const DWORD error = GetLastError();
-  MoveFileExW(aside.c_str(), target.c_str(), 0);  // the earlier file back in its place
-  DeleteFileW(temp.c_str());
-  SetLastError(error);
-  return false;
-}
-
 std::wstring NumberedName(const std::wstring& path, int n) {
   const size_t slash = path.find_last_of(L"\\/");
   const size_t dot = path.find_last_of(L'.');

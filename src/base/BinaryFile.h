@@ -75,14 +75,6 @@ std::wstring TempFileBeside(const std::wstring& target);
 // Moves a finished temporary file over target; deletes it on failure (GetLastError
 // then tells why the move failed).
 bool CommitTempFile(const std::wstring& temp, const std::wstring& target);
-// The same for files made by the hundred (thumbnails): an existing target is
-// first moved aside beside it, the new file moved into the free name and the
-// old one deleted; when the second move fails the old file goes back. No
-// move lands on an existing file, which on some file systems makes the move
-// wait for the new file's data to be allocated on disk (under Wine, inside
-// the server every other call of the program waits on). A read-only target,
-// or one that cannot be moved aside, is moved over as CommitTempFile does.
-bool CommitTempFileAside(const std::wstring& temp, const std::wstring& target);
 // path with "(n)" before the extension of its file name: ("a.5.jpg", 2) gives "a.5(2).jpg".
 std::wstring NumberedName(const std::wstring& path, int n);
 // Moves a finished temporary file to target or, while that name is taken, to

@@ -62,8 +62,7 @@ bool WriteJpegFile(const JpegPixels& pixels, const std::wstring& fileName, long 
   }
   // The new picture goes to a temporary file beside the target first (named
   // after it, the process and the thread: made by the library's own create,
-  // with no file made beforehand to hold the name) and CommitTempFileAside puts it in
-  // the target's place.
+  // with no file made beforehand to hold the name) and CommitTempFile moves it over.
   const std::wstring temp = fileName + L".~" + std::to_wstring(GetCurrentProcessId()) + L"." +
                             std::to_wstring(GetCurrentThreadId()) + L".tmp";
   props.DIBWidth = pixels.width;
@@ -82,7 +81,7 @@ bool WriteJpegFile(const JpegPixels& pixels, const std::wstring& fileName, long 
     reason = L"Failed to save to JPG " + std::to_wstring(rc);
     return false;
   }
-  if (!CommitTempFileAside(temp, fileName)) {
+  if (!CommitTempFile(temp, fileName)) {
     const DWORD err = GetLastError();
     reason = L"Failed to save to JPG: the file can't be replaced (system error " + std::to_wstring(err) + L")";
     return false;
