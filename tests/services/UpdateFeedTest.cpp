@@ -179,38 +179,41 @@ TEST(UpdateFeed, AnItemsFieldsWhateverTheirOrderAndCompany) {
     std::wstring details, url;
     int64_t length;
   };
-  const std::wstring plain = Block(L"T");
+  const std::wstring plain = Block(L"T"), url = L"http://dl.example/e.exe";
   const std::wstring base = std::wstring(kBase) + L"get";
+  const std::wstring defaults = L"\r\n\t \u2022 SWF.zel \u2022 \r\n\t1\r\n\r\n\r\n";
   const std::vector<Case> cases = {
-      {"fields in reverse order", enclosure + update + L"<description>About T</description><pubDate>Mon, 1 Jan 2024"
-                                  L"</pubDate><title>T</title>", plain, L"http://dl.example/e.exe", 42},
-      {"repeated fields: the first of each", full + L"<title>U</title><description>Other</description>" + update +
-                                                 L"<update app=\"SWF.zel\" build=\"999\"/>" + enclosure +
-                                                 L"<enclosure url=\"http://dl.example/2.exe\" length=\"7\"/>",
-       plain, L"http://dl.example/e.exe", 42},
+      {"fields in reverse order",
+       enclosure + update + L"<description>About T</description><pubDate>Mon, 1 Jan 2024</pubDate><title>T</title>",
+       plain, url, 42},
+      {"repeated fields: the first of each",
+       full + L"<title>U</title><description>Other</description>" + update +
+           L"<update app=\"SWF.zel\" build=\"999\"/>" + enclosure +
+           L"<enclosure url=\"http://dl.example/2.exe\" length=\"7\"/>",
+       plain, url, 42},
       {"an attribute from the first element carrying it",
-       full + L"<update build=\"884\"/><enclosure length=\"9\"/><update app=\"SWF.zel\" build=\"1\"/>"
-              L"<enclosure url=\"http://dl.example/late.exe\" length=\"8\"/>",
+       full + L"<update build=\"884\"/><enclosure length=\"9\"/><update app=\"SWF.zel\" build=\"1\"/>" +
+           L"<enclosure url=\"http://dl.example/late.exe\" length=\"8\"/>",
        plain, L"http://dl.example/late.exe", 9},
       {"prefixed, differently cased and unknown elements are not fields",
        L"<dc:title xmlns:dc=\"urn:dc\">D</dc:title><Title>C</Title><category>x</category>" + full +
            L"<m:update xmlns:m=\"urn:m\" app=\"SWF.zel\" build=\"999\"/>" + update +
-           L"<m:enclosure xmlns:m=\"urn:m\" url=\"http://dl.example/m.exe\"/><ENCLOSURE url=\"http://x/X\"/>" + enclosure,
-       plain, L"http://dl.example/e.exe", 42},
+           L"<m:enclosure xmlns:m=\"urn:m\" url=\"http://dl.example/m.exe\"/>" +
+           L"<ENCLOSURE url=\"http://x/X\"/>" + enclosure,
+       plain, url, 42},
       {"whitespace, comments and instructions between the fields",
        L"\r\n  <!-- <title>no</title> -->\r\n  <?title no?><title>T</title>\r\n  <pubDate>Mon, 1 Jan 2024</pubDate> "
        L"<!--c--><description>About T</description>\r\n  " + update + L"\r\n  <?enclosure url=\"http://x/\"?>" +
            enclosure + L"\r\n",
-       plain, L"http://dl.example/e.exe", 42},
-      {"missing fields take their defaults", update,
-       L"\r\n\t \u2022 SWF.zel \u2022 \r\n\t1\r\n\r\n\r\n", base, 0},
+       plain, url, 42},
+      {"missing fields take their defaults", update, defaults, base, 0},
       {"empty fields take their defaults too",
-       L"<title/><pubDate></pubDate><description/>" + update + L"<enclosure url=\"\" length=\"\"/>",
-       L"\r\n\t \u2022 SWF.zel \u2022 \r\n\t1\r\n\r\n\r\n", base, 0},
+       L"<title/><pubDate></pubDate><description/>" + update + L"<enclosure url=\"\" length=\"\"/>", defaults, base,
+       0},
       {"CDATA and markup inside a field",
        L"<title><![CDATA[T]]></title><pubDate>Mon, 1 <!--x-->Jan <b>2024</b></pubDate>"
        L"<description>About <![CDATA[<b>T</b> & more]]></description>" + update + enclosure,
-       L"\r\n\t \u2022 T \u2022 \r\n\tMon, 1 Jan 2024\r\n\r\nAbout <b>T</b> & more\r\n", L"http://dl.example/e.exe", 42},
+       L"\r\n\t \u2022 T \u2022 \r\n\tMon, 1 Jan 2024\r\n\r\nAbout <b>T</b> & more\r\n", url, 42},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
