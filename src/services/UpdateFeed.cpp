@@ -48,6 +48,25 @@ int64_t ParseLength(const std::wstring& text) {
   return i == t.size() ? value : 0;
 }
 
+// The elements an item's fields are read from, found in one pass over its
+// children: for each name the first element of it (names compared exactly,
+// prefixes as written), as the paths "title", "update/@app" and so on select.
+enum Field { kTitle, kPubDate, kDescription, kUpdate, kEnclosure, kFieldCount };
+const wchar_t* const kFieldNames[kFieldCount] = {L"title", L"pubDate", L"description", L"update", L"enclosure"};
+
+struct ItemFields {
+  XmlNode first[kFieldCount];
+  bool more[kFieldCount] = {};  // a later element of the same name follows the first
+};
+
+// The text GetXMLText gives for Path under the item when the selected node's
+// text is Text: Default when empty; a "!" reference is left to GetXMLText.
+std::wstring Resolved(const XmlNode& item, const std::wstring& text, const wchar_t* path, const std::wstring& def) {
+  const std::wstring& value = text.empty() ? def : text;
+  if (!value.empty() && value[0] == L'!') return GetXMLText(item, path, def);
+  return value;
+}
+
 class FeedWalk {
  public:
   FeedWalk(long compBuild, const std::wstring& baseURL, const std::wstring& appTitle)
@@ -55,17 +74,23 @@ class FeedWalk {
     result_.NewestBuild = compBuild;
   }
 
-  void Node(const XmlNode& node) {
+  void Node(const XmlNode& node, int depth = 0) {
     const std::wstring name = UpperInvariant(node.NodeName());
     if (name == L"CHANNEL") {
+      if (depth >= kMaxFeedChannelDepth) {
+        WriteLog(L"Update feed: channels nested deeper than " + std::to_wstring(kMaxFeedChannelDepth) +
+                 L" levels are not read");
+        return;
+      }
       // Child by child: only the item in hand is held, however long the feed.
-      ComPtr<IXMLDOMNode> child;
-      if (!node.Raw() || node.Raw()->get_firstChild(child.Put()) != S_OK) return;
-      while (child) {
-        Node(XmlNode(child.Get()));
-        ComPtr<IXMLDOMNode> next;
-        if (child->get_nextSibling(next.Put()) != S_OK) next.Reset();
-        child = std::move(next);
+      for (XmlNode child = node.FirstChild(); child && !stopped_; child = child.NextSibling()) {
+        if (++walked_ > kMaxFeedEntries) {
+          WriteLog(L"Update feed: only the first " + std::to_wstring(kMaxFeedEntries) +
+                   L" entries of its channels are read");
+          stopped_ = true;
+          return;
+        }
+        Node(child, depth + 1);
       }
     } else if (name == L"ITEM") {
       Item(node);
@@ -75,34 +100,76 @@ class FeedWalk {
   UpdateFeedResult Result() const { return result_; }
 
  private:
+  static ItemFields FieldsOf(const XmlNode& item) {
+    ItemFields fields;
+    int seen = 0;
+    for (XmlNode child = item.FirstChild(); child; child = child.NextSibling()) {
+      if (++seen > kMaxFeedItemChildren) {
+        WriteLog(L"Update feed: only the first " + std::to_wstring(kMaxFeedItemChildren) +
+                 L" children of an item are read");
+        break;
+      }
+      if (!child.IsElement()) continue;
+      const std::wstring name = child.NodeName();
+      for (int f = 0; f < kFieldCount; ++f) {
+        if (name != kFieldNames[f]) continue;
+        if (fields.first[f]) {
+          fields.more[f] = true;
+        } else {
+          fields.first[f] = child;
+        }
+        break;
+      }
+    }
+    return fields;
+  }
+
+  // The text of an element's field ("title"), as GetXMLText reads it.
+  static std::wstring Text(const XmlNode& item, const ItemFields& fields, Field f, const std::wstring& def) {
+    return Resolved(item, fields.first[f].Text(), kFieldNames[f], def);
+  }
+
+  // An attribute's text ("update/@app"): the first element of the name that
+  // carries the attribute, as GetXMLText reads it.
+  static std::wstring Attribute(const XmlNode& item, const ItemFields& fields, Field f, const wchar_t* attribute,
+                                const std::wstring& def) {
+    const std::wstring path = std::wstring(kFieldNames[f]) + L"/@" + attribute;
+    if (XmlNode node = fields.first[f].AttributeNode(attribute)) return Resolved(item, node.Text(), path.c_str(), def);
+    return fields.more[f] ? GetXMLText(item, path, def) : Resolved(item, L"", path.c_str(), def);
+  }
+
   void Item(const XmlNode& item) {
-    if (!StrEqualNoCase(GetXMLText(item, L"update/@app", L""), appTitle_)) return;
-    const std::optional<long> build = ParseBuild(GetXMLText(item, L"update/@build", L""));
+    const ItemFields fields = FieldsOf(item);
+    if (!StrEqualNoCase(Attribute(item, fields, kUpdate, L"app", L""), appTitle_)) return;
+    const std::optional<long> build = ParseBuild(Attribute(item, fields, kUpdate, L"build", L""));
     if (!build || *build <= compBuild_) return;
     result_.Found = true;
-    std::wstring block = L"\r\n\t" + std::wstring(kBullet) + GetXMLText(item, L"title", appTitle_) + kBullet + L"\r\n";
-    block += L"\t" + GetXMLText(item, L"pubDate", std::to_wstring(app::kVersionMajor)) + L"\r\n\r\n";
-    block += GetXMLText(item, L"description", L"") + L"\r\n";
+    std::wstring block =
+        L"\r\n\t" + std::wstring(kBullet) + Text(item, fields, kTitle, appTitle_) + kBullet + L"\r\n";
+    block += L"\t" + Text(item, fields, kPubDate, std::to_wstring(app::kVersionMajor)) + L"\r\n\r\n";
+    block += Text(item, fields, kDescription, L"") + L"\r\n";
     if (result_.DetailsLeftOut == 0 && result_.Details.size() + block.size() <= kMaxUpdateDetails) {
       result_.Details += block;
     } else {
       ++result_.DetailsLeftOut;
     }
     if (*build <= result_.NewestBuild) return;
-    const std::wstring url = GetXMLText(item, L"enclosure/@url", baseURL_ + L"get");
+    const std::wstring url = Attribute(item, fields, kEnclosure, L"url", baseURL_ + L"get");
     if (IsWebAddress(url)) {
       result_.DownloadURL = url;
     } else {
       result_.DownloadURL.clear();
       WriteLog(L"Update feed: download address refused (not an http or https address): " + url);
     }
-    result_.DownloadLength = ParseLength(GetXMLText(item, L"enclosure/@length", L"0"));
+    result_.DownloadLength = ParseLength(Attribute(item, fields, kEnclosure, L"length", L"0"));
     result_.NewestBuild = *build;
   }
 
   long compBuild_;
   std::wstring baseURL_, appTitle_;
   UpdateFeedResult result_;
+  int walked_ = 0;  // children of channels looked at
+  bool stopped_ = false;
 };
 
 std::wstring Decode(const char* data, size_t size, UINT codePage, DWORD flags) {

@@ -15,6 +15,13 @@
 // take a text box seconds to lay out, so the items past this are counted only.
 inline constexpr size_t kMaxUpdateDetails = 8192;
 
+// The walk's bounds, each logged when hit: the children of channels looked at
+// (items and anything between them; a feed of 1 MB holds far fewer items), the
+// children of one item, and the levels of channels nested in channels.
+inline constexpr int kMaxFeedEntries = 100000;
+inline constexpr int kMaxFeedItemChildren = 256;
+inline constexpr int kMaxFeedChannelDepth = 8;
+
 struct UpdateFeedResult {
   bool Found = false;          // an item of this program carries a build above compBuild
   long NewestBuild = 0;        // the highest such build (the first item of it); compBuild when none
@@ -25,11 +32,14 @@ struct UpdateFeedResult {
 };
 
 // Walks the direct children of "rss/channel" (channel and item elements by
-// their names in any case; nested channels the same way). An item counts when
-// its "update/@app" equals appTitle (case ignored) and its "update/@build" is a
-// whole number above compBuild; an item without a numeric build is skipped.
-// An item's enclosure defaults to baseURL followed by "get". A refused
-// enclosure address is written to the log.
+// their names in any case; nested channels the same way), reading each item's
+// children once. An item's fields are its first "title", "pubDate",
+// "description", "update" and "enclosure" elements (names exact, prefixes as
+// written), an attribute that of the first such element carrying it. An item
+// counts when its "update/@app" equals appTitle (case ignored) and its
+// "update/@build" is a whole number above compBuild; an item without a numeric
+// build is skipped. An item's enclosure defaults to baseURL followed by "get".
+// A refused enclosure address is written to the log.
 UpdateFeedResult WalkUpdateFeed(const XmlDocument& feed, long compBuild, const std::wstring& baseURL,
                                 const std::wstring& appTitle = app::kTitle);
 

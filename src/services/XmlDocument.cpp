@@ -73,7 +73,7 @@ std::vector<XmlNode> ChildrenOf(IXMLDOMNode* node) {
   return out;
 }
 
-XmlNode AttributeNode(IXMLDOMNode* node, const std::wstring& name) {
+XmlNode AttributeOf(IXMLDOMNode* node, const std::wstring& name) {
   ComPtr<IXMLDOMNamedNodeMap> attributes;
   if (!node || node->get_attributes(attributes.Put()) != S_OK || !attributes) return XmlNode();
   long length = 0;
@@ -145,7 +145,7 @@ bool WalkPath(IXMLDOMNode* node, const SimplePath& path, size_t index, Visit& vi
   while (index < path.steps.size() && path.steps[index] == L".") ++index;
   if (index == path.steps.size()) {
     if (path.attribute.empty()) return visit(XmlNode(node));
-    XmlNode attribute = AttributeNode(node, path.attribute);
+    XmlNode attribute = AttributeOf(node, path.attribute);
     return attribute ? visit(attribute) : true;
   }
   const std::wstring& name = path.steps[index];
@@ -267,7 +267,21 @@ std::wstring XmlNode::NodeValue() const {
 
 std::wstring XmlNode::NodeName() const { return NameOf(node_.Get()); }
 
+bool XmlNode::IsElement() const { return ::IsElement(node_.Get()); }
+
 std::vector<XmlNode> XmlNode::ChildNodes() const { return ChildrenOf(node_.Get()); }
+
+XmlNode XmlNode::FirstChild() const {
+  ComPtr<IXMLDOMNode> child;
+  if (!node_ || node_->get_firstChild(child.Put()) != S_OK) return XmlNode();
+  return XmlNode(child.Get());
+}
+
+XmlNode XmlNode::NextSibling() const {
+  ComPtr<IXMLDOMNode> next;
+  if (!node_ || node_->get_nextSibling(next.Put()) != S_OK) return XmlNode();
+  return XmlNode(next.Get());
+}
 
 XmlNode XmlNode::LastChild() const {
   ComPtr<IXMLDOMNode> child;
@@ -275,7 +289,9 @@ XmlNode XmlNode::LastChild() const {
   return XmlNode(child.Get());
 }
 
-std::wstring XmlNode::Attribute(const std::wstring& name) const { return AttributeNode(node_.Get(), name).NodeValue(); }
+std::wstring XmlNode::Attribute(const std::wstring& name) const { return AttributeNode(name).NodeValue(); }
+
+XmlNode XmlNode::AttributeNode(const std::wstring& name) const { return AttributeOf(node_.Get(), name); }
 
 XmlNode XmlNode::SelectSingleNode(const std::wstring& path) const {
   if (!node_) return XmlNode();

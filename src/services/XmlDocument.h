@@ -35,9 +35,14 @@ class XmlNode {
   std::wstring Text() const;       // text content; "" for no node
   std::wstring NodeValue() const;  // an attribute's value
   std::wstring NodeName() const;
+  bool IsElement() const;
   std::vector<XmlNode> ChildNodes() const;
+  // Children one at a time, for a walk that holds only the child in hand.
+  XmlNode FirstChild() const;
+  XmlNode NextSibling() const;
   XmlNode LastChild() const;
   std::wstring Attribute(const std::wstring& name) const;  // "" when missing
+  XmlNode AttributeNode(const std::wstring& name) const;   // by its name as written; none when missing
   XmlNode SelectSingleNode(const std::wstring& path) const;
   std::vector<XmlNode> SelectNodes(const std::wstring& path) const;
   IXMLDOMNode* Raw() const { return node_.Get(); }

@@ -167,6 +167,110 @@ TEST(UpdateFeed, FeedsWithoutAChannelOrWithNestedOnes) {
   EXPECT_FALSE(WalkUpdateFeed(empty, 883, kBase).Found);
 }
 
+// An item's fields come from its first element of each name, wherever it
+// stands among the others; attributes from the first element carrying them.
+TEST(UpdateFeed, AnItemsFieldsWhateverTheirOrderAndCompany) {
+  const std::wstring update = L"<update app=\"SWF.zel\" build=\"884\"/>";
+  const std::wstring enclosure = L"<enclosure url=\"http://dl.example/e.exe\" length=\"42\"/>";
+  const std::wstring full = L"<title>T</title><pubDate>Mon, 1 Jan 2024</pubDate><description>About T</description>";
+  struct Case {
+    const char* name;
+    std::wstring children;
+    std::wstring details, url;
+    int64_t length;
+  };
+  const std::wstring plain = Block(L"T"), url = L"http://dl.example/e.exe";
+  const std::wstring base = std::wstring(kBase) + L"get";
+  const std::wstring defaults = L"\r\n\t \u2022 SWF.zel \u2022 \r\n\t1\r\n\r\n\r\n";
+  const std::vector<Case> cases = {
+      {"fields in reverse order",
+       enclosure + update + L"<description>About T</description><pubDate>Mon, 1 Jan 2024</pubDate><title>T</title>",
+       plain, url, 42},
+      {"repeated fields: the first of each",
+       full + L"<title>U</title><description>Other</description>" + update +
+           L"<update app=\"SWF.zel\" build=\"999\"/>" + enclosure +
+           L"<enclosure url=\"http://dl.example/2.exe\" length=\"7\"/>",
+       plain, url, 42},
+      {"an attribute from the first element carrying it",
+       full + L"<update build=\"884\"/><enclosure length=\"9\"/><update app=\"SWF.zel\" build=\"1\"/>" +
+           L"<enclosure url=\"http://dl.example/late.exe\" length=\"8\"/>",
+       plain, L"http://dl.example/late.exe", 9},
+      {"prefixed, differently cased and unknown elements are not fields",
+       L"<dc:title xmlns:dc=\"urn:dc\">D</dc:title><Title>C</Title><category>x</category>" + full +
+           L"<m:update xmlns:m=\"urn:m\" app=\"SWF.zel\" build=\"999\"/>" + update +
+           L"<m:enclosure xmlns:m=\"urn:m\" url=\"http://dl.example/m.exe\"/>" +
+           L"<ENCLOSURE url=\"http://x/X\"/>" + enclosure,
+       plain, url, 42},
+      {"whitespace, comments and instructions between the fields",
+       L"\r\n  <!-- <title>no</title> -->\r\n  <?title no?><title>T</title>\r\n  <pubDate>Mon, 1 Jan 2024</pubDate> "
+       L"<!--c--><description>About T</description>\r\n  " + update + L"\r\n  <?enclosure url=\"http://x/\"?>" +
+           enclosure + L"\r\n",
+       plain, url, 42},
+      {"missing fields take their defaults", update, defaults, base, 0},
+      {"empty fields take their defaults too",
+       L"<title/><pubDate></pubDate><description/>" + update + L"<enclosure url=\"\" length=\"\"/>", defaults, base,
+       0},
+      {"CDATA and markup inside a field",
+       L"<title><![CDATA[T]]></title><pubDate>Mon, 1 <!--x-->Jan <b>2024</b></pubDate>"
+       L"<description>About <![CDATA[<b>T</b> & more]]></description>" + update + enclosure,
+       L"\r\n\t \u2022 T \u2022 \r\n\tMon, 1 Jan 2024\r\n\r\nAbout <b>T</b> & more\r\n", url, 42},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const UpdateFeedResult r = Walk(L"<rss><channel><item>" + c.children + L"</item></channel></rss>");
+    EXPECT_TRUE(r.Found);
+    EXPECT_EQ(r.NewestBuild, 884);
+    EXPECT_EQ(r.Details, c.details);
+    EXPECT_EQ(r.DownloadURL, c.url);
+    EXPECT_EQ(r.DownloadLength, c.length);
+  }
+  // Only a field's first element is read, even when it leaves the item out.
+  EXPECT_FALSE(Walk(L"<rss><channel><item><update build=\"884\" app=\"Other\"/>" + update +
+                    L"</item></channel></rss>").Found);
+  EXPECT_FALSE(Walk(L"<rss><channel><item><x:update xmlns:x=\"urn:x\" app=\"SWF.zel\" build=\"884\"/>"
+                    L"</item></channel></rss>").Found);
+  // A field reading "!name" is the "text" attribute of that element under the root.
+  const UpdateFeedResult named = Walk(L"<rss><names text=\"Named\"/><channel><item><title>!names</title>" + update +
+                                      L"</item></channel></rss>");
+  EXPECT_EQ(named.Details, L"\r\n\t \u2022 Named \u2022 \r\n\t1\r\n\r\n\r\n");
+}
+
+// The walk's bounds: each stops the walk short and says so in the log.
+TEST(UpdateFeed, TheWalksBoundsAreLogged) {
+  const std::wstring item = ItemXml({L"884", L"Late"});
+  {
+    LogCapture log;
+    std::wstring children;
+    for (int i = 1; i < kMaxFeedItemChildren; ++i) children += L"<category/>";
+    const std::wstring update = L"<update app=\"SWF.zel\" build=\"884\"/></item></channel></rss>";
+    EXPECT_TRUE(Walk(L"<rss><channel><item>" + children + update).Found);  // the last child read
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_FALSE(Walk(L"<rss><channel><item><category/>" + children + update).Found);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].find(L"children of an item"), std::wstring::npos);
+  }
+  for (int depth : {kMaxFeedChannelDepth, kMaxFeedChannelDepth + 1}) {
+    LogCapture log;
+    std::wstring open, close;
+    for (int i = 1; i < depth; ++i) open += L"<channel>", close += L"</channel>";
+    const UpdateFeedResult r = Walk(L"<rss><channel>" + open + item + close + L"</channel></rss>");
+    EXPECT_EQ(r.Found, depth == kMaxFeedChannelDepth) << depth;
+    EXPECT_EQ(log.lines.size(), depth == kMaxFeedChannelDepth ? 0u : 1u) << depth;
+  }
+  {
+    LogCapture log;
+    std::wstring entries;
+    entries.reserve(kMaxFeedEntries * 4 + item.size());
+    for (int i = 1; i < kMaxFeedEntries; ++i) entries += L"<x/>";
+    const std::wstring last = entries + item;
+    EXPECT_TRUE(Walk(L"<rss><channel>" + last + L"</channel></rss>").Found);
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_FALSE(Walk(L"<rss><channel><x/>" + last + L"</channel></rss>").Found);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].find(L"entries"), std::wstring::npos);
+  }
+}
+
 TEST(UpdateFeed, WebAddresses) {
   for (const wchar_t* yes : {L"http://a.b/x", L"HTTPS://a.b", L"Http://127.0.0.1:8080/get?x=1", L"http://u@h/x"}) {
     EXPECT_TRUE(IsWebAddress(yes)) << yes;
