@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Handles.h"
+#include "support/TestSupport.h"
 
 namespace forms_test {
 
@@ -45,8 +46,16 @@ void Press(forms::Form& form, UINT key) {
   PostMessageW(form.hWnd(), WM_KEYUP, key, 0xC0000000);
 }
 
-void PumpFor(int ms) {
-  PumpUntil([] { return false; }, ms);
+bool PumpPostedMessages(int maxMs) {
+  testing_support::PostedMarker marker;
+  return PumpUntil([&] { return marker.Handled(); }, maxMs);
+}
+
+bool PumpUntilSettled(HWND hwnd, int maxMs) {
+  const ULONGLONG start = GetTickCount64();
+  if (!PumpUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, maxMs)) return false;
+  const int spent = static_cast<int>(GetTickCount64() - start);
+  return PumpPostedMessages(std::max(maxMs - spent, 1000));
 }
 
 COLORREF ScreenPixel(HWND hwnd, int x, int y) {

@@ -1,4 +1,5 @@
-// Helpers of the forms tests: pumping messages until something happened,
+// Helpers of the forms tests: pumping messages until something happened or
+// until what was posted has been handled,
 // acting in a modal window once it shows, reading pixels off the screen, and
 // saving a window's picture.
 #pragma once
@@ -14,8 +15,12 @@ namespace forms_test {
 
 // Pumps messages until done() or about maxMs milliseconds passed; returns done().
 bool PumpUntil(const std::function<bool()>& done, int maxMs = 3000);
-// Pumps messages for about ms milliseconds.
-void PumpFor(int ms);
+// Pumps messages until the window is shown and every message posted to the
+// thread meanwhile has been handled (a marker posted behind them came
+// through); returns whether both happened within about maxMs milliseconds.
+bool PumpUntilSettled(HWND hwnd, int maxMs = 5000);
+// Pumps messages until every message posted to the thread so far has been handled.
+bool PumpPostedMessages(int maxMs = 5000);
 // Runs action once the form is loaded and visible, from a timer (so also
 // inside the form's modal loop); one action waits at a time.
 void OnceShown(forms::Form& form, std::function<void()> action);

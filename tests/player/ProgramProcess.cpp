@@ -148,11 +148,7 @@ std::wstring Caption(HWND window) {
 }
 
 bool WaitForCaption(HWND window, const std::wstring& text, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  do {
-    if (Caption(window) == text) return true;
-    Sleep(50);
-  } while (GetTickCount64() < end && IsWindow(window));
+  testing_support::WaitUntil([&] { return Caption(window) == text || !IsWindow(window); }, timeoutMs);
   return Caption(window) == text;
 }
 
@@ -237,13 +233,11 @@ namespace {
 
 bool ToFront(HWND window) {
   if (!IsWindow(window)) return false;
-  const ULONGLONG end = GetTickCount64() + 3000;
-  do {
+  return testing_support::WaitUntil([&] {
     if (GetForegroundWindow() == window) return true;
     SetForegroundWindow(window);
-    Sleep(20);
-  } while (GetTickCount64() < end);
-  return GetForegroundWindow() == window;
+    return false;
+  }, 3000);
 }
 
 // The input goes into the system's queue in order; the target takes it from there.

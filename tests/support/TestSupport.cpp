@@ -176,4 +176,18 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, bool pump) {
   return true;
 }
 
+namespace {
+constexpr UINT kMarkerMessage = WM_APP + 0x3A;
+}
+
+PostedMarker::PostedMarker() {
+  if (window_.Create(L"SWFzelTestMarker", Proc, this)) PostMessageW(window_.get(), kMarkerMessage, 0, 0);
+}
+
+LRESULT CALLBACK PostedMarker::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != kMarkerMessage) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (PostedMarker* marker = MessageWindow::Owner<PostedMarker>(hwnd)) marker->handled_ = true;
+  return 0;
+}
+
 }  // namespace testing_support

@@ -1,6 +1,6 @@
 // Helpers shared by the test programs: a temporary folder removed at the end,
-// byte-exact file reading and writing, registry state put back at the end, and
-// the test program's own folder.
+// byte-exact file reading and writing, registry state put back at the end, the
+// program's folder, directory links, waits on a condition or a posted marker.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "base/MessageWindow.h"
 
 namespace testing_support {
 
@@ -73,5 +75,22 @@ void PumpMessages();
 // whether it held; with pump, the thread's messages are dispatched between
 // checks (for windows of the test's own thread).
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000, bool pump = false);
+
+// A message posted to the thread's own queue when made: Handled() holds once a
+// message loop of the thread has dispatched it, and with it every message
+// posted to the thread before it (which is how a test sees that something
+// on its way has arrived, or that nothing more was on its way).
+class PostedMarker {
+ public:
+  PostedMarker();
+  PostedMarker(const PostedMarker&) = delete;
+  PostedMarker& operator=(const PostedMarker&) = delete;
+  bool Handled() const { return handled_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  bool handled_ = false;
+  MessageWindow window_;
+};
 
 }  // namespace testing_support

@@ -4,7 +4,7 @@
 #pragma once
 #include <vector>
 
-#include "../platform/flash/FlashTestSupport.h"
+#include "platform/flash/FlashTestSupport.h"
 #include "moviefiles/MovieBytes.h"
 
 namespace tools_test {

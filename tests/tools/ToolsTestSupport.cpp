@@ -6,6 +6,7 @@
 #include "services/Services.h"
 #include "services/Tips.h"
 #include "ui/DrawingModule.h"
+#include "ui/SlideBar.h"
 
 namespace tools_test {
 ProgramState::ProgramState()
@@ -65,6 +66,11 @@ std::wstring ClassesRoot(const std::wstring& key) { return GetRegString(key, L""
 
 bool SavePicture(HWND window, const std::wstring& name) {
   return forms_test::SaveWindowShot(window, testing_support::ProgramDir() + name);
+}
+
+bool PumpUntilStill(HWND window, const SlideBar& pages) {
+  return forms_test::PumpUntil([&] { return !pages.Animating() && !pages.Sliding(); }) &&
+         forms_test::PumpUntilSettled(window);
 }
 
 }  // namespace tools_test

@@ -1,7 +1,8 @@
 // Helpers of the tool windows' tests: the program-wide state a test changes
 // (the option set, the globals that mirror it, the language, the program's
 // registry key and the file types) put back afterwards, a recording stand-in
-// for the main window, and reading what the dialogs stored.
+// for the main window, reading what the dialogs stored, and waiting for a
+// window to settle before its picture is taken.
 #pragma once
 #include <windows.h>
 
@@ -15,6 +16,8 @@
 #include "services/Languages.h"
 #include "services/RegistryModule.h"
 #include "tools/settings/OptionsModel.h"
+
+class SlideBar;
 
 namespace tools_test {
 
@@ -67,5 +70,8 @@ std::wstring ClassesRoot(const std::wstring& key);
 // Saves a window's picture as name in the test program's folder (for a person
 // to look at); false when it could not be written.
 bool SavePicture(HWND window, const std::wstring& name);
+// Pumps messages until the page selector's selection animation and slide have
+// ended and the window has settled (forms_test::PumpUntilSettled).
+bool PumpUntilStill(HWND window, const SlideBar& pages);
 
 }  // namespace tools_test

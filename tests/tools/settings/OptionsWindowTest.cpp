@@ -127,7 +127,7 @@ TEST_F(OptionsDialog, OpensOnTheStoredPageOrTheFirstAndIsPicturedInTheGradientSt
     if (c.picture) {
       w.Show();
       SetWindowPos(w.hWnd(), HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE);
-      forms_test::PumpFor(300);  // the slide bar's selection animation
+      EXPECT_TRUE(tools_test::PumpUntilStill(w.hWnd(), w.Pages()->Bar()));
       EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), c.picture));
     }
     w.Close();

@@ -147,6 +147,6 @@ TEST_F(Favorites, Picture) {
   SetCursorPos(0, 0);  // no tooltip over the list
   w.Open(0);
   w.FavList->SetListIndex(1);
-  forms_test::PumpFor(300);
+  EXPECT_TRUE(forms_test::PumpUntilSettled(w.hWnd()));
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"favorites.bmp"));
 }

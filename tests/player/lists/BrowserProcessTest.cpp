@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <tuple>
 
-#include "../platform/flash/FlashTestSupport.h"
+#include "platform/flash/FlashTestSupport.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 #include "images/cDIBSection.h"

@@ -162,11 +162,12 @@ TEST_F(DownloadWindow, StopDuringASlowBodyEndsIdleWithoutAMessage) {
   EXPECT_EQ(bar.Caption().rfind(L"Downloading... :: " + server.Url("/slow.swf") + L" (", 0), 0u)
       << WideToUtf8(bar.Caption());
   EXPECT_TRUE(w.cbCancel->Visible());
-  forms_test::PumpFor(100);
+  EXPECT_TRUE(forms_test::PumpUntilSettled(w.hWnd()));
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"downloader.bmp"));
   w.cbCancel->PerformClick();
   ExpectIdle();
-  forms_test::PumpFor(500);
+  // Reports posted before the stop are handled by now, and raise nothing.
+  EXPECT_TRUE(forms_test::PumpPostedMessages());
   EXPECT_TRUE(reports.empty());
 }
 

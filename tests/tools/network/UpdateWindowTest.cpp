@@ -166,7 +166,7 @@ TEST_F(UpdateCheck, ByTheUserEveryOutcomeStaysShown) {
   EXPECT_TRUE(w.txtDetails->Visible());
   EXPECT_EQ(w.cbDetails->Caption(), L"5");
   EXPECT_GE(w.cbUpdate->Top(), w.txtDetails->Top() + w.txtDetails->Height() + 16);
-  forms_test::PumpFor(200);
+  EXPECT_TRUE(forms_test::PumpUntilSettled(w.hWnd()));
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"update-found.bmp"));
   w.cbDetails->PerformClick();
   EXPECT_FALSE(w.txtDetails->Visible());
@@ -197,7 +197,7 @@ TEST_F(UpdateCheck, ByTheUserEveryOutcomeStaysShown) {
   EXPECT_TRUE(w.cbDetails->Visible());
   EXPECT_EQ(player::Options().Update.Date, L"3-2-2024");
   w.cbDetails->PerformClick();
-  forms_test::PumpFor(200);
+  EXPECT_TRUE(forms_test::PumpUntilSettled(w.hWnd()));
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"update-failed.bmp"));
   EXPECT_TRUE(asked.empty()) << "closing without an update asks nothing";
 }
@@ -247,7 +247,8 @@ TEST_F(UpdateCheck, ClosingWhileASlowServerSendsDropsTheAnswer) {
   w.Close();
   EXPECT_EQ(w.Check(), nullptr);
   server.WaitForAnswers(1, 30000);
-  forms_test::PumpFor(300);  // whatever was still on its way arrives at nobody
+  // Whatever was still on its way (posted before the close) arrives at nobody.
+  EXPECT_TRUE(forms_test::PumpPostedMessages());
   EXPECT_FALSE(w.IsLoaded());
   EXPECT_EQ(player::Options().Update.Date, L"3-2-2024");
 }

@@ -116,7 +116,7 @@ TEST_F(GeneratorWindow_, BoxesKeepTheirRangesAndEditTheSettings) {
   VisualStyle = 1;
   w.Show();
   SetWindowPos(w.hWnd(), HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE);
-  forms_test::PumpFor(300);
+  EXPECT_TRUE(tools_test::PumpUntilStill(w.hWnd(), w.Pages()->Bar()));
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"generator-advanced.bmp"));
 }
 
@@ -140,7 +140,7 @@ TEST_F(GeneratorWindow_, GenerateRunsWithPreviewAndBarThenComesBackAndStopEndsAR
     EXPECT_FALSE(Get<forms::CommandButton>(L"cbGo").Enabled());
     EXPECT_TRUE(Get<forms::CommandButton>(L"cbCancel").Visible());
     EXPECT_GT(w.Progress()->FillWidth(), 0);
-    forms_test::PumpFor(300);  // the slide bar's selection animation
+    EXPECT_TRUE(tools_test::PumpUntilStill(w.hWnd(), w.Pages()->Bar()));
     pictured = tools_test::SavePicture(w.hWnd(), L"generator.bmp");
   };
   std::vector<std::wstring> summaries;

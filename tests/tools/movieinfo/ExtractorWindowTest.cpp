@@ -253,6 +253,6 @@ TEST_F(Extractor, Picture) {
   w().SetHost(&host);
   player::Options().Decompiler.Destination = L"C:\\Users\\Public\\My Flash\\Resources\\";
   w().Open(0);
-  forms_test::PumpFor(300);
+  EXPECT_TRUE(forms_test::PumpUntilSettled(w().hWnd()));
   EXPECT_TRUE(tools_test::SavePicture(w().hWnd(), L"extractor.bmp"));
 }

@@ -285,6 +285,6 @@ TEST_F(InfoWindow, Picture) {
   GetSWFInfo(movie, record, false);
   frmInfo& w = tools::InfoWindow();
   w.OpenFor(record, 0);
-  forms_test::PumpFor(300);
+  EXPECT_TRUE(forms_test::PumpUntilSettled(w.hWnd()));
   EXPECT_TRUE(tools_test::SavePicture(w.hWnd(), L"info.bmp"));
 }

@@ -147,11 +147,9 @@ TEST_F(Pages, PicturesOfTheWindowsWithTheirPageText) {
       ReleaseDC(page, dc);
       return count;
     };
-    auto drawn = [&] {
-      forms_test::PumpUntil([] { return false; }, 50);
-      return dark(0, 120) > 20;
-    };
+    auto drawn = [&] { return dark(0, 120) > 20 && dark(bottom - 60, bottom) > 20; };
     EXPECT_TRUE(forms_test::PumpUntil(drawn, 5000)) << picture;
+    EXPECT_GT(dark(0, 120), 20) << picture;
     EXPECT_GT(dark(bottom - 60, bottom), 20) << picture;
     EXPECT_TRUE(tools_test::SavePicture(window->hWnd(), picture));
     window->Close();
