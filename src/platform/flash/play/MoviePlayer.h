@@ -53,9 +53,9 @@ struct CachedSurface;
 inline constexpr int32_t kDepthOffset = 16384;
 inline constexpr int32_t kMaxScriptDepth = 2130690045;
 
-// One entry of a display list. What every step reads and writes comes
-// first (a step walks many entries: they share few cache lines); what
-// scripts and rarer tags set follows.
+// One entry of a display list. What every frame reads and writes comes
+// first (the player and the scripts walk whole lists each frame: these
+// fields share few cache lines); what rarer tags and scripts set follows.
 struct DisplayObject {
   int32_t depth = 0;
   uint16_t character = 0;  // 0 for a clip or text field made by a script
@@ -69,19 +69,19 @@ struct DisplayObject {
   int placedFrame = -1;          // the parent's frame whose tag placed it (-1: a script did)
   Matrix matrix;
   ColorTransform color;
-  std::unique_ptr<Clip> clip;  // the running timeline of a sprite
+  std::unique_ptr<Clip> clip;            // the running timeline of a sprite
+  std::unique_ptr<TextFieldState> text;  // an edit text's state
+  script::Object* object = nullptr;      // a text field's, button's or video's script object
+  script::String* nameKey = nullptr;     // the name as scripts look it up (made on first use)
   // Filters, blend mode and bitmap caching (PlaceObject3 or scripts).
   SurfaceEffects effects;
 
   std::wstring name;
-  script::String* nameKey = nullptr;  // the name as scripts look it up (made on first use)
 
   // What scripts made of it.
   double xscale = 100, yscale = 100, rotation = 0;
   std::vector<ClipEventRecord> events;  // onClipEvent handlers
   uint32_t eventMask = 0;
-  std::unique_ptr<TextFieldState> text;  // an edit text's state
-  script::Object* object = nullptr;      // a text field's, button's or video's script object
   std::shared_ptr<const Bitmap> video;   // the picture a script's video shows (attachVideo)
   bool videoSmoothing = false;
   std::shared_ptr<BitmapSurface> bitmap;  // a script's bitmap (attachBitmap), drawn as it is at each paint
