@@ -70,14 +70,6 @@ struct PlacedState {
     if (cmd.cacheAsBitmap) cache = &cmd;
   }
 
-  // What the state sets of an entry's effects: all of them.
-  void ApplyEffectsTo(SurfaceEffects& effects) const {
-    const auto& list = filters->filters;
-    effects.filters = list && !list->empty() ? list : nullptr;
-    effects.blend = blend->blend.value_or(BlendMode::Normal);
-    effects.cacheAsBitmap = cache->cacheAsBitmap.value_or(false);
-  }
-
   // The state as one placing record (its name only when asked: it is copied).
   PlaceCommand Command(bool withName) const {
     PlaceCommand p;
@@ -193,16 +185,10 @@ void MoviePlayer::Reset(Clip& clip) {
   clip.frame = 0;
 }
 
-void MoviePlayer::Remove(Clip& clip, DepthList<DisplayObject>::iterator it, bool scripts) {
-  const int32_t depth = it->first;
+void MoviePlayer::Remove(Clip& clip, std::map<int32_t, DisplayObject>::iterator it, bool scripts) {
   scripts_->Removed(clip, it->second, scripts);
-  clip.objects.erase(depth);  // (found again: the list may have moved meanwhile)
+  clip.objects.erase(it);
   ++changes_;
-}
-
-// Takes every entry off the clip in depth order, with their events.
-void MoviePlayer::RemoveAll(Clip& clip) {
-  for (size_t n = clip.objects.size(); n > 0 && !clip.objects.empty(); --n) Remove(clip, clip.objects.begin(), true);
 }
 
 // Applies a frame's commands to the clip and queues its actions. Without
@@ -381,24 +367,30 @@ void MoviePlayer::Rewind(Clip& clip, int frame, int nesting) {
     return &wanted[size_t(slots[size_t(depth)])];
   };
   const size_t mark = scripts_->Mark();
-  clip.objects.EraseIf([&](DepthList<DisplayObject>::value_type& entry) {
-    DisplayObject& obj = entry.second;
-    if (entry.first >= kDepthOffset) return false;
-    const PlacedState* w = wantedAt(entry.first);
-    ++changes_;
-    if (!w || w->character != obj.character || w->frame != obj.placedFrame) {
-      scripts_->Removed(clip, obj, true);
-      return true;
+  for (auto it = clip.objects.begin(); it != clip.objects.end();) {
+    DisplayObject& obj = it->second;
+    if (it->first >= kDepthOffset) {
+      ++it;
+      continue;
     }
+    const PlacedState* w = wantedAt(it->first);
+    if (!w || w->character != obj.character || w->frame != obj.placedFrame) {
+      auto next = std::next(it);
+      Remove(clip, it, true);
+      it = next;
+      continue;
+    }
+    const PlaceCommand p = w->Command(false);
     if (!obj.scripted) {
-      obj.matrix = w->matrix->matrix.value_or(Matrix{});
-      obj.color = w->color->color.value_or(ColorTransform{});
+      obj.matrix = p.matrix.value_or(Matrix{});
+      obj.color = p.color.value_or(ColorTransform{});
       obj.transformKnown = false;
     }
-    obj.ratio = w->ratio->ratio.value_or(0);
-    if (!obj.effectsScripted) w->ApplyEffectsTo(obj.effects);
-    return false;
-  });
+    obj.ratio = p.ratio.value_or(0);
+    if (!obj.effectsScripted) ApplyEffects(p, obj.effects, true);
+    ++changes_;
+    ++it;
+  }
   clip.frame = frame;
   // The missing ones come in the order of their depths.
   std::vector<uint32_t>& order = lists->order;
@@ -576,21 +568,27 @@ void MoviePlayer::RemoveEntry(Clip& parent, int32_t depth) {
 
 bool MoviePlayer::SwapDepths(Clip& parent, int32_t depth, int32_t other) {
   if (depth == other) return false;
-  if (!parent.objects.Swap(depth, other)) return false;
-  DisplayObject& moved = parent.objects.find(other)->second;
-  moved.depth = other;
-  auto back = parent.objects.find(depth);
-  if (back != parent.objects.end()) {
-    back->second.depth = depth;
-    parent.Named(back->second);
+  auto a = parent.objects.extract(depth);
+  if (a.empty()) return false;
+  auto b = parent.objects.extract(other);
+  a.key() = other;
+  a.mapped().depth = other;
+  if (!b.empty()) {
+    b.key() = depth;
+    b.mapped().depth = depth;
+    parent.Named(parent.objects.insert(std::move(b)).position->second);
   }
-  parent.Named(moved);
+  parent.Named(parent.objects.insert(std::move(a)).position->second);
   ++changes_;
   return true;
 }
 
 void MoviePlayer::Empty(Clip& clip) {
-  RemoveAll(clip);
+  for (auto it = clip.objects.begin(); it != clip.objects.end();) {
+    auto next = std::next(it);
+    Remove(clip, it, true);
+    it = next;
+  }
   clip.drawing.reset();
   clip.timeline = -2;
   clip.frame = 0;
@@ -617,7 +615,11 @@ bool MoviePlayer::LoadInto(Clip& clip, const MovieDefinition& movie) {
   for (const Clip* c = clip.parent; c; c = c->parent)
     if (c->home == c && c != &root_) ++loads;
   if (loads > kMaxLoadNesting) return false;
-  RemoveAll(clip);
+  for (auto it = clip.objects.begin(); it != clip.objects.end();) {
+    auto next = std::next(it);
+    Remove(clip, it, true);
+    it = next;
+  }
   clip.drawing.reset();
   clip.mask = nullptr;
   clip.movie = &movie;
@@ -654,7 +656,11 @@ void MoviePlayer::UnloadLevel(int n) {
   auto it = levels_.find(n);
   if (it == levels_.end()) return;
   Clip& level = *it->second;
-  RemoveAll(level);
+  for (auto e = level.objects.begin(); e != level.objects.end();) {
+    auto next = std::next(e);
+    Remove(level, e, true);
+    e = next;
+  }
   scripts_->LevelGone(level);
   levels_.erase(it);
   ++changes_;

@@ -27,7 +27,6 @@
 
 #include "platform/flash/parse/ButtonRecords.h"
 #include "platform/flash/play/ClipEvents.h"
-#include "platform/flash/play/DepthList.h"
 #include "platform/flash/parse/MovieDefinition.h"
 #include "platform/flash/play/ScriptDrawing.h"
 #include "platform/flash/play/ChildNames.h"
@@ -53,39 +52,38 @@ struct CachedSurface;
 inline constexpr int32_t kDepthOffset = 16384;
 inline constexpr int32_t kMaxScriptDepth = 2130690045;
 
-// One entry of a display list. What every frame reads and writes comes
-// first (the player and the scripts walk whole lists each frame: these
-// fields share few cache lines); what rarer tags and scripts set follows.
+// One entry of a display list.
 struct DisplayObject {
   int32_t depth = 0;
   uint16_t character = 0;  // 0 for a clip or text field made by a script
-  uint16_t ratio = 0;
-  uint16_t clipDepth = 0;
-  uint8_t buttonState = kButtonUp;  // the state a button is drawn in (the pointer's doing)
-  bool visible = true;
-  bool scripted = false;        // a script placed, scaled or coloured it: the timeline no longer does
-  bool transformKnown = false;  // xscale, yscale and rotation hold what scripts set
-  bool effectsScripted = false;  // a script set its effects: the timeline no longer does
-  int placedFrame = -1;          // the parent's frame whose tag placed it (-1: a script did)
   Matrix matrix;
   ColorTransform color;
-  std::unique_ptr<Clip> clip;            // the running timeline of a sprite
-  std::unique_ptr<TextFieldState> text;  // an edit text's state
-  script::Object* object = nullptr;      // a text field's, button's or video's script object
-  script::String* nameKey = nullptr;     // the name as scripts look it up (made on first use)
-  // Filters, blend mode and bitmap caching (PlaceObject3 or scripts).
-  SurfaceEffects effects;
-
+  uint16_t ratio = 0;
   std::wstring name;
+  script::String* nameKey = nullptr;  // the name as scripts look it up (made on first use)
+  uint16_t clipDepth = 0;
+  uint8_t buttonState = kButtonUp;  // the state a button is drawn in (the pointer's doing)
+  std::unique_ptr<Clip> clip;       // the running timeline of a sprite
 
   // What scripts made of it.
+  bool visible = true;
+  bool scripted = false;  // a script placed, scaled or coloured it: the timeline no longer does
+  int placedFrame = -1;   // the parent's frame whose tag placed it (-1: a script did)
+  bool transformKnown = false;  // xscale, yscale and rotation hold what scripts set
   double xscale = 100, yscale = 100, rotation = 0;
   std::vector<ClipEventRecord> events;  // onClipEvent handlers
   uint32_t eventMask = 0;
+  std::unique_ptr<TextFieldState> text;  // an edit text's state
+  script::Object* object = nullptr;      // a text field's, button's or video's script object
   std::shared_ptr<const Bitmap> video;   // the picture a script's video shows (attachVideo)
   bool videoSmoothing = false;
   std::shared_ptr<BitmapSurface> bitmap;  // a script's bitmap (attachBitmap), drawn as it is at each paint
   bool bitmapSmoothing = false;
+
+  // Filters, blend mode and bitmap caching (PlaceObject3 or scripts); once a
+  // script set them the timeline no longer does.
+  SurfaceEffects effects;
+  bool effectsScripted = false;
   std::optional<RECT> scale9Grid;  // a scaling grid a script set, in the clip's twips (wins over the movie's)
   mutable std::shared_ptr<CachedSurface> cache;  // what the renderer kept of its finished layer
 };
@@ -131,7 +129,7 @@ struct Clip {
   int timeline = -1;  // -1: the main timeline; -2: an empty clip
   int frame = 0;
   bool playing = true;
-  DepthList<DisplayObject> objects;          // by depth
+  std::map<int32_t, DisplayObject> objects;  // by depth
   ChildNames names;                          // where to look for an entry by its name (see Named)
   Clip* parent = nullptr;                    // the clip whose list holds this one
   DisplayObject* entry = nullptr;            // its entry there (null for the main timeline)
@@ -293,8 +291,7 @@ class MoviePlayer {
   void StepClip(Clip& clip, bool scripts, int nesting);
   void Apply(Clip& clip, const PlaceCommand& cmd, int frame, bool scripts, int nesting);
   void NewObject(Clip& owner, DisplayObject& obj, uint16_t character, bool scripts, int nesting);
-  void Remove(Clip& clip, DepthList<DisplayObject>::iterator it, bool scripts);
-  void RemoveAll(Clip& clip);
+  void Remove(Clip& clip, std::map<int32_t, DisplayObject>::iterator it, bool scripts);
   void SeekClip(Clip& clip, int frame, int nesting);
   void Rewind(Clip& clip, int frame, int nesting);
   void CollectClips(Clip& clip, std::vector<Clip*>& out, int nesting);
