@@ -181,11 +181,14 @@ class CountingSink : public AudioSink {
   std::atomic<size_t>& frames_;
 };
 
-// A device that takes nothing until it is let go.
+// A device that takes nothing until it is let go; entered is set once the
+// worker waits in it (it mixed its first block before).
 class StalledSink : public AudioSink {
  public:
+  explicit StalledSink(std::atomic<bool>& entered) : entered_(entered) {}
   bool Write(std::span<const int16_t>) override {
     std::unique_lock lock(mutex_);
+    entered_ = true;
     wake_.wait(lock, [&] { return cancelled_; });
     return false;
   }
@@ -199,6 +202,7 @@ class StalledSink : public AudioSink {
   std::mutex mutex_;
   std::condition_variable wake_;
   bool cancelled_ = false;
+  std::atomic<bool>& entered_;
 };
 
 }  // namespace
@@ -206,7 +210,10 @@ class StalledSink : public AudioSink {
 TEST(AudioOutput, AStalledDeviceHoldsUpNeitherTheMixerNorTheClose) {
   auto mixer = std::make_shared<Mixer>();
   {
-    AudioOutput output(mixer, std::make_unique<StalledSink>());
+    std::atomic<bool> stalled{false};
+    AudioOutput output(mixer, std::make_unique<StalledSink>(stalled));
+    // Sounds started before the worker stalls could be mixed to their end.
+    while (!stalled) std::this_thread::yield();
     for (int i = 0; i < 100; ++i) mixer->Start(Clip(1000, i), {}, 1, static_cast<uint32_t>(i));
     EXPECT_EQ(mixer->VoiceCount(), 100u);  // starting sounds does not wait for the device
     mixer->StopAll();
